@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+
+// The process-wide settings record: one field per [System] key that sending, rendering
+// and the windows read. Text fields are bytes as they stand in Config.dat.
+struct ConfigSettings
+{
+    int PIC_W = 0;
+    int PIC_H = 0;
+    int PIC_ML = 0;
+    int PIC_MR = 0;
+    int PIC_MT = 0;
+    int PIC_MB = 0;
+    int PIC_Quality = 0;
+    bool PIC_PageNumber = false;
+
+    std::string ACC_FromName;
+    std::string ACC_FromAdd;
+    std::string ACC_ReplyName;
+    std::string ACC_ReplyAdd;
+    std::string ACC_SMTPHost;
+    int ACC_SMTPPort = 0;
+    bool ACC_SMTPNeedLogin = false;
+    std::string ACC_SMTPUser;
+    std::string ACC_SMTPPass;
+
+    int BOX_UIndex = 0;
+    int BOX_SIndex = 0;
+    int BOX_TIndex = 0;
+    std::string BOX_CurrentBox;
+    bool BOX_ShowContent = false;
+
+    // The record every part of the program shares; created empty at start.
+    static ConfigSettings &instance();
+    // The values of a first-run Config.dat.
+    static ConfigSettings firstRun();
+};

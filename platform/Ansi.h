@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <string>
+#include <string_view>
+
+// Windows-1252, the byte code page of the mail model, the store and the INI file.
+// Text crosses into QString only here: where it meets a widget or a file name.
+namespace Ansi {
+
+QString toQString(std::string_view bytes);
+QString toQString(const QByteArray &bytes);
+// Characters that Windows-1252 cannot hold become '?'.
+std::string fromQString(const QString &text);
+QByteArray bytesFromQString(const QString &text);
+
+// A file name given as bytes (as the mail model stores it) as a path the OS can open.
+QString fileNameToPath(std::string_view bytes);
+
+} // namespace Ansi

@@ -1,0 +1,8 @@
+#include "DesktopShell.h"
+
+#include <QDesktopServices>
+
+bool DesktopShell::openUrl(const QUrl &url)
+{
+    return QDesktopServices::openUrl(url);
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Message boxes and file dialogs, injected into windows so tests can answer them.
+class UserDialogs
+{
+public:
+    enum class Kind { Warning, Error, Information, Confirmation };
+    enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
+    enum class Answer { Ok, Cancel, Yes, No };
+
+    virtual ~UserDialogs() = default;
+
+    virtual Answer messageBox(Kind kind, const QString &caption, const QString &text,
+                              Buttons buttons = Buttons::Ok) = 0;
+    // Empty result: the user cancelled.
+    virtual QString openFileName(const QString &caption, const QString &filter,
+                                 const QString &directory = {}) = 0;
+    virtual QStringList openFileNames(const QString &caption, const QString &filter,
+                                      const QString &directory = {}) = 0;
+    virtual QString saveFileName(const QString &caption, const QString &filter,
+                                 const QString &suggestedName = {}) = 0;
+};

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <string>
+
+// Small helpers shared by the subcommands: argument scanning, file I/O, error lines.
+namespace Cli {
+
+// Prints "vellorn-cli: <message>" on stderr and returns 1 (so "return Cli::fail(...)").
+int fail(const QString &message);
+
+// Removes "--name VALUE" from args and returns VALUE; nullopt when absent.
+// A "--name" without a value is reported through fail() and sets *error.
+std::optional<QString> takeOption(QStringList &args, const QString &name, bool *error = nullptr);
+// Removes every "--name VALUE" pair and returns the values in order.
+QStringList takeAllOptions(QStringList &args, const QString &name, bool *error = nullptr);
+// Removes "--name" and tells whether it was there.
+bool takeFlag(QStringList &args, const QString &name);
+
+// Whole file as bytes; nullopt (and a message on stderr) when it cannot be read.
+std::optional<std::string> readFile(const QString &path);
+bool writeFile(const QString &path, const std::string &bytes);
+void writeStdout(const std::string &bytes);
+
+} // namespace Cli

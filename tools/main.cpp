@@ -1,0 +1,79 @@
+#include "CliRegistry.h"
+#include "CliSupport.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+QList<CliRegistry::Entry> &table()
+{
+    static QList<CliRegistry::Entry> entries;
+    return entries;
+}
+
+int printHelp(const QStringList &)
+{
+    std::printf("Usage: vellorn-cli COMMAND [ARGS...]\n\nCommands:\n");
+    QList<CliRegistry::Entry> all = CliRegistry::entries();
+    std::sort(all.begin(), all.end(), [](const auto &a, const auto &b) { return a.name < b.name; });
+    for (const CliRegistry::Entry &e : all)
+        std::printf("  %s\n", e.usage.toLocal8Bit().constData());
+    return 0;
+}
+
+int printVersion(const QStringList &)
+{
+    std::printf("Vellorn Composer 5.0\n");
+    return 0;
+}
+
+CliCommand helpCommand("help", "help                      this list", &printHelp);
+CliCommand versionCommand("version", "version                   the program's version", &printVersion);
+
+} // namespace
+
+void CliRegistry::add(Entry entry)
+{
+    table().append(std::move(entry));
+}
+
+const CliRegistry::Entry *CliRegistry::find(const QString &name)
+{
+    for (const Entry &e : table())
+        if (e.name == name)
+            return &e;
+    return nullptr;
+}
+
+QList<CliRegistry::Entry> CliRegistry::entries()
+{
+    return table();
+}
+
+int main(int argc, char **argv)
+{
+    // Rendering needs fonts and a paint engine; the offscreen platform keeps the tool
+    // usable without a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+
+    QStringList args = app.arguments().mid(1);
+    if (args.isEmpty()) {
+        printHelp({});
+        return 2;
+    }
+    const QString name = args.takeFirst();
+    const CliRegistry::Entry *entry = CliRegistry::find(name);
+    if (!entry)
+        return Cli::fail(QStringLiteral("unknown command \"%1\" (try \"vellorn-cli help\")").arg(name));
+    try {
+        return entry->handler(args);
+    } catch (const std::exception &e) {
+        return Cli::fail(QString::fromLocal8Bit(e.what()));
+    }
+}
