@@ -54,8 +54,17 @@ QList<CliRegistry::Entry> CliRegistry::entries()
     return table();
 }
 
+// Qt's own warnings (fonts, runtime folders of the offscreen platform) are noise on a
+// command line whose stderr carries one clear line per failure.
+void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg || qEnvironmentVariableIsSet("VELLORN_CLI_VERBOSE"))
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
 int main(int argc, char **argv)
 {
+    qInstallMessageHandler(quietMessages);
     // Rendering needs fonts and a paint engine; the offscreen platform keeps the tool
     // usable without a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

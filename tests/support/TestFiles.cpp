@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <sys/stat.h>
 
 namespace TestFiles {
 
@@ -24,6 +25,14 @@ std::string readString(const QString &path)
 {
     const QByteArray b = read(path);
     return std::string(b.constData(), static_cast<size_t>(b.size()));
+}
+
+int unixMode(const QString &path)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return -1;
+    return static_cast<int>(st.st_mode & 07777);
 }
 
 QString dataPath(const QString &name)

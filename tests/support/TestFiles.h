@@ -12,6 +12,8 @@ QByteArray read(const QString &path);
 void write(const QString &path, const QByteArray &bytes);
 std::string readString(const QString &path);
 QString dataPath(const QString &name); // tests/data/<name>
+// The file's permission bits as chmod writes them (0600), -1 when it does not exist.
+int unixMode(const QString &path);
 
 // Runs Debian's python3 with a script and arguments; returns its exit code and fills
 // stdout/stderr. -1 when python3 could not be started.

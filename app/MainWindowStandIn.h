@@ -1,0 +1,30 @@
+#pragma once
+
+#include "MainWindowLayout.h"
+
+#include <QMainWindow>
+
+class ConfigSettings;
+class UserDialogs;
+
+// The main window until the mailbox window exists: it applies the layout keys when
+// created and writes the whole configuration when it closes.
+class MainWindowStandIn : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    MainWindowStandIn(ConfigSettings &settings, UserDialogs &dialogs, QString configPath);
+
+    // The window's current layout as the configuration file keeps it.
+    MainWindowLayout currentLayout() const;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    ConfigSettings &m_settings;
+    UserDialogs &m_dialogs;
+    QString m_configPath;
+    MainWindowLayout m_loaded;
+};

@@ -1,0 +1,164 @@
+#include "ConfigFile.h"
+
+#include "AppError.h"
+#include "IniFile.h"
+
+#include <QByteArray>
+
+namespace {
+
+constexpr const char *System = "System";
+
+// Writes one key or stops the save with the file's path.
+class KeyWriter
+{
+public:
+    explicit KeyWriter(const QString &path) : m_ini(path) {}
+
+    void text(const char *key, const std::string &value) { check(m_ini.writeString(System, key, value)); }
+    void integer(const char *key, int value) { check(m_ini.writeInteger(System, key, value)); }
+    void flag(const char *key, bool on) { check(m_ini.writeFlag(System, key, on)); }
+    void trueFalse(const char *key, bool on) { check(m_ini.writeTrueFalse(System, key, on)); }
+
+private:
+    void check(bool ok)
+    {
+        if (!ok)
+            throw AppError("Unable to write to " + m_ini.path().toLocal8Bit().toStdString());
+    }
+
+    IniFile m_ini;
+};
+
+std::string trimBlanks(const std::string &text)
+{
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return {};
+    const size_t last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+} // namespace
+
+void LoadConfig(ConfigSettings &s, const QString &configPath)
+{
+    const IniFile ini(configPath);
+    s.ACC_FromName = ini.readString(System, "ACC_FromName", " ");
+    s.ACC_FromAdd = ini.readString(System, "ACC_FromAdd", " ");
+    s.ACC_ReplyName = ini.readString(System, "ACC_ReplyName", " ");
+    s.ACC_ReplyAdd = ini.readString(System, "ACC_ReplyAdd", " ");
+    s.ACC_SMTPHost = ini.readString(System, "ACC_SMTPHost", " ");
+
+    s.ACC_SMTPPort = ini.readInteger(System, "ACC_SMTPPort", 25);
+    s.PIC_W = ini.readInteger(System, "PIC_W", 600);
+    s.PIC_H = ini.readInteger(System, "PIC_H", 800);
+    s.PIC_ML = ini.readInteger(System, "PIC_ML", 10);
+    s.PIC_MR = ini.readInteger(System, "PIC_MR", 10);
+    s.PIC_MT = ini.readInteger(System, "PIC_MT", 20);
+    s.PIC_MB = ini.readInteger(System, "PIC_MB", 20);
+
+    s.PIC_PageNumber = ini.readFlag(System, "PIC_PageNumber", true);
+    s.PIC_Quality = ini.readInteger(System, "PIC_Quality", 75);
+
+    s.ACC_SMTPNeedLogin = ini.readTrueFalse(System, "ACC_SMTPNeedLogin", true);
+
+    s.ACC_SMTPUser = ini.readString(System, "ACC_SMTPUser", " ");
+    s.ACC_SMTPPass = ini.readString(System, "ACC_SMTPPass", " ");
+}
+
+MainWindowLayout LoadWindowLayout(ConfigSettings &s, const QString &configPath)
+{
+    const IniFile ini(configPath);
+    s.BOX_UIndex = ini.readInteger(System, "BOX_UIndex", 0);
+    s.BOX_SIndex = ini.readInteger(System, "BOX_SIndex", 0);
+    s.BOX_TIndex = ini.readInteger(System, "BOX_TIndex", 0);
+    s.BOX_CurrentBox = ini.readString(System, "BOX_CurrentBox", "UnsentBox");
+    s.BOX_ShowContent = ini.readFlag(System, "BOX_ShowContent", true);
+
+    MainWindowLayout l;
+    l.BOX_Height = ini.readInteger(System, "BOX_Height", 140);
+    l.BOX_SortIndex = ini.readInteger(System, "BOX_SortIndex", 4);
+    l.BOX_ShowContent = s.BOX_ShowContent;
+    l.WND_ShowTips = ini.readFlag(System, "WND_ShowTips", true);
+    // Anything but "Max" places the window by its bounds.
+    l.state = ini.readString(System, "WND_State", " ") == "Max" ? MainWindowLayout::State::Maximized
+                                                                  : MainWindowLayout::State::Normal;
+    l.WND_X = ini.readInteger(System, "WND_X", 10);
+    l.WND_Y = ini.readInteger(System, "WND_Y", 10);
+    l.WND_W = ini.readInteger(System, "WND_W", 700);
+    l.WND_H = ini.readInteger(System, "WND_H", 480);
+    return l;
+}
+
+void SaveConfig(ConfigSettings &s, const MainWindowLayout &l, const QString &configPath)
+{
+    KeyWriter w(configPath);
+    w.integer("PIC_W", s.PIC_W);
+    w.integer("PIC_H", s.PIC_H);
+    w.integer("PIC_ML", s.PIC_ML);
+    w.integer("PIC_MR", s.PIC_MR);
+    w.integer("PIC_MT", s.PIC_MT);
+    w.integer("PIC_MB", s.PIC_MB);
+    w.integer("PIC_Quality", s.PIC_Quality);
+    w.flag("PIC_PageNumber", s.PIC_PageNumber);
+
+    // Account texts are kept without leading and trailing blanks, in the file and the record.
+    for (std::string *text : {&s.ACC_FromName, &s.ACC_FromAdd, &s.ACC_ReplyName, &s.ACC_ReplyAdd,
+                              &s.ACC_SMTPHost, &s.ACC_SMTPUser, &s.ACC_SMTPPass})
+        *text = trimBlanks(*text);
+    w.text("ACC_FromName", s.ACC_FromName);
+    w.text("ACC_FromAdd", s.ACC_FromAdd);
+    w.text("ACC_ReplyName", s.ACC_ReplyName);
+    w.text("ACC_ReplyAdd", s.ACC_ReplyAdd);
+    w.text("ACC_SMTPHost", s.ACC_SMTPHost);
+
+    w.integer("ACC_SMTPPort", s.ACC_SMTPPort);
+    w.trueFalse("ACC_SMTPNeedLogin", s.ACC_SMTPNeedLogin);
+    w.text("ACC_SMTPUser", s.ACC_SMTPUser);
+    w.text("ACC_SMTPPass", s.ACC_SMTPPass);
+
+    w.integer("BOX_UIndex", s.BOX_UIndex);
+    w.integer("BOX_SIndex", s.BOX_SIndex);
+    w.integer("BOX_TIndex", s.BOX_TIndex);
+    w.text("BOX_CurrentBox", s.BOX_CurrentBox);
+    w.integer("BOX_Height", l.BOX_Height);
+    w.integer("BOX_SortIndex", l.BOX_SortIndex);
+    s.BOX_ShowContent = l.BOX_ShowContent;
+    w.flag("BOX_ShowContent", l.BOX_ShowContent);
+
+    w.flag("WND_ShowTips", l.WND_ShowTips);
+
+    switch (l.state) {
+    case MainWindowLayout::State::Normal:
+        w.text("WND_State", "Normal");
+        w.integer("WND_X", l.WND_X);
+        w.integer("WND_Y", l.WND_Y);
+        w.integer("WND_W", l.WND_W);
+        w.integer("WND_H", l.WND_H);
+        break;
+    case MainWindowLayout::State::Maximized:
+        w.text("WND_State", "Max");
+        break;
+    case MainWindowLayout::State::Minimized:
+        break;
+    }
+}
+
+QByteArray FirstRunConfigText()
+{
+    static const char *const lines[] = {
+        "[System]",
+        "PIC_W=600", "PIC_H=800", "PIC_ML=10", "PIC_MR=10", "PIC_MT=25", "PIC_MB=25",
+        "PIC_Quality=75", "PIC_PageNumber=1",
+        "ACC_FromName=", "ACC_FromAdd=", "ACC_ReplyName=", "ACC_ReplyAdd=", "ACC_SMTPHost=",
+        "ACC_SMTPPort=25", "ACC_SMTPNeedLogin=True", "ACC_SMTPUser=", "ACC_SMTPPass=",
+        "BOX_UIndex=0", "BOX_SIndex=0", "BOX_TIndex=0", "BOX_Height=140", "BOX_SortIndex=4",
+        "BOX_CurrentBox=UnsentBox", "BOX_ShowContent=1", "WND_ShowTips=1", "WND_State=Normal",
+        "WND_X=20", "WND_Y=30", "WND_W=700", "WND_H=480",
+    };
+    QByteArray text;
+    for (const char *line : lines)
+        text.append(line).append("\r\n");
+    return text;
+}

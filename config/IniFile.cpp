@@ -1,0 +1,312 @@
+#include "IniFile.h"
+
+#include <QFile>
+#include <charconv>
+#include <climits>
+#include <optional>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+std::string_view trimmed(std::string_view s)
+{
+    while (!s.empty() && isBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && (isBlank(s.back()) || s.back() == '\r'))
+        s.remove_suffix(1);
+    return s;
+}
+
+bool equalsNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]);
+        unsigned char y = static_cast<unsigned char>(b[i]);
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<unsigned char>(x + 32);
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<unsigned char>(y + 32);
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+// The section name of a "[Name]" line, or nullopt when the line is not a section header.
+std::optional<std::string_view> sectionOf(std::string_view line)
+{
+    line = trimmed(line);
+    if (line.size() < 2 || line.front() != '[')
+        return std::nullopt;
+    const size_t close = line.find(']');
+    if (close == std::string_view::npos)
+        return std::nullopt;
+    return trimmed(line.substr(1, close - 1));
+}
+
+// Splits "key=value"; false for lines without "=" (comments, blank lines).
+bool splitKey(std::string_view line, std::string_view *key, std::string_view *value)
+{
+    const size_t eq = line.find('=');
+    if (eq == std::string_view::npos)
+        return false;
+    *key = trimmed(line.substr(0, eq));
+    if (key->empty() || key->front() == ';')
+        return false;
+    *value = trimmed(line.substr(eq + 1));
+    return true;
+}
+
+bool readLines(const QString &path, Lines *lines, bool *exists)
+{
+    lines->clear();
+    QFile f(path);
+    *exists = f.exists();
+    if (!*exists)
+        return true;
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray data = f.readAll();
+    std::string_view rest(data.constData(), static_cast<size_t>(data.size()));
+    while (!rest.empty()) {
+        const size_t nl = rest.find('\n');
+        std::string_view line = rest.substr(0, nl);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        lines->emplace_back(line);
+        if (nl == std::string_view::npos)
+            break;
+        rest.remove_prefix(nl + 1);
+    }
+    return true;
+}
+
+bool writeLines(const QString &path, const Lines &lines, bool exists)
+{
+    std::string text;
+    size_t total = 0;
+    for (const std::string &l : lines)
+        total += l.size() + 2;
+    text.reserve(total);
+    for (const std::string &l : lines) {
+        text += l;
+        text += "\r\n";
+    }
+    QFile f(path);
+    // The file holds the SMTP password in clear text: a new one is private to its owner;
+    // an existing one keeps the mode it has.
+    const bool opened = exists
+        ? f.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        : f.open(QIODevice::WriteOnly | QIODevice::Truncate, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (!opened)
+        return false;
+    if (f.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()))
+        return false;
+    return f.flush();
+}
+
+// Index range [begin, end) of the section's lines after its header; begin == npos when absent.
+struct SectionRange
+{
+    size_t header = std::string::npos;
+    size_t end = 0;
+};
+
+SectionRange findSection(const Lines &lines, std::string_view section)
+{
+    SectionRange r;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::optional<std::string_view> name = sectionOf(lines[i]);
+        if (!name)
+            continue;
+        if (r.header != std::string::npos) {
+            r.end = i;
+            return r;
+        }
+        if (equalsNoCase(*name, section))
+            r.header = i;
+    }
+    r.end = lines.size();
+    return r;
+}
+
+// Index of the key's line inside the section, or npos.
+size_t findKey(const Lines &lines, const SectionRange &r, std::string_view key)
+{
+    if (r.header == std::string::npos)
+        return std::string::npos;
+    for (size_t i = r.header + 1; i < r.end; ++i) {
+        std::string_view k, v;
+        if (splitKey(lines[i], &k, &v) && equalsNoCase(k, key))
+            return i;
+    }
+    return std::string::npos;
+}
+
+std::optional<std::string> lookup(const QString &path, std::string_view section, std::string_view key)
+{
+    Lines lines;
+    bool exists = false;
+    if (!readLines(path, &lines, &exists) || !exists)
+        return std::nullopt;
+    const SectionRange r = findSection(lines, section);
+    const size_t i = findKey(lines, r, key);
+    if (i == std::string::npos)
+        return std::nullopt;
+    std::string_view k, v;
+    splitKey(lines[i], &k, &v);
+    if (v.size() > IniFile::MaxValueLength)
+        v = v.substr(0, IniFile::MaxValueLength);
+    return std::string(v);
+}
+
+} // namespace
+
+IniFile::IniFile(QString path)
+    : m_path(std::move(path))
+{
+}
+
+std::string IniFile::readString(std::string_view section, std::string_view key, std::string_view fallback) const
+{
+    const std::optional<std::string> v = lookup(m_path, section, key);
+    return v ? *v : std::string(fallback);
+}
+
+int IniFile::parseInteger(std::string_view text, bool *ok)
+{
+    *ok = false;
+    text = trimmed(text);
+    bool negative = false;
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        base = 16;
+        text.remove_prefix(2);
+    }
+    if (text.empty())
+        return 0;
+    long long value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (ec != std::errc() || end != text.data() + text.size())
+        return 0;
+    if (negative)
+        value = -value;
+    // Hexadecimal values wrap as the 32-bit profile integer does ("0xFFFFFFFF" is -1).
+    if (base == 16 && value >= 0 && value <= 0xFFFFFFFFLL)
+        value = static_cast<int>(static_cast<unsigned int>(value));
+    if (value < INT_MIN || value > INT_MAX)
+        return 0;
+    *ok = true;
+    return static_cast<int>(value);
+}
+
+int IniFile::readInteger(std::string_view section, std::string_view key, int fallback) const
+{
+    const std::optional<std::string> v = lookup(m_path, section, key);
+    if (!v)
+        return fallback;
+    bool ok = false;
+    const int n = parseInteger(*v, &ok);
+    return ok ? n : fallback;
+}
+
+bool IniFile::readFlag(std::string_view section, std::string_view key, bool fallback) const
+{
+    return readInteger(section, key, fallback ? 1 : 0) != 0;
+}
+
+bool IniFile::readTrueFalse(std::string_view section, std::string_view key, bool fallback) const
+{
+    const std::optional<std::string> v = lookup(m_path, section, key);
+    if (!v)
+        return fallback;
+    if (equalsNoCase(*v, "False"))
+        return false;
+    bool ok = false;
+    const int n = parseInteger(*v, &ok);
+    return !(ok && n == 0);
+}
+
+std::vector<std::string> IniFile::keyNames(std::string_view section) const
+{
+    std::vector<std::string> names;
+    Lines lines;
+    bool exists = false;
+    if (!readLines(m_path, &lines, &exists) || !exists)
+        return names;
+    const SectionRange r = findSection(lines, section);
+    if (r.header == std::string::npos)
+        return names;
+    for (size_t i = r.header + 1; i < r.end; ++i) {
+        std::string_view k, v;
+        if (splitKey(lines[i], &k, &v))
+            names.emplace_back(k);
+    }
+    return names;
+}
+
+bool IniFile::writeString(std::string_view section, std::string_view key, std::string_view value)
+{
+    Lines lines;
+    bool exists = false;
+    if (!readLines(m_path, &lines, &exists))
+        return false;
+    std::string entry;
+    entry.reserve(key.size() + 1 + value.size());
+    entry.append(trimmed(key)).append("=").append(value);
+
+    const SectionRange r = findSection(lines, section);
+    if (r.header == std::string::npos) {
+        lines.push_back("[" + std::string(section) + "]");
+        lines.push_back(std::move(entry));
+    } else if (const size_t i = findKey(lines, r, key); i != std::string::npos) {
+        lines[i] = std::move(entry);
+    } else {
+        // After the section's last non-blank line, so blank separators stay below it.
+        size_t at = r.end;
+        while (at > r.header + 1 && trimmed(lines[at - 1]).empty())
+            --at;
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(entry));
+    }
+    return writeLines(m_path, lines, exists);
+}
+
+bool IniFile::writeInteger(std::string_view section, std::string_view key, int value)
+{
+    return writeString(section, key, std::to_string(value));
+}
+
+bool IniFile::writeFlag(std::string_view section, std::string_view key, bool on)
+{
+    return writeString(section, key, on ? "1" : "0");
+}
+
+bool IniFile::writeTrueFalse(std::string_view section, std::string_view key, bool on)
+{
+    return writeString(section, key, on ? "True" : "False");
+}
+
+bool IniFile::removeKey(std::string_view section, std::string_view key)
+{
+    Lines lines;
+    bool exists = false;
+    if (!readLines(m_path, &lines, &exists))
+        return false;
+    const size_t i = findKey(lines, findSection(lines, section), key);
+    if (i == std::string::npos)
+        return true;
+    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
+    return writeLines(m_path, lines, exists);
+}

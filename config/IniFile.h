@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// An INI file with the semantics of the Windows profile functions: sections and keys are
+// matched without regard to case, a key that exists is rewritten in its place, a missing
+// key is added at the end of its section, a missing section at the end of the file, and
+// a missing file is created (readable and writable by its owner only). Lines are written
+// with CR LF; bytes are kept as they are. Every call reads the file afresh and every
+// write rewrites it, so nothing is cached between calls.
+class IniFile
+{
+public:
+    // Values read longer than this are cut.
+    static constexpr size_t MaxValueLength = 2047;
+
+    explicit IniFile(QString path);
+
+    const QString &path() const { return m_path; }
+
+    // Text value; the fallback when the file, section or key is missing.
+    std::string readString(std::string_view section, std::string_view key, std::string_view fallback = {}) const;
+    // Decimal (optionally signed) or 0x/0X hexadecimal; anything else gives the fallback.
+    int readInteger(std::string_view section, std::string_view key, int fallback) const;
+    // "1"/"0" flag: read as an integer, non-zero meaning on.
+    bool readFlag(std::string_view section, std::string_view key, bool fallback) const;
+    // "True"/"False" flag: "False" or a number equal to 0 is off, anything else on;
+    // a missing key gives the fallback.
+    bool readTrueFalse(std::string_view section, std::string_view key, bool fallback) const;
+    // Key names of a section in file order (empty when the section is missing).
+    std::vector<std::string> keyNames(std::string_view section) const;
+
+    // Writers return false when the file cannot be read or written.
+    bool writeString(std::string_view section, std::string_view key, std::string_view value);
+    bool writeInteger(std::string_view section, std::string_view key, int value);
+    bool writeFlag(std::string_view section, std::string_view key, bool on);
+    bool writeTrueFalse(std::string_view section, std::string_view key, bool on);
+    // Removing a key that is not there succeeds and leaves the file untouched.
+    bool removeKey(std::string_view section, std::string_view key);
+
+    // Integer parsing shared by the readers: nullopt-like failure reported through ok.
+    static int parseInteger(std::string_view text, bool *ok);
+
+private:
+    QString m_path;
+};

@@ -1,0 +1,161 @@
+#include "AppError.h"
+#include "ConfigFile.h"
+#include "DataFiles.h"
+#include "IniFile.h"
+#include "TestFiles.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <unistd.h>
+
+class TestConfigFile : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString path(const char *name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+
+private slots:
+    void firstRunFiles()
+    {
+        const QString config = path("Config.dat");
+        const QString store = path("MailBox.dat");
+        QFile::remove(config);
+        QFile::remove(store);
+        DataFiles::ensureConfigFile(config);
+        DataFiles::ensureMailBoxFile(store);
+
+        const QByteArray text = TestFiles::read(config);
+        QCOMPARE(text, FirstRunConfigText());
+        QCOMPARE(text.count("\r\n"), 31);
+        QVERIFY(text.startsWith("[System]\r\nPIC_W=600\r\nPIC_H=800\r\n"));
+        QVERIFY(text.endsWith("WND_X=20\r\nWND_Y=30\r\nWND_W=700\r\nWND_H=480\r\n"));
+        QCOMPARE(TestFiles::unixMode(config), 0600);
+        QCOMPARE(TestFiles::read(store).size(), 100);
+
+        // The first-run file reads back as the first-run settings.
+        ConfigSettings loaded;
+        LoadConfig(loaded, config);
+        const ConfigSettings first = ConfigSettings::firstRun();
+        QCOMPARE(loaded.PIC_MT, first.PIC_MT);
+        QCOMPARE(loaded.PIC_Quality, 75);
+        QCOMPARE(loaded.ACC_SMTPHost, std::string());
+        QVERIFY(loaded.ACC_SMTPNeedLogin);
+    }
+
+    void existingFilesUntouched()
+    {
+        const QString config = path("Config2.dat");
+        const QString store = path("MailBox2.dat");
+        TestFiles::write(config, "[System]\r\n");
+        TestFiles::write(store, QByteArray());
+        DataFiles::ensureConfigFile(config);
+        DataFiles::ensureMailBoxFile(store);
+        QCOMPARE(TestFiles::read(config), QByteArray("[System]\r\n"));
+        QCOMPARE(QFileInfo(store).size(), qint64(0));
+    }
+
+    void cannotCreate()
+    {
+        const QString config = path("missing/folder/Config.dat");
+        try {
+            DataFiles::ensureConfigFile(config);
+            QFAIL("no error raised");
+        } catch (const AppError &e) {
+            QCOMPARE(QString::fromLocal8Bit(e.what()), QStringLiteral("Cannot create file ") + config);
+        }
+    }
+
+    void fallbacks()
+    {
+        const QString config = path("partial.dat");
+        TestFiles::write(config, "[System]\r\nPIC_W=abc\r\nACC_SMTPPort=2525\r\nACC_SMTPNeedLogin=False\r\n"
+                                 "ACC_FromName=  Ann  \r\n");
+        ConfigSettings s;
+        LoadConfig(s, config);
+        QCOMPARE(s.PIC_W, 600);      // not a number
+        QCOMPARE(s.PIC_MT, 20);      // missing: differs from the first-run 25
+        QCOMPARE(s.PIC_MB, 20);
+        QCOMPARE(s.ACC_SMTPPort, 2525);
+        QVERIFY(!s.ACC_SMTPNeedLogin);
+        QCOMPARE(s.ACC_SMTPHost, std::string(" "));
+        QCOMPARE(s.ACC_SMTPPass, std::string(" "));
+        QVERIFY(s.PIC_PageNumber);
+
+        const MainWindowLayout l = LoadWindowLayout(s, config);
+        QCOMPARE(l.WND_X, 10);
+        QCOMPARE(l.WND_Y, 10);
+        QVERIFY(l.state == MainWindowLayout::State::Normal);
+        QCOMPARE(s.BOX_CurrentBox, std::string("UnsentBox"));
+    }
+
+    void saveWritesEveryKey()
+    {
+        const QString config = path("save.dat");
+        TestFiles::write(config, FirstRunConfigText());
+        ConfigSettings s = ConfigSettings::firstRun();
+        s.ACC_SMTPHost = "  smtp.example.org ";
+        s.ACC_FromName = " ";
+        MainWindowLayout l;
+        l.WND_X = 20;
+        l.WND_Y = 30;
+        SaveConfig(s, l, config);
+        // Rewritten in place: the first-run file with just the host changed.
+        QByteArray expected = FirstRunConfigText();
+        expected.replace("ACC_SMTPHost=\r\n", "ACC_SMTPHost=smtp.example.org\r\n");
+        QCOMPARE(TestFiles::read(config), expected);
+        QCOMPARE(s.ACC_SMTPHost, std::string("smtp.example.org"));
+        QCOMPARE(s.ACC_FromName, std::string());
+
+        // From no file at all every key is written, each once.
+        const QString fresh = path("fresh.dat");
+        SaveConfig(s, l, fresh);
+        const std::vector<std::string> keys = IniFile(fresh).keyNames("System");
+        QCOMPARE(keys.size(), size_t(30));
+        for (const QByteArray &line : FirstRunConfigText().split('\n').mid(1, 30))
+            QVERIFY(std::find(keys.begin(), keys.end(), line.left(line.indexOf('=')).toStdString()) != keys.end());
+    }
+
+    void windowStates()
+    {
+        const QString config = path("states.dat");
+        TestFiles::write(config, FirstRunConfigText());
+        ConfigSettings s = ConfigSettings::firstRun();
+        MainWindowLayout l;
+        l.state = MainWindowLayout::State::Minimized;
+        l.WND_X = 99;
+        SaveConfig(s, l, config);
+        const IniFile ini(config);
+        QCOMPARE(ini.readString("System", "WND_State"), std::string("Normal"));
+        QCOMPARE(ini.readInteger("System", "WND_X", 0), 20);
+
+        l.state = MainWindowLayout::State::Maximized;
+        SaveConfig(s, l, config);
+        QCOMPARE(ini.readString("System", "WND_State"), std::string("Max"));
+        QCOMPARE(ini.readInteger("System", "WND_X", 0), 20);
+        QVERIFY(LoadWindowLayout(s, config).state == MainWindowLayout::State::Maximized);
+    }
+
+    void saveToUnwritableFile()
+    {
+        // Root may write any file, so a file in a folder that does not exist stands in
+        // for the read-only one there.
+        QString config = path("ro.dat");
+        TestFiles::write(config, FirstRunConfigText());
+        QFile::setPermissions(config, QFileDevice::ReadOwner);
+        if (::geteuid() == 0)
+            config = path("gone/ro.dat");
+        ConfigSettings s = ConfigSettings::firstRun();
+        try {
+            SaveConfig(s, MainWindowLayout(), config);
+            QFAIL("no error raised");
+        } catch (const AppError &e) {
+            QCOMPARE(QString::fromLocal8Bit(e.what()), QStringLiteral("Unable to write to ") + config);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestConfigFile)
+#include "tst_configfile.moc"
