@@ -1,0 +1,124 @@
+#pragma once
+
+// The toolbox under the mail model: transfer encodings (base64, quoted-printable,
+// uuencode), RFC 2047 header words, helpers that read and rewrite one header line,
+// header folding, RFC 822 dates, boundaries, content types and small string helpers.
+//
+// Everything works on 8-bit byte strings; a "character" is one byte, NUL included.
+// A line break is CR LF; a lone CR or LF is an ordinary character unless stated.
+// Blanks are space and TAB. None of these functions keeps state except the shared
+// pseudo-random generator (MailRandom32).
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class QDateTime;
+
+// ---------------------------------------------------------------- string helpers
+
+// Removes leading blanks and trailing spaces (trailing TABs stay).
+std::string TrimBlanks(std::string_view s);
+// Removes leading blanks.
+std::string TrimBlanksLeft(std::string_view s);
+// Removes trailing blanks.
+std::string TrimBlanksRight(std::string_view s);
+
+// Returns the bytes from `position` (1-based) up to and including the next CR LF and
+// moves `position` behind them. At the end of the text `position` becomes -1 and the
+// rest is returned (with its CR LF if it had one). Callers loop while position >= 0.
+// A position outside the text (or < 1) returns an empty string and sets -1.
+std::string NextLine(const std::string &text, int &position);
+// The same without copying: a view into `text`, valid while `text` lives.
+std::string_view NextLineView(std::string_view text, int &position);
+
+// TrimBlanks, at most 254 bytes, then every byte below 32 and any of :\/*?"<>|'
+// becomes "_".
+std::string SafeFileName(std::string_view s);
+
+// True when `host` split at "." is only non-empty runs of decimal digits.
+bool IsNumericAddress(std::string_view host);
+
+// ---------------------------------------------------------------- header lines
+// A double quote toggles a quoted state; ":", ";" and "=" inside quotes are ordinary.
+
+// Index of the n-th (from 0) line starting with `prefix` (ASCII case ignored); -1 if
+// there is none or `lines` is null (an absent list).
+int FindHeaderLine(const std::vector<std::string> *lines, std::string_view prefix, int n);
+int FindHeaderLine(const std::vector<std::string> &lines, std::string_view prefix, int n);
+
+// Text after the first unquoted ":" up to the next unquoted ";", trimmed, with one
+// pair of enclosing double quotes removed.
+std::string HeaderLineValue(std::string_view line);
+// Replaces the value (between ":" and ";") by " " + TrimBlanks(value); parameters stay.
+std::string ReplaceHeaderLineValue(std::string_view line, std::string_view value);
+// Value of parameter `param` (case and surrounding blanks ignored), trimmed and
+// unquoted; empty if absent.
+std::string HeaderLineParam(std::string_view line, std::string_view param);
+// Sets parameter `param` to TrimBlanks(value) (written as given, no quotes added),
+// appending "; param=value" when it is absent. Works on TrimBlanks(line); a trailing
+// ";" is dropped.
+std::string ReplaceHeaderLineParam(std::string_view line, std::string_view param, std::string_view value);
+// Canonical field name spelling ("Content-Type:", "Message-ID:") and blanks outside
+// quotes in the value collapsed to one space.
+std::string NormalizeHeaderLine(std::string_view line);
+// The header block for output: CR LF line ends, lines longer than 72 folded at a
+// space, "," or ";" outside quotes with CR LF TAB; every line ends with CR LF.
+std::string FoldHeaders(std::string_view text);
+
+// ---------------------------------------------------------------- encodings
+
+// Quoted-printable. Body mode escapes bytes > 127 and "="; header mode also bytes
+// <= 32, '"' and "_" and never breaks lines. Body mode writes a soft break "=" CR LF
+// when the column reaches 72.
+std::string QPEncode(std::string_view text, bool headerMode);
+// Decodes "=XX" (upper-case hex only) and soft line breaks; other "=" stay.
+std::string QPDecode(std::string_view text);
+
+// Clears dest and writes the base64 form of source in lines of 76 characters (57
+// bytes), every line (the last included) followed by CR LF. Returns dest.size().
+std::size_t Base64EncodeStream(std::string_view source, std::string &dest);
+// Bytes of one base64 line (any length); bytes outside the alphabet are skipped,
+// "=" marks padding, an incomplete last group is dropped.
+std::string Base64DecodeLine(std::string_view line);
+// The same, appending to `dest` (the reader decodes a body line by line with it).
+void Base64DecodeLineAppend(std::string_view line, std::string &dest);
+// Base64 of a short string as one line without a break (line breaks in `s` are made
+// CR LF first). Longer strings are encoded whole, still as one line.
+std::string Base64EncodeString(std::string_view s);
+
+// Value 0..63 of one uuencode character ("`" and " " are 0, "!".."_" are 1..63);
+// throws AppError("UUCODE message format error") for any other byte.
+int UUCharValue(char c);
+// Bytes of one uuencoded line without its line break; a format error or an empty
+// line gives no bytes. Never more than 45 bytes; missing bits read as zero.
+std::string UUDecodeLine(std::string_view line);
+// Clears dest and appends the bytes of every non-empty CR LF separated line.
+void UUDecodeText(std::string_view text, std::string &dest);
+
+// ---------------------------------------------------------------- header words
+
+// "=?charset?Q?...?=" (header-mode QP) if any byte is > 127 or < 32, else text as is.
+std::string EncodeHeaderWord(std::string_view text, std::string_view charset);
+// Decodes every encoded word of TrimBlanks(text) (B, Q, U); the charset is ignored.
+// The search goes on after each replaced word, so decoded text is never decoded again.
+std::string DecodeHeaderWords(std::string_view text);
+
+// ---------------------------------------------------------------- content types, dates, ids
+
+// Content type by the file name's extension; "application/octet-stream" if unknown.
+std::string ContentTypeOfFile(std::string_view fileName);
+// ".ext" for a content type; empty if unknown.
+std::string ExtensionOfContentType(std::string_view contentType);
+
+// A full 32-bit value from the shared pseudo-random generator, seeded once from the
+// clock on first use.
+std::uint32_t MailRandom32();
+// "boundary" + 8 upper-case hex digits of MailRandom32().
+std::string NewBoundary();
+
+// "Ddd, dd Mmm yyyy hh:nn:ss zone" of a local date and time; zone is +hhmm / -hhmm
+// from the local offset, or "GMT" when the offset is zero.
+std::string Rfc822Date(const QDateTime &dateTime);
