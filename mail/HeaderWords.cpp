@@ -1,0 +1,92 @@
+// RFC 2047 encoded words in header text: one Q word for 8-bit text, and decoding of
+// B, Q and U words (the charset name is not used; bytes are taken as they are).
+#include "MimeHelpers.h"
+
+namespace {
+
+constexpr std::size_t npos = std::string_view::npos;
+
+std::string decodeWord(char method, std::string_view text)
+{
+    std::string bytes;
+    switch (method) {
+    case 'B':
+        bytes = Base64DecodeLine(text);
+        break;
+    case 'U':
+        bytes = UUDecodeLine(text);
+        break;
+    default: {
+        std::string spaced(text);
+        for (char &c : spaced)
+            if (c == '_')
+                c = ' ';
+        bytes = QPDecode(spaced);
+        break;
+    }
+    }
+    const std::size_t zero = bytes.find('\0');
+    if (zero != npos)
+        bytes.resize(zero);
+    return bytes;
+}
+
+} // namespace
+
+std::string EncodeHeaderWord(std::string_view text, std::string_view charset)
+{
+    bool plain = true;
+    for (const char c : text) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u > 127 || u < 32) {
+            plain = false;
+            break;
+        }
+    }
+    if (plain)
+        return std::string(text);
+    std::string out = "=?";
+    out.append(charset).append("?Q?").append(QPEncode(text, true)).append("?=");
+    return out;
+}
+
+std::string DecodeHeaderWords(std::string_view text)
+{
+    const std::string trimmed = TrimBlanks(text);
+    const std::string_view t(trimmed);
+    std::string out;
+    out.reserve(t.size());
+    std::size_t pos = 0; // everything before pos is already in `out`
+    while (true) {
+        const std::size_t start = t.find("=?", pos);
+        if (start == npos)
+            break;
+        const std::size_t charsetEnd = t.find('?', start + 2);
+        if (charsetEnd == npos)
+            break;
+        std::size_t end = t.find("?=", charsetEnd + 1);
+        if (end == npos)
+            break;
+        // "?Q?=E9...?=": the "?=" found first may open the text; then the word ends at
+        // the next "?" if it is followed by "=".
+        const std::size_t further = t.find('?', end + 2);
+        if (further != npos && further + 1 < t.size() && t[further + 1] == '=')
+            end = further;
+
+        std::string_view inner = t.substr(charsetEnd + 1, end - charsetEnd - 1);
+        char method = 'Q';
+        if (inner.size() >= 2 && inner[1] == '?') {
+            const char x = static_cast<char>(inner[0] >= 'a' && inner[0] <= 'z' ? inner[0] - 32 : inner[0]);
+            if (x == 'B' || x == 'Q' || x == 'U') {
+                method = x;
+                inner.remove_prefix(2);
+            }
+        }
+        out.append(t.substr(pos, start - pos));
+        out.append(decodeWord(method, inner));
+        // Go on after the replaced word: decoded text is never decoded again.
+        pos = end + 2;
+    }
+    out.append(t.substr(pos));
+    return out;
+}
