@@ -71,7 +71,8 @@ std::string FoldHeaders(std::string_view text);
 // ---------------------------------------------------------------- encodings
 
 // Quoted-printable. Body mode escapes bytes > 127 and "="; header mode also bytes
-// <= 32, '"' and "_" and never breaks lines. Body mode writes a soft break "=" CR LF
+// <= 32, '"', "_" and "?" (so that no "?=" can end an encoded word early) and never
+// breaks lines. Body mode writes a soft break "=" CR LF
 // when the column reaches 72.
 std::string QPEncode(std::string_view text, bool headerMode);
 // Decodes "=XX" (upper-case hex only) and soft line breaks; other "=" stay.

@@ -19,7 +19,9 @@ struct EscapeTables
         for (int c = 0; c < 256; ++c) {
             const bool always = c > 127 || c == '=';
             body[c] = always;
-            header[c] = always || c <= 32 || c == '"' || c == '_';
+            // In header mode (encoded words) "?" is escaped too: an unescaped "?"
+            // before an escape ("?=E9") would read as the end of the word.
+            header[c] = always || c <= 32 || c == '"' || c == '_' || c == '?';
         }
     }
 };
