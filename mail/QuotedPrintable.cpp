@@ -2,7 +2,9 @@
 // output, so that multi-megabyte bodies cost linear time.
 #include "MimeHelpers.h"
 
+#include <algorithm>
 #include <array>
+#include <memory>
 #include <cstring>
 
 namespace {
@@ -14,11 +16,13 @@ struct EscapeTables
 {
     std::array<bool, 256> body{};
     std::array<bool, 256> header{};
+    std::array<bool, 256> bodyStop{}; // escaped, or CR (which restarts the column)
     EscapeTables()
     {
         for (int c = 0; c < 256; ++c) {
             const bool always = c > 127 || c == '=';
             body[c] = always;
+            bodyStop[c] = always || c == '\r';
             // In header mode (encoded words) "?" is escaped too: an unescaped "?"
             // before an escape ("?=E9") would read as the end of the word.
             header[c] = always || c <= 32 || c == '"' || c == '_' || c == '?';
@@ -32,40 +36,58 @@ const EscapeTables &escapeTables()
     return tables;
 }
 
-// One encoding pass; with Write=false it only counts the output size.
-template <bool Write>
-std::size_t encodePass(std::string_view text, bool headerMode, char *out)
+// Encodes into `out`, which holds at least maxEncodedSize() bytes; returns the size.
+std::size_t encodeInto(std::string_view text, bool headerMode, char *out)
 {
     const std::array<bool, 256> &escape = headerMode ? escapeTables().header : escapeTables().body;
-    std::size_t n = 0;
+    const std::array<bool, 256> &stop = escapeTables().bodyStop;
+    const auto *p = reinterpret_cast<const unsigned char *>(text.data());
+    const auto *const end = p + text.size();
+    char *w = out;
     int column = 0;
-    for (const char ch : text) {
-        const unsigned char c = static_cast<unsigned char>(ch);
-        if (escape[c]) {
-            if constexpr (Write) {
-                out[n] = '=';
-                out[n + 1] = kHexUpper[c >> 4];
-                out[n + 2] = kHexUpper[c & 15];
+    while (p < end) {
+        // A run of copied characters up to the soft-break column (CR handled below).
+        if (!headerMode) {
+            const auto *runEnd = p + std::min<std::ptrdiff_t>(end - p, 72 - column);
+            const auto *q = p;
+            // Copied inline: runs are short (words), a memcpy call per run costs more.
+            while (q < runEnd && !stop[*q])
+                *w++ = static_cast<char>(*q++);
+            column += static_cast<int>(q - p);
+            p = q;
+            if (column >= 72) {
+                std::memcpy(w, "=\r\n", 3);
+                w += 3;
+                column = 0;
+                continue;
             }
-            n += 3;
+            if (p == end)
+                break;
+        }
+        const unsigned char c = *p++;
+        if (escape[c]) {
+            w[0] = '=';
+            w[1] = kHexUpper[c >> 4];
+            w[2] = kHexUpper[c & 15];
+            w += 3;
             column += 3;
         } else {
-            if constexpr (Write)
-                out[n] = ch;
-            ++n;
-            column = ch == '\r' ? 0 : column + 1;
+            *w++ = static_cast<char>(c);
+            column = c == '\r' ? 0 : column + 1;
         }
         if (!headerMode && column >= 72) {
-            if constexpr (Write) {
-                out[n] = '=';
-                out[n + 1] = '\r';
-                out[n + 2] = '\n';
-            }
-            n += 3;
+            std::memcpy(w, "=\r\n", 3);
+            w += 3;
             column = 0;
         }
     }
-    return n;
+    return static_cast<std::size_t>(w - out);
+}
+
+// Every byte gives at most three, and a soft break follows at most every 24 bytes.
+std::size_t maxEncodedSize(std::size_t n)
+{
+    return 3 * n + 3 * (n / 24 + 1);
 }
 
 // Value of an upper-case hexadecimal digit, -1 for anything else ("e" included).
@@ -82,11 +104,12 @@ inline int hexValue(char c)
 
 std::string QPEncode(std::string_view text, bool headerMode)
 {
-    std::string out;
-    const std::size_t size = encodePass<false>(text, headerMode, nullptr);
-    out.resize(size);
-    encodePass<true>(text, headerMode, out.data());
-    return out;
+    if (text.empty())
+        return {};
+    // Uninitialised scratch of the worst-case size: pages never written cost nothing.
+    std::unique_ptr<char[]> buffer(new char[maxEncodedSize(text.size())]);
+    const std::size_t size = encodeInto(text, headerMode, buffer.get());
+    return std::string(buffer.get(), size);
 }
 
 std::string QPDecode(std::string_view text)
