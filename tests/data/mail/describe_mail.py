@@ -1,0 +1,36 @@
+# Prints a JSON description of mail files as Python's email package reads them:
+# the tree of content types, the decoded bytes of every leaf (base64), file names,
+# dispositions, Content-ID / Content-Location, and the parser's defects.
+# Usage: python3 -c "$(cat describe_mail.py)" FILE...
+import base64
+import email
+import json
+import sys
+from email import policy
+
+
+def describe(part):
+    d = {"type": part.get_content_type(),
+         "defects": [type(x).__name__ for x in part.defects]}
+    if part.is_multipart():
+        d["parts"] = [describe(p) for p in part.iter_parts()]
+    else:
+        payload = part.get_payload(decode=True) or b""
+        d["body"] = base64.b64encode(payload).decode("ascii")
+        d["filename"] = part.get_filename()
+        d["disposition"] = part.get_content_disposition()
+        d["cid"] = part.get("Content-ID")
+        d["location"] = part.get("Content-Location")
+        d["charset"] = part.get_content_charset()
+    return d
+
+
+def describe_file(path):
+    with open(path, "rb") as f:
+        msg = email.message_from_binary_file(f, policy=policy.default)
+    d = describe(msg)
+    d["subject"] = str(msg.get("Subject", ""))
+    return d
+
+
+print(json.dumps([describe_file(p) for p in sys.argv[1:]]))
