@@ -1,0 +1,61 @@
+#pragma once
+
+#include "JpegEncoder.h"
+
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <functional>
+#include <string_view>
+
+class QTextDocument;
+struct ConfigSettings;
+
+// Lays a letter out page by page into the text area of a fixed pixel page, numbers the
+// pages and compresses each one to JPEG. The pages go to the caller one by one; the
+// caller adds them to the mail.
+class PageRenderer
+{
+public:
+    // Pages are drawn at this resolution (the screen's, on the system the program came from).
+    static constexpr int Dpi = 96;
+    // Largest page surface we allocate (RGB32): 64 megapixels, 256 MB.
+    static constexpr long long MaxPixels = 64LL * 1024 * 1024;
+
+    explicit PageRenderer(const ConfigSettings &settings);
+
+    // Called with each finished page (its number from 1 and the JPEG bytes, valid only
+    // during the call).
+    std::function<void(int page, std::string_view jpeg)> pageReady;
+    // Asked after each page is compressed: true stops before that page is handed over.
+    std::function<bool()> cancelled;
+    // Percentage of the letter laid out so far, after each page.
+    std::function<void(int percent)> progress;
+    // The page surface just before compression (tests and diagnosis look at it).
+    std::function<void(int page, const QImage &surface)> surfaceReady;
+
+    // Renders the whole letter and returns the number of pages made (the page that
+    // was cancelled counts, as it was made). Throws AppError when the page size is out
+    // of range or the encoder fails.
+    int render(const QTextDocument &letter);
+
+    // The text area in twips (left, top, right, bottom as a QRect's edges) for a page of
+    // the settings' size at the given resolution; truncating integer division.
+    static QRect textAreaTwips(const ConfigSettings &settings, int dpiX, int dpiY);
+    // Top left corner of the page number: half the width, rounded half to even, less 5;
+    // 16 pixels above the bottom edge.
+    static QPoint pageNumberPosition(int pageWidth, int pageHeight);
+    static QString pageNumberText(int page);
+    // The page size accepted for a surface: 1 to 65500 pixels a side, at most MaxPixels.
+    static bool pageSizeValid(int width, int height);
+
+    // Time spent in JPEG compression by the last render(), in nanoseconds.
+    qint64 compressNanoseconds() const { return compressNs_; }
+
+private:
+    void drawPageNumber(QImage &surface, int page) const;
+
+    const ConfigSettings &settings_;
+    JpegEncoder encoder_;
+    qint64 compressNs_ = 0;
+};

@@ -1,0 +1,124 @@
+#include "HtmlBody.h"
+#include "VendorLinks.h"
+
+#include <QtTest>
+
+#include <string>
+#include <vector>
+
+class TestHtmlBody : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void wholeBody_data();
+    void wholeBody();
+    void mapCoordinates_data();
+    void mapCoordinates();
+    void cancelBeforeARow();
+};
+
+namespace {
+
+const std::string home = VendorLinks::HomePage;
+
+std::vector<std::string> expectedLines(int pages, const std::string &x1, const std::string &x2)
+{
+    std::vector<std::string> v = {
+        "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">",
+        "<HTML><HEAD>",
+        "<META content=\"text/html; charset=iso-8859-1\" http-equiv=Content-Type>",
+        "<META content=\"MSHTML 5.00.2920.0\" name=GENERATOR></HEAD>",
+        "<BODY>",
+        "<TABLE border=0 cellPadding=0 cellSpacing=0 width=\"100%\">",
+        "<TBODY>",
+    };
+    for (int n = 1; n <= pages; ++n) {
+        const std::string s = std::to_string(n);
+        v.push_back("<TR><TD><IMG alt=\"\" border=0 hspace=0 src=\"cid:" + s + ".jpg\">");
+        v.push_back("<map name=\"Map" + s + "\"><area shape=\"rect\" coords=\"" + x1 + ",1," + x2 + ",30\" href=\"" + home + "\"></map>");
+        v.push_back("</TD></TR><TR>");
+    }
+    v.push_back("</TBODY></TABLE>");
+    v.push_back("<font size=\"2\" face=\"Arial, Helvetica, sans-serif\"><br>");
+    v.push_back("<a href=\"" + home + "\">Composed by Vellorn Composer 5.0</a> </font> </BODY></HTML>");
+    return v;
+}
+
+} // namespace
+
+void TestHtmlBody::wholeBody_data()
+{
+    QTest::addColumn<int>("pages");
+    QTest::addColumn<int>("lineCount");
+    QTest::newRow("no pages") << 0 << 10;
+    QTest::newRow("one page") << 1 << 13;
+    QTest::newRow("three pages") << 3 << 19;
+    QTest::newRow("twelve pages") << 12 << 46;
+}
+
+// Line for line, and the text is exactly those lines each ended by CR LF.
+void TestHtmlBody::wholeBody()
+{
+    QFETCH(int, pages);
+    QFETCH(int, lineCount);
+    const std::vector<std::string> expected = expectedLines(pages, "440", "590");
+    const std::vector<std::string> got = HtmlBody::lines(pages, 600);
+    QCOMPARE(int(got.size()), lineCount);
+    for (size_t i = 0; i < expected.size(); ++i)
+        QCOMPARE(QString::fromStdString(got[i]), QString::fromStdString(expected[i]));
+
+    std::string text;
+    QVERIFY(HtmlBody::text(pages, 600, text));
+    std::string joined;
+    for (const std::string &l : expected)
+        joined += l + "\r\n";
+    QCOMPARE(QString::fromStdString(text), QString::fromStdString(joined));
+    QVERIFY(text.find("\n\n") == std::string::npos);
+    QVERIFY(text.find("usemap") == std::string::npos);
+}
+
+void TestHtmlBody::mapCoordinates_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<QString>("x1");
+    QTest::addColumn<QString>("x2");
+    QTest::newRow("600") << 600 << "440" << "590";
+    QTest::newRow("150") << 150 << "1" << "140";
+    QTest::newRow("160") << 160 << "1" << "150";
+    QTest::newRow("161") << 161 << "1" << "151";
+    QTest::newRow("162") << 162 << "2" << "152";
+    QTest::newRow("zero") << 0 << "1" << "-10";
+    QTest::newRow("int max") << 2147483647 << "2147483487" << "2147483637";
+    QTest::newRow("int min") << int(-2147483647 - 1) << "1" << "-2147483658";
+}
+
+void TestHtmlBody::mapCoordinates()
+{
+    QFETCH(int, width);
+    QFETCH(QString, x1);
+    QFETCH(QString, x2);
+    const std::vector<std::string> got = HtmlBody::lines(2, width);
+    const std::string want = "coords=\"" + x1.toStdString() + ",1," + x2.toStdString() + ",30\"";
+    QVERIFY2(got[8].find(want) != std::string::npos, got[8].c_str());
+    QVERIFY(got[11].find(want) != std::string::npos);
+    QVERIFY(got[11].find("Map2") != std::string::npos);
+}
+
+// A cancel before any row leaves the output untouched; rows are checked one by one.
+void TestHtmlBody::cancelBeforeARow()
+{
+    std::string text = "untouched";
+    int asked = 0;
+    QVERIFY(!HtmlBody::text(5, 600, text, [&] { return ++asked == 3; }));
+    QCOMPARE(asked, 3);
+    QCOMPARE(QString::fromStdString(text), QStringLiteral("untouched"));
+
+    asked = 0;
+    QVERIFY(HtmlBody::text(5, 600, text, [&] { ++asked; return false; }));
+    QCOMPARE(asked, 5);
+    QCOMPARE(int(std::count(text.begin(), text.end(), '\n')), 25);
+}
+
+QTEST_GUILESS_MAIN(TestHtmlBody)
+#include "tst_htmlbody.moc"

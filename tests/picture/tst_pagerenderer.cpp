@@ -1,0 +1,414 @@
+#include "AppError.h"
+#include "ConfigSettings.h"
+#include "FormatRange.h"
+#include "JpegEncoder.h"
+#include "JpegInfo.h"
+#include "PageRenderer.h"
+
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextImageFormat>
+#include <QtTest>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Page
+{
+    int number;
+    std::string jpeg;
+    QImage surface;
+};
+
+struct Run
+{
+    std::vector<Page> pages;
+    std::vector<int> percents;
+    int pageCount = 0;
+};
+
+Run render(const ConfigSettings &settings, const QTextDocument &doc, std::function<bool()> cancelled = {})
+{
+    Run run;
+    PageRenderer renderer(settings);
+    std::vector<QImage> surfaces;
+    renderer.surfaceReady = [&](int, const QImage &surface) { surfaces.push_back(surface.copy()); };
+    renderer.pageReady = [&](int page, std::string_view jpeg) {
+        run.pages.push_back({page, std::string(jpeg), surfaces.back()});
+    };
+    renderer.progress = [&](int percent) { run.percents.push_back(percent); };
+    renderer.cancelled = std::move(cancelled);
+    run.pageCount = renderer.render(doc);
+    return run;
+}
+
+// Numbered paragraphs of equal height.
+QString paragraphs(int count)
+{
+    QStringList list;
+    for (int i = 1; i <= count; ++i)
+        list << QStringLiteral("Paragraph %1 of the letter").arg(i, 4, 10, QLatin1Char('0'));
+    return list.join(QLatin1Char('\n'));
+}
+
+// Bounding box of the pixels darker than mid-grey inside `area`.
+QRect inkBox(const QImage &image, const QRect &area)
+{
+    QRect box;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (qGray(image.pixel(x, y)) < 128)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+bool allWhite(const QImage &image, const QRect &area)
+{
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (image.pixel(x, y) != qRgb(255, 255, 255))
+                return false;
+    return true;
+}
+
+// How many of the numbered paragraphs fill the first page exactly.
+int paragraphsPerPage(const ConfigSettings &s)
+{
+    QTextDocument doc;
+    doc.setPlainText(paragraphs(400));
+    QImage device(s.PIC_W, s.PIC_H, QImage::Format_RGB32);
+    device.setDotsPerMeterX(qRound(96 / 0.0254));
+    device.setDotsPerMeterY(qRound(96 / 0.0254));
+    const int end = FormatRange::formatRange(doc, &device, PageRenderer::textAreaTwips(s, 96, 96), 0);
+    const QString text = doc.toPlainText().left(end);
+    return int(text.count(QLatin1Char('\n')));
+}
+
+} // namespace
+
+class TestPageRenderer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void textArea_data();
+    void textArea();
+    void pageNumberPosition_data();
+    void pageNumberPosition();
+    void shortLetterIsOnePicture();
+    void picturesDecodeAtConfiguredQuality_data();
+    void picturesDecodeAtConfiguredQuality();
+    void pageTwelveNumber();
+    void pageNumbersOffLeaveMarginsWhite();
+    void textAreaClearedBetweenPages();
+    void pageCountAtExactEnd();
+    void tallPictureStopsRendering();
+    void emptyLetterIsOneNumberedPage();
+    void cancelStopsBeforeHandingOver();
+    void badPageSizes_data();
+    void badPageSizes();
+    void marginsLargerThanPage();
+    void encoderReusesItsBuffer();
+};
+
+void TestPageRenderer::textArea_data()
+{
+    QTest::addColumn<int>("dpi");
+    QTest::addColumn<QRect>("twips"); // left, top, right, bottom as rectangle edges
+    QTest::newRow("96 dpi") << 96 << QRect(QPoint(150, 375), QPoint(8850 - 1, 11625 - 1));
+    // 1440 / 120 = 12 twips a pixel; 1440 / 72 = 20.
+    QTest::newRow("120 dpi") << 120 << QRect(QPoint(120, 300), QPoint(7080 - 1, 9300 - 1));
+    QTest::newRow("72 dpi") << 72 << QRect(QPoint(200, 500), QPoint(11800 - 1, 15500 - 1));
+}
+
+void TestPageRenderer::textArea()
+{
+    QFETCH(int, dpi);
+    QFETCH(QRect, twips);
+    const ConfigSettings s = ConfigSettings::firstRun();
+    const QRect area = PageRenderer::textAreaTwips(s, dpi, dpi);
+    QCOMPARE(area, twips);
+    if (dpi == 96) {
+        QCOMPARE(FormatRange::twipsToPixels(area.left(), dpi), 10);
+        QCOMPARE(FormatRange::twipsToPixels(area.right() + 1, dpi), 590);
+        QCOMPARE(FormatRange::twipsToPixels(area.top(), dpi), 25);
+        QCOMPARE(FormatRange::twipsToPixels(area.bottom() + 1, dpi), 775);
+    }
+}
+
+void TestPageRenderer::pageNumberPosition_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<QPoint>("at");
+    QTest::newRow("600 x 800") << 600 << 800 << QPoint(295, 784);
+    QTest::newRow("601: 300.5 to 300") << 601 << 800 << QPoint(295, 784);
+    QTest::newRow("603: 301.5 to 302") << 603 << 100 << QPoint(297, 84);
+    QTest::newRow("1") << 1 << 16 << QPoint(-5, 0);
+}
+
+void TestPageRenderer::pageNumberPosition()
+{
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(QPoint, at);
+    QCOMPARE(PageRenderer::pageNumberPosition(width, height), at);
+}
+
+void TestPageRenderer::shortLetterIsOnePicture()
+{
+    QTextDocument doc;
+    doc.setPlainText(QStringLiteral("Dear reader,\nthis letter fits on one page.\n\nRegards"));
+    const Run run = render(ConfigSettings::firstRun(), doc);
+    QCOMPARE(run.pageCount, 1);
+    QCOMPARE(run.pages.size(), size_t(1));
+    QCOMPARE(run.pages[0].number, 1);
+    QCOMPARE(run.percents, std::vector<int>{100});
+    // The text lies in the text area, starting at its top left corner.
+    const QImage &page = run.pages[0].surface;
+    const QRect ink = inkBox(page, QRect(10, 25, 580, 750));
+    QVERIFY(!ink.isEmpty());
+    QVERIFY2(ink.left() < 16 && ink.top() < 35, qPrintable(QStringLiteral("%1,%2").arg(ink.left()).arg(ink.top())));
+    QVERIFY(allWhite(page, QRect(0, 0, 600, 25)));
+    QVERIFY(allWhite(page, QRect(0, 0, 10, 784)));
+    QVERIFY(allWhite(page, QRect(590, 0, 10, 800)));
+}
+
+void TestPageRenderer::picturesDecodeAtConfiguredQuality_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<int>("quality");
+    QTest::newRow("first run, 75") << 600 << 800 << 75;
+    QTest::newRow("odd size, 100") << 333 << 251 << 100;
+    QTest::newRow("small, 10") << 160 << 160 << 10;
+    QTest::newRow("0 reads as 1") << 200 << 300 << 0;
+}
+
+// Every page decodes again to the page size, baseline, with the quality's tables.
+void TestPageRenderer::picturesDecodeAtConfiguredQuality()
+{
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(int, quality);
+    ConfigSettings s = ConfigSettings::firstRun();
+    s.PIC_W = width;
+    s.PIC_H = height;
+    s.PIC_Quality = quality;
+    QTextDocument doc;
+    doc.setPlainText(paragraphs(60));
+    const Run run = render(s, doc);
+    QVERIFY(run.pageCount >= 2);
+    for (const Page &p : run.pages) {
+        const JpegInfo info = JpegInfo::decode(p.jpeg);
+        QVERIFY2(info.ok, qPrintable(info.error));
+        QCOMPARE(info.width, width);
+        QCOMPARE(info.height, height);
+        QCOMPARE(info.components, 3);
+        QVERIFY(!info.progressive);
+        QVERIFY(!info.arithmetic);
+        QVERIFY(info.baselineMarker);
+        const int q = qBound(1, quality, 100);
+        QVERIFY(info.luminance == JpegInfo::expectedTable(q, false));
+        QVERIFY(info.chrominance == JpegInfo::expectedTable(q, true));
+    }
+}
+
+void TestPageRenderer::pageTwelveNumber()
+{
+    const ConfigSettings s = ConfigSettings::firstRun();
+    QTextDocument doc;
+    doc.setPlainText(paragraphs(paragraphsPerPage(s) * 12));
+    const Run run = render(s, doc);
+    QCOMPARE(run.pageCount, 12);
+    const QRect margin(0, 775, 600, 25);
+    const QRect one = inkBox(run.pages[0].surface, margin);
+    const QRect twelve = inkBox(run.pages[11].surface, margin);
+    // "- 12 -" starts at x 295 (the dash's side bearing aside), below y 784.
+    QVERIFY2(twelve.left() >= 295 && twelve.left() <= 298, qPrintable(QString::number(twelve.left())));
+    QVERIFY2(twelve.top() >= 784 && twelve.bottom() < 800, qPrintable(QString::number(twelve.top())));
+    QCOMPARE(one.left(), twelve.left());
+    QVERIFY(twelve.width() > one.width());
+    QVERIFY(allWhite(run.pages[11].surface, QRect(0, 775, 295, 25)));
+    QVERIFY(allWhite(run.pages[11].surface, QRect(0, 775, 600, 9)));
+    // The numbers survive compression legibly: the decoded page has ink in the same place.
+    const JpegInfo decoded = JpegInfo::decode(run.pages[11].jpeg);
+    const QRect decodedInk = inkBox(decoded.pixels.convertToFormat(QImage::Format_RGB32), margin);
+    QVERIFY(qAbs(decodedInk.left() - twelve.left()) <= 1);
+    QVERIFY(qAbs(decodedInk.width() - twelve.width()) <= 2);
+    // Progress runs up to 100 and never goes back.
+    QCOMPARE(run.percents.size(), size_t(12));
+    QVERIFY(std::is_sorted(run.percents.begin(), run.percents.end()));
+    QCOMPARE(run.percents.back(), 100);
+}
+
+void TestPageRenderer::pageNumbersOffLeaveMarginsWhite()
+{
+    ConfigSettings s = ConfigSettings::firstRun();
+    s.PIC_PageNumber = false;
+    QTextDocument doc;
+    doc.setPlainText(paragraphs(paragraphsPerPage(s) * 2 + 3));
+    const Run run = render(s, doc);
+    QCOMPARE(run.pageCount, 3);
+    for (const Page &p : run.pages) {
+        QVERIFY(allWhite(p.surface, QRect(0, 775, 600, 25)));
+        QVERIFY(allWhite(p.surface, QRect(0, 0, 600, 25)));
+        // Compression keeps an untouched margin white enough to show no mark.
+        const JpegInfo info = JpegInfo::decode(p.jpeg);
+        QVERIFY(inkBox(info.pixels.convertToFormat(QImage::Format_RGB32), QRect(0, 780, 600, 20)).isEmpty());
+    }
+}
+
+// The last page holds three lines; nothing of the full page before it shows below them.
+void TestPageRenderer::textAreaClearedBetweenPages()
+{
+    const ConfigSettings s = ConfigSettings::firstRun();
+    QTextDocument doc;
+    doc.setPlainText(paragraphs(paragraphsPerPage(s) + 3));
+    const Run run = render(s, doc);
+    QCOMPARE(run.pageCount, 2);
+    const QRect full = inkBox(run.pages[0].surface, QRect(10, 25, 580, 750));
+    const QRect last = inkBox(run.pages[1].surface, QRect(10, 25, 580, 750));
+    QVERIFY(full.bottom() > 700);
+    QVERIFY(last.bottom() < 120);
+}
+
+void TestPageRenderer::pageCountAtExactEnd()
+{
+    const ConfigSettings s = ConfigSettings::firstRun();
+    const int perPage = paragraphsPerPage(s);
+    QVERIFY(perPage > 10);
+    QTextDocument exact;
+    exact.setPlainText(paragraphs(perPage * 3));
+    QCOMPARE(render(s, exact).pageCount, 3);
+    QTextDocument oneMore;
+    oneMore.setPlainText(paragraphs(perPage * 3 + 1));
+    QCOMPARE(render(s, oneMore).pageCount, 4);
+}
+
+// A picture taller than the text area cannot be placed: the page after the text before
+// it is made blank but for its number, and rendering ends there.
+void TestPageRenderer::tallPictureStopsRendering()
+{
+    QTextDocument doc;
+    QImage tall(200, 2000, QImage::Format_RGB32);
+    tall.fill(Qt::red);
+    doc.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("tall.png")), tall);
+    QTextCursor cursor(&doc);
+    cursor.insertText(QStringLiteral("Before the picture"));
+    cursor.insertBlock();
+    QTextImageFormat image;
+    image.setName(QStringLiteral("tall.png"));
+    cursor.insertImage(image);
+    cursor.insertBlock();
+    cursor.insertText(QStringLiteral("After the picture"));
+
+    const Run run = render(ConfigSettings::firstRun(), doc);
+    QCOMPARE(run.pageCount, 2);
+    QVERIFY(!inkBox(run.pages[0].surface, QRect(10, 25, 580, 750)).isEmpty());
+    QVERIFY(allWhite(run.pages[1].surface, QRect(10, 25, 580, 750)));
+    QVERIFY(!inkBox(run.pages[1].surface, QRect(0, 775, 600, 25)).isEmpty());
+}
+
+void TestPageRenderer::emptyLetterIsOneNumberedPage()
+{
+    QTextDocument doc;
+    const Run run = render(ConfigSettings::firstRun(), doc);
+    QCOMPARE(run.pageCount, 1);
+    QCOMPARE(run.percents, std::vector<int>{100});
+    QVERIFY(allWhite(run.pages[0].surface, QRect(0, 0, 600, 775)));
+    QVERIFY(!inkBox(run.pages[0].surface, QRect(0, 775, 600, 25)).isEmpty());
+    QVERIFY(JpegInfo::decode(run.pages[0].jpeg).ok);
+}
+
+void TestPageRenderer::cancelStopsBeforeHandingOver()
+{
+    const ConfigSettings s = ConfigSettings::firstRun();
+    QTextDocument doc;
+    doc.setPlainText(paragraphs(paragraphsPerPage(s) * 5));
+    int asked = 0;
+    const Run run = render(s, doc, [&] { return ++asked == 2; });
+    QCOMPARE(run.pageCount, 2); // the cancelled page was made, not handed over
+    QCOMPARE(run.pages.size(), size_t(1));
+    QCOMPARE(asked, 2);
+}
+
+void TestPageRenderer::badPageSizes_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::newRow("zero width") << 0 << 800;
+    QTest::newRow("negative height") << 600 << -1;
+    QTest::newRow("beyond JPEG") << 65501 << 10;
+    QTest::newRow("huge area") << 20000 << 20000;
+    QTest::newRow("int max") << 2147483647 << 2147483647;
+}
+
+// A hand-edited Config.dat must not make us allocate gigabytes or divide by nothing.
+void TestPageRenderer::badPageSizes()
+{
+    QFETCH(int, width);
+    QFETCH(int, height);
+    ConfigSettings s = ConfigSettings::firstRun();
+    s.PIC_W = width;
+    s.PIC_H = height;
+    QTextDocument doc;
+    doc.setPlainText(QStringLiteral("text"));
+    PageRenderer renderer(s);
+    int pages = 0;
+    renderer.pageReady = [&](int, std::string_view) { ++pages; };
+    QVERIFY_THROWS_EXCEPTION(AppError, renderer.render(doc));
+    QCOMPARE(pages, 0);
+}
+
+// Margins that leave no text area: the layout fails, one page with its number is made.
+void TestPageRenderer::marginsLargerThanPage()
+{
+    ConfigSettings s = ConfigSettings::firstRun();
+    s.PIC_ML = 400;
+    s.PIC_MR = 400;
+    s.PIC_MT = -100000;
+    QTextDocument doc;
+    doc.setPlainText(paragraphs(100));
+    const Run run = render(s, doc);
+    QCOMPARE(run.pageCount, 1);
+    QVERIFY(JpegInfo::decode(run.pages[0].jpeg).ok);
+}
+
+// One encoder for pages of any size and content: a page that outgrows the buffer, then
+// small ones, each equal to what a fresh encoder writes.
+void TestPageRenderer::encoderReusesItsBuffer()
+{
+    QImage noise(1000, 1000, QImage::Format_RGB32);
+    quint32 seed = 12345;
+    for (int y = 0; y < noise.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(noise.scanLine(y));
+        for (int x = 0; x < noise.width(); ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            line[x] = 0xFF000000u | (seed >> 8);
+        }
+    }
+    QImage small(64, 48, QImage::Format_RGB888);
+    small.fill(Qt::blue);
+
+    JpegEncoder shared;
+    const std::string big(shared.compress(noise, 100));
+    QVERIFY(big.size() > 256 * 1024);
+    const std::string little(shared.compress(small, 75));
+    const std::string bigAgain(shared.compress(noise, 100));
+    QCOMPARE(bigAgain, big);
+    JpegEncoder fresh;
+    QCOMPARE(std::string(fresh.compress(small, 75)), little);
+
+    const JpegInfo info = JpegInfo::decode(little);
+    QVERIFY(info.ok);
+    QCOMPARE(info.width, 64);
+    const QRgb centre = info.pixels.pixel(32, 24);
+    QVERIFY(qBlue(centre) > 240 && qRed(centre) < 15);
+    QVERIFY_THROWS_EXCEPTION(AppError, shared.compress(QImage(), 75));
+}
+
+QTEST_MAIN(TestPageRenderer)
+#include "tst_pagerenderer.moc"
