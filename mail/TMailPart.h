@@ -1,0 +1,103 @@
+#pragma once
+
+#include "TMailPartList.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TMailMessage;
+
+// Transfer encodings a part can be written with.
+enum TEncodingType { etBase64 = 0, etQuotedPrintable = 1, etNoEncoding = 2, et7Bit = 3 };
+
+// One MIME entity: header lines, the body as it stands in the mail text, the same body
+// after transfer decoding, and the sub-parts. Everything is 8-bit bytes; nothing here
+// converts characters.
+//
+// Ownership: a part created with a message as owner is destroyed by that message at the
+// latest (when the message is cleared or destroyed); a part destroys its sub-parts. A
+// part created without an owner belongs to whoever created it and cannot load text.
+class TMailPart
+{
+public:
+    explicit TMailPart(TMailMessage *owner);
+    virtual ~TMailPart();
+
+    TMailPart(const TMailPart &) = delete;
+    TMailPart &operator=(const TMailPart &) = delete;
+
+    // ---- fields
+    // Header lines, one field per entry ("Name: value; param=value"), no line breaks;
+    // folded input lines are already joined.
+    std::vector<std::string> Headers;
+    // The body exactly as it stands in the mail text (for a multipart part the preamble
+    // after loading, the whole multipart body of a message after Rebuild).
+    std::string EncodedBody;
+    // The body after transfer decoding.
+    std::string DecodedBody;
+    // Boundary of the enclosing multipart part, written in front of this part.
+    std::string ParentBoundary;
+    // The owning message; a message refers to itself.
+    TMailMessage *OwnerMessage = nullptr;
+    // Children in output order (owned).
+    TMailPartList SubParts;
+    // The enclosing part; null for the message and for parts outside the tree.
+    TMailPart *ParentPart = nullptr;
+    bool IsDecoded = false;
+    bool IsEmbedded = false;
+    // Component name, the "%s" of error messages.
+    std::string Name = "MailPart1";
+
+    // ---- header access (names compared ignoring case; the first field of a name counts)
+    // Main value of the field, trimmed, one pair of enclosing quotes (' or ") removed.
+    std::string HeaderValue(std::string_view name) const;
+    // A parameter of the field, trimmed and unquoted the same way; empty if absent.
+    std::string HeaderParam(std::string_view name, std::string_view param) const;
+    // Non-empty value: replaces the main value of the first line (appending "Name: "
+    // first if absent), parameters stay. Empty value: deletes the first line of the field.
+    void SetHeaderValue(std::string_view name, std::string_view value);
+    // Sets or appends a parameter (value written as given; callers add quotes).
+    void SetHeaderParam(std::string_view name, std::string_view param, std::string_view value);
+    bool HasHeader(std::string_view name) const;
+    bool HasHeaderParam(std::string_view name, std::string_view param) const;
+    // Lower-cased main value of "Content-Type".
+    std::string ContentType() const;
+    // The "boundary" parameter of "Content-Type".
+    std::string Boundary() const;
+
+    // ---- body
+    // Fills DecodedBody from EncodedBody once (until text is loaded again). Returns true.
+    bool Decode();
+    // Writes EncodedBody from DecodedBody and sets "Content-Transfer-Encoding" to match.
+    void Encode(TEncodingType encodingType);
+    // FoldHeaders(Headers) + CR LF + EncodedBody: the mail text of a rebuilt message.
+    std::string SourceText() const;
+    // Writes SourceText with every line ending in CR LF (a lone CR or LF becomes CR LF).
+    // The file name is bytes (Windows-1252). A write failure raises AppError.
+    void SaveToFile(const std::string &fileName) const;
+    // The name under which the part is listed and saved (always a safe file name).
+    std::string AttachmentFileName() const;
+    // Removes the part from its parent's SubParts and clears ParentPart.
+    void Detach();
+
+    // ---- reading mail text
+    // Replaces the content by the parsed text; with withHeaders false the whole text is
+    // the body. Raises "%s: TMailPart must be owned by a TMailMessage" without an owner.
+    void LoadFromText(std::string_view text, bool withHeaders);
+    // LoadFromText with headers.
+    void LoadFromString(std::string_view text);
+
+protected:
+    // Destroys (and unlinks) every sub-part, deepest first, without recursion.
+    void destroySubParts();
+
+private:
+    friend class TMailMessage;
+    friend class MailTextReader;
+
+    // The message this part registered with at creation (it destroys the part at the
+    // latest when it is cleared or destroyed); null for a message or a part without owner.
+    TMailMessage *m_owner = nullptr;
+    int headerIndex(std::string_view name) const;
+};

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TMailMessage;
+
+// One recipient field ("To", "Cc" or "Bcc") of a message, kept as parallel lists of
+// display names and addresses (an empty name means "address only"). The lists are
+// read from the message's header lines whenever those changed since the last read, and
+// written back into them by SetAll, Add and WriteBack.
+class TMailRecipients
+{
+public:
+    TMailRecipients(TMailMessage *owner, std::string label);
+
+    TMailRecipients(const TMailRecipients &) = delete;
+    TMailRecipients &operator=(const TMailRecipients &) = delete;
+
+    // The field name ("To", "Cc", "Bcc").
+    const std::string &Label() const { return m_label; }
+
+    // Re-reads the lists when the header lines differ from the last read.
+    void Refresh() const;
+    std::string NameAt(int index) const;
+    std::string AddressAt(int index) const;
+    int Count() const;
+    // The addresses as comma text: comma-separated, an entry holding a space, comma,
+    // double quote or control character in double quotes (inner quotes doubled).
+    std::string AddressList() const;
+
+    // Replaces both lists from two comma texts (see SplitCommaText); the names are padded
+    // with empty names or cut to the number of addresses. Then WriteBack.
+    void SetAll(std::string_view names, std::string_view addresses);
+    // Appends one entry, then WriteBack.
+    void Add(std::string_view name, std::string_view address);
+    // Removes every line of the field and writes it once from the lists (if there is at
+    // least one address). CR and LF in addresses are removed; names become encoded words.
+    void WriteBack();
+
+    // Comma text as the composer passes it: items separated by commas or blanks outside
+    // double quotes; a quoted item has its inner quotes doubled.
+    static std::vector<std::string> SplitCommaText(std::string_view text);
+    static std::string CommaText(const std::vector<std::string> &items);
+
+private:
+    void parseLine(std::string_view value) const;
+
+    TMailMessage *m_owner;
+    std::string m_label;
+    mutable std::vector<std::string> m_names;
+    mutable std::vector<std::string> m_addresses;
+    // The header lines the lists were last read from or written to.
+    mutable std::vector<std::string> m_mark;
+    mutable bool m_hasMark = false;
+};
