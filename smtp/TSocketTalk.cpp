@@ -1,0 +1,377 @@
+#include "TSocketTalk.h"
+
+#include "MessagePump.h"
+
+#include <QEventLoop>
+#include <QHostAddress>
+#include <QHostInfo>
+#include <QPointer>
+#include <QTcpSocket>
+#include <algorithm>
+#include <climits>
+
+TSocketTalk::TSocketTalk(QObject *owner)
+    : QObject(owner)
+    , m_socket(new QTcpSocket(this))
+{
+    m_timer.setSingleShot(true);
+    m_timer.setInterval(timeOutMs());
+    connect(&m_timer, &QTimer::timeout, this, &TSocketTalk::onTimeOut);
+    connect(m_socket, &QTcpSocket::readyRead, this, &TSocketTalk::onReadable);
+    connect(m_socket, &QTcpSocket::errorOccurred, this, &TSocketTalk::onSocketError);
+    connect(m_socket, &QTcpSocket::disconnected, this, &TSocketTalk::onDisconnected);
+}
+
+TSocketTalk::~TSocketTalk()
+{
+    // No notification may reach a half-destroyed owner.
+    m_socket->disconnect(this);
+    m_timer.stop();
+    for (QEventLoop *loop : m_waitLoops)
+        loop->quit();
+    m_socket->abort();
+}
+
+int TSocketTalk::timeOutMs() const
+{
+    if (TimeOut <= 0)
+        return 0;
+    return TimeOut >= INT_MAX / 1000 ? INT_MAX / 1000 * 1000 : TimeOut * 1000;
+}
+
+// ---------------------------------------------------------------- waiting
+
+void TSocketTalk::StartWait(std::uint8_t commandId)
+{
+    Terminator.clear();
+    Reply.clear();
+    m_timer.setInterval(timeOutMs());
+    m_timer.start();
+    ErrorKind = TTalkError::teNone;
+    CommandId = commandId;
+    Waiting = true;
+    ReplyOk = false;
+}
+
+void TSocketTalk::SendCommand(const std::string &text, const std::string &terminator, std::uint8_t commandId)
+{
+    Terminator = terminator;
+    CommandId = commandId;
+    Reply.clear();
+    if (m_timer.interval() != timeOutMs())
+        m_timer.setInterval(timeOutMs());
+    ErrorKind = TTalkError::teNone;
+    Waiting = true;
+    ReplyOk = false;
+
+    const int pieceSize = PacketSize;
+    if (pieceSize > 0 && text.size() > static_cast<std::size_t>(pieceSize))
+        sendPieces(text, static_cast<std::size_t>(pieceSize));
+    else
+        sendWhole(text);
+    PacketSize = 0;
+}
+
+void TSocketTalk::WaitReply()
+{
+    QPointer<TSocketTalk> self(this);
+    if (m_timer.interval() != timeOutMs())
+        m_timer.setInterval(timeOutMs());
+    while (Waiting && !ReplyOk) {
+        if (!m_timer.isActive())
+            m_timer.start();
+        QEventLoop loop;
+        m_waitLoops.push_back(&loop);
+        loop.exec();
+        if (!self)
+            return;
+        m_waitLoops.erase(std::find(m_waitLoops.begin(), m_waitLoops.end(), &loop));
+    }
+    m_timer.stop();
+}
+
+void TSocketTalk::Reset()
+{
+    m_timer.stop();
+    ErrorKind = TTalkError::teNone;
+    CommandId = 0;
+    Terminator.clear();
+    Waiting = false;
+    ReplyOk = false;
+    wake();
+}
+
+// Every change that may end a wait wakes all waiting loops; each checks its condition.
+void TSocketTalk::wake()
+{
+    for (QEventLoop *loop : m_waitLoops)
+        loop->quit();
+}
+
+bool TSocketTalk::replyIsComplete() const
+{
+    if (ReplyComplete)
+        return ReplyComplete(Reply, Terminator);
+    return Terminator.empty()
+        || (Reply.size() >= Terminator.size()
+            && Reply.compare(Reply.size() - Terminator.size(), Terminator.size(), Terminator) == 0);
+}
+
+void TSocketTalk::failWait(TTalkError kind)
+{
+    m_timer.stop();
+    ErrorKind = kind;
+    Terminator.clear();
+    Waiting = false;
+    ReplyOk = false;
+    if (OnError)
+        OnError(this, CommandId, kind);
+    CommandId = 0;
+    wake();
+}
+
+// ---------------------------------------------------------------- notifications
+
+void TSocketTalk::onReadable()
+{
+    const QByteArray bytes = m_socket->readAll();
+    if (bytes.isEmpty())
+        return;
+    const std::string data(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+
+    // Reply never grows beyond MaxReplySize, whatever a server sends.
+    const bool overflow = Reply.size() + data.size() > MaxReplySize;
+    Reply.append(data, 0, std::min(data.size(), MaxReplySize - Reply.size()));
+
+    QPointer<TSocketTalk> self(this);
+    ErrorKind = TTalkError::teNone;
+    m_timer.stop();
+    if (OnData)
+        OnData(this, CommandId, ReplyOk, data);
+    if (!self)
+        return;
+
+    if (overflow && Waiting) {
+        failWait(TTalkError::teReceive);
+        return;
+    }
+    if (Waiting && !replyIsComplete()) {
+        // Still incomplete: the time-out counts silence since the last data.
+        m_timer.start();
+        wake();
+        return;
+    }
+    ErrorKind = TTalkError::teNone;
+    Terminator.clear();
+    Waiting = false;
+    if (OnReply)
+        OnReply(this, CommandId, ReplyOk, Reply);
+    if (!self)
+        return;
+    CommandId = 0;
+    wake();
+}
+
+void TSocketTalk::onTimeOut()
+{
+    failWait(TTalkError::teTimeOut);
+}
+
+void TSocketTalk::onSocketError()
+{
+    TTalkError kind = TTalkError::teGeneral;
+    switch (m_socket->error()) {
+    case QAbstractSocket::RemoteHostClosedError:
+        // The disconnect notification reports this; the verdict on a reply that
+        // arrived just before the close must stay.
+        return;
+    case QAbstractSocket::HostNotFoundError:
+        kind = TTalkError::teLookup;
+        break;
+    default:
+        kind = m_socket->state() == QAbstractSocket::ConnectedState ? TTalkError::teGeneral : TTalkError::teConnect;
+        break;
+    }
+    failWait(kind);
+}
+
+void TSocketTalk::onDisconnected()
+{
+    QPointer<TSocketTalk> self(this);
+    if (OnDisconnect)
+        OnDisconnect(this);
+    if (!self)
+        return;
+    m_timer.stop();
+    Waiting = false;
+    CommandId = 0;
+    Terminator.clear();
+    PacketSize = 0;
+    wake();
+}
+
+// ---------------------------------------------------------------- sending
+
+void TSocketTalk::fireProgress(std::size_t total, std::size_t current)
+{
+    if (!OnProgress)
+        return;
+    const auto clamp = [](std::size_t v) { return v > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(v); };
+    OnProgress(parent() ? parent() : this, clamp(total), clamp(current));
+}
+
+void TSocketTalk::sendPieces(const std::string &text, std::size_t pieceSize)
+{
+    QPointer<TSocketTalk> self(this);
+    const std::size_t total = text.size();
+    fireProgress(total, 0);
+    std::size_t sent = 0;
+    while (sent < total) {
+        if (!self || Cancelled)
+            return; // the rest is not sent; what was handed over stays sent
+        MessagePump::serve();
+        if (!self || Cancelled)
+            return;
+        const std::size_t n = std::min(pieceSize, total - sent);
+        if (!writePiece(text.data() + sent, n, true))
+            return;
+        sent += n;
+        fireProgress(total, sent);
+        if (!self)
+            return;
+    }
+    fireProgress(total, total);
+}
+
+void TSocketTalk::sendWhole(const std::string &text)
+{
+    std::size_t sent = 0;
+    do {
+        const std::size_t n = std::min(WholeChunkSize, text.size() - sent);
+        const bool last = sent + n == text.size();
+        if (!writePiece(text.data() + sent, n, !last))
+            return;
+        sent += n;
+    } while (sent < text.size());
+}
+
+// Hands one piece to the socket. With drain, lets the event loop run until the socket
+// has passed everything on to the system, so that progress reports what really left and
+// the socket never buffers more than one piece. False when the connection is gone or
+// stalled (the wait has then ended).
+bool TSocketTalk::writePiece(const char *data, std::size_t size, bool drain)
+{
+    if (m_socket->state() != QAbstractSocket::ConnectedState) {
+        if (Waiting)
+            failWait(TTalkError::teSend);
+        return false;
+    }
+    if (size > 0 && m_socket->write(data, static_cast<qint64>(size)) != static_cast<qint64>(size)) {
+        if (Waiting)
+            failWait(TTalkError::teSend);
+        return false;
+    }
+    m_peakBuffered = std::max(m_peakBuffered, m_socket->bytesToWrite());
+    return !drain || drainSocket();
+}
+
+bool TSocketTalk::drainSocket()
+{
+    QPointer<TSocketTalk> self(this);
+    // A peer that stops reading without closing would stall the send for ever: give up
+    // after TimeOut seconds in which nothing could be written.
+    QTimer stall;
+    stall.setSingleShot(true);
+    stall.setInterval(timeOutMs());
+    bool stalled = false;
+    QEventLoop loop;
+    connect(m_socket, &QTcpSocket::bytesWritten, &loop, [&] {
+        stall.start();
+        if (m_socket->bytesToWrite() == 0)
+            loop.quit();
+    });
+    connect(m_socket, &QTcpSocket::disconnected, &loop, &QEventLoop::quit);
+    connect(m_socket, &QTcpSocket::errorOccurred, &loop, &QEventLoop::quit);
+    connect(&stall, &QTimer::timeout, &loop, [&] {
+        stalled = true;
+        loop.quit();
+    });
+    stall.start();
+    while (m_socket->bytesToWrite() > 0 && m_socket->state() == QAbstractSocket::ConnectedState && !stalled) {
+        loop.exec();
+        if (!self)
+            return false;
+    }
+    if (stalled) {
+        if (Waiting)
+            failWait(TTalkError::teTimeOut);
+        return false;
+    }
+    return m_socket->state() == QAbstractSocket::ConnectedState;
+}
+
+// ---------------------------------------------------------------- the socket
+
+void TSocketTalk::SetHost(const QString &name)
+{
+    m_host = name;
+    m_address.clear();
+}
+
+void TSocketTalk::SetAddress(const QString &address)
+{
+    m_address = address;
+    m_host.clear();
+}
+
+void TSocketTalk::Open()
+{
+    if (!m_address.isEmpty()) {
+        const QHostAddress address(m_address);
+        if (!address.isNull()) {
+            m_socket->connectToHost(address, m_port);
+            return;
+        }
+    }
+    // A name, or digits the address parser does not take: the socket looks it up.
+    m_socket->connectToHost(m_address.isEmpty() ? m_host : m_address, m_port);
+}
+
+void TSocketTalk::Close()
+{
+    if (m_socket->state() == QAbstractSocket::ConnectedState)
+        m_socket->flush();
+    m_socket->close();
+}
+
+void TSocketTalk::Abort()
+{
+    m_socket->abort();
+}
+
+bool TSocketTalk::Active() const
+{
+    return m_socket->state() != QAbstractSocket::UnconnectedState;
+}
+
+bool TSocketTalk::IsConnected() const
+{
+    return m_socket->state() == QAbstractSocket::ConnectedState;
+}
+
+std::string TSocketTalk::LocalHost()
+{
+    return QHostInfo::localHostName().toStdString();
+}
+
+std::string TSocketTalk::LocalAddress() const
+{
+    if (m_socket->state() != QAbstractSocket::ConnectedState)
+        return {};
+    QHostAddress address = m_socket->localAddress();
+    bool isV4 = false;
+    const quint32 v4 = address.toIPv4Address(&isV4);
+    if (isV4)
+        address = QHostAddress(v4);
+    return address.toString().toStdString();
+}

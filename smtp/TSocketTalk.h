@@ -1,0 +1,124 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "TalkTypes.h"
+
+class QEventLoop;
+class QTcpSocket;
+
+// One client socket and a command/reply conversation over it: send a command text,
+// collect the answer until it is complete, and let the owner judge it through events.
+// Everything runs on the GUI thread; a wait runs a nested event loop (no busy polling)
+// until the answer is judged, the time-out expires, the socket fails or closes.
+// The component knows nothing of the protocol spoken over it.
+class TSocketTalk : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Data and reply events: Sender, CommandId, the owner's verdict (ReplyOk), the bytes.
+    using TDataEvent = std::function<void(TSocketTalk *Sender, std::uint8_t CommandId, bool &ReplyOk,
+                                          const std::string &Data)>;
+    using TErrorEvent = std::function<void(TSocketTalk *Sender, std::uint8_t CommandId, TTalkError ErrorKind)>;
+    using TNotifyEvent = std::function<void(TSocketTalk *Sender)>;
+    // Optional completeness test in place of "Reply ends with Terminator" (the owner
+    // knows its protocol's multi-line replies).
+    using TCompleteTest = std::function<bool(const std::string &Reply, const std::string &Terminator)>;
+
+    // A reply that grows beyond this without completing ends the wait as refused;
+    // Reply keeps its first MaxReplySize bytes.
+    static constexpr std::size_t MaxReplySize = 1024 * 1024;
+    // A text handed to the socket in one go is still cut into chunks of this size,
+    // so the socket never buffers a whole large text.
+    static constexpr std::size_t WholeChunkSize = 256 * 1024;
+
+    explicit TSocketTalk(QObject *owner = nullptr);
+    ~TSocketTalk() override;
+
+    int TimeOut = 60;              // seconds of silence allowed while a reply is awaited
+    std::string Terminator;        // ending of a complete reply; empty: first data completes it
+    std::string Reply;             // received since the current command was sent
+    int PacketSize = 0;            // > 0: longer texts go in pieces with progress; reset after a send
+    TTalkError ErrorKind = TTalkError::teNone;
+    std::uint8_t CommandId = 0;    // the owner's number of the awaited command; 0 when none
+    bool Waiting = false;
+    bool ReplyOk = false;
+    bool Cancelled = false;        // set and cleared by the application; read during piecewise sends
+
+    TDataEvent OnData;             // each time data arrives, before the completeness test
+    TDataEvent OnReply;            // once, with the whole Reply, when it is complete
+    TErrorEvent OnError;           // socket error or time-out
+    TNotifyEvent OnDisconnect;     // the connection closed, from either side
+    TProgressEvent OnProgress;     // while a long text is sent in pieces; Sender is the owner
+    TCompleteTest ReplyComplete;
+
+    // Arms a wait for an answer that comes without a command (a greeting).
+    void StartWait(std::uint8_t commandId);
+    // Hands Text to the socket (in pieces when PacketSize asks for it); does not wait.
+    void SendCommand(const std::string &text, const std::string &terminator, std::uint8_t commandId);
+    // Runs the event loop until the reply is judged or the wait ends otherwise.
+    void WaitReply();
+    // Abandons the current wait (called by the owner from its event handlers).
+    void Reset();
+
+    // The socket's remote end: a name (looked up by the socket) or a numeric address
+    // (connected to directly). Setting one clears the other.
+    void SetHost(const QString &name);
+    void SetAddress(const QString &address);
+    QString Host() const { return m_host; }
+    QString Address() const { return m_address; }
+    void SetPort(quint16 port) { m_port = port; }
+    quint16 Port() const { return m_port; }
+    // Starts lookup and connect; returns at once.
+    void Open();
+    // Closes the connection after handing over what is buffered (disconnect notification
+    // follows when a connection was established).
+    void Close();
+    // Closes at once, dropping anything still buffered.
+    void Abort();
+    // The socket is connecting, connected or closing.
+    bool Active() const;
+    bool IsConnected() const;
+    QTcpSocket *Socket() const { return m_socket; }
+
+    // The machine's name as the socket layer reports it.
+    static std::string LocalHost();
+    // The local IP address of the connection as text; empty when not connected.
+    std::string LocalAddress() const;
+
+    // Largest number of bytes the socket held unsent right after a piece was handed
+    // to it (a measure of memory use during long sends).
+    qint64 peakBuffered() const { return m_peakBuffered; }
+    void resetPeakBuffered() { m_peakBuffered = 0; }
+
+private:
+    void onReadable();
+    void onTimeOut();
+    void onSocketError();
+    void onDisconnected();
+
+    int timeOutMs() const;
+    bool replyIsComplete() const;
+    void failWait(TTalkError kind);
+    void wake();
+    void sendPieces(const std::string &text, std::size_t pieceSize);
+    void sendWhole(const std::string &text);
+    bool writePiece(const char *data, std::size_t size, bool drain);
+    bool drainSocket();
+    void fireProgress(std::size_t total, std::size_t current);
+
+    QTcpSocket *m_socket = nullptr;
+    QTimer m_timer;
+    QString m_host;
+    QString m_address;
+    quint16 m_port = 0;
+    std::vector<QEventLoop *> m_waitLoops;
+    qint64 m_peakBuffered = 0;
+};
