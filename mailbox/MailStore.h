@@ -1,0 +1,57 @@
+#pragma once
+
+#include "MailSummary.h"
+#include "StoreWalker.h"
+
+#include <QString>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TMailMessage;
+
+// The routines on MailBox.dat. The object only remembers the file's path: every call
+// opens the file (locked against every other holder), does its work and closes it,
+// so nothing can go stale between calls. A file that cannot be opened for reading and
+// writing raises "Cannot open file <path>" and is left unchanged.
+//
+// A mail is known by its position, the byte offset of its record. Records are only
+// appended; a mail changes box by one overwritten byte; records marked 'D' leave the
+// file at PurgeDeleted.
+class MailStore
+{
+public:
+    static constexpr char UnsentCode = 'u';
+    static constexpr char SentCode = 's';
+    static constexpr char TrashCode = 't';
+    static constexpr char DeletedCode = 'D';
+
+    // Positions and lengths are signed 32-bit numbers, so the file stays below 2^31 bytes.
+    static constexpr std::int64_t MaxFileSize = 0x7FFFFFFF;
+    static constexpr std::int64_t HeaderSize = StoreWalker::FirstRecord;
+
+    explicit MailStore(QString path);
+    const QString &path() const { return m_path; }
+
+    // Appends one record and returns its position. The bytes are on the disk when it
+    // returns; a failed append leaves the file as it was.
+    std::int64_t AppendMail(std::string_view text, char boxCode, char attachFlag) const;
+    // Overwrites the box code of the record at `position` with the first byte of `code`.
+    void SetBoxCode(std::int64_t position, std::string_view code) const;
+    // The mail text of the record at `position`.
+    std::string ReadMailText(std::int64_t position) const;
+    // Reads the record at `position` and parses it into `message` (cleared first).
+    void LoadMail(std::int64_t position, TMailMessage &message) const;
+    // One summary per record, in file order, deleted ones included.
+    std::vector<MailSummary> ScanStore() const;
+    // Removes every record marked 'D'. The compacted store replaces the old one in
+    // one step, so an interruption leaves either the old or the new file.
+    void PurgeDeleted() const;
+
+    // Every step of the walk: the records and the damaged stretches between them.
+    std::vector<StoreWalker::Step> walkStore() const;
+
+private:
+    QString m_path;
+};

@@ -1,0 +1,131 @@
+#include "MailSummary.h"
+
+#include "MimeHelpers.h"
+
+#include <array>
+#include <utility>
+
+namespace {
+
+// Removes leading and trailing blanks and control characters.
+std::string_view trimmed(std::string_view s)
+{
+    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ')
+        s.remove_prefix(1);
+    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ')
+        s.remove_suffix(1);
+    return s;
+}
+
+bool startsWithNoCase(std::string_view s, std::string_view prefix)
+{
+    if (s.size() < prefix.size())
+        return false;
+    for (size_t i = 0; i < prefix.size(); ++i) {
+        char c = s[i];
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+        if (c != prefix[i])
+            return false;
+    }
+    return true;
+}
+
+// value / divisor rounded to the nearest integer, a half going to the even one.
+std::int64_t roundHalfEven(std::int64_t value, std::int64_t divisor)
+{
+    const std::int64_t quotient = value / divisor;
+    const std::int64_t rest = value % divisor;
+    if (rest * 2 > divisor || (rest * 2 == divisor && quotient % 2 != 0))
+        return quotient + 1;
+    return quotient;
+}
+
+// Takes the text up to the first blank as a word and removes it with the blank,
+// trimming the rest. Without a blank the word is empty and the text stays as it is.
+std::string_view takeWord(std::string_view &text)
+{
+    const size_t blank = text.find(' ');
+    if (blank == std::string_view::npos)
+        return {};
+    const std::string_view word = text.substr(0, blank);
+    text = trimmed(text.substr(blank + 1));
+    return word;
+}
+
+std::string monthNumber(std::string_view name)
+{
+    static constexpr std::array<std::pair<std::string_view, std::string_view>, 12> months{{
+        {"JAN", "01"}, {"FEB", "02"}, {"MAR", "03"}, {"APR", "04"}, {"MAY", "05"}, {"JUN", "06"},
+        {"JUL", "07"}, {"AUG", "08"}, {"SEP", "09"}, {"OCT", "10"}, {"NOV", "11"}, {"DEC", "12"},
+    }};
+    for (const auto &[word, number] : months)
+        if (name.size() == word.size() && startsWithNoCase(name, word))
+            return std::string(number);
+    return std::string(name);
+}
+
+} // namespace
+
+std::string MailSummary::formatSize(std::int64_t length)
+{
+    constexpr std::int64_t KB = 1024;
+    constexpr std::int64_t MB = 1024 * 1024;
+    if (length > MB)
+        return std::to_string(roundHalfEven(length, MB)) + " MB";
+    return std::to_string(roundHalfEven(length, KB)) + " KB";
+}
+
+std::string MailSummary::formatDate(std::string_view value)
+{
+    const size_t comma = value.find(',');
+    if (comma != std::string_view::npos)
+        value.remove_prefix(comma + 1);
+    std::string_view rest = trimmed(value);
+    const std::string_view day = takeWord(rest);
+    const std::string_view month = takeWord(rest);
+    const std::string_view year = takeWord(rest);
+    const std::string_view time = takeWord(rest);
+    std::string text(year);
+    text += '-';
+    text += monthNumber(month);
+    text += '-';
+    text += day;
+    text += ' ';
+    text += time;
+    return text;
+}
+
+MailSummary MailSummary::build(std::int64_t position, std::int64_t length, char boxCode, char attachFlag,
+                               std::string_view window)
+{
+    MailSummary summary;
+    summary.position = std::to_string(position);
+    summary.sizeText = formatSize(length);
+    summary.boxCode = boxCode;
+    summary.attachFlag = attachFlag;
+
+    size_t start = 0;
+    while (start < window.size()) {
+        size_t stop = window.find_first_of("\r\n", start);
+        if (stop == std::string_view::npos)
+            stop = window.size();
+        const std::string_view line = trimmed(window.substr(start, stop - start));
+        start = stop;
+        if (start < window.size()) {
+            start += (window[start] == '\r' && start + 1 < window.size() && window[start + 1] == '\n') ? 2 : 1;
+        }
+
+        if (startsWithNoCase(line, "TO:")) {
+            const std::string_view rest = line.substr(3);
+            const size_t open = rest.find('"');
+            const size_t close = open == std::string_view::npos ? open : rest.find('"', open + 1);
+            summary.to = close == std::string_view::npos ? std::string() : std::string(rest.substr(open + 1, close - open - 1));
+        } else if (startsWithNoCase(line, "SUBJECT:")) {
+            summary.subject = DecodeHeaderWords(trimmed(line.substr(8)));
+        } else if (startsWithNoCase(line, "DATE:")) {
+            summary.date = formatDate(line.substr(5));
+        }
+    }
+    return summary;
+}

@@ -1,0 +1,115 @@
+#include "StoreFile.h"
+
+#include "AppError.h"
+
+#include <QFile>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+[[noreturn]] void failOpen(const QString &path)
+{
+    throw AppError(QStringLiteral("Cannot open file %1").arg(path).toStdString());
+}
+
+} // namespace
+
+StoreFile::StoreFile(const QString &path)
+    : m_path(path)
+    , m_nativePath(QFile::encodeName(path))
+{
+    // A purge replaces the file by renaming a new one over it. A process that opened
+    // the old file just before that rename would get the lock once the purge lets go
+    // and then work on a file nobody sees any more; so after locking, the open file
+    // must still be the one the path names, else it is opened again.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        const int fd = ::open(m_nativePath.constData(), O_RDWR | O_CLOEXEC);
+        if (fd < 0)
+            failOpen(path);
+        struct stat opened{}, named{};
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+            ::close(fd);
+            failOpen(path);
+        }
+        if (::stat(m_nativePath.constData(), &named) == 0 && named.st_dev == opened.st_dev
+            && named.st_ino == opened.st_ino) {
+            m_fd = fd;
+            m_size = opened.st_size;
+            return;
+        }
+        ::close(fd);
+    }
+    failOpen(path);
+}
+
+StoreFile::~StoreFile()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+std::int64_t StoreFile::readAt(std::int64_t offset, char *buffer, std::int64_t count) const
+{
+    std::int64_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::pread(m_fd, buffer + done, static_cast<size_t>(count - done), offset + done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            const int error = errno;
+            throw AppError(QStringLiteral("Cannot read file %1: %2")
+                               .arg(m_path, QString::fromLocal8Bit(std::strerror(error)))
+                               .toStdString());
+        }
+        if (n == 0)
+            break;
+        done += n;
+    }
+    return done;
+}
+
+void StoreFile::writeAt(std::int64_t offset, const char *buffer, std::int64_t count)
+{
+    std::int64_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::pwrite(m_fd, buffer + done, static_cast<size_t>(count - done), offset + done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            failWrite();
+        }
+        done += n;
+    }
+    if (offset + count > m_size)
+        m_size = offset + count;
+}
+
+void StoreFile::truncate(std::int64_t size)
+{
+    if (::ftruncate(m_fd, size) != 0)
+        failWrite();
+    m_size = size;
+}
+
+void StoreFile::syncData()
+{
+    if (::fdatasync(m_fd) != 0)
+        failWrite();
+}
+
+void StoreFile::failWrite() const
+{
+    failWrite(m_path, errno);
+}
+
+void StoreFile::failWrite(const QString &path, int error)
+{
+    throw AppError(QStringLiteral("Cannot write file %1: %2")
+                       .arg(path, QString::fromLocal8Bit(std::strerror(error)))
+                       .toStdString());
+}

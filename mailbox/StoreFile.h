@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+
+// One operation's hold on MailBox.dat: opened for reading and writing and locked
+// with an exclusive, non-blocking flock for as long as the object lives. A file that
+// is missing, unwritable or held by another process raises "Cannot open file <path>"
+// before anything is read or changed.
+class StoreFile
+{
+public:
+    explicit StoreFile(const QString &path);
+    ~StoreFile();
+    StoreFile(const StoreFile &) = delete;
+    StoreFile &operator=(const StoreFile &) = delete;
+
+    const QString &path() const { return m_path; }
+    const QByteArray &nativePath() const { return m_nativePath; }
+    int handle() const { return m_fd; }
+
+    // The size at opening, kept up to date by append() and truncate().
+    std::int64_t size() const { return m_size; }
+
+    // Reads up to `count` bytes at `offset`; fewer only where the file ends.
+    std::int64_t readAt(std::int64_t offset, char *buffer, std::int64_t count) const;
+    // Writes all `count` bytes at `offset` or raises an error.
+    void writeAt(std::int64_t offset, const char *buffer, std::int64_t count);
+    void truncate(std::int64_t size);
+    // Flushes the file's data (and the size) to the disk.
+    void syncData();
+
+    // "Cannot write file <path>: <reason>" for the current errno.
+    [[noreturn]] void failWrite() const;
+    [[noreturn]] static void failWrite(const QString &path, int error);
+
+private:
+    QString m_path;
+    QByteArray m_nativePath;
+    int m_fd = -1;
+    std::int64_t m_size = 0;
+};

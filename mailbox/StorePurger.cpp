@@ -1,0 +1,166 @@
+#include "StorePurger.h"
+
+#include "MessagePump.h"
+#include "StoreFile.h"
+#include "StoreWalker.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// Pieces small enough that the event loop is served often during a large purge.
+constexpr std::int64_t CopyPiece = 16 * 1024 * 1024;
+
+} // namespace
+
+StorePurger::StorePurger(StoreFile &store)
+    : m_store(store)
+{
+}
+
+StorePurger::~StorePurger()
+{
+    // Reached with the temporary file still open only when the purge failed.
+    if (m_tempFd >= 0) {
+        ::close(m_tempFd);
+        ::unlink(m_tempPath.constData());
+    }
+}
+
+QByteArray StorePurger::temporaryPrefix(const QByteArray &storePath)
+{
+    return storePath + ".purge-";
+}
+
+void StorePurger::run()
+{
+    StoreWalker walker(m_store);
+    StoreWalker::Step step;
+    std::int64_t copyFrom = 0;   // start of the stretch kept since the last removed record
+    while (walker.next(step)) {
+        MessagePump::serve();
+        if (!step.isRecord || step.header.boxCode != 'D')
+            continue;
+        if (m_tempFd < 0)
+            createTemporary();
+        copyRange(copyFrom, step.start);
+        copyFrom = step.end;
+    }
+    if (m_tempFd < 0)
+        return;   // nothing to remove: the store stays as it is, byte for byte
+    copyRange(copyFrom, m_store.size());
+    replaceStore();
+}
+
+void StorePurger::removeStaleTemporaries()
+{
+    // Left behind by a purge that was killed before its rename; the store lock we
+    // hold means no other purge is writing one now.
+    const QFileInfo info(m_store.path());
+    const QString prefix = info.fileName() + QStringLiteral(".purge-");
+    const QDir dir = info.dir();
+    const QStringList names = dir.entryList({prefix + QStringLiteral("??????")}, QDir::Files | QDir::Hidden);
+    for (const QString &name : names)
+        QFile::remove(dir.filePath(name));
+}
+
+void StorePurger::createTemporary()
+{
+    removeStaleTemporaries();
+    QByteArray pattern = temporaryPrefix(m_store.nativePath()) + "XXXXXX";
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0)
+        StoreFile::failWrite(QFile::decodeName(pattern), errno);
+    m_tempFd = fd;
+    m_tempPath = pattern;
+    struct stat st{};
+    if (::fstat(m_store.handle(), &st) == 0)
+        ::fchmod(m_tempFd, st.st_mode & 07777);
+}
+
+void StorePurger::copyRange(std::int64_t from, std::int64_t to)
+{
+    while (from < to) {
+        const std::int64_t piece = std::min(to - from, CopyPiece);
+        if (!m_useCopyRange) {
+            copyByReading(from, from + piece);
+            from += piece;
+            continue;
+        }
+        loff_t in = from;
+        loff_t out = m_written;
+        const ssize_t n = ::copy_file_range(m_store.handle(), &in, m_tempFd, &out, static_cast<size_t>(piece), 0);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP) {
+                m_useCopyRange = false;   // file system without in-kernel copies
+                continue;
+            }
+            StoreFile::failWrite(QFile::decodeName(m_tempPath), errno);
+        }
+        if (n == 0)   // the store is shorter than its size said
+            StoreFile::failWrite(QFile::decodeName(m_tempPath), EIO);
+        from += n;
+        m_written += n;
+        MessagePump::serve();
+    }
+}
+
+void StorePurger::copyByReading(std::int64_t from, std::int64_t to)
+{
+    std::vector<char> buffer(static_cast<size_t>(std::min<std::int64_t>(to - from, 1024 * 1024)));
+    while (from < to) {
+        const std::int64_t want = std::min<std::int64_t>(to - from, static_cast<std::int64_t>(buffer.size()));
+        const std::int64_t got = m_store.readAt(from, buffer.data(), want);
+        if (got != want)
+            StoreFile::failWrite(QFile::decodeName(m_tempPath), EIO);
+        std::int64_t done = 0;
+        while (done < got) {
+            const ssize_t n = ::pwrite(m_tempFd, buffer.data() + done, static_cast<size_t>(got - done), m_written);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                StoreFile::failWrite(QFile::decodeName(m_tempPath), errno);
+            }
+            done += n;
+            m_written += n;
+        }
+        from += got;
+        MessagePump::serve();
+    }
+}
+
+void StorePurger::replaceStore()
+{
+    if (::fsync(m_tempFd) != 0)
+        StoreFile::failWrite(QFile::decodeName(m_tempPath), errno);
+    if (::close(m_tempFd) != 0) {
+        m_tempFd = -1;
+        ::unlink(m_tempPath.constData());
+        StoreFile::failWrite(QFile::decodeName(m_tempPath), errno);
+    }
+    m_tempFd = -1;
+    if (::rename(m_tempPath.constData(), m_store.nativePath().constData()) != 0) {
+        const int error = errno;
+        ::unlink(m_tempPath.constData());
+        StoreFile::failWrite(m_store.path(), error);
+    }
+    // Make the rename itself durable. The new store is in place whatever happens
+    // here, so a failure to sync the folder is not reported as a failed purge.
+    const QByteArray folder = QFile::encodeName(QFileInfo(m_store.path()).absolutePath());
+    const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+}

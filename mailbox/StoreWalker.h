@@ -1,0 +1,59 @@
+#pragma once
+
+#include "RecordHeader.h"
+
+#include <cstdint>
+#include <optional>
+
+class StoreFile;
+
+// Walks the records of MailBox.dat from the end of the 100-byte file header and cuts
+// the file into steps that cover it without gap: whole records and damaged stretches.
+//
+// A record is listed when its header is valid, its text fits inside the file and its
+// end is the end of the file or another valid header. Anything else is damage: the
+// walk then searches, from just after the header (or from the next byte where no
+// valid header stands), for the first position where a whole record stands, and goes
+// on there. When that position lies inside a record whose end was wrong, the record
+// was torn by an interrupted append and is part of the damage; otherwise the record
+// is listed and only the bytes behind it are damaged. No length is trusted before it
+// has been checked against the file size.
+class StoreWalker
+{
+public:
+    static constexpr std::int64_t FirstRecord = 100;
+
+    struct Step
+    {
+        bool isRecord = false;
+        std::int64_t start = 0;
+        std::int64_t end = 0;     // one past the last byte
+        RecordHeader header;      // meaningful for records only
+    };
+
+    explicit StoreWalker(const StoreFile &file);
+
+    // The next step; false at the end of the file.
+    bool next(Step &step);
+
+    // The header of the record that the walk lists at `position`, when there is one
+    // there (decided from the neighbourhood of the position, without walking from the
+    // start).
+    std::optional<RecordHeader> recordAt(std::int64_t position);
+
+private:
+    std::optional<RecordHeader> headerAt(std::int64_t position);
+    bool wholeRecordAt(std::int64_t position, const RecordHeader &header);
+    // First position >= from where a whole record stands; the file size when none.
+    std::int64_t findWholeRecord(std::int64_t from);
+
+    const StoreFile &m_file;
+    std::int64_t m_size;
+    std::int64_t m_position = FirstRecord;
+    std::int64_t m_damageEnd = -1;   // a stretch behind a listed record, still to report
+
+    // The last header read, so that the check of a record's end serves as the next
+    // record's header.
+    std::int64_t m_cachedAt = -1;
+    std::optional<RecordHeader> m_cached;
+};
