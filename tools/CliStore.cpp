@@ -1,0 +1,121 @@
+#include "CliRegistry.h"
+#include "CliSupport.h"
+
+#include "MailStore.h"
+
+#include <cstdio>
+#include <optional>
+#include <string>
+
+// vellorn-cli store: the mail store (MailBox.dat) from the command line.
+namespace {
+
+const char Usage[] = "store list FILE | append FILE MAILFILE [--box u|s|t] [--attach Y|N] | read FILE POS"
+                     " | set-box FILE POS CODE | purge FILE | check FILE";
+
+std::optional<std::int64_t> parsePosition(const QString &text)
+{
+    bool ok = false;
+    const qlonglong value = text.toLongLong(&ok);
+    if (!ok || value < 0 || text.startsWith(QLatin1Char('+')))
+        return std::nullopt;
+    return value;
+}
+
+int usage()
+{
+    return Cli::fail(QStringLiteral("usage: vellorn-cli %1").arg(QLatin1String(Usage)));
+}
+
+int list(const MailStore &store)
+{
+    std::string out;
+    for (const MailSummary &s : store.ScanStore()) {
+        out += s.position + '\t' + s.boxCode + '\t' + s.attachFlag + '\t' + s.sizeText + '\t' + s.to + '\t'
+               + s.subject + '\t' + s.date + '\n';
+    }
+    Cli::writeStdout(out);
+    return 0;
+}
+
+int append(const MailStore &store, QStringList args)
+{
+    bool bad = false;
+    const QString box = Cli::takeOption(args, QStringLiteral("--box"), &bad).value_or(QStringLiteral("u"));
+    const QString attach = Cli::takeOption(args, QStringLiteral("--attach"), &bad).value_or(QStringLiteral("N"));
+    if (bad)
+        return 1;
+    if (args.size() != 1)
+        return usage();
+    if (box != QLatin1String("u") && box != QLatin1String("s") && box != QLatin1String("t"))
+        return Cli::fail(QStringLiteral("--box must be u, s or t"));
+    if (attach != QLatin1String("Y") && attach != QLatin1String("N"))
+        return Cli::fail(QStringLiteral("--attach must be Y or N"));
+    const std::optional<std::string> text = Cli::readFile(args.at(0));
+    if (!text)
+        return 1;
+    const std::int64_t position = store.AppendMail(*text, box.at(0).toLatin1(), attach.at(0).toLatin1());
+    Cli::writeStdout(std::to_string(position) + '\n');
+    return 0;
+}
+
+int check(const MailStore &store)
+{
+    int records = 0;
+    int damaged = 0;
+    std::string out;
+    for (const StoreWalker::Step &step : store.walkStore()) {
+        if (step.isRecord) {
+            ++records;
+            continue;
+        }
+        ++damaged;
+        out += "damaged stretch at offset " + std::to_string(step.start) + ", " + std::to_string(step.end - step.start)
+               + " bytes\n";
+    }
+    out += std::to_string(records) + " records, " + std::to_string(damaged) + " damaged stretches\n";
+    Cli::writeStdout(out);
+    return damaged > 0 ? 1 : 0;
+}
+
+int storeCommand(const QStringList &all)
+{
+    if (all.size() < 2)
+        return usage();
+    const QString verb = all.at(0);
+    const MailStore store(all.at(1));
+    const QStringList args = all.mid(2);
+
+    if (verb == QLatin1String("list") && args.isEmpty())
+        return list(store);
+    if (verb == QLatin1String("append"))
+        return append(store, args);
+    if (verb == QLatin1String("read") && args.size() == 1) {
+        const std::optional<std::int64_t> position = parsePosition(args.at(0));
+        if (!position)
+            return Cli::fail(QStringLiteral("not a position: %1").arg(args.at(0)));
+        Cli::writeStdout(store.ReadMailText(*position));
+        return 0;
+    }
+    if (verb == QLatin1String("set-box") && args.size() == 2) {
+        const std::optional<std::int64_t> position = parsePosition(args.at(0));
+        if (!position)
+            return Cli::fail(QStringLiteral("not a position: %1").arg(args.at(0)));
+        const QString code = args.at(1);
+        if (code.size() != 1 || !QStringLiteral("ustD").contains(code))
+            return Cli::fail(QStringLiteral("the box code must be u, s, t or D"));
+        store.SetBoxCode(*position, std::string(1, code.at(0).toLatin1()));
+        return 0;
+    }
+    if (verb == QLatin1String("purge") && args.isEmpty()) {
+        store.PurgeDeleted();
+        return 0;
+    }
+    if (verb == QLatin1String("check") && args.isEmpty())
+        return check(store);
+    return usage();
+}
+
+CliCommand storeCmd("store", "store list|append|read|set-box|purge|check FILE ...  the mail store", &storeCommand);
+
+} // namespace
