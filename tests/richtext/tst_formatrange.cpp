@@ -1,0 +1,274 @@
+#include "FormatRange.h"
+
+#include "DefaultFont.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QImage>
+#include <QPainter>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <QTextTable>
+
+// The page layout over QTextDocument: what one rectangle takes, where the next begins.
+class TestFormatRange : public QObject
+{
+    Q_OBJECT
+
+private:
+    // The default page: 600 x 800 pixels at 96 dpi with margins 10, 10, 25, 25.
+    static QImage page()
+    {
+        QImage image(600, 800, QImage::Format_RGB32);
+        image.setDotsPerMeterX(3780);
+        image.setDotsPerMeterY(3780);
+        image.fill(Qt::white);
+        return image;
+    }
+    static QRect area(int heightPx = 750)
+    {
+        const int left = 10 * 1440 / 96, top = 25 * 1440 / 96;
+        return QRect(QPoint(left, top), QSize(590 * 1440 / 96 - left, (25 + heightPx) * 1440 / 96 - top));
+    }
+
+    static void setUp(QTextDocument &doc)
+    {
+        doc.setDefaultFont(DefaultFont::font());
+    }
+
+    static bool inkIn(const QImage &image, const QRect &rect)
+    {
+        for (int y = rect.top(); y <= rect.bottom(); ++y)
+            for (int x = rect.left(); x <= rect.right(); ++x)
+                if (image.pixel(x, y) != qRgb(255, 255, 255))
+                    return true;
+        return false;
+    }
+
+    // Runs ranges as the page renderer does; returns the start of every page (at most
+    // maxPages).
+    static QList<int> paginate(const QTextDocument &doc, const QRect &rect, QList<QImage> *pages = nullptr, int maxPages = 500)
+    {
+        FormatRange range(doc);
+        const int length = range.textLength();
+        QList<int> starts;
+        int s = 0;
+        while (starts.size() < maxPages) {
+            QImage image = page();
+            starts.append(s);
+            const int e = range.formatRange(&image, rect, s);
+            if (pages)
+                pages->append(image);
+            if (e == -1 || e == s || e >= length)
+                break;
+            s = e;
+        }
+        return starts;
+    }
+
+    // Whether pos is where a line of the document begins, in a layout of the same width.
+    static bool isLineStart(const QTextDocument &doc, int pos)
+    {
+        const QTextBlock block = doc.findBlock(pos);
+        const QTextLayout *layout = block.layout();
+        for (int i = 0; i < layout->lineCount(); ++i)
+            if (block.position() + layout->lineAt(i).textStart() == pos)
+                return true;
+        return false;
+    }
+
+private slots:
+    void fitsInOneRange()
+    {
+        QTextDocument doc;
+        setUp(doc);
+        doc.setPlainText(QStringLiteral("Dear friend,\nA short letter.\n\nRegards"));
+        QImage image = page();
+        QCOMPARE(FormatRange::formatRange(doc, &image, area(), 0), FormatRange::textLength(doc));
+        // Drawn inside the text area only.
+        QVERIFY(inkIn(image, QRect(10, 25, 580, 750)));
+        QVERIFY(!inkIn(image, QRect(0, 0, 600, 25)));
+        QVERIFY(!inkIn(image, QRect(0, 775, 600, 25)));
+        QVERIFY(!inkIn(image, QRect(0, 0, 10, 800)));
+    }
+
+    void emptyDocumentAndBadArguments()
+    {
+        QTextDocument doc;
+        setUp(doc);
+        QCOMPARE(FormatRange::textLength(doc), 0);
+        QImage image = page();
+        QCOMPARE(FormatRange::formatRange(doc, &image, area(), 0), 0);
+        QVERIFY(!inkIn(image, image.rect()));
+
+        doc.setPlainText(QStringLiteral("text"));
+        QCOMPARE(FormatRange::textLength(doc), 4);
+        QCOMPARE(FormatRange::formatRange(doc, nullptr, area(), 0), -1);
+        QCOMPARE(FormatRange::formatRange(doc, &image, QRect(), 0), -1);
+        QCOMPARE(FormatRange::formatRange(doc, &image, QRect(0, 0, 10, 10), 0), -1); // under a pixel
+        QCOMPARE(FormatRange::formatRange(doc, &image, area(), -1), -1);
+        QCOMPARE(FormatRange::formatRange(doc, &image, area(), 5), -1);
+        QCOMPARE(FormatRange::formatRange(doc, &image, area(), 4), 4);
+    }
+
+    void linesNeverSplit_data()
+    {
+        QTest::addColumn<int>("heightPx");
+        QTest::newRow("page") << 750;
+        QTest::newRow("odd height") << 97;
+        QTest::newRow("one line") << 20;
+    }
+
+    void linesNeverSplit()
+    {
+        QFETCH(int, heightPx);
+        QTextDocument doc;
+        setUp(doc);
+        QString text;
+        for (int i = 0; i < 120; ++i)
+            text += QStringLiteral("Paragraph %1 with enough words to wrap over more than one line of the page, "
+                                   "so that ranges end inside paragraphs as well as between them.\n").arg(i);
+        doc.setPlainText(text);
+        const QList<int> starts = paginate(doc, area(heightPx), nullptr, 5000);
+        QVERIFY(starts.size() > 1);
+
+        // Every range begins where a line begins, in a layout of the same width.
+        QTextDocument check;
+        check.setDefaultFont(DefaultFont::font());
+        check.setPlainText(text);
+        QImage metrics(1, 1, QImage::Format_RGB32);
+        metrics.setDotsPerMeterX(3780);
+        metrics.setDotsPerMeterY(3780);
+        check.documentLayout()->setPaintDevice(&metrics);
+        check.setDocumentMargin(0);
+        check.setTextWidth(580);
+        check.documentLayout()->documentSize();
+        for (int s : starts)
+            QVERIFY2(isLineStart(check, s), qPrintable(QString::number(s)));
+        // The last page reaches the end of the text.
+        QImage image = page();
+        QCOMPARE(FormatRange::formatRange(doc, &image, area(heightPx), starts.last()), FormatRange::textLength(doc));
+    }
+
+    void cachedLayoutMatchesFreshOneAndFollowsEdits()
+    {
+        QTextDocument doc;
+        setUp(doc);
+        doc.setPlainText(QString(QStringLiteral("a line of text that wraps in a narrow column\n")).repeated(200));
+        FormatRange range(doc);
+        QImage a = page();
+        QImage b = page();
+        const int first = range.formatRange(&a, area(), 0);
+        QVERIFY(first > 0 && first < range.textLength());
+        const int second = range.formatRange(&a, area(), first);
+        QCOMPARE(FormatRange::formatRange(doc, &b, area(), first), second);
+
+        // A different width lays out again.
+        QImage c = page();
+        QVERIFY(range.formatRange(&c, QRect(150, 375, 1500, 11250), 0) < first);
+
+        // An edit of the document is seen by the next call.
+        QTextCursor(&doc).insertText(QString(QStringLiteral("new line\n")).repeated(50));
+        QImage d = page();
+        QVERIFY(range.formatRange(&d, area(), 0) != first);
+        QCOMPARE(range.textLength(), doc.characterCount() - 1);
+    }
+
+    void tableRowsMoveWhole()
+    {
+        QTextDocument doc;
+        setUp(doc);
+        QTextCursor cur(&doc);
+        cur.insertText(QStringLiteral("Before the table"));
+        QTextTable *table = cur.insertTable(40, 3);
+        for (int r = 0; r < 40; ++r)
+            for (int c = 0; c < 3; ++c)
+                table->cellAt(r, c).firstCursorPosition().insertText(
+                    QString(QStringLiteral("row %1 cell %2\n")).arg(r).arg(c).repeated(1 + (r + c) % 4).trimmed());
+        table->mergeCells(10, 0, 3, 1); // rows 10 to 12 move together
+        cur.movePosition(QTextCursor::End);
+        cur.insertText(QStringLiteral("After the table"));
+
+        QList<int> rowStarts;
+        for (int r = 0; r < 40; ++r)
+            rowStarts.append(table->cellAt(r, 0).firstPosition());
+        const QList<int> starts = paginate(doc, area(200));
+        QVERIFY(starts.size() > 3);
+        for (int s : starts.mid(1)) {
+            if (s >= table->firstPosition() && s <= table->lastPosition()) {
+                QVERIFY2(rowStarts.contains(s), qPrintable(QString::number(s)));
+                QVERIFY(s != rowStarts[11] && s != rowStarts[12]);
+            }
+        }
+    }
+
+    void rowTallerThanRangeIsSplit_data()
+    {
+        QTest::addColumn<int>("firstLines");
+        QTest::addColumn<int>("secondLines");
+        QTest::addColumn<int>("secondPoints");
+        QTest::newRow("one tall cell") << 100 << 1 << 8;
+        QTest::newRow("two tall cells, different line heights") << 100 << 70 << 13;
+        QTest::newRow("taller second cell") << 10 << 120 << 10;
+    }
+
+    void rowTallerThanRangeIsSplit()
+    {
+        QFETCH(int, firstLines);
+        QFETCH(int, secondLines);
+        QFETCH(int, secondPoints);
+        QTextDocument doc;
+        setUp(doc);
+        QTextCursor cur(&doc);
+        cur.insertText(QStringLiteral("Before"));
+        QTextTable *table = cur.insertTable(1, 2);
+        QString first, second;
+        for (int i = 0; i < firstLines; ++i)
+            first += QStringLiteral("left %1\n").arg(i);
+        for (int i = 0; i < secondLines; ++i)
+            second += QStringLiteral("right %1\n").arg(i);
+        table->cellAt(0, 0).firstCursorPosition().insertText(first.trimmed());
+        QTextCharFormat big;
+        big.setFontPointSize(secondPoints);
+        table->cellAt(0, 1).firstCursorPosition().insertText(second.trimmed(), big);
+        cur.movePosition(QTextCursor::End);
+        cur.insertText(QStringLiteral("After"));
+
+        // The page keeps moving down, so the ranges end; the last one draws the end.
+        const QList<int> starts = paginate(doc, area(300), nullptr, 200);
+        QVERIFY(starts.size() > 3);
+        QVERIFY(starts.size() < 200);
+        QImage image = page();
+        QCOMPARE(FormatRange::formatRange(doc, &image, area(300), starts.last()), FormatRange::textLength(doc));
+    }
+
+    void pictureTallerThanRangeMakesNoProgress()
+    {
+        QTextDocument doc;
+        setUp(doc);
+        QImage tall(50, 2000, QImage::Format_RGB32);
+        tall.fill(Qt::black);
+        doc.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("tall")), tall);
+        QTextCursor cur(&doc);
+        cur.insertText(QStringLiteral("Text before"));
+        cur.insertBlock();
+        const int picture = cur.position();
+        QTextImageFormat image;
+        image.setName(QStringLiteral("tall"));
+        cur.insertImage(image);
+        cur.insertBlock();
+        cur.insertText(QStringLiteral("Text after"));
+
+        FormatRange range(doc);
+        QImage p = page();
+        QCOMPARE(range.formatRange(&p, area(), 0), picture);
+        QImage q = page();
+        QCOMPARE(range.formatRange(&q, area(), picture), picture);
+        QVERIFY(!inkIn(q, q.rect())); // nothing drawn when nothing fits
+    }
+};
+
+QTEST_MAIN(TestFormatRange)
+#include "tst_formatrange.moc"
