@@ -1,0 +1,96 @@
+#include "CodePageEncoder.h"
+
+#include <QByteArray>
+
+namespace {
+
+const char *codecName(int codePage)
+{
+    switch (codePage) {
+    case 874: return "windows-874";
+    case 932: return "Shift_JIS";
+    case 936: return "GBK";
+    case 949: return "windows-949";
+    case 950: return "Big5";
+    case 1250: return "windows-1250";
+    case 1251: return "windows-1251";
+    case 1252: return "windows-1252";
+    case 1253: return "windows-1253";
+    case 1254: return "windows-1254";
+    case 1255: return "windows-1255";
+    case 1256: return "windows-1256";
+    case 1257: return "windows-1257";
+    case 1258: return "windows-1258";
+    default: return "windows-1252";
+    }
+}
+
+} // namespace
+
+CodePageEncoder::CodePageEncoder(int codePage)
+    : codePage_(codePage)
+    , encoder_(codecName(codePage))
+    , decoder_(codecName(codePage))
+{
+}
+
+int CodePageEncoder::codePageOfCharset(int charset)
+{
+    switch (charset) {
+    case 0: return 1252;
+    case 128: return 932;
+    case 129: return 949;
+    case 134: return 936;
+    case 136: return 950;
+    case 161: return 1253;
+    case 162: return 1254;
+    case 163: return 1258;
+    case 177: return 1255;
+    case 178: return 1256;
+    case 186: return 1257;
+    case 204: return 1251;
+    case 222: return 874;
+    case 238: return 1250;
+    default: return 0;
+    }
+}
+
+uint32_t CodePageEncoder::lookUp(char16_t c)
+{
+    if (cache_.empty())
+        cache_.assign(0x10000, kUnknown);
+    uint32_t &slot = cache_[c];
+    if (slot != kUnknown)
+        return slot;
+    slot = kNone;
+    if (!encoder_.isValid() || QChar::isSurrogate(c))
+        return slot;
+    const QChar ch(c);
+    const QByteArray bytes = encoder_.encode(QStringView(&ch, 1));
+    encoder_.resetState();
+    if (encoder_.hasError() || bytes.isEmpty() || bytes.size() > 2)
+        return slot;
+    // Substitution characters and best-fit mappings do not decode back to c.
+    const QString back = decoder_.decode(bytes);
+    decoder_.resetState();
+    if (back.size() != 1 || back.at(0) != ch)
+        return slot;
+    uint32_t packed = static_cast<uint32_t>(bytes.size()) << 16;
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        packed |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[i])) << (8 * (1 - i) * (bytes.size() - 1));
+    slot = packed;
+    return slot;
+}
+
+bool CodePageEncoder::append(char32_t c, std::string &out)
+{
+    if (c > 0xFFFF)
+        return false;
+    const uint32_t packed = lookUp(static_cast<char16_t>(c));
+    if (packed == kNone)
+        return false;
+    if ((packed >> 16) == 2)
+        out.push_back(static_cast<char>((packed >> 8) & 0xFF));
+    out.push_back(static_cast<char>(packed & 0xFF));
+    return true;
+}

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "RtfColorTable.h"
+#include "RtfFontTable.h"
+#include "RtfOutput.h"
+
+#include <QColor>
+#include <QList>
+#include <QString>
+#include <QTextFormat>
+#include <string>
+
+class QTextBlock;
+class QTextDocument;
+class QTextFrame;
+class QTextImageFormat;
+class QTextList;
+class QTextTable;
+class QTextTableCell;
+
+// Writes a QTextDocument as RTF the way the rich-edit control saves a letter: the
+// control's header, a font table with each font's charset, a colour table whose first
+// entry is "automatic", character formatting as changes, \pard only where the paragraph
+// format changes, \par and CR LF after every paragraph, lists in the \pn form, tables as
+// \trowd ... \cell\row, pictures as PNG. RtfReader reads the result back to the same
+// document.
+class RtfWriter
+{
+public:
+    static std::string write(const QTextDocument &doc);
+
+private:
+    // Character properties as RTF writes them; compared to write only the changes.
+    struct CharState
+    {
+        int font = -1;
+        int halfPoints = -1;
+        bool bold = false;
+        bool italic = false;
+        bool strike = false;
+        int underline = 0; // QTextCharFormat::UnderlineStyle
+        int color = 0;
+        int highlight = 0;
+        int vertical = 0;  // QTextCharFormat::VerticalAlignment
+        int caps = 0;      // QFont::Capitalization
+        int baseline = 0;  // half-points up (negative: down)
+        int lang = 1033;
+    };
+    // Paragraph properties in twips, plus the list and table nesting they belong to.
+    struct ParaState
+    {
+        int align = 0; // 0 left, 1 centre, 2 right, 3 justified
+        int left = 0;
+        int right = 0;
+        int first = 0;
+        int before = 0;
+        int after = 0;
+        int lineSpacing = 0; // \sl
+        int lineMult = 0;    // \slmult
+        QList<QPair<int, int>> tabs; // position, kind (0 left, 1 centre, 2 right, 3 decimal)
+        bool keep = false;
+        bool rtl = false;
+        int depth = 0;       // table nesting: 0 outside, 1 \intbl, 2+ \itapN
+        const QTextList *list = nullptr;
+        bool operator==(const ParaState &o) const;
+    };
+
+    explicit RtfWriter(const QTextDocument &doc);
+    std::string run();
+
+    void writeFrame(QTextFrame *frame, int depth);
+    void writeBlock(const QTextBlock &block, int depth, const char *endWord);
+    void writeTable(QTextTable *table, int depth);
+    void writeRowDefinition(QTextTable *table, int row, const QList<int> &boundaries);
+    void writeCell(const QTextTableCell &cell, int depth);
+    void writeEmptyCell(int depth);
+    void writeImage(const QTextImageFormat &format);
+    void writeFragmentText(const QTextCharFormat &format, const QString &text);
+    void writeLink(const QTextCharFormat &format, const QString &text);
+
+    void applyParagraph(const ParaState &state, const QTextBlock *block);
+    void writeListDestination(const QTextList *list);
+    void writeListText(const QTextBlock &block);
+    void applyChar(const QTextCharFormat &format);
+    CharState charState(const QTextCharFormat &format);
+    ParaState paraState(const QTextBlock &block, int depth) const;
+
+    const QTextDocument &doc_;
+    RtfOutput body_;
+    RtfFontTable fonts_;
+    RtfColorTable colors_;
+    CharState char_;
+    ParaState para_;
+    bool headerPard_ = true; // the header's \pard still stands for the first paragraph
+    int symbolFont_ = -1;
+};
