@@ -216,8 +216,7 @@ void TSocketTalk::fireProgress(std::size_t total, std::size_t current)
 {
     if (!OnProgress)
         return;
-    const auto clamp = [](std::size_t v) { return v > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(v); };
-    OnProgress(parent() ? parent() : this, clamp(total), clamp(current));
+    OnProgress(parent() ? parent() : this, static_cast<std::int64_t>(total), static_cast<std::int64_t>(current));
 }
 
 void TSocketTalk::sendPieces(const std::string &text, std::size_t pieceSize)

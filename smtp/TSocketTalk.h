@@ -56,7 +56,7 @@ public:
     TDataEvent OnReply;            // once, with the whole Reply, when it is complete
     TErrorEvent OnError;           // socket error or time-out
     TNotifyEvent OnDisconnect;     // the connection closed, from either side
-    TProgressEvent OnProgress;     // while a long text is sent in pieces; Sender is the owner
+    TTalkProgressEvent OnProgress;     // while a long text is sent in pieces; Sender is the owner
     TCompleteTest ReplyComplete;
 
     // Arms a wait for an answer that comes without a command (a greeting).

@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QObject>
 #include <cstdint>
-
-#include "TProgressEventStandIn.h"
+#include <functional>
 
 // How the last wait of a TSocketTalk failed: one of the socket's error kinds, the
 // time-out, or none.
@@ -17,3 +17,7 @@ enum class TTalkError : std::uint8_t {
     teLookup,
     teTimeOut,
 };
+
+// Progress of a long send: Sender is the talk's owner (the TSMTP), Total the length of
+// the text in bytes, Current the bytes handed over so far.
+using TTalkProgressEvent = std::function<void(QObject *Sender, std::int64_t Total, std::int64_t Current)>;

@@ -20,7 +20,7 @@ class TestSocketTalk : public QObject
         std::vector<std::string> replies;
         std::vector<TTalkError> errors;
         int disconnects = 0;
-        std::vector<std::pair<int, int>> progress;
+        std::vector<std::pair<std::int64_t, std::int64_t>> progress;
     };
 
     // A talk whose owner accepts replies that begin with `accept` (empty: any reply).
@@ -38,7 +38,7 @@ class TestSocketTalk : public QObject
             sender->Reset();
         };
         talk.OnDisconnect = [&rec](TSocketTalk *) { ++rec.disconnects; };
-        talk.OnProgress = [&rec](QObject *, int total, int current) { rec.progress.emplace_back(total, current); };
+        talk.OnProgress = [&rec](QObject *, std::int64_t total, std::int64_t current) { rec.progress.emplace_back(total, current); };
     }
 
     // Connects and awaits the greeting (any first data completes it).
@@ -184,8 +184,8 @@ private slots:
         QVERIFY(talk.ReplyOk);
         QList<int> got;
         for (const auto &[total, current] : rec.progress) {
-            QCOMPARE(total, length);
-            got.append(current);
+            QCOMPARE(total, std::int64_t(length));
+            got.append(int(current));
         }
         QCOMPARE(got, currents);
         QCOMPARE(peer.dataBlocks(), QList<QByteArray>{QByteArray::fromStdString(text)});
@@ -256,7 +256,7 @@ private slots:
         Recorder rec;
         wire(talk, rec);
         QVERIFY(open(talk, peer));
-        talk.OnProgress = [&](QObject *, int total, int current) {
+        talk.OnProgress = [&](QObject *, std::int64_t total, std::int64_t current) {
             rec.progress.emplace_back(total, current);
             if (current > 0)
                 talk.Cancelled = true;
@@ -264,7 +264,7 @@ private slots:
         talk.PacketSize = 4096;
         talk.SendCommand(std::string(40960, 'z'), "\r\n", 18);
         QVERIFY(talk.Cancelled);
-        QCOMPARE(rec.progress, (std::vector<std::pair<int, int>>{{40960, 0}, {40960, 4096}}));
+        QCOMPARE(rec.progress, (std::vector<std::pair<std::int64_t, std::int64_t>>{{40960, 0}, {40960, 4096}}));
         QCOMPARE(talk.PacketSize, 0);
         QTRY_COMPARE(peer.bytesReceived(), qint64(4096));
         QTest::qWait(100);
@@ -356,7 +356,7 @@ private slots:
         QVERIFY(clock.elapsed() < 30000);
         QVERIFY(!talk.ReplyOk);
         QCOMPARE(rec.errors, std::vector<TTalkError>{TTalkError::teTimeOut});
-        QVERIFY(rec.progress.back().second < int(text.size()));
+        QVERIFY(rec.progress.back().second < std::int64_t(text.size()));
         QVERIFY(talk.peakBuffered() <= 256 * 1024);
     }
 };

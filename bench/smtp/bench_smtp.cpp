@@ -1,0 +1,135 @@
+// Sends a 20 MB mail to a local aiosmtpd server over loopback with TSMTP and, in the
+// same run, the same text to the same server with Python's smtplib. Prints both times
+// and the most bytes the socket held unsent at once.
+
+#include "AiosmtpdServer.h"
+#include "TMailMessage.h"
+#include "TSMTP.h"
+#include "TSocketTalk.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+const char *SmtplibScript = R"(
+import smtplib, sys, time
+port, path = int(sys.argv[1]), sys.argv[2]
+data = open(path, 'rb').read()
+s = smtplib.SMTP('127.0.0.1', port)
+s.ehlo('bench')
+s.login('bench', 'bench')
+t = time.perf_counter()
+s.sendmail('bench@vellorn.test', ['to@x.test'], data)
+print('%.6f' % (time.perf_counter() - t))
+s.quit()
+)";
+
+// A 20 MB single-part mail whose body is base64-like lines of 76 characters.
+void fillMessage(TMailMessage &message, std::size_t size)
+{
+    message.Headers = {"From: <bench@vellorn.test>", "To: <to@x.test>", "Subject: 20 MB",
+                       "MIME-Version: 1.0", "Content-Type: application/octet-stream",
+                       "Content-Transfer-Encoding: base64"};
+    static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string body;
+    body.reserve(size + 80);
+    unsigned state = 1;
+    while (body.size() < size) {
+        for (int i = 0; i < 76; ++i) {
+            state = state * 1103515245u + 12345u;
+            body += alphabet[(state >> 16) & 63];
+        }
+        body += "\r\n";
+    }
+    message.EncodedBody = body;
+    message.NeedRebuild = false;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 3;
+
+    AiosmtpdServer server;
+    server.setPaths(QStringLiteral(VELLORN_PYTHON3), QStringLiteral(VELLORN_SOURCE_DIR "/tests/support/smtp_sink.py"));
+    server.setLogin("bench", "bench");
+    if (!server.start()) {
+        std::fprintf(stderr, "cannot start the SMTP server: %s\n", qPrintable(server.errorString()));
+        return 1;
+    }
+
+    TMailMessage message;
+    fillMessage(message, 20 * 1024 * 1024);
+    const std::string text = message.SourceText();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("mail.eml"));
+    {
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(text.data(), qint64(text.size())) != qint64(text.size())) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            return 1;
+        }
+    }
+
+    std::printf("mail: %zu bytes; server: aiosmtpd on 127.0.0.1:%u; %d rounds\n", text.size(), server.port(), rounds);
+    std::vector<double> ours, theirs;
+    qint64 peak = 0;
+    const int packetSize = 102400;
+    for (int round = 0; round < rounds; ++round) {
+        server.clearMails();
+        TSMTP smtp;
+        smtp.Host = "127.0.0.1";
+        smtp.Port = server.port();
+        smtp.PacketSize = packetSize;
+        smtp.MailMessage = &message;
+        if (!smtp.Connect() || !smtp.Login("bench", "bench")) {
+            std::fprintf(stderr, "connect/login failed: %s\n", smtp.LastReply().c_str());
+            return 1;
+        }
+        smtp.Talk()->resetPeakBuffered();
+        QElapsedTimer clock;
+        clock.start();
+        const bool ok = smtp.SendMailTo("bench@vellorn.test", "to@x.test");
+        const double seconds = double(clock.nsecsElapsed()) / 1e9;
+        if (!ok) {
+            std::fprintf(stderr, "send failed: %s\n", smtp.LastReply().c_str());
+            return 1;
+        }
+        peak = std::max(peak, smtp.Talk()->peakBuffered());
+        smtp.Quit();
+        ours.push_back(seconds);
+
+        QProcess python;
+        python.start(QStringLiteral(VELLORN_PYTHON3),
+                     {QStringLiteral("-c"), QString::fromLatin1(SmtplibScript), QString::number(server.port()), path});
+        if (!python.waitForFinished(600000) || python.exitCode() != 0) {
+            std::fprintf(stderr, "smtplib failed: %s\n", python.readAllStandardError().constData());
+            return 1;
+        }
+        theirs.push_back(python.readAllStandardOutput().trimmed().toDouble());
+        const QList<AiosmtpdServer::Mail> mails = server.mails();
+        const bool same = mails.size() == 2 && mails[0].content.size() == mails[1].content.size();
+        std::printf("round %d: TSMTP %.3f s, smtplib %.3f s%s\n", round + 1, ours.back(), theirs.back(),
+                    same ? "" : " (received texts differ in size!)");
+    }
+    const double a = median(ours), b = median(theirs);
+    std::printf("median send (MAIL FROM to the final 250): TSMTP %.3f s (%.1f MB/s), smtplib %.3f s (%.1f MB/s), ratio %.2f (goal <= 1.10)\n",
+                a, double(text.size()) / a / 1e6, b, double(text.size()) / b / 1e6, a / b);
+    std::printf("socket write buffer: at most %lld bytes unsent = %.2f pieces of %d (goal <= 2)\n",
+                static_cast<long long>(peak), double(peak) / packetSize, packetSize);
+    return 0;
+}

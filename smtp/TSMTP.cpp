@@ -1,0 +1,404 @@
+#include "TSMTP.h"
+
+#include "AppError.h"
+#include "MimeHelpers.h"
+#include "TMailMessage.h"
+#include "TMailRecipients.h"
+#include "TSocketTalk.h"
+
+#include <QString>
+#include <algorithm>
+
+namespace {
+
+const std::string CrLf = "\r\n";
+
+// A byte that would end or split a command line.
+bool breaksCommand(const std::string &s)
+{
+    return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos;
+}
+
+char lowerAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+int compareNoCase(const std::string &a, const std::string &b)
+{
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char x = static_cast<unsigned char>(lowerAscii(a[i]));
+        const unsigned char y = static_cast<unsigned char>(lowerAscii(b[i]));
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// The code of a reply line ("250", "334", ...), or -1 when its first three bytes are not digits.
+int replyCode(const std::string &text)
+{
+    if (text.size() < 3 || !isDigit(text[0]) || !isDigit(text[1]) || !isDigit(text[2]))
+        return -1;
+    return (text[0] - '0') * 100 + (text[1] - '0') * 10 + (text[2] - '0');
+}
+
+// An SMTP reply is complete when it ends with CR LF and its last line is not a
+// continuation line ("250-..."): a multi-line reply that arrives in pieces is judged
+// once, on its final line, so that its tail is not taken as the next command's answer.
+bool isFinalReply(const std::string &reply, const std::string &)
+{
+    if (reply.size() < 2 || reply.compare(reply.size() - 2, 2, CrLf) != 0)
+        return false;
+    const std::size_t end = reply.size() - 2;
+    const std::size_t previous = end == 0 ? std::string::npos : reply.rfind(CrLf, end - 1);
+    const std::size_t start = previous == std::string::npos ? 0 : previous + 2;
+    const bool continues = end - start >= 4 && replyCode(reply.substr(start, 3)) >= 0 && reply[start + 3] == '-';
+    return !continues;
+}
+
+// The reply that accepts each command; nullptr: any complete reply (NOOP) or nothing
+// is judged (unknown numbers, 0).
+const char *acceptedCode(std::uint8_t commandId)
+{
+    switch (commandId) {
+    case TSMTP::cmdGreeting:
+        return "220";
+    case TSMTP::cmdHelo:
+    case TSMTP::cmdMailFrom:
+    case TSMTP::cmdRcptTo:
+    case TSMTP::cmdEhlo:
+    case TSMTP::cmdEndOfData:
+        return "250";
+    case TSMTP::cmdUserName:
+    case TSMTP::cmdAuthLogin:
+        return "334";
+    case TSMTP::cmdPassword:
+        return "235";
+    case TSMTP::cmdData:
+        return "354";
+    case TSMTP::cmdQuit:
+        return "221";
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace
+
+TSMTP::TSMTP(QObject *owner)
+    : QObject(owner)
+    , m_talk(new TSocketTalk(this))
+{
+    m_talk->OnReply = [this](TSocketTalk *s, std::uint8_t id, bool &ok, const std::string &r) { onReply(s, id, ok, r); };
+    m_talk->OnData = [this](TSocketTalk *s, std::uint8_t id, bool &ok, const std::string &d) { onData(s, id, ok, d); };
+    m_talk->OnError = [this](TSocketTalk *s, std::uint8_t id, TTalkError kind) { onError(s, id, kind); };
+    m_talk->OnDisconnect = [this](TSocketTalk *s) { onDisconnect(s); };
+    m_talk->ReplyComplete = &isFinalReply;
+}
+
+TSMTP::~TSMTP()
+{
+    // The talk's notifications must not reach this half-destroyed session.
+    m_talk->OnReply = nullptr;
+    m_talk->OnData = nullptr;
+    m_talk->OnError = nullptr;
+    m_talk->OnDisconnect = nullptr;
+}
+
+int TSMTP::TimeOut() const
+{
+    return m_talk->TimeOut;
+}
+
+void TSMTP::SetTimeOut(int seconds)
+{
+    m_talk->TimeOut = seconds;
+}
+
+TTalkProgressEvent TSMTP::OnProgress() const
+{
+    return m_talk->OnProgress;
+}
+
+void TSMTP::SetOnProgress(TTalkProgressEvent handler)
+{
+    m_talk->OnProgress = std::move(handler);
+}
+
+std::string TSMTP::LastReply() const
+{
+    return m_talk->Reply;
+}
+
+void TSMTP::fail(const char *what) const
+{
+    throw AppError(Name + ": " + what);
+}
+
+std::string TSMTP::heloName() const
+{
+    return LocalName.empty() ? TSocketTalk::LocalHost() : LocalName;
+}
+
+// ---------------------------------------------------------------- judging replies
+
+void TSMTP::onReply(TSocketTalk *, std::uint8_t commandId, bool &replyOk, const std::string &reply)
+{
+    if (commandId == cmdNoop) {
+        replyOk = true;
+        return;
+    }
+    const char *code = acceptedCode(commandId);
+    if (code && reply.compare(0, 3, code) == 0)
+        replyOk = true;
+}
+
+// A refusal (5xx) ends the wait as soon as its line is in, whatever was awaited.
+void TSMTP::onData(TSocketTalk *sender, std::uint8_t, bool &replyOk, const std::string &data)
+{
+    if (replyCode(data) >= 500 && data.size() >= 2 && data.compare(data.size() - 2, 2, CrLf) == 0) {
+        replyOk = false;
+        sender->Reset();
+    }
+}
+
+void TSMTP::onError(TSocketTalk *sender, std::uint8_t, TTalkError)
+{
+    sender->Reset();
+}
+
+void TSMTP::onDisconnect(TSocketTalk *)
+{
+    m_connected = false;
+}
+
+bool TSMTP::exchange(const std::string &text, std::uint8_t commandId)
+{
+    m_talk->SendCommand(text, CrLf, commandId);
+    m_talk->WaitReply();
+    return m_talk->ReplyOk;
+}
+
+// ---------------------------------------------------------------- operations
+
+bool TSMTP::Connect()
+{
+    if (m_connected || m_talk->Active())
+        return false;
+    if (Host.empty() || Port < 1 || Port > 65535)
+        return false;
+    const std::string name = heloName();
+    if (breaksCommand(name))
+        fail("Invalid address");
+
+    if (IsNumericAddress(Host))
+        m_talk->SetAddress(QString::fromLatin1(Host.data(), static_cast<qsizetype>(Host.size())));
+    else
+        m_talk->SetHost(QString::fromLatin1(Host.data(), static_cast<qsizetype>(Host.size())));
+    m_loginReady = false;
+    m_talk->SetPort(static_cast<quint16>(Port));
+
+    // The time-out covers lookup, connection and greeting together.
+    m_talk->StartWait(cmdGreeting);
+    m_talk->Open();
+    m_talk->WaitReply();
+    if (!m_talk->ReplyOk) {
+        m_connected = false;
+        return false;
+    }
+
+    bool result = false;
+    bool last = exchange("EHLO " + name + CrLf, cmdEhlo);
+    if (last) {
+        m_connected = true;
+        // AUTH LOGIN is probed after every accepted EHLO, whatever the EHLO reply lists.
+        last = exchange("AUTH LOGIN" + CrLf, cmdAuthLogin);
+        m_loginReady = last;
+        if (!last)
+            last = exchange("NOOP" + CrLf, cmdNoop);
+        result = true;
+    } else {
+        last = exchange("HELO " + name + CrLf, cmdHelo);
+        result = last;
+    }
+    m_connected = last;
+    return result;
+}
+
+bool TSMTP::Login(const std::string &userName, const std::string &password)
+{
+    if (!m_connected || !m_loginReady || !m_talk->IsConnected())
+        return false;
+    if (breaksCommand(userName) || breaksCommand(password))
+        fail("Invalid login text");
+    if (!exchange(Base64EncodeString(userName) + CrLf, cmdUserName))
+        return false;
+    return exchange(Base64EncodeString(password) + CrLf, cmdPassword);
+}
+
+bool TSMTP::SendMail()
+{
+    TMailMessage *message = MailMessage;
+    if (!message)
+        fail("MailMessage unassigned");
+    std::string list;
+    for (const TMailRecipients *recipients : {&message->ToRecipients, &message->CcRecipients, &message->BccRecipients}) {
+        if (recipients->Count() > 0) {
+            if (!list.empty())
+                list += ",";
+            list += recipients->AddressList();
+        }
+    }
+    return SendMailTo(message->FromAddress(), list);
+}
+
+bool TSMTP::SendMailTo(const std::string &sender, const std::string &recipients)
+{
+    if (!m_connected || !m_talk->IsConnected())
+        return false;
+    TMailMessage *message = MailMessage;
+    if (!message)
+        fail("MailMessage unassigned");
+    if (message->NeedRebuild)
+        fail("MailMessage need rebuild");
+    const std::vector<std::string> addresses = SplitRecipients(recipients);
+    if (addresses.empty())
+        fail("No recipients to send message");
+    if (breaksCommand(sender) || std::any_of(addresses.begin(), addresses.end(), breaksCommand))
+        fail("Invalid address");
+
+    if (!exchange("MAIL FROM: <" + sender + ">" + CrLf, cmdMailFrom))
+        return false;
+    for (const std::string &address : addresses)
+        if (!exchange("RCPT TO: <" + address + ">" + CrLf, cmdRcptTo))
+            return false;
+
+    message->SetMessageId(m_talk->LocalAddress());
+    // The "Bcc" field travels in the envelope only; the message gets it back afterwards,
+    // whatever happens, and keeps its new Message-ID.
+    const auto savedHeaders = message->Headers;
+    while (message->HasHeader("Bcc"))
+        message->SetHeaderValue("Bcc", "");
+    bool result = false;
+    try {
+        if (exchange("DATA" + CrLf, cmdData)) {
+            m_talk->PacketSize = PacketSize;
+            const std::string text = TransparentText(message->SourceText());
+            result = exchange(text, cmdEndOfData);
+        }
+    } catch (...) {
+        message->Headers = savedHeaders;
+        throw;
+    }
+    message->Headers = savedHeaders;
+    return result;
+}
+
+bool TSMTP::Quit()
+{
+    if (!m_connected || !m_talk->IsConnected())
+        return false;
+    // QUIT is never awaited: hand it over and close.
+    m_talk->SendCommand("QUIT" + CrLf, CrLf, cmdQuit);
+    m_talk->Close();
+    m_talk->Reset();
+    m_connected = false;
+    return true;
+}
+
+void TSMTP::Disconnect()
+{
+    m_talk->Abort();
+    m_connected = false;
+}
+
+// ---------------------------------------------------------------- text helpers
+
+std::vector<std::string> TSMTP::SplitRecipients(const std::string &list)
+{
+    std::vector<std::string> items;
+    const std::size_t n = list.size();
+    const auto isBlank = [](char c) { return c > 0 && static_cast<unsigned char>(c) <= ' '; };
+    std::size_t i = 0;
+    while (i < n) {
+        while (i < n && isBlank(list[i]))
+            ++i;
+        if (i >= n)
+            break;
+        std::string item;
+        if (list[i] == '"') {
+            // Quoted: up to the closing quote, "" standing for one quote.
+            ++i;
+            while (i < n) {
+                if (list[i] == '"') {
+                    if (i + 1 < n && list[i + 1] == '"') {
+                        item += '"';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                item += list[i++];
+            }
+        } else {
+            while (i < n && list[i] != ',' && !isBlank(list[i]))
+                item += list[i++];
+        }
+        while (i < n && isBlank(list[i]))
+            ++i;
+        if (i < n && list[i] == ',')
+            ++i;
+        if (!item.empty())
+            items.push_back(std::move(item));
+    }
+
+    // A stable sort keeps equal addresses in list order, so the first spelling stays.
+    std::stable_sort(items.begin(), items.end(),
+                     [](const std::string &a, const std::string &b) { return compareNoCase(a, b) < 0; });
+    items.erase(std::unique(items.begin(), items.end(),
+                            [](const std::string &a, const std::string &b) { return compareNoCase(a, b) == 0; }),
+                items.end());
+    return items;
+}
+
+std::string TSMTP::TransparentText(const std::string &text)
+{
+    std::string out;
+    out.reserve(text.size() + text.size() / 64 + 8);
+    const char *p = text.data();
+    const std::size_t n = text.size();
+    std::size_t runStart = 0;
+    bool lineStart = true;
+    for (std::size_t i = 0; i < n; ++i) {
+        const char c = p[i];
+        if (c == '\r' || c == '\n') {
+            out.append(p + runStart, i - runStart);
+            out += CrLf;
+            if (c == '\r' && i + 1 < n && p[i + 1] == '\n')
+                ++i;
+            runStart = i + 1;
+            lineStart = true;
+        } else if (lineStart) {
+            if (c == '.') {
+                out.append(p + runStart, i - runStart);
+                out += '.';
+                runStart = i;
+            }
+            lineStart = false;
+        }
+    }
+    out.append(p + runStart, n - runStart);
+    if (out.size() >= 2 && out.compare(out.size() - 2, 2, CrLf) == 0)
+        out += ".\r\n";
+    else
+        out += "\r\n.\r\n";
+    return out;
+}

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QObject>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "TalkTypes.h"
+
+class TMailMessage;
+class TSocketTalk;
+
+// Delivers one built mail message to an SMTP server: connect and greet (EHLO, falling
+// back to HELO), probe for AUTH LOGIN and log in when asked, send the envelope and the
+// text after DATA with progress, and QUIT. Speaks through one owned TSocketTalk.
+// Network failures are false results (LastReply tells what the server said); broken
+// preconditions raise AppError with the component's name (Name).
+class TSMTP : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The number each command carries while its reply is awaited.
+    enum : std::uint8_t {
+        cmdGreeting = 1,
+        cmdHelo = 9,
+        cmdMailFrom = 10,
+        cmdRcptTo = 11,
+        cmdEhlo = 12,
+        cmdUserName = 13,
+        cmdPassword = 14,
+        cmdAuthLogin = 15,
+        cmdNoop = 16,
+        cmdData = 17,
+        cmdEndOfData = 18,
+        cmdQuit = 19,
+    };
+
+    explicit TSMTP(QObject *owner = nullptr);
+    ~TSMTP() override;
+
+    // Component name, the "%s" of error messages ("FSMTP" in the send dialog).
+    std::string Name = "SMTP1";
+
+    // Published properties.
+    std::string Host;                  // a host name, or a numeric address
+    int Port = 25;
+    int TimeOut() const;               // seconds; the owned talk's TimeOut
+    void SetTimeOut(int seconds);
+    TMailMessage *MailMessage = nullptr; // not owned
+    int PacketSize = 102400;           // piece size for the message text
+    TTalkProgressEvent OnProgress() const; // the owned talk's OnProgress (Sender is this TSMTP)
+    void SetOnProgress(TTalkProgressEvent handler);
+    // The name announced in EHLO and HELO; empty: the machine's name as the socket
+    // layer reports it.
+    std::string LocalName;
+
+    bool Connected() const { return m_connected; }
+    bool LoginReady() const { return m_loginReady; }
+
+    bool Connect();
+    bool Login(const std::string &userName, const std::string &password);
+    bool SendMail();
+    bool SendMailTo(const std::string &sender, const std::string &recipients);
+    bool Quit();
+    void Disconnect();
+    // What the server last said (or what has arrived of it).
+    std::string LastReply() const;
+
+    TSocketTalk *Talk() const { return m_talk; }
+
+    // The recipient list split as SendMailTo splits it: items separated by commas and
+    // white space, a double-quoted item taken whole ("" inside it stands for one quote),
+    // empty items dropped, sorted without regard to ASCII case, duplicates (in any case)
+    // dropped with the first spelling kept.
+    static std::vector<std::string> SplitRecipients(const std::string &list);
+    // The message text as it goes after DATA: every lone CR and lone LF made CR LF,
+    // a "." put before every line that begins with ".", and CR LF "." CR LF appended
+    // (after a final CR LF the text already has, or one added).
+    static std::string TransparentText(const std::string &text);
+
+private:
+    void onReply(TSocketTalk *sender, std::uint8_t commandId, bool &replyOk, const std::string &reply);
+    void onData(TSocketTalk *sender, std::uint8_t commandId, bool &replyOk, const std::string &data);
+    void onError(TSocketTalk *sender, std::uint8_t commandId, TTalkError kind);
+    void onDisconnect(TSocketTalk *sender);
+
+    bool exchange(const std::string &text, std::uint8_t commandId);
+    [[noreturn]] void fail(const char *what) const;
+    std::string heloName() const;
+
+    TSocketTalk *m_talk = nullptr;
+    bool m_connected = false;
+    bool m_loginReady = false;
+};
