@@ -122,9 +122,12 @@ private:
     std::unordered_set<TMailPart *> m_ownedParts;
 
     TMailPart *newPart();
+    // Detaches and destroys a part of this message (with its subtree).
     void destroyPart(TMailPart *part);
+    // Called by a dying part: forgets every reference to it.
+    void partDestroyed(TMailPart *part);
     void setAddressField(std::string_view field, std::string_view name, std::string_view address);
-    void takeTextBody(TMailPart *part, const std::string &type);
+    bool takeTextBody(TMailPart *part, const std::string &type);
     void attachNew(std::string_view bytes, const std::string &fileName, const std::string &contentType,
                    bool embedded, bool picture);
 };

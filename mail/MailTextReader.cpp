@@ -1,0 +1,383 @@
+#include "MailTextReader.h"
+
+#include "AppError.h"
+#include "MessagePump.h"
+#include "MimeHelpers.h"
+#include "TMailMessage.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t npos = std::string_view::npos;
+
+bool startsWith(std::string_view s, std::string_view prefix)
+{
+    return s.size() >= prefix.size() && s.compare(0, prefix.size(), prefix) == 0;
+}
+
+// A slice of mail text as the body takes it: every line followed by CR LF (so a last
+// line without a break gets one).
+void appendLines(std::string &dest, std::string_view slice)
+{
+    if (slice.empty())
+        return;
+    dest.append(slice);
+    if (!(slice.size() >= 2 && slice.substr(slice.size() - 2) == "\r\n"))
+        dest += "\r\n";
+}
+
+int depthOf(const TMailPart *part)
+{
+    int depth = 0;
+    for (const TMailPart *p = part->ParentPart; p; p = p->ParentPart)
+        ++depth;
+    return depth;
+}
+
+// Parts below the message (the message itself not counted).
+int partsBelow(const TMailPart *root)
+{
+    int count = 0;
+    std::vector<const TMailPart *> stack{root};
+    while (!stack.empty()) {
+        const TMailPart *p = stack.back();
+        stack.pop_back();
+        for (const TMailPart *child : p->SubParts) {
+            ++count;
+            stack.push_back(child);
+        }
+    }
+    return count;
+}
+
+// A multipart part whose sub-parts are being cut out of its text; `pos` is the start of
+// the next delimiter line.
+struct Frame
+{
+    TMailPart *part;
+    std::string_view text;
+    std::size_t pos;
+    std::string delimiter;
+    std::string closing;
+    int depth;
+};
+
+class Reader
+{
+public:
+    Reader(TMailMessage *message, TMailPart *reporting, std::size_t total)
+        : m_message(message), m_reporting(reporting), m_total(static_cast<std::int64_t>(total))
+    {
+    }
+
+    void run(TMailPart *part, std::string_view text, bool withHeaders, int depth, int budget);
+
+private:
+    // Reads the line at `pos` (without its break) and moves `pos` behind it.
+    std::string_view nextLine(std::string_view text, std::size_t &pos, TMailPart *part) const
+    {
+        const std::size_t start = pos;
+        const std::size_t cr = text.find("\r\n", pos);
+        std::size_t end;
+        if (cr == npos) {
+            end = text.size();
+            pos = text.size();
+        } else {
+            end = cr;
+            pos = cr + 2;
+        }
+        if (part == m_reporting)
+            report(static_cast<std::int64_t>(start) + 1);
+        return text.substr(start, end - start);
+    }
+
+    void report(std::int64_t current) const
+    {
+        if (m_message->OnProgress)
+            m_message->OnProgress(m_message, m_total, current);
+        MessagePump::serve();
+    }
+
+    void parsePart(TMailPart *part, std::string_view text, bool withHeaders, int depth);
+    void readHeaders(TMailPart *part, std::string_view text, std::size_t &pos);
+    void convertUuencoded(TMailPart *part, std::string_view text, std::size_t bodyStart, std::size_t beginLine);
+    void stepFrame();
+    TMailPart *newChild(TMailPart *parent, const std::string &boundary);
+
+    TMailMessage *m_message;
+    TMailPart *m_reporting;
+    std::int64_t m_total;
+    int m_budget = 0;
+    std::vector<Frame> m_frames;
+};
+
+void Reader::run(TMailPart *part, std::string_view text, bool withHeaders, int depth, int budget)
+{
+    m_budget = budget;
+    parsePart(part, text, withHeaders, depth);
+    while (!m_frames.empty()) {
+        stepFrame();
+        MessagePump::serve();
+    }
+}
+
+TMailPart *Reader::newChild(TMailPart *parent, const std::string &boundary)
+{
+    --m_budget;
+    TMailPart *child = new TMailPart(m_message);
+    child->OwnerMessage = m_message;
+    child->ParentPart = parent;
+    child->ParentBoundary = boundary;
+    parent->SubParts.Add(child);
+    return child;
+}
+
+void Reader::readHeaders(TMailPart *part, std::string_view text, std::size_t &pos)
+{
+    std::vector<std::string> raw;
+    while (pos < text.size()) {
+        const std::string_view line = nextLine(text, pos, part);
+        if (line.empty())
+            break;
+        if ((line[0] == ' ' || line[0] == '\t') && !raw.empty()) {
+            // A folded line: joined to the previous one with a single space.
+            std::string &prev = raw.back();
+            prev += ' ';
+            std::size_t i = 1;
+            while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
+                ++i;
+            prev.append(line.substr(i));
+        } else {
+            raw.emplace_back(line);
+        }
+    }
+    part->Headers.reserve(raw.size());
+    for (const std::string &line : raw)
+        part->Headers.push_back(NormalizeHeaderLine(line));
+}
+
+void Reader::parsePart(TMailPart *part, std::string_view text, bool withHeaders, int depth)
+{
+    std::size_t pos = 0;
+    if (withHeaders)
+        readHeaders(part, text, pos);
+    const std::size_t bodyStart = pos;
+
+    const bool hasType = part->HasHeader("Content-Type");
+    std::string typeStart = part->HeaderValue("Content-Type").substr(0, 10);
+    for (char &c : typeStart)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + ('a' - 'A'));
+    const bool multipart = typeStart == "multipart/" && depth < MailTextReader::MaxMultipartDepth;
+
+    if (multipart) {
+        Frame frame{part, text, 0, "--" + part->Boundary(), {}, depth};
+        frame.closing = frame.delimiter + "--";
+        while (pos < text.size()) {
+            const std::size_t lineStart = pos;
+            const std::string_view line = nextLine(text, pos, part);
+            if (startsWith(line, frame.delimiter)) {
+                part->EncodedBody.assign(text.substr(bodyStart, lineStart - bodyStart));
+                frame.pos = lineStart;
+                m_frames.push_back(std::move(frame));
+                return;
+            }
+        }
+        // No delimiter at all: the whole text is the preamble.
+        appendLines(part->EncodedBody, text.substr(bodyStart));
+        return;
+    }
+
+    if (!hasType) {
+        // A plain text that may carry uuencoded files.
+        while (pos < text.size()) {
+            const std::size_t lineStart = pos;
+            const std::string_view line = nextLine(text, pos, part);
+            if (startsWith(line, "begin 6")) {
+                convertUuencoded(part, text, bodyStart, lineStart);
+                return;
+            }
+        }
+        appendLines(part->EncodedBody, text.substr(bodyStart));
+        return;
+    }
+
+    // A single part: all remaining lines (reported line by line for the message).
+    if (part == m_reporting)
+        while (pos < text.size())
+            nextLine(text, pos, part);
+    appendLines(part->EncodedBody, text.substr(bodyStart));
+}
+
+void Reader::stepFrame()
+{
+    Frame &frame = m_frames.back();
+    TMailPart *part = frame.part;
+    const std::string_view text = frame.text;
+    const std::size_t delimiterStart = frame.pos;
+    std::size_t pos = frame.pos;
+
+    const std::string_view delimiterLine = nextLine(text, pos, part);
+    if (startsWith(delimiterLine, frame.closing) || pos >= text.size()) {
+        // A closing delimiter ends the part; what follows it is not used.
+        m_frames.pop_back();
+        return;
+    }
+
+    const std::size_t start = pos;
+    std::size_t end = npos;
+    while (pos < text.size()) {
+        const std::size_t lineStart = pos;
+        const std::string_view line = nextLine(text, pos, part);
+        if (startsWith(line, frame.delimiter)) {
+            end = lineStart >= start + 2 ? lineStart - 2 : start;
+            frame.pos = lineStart;
+            break;
+        }
+    }
+    if (end == npos) {
+        // Cut off before the closing delimiter: the rest is the last sub-part, without
+        // the blank lines at the very end, as if the closing delimiter followed it.
+        end = text.size();
+        while (end >= start + 2 && text.substr(end - 2, 2) == "\r\n")
+            end -= 2;
+        frame.pos = text.size();
+    }
+    const std::string_view subText = text.substr(start, end - start);
+    const bool lastOne = frame.pos >= text.size();
+    const int depth = frame.depth;
+    const std::string boundary = part->Boundary();
+    if (lastOne)
+        m_frames.pop_back(); // `frame` is gone from here on
+
+    // A sub-part without header lines (first line empty) is skipped.
+    if (subText.empty() || startsWith(subText, "\r\n"))
+        return;
+    if (m_budget <= 0) {
+        // Too many parts: the rest of this part's text stays in its body.
+        appendLines(part->EncodedBody, text.substr(delimiterStart));
+        if (!lastOne)
+            m_frames.pop_back();
+        return;
+    }
+    TMailPart *child = newChild(part, boundary);
+    parsePart(child, subText, true, depth + 1);
+}
+
+void Reader::convertUuencoded(TMailPart *part, std::string_view text, std::size_t bodyStart,
+                              std::size_t beginLine)
+{
+    if (m_budget <= 0) {
+        appendLines(part->EncodedBody, text.substr(bodyStart));
+        return;
+    }
+    const std::string charsetParam = "\"" + m_message->Charset + "\"";
+    std::string plainText(text.substr(bodyStart, beginLine - bodyStart));
+    part->EncodedBody = plainText;
+
+    const std::string boundary = NewBoundary();
+    TMailPart *textPart = newChild(part, boundary);
+    part->SetHeaderValue("Content-Type", "");
+    part->SetHeaderValue("Content-Type", "multipart/mixed");
+    part->SetHeaderParam("Content-Type", "boundary", "\"" + boundary + "\"");
+
+    std::size_t pos = beginLine;
+    while (pos < text.size()) {
+        // `pos` is at a "begin" line.
+        const std::size_t lineStart = pos;
+        const std::string_view beginText = nextLine(text, pos, part);
+        if (m_budget <= 0) {
+            // Too many parts: the remaining files stay in the text.
+            appendLines(plainText, text.substr(lineStart));
+            break;
+        }
+        const std::string name = beginText.size() > 10 ? TrimBlanks(beginText.substr(10)) : std::string();
+        std::string bytes;
+        bool ended = false;
+        while (pos < text.size()) {
+            const std::string_view line = nextLine(text, pos, part);
+            if (startsWith(line, "end")) {
+                ended = true;
+                break;
+            }
+            bytes += UUDecodeLine(line);
+        }
+        // A file whose "end" line is missing keeps the data lines up to the end.
+        TMailPart *file = newChild(part, boundary);
+        file->DecodedBody = std::move(bytes);
+        const std::string quotedName = "\"" + EncodeHeaderWord(name, m_message->Charset) + "\"";
+        file->SetHeaderValue("Content-Type", ContentTypeOfFile(name));
+        file->SetHeaderValue("Content-Transfer-Encoding", "base64");
+        file->SetHeaderValue("Content-Disposition", "attachment");
+        file->SetHeaderParam("Content-Type", "name", quotedName);
+        file->SetHeaderParam("Content-Disposition", "filename", quotedName);
+        file->SetHeaderValue("X-Mail-Attachment", quotedName);
+        file->SetHeaderParam("X-Mail-Attachment", "embedded", "no");
+        file->Encode(etBase64);
+        file->IsDecoded = true;
+        if (!ended)
+            break;
+        // Text between an "end" line and the next "begin" line is dropped.
+        bool found = false;
+        while (pos < text.size()) {
+            const std::size_t next = pos;
+            const std::string_view line = nextLine(text, pos, part);
+            if (startsWith(line, "begin 6")) {
+                pos = next;
+                found = true;
+                break;
+            }
+        }
+        if (!found)
+            break;
+    }
+
+    std::string encoded = QPEncode(plainText, false);
+    appendLines(textPart->EncodedBody, encoded);
+    textPart->SetHeaderValue("Content-Type", "text/plain");
+    textPart->SetHeaderParam("Content-Type", "charset", charsetParam);
+    textPart->SetHeaderValue("Content-Transfer-Encoding", "quoted-printable");
+}
+
+} // namespace
+
+void MailTextReader::load(TMailPart *part, std::string_view text, bool withHeaders)
+{
+    TMailMessage *message = part->OwnerMessage;
+    if (!message)
+        throw AppError(part->Name + ": TMailPart must be owned by a TMailMessage");
+
+    part->destroySubParts();
+    part->Headers.clear();
+    part->EncodedBody.clear();
+    part->DecodedBody.clear();
+    part->IsDecoded = false;
+    part->IsEmbedded = false;
+    message->NeedRebuild = true;
+    message->NeedArrange = true;
+    message->NeedScan = true;
+
+    TMailPart *reporting = part == message ? part : nullptr;
+    Reader reader(message, reporting, text.size());
+    if (reporting) {
+        if (message->OnProgress)
+            message->OnProgress(message, static_cast<std::int64_t>(text.size()), 0);
+        MessagePump::serve();
+    }
+    const int budget = MaxParts - partsBelow(message);
+    reader.run(part, text, withHeaders, depthOf(part), budget);
+    if (reporting) {
+        if (message->OnProgress)
+            message->OnProgress(message, static_cast<std::int64_t>(text.size()),
+                                static_cast<std::int64_t>(text.size()));
+        MessagePump::serve();
+    }
+}
+
+void TMailPart::LoadFromText(std::string_view text, bool withHeaders)
+{
+    MailTextReader::load(this, text, withHeaders);
+}

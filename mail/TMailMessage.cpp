@@ -1,0 +1,541 @@
+// The message as a builder: creation and clearing, text bodies, attachments, the
+// arrangement of the multipart containers and writing the message text (Rebuild).
+#include "TMailMessage.h"
+
+#include "Ansi.h"
+#include "AppError.h"
+#include "MessagePump.h"
+#include "MimeHelpers.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace {
+
+bool startsWithNoCase(std::string_view s, std::string_view prefix)
+{
+    if (s.size() < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        char a = s[i], b = prefix[i];
+        if (a >= 'A' && a <= 'Z')
+            a = static_cast<char>(a + ('a' - 'A'));
+        if (b >= 'A' && b <= 'Z')
+            b = static_cast<char>(b + ('a' - 'A'));
+        if (a != b)
+            return false;
+    }
+    return true;
+}
+
+// Every line break (CR LF, a lone CR, a lone LF) as CR LF.
+std::string crlfText(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() + text.size() / 32);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r') {
+            out += "\r\n";
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else if (c == '\n') {
+            out += "\r\n";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// The file name without its path, with CR and LF removed so that it cannot start a
+// new header line.
+std::string bareFileName(std::string_view fileName)
+{
+    const std::size_t slash = fileName.find_last_of("/\\");
+    if (slash != std::string_view::npos)
+        fileName.remove_prefix(slash + 1);
+    std::string out;
+    out.reserve(fileName.size());
+    for (const char c : fileName)
+        if (c != '\r' && c != '\n')
+            out += c;
+    return out;
+}
+
+std::string withoutLineBreaks(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text)
+        if (c != '\r' && c != '\n')
+            out += c;
+    return out;
+}
+
+void removeAllFields(TMailPart *part, std::string_view name)
+{
+    while (part->HasHeader(name))
+        part->SetHeaderValue(name, "");
+}
+
+} // namespace
+
+TMailMessage::TMailMessage()
+    : TMailPart(nullptr), ToRecipients(this, "To"), CcRecipients(this, "Cc"), BccRecipients(this, "Bcc")
+{
+    OwnerMessage = this;
+    Name = "MailMessage1";
+}
+
+TMailMessage::~TMailMessage()
+{
+    Attachments.Clear();
+    destroySubParts();
+    while (!m_ownedParts.empty())
+        delete *m_ownedParts.begin();
+}
+
+TMailPart *TMailMessage::newPart()
+{
+    TMailPart *part = new TMailPart(this);
+    part->OwnerMessage = this;
+    return part;
+}
+
+void TMailMessage::destroyPart(TMailPart *part)
+{
+    if (!part || part == this)
+        return;
+    part->Detach();
+    delete part;
+}
+
+void TMailMessage::partDestroyed(TMailPart *part)
+{
+    m_ownedParts.erase(part);
+    if (!Attachments.IsEmpty())
+        while (Attachments.Remove(part) >= 0) {
+        }
+    for (TMailPart **ref : {&PlainPart, &HtmlPart, &MixedPart, &RelatedPart, &AlternativePart, &TextContainer})
+        if (*ref == part)
+            *ref = nullptr;
+}
+
+void TMailMessage::Clear()
+{
+    Attachments.Clear();
+    PlainPart = HtmlPart = MixedPart = RelatedPart = AlternativePart = TextContainer = nullptr;
+    destroySubParts();
+    while (!m_ownedParts.empty())
+        delete *m_ownedParts.begin();
+    Headers.clear();
+    EncodedBody.clear();
+    DecodedBody.clear();
+    ParentBoundary.clear();
+    IsDecoded = false;
+    IsEmbedded = false;
+    PlainLines.clear();
+    HtmlLines.clear();
+    NeedRebuild = NeedArrange = NeedScan = false;
+    UnnamedCount = 0;
+}
+
+// ---------------------------------------------------------------- bodies
+
+void TMailMessage::SetPlainText(std::string_view text)
+{
+    SetBodyText(text, PlainPart, "text/plain");
+    PlainLines = SplitLines(text);
+}
+
+void TMailMessage::SetHtmlText(std::string_view text)
+{
+    SetBodyText(text, HtmlPart, "text/html");
+    HtmlLines = SplitLines(text);
+}
+
+void TMailMessage::SetBodyText(std::string_view text, TMailPart *&part, std::string_view contentType)
+{
+    ArrangeParts(part ? 0 : 2);
+    std::string body = crlfText(text);
+    if (!part) {
+        if (TextContainer) {
+            TMailPart *created = newPart();
+            created->ParentPart = TextContainer;
+            created->ParentBoundary = TextContainer->Boundary();
+            int position;
+            if (contentType == "text/plain")
+                position = 0;
+            else if (contentType == "text/html")
+                position = (!TextContainer->SubParts.IsEmpty()
+                            && TextContainer->SubParts.First()->ContentType() == "text/plain")
+                               ? 1
+                               : 0;
+            else
+                position = TextContainer->SubParts.Count();
+            TextContainer->SubParts.Insert(position, created);
+            part = created;
+        } else {
+            part = this;
+        }
+    }
+    part->DecodedBody = std::move(body);
+    part->IsDecoded = true;
+    part->Encode(TextEncoding);
+    part->SetHeaderValue("Content-Type", contentType);
+    part->SetHeaderParam("Content-Type", "charset", "\"" + Charset + "\"");
+    part->SetHeaderValue("Content-Disposition", "inline");
+    part->SetHeaderValue("Content-Length", std::to_string(part->EncodedBody.size()));
+    NeedRebuild = true;
+}
+
+// ---------------------------------------------------------------- attachments
+
+void TMailMessage::AttachFile(const std::string &fileName, const std::string &contentType, bool embedded)
+{
+    QFile file(Ansi::fileNameToPath(fileName));
+    if (!file.open(QIODevice::ReadOnly))
+        throw AppError("Cannot open file \"" + fileName + "\"");
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw AppError("Cannot read file \"" + fileName + "\"");
+    AttachStream(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), fileName,
+                 contentType, embedded);
+}
+
+void TMailMessage::AttachStream(std::string_view bytes, const std::string &fileName, const std::string &contentType,
+                                bool embedded)
+{
+    attachNew(bytes, fileName, contentType, embedded, false);
+}
+
+void TMailMessage::AddPicture(std::string_view bytes, const std::string &fileName, const std::string &contentType,
+                              bool embedded)
+{
+    attachNew(bytes, fileName, contentType, embedded, true);
+}
+
+void TMailMessage::attachNew(std::string_view bytes, const std::string &fileName, const std::string &contentType,
+                             bool embedded, bool picture)
+{
+    ArrangeParts(embedded ? 4 : 3);
+    TMailPart *container = embedded ? RelatedPart : MixedPart;
+    TMailPart *part = this;
+    if (container) {
+        part = newPart();
+        part->ParentPart = container;
+        part->ParentBoundary = container->Boundary();
+        container->SubParts.Add(part);
+    }
+    const std::string name = bareFileName(fileName);
+    const std::string type = contentType.empty() ? ContentTypeOfFile(name) : withoutLineBreaks(contentType);
+    const std::string quotedName = "\"" + EncodeHeaderWord(name, Charset) + "\"";
+
+    part->DecodedBody.assign(bytes);
+    part->IsDecoded = true;
+    part->Encode(AttachEncoding);
+    part->SetHeaderValue("Content-Type", type);
+    const std::string length = std::to_string(part->EncodedBody.size());
+    part->IsEmbedded = embedded;
+
+    if (picture) {
+        part->SetHeaderValue("Content-Length", length);
+        part->SetHeaderValue("Content-ID", "<" + name + ">");
+        part->SetHeaderParam("Content-Type", "name", quotedName);
+    } else {
+        part->SetHeaderValue("X-Mail-Attachment", quotedName);
+        part->SetHeaderValue("Content-Length", length);
+        if (embedded) {
+            part->SetHeaderValue("Content-Disposition", "inline");
+            part->SetHeaderParam("X-Mail-Attachment", "embedded", "yes");
+            if (EmbedMethod == emContentID)
+                part->SetHeaderValue("Content-ID", "<" + name + ">");
+            else
+                part->SetHeaderValue("Content-Location", ContentLocationBase + name);
+        } else {
+            part->SetHeaderValue("Content-Disposition", "attachment");
+            part->SetHeaderParam("Content-Type", "name", quotedName);
+            part->SetHeaderParam("Content-Disposition", "filename", quotedName);
+            part->SetHeaderParam("X-Mail-Attachment", "embedded", "no");
+        }
+    }
+    Attachments.Add(part);
+    NeedRebuild = true;
+}
+
+// ---------------------------------------------------------------- arranging
+
+void TMailMessage::ArrangeParts(int reason)
+{
+    if (!NeedArrange && reason == 0)
+        return;
+    ScanParts();
+    NeedRebuild = true;
+    NeedArrange = false;
+    UnnamedCount = 0;
+
+    // 2. What the message holds.
+    int texts = (reason == 2 ? 1 : 0) + (PlainPart ? 1 : 0) + (HtmlPart ? 1 : 0);
+    int ordinary = reason == 3 ? 1 : 0;
+    int embedded = reason == 4 ? 1 : 0;
+    for (const TMailPart *a : Attachments)
+        ++(a->IsEmbedded ? embedded : ordinary);
+
+    // 3. The message's own body moves into a part of its own, which takes over the
+    // message's role. A text role moves even with an empty body: the message is about
+    // to become a container and must not be put into itself.
+    const bool textRole = PlainPart == this || HtmlPart == this;
+    if (!EncodedBody.empty() || textRole) {
+        TMailPart *moved = newPart();
+        moved->EncodedBody = EncodedBody;
+        if (textRole && IsDecoded) {
+            moved->DecodedBody = DecodedBody;
+            moved->IsDecoded = true;
+        }
+        for (const std::string &line : Headers)
+            if (startsWithNoCase(line, "Content-"))
+                moved->Headers.push_back(line);
+        if (PlainPart == this)
+            PlainPart = moved;
+        else if (HtmlPart == this)
+            HtmlPart = moved;
+        else if (MixedPart == this)
+            MixedPart = moved;
+        else if (RelatedPart == this)
+            RelatedPart = moved;
+        else if (AlternativePart == this)
+            AlternativePart = moved;
+        else if (!SubParts.IsEmpty())
+            destroyPart(moved);
+        else
+            Attachments.Add(moved);
+        EncodedBody.clear();
+        DecodedBody.clear();
+        IsDecoded = false;
+    }
+    while (Attachments.Remove(this) >= 0) {
+    }
+
+    // 4. The message's own fields.
+    for (const char *field : {"Content-Type", "Content-Transfer-Encoding", "Content-Disposition", "Content-ID",
+                              "Content-Location", "Content-Length"})
+        removeAllFields(this, field);
+    SetHeaderValue("Mime-Version", "1.0");
+    SetHeaderValue("X-Mailer", "Vellorn Composer");
+    removeAllFields(this, "X-Mail-Attachment");
+    SetHeaderValue("X-Unsent", "1");
+
+    // 5. The containers.
+    TMailPart *const oldMixed = MixedPart;
+    TMailPart *const oldRelated = RelatedPart;
+    TMailPart *const oldAlternative = AlternativePart;
+    std::unordered_set<const TMailPart *> placed;
+    auto makeContainer = [&](TMailPart *parent, const char *type, const char *suffix) {
+        TMailPart *container = this;
+        if (parent) {
+            container = newPart();
+            container->ParentPart = parent;
+            container->ParentBoundary = parent->Boundary();
+            parent->SubParts.Add(container);
+        }
+        container->SetHeaderValue("Content-Type", type);
+        container->SetHeaderParam("Content-Type", "boundary", "\"" + NewBoundary() + suffix + "\"");
+        placed.insert(container);
+        return container;
+    };
+    TMailPart *mixed = nullptr;
+    TMailPart *related = nullptr;
+    TMailPart *alternative = nullptr;
+    if (ordinary > 1 || (ordinary >= 1 && (texts > 0 || embedded > 0)))
+        mixed = makeContainer(nullptr, "multipart/mixed", "_mixed");
+    if (embedded > 0)
+        related = makeContainer(mixed, "multipart/related", "_related");
+    if (texts > 1)
+        alternative = makeContainer(related ? related : mixed, "multipart/alternative", "_alternative");
+    TextContainer = alternative ? alternative : related ? related : mixed;
+
+    auto insertInto = [&](TMailPart *container, TMailPart *part) {
+        part->OwnerMessage = this;
+        part->ParentPart = container;
+        part->ParentBoundary = container->Boundary();
+        container->SubParts.Add(part);
+        placed.insert(part);
+    };
+
+    // 6. Text bodies, plain first.
+    const std::pair<TMailPart **, const char *> textRoles[] = {{&PlainPart, "text/plain"}, {&HtmlPart, "text/html"}};
+    for (const auto &[ref, type] : textRoles) {
+        TMailPart *part = *ref;
+        if (!part)
+            continue;
+        part->Detach();
+        if (TextContainer) {
+            insertInto(TextContainer, part);
+            part->SetHeaderValue("Content-Type", type);
+            part->SetHeaderValue("Content-Disposition", "inline");
+            part->Decode();
+            part->Encode(TextEncoding);
+            part->SetHeaderValue("Content-Length", std::to_string(part->EncodedBody.size()));
+            part->destroySubParts();
+        } else {
+            // The message itself becomes the body (keeping the text's charset).
+            const std::string charset = part->HeaderParam("Content-Type", "charset");
+            SetHeaderValue("Content-Type", type);
+            if (!charset.empty())
+                SetHeaderParam("Content-Type", "charset", "\"" + charset + "\"");
+            SetHeaderValue("Content-Disposition", "inline");
+            part->Decode();
+            DecodedBody = part->DecodedBody;
+            IsDecoded = true;
+            Encode(TextEncoding);
+            destroyPart(part);
+            *ref = this;
+        }
+    }
+
+    // 7. Attachments, in order.
+    const std::vector<TMailPart *> attachments(Attachments.begin(), Attachments.end());
+    for (TMailPart *part : attachments) {
+        part->Detach();
+        if (part->HeaderValue("Content-Type").empty())
+            part->SetHeaderValue("Content-Type", "application/octet-stream");
+        std::string name = part->AttachmentFileName();
+        if (name.empty()) {
+            name = "file_" + std::to_string(UnnamedCount) + ExtensionOfContentType(part->ContentType());
+            ++UnnamedCount;
+        }
+        const std::string quotedName = "\"" + EncodeHeaderWord(name, Charset) + "\"";
+        part->SetHeaderValue("X-Mail-Attachment", quotedName);
+        if (part->IsEmbedded && related) {
+            part->SetHeaderParam("X-Mail-Attachment", "embedded", "yes");
+            if (EmbedMethod == emContentID) {
+                if (part->HeaderValue("Content-ID").empty())
+                    part->SetHeaderValue("Content-ID", "<" + name + ">");
+            } else {
+                part->SetHeaderValue("Content-Location", ContentLocationBase + name);
+            }
+            part->SetHeaderValue("Content-Disposition", "inline");
+            insertInto(related, part);
+            continue;
+        }
+        part->SetHeaderParam("X-Mail-Attachment", "embedded", "no");
+        if (!part->HasHeaderParam("Content-Type", "name"))
+            part->SetHeaderParam("Content-Type", "name", quotedName);
+        if (!part->HasHeaderParam("Content-Disposition", "filename"))
+            part->SetHeaderParam("Content-Disposition", "filename", quotedName);
+        if (mixed) {
+            part->SetHeaderValue("Content-Disposition", "attachment");
+            insertInto(mixed, part);
+            continue;
+        }
+        // The message is this single attachment.
+        for (const std::string &line : part->Headers)
+            if (startsWithNoCase(line, "Content-") || startsWithNoCase(line, "X-Mail-"))
+                Headers.push_back(line);
+        part->Decode();
+        DecodedBody = part->DecodedBody;
+        IsDecoded = true;
+        Encode(etBase64);
+        const int index = Attachments.IndexOf(part);
+        if (index >= 0) {
+            Attachments.Delete(index);
+            Attachments.Insert(index, this);
+        }
+        destroyPart(part);
+    }
+
+    // 8. The previous containers go (their children have all moved); so do children of
+    // the message that are neither new containers nor moved parts: they are emptied
+    // containers and would otherwise be written into a message that may be a single body.
+    std::vector<TMailPart *> obsolete;
+    for (TMailPart *old : {oldAlternative, oldRelated, oldMixed})
+        if (old && old != this && !placed.count(old))
+            obsolete.push_back(old);
+    for (TMailPart *child : SubParts)
+        if (!placed.count(child) && std::find(obsolete.begin(), obsolete.end(), child) == obsolete.end())
+            obsolete.push_back(child);
+    for (TMailPart *old : obsolete)
+        old->Detach();
+    for (TMailPart *old : obsolete)
+        destroyPart(old);
+    MixedPart = mixed;
+    RelatedPart = related;
+    AlternativePart = alternative;
+}
+
+// ---------------------------------------------------------------- writing
+
+void TMailMessage::Rebuild()
+{
+    if (!NeedRebuild)
+        return;
+    if (!SubParts.IsEmpty()) {
+        // Size first, so the text is built in one allocation.
+        std::size_t size = 64;
+        std::vector<const TMailPart *> stack{this};
+        while (!stack.empty()) {
+            const TMailPart *p = stack.back();
+            stack.pop_back();
+            for (const TMailPart *child : p->SubParts) {
+                size += child->ParentBoundary.size() + 16;
+                for (const std::string &line : child->Headers)
+                    size += line.size() + 2;
+                size += child->SubParts.IsEmpty() ? child->EncodedBody.size() : 80;
+                stack.push_back(child);
+            }
+        }
+
+        std::string &out = EncodedBody;
+        out.clear();
+        out.reserve(size);
+        out += "This is a multipart message in mime format.\r\n";
+
+        struct Level
+        {
+            const TMailPart *part;
+            int next;
+        };
+        std::vector<Level> levels{{this, 0}};
+        while (!levels.empty()) {
+            Level &level = levels.back();
+            if (level.next >= level.part->SubParts.Count()) {
+                out += "\r\n--";
+                out += level.part->Boundary();
+                out += "--\r\n";
+                levels.pop_back();
+                continue;
+            }
+            const TMailPart *child = level.part->SubParts[level.next++];
+            out += "\r\n--";
+            out += child->ParentBoundary;
+            out += "\r\n";
+            for (const std::string &line : child->Headers) {
+                if (line.empty())
+                    continue;
+                out += line;
+                out += "\r\n";
+                MessagePump::serve();
+            }
+            out += "\r\n";
+            if (!child->SubParts.IsEmpty()) {
+                levels.push_back({child, 0}); // `level` is not used after this
+                continue;
+            }
+            // The body as it is, serving the event loop line by line.
+            const std::string &body = child->EncodedBody;
+            std::size_t pos = 0;
+            while (pos < body.size()) {
+                std::size_t lf = body.find('\n', pos);
+                lf = lf == std::string::npos ? body.size() : lf + 1;
+                out.append(body, pos, lf - pos);
+                pos = lf;
+                MessagePump::serve();
+            }
+        }
+    }
+    SetHeaderValue("Content-Length", std::to_string(EncodedBody.size()));
+    NeedRebuild = false;
+}

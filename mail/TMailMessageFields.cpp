@@ -1,0 +1,177 @@
+// The message's address, subject, date and identity fields.
+#include "TMailMessage.h"
+
+#include "DisplayName.h"
+#include "LocalTime.h"
+#include "MimeHelpers.h"
+
+#include <QDateTime>
+
+#include <cstdio>
+
+namespace {
+
+std::string withoutLineBreaks(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text)
+        if (c != '\r' && c != '\n')
+            out += c;
+    return out;
+}
+
+bool hasPrefixNoCase(std::string_view line, std::string_view prefix)
+{
+    if (line.size() < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        char a = line[i], b = prefix[i];
+        if (a >= 'A' && a <= 'Z')
+            a = static_cast<char>(a + ('a' - 'A'));
+        if (b >= 'A' && b <= 'Z')
+            b = static_cast<char>(b + ('a' - 'A'));
+        if (a != b)
+            return false;
+    }
+    return true;
+}
+
+// Index of the first line of field `name`, -1 if absent.
+int fieldLine(const std::vector<std::string> &headers, std::string_view name)
+{
+    const std::string prefix = std::string(name) + ":";
+    for (std::size_t i = 0; i < headers.size(); ++i)
+        if (hasPrefixNoCase(headers[i], prefix))
+            return static_cast<int>(i);
+    return -1;
+}
+
+// Writes the whole line "Name: value" in the place of the field's first line (or at the
+// end); an empty value removes that line. Unlike SetHeaderValue this also replaces what
+// follows a ";" in the old value, since these fields have no parameters.
+void setWholeField(std::vector<std::string> &headers, std::string_view name, std::string_view value)
+{
+    const int i = fieldLine(headers, name);
+    if (value.empty()) {
+        if (i >= 0)
+            headers.erase(headers.begin() + i);
+        return;
+    }
+    std::string line = std::string(name) + ": " + TrimBlanks(value);
+    if (i >= 0)
+        headers[static_cast<std::size_t>(i)] = std::move(line);
+    else
+        headers.push_back(std::move(line));
+}
+
+} // namespace
+
+std::string encodeDisplayName(std::string_view name, std::string_view charset)
+{
+    if (name.find('"') != std::string_view::npos)
+        return "=?" + std::string(charset) + "?Q?" + QPEncode(name, true) + "?=";
+    return EncodeHeaderWord(name, charset);
+}
+
+void TMailMessage::ReadAddress(std::string_view fieldName, std::string &name, std::string &address) const
+{
+    enum State { Undecided, InName, InAddress };
+    const std::string value = TrimBlanks(HeaderValue(fieldName));
+    State state = Undecided;
+    std::string gathered, nameText, addressText;
+    char closing = 0; // inside a quoted stretch: the character that ends it
+    auto target = [&]() -> std::string & {
+        return state == InName ? nameText : state == InAddress ? addressText : gathered;
+    };
+    for (const char c : value) {
+        if (closing) {
+            if (c == closing) {
+                closing = 0;
+                state = InAddress;
+            } else {
+                target() += c;
+            }
+        } else if (c == '"' || c == '(') {
+            if (state == Undecided)
+                addressText = gathered;
+            state = InName;
+            closing = c == '"' ? '"' : ')';
+        } else if (c == '<') {
+            if (state == Undecided)
+                nameText = gathered;
+            state = InAddress;
+        } else if (c == '>') {
+            state = InName;
+        } else {
+            target() += c;
+        }
+    }
+    if (state == Undecided)
+        addressText = gathered;
+    name = DecodeHeaderWords(TrimBlanks(nameText));
+    address = TrimBlanks(addressText);
+}
+
+std::string TMailMessage::FromAddress() const
+{
+    std::string name, address;
+    ReadAddress("From", name, address);
+    return address;
+}
+
+void TMailMessage::setAddressField(std::string_view field, std::string_view name, std::string_view address)
+{
+    const std::string addr = TrimBlanks(withoutLineBreaks(address));
+    if (addr.empty()) {
+        setWholeField(Headers, field, "");
+        return;
+    }
+    std::string value;
+    if (!name.empty())
+        value = "\"" + encodeDisplayName(name, Charset) + "\" <" + addr + ">";
+    else
+        value = "<" + addr + ">";
+    setWholeField(Headers, field, value);
+}
+
+void TMailMessage::SetFrom(std::string_view name, std::string_view address)
+{
+    setAddressField("From", name, address);
+}
+
+void TMailMessage::SetReplyTo(std::string_view name, std::string_view address)
+{
+    setAddressField("Reply-To", name, address);
+}
+
+std::string TMailMessage::DecodedSubject() const
+{
+    // The whole text after the colon: a subject is free text, so a ";" or quotes in it
+    // belong to it.
+    const int i = fieldLine(Headers, "Subject");
+    if (i < 0)
+        return {};
+    const std::string &line = Headers[static_cast<std::size_t>(i)];
+    return DecodeHeaderWords(TrimBlanks(std::string_view(line).substr(line.find(':') + 1)));
+}
+
+void TMailMessage::SetSubject(std::string_view text)
+{
+    setWholeField(Headers, "Subject", EncodeHeaderWord(text, Charset));
+}
+
+void TMailMessage::SetDate(const QDateTime &dateTime)
+{
+    SetHeaderValue("Date", Rfc822Date(dateTime));
+}
+
+void TMailMessage::SetMessageId(std::string_view domain)
+{
+    char r1[16], r2[16];
+    std::snprintf(r1, sizeof r1, "%X", static_cast<unsigned>(MailRandom32()));
+    std::snprintf(r2, sizeof r2, "%X", static_cast<unsigned>(MailRandom32()));
+    const std::string stamp = LocalTime::now().toString(QStringLiteral("yyyyMMddHHmmss")).toStdString();
+    setWholeField(Headers, "Message-ID",
+                  "<" + stamp + "." + r1 + "." + r2 + "@" + withoutLineBreaks(domain) + ">");
+}

@@ -1,0 +1,296 @@
+// The part object: header access, transfer encoding and decoding, the text form and
+// the attachment name. Reading text into a part lives in TMailPartReading.cpp.
+#include "TMailPart.h"
+
+#include "Ansi.h"
+#include "AppError.h"
+#include "MimeHelpers.h"
+#include "TMailMessage.h"
+
+#include <QFile>
+
+namespace {
+
+std::string lowerAscii(std::string s)
+{
+    for (char &c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + ('a' - 'A'));
+    return s;
+}
+
+bool isQuote(char c)
+{
+    return c == '"' || c == '\'';
+}
+
+// Trimmed, and one pair of enclosing quotes (double or single, in any mix) removed when
+// the text is longer than two characters.
+std::string trimAndUnquote(std::string_view text)
+{
+    std::string v = TrimBlanks(text);
+    if (v.size() > 2 && isQuote(v.front()) && isQuote(v.back()))
+        return v.substr(1, v.size() - 2);
+    return v;
+}
+
+// The bytes of `body` up to its first zero byte.
+std::string_view upToZero(std::string_view body)
+{
+    const std::size_t zero = body.find('\0');
+    return zero == std::string_view::npos ? body : body.substr(0, zero);
+}
+
+// Calls `fn` with every CR LF separated line of `text`, the line break included.
+template<typename Fn>
+void forEachLine(std::string_view text, Fn fn)
+{
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t cr = text.find("\r\n", pos);
+        const std::size_t end = cr == std::string_view::npos ? text.size() : cr + 2;
+        fn(text.substr(pos, end - pos));
+        pos = end;
+    }
+}
+
+} // namespace
+
+TMailPart::TMailPart(TMailMessage *owner)
+    : OwnerMessage(owner), m_owner(owner)
+{
+    if (m_owner)
+        m_owner->m_ownedParts.insert(this);
+}
+
+TMailPart::~TMailPart()
+{
+    destroySubParts();
+    if (ParentPart)
+        ParentPart->SubParts.Remove(this);
+    if (m_owner)
+        m_owner->partDestroyed(this);
+}
+
+void TMailPart::destroySubParts()
+{
+    if (SubParts.IsEmpty())
+        return;
+    // Collect the whole subtree first (pre-order), then destroy it deepest first with the
+    // child lists already emptied, so no destructor recurses however deep the tree is.
+    std::vector<TMailPart *> all;
+    std::vector<TMailPart *> stack(SubParts.begin(), SubParts.end());
+    SubParts.Clear();
+    while (!stack.empty()) {
+        TMailPart *p = stack.back();
+        stack.pop_back();
+        all.push_back(p);
+        for (TMailPart *child : p->SubParts)
+            stack.push_back(child);
+        p->SubParts.Clear();
+    }
+    for (auto it = all.rbegin(); it != all.rend(); ++it) {
+        (*it)->ParentPart = nullptr;
+        delete *it;
+    }
+}
+
+int TMailPart::headerIndex(std::string_view name) const
+{
+    std::string prefix(name);
+    prefix += ':';
+    return FindHeaderLine(Headers, prefix, 0);
+}
+
+std::string TMailPart::HeaderValue(std::string_view name) const
+{
+    const int i = headerIndex(name);
+    if (i < 0)
+        return {};
+    return trimAndUnquote(HeaderLineValue(Headers[static_cast<std::size_t>(i)]));
+}
+
+std::string TMailPart::HeaderParam(std::string_view name, std::string_view param) const
+{
+    const int i = headerIndex(name);
+    if (i < 0)
+        return {};
+    return trimAndUnquote(HeaderLineParam(Headers[static_cast<std::size_t>(i)], param));
+}
+
+void TMailPart::SetHeaderValue(std::string_view name, std::string_view value)
+{
+    int i = headerIndex(name);
+    if (value.empty()) {
+        if (i >= 0)
+            Headers.erase(Headers.begin() + i);
+        return;
+    }
+    if (i < 0) {
+        Headers.push_back(std::string(name) + ": ");
+        i = static_cast<int>(Headers.size()) - 1;
+    }
+    std::string &line = Headers[static_cast<std::size_t>(i)];
+    line = ReplaceHeaderLineValue(line, value);
+}
+
+void TMailPart::SetHeaderParam(std::string_view name, std::string_view param, std::string_view value)
+{
+    int i = headerIndex(name);
+    if (i < 0) {
+        Headers.push_back(std::string(name) + ": ");
+        i = static_cast<int>(Headers.size()) - 1;
+    }
+    std::string &line = Headers[static_cast<std::size_t>(i)];
+    line = ReplaceHeaderLineParam(line, param, value);
+}
+
+bool TMailPart::HasHeader(std::string_view name) const
+{
+    return headerIndex(name) >= 0;
+}
+
+bool TMailPart::HasHeaderParam(std::string_view name, std::string_view param) const
+{
+    const int i = headerIndex(name);
+    return i >= 0 && !TrimBlanks(HeaderLineParam(Headers[static_cast<std::size_t>(i)], param)).empty();
+}
+
+std::string TMailPart::ContentType() const
+{
+    return lowerAscii(HeaderValue("Content-Type"));
+}
+
+std::string TMailPart::Boundary() const
+{
+    return HeaderParam("Content-Type", "boundary");
+}
+
+bool TMailPart::Decode()
+{
+    if (IsDecoded)
+        return true;
+    IsDecoded = true;
+    if (EncodedBody.empty())
+        return true;
+    const std::string encoding = lowerAscii(HeaderValue("Content-Transfer-Encoding"));
+    DecodedBody.clear();
+    if (encoding == "quoted-printable" || encoding == "7bit") {
+        DecodedBody = QPDecode(upToZero(EncodedBody));
+    } else if (encoding == "base64") {
+        DecodedBody.reserve(EncodedBody.size() / 4 * 3);
+        forEachLine(EncodedBody, [this](std::string_view line) { Base64DecodeLineAppend(line, DecodedBody); });
+    } else if (encoding == "uucode" || encoding == "x-uuencode") {
+        forEachLine(EncodedBody, [this](std::string_view line) {
+            if (line.size() >= 2 && line.substr(line.size() - 2) == "\r\n")
+                line.remove_suffix(2);
+            DecodedBody += UUDecodeLine(line);
+        });
+        Encode(etBase64);
+    } else {
+        DecodedBody = EncodedBody;
+    }
+    return true;
+}
+
+void TMailPart::Encode(TEncodingType encodingType)
+{
+    switch (encodingType) {
+    case etBase64:
+        Base64EncodeStream(DecodedBody, EncodedBody);
+        SetHeaderValue("Content-Transfer-Encoding", "base64");
+        break;
+    case etQuotedPrintable:
+        EncodedBody.clear();
+        SetHeaderValue("Content-Transfer-Encoding", "quoted-printable");
+        if (!DecodedBody.empty())
+            EncodedBody = QPEncode(DecodedBody, false);
+        break;
+    case etNoEncoding:
+        EncodedBody = DecodedBody;
+        SetHeaderValue("Content-Transfer-Encoding", "");
+        break;
+    case et7Bit:
+        EncodedBody = DecodedBody;
+        SetHeaderValue("Content-Transfer-Encoding", "7bit");
+        break;
+    }
+}
+
+std::string TMailPart::SourceText() const
+{
+    std::string headerText;
+    for (const std::string &line : Headers) {
+        headerText += line;
+        headerText += "\r\n";
+    }
+    std::string text = FoldHeaders(headerText);
+    text.reserve(text.size() + 2 + EncodedBody.size());
+    text += "\r\n";
+    text += EncodedBody;
+    return text;
+}
+
+void TMailPart::SaveToFile(const std::string &fileName) const
+{
+    // Every line break, a lone CR or LF included, becomes CR LF, and the last line ends
+    // with one too.
+    const std::string source = SourceText();
+    std::string out;
+    out.reserve(source.size() + source.size() / 64 + 2);
+    for (std::size_t i = 0; i < source.size(); ++i) {
+        const char c = source[i];
+        if (c == '\r') {
+            out += "\r\n";
+            if (i + 1 < source.size() && source[i + 1] == '\n')
+                ++i;
+        } else if (c == '\n') {
+            out += "\r\n";
+        } else {
+            out += c;
+        }
+    }
+    if (!out.empty() && out.back() != '\n')
+        out += "\r\n";
+    QFile file(Ansi::fileNameToPath(fileName));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        || file.write(out.data(), static_cast<qint64>(out.size())) != static_cast<qint64>(out.size())
+        || !file.flush())
+        throw AppError("Cannot create file \"" + fileName + "\"");
+}
+
+std::string TMailPart::AttachmentFileName() const
+{
+    std::string name;
+    const bool hasType = HasHeader("Content-Type");
+    if (HasHeader("X-Mail-Attachment"))
+        name = HeaderValue("X-Mail-Attachment");
+    else if (!(name = HeaderParam("Content-Type", "name")).empty()) {
+    } else if (!(name = HeaderParam("Content-Disposition", "filename")).empty()) {
+    } else if (HasHeader("Content-ID"))
+        name = HeaderValue("Content-ID");
+    else if (HasHeader("Content-Location"))
+        name = HeaderValue("Content-Location");
+    else if (hasType) {
+        const std::string type = HeaderValue("Content-Type");
+        name = type + ExtensionOfContentType(type);
+    } else
+        name = "unknown";
+    name = DecodeHeaderWords(name);
+    if (name.find('.') == std::string::npos && hasType)
+        name += ExtensionOfContentType(ContentType());
+    return SafeFileName(name);
+}
+
+void TMailPart::Detach()
+{
+    if (this == OwnerMessage || !ParentPart)
+        return;
+    ParentPart->SubParts.Remove(this);
+    ParentPart = nullptr;
+}
+
+void TMailPart::LoadFromString(std::string_view text)
+{
+    LoadFromText(text, true);
+}

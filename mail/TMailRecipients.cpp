@@ -1,0 +1,269 @@
+#include "TMailRecipients.h"
+
+#include "DisplayName.h"
+#include "MimeHelpers.h"
+#include "TMailMessage.h"
+
+namespace {
+
+bool hasPrefixNoCase(std::string_view line, std::string_view prefix)
+{
+    if (line.size() < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        char a = line[i], b = prefix[i];
+        if (a >= 'A' && a <= 'Z')
+            a = static_cast<char>(a + ('a' - 'A'));
+        if (b >= 'A' && b <= 'Z')
+            b = static_cast<char>(b + ('a' - 'A'));
+        if (a != b)
+            return false;
+    }
+    return true;
+}
+
+std::string withoutLineBreaks(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text)
+        if (c != '\r' && c != '\n')
+            out += c;
+    return out;
+}
+
+bool isCommaBlank(char c)
+{
+    return c != '\0' && static_cast<unsigned char>(c) <= ' ';
+}
+
+} // namespace
+
+TMailRecipients::TMailRecipients(TMailMessage *owner, std::string label)
+    : m_owner(owner), m_label(std::move(label))
+{
+}
+
+void TMailRecipients::Refresh() const
+{
+    const std::vector<std::string> &headers = m_owner->Headers;
+    if (m_hasMark && m_mark == headers)
+        return;
+    m_names.clear();
+    m_addresses.clear();
+    const std::string prefix = m_label + ":";
+    for (const std::string &line : headers)
+        if (hasPrefixNoCase(line, prefix))
+            parseLine(HeaderLineValue(line));
+    m_mark = headers;
+    m_hasMark = true;
+}
+
+void TMailRecipients::parseLine(std::string_view value) const
+{
+    std::string name, address;
+    bool inAddress = false;
+    char closing = 0; // inside a quoted stretch: the character that ends it
+
+    auto endEntry = [&]() {
+        const std::string addr = TrimBlanks(address);
+        std::string nm = TrimBlanks(name);
+        // An entry with neither name nor address (",," or a trailing ",") is no recipient.
+        if (!addr.empty()) {
+            m_names.push_back(DecodeHeaderWords(nm));
+            m_addresses.push_back(addr);
+        } else if (!nm.empty()) {
+            m_names.emplace_back();
+            m_addresses.push_back(std::move(nm));
+        }
+        name.clear();
+        address.clear();
+        inAddress = false;
+    };
+
+    for (const char c : value) {
+        if (closing) {
+            if (c == closing)
+                closing = 0;
+            else if (!inAddress)
+                name += c;
+            continue;
+        }
+        if (c == '"' || c == '(') {
+            if (!inAddress && address.empty() && !TrimBlanks(name).empty()) {
+                // "addr (Name)": the text before the stretch was the address.
+                address = TrimBlanks(name);
+                name.clear();
+            } else if (inAddress && !address.empty()) {
+                inAddress = false;
+            }
+            closing = c == '"' ? '"' : ')';
+            continue;
+        }
+        if (c == ',' || c == ';') {
+            endEntry();
+            continue;
+        }
+        if (!inAddress) {
+            if (c == '<')
+                inAddress = true;
+            else if (c != '>')
+                name += c;
+        } else {
+            if (c == '>')
+                inAddress = false;
+            else if (c != ' ' && c != '<')
+                address += c;
+        }
+    }
+    if (!value.empty())
+        endEntry();
+}
+
+std::string TMailRecipients::NameAt(int index) const
+{
+    Refresh();
+    if (index < 0 || index >= static_cast<int>(m_names.size()))
+        return {};
+    return m_names[static_cast<std::size_t>(index)];
+}
+
+std::string TMailRecipients::AddressAt(int index) const
+{
+    Refresh();
+    if (index < 0 || index >= static_cast<int>(m_addresses.size()))
+        return {};
+    return m_addresses[static_cast<std::size_t>(index)];
+}
+
+int TMailRecipients::Count() const
+{
+    Refresh();
+    return static_cast<int>(m_addresses.size());
+}
+
+std::string TMailRecipients::AddressList() const
+{
+    Refresh();
+    return CommaText(m_addresses);
+}
+
+void TMailRecipients::SetAll(std::string_view names, std::string_view addresses)
+{
+    m_addresses = SplitCommaText(addresses);
+    m_names = SplitCommaText(names);
+    m_names.resize(m_addresses.size());
+    WriteBack();
+}
+
+void TMailRecipients::Add(std::string_view name, std::string_view address)
+{
+    Refresh();
+    m_names.emplace_back(name);
+    m_addresses.emplace_back(address);
+    WriteBack();
+}
+
+void TMailRecipients::WriteBack()
+{
+    std::vector<std::string> &headers = m_owner->Headers;
+    const std::string prefix = m_label + ":";
+    std::erase_if(headers, [&](const std::string &line) { return hasPrefixNoCase(line, prefix); });
+
+    // The lists keep what was written: trimmed, without line breaks, without entries
+    // that have no address.
+    std::vector<std::string> names, addresses;
+    std::string value;
+    for (std::size_t i = 0; i < m_addresses.size(); ++i) {
+        std::string addr = TrimBlanks(withoutLineBreaks(m_addresses[i]));
+        if (addr.empty())
+            continue;
+        std::string nm = i < m_names.size() ? TrimBlanks(m_names[i]) : std::string();
+        if (!value.empty())
+            value += ", ";
+        if (!nm.empty())
+            value += "\"" + encodeDisplayName(nm, m_owner->Charset) + "\" ";
+        value += "<" + addr + ">";
+        names.push_back(std::move(nm));
+        addresses.push_back(std::move(addr));
+    }
+    m_names = std::move(names);
+    m_addresses = std::move(addresses);
+    if (!value.empty())
+        headers.push_back(m_label + ": " + value);
+    m_mark = headers;
+    m_hasMark = true;
+}
+
+std::vector<std::string> TMailRecipients::SplitCommaText(std::string_view text)
+{
+    // A zero byte ends the text, as it does for the composer's edit boxes.
+    const std::size_t zero = text.find('\0');
+    if (zero != std::string_view::npos)
+        text = text.substr(0, zero);
+
+    std::vector<std::string> items;
+    std::size_t p = 0;
+    while (p < text.size() && isCommaBlank(text[p]))
+        ++p;
+    while (p < text.size()) {
+        std::string item;
+        if (text[p] == '"') {
+            ++p;
+            while (p < text.size()) {
+                if (text[p] == '"') {
+                    if (p + 1 < text.size() && text[p + 1] == '"') {
+                        item += '"';
+                        p += 2;
+                        continue;
+                    }
+                    ++p;
+                    break;
+                }
+                item += text[p++];
+            }
+        } else {
+            const std::size_t start = p;
+            while (p < text.size() && !isCommaBlank(text[p]) && text[p] != ',')
+                ++p;
+            item.assign(text.substr(start, p - start));
+        }
+        items.push_back(std::move(item));
+        while (p < text.size() && isCommaBlank(text[p]))
+            ++p;
+        if (p < text.size() && text[p] == ',') {
+            if (p + 1 == text.size())
+                items.emplace_back();
+            do
+                ++p;
+            while (p < text.size() && isCommaBlank(text[p]));
+        }
+    }
+    return items;
+}
+
+std::string TMailRecipients::CommaText(const std::vector<std::string> &items)
+{
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const std::string &item = items[i];
+        if (i > 0)
+            text += ',';
+        bool quote = false;
+        for (const char c : item)
+            if (static_cast<unsigned char>(c) <= ' ' || c == '"' || c == ',')
+                quote = true;
+        if (!quote) {
+            text += item;
+            continue;
+        }
+        text += '"';
+        for (const char c : item) {
+            if (c == '"')
+                text += '"';
+            text += c;
+        }
+        text += '"';
+    }
+    return text;
+}
