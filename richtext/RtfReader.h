@@ -19,6 +19,8 @@ public:
         CharsetProperty = QTextFormat::UserProperty + 0x5201,
         // QTextCharFormat: \lang of the run (int), set only when given.
         LanguageProperty = QTextFormat::UserProperty + 0x5202,
+        // QTextListFormat: \pnstart when it is not 1 (Qt 6.4 lists have no start number).
+        ListStartProperty = QTextFormat::UserProperty + 0x5203,
     };
 
     // True when the bytes begin with "{\rtf" after blanks (spaces, tabs, CR, LF).

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string_view>
+
+// The control words the reader acts on; everything else is Unknown.
+enum class RtfKeyword {
+    Unknown,
+    // destinations
+    Rtf, FontTable, ColorTable, SkipDestination, Pict, Pn, PnText, PnTextAfter, PnTextBefore, Field, FieldInstruction,
+    FieldResult, ShpPict, NonShpPict, Object, Result, NestTableProps, NonNestTables, ListText,
+    // header
+    Ansi, AnsiCodePage, DefaultFont, Font, FontCharset, FontCodePage, Red, Green, Blue,
+    // characters
+    Plain, Bold, Italic, Underline, UnderlineDotted, UnderlineDash, UnderlineDashDot, UnderlineDashDotDot,
+    UnderlineWave, UnderlineNone, Strike, Hidden, Caps, SmallCaps, Sub, Super, NoSuperSub, Up, Down, FontSize,
+    Foreground, Highlight, Background, Lang,
+    // special characters
+    Par, Line, Tab, Page, Section, Unicode, UnicodeSkip, Char,
+    // paragraphs
+    Pard, AlignLeft, AlignCenter, AlignRight, AlignJustify, FirstIndent, LeftIndent, RightIndent, SpaceBefore,
+    SpaceAfter, LineSpacing, LineMultiple, TabPosition, TabRight, TabCenter, TabDecimal, InTable, NestLevel, Keep,
+    RtlPar, LtrPar,
+    // \pn lists
+    PnBullet, PnBody, PnContinue, PnLevel, PnStart, PnDecimal, PnLowerLetter, PnUpperLetter, PnLowerRoman,
+    PnUpperRoman, PnIndent, PnFont,
+    // tables
+    RowDefaults, RowGap, RowLeft, RowAlignLeft, RowAlignCenter, RowAlignRight, CellX, Cell, Row, NestCell, NestRow,
+    RowBorderTop, RowBorderLeft, RowBorderBottom, RowBorderRight, RowBorderH, RowBorderV,
+    CellBorderTop, CellBorderLeft, CellBorderBottom, CellBorderRight, ParagraphBorder,
+    BorderSingle, BorderDouble, BorderDotted, BorderDashed, BorderNone, BorderWidth, BorderColor,
+    CellShading, CellMergeFirst, CellMerge, CellVMergeFirst, CellVMerge, CellTop, CellCenter, CellBottom,
+    // pictures
+    PngBlip, JpegBlip, DibBitmap, WMetafile, EmfBlip, OtherPicture, PicW, PicH, PicWGoal, PicHGoal, PicScaleX,
+    PicScaleY,
+};
+
+struct RtfKeywordInfo
+{
+    RtfKeyword keyword = RtfKeyword::Unknown;
+    char16_t character = 0; // for Char: the character the word stands for
+};
+
+RtfKeywordInfo rtfKeyword(std::string_view name);

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "RtfContent.h"
+#include "RtfDocumentBuilder.h"
+#include "RtfFormatFactory.h"
+#include "RtfGroupState.h"
+#include "RtfKeyword.h"
+#include "RtfPictureReader.h"
+#include "RtfTextDecoder.h"
+#include "RtfTokenizer.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class QTextDocument;
+
+// The state machine of the RTF reader: follows the groups with a stack (no recursion;
+// groups deeper than kMaxGroupDepth share the innermost kept state), collects text in
+// runs of equal format and hands paragraphs and table cells to the document builder.
+class RtfParser
+{
+public:
+    static constexpr size_t kMaxGroupDepth = 1000;
+
+    explicit RtfParser(QTextDocument *doc);
+    void parse(std::string_view bytes);
+
+private:
+    RtfGroupState &state() { return stack_.back(); }
+
+    void pushGroup();
+    void popGroup();
+    void onText(std::string_view text);
+    void onByte(uint8_t byte);
+    void onWord(const RtfTokenizer::Token &token);
+    void onSymbol(char symbol);
+    void onBinary(std::string_view bytes);
+
+    void onCharacterWord(RtfKeyword k, bool has, int p);
+    void onParagraphWord(RtfKeyword k, bool has, int p);
+    void onTableWord(RtfKeyword k, int p);
+    void onPictureWord(RtfKeyword k, int p);
+    void onDestinationWord(RtfKeyword k);
+
+    // Body text.
+    bool acceptsText();
+    void ensureRun();
+    void flushBytes();
+    void flushRun();
+    void appendChar(char32_t c);
+    void appendUnicode(int value);
+    void endParagraph();
+    void endCell(int depth);
+    int paragraphDepth();
+
+    // Destinations that collect text (font names, \pntxtb, field instructions).
+    void appendDestinationChar(char32_t c);
+    QString takeDestinationText(int codePage);
+    void finishFont();
+    void finishPicture(const RtfGroupState &pictureState);
+    void finishFieldInstruction();
+
+    RtfFormatFactory formats_;
+    RtfDocumentBuilder builder_;
+    RtfTextDecoder decoder_;
+    RtfPictureReader picture_;
+
+    std::vector<RtfGroupState> stack_;
+    size_t overflow_ = 0;
+    bool ignorable_ = false;        // \* seen
+    int skipUnits_ = 0;             // fallback units after \u still to skip
+    char16_t highSurrogate_ = 0;
+    int defaultFont_ = -1;
+
+    // Current run and paragraph.
+    RtfCharProps runProps_;
+    int runCodePage_ = 1252;
+    bool runOpen_ = false;
+    std::string runBytes_;
+    QString runText_;
+    RtfParagraph paragraph_;
+    bool pageBreakPending_ = false;
+
+    // Destination text.
+    std::string destinationBytes_;
+    QString destinationText_;
+    int fontId_ = -1;               // font table entry being read
+    bool fontIdValid_ = false;
+    int red_ = 0, green_ = 0, blue_ = 0;
+    bool colorGiven_ = false;
+    int fieldLink_ = -1;
+
+    // Table definitions per nesting depth.
+    std::array<RtfRowDef, RtfDocumentBuilder::kMaxDepth + 1> rowDefs_;
+    int defDepth_ = 1;
+    RtfCellDef cellDef_;
+    RtfBorder *border_ = nullptr;
+    RtfBorder ignoredBorder_;
+};

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringDecoder>
+#include <array>
+#include <map>
+#include <memory>
+#include <string_view>
+
+// Decodes the bytes of RTF text in a Windows code page (single- or double-byte, through
+// the platform's converters), or in a symbol font's own encoding.
+class RtfTextDecoder
+{
+public:
+    // Code page numbers for the symbol fonts, which have no Windows code page.
+    static constexpr int kSymbol = -2;
+    static constexpr int kWingdings = -3;
+
+    // The code page of an \fcharset value; ansiCodePage for charset 1 and unknown ones.
+    static int codePageOfCharset(int charset, int ansiCodePage);
+    // True for code pages whose converter exists here.
+    static bool isSupported(int codePage);
+
+    // Appends the text of bytes in codePage to out. Unknown code pages read as 1252.
+    void decode(std::string_view bytes, int codePage, QString &out);
+
+private:
+    struct SingleByte
+    {
+        std::array<char16_t, 256> table{};
+    };
+    const SingleByte *singleByte(int codePage);
+    QStringDecoder *multiByte(int codePage);
+
+    std::map<int, std::unique_ptr<SingleByte>> singleTables_;
+    std::map<int, std::unique_ptr<QStringDecoder>> multiDecoders_;
+};
