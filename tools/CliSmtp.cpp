@@ -71,7 +71,8 @@ int sendCommand(const QStringList &arguments)
         return 1;
     TMailMessage message;
     message.Clear();
-    message.LoadFromString(*text);
+    // Mail text is read as the mail store keeps it: every line ending in CR LF.
+    message.LoadFromString(TMailMessage::JoinLines(TMailMessage::SplitLines(*text)));
     message.Rebuild();
 
     TSMTP smtp;

@@ -19,8 +19,8 @@ import argparse
 import asyncio
 import json
 import os
+import logging
 import sys
-import warnings
 
 from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
 
@@ -76,14 +76,17 @@ async def serve(args):
             loop.remove_reader(sys.stdin.fileno())
             stop.set_result(None)
 
-    loop.add_reader(sys.stdin.fileno(), stdin_readable)
+    try:
+        loop.add_reader(sys.stdin.fileno(), stdin_readable)
+    except (OSError, ValueError):
+        pass  # stdin is a plain file or /dev/null: run until terminated
     async with server:
         await stop
 
 
 def main():
-    # aiosmtpd itself still sets a deprecated session attribute on every login.
-    warnings.filterwarnings("ignore", message="Session.login_data")
+    # aiosmtpd logs a deprecation notice of its own on every login; only errors matter here.
+    logging.getLogger("mail.log").setLevel(logging.ERROR)
     parser = argparse.ArgumentParser()
     parser.add_argument("--dir", required=True)
     parser.add_argument("--user")

@@ -1,0 +1,480 @@
+#include "AppError.h"
+#include "ScriptedSmtpServer.h"
+#include "TMailMessage.h"
+#include "TSMTP.h"
+#include "TSocketTalk.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+
+// The SMTP session against a scripted peer: the exact command sequence of each path,
+// the judging of replies, the preconditions and the hostile inputs.
+class TestSmtpSession : public QObject
+{
+    Q_OBJECT
+
+    static QByteArray helo() { return "EHLO vellorn.test"; }
+
+    // A session on the peer with a short time-out and a fixed EHLO name.
+    static void setUp(TSMTP &smtp, const ScriptedSmtpServer &peer, int timeOut = 2)
+    {
+        smtp.Host = "127.0.0.1";
+        smtp.Port = peer.port();
+        smtp.SetTimeOut(timeOut);
+        smtp.LocalName = "vellorn.test";
+    }
+
+    // Greeting, EHLO, AUTH LOGIN refused, NOOP: an open session without login.
+    static ScriptedSmtpServer &plainSession(ScriptedSmtpServer &peer)
+    {
+        return peer.reply("220 hi\r\n").expect(helo()).reply("250 ok\r\n").expect("AUTH LOGIN")
+            .reply("502 no\r\n").expect("NOOP").reply("250 ok\r\n");
+    }
+
+    // A rebuilt-looking message: its text is set directly, so the session tests do not
+    // depend on how the model writes mails.
+    static void fillMessage(TMailMessage &message, const std::string &body = "Hello\r\n")
+    {
+        message.Headers = {"From: <me@vellorn.test>", "To: <b@x.org>", "Bcc: <hidden@x.org>", "Subject: t"};
+        message.EncodedBody = body;
+        message.NeedRebuild = false;
+    }
+
+    static QString errorOf(const std::function<void()> &f)
+    {
+        try {
+            f();
+        } catch (const AppError &e) {
+            return QString::fromLatin1(e.what());
+        }
+        return {};
+    }
+
+private slots:
+    void greetingRefused()
+    {
+        ScriptedSmtpServer peer;
+        peer.reply("554 go away\r\n");
+        QVERIFY(peer.listen());
+        TSMTP smtp;
+        setUp(smtp, peer);
+        QVERIFY(!smtp.Connect());
+        QVERIFY(!smtp.Connected());
+        QVERIFY(peer.commands().isEmpty());
+        QCOMPARE(smtp.LastReply(), std::string("554 go away\r\n"));
+        // The connection stays open: Connect refuses until Disconnect closed it.
+        QVERIFY(!smtp.Connect());
+        QCOMPARE(peer.connectionCount(), 1);
+        QVERIFY(!smtp.Quit());
+        smtp.Disconnect();
+        QVERIFY(!smtp.Talk()->Active());
+    }
+
+    // EHLO refused, HELO accepted: no AUTH LOGIN probe. AUTH LOGIN refused: NOOP.
+    // AUTH LOGIN accepted: LoginReady, and Login sends both texts in base64.
+    void greetingPaths_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("replies");
+        QTest::addColumn<QList<QByteArray>>("commands");
+        QTest::addColumn<bool>("result");
+        QTest::addColumn<bool>("loginReady");
+        QTest::newRow("EHLO refused, HELO accepted")
+            << QList<QByteArray>{"220 hi\r\n", "502 what\r\n", "250 hello\r\n"}
+            << QList<QByteArray>{helo(), "HELO vellorn.test"} << true << false;
+        QTest::newRow("EHLO and HELO refused")
+            << QList<QByteArray>{"220 hi\r\n", "502 what\r\n", "501 no\r\n"}
+            << QList<QByteArray>{helo(), "HELO vellorn.test"} << false << false;
+        QTest::newRow("AUTH LOGIN refused")
+            << QList<QByteArray>{"220 hi\r\n", "250 ok\r\n", "502 no auth\r\n", "250 ok\r\n"}
+            << QList<QByteArray>{helo(), "AUTH LOGIN", "NOOP"} << true << false;
+        QTest::newRow("AUTH LOGIN accepted")
+            << QList<QByteArray>{"220 hi\r\n", "250-x\r\n250 AUTH LOGIN\r\n", "334 VXNlcm5hbWU6\r\n"}
+            << QList<QByteArray>{helo(), "AUTH LOGIN"} << true << true;
+        QTest::newRow("greeting in pieces")
+            << QList<QByteArray>{"220-first\r\n", "220 second\r\n", "250 ok\r\n", "334 x\r\n"}
+            << QList<QByteArray>{helo(), "AUTH LOGIN"} << true << true;
+    }
+    void greetingPaths()
+    {
+        QFETCH(QList<QByteArray>, replies);
+        QFETCH(QList<QByteArray>, commands);
+        QFETCH(bool, result);
+        QFETCH(bool, loginReady);
+        ScriptedSmtpServer peer;
+        // Replies and expected commands alternate after the greeting; pieces of the
+        // greeting come 100 ms apart.
+        int r = 0;
+        peer.reply(replies.at(r++));
+        if (replies.at(0).startsWith("220-"))
+            peer.reply(replies.at(r++), 100);
+        for (const QByteArray &command : commands) {
+            peer.expect(command);
+            if (r < replies.size())
+                peer.reply(replies.at(r++));
+        }
+        QVERIFY(peer.listen());
+        TSMTP smtp;
+        setUp(smtp, peer);
+        QCOMPARE(smtp.Connect(), result);
+        QCOMPARE(smtp.Connected(), result);
+        QCOMPARE(smtp.LoginReady(), loginReady);
+        QCOMPARE(peer.commands(), commands);
+        QVERIFY2(peer.mismatches().isEmpty(), qPrintable(peer.mismatches().join('\n')));
+    }
+
+    void login_data()
+    {
+        QTest::addColumn<QByteArray>("userReply");
+        QTest::addColumn<QByteArray>("passwordReply");
+        QTest::addColumn<bool>("result");
+        QTest::addColumn<int>("commandsSent");
+        QTest::newRow("accepted") << QByteArray("334 UGFzc3dvcmQ6\r\n") << QByteArray("235 welcome\r\n") << true << 4;
+        QTest::newRow("password refused") << QByteArray("334 UGFzc3dvcmQ6\r\n") << QByteArray("535 bad\r\n") << false << 4;
+        QTest::newRow("user refused") << QByteArray("535 bad\r\n") << QByteArray() << false << 3;
+    }
+    void login()
+    {
+        QFETCH(QByteArray, userReply);
+        QFETCH(QByteArray, passwordReply);
+        QFETCH(bool, result);
+        QFETCH(int, commandsSent);
+        ScriptedSmtpServer peer;
+        // EHLO's multi-line reply arrives in two pieces: the tail must not be taken as
+        // the answer to AUTH LOGIN.
+        peer.reply("220 hi\r\n").expect(helo()).reply("250-sink\r\n").reply("250-AUTH LOGIN\r\n250 HELP\r\n", 150)
+            .expect("AUTH LOGIN").reply("334 VXNlcm5hbWU6\r\n").expect("dXNlcg==").reply(userReply);
+        if (!passwordReply.isEmpty())
+            peer.expect("cMOkc3M=").reply(passwordReply);
+        QVERIFY(peer.listen());
+        TSMTP smtp;
+        setUp(smtp, peer);
+        QVERIFY(smtp.Connect());
+        QVERIFY(smtp.LoginReady());
+        QCOMPARE(smtp.Login("user", "p\xC3\xA4ss"), result);
+        QCOMPARE(peer.commands().size(), commandsSent);
+        QVERIFY2(peer.mismatches().isEmpty(), qPrintable(peer.mismatches().join('\n')));
+    }
+
+    void loginNeedsReadySession()
+    {
+        ScriptedSmtpServer peer;
+        plainSession(peer);
+        QVERIFY(peer.listen());
+        TSMTP smtp;
+        setUp(smtp, peer);
+        QVERIFY(!smtp.Login("user", "pass")); // not connected
+        QVERIFY(smtp.Connect());
+        QVERIFY(!smtp.LoginReady());
+        QVERIFY(!smtp.Login("user", "pass"));
+        QCOMPARE(peer.commands().size(), 3);
+    }
+
+    // A numeric host is connected to directly; anything else is handed to the socket as
+    // a name to look up (a final dot leaves an empty last piece: a name).
+    void numericAndNamedHosts_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<bool>("numeric");
+        QTest::addColumn<bool>("mustConnect");
+        QTest::newRow("four numbers") << QStringLiteral("127.0.0.1") << true << true;
+        QTest::newRow("name") << QStringLiteral("localhost") << false << true;
+        QTest::newRow("final dot") << QStringLiteral("127.0.0.1.") << false << false;
+        QTest::newRow("letters in a piece") << QStringLiteral("127.0.0.x1") << false << false;
+    }
+    void numericAndNamedHosts()
+    {
+        QFETCH(QString, host);
+        QFETCH(bool, numeric);
+        QFETCH(bool, mustConnect);
+        ScriptedSmtpServer peer;
+        plainSession(peer);
+        QVERIFY(peer.listen());
+        TSMTP smtp;
+        setUp(smtp, peer);
+        smtp.Host = host.toStdString();
+        const bool connected = smtp.Connect();
+        if (mustConnect)
+            QVERIFY(connected);
+        QCOMPARE(smtp.Talk()->Address(), numeric ? host : QString());
+        QCOMPARE(smtp.Talk()->Host(), numeric ? QString() : host);
+    }
+
+    void connectPreconditions()
+    {
+        TSMTP smtp;
+        QVERIFY(!smtp.Connect()); // no host
+        smtp.Host = "127.0.0.1";
+        smtp.Port = 70000;
+        QVERIFY(!smtp.Connect());
+        QVERIFY(!smtp.Talk()->Active());
+    }
+
+    // Two RCPT commands in case-blind order, the first spelling kept; the case-only
+    // duplicate is dropped.
+    void recipientsSortedWithoutDuplicates()
+    {
+        ScriptedSmtpServer peer;
+        plainSession(peer).expect("MAIL FROM: <me@vellorn.test>").reply("250 ok\r\n")
+            .expect("RCPT TO: <a@x.org>").reply("250 ok\r\n").expect("RCPT TO: <Bob@x.org>").reply("250 ok\r\n")
+            .expect("DATA").reply("554 no data today\r\n");
+        QVERIFY(peer.listen());
+        TSMTP smtp;
+        setUp(smtp, peer);
+        TMailMessage message;
+        fillMessage(message);
+        smtp.MailMessage = &message;
+        QVERIFY(smtp.Connect());
+        QVERIFY(!smtp.SendMailTo("me@vellorn.test", "Bob@x.org, a@x.org BOB@X.ORG"));
+        QVERIFY(peer.finished());
+        QVERIFY2(peer.mismatches().isEmpty(), qPrintable(peer.mismatches().join('\n')));
+        QVERIFY(smtp.Connected()); // a refused command leaves the session open
+    }
+
+    // A refused RCPT ends the send: no further RCPT, no DATA, headers untouched. The
+    // refusal (5xx) ends the wait at once, long before the time-out.
+    void refusedRecipientLeavesTheMessage()
+    {
+        ScriptedSmtpServer peer;
+        plainSession(peer).expect("MAIL FROM: <me@vellorn.test>").reply("250 ok\r\n")
+            .expect("RCPT TO: <a@x.org>").reply("550 no such user\r\n");
+        QVERIFY(peer.listen());
+        TSMTP smtp;
+        setUp(smtp, peer, 30);
+        TMailMessage message;
+        fillMessage(message);
+        const std::vector<std::string> before = message.Headers;
+        smtp.MailMessage = &message;
+        QVERIFY(smtp.Connect());
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!smtp.SendMailTo("me@vellorn.test", "a@x.org,b@x.org"));
+        QVERIFY(clock.elapsed() < 5000);
+        QCOMPARE(message.Headers, before);
+        QCOMPARE(smtp.LastReply(), std::string("550 no such user\r\n"));
+        QTest::qWait(100);
+        QCOMPARE(peer.commands().size(), 5);
+    }
+
+    // The whole transfer: Message-ID set, "Bcc" out of the transmitted text and back
+    // afterwards, text made transparent, progress from 0 only above PacketSize.
+    void dataTransfer_data()
+    {
+        QTest::addColumn<int>("packetSize");
+        QTest::addColumn<bool>("progressFromZero");
+        QTest::newRow("text shorter than a piece") << (1 << 20) << false;
+        QTest::newRow("text in pieces") << 16 << true;
+    }
+    void dataTransfer()
+    {
+        QFETCH(int, packetSize);
+        QFETCH(bool, progressFromZero);
+        ScriptedSmtpServer peer;
+        plainSession(peer).expect("MAIL FROM: <me@vellorn.test>").reply("250 ok\r\n")
+            .expect("RCPT TO: <b@x.org>").reply("250 ok\r\n").expect("DATA").reply("354 go\r\n")
+            .expectData().reply("250 queued\r\n");
+        QVERIFY(peer.listen());
+        TSMTP smtp;
+        setUp(smtp, peer);
+        TMailMessage message;
+        fillMessage(message, ".dot\r\nline\n.\r\nend");
+        smtp.MailMessage = &message;
+        smtp.PacketSize = packetSize;
+        std::vector<std::int64_t> currents;
+        std::int64_t reportedTotal = 0;
+        QObject *reportedSender = nullptr;
+        smtp.SetOnProgress([&](QObject *sender, std::int64_t total, std::int64_t current) {
+            reportedSender = sender;
+            reportedTotal = total;
+            currents.push_back(current);
+        });
+        QVERIFY(smtp.Connect());
+        QVERIFY(smtp.SendMailTo("me@vellorn.test", "b@x.org"));
+        QCOMPARE(!currents.empty() && currents.front() == 0, progressFromZero);
+        QCOMPARE(peer.dataBlocks().size(), 1);
+        const QByteArray sent = peer.dataBlocks().front();
+        if (progressFromZero) {
+            QCOMPARE(reportedSender, &smtp);
+            QCOMPARE(reportedTotal, std::int64_t(sent.size()));
+            QCOMPARE(currents.back(), reportedTotal);
+        }
+        QVERIFY(!sent.contains("Bcc:"));
+        QVERIFY(sent.contains("Message-ID: <"));
+        QVERIFY(sent.endsWith("\r\n..dot\r\nline\r\n..\r\nend\r\n.\r\n"));
+        QVERIFY(message.HasHeader("Bcc"));
+        QVERIFY(message.HeaderValue("Message-ID").ends_with("@127.0.0.1>"));
+        QVERIFY(smtp.Quit());
+        QTRY_COMPARE(peer.commands().size(), 7);
+        QCOMPARE(peer.commands().back(), QByteArray("QUIT"));
+        QVERIFY(!smtp.Connected());
+    }
+
+    // Every "Bcc" line leaves the transmitted text, not only the first.
+    void everyBccLineRemoved()
+    {
+        ScriptedSmtpServer peer;
+        plainSession(peer).expect().reply("250 ok\r\n").expect().reply("250 ok\r\n").expect("DATA")
+            .reply("354 go\r\n").expectData().reply("250 queued\r\n");
+        QVERIFY(peer.listen());
+        TSMTP smtp;
+        setUp(smtp, peer);
+        TMailMessage message;
+        fillMessage(message);
+        message.Headers.push_back("BCC: <second@x.org>");
+        const std::vector<std::string> before = message.Headers;
+        smtp.MailMessage = &message;
+        QVERIFY(smtp.Connect());
+        QVERIFY(smtp.SendMailTo("me@vellorn.test", "b@x.org"));
+        QVERIFY(!peer.dataBlocks().value(0).toLower().contains("bcc:"));
+        QCOMPARE(message.Headers.size(), before.size() + 1); // plus Message-ID
+        QVERIFY(message.HasHeader("Bcc"));
+    }
+
+    // Closing the connection (the send dialog's Cancel) ends a waiting operation.
+    void disconnectDuringWait()
+    {
+        ScriptedSmtpServer peer;
+        plainSession(peer).expect("MAIL FROM: <me@vellorn.test>");
+        QVERIFY(peer.listen());
+        TSMTP smtp;
+        setUp(smtp, peer, 30);
+        TMailMessage message;
+        fillMessage(message);
+        smtp.MailMessage = &message;
+        QVERIFY(smtp.Connect());
+        QTimer::singleShot(100, &smtp, [&smtp] { smtp.Disconnect(); });
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!smtp.SendMailTo("me@vellorn.test", "b@x.org"));
+        QVERIFY(clock.elapsed() < 5000);
+        QVERIFY(!smtp.Connected());
+        QVERIFY(!smtp.Talk()->Active());
+    }
+
+    void serverClosesTheSession()
+    {
+        ScriptedSmtpServer peer;
+        plainSession(peer).expect("MAIL FROM: <me@vellorn.test>").close();
+        QVERIFY(peer.listen());
+        TSMTP smtp;
+        setUp(smtp, peer, 30);
+        TMailMessage message;
+        fillMessage(message);
+        smtp.MailMessage = &message;
+        QVERIFY(smtp.Connect());
+        QVERIFY(!smtp.SendMailTo("me@vellorn.test", "b@x.org"));
+        QVERIFY(!smtp.Connected());
+        QVERIFY(!smtp.Quit());
+    }
+
+    // Preconditions raise before anything is sent; the message text is the component's.
+    void preconditionErrors_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("no message") << 0 << QStringLiteral("FSMTP: MailMessage unassigned");
+        QTest::newRow("needs rebuild") << 1 << QStringLiteral("FSMTP: MailMessage need rebuild");
+        QTest::newRow("no recipients") << 2 << QStringLiteral("FSMTP: No recipients to send message");
+        QTest::newRow("CR LF in the sender") << 3 << QStringLiteral("FSMTP: Invalid address");
+        QTest::newRow("CR LF in a quoted recipient") << 4 << QStringLiteral("FSMTP: Invalid address");
+        QTest::newRow("NUL in a recipient") << 5 << QStringLiteral("FSMTP: Invalid address");
+        QTest::newRow("LF in the user name") << 6 << QStringLiteral("FSMTP: Invalid login text");
+        QTest::newRow("CR in the password") << 7 << QStringLiteral("FSMTP: Invalid login text");
+    }
+    void preconditionErrors()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, error);
+        ScriptedSmtpServer peer;
+        peer.reply("220 hi\r\n").expect(helo()).reply("250 ok\r\n").expect("AUTH LOGIN").reply("334 x\r\n");
+        QVERIFY(peer.listen());
+        TSMTP smtp;
+        smtp.Name = "FSMTP";
+        setUp(smtp, peer);
+        TMailMessage message;
+        fillMessage(message);
+        smtp.MailMessage = kind == 0 ? nullptr : &message;
+        message.NeedRebuild = kind == 1;
+        QVERIFY(smtp.Connect());
+        const std::string nul("a@x\0b", 5);
+        const QString got = errorOf([&] {
+            switch (kind) {
+            case 0: smtp.SendMail(); break;
+            case 1: smtp.SendMailTo("me@x", "a@x"); break;
+            case 2: smtp.SendMailTo("me@x", " , ,, "); break;
+            case 3: smtp.SendMailTo("me@x>\r\nRCPT TO: <evil@x", "a@x"); break;
+            case 4: smtp.SendMailTo("me@x", "a@x, \"b@x>\r\nRCPT TO: <evil@x\""); break;
+            case 5: smtp.SendMailTo("me@x", nul); break;
+            case 6: smtp.Login("user\nNOOP", "pass"); break;
+            case 7: smtp.Login("user", "pass\rNOOP"); break;
+            }
+        });
+        QCOMPARE(got, error);
+        QTest::qWait(50);
+        QCOMPARE(peer.commands().size(), 2);
+    }
+
+    void localNameWithLineBreakIsRefused()
+    {
+        ScriptedSmtpServer peer;
+        plainSession(peer);
+        QVERIFY(peer.listen());
+        TSMTP smtp;
+        setUp(smtp, peer);
+        smtp.LocalName = "host\r\nMAIL FROM: <x>";
+        QCOMPARE(errorOf([&] { smtp.Connect(); }), QStringLiteral("SMTP1: Invalid address"));
+        QTest::qWait(50);
+        QCOMPARE(peer.connectionCount(), 0);
+    }
+
+    // Items split at commas and blanks, quoted items whole, case-blind order, the first
+    // spelling of a duplicate kept, empty items dropped.
+    void splitRecipients_data()
+    {
+        QTest::addColumn<QByteArray>("list");
+        QTest::addColumn<QList<QByteArray>>("addresses");
+        QTest::newRow("case-only duplicate") << QByteArray("b@x, A@x, B@X") << QList<QByteArray>{"A@x", "b@x"};
+        QTest::newRow("blanks separate") << QByteArray(" c@x\td@x\r\ne@x ") << QList<QByteArray>{"c@x", "d@x", "e@x"};
+        QTest::newRow("quoted whole") << QByteArray("\"a b@x\",c@x") << QList<QByteArray>{"a b@x", "c@x"};
+        QTest::newRow("doubled quote") << QByteArray("\"q\"\"uote@x\"") << QList<QByteArray>{"q\"uote@x"};
+        QTest::newRow("empty items") << QByteArray(",, ,a@x,,") << QList<QByteArray>{"a@x"};
+        QTest::newRow("unclosed quote") << QByteArray("\"open@x") << QList<QByteArray>{"open@x"};
+        QTest::newRow("nothing") << QByteArray("") << QList<QByteArray>{};
+    }
+    void splitRecipients()
+    {
+        QFETCH(QByteArray, list);
+        QFETCH(QList<QByteArray>, addresses);
+        QList<QByteArray> got;
+        for (const std::string &a : TSMTP::SplitRecipients(list.toStdString()))
+            got.append(QByteArray::fromStdString(a));
+        QCOMPARE(got, addresses);
+    }
+
+    // CR LF only on the wire, every line start dot-stuffed (the first too), and exactly
+    // one CR LF "." CR LF at the end.
+    void transparentText_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QByteArray>("wire");
+        QTest::newRow("empty") << QByteArray("") << QByteArray("\r\n.\r\n");
+        QTest::newRow("no final line break") << QByteArray("a") << QByteArray("a\r\n.\r\n");
+        QTest::newRow("final CR LF") << QByteArray("a\r\n") << QByteArray("a\r\n.\r\n");
+        QTest::newRow("dots") << QByteArray(".a\r\n.\r\nb.\r\n..") << QByteArray("..a\r\n..\r\nb.\r\n...\r\n.\r\n");
+        QTest::newRow("bare LF and CR") << QByteArray("a\nb\rc\n") << QByteArray("a\r\nb\r\nc\r\n.\r\n");
+        QTest::newRow("bare LF dot (smuggling)") << QByteArray("a\n.\nMAIL FROM:<x>\n")
+                                                 << QByteArray("a\r\n..\r\nMAIL FROM:<x>\r\n.\r\n");
+        QTest::newRow("CR CR LF") << QByteArray("a\r\r\n") << QByteArray("a\r\n\r\n.\r\n");
+        QTest::newRow("LF CR") << QByteArray("a\n\r.") << QByteArray("a\r\n\r\n..\r\n.\r\n");
+        QTest::newRow("NUL kept") << QByteArray("a\0b", 3) << QByteArray("a\0b\r\n.\r\n", 8);
+    }
+    void transparentText()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QByteArray, wire);
+        QCOMPARE(QByteArray::fromStdString(TSMTP::TransparentText(text.toStdString())), wire);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSmtpSession)
+#include "tst_smtpsession.moc"
