@@ -43,7 +43,9 @@ std::string EncodeHeaderWord(std::string_view text, std::string_view charset)
             break;
         }
     }
-    if (plain)
+    // ASCII text that holds "=?" would read back as an encoded word and change; it is
+    // encoded like 8-bit text so that it comes back as written.
+    if (plain && text.find("=?") == std::string_view::npos)
         return std::string(text);
     std::string out = "=?";
     out.append(charset).append("?Q?").append(QPEncode(text, true)).append("?=");

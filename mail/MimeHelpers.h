@@ -101,7 +101,8 @@ void UUDecodeText(std::string_view text, std::string &dest);
 
 // ---------------------------------------------------------------- header words
 
-// "=?charset?Q?...?=" (header-mode QP) if any byte is > 127 or < 32, else text as is.
+// "=?charset?Q?...?=" (header-mode QP) if any byte is > 127 or < 32, or if the text
+// holds "=?" (which a reader would take for an encoded word); else the text as is.
 std::string EncodeHeaderWord(std::string_view text, std::string_view charset);
 // Decodes every encoded word of TrimBlanks(text) (B, Q, U); the charset is ignored.
 // The search goes on after each replaced word, so decoded text is never decoded again.

@@ -463,6 +463,20 @@ void TstInterop::encodedNamesAndSubject()
     QCOMPARE(r.ToRecipients.AddressAt(0), std::string("anna@example.de"));
     QCOMPARE(r.Attachments.Count(), 1);
     QCOMPARE(B(r.Attachments[0]->AttachmentFileName()), B(SafeFileName(fileName)));
+
+    // ASCII that looks like an encoded word comes back as written, in both readers.
+    TMailMessage a;
+    a.Clear();
+    a.SetSubject("Literal =?iso-8859-1?Q?x?= text");
+    a.SetPlainText("x");
+    a.Rebuild();
+    const QList<QJsonObject> literal = describeWithPython({B(a.SourceText())});
+    QCOMPARE(literal.size(), 1);
+    QCOMPARE(literal.first().value("subject").toString(), QString("Literal =?iso-8859-1?Q?x?= text"));
+    TMailMessage ar;
+    ar.Clear();
+    ar.LoadFromString(a.SourceText());
+    QCOMPARE(ar.DecodedSubject(), std::string("Literal =?iso-8859-1?Q?x?= text"));
 }
 
 QTEST_GUILESS_MAIN(TstInterop)

@@ -813,7 +813,10 @@ void TstMimeHelpers::encodeHeaderWord_data()
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QByteArray>("word");
     QTest::newRow("ascii unchanged") << QByteArray("Hello") << QByteArray("Hello");
-    QTest::newRow("ascii specials unchanged") << QByteArray("a_b \"c\" =?x?=") << QByteArray("a_b \"c\" =?x?=");
+    QTest::newRow("ascii specials unchanged") << QByteArray("a_b \"c\" ?= =x?") << QByteArray("a_b \"c\" ?= =x?");
+    // Text that looks like an encoded word is encoded, or it would not read back as written.
+    QTest::newRow("ascii with =?") << QByteArray("a =?x?B?QUJD?= b")
+                                   << QByteArray("=?iso-8859-1?Q?a=20=3D=3Fx=3FB=3FQUJD=3F=3D=20b?=");
     QTest::newRow("8-bit") << QByteArray("caf\xe9 au lait") << QByteArray("=?iso-8859-1?Q?caf=E9=20au=20lait?=");
     QTest::newRow("CR LF becomes a word") << QByteArray("a\r\nBcc: x") << QByteArray("=?iso-8859-1?Q?a=0D=0ABcc:=20x?=");
     QTest::newRow("tab") << QByteArray("a\tb") << QByteArray("=?iso-8859-1?Q?a=09b?=");
@@ -887,6 +890,8 @@ void TstMimeHelpers::decodeHeaderWordsLongRun()
 
 void TstMimeHelpers::headerWordRoundTrip()
 {
+    for (const char *ascii : {"Hello", "a =?x?B?QUJD?= b", "=?", "?= =? ?Q?"})
+        QCOMPARE(DecodeHeaderWords(EncodeHeaderWord(ascii, "us-ascii")), std::string(ascii));
     const QByteArray data = randomBytes(3000, 99).replace('\0', 'x');
     const std::string word = EncodeHeaderWord(S(data), "windows-1252");
     // An encoded word holds no blank or line break that a header could split at.
