@@ -131,8 +131,10 @@ void RtfDocumentBuilder::emitParagraph(Container &c, const RtfParagraph &paragra
     }
     if (c.fresh) {
         c.cursor.setBlockFormat(block);
-        c.cursor.setBlockCharFormat(mark);
+        if (!c.cellStart)
+            c.cursor.setBlockCharFormat(mark);
         c.fresh = false;
+        c.cellStart = false;
     } else {
         c.cursor.insertBlock(block, mark);
     }

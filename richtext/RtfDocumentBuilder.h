@@ -22,6 +22,7 @@ public:
     {
         QTextCursor cursor;
         bool fresh = true;          // the cursor's block is still empty and unused
+        bool cellStart = false;     // that block starts a table cell: its char format is the cell's
         QTextList *list = nullptr;  // the list the previous paragraph belonged to
         QTextListFormat listFormat;
     };

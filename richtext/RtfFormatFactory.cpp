@@ -251,8 +251,7 @@ void RtfFormatFactory::applyBorder(QTextTableCellFormat &format, int side, const
     }
 }
 
-QTextTableCellFormat RtfFormatFactory::cellFormat(const RtfRowDef &row, size_t cell, bool firstCell, bool lastCell,
-                                                  bool, bool) const
+QTextTableCellFormat RtfFormatFactory::cellFormat(const RtfRowDef &row, size_t cell, bool firstCell, bool lastCell) const
 {
     QTextTableCellFormat f;
     if (row.gap > 0) {

@@ -36,8 +36,7 @@ public:
     QTextBlockFormat blockFormat(const RtfParagraph &paragraph) const;
     // Style Undefined when the paragraph is no list item.
     QTextListFormat listFormat(const RtfListProps &props) const;
-    QTextTableCellFormat cellFormat(const RtfRowDef &row, size_t cell, bool firstColumn, bool lastColumn,
-                                    bool firstRow, bool lastRow) const;
+    QTextTableCellFormat cellFormat(const RtfRowDef &row, size_t cell, bool firstCell, bool lastCell) const;
 
     static constexpr int kMaxColors = 65536;
 

@@ -106,11 +106,9 @@ void RtfParser::parse(std::string_view bytes)
             break; // the outermost group closed: trailing bytes are not read
     }
     // A cut-off text: close what is open.
-    while (stack_.size() > 1)
+    overflow_ = 0;
+    while (!stack_.empty())
         popGroup();
-    flushRun();
-    if (!paragraph_.runs.empty())
-        endParagraph();
     builder_.finish();
 }
 
@@ -133,14 +131,16 @@ void RtfParser::popGroup()
     }
     if (stack_.empty())
         return;
-    const RtfGroupState closing = stack_.back();
-    stack_.pop_back();
-    if (stack_.empty()) {
+    if (stack_.size() == 1) {
+        // The outermost group: its last paragraph needs no \par.
         flushRun();
         if (!paragraph_.runs.empty())
             endParagraph();
+        stack_.pop_back();
         return;
     }
+    const RtfGroupState closing = stack_.back();
+    stack_.pop_back();
     RtfGroupState &parent = stack_.back();
     const RtfDestination d = closing.destination;
     if (d == RtfDestination::FontTable) {
@@ -709,8 +709,11 @@ void RtfParser::appendChar(char32_t c)
 
 void RtfParser::appendUnicode(int value)
 {
+    // The parameter is a signed 16-bit number (or already unsigned); others are out of range.
+    if (value < -32768 || value > 0xFFFF)
+        return;
     const int v = value < 0 ? value + 65536 : value;
-    if (v < 0 || v > 0xFFFF)
+    if (v > 0xFFFF)
         return; // out of range: nothing to show
     if (v >= 0xD800 && v < 0xDC00) {
         highSurrogate_ = static_cast<char16_t>(v);

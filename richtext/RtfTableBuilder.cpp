@@ -22,6 +22,15 @@ struct LogicalCell
     std::vector<RtfCell *> content;
 };
 
+// A merged-away cell usually holds one empty paragraph; only real content moves over.
+bool hasContent(const RtfCell &cell)
+{
+    for (const RtfCellItem &item : cell.items)
+        if (item.table || !item.paragraph.runs.empty())
+            return true;
+    return false;
+}
+
 struct RowLayout
 {
     std::vector<int> bounds;     // cellCount + 1 boundaries, twips
@@ -96,7 +105,8 @@ QTextTable *RtfTableBuilder::build(QTextCursor &cursor, RtfTable &table, RtfDocu
                 LogicalCell &target = cells[static_cast<size_t>(previousInRow)];
                 if (!target.vertical) {
                     target.columns = last - target.firstColumn;
-                    target.content.push_back(&row.cells[i]);
+                    if (hasContent(row.cells[i]))
+                        target.content.push_back(&row.cells[i]);
                     continue;
                 }
             }
@@ -106,7 +116,8 @@ QTextTable *RtfTableBuilder::build(QTextCursor &cursor, RtfTable &table, RtfDocu
                     LogicalCell &target = cells[static_cast<size_t>(anchor)];
                     if (target.columns == last - first && target.row + static_cast<size_t>(target.rows) == r) {
                         ++target.rows;
-                        target.content.push_back(&row.cells[i]);
+                        if (hasContent(row.cells[i]))
+                            target.content.push_back(&row.cells[i]);
                         nextAnchors[static_cast<size_t>(first)] = anchor;
                         continue;
                     }
@@ -165,9 +176,14 @@ QTextTable *RtfTableBuilder::build(QTextCursor &cursor, RtfTable &table, RtfDocu
         QTextTableCell qcell = qtable->cellAt(static_cast<int>(cell.row), cell.firstColumn);
         if (!qcell.isValid())
             continue;
-        qcell.setFormat(builder.formats().cellFormat(row.def, cell.def, firstInRow, lastInRow, false, false));
+        QTextTableCellFormat format = builder.formats().cellFormat(row.def, cell.def, firstInRow, lastInRow);
+        // setFormat replaces the whole format, spans included.
+        format.setTableCellRowSpan(qcell.rowSpan());
+        format.setTableCellColumnSpan(qcell.columnSpan());
+        qcell.setFormat(format);
         RtfDocumentBuilder::Container container;
         container.cursor = qcell.firstCursorPosition();
+        container.cellStart = true;
         for (RtfCell *content : cell.content)
             builder.emitItems(container, content->items);
     }

@@ -1,0 +1,545 @@
+#include "RtfReader.h"
+#include "TestFiles.h"
+
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
+#include <QTextFrame>
+#include <QTextList>
+#include <QTextTable>
+#include <QUrl>
+#include <QtTest>
+
+namespace {
+
+std::string rtf(const char *body)
+{
+    return std::string("{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}"
+                       "{\\f1\\fnil\\fcharset2 Symbol;}}{\\colortbl ;\\red255\\green0\\blue0;}")
+        + body + "}";
+}
+
+QString textOf(const std::string &bytes)
+{
+    QTextDocument doc;
+    RtfReader::read(bytes, &doc);
+    // Raw text keeps no-break spaces and line separators; blocks end with U+2029.
+    return doc.toRawText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+}
+
+std::string fixture(const char *name)
+{
+    return TestFiles::readString(TestFiles::dataPath(QStringLiteral("rtf/") + QLatin1String(name)));
+}
+
+// The blocks of the root frame (tables skipped), in order.
+
+QTextBlock blockStarting(QTextDocument &doc, const QString &text)
+{
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+        if (b.text().startsWith(text))
+            return b;
+    return QTextBlock();
+}
+
+QTextCharFormat formatAt(QTextDocument &doc, const QString &text)
+{
+    const int pos = doc.toPlainText().indexOf(text);
+    if (pos < 0)
+        return QTextCharFormat();
+    QTextCursor c(&doc);
+    c.setPosition(pos + 1);
+    return c.charFormat();
+}
+
+QTextTable *firstTable(QTextDocument &doc)
+{
+    for (QTextFrame *f : doc.rootFrame()->childFrames())
+        if (auto *t = qobject_cast<QTextTable *>(f))
+            return t;
+    return nullptr;
+}
+
+QString cellText(QTextTable *t, int row, int column)
+{
+    QTextCursor c = t->cellAt(row, column).firstCursorPosition();
+    c.setPosition(t->cellAt(row, column).lastCursorPosition().position(), QTextCursor::KeepAnchor);
+    return c.selection().toPlainText();
+}
+
+QList<QTextImageFormat> images(QTextDocument &doc)
+{
+    QList<QTextImageFormat> result;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+        for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it)
+            if (it.fragment().charFormat().isImageFormat())
+                for (int i = 0; i < it.fragment().length(); ++i)
+                    result.append(it.fragment().charFormat().toImageFormat());
+    return result;
+}
+
+} // namespace
+
+class TstRtfReader : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void isRtf_data();
+    void isRtf();
+    void plainText();
+    void text_data();
+    void text();
+    void westernLetter();
+    void bulletsAndNumbering();
+    void pastedTable();
+    void nestedTable();
+    void gb2312();
+    void fontCharsetWinsOverAnsiCodePage();
+    void pictures();
+    void characterFormats();
+    void paragraphFormats();
+    void hyperlinkField();
+    void hostile_data();
+    void hostile();
+    void cutAnywhere();
+};
+
+void TstRtfReader::isRtf_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("expected");
+    QTest::newRow("plain") << QByteArray("{\\rtf1 x}") << true;
+    QTest::newRow("blanks before") << QByteArray(" \r\n\t{\\rtf1}") << true;
+    QTest::newRow("text") << QByteArray("Hello {\\rtf1}") << false;
+    QTest::newRow("short") << QByteArray("{\\rt") << false;
+    QTest::newRow("empty") << QByteArray() << false;
+}
+
+void TstRtfReader::isRtf()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, expected);
+    QCOMPARE(RtfReader::isRtf(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()))), expected);
+}
+
+void TstRtfReader::plainText()
+{
+    QTextDocument doc;
+    doc.setPlainText(QStringLiteral("old"));
+    RtfReader::read("Gr\xFC\xDF" "e\r\nzweite Zeile\rdritte\n{\\b x}", &doc);
+    QCOMPARE(doc.toPlainText(), QString::fromUtf8("Grüße\nzweite Zeile\ndritte\n{\\b x}"));
+    QCOMPARE(doc.blockCount(), 4);
+    QCOMPARE(doc.defaultFont().family(), QStringLiteral("MS Sans Serif"));
+    QCOMPARE(doc.defaultFont().pointSize(), 8);
+}
+
+void TstRtfReader::text_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("expected");
+    auto row = [](const char *name, const char *body, const char *expected) {
+        QTest::newRow(name) << QByteArray(body) << QString::fromUtf8(expected);
+    };
+    row("one delimiter space", "\\b  two", " two");
+    row("final par opens no paragraph", "a\\par b\\par", "a\nb");
+    row("empty paragraphs kept", "a\\par\\par b\\par", "a\n\nb");
+    row("no final par", "a\\par b", "a\nb");
+    row("backslash before line end", "a\\\r\nb", "a\nb");
+    row("line breaks ignored", "a\r\nb\nc", "abc");
+    row("control symbols", "\\{\\}\\\\\\~\\-\\_", "{}\\\xC2\xA0\xC2\xAD\xE2\x80\x91");
+    row("hex bytes", "\\'e9t\\'E9", "\xC3\xA9t\xC3\xA9");
+    row("line", "a\\line b", "a\xE2\x80\xA8" "b");
+    row("tab", "a\\tab b", "a\tb");
+    row("quotes and dashes", "\\lquote\\rquote\\ldblquote\\rdblquote\\emdash\\endash\\bullet", "‘’“”—–•");
+    row("unicode skips one", "\\u8364?x", "€x");
+    row("unicode negative", "\\u-3971?", "\xEF\x81\xBD");
+    row("uc2 skips hex and text", "\\uc2\\u20320\\'c4\\'e3x", "你x");
+    row("uc0", "\\uc0\\u20320 x", "你x");
+    row("skip never passes a brace", "{\\uc3\\u20320?}ab", "你ab");
+    row("surrogate pair", "\\u-10179?\\u-8704?", "😀");
+    row("lone surrogate dropped", "\\u-10179?x", "x");
+    row("unicode out of range", "\\u70000?x\\u-40000?y", "xy");
+    row("bin data skipped", "a{\\*\\foo\\bin3 }}}b}c", "ac");
+    row("bin as picture data", "{\\pict\\bin2 \\\\}x", "\xEF\xBF\xBCx");
+    row("unknown ignorable destination", "a{\\*\\unknownword text}b", "ab");
+    row("unknown word ignored", "a\\unknownword b", "ab");
+    row("long control word ignored", "a\\aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa b", "ab");
+    row("skipped destinations", "{\\info{\\title T}}{\\stylesheet{\\s1 Normal;}}{\\header H}{\\footer F}x", "x");
+    row("pntext dropped", "{\\pntext\\f1\\'B7\\tab}x", "x");
+    row("nonshppict skipped", "{\\nonshppict{\\pict\\wmetafile8 0100}}x", "x");
+    row("field result", "{\\field{\\*\\fldinst{ PAGE }}{\\fldrslt 7}}", "7");
+    row("hidden text", "a{\\v hidden}b\\v c\\v0 d", "abd");
+    row("symbol font", "{\\f1\\'B7\\'61\\'44}", "•αΔ");
+    row("listtext kept", "{\\listtext 1.\\tab}Item", "1.\tItem");
+    row("trailing bytes ignored", "x}\0garbage}", "x");
+    row("control bytes dropped", "a\\'0a\\'0d\\'00b", "ab");
+    row("text after last brace", "x}y", "x");
+}
+
+void TstRtfReader::text()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QString, expected);
+    QCOMPARE(textOf(rtf(std::string(body.constData(), static_cast<size_t>(body.size())).c_str())), expected);
+}
+
+void TstRtfReader::westernLetter()
+{
+    QTextDocument doc;
+    RtfReader::read(fixture("western_letter.rtf"), &doc);
+    QCOMPARE(doc.toRawText().replace(QChar::ParagraphSeparator, QLatin1Char('\n')),
+             QString::fromUtf8("Invitation\nDear Ms. Müller,\n\nwe are pleased to invite you to our summer party on "
+                               "Friday, 14 June.\nPlease reply by Monday Tuesday.\nJustified text with indents – and "
+                               "a “quote”.\nKind regards\xE2\x80\xA8" "Anna\tTeam"));
+    QCOMPARE(doc.blockCount(), 7);
+
+    const QTextCharFormat title = formatAt(doc, QStringLiteral("Invitation"));
+    QCOMPARE(title.fontFamilies().toStringList(), QStringList{QStringLiteral("Arial")});
+    QCOMPARE(title.fontPointSize(), 16.0);
+    QCOMPARE(title.fontWeight(), int(QFont::Bold));
+    QCOMPARE(title.property(RtfReader::CharsetProperty).toInt(), 0);
+    QCOMPARE(blockStarting(doc, QStringLiteral("Invitation")).blockFormat().alignment(), Qt::AlignHCenter);
+
+    QVERIFY(formatAt(doc, QStringLiteral("summer")).fontItalic());
+    QVERIFY(!formatAt(doc, QStringLiteral("on Fri")).fontItalic());
+    QCOMPARE(formatAt(doc, QStringLiteral("Friday")).underlineStyle(), QTextCharFormat::SingleUnderline);
+    QCOMPARE(formatAt(doc, QStringLiteral(", 14")).underlineStyle(), QTextCharFormat::NoUnderline);
+
+    const QTextCharFormat reply = formatAt(doc, QStringLiteral("Please"));
+    QCOMPARE(reply.foreground().color(), QColor(255, 0, 0));
+    QCOMPARE(reply.fontFamilies().toStringList(), QStringList{QStringLiteral("Times New Roman")});
+    QCOMPARE(reply.fontPointSize(), 12.0);
+    const QTextCharFormat monday = formatAt(doc, QStringLiteral("Monday"));
+    QCOMPARE(monday.foreground().color(), QColor(0, 0, 255));
+    QVERIFY(monday.fontStrikeOut());
+    QVERIFY(!formatAt(doc, QStringLiteral("Tuesday")).hasProperty(QTextFormat::ForegroundBrush));
+    QCOMPARE(blockStarting(doc, QStringLiteral("Please")).blockFormat().alignment(), Qt::AlignRight);
+
+    const QTextBlockFormat justified = blockStarting(doc, QStringLiteral("Justified")).blockFormat();
+    QCOMPARE(justified.alignment(), Qt::AlignJustify);
+    QCOMPARE(justified.leftMargin(), 48.0);
+    QCOMPARE(justified.rightMargin(), 24.0);
+    QCOMPARE(justified.topMargin(), 8.0);
+    QCOMPARE(justified.bottomMargin(), 16.0);
+    QCOMPARE(formatAt(doc, QStringLiteral("Justified")).fontPointSize(), 9.0);
+    // \pard resets the paragraph, not the characters.
+    QCOMPARE(blockStarting(doc, QStringLiteral("Kind")).blockFormat().alignment(), Qt::AlignLeft);
+    QCOMPARE(blockStarting(doc, QStringLiteral("Kind")).blockFormat().leftMargin(), 0.0);
+}
+
+void TstRtfReader::bulletsAndNumbering()
+{
+    QTextDocument doc;
+    RtfReader::read(fixture("bullets.rtf"), &doc);
+    QCOMPARE(doc.toPlainText(), QStringLiteral("First bullet\nSecond bullet\nOne\nTwo\nGamma\nFour\nPlain again"));
+
+    const QTextBlock first = blockStarting(doc, QStringLiteral("First"));
+    const QTextBlock second = blockStarting(doc, QStringLiteral("Second"));
+    QVERIFY(first.textList());
+    QCOMPARE(first.textList(), second.textList());
+    QCOMPARE(first.textList()->format().style(), QTextListFormat::ListDisc);
+    QCOMPARE(first.textList()->count(), 2);
+    QCOMPARE(first.blockFormat().leftMargin(), 48.0);
+    QCOMPARE(first.blockFormat().textIndent(), 0.0);
+
+    const QTextBlock one = blockStarting(doc, QStringLiteral("One"));
+    QVERIFY(one.textList());
+    QVERIFY(one.textList() != first.textList());
+    QCOMPARE(one.textList(), blockStarting(doc, QStringLiteral("Two")).textList());
+    QCOMPARE(one.textList()->format().style(), QTextListFormat::ListDecimal);
+    QCOMPARE(one.textList()->format().numberSuffix(), QStringLiteral("."));
+    QCOMPARE(one.textList()->format().numberPrefix(), QString());
+    QCOMPARE(one.textList()->itemText(blockStarting(doc, QStringLiteral("Two"))), QStringLiteral("2."));
+    QCOMPARE(one.blockFormat().leftMargin(), 24.0);
+
+    const QTextList *gamma = blockStarting(doc, QStringLiteral("Gamma")).textList();
+    QVERIFY(gamma && gamma != one.textList());
+    QCOMPARE(gamma->format().style(), QTextListFormat::ListLowerAlpha);
+    QCOMPARE(gamma->format().numberSuffix(), QStringLiteral(")"));
+    QCOMPARE(gamma->format().property(RtfReader::ListStartProperty).toInt(), 3);
+
+    const QTextList *four = blockStarting(doc, QStringLiteral("Four")).textList();
+    QVERIFY(four);
+    QCOMPARE(four->format().style(), QTextListFormat::ListUpperRoman);
+    QCOMPARE(four->format().numberPrefix(), QStringLiteral("("));
+    QCOMPARE(four->format().numberSuffix(), QStringLiteral(")"));
+
+    QVERIFY(!blockStarting(doc, QStringLiteral("Plain")).textList());
+}
+
+void TstRtfReader::pastedTable()
+{
+    QTextDocument doc;
+    RtfReader::read(fixture("table.rtf"), &doc);
+    QTextTable *t = firstTable(doc);
+    QVERIFY(t);
+    // Boundaries -108, 1800, 2700, 3600, 5400: four columns.
+    QCOMPARE(t->rows(), 4);
+    QCOMPARE(t->columns(), 4);
+    QCOMPARE(cellText(t, 0, 0), QStringLiteral("Name"));
+    QCOMPARE(cellText(t, 0, 1), QStringLiteral("Merged heading"));
+    QCOMPARE(t->cellAt(0, 1).columnSpan(), 3);
+    QCOMPARE(cellText(t, 1, 0), QStringLiteral("Anna"));
+    QCOMPARE(t->cellAt(1, 0).rowSpan(), 2);
+    QCOMPARE(t->cellAt(1, 1).columnSpan(), 2);
+    QCOMPARE(cellText(t, 1, 1), QStringLiteral("12"));
+    QCOMPARE(cellText(t, 1, 3), QStringLiteral("34"));
+    QCOMPARE(cellText(t, 2, 1), QStringLiteral("56"));
+    QCOMPARE(cellText(t, 2, 3), QStringLiteral("78"));
+    QCOMPARE(cellText(t, 3, 0), QStringLiteral("Wide left"));
+    QCOMPARE(t->cellAt(3, 0).columnSpan(), 2);
+    QCOMPARE(cellText(t, 3, 2), QStringLiteral("Wide right"));
+    QCOMPARE(t->cellAt(3, 2).columnSpan(), 2);
+
+    const QList<QTextLength> widths = t->format().columnWidthConstraints();
+    QCOMPARE(widths.size(), 4);
+    QCOMPARE(widths[0].rawValue(), 1908 / 15.0);
+    QCOMPARE(widths[1].rawValue(), 60.0);
+
+    const QTextTableCellFormat name = t->cellAt(0, 0).format().toTableCellFormat();
+    QCOMPARE(name.background().color(), QColor(255, 0, 0).isValid() ? QColor(255, 255, 0) : QColor());
+    QCOMPARE(name.topBorder(), 10 / 15.0);
+    QCOMPARE(name.leftBorderStyle(), QTextFrameFormat::BorderStyle_Solid);
+    QCOMPARE(name.leftPadding(), 108 / 15.0);
+    const QTextTableCellFormat thirtyFour = t->cellAt(1, 3).format().toTableCellFormat();
+    QCOMPARE(thirtyFour.leftBorderStyle(), QTextFrameFormat::BorderStyle_Double);
+    QCOMPARE(thirtyFour.leftBorder(), 2.0);
+    QCOMPARE(thirtyFour.leftBorderBrush().color(), QColor(0, 128, 0));
+    QCOMPARE(thirtyFour.verticalAlignment(), QTextCharFormat::AlignMiddle);
+
+    QVERIFY(doc.toPlainText().startsWith(QStringLiteral("Before the table\n")));
+    QVERIFY(doc.toPlainText().endsWith(QStringLiteral("\nAfter the table")));
+    QVERIFY(blockStarting(doc, QStringLiteral("After")).isValid());
+    QVERIFY(!doc.rootFrame()->childFrames().isEmpty());
+}
+
+void TstRtfReader::nestedTable()
+{
+    // As word processors write a table inside a cell.
+    const std::string bytes = rtf(
+        "\\pard\\intbl\\itap1 outer\\par"
+        "\\pard\\intbl\\itap2 in1\\nestcell in2\\nestcell"
+        "{\\*\\nesttableprops\\trowd\\trgaph108\\cellx1000\\cellx2000\\nestrow}{\\nonesttables\\par}"
+        "\\pard\\intbl\\itap1 \\cell right\\cell"
+        "{\\trowd\\trgaph108\\cellx3000\\cellx6000\\row}"
+        "\\pard after\\par");
+    QTextDocument doc;
+    RtfReader::read(bytes, &doc);
+    QTextTable *outer = firstTable(doc);
+    QVERIFY(outer);
+    QCOMPARE(outer->rows(), 1);
+    QCOMPARE(outer->columns(), 2);
+    QTextTable *inner = nullptr;
+    for (QTextFrame *f : outer->childFrames())
+        inner = qobject_cast<QTextTable *>(f);
+    QVERIFY(inner);
+    QCOMPARE(inner->rows(), 1);
+    QCOMPARE(inner->columns(), 2);
+    QCOMPARE(cellText(inner, 0, 0), QStringLiteral("in1"));
+    QCOMPARE(cellText(inner, 0, 1), QStringLiteral("in2"));
+    QVERIFY(cellText(outer, 0, 0).startsWith(QStringLiteral("outer")));
+    QCOMPARE(cellText(outer, 0, 1), QStringLiteral("right"));
+    QVERIFY(doc.toPlainText().endsWith(QStringLiteral("after")));
+}
+
+void TstRtfReader::gb2312()
+{
+    QTextDocument doc;
+    RtfReader::read(fixture("gb2312.rtf"), &doc);
+    QCOMPARE(doc.toPlainText(), QString::fromUtf8("你好, 世界\n丄諴\n你好好"));
+    // The font name is GB2312 bytes too.
+    const QTextCharFormat f = formatAt(doc, QString::fromUtf8("你"));
+    QCOMPARE(f.fontFamilies().toStringList(), QStringList{QString::fromUtf8("宋体")});
+    QCOMPARE(f.property(RtfReader::CharsetProperty).toInt(), 134);
+    QCOMPARE(f.property(RtfReader::LanguageProperty).toInt(), 2052);
+    QCOMPARE(f.fontPointSize(), 9.0);
+}
+
+void TstRtfReader::fontCharsetWinsOverAnsiCodePage()
+{
+    QCOMPARE(textOf(fixture("charset_wins.rtf")), QString::fromUtf8("café Привет 你"));
+}
+
+void TstRtfReader::pictures()
+{
+    QTextDocument doc;
+    RtfReader::read(fixture("pictures.rtf"), &doc);
+    const QList<QTextImageFormat> list = images(doc);
+    // PNG, shape picture (its \nonshppict twin skipped), metafile bitmap, blank metafile, DIB, object result.
+    QCOMPARE(list.size(), 6);
+    QCOMPARE(doc.toPlainText().count(QChar::ObjectReplacementCharacter), 6);
+
+    auto imageOf = [&](const QTextImageFormat &f) {
+        return doc.resource(QTextDocument::ImageResource, QUrl(f.name())).value<QImage>();
+    };
+    QCOMPARE(list[0].name(), QStringLiteral("rtfimage://1"));
+    QCOMPARE(list[0].width(), 40.0);
+    QCOMPARE(list[0].height(), 30.0);
+    QImage png = imageOf(list[0]);
+    QCOMPARE(png.size(), QSize(4, 3));
+    QCOMPARE(QColor(png.pixel(1, 1)), QColor(255, 0, 0));
+
+    QCOMPARE(list[1].name(), QStringLiteral("rtfimage://2"));
+    QCOMPARE(list[1].width(), 20.0); // 150 twips at 200 %
+    QCOMPARE(list[1].height(), 2.0); // 60 twips at 50 %
+    QCOMPARE(imageOf(list[1]).size(), QSize(5, 2));
+
+    const QImage wmf = imageOf(list[2]);
+    QCOMPARE(wmf.size(), QSize(6, 4));
+    QCOMPARE(QColor(wmf.pixel(2, 2)), QColor(0, 255, 0));
+    QCOMPARE(list[2].width(), 6.0);
+
+    // No bitmap inside: a blank box of the metafile's size (HIMETRIC 2540 x 1270 = 96 x 48).
+    QCOMPARE(list[3].width(), 96.0);
+    QCOMPARE(list[3].height(), 48.0);
+    QVERIFY(!imageOf(list[3]).isNull());
+
+    const QImage dib = imageOf(list[4]);
+    QCOMPARE(dib.size(), QSize(2, 2));
+    QCOMPARE(QColor(dib.pixel(0, 0)), QColor(255, 0, 0));
+
+    QCOMPARE(imageOf(list[5]).size(), QSize(4, 3));
+    QVERIFY(doc.toPlainText().startsWith(QStringLiteral("A PNG: ")));
+    QVERIFY(doc.toPlainText().contains(QStringLiteral("Object: ")));
+    QVERIFY(!doc.toPlainText().contains(QStringLiteral("Paint")));
+}
+
+void TstRtfReader::characterFormats()
+{
+    QTextDocument doc;
+    RtfReader::read(rtf("\\pard{\\uld a}{\\uldash b}{\\ulwave c}{\\caps d}{\\scaps e}{\\super f}{\\sub g}"
+                        "{\\fs20\\up6 h}{\\highlight1 i}{\\cb1 j}{\\plain\\fs99999 k}{\\fs-5 l}{\\cf99 m}\\par"),
+                    &doc);
+    QCOMPARE(doc.toPlainText(), QStringLiteral("abcdefghijklm"));
+    QCOMPARE(formatAt(doc, QStringLiteral("a")).underlineStyle(), QTextCharFormat::DotLine);
+    QCOMPARE(formatAt(doc, QStringLiteral("b")).underlineStyle(), QTextCharFormat::DashUnderline);
+    QCOMPARE(formatAt(doc, QStringLiteral("c")).underlineStyle(), QTextCharFormat::WaveUnderline);
+    QCOMPARE(formatAt(doc, QStringLiteral("d")).fontCapitalization(), QFont::AllUppercase);
+    QCOMPARE(formatAt(doc, QStringLiteral("e")).fontCapitalization(), QFont::SmallCaps);
+    QCOMPARE(formatAt(doc, QStringLiteral("f")).verticalAlignment(), QTextCharFormat::AlignSuperScript);
+    QCOMPARE(formatAt(doc, QStringLiteral("g")).verticalAlignment(), QTextCharFormat::AlignSubScript);
+    QCOMPARE(formatAt(doc, QStringLiteral("h")).baselineOffset(), 30.0); // 3 pt up at 10 pt
+    QCOMPARE(formatAt(doc, QStringLiteral("i")).background().color(), QColor(255, 0, 0));
+    QCOMPARE(formatAt(doc, QStringLiteral("j")).background().color(), QColor(255, 0, 0));
+    QCOMPARE(formatAt(doc, QStringLiteral("k")).fontPointSize(), 1638.0);
+    QVERIFY(!formatAt(doc, QStringLiteral("l")).hasProperty(QTextFormat::FontPointSize));
+    QVERIFY(!formatAt(doc, QStringLiteral("m")).hasProperty(QTextFormat::ForegroundBrush));
+    QVERIFY(!formatAt(doc, QStringLiteral("k")).fontUnderline());
+}
+
+void TstRtfReader::paragraphFormats()
+{
+    QTextDocument doc;
+    RtfReader::read(rtf("\\pard\\sl360\\slmult1\\tqr\\tx2880\\tx4320\\keep a\\par"
+                        "\\pard\\sl-300 b\\page c\\par"
+                        "\\pard\\sl300\\slmult0\\rtlpar\\fi-360\\li720 d\\par"),
+                    &doc);
+    QCOMPARE(doc.toPlainText(), QStringLiteral("a\nb\nc\nd"));
+    const QTextBlockFormat a = blockStarting(doc, QStringLiteral("a")).blockFormat();
+    QCOMPARE(a.lineHeightType(), int(QTextBlockFormat::ProportionalHeight));
+    QCOMPARE(a.lineHeight(), 150.0);
+    QCOMPARE(a.tabPositions().size(), 2);
+    QCOMPARE(a.tabPositions()[0].type, QTextOption::RightTab);
+    QCOMPARE(a.tabPositions()[0].position, 192.0);
+    QCOMPARE(a.tabPositions()[1].type, QTextOption::LeftTab);
+    QVERIFY(a.nonBreakableLines());
+    const QTextBlockFormat b = blockStarting(doc, QStringLiteral("b")).blockFormat();
+    QCOMPARE(b.lineHeightType(), int(QTextBlockFormat::FixedHeight));
+    QCOMPARE(b.lineHeight(), 20.0);
+    QCOMPARE(b.pageBreakPolicy(), QTextFormat::PageBreak_Auto);
+    QCOMPARE(blockStarting(doc, QStringLiteral("c")).blockFormat().pageBreakPolicy(), QTextFormat::PageBreak_AlwaysBefore);
+    const QTextBlockFormat d = blockStarting(doc, QStringLiteral("d")).blockFormat();
+    QCOMPARE(d.lineHeightType(), int(QTextBlockFormat::MinimumHeight));
+    QCOMPARE(d.layoutDirection(), Qt::RightToLeft);
+    QCOMPARE(d.textIndent(), -24.0);
+    QCOMPARE(d.leftMargin(), 48.0);
+
+    // An empty paragraph before a page break stays.
+    QCOMPARE(textOf(rtf("a\\par\\page b\\par")), QStringLiteral("a\n\nb"));
+}
+
+void TstRtfReader::hyperlinkField()
+{
+    QTextDocument doc;
+    RtfReader::read(rtf("see {\\field{\\*\\fldinst{HYPERLINK \"https://example.org/x\"}}{\\fldrslt{\\ul here}}} now\\par"),
+                    &doc);
+    QCOMPARE(doc.toPlainText(), QStringLiteral("see here now"));
+    const QTextCharFormat link = formatAt(doc, QStringLiteral("here"));
+    QVERIFY(link.isAnchor());
+    QCOMPARE(link.anchorHref(), QStringLiteral("https://example.org/x"));
+    QVERIFY(!formatAt(doc, QStringLiteral(" now")).isAnchor());
+}
+
+void TstRtfReader::hostile_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("mustContain");
+    auto row = [](const char *name, const QByteArray &bytes, const char *text) {
+        QTest::newRow(name) << bytes << QString::fromUtf8(text);
+    };
+    row("unbalanced open", "{\\rtf1 a{\\b b{\\i c", "abc");
+    row("unbalanced close", "{\\rtf1 a}}}}b", "a");
+    row("bin longer than the rest", "{\\rtf1 keep{\\*\\x\\bin999999999 abc}", "keep");
+    row("bin negative", "{\\rtf1 a\\bin-5 b}", "ab");
+    row("100000 nested groups",
+        "{\\rtf1 " + QByteArray(100000, '{') + "deep" + QByteArray(100000, '}') + " after}", "deep after");
+    row("nested groups never closed", "{\\rtf1 " + QByteArray(100000, '{') + "deep", "deep");
+    row("bad hex", "{\\rtf1 a\\'zzb\\'4", "azzb");
+    row("huge parameter", "{\\rtf1\\fs99999999999999999999 big\\li-99999999999 x}", "big x");
+    row("absurd cells", "{\\rtf1\\trowd\\cellx-2147483647\\cellx2147483647\\cellx5\\intbl a\\cell b\\cell\\row x}", "a");
+    row("many cells", "{\\rtf1\\trowd" + QByteArray("\\cellx100").repeated(5000) + "\\intbl " +
+                          QByteArray("c\\cell").repeated(5000) + "\\row}", "c");
+    row("many boundaries",
+        "{\\rtf1" + [] {
+            QByteArray b;
+            for (int i = 1; i <= 400; ++i)
+                b += "\\trowd\\cellx" + QByteArray::number(i * 7) + "\\cellx9000\\intbl r\\cell s\\cell\\row";
+            return b;
+        }() + "}",
+        "rs");
+    row("deep itap", "{\\rtf1\\intbl\\itap1000 a\\nestcell\\nestrow\\itap-4 b\\cell\\row}", "a");
+    row("cell without table", "{\\rtf1 a\\cell b\\row c\\nestcell\\nestrow d}", "d");
+    row("absurd picture", "{\\rtf1{\\pict\\pngblip\\picw999999999\\pich-5\\picscalex-3\\picwgoal2147483647 89504e47}x}", "x");
+    row("picture data not hex", "{\\rtf1{\\pict\\dibitmap0 zz28000000ffffff7f}x}", "x");
+    row("huge dib header", "{\\rtf1{\\pict\\dibitmap0 28000000ffffff7fffffff7f0100180000000000}x}", "x");
+    row("wmf with bad records", "{\\rtf1{\\pict\\wmetafile8 010009000003ffffffff0000ffffffff0000ffffffff430f}x}", "x");
+    row("emf with bad offsets", "{\\rtf1{\\pict\\emfblip 0100000010000000000000000000000051000000200000000000"
+                                "00000000000000000000000000000000000000000000000000ffffff7fffffff7f}x}", "x");
+    row("unicode skip over end", "{\\rtf1 a\\uc9999\\u65", "a");
+    row("font table never closed", "{\\rtf1{\\fonttbl{\\f0 Arial", "");
+    row("color values", "{\\rtf1{\\colortbl;\\red999\\green-5\\blue;}\\cf1 x\\cf-3 y}", "xy");
+    row("many tabs", "{\\rtf1" + QByteArray("\\tx100").repeated(1000) + " t}", "t");
+    row("only rtf", "{\\rtf", "");
+}
+
+void TstRtfReader::hostile()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, mustContain);
+    QTextDocument doc;
+    RtfReader::read(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())), &doc);
+    const QString text = doc.toPlainText();
+    QString letters = text;
+    letters.remove(QRegularExpression(QStringLiteral("[\\s\\x{FFFC}]")));
+    QString expected = mustContain;
+    expected.remove(QLatin1Char(' '));
+    QVERIFY2(letters.contains(expected), qPrintable(text.left(200)));
+}
+
+void TstRtfReader::cutAnywhere()
+{
+    // Every prefix of a letter reads; the text read so far is kept.
+    const std::string full = fixture("table.rtf") + fixture("bullets.rtf");
+    for (size_t n = 0; n <= full.size(); n += 7) {
+        QTextDocument doc;
+        RtfReader::read(std::string_view(full).substr(0, n), &doc);
+    }
+    QTextDocument doc;
+    const std::string letter = fixture("western_letter.rtf");
+    RtfReader::read(std::string_view(letter).substr(0, letter.find("Tuesday") + 4), &doc);
+    QVERIFY(doc.toPlainText().endsWith(QStringLiteral("Please reply by Monday Tues")));
+}
+
+QTEST_MAIN(TstRtfReader)
+#include "tst_rtfreader.moc"
