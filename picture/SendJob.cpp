@@ -1,0 +1,135 @@
+#include "SendJob.h"
+
+#include "Ansi.h"
+#include "AppError.h"
+#include "ConfigSettings.h"
+#include "DefaultFont.h"
+#include "HtmlBody.h"
+#include "MailStore.h"
+#include "PageRenderer.h"
+#include "LetterDocument.h"
+
+#include <QDir>
+#include <QSaveFile>
+
+namespace {
+
+// Trims bytes up to and including the space at both ends (blanks and control characters).
+bool blankText(const std::string &text)
+{
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) > ' ')
+            return false;
+    return true;
+}
+
+} // namespace
+
+SendJob::SendJob(const ConfigSettings &settings)
+    : settings_(settings)
+{
+    FMailMsg.Name = "FMailMsg";
+    FMailMsg.Charset = "iso-8859-1";
+    FMailMsg.TextEncoding = etQuotedPrintable;
+    FMailMsg.AttachEncoding = etBase64;
+    FMailMsg.EmbedMethod = emContentLocation;
+    clearLetter();
+}
+
+void SendJob::clearLetter()
+{
+    FEdt.clear();
+    FEdt.setDefaultFont(DefaultFont::font());
+    PageCount = 0;
+}
+
+void SendJob::LoadLetter(const MailStore &store, std::int64_t position)
+{
+    // Whatever happens below, nothing of the previous mail may be sent in this one's place.
+    FMailMsg.Clear();
+    clearLetter();
+    LoadMailText(store.ReadMailText(position));
+}
+
+void SendJob::LoadMailText(const std::string &text)
+{
+    FMailMsg.Clear();
+    clearLetter();
+    try {
+        FMailMsg.LoadFromString(text);
+        FMailMsg.Rebuild();
+        FMailMsg.ScanParts();
+        const std::string letter = FMailMsg.PlainText();
+        if (!blankText(letter))
+            LetterDocument::load(letter, &FEdt);
+        if (FEdt.defaultFont() != DefaultFont::font())
+            FEdt.setDefaultFont(DefaultFont::font());
+    } catch (...) {
+        FMailMsg.Clear();
+        clearLetter();
+        throw;
+    }
+}
+
+void SendJob::RenderPages()
+{
+    PageCount = 0;
+    PageRenderer renderer(settings_);
+    renderer.cancelled = isCancelled;
+    renderer.progress = renderProgress;
+    renderer.pageReady = [this](int page, std::string_view jpeg) {
+        FMailMsg.AddPicture(jpeg, std::to_string(page) + ".jpg", std::string(), true);
+    };
+    PageCount = renderer.render(FEdt);
+}
+
+bool SendJob::BuildHtmlBody()
+{
+    std::string html;
+    if (!HtmlBody::text(PageCount, settings_.PIC_W, html, isCancelled))
+        return false;
+    FMailMsg.SetPlainText(" ");
+    FMailMsg.SetHtmlText(html);
+    return true;
+}
+
+void SendJob::Rebuild()
+{
+    FMailMsg.Rebuild();
+}
+
+void SendJob::SaveToFile(const QString &path)
+{
+    const std::string bytes = Ansi::fromQString(path);
+    if (Ansi::fileNameToPath(bytes) == path) {
+        FMailMsg.SaveToFile(bytes);
+        return;
+    }
+    // A folder name that the byte code page cannot spell: write the same text directly.
+    std::string text = FMailMsg.SourceText();
+    std::string out;
+    out.reserve(text.size() + text.size() / 32);
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            out += "\r\n";
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else {
+            out += c;
+        }
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)
+        || file.write(out.data(), static_cast<qint64>(out.size())) != static_cast<qint64>(out.size())
+        || !file.commit())
+        throw AppError("Cannot write file " + bytes);
+}
+
+QString SendJob::emlPath(const QString &tempFolder, int index)
+{
+    QString folder = tempFolder;
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder + QString::number(index) + QStringLiteral(".eml");
+}

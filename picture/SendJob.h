@@ -1,0 +1,61 @@
+#pragma once
+
+#include "TMailMessage.h"
+
+#include <QString>
+#include <QTextDocument>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+struct ConfigSettings;
+class MailStore;
+
+// The steps of sending one stored mail as a picture mail, without a window: load the
+// stored mail and its letter, render the letter to page pictures, give the mail its
+// HTML body around them, rebuild the mail text and (for the desktop mail program) save
+// it as an .eml file. The send dialog runs these steps in its job loop; vellorn-cli and
+// the tests run them directly.
+class SendJob
+{
+public:
+    explicit SendJob(const ConfigSettings &settings);
+
+    // The letter of the current mail, laid out for rendering (never shown).
+    QTextDocument FEdt;
+    // The mail being sent.
+    TMailMessage FMailMsg;
+    // Pages made for the current mail.
+    int PageCount = 0;
+
+    // Asked after each page and before each row of the HTML body; true stops the step.
+    std::function<bool()> isCancelled;
+    // Rendering progress in percent, after each page.
+    std::function<void(int percent)> renderProgress;
+
+    // Reads the record at `position` of the store and loads it (see LoadMailText). A
+    // record that cannot be read raises AppError; the message and the letter are then
+    // left empty, never holding the mail before.
+    void LoadLetter(const MailStore &store, std::int64_t position);
+    // Loads a stored mail's text into FMailMsg and its letter (the rich-text source the
+    // composer keeps in the plain-text body) into FEdt. An empty letter leaves FEdt empty.
+    void LoadMailText(const std::string &text);
+    // Renders FEdt to pictures "1.jpg", "2.jpg", ... embedded in FMailMsg; sets PageCount.
+    void RenderPages();
+    // Replaces the bodies: one space as the plain text, the picture page as the HTML.
+    // False (the message untouched) when cancelled before the last row.
+    bool BuildHtmlBody();
+    // Writes the mail text from the tree.
+    void Rebuild();
+    // Writes the rebuilt mail text to `path`, replacing any file of that name.
+    void SaveToFile(const QString &path);
+
+    // The .eml file of the index-th mail of a job in the temporary folder; the folder's
+    // path is used whole, however long.
+    static QString emlPath(const QString &tempFolder, int index);
+
+private:
+    void clearLetter();
+
+    const ConfigSettings &settings_;
+};
