@@ -92,7 +92,7 @@ bool StoreWalker::next(Step &step)
             m_position = end;
             return true;
         }
-        const std::int64_t found = findWholeRecord(p + RecordHeader::Size);
+        const std::int64_t found = findWholeRecord(p + 1);
         if (found >= end) {
             // The record stands; only what lies behind it is damaged.
             step = Step{true, p, end, *header};
@@ -104,7 +104,7 @@ bool StoreWalker::next(Step &step)
         m_position = found;
         return true;
     }
-    const std::int64_t found = findWholeRecord(p + RecordHeader::Size);
+    const std::int64_t found = findWholeRecord(p + 1);
     step = Step{false, p, found, {}};
     m_position = found;
     return true;
@@ -120,7 +120,7 @@ std::optional<RecordHeader> StoreWalker::recordAt(std::int64_t position)
     const std::int64_t end = position + RecordHeader::Size + header->length;
     if (end > m_size)
         return std::nullopt;
-    if (wholeRecordAt(position, *header) || findWholeRecord(position + RecordHeader::Size) >= end)
+    if (wholeRecordAt(position, *header) || findWholeRecord(position + 1) >= end)
         return header;
     return std::nullopt;
 }

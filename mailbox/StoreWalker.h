@@ -12,9 +12,11 @@ class StoreFile;
 //
 // A record is listed when its header is valid, its text fits inside the file and its
 // end is the end of the file or another valid header. Anything else is damage: the
-// walk then searches, from just after the header (or from the next byte where no
-// valid header stands), for the first position where a whole record stands, and goes
-// on there. When that position lies inside a record whose end was wrong, the record
+// walk then searches, from the next byte on, for the first position where a whole
+// record stands, and goes on there. (Inside a valid header no other header can
+// start before its last byte, so this equals searching from the end of the header,
+// except when an append was cut inside the header and the next append completed it:
+// then the next record starts within those 20 bytes and must still be found.) When that position lies inside a record whose end was wrong, the record
 // was torn by an interrupted append and is part of the damage; otherwise the record
 // is listed and only the bytes behind it are damaged. No length is trusted before it
 // has been checked against the file size.
