@@ -3,7 +3,6 @@
 #include <QImage>
 #include <QRect>
 #include <QRectF>
-#include <memory>
 #include <vector>
 
 class QPaintDevice;
@@ -15,11 +14,14 @@ class QTextTable;
 // Page-wise layout of a letter: draws the part of a document that fits into a rectangle,
 // starting at a character position, and tells where the next rectangle has to go on.
 //
-// The document is laid out once per width and resolution (on a private copy, so the
-// caller's document and its editor are left alone) and split into units that never break
-// across rectangles: a line of a paragraph, or a table row with every line in it (rows
-// joined by vertically merged cells count as one). Each call only looks the start up and
-// walks the units that fit, so rendering n pages costs one layout, not n.
+// The document is laid out once per width and resolution and split into units that never
+// break across rectangles: a line of a paragraph, or a table row with every line in it
+// (rows joined by vertically merged cells count as one). Each call only looks the start
+// up and walks the units that fit, so rendering n pages costs one layout, not n.
+//
+// The layout is the document's own: for the time of the ranges its text width, margin
+// and layout device are set to the page's, and release() (or the destructor) puts them
+// back. Its content is never changed.
 class FormatRange
 {
 public:
@@ -74,9 +76,13 @@ private:
     size_t unitAt(int pos) const;
     qreal startTop(const Unit &unit, int pos) const;
 
-    const QTextDocument &source_;
-    std::unique_ptr<QTextDocument> layoutDoc_;
+    QTextDocument &doc_;
     QImage metricsDevice_;
+    bool laidOut_ = false;
+    // The document's own layout settings, put back by release().
+    qreal savedTextWidth_ = -1;
+    qreal savedMargin_ = 0;
+    QPaintDevice *savedDevice_ = nullptr;
     int revision_ = -1;
     int widthPx_ = -1;
     int dpiX_ = 0;

@@ -176,6 +176,29 @@ private slots:
         QCOMPARE(range.textLength(), doc.characterCount() - 1);
     }
 
+    void documentSettingsComeBack()
+    {
+        QTextDocument doc;
+        setUp(doc);
+        doc.setPlainText(QStringLiteral("some text"));
+        doc.setTextWidth(321);
+        doc.setDocumentMargin(7);
+        const QString before = doc.toHtml();
+        {
+            FormatRange range(doc);
+            QImage image = page();
+            QCOMPARE(range.formatRange(&image, area(), 0), 9);
+            range.release();
+            QCOMPARE(doc.textWidth(), 321.0);
+            QCOMPARE(doc.documentMargin(), 7.0);
+            QCOMPARE(range.formatRange(&image, area(), 0), 9); // lays out again
+        }
+        QCOMPARE(doc.textWidth(), 321.0);
+        QCOMPARE(doc.documentMargin(), 7.0);
+        QCOMPARE(doc.documentLayout()->paintDevice(), nullptr);
+        QCOMPARE(doc.toHtml(), before);
+    }
+
     void tableRowsMoveWhole()
     {
         QTextDocument doc;
