@@ -232,12 +232,13 @@ private slots:
     }
 
     // A refused RCPT ends the send: no further RCPT, no DATA, headers untouched. The
-    // refusal (5xx) ends the wait at once, long before the time-out.
+    // first line of the refusal (5xx) ends the wait at once, long before the time-out,
+    // even though the reply goes on later.
     void refusedRecipientLeavesTheMessage()
     {
         ScriptedSmtpServer peer;
         plainSession(peer).expect("MAIL FROM: <me@vellorn.test>").reply("250 ok\r\n")
-            .expect("RCPT TO: <a@x.org>").reply("550 no such user\r\n");
+            .expect("RCPT TO: <a@x.org>").reply("550-no such user\r\n").reply("550 really\r\n", 8000);
         QVERIFY(peer.listen());
         TSMTP smtp;
         setUp(smtp, peer, 30);
@@ -251,7 +252,7 @@ private slots:
         QVERIFY(!smtp.SendMailTo("me@vellorn.test", "a@x.org,b@x.org"));
         QVERIFY(clock.elapsed() < 5000);
         QCOMPARE(message.Headers, before);
-        QCOMPARE(smtp.LastReply(), std::string("550 no such user\r\n"));
+        QCOMPARE(smtp.LastReply(), std::string("550-no such user\r\n"));
         QTest::qWait(100);
         QCOMPARE(peer.commands().size(), 5);
     }
