@@ -24,9 +24,6 @@ int toTwips(qreal px)
 // Width given to table columns without a fixed width: 6.5 inches.
 constexpr qreal kDefaultTableWidth = 624;
 
-// The first number of a numbered list (Qt 6.4's list format has no field of its own).
-constexpr int kListStartProperty = QTextFormat::UserProperty + 0x5203;
-
 // The hanging indent in which the control draws a list's marker.
 constexpr int kListHangingTwips = -360;
 
@@ -289,7 +286,7 @@ void RtfWriter::writeListDestination(const QTextList *list)
         body_.word("pnlvlbody");
         body_.word("pnf", 0);
         body_.word("pnindent", 0);
-        const QVariant start = lf.property(kListStartProperty);
+        const QVariant start = lf.property(RtfReader::ListStartProperty);
         body_.word("pnstart", start.isValid() ? start.toInt() : 1);
         switch (lf.style()) {
         case QTextListFormat::ListLowerAlpha: body_.word("pnlcltr"); break;
