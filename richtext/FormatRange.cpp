@@ -17,6 +17,9 @@ namespace {
 // Rounding noise of the layout's fixed-point positions.
 constexpr qreal kEpsilon = 0.01;
 
+// Largest width or height of a range in pixels.
+constexpr qint64 kMaxPixels = 1 << 20;
+
 qreal cellPadding(const QTextTableCellFormat &cell, const QTextTableFormat &table, int property)
 {
     return cell.hasProperty(property) ? cell.doubleProperty(property) : table.cellPadding();
@@ -209,7 +212,7 @@ qreal FormatRange::startTop(const Unit &unit, int pos) const
 
 int FormatRange::formatRange(QPaintDevice *device, const QRect &areaTwips, int start)
 {
-    if (!device || areaTwips.width() <= 0 || areaTwips.height() <= 0 || start < 0)
+    if (!device || areaTwips.isEmpty() || start < 0)
         return -1;
     const int length = textLength();
     if (start > length)
@@ -218,12 +221,19 @@ int FormatRange::formatRange(QPaintDevice *device, const QRect &areaTwips, int s
     const int dpiY = device->logicalDpiY();
     if (dpiX <= 0 || dpiY <= 0)
         return -1;
-    const int leftPx = twipsToPixels(areaTwips.x(), dpiX);
-    const int topPx = twipsToPixels(areaTwips.y(), dpiY);
-    const int widthPx = twipsToPixels(areaTwips.x() + areaTwips.width(), dpiX) - leftPx;
-    const int heightPx = twipsToPixels(areaTwips.y() + areaTwips.height(), dpiY) - topPx;
-    if (widthPx <= 0 || heightPx <= 0)
+    // Edges in 64 bits: a rectangle near the ends of the int range must not overflow, and
+    // no layout wider or taller than kMaxPixels is made whatever the caller asks.
+    const auto px = [](qint64 twips, int dpi) { return std::clamp<qint64>(twips * dpi / 1440, -kMaxPixels, kMaxPixels); };
+    const qint64 left = px(areaTwips.left(), dpiX);
+    const qint64 top = px(areaTwips.top(), dpiY);
+    const qint64 width = std::min<qint64>(px(qint64(areaTwips.right()) + 1, dpiX) - left, kMaxPixels);
+    const qint64 height = std::min<qint64>(px(qint64(areaTwips.bottom()) + 1, dpiY) - top, kMaxPixels);
+    if (width <= 0 || height <= 0)
         return -1;
+    const int leftPx = static_cast<int>(left);
+    const int topPx = static_cast<int>(top);
+    const int widthPx = static_cast<int>(width);
+    const int heightPx = static_cast<int>(height);
     if (start == length)
         return length;
     if (!ensureLayout(widthPx, dpiX, dpiY))

@@ -11,6 +11,7 @@
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QTextTable>
+#include <climits>
 
 // The page layout over QTextDocument: what one rectangle takes, where the next begins.
 class TestFormatRange : public QObject
@@ -111,6 +112,11 @@ private slots:
         QCOMPARE(FormatRange::formatRange(doc, &image, area(), -1), -1);
         QCOMPARE(FormatRange::formatRange(doc, &image, area(), 5), -1);
         QCOMPARE(FormatRange::formatRange(doc, &image, area(), 4), 4);
+
+        // Rectangles at the ends of the int range: no overflow, the text still fits.
+        QCOMPARE(FormatRange::formatRange(doc, &image, QRect(QPoint(0, 0), QPoint(INT_MAX - 1, INT_MAX - 1)), 0), 4);
+        QCOMPARE(FormatRange::formatRange(doc, &image, QRect(QPoint(INT_MIN, INT_MIN), QPoint(INT_MAX, INT_MAX)), 0), 4);
+        QCOMPARE(FormatRange::formatRange(doc, &image, QRect(QPoint(-3000, -3000), QPoint(3000, 3000)), 0), 4);
     }
 
     void linesNeverSplit_data()

@@ -3,6 +3,7 @@
 
 #include "DefaultFont.h"
 
+#include <QBuffer>
 #include <QImage>
 #include <QTest>
 #include <QTextBlock>
@@ -70,7 +71,9 @@ private:
             d << QStringLiteral("href=") + f.anchorHref();
         if (f.isImageFormat()) {
             const QTextImageFormat img = f.toImageFormat();
-            const QImage image = doc.resource(QTextDocument::ImageResource, QUrl(img.name())).value<QImage>()
+            const QVariant res = doc.resource(QTextDocument::ImageResource, QUrl(img.name()));
+            const QImage image = (res.userType() == QMetaType::QByteArray ? QImage::fromData(res.toByteArray())
+                                                                           : res.value<QImage>())
                                      .convertToFormat(QImage::Format_ARGB32);
             d << QStringLiteral("image %1x%2 shown %3x%4 key %5")
                      .arg(image.width()).arg(image.height()).arg(num(img.width()), num(img.height()))
@@ -355,6 +358,25 @@ private slots:
         QVERIFY2(rtf.endsWith("}\\par\r\n}\r\n"), rtf.constData());
     }
 
+    void pictureWithoutImageIsLeftOut()
+    {
+        QTextDocument doc;
+        setUp(doc);
+        QTextCursor cur(&doc);
+        cur.insertText(QStringLiteral("a"));
+        QTextImageFormat missing;
+        missing.setName(QStringLiteral("nowhere"));
+        cur.insertImage(missing);
+        doc.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("junk")), QByteArray("not an image"));
+        QTextImageFormat junk;
+        junk.setName(QStringLiteral("junk"));
+        cur.insertImage(junk);
+        cur.insertText(QStringLiteral("b"));
+        const QByteArray rtf = write(doc);
+        QVERIFY2(!rtf.contains("\\pict"), rtf.constData());
+        QVERIFY2(rtf.contains(" ab\\par"), rtf.constData());
+    }
+
     void roundTrip_data()
     {
         QTest::addColumn<Builder>("build");
@@ -402,6 +424,10 @@ private slots:
             f.setForeground(QColor(0, 0, 255));
             cur.insertText(QStringLiteral("a link"), f);
             cur.insertText(QStringLiteral(" tab\there, break\u2028there"), QTextCharFormat());
+            f = QTextCharFormat();
+            f.setFontFamilies({QStringLiteral("Symbol")});
+            cur.insertText(QStringLiteral("\u2022\u03b1"), f);
+            cur.insertText(QStringLiteral(" nbsp\u00a0soft\u00adhyphen\u2011"), QTextCharFormat());
         });
         QTest::newRow("paragraph formats") << Builder([](QTextDocument &doc) {
             QTextCursor cur(&doc);
@@ -528,6 +554,20 @@ private slots:
             f.setName(QStringLiteral("b"));
             f.setWidth(60);
             f.setHeight(40);
+            cur.insertImage(f);
+        });
+        QTest::newRow("encoded picture") << Builder([](QTextDocument &doc) {
+            // Resources held as encoded bytes (JPEG here) are written as PNG of the same pixels.
+            QByteArray jpeg;
+            QBuffer buffer(&jpeg);
+            buffer.open(QIODevice::WriteOnly);
+            QVERIFY(testImage(16, 8, qRgb(90, 40, 200)).save(&buffer, "JPEG"));
+            doc.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("bytes")), jpeg);
+            QTextCursor cur(&doc);
+            QTextImageFormat f;
+            f.setName(QStringLiteral("bytes"));
+            f.setWidth(16);
+            f.setHeight(8);
             cur.insertImage(f);
         });
         QTest::newRow("CJK and emoji") << Builder([](QTextDocument &doc) {
