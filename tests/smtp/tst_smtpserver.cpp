@@ -130,18 +130,6 @@ private slots:
         QVERIFY(smtp.Quit());
     }
 
-    void wrongPasswordRefused()
-    {
-        TSMTP smtp;
-        smtp.Host = m_server.host().toStdString();
-        smtp.Port = m_server.port();
-        smtp.SetTimeOut(10);
-        QVERIFY(smtp.Connect());
-        QVERIFY(!smtp.Login("user", "wrong"));
-        QVERIFY(smtp.LastReply().starts_with("535"));
-        smtp.Disconnect();
-    }
-
     // A server without AUTH LOGIN refuses the probe; the session goes on without login.
     void serverWithoutLogin()
     {

@@ -331,11 +331,21 @@ private slots:
         QVERIFY(message.HasHeader("Bcc"));
     }
 
-    // Closing the connection (the send dialog's Cancel) ends a waiting operation.
-    void disconnectDuringWait()
+    // Closing the connection, by the client (the send dialog's Cancel) or by the
+    // server, ends a waiting operation with false and closes the session.
+    void closingDuringWait_data()
     {
+        QTest::addColumn<bool>("serverCloses");
+        QTest::newRow("Disconnect") << false;
+        QTest::newRow("server closes") << true;
+    }
+    void closingDuringWait()
+    {
+        QFETCH(bool, serverCloses);
         ScriptedSmtpServer peer;
         plainSession(peer).expect("MAIL FROM: <me@vellorn.test>");
+        if (serverCloses)
+            peer.close(100);
         QVERIFY(peer.listen());
         TSMTP smtp;
         setUp(smtp, peer, 30);
@@ -343,28 +353,14 @@ private slots:
         fillMessage(message);
         smtp.MailMessage = &message;
         QVERIFY(smtp.Connect());
-        QTimer::singleShot(100, &smtp, [&smtp] { smtp.Disconnect(); });
+        if (!serverCloses)
+            QTimer::singleShot(100, &smtp, [&smtp] { smtp.Disconnect(); });
         QElapsedTimer clock;
         clock.start();
         QVERIFY(!smtp.SendMailTo("me@vellorn.test", "b@x.org"));
         QVERIFY(clock.elapsed() < 5000);
         QVERIFY(!smtp.Connected());
         QVERIFY(!smtp.Talk()->Active());
-    }
-
-    void serverClosesTheSession()
-    {
-        ScriptedSmtpServer peer;
-        plainSession(peer).expect("MAIL FROM: <me@vellorn.test>").close();
-        QVERIFY(peer.listen());
-        TSMTP smtp;
-        setUp(smtp, peer, 30);
-        TMailMessage message;
-        fillMessage(message);
-        smtp.MailMessage = &message;
-        QVERIFY(smtp.Connect());
-        QVERIFY(!smtp.SendMailTo("me@vellorn.test", "b@x.org"));
-        QVERIFY(!smtp.Connected());
         QVERIFY(!smtp.Quit());
     }
 

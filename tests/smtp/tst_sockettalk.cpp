@@ -93,40 +93,6 @@ private slots:
         QCOMPARE(talk.Reply, std::string("250 ok\r\n"));
     }
 
-    // Without a completeness test of the owner's, a multi-line reply whose pieces each
-    // end in the terminator is complete at its first piece; with one, at its last.
-    void completenessTest_data()
-    {
-        QTest::addColumn<bool>("ownTest");
-        QTest::addColumn<QByteArray>("judged");
-        QTest::newRow("terminator only") << false << QByteArray("250-first\r\n");
-        QTest::newRow("owner's test") << true << QByteArray("250-first\r\n250 last\r\n");
-    }
-    void completenessTest()
-    {
-        QFETCH(bool, ownTest);
-        QFETCH(QByteArray, judged);
-        ScriptedSmtpServer peer;
-        peer.reply("220 hi\r\n").expect("EHLO x").reply("250-first\r\n").reply("250 last\r\n", 200);
-        QVERIFY(peer.listen());
-        TSocketTalk talk;
-        Recorder rec;
-        wire(talk, rec);
-        if (ownTest)
-            talk.ReplyComplete = [](const std::string &reply, const std::string &) {
-                const std::size_t start = reply.rfind("\r\n", reply.size() - 3);
-                const std::size_t last = start == std::string::npos ? 0 : start + 2;
-                return reply.ends_with("\r\n") && reply.compare(last + 3, 1, "-") != 0;
-            };
-        QVERIFY(open(talk, peer));
-        rec = {};
-        talk.SendCommand("EHLO x\r\n", "\r\n", 12);
-        talk.WaitReply();
-        QVERIFY(talk.ReplyOk);
-        QCOMPARE(rec.replies.size(), size_t(1));
-        QCOMPARE(QByteArray::fromStdString(rec.replies.front()), judged);
-    }
-
     void silenceIsATimeOut()
     {
         ScriptedSmtpServer peer;
