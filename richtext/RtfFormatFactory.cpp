@@ -127,7 +127,18 @@ QTextCharFormat RtfFormatFactory::charFormat(const RtfCharProps &p)
     return f;
 }
 
-QTextBlockFormat RtfFormatFactory::blockFormat(const RtfParagraph &paragraph) const
+QTextBlockFormat RtfFormatFactory::blockFormat(const RtfParagraph &paragraph)
+{
+    if (lastBlockValid_ && paragraph.pageBreakBefore == lastPageBreak_ && paragraph.para == lastPara_)
+        return lastBlock_;
+    lastBlock_ = makeBlockFormat(paragraph);
+    lastPara_ = paragraph.para;
+    lastPageBreak_ = paragraph.pageBreakBefore;
+    lastBlockValid_ = true;
+    return lastBlock_;
+}
+
+QTextBlockFormat RtfFormatFactory::makeBlockFormat(const RtfParagraph &paragraph) const
 {
     const RtfParaProps &p = paragraph.para;
     QTextBlockFormat f;

@@ -33,7 +33,7 @@ public:
     int addLink(const QString &target);
 
     QTextCharFormat charFormat(const RtfCharProps &props);
-    QTextBlockFormat blockFormat(const RtfParagraph &paragraph) const;
+    QTextBlockFormat blockFormat(const RtfParagraph &paragraph);
     // Style Undefined when the paragraph is no list item.
     QTextListFormat listFormat(const RtfListProps &props) const;
     QTextTableCellFormat cellFormat(const RtfRowDef &row, size_t cell, bool firstCell, bool lastCell) const;
@@ -50,5 +50,12 @@ private:
     std::unordered_map<int, Font> fonts_;
     std::vector<QColor> colors_;
     std::vector<QString> links_;
+    QTextBlockFormat makeBlockFormat(const RtfParagraph &paragraph) const;
+
     std::unordered_map<RtfCharProps, QTextCharFormat, PropsHash> charCache_;
+    // Consecutive paragraphs mostly share their properties.
+    RtfParaProps lastPara_;
+    bool lastPageBreak_ = false;
+    bool lastBlockValid_ = false;
+    QTextBlockFormat lastBlock_;
 };

@@ -61,6 +61,8 @@ struct RtfTabStop
 {
     int position = 0;        // twips
     uint8_t kind = 0;        // 0 left, 1 centre, 2 right, 3 decimal
+
+    bool operator==(const RtfTabStop &) const = default;
 };
 
 struct RtfParaProps
@@ -83,6 +85,8 @@ struct RtfParaProps
     std::array<RtfTabStop, kMaxTabs> tabs{};
     uint8_t pendingTabKind = 0; // \tqr etc. applies to the next \tx
     RtfListProps list;
+
+    bool operator==(const RtfParaProps &) const = default;
 };
 
 struct RtfGroupState

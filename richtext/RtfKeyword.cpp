@@ -1,5 +1,6 @@
 #include "RtfKeyword.h"
 
+#include <cstdint>
 #include <unordered_map>
 
 namespace {
@@ -209,9 +210,58 @@ const std::unordered_map<std::string_view, RtfKeywordInfo> &table()
 
 } // namespace
 
+namespace {
+
+// Open addressing over the names above: the reader looks a word up for every control
+// word of the text, so this is kept to one short hash and usually one compare.
+class KeywordIndex
+{
+public:
+    KeywordIndex()
+    {
+        for (const auto &[name, info] : table()) {
+            size_t i = hash(name) & kMask;
+            while (!slots_[i].name.empty())
+                i = (i + 1) & kMask;
+            slots_[i] = Slot{name, info};
+        }
+    }
+
+    RtfKeywordInfo find(std::string_view name) const
+    {
+        if (name.empty())
+            return RtfKeywordInfo();
+        for (size_t i = hash(name) & kMask;; i = (i + 1) & kMask) {
+            const Slot &s = slots_[i];
+            if (s.name.empty())
+                return RtfKeywordInfo();
+            if (s.name == name)
+                return s.info;
+        }
+    }
+
+private:
+    static constexpr size_t kSize = 1024; // more than three times the number of words
+    static constexpr size_t kMask = kSize - 1;
+    struct Slot
+    {
+        std::string_view name;
+        RtfKeywordInfo info;
+    };
+    static size_t hash(std::string_view name)
+    {
+        uint32_t h = 2166136261u;
+        for (const char c : name)
+            h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+        return h ^ (h >> 15);
+    }
+    Slot slots_[kSize];
+};
+
+} // namespace
+
 RtfKeywordInfo rtfKeyword(std::string_view name)
 {
-    const auto &t = table();
-    auto it = t.find(name);
-    return it == t.end() ? RtfKeywordInfo() : it->second;
+    static const KeywordIndex index;
+    return index.find(name);
 }

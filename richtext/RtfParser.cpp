@@ -679,11 +679,11 @@ void RtfParser::flushRun()
     flushBytes();
     if (runOpen_ && !runText_.isEmpty()) {
         RtfRun run;
-        run.text = runText_;
+        run.text = std::move(runText_);
         run.chars = runProps_;
         paragraph_.runs.push_back(std::move(run));
+        runText_ = QString();
     }
-    runText_.clear();
     runOpen_ = false;
 }
 

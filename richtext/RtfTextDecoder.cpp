@@ -98,6 +98,15 @@ bool RtfTextDecoder::isSupported(int codePage)
 
 const RtfTextDecoder::SingleByte *RtfTextDecoder::singleByte(int codePage)
 {
+    if (lastTable_ && codePage == lastCodePage_)
+        return lastTable_;
+    lastCodePage_ = codePage;
+    lastTable_ = singleByteTable(codePage);
+    return lastTable_;
+}
+
+const RtfTextDecoder::SingleByte *RtfTextDecoder::singleByteTable(int codePage)
+{
     auto it = singleTables_.find(codePage);
     if (it != singleTables_.end())
         return it->second.get();

@@ -30,8 +30,11 @@ private:
         std::array<char16_t, 256> table{};
     };
     const SingleByte *singleByte(int codePage);
+    const SingleByte *singleByteTable(int codePage);
     QStringDecoder *multiByte(int codePage);
 
     std::map<int, std::unique_ptr<SingleByte>> singleTables_;
+    int lastCodePage_ = 0;
+    const SingleByte *lastTable_ = nullptr;
     std::map<int, std::unique_ptr<QStringDecoder>> multiDecoders_;
 };
