@@ -1,0 +1,67 @@
+"""Describes a picture mail as Python's email package reads it, as JSON on stdout.
+
+Usage: describe_picture_mail.py FILE.eml
+"""
+
+import email
+import email.policy
+import hashlib
+import json
+import re
+import sys
+
+
+def tree(part):
+    if part.is_multipart():
+        return "%s(%s)" % (part.get_content_type(), ",".join(tree(p) for p in part.get_payload()))
+    return part.get_content_type()
+
+
+def main():
+    with open(sys.argv[1], "rb") as f:
+        raw = f.read()
+    msg = email.message_from_bytes(raw, policy=email.policy.compat32)
+    out = {
+        "tree": tree(msg),
+        "subject": msg.get("Subject", ""),
+        "to": msg.get_all("To", []),
+        "defects": sum(len(p.defects) for p in msg.walk()),
+        "plain": None,
+        "html": None,
+        "pictures": [],
+        "attachments": [],
+        "bare_lf": b"\n" in raw.replace(b"\r\n", b""),
+    }
+    for part in msg.walk():
+        if part.is_multipart():
+            continue
+        ctype = part.get_content_type()
+        body = part.get_payload(decode=True) or b""
+        disposition = (part.get("Content-Disposition") or "").split(";")[0].strip().lower()
+        if ctype == "text/plain" and out["plain"] is None and disposition != "attachment":
+            out["plain"] = body.decode(part.get_content_charset() or "latin-1")
+        elif ctype == "text/html" and out["html"] is None and disposition != "attachment":
+            out["html"] = body.decode(part.get_content_charset() or "latin-1")
+        elif part.get("Content-ID"):
+            out["pictures"].append({
+                "cid": part.get("Content-ID").strip().strip("<>"),
+                "type": ctype,
+                "size": len(body),
+                "jpeg": body[:2] == b"\xff\xd8" and body[-2:] == b"\xff\xd9",
+                "parent": None,
+            })
+        else:
+            out["attachments"].append({
+                "name": part.get_filename(),
+                "disposition": disposition,
+                "sha256": hashlib.sha256(body).hexdigest(),
+                "size": len(body),
+            })
+    cids = re.findall(r'src="cid:([^"]+)"', out["html"] or "")
+    known = {p["cid"] for p in out["pictures"]}
+    out["cids"] = cids
+    out["unresolved"] = [c for c in cids if c not in known]
+    json.dump(out, sys.stdout)
+
+
+main()
