@@ -1,6 +1,7 @@
 #include "RtfReader.h"
 #include "TestFiles.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
@@ -307,6 +308,12 @@ void TstRtfReader::pastedTable()
     QCOMPARE(thirtyFour.leftBorder(), 2.0);
     QCOMPARE(thirtyFour.leftBorderBrush().color(), QColor(0, 128, 0));
     QCOMPARE(thirtyFour.verticalAlignment(), QTextCharFormat::AlignMiddle);
+
+    // Merged cells keep a consistent structure: the document copies and lays out.
+    std::unique_ptr<QTextDocument> copy(doc.clone());
+    copy->setTextWidth(580);
+    QVERIFY(copy->documentLayout()->documentSize().height() > 0);
+    QCOMPARE(qobject_cast<QTextTable *>(copy->rootFrame()->childFrames().value(0))->cellAt(0, 1).columnSpan(), 3);
 
     QVERIFY(doc.toPlainText().startsWith(QStringLiteral("Before the table\n")));
     QVERIFY(doc.toPlainText().endsWith(QStringLiteral("\nAfter the table")));
