@@ -99,9 +99,9 @@ void MailStore::LoadMail(std::int64_t position, TMailMessage &message) const
     text.reserve(raw.size() + raw.size() / 32 + 2);
     size_t start = 0;
     while (start < raw.size()) {
-        size_t stop = raw.find_first_of("\r\n", start);
-        if (stop == std::string::npos)
-            stop = raw.size();
+        size_t stop = start;
+        while (stop < raw.size() && raw[stop] != '\r' && raw[stop] != '\n')
+            ++stop;
         text.append(raw, start, stop - start);
         text += "\r\n";
         start = stop;
@@ -116,20 +116,16 @@ void MailStore::LoadMail(std::int64_t position, TMailMessage &message) const
 std::vector<MailSummary> MailStore::ScanStore() const
 {
     StoreFile file(m_path);
-    StoreWalker walker(file);
+    // Each record costs one read: its header and the start of its text together.
+    StoreWalker walker(file, MailSummary::WindowSize);
     std::vector<MailSummary> summaries;
-    std::string window;
     StoreWalker::Step step;
     while (walker.next(step)) {
         MessagePump::serve();
         if (!step.isRecord)
             continue;
-        const std::int64_t wanted = std::min<std::int64_t>(step.header.length, MailSummary::WindowSize);
-        window.resize(static_cast<size_t>(wanted));
-        const std::int64_t got = file.readAt(step.start + RecordHeader::Size, window.data(), wanted);
-        window.resize(static_cast<size_t>(got));
         summaries.push_back(MailSummary::build(step.start, step.header.length, step.header.boxCode,
-                                               step.header.attachFlag, window));
+                                               step.header.attachFlag, walker.window()));
     }
     return summaries;
 }

@@ -2,7 +2,9 @@
 
 #include "MimeHelpers.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -105,11 +107,23 @@ MailSummary MailSummary::build(std::int64_t position, std::int64_t length, char 
     summary.boxCode = boxCode;
     summary.attachFlag = attachFlag;
 
+    // The next CR and the next LF are looked up with memchr and kept until passed, so
+    // the window is scanned once whatever its line ends.
+    const char *data = window.data();
+    const size_t size = window.size();
+    auto findFrom = [&](char c, size_t from) {
+        const void *hit = from < size ? std::memchr(data + from, c, size - from) : nullptr;
+        return hit ? size_t(static_cast<const char *>(hit) - data) : size;
+    };
+    size_t nextCR = findFrom('\r', 0);
+    size_t nextLF = findFrom('\n', 0);
     size_t start = 0;
-    while (start < window.size()) {
-        size_t stop = window.find_first_of("\r\n", start);
-        if (stop == std::string_view::npos)
-            stop = window.size();
+    while (start < size) {
+        if (nextCR < start)
+            nextCR = findFrom('\r', start);
+        if (nextLF < start)
+            nextLF = findFrom('\n', start);
+        const size_t stop = std::min(nextCR, nextLF);
         const std::string_view line = trimmed(window.substr(start, stop - start));
         start = stop;
         if (start < window.size()) {

@@ -6,9 +6,10 @@
 #include <string_view>
 #include <vector>
 
-StoreWalker::StoreWalker(const StoreFile &file)
+StoreWalker::StoreWalker(const StoreFile &file, std::int64_t readAhead)
     : m_file(file)
     , m_size(file.size())
+    , m_readAhead(readAhead)
 {
 }
 
@@ -17,10 +18,14 @@ std::optional<RecordHeader> StoreWalker::headerAt(std::int64_t position)
     if (position == m_cachedAt)
         return m_cached;
     std::optional<RecordHeader> header;
-    char bytes[RecordHeader::Size];
-    if (position >= 0 && position + RecordHeader::Size <= m_size
-        && m_file.readAt(position, bytes, RecordHeader::Size) == RecordHeader::Size)
-        header = RecordHeader::parse(bytes);
+    m_cachedBytes.clear();
+    if (position >= 0 && position + RecordHeader::Size <= m_size) {
+        m_cachedBytes.resize(static_cast<size_t>(std::min(RecordHeader::Size + m_readAhead, m_size - position)));
+        const std::int64_t got = m_file.readAt(position, m_cachedBytes.data(), std::int64_t(m_cachedBytes.size()));
+        m_cachedBytes.resize(static_cast<size_t>(got));
+        if (got >= RecordHeader::Size)
+            header = RecordHeader::parse(m_cachedBytes.data());
+    }
     m_cachedAt = position;
     m_cached = header;
     return header;
@@ -87,6 +92,10 @@ bool StoreWalker::next(Step &step)
     }
     const std::int64_t end = p + RecordHeader::Size + header->length;
     if (end <= m_size) {
+        if (m_readAhead > 0) {
+            const size_t count = static_cast<size_t>(std::min<std::int64_t>(header->length, m_readAhead));
+            m_window.assign(m_cachedBytes, RecordHeader::Size, count);
+        }
         if (end == m_size || headerAt(end)) {
             step = Step{true, p, end, *header};
             m_position = end;

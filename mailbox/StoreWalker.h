@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <string_view>
 
 class StoreFile;
 
@@ -33,10 +35,15 @@ public:
         RecordHeader header;      // meaningful for records only
     };
 
-    explicit StoreWalker(const StoreFile &file);
+    // readAhead: how many bytes of each text to read together with its header; they
+    // are available from window() after a record step. One read per record then
+    // serves both the header and the start of the text.
+    explicit StoreWalker(const StoreFile &file, std::int64_t readAhead = 0);
 
     // The next step; false at the end of the file.
     bool next(Step &step);
+    // After a record step: the first min(length, readAhead) bytes of its text.
+    std::string_view window() const { return m_window; }
 
     // The header of the record that the walk lists at `position`, when there is one
     // there (decided from the neighbourhood of the position, without walking from the
@@ -51,11 +58,14 @@ private:
 
     const StoreFile &m_file;
     std::int64_t m_size;
+    std::int64_t m_readAhead;
+    std::string m_window;
     std::int64_t m_position = FirstRecord;
     std::int64_t m_damageEnd = -1;   // a stretch behind a listed record, still to report
 
-    // The last header read, so that the check of a record's end serves as the next
-    // record's header.
+    // The last header read (and the bytes behind it), so that the check of a record's
+    // end serves as the next record's header.
     std::int64_t m_cachedAt = -1;
     std::optional<RecordHeader> m_cached;
+    std::string m_cachedBytes;
 };
