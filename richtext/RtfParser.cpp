@@ -450,13 +450,10 @@ void RtfParser::onCharacterWord(RtfKeyword k, bool has, int p)
     RtfCharProps &c = state().chars;
     const bool on = !has || p != 0;
     switch (k) {
-    case K::Plain: {
-        const int lang = -1;
+    case K::Plain:
         c = RtfCharProps();
         c.font = defaultFont_;
-        c.lang = lang;
         break;
-    }
     case K::Bold: c.bold = on; break;
     case K::Italic: c.italic = on; break;
     case K::Underline: c.underline = on ? RtfUnderline::Single : RtfUnderline::None; break;

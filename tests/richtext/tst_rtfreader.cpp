@@ -2,6 +2,7 @@
 #include "TestFiles.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
@@ -79,6 +80,25 @@ QList<QTextImageFormat> images(QTextDocument &doc)
     return result;
 }
 
+QByteArray le32(quint32 v)
+{
+    QByteArray b;
+    for (int i = 0; i < 4; ++i)
+        b.append(char((v >> (8 * i)) & 0xFF));
+    return b;
+}
+
+// An enhanced metafile whose only drawing is a 3 x 2 green bitmap (EMR_STRETCHDIBITS).
+QByteArray greenEmf()
+{
+    QByteArray bmi = le32(40) + le32(3) + le32(2) + QByteArray("\x01\x00\x18\x00", 4) + QByteArray(24, '\0');
+    QByteArray row = QByteArray("\x00\xff\x00", 3).repeated(3) + QByteArray(3, '\0');
+    QByteArray bits = row.repeated(2);
+    QByteArray record = le32(81) + le32(80 + bmi.size() + bits.size()) + QByteArray(16, '\0') + QByteArray(24, '\0')
+        + le32(80) + le32(bmi.size()) + le32(80 + bmi.size()) + le32(bits.size()) + QByteArray(16, '\0') + bmi + bits;
+    return le32(1) + le32(16) + QByteArray(8, '\0') + record + le32(14) + le32(20) + QByteArray(12, '\0');
+}
+
 } // namespace
 
 class TstRtfReader : public QObject
@@ -98,6 +118,7 @@ private slots:
     void gb2312();
     void fontCharsetWinsOverAnsiCodePage();
     void pictures();
+    void jpegAndEnhancedMetafile();
     void characterFormats();
     void paragraphFormats();
     void hyperlinkField();
@@ -410,6 +431,33 @@ void TstRtfReader::pictures()
     QVERIFY(doc.toPlainText().startsWith(QStringLiteral("A PNG: ")));
     QVERIFY(doc.toPlainText().contains(QStringLiteral("Object: ")));
     QVERIFY(!doc.toPlainText().contains(QStringLiteral("Paint")));
+}
+
+void TstRtfReader::jpegAndEnhancedMetafile()
+{
+    QImage blue(8, 6, QImage::Format_RGB32);
+    blue.fill(QColor(0, 0, 255));
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(blue.save(&buffer, "JPG", 95));
+    const QByteArray body = "{\\pict\\jpegblip\\picw8\\pich6 " + jpeg.toHex() + "}{\\pict\\emfblip\\picw2540\\pich2540 "
+        + greenEmf().toHex() + "}{\\pict\\emfblip\\picw254\\pich508 0100000008000000}";
+    QTextDocument doc;
+    RtfReader::read(rtf(body.constData()), &doc);
+    const QList<QTextImageFormat> list = images(doc);
+    QCOMPARE(list.size(), 3);
+    const QImage j = doc.resource(QTextDocument::ImageResource, QUrl(list[0].name())).value<QImage>();
+    QCOMPARE(j.size(), QSize(8, 6));
+    QVERIFY(qBlue(j.pixel(4, 3)) > 200);
+    QCOMPARE(list[0].width(), 8.0);
+    const QImage e = doc.resource(QTextDocument::ImageResource, QUrl(list[1].name())).value<QImage>();
+    QCOMPARE(e.size(), QSize(3, 2));
+    QCOMPARE(QColor(e.pixel(1, 1)), QColor(0, 255, 0));
+    QCOMPARE(list[1].width(), 96.0); // one inch in HIMETRIC
+    // Without a bitmap: a blank box of 0.1 x 0.2 inch.
+    QCOMPARE(list[2].width(), 9.6);
+    QCOMPARE(list[2].height(), 19.2);
 }
 
 void TstRtfReader::characterFormats()
