@@ -125,6 +125,8 @@ private slots:
     void hostile_data();
     void hostile();
     void cutAnywhere();
+    void agreesWithLibreOffice_data();
+    void agreesWithLibreOffice();
 };
 
 void TstRtfReader::isRtf_data()
@@ -594,6 +596,41 @@ void TstRtfReader::cutAnywhere()
     const std::string letter = fixture("western_letter.rtf");
     RtfReader::read(std::string_view(letter).substr(0, letter.find("Tuesday") + 4), &doc);
     QVERIFY(doc.toPlainText().endsWith(QStringLiteral("Please reply by Monday Tues")));
+}
+
+void TstRtfReader::agreesWithLibreOffice_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const char *name : {"western_letter", "bullets", "table", "gb2312", "charset_wins", "pictures"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void TstRtfReader::agreesWithLibreOffice()
+{
+    // The same lines as LibreOffice's text export, apart from what is drawn rather than
+    // stored here: list markers, pictures, and the empty lines of merged cells.
+    QFETCH(QString, name);
+    auto lines = [](QString text, bool dropMarkers) {
+        text.remove(QChar(0xFEFF)).remove(QChar::ObjectReplacementCharacter).remove(QLatin1Char('\r'));
+        // Raw text: blocks end with U+2029, cells and tables with U+FDD0 / U+FDD1.
+        for (const QChar c : {QChar(QChar::LineSeparator), QChar(QChar::ParagraphSeparator), QChar(0xFDD0), QChar(0xFDD1)})
+            text.replace(c, QLatin1Char('\n'));
+        QStringList result;
+        for (QString line : text.split(QLatin1Char('\n'))) {
+            if (dropMarkers)
+                line.remove(QRegularExpression(QStringLiteral("^\\s*(\u2022|\\(?[0-9A-Za-z]{1,4}[.)])\\s+")));
+            line = line.trimmed();
+            if (!line.isEmpty())
+                result.append(line);
+        }
+        return result;
+    };
+    QTextDocument doc;
+    RtfReader::read(fixture(qPrintable(name + QStringLiteral(".rtf"))), &doc);
+    const QByteArray theirs = TestFiles::read(TestFiles::dataPath(QStringLiteral("rtf/%1.libreoffice.txt").arg(name)));
+    QVERIFY(!theirs.isEmpty());
+    QCOMPARE(lines(doc.toRawText(), false),
+             lines(QString::fromUtf8(theirs), true));
 }
 
 QTEST_MAIN(TstRtfReader)
