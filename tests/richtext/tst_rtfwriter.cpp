@@ -1,3 +1,4 @@
+#include "LetterDocument.h"
 #include "RtfReader.h"
 #include "RtfWriter.h"
 
@@ -375,6 +376,28 @@ private slots:
         const QByteArray rtf = write(doc);
         QVERIFY2(!rtf.contains("\\pict"), rtf.constData());
         QVERIFY2(rtf.contains(" ab\\par"), rtf.constData());
+    }
+
+    void letterLoadsInTheDefaultFont_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("plain text, Windows-1252") << QByteArray("caf\xe9\r\nline two") << QStringLiteral("caf\u00e9\nline two");
+        QTest::newRow("RTF") << QByteArray("  {\\rtf1\\ansi caf\\'e9\\par line two\\par}") << QStringLiteral("caf\u00e9\nline two");
+    }
+
+    void letterLoadsInTheDefaultFont()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QTextDocument doc;
+        LetterDocument::load(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())), &doc);
+        QCOMPARE(doc.toPlainText(), text);
+        QCOMPARE(doc.defaultFont().family(), QStringLiteral("MS Sans Serif"));
+        QCOMPARE(doc.defaultFont().pointSize(), 8);
+        const std::string rtf = LetterDocument::save(doc);
+        QVERIFY(rtf.starts_with("{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033{\\fonttbl{\\f0\\fswiss\\fcharset0 MS Sans Serif;}"));
+        QVERIFY(rtf.find("caf\\'e9\\par\r\nline two\\par\r\n}") != std::string::npos);
     }
 
     void roundTrip_data()
