@@ -210,6 +210,28 @@ private slots:
         QVERIFY(rec.errors.empty());
     }
 
+    // A command for a connection the server has closed fails at once as a send error
+    // instead of waiting for the time-out.
+    void sendOnClosedConnection()
+    {
+        ScriptedSmtpServer peer;
+        peer.reply("220 hi\r\n").close();
+        QVERIFY(peer.listen());
+        TSocketTalk talk;
+        talk.TimeOut = 30;
+        Recorder rec;
+        wire(talk, rec);
+        QVERIFY(open(talk, peer));
+        QTRY_COMPARE(rec.disconnects, 1);
+        QElapsedTimer clock;
+        clock.start();
+        talk.SendCommand("NOOP\r\n", "\r\n", 16);
+        talk.WaitReply();
+        QVERIFY(clock.elapsed() < 1000);
+        QVERIFY(!talk.ReplyOk);
+        QCOMPARE(rec.errors, std::vector<TTalkError>{TTalkError::teSend});
+    }
+
     // Cancelled, set while the first piece is being sent, stops before the next one;
     // what was handed over stays sent.
     void cancelStopsBeforeTheNextPiece()
