@@ -1,0 +1,123 @@
+#include "JpegInfo.h"
+#include "PictureFixtures.h"
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// vellorn-cli render and picture, run as the program they are.
+class TestCliPicture : public QObject
+{
+    Q_OBJECT
+
+private:
+    int run(const QStringList &args, QByteArray *out = nullptr, QByteArray *err = nullptr)
+    {
+        QProcess p;
+        p.start(QStringLiteral(VELLORN_BIN_DIR "/vellorn-cli"), args);
+        if (!p.waitForFinished(120000))
+            return -1;
+        if (out)
+            *out = p.readAllStandardOutput();
+        if (err)
+            *err = p.readAllStandardError();
+        return p.exitCode();
+    }
+
+private slots:
+    void renderWritesEveryPage();
+    void renderTakesTheConfig();
+    void pictureWritesTheMail();
+    void failures_data();
+    void failures();
+};
+
+void TestCliPicture::renderWritesEveryPage()
+{
+    QTemporaryDir dir;
+    const QString letter = dir.filePath(QStringLiteral("letter.rtf"));
+    TestFiles::write(letter, QByteArray::fromStdString(PictureFixtures::rtfLetter(200)));
+    QByteArray out;
+    QCOMPARE(run({QStringLiteral("render"), letter, QStringLiteral("-o"), dir.filePath(QStringLiteral("pages"))}, &out), 0);
+    const int pages = out.trimmed().toInt();
+    QVERIFY(pages >= 2);
+    const QStringList files = QDir(dir.filePath(QStringLiteral("pages"))).entryList(QDir::Files, QDir::Name);
+    QCOMPARE(files.size(), pages);
+    for (int n = 1; n <= pages; ++n) {
+        const JpegInfo info = JpegInfo::decode(TestFiles::readString(dir.filePath(QStringLiteral("pages/%1.jpg").arg(n))));
+        QVERIFY(info.ok);
+        QCOMPARE(info.width, 600);
+        QCOMPARE(info.height, 800);
+    }
+}
+
+// [System] keys from CONFIG; missing keys take their fallbacks (PIC_W 600).
+void TestCliPicture::renderTakesTheConfig()
+{
+    QTemporaryDir dir;
+    const QString letter = dir.filePath(QStringLiteral("letter.txt"));
+    TestFiles::write(letter, "A plain-text letter.\r\nSecond line.\r\n");
+    const QString config = dir.filePath(QStringLiteral("Config.dat"));
+    TestFiles::write(config, "[System]\r\nPIC_H=300\r\nPIC_Quality=40\r\n");
+    QByteArray out;
+    QCOMPARE(run({QStringLiteral("render"), letter, QStringLiteral("-o"), dir.path(), QStringLiteral("--config"), config}, &out), 0);
+    QCOMPARE(out, QByteArray("1\n"));
+    const JpegInfo info = JpegInfo::decode(TestFiles::readString(dir.filePath(QStringLiteral("1.jpg"))));
+    QCOMPARE(info.width, 600);
+    QCOMPARE(info.height, 300);
+    QVERIFY(info.luminance == JpegInfo::expectedTable(40, false));
+}
+
+void TestCliPicture::pictureWritesTheMail()
+{
+    QTemporaryDir dir;
+    const QString mail = dir.filePath(QStringLiteral("stored.txt"));
+    TestFiles::write(mail, QByteArray::fromStdString(PictureFixtures::storedMail("From the tool", PictureFixtures::rtfLetter(3),
+                                                                                 {{"x.bin", "\x01\x02\x03"}})));
+    const QString eml = dir.filePath(QStringLiteral("out.eml"));
+    QByteArray out;
+    QCOMPARE(run({QStringLiteral("picture"), mail, QStringLiteral("-o"), eml}, &out), 0);
+    QCOMPARE(out, QByteArray("1\n"));
+    const QJsonObject m = PictureFixtures::describe(TestFiles::read(eml));
+    QCOMPARE(m.value(QStringLiteral("subject")).toString(), QStringLiteral("From the tool"));
+    QCOMPARE(m.value(QStringLiteral("pictures")).toArray().size(), 1);
+    QCOMPARE(m.value(QStringLiteral("attachments")).toArray().size(), 1);
+    QCOMPARE(m.value(QStringLiteral("plain")).toString(), QStringLiteral(" "));
+}
+
+void TestCliPicture::failures_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("render without -o") << QStringList{QStringLiteral("render"), QStringLiteral("@letter")};
+    QTest::newRow("render missing letter") << QStringList{QStringLiteral("render"), QStringLiteral("@nothing"), QStringLiteral("-o"), QStringLiteral("@out")};
+    QTest::newRow("render missing config") << QStringList{QStringLiteral("render"), QStringLiteral("@letter"), QStringLiteral("-o"),
+                                                          QStringLiteral("@out"), QStringLiteral("--config"), QStringLiteral("@nothing")};
+    QTest::newRow("render bad page size") << QStringList{QStringLiteral("render"), QStringLiteral("@letter"), QStringLiteral("-o"),
+                                                         QStringLiteral("@out"), QStringLiteral("--config"), QStringLiteral("@huge")};
+    QTest::newRow("picture two inputs") << QStringList{QStringLiteral("picture"), QStringLiteral("@letter"), QStringLiteral("@letter"),
+                                                       QStringLiteral("-o"), QStringLiteral("@out")};
+    QTest::newRow("picture unwritable") << QStringList{QStringLiteral("picture"), QStringLiteral("@letter"), QStringLiteral("-o"),
+                                                       QStringLiteral("@nothing/deeper/out.eml")};
+}
+
+// One clear line on stderr and a non-zero exit.
+void TestCliPicture::failures()
+{
+    QFETCH(QStringList, args);
+    QTemporaryDir dir;
+    TestFiles::write(dir.filePath(QStringLiteral("letter")), "text");
+    TestFiles::write(dir.filePath(QStringLiteral("huge")), "[System]\r\nPIC_W=100000\r\nPIC_H=100000\r\n");
+    for (QString &a : args)
+        if (a.startsWith(QLatin1Char('@')))
+            a = dir.filePath(a.mid(1));
+    QByteArray err;
+    QVERIFY(run(args, nullptr, &err) != 0);
+    QCOMPARE(err.count('\n'), 1);
+    QVERIFY(err.startsWith("vellorn-cli: "));
+}
+
+QTEST_GUILESS_MAIN(TestCliPicture)
+#include "tst_clipicture.moc"
