@@ -21,7 +21,7 @@ class QTextTable;
 //
 // The layout is the document's own: for the time of the ranges its text width, margin
 // and layout device are set to the page's, and release() (or the destructor) puts them
-// back. Its content is never changed.
+// back. Its content is never changed. The document must outlive the FormatRange.
 class FormatRange
 {
 public:

@@ -129,9 +129,13 @@ RtfWriter::CharState RtfWriter::charState(const QTextCharFormat &format)
     const QVariant charsetHint = format.property(RtfReader::CharsetProperty);
     const int charset = charsetHint.isValid() ? charsetHint.toInt() : RtfFontTable::charsetOfFamily(family);
     s.font = fonts_.indexOf(family, charset);
-    qreal points = format.hasProperty(QTextFormat::FontPointSize) ? format.fontPointSize() : defaultFont.pointSizeF();
+    // Pasted HTML may size fonts in pixels: 96 of them to the inch, 72 points.
+    qreal points = format.hasProperty(QTextFormat::FontPointSize) ? format.fontPointSize()
+        : format.hasProperty(QTextFormat::FontPixelSize)          ? format.intProperty(QTextFormat::FontPixelSize) * 0.75
+                                                                  : defaultFont.pointSizeF();
     if (points <= 0)
         points = 8;
+    points = std::min<qreal>(points, 1638);
     s.halfPoints = qRound(points * 2);
     s.bold = format.hasProperty(QTextFormat::FontWeight) ? format.fontWeight() >= QFont::DemiBold : defaultFont.bold();
     s.italic = format.fontItalic();

@@ -299,6 +299,10 @@ private slots:
         cur.insertText(QStringLiteral("bold"), bold);
         cur.insertText(QStringLiteral(" plain "), QTextCharFormat());
         cur.insertText(QStringLiteral("red"), red);
+        QTextCharFormat pixels; // as pasted HTML sizes fonts
+        pixels.setProperty(QTextFormat::FontPixelSize, 16);
+        pixels.setForeground(QColor(255, 0, 0));
+        cur.insertText(QStringLiteral(" 12pt"), pixels);
         QTextBlockFormat centred;
         centred.setAlignment(Qt::AlignHCenter);
         cur.insertBlock(centred);
@@ -309,7 +313,7 @@ private slots:
         cur.insertText(QStringLiteral("left"));
         const QByteArray rtf = write(doc);
         QVERIFY2(rtf.contains("{\\colortbl ;\\red255\\green0\\blue0;}\r\n"), rtf.constData());
-        QVERIFY2(rtf.contains("\\viewkind4\\uc1\\pard\\f0\\fs16 plain \\b bold\\b0  plain \\fs24\\cf1 red\\par\r\n"
+        QVERIFY2(rtf.contains("\\viewkind4\\uc1\\pard\\f0\\fs16 plain \\b bold\\b0  plain \\fs24\\cf1 red 12pt\\par\r\n"
                               "\\pard\\qc\\fs16\\cf0 one\\par\r\n"
                               "two\\par\r\n"
                               "\\pard left\\par\r\n}\r\n"),
