@@ -231,6 +231,8 @@ private slots:
                 QVERIFY(s != rowStarts[11] && s != rowStarts[12]);
             }
         }
+        QImage image = page();
+        QCOMPARE(FormatRange::formatRange(doc, &image, area(200), starts.last()), FormatRange::textLength(doc));
     }
 
     void rowTallerThanRangeIsSplit_data()
