@@ -161,10 +161,5 @@ void RtfDocumentBuilder::emitParagraph(Container &c, const RtfParagraph &paragra
 
 void RtfDocumentBuilder::emitTable(Container &c, RtfTable &table)
 {
-    QTextTable *t = RtfTableBuilder::build(c.cursor, table, *this);
-    if (!t)
-        return;
-    c.cursor.setPosition(t->lastPosition() + 1);
-    c.fresh = true;
-    c.list = nullptr;
+    RtfTableBuilder::build(c, table, *this);
 }

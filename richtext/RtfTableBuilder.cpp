@@ -4,7 +4,6 @@
 #include "RtfFormatFactory.h"
 #include "RtfReader.h"
 
-#include <QTextCursor>
 #include <QTextTable>
 #include <algorithm>
 
@@ -38,10 +37,11 @@ struct RowLayout
 
 } // namespace
 
-QTextTable *RtfTableBuilder::build(QTextCursor &cursor, RtfTable &table, RtfDocumentBuilder &builder)
+void RtfTableBuilder::build(RtfDocumentBuilder::Container &container, RtfTable &table, RtfDocumentBuilder &builder)
 {
     // Rows with no cells are dropped; more cells than definitions get one inch each.
     std::vector<RtfRow *> rows;
+    size_t defined = 0;
     for (RtfRow &row : table.rows) {
         if (row.cells.size() > static_cast<size_t>(kMaxCellsPerRow)) {
             // Keep the text of cells beyond the limit in the last cell.
@@ -56,11 +56,16 @@ QTextTable *RtfTableBuilder::build(QTextCursor &cursor, RtfTable &table, RtfDocu
         const size_t count = std::max(row.cells.size(), row.def.cells.size());
         if (count == 0)
             continue;
-        row.cells.resize(count);
+        defined += count;
         rows.push_back(&row);
     }
     if (rows.empty())
-        return nullptr;
+        return;
+    // Definitions alone (a short "\\row" repeated) must not multiply into a huge grid.
+    const bool useDefinitions = defined <= kMaxGridCells;
+    for (RtfRow *row : rows)
+        row->cells.resize(useDefinitions ? std::max(row->cells.size(), row->def.cells.size())
+                                         : std::max<size_t>(row->cells.size(), 1));
 
     std::vector<RowLayout> layouts(rows.size());
     std::vector<int> all;
@@ -83,8 +88,15 @@ QTextTable *RtfTableBuilder::build(QTextCursor &cursor, RtfTable &table, RtfDocu
     std::sort(all.begin(), all.end());
     all.erase(std::unique(all.begin(), all.end()), all.end());
     // Too many distinct boundaries: one column per cell instead of spans.
-    const bool uniform = all.size() - 1 > static_cast<size_t>(kMaxColumns);
+    const bool uniform = all.size() - 1 > static_cast<size_t>(kMaxColumns)
+        || rows.size() * (all.size() - 1) > kMaxGridCells;
     const int columns = uniform ? static_cast<int>(widest) : static_cast<int>(all.size()) - 1;
+    if (rows.size() * static_cast<size_t>(columns) > kMaxGridCells) {
+        for (RtfRow *row : rows)
+            for (RtfCell &cell : row->cells)
+                builder.emitItems(container, cell.items);
+        return;
+    }
     auto columnOf = [&](int bound) {
         return static_cast<int>(std::lower_bound(all.begin(), all.end(), bound) - all.begin());
     };
@@ -159,7 +171,7 @@ QTextTable *RtfTableBuilder::build(QTextCursor &cursor, RtfTable &table, RtfDocu
         format.setColumnWidthConstraints(widths);
     }
 
-    QTextTable *qtable = cursor.insertTable(static_cast<int>(rows.size()), columns, format);
+    QTextTable *qtable = container.cursor.insertTable(static_cast<int>(rows.size()), columns, format);
     for (const LogicalCell &cell : cells) {
         const int rowCount = std::min(cell.rows, static_cast<int>(rows.size() - cell.row));
         const int columnCount = std::min(cell.columns, columns - cell.firstColumn);
@@ -181,11 +193,13 @@ QTextTable *RtfTableBuilder::build(QTextCursor &cursor, RtfTable &table, RtfDocu
         format.setTableCellRowSpan(qcell.rowSpan());
         format.setTableCellColumnSpan(qcell.columnSpan());
         qcell.setFormat(format);
-        RtfDocumentBuilder::Container container;
-        container.cursor = qcell.firstCursorPosition();
-        container.cellStart = true;
+        RtfDocumentBuilder::Container inCell;
+        inCell.cursor = qcell.firstCursorPosition();
+        inCell.cellStart = true;
         for (RtfCell *content : cell.content)
-            builder.emitItems(container, content->items);
+            builder.emitItems(inCell, content->items);
     }
-    return qtable;
+    container.cursor.setPosition(qtable->lastPosition() + 1);
+    container.fresh = true;
+    container.list = nullptr;
 }

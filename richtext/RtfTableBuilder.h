@@ -1,10 +1,7 @@
 #pragma once
 
 #include "RtfContent.h"
-
-class QTextCursor;
-class QTextTable;
-class RtfDocumentBuilder;
+#include "RtfDocumentBuilder.h"
 
 // Turns the rows of one RTF table into a QTextTable at the cursor: the columns are the
 // union of all rows' cell boundaries, so rows with different boundaries become spans;
@@ -15,7 +12,10 @@ public:
     static constexpr int kMaxCellsPerRow = 64;
     static constexpr int kMaxColumns = 256;
     static constexpr int kMaxTwips = 31680 * 4; // about 88 inches
+    // Qt creates every grid cell: a grid larger than this (only hostile input asks for one)
+    // is not built; its cells' content follows as paragraphs instead.
+    static constexpr size_t kMaxGridCells = 250000;
 
-    // Null when the table has no cells at all.
-    static QTextTable *build(QTextCursor &cursor, RtfTable &table, RtfDocumentBuilder &builder);
+    // Builds the table at the container's cursor and moves the cursor after it.
+    static void build(RtfDocumentBuilder::Container &container, RtfTable &table, RtfDocumentBuilder &builder);
 };

@@ -555,6 +555,17 @@ void TstRtfReader::hostile_data()
             return b;
         }() + "}",
         "rs");
+    row("row definitions repeated",
+        "{\\rtf1\\trowd" + [] {
+            QByteArray b;
+            for (int i = 1; i <= 64; ++i)
+                b += "\\cellx" + QByteArray::number(i * 100);
+            return b;
+        }() + "\\intbl kept\\cell\\row" + QByteArray("\\row").repeated(5000) + "}",
+        "kept");
+    row("one wide row then many narrow",
+        "{\\rtf1\\intbl " + QByteArray("w\\cell ").repeated(64) + "\\row " + QByteArray("n\\cell\\row ").repeated(4000) + " end}",
+        "wwwwnnnn");
     row("deep itap", "{\\rtf1\\intbl\\itap1000 a\\nestcell\\nestrow\\itap-4 b\\cell\\row}", "a");
     row("cell without table", "{\\rtf1 a\\cell b\\row c\\nestcell\\nestrow d}", "d");
     row("absurd picture", "{\\rtf1{\\pict\\pngblip\\picw999999999\\pich-5\\picscalex-3\\picwgoal2147483647 89504e47}x}", "x");
