@@ -97,6 +97,8 @@ void RtfDocumentBuilder::finish()
 
 int RtfDocumentBuilder::addPicture(const QImage &image, double width, double height)
 {
+    if (pictures_.size() >= kMaxPictures)
+        return -1;
     RtfPicture picture;
     picture.name = QStringLiteral("%1://%2").arg(QLatin1String(RtfReader::kImageScheme)).arg(pictures_.size() + 1);
     picture.width = width;

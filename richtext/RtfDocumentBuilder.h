@@ -28,6 +28,7 @@ public:
     };
 
     static constexpr int kMaxDepth = 16;
+    static constexpr size_t kMaxPictures = 10000;
 
     RtfDocumentBuilder(QTextDocument *doc, RtfFormatFactory &formats);
 
@@ -39,7 +40,8 @@ public:
     // Closes open tables.
     void finish();
 
-    // Registers a picture as a document resource; returns its index for runs.
+    // Registers a picture as a document resource; returns its index for runs, -1 when the
+    // document already holds kMaxPictures.
     int addPicture(const QImage &image, double width, double height);
 
     // Used by the table builder to fill cells.

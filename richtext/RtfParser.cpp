@@ -796,10 +796,13 @@ void RtfParser::finishPicture(const RtfGroupState &pictureState)
     double height = 0;
     const QImage image = picture_.image(width, height);
     picture_.reset();
+    const int index = builder_.addPicture(image, width, height);
+    if (index < 0)
+        return;
     flushRun();
     RtfRun run;
     run.chars = pictureState.chars;
-    run.image = builder_.addPicture(image, width, height);
+    run.image = index;
     paragraph_.runs.push_back(std::move(run));
 }
 

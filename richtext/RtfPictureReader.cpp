@@ -213,8 +213,12 @@ QImage RtfPictureReader::image(double &width, double &height) const
     width = std::clamp(width * scaleX_ / 100.0, 1.0, double(kMaxPixels));
     height = std::clamp(height * scaleY_ / 100.0, 1.0, double(kMaxPixels));
     if (image.isNull()) {
-        image = QImage(1, 1, QImage::Format_RGB32);
-        image.fill(Qt::white);
+        static const QImage blank = [] {
+            QImage white(1, 1, QImage::Format_RGB32);
+            white.fill(Qt::white);
+            return white;
+        }();
+        image = blank; // shared by every blank box
     }
     return image;
 }

@@ -569,6 +569,7 @@ void TstRtfReader::hostile_data()
     row("deep itap", "{\\rtf1\\intbl\\itap1000 a\\nestcell\\nestrow\\itap-4 b\\cell\\row}", "a");
     row("cell without table", "{\\rtf1 a\\cell b\\row c\\nestcell\\nestrow d}", "d");
     row("absurd picture", "{\\rtf1{\\pict\\pngblip\\picw999999999\\pich-5\\picscalex-3\\picwgoal2147483647 89504e47}x}", "x");
+    row("too many pictures", "{\\rtf1 a" + QByteArray("{\\pict}").repeated(12000) + "b}", "ab");
     row("picture data not hex", "{\\rtf1{\\pict\\dibitmap0 zz28000000ffffff7f}x}", "x");
     row("huge dib header", "{\\rtf1{\\pict\\dibitmap0 28000000ffffff7fffffff7f0100180000000000}x}", "x");
     row("wmf with bad records", "{\\rtf1{\\pict\\wmetafile8 010009000003ffffffff0000ffffffff0000ffffffff430f}x}", "x");
