@@ -24,7 +24,12 @@ constexpr std::int64_t CopyPiece = 16 * 1024 * 1024;
 
 StorePurger::StorePurger(StoreFile &store)
     : m_store(store)
+    , m_target(QFileInfo(store.path()).canonicalFilePath())
 {
+    // Through a symbolic link the new file replaces the file the link names, beside it,
+    // and the link stays.
+    if (m_target.isEmpty())
+        m_target = store.path();
 }
 
 StorePurger::~StorePurger()
@@ -65,7 +70,7 @@ void StorePurger::removeStaleTemporaries()
 {
     // Left behind by a purge that was killed before its rename; the store lock we
     // hold means no other purge is writing one now.
-    const QFileInfo info(m_store.path());
+    const QFileInfo info(m_target);
     const QString prefix = info.fileName() + QStringLiteral(".purge-");
     const QDir dir = info.dir();
     const QStringList names = dir.entryList({prefix + QStringLiteral("??????")}, QDir::Files | QDir::Hidden);
@@ -76,15 +81,20 @@ void StorePurger::removeStaleTemporaries()
 void StorePurger::createTemporary()
 {
     removeStaleTemporaries();
-    QByteArray pattern = temporaryPrefix(m_store.nativePath()) + "XXXXXX";
+    QByteArray pattern = temporaryPrefix(QFile::encodeName(m_target)) + "XXXXXX";
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0)
         StoreFile::failWrite(QFile::decodeName(pattern), errno);
     m_tempFd = fd;
     m_tempPath = pattern;
+    // The new store keeps the old one's owner (where we may set it) and permissions.
     struct stat st{};
-    if (::fstat(m_store.handle(), &st) == 0)
+    if (::fstat(m_store.handle(), &st) == 0) {
+        if (::fchown(m_tempFd, st.st_uid, st.st_gid) != 0) {
+            // Not permitted for another user's file; it then belongs to us.
+        }
         ::fchmod(m_tempFd, st.st_mode & 07777);
+    }
 }
 
 void StorePurger::copyRange(std::int64_t from, std::int64_t to)
@@ -150,14 +160,14 @@ void StorePurger::replaceStore()
         StoreFile::failWrite(QFile::decodeName(m_tempPath), errno);
     }
     m_tempFd = -1;
-    if (::rename(m_tempPath.constData(), m_store.nativePath().constData()) != 0) {
+    if (::rename(m_tempPath.constData(), QFile::encodeName(m_target).constData()) != 0) {
         const int error = errno;
         ::unlink(m_tempPath.constData());
         StoreFile::failWrite(m_store.path(), error);
     }
     // Make the rename itself durable. The new store is in place whatever happens
     // here, so a failure to sync the folder is not reported as a failed purge.
-    const QByteArray folder = QFile::encodeName(QFileInfo(m_store.path()).absolutePath());
+    const QByteArray folder = QFile::encodeName(QFileInfo(m_target).absolutePath());
     const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         ::fsync(dirFd);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 #include <cstdint>
 
 class StoreFile;
@@ -32,6 +33,7 @@ private:
     void replaceStore();
 
     StoreFile &m_store;
+    QString m_target;   // the file the store's path names, links resolved
     QByteArray m_tempPath;
     int m_tempFd = -1;
     std::int64_t m_written = 0;

@@ -160,6 +160,23 @@ private slots:
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("MailBox.dat")});
     }
 
+    void purgeKeepsLinkAndPermissions()
+    {
+        const QString real = m_dir.filePath(QStringLiteral("real.dat"));
+        QVERIFY(QFile::rename(m_path, real));
+        QVERIFY(QFile::link(real, m_path));
+        QVERIFY(QFile::setPermissions(real, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+        const MailStore store(m_path);
+        store.AppendMail(str(mail(1)), 'D', 'N');
+        store.AppendMail(str(mail(2)), 'u', 'N');
+        store.PurgeDeleted();
+        QVERIFY(QFileInfo(m_path).isSymLink());
+        QCOMPARE(TestFiles::read(real), fileHeader() + record(mail(2)));
+        QCOMPARE(TestFiles::unixMode(real), 0640);
+        QVERIFY(QFile::remove(m_path));
+        QVERIFY(QFile::rename(real, m_path));
+    }
+
     void setBoxCodeOnlyTouchesOneByte()
     {
         const MailStore store(m_path);
