@@ -3,6 +3,8 @@
 
 #include "MailStore.h"
 
+#include <QFileInfo>
+
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -72,6 +74,12 @@ int check(const MailStore &store)
         ++damaged;
         out += "damaged stretch at offset " + std::to_string(step.start) + ", " + std::to_string(step.end - step.start)
                + " bytes\n";
+    }
+    // A file cut inside its 100-byte header holds no records and takes none.
+    const std::int64_t size = QFileInfo(store.path()).size();
+    if (size < MailStore::HeaderSize) {
+        ++damaged;
+        out += "the file is " + std::to_string(size) + " bytes long, shorter than its 100-byte header\n";
     }
     out += std::to_string(records) + " records, " + std::to_string(damaged) + " damaged stretches\n";
     Cli::writeStdout(out);

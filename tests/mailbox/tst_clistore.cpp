@@ -71,6 +71,11 @@ private slots:
         QCOMPARE(run({QStringLiteral("check"), m_path}, &out), 1);
         QCOMPARE(out, QByteArray("damaged stretch at offset 123, 4 bytes\n2 records, 1 damaged stretches\n"));
 
+        TestFiles::write(m_path, "short");
+        QCOMPARE(run({QStringLiteral("check"), m_path}, &out), 1);
+        QCOMPARE(out, QByteArray("the file is 5 bytes long, shorter than its 100-byte header\n0 records, 1 damaged stretches\n"));
+        TestFiles::write(m_path, fileHeader() + record("abc") + "junk" + record("defg"));
+
         const QString missing = m_dir.filePath(QStringLiteral("none.dat"));
         QCOMPARE(run({QStringLiteral("list"), missing}, &out, &err), 1);
         QCOMPARE(err, "vellorn-cli: Cannot open file " + missing.toLocal8Bit() + "\n");
