@@ -159,9 +159,18 @@ RtfWriter::CharState RtfWriter::charState(const QTextCharFormat &format)
     return s;
 }
 
-void RtfWriter::applyChar(const QTextCharFormat &format)
+void RtfWriter::applyChar(const QTextCharFormat &format, int formatIndex)
 {
-    const CharState s = charState(format);
+    // Equal formats share an index in the document: each is worked out once.
+    CharState s;
+    if (formatIndex >= 0) {
+        auto it = charCache_.find(formatIndex);
+        if (it == charCache_.end())
+            it = charCache_.emplace(formatIndex, charState(format)).first;
+        s = it->second;
+    } else {
+        s = charState(format);
+    }
     CharState &c = char_;
     if (s.font != c.font)
         body_.word("f", s.font);
@@ -219,9 +228,28 @@ void RtfWriter::applyChar(const QTextCharFormat &format)
     c = s;
 }
 
-RtfWriter::ParaState RtfWriter::paraState(const QTextBlock &block, int depth) const
+RtfWriter::ParaState RtfWriter::paraState(const QTextBlock &block, int depth)
 {
-    const QTextBlockFormat f = block.blockFormat();
+    // The format's part is worked out once per distinct block format.
+    const int index = block.blockFormatIndex();
+    auto cached = paraCache_.find(index);
+    if (cached == paraCache_.end())
+        cached = paraCache_.emplace(index, formatParaState(block.blockFormat())).first;
+    ParaState s = cached->second;
+    s.depth = depth;
+    s.list = block.textList();
+    if (s.list) {
+        // The list's own indentation steps are part of the paragraph's left indent; the
+        // marker hangs in the first-line indent.
+        s.left += toTwips(s.list->format().indent() * doc_.indentWidth());
+        if (s.first == 0)
+            s.first = kListHangingTwips;
+    }
+    return s;
+}
+
+RtfWriter::ParaState RtfWriter::formatParaState(const QTextBlockFormat &f) const
+{
     ParaState s;
     const Qt::Alignment a = f.alignment() & Qt::AlignHorizontal_Mask;
     if (a & Qt::AlignHCenter)
@@ -263,15 +291,6 @@ RtfWriter::ParaState RtfWriter::paraState(const QTextBlock &block, int depth) co
     }
     s.keep = f.nonBreakableLines();
     s.rtl = f.layoutDirection() == Qt::RightToLeft;
-    s.depth = depth;
-    s.list = block.textList();
-    if (s.list) {
-        // The list's own indentation steps are part of the paragraph's left indent; the
-        // marker hangs in the first-line indent.
-        s.left += toTwips(s.list->format().indent() * doc_.indentWidth());
-        if (s.first == 0)
-            s.first = kListHangingTwips;
-    }
     return s;
 }
 
@@ -418,11 +437,11 @@ void RtfWriter::writeBlock(const QTextBlock &block, int depth, const char *endWo
             writeLink(format, frag.text());
             continue;
         }
-        applyChar(format);
+        applyChar(format, frag.charFormatIndex());
         writeFragmentText(format, frag.text());
     }
     if (empty)
-        applyChar(block.charFormat()); // an empty line keeps its size
+        applyChar(block.charFormat(), block.charFormatIndex()); // an empty line keeps its size
     // A page break before the next paragraph ends this one with \page.
     const QTextBlock next = block.next();
     const bool pageBreak = depth == 0 && std::string_view(endWord) == "par" && next.isValid()
@@ -461,7 +480,7 @@ void RtfWriter::writeLink(const QTextCharFormat &format, const QString &text)
     body_.word("fldrslt");
     body_.open();
     const CharState saved = char_;
-    applyChar(format);
+    applyChar(format, -1);
     writeFragmentText(format, text);
     char_ = saved;
     body_.close();

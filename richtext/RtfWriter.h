@@ -9,8 +9,10 @@
 #include <QString>
 #include <QTextFormat>
 #include <string>
+#include <unordered_map>
 
 class QTextBlock;
+class QTextBlockFormat;
 class QTextDocument;
 class QTextFrame;
 class QTextImageFormat;
@@ -81,9 +83,10 @@ private:
     void applyParagraph(const ParaState &state, const QTextBlock *block);
     void writeListDestination(const QTextList *list);
     void writeListText(const QTextBlock &block);
-    void applyChar(const QTextCharFormat &format);
+    void applyChar(const QTextCharFormat &format, int formatIndex);
     CharState charState(const QTextCharFormat &format);
-    ParaState paraState(const QTextBlock &block, int depth) const;
+    ParaState paraState(const QTextBlock &block, int depth);
+    ParaState formatParaState(const QTextBlockFormat &format) const;
 
     const QTextDocument &doc_;
     RtfOutput body_;
@@ -93,4 +96,6 @@ private:
     ParaState para_;
     bool headerPard_ = true; // the header's \pard still stands for the first paragraph
     int symbolFont_ = -1;
+    std::unordered_map<int, CharState> charCache_;
+    std::unordered_map<int, ParaState> paraCache_;
 };
