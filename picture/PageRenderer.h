@@ -22,7 +22,9 @@ public:
     // Largest page surface we allocate (RGB32): 64 megapixels, 256 MB.
     static constexpr long long MaxPixels = 64LL * 1024 * 1024;
 
+    // The settings must outlive the renderer.
     explicit PageRenderer(const ConfigSettings &settings);
+    PageRenderer(const ConfigSettings &&) = delete;
 
     // Called with each finished page (its number from 1 and the JPEG bytes, valid only
     // during the call).

@@ -19,7 +19,10 @@ class MailStore;
 class SendJob
 {
 public:
+    // The settings are read at each step (the dialog passes the process-wide record);
+    // they must outlive the job.
     explicit SendJob(const ConfigSettings &settings);
+    SendJob(const ConfigSettings &&) = delete;
 
     // The letter of the current mail, laid out for rendering (never shown).
     QTextDocument FEdt;

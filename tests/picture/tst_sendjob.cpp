@@ -65,7 +65,8 @@ void TestSendJob::pictureMailAsPythonReadsIt()
         files.push_back({"report.pdf", binaryBytes(70000, 1)});
         files.push_back({"notes.txt", "first line\r\nsecond line\r\n"});
     }
-    SendJob job(ConfigSettings::firstRun());
+    const ConfigSettings settings = ConfigSettings::firstRun();
+    SendJob job(settings);
     const QJsonObject mail = pictureMail(job, storedMail("Quarterly letter", rtfLetter(150), files));
     QVERIFY2(!mail.contains(QStringLiteral("error")), qPrintable(mail.value(QStringLiteral("error")).toString()));
     QVERIFY(job.PageCount >= 2);
@@ -113,7 +114,8 @@ void TestSendJob::emptyLetterIsOneBlankPage_data()
 void TestSendJob::emptyLetterIsOneBlankPage()
 {
     QFETCH(QByteArray, letter);
-    SendJob job(ConfigSettings::firstRun());
+    const ConfigSettings settings = ConfigSettings::firstRun();
+    SendJob job(settings);
     const QJsonObject mail = pictureMail(job, storedMail("Nothing to say", letter.toStdString()));
     QVERIFY2(!mail.contains(QStringLiteral("error")), qPrintable(mail.value(QStringLiteral("error")).toString()));
     QCOMPARE(job.PageCount, 1);
@@ -133,7 +135,8 @@ void TestSendJob::failedLoadLeavesNothingOfThePreviousMail()
     const MailStore store(path);
     const std::int64_t good = store.AppendMail(storedMail("First", rtfLetter(3)), 'u', 'N');
 
-    SendJob job(ConfigSettings::firstRun());
+    const ConfigSettings settings = ConfigSettings::firstRun();
+    SendJob job(settings);
     job.LoadLetter(store, good);
     QVERIFY(!job.FEdt.isEmpty());
     QVERIFY(!job.FMailMsg.Headers.empty());
@@ -154,7 +157,8 @@ void TestSendJob::failedLoadLeavesNothingOfThePreviousMail()
 
 void TestSendJob::cancelledHtmlBodyLeavesTheMessage()
 {
-    SendJob job(ConfigSettings::firstRun());
+    const ConfigSettings settings = ConfigSettings::firstRun();
+    SendJob job(settings);
     job.LoadMailText(storedMail("Letter", rtfLetter(2)));
     job.RenderPages();
     bool cancel = true;
@@ -178,7 +182,8 @@ void TestSendJob::savesWherePathsAreLongOrForeign()
     QCOMPARE(SendJob::emlPath(longFolder, 3), longFolder + QStringLiteral("/3.eml"));
     QCOMPARE(SendJob::emlPath(longFolder + QStringLiteral("/"), 0), longFolder + QStringLiteral("/0.eml"));
 
-    SendJob job(ConfigSettings::firstRun());
+    const ConfigSettings settings = ConfigSettings::firstRun();
+    SendJob job(settings);
     job.LoadMailText(storedMail("Saved", rtfLetter(2)));
     job.RenderPages();
     QVERIFY(job.BuildHtmlBody());
