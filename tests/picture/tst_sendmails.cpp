@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -40,6 +41,7 @@ private slots:
     void oneConnectionPerMail();
     void refusedSecondMail();
     void wrongPassword();
+    void connectError();
     void msoeWritesAndOpensEmlFiles();
     void cancelDuringRendering();
     void unreadableMailEndsTheJob_data();
@@ -298,6 +300,24 @@ void TestSendMails::wrongPassword()
     QCOMPARE(server.mails().size(), 0);
     m_dlg->BT_Cancel->click();
     QVERIFY(!m_dlg->isVisible());
+}
+
+void TestSendMails::connectError()
+{
+    quint16 closedPort = 0;
+    {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        closedPort = probe.serverPort();
+    }
+    useServer(closedPort);
+    const std::int64_t a = store(storedMail("Nowhere", rtfLetter(2)));
+    m_dlg->show();
+    QVERIFY(!m_dlg->SendMails(positions({a}), QStringLiteral("Self")));
+    QCOMPARE(m_dlg->MO->toPlainText(), QStringLiteral("Connect error!"));
+    QVERIFY(!m_dlg->PB->isHidden());
+    QVERIFY(m_dlg->isVisible());
+    QCOMPARE(boxOf(a), 'u');
 }
 
 // The temporary folder here is far longer than 50 characters; it is used whole.
