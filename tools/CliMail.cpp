@@ -1,0 +1,242 @@
+// vellorn-cli dump / build: the mail model from the command line.
+#include "CliRegistry.h"
+#include "CliSupport.h"
+
+#include "Ansi.h"
+#include "AppError.h"
+#include "LocalTime.h"
+#include "TMailMessage.h"
+
+#include <QCryptographicHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+// Bytes as JSON text: Windows-1252, so that the output is valid UTF-8.
+QJsonValue text(std::string_view bytes)
+{
+    return Ansi::toQString(bytes);
+}
+
+QJsonArray nameAndAddress(const std::string &name, const std::string &address)
+{
+    return QJsonArray{text(name), text(address)};
+}
+
+QJsonArray recipients(const TMailRecipients &list)
+{
+    QJsonArray out;
+    for (int i = 0; i < list.Count(); ++i)
+        out.append(nameAndAddress(list.NameAt(i), list.AddressAt(i)));
+    return out;
+}
+
+// The part tree, built bottom-up without recursion (a loaded tree may be 100 levels deep).
+QJsonObject tree(const TMailPart *root)
+{
+    struct Node
+    {
+        const TMailPart *part;
+        int next;
+        QJsonArray parts;
+    };
+    auto describe = [](const TMailPart *part, const QJsonArray &parts) {
+        QJsonArray headers;
+        for (const std::string &line : part->Headers)
+            headers.append(text(line));
+        QJsonObject o;
+        o.insert(QStringLiteral("content_type"), text(part->ContentType()));
+        o.insert(QStringLiteral("boundary"), text(part->Boundary()));
+        o.insert(QStringLiteral("headers"), headers);
+        o.insert(QStringLiteral("parts"), parts);
+        return o;
+    };
+    std::vector<Node> stack{{root, 0, {}}};
+    QJsonObject result;
+    while (!stack.empty()) {
+        Node &node = stack.back();
+        if (node.next < node.part->SubParts.Count()) {
+            const TMailPart *child = node.part->SubParts[node.next++];
+            stack.push_back({child, 0, {}});
+            continue;
+        }
+        const QJsonObject o = describe(node.part, node.parts);
+        stack.pop_back();
+        if (stack.empty())
+            result = o;
+        else
+            stack.back().parts.append(o);
+    }
+    return result;
+}
+
+// Line ends as the mail store keeps them: every CR LF, lone CR or lone LF becomes CR LF.
+std::string crlf(const std::string &in)
+{
+    std::string out;
+    out.reserve(in.size() + in.size() / 32);
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        const char c = in[i];
+        if (c == '\r' || c == '\n') {
+            out += "\r\n";
+            if (c == '\r' && i + 1 < in.size() && in[i + 1] == '\n')
+                ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+int dump(const QStringList &args)
+{
+    if (args.size() != 1)
+        return Cli::fail(QStringLiteral("usage: dump FILE"));
+    const std::optional<std::string> bytes = Cli::readFile(args.first());
+    if (!bytes)
+        return 1;
+    TMailMessage message;
+    try {
+        message.Clear();
+        message.LoadFromString(crlf(*bytes));
+        message.ScanParts();
+    } catch (const AppError &e) {
+        return Cli::fail(QString::fromLocal8Bit(e.what()));
+    }
+
+    std::string name, address;
+    QJsonObject o;
+    o.insert(QStringLiteral("content_type"), text(message.ContentType()));
+    o.insert(QStringLiteral("subject"), text(message.DecodedSubject()));
+    message.ReadAddress("From", name, address);
+    o.insert(QStringLiteral("from"), nameAndAddress(name, address));
+    message.ReadAddress("Reply-To", name, address);
+    o.insert(QStringLiteral("reply_to"), nameAndAddress(name, address));
+    o.insert(QStringLiteral("to"), recipients(message.ToRecipients));
+    o.insert(QStringLiteral("cc"), recipients(message.CcRecipients));
+    o.insert(QStringLiteral("bcc"), recipients(message.BccRecipients));
+    o.insert(QStringLiteral("date"), text(message.HeaderValue("Date")));
+    o.insert(QStringLiteral("message_id"), text(message.HeaderValue("Message-ID")));
+    o.insert(QStringLiteral("plain"), text(message.PlainText()));
+    o.insert(QStringLiteral("html"), text(message.HtmlText()));
+    QJsonArray attachments;
+    for (TMailPart *part : message.Attachments) {
+        part->Decode();
+        QJsonObject a;
+        a.insert(QStringLiteral("name"), text(part->AttachmentFileName()));
+        a.insert(QStringLiteral("content_type"), text(part->ContentType()));
+        a.insert(QStringLiteral("embedded"), part->IsEmbedded);
+        a.insert(QStringLiteral("size"), static_cast<qint64>(part->DecodedBody.size()));
+        const QByteArray digest = QCryptographicHash::hash(
+            QByteArrayView(part->DecodedBody.data(), static_cast<qsizetype>(part->DecodedBody.size())),
+            QCryptographicHash::Sha256);
+        a.insert(QStringLiteral("sha256"), QString::fromLatin1(digest.toHex()));
+        attachments.append(a);
+    }
+    o.insert(QStringLiteral("attachments"), attachments);
+    o.insert(QStringLiteral("tree"), tree(&message));
+    Cli::writeStdout(QJsonDocument(o).toJson(QJsonDocument::Indented).toStdString());
+    return 0;
+}
+
+// "NAME <ADDR>" (the name may be quoted) or an address alone.
+void splitRecipient(const QString &arg, std::string &name, std::string &address)
+{
+    const qsizetype lt = arg.indexOf(QLatin1Char('<'));
+    if (lt < 0) {
+        name.clear();
+        address = Ansi::fromQString(arg.trimmed());
+        return;
+    }
+    QString n = arg.left(lt).trimmed();
+    if (n.size() >= 2 && n.startsWith(QLatin1Char('"')) && n.endsWith(QLatin1Char('"')))
+        n = n.mid(1, n.size() - 2);
+    const qsizetype gt = arg.indexOf(QLatin1Char('>'), lt);
+    const QString a = arg.mid(lt + 1, gt < 0 ? -1 : gt - lt - 1).trimmed();
+    name = Ansi::fromQString(n);
+    address = Ansi::fromQString(a);
+}
+
+void setRecipients(TMailRecipients &list, const QStringList &args)
+{
+    std::vector<std::string> names, addresses;
+    for (const QString &arg : args) {
+        std::string name, address;
+        splitRecipient(arg, name, address);
+        names.push_back(name);
+        addresses.push_back(address);
+    }
+    list.SetAll(TMailRecipients::CommaText(names), TMailRecipients::CommaText(addresses));
+}
+
+int build(const QStringList &argsIn)
+{
+    QStringList args = argsIn;
+    bool error = false;
+    const std::optional<QString> out = Cli::takeOption(args, QStringLiteral("-o"), &error);
+    const std::optional<QString> subject = Cli::takeOption(args, QStringLiteral("--subject"), &error);
+    const std::optional<QString> from = Cli::takeOption(args, QStringLiteral("--from"), &error);
+    const std::optional<QString> replyTo = Cli::takeOption(args, QStringLiteral("--reply-to"), &error);
+    const QStringList to = Cli::takeAllOptions(args, QStringLiteral("--to"), &error);
+    const QStringList cc = Cli::takeAllOptions(args, QStringLiteral("--cc"), &error);
+    const QStringList bcc = Cli::takeAllOptions(args, QStringLiteral("--bcc"), &error);
+    const std::optional<QString> plain = Cli::takeOption(args, QStringLiteral("--plain"), &error);
+    const std::optional<QString> html = Cli::takeOption(args, QStringLiteral("--html"), &error);
+    const QStringList attach = Cli::takeAllOptions(args, QStringLiteral("--attach"), &error);
+    const QStringList embed = Cli::takeAllOptions(args, QStringLiteral("--embed"), &error);
+    if (error)
+        return 1;
+    if (!args.isEmpty())
+        return Cli::fail(QStringLiteral("build: unknown argument %1").arg(args.first()));
+    if (!out)
+        return Cli::fail(QStringLiteral("build: -o OUT is required"));
+
+    std::optional<std::string> plainText, htmlText;
+    if (plain && !(plainText = Cli::readFile(*plain)))
+        return 1;
+    if (html && !(htmlText = Cli::readFile(*html)))
+        return 1;
+
+    TMailMessage message;
+    try {
+        message.Clear();
+        if (subject)
+            message.SetSubject(Ansi::fromQString(*subject));
+        message.SetDate(LocalTime::now());
+        std::string name, address;
+        if (from) {
+            splitRecipient(*from, name, address);
+            message.SetFrom(name, address);
+        }
+        if (replyTo) {
+            splitRecipient(*replyTo, name, address);
+            message.SetReplyTo(name, address);
+        }
+        setRecipients(message.ToRecipients, to);
+        setRecipients(message.CcRecipients, cc);
+        setRecipients(message.BccRecipients, bcc);
+        if (plainText)
+            message.SetPlainText(*plainText);
+        if (htmlText)
+            message.SetHtmlText(*htmlText);
+        for (const QString &file : attach)
+            message.AttachFile(Ansi::fromQString(file));
+        for (const QString &file : embed)
+            message.AttachFile(Ansi::fromQString(file), {}, true);
+        message.Rebuild();
+    } catch (const AppError &e) {
+        return Cli::fail(QString::fromLocal8Bit(e.what()));
+    }
+    return Cli::writeFile(*out, message.SourceText()) ? 0 : 1;
+}
+
+const CliCommand dumpCommand("dump", "dump FILE  (a mail text as JSON: fields, bodies, attachments, part tree)", dump);
+const CliCommand buildCommand("build",
+                              "build -o OUT [--subject TEXT] [--from \"NAME <ADDR>\"] [--reply-to ...] [--to ...]... "
+                              "[--cc ...]... [--bcc ...]... [--plain FILE] [--html FILE] [--attach FILE]... "
+                              "[--embed FILE]...",
+                              build);
+
+} // namespace
