@@ -1,0 +1,302 @@
+// Reading mail text: headers, multipart bodies, uuencoded files, ScanParts, progress,
+// and cut-off mails that keep what they carry.
+#include "MessagePump.h"
+#include "TMailMessage.h"
+
+#include <QTest>
+
+namespace {
+
+std::string shape(const TMailPart *part)
+{
+    std::string s = part->ContentType();
+    if (part->SubParts.IsEmpty())
+        return s.empty() ? "-" : s;
+    s += '(';
+    for (int i = 0; i < part->SubParts.Count(); ++i) {
+        if (i)
+            s += ',';
+        s += shape(part->SubParts[i]);
+    }
+    return s + ')';
+}
+
+// Test texts are written with \n; mails use CR LF.
+std::string crlf(const char *text)
+{
+    std::string out;
+    for (const char *p = text; *p; ++p) {
+        if (*p == '\n')
+            out += '\r';
+        out += *p;
+    }
+    return out;
+}
+
+QString q(const std::string &s)
+{
+    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// name:size:e|o for every attachment
+QString attachmentList(TMailMessage &m)
+{
+    QStringList out;
+    for (TMailPart *a : m.Attachments) {
+        a->Decode();
+        out << q(a->AttachmentFileName()) + ":" + QString::number(a->DecodedBody.size()) + ":"
+                   + (a->IsEmbedded ? "e" : "o");
+    }
+    return out.join(QLatin1Char(' '));
+}
+
+} // namespace
+
+class TstMailReading : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void headers();
+    void messages_data();
+    void messages();
+    void subPartBodies();
+    void uuencoded();
+    void progress();
+    void loadReplacesContent();
+};
+
+void TstMailReading::headers()
+{
+    TMailMessage m;
+    m.LoadFromString(crlf("Subject: one\n\ttwo\n  \t three\ncontent-type:   MULTIPART/mixed;  boundary=\"x  y\"\n"
+                          "MESSAGE-ID: <a>\nBroken line without colon\n\nbody\n"));
+    const std::vector<std::string> expected{
+        "Subject: one two three",
+        "Content-Type: MULTIPART/mixed; boundary=\"x  y\"",
+        "Message-ID: <a>",
+        "Broken line without colon ",
+    };
+    QCOMPARE(m.Headers, expected);
+    QCOMPARE(m.Boundary(), std::string("x  y"));
+    QCOMPARE(m.EncodedBody, std::string("body\r\n"));
+
+    // A continuation before any header line is a line of its own; no blank line at all
+    // makes the whole text headers.
+    TMailMessage n;
+    n.LoadFromString(crlf(" first\nSubject: s"));
+    QCOMPARE(n.Headers.size(), std::size_t(2));
+    QCOMPARE(n.Headers[1], std::string("Subject: s"));
+    QVERIFY(n.EncodedBody.empty());
+}
+
+void TstMailReading::messages_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("tree");
+    QTest::addColumn<QString>("plain");
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<QString>("attachments");
+
+    QTest::newRow("no content type is plain") << QByteArray("Subject: s\n\nhello\nworld\n") << "-"
+                                              << "hello|world" << "" << "";
+    QTest::newRow("text without subtype") << QByteArray("Content-Type: text\n\nhello\n") << "text"
+                                          << "hello" << "" << "";
+    QTest::newRow("single html") << QByteArray("Content-Type: text/html\n\n<p>x</p>\n") << "text/html" << ""
+                                 << "<p>x</p>" << "";
+    QTest::newRow("single pdf") << QByteArray("Content-Type: application/pdf\nContent-Transfer-Encoding: base64\n\n"
+                                              "QUJD\n")
+                                << "application/pdf" << "" << "" << "application_pdf.pdf:3:o";
+    QTest::newRow("empty text is an attachment") << QByteArray("Content-Type: text/plain\n\n") << "text/plain" << ""
+                                                 << "" << "text_plain.txt:0:o";
+    QTest::newRow("first empty plain part is an attachment")
+        << QByteArray("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n\n\n--b\n"
+                      "Content-Type: text/plain\n\nsecond\n--b--\n")
+        << "multipart/mixed(text/plain,text/plain)" << "second" << "" << "text_plain.txt:0:o";
+    QTest::newRow("second plain part is an attachment")
+        << QByteArray("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n\none\n--b\n"
+                      "Content-Type: text/plain; name=two.txt\n\ntwo\n--b--\n")
+        << "multipart/mixed(text/plain,text/plain)" << "one" << "" << "two.txt:5:o";
+    QTest::newRow("related pictures embedded, mixed files not")
+        << QByteArray("Content-Type: multipart/mixed; boundary=m\n\n--m\nContent-Type: multipart/related; boundary=r\n\n"
+                      "--r\nContent-Type: text/html\n\n<img>\n--r\nContent-Type: image/gif; name=a.gif\n\nGIF\n--r--\n"
+                      "--m\nContent-Type: application/zip; name=z.zip\n\nZIP\n--m--\n")
+        << "multipart/mixed(multipart/related(text/html,image/gif),application/zip)" << "" << "<img>"
+        << "a.gif:5:e z.zip:5:o";
+    QTest::newRow("alternative under mixed")
+        << QByteArray("Content-Type: multipart/mixed; boundary=m\n\n--m\nContent-Type: multipart/alternative; boundary=a\n\n"
+                      "--a\nContent-Type: text/plain\n\nplain\n--a\nContent-Type: text/html\n\nhtml\n--a--\n--m--\n")
+        << "multipart/mixed(multipart/alternative(text/plain,text/html))" << "plain" << "html" << "";
+    QTest::newRow("sub-part starting with a blank line is skipped")
+        << QByteArray("Content-Type: multipart/mixed; boundary=b\n\n--b\n\nno headers\n--b\nContent-Type: text/plain\n\n"
+                      "kept\n--b--\n")
+        << "multipart/mixed(text/plain)" << "kept" << "" << "";
+    QTest::newRow("missing closing delimiter keeps the last part")
+        << QByteArray("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n\nfirst\n--b\n"
+                      "Content-Type: application/octet-stream; name=cut.bin\nContent-Transfer-Encoding: base64\n\n"
+                      "QUJD\nREVG\n\n\n")
+        << "multipart/mixed(text/plain,application/octet-stream)" << "first" << "" << "cut.bin:6:o";
+    QTest::newRow("text after the closing delimiter is unused")
+        << QByteArray("Content-Type: multipart/mixed; boundary=b\n\npreamble\n--b\nContent-Type: text/plain\n\nin\n"
+                      "--b--\nepilogue\n--b\nContent-Type: text/plain; name=late.txt\n\nlate\n")
+        << "multipart/mixed(text/plain)" << "in" << "" << "";
+    QTest::newRow("closing delimiter before the first")
+        << QByteArray("Content-Type: multipart/mixed; boundary=b\n\n--b--\n--b\nContent-Type: text/plain\n\nx\n")
+        << "multipart/mixed" << "" << "" << "";
+    QTest::newRow("no delimiter at all")
+        << QByteArray("Content-Type: multipart/mixed; boundary=b\n\njust text\n") << "multipart/mixed" << "" << ""
+        << "";
+    QTest::newRow("delimiter is the last line")
+        << QByteArray("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n\nx\n--b")
+        << "multipart/mixed(text/plain)" << "x" << "" << "";
+    QTest::newRow("upper-case multipart type")
+        << QByteArray("content-type: MULTIPART/Alternative; boundary=\"xyz\"\n\n--xyz\nContent-Type: text/plain\n\np\n"
+                      "--xyz--\n")
+        << "multipart/alternative(text/plain)" << "p" << "" << "";
+}
+
+void TstMailReading::messages()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QString, tree);
+    QFETCH(QString, plain);
+    QFETCH(QString, html);
+    QFETCH(QString, attachments);
+    TMailMessage m;
+    m.LoadFromString(crlf(text.constData()));
+    m.ScanParts();
+    QVERIFY(!m.NeedScan);
+    QCOMPARE(q(shape(&m)), tree);
+    QStringList plainLines, htmlLines;
+    for (const std::string &l : m.PlainLines)
+        plainLines << q(l);
+    for (const std::string &l : m.HtmlLines)
+        htmlLines << q(l);
+    QCOMPARE(plainLines.join(QLatin1Char('|')), plain);
+    QCOMPARE(htmlLines.join(QLatin1Char('|')), html);
+    QCOMPARE(attachmentList(m), attachments);
+
+    // ScanParts twice changes nothing; arranging and writing keep bodies and files.
+    m.ScanParts();
+    QCOMPARE(attachmentList(m), attachments);
+    m.ArrangeParts(0);
+    m.Rebuild();
+    TMailMessage r;
+    r.LoadFromString(m.SourceText());
+    r.ScanParts();
+    QCOMPARE(r.PlainLines, m.PlainLines);
+    QCOMPARE(r.HtmlLines, m.HtmlLines);
+    // (A message left without any content lists itself as an empty attachment.)
+    auto nonEmpty = [](TMailMessage &msg) {
+        int n = 0;
+        for (TMailPart *a : msg.Attachments)
+            n += a->Decode() && !a->DecodedBody.empty();
+        return n;
+    };
+    QCOMPARE(nonEmpty(r), nonEmpty(m));
+}
+
+void TstMailReading::subPartBodies()
+{
+    TMailMessage m;
+    m.LoadFromString(crlf("Content-Type: multipart/mixed; boundary=b\n\npre\n--b\nX-A: 1\n\nline\n--b\nX-A: 2\n\n"
+                          "line\n\n--b\nX-A: 3\n\n--b--\n"));
+    QCOMPARE(m.EncodedBody, std::string("pre\r\n"));
+    QCOMPARE(m.SubParts.Count(), 3);
+    QCOMPARE(m.SubParts[0]->EncodedBody, std::string("line\r\n"));
+    QCOMPARE(m.SubParts[1]->EncodedBody, std::string("line\r\n"));
+    QCOMPARE(m.SubParts[2]->EncodedBody, std::string());
+    for (const TMailPart *p : m.SubParts) {
+        QCOMPARE(p->ParentBoundary, std::string("b"));
+        QCOMPARE(p->ParentPart, static_cast<const TMailPart *>(&m));
+        QCOMPARE(p->OwnerMessage, &m);
+    }
+}
+
+void TstMailReading::uuencoded()
+{
+    TMailMessage m;
+    m.Charset = "windows-1252";
+    m.LoadFromString(crlf("Subject: files\n\nHere they are: caf\xe9\n\nbegin 644 a.txt\n#86)C\n`\nend\ndropped\n"
+                          "begin 600  second file.bin \n#86)C\n`\nend\n"));
+    QCOMPARE(q(shape(&m)), QStringLiteral("multipart/mixed(text/plain,text/plain,application/octet-stream)"));
+    QVERIFY(m.Boundary().starts_with("boundary"));
+    const TMailPart *text = m.SubParts[0];
+    QCOMPARE(text->HeaderParam("Content-Type", "charset"), std::string("windows-1252"));
+    QCOMPARE(text->HeaderValue("Content-Transfer-Encoding"), std::string("quoted-printable"));
+    QCOMPARE(text->ParentBoundary, m.Boundary());
+    const TMailPart *a = m.SubParts[1];
+    QCOMPARE(a->HeaderValue("X-Mail-Attachment"), std::string("a.txt"));
+    QCOMPARE(a->HeaderParam("X-Mail-Attachment", "embedded"), std::string("no"));
+    QCOMPARE(a->HeaderParam("Content-Disposition", "filename"), std::string("a.txt"));
+    QCOMPARE(a->HeaderValue("Content-Transfer-Encoding"), std::string("base64"));
+    QCOMPARE(a->EncodedBody, std::string("YWJj\r\n"));
+    m.ScanParts();
+    QCOMPARE(m.PlainLines, (std::vector<std::string>{"Here they are: caf\xe9", ""}));
+    QCOMPARE(attachmentList(m), QStringLiteral("a.txt:3:o second file.bin:3:o"));
+
+    // Without "end" the data lines up to the end of the text are the file.
+    TMailMessage cut;
+    cut.LoadFromString(crlf("Subject: cut\n\ntext\nbegin 644 x.bin\n#86)C\n#86)C\n"));
+    cut.ScanParts();
+    QCOMPARE(attachmentList(cut), QStringLiteral("x.bin:6:o"));
+    QCOMPARE(cut.PlainLines, std::vector<std::string>{"text"});
+
+    // No "begin 6" line: a single body; a typed part is never converted.
+    TMailMessage plain;
+    plain.LoadFromString(crlf("Content-Type: text/plain\n\nbegin 644 x\n#86)C\nend\n"));
+    QVERIFY(plain.SubParts.IsEmpty());
+}
+
+void TstMailReading::progress()
+{
+    TMailMessage m;
+    std::vector<std::int64_t> calls;
+    std::int64_t total = -1;
+    m.OnProgress = [&](TMailMessage *sender, std::int64_t t, std::int64_t current) {
+        QCOMPARE(sender, &m);
+        total = t;
+        calls.push_back(current);
+    };
+    int served = 0;
+    MessagePump::setIntervalMs(0);
+    MessagePump::setHook([&] { ++served; });
+    const std::string text = crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n\n"
+                                  "x\n--b--\n");
+    m.LoadFromString(text);
+    MessagePump::setHook({});
+    MessagePump::setIntervalMs(5);
+    QCOMPARE(total, static_cast<std::int64_t>(text.size()));
+    QVERIFY(calls.size() >= 8);
+    QCOMPARE(calls.front(), 0);
+    QCOMPARE(calls.back(), total);
+    QCOMPARE(calls[1], 1); // the first line starts at position 1
+    QCOMPARE(calls[2], 44);
+    QVERIFY(std::is_sorted(calls.begin(), calls.end()));
+    QVERIFY(served >= static_cast<int>(calls.size()));
+}
+
+void TstMailReading::loadReplacesContent()
+{
+    TMailMessage m;
+    m.SetPlainText("old");
+    m.AttachStream("abc", "a.bin");
+    m.LoadFromString(crlf("Content-Type: text/html\n\n<p>new</p>\n"));
+    QVERIFY(m.SubParts.IsEmpty());
+    QVERIFY(!m.IsDecoded);
+    m.ScanParts();
+    QCOMPARE(m.HtmlPart, static_cast<TMailPart *>(&m));
+    QVERIFY(!m.PlainPart);
+    QCOMPARE(m.Attachments.Count(), 0);
+    // Loading a sub-part again replaces just that subtree.
+    TMailMessage n;
+    n.LoadFromString(crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n\nx\n--b--\n"));
+    n.SubParts[0]->LoadFromString(crlf("Content-Type: multipart/alternative; boundary=c\n\n--c\nContent-Type: text/plain\n\n"
+                                       "y\n--c--\n"));
+    n.ScanParts();
+    QCOMPARE(q(shape(&n)), QStringLiteral("multipart/mixed(multipart/alternative(text/plain))"));
+    QCOMPARE(n.PlainLines, std::vector<std::string>{"y"});
+}
+
+QTEST_GUILESS_MAIN(TstMailReading)
+#include "tst_mailreading.moc"
