@@ -435,10 +435,18 @@ void TMailMessage::ArrangeParts(int reason)
         for (const std::string &line : part->Headers)
             if (startsWithNoCase(line, "Content-") || startsWithNoCase(line, "X-Mail-"))
                 Headers.push_back(line);
-        part->Decode();
-        DecodedBody = part->DecodedBody;
-        IsDecoded = true;
-        Encode(etBase64);
+        if (part->ContentType().rfind("multipart/", 0) == 0) {
+            // A multipart text kept whole (below the nesting limit): the message carries
+            // it as it is, so that reading it again finds its parts.
+            EncodedBody = part->EncodedBody;
+            DecodedBody.clear();
+            IsDecoded = false;
+        } else {
+            part->Decode();
+            DecodedBody = part->DecodedBody;
+            IsDecoded = true;
+            Encode(etBase64);
+        }
         const int index = Attachments.IndexOf(part);
         if (index >= 0) {
             Attachments.Delete(index);
