@@ -265,12 +265,12 @@ void TstHostileMail::malformed_data()
     QTest::newRow("empty") << QByteArray();
     QTest::newRow("only CR LF") << QByteArray("\r\n");
     QTest::newRow("lone CR and LF") << QByteArray("Subject: a\rb\nc\r\n\r\nx\ry\nz");
-    QTest::newRow("NUL in headers") << QByteArray("Sub\0ject: a\0b\r\nContent-Type: text/pl\0ain; charset=\"\0\"\r\n"
-                                                  "Content-Transfer-Encoding: base\0 64\r\n\r\nQUJD\0REVG\r\n",
-                                                  120);
-    QTest::newRow("NUL boundary") << QByteArray("Content-Type: multipart/mixed; boundary=\"a\0b\"\r\n\r\n--a\0b\r\n"
-                                                "Content-Type: text/plain\r\n\r\nx\r\n--a\0b--\r\n",
-                                                103);
+    static const char nulHeaders[] = "Sub\0ject: a\0b\r\nContent-Type: text/pl\0ain; charset=\"\0\"\r\n"
+                                     "Content-Transfer-Encoding: base\0 64\r\n\r\nQUJD\0REVG\r\n";
+    QTest::newRow("NUL in headers") << QByteArray(nulHeaders, sizeof nulHeaders - 1);
+    static const char nulBoundary[] = "Content-Type: multipart/mixed; boundary=\"a\0b\"\r\n\r\n--a\0b\r\n"
+                                      "Content-Type: text/plain\r\n\r\nx\r\n--a\0b--\r\n";
+    QTest::newRow("NUL boundary") << QByteArray(nulBoundary, sizeof nulBoundary - 1);
     QTest::newRow("empty boundary") << QByteArray("Content-Type: multipart/mixed; boundary=\"\"\r\n\r\n--\r\nX: 1\r\n\r\nx\r\n"
                                                   "----\r\n-- \r\nsig\r\n");
     QTest::newRow("no boundary param") << QByteArray("Content-Type: multipart/mixed\r\n\r\n--\r\nX: 1\r\n\r\nx\r\n");
