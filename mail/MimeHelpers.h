@@ -25,6 +25,10 @@ std::string TrimBlanks(std::string_view s);
 std::string TrimBlanksLeft(std::string_view s);
 // Removes trailing blanks.
 std::string TrimBlanksRight(std::string_view s);
+// Whether `s` begins with `prefix`, ASCII letters compared without regard to case.
+bool StartsWithNoCase(std::string_view s, std::string_view prefix);
+// The text with every CR and LF removed, so that it cannot start a new header line.
+std::string WithoutLineBreaks(std::string_view text);
 
 // Returns the bytes from `position` (1-based) up to and including the next CR LF and
 // moves `position` behind them. At the end of the text `position` becomes -1 and the

@@ -21,6 +21,32 @@ std::string TrimBlanks(std::string_view s)
     return std::string(s.substr(b, e - b));
 }
 
+bool StartsWithNoCase(std::string_view s, std::string_view prefix)
+{
+    if (s.size() < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        char a = s[i], b = prefix[i];
+        if (a >= 'A' && a <= 'Z')
+            a = static_cast<char>(a + ('a' - 'A'));
+        if (b >= 'A' && b <= 'Z')
+            b = static_cast<char>(b + ('a' - 'A'));
+        if (a != b)
+            return false;
+    }
+    return true;
+}
+
+std::string WithoutLineBreaks(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text)
+        if (c != '\r' && c != '\n')
+            out += c;
+    return out;
+}
+
 std::string TrimBlanksLeft(std::string_view s)
 {
     std::size_t b = 0;

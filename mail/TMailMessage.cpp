@@ -14,22 +14,6 @@
 
 namespace {
 
-bool startsWithNoCase(std::string_view s, std::string_view prefix)
-{
-    if (s.size() < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        char a = s[i], b = prefix[i];
-        if (a >= 'A' && a <= 'Z')
-            a = static_cast<char>(a + ('a' - 'A'));
-        if (b >= 'A' && b <= 'Z')
-            b = static_cast<char>(b + ('a' - 'A'));
-        if (a != b)
-            return false;
-    }
-    return true;
-}
-
 // Every line break (CR LF, a lone CR, a lone LF) as CR LF.
 std::string crlfText(std::string_view text)
 {
@@ -60,16 +44,6 @@ std::string bareFileName(std::string_view fileName)
     std::string out;
     out.reserve(fileName.size());
     for (const char c : fileName)
-        if (c != '\r' && c != '\n')
-            out += c;
-    return out;
-}
-
-std::string withoutLineBreaks(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text)
         if (c != '\r' && c != '\n')
             out += c;
     return out;
@@ -231,7 +205,7 @@ void TMailMessage::attachNew(std::string_view bytes, const std::string &fileName
         container->SubParts.Add(part);
     }
     const std::string name = bareFileName(fileName);
-    const std::string type = contentType.empty() ? ContentTypeOfFile(name) : withoutLineBreaks(contentType);
+    const std::string type = contentType.empty() ? ContentTypeOfFile(name) : WithoutLineBreaks(contentType);
     const std::string quotedName = "\"" + EncodeHeaderWord(name, Charset) + "\"";
 
     part->DecodedBody.assign(bytes);
@@ -296,7 +270,7 @@ void TMailMessage::ArrangeParts(int reason)
             moved->IsDecoded = true;
         }
         for (const std::string &line : Headers)
-            if (startsWithNoCase(line, "Content-"))
+            if (StartsWithNoCase(line, "Content-"))
                 moved->Headers.push_back(line);
         if (PlainPart == this)
             PlainPart = moved;
@@ -433,7 +407,7 @@ void TMailMessage::ArrangeParts(int reason)
         }
         // The message is this single attachment.
         for (const std::string &line : part->Headers)
-            if (startsWithNoCase(line, "Content-") || startsWithNoCase(line, "X-Mail-"))
+            if (StartsWithNoCase(line, "Content-") || StartsWithNoCase(line, "X-Mail-"))
                 Headers.push_back(line);
         if (part->ContentType().rfind("multipart/", 0) == 0) {
             // A multipart text kept whole (below the nesting limit): the message carries

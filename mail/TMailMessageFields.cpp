@@ -11,38 +11,12 @@
 
 namespace {
 
-std::string withoutLineBreaks(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text)
-        if (c != '\r' && c != '\n')
-            out += c;
-    return out;
-}
-
-bool hasPrefixNoCase(std::string_view line, std::string_view prefix)
-{
-    if (line.size() < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        char a = line[i], b = prefix[i];
-        if (a >= 'A' && a <= 'Z')
-            a = static_cast<char>(a + ('a' - 'A'));
-        if (b >= 'A' && b <= 'Z')
-            b = static_cast<char>(b + ('a' - 'A'));
-        if (a != b)
-            return false;
-    }
-    return true;
-}
-
 // Index of the first line of field `name`, -1 if absent.
 int fieldLine(const std::vector<std::string> &headers, std::string_view name)
 {
     const std::string prefix = std::string(name) + ":";
     for (std::size_t i = 0; i < headers.size(); ++i)
-        if (hasPrefixNoCase(headers[i], prefix))
+        if (StartsWithNoCase(headers[i], prefix))
             return static_cast<int>(i);
     return -1;
 }
@@ -122,7 +96,7 @@ std::string TMailMessage::FromAddress() const
 
 void TMailMessage::setAddressField(std::string_view field, std::string_view name, std::string_view address)
 {
-    const std::string addr = TrimBlanks(withoutLineBreaks(address));
+    const std::string addr = TrimBlanks(WithoutLineBreaks(address));
     if (addr.empty()) {
         setWholeField(Headers, field, "");
         return;
@@ -173,5 +147,5 @@ void TMailMessage::SetMessageId(std::string_view domain)
     std::snprintf(r2, sizeof r2, "%X", static_cast<unsigned>(MailRandom32()));
     const std::string stamp = LocalTime::now().toString(QStringLiteral("yyyyMMddHHmmss")).toStdString();
     setWholeField(Headers, "Message-ID",
-                  "<" + stamp + "." + r1 + "." + r2 + "@" + withoutLineBreaks(domain) + ">");
+                  "<" + stamp + "." + r1 + "." + r2 + "@" + WithoutLineBreaks(domain) + ">");
 }

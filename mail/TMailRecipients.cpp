@@ -6,32 +6,6 @@
 
 namespace {
 
-bool hasPrefixNoCase(std::string_view line, std::string_view prefix)
-{
-    if (line.size() < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        char a = line[i], b = prefix[i];
-        if (a >= 'A' && a <= 'Z')
-            a = static_cast<char>(a + ('a' - 'A'));
-        if (b >= 'A' && b <= 'Z')
-            b = static_cast<char>(b + ('a' - 'A'));
-        if (a != b)
-            return false;
-    }
-    return true;
-}
-
-std::string withoutLineBreaks(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text)
-        if (c != '\r' && c != '\n')
-            out += c;
-    return out;
-}
-
 bool isCommaBlank(char c)
 {
     return c != '\0' && static_cast<unsigned char>(c) <= ' ';
@@ -53,7 +27,7 @@ void TMailRecipients::Refresh() const
     m_addresses.clear();
     const std::string prefix = m_label + ":";
     for (const std::string &line : headers)
-        if (hasPrefixNoCase(line, prefix))
+        if (StartsWithNoCase(line, prefix))
             parseLine(HeaderLineValue(line));
     m_mark = headers;
     m_hasMark = true;
@@ -168,14 +142,14 @@ void TMailRecipients::WriteBack()
 {
     std::vector<std::string> &headers = m_owner->Headers;
     const std::string prefix = m_label + ":";
-    std::erase_if(headers, [&](const std::string &line) { return hasPrefixNoCase(line, prefix); });
+    std::erase_if(headers, [&](const std::string &line) { return StartsWithNoCase(line, prefix); });
 
     // The lists keep what was written: trimmed, without line breaks, without entries
     // that have no address.
     std::vector<std::string> names, addresses;
     std::string value;
     for (std::size_t i = 0; i < m_addresses.size(); ++i) {
-        std::string addr = TrimBlanks(withoutLineBreaks(m_addresses[i]));
+        std::string addr = TrimBlanks(WithoutLineBreaks(m_addresses[i]));
         if (addr.empty())
             continue;
         std::string nm = i < m_names.size() ? TrimBlanks(m_names[i]) : std::string();

@@ -19,20 +19,6 @@ std::string_view trimmed(std::string_view s)
     return s;
 }
 
-bool startsWithNoCase(std::string_view s, std::string_view prefix)
-{
-    if (s.size() < prefix.size())
-        return false;
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        char c = s[i];
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-        if (c != prefix[i])
-            return false;
-    }
-    return true;
-}
-
 // value / divisor rounded to the nearest integer, a half going to the even one.
 std::int64_t roundHalfEven(std::int64_t value, std::int64_t divisor)
 {
@@ -62,7 +48,7 @@ std::string monthNumber(std::string_view name)
         {"JUL", "07"}, {"AUG", "08"}, {"SEP", "09"}, {"OCT", "10"}, {"NOV", "11"}, {"DEC", "12"},
     }};
     for (const auto &[word, number] : months)
-        if (name.size() == word.size() && startsWithNoCase(name, word))
+        if (name.size() == word.size() && StartsWithNoCase(name, word))
             return std::string(number);
     return std::string(name);
 }
@@ -130,14 +116,14 @@ MailSummary MailSummary::build(std::int64_t position, std::int64_t length, char 
             start += (window[start] == '\r' && start + 1 < window.size() && window[start + 1] == '\n') ? 2 : 1;
         }
 
-        if (startsWithNoCase(line, "TO:")) {
+        if (StartsWithNoCase(line, "TO:")) {
             const std::string_view rest = line.substr(3);
             const size_t open = rest.find('"');
             const size_t close = open == std::string_view::npos ? open : rest.find('"', open + 1);
             summary.to = close == std::string_view::npos ? std::string() : std::string(rest.substr(open + 1, close - open - 1));
-        } else if (startsWithNoCase(line, "SUBJECT:")) {
+        } else if (StartsWithNoCase(line, "SUBJECT:")) {
             summary.subject = DecodeHeaderWords(trimmed(line.substr(8)));
-        } else if (startsWithNoCase(line, "DATE:")) {
+        } else if (StartsWithNoCase(line, "DATE:")) {
             summary.date = formatDate(line.substr(5));
         }
     }

@@ -1,5 +1,7 @@
 #include "CodePageEncoder.h"
 
+#include "RtfTextDecoder.h"
+
 #include <QByteArray>
 
 namespace {
@@ -36,23 +38,9 @@ CodePageEncoder::CodePageEncoder(int codePage)
 
 int CodePageEncoder::codePageOfCharset(int charset)
 {
-    switch (charset) {
-    case 0: return 1252;
-    case 128: return 932;
-    case 129: return 949;
-    case 134: return 936;
-    case 136: return 950;
-    case 161: return 1253;
-    case 162: return 1254;
-    case 163: return 1258;
-    case 177: return 1255;
-    case 178: return 1256;
-    case 186: return 1257;
-    case 204: return 1251;
-    case 222: return 874;
-    case 238: return 1250;
-    default: return 0;
-    }
+    // The reader's table; 0 where a charset names no code page of its own (symbol fonts).
+    const int codePage = RtfTextDecoder::codePageOfCharset(charset, 0);
+    return codePage > 0 ? codePage : 0;
 }
 
 uint32_t CodePageEncoder::lookUp(char16_t c)

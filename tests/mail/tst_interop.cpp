@@ -1,6 +1,7 @@
 // Messages built by TMailMessage, read by an independent MIME parser (Python's email
 // package) and by our own reader: every shape of the container table must come out as
 // the same tree, with the same decoded bodies and the same attachment names and bytes.
+#include "MailTestTools.h"
 #include "MimeHelpers.h"
 #include "TMailMessage.h"
 #include "TestFiles.h"
@@ -16,25 +17,6 @@
 #include <QTimeZone>
 
 namespace {
-
-std::string S(const QByteArray &b)
-{
-    return std::string(b.constData(), static_cast<std::size_t>(b.size()));
-}
-
-QByteArray B(const std::string &s)
-{
-    return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-QByteArray randomBytes(qsizetype n, quint32 seed)
-{
-    QRandomGenerator gen(seed);
-    QByteArray out(n, Qt::Uninitialized);
-    for (qsizetype i = 0; i < n; ++i)
-        out[i] = static_cast<char>(gen.bounded(256));
-    return out;
-}
 
 // Line ends as a compliant quoted-printable reader returns them (LF).
 QByteArray lfOnly(QByteArray text)
@@ -99,41 +81,6 @@ QString expectedTree(bool plain, bool html, int files, int pics)
         top = {QString::fromLatin1(ordinaryFiles()[0].contentType)};
     }
     return top.join(',');
-}
-
-QString pythonTree(const QJsonObject &node)
-{
-    QString s = node.value("type").toString();
-    const QJsonArray parts = node.value("parts").toArray();
-    if (node.contains("parts")) {
-        QStringList children;
-        for (const QJsonValue &p : parts)
-            children << pythonTree(p.toObject());
-        s += "(" + children.join(',') + ")";
-    }
-    return s;
-}
-
-QString ourTree(const TMailPart *part)
-{
-    QString s = QString::fromStdString(part->ContentType());
-    if (!part->SubParts.IsEmpty()) {
-        QStringList children;
-        for (const TMailPart *p : part->SubParts)
-            children << ourTree(p);
-        s += "(" + children.join(',') + ")";
-    }
-    return s;
-}
-
-void pythonLeaves(const QJsonObject &node, QList<QJsonObject> &leaves)
-{
-    if (node.contains("parts")) {
-        for (const QJsonValue &p : node.value("parts").toArray())
-            pythonLeaves(p.toObject(), leaves);
-    } else {
-        leaves << node;
-    }
 }
 
 void collectDefects(const QJsonObject &node, QStringList &defects)

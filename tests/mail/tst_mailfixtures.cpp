@@ -1,6 +1,7 @@
 // Real-world-shaped mails from tests/data/mail read as the mail store reads them
 // (line ends made CR LF, Clear, LoadFromString, ScanParts), checked field by field and
 // against Python's email package where its reading and ours should agree.
+#include "MailTestTools.h"
 #include "MimeHelpers.h"
 #include "TMailMessage.h"
 #include "TestFiles.h"
@@ -13,16 +14,6 @@
 #include <QTest>
 
 namespace {
-
-std::string S(const QByteArray &b)
-{
-    return std::string(b.constData(), static_cast<std::size_t>(b.size()));
-}
-
-QByteArray B(const std::string &s)
-{
-    return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 // Lone CR or LF become CR LF, as the mail store stores texts.
 QByteArray crlf(const QByteArray &text)
@@ -45,40 +36,6 @@ QByteArray crlf(const QByteArray &text)
 QByteArray fixture(const char *name)
 {
     return crlf(TestFiles::read(TestFiles::dataPath(QString("mail/") + name)));
-}
-
-QString ourTree(const TMailPart *part)
-{
-    QString s = QString::fromStdString(part->ContentType());
-    if (!part->SubParts.IsEmpty()) {
-        QStringList children;
-        for (const TMailPart *p : part->SubParts)
-            children << ourTree(p);
-        s += "(" + children.join(',') + ")";
-    }
-    return s;
-}
-
-QString pythonTree(const QJsonObject &node)
-{
-    QString s = node.value("type").toString();
-    if (node.contains("parts")) {
-        QStringList children;
-        for (const QJsonValue &p : node.value("parts").toArray())
-            children << pythonTree(p.toObject());
-        s += "(" + children.join(',') + ")";
-    }
-    return s;
-}
-
-void pythonLeaves(const QJsonObject &node, QList<QJsonObject> &leaves)
-{
-    if (node.contains("parts")) {
-        for (const QJsonValue &p : node.value("parts").toArray())
-            pythonLeaves(p.toObject(), leaves);
-    } else {
-        leaves << node;
-    }
 }
 
 QJsonObject describeWithPython(const QByteArray &text)

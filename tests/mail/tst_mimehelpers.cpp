@@ -1,4 +1,5 @@
 // Tests of the encoding and header helpers of the mail model.
+#include "MailTestTools.h"
 #include "MimeHelpers.h"
 
 #include "AppError.h"
@@ -13,25 +14,6 @@
 #include <QTimeZone>
 
 namespace {
-
-std::string S(const QByteArray &b)
-{
-    return std::string(b.constData(), static_cast<std::size_t>(b.size()));
-}
-
-QByteArray B(const std::string &s)
-{
-    return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-QByteArray randomBytes(qsizetype n, quint32 seed)
-{
-    QRandomGenerator gen(seed);
-    QByteArray out(n, Qt::Uninitialized);
-    for (qsizetype i = 0; i < n; ++i)
-        out[i] = static_cast<char>(gen.bounded(256));
-    return out;
-}
 
 // Qt's own base64 in 76-character lines, each ended by CR LF: an independent reference.
 QByteArray referenceBase64Lines(const QByteArray &data)
