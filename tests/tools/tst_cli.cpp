@@ -1,4 +1,7 @@
+#include "TestFiles.h"
+
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 // The dispatcher of vellorn-cli: its own commands and its failure line.
@@ -36,6 +39,36 @@ private slots:
         QCOMPARE(err.count('\n'), 1);
         QVERIFY(err.contains("no-such-command"));
         QVERIFY(run({}, &out, &err) != 0);
+    }
+
+    // rtf text of a letter, and of our own RTF of it: the same text, in UTF-8.
+    void rtfTextAndWriteBack()
+    {
+        const QString letter = TestFiles::dataPath(QStringLiteral("rtf/gb2312.rtf"));
+        QByteArray text, err;
+        QCOMPARE(run({QStringLiteral("rtf"), QStringLiteral("text"), letter}, &text, &err), 0);
+        QVERIFY(text.startsWith("\xE4\xBD\xA0\xE5\xA5\xBD, \xE4\xB8\x96\xE7\x95\x8C\n"));
+
+        QByteArray written;
+        QCOMPARE(run({QStringLiteral("rtf"), QStringLiteral("write"), letter}, &written, &err), 0);
+        QVERIFY(written.startsWith("{\\rtf1"));
+        QTemporaryDir dir;
+        const QString again = dir.filePath(QStringLiteral("again.rtf"));
+        TestFiles::write(again, written);
+        QByteArray textAgain;
+        QCOMPARE(run({QStringLiteral("rtf"), QStringLiteral("text"), again}, &textAgain, &err), 0);
+        QCOMPARE(textAgain, text);
+
+        QByteArray html;
+        QCOMPARE(run({QStringLiteral("rtf"), QStringLiteral("html"), letter}, &html, &err), 0);
+        QVERIFY(html.contains("<html>") || html.contains("<!DOCTYPE"));
+
+        QVERIFY(run({QStringLiteral("rtf"), QStringLiteral("pdf"), letter}, &written, &err) != 0);
+        QCOMPARE(err.count('\n'), 1);
+        QVERIFY(run({QStringLiteral("rtf"), QStringLiteral("text"), dir.filePath(QStringLiteral("none.rtf"))}, &written,
+                    &err)
+                != 0);
+        QCOMPARE(err.count('\n'), 1);
     }
 };
 
