@@ -24,8 +24,10 @@ struct EscapeTables
             body[c] = always;
             bodyStop[c] = always || c == '\r';
             // In header mode (encoded words) "?" is escaped too: an unescaped "?"
-            // before an escape ("?=E9") would read as the end of the word.
-            header[c] = always || c <= 32 || c == '"' || c == '_' || c == '?';
+            // before an escape ("?=E9") would read as the end of the word. So are ","
+            // and ";": header folding breaks lines after them, which would split the
+            // word in two and leave neither half readable.
+            header[c] = always || c <= 32 || c == '"' || c == '_' || c == '?' || c == ',' || c == ';';
         }
     }
 };

@@ -510,6 +510,8 @@ void TstMimeHelpers::qpEncode_data()
     QTest::newRow("header specials") << QByteArray("x y_\"") << true << QByteArray("x=20y=5F=22");
     // "?" would let "?=" appear inside an encoded word and end it early.
     QTest::newRow("header question mark") << QByteArray("a?=b?") << true << QByteArray("a=3F=3Db=3F");
+    // Folding breaks after "," and ";", so an encoded word holds neither.
+    QTest::newRow("header comma and semicolon") << QByteArray("a,b;c") << true << QByteArray("a=2Cb=3Bc");
     QTest::newRow("body question mark") << QByteArray("a?") << false << QByteArray("a?");
     QTest::newRow("body keeps blanks and controls") << QByteArray("a \t\r\nb  ") << false
                                                     << QByteArray("a \t\r\nb  ");
