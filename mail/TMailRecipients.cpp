@@ -116,6 +116,18 @@ int TMailRecipients::Count() const
     return static_cast<int>(m_addresses.size());
 }
 
+const std::vector<std::string> &TMailRecipients::Names() const
+{
+    Refresh();
+    return m_names;
+}
+
+const std::vector<std::string> &TMailRecipients::Addresses() const
+{
+    Refresh();
+    return m_addresses;
+}
+
 std::string TMailRecipients::AddressList() const
 {
     Refresh();

@@ -26,6 +26,11 @@ public:
     std::string NameAt(int index) const;
     std::string AddressAt(int index) const;
     int Count() const;
+    // Both lists after one Refresh, for callers that walk every entry: each NameAt or
+    // AddressAt compares the whole header text again, which a walk of a very long field
+    // would repeat once per entry.
+    const std::vector<std::string> &Names() const;
+    const std::vector<std::string> &Addresses() const;
     // The addresses as comma text: comma-separated, an entry holding a space, comma,
     // double quote or control character in double quotes (inner quotes doubled).
     std::string AddressList() const;

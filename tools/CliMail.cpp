@@ -28,8 +28,10 @@ QJsonArray nameAndAddress(const std::string &name, const std::string &address)
 QJsonArray recipients(const TMailRecipients &list)
 {
     QJsonArray out;
-    for (int i = 0; i < list.Count(); ++i)
-        out.append(nameAndAddress(list.NameAt(i), list.AddressAt(i)));
+    const std::vector<std::string> &names = list.Names();
+    const std::vector<std::string> &addresses = list.Addresses();
+    for (std::size_t i = 0; i < addresses.size() && i < names.size(); ++i)
+        out.append(nameAndAddress(names[i], addresses[i]));
     return out;
 }
 

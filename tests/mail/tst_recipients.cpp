@@ -103,6 +103,14 @@ void TstRecipients::parse()
     for (const QString &l : lines)
         m.Headers.push_back(b(l));
     QCOMPARE(::entries(m.ToRecipients), entries);
+    // The whole lists at once say the same.
+    QStringList whole;
+    const std::vector<std::string> &names = m.ToRecipients.Names();
+    const std::vector<std::string> &addresses = m.ToRecipients.Addresses();
+    QCOMPARE(names.size(), addresses.size());
+    for (std::size_t i = 0; i < names.size(); ++i)
+        whole << q(names[i]) + "<" + q(addresses[i]) + ">";
+    QCOMPARE(whole.join(QLatin1Char('|')), entries);
 }
 
 void TstRecipients::setAll_data()
@@ -246,6 +254,18 @@ void TstRecipients::subject()
     m.SetSubject("");
     QVERIFY(m.Headers.empty());
     QCOMPARE(m.DecodedSubject(), std::string());
+
+    // A long encoded subject with commas and semicolons is folded outside its word and
+    // reads back as written.
+    const std::string longSubject = "R\xe9union lundi, mardi; et mercredi avec toute l'\xe9quipe du projet, merci";
+    TMailMessage w;
+    w.SetSubject(longSubject);
+    w.SetPlainText("x");
+    w.Rebuild();
+    TMailMessage r;
+    r.LoadFromString(w.SourceText());
+    r.ScanParts();
+    QCOMPARE(r.DecodedSubject(), longSubject);
 }
 
 void TstRecipients::dateAndMessageId()
