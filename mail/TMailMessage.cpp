@@ -3,6 +3,7 @@
 #include "TMailMessage.h"
 
 #include "Ansi.h"
+#include "DisplayName.h"
 #include "AppError.h"
 #include "MessagePump.h"
 #include "MimeHelpers.h"
@@ -49,10 +50,11 @@ std::string bareFileName(std::string_view fileName)
     return out;
 }
 
+// Every line of the field, in one pass (a mail may repeat a field thousands of times).
 void removeAllFields(TMailPart *part, std::string_view name)
 {
-    while (part->HasHeader(name))
-        part->SetHeaderValue(name, "");
+    const std::string prefix = std::string(name) + ":";
+    std::erase_if(part->Headers, [&](const std::string &line) { return StartsWithNoCase(line, prefix); });
 }
 
 } // namespace
@@ -206,7 +208,7 @@ void TMailMessage::attachNew(std::string_view bytes, const std::string &fileName
     }
     const std::string name = bareFileName(fileName);
     const std::string type = contentType.empty() ? ContentTypeOfFile(name) : WithoutLineBreaks(contentType);
-    const std::string quotedName = "\"" + EncodeHeaderWord(name, Charset) + "\"";
+    const std::string quotedName = "\"" + encodeDisplayName(name, Charset) + "\"";
 
     part->DecodedBody.assign(bytes);
     part->IsDecoded = true;
@@ -381,7 +383,7 @@ void TMailMessage::ArrangeParts(int reason)
             name = "file_" + std::to_string(UnnamedCount) + ExtensionOfContentType(part->ContentType());
             ++UnnamedCount;
         }
-        const std::string quotedName = "\"" + EncodeHeaderWord(name, Charset) + "\"";
+        const std::string quotedName = "\"" + encodeDisplayName(name, Charset) + "\"";
         part->SetHeaderValue("X-Mail-Attachment", quotedName);
         if (part->IsEmbedded && related) {
             part->SetHeaderParam("X-Mail-Attachment", "embedded", "yes");

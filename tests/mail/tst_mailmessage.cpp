@@ -247,6 +247,18 @@ void TstMailMessage::attachmentHeaders()
     // The text part keeps its charset and position.
     QCOMPARE(m.SubParts[0]->HeaderParam("Content-Type", "charset"), std::string("iso-8859-1"));
     QCOMPARE(m.SubParts[0]->HeaderValue("Content-Disposition"), std::string("inline"));
+
+    // A double quote in a file name cannot close the quoted name and add parameters.
+    TMailMessage q;
+    q.SetPlainText("text");
+    q.AttachStream("abc", "q\"uote; x=1.bin");
+    q.Rebuild();
+    TMailMessage r;
+    r.LoadFromString(q.SourceText());
+    r.ScanParts();
+    QCOMPARE(r.Attachments.Count(), 1);
+    QCOMPARE(r.Attachments[0]->AttachmentFileName(), std::string("q_uote; x=1.bin")); // safe as a file name
+    QCOMPARE(r.Attachments[0]->HeaderParam("X-Mail-Attachment", "embedded"), std::string("no"));
 }
 
 void TstMailMessage::relatedParts()
