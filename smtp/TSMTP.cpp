@@ -160,10 +160,20 @@ void TSMTP::onReply(TSocketTalk *, std::uint8_t commandId, bool &replyOk, const 
         replyOk = true;
 }
 
-// A refusal (5xx) ends the wait as soon as its line is in, whatever was awaited.
+// A refusal (5xx) ends the wait as soon as it is in, whatever was awaited (also during
+// a piecewise send, when no reply is awaited). The data must begin a line, or digits in
+// the middle of a reply cut into pieces ("250-SIZE " then "52428800") would read as a
+// refusal; and the refusal must be complete, or the tail of a multi-line one would be
+// taken as the next command's answer.
 void TSMTP::onData(TSocketTalk *sender, std::uint8_t, bool &replyOk, const std::string &data)
 {
-    if (replyCode(data) >= 500 && data.size() >= 2 && data.compare(data.size() - 2, 2, CrLf) == 0) {
+    if (replyCode(data) < 500 || !isFinalReply(data, CrLf))
+        return;
+    const std::string &reply = sender->Reply;
+    const std::size_t kept = std::min(data.size(), reply.size());
+    const std::size_t start = reply.size() - kept;
+    const bool beginsLine = start == 0 || (start >= 2 && reply.compare(start - 2, 2, CrLf) == 0);
+    if (beginsLine) {
         replyOk = false;
         sender->Reset();
     }

@@ -231,14 +231,47 @@ private slots:
         QVERIFY(smtp.Connected()); // a refused command leaves the session open
     }
 
+    // Replies cut into pieces at unlucky places are judged whole: digits inside a line
+    // are no refusal, and a multi-line refusal is judged at its last line, so that no
+    // tail is taken as the next command's answer.
+    void repliesInPieces_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("ehloReply");
+        QTest::addColumn<QList<QByteArray>>("commands");
+        QTest::addColumn<bool>("loginReady");
+        QTest::newRow("digits inside a line")
+            << QList<QByteArray>{"250-vm\r\n250-SIZE ", "52428800\r\n", "250 AUTH LOGIN\r\n"}
+            << QList<QByteArray>{helo(), "AUTH LOGIN"} << true;
+        QTest::newRow("multi-line refusal")
+            << QList<QByteArray>{"502-EHLO not\r\n", "502 supported\r\n"}
+            << QList<QByteArray>{helo(), "HELO vellorn.test"} << false;
+    }
+    void repliesInPieces()
+    {
+        QFETCH(QList<QByteArray>, ehloReply);
+        QFETCH(QList<QByteArray>, commands);
+        QFETCH(bool, loginReady);
+        ScriptedSmtpServer peer;
+        peer.reply("220 hi\r\n").expect(helo());
+        for (const QByteArray &piece : ehloReply)
+            peer.reply(piece, 100);
+        peer.expect(commands.at(1)).reply(loginReady ? "334 VXNlcm5hbWU6\r\n" : "250 hello\r\n");
+        QVERIFY(peer.listen());
+        TSMTP smtp;
+        setUp(smtp, peer);
+        QVERIFY(smtp.Connect());
+        QCOMPARE(smtp.LoginReady(), loginReady);
+        QCOMPARE(peer.commands(), commands);
+        QVERIFY2(peer.mismatches().isEmpty(), qPrintable(peer.mismatches().join('\n')));
+    }
+
     // A refused RCPT ends the send: no further RCPT, no DATA, headers untouched. The
-    // first line of the refusal (5xx) ends the wait at once, long before the time-out,
-    // even though the reply goes on later.
+    // refusal (5xx) ends the wait as soon as its last line is in, long before the time-out.
     void refusedRecipientLeavesTheMessage()
     {
         ScriptedSmtpServer peer;
         plainSession(peer).expect("MAIL FROM: <me@vellorn.test>").reply("250 ok\r\n")
-            .expect("RCPT TO: <a@x.org>").reply("550-no such user\r\n").reply("550 really\r\n", 8000);
+            .expect("RCPT TO: <a@x.org>").reply("550-no such user\r\n").reply("550 really\r\n", 200);
         QVERIFY(peer.listen());
         TSMTP smtp;
         setUp(smtp, peer, 30);
@@ -252,7 +285,7 @@ private slots:
         QVERIFY(!smtp.SendMailTo("me@vellorn.test", "a@x.org,b@x.org"));
         QVERIFY(clock.elapsed() < 5000);
         QCOMPARE(message.Headers, before);
-        QCOMPARE(smtp.LastReply(), std::string("550-no such user\r\n"));
+        QCOMPARE(smtp.LastReply(), std::string("550-no such user\r\n550 really\r\n"));
         QTest::qWait(100);
         QCOMPARE(peer.commands().size(), 5);
     }
