@@ -6,33 +6,19 @@
 
 namespace {
 
-const char *codecName(int codePage)
+// Reading and writing share the converter of each code page, so that what we write
+// reads back as the same characters.
+QByteArray converterName(int codePage)
 {
-    switch (codePage) {
-    case 874: return "windows-874";
-    case 932: return "Shift_JIS";
-    case 936: return "GBK";
-    case 949: return "windows-949";
-    case 950: return "Big5";
-    case 1250: return "windows-1250";
-    case 1251: return "windows-1251";
-    case 1252: return "windows-1252";
-    case 1253: return "windows-1253";
-    case 1254: return "windows-1254";
-    case 1255: return "windows-1255";
-    case 1256: return "windows-1256";
-    case 1257: return "windows-1257";
-    case 1258: return "windows-1258";
-    default: return "windows-1252";
-    }
+    return RtfTextDecoder::encodingName(codePage > 0 ? codePage : 1252);
 }
 
 } // namespace
 
 CodePageEncoder::CodePageEncoder(int codePage)
     : codePage_(codePage)
-    , encoder_(codecName(codePage))
-    , decoder_(codecName(codePage))
+    , encoder_(converterName(codePage).constData())
+    , decoder_(converterName(codePage).constData())
 {
 }
 
@@ -55,8 +41,14 @@ uint32_t CodePageEncoder::lookUp(char16_t c)
         return slot;
     const QChar ch(c);
     const QByteArray bytes = encoder_.encode(QStringView(&ch, 1));
+    if (encoder_.hasError()) {
+        // The converter keeps its error flag across resets: start a fresh one, or every
+        // later character would look unwritable too.
+        encoder_ = QStringEncoder(converterName(codePage_).constData());
+        return slot;
+    }
     encoder_.resetState();
-    if (encoder_.hasError() || bytes.isEmpty() || bytes.size() > 2)
+    if (bytes.isEmpty() || bytes.size() > 2)
         return slot;
     // Substitution characters and best-fit mappings do not decode back to c.
     const QString back = decoder_.decode(bytes);

@@ -4,18 +4,6 @@
 
 namespace {
 
-QByteArray encodingName(int codePage)
-{
-    switch (codePage) {
-    case 437:
-        return "IBM437";
-    case 10000:
-        return "macintosh";
-    default:
-        return "windows-" + QByteArray::number(codePage);
-    }
-}
-
 bool isDoubleByte(int codePage)
 {
     return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950 || codePage == 1361;
@@ -61,6 +49,18 @@ char16_t wingdings(unsigned char b)
 }
 
 } // namespace
+
+QByteArray RtfTextDecoder::encodingName(int codePage)
+{
+    switch (codePage) {
+    case 437:
+        return "IBM437";
+    case 10000:
+        return "macintosh";
+    default:
+        return "windows-" + QByteArray::number(codePage);
+    }
+}
 
 int RtfTextDecoder::codePageOfCharset(int charset, int ansiCodePage)
 {

@@ -18,6 +18,8 @@ public:
 
     // The code page of an \fcharset value; ansiCodePage for charset 1 and unknown ones.
     static int codePageOfCharset(int charset, int ansiCodePage);
+    // The converter's name of a Windows code page number (also used for writing).
+    static QByteArray encodingName(int codePage);
     // True for code pages whose converter exists here.
     static bool isSupported(int codePage);
 

@@ -258,6 +258,15 @@ private slots:
                                                  << QByteArray("\\'c6\\par") << QByteArray("{\\f1\\fswiss\\fcharset204 Arial;}");
         QTest::newRow("not in the charset") << QStringLiteral("\u0416") << QStringLiteral("Arial") << 0
                                             << QByteArray("\\u1046?\\par") << QByteArray("{\\f1\\fswiss\\fcharset0 Arial;}");
+        // Fonts of the OEM and Mac charsets are written in the code page they are read in.
+        QTest::newRow("OEM charset") << QStringLiteral("caf\u00e9 \u00a3") << QStringLiteral("Terminal") << 255
+                                     << QByteArray("caf\\'82 \\'9c\\par") << QByteArray("\\fcharset255 Terminal;}");
+        QTest::newRow("Mac charset") << QStringLiteral("caf\u00e9") << QStringLiteral("Helvetica") << 77
+                                     << QByteArray("caf\\'8e\\par") << QByteArray("\\fcharset77 Helvetica;}");
+        // A character the code page lacks does not make the ones after it unwritable.
+        QTest::newRow("after a character the code page lacks")
+            << QStringLiteral("\u00e9\u0142\u00ef") << QStringLiteral("Arial") << 0
+            << QByteArray("\\'e9\\u322?\\'ef\\par") << QByteArray();
         QTest::newRow("tab and line break") << QStringLiteral("a\tb\u2028c") << QString() << -1
                                             << QByteArray(" a\\tab b\\line c\\par") << QByteArray();
         QTest::newRow("Unicode above 32767") << QStringLiteral("\uff01") << QString() << -1
