@@ -27,7 +27,9 @@ public:
         QTextListFormat listFormat;
     };
 
-    static constexpr int kMaxDepth = 16;
+    // Table nesting: the layout's cost doubles with each level, so deeper cells (a few
+    // bytes of \itap can ask for many) are read into the deepest table allowed.
+    static constexpr int kMaxDepth = 5;
     static constexpr size_t kMaxPictures = 10000;
 
     RtfDocumentBuilder(QTextDocument *doc, RtfFormatFactory &formats);

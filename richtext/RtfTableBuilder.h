@@ -12,9 +12,10 @@ public:
     static constexpr int kMaxCellsPerRow = 64;
     static constexpr int kMaxColumns = 256;
     static constexpr int kMaxTwips = 31680 * 4; // about 88 inches
-    // Qt creates every grid cell: a grid larger than this (only hostile input asks for one)
-    // is not built; its cells' content follows as paragraphs instead.
-    static constexpr size_t kMaxGridCells = 250000;
+    // Qt creates and lays out every grid cell, at once and without serving events: a grid
+    // larger than this (a letter's tables are far smaller; a few kilobytes of repeated
+    // \row can ask for more) is not built, and its cells' content follows as paragraphs.
+    static constexpr size_t kMaxGridCells = 20000;
 
     // Builds the table at the container's cursor and moves the cursor after it.
     static void build(RtfDocumentBuilder::Container &container, RtfTable &table, RtfDocumentBuilder &builder);

@@ -124,6 +124,7 @@ private slots:
     void hyperlinkField();
     void hostile_data();
     void hostile();
+    void deepNestingIsCapped();
     void cutAnywhere();
     void agreesWithLibreOffice_data();
     void agreesWithLibreOffice();
@@ -563,6 +564,10 @@ void TstRtfReader::hostile_data()
             return b;
         }() + "\\intbl kept\\cell\\row" + QByteArray("\\row").repeated(5000) + "}",
         "kept");
+    row("a wide row repeated 3900 times",
+        "{\\rtf1\\trowd" + QByteArray("\\cellx100").repeated(64) + "\\intbl kept\\cell\\row"
+            + QByteArray("\\row").repeated(3900) + " end}",
+        "keptend");
     row("one wide row then many narrow",
         "{\\rtf1\\intbl " + QByteArray("w\\cell ").repeated(64) + "\\row " + QByteArray("n\\cell\\row ").repeated(4000) + " end}",
         "wwwwnnnn");
@@ -594,6 +599,30 @@ void TstRtfReader::hostile()
     QString expected = mustContain;
     expected.remove(QLatin1Char(' '));
     QVERIFY2(letters.contains(expected), qPrintable(text.left(200)));
+}
+
+namespace {
+
+int tableDepth(QTextFrame *frame)
+{
+    int deepest = 0;
+    for (QTextFrame *child : frame->childFrames())
+        deepest = std::max(deepest, tableDepth(child));
+    return deepest + (qobject_cast<QTextTable *>(frame) ? 1 : 0);
+}
+
+} // namespace
+
+void TstRtfReader::deepNestingIsCapped()
+{
+    // Thirty bytes asking for sixteen nested tables: the text stays, the nesting stops at
+    // a depth that lays out at once.
+    const std::string rtf = "{\\rtf1\\pard\\intbl\\itap16 deep\\par}";
+    QTextDocument doc;
+    RtfReader::read(rtf, &doc);
+    QVERIFY(doc.toPlainText().contains(QStringLiteral("deep")));
+    const int depth = tableDepth(doc.rootFrame());
+    QVERIFY2(depth >= 2 && depth <= 5, qPrintable(QString::number(depth)));
 }
 
 void TstRtfReader::cutAnywhere()
