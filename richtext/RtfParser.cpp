@@ -794,7 +794,7 @@ void RtfParser::finishPicture(const RtfGroupState &pictureState)
         return;
     double width = 0;
     double height = 0;
-    const QImage image = picture_.image(width, height);
+    const QImage image = picture_.image(width, height, pictureBudget_);
     picture_.reset();
     const int index = builder_.addPicture(image, width, height);
     if (index < 0)

@@ -66,6 +66,7 @@ private:
     RtfDocumentBuilder builder_;
     RtfTextDecoder decoder_;
     RtfPictureReader picture_;
+    qint64 pictureBudget_ = RtfPictureReader::kMaxDocumentPixels; // decoded pixels still allowed
 
     std::vector<RtfGroupState> stack_;
     size_t overflow_ = 0;

@@ -2,8 +2,11 @@
 
 #include "RtfReader.h"
 
+#include <QBuffer>
 #include <QByteArray>
+#include <QImageReader>
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -190,28 +193,54 @@ QImage RtfPictureReader::bitmapOfEmf(std::string_view emf)
     return best;
 }
 
-QImage RtfPictureReader::image(double &width, double &height) const
+QImage RtfPictureReader::image(double &width, double &height, qint64 &pixelBudget) const
 {
     QImage image;
     const std::string_view data(data_);
+    const QByteArray bytes = QByteArray::fromRawData(data.data(), static_cast<qsizetype>(data.size()));
+    QBuffer buffer;
+    buffer.setData(bytes);
+    QImageReader reader;
+    QSize sourceSize; // of a PNG or JPEG, from its header, before decoding
     switch (kind_) {
-    case Kind::Png: image.loadFromData(QByteArrayView(data.data(), static_cast<qsizetype>(data.size())), "PNG"); break;
-    case Kind::Jpeg: image.loadFromData(QByteArrayView(data.data(), static_cast<qsizetype>(data.size())), "JPG"); break;
+    case Kind::Png:
+    case Kind::Jpeg:
+        buffer.open(QIODevice::ReadOnly);
+        reader.setDevice(&buffer);
+        reader.setFormat(kind_ == Kind::Png ? "png" : "jpeg");
+        sourceSize = reader.size();
+        break;
     case Kind::Dib: image = imageOfDib(data); break;
     case Kind::Wmf: image = bitmapOfWmf(data); break;
     case Kind::Emf: image = bitmapOfEmf(data); break;
     case Kind::Unknown: break;
     }
+    const QSize natural = sourceSize.isValid() ? sourceSize : image.size();
     const bool metafile = kind_ == Kind::Wmf || kind_ == Kind::Emf;
-    auto natural = [&](int given, int imageSize) -> double {
+    auto naturalLength = [&](int given, int imageSize) -> double {
         if (given > 0)
             return metafile ? given * 96.0 / 2540.0 : given; // metafiles: HIMETRIC
         return imageSize > 0 ? imageSize : 32;
     };
-    width = goalWidth_ > 0 ? goalWidth_ / RtfReader::kTwipsPerPixel : natural(width_, image.width());
-    height = goalHeight_ > 0 ? goalHeight_ / RtfReader::kTwipsPerPixel : natural(height_, image.height());
+    width = goalWidth_ > 0 ? goalWidth_ / RtfReader::kTwipsPerPixel : naturalLength(width_, natural.width());
+    height = goalHeight_ > 0 ? goalHeight_ / RtfReader::kTwipsPerPixel : naturalLength(height_, natural.height());
     width = std::clamp(width * scaleX_ / 100.0, 1.0, double(kMaxPixels));
     height = std::clamp(height * scaleY_ / 100.0, 1.0, double(kMaxPixels));
+
+    if (sourceSize.isValid()) {
+        // Twice the displayed size keeps the picture sharp when zoomed; more only costs memory.
+        const QSize wanted(static_cast<int>(std::ceil(width * 2)), static_cast<int>(std::ceil(height * 2)));
+        if (sourceSize.width() > wanted.width() || sourceSize.height() > wanted.height())
+            reader.setScaledSize(sourceSize.scaled(wanted, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
+        const QSize decoded = reader.scaledSize().isValid() ? reader.scaledSize() : sourceSize;
+        if (qint64(decoded.width()) * decoded.height() <= std::min(kMaxImagePixels, pixelBudget))
+            image = reader.read();
+    }
+    const qint64 pixels = qint64(image.width()) * image.height();
+    if (pixels > pixelBudget)
+        image = QImage();
+    else
+        pixelBudget -= pixels;
     if (image.isNull()) {
         static const QImage blank = [] {
             QImage white(1, 1, QImage::Format_RGB32);

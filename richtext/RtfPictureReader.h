@@ -14,6 +14,8 @@ public:
 
     static constexpr int kMaxPixels = 10000;         // displayed width or height
     static constexpr qint64 kMaxImagePixels = 64 * 1024 * 1024;
+    // Decoded pixels a whole document may hold; pictures beyond it become blank boxes.
+    static constexpr qint64 kMaxDocumentPixels = 64 * 1024 * 1024;
 
     void reset();
     void setKind(Kind kind) { kind_ = kind; }
@@ -30,8 +32,10 @@ public:
     void addBinary(std::string_view bytes);
 
     // The decoded image (a 1x1 white image when nothing could be decoded) and the size to
-    // show it at, in pixels at 96 dpi.
-    QImage image(double &width, double &height) const;
+    // show it at, in pixels at 96 dpi. PNG and JPEG pictures much larger than their
+    // displayed size are decoded at twice that size. Each image counts against
+    // pixelBudget, which the caller keeps for the whole document.
+    QImage image(double &width, double &height, qint64 &pixelBudget) const;
 
     // A packed DIB (BITMAPINFO followed by the bits) as an image.
     static QImage imageOfDib(std::string_view dib, size_t headerAndPaletteSize = 0);

@@ -1,3 +1,4 @@
+#include "RtfPictureReader.h"
 #include "RtfReader.h"
 #include "TestFiles.h"
 
@@ -118,6 +119,7 @@ private slots:
     void gb2312();
     void fontCharsetWinsOverAnsiCodePage();
     void pictures();
+    void largePicturesCostBoundedMemory();
     void jpegAndEnhancedMetafile();
     void characterFormats();
     void paragraphFormats();
@@ -434,6 +436,40 @@ void TstRtfReader::pictures()
     QVERIFY(doc.toPlainText().startsWith(QStringLiteral("A PNG: ")));
     QVERIFY(doc.toPlainText().contains(QStringLiteral("Object: ")));
     QVERIFY(!doc.toPlainText().contains(QStringLiteral("Paint")));
+}
+
+void TstRtfReader::largePicturesCostBoundedMemory()
+{
+    QImage big(2000, 2000, QImage::Format_RGB32);
+    big.fill(QColor(0, 128, 0));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(big.save(&buffer, "PNG"));
+    const QByteArray hex = png.toHex();
+    // Shown at 10 x 10 pixels: decoded at twice that, not at 2000 x 2000.
+    QByteArray body = "{\\pict\\pngblip\\picwgoal150\\pichgoal150 " + hex + "}";
+    // Shown at full size twenty times: what passes the document's budget is decoded, the
+    // rest are blank boxes of the same size.
+    for (int i = 0; i < 20; ++i)
+        body += "{\\pict\\pngblip " + hex + "}";
+    QTextDocument doc;
+    RtfReader::read(rtf(body.constData()), &doc);
+    const QList<QTextImageFormat> list = images(doc);
+    QCOMPARE(list.size(), 21);
+    auto imageOf = [&](const QTextImageFormat &f) {
+        return doc.resource(QTextDocument::ImageResource, QUrl(f.name())).value<QImage>();
+    };
+    QCOMPARE(list[0].width(), 10.0);
+    QCOMPARE(imageOf(list[0]).size(), QSize(20, 20));
+    QCOMPARE(QColor(imageOf(list[0]).pixel(5, 5)), QColor(0, 128, 0));
+    QCOMPARE(imageOf(list[1]).size(), QSize(2000, 2000));
+    QCOMPARE(imageOf(list[20]).size(), QSize(1, 1));
+    QCOMPARE(list[20].width(), 2000.0);
+    qint64 decoded = 0;
+    for (const QTextImageFormat &f : list)
+        decoded += qint64(imageOf(f).width()) * imageOf(f).height();
+    QVERIFY(decoded <= RtfPictureReader::kMaxDocumentPixels);
 }
 
 void TstRtfReader::jpegAndEnhancedMetafile()
