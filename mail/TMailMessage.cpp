@@ -42,12 +42,7 @@ std::string bareFileName(std::string_view fileName)
     const std::size_t slash = fileName.find_last_of("/\\");
     if (slash != std::string_view::npos)
         fileName.remove_prefix(slash + 1);
-    std::string out;
-    out.reserve(fileName.size());
-    for (const char c : fileName)
-        if (c != '\r' && c != '\n')
-            out += c;
-    return out;
+    return WithoutLineBreaks(fileName);
 }
 
 // Every line of the field, in one pass (a mail may repeat a field thousands of times).
