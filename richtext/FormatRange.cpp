@@ -27,9 +27,8 @@ qreal cellPadding(const QTextTableCellFormat &cell, const QTextTableFormat &tabl
 
 } // namespace
 
-// The layout settings of a document are not its content: a const letter may be laid out.
 FormatRange::FormatRange(const QTextDocument &doc)
-    : doc_(const_cast<QTextDocument &>(doc))
+    : source_(doc)
 {
 }
 
@@ -46,7 +45,7 @@ int FormatRange::textLength(const QTextDocument &doc)
 
 int FormatRange::textLength() const
 {
-    return textLength(doc_);
+    return textLength(source_);
 }
 
 int FormatRange::twipsToPixels(int twips, int dpi)
@@ -56,12 +55,7 @@ int FormatRange::twipsToPixels(int twips, int dpi)
 
 void FormatRange::release()
 {
-    if (laidOut_) {
-        doc_.documentLayout()->setPaintDevice(savedDevice_);
-        doc_.setDocumentMargin(savedMargin_);
-        doc_.setTextWidth(savedTextWidth_);
-        laidOut_ = false;
-    }
+    layoutDoc_.reset();
     units_.clear();
     lines_.clear();
     revision_ = -1;
@@ -70,26 +64,28 @@ void FormatRange::release()
 
 bool FormatRange::ensureLayout(int widthPx, int dpiX, int dpiY)
 {
-    if (laidOut_ && revision_ == doc_.revision() && widthPx_ == widthPx && dpiX_ == dpiX && dpiY_ == dpiY)
+    if (layoutDoc_ && revision_ == source_.revision() && widthPx_ == widthPx && dpiX_ == dpiX && dpiY_ == dpiY)
         return true;
     release();
-    QAbstractTextDocumentLayout *layout = doc_.documentLayout();
-    savedDevice_ = layout->paintDevice();
-    savedMargin_ = doc_.documentMargin();
-    savedTextWidth_ = doc_.textWidth();
-    laidOut_ = true;
+    layoutDoc_.reset(source_.clone());
+    // Width and margin before the layout exists: each change of them afterwards would lay
+    // the whole letter out again.
+    layoutDoc_->setDocumentMargin(0);
+    layoutDoc_->setTextWidth(widthPx);
     // A device of the target's resolution, kept alive with the layout: point sizes turn
     // into the same pixel sizes as on the page being drawn.
     metricsDevice_ = QImage(1, 1, QImage::Format_RGB32);
     metricsDevice_.setDotsPerMeterX(qRound(dpiX / 0.0254));
     metricsDevice_.setDotsPerMeterY(qRound(dpiY / 0.0254));
+    QAbstractTextDocumentLayout *layout = layoutDoc_->documentLayout();
     layout->setPaintDevice(&metricsDevice_);
-    doc_.setDocumentMargin(0);
-    doc_.setTextWidth(widthPx);
+    // Creating the layout began it with the screen's metrics: redo it with the page's,
+    // all at once.
+    layoutDoc_->markContentsDirty(0, layoutDoc_->characterCount());
     layout->documentSize(); // finishes the whole layout now
-    collectFrame(doc_.rootFrame());
+    collectFrame(layoutDoc_->rootFrame());
     std::sort(units_.begin(), units_.end(), [](const Unit &a, const Unit &b) { return a.start < b.start; });
-    revision_ = doc_.revision();
+    revision_ = source_.revision();
     widthPx_ = widthPx;
     dpiX_ = dpiX;
     dpiY_ = dpiY;
@@ -117,7 +113,7 @@ void FormatRange::addBlockLines(const QTextBlock &block, bool asUnits)
         return;
     // Line positions are relative to the block's layout; the bounding rectangle is the
     // same box in document coordinates.
-    const QRectF docRect = doc_.documentLayout()->blockBoundingRect(block);
+    const QRectF docRect = layoutDoc_->documentLayout()->blockBoundingRect(block);
     const qreal offsetY = docRect.top() - layout->boundingRect().top();
     const int count = layout->lineCount();
     for (int i = 0; i < count; ++i) {
@@ -141,7 +137,7 @@ void FormatRange::addTable(QTextTable *table)
     const QTextTableFormat tableFormat = table->format();
     const qreal border = tableFormat.border();
     const qreal spacing = tableFormat.cellSpacing();
-    const QRectF frameRect = doc_.documentLayout()->frameBoundingRect(table);
+    const QRectF frameRect = layoutDoc_->documentLayout()->frameBoundingRect(table);
 
     struct Group
     {
@@ -163,8 +159,8 @@ void FormatRange::addTable(QTextTable *table)
                 last = std::max(last, row + cell.rowSpan() - 1);
                 g.start = std::min(g.start, cell.firstPosition());
                 const QTextTableCellFormat cf = cell.format().toTableCellFormat();
-                const QRectF first = doc_.documentLayout()->blockBoundingRect(doc_.findBlock(cell.firstPosition()));
-                const QRectF lastRect = doc_.documentLayout()->blockBoundingRect(doc_.findBlock(cell.lastPosition()));
+                const QRectF first = layoutDoc_->documentLayout()->blockBoundingRect(layoutDoc_->findBlock(cell.firstPosition()));
+                const QRectF lastRect = layoutDoc_->documentLayout()->blockBoundingRect(layoutDoc_->findBlock(cell.lastPosition()));
                 g.top = std::min(g.top, first.top() - cellPadding(cf, tableFormat, QTextFormat::TableCellTopPadding) - border - spacing);
                 g.bottom = std::max(g.bottom, lastRect.bottom() + cellPadding(cf, tableFormat, QTextFormat::TableCellBottomPadding) + border + spacing);
             }
@@ -181,7 +177,7 @@ void FormatRange::addTable(QTextTable *table)
             g.bottom = std::max(g.bottom, frameRect.bottom());
         const int end = i + 1 < groups.size() ? groups[i + 1].start : table->lastPosition() + 1;
         const int firstLine = static_cast<int>(lines_.size());
-        for (QTextBlock b = doc_.findBlock(g.start); b.isValid() && b.position() < end; b = b.next())
+        for (QTextBlock b = layoutDoc_->findBlock(g.start); b.isValid() && b.position() < end; b = b.next())
             addBlockLines(b, false);
         std::sort(lines_.begin() + firstLine, lines_.end(), [](const Line &a, const Line &b) { return a.pos < b.pos; });
         units_.push_back({g.start, end, g.top, g.bottom, firstLine, static_cast<int>(lines_.size()) - firstLine});
@@ -300,7 +296,7 @@ int FormatRange::formatRange(QPaintDevice *device, const QRect &areaTwips, int s
     QAbstractTextDocumentLayout::PaintContext ctx;
     ctx.clip = QRectF(0, y0, widthPx, drawHeight);
     ctx.palette.setColor(QPalette::Text, Qt::black);
-    doc_.documentLayout()->draw(&painter, ctx);
+    layoutDoc_->documentLayout()->draw(&painter, ctx);
     return std::min(next, length);
 }
 

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QRect>
 #include <QRectF>
+#include <memory>
 #include <vector>
 
 class QPaintDevice;
@@ -19,9 +20,10 @@ class QTextTable;
 // (rows joined by vertically merged cells count as one). Each call only looks the start
 // up and walks the units that fit, so rendering n pages costs one layout, not n.
 //
-// The layout is the document's own: for the time of the ranges its text width, margin
-// and layout device are set to the page's, and release() (or the destructor) puts them
-// back. Its content is never changed. The document must outlive the FormatRange.
+// The layout is made on a private copy of the document, whose width, margin and layout
+// device are set before its layout begins, so the letter is laid out once and the
+// caller's document (and any editor showing it) is left alone. The document must outlive
+// the FormatRange.
 class FormatRange
 {
 public:
@@ -76,13 +78,9 @@ private:
     size_t unitAt(int pos) const;
     qreal startTop(const Unit &unit, int pos) const;
 
-    QTextDocument &doc_;
+    const QTextDocument &source_;
+    std::unique_ptr<QTextDocument> layoutDoc_; // the copy that is laid out and drawn
     QImage metricsDevice_;
-    bool laidOut_ = false;
-    // The document's own layout settings, put back by release().
-    qreal savedTextWidth_ = -1;
-    qreal savedMargin_ = 0;
-    QPaintDevice *savedDevice_ = nullptr;
     int revision_ = -1;
     int widthPx_ = -1;
     int dpiX_ = 0;
