@@ -15,6 +15,19 @@
 
 namespace {
 
+// An image of one colour in the given file format.
+QByteArray filledImage(const QSize &size, const QColor &color, const char *format, int quality = -1)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(color);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, format, quality))
+        return {};
+    return bytes;
+}
+
 std::string rtf(const char *body)
 {
     return std::string("{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}"
@@ -440,13 +453,8 @@ void TstRtfReader::pictures()
 
 void TstRtfReader::largePicturesCostBoundedMemory()
 {
-    QImage big(2000, 2000, QImage::Format_RGB32);
-    big.fill(QColor(0, 128, 0));
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    QVERIFY(big.save(&buffer, "PNG"));
-    const QByteArray hex = png.toHex();
+    const QByteArray hex = filledImage(QSize(2000, 2000), QColor(0, 128, 0), "PNG").toHex();
+    QVERIFY(!hex.isEmpty());
     // Shown at 10 x 10 pixels: decoded at twice that, not at 2000 x 2000.
     QByteArray body = "{\\pict\\pngblip\\picwgoal150\\pichgoal150 " + hex + "}";
     // Shown at full size twenty times: what passes the document's budget is decoded, the
@@ -474,12 +482,8 @@ void TstRtfReader::largePicturesCostBoundedMemory()
 
 void TstRtfReader::jpegAndEnhancedMetafile()
 {
-    QImage blue(8, 6, QImage::Format_RGB32);
-    blue.fill(QColor(0, 0, 255));
-    QByteArray jpeg;
-    QBuffer buffer(&jpeg);
-    buffer.open(QIODevice::WriteOnly);
-    QVERIFY(blue.save(&buffer, "JPG", 95));
+    const QByteArray jpeg = filledImage(QSize(8, 6), QColor(0, 0, 255), "JPG", 95);
+    QVERIFY(!jpeg.isEmpty());
     const QByteArray body = "{\\pict\\jpegblip\\picw8\\pich6 " + jpeg.toHex() + "}{\\pict\\emfblip\\picw2540\\pich2540 "
         + greenEmf().toHex() + "}{\\pict\\emfblip\\picw254\\pich508 0100000008000000}";
     QTextDocument doc;
