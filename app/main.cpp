@@ -6,6 +6,7 @@
 #include "DataFiles.h"
 #include "DefaultFont.h"
 #include "MainWindowStandIn.h"
+#include "ProgramIcons.h"
 #include "WidgetDialogs.h"
 
 #include <QApplication>
@@ -43,6 +44,7 @@ int main(int argc, char **argv)
 
     QApplication::setApplicationName(QString::fromLatin1(AppInfo::ApplicationTitle));
     DefaultFont::installSubstitutions();
+    ProgramIcons::installFallbackTheme();
 
     ConfigSettings &settings = ConfigSettings::instance();
     MainWindowStandIn mainWindow(settings, dialogs, configPath);

@@ -7,7 +7,8 @@
 class UserDialogs
 {
 public:
-    enum class Kind { Warning, Error, Information, Confirmation };
+    // Plain: a box without an icon.
+    enum class Kind { Warning, Error, Information, Confirmation, Plain };
     enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
     enum class Answer { Ok, Cancel, Yes, No };
 
@@ -20,6 +21,8 @@ public:
                                  const QString &directory = {}) = 0;
     virtual QStringList openFileNames(const QString &caption, const QString &filter,
                                       const QString &directory = {}) = 0;
+    // defaultExtension (without the dot) is appended to a typed name that has none.
     virtual QString saveFileName(const QString &caption, const QString &filter,
-                                 const QString &suggestedName = {}) = 0;
+                                 const QString &suggestedName = {},
+                                 const QString &defaultExtension = {}) = 0;
 };

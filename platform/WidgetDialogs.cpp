@@ -4,6 +4,29 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+namespace {
+
+// Callers give filters as "Description|pattern|Description|pattern"; the file dialog
+// takes "Description (pattern);;...". A description that already shows its pattern in
+// parentheses is kept as it is.
+QString qtFilter(const QString &filter)
+{
+    if (!filter.contains(QLatin1Char('|')))
+        return filter;
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString &description = parts[i];
+        QString pattern = parts[i + 1];
+        pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
+        out << (description.contains(QLatin1Char('(')) ? description
+                                                        : description + QStringLiteral(" (") + pattern + QLatin1Char(')'));
+    }
+    return out.join(QStringLiteral(";;"));
+}
+
+} // namespace
+
 WidgetDialogs::WidgetDialogs(QWidget *parent)
     : m_parent(parent)
 {
@@ -17,6 +40,7 @@ UserDialogs::Answer WidgetDialogs::messageBox(Kind kind, const QString &caption,
     case Kind::Error: icon = QMessageBox::Critical; break;
     case Kind::Information: icon = QMessageBox::Information; break;
     case Kind::Confirmation: icon = QMessageBox::Question; break;
+    case Kind::Plain: icon = QMessageBox::NoIcon; break;
     }
     QMessageBox::StandardButtons std = QMessageBox::Ok;
     switch (buttons) {
@@ -36,15 +60,23 @@ UserDialogs::Answer WidgetDialogs::messageBox(Kind kind, const QString &caption,
 
 QString WidgetDialogs::openFileName(const QString &caption, const QString &filter, const QString &directory)
 {
-    return QFileDialog::getOpenFileName(m_parent, caption, directory, filter);
+    return QFileDialog::getOpenFileName(m_parent, caption, directory, qtFilter(filter));
 }
 
 QStringList WidgetDialogs::openFileNames(const QString &caption, const QString &filter, const QString &directory)
 {
-    return QFileDialog::getOpenFileNames(m_parent, caption, directory, filter);
+    return QFileDialog::getOpenFileNames(m_parent, caption, directory, qtFilter(filter));
 }
 
-QString WidgetDialogs::saveFileName(const QString &caption, const QString &filter, const QString &suggestedName)
+QString WidgetDialogs::saveFileName(const QString &caption, const QString &filter, const QString &suggestedName,
+                                   const QString &defaultExtension)
 {
-    return QFileDialog::getSaveFileName(m_parent, caption, suggestedName, filter);
+    QFileDialog dialog(m_parent, caption, QString(), qtFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultExtension);
+    if (!suggestedName.isEmpty())
+        dialog.selectFile(suggestedName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }

@@ -14,7 +14,8 @@ public:
     Answer messageBox(Kind kind, const QString &caption, const QString &text, Buttons buttons) override;
     QString openFileName(const QString &caption, const QString &filter, const QString &directory) override;
     QStringList openFileNames(const QString &caption, const QString &filter, const QString &directory) override;
-    QString saveFileName(const QString &caption, const QString &filter, const QString &suggestedName) override;
+    QString saveFileName(const QString &caption, const QString &filter, const QString &suggestedName,
+                         const QString &defaultExtension) override;
 
 private:
     QWidget *m_parent;

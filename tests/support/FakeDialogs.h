@@ -14,30 +14,45 @@ public:
         Kind kind;
         QString caption;
         QString text;
+        Buttons buttons = Buttons::Ok;
+    };
+    // One file dialog as it was asked for.
+    struct FileRequest
+    {
+        enum class Type { Open, OpenMany, Save } type;
+        QString caption;
+        QString filter;
+        QString nameOrFolder; // the proposed name (save) or start folder (open)
+        QString defaultExtension;
     };
 
     QQueue<Answer> answers;       // empty: Ok (or Yes for yes/no questions)
     QQueue<QString> fileNames;    // empty: the user cancels
     QQueue<QStringList> fileLists;
     QList<Shown> shown;
+    QList<FileRequest> fileRequests;
 
     Answer messageBox(Kind kind, const QString &caption, const QString &text, Buttons buttons) override
     {
-        shown.append({kind, caption, text});
+        shown.append({kind, caption, text, buttons});
         if (!answers.isEmpty())
             return answers.dequeue();
         return buttons == Buttons::Ok || buttons == Buttons::OkCancel ? Answer::Ok : Answer::Yes;
     }
-    QString openFileName(const QString &, const QString &, const QString &) override
+    QString openFileName(const QString &caption, const QString &filter, const QString &directory) override
     {
+        fileRequests.append({FileRequest::Type::Open, caption, filter, directory, {}});
         return fileNames.isEmpty() ? QString() : fileNames.dequeue();
     }
-    QStringList openFileNames(const QString &, const QString &, const QString &) override
+    QStringList openFileNames(const QString &caption, const QString &filter, const QString &directory) override
     {
+        fileRequests.append({FileRequest::Type::OpenMany, caption, filter, directory, {}});
         return fileLists.isEmpty() ? QStringList() : fileLists.dequeue();
     }
-    QString saveFileName(const QString &, const QString &, const QString &) override
+    QString saveFileName(const QString &caption, const QString &filter, const QString &suggestedName,
+                         const QString &defaultExtension) override
     {
+        fileRequests.append({FileRequest::Type::Save, caption, filter, suggestedName, defaultExtension});
         return fileNames.isEmpty() ? QString() : fileNames.dequeue();
     }
 };
