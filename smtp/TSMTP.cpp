@@ -69,6 +69,7 @@ const char *acceptedCode(std::uint8_t commandId)
 {
     switch (commandId) {
     case TSMTP::cmdGreeting:
+    case TSMTP::cmdStartTls:
         return "220";
     case TSMTP::cmdHelo:
     case TSMTP::cmdMailFrom:
@@ -80,6 +81,7 @@ const char *acceptedCode(std::uint8_t commandId)
     case TSMTP::cmdAuthLogin:
         return "334";
     case TSMTP::cmdPassword:
+    case TSMTP::cmdAuthPlain:
         return "235";
     case TSMTP::cmdData:
         return "354";
@@ -88,6 +90,43 @@ const char *acceptedCode(std::uint8_t commandId)
     default:
         return nullptr;
     }
+}
+
+// The lines of an EHLO reply after its first, each without its "250-" or "250 ".
+std::vector<std::string> ehloCapabilities(const std::string &reply)
+{
+    std::vector<std::string> lines;
+    std::size_t start = reply.find(CrLf);
+    while (start != std::string::npos) {
+        start += 2;
+        const std::size_t end = reply.find(CrLf, start);
+        if (end == std::string::npos)
+            break;
+        if (end - start > 4)
+            lines.push_back(reply.substr(start + 4, end - start - 4));
+        start = end;
+    }
+    return lines;
+}
+
+// The words of a capability line; "AUTH=LOGIN PLAIN" (an old spelling) reads as
+// "AUTH LOGIN PLAIN".
+std::vector<std::string> capabilityWords(const std::string &line)
+{
+    std::vector<std::string> words;
+    std::string word;
+    for (const char c : line) {
+        if (c == ' ' || (c == '=' && words.empty())) {
+            if (!word.empty())
+                words.push_back(std::move(word));
+            word.clear();
+        } else {
+            word += c;
+        }
+    }
+    if (!word.empty())
+        words.push_back(std::move(word));
+    return words;
 }
 
 } // namespace
@@ -135,6 +174,40 @@ void TSMTP::SetOnProgress(TTalkProgressEvent handler)
 std::string TSMTP::LastReply() const
 {
     return m_talk->Reply;
+}
+
+std::string TSMTP::AuthMechanism() const
+{
+    if (!m_loginReady)
+        return {};
+    return m_authPlain ? "PLAIN" : "LOGIN";
+}
+
+bool TSMTP::Encrypted() const
+{
+    return m_talk->IsEncrypted();
+}
+
+bool TSMTP::offers(const std::string &keyword) const
+{
+    for (const std::string &line : m_capabilities) {
+        const std::vector<std::string> words = capabilityWords(line);
+        if (!words.empty() && compareNoCase(words.front(), keyword) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool TSMTP::offersAuth(const std::string &mechanism) const
+{
+    for (const std::string &line : m_capabilities) {
+        const std::vector<std::string> words = capabilityWords(line);
+        if (!words.empty() && compareNoCase(words.front(), "AUTH") == 0
+            && std::any_of(words.begin() + 1, words.end(),
+                           [&](const std::string &w) { return compareNoCase(w, mechanism) == 0; }))
+            return true;
+    }
+    return false;
 }
 
 void TSMTP::fail(const char *what) const
@@ -215,24 +288,47 @@ bool TSMTP::Connect()
     m_loginReady = false;
     m_talk->SetPort(static_cast<quint16>(Port));
 
-    // The time-out covers lookup, connection and greeting together.
+    m_authPlain = false;
+    m_tlsOffered = false;
+    m_capabilities.clear();
+    m_talk->SetExtraCaCertificates(TrustedCertificates);
+
+    const bool implicitTls = Port == ImplicitTlsPort;
+    if (implicitTls && !TSocketTalk::TlsAvailable())
+        return tlsFailure("this system has no TLS support (the OpenSSL backend of Qt Network is missing)");
+    // The time-out covers lookup, connection (and handshake) and greeting together.
     m_talk->StartWait(cmdGreeting);
-    m_talk->Open();
+    if (implicitTls)
+        m_talk->OpenEncrypted();
+    else
+        m_talk->Open();
     m_talk->WaitReply();
     if (!m_talk->ReplyOk) {
         m_connected = false;
+        if (!m_talk->TlsError.empty())
+            return tlsFailure(m_talk->TlsError);
         return false;
     }
 
     bool result = false;
-    bool last = exchange("EHLO " + name + CrLf, cmdEhlo);
+    bool last = ehlo(name);
+    if (last && !m_talk->IsEncrypted() && offers("STARTTLS")) {
+        m_tlsOffered = true;
+        if (!startTls())
+            return false;
+        last = ehlo(name);
+    }
     if (last) {
         m_connected = true;
         // AUTH LOGIN is probed after every accepted EHLO, whatever the EHLO reply lists.
         last = exchange("AUTH LOGIN" + CrLf, cmdAuthLogin);
         m_loginReady = last;
-        if (!last)
+        if (!last) {
             last = exchange("NOOP" + CrLf, cmdNoop);
+            // PLAIN carries the credentials in its first command, so it waits for Login.
+            m_authPlain = offersAuth("PLAIN");
+            m_loginReady = m_authPlain;
+        }
         result = true;
     } else {
         last = exchange("HELO " + name + CrLf, cmdHelo);
@@ -242,12 +338,60 @@ bool TSMTP::Connect()
     return result;
 }
 
+bool TSMTP::ehlo(const std::string &name)
+{
+    m_capabilities.clear();
+    if (!exchange("EHLO " + name + CrLf, cmdEhlo))
+        return false;
+    m_capabilities = ehloCapabilities(m_talk->Reply);
+    return true;
+}
+
+// STARTTLS, the handshake, and nothing of the cleartext part kept. Any failure ends the
+// session: the server offered TLS, so the session does not go on without it.
+bool TSMTP::startTls()
+{
+    if (!TSocketTalk::TlsAvailable())
+        return tlsFailure("the server offers STARTTLS, but this system has no TLS support "
+                          "(the OpenSSL backend of Qt Network is missing)");
+    if (!exchange("STARTTLS" + CrLf, cmdStartTls)) {
+        std::string reply = m_talk->Reply;
+        while (!reply.empty() && (reply.back() == '\r' || reply.back() == '\n'))
+            reply.pop_back();
+        return tlsFailure(reply.empty() ? "no answer to STARTTLS" : "the server refused STARTTLS: " + reply);
+    }
+    m_capabilities.clear();
+    if (!m_talk->StartTls())
+        return tlsFailure(m_talk->TlsError);
+    return true;
+}
+
+bool TSMTP::tlsFailure(const std::string &reason)
+{
+    m_talk->Reset();
+    m_talk->Abort();
+    m_talk->Reply = "TLS: " + reason;
+    m_connected = false;
+    m_loginReady = false;
+    m_authPlain = false;
+    return false;
+}
+
 bool TSMTP::Login(const std::string &userName, const std::string &password)
 {
     if (!m_connected || !m_loginReady || !m_talk->IsConnected())
         return false;
+    // Never on a connection that was offered TLS and is not encrypted.
+    if (m_tlsOffered && !m_talk->IsEncrypted())
+        return false;
     if (breaksCommand(userName) || breaksCommand(password))
         fail("Invalid login text");
+    if (m_authPlain) {
+        // RFC 4616: no authorisation identity, the user name and the password, each
+        // after a NUL, sent with the command as its initial response.
+        const std::string response = std::string(1, '\0') + userName + '\0' + password;
+        return exchange("AUTH PLAIN " + Base64EncodeString(response) + CrLf, cmdAuthPlain);
+    }
     if (!exchange(Base64EncodeString(userName) + CrLf, cmdUserName))
         return false;
     return exchange(Base64EncodeString(password) + CrLf, cmdPassword);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
+#include <QSslCertificate>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -13,6 +15,13 @@ class TSocketTalk;
 // Delivers one built mail message to an SMTP server: connect and greet (EHLO, falling
 // back to HELO), probe for AUTH LOGIN and log in when asked, send the envelope and the
 // text after DATA with progress, and QUIT. Speaks through one owned TSocketTalk.
+//
+// TLS: on port 465 the connection is encrypted from the first byte; on any other port
+// the session switches to TLS with STARTTLS whenever the server's EHLO reply offers it,
+// and does not go on in cleartext once it was offered. A failed handshake (an untrusted,
+// expired or wrong-host certificate, ...) is a failed Connect whose LastReply reads
+// "TLS: " and the reason. Login uses AUTH LOGIN, or AUTH PLAIN when the server refuses
+// LOGIN and lists PLAIN.
 // Network failures are false results (LastReply tells what the server said); broken
 // preconditions raise AppError with the component's name (Name).
 class TSMTP : public QObject
@@ -34,7 +43,12 @@ public:
         cmdData = 17,
         cmdEndOfData = 18,
         cmdQuit = 19,
+        cmdStartTls = 20,
+        cmdAuthPlain = 21,
     };
+
+    // The port on which servers expect TLS from the first byte (SMTPS).
+    static constexpr int ImplicitTlsPort = 465;
 
     explicit TSMTP(QObject *owner = nullptr);
     ~TSMTP() override;
@@ -55,8 +69,21 @@ public:
     // layer reports it.
     std::string LocalName;
 
+    // CA certificates trusted in addition to the system's store (a private CA).
+    QList<QSslCertificate> TrustedCertificates;
+
     bool Connected() const { return m_connected; }
+    // Login may be called: the server answered AUTH LOGIN with 334, or refused it and
+    // lists AUTH PLAIN.
     bool LoginReady() const { return m_loginReady; }
+    // The mechanism Login will use: "LOGIN", "PLAIN", or empty when LoginReady is off.
+    std::string AuthMechanism() const;
+    // The connection is encrypted (port 465, or after STARTTLS).
+    bool Encrypted() const;
+    // The lines of the last accepted EHLO reply after its first, without the code
+    // ("STARTTLS", "AUTH LOGIN PLAIN", ...); empty after HELO. Those from before
+    // STARTTLS are forgotten once the handshake is done.
+    const std::vector<std::string> &Capabilities() const { return m_capabilities; }
 
     bool Connect();
     bool Login(const std::string &userName, const std::string &password);
@@ -86,10 +113,18 @@ private:
     void onDisconnect(TSocketTalk *sender);
 
     bool exchange(const std::string &text, std::uint8_t commandId);
+    bool ehlo(const std::string &name);
+    bool startTls();
+    bool tlsFailure(const std::string &reason);
+    bool offers(const std::string &keyword) const;
+    bool offersAuth(const std::string &mechanism) const;
     [[noreturn]] void fail(const char *what) const;
     std::string heloName() const;
 
     TSocketTalk *m_talk = nullptr;
     bool m_connected = false;
     bool m_loginReady = false;
+    bool m_authPlain = false;
+    bool m_tlsOffered = false; // the server offered STARTTLS in this session
+    std::vector<std::string> m_capabilities;
 };

@@ -6,13 +6,15 @@
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QPointer>
-#include <QTcpSocket>
+#include <QSslConfiguration>
+#include <QSslError>
+#include <QSslSocket>
 #include <algorithm>
 #include <climits>
 
 TSocketTalk::TSocketTalk(QObject *owner)
     : QObject(owner)
-    , m_socket(new QTcpSocket(this))
+    , m_socket(new QSslSocket(this))
 {
     m_timer.setSingleShot(true);
     m_timer.setInterval(timeOutMs());
@@ -20,6 +22,8 @@ TSocketTalk::TSocketTalk(QObject *owner)
     connect(m_socket, &QTcpSocket::readyRead, this, &TSocketTalk::onReadable);
     connect(m_socket, &QTcpSocket::errorOccurred, this, &TSocketTalk::onSocketError);
     connect(m_socket, &QTcpSocket::disconnected, this, &TSocketTalk::onDisconnected);
+    connect(m_socket, &QSslSocket::encrypted, this, &TSocketTalk::onEncrypted);
+    connect(m_socket, &QSslSocket::sslErrors, this, &TSocketTalk::onSslErrors);
 }
 
 TSocketTalk::~TSocketTalk()
@@ -188,11 +192,41 @@ void TSocketTalk::onSocketError()
     case QAbstractSocket::HostNotFoundError:
         kind = TTalkError::teLookup;
         break;
+    case QAbstractSocket::SslHandshakeFailedError:
+    case QAbstractSocket::SslInternalError:
+    case QAbstractSocket::SslInvalidUserDataError:
+        // A failed handshake is a failed connect; the certificate's faults, when it had
+        // any, were put into words by onSslErrors already.
+        if (TlsError.empty())
+            TlsError = m_socket->errorString().toStdString();
+        kind = TTalkError::teConnect;
+        break;
     default:
         kind = m_socket->state() == QAbstractSocket::ConnectedState ? TTalkError::teGeneral : TTalkError::teConnect;
         break;
     }
     failWait(kind);
+}
+
+void TSocketTalk::onEncrypted()
+{
+    if (!m_handshaking)
+        return;
+    m_handshaking = false;
+    Waiting = false;
+    wake();
+}
+
+// Never ignored: any fault of the certificate ends the handshake (the socket then reports
+// SslHandshakeFailedError and closes). Here the faults are only put into words.
+void TSocketTalk::onSslErrors(const QList<QSslError> &errors)
+{
+    QStringList reasons;
+    for (const QSslError &error : errors)
+        if (!reasons.contains(error.errorString()))
+            reasons.append(error.errorString());
+    if (!reasons.isEmpty())
+        TlsError = reasons.join(QStringLiteral("; ")).toStdString();
 }
 
 void TSocketTalk::onDisconnected()
@@ -270,7 +304,7 @@ bool TSocketTalk::writePiece(const char *data, std::size_t size, bool drain)
             failWait(TTalkError::teSend);
         return false;
     }
-    m_peakBuffered = std::max(m_peakBuffered, m_socket->bytesToWrite());
+    m_peakBuffered = std::max(m_peakBuffered, unsentBytes());
     return !drain || drainSocket();
 }
 
@@ -284,11 +318,13 @@ bool TSocketTalk::drainSocket()
     stall.setInterval(timeOutMs());
     bool stalled = false;
     QEventLoop loop;
-    connect(m_socket, &QTcpSocket::bytesWritten, &loop, [&] {
+    const auto progressed = [&] {
         stall.start();
-        if (m_socket->bytesToWrite() == 0)
+        if (unsentBytes() == 0)
             loop.quit();
-    });
+    };
+    connect(m_socket, &QTcpSocket::bytesWritten, &loop, progressed);
+    connect(m_socket, &QSslSocket::encryptedBytesWritten, &loop, progressed);
     connect(m_socket, &QTcpSocket::disconnected, &loop, &QEventLoop::quit);
     connect(m_socket, &QTcpSocket::errorOccurred, &loop, &QEventLoop::quit);
     connect(&stall, &QTimer::timeout, &loop, [&] {
@@ -296,7 +332,7 @@ bool TSocketTalk::drainSocket()
         loop.quit();
     });
     stall.start();
-    while (m_socket->bytesToWrite() > 0 && m_socket->state() == QAbstractSocket::ConnectedState && !stalled) {
+    while (unsentBytes() > 0 && m_socket->state() == QAbstractSocket::ConnectedState && !stalled) {
         loop.exec();
         if (!self)
             return false;
@@ -325,15 +361,115 @@ void TSocketTalk::SetAddress(const QString &address)
 
 void TSocketTalk::Open()
 {
+    open(false);
+}
+
+void TSocketTalk::OpenEncrypted()
+{
+    open(true);
+}
+
+void TSocketTalk::open(bool encrypted)
+{
+    TlsError.clear();
+    m_handshaking = false;
+    // The certificate must name what the user asked for: the host name, or the address.
+    const QString peerName = m_address.isEmpty() ? m_host : m_address;
+    if (encrypted)
+        prepareTls();
     if (!m_address.isEmpty()) {
         const QHostAddress address(m_address);
         if (!address.isNull()) {
-            m_socket->connectToHost(address, m_port);
+            if (encrypted)
+                m_socket->connectToHostEncrypted(address.toString(), m_port, peerName);
+            else
+                m_socket->connectToHost(address, m_port);
             return;
         }
     }
     // A name, or digits the address parser does not take: the socket looks it up.
-    m_socket->connectToHost(m_address.isEmpty() ? m_host : m_address, m_port);
+    if (encrypted)
+        m_socket->connectToHostEncrypted(peerName, m_port, peerName);
+    else
+        m_socket->connectToHost(peerName, m_port);
+}
+
+void TSocketTalk::prepareTls()
+{
+    QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+    config.setPeerVerifyMode(QSslSocket::VerifyPeer);
+    config.setProtocol(QSsl::SecureProtocols);
+    if (!m_extraCa.isEmpty()) {
+        // Setting a CA list replaces the store Qt would read on demand: name it whole.
+        config.setCaCertificates(QSslConfiguration::systemCaCertificates() + m_extraCa);
+    }
+    m_socket->setSslConfiguration(config);
+    m_socket->setPeerVerifyName(m_address.isEmpty() ? m_host : m_address);
+}
+
+bool TSocketTalk::StartTls()
+{
+    TlsError.clear();
+    if (m_socket->state() != QAbstractSocket::ConnectedState || m_socket->isEncrypted()) {
+        TlsError = "the connection is not open in cleartext";
+        return false;
+    }
+    // Bytes that came after the peer's consent and before the handshake cannot be told
+    // apart from bytes a third party slipped into the stream: they are dropped unread.
+    Reply.clear();
+    m_socket->readAll();
+    prepareTls();
+
+    Terminator.clear();
+    CommandId = 0;
+    ErrorKind = TTalkError::teNone;
+    Waiting = true;
+    ReplyOk = false;
+    m_handshaking = true;
+    QPointer<TSocketTalk> self(this);
+    m_socket->startClientEncryption();
+    WaitReply();
+    if (!self)
+        return false;
+    const bool done = m_socket->isEncrypted() && m_socket->state() == QAbstractSocket::ConnectedState;
+    const bool wasHandshaking = m_handshaking;
+    m_handshaking = false;
+    if (done)
+        return true;
+    if (TlsError.empty()) {
+        if (m_socket->state() != QAbstractSocket::ConnectedState)
+            TlsError = "the server closed the connection during the handshake";
+        else if (wasHandshaking)
+            TlsError = "the handshake did not complete within " + std::to_string(TimeOut) + " seconds";
+        else
+            TlsError = "the handshake did not complete";
+    }
+    // A half-done handshake cannot go on, and the session must not go on in cleartext.
+    Reset();
+    m_socket->abort();
+    return false;
+}
+
+bool TSocketTalk::IsEncrypted() const
+{
+    return m_socket->isEncrypted();
+}
+
+bool TSocketTalk::TlsAvailable()
+{
+    return QSslSocket::supportsSsl();
+}
+
+QTcpSocket *TSocketTalk::Socket() const
+{
+    return m_socket;
+}
+
+// Bytes handed to the socket that have not yet gone to the system: over TLS they wait
+// first unencrypted, then encrypted.
+qint64 TSocketTalk::unsentBytes() const
+{
+    return m_socket->bytesToWrite() + (m_socket->isEncrypted() ? m_socket->encryptedBytesToWrite() : 0);
 }
 
 void TSocketTalk::Close()

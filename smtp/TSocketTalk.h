@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
+#include <QSslCertificate>
 #include <QString>
 #include <QTimer>
 #include <cstdint>
@@ -11,6 +13,8 @@
 #include "TalkTypes.h"
 
 class QEventLoop;
+class QSslError;
+class QSslSocket;
 class QTcpSocket;
 
 // One client socket and a command/reply conversation over it: send a command text,
@@ -18,6 +22,11 @@ class QTcpSocket;
 // Everything runs on the GUI thread; a wait runs a nested event loop (no busy polling)
 // until the answer is judged, the time-out expires, the socket fails or closes.
 // The component knows nothing of the protocol spoken over it.
+//
+// The conversation may run over TLS, from the first byte (OpenEncrypted) or from a point
+// the protocol agrees on (StartTls). The peer's certificate is always checked: against
+// the system's trust store plus SetExtraCaCertificates, and against the name or address
+// the connection was opened with. There is no way to switch the check off.
 class TSocketTalk : public QObject
 {
     Q_OBJECT
@@ -78,6 +87,22 @@ public:
     quint16 Port() const { return m_port; }
     // Starts lookup and connect; returns at once.
     void Open();
+    // The same with a TLS handshake right after the connect; data arrives (and a wait
+    // for the greeting completes) only once the handshake succeeded.
+    void OpenEncrypted();
+    // Begins TLS on the open cleartext connection, after the peer agreed to it, and
+    // waits (as WaitReply, with the time-out) until the handshake is done. Whatever was
+    // received in cleartext until now is dropped, Reply included. True when the
+    // connection is encrypted; otherwise TlsError says why and the connection is closed.
+    bool StartTls();
+    bool IsEncrypted() const;
+    // Why the last handshake failed, in words ("The certificate has expired"); empty when
+    // no handshake failed since the last Open.
+    std::string TlsError;
+    // CA certificates trusted for this connection in addition to the system's store.
+    void SetExtraCaCertificates(const QList<QSslCertificate> &certificates) { m_extraCa = certificates; }
+    // The TLS library and Qt's backend for it are present.
+    static bool TlsAvailable();
     // Closes the connection after handing over what is buffered (disconnect notification
     // follows when a connection was established).
     void Close();
@@ -86,7 +111,7 @@ public:
     // The socket is connecting, connected or closing.
     bool Active() const;
     bool IsConnected() const;
-    QTcpSocket *Socket() const { return m_socket; }
+    QTcpSocket *Socket() const;
 
     // The machine's name as the socket layer reports it.
     static std::string LocalHost();
@@ -103,6 +128,8 @@ private:
     void onTimeOut();
     void onSocketError();
     void onDisconnected();
+    void onEncrypted();
+    void onSslErrors(const QList<QSslError> &errors);
 
     int timeOutMs() const;
     bool replyIsComplete() const;
@@ -113,12 +140,17 @@ private:
     bool writePiece(const char *data, std::size_t size, bool drain);
     bool drainSocket();
     void fireProgress(std::size_t total, std::size_t current);
+    void open(bool encrypted);
+    void prepareTls();
+    qint64 unsentBytes() const;
 
-    QTcpSocket *m_socket = nullptr;
+    QSslSocket *m_socket = nullptr;
     QTimer m_timer;
     QString m_host;
     QString m_address;
     quint16 m_port = 0;
     std::vector<QEventLoop *> m_waitLoops;
+    QList<QSslCertificate> m_extraCa;
+    bool m_handshaking = false;
     qint64 m_peakBuffered = 0;
 };
