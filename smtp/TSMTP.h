@@ -47,8 +47,6 @@ public:
         cmdAuthPlain = 21,
     };
 
-    // The port on which servers expect TLS from the first byte (SMTPS).
-    static constexpr int ImplicitTlsPort = 465;
 
     explicit TSMTP(QObject *owner = nullptr);
     ~TSMTP() override;
@@ -69,6 +67,9 @@ public:
     // layer reports it.
     std::string LocalName;
 
+    // The port on which the server expects TLS from the first byte (SMTPS); on any
+    // other port the session starts in cleartext and uses STARTTLS when offered.
+    int ImplicitTlsPort = 465;
     // CA certificates trusted in addition to the system's store (a private CA).
     QList<QSslCertificate> TrustedCertificates;
 

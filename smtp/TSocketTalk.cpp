@@ -401,7 +401,9 @@ void TSocketTalk::prepareTls()
     config.setProtocol(QSsl::SecureProtocols);
     if (!m_extraCa.isEmpty()) {
         // Setting a CA list replaces the store Qt would read on demand: name it whole.
-        config.setCaCertificates(QSslConfiguration::systemCaCertificates() + m_extraCa);
+        // Reading the system's store takes a good part of a second; once is enough.
+        static const QList<QSslCertificate> systemStore = QSslConfiguration::systemCaCertificates();
+        config.setCaCertificates(systemStore + m_extraCa);
     }
     m_socket->setSslConfiguration(config);
     m_socket->setPeerVerifyName(m_address.isEmpty() ? m_host : m_address);

@@ -36,6 +36,18 @@ void AiosmtpdServer::setSizeLimit(qint64 bytes)
     m_sizeLimit = bytes;
 }
 
+void AiosmtpdServer::setTls(const QString &certificateFile, const QString &keyFile, bool implicit)
+{
+    m_tlsArgs = QStringList{QStringLiteral("--tls-cert"), certificateFile, QStringLiteral("--tls-key"), keyFile};
+    if (implicit)
+        m_tlsArgs << QStringLiteral("--implicit-tls");
+}
+
+void AiosmtpdServer::excludeAuth(const QString &mechanism)
+{
+    m_authExclude << QStringLiteral("--auth-exclude") << mechanism;
+}
+
 void AiosmtpdServer::setPaths(const QString &python, const QString &script)
 {
     m_python = python;
@@ -56,6 +68,7 @@ bool AiosmtpdServer::start(int timeoutMs)
     if (m_hasLogin)
         args << QStringLiteral("--user") << QString::fromLatin1(m_user) << QStringLiteral("--password")
              << QString::fromLatin1(m_password);
+    args << m_tlsArgs << m_authExclude;
 
     m_process = std::make_unique<QProcess>();
     // Python's own messages (a failed import, a traceback) go to the test's stderr.

@@ -42,6 +42,12 @@ public:
     void setLogin(const QByteArray &user, const QByteArray &password);
     // Before start(): largest mail accepted (default 64 MB).
     void setSizeLimit(qint64 bytes);
+    // Before start(): TLS with this certificate chain and key (PEM files). Without
+    // implicit, the server offers STARTTLS and requires it before mail and AUTH; with
+    // implicit, it speaks TLS from the first byte (as servers on port 465 do).
+    void setTls(const QString &certificateFile, const QString &keyFile, bool implicit = false);
+    // Before start(): an AUTH mechanism ("LOGIN", "PLAIN") the server does not offer.
+    void excludeAuth(const QString &mechanism);
     // Python interpreter and script; defaults: VELLORN_PYTHON3 and
     // VELLORN_SUPPORT_DIR "/smtp_sink.py" (benchmarks set them when the macros are absent).
     void setPaths(const QString &python, const QString &script);
@@ -70,6 +76,8 @@ private:
     QByteArray m_password;
     bool m_hasLogin = false;
     qint64 m_sizeLimit = 64 * 1024 * 1024;
+    QStringList m_tlsArgs;
+    QStringList m_authExclude;
     QString m_python;
     QString m_script;
     quint16 m_port = 0;

@@ -1,6 +1,7 @@
 """A local SMTP server for the tests and benchmarks (Debian's python3-aiosmtpd).
 
 Usage: smtp_sink.py --dir FOLDER [--user NAME --password WORD] [--size-limit BYTES]
+                    [--tls-cert PEM --tls-key PEM [--implicit-tls]] [--auth-exclude MECH]...
 
 Listens on 127.0.0.1 on a free port and prints that port as the first line on stdout
 once it accepts connections. Every accepted mail is written to FOLDER as NNNNNN.eml
@@ -12,6 +13,11 @@ With --user, AUTH LOGIN is offered without TLS and accepts only that user name a
 password (compared as bytes). Without --user, AUTH requires TLS and so is refused with
 a 5xx reply, which is how a server without login support answers.
 
+With --tls-cert and --tls-key the server offers STARTTLS and requires it before any
+command but EHLO, HELO, NOOP and QUIT (and before AUTH); with --implicit-tls as well,
+it speaks TLS from the first byte instead (as on port 465) and offers AUTH there.
+--auth-exclude removes a mechanism (LOGIN, PLAIN) from those offered.
+
 Runs until it is terminated or its stdin reaches end of file.
 """
 
@@ -20,6 +26,7 @@ import asyncio
 import json
 import os
 import logging
+import ssl
 import sys
 
 from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
@@ -63,7 +70,17 @@ async def serve(args):
         options.update(auth_require_tls=False,
                        authenticator=make_authenticator(args.user.encode("latin-1"),
                                                         (args.password or "").encode("latin-1")))
-    server = await loop.create_server(lambda: SMTP(handler, **options), "127.0.0.1", 0)
+    if args.auth_exclude:
+        options.update(auth_exclude_mechanism=args.auth_exclude)
+    server_ssl = None
+    if args.tls_cert:
+        context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+        context.load_cert_chain(args.tls_cert, args.tls_key)
+        if args.implicit_tls:
+            server_ssl = context
+        else:
+            options.update(tls_context=context, require_starttls=True, auth_require_tls=True)
+    server = await loop.create_server(lambda: SMTP(handler, **options), "127.0.0.1", 0, ssl=server_ssl)
     port = server.sockets[0].getsockname()[1]
     sys.stdout.write("%d\n" % port)
     sys.stdout.flush()
@@ -86,12 +103,17 @@ async def serve(args):
 
 def main():
     # aiosmtpd logs a deprecation notice of its own on every login; only errors matter here.
-    logging.getLogger("mail.log").setLevel(logging.ERROR)
+    # A handshake the client rejects (the certificate tests) is expected, not an error.
+    logging.getLogger("mail.log").setLevel(logging.ERROR if "--tls-cert" not in sys.argv else logging.CRITICAL)
     parser = argparse.ArgumentParser()
     parser.add_argument("--dir", required=True)
     parser.add_argument("--user")
     parser.add_argument("--password")
     parser.add_argument("--size-limit", type=int, default=64 * 1024 * 1024)
+    parser.add_argument("--tls-cert")
+    parser.add_argument("--tls-key")
+    parser.add_argument("--implicit-tls", action="store_true")
+    parser.add_argument("--auth-exclude", action="append")
     args = parser.parse_args()
     asyncio.run(serve(args))
 
