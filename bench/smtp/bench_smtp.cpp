@@ -1,11 +1,13 @@
 // Sends a 20 MB mail to a local aiosmtpd server over loopback with TSMTP and, in the
-// same run, the same text to the same server with Python's smtplib. Prints both times
-// and the most bytes the socket held unsent at once.
+// same run, the same text to the same server with Python's smtplib: first in cleartext,
+// then over STARTTLS (a CA and server certificate made with openssl for the run).
+// Prints both times and the most bytes the socket held unsent at once.
 
 #include "AiosmtpdServer.h"
 #include "TMailMessage.h"
 #include "TSMTP.h"
 #include "TSocketTalk.h"
+#include "TestCertificates.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -19,11 +21,14 @@
 namespace {
 
 const char *SmtplibScript = R"(
-import smtplib, sys, time
+import smtplib, ssl, sys, time
 port, path = int(sys.argv[1]), sys.argv[2]
 data = open(path, 'rb').read()
-s = smtplib.SMTP('127.0.0.1', port)
+s = smtplib.SMTP('localhost', port)
 s.ehlo('bench')
+if len(sys.argv) > 3:
+    s.starttls(context=ssl.create_default_context(cafile=sys.argv[3]))
+    s.ehlo('bench')
 s.login('bench', 'bench')
 t = time.perf_counter()
 s.sendmail('bench@vellorn.test', ['to@x.test'], data)
@@ -58,18 +63,86 @@ double median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
+struct Figures
+{
+    std::vector<double> ours, theirs;
+    qint64 peak = 0;
+};
+
+// One round: TSMTP, then smtplib, each sending the text once; false after a failure.
+bool round(AiosmtpdServer &server, TMailMessage &message, const QString &path, const QString &caFile, int packetSize,
+           Figures &figures)
+{
+    server.clearMails();
+    TSMTP smtp;
+    smtp.Host = "localhost";
+    smtp.Port = server.port();
+    smtp.PacketSize = packetSize;
+    smtp.MailMessage = &message;
+    if (!caFile.isEmpty())
+        smtp.TrustedCertificates = QSslCertificate::fromPath(caFile);
+    if (!smtp.Connect() || !smtp.Login("bench", "bench")) {
+        std::fprintf(stderr, "connect/login failed: %s\n", smtp.LastReply().c_str());
+        return false;
+    }
+    if (smtp.Encrypted() != !caFile.isEmpty()) {
+        std::fprintf(stderr, "the session is not in the expected mode\n");
+        return false;
+    }
+    smtp.Talk()->resetPeakBuffered();
+    QElapsedTimer clock;
+    clock.start();
+    const bool ok = smtp.SendMailTo("bench@vellorn.test", "to@x.test");
+    const double seconds = double(clock.nsecsElapsed()) / 1e9;
+    if (!ok) {
+        std::fprintf(stderr, "send failed: %s\n", smtp.LastReply().c_str());
+        return false;
+    }
+    figures.peak = std::max(figures.peak, smtp.Talk()->peakBuffered());
+    smtp.Quit();
+    figures.ours.push_back(seconds);
+
+    QStringList args{QStringLiteral("-c"), QString::fromLatin1(SmtplibScript), QString::number(server.port()), path};
+    if (!caFile.isEmpty())
+        args << caFile;
+    QProcess python;
+    python.start(QStringLiteral(VELLORN_PYTHON3), args);
+    if (!python.waitForFinished(600000) || python.exitCode() != 0) {
+        std::fprintf(stderr, "smtplib failed: %s\n", python.readAllStandardError().constData());
+        return false;
+    }
+    figures.theirs.push_back(python.readAllStandardOutput().trimmed().toDouble());
+    // Both clients must deliver the same text; ours carries the Message-ID it sets.
+    const QList<AiosmtpdServer::Mail> mails = server.mails();
+    bool same = mails.size() == 2;
+    if (same) {
+        QByteArray withoutId = mails[0].content;
+        const qsizetype at = withoutId.indexOf("\r\nMessage-ID: ");
+        if (at >= 0)
+            withoutId.remove(at, withoutId.indexOf("\r\n", at + 2) - at);
+        same = withoutId == mails[1].content;
+    }
+    std::printf("  TSMTP %.3f s, smtplib %.3f s%s\n", figures.ours.back(), figures.theirs.back(),
+                same ? ", same text received" : " (received texts differ!)");
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 3;
+    const QString script = QStringLiteral(VELLORN_SOURCE_DIR "/tests/support/smtp_sink.py");
 
-    AiosmtpdServer server;
-    server.setPaths(QStringLiteral(VELLORN_PYTHON3), QStringLiteral(VELLORN_SOURCE_DIR "/tests/support/smtp_sink.py"));
-    server.setLogin("bench", "bench");
-    if (!server.start()) {
-        std::fprintf(stderr, "cannot start the SMTP server: %s\n", qPrintable(server.errorString()));
+    TestCertificates certs;
+    if (!certs.create()) {
+        std::fprintf(stderr, "cannot make the test certificates: %s\n", qPrintable(certs.errorString()));
+        return 1;
+    }
+    const TestCertificates::Issued issued = certs.issue(QStringLiteral("server"), {QStringLiteral("DNS:localhost")});
+    if (!issued.valid()) {
+        std::fprintf(stderr, "cannot make the server certificate: %s\n", qPrintable(certs.errorString()));
         return 1;
     }
 
@@ -86,59 +159,30 @@ int main(int argc, char **argv)
         }
     }
 
-    std::printf("mail: %zu bytes; server: aiosmtpd on 127.0.0.1:%u; %d rounds\n", text.size(), server.port(), rounds);
-    std::vector<double> ours, theirs;
-    qint64 peak = 0;
     const int packetSize = 102400;
-    for (int round = 0; round < rounds; ++round) {
-        server.clearMails();
-        TSMTP smtp;
-        smtp.Host = "127.0.0.1";
-        smtp.Port = server.port();
-        smtp.PacketSize = packetSize;
-        smtp.MailMessage = &message;
-        if (!smtp.Connect() || !smtp.Login("bench", "bench")) {
-            std::fprintf(stderr, "connect/login failed: %s\n", smtp.LastReply().c_str());
+    for (const bool tls : {false, true}) {
+        AiosmtpdServer server;
+        server.setPaths(QStringLiteral(VELLORN_PYTHON3), script);
+        server.setLogin("bench", "bench");
+        if (tls)
+            server.setTls(issued.certificate, issued.key);
+        if (!server.start()) {
+            std::fprintf(stderr, "cannot start the SMTP server: %s\n", qPrintable(server.errorString()));
             return 1;
         }
-        smtp.Talk()->resetPeakBuffered();
-        QElapsedTimer clock;
-        clock.start();
-        const bool ok = smtp.SendMailTo("bench@vellorn.test", "to@x.test");
-        const double seconds = double(clock.nsecsElapsed()) / 1e9;
-        if (!ok) {
-            std::fprintf(stderr, "send failed: %s\n", smtp.LastReply().c_str());
-            return 1;
-        }
-        peak = std::max(peak, smtp.Talk()->peakBuffered());
-        smtp.Quit();
-        ours.push_back(seconds);
-
-        QProcess python;
-        python.start(QStringLiteral(VELLORN_PYTHON3),
-                     {QStringLiteral("-c"), QString::fromLatin1(SmtplibScript), QString::number(server.port()), path});
-        if (!python.waitForFinished(600000) || python.exitCode() != 0) {
-            std::fprintf(stderr, "smtplib failed: %s\n", python.readAllStandardError().constData());
-            return 1;
-        }
-        theirs.push_back(python.readAllStandardOutput().trimmed().toDouble());
-        // Both clients must deliver the same text; ours carries the Message-ID it sets.
-        const QList<AiosmtpdServer::Mail> mails = server.mails();
-        bool same = mails.size() == 2;
-        if (same) {
-            QByteArray withoutId = mails[0].content;
-            const qsizetype at = withoutId.indexOf("\r\nMessage-ID: ");
-            if (at >= 0)
-                withoutId.remove(at, withoutId.indexOf("\r\n", at + 2) - at);
-            same = withoutId == mails[1].content;
-        }
-        std::printf("round %d: TSMTP %.3f s, smtplib %.3f s%s\n", round + 1, ours.back(), theirs.back(),
-                    same ? ", same text received" : " (received texts differ!)");
+        const char *mode = tls ? "STARTTLS" : "cleartext";
+        std::printf("%s: mail of %zu bytes to aiosmtpd on localhost:%u, %d rounds\n", mode, text.size(), server.port(),
+                    rounds);
+        Figures figures;
+        for (int i = 0; i < rounds; ++i)
+            if (!round(server, message, path, tls ? certs.caFile() : QString(), packetSize, figures))
+                return 1;
+        const double a = median(figures.ours), b = median(figures.theirs);
+        std::printf("%s median send (MAIL FROM to the final 250): TSMTP %.3f s (%.1f MB/s), smtplib %.3f s (%.1f MB/s), "
+                    "ratio %.2f (goal <= %s)\n",
+                    mode, a, double(text.size()) / a / 1e6, b, double(text.size()) / b / 1e6, a / b, tls ? "1.2" : "1.10");
+        std::printf("%s socket write buffer: at most %lld bytes unsent = %.2f pieces of %d (goal <= 2)\n", mode,
+                    static_cast<long long>(figures.peak), double(figures.peak) / packetSize, packetSize);
     }
-    const double a = median(ours), b = median(theirs);
-    std::printf("median send (MAIL FROM to the final 250): TSMTP %.3f s (%.1f MB/s), smtplib %.3f s (%.1f MB/s), ratio %.2f (goal <= 1.10)\n",
-                a, double(text.size()) / a / 1e6, b, double(text.size()) / b / 1e6, a / b);
-    std::printf("socket write buffer: at most %lld bytes unsent = %.2f pieces of %d (goal <= 2)\n",
-                static_cast<long long>(peak), double(peak) / packetSize, packetSize);
     return 0;
 }
