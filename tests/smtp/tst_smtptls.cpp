@@ -4,6 +4,7 @@
 #include "TSMTP.h"
 #include "TSocketTalk.h"
 #include "TestCertificates.h"
+#include "TestFiles.h"
 
 #include <QProcess>
 #include <QSslKey>
@@ -78,12 +79,6 @@ private:
     }
 };
 
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 } // namespace
 
 // The session over TLS against aiosmtpd with certificates of a CA made for the test:
@@ -95,6 +90,7 @@ class TestSmtpTls : public QObject
     TestCertificates m_certs;
     TestCertificates::Issued m_good;
     QList<QSslCertificate> m_ca;
+    AiosmtpdServer m_starttls; // requires STARTTLS before AUTH LOGIN and mail
 
     void prepare(TSMTP &smtp, const AiosmtpdServer &server, const std::string &host = "localhost")
     {
@@ -120,6 +116,14 @@ private slots:
         QVERIFY2(m_good.valid(), qPrintable(m_certs.errorString()));
         m_ca = QSslCertificate::fromPath(m_certs.caFile());
         QCOMPARE(m_ca.size(), 1);
+        m_starttls.setLogin("user", "secret");
+        m_starttls.setTls(m_good.certificate, m_good.key);
+        QVERIFY2(m_starttls.start(), qPrintable(m_starttls.errorString()));
+    }
+
+    void init()
+    {
+        m_starttls.clearMails();
     }
 
     // STARTTLS on a server that requires it before AUTH; by name and by address; then a
@@ -135,12 +139,8 @@ private slots:
     {
         QFETCH(QByteArray, host);
         QFETCH(bool, large);
-        AiosmtpdServer server;
-        server.setLogin("user", "secret");
-        server.setTls(m_good.certificate, m_good.key);
-        QVERIFY2(server.start(), qPrintable(server.errorString()));
         TSMTP smtp;
-        prepare(smtp, server, host.toStdString());
+        prepare(smtp, m_starttls, host.toStdString());
         QVERIFY2(smtp.Connect(), smtp.LastReply().c_str());
         QVERIFY(smtp.Encrypted());
         // What the server said before the handshake is forgotten.
@@ -180,7 +180,7 @@ private slots:
             QCOMPARE(progress.at(progress.size() - 2), total);
         }
 
-        const QList<AiosmtpdServer::Mail> mails = server.mails();
+        const QList<AiosmtpdServer::Mail> mails = m_starttls.mails();
         QCOMPARE(mails.size(), 1);
         QCOMPARE(mails.front().login, QByteArray("user"));
         QByteArray expected = QByteArray::fromStdString(message.SourceText());
@@ -319,7 +319,7 @@ private slots:
     {
         InjectingPeer peer;
         peer.certificate = QSslCertificate::fromPath(m_good.certificate).value(0);
-        peer.key = QSslKey(readFile(m_good.key), QSsl::Ec);
+        peer.key = QSslKey(TestFiles::read(m_good.key), QSsl::Ec);
         QVERIFY(!peer.key.isNull());
         QVERIFY(peer.listen(QHostAddress::LocalHost));
         TSMTP smtp;
@@ -351,18 +351,11 @@ private slots:
         QFETCH(bool, withCa);
         QFETCH(int, exitCode);
         QFETCH(QByteArray, lastLine);
-        AiosmtpdServer server;
-        server.setLogin("user", "secret");
-        server.setTls(m_good.certificate, m_good.key);
-        QVERIFY2(server.start(), qPrintable(server.errorString()));
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("mail.eml"));
-        QFile f(file);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("From: <cli@vellorn.test>\nTo: <to@x.test>\nSubject: cli\n\nbody\n");
-        f.close();
+        TestFiles::write(file, "From: <cli@vellorn.test>\nTo: <to@x.test>\nSubject: cli\n\nbody\n");
         QStringList args{QStringLiteral("send"), file, QStringLiteral("--host"), QStringLiteral("localhost"),
-                         QStringLiteral("--port"), QString::number(server.port()), QStringLiteral("--user"),
+                         QStringLiteral("--port"), QString::number(m_starttls.port()), QStringLiteral("--user"),
                          QStringLiteral("user"), QStringLiteral("--pass"), QStringLiteral("secret"),
                          QStringLiteral("--timeout"), QStringLiteral("10")};
         if (withCa)
@@ -373,7 +366,7 @@ private slots:
         const QByteArray err = cli.readAllStandardError();
         QCOMPARE(cli.exitCode(), exitCode);
         QVERIFY2(err.trimmed().split('\n').last().startsWith(lastLine), err.constData());
-        QCOMPARE(server.mails().size(), withCa ? 1 : 0);
+        QCOMPARE(m_starttls.mails().size(), withCa ? 1 : 0);
         if (withCa)
             QVERIFY2(err.contains("Connected over TLS; the server offers AUTH LOGIN"), err.constData());
     }
