@@ -140,7 +140,7 @@ private slots:
         smtp.Port = plain.port();
         smtp.SetTimeOut(10);
         QVERIFY(smtp.Connect());
-        QVERIFY(!smtp.LoginReady());
+        QVERIFY(!smtp.LoginReady() && !smtp.Encrypted());
         TMailMessage message;
         address(message);
         message.SetPlainText("Hello\r\n");
