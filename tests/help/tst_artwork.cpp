@@ -49,24 +49,6 @@ private slots:
         const double drawn = coverage(image);
         QVERIFY2(drawn > (role == int(ProgramIcons::Role::Logo) ? 0.2 : 0.6), qPrintable(QString::number(drawn)));
     }
-
-    // The small icon must still show the white page against the blue envelope.
-    void smallIconKeepsItsContrast()
-    {
-        const QImage image = ProgramIcons::icon(ProgramIcons::Role::ProgramIcon).pixmap(16, 16).toImage();
-        int light = 0, dark = 0;
-        for (int y = 0; y < 16; ++y)
-            for (int x = 0; x < 16; ++x) {
-                const QRgb p = image.pixel(x, y);
-                if (qAlpha(p) < 200)
-                    continue;
-                if (qGray(p) > 200)
-                    ++light;
-                else if (qGray(p) < 110)
-                    ++dark;
-            }
-        QVERIFY2(light >= 8 && dark >= 40, qPrintable(QStringLiteral("light %1 dark %2").arg(light).arg(dark)));
-    }
 };
 
 QTEST_MAIN(TestArtwork)
