@@ -3,9 +3,16 @@
 #include "AppError.h"
 #include "AppInfo.h"
 #include "ConfigFile.h"
+#include "DataPaths.h"
+#include "HelpLauncher.h"
+#include "HelpPages.h"
+#include "LinkConfig.h"
 #include "UserDialogs.h"
+#include "WindowOpener.h"
+#include "WindowServices.h"
 
 #include <QCloseEvent>
+#include <QMenuBar>
 
 MainWindowStandIn::MainWindowStandIn(ConfigSettings &settings, UserDialogs &dialogs, QString configPath)
     : m_settings(settings)
@@ -23,6 +30,8 @@ MainWindowStandIn::MainWindowStandIn(ConfigSettings &settings, UserDialogs &dial
 MainWindowLayout MainWindowStandIn::currentLayout() const
 {
     MainWindowLayout layout = m_loaded;
+    if (showTipsAtStartup)
+        layout.WND_ShowTips = showTipsAtStartup();
     if (isMinimized()) {
         layout.state = MainWindowLayout::State::Minimized;
     } else if (isMaximized()) {
@@ -35,6 +44,24 @@ MainWindowLayout MainWindowStandIn::currentLayout() const
         layout.WND_H = height();
     }
     return layout;
+}
+
+void MainWindowStandIn::addHelpMenu(WindowServices &services)
+{
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->addAction(QStringLiteral("&Help Contents"), QKeySequence(Qt::Key_F1), this, [this, &services] {
+        services.help.HtmlHelp(this, HelpPages::target(services.paths, HelpPages::Contents));
+    });
+    help->addAction(QStringLiteral("&Tips Of The Day"), this, [&services] { services.opener.showTips(); });
+    help->addSeparator();
+    help->addAction(QStringLiteral("&Visite HomePage"), this, [&services] {
+        LinkConfig::open(services.shell, LinkConfig::homePage(services.links));
+    });
+    help->addAction(QStringLiteral("&Report Bug ..."), this, [&services] {
+        LinkConfig::open(services.shell, LinkConfig::bugReport(services.links, LinkConfig::BugReportFrom::MainWindow));
+    });
+    help->addSeparator();
+    help->addAction(QStringLiteral("&About Vellorn Composer ..."), this, [&services] { services.opener.showAbout(); });
 }
 
 void MainWindowStandIn::closeEvent(QCloseEvent *event)

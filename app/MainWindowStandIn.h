@@ -3,9 +3,11 @@
 #include "MainWindowLayout.h"
 
 #include <QMainWindow>
+#include <functional>
 
 class ConfigSettings;
 class UserDialogs;
+struct WindowServices;
 
 // The main window until the mailbox window exists: it applies the layout keys when
 // created and writes the whole configuration when it closes.
@@ -18,6 +20,12 @@ public:
 
     // The window's current layout as the configuration file keeps it.
     MainWindowLayout currentLayout() const;
+
+    // The state of "Always show tips at startup", kept with the layout when set.
+    std::function<bool()> showTipsAtStartup;
+
+    // The Help menu: contents, tips, home page, bug report and About.
+    void addHelpMenu(WindowServices &services);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -1,15 +1,26 @@
 #include "AppError.h"
 #include "AppInfo.h"
 #include "AppPaths.h"
+#include "AppWindows.h"
 #include "ConfigFile.h"
 #include "ConfigSettings.h"
 #include "DataFiles.h"
+#include "DataPaths.h"
 #include "DefaultFont.h"
+#include "DesktopShell.h"
+#include "HtmlHelpLauncher.h"
+#include "LinkConfig.h"
 #include "MainWindowStandIn.h"
 #include "ProgramIcons.h"
+#include "SystemClock.h"
+#include "SystemRandom.h"
+#include "TFM_Tips.h"
+#include "TFm_About.h"
 #include "WidgetDialogs.h"
+#include "WindowServices.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <cstdio>
 
 namespace {
@@ -33,11 +44,10 @@ int main(int argc, char **argv)
     WidgetDialogs dialogs;
 
     // The data files lie beside the executable; their paths are computed once.
-    const QString configPath = AppPaths::configPath();
-    const QString mailBoxPath = AppPaths::mailBoxPath();
+    const DataPaths paths = DataPaths::besideExecutable(AppPaths::executableFolder());
     try {
-        DataFiles::ensureConfigFile(configPath);
-        DataFiles::ensureMailBoxFile(mailBoxPath);
+        DataFiles::ensureConfigFile(paths.config);
+        DataFiles::ensureMailBoxFile(paths.mailBox);
     } catch (const AppError &e) {
         return startupFailed(dialogs, e);
     }
@@ -45,12 +55,39 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QString::fromLatin1(AppInfo::ApplicationTitle));
     DefaultFont::installSubstitutions();
     ProgramIcons::installFallbackTheme();
+    QApplication::setWindowIcon(ProgramIcons::icon(ProgramIcons::Role::ProgramIcon));
 
+    DesktopShell shell;
+    SystemClock clock;
+    SystemRandom random; // seeded once for the whole run
     ConfigSettings &settings = ConfigSettings::instance();
-    MainWindowStandIn mainWindow(settings, dialogs, configPath);
-    dialogs.setParent(&mainWindow);
-    LoadConfig(settings, configPath);
+    const LinkAddresses links = LinkConfig::read(paths.config);
+    HtmlHelpLauncher help(dialogs, shell, paths);
+    AppWindows windows;
+    WindowServices services{dialogs, shell, clock, random, settings, paths, help, links, windows};
 
+    // The splash is on the screen while the other windows are made.
+    TFm_About &splash = windows.createAbout(services);
+    splash.show();
+    splash.repaint();
+    QApplication::processEvents();
+
+    MainWindowStandIn mainWindow(settings, dialogs, paths.config);
+    dialogs.setParent(&mainWindow);
+    windows.setMainWindow(&mainWindow);
+    mainWindow.addHelpMenu(services);
+    LoadConfig(settings, paths.config);
+    windows.createSendDialog(services);
+    TFM_Tips &tips = windows.createTips(services);
+    mainWindow.showTipsAtStartup = [&tips] { return tips.CHK_Dsp->isChecked(); };
+    tips.showAtStartup();
+
+    // The main window waits, under the busy cursor, until the splash has gone; the tips
+    // window, when it shows, keeps it waiting until it closes.
     mainWindow.show();
+    windows.setMainWindowEnabled(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    splash.startSplashTimer();
+    splash.raise();
     return app.exec();
 }

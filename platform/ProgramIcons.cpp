@@ -1,5 +1,8 @@
 #include "ProgramIcons.h"
 
+#include <QDir>
+#include <QStandardPaths>
+
 namespace ProgramIcons {
 
 QString source(Role role)
@@ -39,6 +42,9 @@ QString source(Role role)
     case Role::Attach: return QStringLiteral("mail-attachment");
     case Role::AttachmentIcon: return QStringLiteral("mail-attachment");
     case Role::AttachmentMarker: return QStringLiteral("mail-attachment");
+    case Role::HelpBack: return QStringLiteral("go-previous");
+    case Role::HelpForward: return QStringLiteral("go-next");
+    case Role::HelpHome: return QStringLiteral("go-home");
     case Role::ProgramIcon: return QStringLiteral(":/vellorn/icons/vellorn-composer.svg");
     case Role::Logo: return QStringLiteral(":/vellorn/pictures/logo.svg");
     case Role::AboutPicture: return QStringLiteral(":/vellorn/pictures/about.svg");
@@ -65,6 +71,15 @@ std::vector<Role> allRoles()
 
 void installFallbackTheme()
 {
+    // Platforms without a desktop theme (offscreen, minimal) look for themes nowhere but in
+    // the resources; the system's icon folders are where Breeze is installed.
+    QStringList paths = QIcon::themeSearchPaths();
+    for (const QString &data : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
+        const QString icons = QDir(data).filePath(QStringLiteral("icons"));
+        if (!paths.contains(icons) && QDir(icons).exists())
+            paths.append(icons);
+    }
+    QIcon::setThemeSearchPaths(paths);
     QIcon::setFallbackThemeName(QStringLiteral("breeze"));
     if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
         QIcon::setThemeName(QStringLiteral("breeze"));

@@ -22,6 +22,8 @@ enum class Role {
     // Lists.
     AttachmentIcon,   // an attachment in an attachment list
     AttachmentMarker, // a mail that has attachments, in the mail list
+    // Help window.
+    HelpBack, HelpForward, HelpHome,
     // The program's own artwork.
     ProgramIcon, Logo, AboutPicture, TipsPicture,
 };

@@ -70,7 +70,7 @@ void TestSendMails::init()
     ConfigSettings::instance() = ConfigSettings::firstRun();
     m_dialogs = std::make_unique<FakeDialogs>();
     m_shell = std::make_unique<RecordingShell>();
-    m_dlg = std::make_unique<TFM_Send>(*m_dialogs, *m_shell);
+    m_dlg = std::make_unique<TFM_Send>(*m_dialogs, *m_shell, ConfigSettings::instance(), AppPaths::mailBoxPath());
     m_labels.clear();
     m_statuses.clear();
     // Serving the event loop is where the dialog can be watched (and clicked).

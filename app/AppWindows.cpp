@@ -1,0 +1,89 @@
+#include "AppWindows.h"
+
+#include "TFM_Send.h"
+#include "TFM_Tips.h"
+#include "TFm_About.h"
+
+AppWindows::AppWindows() = default;
+
+AppWindows::~AppWindows()
+{
+    // The tips window enables the main window as it goes; nothing is left to enable.
+    m_mainWindow = nullptr;
+    m_tips.reset();
+    m_send.reset();
+    m_about.reset();
+}
+
+TFm_About &AppWindows::createAbout(WindowServices &services)
+{
+    m_about = std::make_unique<TFm_About>(services);
+    m_about->tipsShowing = [this] { return m_tips && m_tips->isVisible(); };
+    return *m_about;
+}
+
+TFM_Send &AppWindows::createSendDialog(WindowServices &services)
+{
+    m_send = std::make_unique<TFM_Send>(services);
+    return *m_send;
+}
+
+TFM_Tips &AppWindows::createTips(WindowServices &services)
+{
+    m_tips = std::make_unique<TFM_Tips>(services);
+    return *m_tips;
+}
+
+void AppWindows::showConfiguration(int)
+{
+    // No configuration dialog yet: the settings are edited in Config.dat.
+}
+
+bool AppWindows::showAddressList(AddressListUse, AddressPicks *)
+{
+    // No address book window yet: nothing is picked.
+    return false;
+}
+
+void AppWindows::addAddress()
+{
+    // No address editor yet.
+}
+
+void AppWindows::showTips()
+{
+    if (!m_tips)
+        return;
+    if (m_tips->isVisible()) {
+        m_tips->raise();
+        m_tips->activateWindow();
+        return;
+    }
+    m_tips->exec();
+}
+
+void AppWindows::showAbout()
+{
+    // While it is the splash, it closes by itself.
+    if (m_about && !m_about->isVisible())
+        m_about->exec();
+}
+
+bool AppWindows::sendDialogShowing() const
+{
+    return m_send && m_send->isVisible();
+}
+
+bool AppWindows::sendMails(const QStringList &positions, const QString &mode)
+{
+    if (!m_send)
+        return false;
+    m_send->show();
+    return m_send->SendMails(positions, mode);
+}
+
+void AppWindows::setMainWindowEnabled(bool enabled)
+{
+    if (m_mainWindow)
+        m_mainWindow->setEnabled(enabled);
+}

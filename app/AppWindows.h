@@ -1,0 +1,47 @@
+#pragma once
+
+#include "WindowOpener.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <memory>
+
+class TFM_Send;
+class TFM_Tips;
+class TFm_About;
+struct WindowServices;
+
+// The program's long-lived windows, opened for whoever asks. They are created in the
+// start-up order (the About window first, as the splash; the send dialog; the tips
+// window) once the services exist, since the windows take the services and the services
+// take this opener.
+class AppWindows : public WindowOpener
+{
+public:
+    AppWindows();
+    ~AppWindows() override;
+
+    TFm_About &createAbout(WindowServices &services);
+    TFM_Send &createSendDialog(WindowServices &services);
+    TFM_Tips &createTips(WindowServices &services);
+    void setMainWindow(QWidget *window) { m_mainWindow = window; }
+
+    TFm_About *about() const { return m_about.get(); }
+    TFM_Send *sendDialog() const { return m_send.get(); }
+    TFM_Tips *tips() const { return m_tips.get(); }
+
+    void showConfiguration(int page) override;
+    bool showAddressList(AddressListUse use, AddressPicks *picks) override;
+    void addAddress() override;
+    void showTips() override;
+    void showAbout() override;
+    bool sendDialogShowing() const override;
+    bool sendMails(const QStringList &positions, const QString &mode) override;
+    void setMainWindowEnabled(bool enabled) override;
+
+private:
+    QPointer<QWidget> m_mainWindow;
+    std::unique_ptr<TFm_About> m_about;
+    std::unique_ptr<TFM_Send> m_send;
+    std::unique_ptr<TFM_Tips> m_tips;
+};

@@ -1,0 +1,211 @@
+#include "SendMailsRunner.h"
+
+#include "Ansi.h"
+#include "AppError.h"
+#include "ConfigSettings.h"
+#include "MailStore.h"
+#include "MessagePump.h"
+#include "Shell.h"
+#include "TSocketTalk.h"
+
+#include <QDir>
+#include <algorithm>
+#include <exception>
+
+namespace {
+
+const char *const kStatusRendering = "Generating pictures...";
+const char *const kStatusBuilding = "Generating mail ... It will take a few minutes ";
+
+std::int64_t positionOf(const QString &entry)
+{
+    bool ok = false;
+    const qlonglong value = entry.trimmed().toLongLong(&ok);
+    if (!ok)
+        throw AppError("'" + entry.toStdString() + "' is not a valid integer value");
+    return value;
+}
+
+} // namespace
+
+SendMailsRunner::SendMailsRunner(const ConfigSettings &settings, QString mailBoxPath, Shell &shell, QObject *parent)
+    : QObject(parent)
+    , FJob(settings)
+    , m_settings(settings)
+    , m_mailBoxPath(std::move(mailBoxPath))
+    , m_shell(shell)
+{
+    FSMTP.setObjectName(QStringLiteral("FSMTP"));
+    FSMTP.Port = 25;
+    FSMTP.SetTimeOut(60);
+    FSMTP.PacketSize = 102400;
+    FSMTP.SetOnProgress([this](auto, auto total, auto current) {
+        FSMTPProgress(&FSMTP, static_cast<qint64>(total), static_cast<qint64>(current));
+    });
+
+    FJob.isCancelled = [this] { return Cancelled; };
+    FJob.renderProgress = [this](int percent) { setProgress(percent, 100); };
+}
+
+SendMailsRunner::~SendMailsRunner()
+{
+    FSMTP.Disconnect();
+}
+
+void SendMailsRunner::showStatus(const char *text, bool barShown)
+{
+    emit statusChanged(QString::fromLatin1(text), barShown);
+}
+
+void SendMailsRunner::setProgress(int value, int maximum)
+{
+    emit progressChanged(std::clamp(value, 0, maximum), maximum);
+}
+
+void SendMailsRunner::LoadLetter(std::int64_t position)
+{
+    FJob.LoadLetter(MailStore(m_mailBoxPath), position);
+}
+
+void SendMailsRunner::RenderPages()
+{
+    setProgress(0, 100);
+    FJob.RenderPages();
+}
+
+void SendMailsRunner::BuildHtmlBody()
+{
+    FJob.BuildHtmlBody();
+}
+
+void SendMailsRunner::AbortJob()
+{
+    FSMTP.Disconnect();
+    FSMTP.Quit();
+    Cancelled = true;
+}
+
+void SendMailsRunner::Cancel()
+{
+    if (FSMTP.Talk())
+        FSMTP.Talk()->Cancelled = true;
+    Cancelled = true;
+    FSMTP.Disconnect();
+}
+
+void SendMailsRunner::FSMTPProgress(QObject *, qint64 Total, qint64 Current)
+{
+    if (Cancelled)
+        return;
+    // The bar counts in int; a text beyond that range is shown in kilobytes.
+    const qint64 scale = Total > 0x7FFFFFFF ? 1024 : 1;
+    const int maximum = static_cast<int>(std::max<qint64>(Total / scale, 1));
+    setProgress(static_cast<int>(std::clamp<qint64>(Current / scale, 0, maximum)), maximum);
+}
+
+bool SendMailsRunner::stopIfCancelled()
+{
+    if (!Cancelled)
+        return false;
+    AbortJob();
+    return true;
+}
+
+bool SendMailsRunner::SendMails(const QStringList &list, const QString &mode)
+{
+    if (FSMTP.Talk())
+        FSMTP.Talk()->Cancelled = false;
+    const QStringList entries = list;
+    FSMTP.Host = m_settings.ACC_SMTPHost;
+    FSMTP.Port = m_settings.ACC_SMTPPort;
+    Cancelled = false;
+    // The whole path, however long; the files go straight into it.
+    const QString tempFolder = QDir::tempPath() + QLatin1Char('/');
+
+    try {
+        for (int i = 0; i < entries.size(); ++i) {
+            emit countChanged(QStringLiteral("Total: %1 Left: %2").arg(entries.size()).arg(entries.size() - i - 1));
+            setProgress(0, 100);
+            if (!sendOne(i, positionOf(entries.at(i)), mode, tempFolder))
+                return false;
+        }
+        showStatus("Quit", true);
+        FSMTP.Quit();
+    } catch (const std::exception &) {
+        AbortJob();
+        emit failed();
+    }
+    AbortJob();
+    emit closeRequested();
+    return true;
+}
+
+// One mail of the job; false when the job stops here (the status tells why).
+bool SendMailsRunner::sendOne(int index, std::int64_t position, const QString &mode, const QString &tempFolder)
+{
+    LoadLetter(position);
+    if (stopIfCancelled())
+        return false;
+
+    MessagePump::serveNow();
+    showStatus(kStatusRendering, true);
+    RenderPages();
+    if (stopIfCancelled())
+        return false;
+
+    MessagePump::serveNow();
+    BuildHtmlBody();
+    if (stopIfCancelled())
+        return false;
+
+    MessagePump::serveNow();
+    showStatus(kStatusBuilding, false);
+    // Writing the text cannot be interrupted halfway.
+    emit cancelAllowed(false);
+    try {
+        FJob.Rebuild();
+    } catch (...) {
+        emit cancelAllowed(true);
+        throw;
+    }
+    emit cancelAllowed(true);
+    if (stopIfCancelled())
+        return false;
+
+    MessagePump::serveNow();
+    const MailStore store(m_mailBoxPath);
+    if (mode == QLatin1String("MSOE")) {
+        const QString path = SendJob::emlPath(tempFolder, index);
+        FJob.SaveToFile(path);
+        m_shell.openFile(path);
+        store.SetBoxCode(position, "s");
+        return true;
+    }
+
+    emit statusChanged(QStringLiteral("Connecting ") + Ansi::toQString(m_settings.ACC_SMTPHost) + QStringLiteral(" ..."),
+                       true);
+    setProgress(0, 100);
+    if (!FSMTP.Connect()) {
+        showStatus("Connect error!", true);
+        return false;
+    }
+    if (stopIfCancelled())
+        return false;
+    if (FSMTP.LoginReady() && !FSMTP.Login(m_settings.ACC_SMTPUser, m_settings.ACC_SMTPPass)) {
+        showStatus("Login error! Please check your SMTP account", true);
+        return false;
+    }
+    if (stopIfCancelled())
+        return false;
+    showStatus("Sending mail...", true);
+    FSMTP.MailMessage = &FJob.FMailMsg;
+    if (!FSMTP.SendMail()) {
+        emit statusChanged(QStringLiteral("Error: ") + Ansi::toQString(FSMTP.LastReply()), false);
+        AbortJob();
+        return false;
+    }
+    emit progressChanged(1, 1); // full
+    store.SetBoxCode(position, "s");
+    FSMTP.Quit();
+    return true;
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "SendMailsRunner.h"
+
+#include <QDialog>
+#include <QStringList>
+
+class QFrame;
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class Shell;
+class UserDialogs;
+struct ConfigSettings;
+struct WindowServices;
+
+// The send dialog: shows a send job as it runs (what happens, how many mails are left, a
+// progress bar) with a Cancel button that works at every step. The job itself is
+// SendMailsRunner's; this window starts it and shows what it reports.
+class TFM_Send : public QDialog
+{
+    Q_OBJECT
+
+public:
+    TFM_Send(UserDialogs &dialogs, Shell &shell, const ConfigSettings &settings, const QString &mailBoxPath,
+             QWidget *parent = nullptr);
+    explicit TFM_Send(WindowServices &services, QWidget *parent = nullptr);
+
+    // Controls.
+    QFrame *Panel1 = nullptr;
+    QLabel *Image1 = nullptr;
+    QPlainTextEdit *MO = nullptr;
+    QLabel *LB_p = nullptr;
+    QProgressBar *PB = nullptr;
+    QPushButton *BT_Cancel = nullptr;
+
+private:
+    SendMailsRunner m_runner;
+
+public:
+    // The job's components and state, as the runner holds them.
+    TSMTP &FSMTP = m_runner.FSMTP;
+    SendJob &FJob = m_runner.FJob;
+    bool &Cancelled = m_runner.Cancelled;
+
+    // Runs a job over the record positions (decimal texts) of stored mails. Mode "MSOE"
+    // hands each mail to the desktop's mail program, any other mode sends through SMTP.
+    // True when the job ran to its end or ended through the general error path (the
+    // dialog has then closed itself); false when cancelled or stopped at a connect,
+    // login or send failure (the dialog stays open with the reason).
+    bool SendMails(const QStringList &list, const QString &mode);
+
+    // Puts the text into the status memo; the progress bar shows unless barMode is "Hide".
+    void ShowStatus(const QString &text, const QString &barMode);
+    void BT_CancelClick();
+
+    int PageCount() const { return FJob.PageCount; }
+
+    // Escape and the window's close act as Cancel.
+    void reject() override;
+
+private:
+    void showStatus(const QString &text, bool barShown);
+    void showProgress(int value, int maximum);
+    void allowCancel(bool allowed);
+    void reportFailure();
+
+    UserDialogs &m_dialogs;
+};

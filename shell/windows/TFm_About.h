@@ -1,0 +1,47 @@
+#pragma once
+
+#include "SplashState.h"
+#include "WindowServices.h"
+
+#include <QDialog>
+#include <functional>
+
+class QLabel;
+class QTimer;
+
+// The About window, which is also the splash while the program starts: a large picture
+// and a link to the home page, without a border. As the splash it closes itself on the
+// first tick of its timer; opened from the Help menus it closes on a click on the picture.
+class TFm_About : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TFm_About(WindowServices &services, QWidget *parent = nullptr);
+
+    QLabel *Image1 = nullptr;
+    QLabel *Label4 = nullptr; // the home page link
+    QTimer *TM_close = nullptr;
+
+    // Whether the tips window is showing; when it is, closing it makes the main window
+    // usable, not the splash. app/ connects it to the tips window.
+    std::function<bool()> tipsShowing;
+
+    // Start-up: starts the close timer (the window shows as the splash).
+    void startSplashTimer();
+    const SplashState &state() const { return m_state; }
+
+    void TM_closeTimer();
+    void Image1Click();
+    void Label4Click();
+
+    // Escape closes the window only where a click on the picture would.
+    void reject() override;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    WindowServices m_services; // a copy: the references outlive the bundle they came in
+    SplashState m_state;
+};

@@ -1,0 +1,78 @@
+#include "AppWindows.h"
+#include "TFM_Send.h"
+#include "TFM_Tips.h"
+#include "TFm_About.h"
+#include "TestFiles.h"
+#include "WindowFixture.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QtTest>
+
+// Start-up with the real windows: the splash, the tips window and the main window, which
+// becomes usable when the splash has gone and no tips window is showing.
+class TestAppWindows : public QObject
+{
+    Q_OBJECT
+
+private:
+    // The start-up steps with these windows as the opener; returns the tips window.
+    TFM_Tips &start(WindowFixture &f, AppWindows &windows, QWidget &mainWindow)
+    {
+        WindowServices services{f.dialogs, f.shell, f.clock, f.random, f.settings, f.paths, f.help, f.links, windows};
+        TFm_About &splash = windows.createAbout(services);
+        splash.show();
+        windows.setMainWindow(&mainWindow);
+        windows.createSendDialog(services);
+        TFM_Tips &tips = windows.createTips(services);
+        tips.showAtStartup();
+        mainWindow.show();
+        windows.setMainWindowEnabled(false);
+        splash.startSplashTimer();
+        return tips;
+    }
+
+private slots:
+    void tipsKeepTheMainWindowWaiting()
+    {
+        WindowFixture f;
+        AppWindows windows;
+        QWidget mainWindow;
+        TFM_Tips &tips = start(f, windows, mainWindow);
+        QVERIFY(tips.isVisible());
+        QTRY_VERIFY(!windows.about()->isVisible());
+        QVERIFY(!mainWindow.isEnabled());
+        tips.Button3->click();
+        QVERIFY(mainWindow.isEnabled());
+    }
+
+    void withoutTipsTheSplashEnablesTheMainWindow()
+    {
+        WindowFixture f;
+        QByteArray config = TestFiles::read(f.paths.config);
+        config.replace("WND_ShowTips=1", "WND_ShowTips=0");
+        f.writeConfig(config);
+        AppWindows windows;
+        QWidget mainWindow;
+        TFM_Tips &tips = start(f, windows, mainWindow);
+        QVERIFY(!tips.isVisible());
+        QVERIFY(!mainWindow.isEnabled());
+        QTRY_VERIFY(mainWindow.isEnabled());
+        QVERIFY(!windows.about()->isVisible());
+        QVERIFY(!tips.isVisible());
+    }
+
+    void sendDialogRunsJobs()
+    {
+        WindowFixture f;
+        AppWindows windows;
+        QWidget mainWindow;
+        start(f, windows, mainWindow);
+        QVERIFY(!windows.sendDialogShowing());
+        QVERIFY(windows.sendMails({}, QStringLiteral("Self")));
+        QVERIFY(!windows.sendDialogShowing());
+    }
+};
+
+QTEST_MAIN(TestAppWindows)
+#include "tst_appwindows.moc"
