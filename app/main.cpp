@@ -68,8 +68,7 @@ int main(int argc, char **argv)
 
     // The splash is on the screen while the other windows are made.
     TFm_About &splash = windows.createAbout(services);
-    splash.show();
-    splash.repaint();
+    splash.showSplash();
     QApplication::processEvents();
 
     MainWindowStandIn mainWindow(settings, dialogs, paths.config);

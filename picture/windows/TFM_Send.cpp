@@ -68,7 +68,9 @@ TFM_Send::TFM_Send(UserDialogs &dialogs, Shell &shell, const ConfigSettings &set
 
     LB_p = new QLabel(this);
     LB_p->setObjectName(QStringLiteral("LB_p"));
-    LB_p->setGeometry(304, 39, 75, 13);
+    // Wide enough for two-digit counts in the desktop's font; it ends at the dialog's edge
+    // and clears the status memo.
+    LB_p->setGeometry(300, 36, 96, 16);
 
     MO = new QPlainTextEdit(this);
     MO->setObjectName(QStringLiteral("MO"));

@@ -28,7 +28,7 @@ TFM_Tips::TFM_Tips(WindowServices &services, QWidget *parent)
 
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setFixedSize(112, 196);
+    Image1->setFixedSize(80, 222);
     Image1->setAlignment(Qt::AlignCenter);
     Image1->setPixmap(ProgramIcons::icon(ProgramIcons::Role::TipsPicture).pixmap(Image1->size(), devicePixelRatio()));
 
@@ -43,7 +43,7 @@ TFM_Tips::TFM_Tips(WindowServices &services, QWidget *parent)
     Mo_tips->setObjectName(QStringLiteral("Mo_tips"));
     Mo_tips->setReadOnly(true);
     Mo_tips->setFocusPolicy(Qt::NoFocus);
-    Mo_tips->setFixedSize(330, 150);
+    Mo_tips->setFixedSize(360, 180);
 
     CHK_Dsp = new QCheckBox(QStringLiteral("Always show tips at startup"), this);
     CHK_Dsp->setObjectName(QStringLiteral("CHK_Dsp"));

@@ -1,6 +1,5 @@
 #include "TFm_About.h"
 
-#include "AppInfo.h"
 #include "LinkConfig.h"
 #include "ProgramIcons.h"
 #include "ScreenCentre.h"
@@ -11,12 +10,16 @@
 #include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
 
-const QSize kPictureSize(480, 300);
+const QSize kPictureSize(480, 320);
+// The window has no border: the footer says how it goes away.
+const char *const kClickHint = "Click the picture to close this window.";
+const char *const kStartingHint = "Starting ...";
 
 // The link as people read it: without the scheme and the closing slash.
 QString shownAddress(QString url)
@@ -51,8 +54,8 @@ TFm_About::TFm_About(WindowServices &services, QWidget *parent)
     Image1->setPixmap(ProgramIcons::icon(ProgramIcons::Role::AboutPicture).pixmap(kPictureSize, devicePixelRatio()));
     Image1->installEventFilter(this);
 
-    auto *version = new QLabel(QString::fromLatin1(AppInfo::ApplicationTitle), this);
-    version->setObjectName(QStringLiteral("Label1"));
+    Label1 = new QLabel(QString::fromLatin1(kClickHint), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
 
     Label4 = new QLabel(shownAddress(m_services.links.homePage), this);
     Label4->setObjectName(QStringLiteral("Label4"));
@@ -75,7 +78,7 @@ TFm_About::TFm_About(WindowServices &services, QWidget *parent)
 
     auto *footer = new QHBoxLayout;
     footer->setContentsMargins(14, 6, 14, 8);
-    footer->addWidget(version);
+    footer->addWidget(Label1);
     footer->addStretch(1);
     footer->addWidget(Label4);
     auto *all = new QVBoxLayout(this);
@@ -93,6 +96,13 @@ TFm_About::TFm_About(WindowServices &services, QWidget *parent)
     connect(TM_close, &QTimer::timeout, this, &TFm_About::TM_closeTimer);
 }
 
+void TFm_About::showSplash()
+{
+    Label1->setText(QString::fromLatin1(kStartingHint));
+    show();
+    repaint();
+}
+
 void TFm_About::startSplashTimer()
 {
     m_state.startTimer();
@@ -104,6 +114,7 @@ void TFm_About::TM_closeTimer()
     TM_close->stop();
     const bool enableMain = m_state.timerFired(tipsShowing && tipsShowing());
     close();
+    Label1->setText(QString::fromLatin1(kClickHint));
     if (enableMain)
         m_services.opener.setMainWindowEnabled(true);
     if (QGuiApplication::overrideCursor())
@@ -125,6 +136,15 @@ void TFm_About::reject()
 {
     if (m_state.pictureClickCloses())
         QDialog::reject();
+}
+
+void TFm_About::paintEvent(QPaintEvent *event)
+{
+    QDialog::paintEvent(event);
+    // Without a border of its own the window needs an edge on a white desktop.
+    QPainter painter(this);
+    painter.setPen(QColor(0x9A, 0xA4, 0xB4));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 bool TFm_About::eventFilter(QObject *watched, QEvent *event)

@@ -20,6 +20,7 @@ public:
     explicit TFm_About(WindowServices &services, QWidget *parent = nullptr);
 
     QLabel *Image1 = nullptr;
+    QLabel *Label1 = nullptr; // how the window closes, or that the program is starting
     QLabel *Label4 = nullptr; // the home page link
     QTimer *TM_close = nullptr;
 
@@ -27,7 +28,9 @@ public:
     // usable, not the splash. app/ connects it to the tips window.
     std::function<bool()> tipsShowing;
 
-    // Start-up: starts the close timer (the window shows as the splash).
+    // Start-up: shows the window as the splash and paints it at once, while the other
+    // windows are made; then starts the close timer.
+    void showSplash();
     void startSplashTimer();
     const SplashState &state() const { return m_state; }
 
@@ -40,6 +43,7 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     WindowServices m_services; // a copy: the references outlive the bundle they came in

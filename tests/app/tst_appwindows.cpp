@@ -21,7 +21,7 @@ private:
     {
         WindowServices services{f.dialogs, f.shell, f.clock, f.random, f.settings, f.paths, f.help, f.links, windows};
         TFm_About &splash = windows.createAbout(services);
-        splash.show();
+        splash.showSplash();
         windows.setMainWindow(&mainWindow);
         windows.createSendDialog(services);
         TFM_Tips &tips = windows.createTips(services);

@@ -137,7 +137,7 @@ void TestSendMails::layout()
     const struct { QWidget *w; const char *name; QRect rect; } controls[] = {
         {d.Panel1, "Panel1", QRect(0, 0, 400, 27)},
         {d.Image1, "Image1", QRect(2, 1, 400, 26)},
-        {d.LB_p, "LB_p", QRect(304, 39, 75, 13)},
+        {d.LB_p, "LB_p", QRect(300, 36, 96, 16)},
         {d.MO, "MO", QRect(7, 45, 289, 56)},
         {d.PB, "PB", QRect(7, 72, 273, 16)},
         {d.BT_Cancel, "BT_Cancel", QRect(312, 68, 73, 22)},

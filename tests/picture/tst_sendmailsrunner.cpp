@@ -1,0 +1,132 @@
+#include "ConfigSettings.h"
+#include "DataFiles.h"
+#include "MailStore.h"
+#include "MessagePump.h"
+#include "PictureFixtures.h"
+#include "RecordingShell.h"
+#include "SendMailsRunner.h"
+
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace PictureFixtures;
+
+// The send job loop without its dialog: what it reports, and where it stops.
+class TestSendMailsRunner : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_store;
+    ConfigSettings m_settings = ConfigSettings::firstRun();
+    RecordingShell m_shell;
+
+    std::int64_t add(const std::string &subject, int paragraphs)
+    {
+        return MailStore(m_store).AppendMail(storedMail(subject, rtfLetter(paragraphs)), 'u', 'N');
+    }
+    char boxOf(std::int64_t position) const
+    {
+        for (const MailSummary &s : MailStore(m_store).ScanStore())
+            if (s.position == std::to_string(position))
+                return s.boxCode;
+        return 0;
+    }
+
+private slots:
+    void init()
+    {
+        m_store = m_dir.filePath(QStringLiteral("MailBox%1.dat").arg(QRandomGenerator::global()->generate()));
+        DataFiles::ensureMailBoxFile(m_store);
+        m_shell.opened.clear();
+        qputenv("TMPDIR", QFile::encodeName(m_dir.path()));
+        MessagePump::setHook({});
+    }
+
+    void handsEveryMailToTheDesktop()
+    {
+        const std::int64_t a = add("One", 2);
+        const std::int64_t b = add("Two", 2);
+        SendMailsRunner runner(m_settings, m_store, m_shell);
+        QSignalSpy counts(&runner, &SendMailsRunner::countChanged);
+        QSignalSpy statuses(&runner, &SendMailsRunner::statusChanged);
+        QSignalSpy cancel(&runner, &SendMailsRunner::cancelAllowed);
+        QSignalSpy failed(&runner, &SendMailsRunner::failed);
+        QSignalSpy closed(&runner, &SendMailsRunner::closeRequested);
+        QVERIFY(runner.SendMails({QString::number(a), QString::number(b)}, QStringLiteral("MSOE")));
+        QCOMPARE(counts.size(), 2);
+        QCOMPARE(counts[0][0].toString(), QStringLiteral("Total: 2 Left: 1"));
+        QCOMPARE(counts[1][0].toString(), QStringLiteral("Total: 2 Left: 0"));
+        QStringList texts;
+        for (const QList<QVariant> &s : statuses)
+            texts << s[0].toString() + (s[1].toBool() ? QStringLiteral(" [bar]") : QString());
+        const QString rendering = QStringLiteral("Generating pictures... [bar]");
+        const QString building = QStringLiteral("Generating mail ... It will take a few minutes ");
+        QCOMPARE(texts, QStringList({rendering, building, rendering, building, QStringLiteral("Quit [bar]")}));
+        QCOMPARE(cancel.size(), 4);
+        QVERIFY(!cancel[0][0].toBool() && cancel[1][0].toBool());
+        QCOMPARE(failed.size(), 0);
+        QCOMPARE(closed.size(), 1);
+        QCOMPARE(m_shell.opened.size(), 2);
+        QVERIFY(m_shell.opened[1].toLocalFile().endsWith(QStringLiteral("/1.eml")));
+        QCOMPARE(boxOf(a), 's');
+        QCOMPARE(boxOf(b), 's');
+    }
+
+    // An entry that is not a record ends the job through the general error path.
+    void badEntryFails()
+    {
+        const std::int64_t a = add("Kept", 1);
+        SendMailsRunner runner(m_settings, m_store, m_shell);
+        QSignalSpy failed(&runner, &SendMailsRunner::failed);
+        QSignalSpy closed(&runner, &SendMailsRunner::closeRequested);
+        QVERIFY(runner.SendMails({QStringLiteral("12abc"), QString::number(a)}, QStringLiteral("MSOE")));
+        QCOMPARE(failed.size(), 1);
+        QCOMPARE(closed.size(), 1);
+        QVERIFY(m_shell.opened.isEmpty());
+        QCOMPARE(boxOf(a), 'u');
+    }
+
+    void connectErrorStops()
+    {
+        quint16 closedPort = 0;
+        {
+            QTcpServer probe;
+            QVERIFY(probe.listen(QHostAddress::LocalHost));
+            closedPort = probe.serverPort();
+        }
+        m_settings.ACC_SMTPHost = "127.0.0.1";
+        m_settings.ACC_SMTPPort = closedPort;
+        const std::int64_t a = add("Nowhere", 1);
+        SendMailsRunner runner(m_settings, m_store, m_shell);
+        QSignalSpy statuses(&runner, &SendMailsRunner::statusChanged);
+        QSignalSpy closed(&runner, &SendMailsRunner::closeRequested);
+        QVERIFY(!runner.SendMails({QString::number(a)}, QStringLiteral("Self")));
+        QCOMPARE(statuses.at(statuses.size() - 2)[0].toString(), QStringLiteral("Connecting 127.0.0.1 ..."));
+        QCOMPARE(statuses.last()[0].toString(), QStringLiteral("Connect error!"));
+        QCOMPARE(closed.size(), 0);
+        QCOMPARE(boxOf(a), 'u');
+    }
+
+    // Cancelling while the pages are made stops after the page in hand.
+    void cancelWhileRendering()
+    {
+        const std::int64_t a = add("Long", 400);
+        SendMailsRunner runner(m_settings, m_store, m_shell);
+        QObject::connect(&runner, &SendMailsRunner::progressChanged, &runner, [&](int value) {
+            if (value > 0)
+                runner.Cancel();
+        });
+        QVERIFY(!runner.SendMails({QString::number(a)}, QStringLiteral("MSOE")));
+        QVERIFY(runner.Cancelled);
+        QVERIFY(runner.FJob.PageCount <= 2);
+        QVERIFY(m_shell.opened.isEmpty());
+        QCOMPARE(boxOf(a), 'u');
+    }
+};
+
+QTEST_MAIN(TestSendMailsRunner)
+#include "tst_sendmailsrunner.moc"
