@@ -186,7 +186,11 @@ bool SendMailsRunner::sendOne(int index, std::int64_t position, const QString &m
                        true);
     setProgress(0, 100);
     if (!FSMTP.Connect()) {
-        showStatus("Connect error!", true);
+        // A refused encryption says why, so the user can act on it (certificate, host name).
+        if (FSMTP.LastReply().rfind("TLS: ", 0) == 0)
+            emit statusChanged(QStringLiteral("Connect error!\r\n") + Ansi::toQString(FSMTP.LastReply()), true);
+        else
+            showStatus("Connect error!", true);
         return false;
     }
     if (stopIfCancelled())

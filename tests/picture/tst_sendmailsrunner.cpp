@@ -4,11 +4,13 @@
 #include "MessagePump.h"
 #include "PictureFixtures.h"
 #include "RecordingShell.h"
+#include "ScriptedSmtpServer.h"
 #include "SendMailsRunner.h"
 
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTemporaryDir>
+
 #include <QtTest>
 
 using namespace PictureFixtures;
@@ -108,6 +110,24 @@ private slots:
         QCOMPARE(statuses.at(statuses.size() - 2)[0].toString(), QStringLiteral("Connecting 127.0.0.1 ..."));
         QCOMPARE(statuses.last()[0].toString(), QStringLiteral("Connect error!"));
         QCOMPARE(closed.size(), 0);
+        QCOMPARE(boxOf(a), 'u');
+    }
+
+    // A refused encryption shows its reason under "Connect error!"; nothing is sent.
+    void connectErrorShowsTlsReason()
+    {
+        ScriptedSmtpServer peer;
+        peer.reply("220 hi\r\n").expect().reply("250-hi\r\n250 STARTTLS\r\n").expect("STARTTLS")
+            .reply("454 4.7.0 TLS not available\r\n");
+        QVERIFY(peer.listen());
+        m_settings.ACC_SMTPHost = "127.0.0.1";
+        m_settings.ACC_SMTPPort = peer.port();
+        const std::int64_t a = add("Refused", 1);
+        SendMailsRunner runner(m_settings, m_store, m_shell);
+        QSignalSpy statuses(&runner, &SendMailsRunner::statusChanged);
+        QVERIFY(!runner.SendMails({QString::number(a)}, QStringLiteral("Self")));
+        QCOMPARE(statuses.last()[0].toString(),
+                 QStringLiteral("Connect error!\r\nTLS: the server refused STARTTLS: 454 4.7.0 TLS not available"));
         QCOMPARE(boxOf(a), 'u');
     }
 
