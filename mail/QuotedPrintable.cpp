@@ -92,13 +92,16 @@ std::size_t maxEncodedSize(std::size_t n)
     return 3 * n + 3 * (n / 24 + 1);
 }
 
-// Value of an upper-case hexadecimal digit, -1 for anything else ("e" included).
+// Value of a hexadecimal digit, -1 for anything else. Writers are asked for upper case;
+// lower case is read too, as mailers write it.
 inline int hexValue(char c)
 {
     if (c >= '0' && c <= '9')
         return c - '0';
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
     return -1;
 }
 
