@@ -46,6 +46,19 @@ inline QString ourTree(const TMailPart *part)
     return s;
 }
 
+// The same with the types a reader gives parts without a usable Content-Type.
+inline QString effectiveTree(const TMailPart *part)
+{
+    QString s = QString::fromStdString(part->EffectiveContentType());
+    if (!part->SubParts.IsEmpty()) {
+        QStringList children;
+        for (const TMailPart *p : part->SubParts)
+            children << effectiveTree(p);
+        s += "(" + children.join(',') + ")";
+    }
+    return s;
+}
+
 // The same for a node of the JSON that describe_mail.py prints.
 inline QString pythonTree(const QJsonObject &node)
 {
