@@ -125,25 +125,14 @@ bool paramSpan(std::string_view line, std::string_view param, std::size_t &eq, s
     return found;
 }
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 // "%XX" escapes of an extended parameter value as bytes; any other "%" stays.
 std::string percentDecoded(std::string_view v)
 {
     std::string out;
     out.reserve(v.size());
     for (std::size_t i = 0; i < v.size(); ++i) {
-        const int hi = v[i] == '%' && i + 2 < v.size() ? hexDigit(v[i + 1]) : -1;
-        const int lo = hi >= 0 ? hexDigit(v[i + 2]) : -1;
+        const int hi = v[i] == '%' && i + 2 < v.size() ? HexDigitValue(v[i + 1]) : -1;
+        const int lo = hi >= 0 ? HexDigitValue(v[i + 2]) : -1;
         if (lo >= 0) {
             out.push_back(static_cast<char>((hi << 4) | lo));
             i += 2;

@@ -25,6 +25,8 @@ std::string TrimBlanks(std::string_view s);
 std::string TrimBlanksLeft(std::string_view s);
 // Removes trailing blanks.
 std::string TrimBlanksRight(std::string_view s);
+// Value of a hexadecimal digit of either case; -1 for any other byte.
+int HexDigitValue(char c);
 // Whether `s` begins with `prefix`, ASCII letters compared without regard to case.
 bool StartsWithNoCase(std::string_view s, std::string_view prefix);
 // The text with every CR and LF removed, so that it cannot start a new header line.

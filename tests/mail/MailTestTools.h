@@ -33,27 +33,15 @@ inline QByteArray randomBytes(qsizetype n, quint32 seed)
     return out;
 }
 
-// "type(child,child)" of our part tree.
-inline QString ourTree(const TMailPart *part)
+// "type(child,child)" of our part tree; `effective`: with the types a reader gives
+// parts without a usable Content-Type.
+inline QString ourTree(const TMailPart *part, bool effective = false)
 {
-    QString s = QString::fromStdString(part->ContentType());
+    QString s = QString::fromStdString(effective ? part->EffectiveContentType() : part->ContentType());
     if (!part->SubParts.IsEmpty()) {
         QStringList children;
         for (const TMailPart *p : part->SubParts)
-            children << ourTree(p);
-        s += "(" + children.join(',') + ")";
-    }
-    return s;
-}
-
-// The same with the types a reader gives parts without a usable Content-Type.
-inline QString effectiveTree(const TMailPart *part)
-{
-    QString s = QString::fromStdString(part->EffectiveContentType());
-    if (!part->SubParts.IsEmpty()) {
-        QStringList children;
-        for (const TMailPart *p : part->SubParts)
-            children << effectiveTree(p);
+            children << ourTree(p, effective);
         s += "(" + children.join(',') + ")";
     }
     return s;
