@@ -1,5 +1,5 @@
-// Base64 encoding in 76-character lines and line-wise decoding. Both are table driven
-// and write into output sized once, whole lines at a time.
+// Base64 encoding in 76-character lines, and decoding of lines and of whole bodies.
+// Both are table driven and write into output sized once, whole lines at a time.
 #include "MimeHelpers.h"
 
 #include <array>
@@ -108,7 +108,11 @@ std::size_t Base64EncodeStream(std::string_view source, std::string &dest)
     return dest.size();
 }
 
-void Base64DecodeLineAppend(std::string_view line, std::string &dest)
+namespace {
+
+// Appends the bytes of `line`; with `stopAtPadding` the first group that carries padding
+// is the last one decoded.
+void decodeAppend(std::string_view line, std::string &dest, bool stopAtPadding)
 {
     if (line.empty())
         return;
@@ -166,8 +170,23 @@ void Base64DecodeLineAppend(std::string_view line, std::string &dest)
         if (bytes > 2)
             w[2] = static_cast<char>(bits);
         w += bytes;
+        if (stopAtPadding && (g[0] == kPad || g[1] == kPad || g[2] == kPad || g[3] == kPad))
+            break;
     }
     dest.resize(static_cast<std::size_t>(w - dest.data()));
+}
+
+} // namespace
+
+void Base64DecodeLineAppend(std::string_view line, std::string &dest)
+{
+    decodeAppend(line, dest, false);
+}
+
+void Base64DecodeText(std::string_view text, std::string &dest)
+{
+    dest.clear();
+    decodeAppend(text, dest, true);
 }
 
 std::string Base64DecodeLine(std::string_view line)

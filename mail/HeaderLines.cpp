@@ -2,6 +2,8 @@
 // A double quote toggles a quoted state in which ":", ";" and "=" are ordinary.
 #include "MimeHelpers.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
@@ -76,17 +78,18 @@ bool valueSpan(std::string_view line, std::size_t &begin, std::size_t &end)
     return true;
 }
 
-// The parameter's "=" and the end of its value (next unquoted ";" or the end).
-bool paramSpan(std::string_view line, std::string_view param, std::size_t &eq, std::size_t &end)
+// Calls fn(name, eq, end) for every parameter after the main value, in order: the name
+// trimmed, the position of its "=" and the end of its value (the next unquoted ";" or
+// the end of the line). Stops when fn returns false.
+template<typename Fn>
+void forEachParam(std::string_view line, Fn fn)
 {
-    const std::string_view wanted = trimBothBlanks(param);
     bool quoted = false;
     const std::size_t colon = findUnquoted(line, 0, ':', quoted);
     if (colon == npos)
-        return false;
+        return;
     std::size_t semi = findUnquoted(line, colon + 1, ';', quoted);
     while (semi != npos) {
-        // Each parameter starts outside quotes, just after an unquoted ";".
         const std::size_t start = semi + 1;
         std::size_t equals = npos;
         std::size_t i = start;
@@ -100,14 +103,92 @@ bool paramSpan(std::string_view line, std::string_view param, std::size_t &eq, s
             else if (!quoted && c == '=' && equals == npos)
                 equals = i;
         }
-        if (equals != npos && equalsNoCase(trimBothBlanks(line.substr(start, equals - start)), wanted)) {
-            eq = equals;
-            end = i;
-            return true;
-        }
+        if (equals != npos && !fn(trimBothBlanks(line.substr(start, equals - start)), equals, i))
+            return;
         semi = i < line.size() ? i : npos;
     }
-    return false;
+}
+
+// The parameter's "=" and the end of its value (next unquoted ";" or the end).
+bool paramSpan(std::string_view line, std::string_view param, std::size_t &eq, std::size_t &end)
+{
+    const std::string_view wanted = trimBothBlanks(param);
+    bool found = false;
+    forEachParam(line, [&](std::string_view name, std::size_t equals, std::size_t valueEnd) {
+        if (!equalsNoCase(name, wanted))
+            return true;
+        eq = equals;
+        end = valueEnd;
+        found = true;
+        return false;
+    });
+    return found;
+}
+
+// "%XX" escapes of an extended parameter value as bytes; any other "%" stays.
+std::string percentDecoded(std::string_view v)
+{
+    std::string out;
+    out.reserve(v.size());
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        const int hi = v[i] == '%' && i + 2 < v.size() ? HexDigitValue(v[i + 1]) : -1;
+        const int lo = hi >= 0 ? HexDigitValue(v[i + 2]) : -1;
+        if (lo >= 0) {
+            out.push_back(static_cast<char>((hi << 4) | lo));
+            i += 2;
+        } else {
+            out.push_back(v[i]);
+        }
+    }
+    return out;
+}
+
+// The value of an extended parameter without its "charset'language'" prefix.
+std::string_view withoutCharset(std::string_view v)
+{
+    const std::size_t q1 = v.find('\'');
+    const std::size_t q2 = q1 == npos ? npos : v.find('\'', q1 + 1);
+    return q2 == npos ? v : v.substr(q2 + 1);
+}
+
+// One section of a parameter split into pieces: "name*2*=..." is section 2, extended.
+struct Section
+{
+    long index;
+    bool extended;
+    std::string_view value;
+};
+
+// Parses "param", "param*", "param*N" and "param*N*" (`name` trimmed): -2 when the name
+// is another parameter's, -1 for the whole value, else the section number.
+long sectionOf(std::string_view name, std::string_view param, bool &extended)
+{
+    if (name.size() < param.size() || !equalsNoCase(name.substr(0, param.size()), param))
+        return -2;
+    std::string_view rest = name.substr(param.size());
+    extended = false;
+    if (rest.empty())
+        return -1;
+    if (rest.front() != '*')
+        return -2;
+    rest.remove_prefix(1);
+    if (rest.empty()) {
+        extended = true;
+        return -1;
+    }
+    if (rest.back() == '*') {
+        extended = true;
+        rest.remove_suffix(1);
+    }
+    if (rest.empty() || rest.size() > 4)
+        return -2;
+    long n = 0;
+    for (const char c : rest) {
+        if (c < '0' || c > '9')
+            return -2;
+        n = n * 10 + (c - '0');
+    }
+    return n;
 }
 
 } // namespace
@@ -162,6 +243,51 @@ std::string HeaderLineParam(std::string_view line, std::string_view param)
     if (!paramSpan(line, param, eq, end))
         return {};
     return unquoteOnce(TrimBlanks(line.substr(eq + 1, end - eq - 1)));
+}
+
+std::string DecodedHeaderLineParam(std::string_view line, std::string_view param)
+{
+    const std::string_view wanted = trimBothBlanks(param);
+    // The form met first decides: the plain one, one extended value, or sections.
+    std::vector<Section> sections;
+    std::string result;
+    bool done = false;
+    forEachParam(line, [&](std::string_view name, std::size_t eq, std::size_t end) {
+        const std::string_view raw = line.substr(eq + 1, end - eq - 1);
+        bool extended = false;
+        const long index = sectionOf(name, wanted, extended);
+        if (index == -2)
+            return true;
+        const std::string value = unquoteOnce(TrimBlanks(raw));
+        if (index == -1) {
+            if (!sections.empty())
+                return true; // sections came first: they count
+            // charset'language'value: the bytes are kept as they are in that charset.
+            result = extended ? percentDecoded(withoutCharset(value)) : value;
+            done = true;
+            return false;
+        }
+        sections.push_back({index, extended, raw});
+        return true;
+    });
+    if (done || sections.empty())
+        return result;
+    // Sections in the order of their numbers, each number once (the first one given).
+    std::stable_sort(sections.begin(), sections.end(),
+                     [](const Section &a, const Section &b) { return a.index < b.index; });
+    long previous = -1;
+    for (const Section &section : sections) {
+        if (section.index == previous)
+            continue;
+        previous = section.index;
+        std::string value = unquoteOnce(TrimBlanks(section.value));
+        if (!section.extended) {
+            result += value;
+            continue;
+        }
+        result += percentDecoded(section.index == 0 ? withoutCharset(value) : std::string_view(value));
+    }
+    return result;
 }
 
 std::string ReplaceHeaderLineParam(std::string_view line, std::string_view param, std::string_view value)

@@ -59,6 +59,7 @@ std::string DecodeHeaderWords(std::string_view text)
     std::string out;
     out.reserve(t.size());
     std::size_t pos = 0; // everything before pos is already in `out`
+    bool afterWord = false; // `pos` is just behind an encoded word
     while (true) {
         const std::size_t start = t.find("=?", pos);
         if (start == npos)
@@ -84,10 +85,14 @@ std::string DecodeHeaderWords(std::string_view text)
                 inner.remove_prefix(2);
             }
         }
-        out.append(t.substr(pos, start - pos));
+        // Linear white space between two encoded words separates nothing.
+        const std::string_view between = t.substr(pos, start - pos);
+        if (!(afterWord && between.find_first_not_of(" \t\r\n") == npos))
+            out.append(between);
         out.append(decodeWord(method, inner));
         // Go on after the replaced word: decoded text is never decoded again.
         pos = end + 2;
+        afterWord = true;
     }
     out.append(t.substr(pos));
     return out;

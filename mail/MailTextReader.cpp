@@ -18,6 +18,31 @@ bool startsWith(std::string_view s, std::string_view prefix)
     return s.size() >= prefix.size() && s.compare(0, prefix.size(), prefix) == 0;
 }
 
+bool onlyBlanks(std::string_view s)
+{
+    for (const char c : s)
+        if (c != ' ' && c != '\t')
+            return false;
+    return true;
+}
+
+// A delimiter line is "--boundary", optionally followed by "--" (the closing one), then
+// nothing but blanks. An inner boundary that merely begins with the outer one's text is
+// not the outer delimiter.
+enum class Delimiter { None, Open, Closing };
+
+Delimiter delimiterKind(std::string_view line, std::string_view delimiter)
+{
+    if (!startsWith(line, delimiter))
+        return Delimiter::None;
+    std::string_view rest = line.substr(delimiter.size());
+    if (onlyBlanks(rest))
+        return Delimiter::Open;
+    if (startsWith(rest, "--") && onlyBlanks(rest.substr(2)))
+        return Delimiter::Closing;
+    return Delimiter::None;
+}
+
 // A slice of mail text as the body takes it: every line followed by CR LF (so a last
 // line without a break gets one).
 void appendLines(std::string &dest, std::string_view slice)
@@ -61,7 +86,6 @@ struct Frame
     std::string_view text;
     std::size_t pos;
     std::string delimiter;
-    std::string closing;
     int depth;
 };
 
@@ -101,7 +125,9 @@ private:
         MessagePump::serve();
     }
 
-    void parsePart(TMailPart *part, std::string_view text, bool withHeaders, int depth);
+    // `subPart`: the text is a slice cut out between delimiters, whose body is kept byte
+    // for byte; a whole text gets a line break after its last line.
+    void parsePart(TMailPart *part, std::string_view text, bool withHeaders, int depth, bool subPart = false);
     void readHeaders(TMailPart *part, std::string_view text, std::size_t &pos);
     void convertUuencoded(TMailPart *part, std::string_view text, std::size_t bodyStart, std::size_t beginLine);
     void stepFrame();
@@ -140,7 +166,9 @@ void Reader::readHeaders(TMailPart *part, std::string_view text, std::size_t &po
     std::vector<std::string> raw;
     while (pos < text.size()) {
         const std::string_view line = nextLine(text, pos, part);
-        if (line.empty())
+        // The empty line ends the header block; so does a line of blanks only, which
+        // could not continue a field anyway.
+        if (onlyBlanks(line))
             break;
         if ((line[0] == ' ' || line[0] == '\t') && !raw.empty()) {
             // A folded line: joined to the previous one with a single space.
@@ -159,8 +187,14 @@ void Reader::readHeaders(TMailPart *part, std::string_view text, std::size_t &po
         part->Headers.push_back(NormalizeHeaderLine(line));
 }
 
-void Reader::parsePart(TMailPart *part, std::string_view text, bool withHeaders, int depth)
+void Reader::parsePart(TMailPart *part, std::string_view text, bool withHeaders, int depth, bool subPart)
 {
+    const auto takeBody = [&](std::string_view body) {
+        if (subPart)
+            part->EncodedBody.append(body);
+        else
+            appendLines(part->EncodedBody, body);
+    };
     std::size_t pos = 0;
     if (withHeaders)
         readHeaders(part, text, pos);
@@ -171,15 +205,16 @@ void Reader::parsePart(TMailPart *part, std::string_view text, bool withHeaders,
     for (char &c : typeStart)
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c + ('a' - 'A'));
-    const bool multipart = typeStart == "multipart/" && depth < MailTextReader::MaxMultipartDepth;
+    const std::string boundary = typeStart == "multipart/" ? part->Boundary() : std::string();
+    // Without a boundary there is no delimiter to look for: the text stays the body.
+    const bool multipart = !boundary.empty() && depth < MailTextReader::MaxMultipartDepth;
 
     if (multipart) {
-        Frame frame{part, text, 0, "--" + part->Boundary(), {}, depth};
-        frame.closing = frame.delimiter + "--";
+        Frame frame{part, text, 0, "--" + boundary, depth};
         while (pos < text.size()) {
             const std::size_t lineStart = pos;
             const std::string_view line = nextLine(text, pos, part);
-            if (startsWith(line, frame.delimiter)) {
+            if (delimiterKind(line, frame.delimiter) != Delimiter::None) {
                 part->EncodedBody.assign(text.substr(bodyStart, lineStart - bodyStart));
                 frame.pos = lineStart;
                 m_frames.push_back(std::move(frame));
@@ -187,7 +222,7 @@ void Reader::parsePart(TMailPart *part, std::string_view text, bool withHeaders,
             }
         }
         // No delimiter at all: the whole text is the preamble.
-        appendLines(part->EncodedBody, text.substr(bodyStart));
+        takeBody(text.substr(bodyStart));
         return;
     }
 
@@ -201,7 +236,7 @@ void Reader::parsePart(TMailPart *part, std::string_view text, bool withHeaders,
                 return;
             }
         }
-        appendLines(part->EncodedBody, text.substr(bodyStart));
+        takeBody(text.substr(bodyStart));
         return;
     }
 
@@ -209,7 +244,7 @@ void Reader::parsePart(TMailPart *part, std::string_view text, bool withHeaders,
     if (part == m_reporting)
         while (pos < text.size())
             nextLine(text, pos, part);
-    appendLines(part->EncodedBody, text.substr(bodyStart));
+    takeBody(text.substr(bodyStart));
 }
 
 void Reader::stepFrame()
@@ -221,7 +256,7 @@ void Reader::stepFrame()
     std::size_t pos = frame.pos;
 
     const std::string_view delimiterLine = nextLine(text, pos, part);
-    if (startsWith(delimiterLine, frame.closing) || pos >= text.size()) {
+    if (delimiterKind(delimiterLine, frame.delimiter) == Delimiter::Closing || pos >= text.size()) {
         // A closing delimiter ends the part; what follows it is not used.
         m_frames.pop_back();
         return;
@@ -232,7 +267,8 @@ void Reader::stepFrame()
     while (pos < text.size()) {
         const std::size_t lineStart = pos;
         const std::string_view line = nextLine(text, pos, part);
-        if (startsWith(line, frame.delimiter)) {
+        if (delimiterKind(line, frame.delimiter) != Delimiter::None) {
+            // The line break before a delimiter line belongs to the delimiter.
             end = lineStart >= start + 2 ? lineStart - 2 : start;
             frame.pos = lineStart;
             break;
@@ -253,8 +289,9 @@ void Reader::stepFrame()
     if (lastOne)
         m_frames.pop_back(); // `frame` is gone from here on
 
-    // A sub-part without header lines (first line empty) is skipped.
-    if (subText.empty() || startsWith(subText, "\r\n"))
+    // Nothing at all between two delimiters is no part. A part whose header block is
+    // empty (its first line is empty) is a part without fields: plain text.
+    if (subText.empty())
         return;
     if (m_budget <= 0) {
         // Too many parts: the rest of this part's text stays in its body.
@@ -264,7 +301,7 @@ void Reader::stepFrame()
         return;
     }
     TMailPart *child = newChild(part, boundary);
-    parsePart(child, subText, true, depth + 1);
+    parsePart(child, subText, true, depth + 1, true);
 }
 
 void Reader::convertUuencoded(TMailPart *part, std::string_view text, std::size_t bodyStart,

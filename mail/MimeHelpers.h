@@ -25,6 +25,8 @@ std::string TrimBlanks(std::string_view s);
 std::string TrimBlanksLeft(std::string_view s);
 // Removes trailing blanks.
 std::string TrimBlanksRight(std::string_view s);
+// Value of a hexadecimal digit of either case; -1 for any other byte.
+int HexDigitValue(char c);
 // Whether `s` begins with `prefix`, ASCII letters compared without regard to case.
 bool StartsWithNoCase(std::string_view s, std::string_view prefix);
 // The text with every CR and LF removed, so that it cannot start a new header line.
@@ -61,6 +63,12 @@ std::string ReplaceHeaderLineValue(std::string_view line, std::string_view value
 // Value of parameter `param` (case and surrounding blanks ignored), trimmed and
 // unquoted; empty if absent.
 std::string HeaderLineParam(std::string_view line, std::string_view param);
+// The same, reading also the forms of parameters that carry a charset or run over
+// several sections: "param*=charset'language'%XX..." and "param*0*=", "param*1=", ...
+// joined in the order of their numbers. The "%XX" escapes become bytes, kept as they
+// are in the value's charset. When a parameter is given in more than one form, the form
+// that comes first counts.
+std::string DecodedHeaderLineParam(std::string_view line, std::string_view param);
 // Sets parameter `param` to TrimBlanks(value) (written as given, no quotes added),
 // appending "; param=value" when it is absent. Works on TrimBlanks(line); a trailing
 // ";" is dropped.
@@ -79,7 +87,7 @@ std::string FoldHeaders(std::string_view text);
 // breaks lines. Body mode writes a soft break "=" CR LF
 // when the column reaches 72.
 std::string QPEncode(std::string_view text, bool headerMode);
-// Decodes "=XX" (upper-case hex only) and soft line breaks; other "=" stay.
+// Decodes "=XX" (hex digits of either case) and soft line breaks; other "=" stay.
 std::string QPDecode(std::string_view text);
 
 // Clears dest and writes the base64 form of source in lines of 76 characters (57
@@ -88,8 +96,12 @@ std::size_t Base64EncodeStream(std::string_view source, std::string &dest);
 // Bytes of one base64 line (any length); bytes outside the alphabet are skipped,
 // "=" marks padding, an incomplete last group is dropped.
 std::string Base64DecodeLine(std::string_view line);
-// The same, appending to `dest` (the reader decodes a body line by line with it).
+// The same, appending to `dest`.
 void Base64DecodeLineAppend(std::string_view line, std::string &dest);
+// Clears dest and decodes a whole base64 body as one stream: bytes outside the alphabet
+// (line breaks included) are skipped, and the first group that carries padding ends the
+// data (what follows it, such as a footer appended on the way, is not decoded).
+void Base64DecodeText(std::string_view text, std::string &dest);
 // Base64 of a short string as one line without a break (line breaks in `s` are made
 // CR LF first). Longer strings are encoded whole, still as one line.
 std::string Base64EncodeString(std::string_view s);
@@ -109,7 +121,9 @@ void UUDecodeText(std::string_view text, std::string &dest);
 // holds "=?" (which a reader would take for an encoded word); else the text as is.
 std::string EncodeHeaderWord(std::string_view text, std::string_view charset);
 // Decodes every encoded word of TrimBlanks(text) (B, Q, U); the charset is ignored.
-// The search goes on after each replaced word, so decoded text is never decoded again.
+// Blanks between two adjacent encoded words are dropped (a word split over two encoded
+// words reads whole). The search goes on after each replaced word, so decoded text is
+// never decoded again.
 std::string DecodeHeaderWords(std::string_view text);
 
 // ---------------------------------------------------------------- content types, dates, ids

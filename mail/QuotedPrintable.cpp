@@ -92,16 +92,6 @@ std::size_t maxEncodedSize(std::size_t n)
     return 3 * n + 3 * (n / 24 + 1);
 }
 
-// Value of an upper-case hexadecimal digit, -1 for anything else ("e" included).
-inline int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 } // namespace
 
 std::string QPEncode(std::string_view text, bool headerMode)
@@ -135,8 +125,10 @@ std::string QPDecode(std::string_view text)
             break;
         }
         if (left >= 2) {
-            const int hi = hexValue(eq[1]);
-            const int lo = hexValue(eq[2]);
+            // Writers are asked for upper-case digits; lower case is read too, as
+            // mailers write it.
+            const int hi = HexDigitValue(eq[1]);
+            const int lo = HexDigitValue(eq[2]);
             if (hi >= 0 && lo >= 0) {
                 *w++ = static_cast<char>((hi << 4) | lo);
                 p = eq + 3;

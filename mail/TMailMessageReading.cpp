@@ -19,7 +19,7 @@ bool TMailMessage::takeTextBody(TMailPart *part, const std::string &type)
 {
     // Only the first non-empty plain and HTML parts are bodies.
     bool taken = false;
-    if (!PlainPart && (type == "text/plain" || type == "text")) {
+    if (!PlainPart && type == "text/plain") {
         part->Decode();
         if (!part->DecodedBody.empty()) {
             PlainPart = part;
@@ -38,6 +38,31 @@ bool TMailMessage::takeTextBody(TMailPart *part, const std::string &type)
     return taken;
 }
 
+namespace {
+
+bool isAttachmentDisposition(const TMailPart *part)
+{
+    std::string disposition = part->HeaderValue("Content-Disposition");
+    for (char &c : disposition)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + ('a' - 'A'));
+    return disposition == "attachment";
+}
+
+// The part of a multipart/related container that is shown: the one named by its
+// "start" parameter, else its first part.
+const TMailPart *relatedRoot(const TMailPart *related)
+{
+    const std::string start = related->HeaderParam("Content-Type", "start");
+    if (!start.empty())
+        for (const TMailPart *p : related->SubParts)
+            if (p->HeaderValue("Content-ID") == start)
+                return p;
+    return related->SubParts.IsEmpty() ? nullptr : related->SubParts.First();
+}
+
+} // namespace
+
 void TMailMessage::ScanParts()
 {
     if (!NeedScan)
@@ -48,35 +73,47 @@ void TMailMessage::ScanParts()
     PlainPart = HtmlPart = MixedPart = RelatedPart = AlternativePart = nullptr;
     NeedScan = false;
 
-    // Depth first, each part before its sub-parts, without recursion.
-    std::vector<TMailPart *> stack{this};
+    // Depth first, each part before its sub-parts, without recursion. A part may show as
+    // a text body when every container above it shows its parts: any multipart does
+    // (an unknown subtype reads as mixed, a signed or report container shows its text),
+    // except that a related container shows only its root, and a part marked as an
+    // attachment shows nothing of its own.
+    struct Visit
+    {
+        TMailPart *part;
+        bool shown;
+    };
+    std::vector<Visit> stack{{this, true}};
     while (!stack.empty()) {
-        TMailPart *part = stack.back();
+        const auto [part, shown] = stack.back();
         stack.pop_back();
-        for (int i = part->SubParts.Count() - 1; i >= 0; --i)
-            stack.push_back(part->SubParts[i]);
+        const std::string type = part->EffectiveContentType();
+        const bool attachment = isAttachmentDisposition(part);
+        const bool related = type == "multipart/related";
+        const TMailPart *root = related ? relatedRoot(part) : nullptr;
+        for (int i = part->SubParts.Count() - 1; i >= 0; --i) {
+            TMailPart *child = part->SubParts[i];
+            stack.push_back({child, shown && !attachment && (!related || child == root)});
+        }
 
-        const std::string type = part->ContentType();
         const bool leaf = part->SubParts.IsEmpty();
         TMailPart *parent = part->ParentPart;
-        // A multipart part below the message without sub-parts (cut off by the nesting
-        // limit, or without a single delimiter line) holds its text as its body: it is
-        // listed as an attachment rather than taken as an empty container.
-        if (leaf && part != this && type.rfind("multipart/", 0) == 0) {
+        const bool multipart = type.rfind("multipart/", 0) == 0;
+        if (leaf && part != this && multipart) {
+            // A multipart part below the message without sub-parts (cut off by the
+            // nesting limit, or without a single delimiter line) holds its text as its
+            // body: it is listed as an attachment rather than taken as an empty container.
             part->IsEmbedded = RelatedPart && parent == RelatedPart;
             Attachments.Add(part);
+        } else if (leaf && multipart && shown && !attachment && takeTextBody(part, "text/plain")) {
+            // The message's multipart text without a usable delimiter is shown as text.
         } else if (!MixedPart && type == "multipart/mixed") {
             MixedPart = part;
-        } else if (!RelatedPart && type == "multipart/related") {
+        } else if (!RelatedPart && related) {
             RelatedPart = part;
         } else if (!AlternativePart && type == "multipart/alternative") {
             AlternativePart = part;
-        } else if (part == this && leaf && (type.rfind("text/", 0) == 0 || type == "text")
-                   && takeTextBody(part, type)) {
-        } else if (part == this && leaf && !HasHeader("Content-Type") && takeTextBody(part, "text/plain")) {
-        } else if (parent && parent == MixedPart && !AlternativePart && takeTextBody(part, type)) {
-        } else if (parent && parent == RelatedPart && takeTextBody(part, type)) {
-        } else if (parent && parent == AlternativePart && takeTextBody(part, type)) {
+        } else if (leaf && !multipart && shown && !attachment && takeTextBody(part, type)) {
         } else if (leaf) {
             part->IsEmbedded = RelatedPart && parent == RelatedPart;
             Attachments.Add(part);

@@ -115,7 +115,7 @@ std::string TMailPart::HeaderParam(std::string_view name, std::string_view param
     const int i = headerIndex(name);
     if (i < 0)
         return {};
-    return trimAndUnquote(HeaderLineParam(Headers[static_cast<std::size_t>(i)], param));
+    return trimAndUnquote(DecodedHeaderLineParam(Headers[static_cast<std::size_t>(i)], param));
 }
 
 void TMailPart::SetHeaderValue(std::string_view name, std::string_view value)
@@ -153,12 +153,24 @@ bool TMailPart::HasHeader(std::string_view name) const
 bool TMailPart::HasHeaderParam(std::string_view name, std::string_view param) const
 {
     const int i = headerIndex(name);
-    return i >= 0 && !TrimBlanks(HeaderLineParam(Headers[static_cast<std::size_t>(i)], param)).empty();
+    return i >= 0 && !TrimBlanks(DecodedHeaderLineParam(Headers[static_cast<std::size_t>(i)], param)).empty();
 }
 
 std::string TMailPart::ContentType() const
 {
     return lowerAscii(HeaderValue("Content-Type"));
+}
+
+std::string TMailPart::EffectiveContentType() const
+{
+    const std::string type = ContentType();
+    const std::size_t slash = type.find('/');
+    if (slash != std::string::npos && slash > 0 && slash + 1 < type.size() && type.find('/', slash + 1) == std::string::npos
+        && type.find_first_of(" \t") == std::string::npos)
+        return type;
+    if (ParentPart && ParentPart->ContentType() == "multipart/digest")
+        return "message/rfc822";
+    return "text/plain";
 }
 
 std::string TMailPart::Boundary() const
@@ -175,12 +187,15 @@ bool TMailPart::Decode()
         return true;
     const std::string encoding = lowerAscii(HeaderValue("Content-Transfer-Encoding"));
     DecodedBody.clear();
-    if (encoding == "quoted-printable" || encoding == "7bit") {
+    // Only quoted-printable is decoded as such: "7bit" and "8bit" text is taken as it is.
+    if (encoding == "quoted-printable") {
         DecodedBody = QPDecode(upToZero(EncodedBody));
     } else if (encoding == "base64") {
-        DecodedBody.reserve(EncodedBody.size() / 4 * 3);
-        forEachLine(EncodedBody, [this](std::string_view line) { Base64DecodeLineAppend(line, DecodedBody); });
-    } else if (encoding == "uucode" || encoding == "x-uuencode") {
+        // One stream: line breaks and other bytes outside the alphabet are skipped, so a
+        // group of four may run over a line break.
+        Base64DecodeText(EncodedBody, DecodedBody);
+    } else if (encoding == "uucode" || encoding == "x-uuencode" || encoding == "uuencode" || encoding == "x-uue"
+               || encoding == "uue") {
         forEachLine(EncodedBody, [this](std::string_view line) {
             if (line.size() >= 2 && line.substr(line.size() - 2) == "\r\n")
                 line.remove_suffix(2);
@@ -265,8 +280,10 @@ std::string TMailPart::AttachmentFileName() const
     const bool hasType = HasHeader("Content-Type");
     if (HasHeader("X-Mail-Attachment"))
         name = HeaderValue("X-Mail-Attachment");
-    else if (!(name = HeaderParam("Content-Type", "name")).empty()) {
-    } else if (!(name = HeaderParam("Content-Disposition", "filename")).empty()) {
+    // The disposition's file name is the one meant for saving; the type's "name" is the
+    // older way of giving one.
+    else if (!(name = HeaderParam("Content-Disposition", "filename")).empty()) {
+    } else if (!(name = HeaderParam("Content-Type", "name")).empty()) {
     } else if (HasHeader("Content-ID"))
         name = HeaderValue("Content-ID");
     else if (HasHeader("Content-Location"))

@@ -53,6 +53,7 @@ public:
     // Main value of the field, trimmed, one pair of enclosing quotes (' or ") removed.
     std::string HeaderValue(std::string_view name) const;
     // A parameter of the field, trimmed and unquoted the same way; empty if absent.
+    // Values given with a charset or in numbered sections are joined and decoded to bytes.
     std::string HeaderParam(std::string_view name, std::string_view param) const;
     // Non-empty value: replaces the main value of the first line (appending "Name: "
     // first if absent), parameters stay. Empty value: deletes the first line of the field.
@@ -63,6 +64,10 @@ public:
     bool HasHeaderParam(std::string_view name, std::string_view param) const;
     // Lower-cased main value of "Content-Type".
     std::string ContentType() const;
+    // The type a reader gives the part: ContentType, or the default when the field is
+    // missing or is not a "type/subtype" pair: "text/plain", and "message/rfc822" for a
+    // part of a multipart/digest.
+    std::string EffectiveContentType() const;
     // The "boundary" parameter of "Content-Type".
     std::string Boundary() const;
 

@@ -33,14 +33,15 @@ inline QByteArray randomBytes(qsizetype n, quint32 seed)
     return out;
 }
 
-// "type(child,child)" of our part tree.
-inline QString ourTree(const TMailPart *part)
+// "type(child,child)" of our part tree; `effective`: with the types a reader gives
+// parts without a usable Content-Type.
+inline QString ourTree(const TMailPart *part, bool effective = false)
 {
-    QString s = QString::fromStdString(part->ContentType());
+    QString s = QString::fromStdString(effective ? part->EffectiveContentType() : part->ContentType());
     if (!part->SubParts.IsEmpty()) {
         QStringList children;
         for (const TMailPart *p : part->SubParts)
-            children << ourTree(p);
+            children << ourTree(p, effective);
         s += "(" + children.join(',') + ")";
     }
     return s;

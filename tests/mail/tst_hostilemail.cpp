@@ -257,6 +257,20 @@ void TstHostileMail::hugeHeaders()
     r.ScanParts();
     QCOMPARE(r.PlainLines, std::vector<std::string>{"new body"});
     report("reload", t);
+
+    // A file name in 50,000 numbered sections, given backwards and some twice, and
+    // encoded words with long runs of blanks between them: each read in one pass.
+    std::string sections = "Content-Disposition: attachment";
+    for (int i = 49999; i >= 0; --i)
+        sections += "; filename*" + std::to_string(i % 10000) + "*=%41";
+    std::string spaced = "Subject: ";
+    for (int i = 0; i < 1000; ++i)
+        spaced += "=?x?Q?a?=" + std::string(1000, ' ');
+    TMailMessage p;
+    p.LoadFromString("Content-Type: application/octet-stream\r\n" + sections + "\r\n" + spaced + "\r\n\r\nQUJD\r\n");
+    QCOMPARE(p.HeaderParam("Content-Disposition", "filename"), std::string(10000, 'A'));
+    QCOMPARE(p.DecodedSubject(), std::string(1000, 'a'));
+    report("sections and spaced words", t);
 }
 
 void TstHostileMail::malformed_data()

@@ -7,6 +7,7 @@
 #include "TestFiles.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -207,11 +208,15 @@ private slots:
     void shapes();
     void headerInjection();
     void encodedNamesAndSubject();
+    void foreignMail_data();
+    void foreignMail();
 
 private:
     // Built once and described by one python3 run, keyed by the row's tag.
     QHash<QString, QByteArray> m_texts;
     QHash<QString, QJsonObject> m_python;
+    // The mails of foreignMail as Python reads them, keyed by file.
+    QHash<QString, QJsonObject> m_foreign;
 };
 
 void TstInterop::initTestCase()
@@ -424,6 +429,90 @@ void TstInterop::encodedNamesAndSubject()
     ar.Clear();
     ar.LoadFromString(a.SourceText());
     QCOMPARE(ar.DecodedSubject(), std::string("Literal =?iso-8859-1?Q?x?= text"));
+}
+
+// Mails shaped as other mailers write them, one per way of reading MIME that the RFCs
+// settle: both readers must see the same tree, the same text bodies and the same
+// attachments with the same names and bytes.
+void TstInterop::foreignMail_data()
+{
+    QTest::addColumn<QString>("file");
+    const QDir dir(TestFiles::dataPath("mail/rfc"));
+    const QStringList files = dir.entryList({"*.eml"}, QDir::Files, QDir::Name);
+    QVERIFY(files.size() >= 14);
+    for (const QString &file : files)
+        QTest::newRow(qPrintable(file)) << dir.filePath(file);
+}
+
+void TstInterop::foreignMail()
+{
+    QFETCH(QString, file);
+    // Mails travel with CR LF line ends; so they reach both readers.
+    auto crlfText = [](const QString &path) { return TestFiles::read(path).replace("\r\n", "\n").replace("\n", "\r\n"); };
+    if (m_foreign.isEmpty()) {
+        // One Python run describes every mail of the table.
+        const QDir dir(TestFiles::dataPath("mail/rfc"));
+        const QStringList files = dir.entryList({"*.eml"}, QDir::Files, QDir::Name);
+        QList<QByteArray> texts;
+        for (const QString &f : files)
+            texts << crlfText(dir.filePath(f));
+        const QList<QJsonObject> described = describeWithPython(texts);
+        QCOMPARE(described.size(), files.size());
+        for (int i = 0; i < files.size(); ++i)
+            m_foreign.insert(dir.filePath(files[i]), described[i]);
+    }
+    const QByteArray text = crlfText(file);
+    QVERIFY(m_foreign.contains(file));
+    const QJsonObject py = m_foreign.value(file);
+
+    TMailMessage r;
+    r.Clear();
+    r.LoadFromString(S(text));
+    r.ScanParts();
+
+    // Header text in other charsets stays bytes in our model; these mails use UTF-8 or
+    // ISO-8859-1, told apart by whether the bytes are valid UTF-8.
+    auto toText = [](const std::string &bytes) {
+        const QByteArray b = B(bytes);
+        QString s = QString::fromUtf8(b);
+        return s.contains(QChar::ReplacementCharacter) ? QString::fromLatin1(b) : s;
+    };
+    QCOMPARE(toText(r.DecodedSubject()), py.value("subject").toString().trimmed());
+    QCOMPARE(ourTree(&r, true), pythonTree(py));
+
+    QList<QJsonObject> leaves;
+    pythonLeaves(py, leaves);
+    QByteArray pyPlain, pyHtml;
+    QList<QJsonObject> pyAttachments;
+    for (const QJsonObject &leaf : leaves) {
+        const QByteArray body = QByteArray::fromBase64(leaf.value("body").toString().toLatin1());
+        if (leaf.value("role") == "plain")
+            pyPlain = body;
+        else if (leaf.value("role") == "html")
+            pyHtml = body;
+        else
+            pyAttachments << leaf;
+    }
+    // A multipart text without a single delimiter is a leaf whose text Python keeps
+    // without calling it a body; we show it as the plain body.
+    if (!py.contains("parts") && py.value("type").toString().startsWith("multipart/")) {
+        pyPlain = QByteArray::fromBase64(py.value("body").toString().toLatin1());
+        pyAttachments.clear();
+    }
+    const std::string none;
+    QCOMPARE(lfOnly(B(r.PlainPart ? r.PlainPart->DecodedBody : none)), lfOnly(pyPlain));
+    QCOMPARE(lfOnly(B(r.HtmlPart ? r.HtmlPart->DecodedBody : none)), lfOnly(pyHtml));
+
+    QCOMPARE(r.Attachments.Count(), pyAttachments.size());
+    for (int i = 0; i < pyAttachments.size(); ++i) {
+        const QJsonObject &leaf = pyAttachments[i];
+        TMailPart *a = r.Attachments[i];
+        a->Decode();
+        if (!leaf.value("filename").isNull())
+            QCOMPARE(toText(a->AttachmentFileName()), toText(SafeFileName(S(leaf.value("filename").toString().toUtf8()))));
+        if (!leaf.value("body").isNull())
+            QCOMPARE(lfOnly(B(a->DecodedBody)), lfOnly(QByteArray::fromBase64(leaf.value("body").toString().toLatin1())));
+    }
 }
 
 QTEST_GUILESS_MAIN(TstInterop)

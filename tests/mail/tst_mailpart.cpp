@@ -130,14 +130,16 @@ void TstMailPart::decode_data()
     QTest::newRow("base64 lines") << "base64" << QByteArray("QUJD\r\nREVG\r\n") << QByteArray("ABCDEF");
     QTest::newRow("base64 upper case name") << "BASE64" << QByteArray("QUJD") << QByteArray("ABC");
     QTest::newRow("base64 blanks") << "base64" << QByteArray("  QUJD  \r\n") << QByteArray("ABC");
-    QTest::newRow("base64 group per line") << "base64" << QByteArray("QUJ\r\nREVG\r\n") << QByteArray("DEF");
+    QTest::newRow("base64 groups run over lines") << "base64" << QByteArray("QUJ\r\nDREVG\r\n") << QByteArray("ABCDEF");
+    QTest::newRow("base64 ends at padding") << "base64" << QByteArray("QQ==\r\nQUJD\r\n") << QByteArray("A");
     QTest::newRow("quoted-printable") << "quoted-printable" << QByteArray("caf=E9 =\r\nau lait") << QByteArray("caf\xe9 au lait");
-    QTest::newRow("7bit is qp") << "7bit" << QByteArray("a=3Db") << QByteArray("a=b");
+    QTest::newRow("7bit copied") << "7bit" << QByteArray("a=3Db") << QByteArray("a=3Db");
     QTest::newRow("qp stops at zero") << "quoted-printable" << QByteArray("ab\0cd", 5) << QByteArray("ab");
     QTest::newRow("8bit copied") << "8bit" << QByteArray("a=3Db\0x", 7) << QByteArray("a=3Db\0x", 7);
     QTest::newRow("none copied") << "" << QByteArray("a=3Db") << QByteArray("a=3Db");
     QTest::newRow("uuencode") << "x-uuencode" << QByteArray("begin 644 a\r\n#86)C\r\n`\r\nend\r\n") << QByteArray("abc");
     QTest::newRow("uucode") << "uucode" << QByteArray("#86)C") << QByteArray("abc");
+    QTest::newRow("uuencode") << "uuencode" << QByteArray("begin 644 a\r\n#86)C\r\n`\r\nend\r\n") << QByteArray("abc");
 }
 
 void TstMailPart::decode()
@@ -220,9 +222,10 @@ void TstMailPart::attachmentFileName_data()
     QTest::addColumn<QString>("name");
     QTest::newRow("x-mail-attachment first")
         << QStringList{"Content-Type: image/png; name=\"n.png\"", "X-Mail-Attachment: \"x.png\"; embedded=yes"} << "x.png";
-    QTest::newRow("name param") << QStringList{"Content-Type: image/png; name=\"n.png\"",
-                                               "Content-Disposition: attachment; filename=\"f.png\""}
-                                << "n.png";
+    QTest::newRow("filename before name") << QStringList{"Content-Type: image/png; name=\"n.png\"",
+                                                         "Content-Disposition: attachment; filename=\"f.png\""}
+                                          << "f.png";
+    QTest::newRow("name param") << QStringList{"Content-Type: image/png; name=\"n.png\""} << "n.png";
     QTest::newRow("filename param") << QStringList{"Content-Disposition: attachment; filename=\"f.txt\""} << "f.txt";
     QTest::newRow("content-id") << QStringList{"Content-ID: <1.jpg>"} << "_1.jpg_";
     QTest::newRow("content-location") << QStringList{"Content-Location: http://h/a.gif"} << "http___h_a.gif";

@@ -116,21 +116,21 @@ void TstMailReading::messages_data()
     QTest::newRow("second plain part is an attachment")
         << QByteArray("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n\none\n--b\n"
                       "Content-Type: text/plain; name=two.txt\n\ntwo\n--b--\n")
-        << "multipart/mixed(text/plain,text/plain)" << "one" << "" << "two.txt:5:o";
+        << "multipart/mixed(text/plain,text/plain)" << "one" << "" << "two.txt:3:o";
     QTest::newRow("related pictures embedded, mixed files not")
         << QByteArray("Content-Type: multipart/mixed; boundary=m\n\n--m\nContent-Type: multipart/related; boundary=r\n\n"
                       "--r\nContent-Type: text/html\n\n<img>\n--r\nContent-Type: image/gif; name=a.gif\n\nGIF\n--r--\n"
                       "--m\nContent-Type: application/zip; name=z.zip\n\nZIP\n--m--\n")
         << "multipart/mixed(multipart/related(text/html,image/gif),application/zip)" << "" << "<img>"
-        << "a.gif:5:e z.zip:5:o";
+        << "a.gif:3:e z.zip:3:o";
     QTest::newRow("alternative under mixed")
         << QByteArray("Content-Type: multipart/mixed; boundary=m\n\n--m\nContent-Type: multipart/alternative; boundary=a\n\n"
                       "--a\nContent-Type: text/plain\n\nplain\n--a\nContent-Type: text/html\n\nhtml\n--a--\n--m--\n")
         << "multipart/mixed(multipart/alternative(text/plain,text/html))" << "plain" << "html" << "";
-    QTest::newRow("sub-part starting with a blank line is skipped")
-        << QByteArray("Content-Type: multipart/mixed; boundary=b\n\n--b\n\nno headers\n--b\nContent-Type: text/plain\n\n"
+    QTest::newRow("sub-part without header lines is plain text")
+        << QByteArray("Content-Type: multipart/mixed; boundary=b\n\n--b\n\nno headers\n--b\n--b\nContent-Type: text/plain\n\n"
                       "kept\n--b--\n")
-        << "multipart/mixed(text/plain)" << "kept" << "" << "";
+        << "multipart/mixed(-,text/plain)" << "no headers" << "" << "text_plain.txt:4:o";
     QTest::newRow("missing closing delimiter keeps the last part")
         << QByteArray("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n\nfirst\n--b\n"
                       "Content-Type: application/octet-stream; name=cut.bin\nContent-Transfer-Encoding: base64\n\n"
@@ -144,8 +144,8 @@ void TstMailReading::messages_data()
         << QByteArray("Content-Type: multipart/mixed; boundary=b\n\n--b--\n--b\nContent-Type: text/plain\n\nx\n")
         << "multipart/mixed" << "" << "" << "";
     QTest::newRow("no delimiter at all")
-        << QByteArray("Content-Type: multipart/mixed; boundary=b\n\njust text\n") << "multipart/mixed" << "" << ""
-        << "";
+        << QByteArray("Content-Type: multipart/mixed; boundary=b\n\njust text\n") << "multipart/mixed" << "just text"
+        << "" << "";
     QTest::newRow("delimiter is the last line")
         << QByteArray("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n\nx\n--b")
         << "multipart/mixed(text/plain)" << "x" << "" << "";
@@ -203,7 +203,7 @@ void TstMailReading::subPartBodies()
                           "line\n\n--b\nX-A: 3\n\n--b--\n"));
     QCOMPARE(m.EncodedBody, std::string("pre\r\n"));
     QCOMPARE(m.SubParts.Count(), 3);
-    QCOMPARE(m.SubParts[0]->EncodedBody, std::string("line\r\n"));
+    QCOMPARE(m.SubParts[0]->EncodedBody, std::string("line"));
     QCOMPARE(m.SubParts[1]->EncodedBody, std::string("line\r\n"));
     QCOMPARE(m.SubParts[2]->EncodedBody, std::string());
     for (const TMailPart *p : m.SubParts) {
