@@ -334,19 +334,29 @@ void RtfWriter::writeListDestination(const QTextList *list)
         break;
     }
     default: {
-        if (symbolFont_ < 0)
-            symbolFont_ = fonts_.indexOf(QStringLiteral("Symbol"), 2);
+        const BulletMark mark = bulletMark(lf.style());
         body_.word("pnlvlblt");
-        body_.word("pnf", symbolFont_);
+        body_.word("pnf", mark.font);
         body_.word("pnindent", 0);
         body_.open();
         body_.word("pntxtb");
-        body_.raw("\\'b7");
+        body_.raw(mark.bytes);
         body_.close();
         break;
     }
     }
     body_.close();
+}
+
+RtfWriter::BulletMark RtfWriter::bulletMark(int style)
+{
+    // The marks Word gives its bullet levels: a Symbol dot, a Courier New "o", a
+    // Wingdings square.
+    if (style == QTextListFormat::ListCircle)
+        return {fonts_.indexOf(QStringLiteral("Courier New"), 0), " o"}; // the space ends the control word
+    if (style == QTextListFormat::ListSquare)
+        return {fonts_.indexOf(QStringLiteral("Wingdings"), 2), "\\'a7"};
+    return {fonts_.indexOf(QStringLiteral("Symbol"), 2), "\\'b7"};
 }
 
 void RtfWriter::writeListText(const QTextBlock &block)
@@ -365,10 +375,12 @@ void RtfWriter::writeListText(const QTextBlock &block)
         body_.word("f", 0);
         body_.text(list->itemText(block), 1252);
         break;
-    default:
-        body_.word("f", symbolFont_);
-        body_.raw("\\'b7");
+    default: {
+        const BulletMark mark = bulletMark(list->format().style());
+        body_.word("f", mark.font);
+        body_.raw(mark.bytes);
         break;
+    }
     }
     body_.word("tab");
     body_.close();

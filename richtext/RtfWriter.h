@@ -83,6 +83,12 @@ private:
     void applyParagraph(const ParaState &state, const QTextBlock *block);
     void writeListDestination(const QTextList *list);
     void writeListText(const QTextBlock &block);
+    struct BulletMark
+    {
+        int font;
+        const char *bytes;
+    };
+    BulletMark bulletMark(int style);
     void applyChar(const QTextCharFormat &format, int formatIndex);
     CharState charState(const QTextCharFormat &format);
     ParaState paraState(const QTextBlock &block, int depth);
@@ -95,7 +101,6 @@ private:
     CharState char_;
     ParaState para_;
     bool headerPard_ = true; // the header's \pard still stands for the first paragraph
-    int symbolFont_ = -1;
     std::unordered_map<int, CharState> charCache_;
     std::unordered_map<int, ParaState> paraCache_;
 };
