@@ -20,6 +20,15 @@ constexpr qreal kEpsilon = 0.01;
 // Largest width or height of a range in pixels.
 constexpr qint64 kMaxPixels = 1 << 20;
 
+// The paragraph begins a new page: a break before it, or after the paragraph above.
+bool startsPage(const QTextBlock &block)
+{
+    if (block.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
+        return true;
+    const QTextBlock previous = block.previous();
+    return previous.isValid() && (previous.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysAfter);
+}
+
 qreal cellPadding(const QTextTableCellFormat &cell, const QTextTableFormat &table, int property)
 {
     return cell.hasProperty(property) ? cell.doubleProperty(property) : table.cellPadding();
@@ -123,7 +132,7 @@ void FormatRange::addBlockLines(const QTextBlock &block, bool asUnits)
         const qreal bottom = top + line.height();
         if (asUnits) {
             const int end = i + 1 == count ? block.position() + block.length() : pos + line.textLength();
-            units_.push_back({pos, end, top, bottom, 0, 0});
+            units_.push_back({pos, end, top, bottom, 0, 0, i == 0 && startsPage(block)});
         } else {
             lines_.push_back({pos, top, bottom});
         }
@@ -180,7 +189,8 @@ void FormatRange::addTable(QTextTable *table)
         for (QTextBlock b = layoutDoc_->findBlock(g.start); b.isValid() && b.position() < end; b = b.next())
             addBlockLines(b, false);
         std::sort(lines_.begin() + firstLine, lines_.end(), [](const Line &a, const Line &b) { return a.pos < b.pos; });
-        units_.push_back({g.start, end, g.top, g.bottom, firstLine, static_cast<int>(lines_.size()) - firstLine});
+        const bool breakBefore = i == 0 && (tableFormat.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
+        units_.push_back({g.start, end, g.top, g.bottom, firstLine, static_cast<int>(lines_.size()) - firstLine, breakBefore});
     }
 }
 
@@ -244,6 +254,8 @@ int FormatRange::formatRange(QPaintDevice *device, const QRect &areaTwips, int s
     int next = start;
     for (size_t i = first; i < units_.size(); ++i) {
         const Unit &u = units_[i];
+        if (u.breakBefore && i != first)
+            break;
         if (u.bottom <= limit) {
             yEnd = std::max(yEnd, u.bottom);
             next = u.end;

@@ -457,7 +457,8 @@ void RtfWriter::writeBlock(const QTextBlock &block, int depth, const char *endWo
     // A page break before the next paragraph ends this one with \page.
     const QTextBlock next = block.next();
     const bool pageBreak = depth == 0 && std::string_view(endWord) == "par" && next.isValid()
-        && (next.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
+        && ((next.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
+            || (block.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysAfter))
         && !QTextCursor(next).currentTable();
     body_.word(pageBreak ? "page" : endWord);
     if (depth == 0 || std::string_view(endWord) == "par")

@@ -7,7 +7,10 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextCursor>
 #include <QTextList>
+
+#include <vector>
 
 // Letters as other word processors write them: Word's lists, symbol fonts, page breaks,
 // footnotes and code pages, checked on the document and on the drawn pages.
@@ -56,6 +59,13 @@ private slots:
     void wordListsWrittenBack();
     void hostileLists_data();
     void hostileLists();
+    void symbolCharacters_data();
+    void symbolCharacters();
+    void pageBreaksKeptAndWritten();
+    void footnotes();
+    void hostileFootnotes();
+    void codePages_data();
+    void codePages();
 };
 
 void TstWordLetters::wordLists()
@@ -164,6 +174,124 @@ void TstWordLetters::hostileLists()
     QCOMPARE(doc.toPlainText(), text);
     if (QTextList *list = doc.begin().textList())
         QVERIFY(!list->itemText(doc.begin()).isEmpty());
+}
+
+void TstWordLetters::symbolCharacters_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("Symbol byte") << QByteArray("{\\f1 \\'b7 \\'61\\'b3}") << QStringLiteral("• α≥");
+    QTest::newRow("private use in Symbol") << QByteArray("{\\f1\\u-3913?}") << QStringLiteral("•");
+    QTest::newRow("private use in a text font") << QByteArray("\\u61623?") << QStringLiteral("•");
+    QTest::newRow("Wingdings") << QByteArray("{\\f2 \\'a7\\'d8\\'fc\\'76}") << QStringLiteral("▪➢✓❖");
+    QTest::newRow("Wingdings private use") << QByteArray("{\\f2\\u-3880?\\u-3844?}") << QStringLiteral("➢✓");
+    QTest::newRow("Wingdings without charset") << QByteArray("{\\f3 \\'fc}") << QStringLiteral("✓");
+    QTest::newRow("Webdings") << QByteArray("{\\f4 \\'61}") << QStringLiteral("✔");
+    QTest::newRow("unmapped stays private") << QByteArray("{\\f2 \\'ff}") << QString(QChar(0xF0FF));
+    QTest::newRow("outside the range") << QByteArray("{\\f1\\u-3809?}") << QString(QChar(0xF11F));
+}
+
+void TstWordLetters::symbolCharacters()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QString, text);
+    QTextDocument doc;
+    RtfReader::read(std::string("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}{\\f2\\fcharset2 Wingdings;}"
+                                "{\\f3 Wingdings;}{\\f4\\fcharset2 Webdings;}}")
+                        + body.constData() + "}",
+                    &doc);
+    QCOMPARE(doc.toPlainText(), text);
+}
+
+void TstWordLetters::pageBreaksKeptAndWritten()
+{
+    QTextDocument doc;
+    RtfReader::read("{\\rtf1\\ansi One\\page Two\\par\\pard\\pagebb Three\\par\\pard Four}", &doc);
+    QCOMPARE(text(doc), QStringLiteral("One\nTwo\nThree\nFour"));
+    QVERIFY(block(doc, QStringLiteral("Two")).blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
+    QVERIFY(block(doc, QStringLiteral("Three")).blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
+    QCOMPARE(block(doc, QStringLiteral("Four")).blockFormat().pageBreakPolicy(), QTextFormat::PageBreak_Auto);
+
+    // The format range stops at each break; a break after a paragraph counts too.
+    QTextCursor(block(doc, QStringLiteral("Four")).previous()).mergeBlockFormat([] {
+        QTextBlockFormat f;
+        f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore | QTextFormat::PageBreak_AlwaysAfter);
+        return f;
+    }());
+    std::vector<int> starts{0};
+    FormatRange range(doc);
+    QImage image = page();
+    while (starts.back() < range.textLength() && starts.size() < 10)
+        starts.push_back(range.formatRange(&image, area(), starts.back()));
+    QCOMPARE(starts, (std::vector<int>{0, 4, 8, 14, 18}));
+
+    QTextDocument again;
+    RtfReader::read(RtfWriter::write(doc), &again);
+    QCOMPARE(text(again), text(doc));
+    for (const char *start : {"Two", "Three", "Four"})
+        QVERIFY2(block(again, QLatin1String(start)).blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore, start);
+}
+
+void TstWordLetters::footnotes()
+{
+    // As Word writes them: the mark in the text and again at the start of the note.
+    QTextDocument doc;
+    RtfReader::read("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\pard\\fs24 See{\\super\\chftn}"
+                    "{\\footnote\\pard\\plain\\fs20{\\super\\chftn} First note.\\par Its second line.}"
+                    " and{\\super\\chftn}{\\*\\footnote\\chftn\\pard\\plain A\\cell B} this.\\par"
+                    "\\trowd\\cellx2000 In a cell{\\super\\chftn}{\\footnote Cell note.}\\cell\\row End.}",
+                    &doc);
+    QCOMPARE(doc.toPlainText(), QStringLiteral("See1 and2 this.\nIn a cell3\nEnd.\n\n1 First note.\nIts second line.\n2A\nB\n"
+                                       "Cell note."));
+    QTextCursor mark(&doc);
+    mark.setPosition(4);
+    QCOMPARE(mark.charFormat().verticalAlignment(), QTextCharFormat::AlignSuperScript);
+    const QTextBlock rule = block(doc, QStringLiteral("End.")).next();
+    QVERIFY(rule.text().isEmpty());
+    QVERIFY(rule.blockFormat().hasProperty(QTextFormat::BlockTrailingHorizontalRulerWidth));
+    QCOMPARE(block(doc, QStringLiteral("1 First")).blockFormat().pageBreakPolicy(), QTextFormat::PageBreak_Auto);
+}
+
+void TstWordLetters::hostileFootnotes()
+{
+    // Nested footnotes are not read; an unclosed one ends with the text; the notes are bounded.
+    QByteArray rtf = "{\\rtf1\\ansi A{\\footnote B{\\footnote C{\\footnote D}} E} F{\\footnote G\\par";
+    QTextDocument doc;
+    RtfReader::read(rtf.toStdString(), &doc);
+    QCOMPARE(text(doc), QStringLiteral("A F\n\nB E\nG"));
+    QByteArray many = "{\\rtf1\\ansi X";
+    for (int i = 0; i < 20000; ++i)
+        many += "{\\footnote n\\par}";
+    RtfReader::read(many.toStdString(), &doc);
+    QVERIFY(doc.blockCount() <= 10003);
+}
+
+void TstWordLetters::codePages_data()
+{
+    QTest::addColumn<QByteArray>("rtf");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("mac") << QByteArray("{\\rtf1\\mac\\deff0{\\fonttbl{\\f0 Times;}}\\'8e\\'a5\\'d2\\'d3}") << QStringLiteral("é•“”");
+    QTest::newRow("mac with ansicpg") << QByteArray("{\\rtf1\\mac\\ansicpg10000{\\fonttbl{\\f0 Times;}}\\'8a}") << QStringLiteral("ä");
+    // "日本語" in Shift_JIS under a Mac Japanese font.
+    QTest::newRow("Mac Japanese charset") << QByteArray("{\\rtf1\\mac{\\fonttbl{\\f0\\fcharset78 Osaka;}}\\f0 \\'93\\'fa\\'96\\'7b\\'8c\\'ea}")
+                                          << QStringLiteral("日本語");
+    QTest::newRow("Mac Cyrillic charset") << QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset89 Geneva CY;}}\\f0 \\'8f\\'f0\\'e8}")
+                                          << QStringLiteral("При");
+    QTest::newRow("Mac Roman charset") << QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset77 Geneva;}}\\f0 \\'87}") << QStringLiteral("á");
+    QTest::newRow("font cpg UTF-8") << QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset0\\cpg65001 Arial;}}\\f0 \\'e6\\'97\\'a5x\\'c3\\'a9}")
+                                    << QStringLiteral("日xé");
+    QTest::newRow("font cpg 1251") << QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0\\cpg1251 Arial;}}\\f0 \\'c4\\'e0}") << QStringLiteral("Да");
+    QTest::newRow("pc") << QByteArray("{\\rtf1\\pc{\\fonttbl{\\f0 Courier;}}\\'82}") << QStringLiteral("é");
+    QTest::newRow("cut UTF-8 sequence") << QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0\\cpg65001 Arial;}}\\f0 \\'e6\\'97}") << QStringLiteral("\uFFFD\uFFFD");
+}
+
+void TstWordLetters::codePages()
+{
+    QFETCH(QByteArray, rtf);
+    QFETCH(QString, text);
+    QTextDocument doc;
+    RtfReader::read(rtf.toStdString(), &doc);
+    QCOMPARE(doc.toPlainText(), text);
 }
 
 QTEST_MAIN(TstWordLetters)
