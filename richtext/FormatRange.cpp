@@ -81,6 +81,7 @@ bool FormatRange::ensureLayout(int widthPx, int dpiX, int dpiY)
     // the whole letter out again.
     layoutDoc_->setDocumentMargin(0);
     layoutDoc_->setTextWidth(widthPx);
+    listNumbers_.prepare(*layoutDoc_);
     // A device of the target's resolution, kept alive with the layout: point sizes turn
     // into the same pixel sizes as on the page being drawn.
     metricsDevice_ = QImage(1, 1, QImage::Format_RGB32);
@@ -309,6 +310,7 @@ int FormatRange::formatRange(QPaintDevice *device, const QRect &areaTwips, int s
     ctx.clip = QRectF(0, y0, widthPx, drawHeight);
     ctx.palette.setColor(QPalette::Text, Qt::black);
     layoutDoc_->documentLayout()->draw(&painter, ctx);
+    listNumbers_.draw(painter, *layoutDoc_, ctx.clip);
     return std::min(next, length);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ListNumbers.h"
+
 #include <QImage>
 #include <QRect>
 #include <QRectF>
@@ -82,6 +84,7 @@ private:
 
     const QTextDocument &source_;
     std::unique_ptr<QTextDocument> layoutDoc_; // the copy that is laid out and drawn
+    ListNumbers listNumbers_;
     QImage metricsDevice_;
     int revision_ = -1;
     int widthPx_ = -1;

@@ -1,9 +1,11 @@
 #include "FormatRange.h"
+#include "ListNumbers.h"
 #include "RtfReader.h"
 #include "RtfWriter.h"
 #include "TestFiles.h"
 
 #include <QImage>
+#include <QTextLayout>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -57,6 +59,7 @@ private slots:
     void wordLists();
     void wordListsDrawTheirBullets();
     void wordListsWrittenBack();
+    void startNumbersDrawn();
     void hostileLists_data();
     void hostileLists();
     void symbolCharacters_data();
@@ -146,6 +149,57 @@ void TstWordLetters::wordListsWrittenBack()
         QCOMPARE(after->format().numberPrefix(), before->format().numberPrefix());
         QCOMPARE(after->format().property(RtfReader::ListStartProperty), before->format().property(RtfReader::ListStartProperty));
     }
+}
+
+void TstWordLetters::startNumbersDrawn()
+{
+    QTextListFormat f;
+    f.setStyle(QTextListFormat::ListUpperRoman);
+    f.setNumberPrefix(QStringLiteral("("));
+    f.setNumberSuffix(QStringLiteral(")"));
+    QCOMPARE(ListNumbers::label(f, 1994), QStringLiteral("(MCMXCIV)"));
+    f.setStyle(QTextListFormat::ListLowerAlpha);
+    QCOMPARE(ListNumbers::label(f, 28), QStringLiteral("(ab)"));
+    QCOMPARE(ListNumbers::label(QTextListFormat(), 32767), QStringLiteral("32767."));
+
+    // The first item of a list that starts at 5 shows what the fifth item of a list from
+    // 1 shows; the document keeps its own list numbering.
+    const auto labels = [](int start) {
+        std::string rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}}\\pard{\\*\\pn\\pnlvlbody\\pndec\\pnstart"
+            + std::to_string(start) + "{\\pntxta.}}\\li720\\fs24 ";
+        for (int i = 0; i < 5; ++i)
+            rtf += "Item\\par ";
+        QTextDocument doc;
+        RtfReader::read(rtf + "}", &doc);
+        QImage image = page();
+        FormatRange::formatRange(doc, &image, area(), 0);
+        // The labels in the indent, one band of inked rows each.
+        std::vector<QImage> bands;
+        int top = -1;
+        for (int y = 25; y < 400; ++y) {
+            const bool ink = darkPixels(image, QRect(10, y, 48, 1)) > 0;
+            if (ink && top < 0)
+                top = y;
+            if (!ink && top >= 0) {
+                bands.push_back(image.copy(10, top, 48, y - top));
+                top = -1;
+            }
+        }
+        return bands;
+    };
+    const std::vector<QImage> fromOne = labels(1);
+    const std::vector<QImage> fromFive = labels(5);
+    QCOMPARE(fromOne.size(), size_t(5));
+    QCOMPARE(fromFive.size(), size_t(5));
+    const QImage fifth = fromOne[4];
+    const QImage first = fromFive[0];
+    // Same place and size ("5." drawn by us, by Qt's list), up to a pixel of rounding.
+    QCOMPARE(first.size(), fifth.size());
+    const int a = darkPixels(first, first.rect());
+    const int b = darkPixels(fifth, fifth.rect());
+    QVERIFY2(std::abs(a - b) * 4 <= b, qPrintable(QStringLiteral("%1 %2").arg(a).arg(b)));
+    // and not what the list would number without its start: "1." is much less ink.
+    QVERIFY(darkPixels(fromOne[0], fromOne[0].rect()) * 3 < b * 2);
 }
 
 void TstWordLetters::hostileLists_data()
