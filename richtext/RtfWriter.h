@@ -10,6 +10,7 @@
 #include <QTextFormat>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 class QTextBlock;
 class QTextBlockFormat;
@@ -89,6 +90,9 @@ private:
         const char *bytes;
     };
     BulletMark bulletMark(int style);
+    // The \ls number of a list (from 1), given on first use.
+    int listNumber(const QTextList *list);
+    void writeListTable(RtfOutput &out);
     void applyChar(const QTextCharFormat &format, int formatIndex);
     CharState charState(const QTextCharFormat &format);
     ParaState paraState(const QTextBlock &block, int depth);
@@ -101,6 +105,8 @@ private:
     CharState char_;
     ParaState para_;
     bool headerPard_ = true; // the header's \pard still stands for the first paragraph
+    std::vector<const QTextList *> lists_; // lists_[n - 1] is \lsn
+    std::unordered_map<const QTextList *, int> listNumbers_;
     std::unordered_map<int, CharState> charCache_;
     std::unordered_map<int, ParaState> paraCache_;
 };

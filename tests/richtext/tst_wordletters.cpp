@@ -149,6 +149,9 @@ void TstWordLetters::wordListsWrittenBack()
         QCOMPARE(after->format().numberPrefix(), before->format().numberPrefix());
         QCOMPARE(after->format().property(RtfReader::ListStartProperty), before->format().property(RtfReader::ListStartProperty));
     }
+    // Written as Word lists too, their items stay one list across other paragraphs.
+    QCOMPARE(block(again, QStringLiteral("Sixth")).textList(), block(again, QStringLiteral("Fifth")).textList());
+    QCOMPARE(block(again, QStringLiteral("Pears")).textList(), block(again, QStringLiteral("Apples")).textList());
 }
 
 void TstWordLetters::startNumbersDrawn()
