@@ -64,6 +64,9 @@ QString ListNumbers::label(const QTextListFormat &format, int number)
 void ListNumbers::prepare(QTextDocument &doc)
 {
     lists_.clear();
+    items_.clear();
+    collected_ = false;
+    tallest_ = 0;
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
         QTextList *list = b.textList();
         if (!list || list->item(0) != b)
@@ -79,37 +82,57 @@ void ListNumbers::prepare(QTextDocument &doc)
     }
 }
 
-void ListNumbers::draw(QPainter &painter, const QTextDocument &doc, const QRectF &clip) const
+void ListNumbers::collect(const QTextDocument &doc)
 {
+    collected_ = true;
     QAbstractTextDocumentLayout *layout = doc.documentLayout();
-    for (const List &l : lists_) {
-        const int count = l.list->count();
+    for (size_t l = 0; l < lists_.size(); ++l) {
+        const int count = lists_[l].list->count();
         for (int i = 0; i < count; ++i) {
-            const QTextBlock block = l.list->item(i);
-            const QTextLayout *text = block.layout();
-            if (!text || text->lineCount() == 0 || !block.isVisible())
-                continue;
-            const QRectF box = layout->blockBoundingRect(block);
-            if (!box.intersects(clip))
-                continue;
-            const QTextLine line = text->lineAt(0);
-            // The block's box starts at its layout's position; lines are placed from there.
-            const QPointF offset = box.topLeft() - QPointF(0, text->boundingRect().top());
-            const QRectF lineRect = line.naturalTextRect().translated(offset);
-            const QFont font = block.charFormat().font();
-            const QFontMetricsF metrics(font, painter.device());
-            const QString number = label(l.format, l.start + i);
-            // Right-aligned before the text, a space's width from it, on the first line.
-            const qreal x = block.blockFormat().layoutDirection() == Qt::RightToLeft
-                ? lineRect.right() + metrics.horizontalAdvance(QLatin1Char(' '))
-                : lineRect.left() - metrics.horizontalAdvance(QLatin1Char(' ')) - metrics.horizontalAdvance(number);
-            painter.save();
-            painter.setFont(font);
-            painter.setPen(block.charFormat().foreground().style() != Qt::NoBrush
-                               ? block.charFormat().foreground().color()
-                               : QColor(Qt::black));
-            painter.drawText(QPointF(x, lineRect.top() + line.ascent()), number);
-            painter.restore();
+            const QRectF box = layout->blockBoundingRect(lists_[l].list->item(i));
+            items_.push_back({box.top(), box.bottom(), l, i});
+            tallest_ = std::max(tallest_, box.height());
         }
+    }
+    std::sort(items_.begin(), items_.end(), [](const Item &a, const Item &b) { return a.top < b.top; });
+}
+
+void ListNumbers::draw(QPainter &painter, const QTextDocument &doc, const QRectF &clip)
+{
+    if (lists_.empty())
+        return;
+    if (!collected_)
+        collect(doc);
+    QAbstractTextDocumentLayout *layout = doc.documentLayout();
+    // Only the items near the clip: a page costs its own items, not the whole list's.
+    auto it = std::lower_bound(items_.begin(), items_.end(), clip.top() - tallest_,
+                               [](const Item &item, qreal y) { return item.top < y; });
+    for (; it != items_.end() && it->top <= clip.bottom(); ++it) {
+        if (it->bottom < clip.top())
+            continue;
+        const List &l = lists_[it->list];
+        const QTextBlock block = l.list->item(it->index);
+        const QTextLayout *text = block.layout();
+        if (!text || text->lineCount() == 0 || !block.isVisible())
+            continue;
+        const QRectF box = layout->blockBoundingRect(block);
+        const QTextLine line = text->lineAt(0);
+        // The block's box starts at its layout's position; lines are placed from there.
+        const QPointF offset = box.topLeft() - QPointF(0, text->boundingRect().top());
+        const QRectF lineRect = line.naturalTextRect().translated(offset);
+        const QFont font = block.charFormat().font();
+        const QFontMetricsF metrics(font, painter.device());
+        const QString number = label(l.format, l.start + it->index);
+        // Right-aligned before the text, a space's width from it, on the first line.
+        const qreal space = metrics.horizontalAdvance(QLatin1Char(' '));
+        const qreal x = block.blockFormat().layoutDirection() == Qt::RightToLeft
+            ? lineRect.right() + space
+            : lineRect.left() - space - metrics.horizontalAdvance(number);
+        painter.save();
+        painter.setFont(font);
+        const QBrush ink = block.charFormat().foreground();
+        painter.setPen(ink.style() != Qt::NoBrush ? ink.color() : QColor(Qt::black));
+        painter.drawText(QPointF(x, lineRect.top() + line.ascent()), number);
+        painter.restore();
     }
 }

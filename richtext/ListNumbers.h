@@ -18,8 +18,9 @@ public:
     // Takes Qt's numbering off the lists of doc that start elsewhere than 1; call before
     // the layout.
     void prepare(QTextDocument &doc);
-    // Draws the numbers of those items inside clip (document coordinates).
-    void draw(QPainter &painter, const QTextDocument &doc, const QRectF &clip) const;
+    // Draws the numbers of those items inside clip (document coordinates); the document
+    // must be laid out and stay so.
+    void draw(QPainter &painter, const QTextDocument &doc, const QRectF &clip);
 
     // The label of item number in a list of this format: "5.", "(c)", "iv." ...
     static QString label(const QTextListFormat &format, int number);
@@ -31,5 +32,17 @@ private:
         QTextListFormat format; // the format with its numbering style
         int start;
     };
+    struct Item
+    {
+        qreal top;
+        qreal bottom;
+        size_t list;
+        int index;
+    };
+    void collect(const QTextDocument &doc);
+
     std::vector<List> lists_;
+    std::vector<Item> items_; // sorted by top, made at the first draw
+    bool collected_ = false;
+    qreal tallest_ = 0;
 };

@@ -608,7 +608,7 @@ void RtfParser::onParagraphWord(RtfKeyword k, bool has, int p)
         // A page break ends the paragraph (even an empty one); the next one starts the page.
         if (s.destination == RtfDestination::Normal) {
             endParagraph();
-            pageBreakPending_ = true;
+            pageBreakPending_ = pageBreakPending_ || !s.footnote;
         }
         break;
     case K::Pard: {
@@ -700,11 +700,12 @@ void RtfParser::onTableWord(RtfKeyword k, int p)
             endCell(std::max(2, s.para.nestLevel));
         break;
     case K::Row:
-        if (s.destination == RtfDestination::Normal)
+        // A footnote's cells are read as its paragraphs: its rows end no table of the letter.
+        if (s.destination == RtfDestination::Normal && !s.footnote)
             builder_.endRow(rowDefs_[1], 1);
         break;
     case K::NestRow:
-        if (s.destination == RtfDestination::Normal) {
+        if (s.destination == RtfDestination::Normal && !s.footnote) {
             const int depth = std::clamp(s.para.nestLevel, 2, RtfDocumentBuilder::kMaxDepth);
             builder_.endRow(rowDefs_[static_cast<size_t>(depth)], depth);
         }

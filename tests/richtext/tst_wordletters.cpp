@@ -316,6 +316,10 @@ void TstWordLetters::hostileFootnotes()
     QTextDocument doc;
     RtfReader::read(rtf.toStdString(), &doc);
     QCOMPARE(text(doc), QStringLiteral("A F\n\nB E\nG"));
+    // A footnote's rows and page breaks do not reach the letter's table or pages.
+    RtfReader::read("{\\rtf1\\ansi\\trowd\\cellx1000 a{\\footnote n\\cell\\row\\page m}\\cell b\\cell\\row After}", &doc);
+    QCOMPARE(doc.toPlainText(), QStringLiteral("\na\nb\nAfter\n\nn\n\nm"));
+    QCOMPARE(block(doc, QStringLiteral("After")).blockFormat().pageBreakPolicy(), QTextFormat::PageBreak_Auto);
     QByteArray many = "{\\rtf1\\ansi X";
     for (int i = 0; i < 20000; ++i)
         many += "{\\footnote n\\par}";
