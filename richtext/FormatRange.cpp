@@ -20,6 +20,15 @@ constexpr qreal kEpsilon = 0.01;
 // Largest width or height of a range in pixels.
 constexpr qint64 kMaxPixels = 1 << 20;
 
+// The paragraph begins a new page: a break before it, or after the paragraph above.
+bool startsPage(const QTextBlock &block)
+{
+    if (block.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
+        return true;
+    const QTextBlock previous = block.previous();
+    return previous.isValid() && (previous.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysAfter);
+}
+
 qreal cellPadding(const QTextTableCellFormat &cell, const QTextTableFormat &table, int property)
 {
     return cell.hasProperty(property) ? cell.doubleProperty(property) : table.cellPadding();
@@ -72,6 +81,7 @@ bool FormatRange::ensureLayout(int widthPx, int dpiX, int dpiY)
     // the whole letter out again.
     layoutDoc_->setDocumentMargin(0);
     layoutDoc_->setTextWidth(widthPx);
+    listNumbers_.prepare(*layoutDoc_);
     // A device of the target's resolution, kept alive with the layout: point sizes turn
     // into the same pixel sizes as on the page being drawn.
     metricsDevice_ = QImage(1, 1, QImage::Format_RGB32);
@@ -123,7 +133,7 @@ void FormatRange::addBlockLines(const QTextBlock &block, bool asUnits)
         const qreal bottom = top + line.height();
         if (asUnits) {
             const int end = i + 1 == count ? block.position() + block.length() : pos + line.textLength();
-            units_.push_back({pos, end, top, bottom, 0, 0});
+            units_.push_back({pos, end, top, bottom, 0, 0, i == 0 && startsPage(block)});
         } else {
             lines_.push_back({pos, top, bottom});
         }
@@ -180,7 +190,8 @@ void FormatRange::addTable(QTextTable *table)
         for (QTextBlock b = layoutDoc_->findBlock(g.start); b.isValid() && b.position() < end; b = b.next())
             addBlockLines(b, false);
         std::sort(lines_.begin() + firstLine, lines_.end(), [](const Line &a, const Line &b) { return a.pos < b.pos; });
-        units_.push_back({g.start, end, g.top, g.bottom, firstLine, static_cast<int>(lines_.size()) - firstLine});
+        const bool breakBefore = i == 0 && (tableFormat.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
+        units_.push_back({g.start, end, g.top, g.bottom, firstLine, static_cast<int>(lines_.size()) - firstLine, breakBefore});
     }
 }
 
@@ -244,6 +255,8 @@ int FormatRange::formatRange(QPaintDevice *device, const QRect &areaTwips, int s
     int next = start;
     for (size_t i = first; i < units_.size(); ++i) {
         const Unit &u = units_[i];
+        if (u.breakBefore && i != first)
+            break;
         if (u.bottom <= limit) {
             yEnd = std::max(yEnd, u.bottom);
             next = u.end;
@@ -297,6 +310,7 @@ int FormatRange::formatRange(QPaintDevice *device, const QRect &areaTwips, int s
     ctx.clip = QRectF(0, y0, widthPx, drawHeight);
     ctx.palette.setColor(QPalette::Text, Qt::black);
     layoutDoc_->documentLayout()->draw(&painter, ctx);
+    listNumbers_.draw(painter, *layoutDoc_, ctx.clip);
     return std::min(next, length);
 }
 

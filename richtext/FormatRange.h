@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ListNumbers.h"
+
 #include <QImage>
 #include <QRect>
 #include <QRectF>
@@ -40,7 +42,8 @@ public:
     // Lays out the document in the width of areaTwips (twips are converted with the
     // device's resolution, truncating), draws what fits from start into that rectangle on
     // the device and returns the position of the first character not drawn; -1 on bad
-    // arguments. A unit that is taller than the whole rectangle (a large picture) is not
+    // arguments. A range stops before a paragraph that starts a new page (a page break
+    // before it, or after the paragraph above). A unit that is taller than the whole rectangle (a large picture) is not
     // drawn and start comes back: the caller sees no progress and stops. A table row that
     // is taller than the rectangle is split between its lines rather than stopping there.
     int formatRange(QPaintDevice *device, const QRect &areaTwips, int start);
@@ -69,6 +72,7 @@ private:
         qreal bottom;
         int firstLine;  // rows: their lines in lines_, in position order
         int lineCount;
+        bool breakBefore; // a page break comes before the unit: no range draws past it
     };
 
     bool ensureLayout(int widthPx, int dpiX, int dpiY);
@@ -80,6 +84,7 @@ private:
 
     const QTextDocument &source_;
     std::unique_ptr<QTextDocument> layoutDoc_; // the copy that is laid out and drawn
+    ListNumbers listNumbers_;
     QImage metricsDevice_;
     int revision_ = -1;
     int widthPx_ = -1;

@@ -95,6 +95,37 @@ void RtfDocumentBuilder::finish()
     closeDeeper(0);
 }
 
+void RtfDocumentBuilder::addNotes(std::vector<RtfParagraph> &&notes)
+{
+    closeDeeper(0);
+    // An empty paragraph that draws a rule of a third of the width.
+    RtfParagraph rule;
+    rule.para.spaceBefore = 240;
+    emitParagraph(body_, rule);
+    QTextBlockFormat ruleFormat = body_.cursor.blockFormat();
+    ruleFormat.setProperty(QTextFormat::BlockTrailingHorizontalRulerWidth,
+                           QTextLength(QTextLength::PercentageLength, 33));
+    body_.cursor.setBlockFormat(ruleFormat);
+    body_.list = nullptr;
+    body_.wordLists.clear();
+    for (const RtfParagraph &note : notes)
+        emitParagraph(body_, note);
+}
+
+QTextList *RtfDocumentBuilder::listToJoin(Container &c, const RtfListProps &props, const QTextListFormat &format)
+{
+    if (props.ls <= 0)
+        return c.list && c.listFormat == format ? c.list : nullptr;
+    // An item of a level ends the lists of the deeper levels: they count anew.
+    auto deeper = c.wordLists.upper_bound({props.ls, props.level});
+    while (deeper != c.wordLists.end() && deeper->first.first == props.ls)
+        deeper = c.wordLists.erase(deeper);
+    const auto it = c.wordLists.find({props.ls, props.level});
+    if (it != c.wordLists.end() && it->second->format() == format)
+        return it->second;
+    return nullptr;
+}
+
 int RtfDocumentBuilder::addPicture(const QImage &image, double width, double height)
 {
     if (pictures_.size() >= kMaxPictures)
@@ -126,10 +157,13 @@ void RtfDocumentBuilder::emitParagraph(Container &c, const RtfParagraph &paragra
     const bool listItem = listFormat.style() != QTextListFormat::ListStyleUndefined;
     bool newList = false;
     if (listItem) {
-        if (c.list && c.listFormat == listFormat)
-            block.setObjectIndex(c.list->objectIndex());
-        else
+        if (QTextList *join = listToJoin(c, paragraph.para.list, listFormat)) {
+            block.setObjectIndex(join->objectIndex());
+            c.list = join;
+            c.listFormat = listFormat;
+        } else {
             newList = true;
+        }
     }
     if (c.fresh) {
         c.cursor.setBlockFormat(block);
@@ -143,6 +177,8 @@ void RtfDocumentBuilder::emitParagraph(Container &c, const RtfParagraph &paragra
     if (newList) {
         c.list = c.cursor.createList(listFormat);
         c.listFormat = listFormat;
+        if (paragraph.para.list.ls > 0)
+            c.wordLists[{paragraph.para.list.ls, paragraph.para.list.level}] = c.list;
     } else if (!listItem) {
         c.list = nullptr;
     }

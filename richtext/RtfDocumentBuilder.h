@@ -4,6 +4,7 @@
 
 #include <QTextCursor>
 #include <QTextFormat>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -25,6 +26,9 @@ public:
         bool cellStart = false;     // that block starts a table cell: its char format is the cell's
         QTextList *list = nullptr;  // the list the previous paragraph belonged to
         QTextListFormat listFormat;
+        // Word lists by (\ls, level): their items continue the list across other
+        // paragraphs, as their numbers do.
+        std::map<std::pair<int, int>, QTextList *> wordLists;
     };
 
     // Table nesting: the layout's cost doubles with each level, so deeper cells (a few
@@ -41,6 +45,8 @@ public:
     void endRow(const RtfRowDef &def, int depth);
     // Closes open tables.
     void finish();
+    // Places footnotes after the letter, under a short rule.
+    void addNotes(std::vector<RtfParagraph> &&notes);
 
     // Registers a picture as a document resource; returns its index for runs, -1 when the
     // document already holds kMaxPictures.
@@ -53,6 +59,8 @@ public:
 private:
     void emitParagraph(Container &container, const RtfParagraph &paragraph);
     void emitTable(Container &container, RtfTable &table);
+    // The list a list item joins; nullptr when it starts a new one.
+    QTextList *listToJoin(Container &c, const RtfListProps &props, const QTextListFormat &format);
     void closeDeeper(size_t depth);
     void ensureOpen(size_t depth);
 

@@ -30,10 +30,14 @@ int RtfFormatFactory::codePageOf(int fontId) const
     const Font *f = findFont(fontId);
     if (!f)
         return ansiCodePage;
-    if (f->name.startsWith(QLatin1String("Wingdings"), Qt::CaseInsensitive) && (f->charset == 2 || f->charset < 0))
-        return RtfTextDecoder::kWingdings;
-    if (f->charset == 2 || f->name.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0)
-        return RtfTextDecoder::kSymbol;
+    const SymbolCharacters::Face face = SymbolCharacters::faceOf(f->name);
+    // Wingdings, Webdings and Symbol show their pictures whatever charset the table gives.
+    if (f->charset == 2 || face != SymbolCharacters::Face::Symbol
+        || f->name.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0) {
+        if (face == SymbolCharacters::Face::Wingdings)
+            return RtfTextDecoder::kWingdings;
+        return face == SymbolCharacters::Face::Webdings ? RtfTextDecoder::kWebdings : RtfTextDecoder::kSymbol;
+    }
     if (f->codePage > 0 && RtfTextDecoder::isSupported(f->codePage))
         return f->codePage;
     return RtfTextDecoder::codePageOfCharset(f->charset < 0 ? 1 : f->charset, ansiCodePage);

@@ -18,6 +18,12 @@ enum class RtfDestination : uint8_t {
     PnTextAfter,    // {\pntxta ...}
     FieldInstruction,
     Object,         // {\object ...}: only its \result is read
+    ListTable,      // {\*\listtable ...}
+    List,           // {\list ...} in the list table
+    ListLevel,      // {\listlevel ...}
+    LevelText,      // {\leveltext ...}: the label of a level
+    ListOverrideTable,
+    ListOverride,   // {\listoverride ...}
 };
 
 enum class RtfUnderline : uint8_t { None, Single, Dotted, Dash, DashDot, DashDotDot, Wave };
@@ -53,6 +59,8 @@ struct RtfListProps
     int indent = 0;          // \pnindent, twips
     QString before;          // \pntxtb
     QString after;           // \pntxta
+    int ls = 0;              // a Word list: its \ls number (0 for \pn lists) ...
+    int level = 0;           // ... and \ilvl
 
     bool operator==(const RtfListProps &) const = default;
 };
@@ -80,6 +88,9 @@ struct RtfParaProps
     bool keep = false;
     bool rtl = false;
     bool inTable = false;
+    bool pageBreakBefore = false; // \pagebb
+    int ls = 0;              // \ls: the Word list the paragraph belongs to (0 = none)
+    int ilvl = 0;            // \ilvl
     int nestLevel = 0;       // \itap
     int tabCount = 0;
     std::array<RtfTabStop, kMaxTabs> tabs{};
@@ -96,4 +107,6 @@ struct RtfGroupState
     int unicodeSkip = 1;     // \uc
     RtfDestination destination = RtfDestination::Normal;
     bool nestTableProps = false; // inside {\*\nesttableprops}
+    bool listText = false;   // inside {\listtext}: the label as text, dropped for list items
+    bool footnote = false;   // inside {\footnote}
 };

@@ -16,10 +16,10 @@ const std::unordered_map<std::string_view, RtfKeywordInfo> &table()
         add("fonttbl", K::FontTable);
         add("colortbl", K::ColorTable);
         for (std::string_view skip : {"stylesheet", "info", "header", "headerl", "headerr", "headerf", "footer", "footerl",
-                                      "footerr", "footerf", "footnote", "annotation", "xe", "tc", "txe", "objdata",
-                                      "falt", "fname", "panose", "listtable", "listoverridetable", "revtbl", "rsidtbl",
+                                      "footerr", "footerf", "annotation", "xe", "tc", "txe", "objdata",
+                                      "falt", "fname", "panose", "revtbl", "rsidtbl",
                                       "filetbl", "pgdsctbl", "themedata", "colorschememapping", "datastore",
-                                      "latentstyles", "xmlnstbl", "generator", "template", "userprops", "docvar",
+                                      "latentstyles", "xmlnstbl", "generator", "template", "userprops", "docvar", "listname", "levelnumbers", "lfolevel",
                                       "comment", "private", "bkmkstart", "bkmkend", "atnid", "atnauthor", "pnseclvl",
                                       "mmathPr", "wgrffmtfilter", "blipuid", "picprop"})
             add(skip, K::SkipDestination);
@@ -38,6 +38,24 @@ const std::unordered_map<std::string_view, RtfKeywordInfo> &table()
         add("nesttableprops", K::NestTableProps);
         add("nonesttables", K::NonNestTables);
         add("listtext", K::ListText);
+        add("listtable", K::ListTable);
+        add("list", K::List);
+        add("listlevel", K::ListLevel);
+        add("leveltext", K::LevelText);
+        add("listoverridetable", K::ListOverrideTable);
+        add("listoverride", K::ListOverride);
+        add("footnote", K::Footnote);
+        add("listid", K::ListId);
+        add("levelnfc", K::LevelNfc);
+        add("levelnfcn", K::LevelNfc);
+        add("levelstartat", K::LevelStartAt);
+        add("ls", K::ListOverrideNumber);
+        add("ilvl", K::ListLevelNumber);
+        add("pagebb", K::PageBreakBefore);
+        add("chftn", K::FootnoteMark);
+        add("mac", K::Mac);
+        add("pc", K::Pc);
+        add("pca", K::Pca);
 
         add("ansi", K::Ansi);
         add("ansicpg", K::AnsiCodePage);

@@ -8,18 +8,21 @@ enum class RtfKeyword {
     // destinations
     Rtf, FontTable, ColorTable, SkipDestination, Pict, Pn, PnText, PnTextAfter, PnTextBefore, Field, FieldInstruction,
     FieldResult, ShpPict, NonShpPict, Object, Result, NestTableProps, NonNestTables, ListText,
+    ListTable, List, ListLevel, LevelText, ListOverrideTable, ListOverride, Footnote,
     // header
-    Ansi, AnsiCodePage, DefaultFont, Font, FontCharset, FontCodePage, Red, Green, Blue,
+    Ansi, Mac, Pc, Pca, AnsiCodePage, DefaultFont, Font, FontCharset, FontCodePage, Red, Green, Blue,
     // characters
     Plain, Bold, Italic, Underline, UnderlineDotted, UnderlineDash, UnderlineDashDot, UnderlineDashDotDot,
     UnderlineWave, UnderlineNone, Strike, Hidden, Caps, SmallCaps, Sub, Super, NoSuperSub, Up, Down, FontSize,
     Foreground, Highlight, Background, Lang,
     // special characters
-    Par, Line, Tab, Page, Section, Unicode, UnicodeSkip, Char,
+    Par, Line, Tab, Page, Section, Unicode, UnicodeSkip, Char, FootnoteMark,
     // paragraphs
     Pard, AlignLeft, AlignCenter, AlignRight, AlignJustify, FirstIndent, LeftIndent, RightIndent, SpaceBefore,
     SpaceAfter, LineSpacing, LineMultiple, TabPosition, TabRight, TabCenter, TabDecimal, InTable, NestLevel, Keep,
-    RtlPar, LtrPar,
+    RtlPar, LtrPar, PageBreakBefore,
+    // Word lists
+    ListId, LevelNfc, LevelStartAt, ListOverrideNumber, ListLevelNumber,
     // \pn lists
     PnBullet, PnBody, PnContinue, PnLevel, PnStart, PnDecimal, PnLowerLetter, PnUpperLetter, PnLowerRoman,
     PnUpperRoman, PnIndent, PnFont,

@@ -1,6 +1,7 @@
 #include "RtfParser.h"
 
 #include "MessagePump.h"
+#include "SymbolCharacters.h"
 
 #include <QTextDocument>
 #include <algorithm>
@@ -110,6 +111,8 @@ void RtfParser::parse(std::string_view bytes)
     while (!stack_.empty())
         popGroup();
     builder_.finish();
+    if (!notes_.empty())
+        builder_.addNotes(std::move(notes_));
 }
 
 void RtfParser::pushGroup()
@@ -147,6 +150,14 @@ void RtfParser::popGroup()
         finishFont();
         return;
     }
+    if (closing.footnote && !parent.footnote) {
+        endFootnote(closing);
+        return;
+    }
+    if (closing.listText && !parent.listText && d == RtfDestination::Normal) {
+        flushRun();
+        listTextEnd_ = static_cast<int>(paragraph_.runs.size());
+    }
     if (d == parent.destination)
         return;
     switch (d) {
@@ -167,6 +178,21 @@ void RtfParser::popGroup()
     }
     case RtfDestination::FieldInstruction:
         finishFieldInstruction();
+        break;
+    case RtfDestination::LevelText:
+        levelText_ = destinationText_;
+        levelBytes_ = destinationBytes_;
+        destinationText_.clear();
+        destinationBytes_.clear();
+        break;
+    case RtfDestination::ListLevel:
+        finishListLevel(closing);
+        break;
+    case RtfDestination::List:
+        lists_.endList();
+        break;
+    case RtfDestination::ListOverride:
+        lists_.endOverride();
         break;
     default:
         break;
@@ -215,6 +241,7 @@ void RtfParser::onText(std::string_view text)
     case RtfDestination::PnTextBefore:
     case RtfDestination::PnTextAfter:
     case RtfDestination::FieldInstruction:
+    case RtfDestination::LevelText:
         if (destinationBytes_.size() + text.size() <= kMaxDestinationBytes)
             destinationBytes_.append(text);
         return;
@@ -225,6 +252,12 @@ void RtfParser::onText(std::string_view text)
 
 void RtfParser::onByte(uint8_t byte)
 {
+    if (state().destination == RtfDestination::LevelText) {
+        // A level's label counts its length and marks its numbers with control bytes.
+        if (destinationBytes_.size() < kMaxDestinationBytes)
+            destinationBytes_.push_back(static_cast<char>(byte));
+        return;
+    }
     if (byte < 0x20 && byte != '\t')
         return; // control bytes carry no text
     const char c = static_cast<char>(byte);
@@ -305,6 +338,15 @@ void RtfParser::onWord(const RtfTokenizer::Token &t)
     case K::Rtf:
     case K::Ansi:
         return;
+    case K::Mac:
+        formats_.ansiCodePage = 10000;
+        return;
+    case K::Pc:
+        formats_.ansiCodePage = 437;
+        return;
+    case K::Pca:
+        formats_.ansiCodePage = 850;
+        return;
     case K::AnsiCodePage:
         if (RtfTextDecoder::isSupported(p))
             formats_.ansiCodePage = p;
@@ -346,7 +388,8 @@ void RtfParser::onWord(const RtfTokenizer::Token &t)
             if (!s.chars.hidden)
                 appendUnicode(p);
         } else if (d == RtfDestination::PnTextBefore || d == RtfDestination::PnTextAfter
-                   || d == RtfDestination::FontTable || d == RtfDestination::FieldInstruction) {
+                   || d == RtfDestination::FontTable || d == RtfDestination::FieldInstruction
+                   || d == RtfDestination::LevelText) {
             const int v = p < 0 ? p + 65536 : p;
             if (v > 0 && v < 0x10000 && !(v >= 0xD800 && v < 0xE000))
                 appendDestinationChar(static_cast<char32_t>(v));
@@ -367,7 +410,8 @@ void RtfParser::onWord(const RtfTokenizer::Token &t)
     case K::FontTable: case K::ColorTable: case K::SkipDestination: case K::Pict: case K::Pn: case K::PnText:
     case K::PnTextAfter: case K::PnTextBefore: case K::Field: case K::FieldInstruction: case K::FieldResult:
     case K::ShpPict: case K::NonShpPict: case K::Object: case K::Result: case K::NestTableProps:
-    case K::NonNestTables: case K::ListText:
+    case K::NonNestTables: case K::ListText: case K::ListTable: case K::List: case K::ListLevel:
+    case K::LevelText: case K::ListOverrideTable: case K::ListOverride: case K::Footnote:
         onDestinationWord(info.keyword);
         return;
     default:
@@ -375,6 +419,12 @@ void RtfParser::onWord(const RtfTokenizer::Token &t)
     }
     if (d == RtfDestination::FontTable || d == RtfDestination::ColorTable)
         return;
+    if (onListWord(info.keyword, p))
+        return;
+    if (info.keyword == K::FootnoteMark) {
+        appendFootnoteMark();
+        return;
+    }
     if (info.keyword == K::Char) {
         appendChar(info.character);
         return;
@@ -431,8 +481,69 @@ void RtfParser::onDestinationWord(RtfKeyword k)
             s.chars.link = fieldLink_;
         break;
     case K::ShpPict:
+        s.destination = RtfDestination::Normal;
+        break;
     case K::ListText:
         s.destination = RtfDestination::Normal;
+        if (!s.listText) {
+            // The writer's rendering of a list item's label: kept aside until the
+            // paragraph tells whether its list is known.
+            flushRun();
+            s.listText = true;
+            listTextBegin_ = static_cast<int>(paragraph_.runs.size());
+            listTextEnd_ = -1;
+        }
+        break;
+    case K::ListTable:
+        s.destination = RtfDestination::ListTable;
+        break;
+    case K::List:
+        if (s.destination == RtfDestination::ListTable) {
+            s.destination = RtfDestination::List;
+            lists_.beginList();
+        } else {
+            s.destination = RtfDestination::Skip;
+        }
+        break;
+    case K::ListLevel:
+        if (s.destination == RtfDestination::List) {
+            s.destination = RtfDestination::ListLevel;
+            lists_.beginLevel();
+            levelText_.clear();
+            levelBytes_.clear();
+        } else {
+            s.destination = RtfDestination::Skip;
+        }
+        break;
+    case K::LevelText:
+        if (s.destination == RtfDestination::ListLevel) {
+            s.destination = RtfDestination::LevelText;
+            destinationBytes_.clear();
+            destinationText_.clear();
+        } else {
+            s.destination = RtfDestination::Skip;
+        }
+        break;
+    case K::ListOverrideTable:
+        s.destination = RtfDestination::ListOverrideTable;
+        break;
+    case K::ListOverride:
+        if (s.destination == RtfDestination::ListOverrideTable) {
+            s.destination = RtfDestination::ListOverride;
+            lists_.beginOverride();
+        } else {
+            s.destination = RtfDestination::Skip;
+        }
+        break;
+    case K::Footnote:
+        // A footnote inside a footnote (or outside the body) is not read.
+        if (s.destination == RtfDestination::Normal && !s.footnote && !s.chars.hidden) {
+            beginFootnote();
+            s.footnote = true;
+            s.listText = false;
+        } else {
+            s.destination = RtfDestination::Skip;
+        }
         break;
     case K::Object:
         s.destination = RtfDestination::Object;
@@ -497,7 +608,7 @@ void RtfParser::onParagraphWord(RtfKeyword k, bool has, int p)
         // A page break ends the paragraph (even an empty one); the next one starts the page.
         if (s.destination == RtfDestination::Normal) {
             endParagraph();
-            pageBreakPending_ = true;
+            pageBreakPending_ = pageBreakPending_ || !s.footnote;
         }
         break;
     case K::Pard: {
@@ -530,6 +641,9 @@ void RtfParser::onParagraphWord(RtfKeyword k, bool has, int p)
     case K::NestLevel: a.nestLevel = std::clamp(p, 0, RtfDocumentBuilder::kMaxDepth); break;
     case K::Keep: a.keep = !has || p != 0; break;
     case K::RtlPar: a.rtl = true; break;
+    case K::PageBreakBefore: a.pageBreakBefore = !has || p != 0; break;
+    case K::ListOverrideNumber: a.ls = std::max(p, 0); break;
+    case K::ListLevelNumber: a.ilvl = std::clamp(p, 0, RtfListTable::kLevels - 1); break;
     case K::LtrPar: a.rtl = false; break;
     case K::PnBullet: a.list.kind = RtfListKind::Bullet; break;
     case K::PnBody:
@@ -586,11 +700,12 @@ void RtfParser::onTableWord(RtfKeyword k, int p)
             endCell(std::max(2, s.para.nestLevel));
         break;
     case K::Row:
-        if (s.destination == RtfDestination::Normal)
+        // A footnote's cells are read as its paragraphs: its rows end no table of the letter.
+        if (s.destination == RtfDestination::Normal && !s.footnote)
             builder_.endRow(rowDefs_[1], 1);
         break;
     case K::NestRow:
-        if (s.destination == RtfDestination::Normal) {
+        if (s.destination == RtfDestination::Normal && !s.footnote) {
             const int depth = std::clamp(s.para.nestLevel, 2, RtfDocumentBuilder::kMaxDepth);
             builder_.endRow(rowDefs_[static_cast<size_t>(depth)], depth);
         }
@@ -688,7 +803,8 @@ void RtfParser::appendChar(char32_t c)
 {
     RtfGroupState &s = state();
     if (s.destination != RtfDestination::Normal) {
-        if (s.destination == RtfDestination::PnTextBefore || s.destination == RtfDestination::PnTextAfter)
+        if (s.destination == RtfDestination::PnTextBefore || s.destination == RtfDestination::PnTextAfter
+            || s.destination == RtfDestination::LevelText)
             appendDestinationChar(c);
         return;
     }
@@ -723,7 +839,16 @@ void RtfParser::appendUnicode(int value)
         return;
     }
     highSurrogate_ = 0;
-    appendChar(static_cast<char32_t>(v));
+    appendChar(fromPrivateUse(static_cast<char32_t>(v), state().chars.font));
+}
+
+char32_t RtfParser::fromPrivateUse(char32_t c, int fontId) const
+{
+    if (c < 0xF020 || c > 0xF0FF)
+        return c;
+    // Symbol fonts' characters written as U+F0xx: what the font shows there.
+    const int codePage = formats_.codePageOf(fontId);
+    return SymbolCharacters::fromPrivateUse(RtfTextDecoder::symbolFace(codePage), static_cast<char16_t>(c));
 }
 
 int RtfParser::paragraphDepth()
@@ -734,6 +859,30 @@ int RtfParser::paragraphDepth()
     return a.nestLevel;
 }
 
+void RtfParser::finishParagraph(RtfParagraph &p)
+{
+    RtfParaProps &a = p.para;
+    if (a.ls > 0) {
+        RtfListProps list;
+        int left = 0;
+        int first = 0;
+        if (lists_.resolve(a.ls, a.ilvl, list, left, first)) {
+            a.list = list;
+            if (a.leftIndent == 0 && a.firstIndent == 0) {
+                a.leftIndent = left;
+                a.firstIndent = first;
+            }
+        }
+    }
+    const bool item = a.list.kind == RtfListKind::Bullet || a.list.kind == RtfListKind::Numbered;
+    const int size = static_cast<int>(p.runs.size());
+    // Only a closed \listtext group is a label: text after an unclosed one is the paragraph's.
+    if (item && listTextBegin_ >= 0 && listTextEnd_ >= listTextBegin_ && listTextEnd_ <= size)
+        p.runs.erase(p.runs.begin() + listTextBegin_, p.runs.begin() + listTextEnd_);
+    listTextBegin_ = -1;
+    listTextEnd_ = -1;
+}
+
 void RtfParser::endParagraph()
 {
     flushRun();
@@ -741,27 +890,78 @@ void RtfParser::endParagraph()
     paragraph_ = RtfParagraph();
     p.para = state().para;
     p.mark = state().chars;
-    p.pageBreakBefore = pageBreakPending_;
+    finishParagraph(p);
+    if (state().footnote) {
+        p.para.inTable = false;
+        p.para.nestLevel = 0;
+        if (notes_.size() < kMaxNoteParagraphs)
+            notes_.push_back(std::move(p));
+        return;
+    }
+    p.pageBreakBefore = pageBreakPending_ || p.para.pageBreakBefore;
     pageBreakPending_ = false;
     builder_.addParagraph(std::move(p), paragraphDepth());
 }
 
 void RtfParser::endCell(int depth)
 {
+    if (state().footnote) {
+        endParagraph();
+        return;
+    }
     flushRun();
     RtfParagraph p = std::move(paragraph_);
     paragraph_ = RtfParagraph();
     p.para = state().para;
     p.mark = state().chars;
     p.pageBreakBefore = false;
+    finishParagraph(p);
     builder_.endCell(std::move(p), depth);
+}
+
+void RtfParser::beginFootnote()
+{
+    ++noteNumber_;
+    flushRun();
+    bodyParagraph_ = std::move(paragraph_);
+    paragraph_ = RtfParagraph();
+    bodyListTextBegin_ = listTextBegin_;
+    bodyListTextEnd_ = listTextEnd_;
+    listTextBegin_ = listTextEnd_ = -1;
+}
+
+void RtfParser::endFootnote(const RtfGroupState &noteState)
+{
+    // The footnote's last paragraph needs no \par.
+    flushRun();
+    if (!paragraph_.runs.empty() && notes_.size() < kMaxNoteParagraphs) {
+        RtfParagraph p = std::move(paragraph_);
+        p.para = noteState.para;
+        p.para.inTable = false;
+        p.para.nestLevel = 0;
+        p.mark = noteState.chars;
+        finishParagraph(p);
+        notes_.push_back(std::move(p));
+    }
+    paragraph_ = std::move(bodyParagraph_);
+    bodyParagraph_ = RtfParagraph();
+    listTextBegin_ = bodyListTextBegin_;
+    listTextEnd_ = bodyListTextEnd_;
+}
+
+void RtfParser::appendFootnoteMark()
+{
+    // In the text the mark numbers the footnote that follows; in a footnote, its own.
+    const int number = state().footnote ? noteNumber_ : noteNumber_ + 1;
+    for (const QChar c : QString::number(number))
+        appendChar(c.unicode());
 }
 
 void RtfParser::appendDestinationChar(char32_t c)
 {
     const int cp = formats_.codePageOf(state().chars.font);
     destinationText_ += takeDestinationText(cp);
-    if (c < 0x10000)
+    if (c < 0x10000 && static_cast<size_t>(destinationText_.size()) < kMaxDestinationBytes)
         destinationText_.append(QChar(static_cast<char16_t>(c)));
 }
 
@@ -804,6 +1004,48 @@ void RtfParser::finishPicture(const RtfGroupState &pictureState)
     run.chars = pictureState.chars;
     run.image = index;
     paragraph_.runs.push_back(std::move(run));
+}
+
+bool RtfParser::onListWord(RtfKeyword k, int p)
+{
+    const RtfDestination d = state().destination;
+    switch (k) {
+    case K::ListId:
+        if (d == RtfDestination::List)
+            lists_.setListId(p);
+        else if (d == RtfDestination::ListOverride)
+            lists_.setOverrideListId(p);
+        return true;
+    case K::LevelNfc:
+        if (d == RtfDestination::ListLevel)
+            lists_.setLevelFormat(p);
+        return true;
+    case K::LevelStartAt:
+        if (d == RtfDestination::ListLevel)
+            lists_.setLevelStart(p);
+        return true;
+    case K::ListOverrideNumber:
+        if (d == RtfDestination::ListOverride) {
+            lists_.setOverrideNumber(p);
+            return true;
+        }
+        return false; // a paragraph's \ls
+    default:
+        return false;
+    }
+}
+
+void RtfParser::finishListLevel(const RtfGroupState &levelState)
+{
+    // The level's font usually comes after its text: decode the label now.
+    const int font = levelState.chars.font;
+    QString text = levelText_;
+    decoder_.decode(levelBytes_, formats_.codePageOf(font), text);
+    for (QChar &c : text)
+        c = QChar(static_cast<char16_t>(fromPrivateUse(c.unicode(), font)));
+    levelText_.clear();
+    levelBytes_.clear();
+    lists_.endLevel(text, levelState.para.leftIndent, levelState.para.firstIndent);
 }
 
 void RtfParser::finishFieldInstruction()

@@ -5,6 +5,7 @@
 #include "RtfFormatFactory.h"
 #include "RtfGroupState.h"
 #include "RtfKeyword.h"
+#include "RtfListTable.h"
 #include "RtfPictureReader.h"
 #include "RtfTextDecoder.h"
 #include "RtfTokenizer.h"
@@ -43,6 +44,7 @@ private:
     void onTableWord(RtfKeyword k, int p);
     void onPictureWord(RtfKeyword k, int p);
     void onDestinationWord(RtfKeyword k);
+    bool onListWord(RtfKeyword k, int p);
 
     // Body text.
     bool acceptsText();
@@ -51,6 +53,12 @@ private:
     void flushRun();
     void appendChar(char32_t c);
     void appendUnicode(int value);
+    char32_t fromPrivateUse(char32_t c, int fontId) const;
+    void appendFootnoteMark();
+    void beginFootnote();
+    void endFootnote(const RtfGroupState &noteState);
+    // Resolves the paragraph's Word list and drops its \listtext label when it is a list item.
+    void finishParagraph(RtfParagraph &p);
     void endParagraph();
     void endCell(int depth);
     int paragraphDepth();
@@ -61,6 +69,7 @@ private:
     void finishFont();
     void finishPicture(const RtfGroupState &pictureState);
     void finishFieldInstruction();
+    void finishListLevel(const RtfGroupState &levelState);
 
     RtfFormatFactory formats_;
     RtfDocumentBuilder builder_;
@@ -83,6 +92,21 @@ private:
     QString runText_;
     RtfParagraph paragraph_;
     bool pageBreakPending_ = false;
+    int listTextBegin_ = -1;        // runs of paragraph_ read from \listtext
+    int listTextEnd_ = -1;
+
+    // Word lists.
+    RtfListTable lists_;
+    QString levelText_;             // \leveltext read, bytes not yet decoded
+    std::string levelBytes_;
+
+    // Footnotes: their paragraphs are kept apart and placed after the letter.
+    static constexpr size_t kMaxNoteParagraphs = 10000;
+    std::vector<RtfParagraph> notes_;
+    RtfParagraph bodyParagraph_;    // the body paragraph the footnote interrupts
+    int bodyListTextBegin_ = -1;
+    int bodyListTextEnd_ = -1;
+    int noteNumber_ = 0;
 
     // Destination text.
     std::string destinationBytes_;

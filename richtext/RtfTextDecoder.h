@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SymbolCharacters.h"
+
 #include <QString>
 #include <QStringDecoder>
 #include <array>
@@ -8,13 +10,19 @@
 #include <string_view>
 
 // Decodes the bytes of RTF text in a Windows code page (single- or double-byte, through
-// the platform's converters), or in a symbol font's own encoding.
+// the platform's converters; the Mac's code pages and UTF-8 too), or in a symbol font's
+// own encoding.
 class RtfTextDecoder
 {
 public:
     // Code page numbers for the symbol fonts, which have no Windows code page.
     static constexpr int kSymbol = -2;
     static constexpr int kWingdings = -3;
+    static constexpr int kWebdings = -4;
+
+    static bool isSymbol(int codePage) { return codePage == kSymbol || codePage == kWingdings || codePage == kWebdings; }
+    // The table of a symbol code page (Symbol for every other code page).
+    static SymbolCharacters::Face symbolFace(int codePage);
 
     // The code page of an \fcharset value; ansiCodePage for charset 1 and unknown ones.
     static int codePageOfCharset(int charset, int ansiCodePage);

@@ -12,6 +12,7 @@
 #include <QTextList>
 #include <QTextTable>
 #include <QUrl>
+#include <cstdio>
 
 namespace {
 
@@ -93,6 +94,7 @@ std::string RtfWriter::run()
     head.newline();
     colors_.write(head);
     head.newline();
+    writeListTable(head);
     head.raw("\\viewkind4\\uc1\\pard");
     std::string out = std::move(head.bytes());
     out.append(body_.bytes());
@@ -334,19 +336,129 @@ void RtfWriter::writeListDestination(const QTextList *list)
         break;
     }
     default: {
-        if (symbolFont_ < 0)
-            symbolFont_ = fonts_.indexOf(QStringLiteral("Symbol"), 2);
+        const BulletMark mark = bulletMark(lf.style());
         body_.word("pnlvlblt");
-        body_.word("pnf", symbolFont_);
+        body_.word("pnf", mark.font);
         body_.word("pnindent", 0);
         body_.open();
         body_.word("pntxtb");
-        body_.raw("\\'b7");
+        body_.raw(mark.bytes);
         body_.close();
         break;
     }
     }
     body_.close();
+}
+
+int RtfWriter::listNumber(const QTextList *list)
+{
+    const auto [it, added] = listNumbers_.try_emplace(list, static_cast<int>(lists_.size()) + 1);
+    if (added)
+        lists_.push_back(list);
+    return it->second;
+}
+
+void RtfWriter::writeListTable(RtfOutput &out)
+{
+    // One single-level list per QTextList, and an override \lsN naming it, as Word
+    // writes its lists: its items stay one list across the paragraphs between them.
+    if (lists_.empty())
+        return;
+    out.open();
+    out.word("*");
+    out.word("listtable");
+    for (size_t i = 0; i < lists_.size(); ++i) {
+        const QTextListFormat lf = lists_[i]->format();
+        out.open();
+        out.word("list");
+        out.word("listtemplateid", static_cast<long long>(i) + 1);
+        out.word("listsimple");
+        out.open();
+        out.word("listlevel");
+        int nfc = 23;
+        switch (lf.style()) {
+        case QTextListFormat::ListDecimal: nfc = 0; break;
+        case QTextListFormat::ListUpperRoman: nfc = 1; break;
+        case QTextListFormat::ListLowerRoman: nfc = 2; break;
+        case QTextListFormat::ListUpperAlpha: nfc = 3; break;
+        case QTextListFormat::ListLowerAlpha: nfc = 4; break;
+        default: break;
+        }
+        out.word("levelnfc", nfc);
+        out.word("levelnfcn", nfc);
+        out.word("leveljc", 0);
+        out.word("levelfollow", 0);
+        const QVariant start = lf.property(RtfReader::ListStartProperty);
+        out.word("levelstartat", start.isValid() ? start.toInt() : 1);
+        out.open();
+        out.word("leveltext");
+        int font = 0;
+        if (nfc == 23) {
+            // The mark in its font, as the private-use code point Word writes for it.
+            const BulletMark mark = bulletMark(lf.style());
+            font = mark.font;
+            out.raw("\\'01");
+            if (lf.style() == QTextListFormat::ListCircle)
+                out.raw("o");
+            else
+                out.word("u", lf.style() == QTextListFormat::ListSquare ? -3929 : -3913);
+            if (lf.style() != QTextListFormat::ListCircle)
+                out.raw(" ?");
+        } else {
+            const QString prefix = lf.numberPrefix().left(32);
+            const QString suffix = (lf.hasProperty(QTextFormat::ListNumberSuffix) ? lf.numberSuffix() : QStringLiteral(".")).left(32);
+            char length[8];
+            std::snprintf(length, sizeof length, "\\'%02x", static_cast<unsigned>(prefix.size() + 1 + suffix.size()));
+            out.raw(length);
+            out.text(prefix, 1252);
+            out.raw("\\'00");
+            out.text(suffix, 1252);
+        }
+        out.raw(";");
+        out.close();
+        // Where the number stands in the text, counted from 1 (readers place it by this).
+        out.open();
+        out.word("levelnumbers");
+        if (nfc != 23) {
+            char place[8];
+            std::snprintf(place, sizeof place, "\\'%02x", static_cast<unsigned>(lf.numberPrefix().left(32).size() + 1));
+            out.raw(place);
+        }
+        out.raw(";");
+        out.close();
+        out.word("f", font);
+        const int left = lists_[i]->count() > 0 ? toTwips(lists_[i]->item(0).blockFormat().leftMargin()) : 0;
+        out.word("fi", kListHangingTwips);
+        out.word("li", left);
+        out.close();
+        out.word("listid", static_cast<long long>(i) + 1);
+        out.close();
+    }
+    out.close();
+    out.open();
+    out.word("*");
+    out.word("listoverridetable");
+    for (size_t i = 0; i < lists_.size(); ++i) {
+        out.open();
+        out.word("listoverride");
+        out.word("listid", static_cast<long long>(i) + 1);
+        out.word("listoverridecount", 0);
+        out.word("ls", static_cast<long long>(i) + 1);
+        out.close();
+    }
+    out.close();
+    out.newline();
+}
+
+RtfWriter::BulletMark RtfWriter::bulletMark(int style)
+{
+    // The marks Word gives its bullet levels: a Symbol dot, a Courier New "o", a
+    // Wingdings square.
+    if (style == QTextListFormat::ListCircle)
+        return {fonts_.indexOf(QStringLiteral("Courier New"), 0), " o"}; // the space ends the control word
+    if (style == QTextListFormat::ListSquare)
+        return {fonts_.indexOf(QStringLiteral("Wingdings"), 2), "\\'a7"};
+    return {fonts_.indexOf(QStringLiteral("Symbol"), 2), "\\'b7"};
 }
 
 void RtfWriter::writeListText(const QTextBlock &block)
@@ -365,10 +477,12 @@ void RtfWriter::writeListText(const QTextBlock &block)
         body_.word("f", 0);
         body_.text(list->itemText(block), 1252);
         break;
-    default:
-        body_.word("f", symbolFont_);
-        body_.raw("\\'b7");
+    default: {
+        const BulletMark mark = bulletMark(list->format().style());
+        body_.word("f", mark.font);
+        body_.raw(mark.bytes);
         break;
+    }
     }
     body_.word("tab");
     body_.close();
@@ -384,8 +498,11 @@ void RtfWriter::applyParagraph(const ParaState &s, const QTextBlock *block)
             body_.word("intbl");
         if (s.depth >= 2)
             body_.word("itap", s.depth);
-        if (s.list)
+        if (s.list) {
+            // The \pn form for readers that know only that one, the list's \ls for the others.
             writeListDestination(s.list);
+            body_.word("ls", listNumber(s.list));
+        }
         if (s.rtl)
             body_.word("rtlpar");
         if (s.keep)
@@ -445,7 +562,8 @@ void RtfWriter::writeBlock(const QTextBlock &block, int depth, const char *endWo
     // A page break before the next paragraph ends this one with \page.
     const QTextBlock next = block.next();
     const bool pageBreak = depth == 0 && std::string_view(endWord) == "par" && next.isValid()
-        && (next.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
+        && ((next.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
+            || (block.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysAfter))
         && !QTextCursor(next).currentTable();
     body_.word(pageBreak ? "page" : endWord);
     if (depth == 0 || std::string_view(endWord) == "par")

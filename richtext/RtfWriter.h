@@ -10,6 +10,7 @@
 #include <QTextFormat>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 class QTextBlock;
 class QTextBlockFormat;
@@ -83,6 +84,15 @@ private:
     void applyParagraph(const ParaState &state, const QTextBlock *block);
     void writeListDestination(const QTextList *list);
     void writeListText(const QTextBlock &block);
+    struct BulletMark
+    {
+        int font;
+        const char *bytes;
+    };
+    BulletMark bulletMark(int style);
+    // The \ls number of a list (from 1), given on first use.
+    int listNumber(const QTextList *list);
+    void writeListTable(RtfOutput &out);
     void applyChar(const QTextCharFormat &format, int formatIndex);
     CharState charState(const QTextCharFormat &format);
     ParaState paraState(const QTextBlock &block, int depth);
@@ -95,7 +105,8 @@ private:
     CharState char_;
     ParaState para_;
     bool headerPard_ = true; // the header's \pard still stands for the first paragraph
-    int symbolFont_ = -1;
+    std::vector<const QTextList *> lists_; // lists_[n - 1] is \lsn
+    std::unordered_map<const QTextList *, int> listNumbers_;
     std::unordered_map<int, CharState> charCache_;
     std::unordered_map<int, ParaState> paraCache_;
 };

@@ -357,11 +357,11 @@ private slots:
         image.setHeight(6);
         cur.insertImage(image);
         const QByteArray rtf = write(doc);
-        QVERIFY2(rtf.contains("\\viewkind4\\uc1\\pard{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'b7}}\\fi-360\\li720"
+        QVERIFY2(rtf.contains("\\viewkind4\\uc1\\pard{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'b7}}\\ls1\\fi-360\\li720"
                               "{\\pntext\\f1\\'b7\\tab}\\f0\\fs16 dot\\par\r\n"),
                  rtf.constData());
         QVERIFY2(rtf.contains("{\\f1\\ftech\\fcharset2 Symbol;}"), rtf.constData());
-        QVERIFY2(rtf.contains("\\pard{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart1\\pndec{\\pntxta.}}\\fi-360\\li720"
+        QVERIFY2(rtf.contains("\\pard{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart1\\pndec{\\pntxta.}}\\ls2\\fi-360\\li720"
                               "{\\pntext\\f0 1.\\tab}one\\par\r\n{\\pntext\\f0 2.\\tab}two\\par\r\n"),
                  rtf.constData());
         QVERIFY2(rtf.contains("\\trowd\\trgaph108\\trleft0\\clbrdrt\\brdrs\\brdrw15\\clbrdrl\\brdrs\\brdrw15"
