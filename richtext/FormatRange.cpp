@@ -1,5 +1,7 @@
 #include "FormatRange.h"
 
+#include "PageFit.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QPainter>
 #include <QTextBlock>
@@ -19,6 +21,9 @@ constexpr qreal kEpsilon = 0.01;
 
 // Largest width or height of a range in pixels.
 constexpr qint64 kMaxPixels = 1 << 20;
+
+// Layouts made at most to shrink tables that are wider than the text area.
+constexpr int kFitPasses = 4;
 
 // The paragraph begins a new page: a break before it, or after the paragraph above.
 bool startsPage(const QTextBlock &block)
@@ -71,12 +76,14 @@ void FormatRange::release()
     widthPx_ = -1;
 }
 
-bool FormatRange::ensureLayout(int widthPx, int dpiX, int dpiY)
+bool FormatRange::ensureLayout(int widthPx, int heightPx, int dpiX, int dpiY)
 {
-    if (layoutDoc_ && revision_ == source_.revision() && widthPx_ == widthPx && dpiX_ == dpiX && dpiY_ == dpiY)
+    if (layoutDoc_ && revision_ == source_.revision() && widthPx_ == widthPx && heightPx_ == heightPx && dpiX_ == dpiX
+        && dpiY_ == dpiY)
         return true;
     release();
     layoutDoc_.reset(source_.clone());
+    layoutDoc_->setUndoRedoEnabled(false);
     // Width and margin before the layout exists: each change of them afterwards would lay
     // the whole letter out again.
     layoutDoc_->setDocumentMargin(0);
@@ -89,14 +96,21 @@ bool FormatRange::ensureLayout(int widthPx, int dpiX, int dpiY)
     metricsDevice_.setDotsPerMeterY(qRound(dpiY / 0.0254));
     QAbstractTextDocumentLayout *layout = layoutDoc_->documentLayout();
     layout->setPaintDevice(&metricsDevice_);
+    // Nothing may lie past the text area's edges, which only this layout knows.
+    PageFit::beforeLayout(*layoutDoc_, widthPx, heightPx);
     // Creating the layout began it with the screen's metrics: redo it with the page's,
     // all at once.
     layoutDoc_->markContentsDirty(0, layoutDoc_->characterCount());
     layout->documentSize(); // finishes the whole layout now
+    // Tables sized by their contents show their width only now; each pass shrinks them
+    // by the factor they are too wide, which nearly always fits at the first try.
+    for (int pass = 0; pass < kFitPasses && PageFit::shrinkWideTables(*layoutDoc_, widthPx); ++pass)
+        layout->documentSize();
     collectFrame(layoutDoc_->rootFrame());
     std::sort(units_.begin(), units_.end(), [](const Unit &a, const Unit &b) { return a.start < b.start; });
     revision_ = source_.revision();
     widthPx_ = widthPx;
+    heightPx_ = heightPx;
     dpiX_ = dpiX;
     dpiY_ = dpiY;
     return true;
@@ -243,7 +257,7 @@ int FormatRange::formatRange(QPaintDevice *device, const QRect &areaTwips, int s
     const int heightPx = static_cast<int>(height);
     if (start == length)
         return length;
-    if (!ensureLayout(widthPx, dpiX, dpiY))
+    if (!ensureLayout(widthPx, heightPx, dpiX, dpiY))
         return -1;
 
     const size_t first = unitAt(start);

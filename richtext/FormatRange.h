@@ -22,6 +22,9 @@ class QTextTable;
 // (rows joined by vertically merged cells count as one). Each call only looks the start
 // up and walks the units that fit, so rendering n pages costs one layout, not n.
 //
+// Pictures, tables and indents that would reach past the rectangle's edges are fitted into
+// it first (PageFit), so every word is drawn inside the rectangle on some page.
+//
 // The layout is made on a private copy of the document, whose width, margin and layout
 // device are set before its layout begins, so the letter is laid out once and the
 // caller's document (and any editor showing it) is left alone. The document must outlive
@@ -43,13 +46,17 @@ public:
     // device's resolution, truncating), draws what fits from start into that rectangle on
     // the device and returns the position of the first character not drawn; -1 on bad
     // arguments. A range stops before a paragraph that starts a new page (a page break
-    // before it, or after the paragraph above). A unit that is taller than the whole rectangle (a large picture) is not
+    // before it, or after the paragraph above). A unit that is still taller than the whole
+    // rectangle is not
     // drawn and start comes back: the caller sees no progress and stops. A table row that
     // is taller than the rectangle is split between its lines rather than stopping there.
     int formatRange(QPaintDevice *device, const QRect &areaTwips, int start);
 
     // One call without keeping the layout.
     static int formatRange(const QTextDocument &doc, QPaintDevice *device, const QRect &areaTwips, int start);
+
+    // The laid-out copy of the last call (tests and diagnosis look at it); null before.
+    const QTextDocument *layoutDocument() const { return layoutDoc_.get(); }
 
     // Frees the cached layout (the next call lays out again).
     void release();
@@ -75,7 +82,7 @@ private:
         bool breakBefore; // a page break comes before the unit: no range draws past it
     };
 
-    bool ensureLayout(int widthPx, int dpiX, int dpiY);
+    bool ensureLayout(int widthPx, int heightPx, int dpiX, int dpiY);
     void collectFrame(QTextFrame *frame);
     void addBlockLines(const QTextBlock &block, bool asUnits);
     void addTable(QTextTable *table);
@@ -88,6 +95,7 @@ private:
     QImage metricsDevice_;
     int revision_ = -1;
     int widthPx_ = -1;
+    int heightPx_ = -1;
     int dpiX_ = 0;
     int dpiY_ = 0;
     std::vector<Unit> units_;

@@ -10,6 +10,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QTextFrame>
 #include <QTextTable>
 #include <climits>
 
@@ -46,6 +47,16 @@ private:
                 if (image.pixel(x, y) != qRgb(255, 255, 255))
                     return true;
         return false;
+    }
+
+    static QRect inkBox(const QImage &image)
+    {
+        QRect box;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixel(x, y) != qRgb(255, 255, 255))
+                    box |= QRect(x, y, 1, 1);
+        return box;
     }
 
     // Runs ranges as the page renderer does; returns the start of every page (at most
@@ -275,7 +286,9 @@ private slots:
         QCOMPARE(FormatRange::formatRange(doc, &image, area(300), starts.last()), FormatRange::textLength(doc));
     }
 
-    void pictureTallerThanRangeMakesNoProgress()
+    // A picture taller than the range is scaled down to fit it, so the text after it
+    // still comes on the next range.
+    void pictureTallerThanRangeIsScaledToFit()
     {
         QTextDocument doc;
         setUp(doc);
@@ -285,19 +298,107 @@ private slots:
         QTextCursor cur(&doc);
         cur.insertText(QStringLiteral("Text before"));
         cur.insertBlock();
-        const int picture = cur.position();
         QTextImageFormat image;
         image.setName(QStringLiteral("tall"));
         cur.insertImage(image);
         cur.insertBlock();
         cur.insertText(QStringLiteral("Text after"));
 
-        FormatRange range(doc);
+        QList<QImage> pages;
+        const QList<int> starts = paginate(doc, area(), &pages);
         QImage p = page();
-        QCOMPARE(range.formatRange(&p, area(), 0), picture);
-        QImage q = page();
-        QCOMPARE(range.formatRange(&q, area(), picture), picture);
-        QVERIFY(!inkIn(q, q.rect())); // nothing drawn when nothing fits
+        QCOMPARE(FormatRange::formatRange(doc, &p, area(), starts.last()), FormatRange::textLength(doc));
+        QRect ink;
+        for (const QImage &drawn : pages)
+            ink = ink.united(inkBox(drawn));
+        QVERIFY2(ink.height() > 600 && ink.bottom() < 775, qPrintable(QStringLiteral("%1x%2").arg(ink.width()).arg(ink.height())));
+    }
+
+    // Tables, pictures, indents and tab stops that reach past the right edge are fitted
+    // into the range: no line or table ends past it, and every range together draws the
+    // whole text.
+    void wideContentStaysInsideTheArea_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::newRow("table of fixed columns") << QStringLiteral("fixed table");
+        QTest::newRow("picture") << QStringLiteral("picture");
+        QTest::newRow("picture in a cell") << QStringLiteral("picture cell");
+        QTest::newRow("nested wide table") << QStringLiteral("nested");
+        QTest::newRow("tab stop past the edge") << QStringLiteral("tab");
+        QTest::newRow("indent past the edge") << QStringLiteral("indent");
+    }
+
+    void wideContentStaysInsideTheArea()
+    {
+        QFETCH(QString, what);
+        QTextDocument doc;
+        setUp(doc);
+        QImage wide(1500, 300, QImage::Format_RGB32);
+        wide.fill(Qt::blue);
+        doc.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("wide")), wide);
+        QTextImageFormat picture;
+        picture.setName(QStringLiteral("wide"));
+        QTextTableFormat fixed;
+        fixed.setColumnWidthConstraints(QList<QTextLength>(4, QTextLength(QTextLength::FixedLength, 300)));
+        QTextCursor cur(&doc);
+        cur.insertText(QStringLiteral("Letter"));
+        cur.insertBlock();
+        if (what == QLatin1String("fixed table") || what == QLatin1String("nested")) {
+            QTextTable *table = cur.insertTable(2, 4, fixed);
+            for (int c = 0; c < 4; ++c)
+                table->cellAt(0, c).firstCursorPosition().insertText(QStringLiteral("Column%1 words").arg(c));
+            if (what == QLatin1String("nested")) {
+                QTextCursor inner = table->cellAt(1, 3).firstCursorPosition();
+                QTextTable *nested = inner.insertTable(1, 3, fixed);
+                nested->cellAt(0, 2).firstCursorPosition().insertText(QStringLiteral("Innermost"));
+            }
+        } else if (what == QLatin1String("picture")) {
+            cur.insertImage(picture);
+        } else if (what == QLatin1String("picture cell")) {
+            QTextTable *table = cur.insertTable(1, 2);
+            table->cellAt(0, 0).firstCursorPosition().insertImage(picture);
+            table->cellAt(0, 1).firstCursorPosition().insertText(QStringLiteral("Beside"));
+        } else if (what == QLatin1String("tab")) {
+            QTextBlockFormat far;
+            far.setTabPositions({QTextOption::Tab(900, QTextOption::LeftTab)});
+            cur.setBlockFormat(far);
+            cur.insertText(QStringLiteral("Label\tText at a far tab stop"));
+        } else {
+            QTextBlockFormat far;
+            far.setLeftMargin(2000);
+            cur.setBlockFormat(far);
+            cur.insertText(QStringLiteral("Indented text"));
+        }
+        cur.movePosition(QTextCursor::End);
+        cur.insertBlock();
+        cur.insertText(QStringLiteral("The end"));
+
+        FormatRange range(doc);
+        QImage image = page();
+        QCOMPARE(range.formatRange(&image, area(), 0), FormatRange::textLength(doc));
+        const QTextDocument *laid = range.layoutDocument();
+        QVERIFY(laid);
+        QAbstractTextDocumentLayout *layout = laid->documentLayout();
+        const qreal width = 580 + 0.5;
+        for (QTextBlock b = laid->begin(); b.isValid(); b = b.next()) {
+            const QRectF rect = layout->blockBoundingRect(b);
+            for (int i = 0; i < b.layout()->lineCount(); ++i) {
+                const QTextLine line = b.layout()->lineAt(i);
+                const qreal right = rect.left() + line.x() + line.naturalTextWidth();
+                QVERIFY2(right <= width, qPrintable(QStringLiteral("%1: %2").arg(b.text()).arg(right)));
+            }
+        }
+        for (QTextFrame *frame : laid->rootFrame()->childFrames()) {
+            QVERIFY2(layout->frameBoundingRect(frame).right() <= width, qPrintable(QString::number(layout->frameBoundingRect(frame).right())));
+            for (QTextFrame *inner : frame->childFrames())
+                QVERIFY(layout->frameBoundingRect(inner).right() <= width);
+        }
+        // The rightmost column is drawn near the right edge, not cut off.
+        if (what != QLatin1String("tab") && what != QLatin1String("indent"))
+            QVERIFY(inkBox(image).right() > 450);
+        // The letter the user edits is left as it was.
+        if (what != QLatin1String("tab"))
+            QVERIFY(doc.documentLayout()->documentSize().width() > 580);
     }
 };
 

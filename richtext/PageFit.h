@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QtGlobal>
+
+class QTextDocument;
+class QTextTable;
+class QTextFrame;
+
+// Fits a document into a page's text area before it is drawn, so that nothing lies past
+// the right edge and no picture is too tall for a page: pictures are scaled down keeping
+// their aspect ratio, tables shrink with their columns in proportion, and indents leave
+// room for text. Works on the private copy a page layout draws, never on the letter
+// the user edits. Tab stops need nothing: a tab whose stop lies past the edge already
+// moves the text after it to the next line.
+class PageFit
+{
+public:
+    // Before the layout: pictures and indents of top-level paragraphs and the fixed
+    // column widths of top-level tables, against a text area of width x height pixels.
+    static void beforeLayout(QTextDocument &doc, qreal width, qreal height);
+
+    // After a layout: pictures wider than their cells are fitted into them, and every
+    // top-level table that is still wider than the text area shrinks by the factor it is
+    // too wide, contents included. Returns whether anything changed (the caller lays out
+    // again).
+    static bool shrinkWideTables(QTextDocument &doc, qreal width);
+
+private:
+    static void fitFrame(QTextDocument &doc, QTextFrame *frame, qreal width, qreal height);
+    static void scaleTable(QTextDocument &doc, QTextTable *table, qreal factor);
+    // Pictures wider than the cell they stand in; returns whether any was scaled.
+    static bool fitPicturesInCells(QTextDocument &doc, QTextTable *table, qreal width);
+    // Right edge of the widest line of the paragraphs in [from, to).
+    static qreal contentRight(const QTextDocument &doc, int from, int to);
+    // Scales the pictures of [from, to) so that none is wider than maxWidth or taller than
+    // maxHeight, or all of them by factor when it is below 1; returns whether any changed.
+    static bool scalePictures(QTextDocument &doc, int from, int to, qreal maxWidth, qreal maxHeight, qreal factor);
+};
