@@ -1,40 +1,17 @@
 #include "RtfPictureReader.h"
 
+#include "DibImage.h"
+#include "MetafileRenderer.h"
 #include "RtfReader.h"
 
 #include <QBuffer>
+#include <QHash>
 #include <QByteArray>
 #include <QImageReader>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-
-namespace {
-
-uint32_t u32(std::string_view d, size_t at)
-{
-    if (at + 4 > d.size())
-        return 0;
-    const auto *p = reinterpret_cast<const unsigned char *>(d.data() + at);
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-uint16_t u16(std::string_view d, size_t at)
-{
-    if (at + 2 > d.size())
-        return 0;
-    const auto *p = reinterpret_cast<const unsigned char *>(d.data() + at);
-    return uint16_t(p[0] | p[1] << 8);
-}
-
-void put32(QByteArray &b, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        b.append(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-
-} // namespace
 
 int RtfPictureReader::clampSize(int v)
 {
@@ -78,119 +55,17 @@ void RtfPictureReader::addBinary(std::string_view bytes)
     data_.append(bytes);
 }
 
-QImage RtfPictureReader::imageOfDib(std::string_view dib, size_t headerAndPaletteSize)
+QString RtfPictureReader::label(Kind kind)
 {
-    const uint32_t headerSize = u32(dib, 0);
-    if (headerSize < 12 || headerSize > dib.size())
-        return QImage();
-    qint64 w, h;
-    uint32_t bits, colors = 0, compression = 0;
-    size_t entry = 4;
-    if (headerSize == 12) { // BITMAPCOREHEADER
-        w = u16(dib, 4);
-        h = u16(dib, 6);
-        bits = u16(dib, 10);
-        entry = 3;
-    } else {
-        w = static_cast<int32_t>(u32(dib, 4));
-        h = static_cast<int32_t>(u32(dib, 8));
-        bits = u16(dib, 14);
-        compression = u32(dib, 16);
-        if (headerSize >= 36)
-            colors = u32(dib, 32);
+    switch (kind) {
+    case Kind::Png: return QStringLiteral("PNG picture");
+    case Kind::Jpeg: return QStringLiteral("JPEG picture");
+    case Kind::Dib: return QStringLiteral("Bitmap picture");
+    case Kind::Wmf: return QStringLiteral("WMF picture");
+    case Kind::Emf: return QStringLiteral("EMF picture");
+    case Kind::Unknown: break;
     }
-    if (w <= 0 || h == 0 || w * std::abs(h) > kMaxImagePixels)
-        return QImage();
-    if (headerAndPaletteSize == 0) {
-        if (colors == 0 && bits <= 8)
-            colors = 1u << bits;
-        if (colors > 256)
-            return QImage();
-        headerAndPaletteSize = headerSize + colors * entry;
-        if (headerSize == 40 && (compression == 3 || compression == 6))
-            headerAndPaletteSize += compression == 3 ? 12 : 16;
-    }
-    if (headerAndPaletteSize > dib.size())
-        return QImage();
-    QByteArray file("BM");
-    put32(file, static_cast<uint32_t>(14 + dib.size()));
-    put32(file, 0);
-    put32(file, static_cast<uint32_t>(14 + headerAndPaletteSize));
-    file.append(dib.data(), static_cast<qsizetype>(dib.size()));
-    QImage image;
-    image.loadFromData(file, "BMP");
-    return image;
-}
-
-QImage RtfPictureReader::bitmapOfWmf(std::string_view wmf)
-{
-    size_t at = 0;
-    if (u32(wmf, 0) == 0x9AC6CDD7u)
-        at = 22; // placeable header
-    const size_t headerWords = u16(wmf, at + 2);
-    if (headerWords < 9)
-        return QImage();
-    at += headerWords * 2;
-    std::string_view best;
-    while (at + 6 <= wmf.size()) {
-        const uint64_t words = u32(wmf, at);
-        const uint16_t function = u16(wmf, at + 4);
-        if (words < 3 || words * 2 > wmf.size() - at)
-            break;
-        const size_t size = static_cast<size_t>(words * 2);
-        size_t dibAt = 0;
-        switch (function) {
-        case 0x0B41: dibAt = 26; break; // META_DIBSTRETCHBLT
-        case 0x0F43: dibAt = 28; break; // META_STRETCHDIB
-        case 0x0940: dibAt = 22; break; // META_DIBBITBLT
-        case 0x0D33: dibAt = 24; break; // META_SETDIBTODEV
-        default: break;
-        }
-        if (dibAt && dibAt + 40 <= size && size - dibAt > best.size())
-            best = wmf.substr(at + dibAt, size - dibAt);
-        if (function == 0)
-            break; // META_EOF
-        at += size;
-    }
-    return best.empty() ? QImage() : imageOfDib(best);
-}
-
-QImage RtfPictureReader::bitmapOfEmf(std::string_view emf)
-{
-    size_t at = 0;
-    QImage best;
-    qint64 bestArea = 0;
-    while (at + 8 <= emf.size()) {
-        const uint32_t type = u32(emf, at);
-        const uint32_t size = u32(emf, at + 4);
-        if (size < 8 || size > emf.size() - at)
-            break;
-        std::string_view record = emf.substr(at, size);
-        size_t fields = 0;
-        if (type == 81 || type == 80) // EMR_STRETCHDIBITS, EMR_SETDIBITSTODEVICE
-            fields = 48;
-        else if (type == 76 || type == 77) // EMR_BITBLT, EMR_STRETCHBLT
-            fields = 84;
-        if (fields && fields + 16 <= record.size()) {
-            const uint32_t offBmi = u32(record, fields), cbBmi = u32(record, fields + 4);
-            const uint32_t offBits = u32(record, fields + 8), cbBits = u32(record, fields + 12);
-            if (cbBmi >= 12 && offBmi <= record.size() && cbBmi <= record.size() - offBmi
-                && offBits <= record.size() && cbBits <= record.size() - offBits) {
-                std::string dib(record.substr(offBmi, cbBmi));
-                dib.append(record.substr(offBits, cbBits));
-                QImage image = imageOfDib(dib, cbBmi);
-                const qint64 area = qint64(image.width()) * image.height();
-                if (area > bestArea) {
-                    best = image;
-                    bestArea = area;
-                }
-            }
-        }
-        if (type == 14) // EMR_EOF
-            break;
-        at += size;
-    }
-    return best;
+    return QStringLiteral("Picture");
 }
 
 QImage RtfPictureReader::image(double &width, double &height, qint64 &pixelBudget) const
@@ -210,14 +85,15 @@ QImage RtfPictureReader::image(double &width, double &height, qint64 &pixelBudge
         reader.setFormat(kind_ == Kind::Png ? "png" : "jpeg");
         sourceSize = reader.size();
         break;
-    case Kind::Dib: image = imageOfDib(data); break;
-    case Kind::Wmf: image = bitmapOfWmf(data); break;
-    case Kind::Emf: image = bitmapOfEmf(data); break;
-    case Kind::Unknown: break;
+    case Kind::Dib: image = DibImage::decode(data); break;
+    case Kind::Wmf: case Kind::Emf: case Kind::Unknown: break;
     }
-    const QSize natural = sourceSize.isValid() ? sourceSize : image.size();
     const bool metafile = kind_ == Kind::Wmf || kind_ == Kind::Emf;
-    auto naturalLength = [&](int given, int imageSize) -> double {
+    const MetafileRenderer::Format format = kind_ == Kind::Emf ? MetafileRenderer::Format::Emf : MetafileRenderer::Format::Wmf;
+    const QSizeF natural = sourceSize.isValid() ? QSizeF(sourceSize)
+                           : metafile         ? MetafileRenderer::naturalSize(data, format)
+                                              : QSizeF(image.size());
+    auto naturalLength = [&](int given, double imageSize) -> double {
         if (given > 0)
             return metafile ? given * 96.0 / 2540.0 : given; // metafiles: HIMETRIC
         return imageSize > 0 ? imageSize : 32;
@@ -236,18 +112,33 @@ QImage RtfPictureReader::image(double &width, double &height, qint64 &pixelBudge
         if (qint64(decoded.width()) * decoded.height() <= std::min(kMaxImagePixels, pixelBudget))
             image = reader.read();
     }
+    if (metafile) {
+        // Drawn at twice the displayed size where the budget allows, else at that size.
+        for (const double scale : {2.0, 1.0}) {
+            const QSize size(static_cast<int>(std::ceil(width * scale)), static_cast<int>(std::ceil(height * scale)));
+            if (qint64(size.width()) * size.height() <= std::min(MetafileRenderer::kMaxPixels, pixelBudget)) {
+                image = MetafileRenderer::render(data, format, size, QSizeF(width, height));
+                break;
+            }
+        }
+    }
     const qint64 pixels = qint64(image.width()) * image.height();
     if (pixels > pixelBudget)
         image = QImage();
-    else
-        pixelBudget -= pixels;
     if (image.isNull()) {
-        static const QImage blank = [] {
-            QImage white(1, 1, QImage::Format_RGB32);
-            white.fill(Qt::white);
-            return white;
-        }();
-        image = blank; // shared by every blank box
+        const QSize shown(static_cast<int>(std::ceil(width)), static_cast<int>(std::ceil(height)));
+        if (qint64(shown.width()) * shown.height() <= pixelBudget) {
+            image = MetafileRenderer::placeholder(shown, label(kind_));
+        } else {
+            // Past the budget every picture of a kind shares one small stand-in.
+            static QHash<int, QImage> small;
+            QImage &shared = small[static_cast<int>(kind_)];
+            if (shared.isNull())
+                shared = MetafileRenderer::placeholder(QSize(120, 40), label(kind_));
+            image = shared;
+            return image;
+        }
     }
+    pixelBudget -= qint64(image.width()) * image.height();
     return image;
 }

@@ -5,8 +5,8 @@
 #include <string_view>
 
 // Collects the data of one {\pict ...} group and turns it into an image and its displayed
-// size. Bitmaps inside Windows metafiles are drawn; a metafile without one becomes a blank
-// box of the picture's size.
+// size. Windows metafiles are played; a picture that cannot be drawn becomes a light frame
+// of its size with its kind written in it.
 class RtfPictureReader
 {
 public:
@@ -31,16 +31,14 @@ public:
     void addHex(std::string_view text);
     void addBinary(std::string_view bytes);
 
-    // The decoded image (a 1x1 white image when nothing could be decoded) and the size to
-    // show it at, in pixels at 96 dpi. PNG and JPEG pictures much larger than their
-    // displayed size are decoded at twice that size. Each image counts against
-    // pixelBudget, which the caller keeps for the whole document.
+    // The decoded image and the size to show it at, in pixels at 96 dpi. PNG and JPEG
+    // pictures much larger than their displayed size are decoded at twice that size, and
+    // metafiles are drawn at twice it. Each image counts against pixelBudget, which the
+    // caller keeps for the whole document; past it pictures share a small stand-in.
     QImage image(double &width, double &height, qint64 &pixelBudget) const;
 
-    // A packed DIB (BITMAPINFO followed by the bits) as an image.
-    static QImage imageOfDib(std::string_view dib, size_t headerAndPaletteSize = 0);
-    static QImage bitmapOfWmf(std::string_view wmf);
-    static QImage bitmapOfEmf(std::string_view emf);
+    // What the frame of a picture that cannot be drawn says ("EMF picture", ...).
+    static QString label(Kind kind);
 
 private:
     static int clampSize(int v);

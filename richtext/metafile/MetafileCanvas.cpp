@@ -1,0 +1,526 @@
+#include "MetafileCanvas.h"
+
+#include "DibImage.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QtMath>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Largest coordinate the mapping may produce, in image pixels: beyond it a damaged
+// transform only makes the rasteriser work for nothing.
+constexpr double kMaxCoordinate = 1e7;
+// A positive font height is the cell height: about 1.15 em in common faces.
+constexpr double kCellPerEm = 1.15;
+// GDI's default font is about 16 device pixels high.
+constexpr double kDefaultFontPixels = 16;
+
+constexpr uint32_t kBlackness = 0x00000042;
+constexpr uint32_t kWhiteness = 0x00FF0062;
+constexpr uint32_t kSrcAnd = 0x008800C6;
+constexpr uint32_t kDstInvert = 0x00550009;
+constexpr uint32_t kNoOp = 0x00AA0029;
+
+bool finite(const QTransform &t)
+{
+    for (double v : {t.m11(), t.m12(), t.m21(), t.m22(), t.dx(), t.dy()})
+        if (!std::isfinite(v) || std::abs(v) > kMaxCoordinate)
+            return false;
+    return std::abs(t.determinant()) > 1e-12;
+}
+
+double axisLength(const QTransform &t, double x, double y)
+{
+    const QPointF v = t.map(QPointF(x, y)) - t.map(QPointF(0, 0));
+    return std::hypot(v.x(), v.y());
+}
+
+} // namespace
+
+MetafileCanvas::MetafileCanvas(QPainter &painter, const QSize &imageSize, const QTransform &deviceToImage, double devicePixelsPerMm)
+    : painter_(painter)
+    , imageSize_(imageSize)
+    , deviceToImage_(deviceToImage)
+    , devicePixelsPerMm_(devicePixelsPerMm)
+{
+    painter_.setRenderHint(QPainter::Antialiasing);
+    painter_.setRenderHint(QPainter::SmoothPixmapTransform);
+}
+
+bool MetafileCanvas::save()
+{
+    if (saved_.size() >= kMaxSavedStates)
+        return false;
+    saved_.push_back(state_);
+    return true;
+}
+
+bool MetafileCanvas::restore(int which)
+{
+    const qint64 count = static_cast<qint64>(saved_.size());
+    const qint64 index = which < 0 ? count + which : qint64(which) - 1;
+    if (which == 0 || index < 0 || index >= count)
+        return false;
+    state_ = saved_[static_cast<size_t>(index)];
+    saved_.resize(static_cast<size_t>(index));
+    return true;
+}
+
+QTransform MetafileCanvas::logicalToImage(bool &valid) const
+{
+    const QTransform t = state_.world * state_.pageToDevice(devicePixelsPerMm_) * deviceToImage_;
+    valid = finite(t);
+    return t;
+}
+
+bool MetafileCanvas::begin(QTransform &transform)
+{
+    bool valid;
+    transform = logicalToImage(valid);
+    if (!valid)
+        return false;
+    painter_.resetTransform();
+    if (state_.clip)
+        painter_.setClipPath(*state_.clip);
+    else
+        painter_.setClipping(false);
+    painter_.setTransform(transform);
+    painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    return true;
+}
+
+QPen MetafileCanvas::penFor(const QTransform &transform) const
+{
+    QPen pen = state_.pen;
+    if (pen.style() == Qt::NoPen)
+        return pen;
+    const double scale = std::sqrt(std::abs(transform.determinant()));
+    const double width = pen.widthF() * scale;
+    if (pen.isCosmetic() || width < 1) {
+        // GDI draws every pen at least one device pixel wide.
+        pen.setCosmetic(true);
+        pen.setWidthF(std::max(1.0, std::min(width, 1.0)));
+    } else {
+        // A pen wider than the picture paints nothing more than the picture.
+        const double limit = 2.0 * (imageSize_.width() + imageSize_.height());
+        if (width > limit)
+            pen.setWidthF(limit / scale);
+    }
+    return pen;
+}
+
+void MetafileCanvas::draw(const QPainterPath &path, bool fill, bool stroke)
+{
+    if (pathOpen_) {
+        addToPath(path);
+        return;
+    }
+    QTransform t;
+    if (!begin(t))
+        return;
+    QPainterPath shape = path;
+    shape.setFillRule(state_.fillRule);
+    if (fill && state_.brush.style() != Qt::NoBrush) {
+        if (state_.brush.style() > Qt::SolidPattern && state_.brush.style() < Qt::LinearGradientPattern && state_.opaqueBackground)
+            painter_.fillPath(shape, state_.backgroundColor); // behind a hatch
+        painter_.fillPath(shape, state_.brush);
+    }
+    if (stroke && state_.pen.style() != Qt::NoPen)
+        painter_.strokePath(shape, penFor(t));
+    ++drawn_;
+}
+
+void MetafileCanvas::addToPath(const QPainterPath &path)
+{
+    if (path_.elementCount() + path.elementCount() > kMaxPathElements)
+        return;
+    path_.addPath(path);
+}
+
+void MetafileCanvas::moveTo(const QPointF &p)
+{
+    state_.current = p;
+    if (pathOpen_ && path_.elementCount() < kMaxPathElements)
+        path_.moveTo(p);
+}
+
+void MetafileCanvas::lineTo(const QPointF &p)
+{
+    if (pathOpen_) {
+        if (path_.elementCount() == 0)
+            path_.moveTo(state_.current);
+        if (path_.elementCount() < kMaxPathElements)
+            path_.lineTo(p);
+    } else {
+        QPainterPath line(state_.current);
+        line.lineTo(p);
+        draw(line, false, true);
+    }
+    state_.current = p;
+}
+
+void MetafileCanvas::polyline(const QPolygonF &points)
+{
+    if (points.size() < 2)
+        return;
+    QPainterPath path;
+    path.addPolygon(points);
+    draw(path, false, true);
+}
+
+void MetafileCanvas::polylineTo(const QPolygonF &points)
+{
+    if (points.isEmpty())
+        return;
+    QPolygonF line;
+    line.reserve(points.size() + 1);
+    line << state_.current << points;
+    if (pathOpen_) {
+        if (path_.elementCount() == 0)
+            path_.moveTo(state_.current);
+        for (const QPointF &p : points)
+            if (path_.elementCount() < kMaxPathElements)
+                path_.lineTo(p);
+    } else {
+        polyline(line);
+    }
+    state_.current = points.last();
+}
+
+void MetafileCanvas::polyBezier(const QPolygonF &points, bool fromCurrent)
+{
+    const qsizetype first = fromCurrent ? 0 : 1;
+    if (points.size() < first + 3)
+        return;
+    QPainterPath path(fromCurrent ? state_.current : points[0]);
+    qsizetype i = first;
+    for (; i + 2 < points.size(); i += 3)
+        path.cubicTo(points[i], points[i + 1], points[i + 2]);
+    if (pathOpen_) {
+        if (fromCurrent && path_.elementCount() > 0)
+            path_.connectPath(path);
+        else
+            addToPath(path);
+    } else {
+        draw(path, false, true);
+    }
+    if (fromCurrent)
+        state_.current = points[i - 1];
+}
+
+void MetafileCanvas::polygons(const std::vector<QPolygonF> &polygons)
+{
+    QPainterPath path;
+    for (const QPolygonF &polygon : polygons) {
+        if (polygon.size() < 2)
+            continue;
+        path.addPolygon(polygon);
+        path.closeSubpath();
+    }
+    if (!path.isEmpty())
+        draw(path, true, true);
+}
+
+void MetafileCanvas::polylines(const std::vector<QPolygonF> &polylines)
+{
+    QPainterPath path;
+    for (const QPolygonF &line : polylines)
+        if (line.size() >= 2)
+            path.addPolygon(line);
+    if (!path.isEmpty())
+        draw(path, false, true);
+}
+
+void MetafileCanvas::rectangle(const QRectF &rect)
+{
+    QPainterPath path;
+    path.addRect(rect.normalized());
+    draw(path, true, true);
+}
+
+void MetafileCanvas::roundRect(const QRectF &rect, const QSizeF &corner)
+{
+    QPainterPath path;
+    path.addRoundedRect(rect.normalized(), std::abs(corner.width()) / 2, std::abs(corner.height()) / 2);
+    draw(path, true, true);
+}
+
+void MetafileCanvas::ellipse(const QRectF &rect)
+{
+    QPainterPath path;
+    path.addEllipse(rect.normalized());
+    draw(path, true, true);
+}
+
+QPainterPath MetafileCanvas::arcPath(ArcKind kind, const QRectF &box, const QPointF &start, const QPointF &end) const
+{
+    const QRectF rect = box.normalized();
+    const QPointF c = rect.center();
+    const double rx = std::max(rect.width() / 2, 1e-9), ry = std::max(rect.height() / 2, 1e-9);
+    // The angle on the ellipse where the line from its centre to the point crosses it;
+    // counterclockwise as the picture shows it (y grows downwards).
+    auto angle = [&](const QPointF &p) { return qRadiansToDegrees(std::atan2(-(p.y() - c.y()) / ry, (p.x() - c.x()) / rx)); };
+    const double a0 = angle(start);
+    double sweep = angle(end) - a0;
+    if (state_.clockwiseArcs) {
+        while (sweep >= 0)
+            sweep -= 360;
+    } else {
+        while (sweep <= 0)
+            sweep += 360;
+    }
+    QPainterPath path;
+    if (kind == ArcKind::Pie) {
+        path.moveTo(c);
+        path.arcTo(rect, a0, sweep);
+        path.closeSubpath();
+    } else {
+        path.arcMoveTo(rect, a0);
+        path.arcTo(rect, a0, sweep);
+        if (kind == ArcKind::Chord)
+            path.closeSubpath();
+    }
+    return path;
+}
+
+void MetafileCanvas::arc(ArcKind kind, const QRectF &rect, const QPointF &start, const QPointF &end)
+{
+    const QPainterPath path = arcPath(kind, rect, start, end);
+    draw(path, kind != ArcKind::Arc, true);
+}
+
+void MetafileCanvas::setPixel(const QPointF &p, const QColor &color)
+{
+    QTransform t;
+    if (pathOpen_ || !begin(t))
+        return;
+    painter_.resetTransform();
+    painter_.fillRect(QRectF(t.map(p), QSizeF(1, 1)), color);
+    ++drawn_;
+}
+
+void MetafileCanvas::text(const QPointF &reference, const QString &text, const std::vector<double> &advances, int options,
+                          const std::optional<QRectF> &rect)
+{
+    QTransform t;
+    if (pathOpen_ || !begin(t))
+        return;
+    if (rect && (options & TextOpaque)) {
+        painter_.fillRect(rect->normalized(), state_.backgroundColor);
+        ++drawn_;
+    }
+    if (text.isEmpty())
+        return;
+    const bool updateCp = state_.textAlign & MetafileState::UpdateCp;
+    const QPointF origin = t.map(updateCp ? state_.current : reference);
+    // Text is drawn upright in image pixels, along the logical x axis as the picture shows
+    // it, turned by the font's escapement.
+    const QPointF xAxis = t.map(QPointF(1, 0)) - t.map(QPointF(0, 0));
+    const double xScale = std::hypot(xAxis.x(), xAxis.y());
+    const double yScale = axisLength(t, 0, 1);
+    const double angle = qRadiansToDegrees(std::atan2(xAxis.y(), xAxis.x())) - state_.font.escapement / 10.0;
+    const MetafileFont &mf = state_.font;
+    double pixels = mf.height < 0 ? -mf.height * yScale
+                    : mf.height > 0 ? mf.height * yScale / kCellPerEm
+                                    : kDefaultFontPixels * axisLength(deviceToImage_, 0, 1);
+    // Glyphs are rasterised at this size: a damaged height must not ask for giant ones.
+    const double maxPixels = std::max(8.0, std::min(2.0 * imageSize_.height(), 2000.0));
+    pixels = std::clamp(pixels, 1.0, maxPixels);
+
+    QFont font(mf.face.isEmpty() ? QStringLiteral("Sans Serif") : mf.face);
+    font.setPixelSize(std::max(1, qRound(pixels)));
+    font.setWeight(static_cast<QFont::Weight>(std::clamp(mf.weight == 0 ? 400 : mf.weight, 100, 900)));
+    font.setItalic(mf.italic);
+    font.setUnderline(mf.underline);
+    font.setStrikeOut(mf.strikeOut);
+    const QFontMetricsF metrics(font);
+
+    std::vector<double> offsets;
+    double total = 0;
+    const bool placed = advances.size() == static_cast<size_t>(text.size());
+    if (placed) {
+        offsets.reserve(advances.size());
+        for (double a : advances) {
+            offsets.push_back(total);
+            total += a * xScale;
+        }
+    } else {
+        total = metrics.horizontalAdvance(text);
+    }
+    double x = 0, y = 0;
+    if ((state_.textAlign & MetafileState::Center) == MetafileState::Center)
+        x = -total / 2;
+    else if (state_.textAlign & MetafileState::Right)
+        x = -total;
+    if ((state_.textAlign & MetafileState::Baseline) == MetafileState::Baseline)
+        y = 0;
+    else if (state_.textAlign & MetafileState::Bottom)
+        y = -metrics.descent();
+    else
+        y = metrics.ascent();
+
+    painter_.resetTransform();
+    if (rect && (options & TextClipped)) {
+        QPainterPath box;
+        box.addPolygon(t.map(QPolygonF(rect->normalized())));
+        painter_.setClipPath(box, state_.clip ? Qt::IntersectClip : Qt::ReplaceClip);
+    }
+    painter_.translate(origin);
+    painter_.rotate(angle);
+    if (state_.opaqueBackground && !(options & TextOpaque))
+        painter_.fillRect(QRectF(std::min(x, x + total), y - metrics.ascent(), std::abs(total), metrics.height()), state_.backgroundColor);
+    painter_.setFont(font);
+    painter_.setPen(state_.textColor);
+    if (placed) {
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const qsizetype n = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+            painter_.drawText(QPointF(x + offsets[static_cast<size_t>(i)], y), text.mid(i, n));
+            i += n - 1;
+        }
+    } else {
+        painter_.drawText(QPointF(x, y), text);
+    }
+    if (updateCp && xScale > 0)
+        state_.current.rx() += total / xScale;
+    ++drawn_;
+}
+
+QImage MetafileCanvas::bitmap(std::string_view packed, size_t headerAndPaletteSize)
+{
+    qint64 w = 0, h = 0;
+    if (!DibImage::size(packed, w, h) || w * std::abs(h) > kMaxBitmapPixels - bitmapPixels_)
+        return QImage();
+    bitmapPixels_ += w * std::abs(h);
+    return DibImage::decode(packed, headerAndPaletteSize);
+}
+
+void MetafileCanvas::image(const QRectF &target, const QImage &image, const QRectF &source, uint32_t rasterOperation)
+{
+    QTransform t;
+    if (image.isNull() || pathOpen_ || rasterOperation == kNoOp || !begin(t))
+        return;
+    // A mirrored target turns the bitmap over.
+    const bool flipX = target.width() < 0, flipY = target.height() < 0;
+    const QImage picture = flipX || flipY ? image.mirrored(flipX, flipY) : image;
+    QRectF from = source.isEmpty() ? QRectF(picture.rect()) : source.normalized();
+    if (flipX)
+        from.moveLeft(picture.width() - from.right());
+    if (flipY)
+        from.moveTop(picture.height() - from.bottom());
+    // A mask ANDed in leaves white alone and darkens with black: a multiply.
+    if (rasterOperation == kSrcAnd)
+        painter_.setCompositionMode(QPainter::CompositionMode_Multiply);
+    painter_.drawImage(target.normalized(), picture, from);
+    ++drawn_;
+}
+
+void MetafileCanvas::patternFill(const QRectF &target, uint32_t rasterOperation)
+{
+    QTransform t;
+    if (pathOpen_ || rasterOperation == kNoOp || rasterOperation == kDstInvert || !begin(t))
+        return;
+    if (rasterOperation == kBlackness)
+        painter_.fillRect(target.normalized(), Qt::black);
+    else if (rasterOperation == kWhiteness)
+        painter_.fillRect(target.normalized(), Qt::white);
+    else if (state_.brush.style() != Qt::NoBrush)
+        painter_.fillRect(target.normalized(), state_.brush);
+    ++drawn_;
+}
+
+void MetafileCanvas::beginPath()
+{
+    path_ = QPainterPath();
+    path_.moveTo(state_.current);
+    pathOpen_ = true;
+}
+
+void MetafileCanvas::abortPath()
+{
+    path_ = QPainterPath();
+    pathOpen_ = false;
+}
+
+void MetafileCanvas::closeFigure()
+{
+    if (pathOpen_)
+        path_.closeSubpath();
+}
+
+void MetafileCanvas::fillPath(bool fill, bool stroke)
+{
+    pathOpen_ = false;
+    const QPainterPath path = path_;
+    path_ = QPainterPath();
+    if (!path.isEmpty())
+        draw(path, fill, stroke);
+}
+
+void MetafileCanvas::combineClip(const QPainterPath &imagePath, int mode)
+{
+    QPainterPath whole;
+    whole.addRect(QRectF(QPointF(0, 0), QSizeF(imageSize_)));
+    const QPainterPath current = state_.clip ? *state_.clip : whole;
+    switch (mode) {
+    case ClipAnd: state_.clip = current.intersected(imagePath); break;
+    case ClipOr: state_.clip = current.united(imagePath); break;
+    case ClipXor: state_.clip = current.united(imagePath).subtracted(current.intersected(imagePath)); break;
+    case ClipDiff: state_.clip = current.subtracted(imagePath); break;
+    case ClipCopy: state_.clip = imagePath; break;
+    default: break;
+    }
+}
+
+void MetafileCanvas::selectClipPath(int mode)
+{
+    pathOpen_ = false;
+    bool valid;
+    const QTransform t = logicalToImage(valid);
+    if (valid && !path_.isEmpty()) {
+        QPainterPath path = path_;
+        path.setFillRule(state_.fillRule);
+        combineClip(t.map(path), mode);
+    }
+    path_ = QPainterPath();
+}
+
+void MetafileCanvas::intersectClipRect(const QRectF &rect)
+{
+    bool valid;
+    const QTransform t = logicalToImage(valid);
+    if (!valid)
+        return;
+    QPainterPath path;
+    path.addPolygon(t.map(QPolygonF(rect.normalized())));
+    path.closeSubpath();
+    combineClip(path, ClipAnd);
+}
+
+void MetafileCanvas::excludeClipRect(const QRectF &rect)
+{
+    bool valid;
+    const QTransform t = logicalToImage(valid);
+    if (!valid)
+        return;
+    QPainterPath path;
+    path.addPolygon(t.map(QPolygonF(rect.normalized())));
+    path.closeSubpath();
+    combineClip(path, ClipDiff);
+}
+
+void MetafileCanvas::setClipRects(const std::vector<QRectF> &rects, int mode)
+{
+    if (rects.empty()) {
+        if (mode == ClipCopy)
+            state_.clip.reset();
+        return;
+    }
+    QPainterPath path;
+    for (const QRectF &r : rects)
+        path.addPolygon(deviceToImage_.map(QPolygonF(r.normalized())));
+    path.setFillRule(Qt::WindingFill);
+    combineClip(path.simplified(), mode);
+}

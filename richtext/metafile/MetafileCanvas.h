@@ -1,0 +1,102 @@
+#pragma once
+
+#include "MetafileState.h"
+
+#include <QImage>
+#include <QPainterPath>
+#include <QPolygonF>
+#include <QRectF>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+class QPainter;
+
+// Draws what a metafile's records say onto a QPainter: the GDI drawing model (current
+// position, pens, brushes, fonts, paths, clipping, saved states) on top of Qt's. Coordinates
+// are the metafile's logical units; the players keep the state's mapping up to date and the
+// canvas maps logical units to the image through it. Shared by the EMF and the WMF player.
+class MetafileCanvas
+{
+public:
+    static constexpr int kMaxSavedStates = 1000;
+    static constexpr int kMaxPathElements = 1000000;
+    // Decoded bitmap pixels one picture may draw.
+    static constexpr qint64 kMaxBitmapPixels = 32 * 1024 * 1024;
+
+    enum class ArcKind { Arc, Chord, Pie };
+    enum ClipMode { ClipAnd = 1, ClipOr, ClipXor, ClipDiff, ClipCopy };
+
+    // deviceToImage maps the metafile's device units to the image; devicePixelsPerMm gives
+    // the fixed mapping modes their size.
+    MetafileCanvas(QPainter &painter, const QSize &imageSize, const QTransform &deviceToImage, double devicePixelsPerMm);
+
+    MetafileState &state() { return state_; }
+    void setDeviceToImage(const QTransform &deviceToImage) { deviceToImage_ = deviceToImage; }
+    bool save();
+    // which < 0: that many states back; which > 0: the state saved as number which.
+    bool restore(int which);
+
+    void moveTo(const QPointF &p);
+    void lineTo(const QPointF &p);
+    void polyline(const QPolygonF &points);
+    void polylineTo(const QPolygonF &points);
+    // Cubic Bézier curves: a start point and three points per curve, or three points per
+    // curve from the current position.
+    void polyBezier(const QPolygonF &points, bool fromCurrent);
+    void polygons(const std::vector<QPolygonF> &polygons);
+    void polylines(const std::vector<QPolygonF> &polylines);
+    void rectangle(const QRectF &rect);
+    void roundRect(const QRectF &rect, const QSizeF &corner);
+    void ellipse(const QRectF &rect);
+    void arc(ArcKind kind, const QRectF &rect, const QPointF &start, const QPointF &end);
+    void setPixel(const QPointF &p, const QColor &color);
+
+    // Text at a reference point under the state's alignment; advances (logical units per
+    // character, optional) place each character. ETO_OPAQUE and ETO_CLIPPED use rect.
+    enum TextOption { TextOpaque = 2, TextClipped = 4 };
+    void text(const QPointF &reference, const QString &text, const std::vector<double> &advances, int options,
+              const std::optional<QRectF> &rect);
+
+    // A bitmap's source rectangle (in its pixels) drawn into a destination rectangle.
+    void image(const QRectF &target, const QImage &image, const QRectF &source, uint32_t rasterOperation);
+    // A block transfer without a source bitmap: filled with the brush, or black or white.
+    void patternFill(const QRectF &target, uint32_t rasterOperation);
+    // Decodes a bitmap within the picture's budget of bitmap pixels.
+    QImage bitmap(std::string_view packed, size_t headerAndPaletteSize);
+
+    void beginPath();
+    void endPath() { pathOpen_ = false; }
+    void abortPath();
+    void closeFigure();
+    void fillPath(bool fill, bool stroke);
+    void selectClipPath(int mode);
+
+    void intersectClipRect(const QRectF &rect);
+    void excludeClipRect(const QRectF &rect);
+    // Rectangles in device units; none with ClipCopy removes the clipping.
+    void setClipRects(const std::vector<QRectF> &rects, int mode);
+
+    // Drawing operations carried out (a picture that drew none is shown as not drawable).
+    int drawn() const { return drawn_; }
+
+private:
+    QTransform logicalToImage(bool &valid) const;
+    bool begin(QTransform &transform);
+    void draw(const QPainterPath &path, bool fill, bool stroke);
+    void addToPath(const QPainterPath &path);
+    void combineClip(const QPainterPath &imagePath, int mode);
+    QPen penFor(const QTransform &transform) const;
+    QPainterPath arcPath(ArcKind kind, const QRectF &rect, const QPointF &start, const QPointF &end) const;
+
+    QPainter &painter_;
+    QSize imageSize_;
+    QTransform deviceToImage_;
+    double devicePixelsPerMm_;
+    MetafileState state_;
+    std::vector<MetafileState> saved_;
+    QPainterPath path_; // logical units, while a path bracket is open or until it is used
+    bool pathOpen_ = false;
+    qint64 bitmapPixels_ = 0;
+    int drawn_ = 0;
+};

@@ -1,0 +1,209 @@
+#include "MetafileFixtures.h"
+#include "MetafileRenderer.h"
+
+#include <QTest>
+
+using namespace MetafileFixtures;
+
+// The metafile player: what EMF and WMF records draw, and that damaged or hostile files
+// draw what they can without reading outside their bytes or working without bound.
+class TestMetafile : public QObject
+{
+    Q_OBJECT
+
+private:
+    static QImage emf(const QByteArray &bytes, QSize size = QSize(96, 96))
+    {
+        return MetafileRenderer::render(std::string_view(bytes.constData(), size_t(bytes.size())), MetafileRenderer::Format::Emf, size);
+    }
+    static QImage wmf(const QByteArray &bytes, QSize size = QSize(96, 96), QSizeF shown = QSizeF())
+    {
+        return MetafileRenderer::render(std::string_view(bytes.constData(), size_t(bytes.size())), MetafileRenderer::Format::Wmf, size,
+                                        shown);
+    }
+    static QColor at(const QImage &image, int x, int y) { return QColor(image.pixel(x, y)); }
+    static bool clear(const QImage &image, int x, int y) { return qAlpha(image.pixel(x, y)) == 0; }
+    static int darkPixels(const QImage &image, const QRect &area)
+    {
+        int n = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (qAlpha(image.pixel(x, y)) > 128 && qGray(image.pixel(x, y)) < 100)
+                    ++n;
+        return n;
+    }
+
+private slots:
+    void emfShapesWithObjects()
+    {
+        Emf e;
+        e.brush(1, Qt::red).pen(2, Qt::red).select(1).select(2).rectangle(0, 0, 47, 95);
+        e.brush(3, Qt::blue).select(3).select(0x80000008).ellipse(60, 60, 90, 90); // stock NULL_PEN
+        e.record(40, le32(1)).select(1).rectangle(48, 0, 55, 10); // deleted: the blue brush stays
+        const QImage image = emf(e.bytes(), QSize(192, 192)); // twice the picture's size
+        QCOMPARE(at(image, 40, 100), QColor(Qt::red));
+        QCOMPARE(at(image, 150, 150), QColor(Qt::blue));
+        QCOMPARE(at(image, 100, 10), QColor(Qt::blue));
+        QVERIFY(clear(image, 150, 60));
+    }
+
+    // Window and viewport, world transforms, saved and restored states, clipping.
+    void emfMappingTransformsAndClipping()
+    {
+        Emf e;
+        e.brush(1, Qt::green).select(1).select(0x80000008);
+        e.record(17, le32(8)).record(9, le32(10) + le32(10)).record(11, le32(96) + le32(96)); // 10 x 10 units
+        e.record(33); // save
+        e.record(35, f32(1) + f32(0) + f32(0) + f32(1) + f32(5) + f32(0)); // move right by 5 units
+        e.rectangle(0, 0, 2, 2);
+        e.record(34, le32(-1)); // restore: no transform
+        e.record(30, rectL(0, 5, 10, 10)); // clip to the lower half
+        e.rectangle(0, 0, 2, 10);
+        const QImage image = emf(e.bytes());
+        QCOMPARE(at(image, 60, 10), QColor(Qt::green));
+        QVERIFY(clear(image, 10, 10)); // clipped away
+        QCOMPARE(at(image, 10, 80), QColor(Qt::green));
+
+        // Metric units: y grows upwards.
+        Emf metric;
+        metric.brush(1, Qt::black).select(1).record(17, le32(3)); // MM_HIMETRIC
+        metric.rectangle(0, 0, 1270, -1270); // the top left quarter
+        const QImage m = emf(metric.bytes());
+        QCOMPARE(at(m, 20, 20), QColor(Qt::black));
+        QVERIFY(clear(m, 70, 70));
+    }
+
+    void emfPolygonsPathsAndBitmaps()
+    {
+        Emf e;
+        e.brush(1, Qt::blue).select(1).select(0x80000008);
+        // A 16-bit poly-polygon of two squares.
+        e.record(91, rectL(0, 0, 96, 96) + le32(2) + le32(8) + le32(4) + le32(4) + le16(0) + le16(0) + le16(20) + le16(0) + le16(20)
+                         + le16(20) + le16(0) + le16(20) + le16(70) + le16(70) + le16(90) + le16(70) + le16(90) + le16(90) + le16(70)
+                         + le16(90));
+        // A triangle through a path, filled.
+        e.record(59).record(27, le32(40) + le32(0)).record(54, le32(60) + le32(40)).record(54, le32(20) + le32(40)).record(61).record(60);
+        e.record(62, rectL(0, 0, 96, 96));
+        // A 4 x 2 green bitmap stretched to 16 x 8 units at (0, 80).
+        QByteArray bits;
+        const QByteArray bmi = dib(4, 2, Qt::green, &bits);
+        const int offBmi = 80, offBits = offBmi + bmi.size();
+        e.record(81, rectL(0, 0, 0, 0) + le32(0) + le32(80) + le32(0) + le32(0) + le32(4) + le32(2) + le32(offBmi) + le32(bmi.size())
+                         + le32(offBits) + le32(bits.size()) + le32(0) + le32(0x00CC0020) + le32(16) + le32(8) + bmi + bits);
+        const QImage image = emf(e.bytes());
+        QCOMPARE(at(image, 10, 10), QColor(Qt::blue));
+        QCOMPARE(at(image, 80, 80), QColor(Qt::blue));
+        QCOMPARE(at(image, 40, 30), QColor(Qt::blue)); // inside the triangle
+        QVERIFY(clear(image, 25, 5));
+        QCOMPARE(at(image, 8, 84), QColor(Qt::green));
+        QVERIFY(clear(image, 30, 84));
+    }
+
+    void emfText()
+    {
+        Emf e;
+        QByteArray face = QByteArray("A\0r\0i\0a\0l\0", 10);
+        face.resize(64, '\0');
+        e.record(82, le32(1) + le32(-20) + le32(0) + le32(0) + le32(0) + le32(700) + le32(0) + face);
+        e.select(1).record(24, colorRef(Qt::black)).record(18, le32(1));
+        const QByteArray text("H\0E\0L\0L\0O\0", 10);
+        e.record(84, rectL(0, 0, 0, 0) + le32(1) + f32(1) + f32(1) + le32(10) + le32(40) + le32(5) + le32(76) + le32(0) + rectL(0, 0, 0, 0)
+                         + le32(0) + text);
+        const QImage image = emf(e.bytes());
+        QVERIFY(darkPixels(image, QRect(10, 40, 70, 20)) > 40);
+        QCOMPARE(darkPixels(image, QRect(0, 0, 96, 38)), 0);
+    }
+
+    void wmfRecords()
+    {
+        Wmf w(QRect(0, 0, 200, 100));
+        w.brush(Qt::red).select(0).rectangle(0, 0, 100, 100);
+        w.record(0x01F0, {0}).brush(Qt::blue).select(0); // the freed slot is taken again
+        w.record(0x0324, {3, 150, 0, 200, 100, 100, 100});
+        // A 2 x 2 green bitmap stretched over the lower right corner.
+        const QByteArray picture = dib(2, 2, Qt::green);
+        w.record(0x0F43, {0x0020, 0x00CC, 0, 2, 2, 0, 0, 20, 20, 80, 180}, picture);
+        const QImage image = wmf(w.bytes(), QSize(200, 100));
+        QCOMPARE(at(image, 50, 50), QColor(Qt::red));
+        QCOMPARE(at(image, 150, 60), QColor(Qt::blue));
+        QCOMPARE(at(image, 190, 90), QColor(Qt::green));
+        QVERIFY(clear(image, 110, 10));
+
+        // Without a placeable header the window record gives the units.
+        Wmf bare;
+        bare.record(0x020C, {10, 10}).brush(Qt::black).select(0).rectangle(0, 0, 5, 10);
+        const QImage b = wmf(bare.bytes(false), QSize(50, 50));
+        QCOMPARE(at(b, 10, 25), QColor(Qt::black));
+        QVERIFY(clear(b, 40, 25));
+    }
+
+    void wmfText()
+    {
+        Wmf w;
+        QByteArray face("Arial");
+        face.resize(32, '\0');
+        w.record(0x02FB, {-20, 0, 0, 0, 400, 0, 0, 0, 0}, face).select(0);
+        w.record(0x0521, {5}, QByteArray("HELLO\0", 6) + le16(40) + le16(10));
+        const QImage image = wmf(w.bytes());
+        QVERIFY(darkPixels(image, QRect(10, 40, 70, 20)) > 40);
+    }
+
+    // What cannot be drawn gives no image; the caller shows a frame with the kind instead.
+    void undrawablePictures()
+    {
+        QVERIFY(emf(QByteArray("not a metafile")).isNull());
+        QVERIFY(emf(Emf().bytes()).isNull()); // nothing drawn
+        QVERIFY(emf(Emf().rectangle(0, 0, 10, 10).bytes(), QSize(100000, 100000)).isNull());
+        const QImage frame = MetafileRenderer::placeholder(QSize(120, 60), QStringLiteral("EMF picture"));
+        QCOMPARE(frame.size(), QSize(120, 60));
+        QVERIFY(QColor(frame.pixel(0, 30)) != QColor(Qt::white));
+        int ink = 0;
+        for (int x = 10; x < 110; ++x)
+            ink += qGray(frame.pixel(x, 30)) < 160;
+        QVERIFY(ink > 3);
+    }
+
+    // Damaged and hostile files: out-of-range counts, indexes, sizes, transforms and
+    // nesting. None may crash, read outside the bytes or run without bound.
+    void hostile_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("isEmf");
+        const QByteArray pts = le32(0xFFFFFFF) + le16(1) + le16(1);
+        QTest::newRow("polygon count past the record") << Emf().record(3, rectL(0, 0, 1, 1) + pts).bytes() << true;
+        QTest::newRow("poly-polygon counts") << Emf().record(8, rectL(0, 0, 1, 1) + le32(0x40000000) + le32(0x40000000) + le32(7)).bytes() << true;
+        QTest::newRow("object index") << Emf().brush(0x7FFFFFFF, Qt::red).select(0x7FFFFFFF).select(0x80000100).record(40, le32(-1)).bytes() << true;
+        QTest::newRow("nan transform") << Emf().record(35, f32(NAN) + f32(0) + f32(0) + f32(INFINITY) + f32(0) + f32(0)).rectangle(0, 0, 9, 9).bytes() << true;
+        QTest::newRow("zero window") << Emf().record(17, le32(8)).record(9, le32(0) + le32(0)).rectangle(0, 0, 9, 9).bytes() << true;
+        QTest::newRow("giant font") << Emf().record(82, le32(1) + le32(-2000000000)).select(1).record(84, rectL(0, 0, 0, 0) + le32(1) + f32(1) + f32(1) + le32(0) + le32(0) + le32(3) + le32(76) + le32(0) + rectL(0, 0, 0, 0) + le32(0) + QByteArray("a\0b\0c\0", 6)).bytes() << true;
+        QTest::newRow("text past the record") << Emf().record(84, rectL(0, 0, 0, 0) + le32(1) + f32(1) + f32(1) + le32(0) + le32(0) + le32(0x7FFFFFFF) + le32(76) + le32(0) + rectL(0, 0, 0, 0) + le32(0xFFFFFFF0)).bytes() << true;
+        QTest::newRow("bitmap larger than its bits") << Emf().record(81, rectL(0, 0, 0, 0) + le32(0) + le32(0) + le32(0) + le32(0) + le32(60000) + le32(60000) + le32(80) + le32(40) + le32(120) + le32(4) + le32(0) + le32(0x00CC0020) + le32(10) + le32(10) + le32(40) + le32(60000) + le32(60000) + le16(1) + le16(32) + QByteArray(28, '\0') + le32(0)).bytes() << true;
+        QTest::newRow("clip region count") << Emf().record(75, le32(48) + le32(5) + le32(32) + le32(1) + le32(0x7FFFFFFF) + le32(0) + rectL(0, 0, 1, 1)).bytes() << true;
+        Emf deep;
+        for (int i = 0; i < 5000; ++i)
+            deep.record(33);
+        deep.record(34, le32(-100000)).record(34, le32(3)).rectangle(0, 0, 9, 9);
+        QTest::newRow("saved states") << deep.bytes() << true;
+        QTest::newRow("record size past the end") << Emf().record(43, rectL(0, 0, 9, 9)).bytes().replace(92, 4, le32(0x7FFFFFFF)) << true;
+        QTest::newRow("wmf polygon count") << Wmf().record(0x0324, {0x7FFF, 1, 1}).bytes() << false;
+        QTest::newRow("wmf poly-polygon counts") << Wmf().record(0x0538, {0x7FFF, 0x7FFF}).bytes() << false;
+        QTest::newRow("wmf object table full") << Wmf(QRect(0, 0, 96, 96), 96, 1).brush(Qt::red).brush(Qt::blue).select(1).select(-1).record(0x01F0, {-1}).bytes() << false;
+        QTest::newRow("wmf text past the record") << Wmf().record(0x0A32, {0, 0, 0x7FFF, 6}).record(0x0521, {0x7FFF}).bytes() << false;
+        QTest::newRow("wmf record size past the end") << Wmf().record(0x041B, {9, 9, 0, 0}).bytes().replace(40, 4, le32(0x7FFFFFFF)) << false;
+        QTest::newRow("wmf bitmap header") << Wmf().record(0x0F43, {0x20, 0xCC, 0, 1, 1, 0, 0, 9, 9, 0, 0}, le32(40) + le32(0x7FFFFFFF) + le32(0x7FFFFFFF) + le16(1) + le16(32)).bytes() << false;
+    }
+
+    void hostile()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, isEmf);
+        (isEmf ? emf(bytes) : wmf(bytes)).isNull();
+        // Every prefix of a damaged file is a damaged file too.
+        const qsizetype step = std::max<qsizetype>(7, bytes.size() / 300);
+        for (qsizetype n = 0; n < bytes.size(); n += step)
+            (isEmf ? emf(bytes.left(n)) : wmf(bytes.left(n))).isNull();
+    }
+};
+
+QTEST_MAIN(TestMetafile)
+#include "tst_metafile.moc"
