@@ -87,32 +87,6 @@ std::vector<QPolygonF> polyPoints(const MetafileBytes &r, bool small)
     return result;
 }
 
-QPen pen(uint32_t style, double width, const QColor &c, bool cosmetic)
-{
-    static const Qt::PenStyle styles[] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine, Qt::DashDotLine,
-                                          Qt::DashDotDotLine, Qt::NoPen, Qt::SolidLine, Qt::SolidLine, Qt::DotLine};
-    QPen p(c);
-    const uint32_t kind = style & 0xF;
-    p.setStyle(kind < 9 ? styles[kind] : Qt::SolidLine);
-    const uint32_t cap = style & 0xF00, join = style & 0xF000;
-    p.setCapStyle(cap == 0x100 ? Qt::SquareCap : cap == 0x200 ? Qt::FlatCap : Qt::RoundCap);
-    p.setJoinStyle(join == 0x1000 ? Qt::BevelJoin : join == 0x2000 ? Qt::MiterJoin : Qt::RoundJoin);
-    p.setCosmetic(cosmetic || width <= 0);
-    p.setWidthF(cosmetic || width <= 0 ? 0 : width);
-    return p;
-}
-
-QBrush brush(uint32_t style, const QColor &c, uint32_t hatch)
-{
-    static const Qt::BrushStyle hatches[] = {Qt::HorPattern, Qt::VerPattern, Qt::FDiagPattern, Qt::BDiagPattern,
-                                             Qt::CrossPattern, Qt::DiagCrossPattern};
-    if (style == 1)
-        return QBrush(Qt::NoBrush);
-    if (style == 2)
-        return QBrush(c, hatch < 6 ? hatches[hatch] : Qt::SolidPattern);
-    return QBrush(c);
-}
-
 MetafileObject stockObject(uint32_t which)
 {
     MetafileObject o;
@@ -126,10 +100,10 @@ MetafileObject stockObject(uint32_t which)
         o.brush = QBrush(Qt::NoBrush);
     } else if (which >= 6 && which <= 8) {
         o.kind = MetafileObject::Kind::Pen;
-        o.pen = pen(which == 8 ? 5 : 0, 0, which == 6 ? Qt::white : Qt::black, true);
+        o.pen = MetafileObject::gdiPen(which == 8 ? 5 : 0, 0, which == 6 ? Qt::white : Qt::black, true);
     } else if (which == 19) {
         o.kind = MetafileObject::Kind::Pen;
-        o.pen = pen(0, 0, Qt::black, true);
+        o.pen = MetafileObject::gdiPen(0, 0, Qt::black, true);
     } else if (which >= 10 && which <= 17) {
         o.kind = MetafileObject::Kind::Font;
     }
@@ -175,15 +149,8 @@ void EmfSession::select(uint32_t index)
     } else if (index < objects_.size()) {
         o = &objects_[index];
     }
-    if (!o)
-        return;
-    MetafileState &s = canvas_.state();
-    switch (o->kind) {
-    case MetafileObject::Kind::Pen: s.pen = o->pen; break;
-    case MetafileObject::Kind::Brush: s.brush = o->brush; break;
-    case MetafileObject::Kind::Font: s.font = o->font; break;
-    default: break;
-    }
+    if (o)
+        canvas_.state().select(*o);
 }
 
 void EmfSession::text(const MetafileBytes &r, bool wide)
@@ -281,8 +248,8 @@ void EmfSession::record(uint32_t type, const MetafileBytes &r)
     case SetBkColor: s.backgroundColor = color(r, 8); break;
     case MoveToEx: canvas_.moveTo(pointL(r, 8)); break;
     case LineTo: canvas_.lineTo(pointL(r, 8)); break;
-    case ExcludeClipRect: canvas_.excludeClipRect(rectL(r, 8)); break;
-    case IntersectClipRect: canvas_.intersectClipRect(rectL(r, 8)); break;
+    case ExcludeClipRect: canvas_.clipRect(rectL(r, 8), MetafileCanvas::ClipDiff); break;
+    case IntersectClipRect: canvas_.clipRect(rectL(r, 8), MetafileCanvas::ClipAnd); break;
     case SaveDc: canvas_.save(); break;
     case RestoreDc: canvas_.restore(r.i32(8)); break;
     case SetWorldTransform:
@@ -307,20 +274,20 @@ void EmfSession::record(uint32_t type, const MetafileBytes &r)
     case CreatePen:
         if (MetafileObject *o = slot(r.u32(8))) {
             o->kind = MetafileObject::Kind::Pen;
-            o->pen = pen(r.u32(12), r.i32(16), color(r, 24), false);
+            o->pen = MetafileObject::gdiPen(r.u32(12), r.i32(16), color(r, 24), false);
         }
         break;
     case ExtCreatePen:
         if (MetafileObject *o = slot(r.u32(8))) {
             const uint32_t style = r.u32(28);
             o->kind = MetafileObject::Kind::Pen;
-            o->pen = pen(r.u32(36) == 1 ? 5 : style, r.u32(32), color(r, 40), !(style & 0x10000));
+            o->pen = MetafileObject::gdiPen(r.u32(36) == 1 ? 5 : style, r.u32(32), color(r, 40), !(style & 0x10000));
         }
         break;
     case CreateBrushIndirect:
         if (MetafileObject *o = slot(r.u32(8))) {
             o->kind = MetafileObject::Kind::Brush;
-            o->brush = brush(r.u32(12), color(r, 16), r.u32(20));
+            o->brush = MetafileObject::gdiBrush(r.u32(12), color(r, 16), r.u32(20));
         }
         break;
     case CreateMonoBrush: case CreateDibPatternBrushPt:

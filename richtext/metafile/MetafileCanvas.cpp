@@ -487,7 +487,7 @@ void MetafileCanvas::selectClipPath(int mode)
     path_ = QPainterPath();
 }
 
-void MetafileCanvas::intersectClipRect(const QRectF &rect)
+void MetafileCanvas::clipRect(const QRectF &rect, int mode)
 {
     bool valid;
     const QTransform t = logicalToImage(valid);
@@ -496,19 +496,7 @@ void MetafileCanvas::intersectClipRect(const QRectF &rect)
     QPainterPath path;
     path.addPolygon(t.map(QPolygonF(rect.normalized())));
     path.closeSubpath();
-    combineClip(path, ClipAnd);
-}
-
-void MetafileCanvas::excludeClipRect(const QRectF &rect)
-{
-    bool valid;
-    const QTransform t = logicalToImage(valid);
-    if (!valid)
-        return;
-    QPainterPath path;
-    path.addPolygon(t.map(QPolygonF(rect.normalized())));
-    path.closeSubpath();
-    combineClip(path, ClipDiff);
+    combineClip(path, mode);
 }
 
 void MetafileCanvas::setClipRects(const std::vector<QRectF> &rects, int mode)

@@ -72,8 +72,9 @@ public:
     void fillPath(bool fill, bool stroke);
     void selectClipPath(int mode);
 
-    void intersectClipRect(const QRectF &rect);
-    void excludeClipRect(const QRectF &rect);
+    // A rectangle in logical units combined with the clipping (IntersectClipRect is
+    // ClipAnd, ExcludeClipRect ClipDiff).
+    void clipRect(const QRectF &rect, int mode);
     // Rectangles in device units; none with ClipCopy removes the clipping.
     void setClipRects(const std::vector<QRectF> &rects, int mode);
 

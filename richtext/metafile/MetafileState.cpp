@@ -38,3 +38,13 @@ QTransform MetafileState::pageToDevice(double devicePixelsPerMm) const
     // device = (page - windowOrg) * scale + viewportOrg
     return QTransform(sx, 0, 0, sy, viewportOrg.x() - windowOrg.x() * sx, viewportOrg.y() - windowOrg.y() * sy);
 }
+
+void MetafileState::select(const MetafileObject &object)
+{
+    switch (object.kind) {
+    case MetafileObject::Kind::Pen: pen = object.pen; break;
+    case MetafileObject::Kind::Brush: brush = object.brush; break;
+    case MetafileObject::Kind::Font: font = object.font; break;
+    default: break;
+    }
+}

@@ -24,6 +24,8 @@ public:
     // Page space to device space: the window and viewport under the mapping mode, for a
     // device of the given pixels per millimetre.
     QTransform pageToDevice(double devicePixelsPerMm) const;
+    // Makes a pen, brush or font of the object table the one drawn with.
+    void select(const MetafileObject &object);
 
     QPen pen;
     QBrush brush;

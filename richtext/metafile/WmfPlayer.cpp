@@ -91,16 +91,8 @@ MetafileObject *WmfSession::create()
 
 void WmfSession::select(uint16_t index)
 {
-    if (index >= objects_.size())
-        return;
-    const MetafileObject &o = objects_[index];
-    MetafileState &s = canvas_.state();
-    switch (o.kind) {
-    case MetafileObject::Kind::Pen: s.pen = o.pen; break;
-    case MetafileObject::Kind::Brush: s.brush = o.brush; break;
-    case MetafileObject::Kind::Font: s.font = o.font; break;
-    default: break;
-    }
+    if (index < objects_.size())
+        canvas_.state().select(objects_[index]);
 }
 
 void WmfSession::text(const MetafileBytes &r, size_t stringAt, size_t count, QPointF reference, int options,
@@ -151,8 +143,8 @@ void WmfSession::record(uint16_t function, const MetafileBytes &r)
         break;
     case LineTo: canvas_.lineTo(QPointF(p(r, 1), p(r, 0))); break;
     case MoveTo: canvas_.moveTo(QPointF(p(r, 1), p(r, 0))); break;
-    case ExcludeClipRect: canvas_.excludeClipRect(rect(r, 0)); break;
-    case IntersectClipRect: canvas_.intersectClipRect(rect(r, 0)); break;
+    case ExcludeClipRect: canvas_.clipRect(rect(r, 0), MetafileCanvas::ClipDiff); break;
+    case IntersectClipRect: canvas_.clipRect(rect(r, 0), MetafileCanvas::ClipAnd); break;
     case Ellipse: canvas_.ellipse(rect(r, 0)); break;
     case Rectangle: canvas_.rectangle(rect(r, 0)); break;
     case RoundRect: canvas_.roundRect(rect(r, 2), QSizeF(p(r, 1), p(r, 0))); break;
@@ -196,29 +188,14 @@ void WmfSession::record(uint16_t function, const MetafileBytes &r)
     }
     case CreatePenIndirect:
         if (MetafileObject *o = create()) {
-            static const Qt::PenStyle styles[] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine, Qt::DashDotLine,
-                                                  Qt::DashDotDotLine, Qt::NoPen, Qt::SolidLine};
-            const int style = static_cast<uint16_t>(p(r, 0));
             o->kind = MetafileObject::Kind::Pen;
-            o->pen = QPen(color(r, 3));
-            o->pen.setStyle((style & 0xF) < 7 ? styles[style & 0xF] : Qt::SolidLine);
-            const int cap = style & 0xF00, join = style & 0xF000;
-            o->pen.setCapStyle(cap == 0x100 ? Qt::SquareCap : cap == 0x200 ? Qt::FlatCap : Qt::RoundCap);
-            o->pen.setJoinStyle(join == 0x1000 ? Qt::BevelJoin : join == 0x2000 ? Qt::MiterJoin : Qt::RoundJoin);
-            const int width = p(r, 1);
-            o->pen.setCosmetic(width <= 0);
-            o->pen.setWidthF(width <= 0 ? 0 : width);
+            o->pen = MetafileObject::gdiPen(static_cast<uint16_t>(p(r, 0)), p(r, 1), color(r, 3), false);
         }
         break;
     case CreateBrushIndirect:
         if (MetafileObject *o = create()) {
-            static const Qt::BrushStyle hatches[] = {Qt::HorPattern, Qt::VerPattern, Qt::FDiagPattern, Qt::BDiagPattern,
-                                                     Qt::CrossPattern, Qt::DiagCrossPattern};
-            const int style = p(r, 0), hatch = p(r, 3);
             o->kind = MetafileObject::Kind::Brush;
-            o->brush = style == 1 ? QBrush(Qt::NoBrush)
-                       : style == 2 ? QBrush(color(r, 1), hatch >= 0 && hatch < 6 ? hatches[hatch] : Qt::SolidPattern)
-                                    : QBrush(color(r, 1));
+            o->brush = MetafileObject::gdiBrush(static_cast<uint16_t>(p(r, 0)), color(r, 1), static_cast<uint16_t>(p(r, 3)));
         }
         break;
     case CreateFontIndirect:
