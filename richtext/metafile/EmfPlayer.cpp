@@ -194,15 +194,7 @@ void EmfSession::bitmap(const MetafileBytes &r, QRectF target, QRectF source, ui
         return;
     std::string dib(info);
     dib.append(bits);
-    const QImage image = canvas_.bitmap(dib, info.size());
-    if (image.isNull())
-        return;
-    // Source rows of a bottom-up bitmap count from its last row.
-    const MetafileBytes header(info);
-    const bool bottomUp = header.u32(0) == 12 || header.i32(8) > 0;
-    if (bottomUp && !source.isEmpty())
-        source.moveTop(image.height() - source.bottom());
-    canvas_.image(target, image, source, rop);
+    canvas_.bitmap(target, dib, info.size(), source, rop);
 }
 
 void EmfSession::record(uint32_t type, const MetafileBytes &r)

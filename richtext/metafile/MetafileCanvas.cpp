@@ -397,6 +397,19 @@ QImage MetafileCanvas::bitmap(std::string_view packed, size_t headerAndPaletteSi
     return DibImage::decode(packed, headerAndPaletteSize);
 }
 
+void MetafileCanvas::bitmap(const QRectF &target, std::string_view packed, size_t headerAndPaletteSize, QRectF source,
+                            uint32_t rasterOperation)
+{
+    const QImage decoded = bitmap(packed, headerAndPaletteSize);
+    if (decoded.isNull())
+        return;
+    // Source rows of a bottom-up bitmap count from its last row.
+    qint64 w = 0, h = 0;
+    if (DibImage::size(packed, w, h) && h > 0 && !source.isEmpty())
+        source.moveTop(decoded.height() - source.bottom());
+    image(target, decoded, source, rasterOperation);
+}
+
 void MetafileCanvas::image(const QRectF &target, const QImage &image, const QRectF &source, uint32_t rasterOperation)
 {
     QTransform t;

@@ -64,6 +64,9 @@ public:
     void patternFill(const QRectF &target, uint32_t rasterOperation);
     // Decodes a bitmap within the picture's budget of bitmap pixels.
     QImage bitmap(std::string_view packed, size_t headerAndPaletteSize);
+    // Decodes a packed DIB and draws its source rectangle (rows counted as the DIB counts
+    // them) into the target.
+    void bitmap(const QRectF &target, std::string_view packed, size_t headerAndPaletteSize, QRectF source, uint32_t rasterOperation);
 
     void beginPath();
     void endPath() { pathOpen_ = false; }

@@ -111,14 +111,7 @@ void WmfSession::text(const MetafileBytes &r, size_t stringAt, size_t count, QPo
 void WmfSession::bitmap(const MetafileBytes &r, size_t dibAt, QRectF target, QRectF source, uint32_t rop)
 {
     const std::string_view dib = r.slice(dibAt, r.size() - std::min(r.size(), dibAt));
-    const QImage image = canvas_.bitmap(dib, 0);
-    if (image.isNull())
-        return;
-    const MetafileBytes header(dib);
-    const bool bottomUp = header.u32(0) == 12 || header.i32(8) > 0;
-    if (bottomUp && !source.isEmpty())
-        source.moveTop(image.height() - source.bottom());
-    canvas_.image(target, image, source, rop);
+    canvas_.bitmap(target, dib, 0, source, rop);
 }
 
 void WmfSession::record(uint16_t function, const MetafileBytes &r)
