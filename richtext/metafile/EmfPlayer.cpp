@@ -31,7 +31,7 @@ constexpr uint32_t kSrcCopy = 0x00CC0020;
 constexpr uint32_t kStockObject = 0x80000000;
 constexpr int kGlyphIndex = 0x10;
 constexpr int kDxPairs = 0x2000;
-constexpr size_t kMaxClipRects = 10000;
+constexpr size_t kMaxClipRects = 1000;
 
 QColor color(const MetafileBytes &r, size_t at)
 {

@@ -83,13 +83,26 @@ bool MetafileCanvas::begin(QTransform &transform)
     if (!valid)
         return false;
     painter_.resetTransform();
-    if (state_.clip)
-        painter_.setClipPath(*state_.clip);
-    else
-        painter_.setClipping(false);
+    // Setting a clipping path rasterises it: only when it changed.
+    if (!clipApplied_ || appliedClip_ != state_.clip) {
+        if (state_.clip)
+            painter_.setClipRegion(*state_.clip);
+        else
+            painter_.setClipping(false);
+        appliedClip_ = state_.clip;
+        clipApplied_ = true;
+    }
     painter_.setTransform(transform);
     painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
     return true;
+}
+
+bool MetafileCanvas::spend(const QRectF &imageBox)
+{
+    const QRectF visible = imageBox.normalized().intersected(QRectF(QPointF(0, 0), QSizeF(imageSize_)));
+    const qint64 budget = kPaintedLayers * imageSize_.width() * imageSize_.height() + kPaintedAllowance;
+    painted_ += static_cast<qint64>(visible.width() * visible.height()) + 64;
+    return painted_ <= budget;
 }
 
 QPen MetafileCanvas::penFor(const QTransform &transform) const
@@ -121,6 +134,10 @@ void MetafileCanvas::draw(const QPainterPath &path, bool fill, bool stroke)
     QTransform t;
     if (!begin(t))
         return;
+    const QPen pen = penFor(t);
+    const double margin = stroke && pen.style() != Qt::NoPen ? (pen.isCosmetic() ? 1 : pen.widthF() * std::sqrt(std::abs(t.determinant()))) : 0;
+    if (!spend(t.mapRect(path.boundingRect()).adjusted(-margin, -margin, margin, margin)))
+        return;
     QPainterPath shape = path;
     shape.setFillRule(state_.fillRule);
     if (fill && state_.brush.style() != Qt::NoBrush) {
@@ -129,7 +146,7 @@ void MetafileCanvas::draw(const QPainterPath &path, bool fill, bool stroke)
         painter_.fillPath(shape, state_.brush);
     }
     if (stroke && state_.pen.style() != Qt::NoPen)
-        painter_.strokePath(shape, penFor(t));
+        painter_.strokePath(shape, pen);
     ++drawn_;
 }
 
@@ -298,6 +315,8 @@ void MetafileCanvas::setPixel(const QPointF &p, const QColor &color)
     if (pathOpen_ || !begin(t))
         return;
     painter_.resetTransform();
+    if (!spend(QRectF(t.map(p), QSizeF(1, 1))))
+        return;
     painter_.fillRect(QRectF(t.map(p), QSizeF(1, 1)), color);
     ++drawn_;
 }
@@ -308,7 +327,7 @@ void MetafileCanvas::text(const QPointF &reference, const QString &text, const s
     QTransform t;
     if (pathOpen_ || !begin(t))
         return;
-    if (rect && (options & TextOpaque)) {
+    if (rect && (options & TextOpaque) && spend(t.mapRect(rect->normalized()))) {
         painter_.fillRect(rect->normalized(), state_.backgroundColor);
         ++drawn_;
     }
@@ -362,11 +381,14 @@ void MetafileCanvas::text(const QPointF &reference, const QString &text, const s
     else
         y = metrics.ascent();
 
+    if (!spend(QRectF(origin, QSizeF(std::abs(total), metrics.height())).adjusted(-std::abs(total), -metrics.height(), 0, 0)))
+        return;
     painter_.resetTransform();
     if (rect && (options & TextClipped)) {
         QPainterPath box;
         box.addPolygon(t.map(QPolygonF(rect->normalized())));
         painter_.setClipPath(box, state_.clip ? Qt::IntersectClip : Qt::ReplaceClip);
+        clipApplied_ = false;
     }
     painter_.translate(origin);
     painter_.rotate(angle);
@@ -413,7 +435,7 @@ void MetafileCanvas::bitmap(const QRectF &target, std::string_view packed, size_
 void MetafileCanvas::image(const QRectF &target, const QImage &image, const QRectF &source, uint32_t rasterOperation)
 {
     QTransform t;
-    if (image.isNull() || pathOpen_ || rasterOperation == kNoOp || !begin(t))
+    if (image.isNull() || pathOpen_ || rasterOperation == kNoOp || !begin(t) || !spend(t.mapRect(target.normalized())))
         return;
     // A mirrored target turns the bitmap over.
     const bool flipX = target.width() < 0, flipY = target.height() < 0;
@@ -433,7 +455,7 @@ void MetafileCanvas::image(const QRectF &target, const QImage &image, const QRec
 void MetafileCanvas::patternFill(const QRectF &target, uint32_t rasterOperation)
 {
     QTransform t;
-    if (pathOpen_ || rasterOperation == kNoOp || rasterOperation == kDstInvert || !begin(t))
+    if (pathOpen_ || rasterOperation == kNoOp || rasterOperation == kDstInvert || !begin(t) || !spend(t.mapRect(target.normalized())))
         return;
     if (rasterOperation == kBlackness)
         painter_.fillRect(target.normalized(), Qt::black);
@@ -472,19 +494,29 @@ void MetafileCanvas::fillPath(bool fill, bool stroke)
         draw(path, fill, stroke);
 }
 
-void MetafileCanvas::combineClip(const QPainterPath &imagePath, int mode)
+QRegion MetafileCanvas::regionOf(const QPolygonF &imagePolygon, Qt::FillRule rule) const
 {
-    QPainterPath whole;
-    whole.addRect(QRectF(QPointF(0, 0), QSizeF(imageSize_)));
-    const QPainterPath current = state_.clip ? *state_.clip : whole;
+    // Cut to the picture first: the region is made row by row.
+    const QRectF whole(QPointF(0, 0), QSizeF(imageSize_));
+    return QRegion(imagePolygon.intersected(QPolygonF(whole)).toPolygon(), rule);
+}
+
+void MetafileCanvas::combineClip(const QRegion &region, int mode)
+{
+    // Regions of pixels, as the device context keeps them: combining them is quick however
+    // many rectangles a picture cuts out, where paths would slow every later drawing.
+    const QRegion current = state_.clip ? *state_.clip : QRegion(QRect(QPoint(0, 0), imageSize_));
+    QRegion result;
     switch (mode) {
-    case ClipAnd: state_.clip = current.intersected(imagePath); break;
-    case ClipOr: state_.clip = current.united(imagePath); break;
-    case ClipXor: state_.clip = current.united(imagePath).subtracted(current.intersected(imagePath)); break;
-    case ClipDiff: state_.clip = current.subtracted(imagePath); break;
-    case ClipCopy: state_.clip = imagePath; break;
-    default: break;
+    case ClipAnd: result = current & region; break;
+    case ClipOr: result = current | region; break;
+    case ClipXor: result = current ^ region; break;
+    case ClipDiff: result = current - region; break;
+    case ClipCopy: result = region; break;
+    default: return;
     }
+    if (result.rectCount() <= kMaxClipRects)
+        state_.clip = result;
 }
 
 void MetafileCanvas::selectClipPath(int mode)
@@ -493,9 +525,10 @@ void MetafileCanvas::selectClipPath(int mode)
     bool valid;
     const QTransform t = logicalToImage(valid);
     if (valid && !path_.isEmpty()) {
-        QPainterPath path = path_;
-        path.setFillRule(state_.fillRule);
-        combineClip(t.map(path), mode);
+        // A path of very many pieces clips to its box.
+        const QPolygonF polygon = path_.elementCount() <= kMaxClipPathElements ? t.map(path_.toFillPolygon())
+                                                                                : t.map(QPolygonF(path_.boundingRect()));
+        combineClip(regionOf(polygon, state_.fillRule), mode);
     }
     path_ = QPainterPath();
 }
@@ -506,10 +539,7 @@ void MetafileCanvas::clipRect(const QRectF &rect, int mode)
     const QTransform t = logicalToImage(valid);
     if (!valid)
         return;
-    QPainterPath path;
-    path.addPolygon(t.map(QPolygonF(rect.normalized())));
-    path.closeSubpath();
-    combineClip(path, mode);
+    combineClip(regionOf(t.map(QPolygonF(rect.normalized())), Qt::OddEvenFill), mode);
 }
 
 void MetafileCanvas::setClipRects(const std::vector<QRectF> &rects, int mode)
@@ -519,9 +549,8 @@ void MetafileCanvas::setClipRects(const std::vector<QRectF> &rects, int mode)
             state_.clip.reset();
         return;
     }
-    QPainterPath path;
+    QRegion region;
     for (const QRectF &r : rects)
-        path.addPolygon(deviceToImage_.map(QPolygonF(r.normalized())));
-    path.setFillRule(Qt::WindingFill);
-    combineClip(path.simplified(), mode);
+        region |= regionOf(deviceToImage_.map(QPolygonF(r.normalized())), Qt::OddEvenFill);
+    combineClip(region, mode);
 }

@@ -6,6 +6,7 @@
 #include <QPainterPath>
 #include <QPolygonF>
 #include <QRectF>
+#include <QRegion>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,14 @@ public:
     static constexpr int kMaxPathElements = 1000000;
     // Decoded bitmap pixels one picture may draw.
     static constexpr qint64 kMaxBitmapPixels = 32 * 1024 * 1024;
+    // Pixels a picture may paint, as a multiple of its own, plus a fixed allowance: enough
+    // for layers of fills, bounded for a file of millions of full-size fills.
+    static constexpr qint64 kPaintedLayers = 256;
+    static constexpr qint64 kPaintedAllowance = 10000000;
+    // Rectangles of the clipping region, and elements of a path made the clipping: a
+    // picture that cuts out piece after piece keeps the clipping it had.
+    static constexpr int kMaxClipRects = 4000;
+    static constexpr int kMaxClipPathElements = 4000;
 
     enum class ArcKind { Arc, Chord, Pie };
     enum ClipMode { ClipAnd = 1, ClipOr, ClipXor, ClipDiff, ClipCopy };
@@ -89,8 +98,12 @@ private:
     bool begin(QTransform &transform);
     void draw(const QPainterPath &path, bool fill, bool stroke);
     void addToPath(const QPainterPath &path);
-    void combineClip(const QPainterPath &imagePath, int mode);
+    QRegion regionOf(const QPolygonF &imagePolygon, Qt::FillRule rule) const;
+    void combineClip(const QRegion &region, int mode);
     QPen penFor(const QTransform &transform) const;
+    // Counts the pixels an operation paints (its box in image pixels); false once the
+    // picture has painted its allowance, and nothing more is drawn.
+    bool spend(const QRectF &imageBox);
     QPainterPath arcPath(ArcKind kind, const QRectF &rect, const QPointF &start, const QPointF &end) const;
 
     QPainter &painter_;
@@ -102,5 +115,8 @@ private:
     QPainterPath path_; // logical units, while a path bracket is open or until it is used
     bool pathOpen_ = false;
     qint64 bitmapPixels_ = 0;
+    qint64 painted_ = 0;
+    std::optional<QRegion> appliedClip_; // what the painter clips to now
+    bool clipApplied_ = false;
     int drawn_ = 0;
 };

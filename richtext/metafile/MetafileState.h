@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QPainterPath>
 #include <QPointF>
+#include <QRegion>
 #include <QSizeF>
 #include <QTransform>
 #include <optional>
@@ -43,5 +44,5 @@ public:
     QPointF viewportOrg;
     QSizeF viewportExt{1, 1};
     QTransform world;
-    std::optional<QPainterPath> clip; // in image pixels; none: the whole picture
+    std::optional<QRegion> clip; // in image pixels; none: the whole picture
 };
