@@ -107,6 +107,7 @@ private slots:
     void pageCountAtExactEnd();
     void tallPictureIsScaledToThePage();
     void wideTableOfALetterFitsThePage();
+    void metafilePicturesAreDrawn();
     void emptyLetterIsOneNumberedPage();
     void cancelStopsBeforeHandingOver();
     void badPageSizes_data();
@@ -342,6 +343,47 @@ void TestPageRenderer::wideTableOfALetterFitsThePage()
         QVERIFY2(!inkBox(page, column).isEmpty(), qPrintable(QString::number(c)));
     }
     QVERIFY(inkBox(page, QRect(10 + 3 * 145, 25, 145, 750)).left() < 10 + 3 * 145 + 20);
+}
+
+// A letter with a WMF picture (a green square on a red one) and a picture that cannot be
+// drawn: the first shows on the page, the second as a light frame, not as white space.
+void TestPageRenderer::metafilePicturesAreDrawn()
+{
+    auto le16 = [](int v) { return QByteArray(1, char(v & 0xFF)) + char((v >> 8) & 0xFF); };
+    auto le32 = [&](int v) { return le16(v & 0xFFFF) + le16((v >> 16) & 0xFFFF); };
+    QByteArray records;
+    auto record = [&](int function, const QList<int> &params, const QByteArray &tail = QByteArray()) {
+        QByteArray p;
+        for (int v : params)
+            p += le16(v);
+        p += tail;
+        records += le32((6 + p.size()) / 2) + le16(function) + p;
+    };
+    record(0x020C, {100, 100});                        // a window of 100 x 100 units
+    record(0x02FC, {0}, le32(0x0000FF) + le16(0));     // red brush
+    record(0x012D, {0});
+    record(0x041B, {100, 100, 0, 0});
+    record(0x02FC, {0}, le32(0x00FF00) + le16(0));     // green brush
+    record(0x012D, {1});
+    record(0x041B, {75, 75, 25, 25});
+    const QByteArray wmf = le16(1) + le16(9) + le16(0x300) + le32((18 + records.size() + 6) / 2) + le16(2) + le32(0) + le16(0)
+        + records + le32(3) + le16(0);
+    const QByteArray rtf = "{\\rtf1\\ansi {\\pict\\wmetafile8\\picwgoal1500\\pichgoal1500 " + wmf.toHex()
+        + "}\\par {\\pict\\emfblip\\picwgoal1500\\pichgoal750 0100000008000000}\\par}";
+    QTextDocument doc;
+    LetterDocument::load(std::string_view(rtf.constData(), static_cast<size_t>(rtf.size())), &doc);
+    const Run run = render(ConfigSettings::firstRun(), doc);
+    QCOMPARE(run.pageCount, 1);
+    const QImage &page = run.pages[0].surface;
+    // The 100 x 100 pixel picture at the top left of the text area.
+    QCOMPARE(QColor(page.pixel(10 + 50, 25 + 50)), QColor(0, 255, 0));
+    QCOMPARE(QColor(page.pixel(10 + 10, 25 + 10)), QColor(255, 0, 0));
+    // Below it the frame of the picture that could not be drawn, with its label in it.
+    int framed = 0;
+    for (int y = 25 + 100; y < 25 + 180; ++y)
+        framed += page.pixel(10 + 50, y) != qRgb(255, 255, 255);
+    QVERIFY2(framed > 40, qPrintable(QString::number(framed)));
+    QVERIFY(!inkBox(page, QRect(10, 125, 100, 80)).isEmpty());
 }
 
 void TestPageRenderer::emptyLetterIsOneNumberedPage()
