@@ -1,0 +1,14 @@
+#pragma once
+
+#include "ToolBarState.h"
+
+class QTextCursor;
+
+// Reads the format bar's state from the text at the caret. With a selection, a style
+// counts as on only when every selected character has it, and the face and size are
+// given only when all selected characters share them.
+namespace CaretFormat {
+
+ToolBarState read(const QTextCursor &cursor);
+
+} // namespace CaretFormat

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QTextEdit>
+
+// The letter's editor: a QTextEdit whose clipboard goes through LetterClipboard, so that
+// pasted tables, lists and pictures arrive as our RTF writer can save them, and copied
+// text carries RTF for word processors.
+class ComposerEditor : public QTextEdit
+{
+    Q_OBJECT
+public:
+    explicit ComposerEditor(QWidget *parent = nullptr);
+
+    // The letter's default font: "MS Sans Serif" 11 pixels (through the font substitution).
+    static QFont letterFont();
+    // The formatting rectangle's distance from the left, top and right edges.
+    static constexpr int kTextMargin = 6;
+
+protected:
+    bool canInsertFromMimeData(const QMimeData *source) const override;
+    void insertFromMimeData(const QMimeData *source) override;
+    QMimeData *createMimeDataFromSelection() const override;
+};

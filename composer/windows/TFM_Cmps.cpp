@@ -1,0 +1,318 @@
+#include "TFM_Cmps.h"
+
+#include "ComposerEditor.h"
+#include "HoverShift.h"
+#include "LinkAddresses.h"
+#include "ProgramIcons.h"
+#include "ToolBand.h"
+#include "ToolCaptionLabel.h"
+#include "ToolImage.h"
+#include "WindowServices.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QShowEvent>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// Left edges of the seven tool images in the band, and the caption line under them.
+constexpr int kImageLeft[HoverShift::kImages] = {21, 81, 141, 203, 264, 322, 382};
+constexpr int kImageTop = 5;
+const char *const kCaptions =
+    "Send           Ms OE         Import            Save         AddBook       Seting            Help";
+
+// Address panel: the buttons' column, the fields after it (window width - 178 wide).
+constexpr int kFieldLeft = 78;
+constexpr int kFieldWidthLoss = 178;
+constexpr int kRowTop[4] = {5, 31, 57, 83};
+constexpr int kRowHeight = 23;
+
+QPixmap pictureOf(std::initializer_list<ProgramIcons::Role> roles, const QSize &size, qreal ratio)
+{
+    for (ProgramIcons::Role role : roles) {
+        const QIcon icon = ProgramIcons::icon(role);
+        if (!icon.isNull())
+            return icon.pixmap(size, ratio);
+    }
+    return {};
+}
+
+} // namespace
+
+TFM_Cmps::TFM_Cmps(WindowServices &services, QWidget *parent)
+    : QMainWindow(parent)
+    , m_services(services)
+{
+    // An unparented composer is a top-level window with its own taskbar entry.
+    setObjectName(QStringLiteral("TFM_Cmps"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setWindowIcon(ProgramIcons::icon(ProgramIcons::Role::ProgramIcon));
+    resize(710, 486);
+
+    auto *central = new QWidget(this);
+    auto *column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    setCentralWidget(central);
+
+    Editor = new ComposerEditor(central);
+    Editor->setObjectName(QStringLiteral("Editor"));
+
+    buildCommands();
+    buildCoolBar();
+    buildAddressPanel();
+    buildFormatBar();
+    buildAttachmentList();
+    buildMenus();
+
+    column->addWidget(Panel3);
+    column->addWidget(Panel2);
+    column->addWidget(Editor, 1);
+    column->addWidget(LstV_Attach);
+
+    statusBar()->setObjectName(QStringLiteral("StatusBar1"));
+
+    setTabOrder(Memo_To, Memo_CC);
+    setTabOrder(Memo_CC, Memo_BCC);
+    setTabOrder(Memo_BCC, Edt_Subject);
+    setTabOrder(Edt_Subject, Editor);
+
+    // FormCreate
+    FillFontNames();
+    connect(Editor, &QTextEdit::cursorPositionChanged, this, &TFM_Cmps::EditorSelectionChange);
+    connect(Editor, &QTextEdit::selectionChanged, this, &TFM_Cmps::EditorSelectionChange);
+    connect(Editor, &QTextEdit::copyAvailable, this, &TFM_Cmps::ActionList2Update);
+    connect(Editor, &QTextEdit::undoAvailable, this, &TFM_Cmps::ActionList2Update);
+    connect(Editor, &QTextEdit::selectionChanged, this, &TFM_Cmps::ActionList2Update);
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &TFM_Cmps::ActionList2Update);
+    SelectionChange();
+    ActionList2Update();
+    setWindowTitle(QStringLiteral("Compose Vellorn"));
+    FormResize();
+}
+
+TFM_Cmps::~TFM_Cmps() = default;
+
+void TFM_Cmps::buildCoolBar()
+{
+    // Band 1: the menu bar, so that Alt+letter and the keyboard reach the menus.
+    ToolBar1 = new QToolBar(this);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->toggleViewAction()->setEnabled(false);
+    MainMenu1 = new QMenuBar(ToolBar1);
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    MainMenu1->setNativeMenuBar(false);
+    ToolBar1->addWidget(MainMenu1);
+    addToolBar(Qt::TopToolBarArea, ToolBar1);
+    addToolBarBreak(Qt::TopToolBarArea);
+
+    // Band 2: the white panel with the tool images, their captions and the logo.
+    auto *band = new QToolBar(this);
+    band->setObjectName(QStringLiteral("CoolBand2"));
+    band->setMovable(false);
+    band->setFloatable(false);
+    band->toggleViewAction()->setEnabled(false);
+    Panel1 = new ToolBand(band);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setMinimumHeight(56);
+    Panel1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    band->addWidget(Panel1);
+    addToolBar(Qt::TopToolBarArea, band);
+
+    using R = ProgramIcons::Role;
+    struct ImageSpec
+    {
+        ToolImage *TFM_Cmps::*field;
+        const char *name;
+        R role;
+        int hover;
+        void (TFM_Cmps::*click)();
+    };
+    const ImageSpec specs[HoverShift::kImages] = {
+        {&TFM_Cmps::PIC_Send, "PIC_Send", R::ComposerSend, 1, &TFM_Cmps::PIC_SendClick},
+        {&TFM_Cmps::PIC_IE, "PIC_IE", R::ComposerDesktopMail, 4, &TFM_Cmps::PIC_IEClick},
+        {&TFM_Cmps::PIC_Open, "PIC_Open", R::ComposerImport, 3, &TFM_Cmps::PIC_OpenClick},
+        {&TFM_Cmps::PIC_Save, "PIC_Save", R::ComposerSave, 2, &TFM_Cmps::PIC_SaveClick},
+        {&TFM_Cmps::PIC_AdBook, "PIC_AdBook", R::ComposerAddressBook, 5, &TFM_Cmps::PIC_AdBookClick},
+        {&TFM_Cmps::PIC_Set, "PIC_Set", R::ComposerSetting, 7, &TFM_Cmps::PIC_SetClick},
+        {&TFM_Cmps::PIC_Help, "PIC_Help", R::ComposerHelp, 6, &TFM_Cmps::PIC_HelpClick},
+    };
+    QList<int> centres;
+    for (int i = 0; i < HoverShift::kImages; ++i) {
+        const ImageSpec &s = specs[i];
+        const QSize size = i == 0 ? QSize(25, 23) : QSize(24, 24);
+        auto *image = new ToolImage(s.hover, ProgramIcons::icon(s.role), size, Panel1);
+        image->setObjectName(QLatin1String(s.name));
+        image->move(kImageLeft[i], kImageTop);
+        this->*s.field = image;
+        centres.append(kImageLeft[i] + size.width() / 2);
+        connect(image, &ToolImage::clicked, this, s.click);
+        connect(image, &ToolImage::hovered, this, [this, image] { ToolImageMouseMove(image); });
+    }
+    Label1 = new ToolCaptionLabel(QLatin1String(kCaptions), centres, Panel1);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(0, kImageTop + 27, kImageLeft[HoverShift::kImages - 1] + 60, 20);
+    connect(Label1, &ToolCaptionLabel::mouseMoved, this, &TFM_Cmps::Panel1MouseMove);
+    connect(Panel1, &ToolBand::mouseMoved, this, &TFM_Cmps::Panel1MouseMove);
+    connect(Panel1, &ToolBand::mouseLeft, this, &TFM_Cmps::Panel1MouseMove);
+
+    Image2 = new QLabel(Panel1);
+    Image2->setObjectName(QStringLiteral("Image2"));
+    const QPixmap logo = pictureOf({R::Logo, R::ProgramIcon}, QSize(140, 44), devicePixelRatioF());
+    if (!logo.isNull()) {
+        Image2->setPixmap(logo);
+        Image2->setFixedSize(logo.deviceIndependentSize().toSize());
+    } else {
+        Image2->setText(QStringLiteral("<i>Vellorn Composer</i>"));
+        Image2->adjustSize();
+    }
+    Image2->setCursor(Qt::PointingHandCursor);
+    Image2->setToolTip(m_services.links.homePage);
+    Image2->installEventFilter(this);
+    Panel1->setRightPicture(Image2);
+}
+
+void TFM_Cmps::buildAddressPanel()
+{
+    Panel3 = new QWidget(centralWidget());
+    Panel3->setObjectName(QStringLiteral("Panel3"));
+    Panel3->setFixedHeight(109);
+
+    auto button = [this](const char *name, const char *text, int row) {
+        auto *b = new QToolButton(Panel3);
+        b->setObjectName(QLatin1String(name));
+        b->setText(QLatin1String(text));
+        b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setGeometry(6, kRowTop[row], kFieldLeft - 12, kRowHeight);
+        return b;
+    };
+    SpeedButton1 = button("SpeedButton1", "Send To:", 0);
+    Sbt_CC = button("Sbt_CC", "CC:         ", 1);
+    Sbt_Bcc = button("Sbt_Bcc", "BCC:       ", 2);
+    connect(SpeedButton1, &QToolButton::clicked, this, &TFM_Cmps::SpeedButton1Click);
+    connect(Sbt_CC, &QToolButton::clicked, this, &TFM_Cmps::Sbt_CCClick);
+    connect(Sbt_Bcc, &QToolButton::clicked, this, &TFM_Cmps::Sbt_CCClick);
+
+    auto memo = [this](const char *name, int row) {
+        auto *m = new QPlainTextEdit(Panel3);
+        m->setObjectName(QLatin1String(name));
+        m->setTabChangesFocus(true);
+        m->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        m->setGeometry(kFieldLeft, kRowTop[row], 400, kRowHeight);
+        m->document()->setDocumentMargin(2);
+        return m;
+    };
+    Memo_To = memo("Memo_To", 0);
+    Memo_CC = memo("Memo_CC", 1);
+    Memo_BCC = memo("Memo_BCC", 2);
+
+    LB_Subject = new QLabel(QStringLiteral("Subject:"), Panel3);
+    LB_Subject->setObjectName(QStringLiteral("LB_Subject"));
+    LB_Subject->setGeometry(12, kRowTop[3], kFieldLeft - 14, kRowHeight);
+    Edt_Subject = new QLineEdit(Panel3);
+    Edt_Subject->setObjectName(QStringLiteral("Edt_Subject"));
+    Edt_Subject->setGeometry(kFieldLeft, kRowTop[3], 400, kRowHeight);
+    LB_Subject->setBuddy(Edt_Subject);
+
+    Image1 = new QLabel(Panel3);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setAlignment(Qt::AlignCenter);
+    Image1->setFixedSize(84, 97);
+    Image1->setPixmap(pictureOf({ProgramIcons::Role::AboutPicture, ProgramIcons::Role::Logo}, QSize(80, 80),
+                                devicePixelRatioF()));
+}
+
+void TFM_Cmps::buildAttachmentList()
+{
+    LstV_Attach = new QListWidget(centralWidget());
+    LstV_Attach->setObjectName(QStringLiteral("LstV_Attach"));
+    LstV_Attach->setFixedHeight(22);
+    LstV_Attach->setFlow(QListView::LeftToRight);
+    LstV_Attach->setWrapping(false);
+    LstV_Attach->setIconSize(QSize(16, 16));
+    LstV_Attach->setToolTip(QStringLiteral("Attached files"));
+    LstV_Attach->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    LstV_Attach->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    LstV_Attach->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_attachMenu = new QMenu(LstV_Attach);
+    m_attachMenu->setObjectName(QStringLiteral("PopupMenu1"));
+    QAction *add = m_attachMenu->addAction(QStringLiteral("&Add attachment..."), this, &TFM_Cmps::AttachbuttonClick);
+    add->setObjectName(QStringLiteral("AddAttachment1"));
+    QAction *remove = m_attachMenu->addAction(QStringLiteral("&Remove attachment"), this, &TFM_Cmps::Remove1Click);
+    remove->setObjectName(QStringLiteral("Remove1"));
+    connect(LstV_Attach, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &at) { m_attachMenu->popup(LstV_Attach->viewport()->mapToGlobal(at)); });
+    LstV_Attach->hide(); // shown while it holds attachments
+}
+
+QList<ToolImage *> TFM_Cmps::toolImages() const
+{
+    return {PIC_Send, PIC_IE, PIC_Open, PIC_Save, PIC_AdBook, PIC_Set, PIC_Help};
+}
+
+void TFM_Cmps::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    // Centred on the desktop when first shown.
+    if (QScreen *screen = this->screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    if (FJustOpened) {
+        Editor->document()->setModified(false);
+        FJustOpened = false;
+    }
+}
+
+void TFM_Cmps::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+void TFM_Cmps::FormResize()
+{
+    const int fieldWidth = qMax(40, width() - kFieldWidthLoss);
+    for (QWidget *field : {static_cast<QWidget *>(Memo_To), static_cast<QWidget *>(Memo_CC),
+                           static_cast<QWidget *>(Memo_BCC), static_cast<QWidget *>(Edt_Subject)})
+        field->resize(fieldWidth, field->height());
+    Image1->move(kFieldLeft + fieldWidth + 8, (Panel3->height() - Image1->height()) / 2);
+    SelectionChange();
+}
+
+void TFM_Cmps::ToolImageMouseMove(ToolImage *image)
+{
+    if (HoverShift::overImage(image->hoverNumber(), image->Tag))
+        image->move(image->pos() + QPoint(HoverShift::kShift, HoverShift::kShift));
+}
+
+void TFM_Cmps::Panel1MouseMove()
+{
+    HoverShift::overBand();
+    // Every image this window shifted moves back; an image another composer shifted is
+    // that window's to restore, so nothing here drifts.
+    for (ToolImage *image : toolImages()) {
+        if (image->Tag == 1) {
+            image->Tag = 0;
+            image->move(image->pos() - QPoint(HoverShift::kShift, HoverShift::kShift));
+        }
+    }
+}

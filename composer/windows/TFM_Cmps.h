@@ -1,0 +1,190 @@
+#pragma once
+
+#include "TMailMessage.h"
+#include "ToolBarState.h"
+
+#include <QMainWindow>
+#include <cstdint>
+
+class ComposerEditor;
+class QAction;
+class QButtonGroup;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QMenuBar;
+class QPlainTextEdit;
+class QSpinBox;
+class QToolBar;
+class QToolButton;
+class ToolBand;
+class ToolCaptionLabel;
+class ToolImage;
+struct WindowServices;
+
+// The composer window, in which one mail is written: the menu and the tool images in the
+// cool bar, the recipients and the subject, the format bar, the letter's editor and the
+// attachment list. The format logic lives in the composer core (ActiveAttributes,
+// CaretFormat, ParagraphFormat, LetterClipboard); the handlers here apply it to the
+// editor and the buttons.
+class TFM_Cmps : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit TFM_Cmps(WindowServices &services, QWidget *parent = nullptr);
+    ~TFM_Cmps() override;
+
+    // ---- what the main window fills when it opens a composer
+    QString FMode = QStringLiteral("New"); // "New" or "Modify"
+    char FBoxCode = 'u';                   // 'u', 's' or 't'
+    std::int32_t FRecordPos = 0;           // the opened stored mail's record position
+    bool FJustOpened = true;               // cleared by the first showing
+    int Tag = 0;                           // slot number among the composer windows, 1 to 10
+    TMailMessage MSG;                      // the mail of this window
+
+    // ---- controls (object names are these names)
+    QMenuBar *MainMenu1 = nullptr;
+    QToolBar *ToolBar1 = nullptr;
+    ToolBand *Panel1 = nullptr;
+    ToolImage *PIC_Send = nullptr;
+    ToolImage *PIC_IE = nullptr;
+    ToolImage *PIC_Open = nullptr;
+    ToolImage *PIC_Save = nullptr;
+    ToolImage *PIC_AdBook = nullptr;
+    ToolImage *PIC_Set = nullptr;
+    ToolImage *PIC_Help = nullptr;
+    ToolCaptionLabel *Label1 = nullptr;
+    QLabel *Image2 = nullptr;
+    QWidget *Panel3 = nullptr;
+    QToolButton *SpeedButton1 = nullptr;
+    QToolButton *Sbt_CC = nullptr;
+    QToolButton *Sbt_Bcc = nullptr;
+    QPlainTextEdit *Memo_To = nullptr;
+    QPlainTextEdit *Memo_CC = nullptr;
+    QPlainTextEdit *Memo_BCC = nullptr;
+    QLabel *LB_Subject = nullptr;
+    QLineEdit *Edt_Subject = nullptr;
+    QLabel *Image1 = nullptr;
+    QWidget *Panel2 = nullptr;
+    QToolBar *StandardToolBar = nullptr;
+    QToolButton *BoldButton = nullptr;
+    QToolButton *ItalicButton = nullptr;
+    QToolButton *UnderlineButton = nullptr;
+    QComboBox *FontName = nullptr;
+    QSpinBox *FontSize = nullptr; // its arrows are the up/down control (0 to 100)
+    QToolButton *BulletsButton = nullptr;
+    QToolButton *LeftAlign = nullptr;
+    QToolButton *CenterAlign = nullptr;
+    QToolButton *RightAlign = nullptr;
+    QButtonGroup *m_alignGroup = nullptr;
+    QToolButton *CopyButton = nullptr;
+    QToolButton *CutButton = nullptr;
+    QToolButton *PasteButton = nullptr;
+    QToolButton *UndoButton = nullptr;
+    QToolButton *Attachbutton = nullptr;
+    ComposerEditor *Editor = nullptr;
+    QListWidget *LstV_Attach = nullptr;
+    QMenu *m_attachMenu = nullptr;
+
+    // ---- commands
+    QAction *EditUndoCmd = nullptr;
+    QAction *EditCutCmd = nullptr;
+    QAction *EditCopyCmd = nullptr;
+    QAction *EditPasteCmd = nullptr;
+    QAction *EditSelAll = nullptr;
+    QAction *FileNewCmd = nullptr;
+    QAction *FileOpenCmd = nullptr;
+    QAction *FileSaveCmd = nullptr;
+    QAction *FileExitCmd = nullptr;
+
+    bool FUpdating = false;
+
+    // The state the last refresh gave the format bar.
+    ToolBarState toolBarState() const { return m_state; }
+
+public slots:
+    // ---- format bar and Style menu
+    void SelectionChange();
+    void EditorSelectionChange() { SelectionChange(); }
+    void BoldButtonClick();
+    void ItalicButtonClick();
+    void UnderlineButtonClick();
+    void LeftAlignClick();
+    void CenterAlignClick();
+    void RightAlignClick();
+    void BulletsButtonClick();
+    void FontNameChange(int index);
+    void FontSizeChange(int value);
+    void Bold1Click();
+    void In1Click();
+    void Underline1Click();
+    void Left1Click();
+    void Center1Click();
+    void Right1Click();
+    void Font1Click();
+    void InsertDate1Click();
+    void InsertTime1Click();
+
+    // ---- edit commands
+    void EditUndoCmdExecute();
+    void EditCutCmdExecute();
+    void EditCopyCmdExecute();
+    void EditPasteCmdExecute();
+    void EditSelAllExecute();
+    void ActionList2Update();
+    void FileNewCmdExecute();
+
+    // ---- the mail (store, send, import, attachments and the close question are filled
+    // by the compose lifecycle)
+    void PIC_SendClick();
+    void PIC_IEClick();
+    void PIC_OpenClick();
+    void PIC_SaveClick();
+    void AttachbuttonClick();
+    void Remove1Click();
+    void SpeedButton1Click();
+    void Sbt_CCClick();
+    void PIC_AdBookClick();
+    void AddressBool1Click();
+    void AddAddress1Click();
+    void PIC_SetClick();
+    void PIC_HelpClick();
+    void HelpContents1Click();
+    void TipsOfTheDay1Click();
+    void ReportBug1Click();
+    void VisiteHomePage1Click();
+    void About1Click();
+    void FileExitCmdExecute();
+    // True when the window may close.
+    bool FormCloseQuery();
+
+    // ---- hover shift
+    void ToolImageMouseMove(ToolImage *image);
+    void Panel1MouseMove();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildCoolBar();
+    void buildAddressPanel();
+    void buildFormatBar();
+    void buildAttachmentList();
+    void buildCommands();
+    void buildMenus();
+    void FillFontNames();
+    void FormResize();
+    void applyAlignment(int tag);
+    void applyState(const ToolBarState &state);
+    void pickRecipients();
+    QList<ToolImage *> toolImages() const;
+
+    WindowServices &m_services;
+    ToolBarState m_state;
+    bool m_shown = false;
+};

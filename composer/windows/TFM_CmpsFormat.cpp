@@ -1,0 +1,330 @@
+// The format bar, the Style and Edit commands and the tool-bar refresh of TFM_Cmps.
+#include "TFM_Cmps.h"
+
+#include "ActiveAttributes.h"
+#include "AlignmentTag.h"
+#include "CaretFormat.h"
+#include "ComposerEditor.h"
+#include "LetterStamp.h"
+#include "ParagraphFormat.h"
+#include "ProgramIcons.h"
+#include "WindowServices.h"
+#include "Clock.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QFontDialog>
+#include <QHBoxLayout>
+#include <QScopeGuard>
+#include <QSpinBox>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+// "Short hint|Long hint": the short one is the tool tip, the long one the status tip.
+void setHint(QWidget *w, const QString &hint)
+{
+    const qsizetype bar = hint.indexOf(QLatin1Char('|'));
+    w->setToolTip(bar < 0 ? hint : hint.left(bar));
+    w->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
+}
+
+} // namespace
+
+void TFM_Cmps::buildFormatBar()
+{
+    Panel2 = new QWidget(centralWidget());
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    auto *row = new QHBoxLayout(Panel2);
+    row->setContentsMargins(0, 0, 0, 0);
+    StandardToolBar = new QToolBar(Panel2);
+    StandardToolBar->setObjectName(QStringLiteral("StandardToolBar"));
+    StandardToolBar->setIconSize(QSize(16, 16));
+    StandardToolBar->setMovable(false);
+    row->addWidget(StandardToolBar);
+
+    using R = ProgramIcons::Role;
+    auto button = [this](const char *name, R role, const char *hint, bool checkable) {
+        auto *b = new QToolButton(StandardToolBar);
+        b->setObjectName(QLatin1String(name));
+        b->setIcon(ProgramIcons::icon(role));
+        b->setCheckable(checkable);
+        b->setAutoRaise(true);
+        b->setFocusPolicy(Qt::NoFocus);
+        setHint(b, QLatin1String(hint));
+        StandardToolBar->addWidget(b);
+        return b;
+    };
+    BoldButton = button("BoldButton", R::Bold, "Bold", true);
+    ItalicButton = button("ItalicButton", R::Italic, "Italic", true);
+    UnderlineButton = button("UnderlineButton", R::Underline, "Underline", true);
+    connect(BoldButton, &QToolButton::clicked, this, &TFM_Cmps::BoldButtonClick);
+    connect(ItalicButton, &QToolButton::clicked, this, &TFM_Cmps::ItalicButtonClick);
+    connect(UnderlineButton, &QToolButton::clicked, this, &TFM_Cmps::UnderlineButtonClick);
+    StandardToolBar->addSeparator();
+
+    FontName = new QComboBox(StandardToolBar);
+    FontName->setObjectName(QStringLiteral("FontName"));
+    FontName->setEditable(true);
+    FontName->setInsertPolicy(QComboBox::NoInsert);
+    FontName->setMaxVisibleItems(10);
+    FontName->setMinimumContentsLength(18);
+    FontName->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    setHint(FontName, QStringLiteral("Font Name|Select font name"));
+    // activated: chosen from the list, with the arrow keys, or typed to a whole name.
+    connect(FontName, &QComboBox::activated, this, &TFM_Cmps::FontNameChange);
+    StandardToolBar->addWidget(FontName);
+
+    FontSize = new QSpinBox(StandardToolBar);
+    FontSize->setObjectName(QStringLiteral("FontSize"));
+    FontSize->setRange(0, 100);
+    FontSize->setSingleStep(1);
+    FontSize->setSpecialValueText(QStringLiteral(" ")); // a selection of mixed sizes
+    FontSize->setFixedWidth(52);
+    setHint(FontSize, QStringLiteral("Font Size|Select font size"));
+    connect(FontSize, &QSpinBox::valueChanged, this, &TFM_Cmps::FontSizeChange);
+    StandardToolBar->addWidget(FontSize);
+    StandardToolBar->addSeparator();
+
+    BulletsButton = button("BulletsButton", R::Bullets, "Bullets|Enter bullet mode", true);
+    connect(BulletsButton, &QToolButton::clicked, this, &TFM_Cmps::BulletsButtonClick);
+    StandardToolBar->addSeparator();
+
+    LeftAlign = button("LeftAlign", R::AlignLeft, "Align Left", true);
+    CenterAlign = button("CenterAlign", R::AlignCenter, "Center", true);
+    RightAlign = button("RightAlign", R::AlignRight, "Align Right", true);
+    LeftAlign->setProperty("tag", AlignmentTag::Left);
+    CenterAlign->setProperty("tag", AlignmentTag::Center);
+    RightAlign->setProperty("tag", AlignmentTag::Right);
+    m_alignGroup = new QButtonGroup(this);
+    m_alignGroup->setExclusive(true);
+    for (QToolButton *b : {LeftAlign, CenterAlign, RightAlign})
+        m_alignGroup->addButton(b);
+    LeftAlign->setChecked(true);
+    connect(LeftAlign, &QToolButton::clicked, this, &TFM_Cmps::LeftAlignClick);
+    connect(CenterAlign, &QToolButton::clicked, this, &TFM_Cmps::CenterAlignClick);
+    connect(RightAlign, &QToolButton::clicked, this, &TFM_Cmps::RightAlignClick);
+    StandardToolBar->addSeparator();
+
+    auto commandButton = [this](const char *name, QAction *command) {
+        auto *b = new QToolButton(StandardToolBar);
+        b->setObjectName(QLatin1String(name));
+        b->setDefaultAction(command);
+        b->setAutoRaise(true);
+        b->setFocusPolicy(Qt::NoFocus);
+        StandardToolBar->addWidget(b);
+        return b;
+    };
+    CopyButton = commandButton("CopyButton", EditCopyCmd);
+    CutButton = commandButton("CutButton", EditCutCmd);
+    PasteButton = commandButton("PasteButton", EditPasteCmd);
+    UndoButton = commandButton("UndoButton", EditUndoCmd);
+    StandardToolBar->addSeparator();
+
+    Attachbutton = button("Attachbutton", R::Attach, "Add attachment", false);
+    connect(Attachbutton, &QToolButton::clicked, this, &TFM_Cmps::AttachbuttonClick);
+
+    Panel2->setFixedHeight(qMax(25, StandardToolBar->sizeHint().height()));
+}
+
+void TFM_Cmps::FillFontNames()
+{
+    QStringList families = QFontDatabase::families();
+    families.sort(Qt::CaseInsensitive);
+    families.removeDuplicates();
+    FontName->addItems(families);
+}
+
+void TFM_Cmps::SelectionChange()
+{
+    FUpdating = true;
+    const auto done = qScopeGuard([this] { FUpdating = false; });
+    m_state = CaretFormat::read(Editor->textCursor());
+    applyState(m_state);
+}
+
+void TFM_Cmps::applyState(const ToolBarState &state)
+{
+    BoldButton->setChecked(state.bold);
+    ItalicButton->setChecked(state.italic);
+    UnderlineButton->setChecked(state.underline);
+    BulletsButton->setChecked(state.bullets);
+    FontSize->setValue(state.fontSize);
+    if (FontName->currentText() != state.fontName) {
+        const int index = FontName->findText(state.fontName, Qt::MatchFixedString);
+        FontName->setCurrentIndex(index);
+        FontName->setEditText(state.fontName);
+    }
+    switch (state.alignment) {
+    case AlignmentTag::Left: LeftAlign->setChecked(true); break;
+    case AlignmentTag::Right: RightAlign->setChecked(true); break;
+    case AlignmentTag::Center: CenterAlign->setChecked(true); break;
+    default: break; // justified: the buttons stay as they were
+    }
+}
+
+void TFM_Cmps::BoldButtonClick()
+{
+    if (FUpdating)
+        return;
+    QTextCursor cursor = Editor->textCursor();
+    ActiveAttributes(cursor).setStyle(ActiveAttributes::Style::Bold, BoldButton->isChecked());
+    Editor->setTextCursor(cursor);
+}
+
+void TFM_Cmps::ItalicButtonClick()
+{
+    if (FUpdating)
+        return;
+    QTextCursor cursor = Editor->textCursor();
+    ActiveAttributes(cursor).setStyle(ActiveAttributes::Style::Italic, ItalicButton->isChecked());
+    Editor->setTextCursor(cursor);
+}
+
+void TFM_Cmps::UnderlineButtonClick()
+{
+    if (FUpdating)
+        return;
+    QTextCursor cursor = Editor->textCursor();
+    ActiveAttributes(cursor).setStyle(ActiveAttributes::Style::Underline, UnderlineButton->isChecked());
+    Editor->setTextCursor(cursor);
+}
+
+void TFM_Cmps::applyAlignment(int tag)
+{
+    if (FUpdating)
+        return;
+    QTextCursor cursor = Editor->textCursor();
+    ParagraphFormat::setAlignment(cursor, tag);
+    Editor->setTextCursor(cursor);
+    SelectionChange();
+}
+
+void TFM_Cmps::LeftAlignClick() { applyAlignment(LeftAlign->property("tag").toInt()); }
+void TFM_Cmps::CenterAlignClick() { applyAlignment(CenterAlign->property("tag").toInt()); }
+void TFM_Cmps::RightAlignClick() { applyAlignment(RightAlign->property("tag").toInt()); }
+
+void TFM_Cmps::BulletsButtonClick()
+{
+    if (FUpdating)
+        return;
+    QTextCursor cursor = Editor->textCursor();
+    ParagraphFormat::setBullets(cursor, BulletsButton->isChecked());
+    Editor->setTextCursor(cursor);
+}
+
+void TFM_Cmps::FontNameChange(int index)
+{
+    if (FUpdating || index < 0)
+        return;
+    QTextCursor cursor = Editor->textCursor();
+    ActiveAttributes(cursor).setFace(FontName->itemText(index));
+    Editor->setTextCursor(cursor);
+    Editor->setFocus();
+}
+
+void TFM_Cmps::FontSizeChange(int value)
+{
+    if (FUpdating)
+        return;
+    QTextCursor cursor = Editor->textCursor();
+    if (!ActiveAttributes(cursor).setSize(value))
+        return;
+    Editor->setTextCursor(cursor);
+    Editor->setFocus();
+}
+
+void TFM_Cmps::Bold1Click()
+{
+    BoldButton->setChecked(!BoldButton->isChecked());
+    BoldButtonClick();
+}
+
+void TFM_Cmps::In1Click()
+{
+    ItalicButton->setChecked(!ItalicButton->isChecked());
+    ItalicButtonClick();
+}
+
+void TFM_Cmps::Underline1Click()
+{
+    UnderlineButton->setChecked(!UnderlineButton->isChecked());
+    UnderlineButtonClick();
+}
+
+// The menu items carry the alignment in their tags, like the buttons.
+void TFM_Cmps::Left1Click() { applyAlignment(sender() ? sender()->property("tag").toInt() : AlignmentTag::Left); }
+void TFM_Cmps::Center1Click() { applyAlignment(sender() ? sender()->property("tag").toInt() : AlignmentTag::Center); }
+void TFM_Cmps::Right1Click() { applyAlignment(sender() ? sender()->property("tag").toInt() : AlignmentTag::Right); }
+
+void TFM_Cmps::Font1Click()
+{
+    QTextCursor cursor = Editor->textCursor();
+    ActiveAttributes attributes(cursor);
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, attributes.format().font(), this);
+    if (ok) {
+        attributes.assign(chosen);
+        Editor->setTextCursor(cursor);
+    }
+    SelectionChange();
+    Editor->setFocus();
+}
+
+void TFM_Cmps::InsertDate1Click()
+{
+    Editor->textCursor().insertText(LetterStamp::date(m_services.clock.now()));
+}
+
+void TFM_Cmps::InsertTime1Click()
+{
+    Editor->textCursor().insertText(LetterStamp::time(m_services.clock.now()));
+}
+
+void TFM_Cmps::EditUndoCmdExecute()
+{
+    if (Editor->hasFocus())
+        Editor->undo();
+}
+
+void TFM_Cmps::EditCutCmdExecute()
+{
+    if (Editor->hasFocus())
+        Editor->cut();
+}
+
+void TFM_Cmps::EditCopyCmdExecute()
+{
+    if (Editor->hasFocus())
+        Editor->copy();
+}
+
+void TFM_Cmps::EditPasteCmdExecute()
+{
+    if (Editor->hasFocus())
+        Editor->paste();
+}
+
+void TFM_Cmps::EditSelAllExecute()
+{
+    Editor->selectAll();
+}
+
+void TFM_Cmps::ActionList2Update()
+{
+    const bool selection = Editor->textCursor().hasSelection();
+    EditCutCmd->setEnabled(selection);
+    EditCopyCmd->setEnabled(selection);
+    EditUndoCmd->setEnabled(Editor->document()->isUndoAvailable());
+    EditPasteCmd->setEnabled(Editor->canPaste());
+}
+
+void TFM_Cmps::FileNewCmdExecute()
+{
+    Editor->clear();
+    Editor->document()->setModified(false);
+    SelectionChange();
+}

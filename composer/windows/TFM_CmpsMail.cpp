@@ -1,0 +1,121 @@
+// The mail operations of TFM_Cmps. Those that open another window or a link are here;
+// storing, sending, importing, the attachments and the close question are the compose
+// lifecycle's (their handlers stand ready and do nothing yet).
+#include "TFM_Cmps.h"
+
+#include "ComposerLinks.h"
+#include "DataPaths.h"
+#include "HelpLauncher.h"
+#include "LinkAddresses.h"
+#include "Shell.h"
+#include "WindowOpener.h"
+#include "WindowServices.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+
+void TFM_Cmps::PIC_SendClick() {}
+void TFM_Cmps::PIC_IEClick() {}
+void TFM_Cmps::PIC_OpenClick() {}
+void TFM_Cmps::PIC_SaveClick() {}
+void TFM_Cmps::AttachbuttonClick() {}
+void TFM_Cmps::Remove1Click() {}
+
+bool TFM_Cmps::FormCloseQuery()
+{
+    return true;
+}
+
+void TFM_Cmps::FileExitCmdExecute()
+{
+    close();
+}
+
+void TFM_Cmps::closeEvent(QCloseEvent *event)
+{
+    if (FormCloseQuery())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TFM_Cmps::pickRecipients()
+{
+    WindowOpener::AddressPicks picks;
+    if (!m_services.opener.showAddressList(WindowOpener::AddressListUse::Pick, &picks))
+        return;
+    const auto append = [](QPlainTextEdit *memo, const QStringList &names) {
+        for (const QString &name : names)
+            memo->appendPlainText(name);
+    };
+    append(Memo_To, picks.to);
+    append(Memo_CC, picks.cc);
+    append(Memo_BCC, picks.bcc);
+}
+
+void TFM_Cmps::SpeedButton1Click() { pickRecipients(); }
+void TFM_Cmps::Sbt_CCClick() { pickRecipients(); }
+
+void TFM_Cmps::PIC_AdBookClick()
+{
+    m_services.opener.showAddressList(WindowOpener::AddressListUse::Manage);
+}
+
+void TFM_Cmps::AddressBool1Click()
+{
+    m_services.opener.showAddressList(WindowOpener::AddressListUse::ManageKeepClose);
+}
+
+void TFM_Cmps::AddAddress1Click()
+{
+    m_services.opener.addAddress();
+}
+
+void TFM_Cmps::PIC_SetClick()
+{
+    m_services.opener.showConfiguration(-1);
+}
+
+void TFM_Cmps::PIC_HelpClick()
+{
+    m_services.help.HtmlHelp(this, ComposerLinks::helpTarget(m_services.paths.executableFolder,
+                                                             ComposerLinks::ComposeHelpPage));
+}
+
+void TFM_Cmps::HelpContents1Click()
+{
+    m_services.help.HtmlHelp(this, ComposerLinks::helpTarget(m_services.paths.executableFolder,
+                                                             ComposerLinks::ContentsHelpPage));
+}
+
+void TFM_Cmps::TipsOfTheDay1Click()
+{
+    m_services.opener.showTips();
+}
+
+void TFM_Cmps::About1Click()
+{
+    m_services.opener.showAbout();
+}
+
+void TFM_Cmps::ReportBug1Click()
+{
+    m_services.shell.openUrl(QUrl(m_services.links.supportMail));
+}
+
+void TFM_Cmps::VisiteHomePage1Click()
+{
+    m_services.shell.openUrl(QUrl(m_services.links.homePage));
+}
+
+bool TFM_Cmps::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Image2 && event->type() == QEvent::MouseButtonRelease
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        VisiteHomePage1Click();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
