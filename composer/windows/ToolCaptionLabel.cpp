@@ -1,5 +1,6 @@
 #include "ToolCaptionLabel.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QRegularExpression>
 
@@ -36,5 +37,5 @@ void ToolCaptionLabel::paintEvent(QPaintEvent *)
 void ToolCaptionLabel::mouseMoveEvent(QMouseEvent *event)
 {
     emit mouseMoved();
-    QLabel::mouseMoveEvent(event);
+    event->accept();
 }

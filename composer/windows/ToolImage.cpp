@@ -17,7 +17,7 @@ ToolImage::ToolImage(int hoverNumber, const QIcon &icon, const QSize &size, QWid
 void ToolImage::mouseMoveEvent(QMouseEvent *event)
 {
     emit hovered();
-    QLabel::mouseMoveEvent(event);
+    event->accept(); // not on to the band, which would move the image back
 }
 
 void ToolImage::mousePressEvent(QMouseEvent *event)

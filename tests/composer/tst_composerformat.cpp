@@ -1,0 +1,190 @@
+#include "ActiveAttributes.h"
+#include "AlignmentTag.h"
+#include "CaretFormat.h"
+#include "HoverShift.h"
+#include "LetterStamp.h"
+#include "ParagraphFormat.h"
+
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextList>
+#include <QtTest>
+
+class TestComposerFormat : public QObject
+{
+    Q_OBJECT
+
+private:
+    // "plain BOLD plain": characters 6 to 10 bold.
+    static void fill(QTextDocument &doc)
+    {
+        QFont font(QStringLiteral("MS Sans Serif"));
+        font.setPixelSize(11);
+        doc.setDefaultFont(font);
+        QTextCursor c(&doc);
+        c.insertText(QStringLiteral("plain "));
+        QTextCharFormat bold;
+        bold.setFontWeight(QFont::Bold);
+        c.insertText(QStringLiteral("BOLD"), bold);
+        c.insertText(QStringLiteral(" plain"), QTextCharFormat());
+    }
+    static QTextCursor select(QTextDocument &doc, int from, int to)
+    {
+        QTextCursor c(&doc);
+        c.setPosition(from);
+        c.setPosition(to, QTextCursor::KeepAnchor);
+        return c;
+    }
+    static bool boldAt(QTextDocument &doc, int position)
+    {
+        QTextCursor c(&doc);
+        c.setPosition(position);
+        return c.charFormat().fontWeight() >= QFont::DemiBold;
+    }
+
+private slots:
+    void styleChangesOnlyTheSelection()
+    {
+        QTextDocument doc;
+        fill(doc);
+        QTextCursor c = select(doc, 0, 3);
+        QTextCharFormat italic;
+        italic.setFontItalic(true);
+        c.mergeCharFormat(italic);
+        ActiveAttributes(c).setStyle(ActiveAttributes::Style::Bold, true);
+        QVERIFY(boldAt(doc, 1) && boldAt(doc, 3));
+        QVERIFY(!boldAt(doc, 4));
+        QVERIFY(!boldAt(doc, 13));
+        c.setPosition(2);
+        QVERIFY(c.charFormat().fontItalic()); // the other styles stay
+    }
+
+    void styleWithoutSelectionSetsTheInsertionFormat()
+    {
+        QTextDocument doc;
+        fill(doc);
+        QTextCursor c(&doc);
+        c.setPosition(3);
+        ActiveAttributes(c).setStyle(ActiveAttributes::Style::Underline, true);
+        QVERIFY(!doc.begin().begin().fragment().charFormat().fontUnderline());
+        c.insertText(QStringLiteral("x"));
+        c.setPosition(4);
+        QVERIFY(c.charFormat().fontUnderline());
+        c.setPosition(3);
+        QVERIFY(!c.charFormat().fontUnderline());
+    }
+
+    void sizeAndFaceIgnoreWhatIsNoFont()
+    {
+        QTextDocument doc;
+        fill(doc);
+        QTextCursor c = select(doc, 0, 5);
+        ActiveAttributes a(c);
+        QVERIFY(!a.setSize(0));
+        QVERIFY(!a.setSize(-3));
+        QVERIFY(!a.setSize(5000));
+        a.setFace(QStringLiteral("  "));
+        QVERIFY(!a.format().hasProperty(QTextFormat::FontPointSize));
+        QVERIFY(a.setSize(1));
+        a.setFace(QStringLiteral("Courier New"));
+        QCOMPARE(a.format().fontPointSize(), 1.0);
+        QCOMPARE(a.format().fontFamilies().toStringList(), QStringList{QStringLiteral("Courier New")});
+    }
+
+    void caretStateFollowsTheText()
+    {
+        QTextDocument doc;
+        fill(doc);
+        QTextCursor c(&doc);
+        c.setPosition(8);
+        ToolBarState s = CaretFormat::read(c);
+        QVERIFY(s.bold);
+        QCOMPARE(s.fontSize, 8); // 11 pixels
+        QCOMPARE(s.fontName, QStringLiteral("MS Sans Serif"));
+        QCOMPARE(s.alignment, AlignmentTag::Left);
+
+        // A selection is bold only when all of it is; mixed sizes and faces show nothing.
+        c = select(doc, 4, 9);
+        QVERIFY(!CaretFormat::read(c).bold);
+        c = select(doc, 6, 10);
+        QVERIFY(CaretFormat::read(c).bold);
+        c = select(doc, 0, 16);
+        ActiveAttributes(c).setSize(12);
+        c = select(doc, 0, 3);
+        ActiveAttributes(c).setFace(QStringLiteral("Arial"));
+        c = select(doc, 0, 16);
+        s = CaretFormat::read(c);
+        QCOMPARE(s.fontSize, 12);
+        QVERIFY(s.fontName.isEmpty());
+
+        for (int tag : {AlignmentTag::Center, AlignmentTag::Right, AlignmentTag::Left}) {
+            ParagraphFormat::setAlignment(c, tag);
+            QCOMPARE(CaretFormat::read(c).alignment, tag);
+        }
+        QTextBlockFormat justify;
+        justify.setAlignment(Qt::AlignJustify);
+        c.mergeBlockFormat(justify);
+        QCOMPARE(CaretFormat::read(c).alignment, -1);
+        ParagraphFormat::setAlignment(c, 7); // no such tag
+        QCOMPARE(CaretFormat::read(c).alignment, -1);
+    }
+
+    void bulletsOnAndOff()
+    {
+        QTextDocument doc;
+        QTextCursor c(&doc);
+        c.insertText(QStringLiteral("one\ntwo\nthree\nfour"));
+        // "two" starts a numbered list; bullets over "one" to "three" make one bullet list.
+        QTextCursor two(doc.findBlockByNumber(1));
+        QTextListFormat numbered;
+        numbered.setStyle(QTextListFormat::ListDecimal);
+        two.createList(numbered);
+        QTextBlockFormat indented;
+        indented.setIndent(2);
+        QTextCursor(doc.findBlockByNumber(2)).mergeBlockFormat(indented);
+
+        c = select(doc, 1, doc.findBlockByNumber(2).position() + 1);
+        ParagraphFormat::setBullets(c, true);
+        QVERIFY(ParagraphFormat::isBulletParagraph(c));
+        QTextList *list = doc.findBlockByNumber(0).textList();
+        QVERIFY(list);
+        QCOMPARE(list->count(), 3);
+        QCOMPARE(list->format().style(), QTextListFormat::ListDisc);
+        QVERIFY(!doc.findBlockByNumber(3).textList());
+
+        ParagraphFormat::setBullets(c, false);
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(!doc.findBlockByNumber(i).textList());
+        QCOMPARE(doc.findBlockByNumber(2).blockFormat().indent(), 2);
+        doc.undo(); // one step
+        QCOMPARE(doc.findBlockByNumber(0).textList()->count(), 3);
+    }
+
+    void stampsInTheLocaleFormats()
+    {
+        const QDateTime now(QDate(2002, 12, 2), QTime(10, 20, 30), Qt::UTC);
+        const QLocale german(QLocale::German, QLocale::Germany);
+        QCOMPARE(LetterStamp::date(now, german), QStringLiteral("02.12.02"));
+        QVERIFY(LetterStamp::time(now, german).startsWith(QStringLiteral("10:20:30")));
+    }
+
+    void hoverShiftMovesOnceAndBackOnTheBand()
+    {
+        HoveredToolImage = 0;
+        int tag = 0;
+        QVERIFY(HoverShift::overImage(3, tag));
+        QCOMPARE(tag, 1);
+        QVERIFY(!HoverShift::overImage(3, tag));
+        QCOMPARE(HoveredToolImage, 3);
+        QCOMPARE(HoverShift::overBand(), 3);
+        QCOMPARE(HoveredToolImage, 0);
+        QCOMPARE(HoverShift::overBand(), 0);
+        HoveredToolImage = 12; // not an image: only reset
+        QCOMPARE(HoverShift::overBand(), 0);
+        QCOMPARE(HoveredToolImage, 0);
+    }
+};
+
+QTEST_MAIN(TestComposerFormat)
+#include "tst_composerformat.moc"

@@ -1,0 +1,272 @@
+#include "ComposerEditor.h"
+#include "HoverShift.h"
+#include "LetterDocument.h"
+#include "TFM_Cmps.h"
+#include "ToolBand.h"
+#include "ToolImage.h"
+#include "WindowFixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+#include <QTextTable>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+
+void moveMouseOver(QWidget *w, int at = 5)
+{
+    QTest::mouseMove(w, QPoint(at, at));
+}
+
+QTextCursor cursorAt(QTextEdit *editor, int from, int to = -1)
+{
+    QTextCursor c = editor->textCursor();
+    c.setPosition(from);
+    if (to >= 0)
+        c.setPosition(to, QTextCursor::KeepAnchor);
+    editor->setTextCursor(c);
+    return c;
+}
+
+bool boldAt(QTextEdit *editor, int position)
+{
+    QTextCursor c(editor->document());
+    c.setPosition(position);
+    return c.charFormat().fontWeight() >= QFont::Bold;
+}
+
+} // namespace
+
+class TestComposerWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    WindowFixture *f = nullptr;
+    TFM_Cmps *w = nullptr;
+
+private slots:
+    void init()
+    {
+        f = new WindowFixture;
+        w = new TFM_Cmps(f->services);
+        w->show();
+        QApplication::setActiveWindow(w);
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        w->Editor->setFocus();
+    }
+    void cleanup()
+    {
+        delete w;
+        delete f;
+    }
+
+    void opensAsAComposer()
+    {
+        QCOMPARE(w->windowTitle(), QStringLiteral("Compose Vellorn"));
+        QCOMPARE(w->size(), QSize(710, 486));
+        QVERIFY(w->isWindow() && !w->parentWidget());
+        QVERIFY(w->LstV_Attach->isHidden());
+        QVERIFY(!w->FJustOpened);
+        QCOMPARE(w->Editor->document()->defaultFont().pixelSize(), 11);
+        QCOMPARE(w->findChild<QLabel *>(QStringLiteral("Label1"))->text(),
+                 QStringLiteral("Send           Ms OE         Import            Save         AddBook       Seting            Help"));
+    }
+
+    void boldWithAndWithoutSelection()
+    {
+        w->Editor->setPlainText(QStringLiteral("hello world"));
+        cursorAt(w->Editor, 0, 5);
+        QTest::mouseClick(w->BoldButton, Qt::LeftButton);
+        QVERIFY(boldAt(w->Editor, 3));
+        QVERIFY(!boldAt(w->Editor, 8));
+
+        cursorAt(w->Editor, 11);
+        QVERIFY(!w->BoldButton->isChecked());
+        QTest::mouseClick(w->BoldButton, Qt::LeftButton);
+        QVERIFY(!boldAt(w->Editor, 11)); // the text stays; what is typed next is bold
+        QTest::keyClicks(w->Editor, QStringLiteral("X"));
+        QCOMPARE(w->Editor->toPlainText(), QStringLiteral("hello worldX"));
+        QVERIFY(boldAt(w->Editor, 12));
+        QVERIFY(w->BoldButton->isChecked());
+    }
+
+    void caretIntoCentredTextPutsCenterDown()
+    {
+        w->Editor->setPlainText(QStringLiteral("left\ncentre"));
+        cursorAt(w->Editor, 7);
+        QTest::mouseClick(w->CenterAlign, Qt::LeftButton);
+        cursorAt(w->Editor, 1);
+        QVERIFY(w->LeftAlign->isChecked() && !w->CenterAlign->isChecked());
+        cursorAt(w->Editor, 8);
+        QVERIFY(w->CenterAlign->isChecked());
+        QVERIFY(!w->LeftAlign->isChecked() && !w->RightAlign->isChecked());
+        // The menu item carries its alignment in its tag, like the button.
+        w->findChild<QAction *>(QStringLiteral("Right1"))->trigger();
+        QCOMPARE(w->Editor->textCursor().blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+        QVERIFY(w->RightAlign->isChecked());
+    }
+
+    void typingOneInTheSizeBoxSetsOnePoint()
+    {
+        w->Editor->setPlainText(QStringLiteral("text"));
+        cursorAt(w->Editor, 0, 4);
+        w->FontSize->setFocus();
+        QTest::keyClick(w->FontSize, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(w->FontSize, QStringLiteral("1"));
+        QVERIFY(w->Editor->hasFocus());
+        QCOMPARE(w->Editor->textCursor().charFormat().fontPointSize(), 1.0);
+        // A name that selects no item of the list does nothing.
+        w->FontName->setEditText(QStringLiteral("No Such Face At All"));
+        QTest::keyClick(w->FontName, Qt::Key_Return);
+        QVERIFY(!w->Editor->textCursor().charFormat().fontFamilies().toStringList().contains(
+            QStringLiteral("No Such Face At All")));
+    }
+
+    void ctrlNEmptiesOnlyTheLetter()
+    {
+        w->Editor->setPlainText(QStringLiteral("a letter"));
+        w->Memo_To->setPlainText(QStringLiteral("Bob"));
+        w->Memo_CC->setPlainText(QStringLiteral("cc@example.org"));
+        w->Memo_BCC->setPlainText(QStringLiteral("bcc@example.org"));
+        w->Edt_Subject->setText(QStringLiteral("Hello"));
+        new QListWidgetItem(QStringLiteral("file.txt"), w->LstV_Attach);
+        QTest::keyClick(w->Editor, Qt::Key_N, Qt::ControlModifier);
+        QVERIFY(w->Editor->toPlainText().isEmpty());
+        QVERIFY(!w->Editor->document()->isModified());
+        QCOMPARE(w->Memo_To->toPlainText(), QStringLiteral("Bob"));
+        QCOMPARE(w->Memo_CC->toPlainText(), QStringLiteral("cc@example.org"));
+        QCOMPARE(w->Memo_BCC->toPlainText(), QStringLiteral("bcc@example.org"));
+        QCOMPARE(w->Edt_Subject->text(), QStringLiteral("Hello"));
+        QCOMPARE(w->LstV_Attach->count(), 1);
+    }
+
+    void cutAndCopyNeedASelection()
+    {
+        w->Editor->setPlainText(QStringLiteral("some text"));
+        cursorAt(w->Editor, 2);
+        QVERIFY(!w->EditCutCmd->isEnabled());
+        QVERIFY(!w->EditCopyCmd->isEnabled());
+        QVERIFY(!w->CutButton->isEnabled());
+        cursorAt(w->Editor, 0, 4);
+        QVERIFY(w->EditCutCmd->isEnabled() && w->EditCopyCmd->isEnabled());
+        QTest::keyClicks(w->Editor, QStringLiteral("x"));
+        QVERIFY(w->EditUndoCmd->isEnabled());
+    }
+
+    void fieldsFollowTheWidth()
+    {
+        w->resize(700, 486);
+        for (QWidget *field : {static_cast<QWidget *>(w->Memo_To), static_cast<QWidget *>(w->Memo_CC),
+                               static_cast<QWidget *>(w->Memo_BCC), static_cast<QWidget *>(w->Edt_Subject)})
+            QCOMPARE(field->width(), 522);
+    }
+
+    void hoverShiftMovesOnceAndTheBandRestores()
+    {
+        TFM_Cmps other(f->services);
+        const QPoint home = w->PIC_Open->pos();
+        const QPoint otherHome = other.PIC_Open->pos();
+        moveMouseOver(w->PIC_Open, 5);
+        moveMouseOver(w->PIC_Open, 8);
+        QCOMPARE(w->PIC_Open->pos(), home + QPoint(2, 2));
+        QCOMPARE(HoveredToolImage, 3);
+        // Another composer's band does not move this window's image, nor its own.
+        other.Panel1MouseMove();
+        QCOMPARE(other.PIC_Open->pos(), otherHome);
+        QCOMPARE(HoveredToolImage, 0);
+        moveMouseOver(w->PIC_Open, 6);
+        QCOMPARE(w->PIC_Open->pos(), home + QPoint(2, 2));
+        moveMouseOver(w->findChild<QWidget *>(QStringLiteral("Label1")));
+        QCOMPARE(w->PIC_Open->pos(), home);
+        QCOMPARE(HoveredToolImage, 0);
+    }
+
+    void menusAsTheUserSeesThem()
+    {
+        const QList<QPair<QString, QStringList>> expected = {
+            {QStringLiteral("&Flie"), {"Send", "Send By Ms OE", "-", "&Import...|Ctrl+O", "-", "&Save|Ctrl+S", "-", "&Close|Ctrl+F4"}},
+            {QStringLiteral("&Edit"), {"&Undo|Ctrl+Z", "-", "&Copy|Ctrl+C", "Cu&t|Ctrl+X", "&Paste|Ctrl+V", "-", "Select All", "-",
+                                       "Insert Date", "Insert Time"}},
+            {QStringLiteral("&Style"), {"Font...", "-", "Bold Font", "Italic Font", "Underline Font", "-", "Align Left",
+                                        "Align Center", "Align Right"}},
+            {QStringLiteral("&Tools"), {"Insert Attachment", "-", "Add Address", "Address Book", "-", "&Options setting..."}},
+            {QStringLiteral("&Help"), {"Help Contents\tF1", "Tips Of The Day", "-", "Report Bug", "-", "Visite HomePage",
+                                       "About Orlavinte"}},
+        };
+        const QList<QAction *> menus = w->MainMenu1->actions();
+        QCOMPARE(menus.size(), expected.size());
+        for (qsizetype m = 0; m < menus.size(); ++m) {
+            QCOMPARE(menus[m]->text(), expected[m].first);
+            QStringList items;
+            for (QAction *a : menus[m]->menu()->actions()) {
+                QString text = a->isSeparator() ? QStringLiteral("-") : a->text();
+                if (!a->shortcut().isEmpty())
+                    text += QLatin1Char('|') + a->shortcut().toString();
+                items.append(text);
+            }
+            QCOMPARE(items, expected[m].second);
+        }
+        QVERIFY(w->FileExitCmd->shortcuts().contains(QKeySequence(Qt::ALT | Qt::Key_X)));
+        QCOMPARE(w->EditUndoCmd->statusTip(), QStringLiteral("Undo the last action"));
+
+        QMenu *file = menus[0]->menu();
+        QTest::keyClick(w, Qt::Key_F, Qt::AltModifier);
+        QTRY_VERIFY(file->isVisible());
+        file->close();
+    }
+
+    void linksAndHelpGoThroughTheServices()
+    {
+        QTest::keyClick(w->Editor, Qt::Key_F1);
+        QCOMPARE(f->help.targets, QStringList{f->paths.executableFolder + "\\help.chm::/html\\Manual_compose_head.htm"});
+        QTest::mouseClick(w->findChild<QLabel *>(QStringLiteral("Image2")), Qt::LeftButton);
+        QCOMPARE(f->shell.opened, QList<QUrl>{QUrl(f->links.homePage)});
+        QTest::mouseClick(w->PIC_Set, Qt::LeftButton);
+        QTest::mouseClick(w->PIC_AdBook, Qt::LeftButton);
+        w->findChild<QAction *>(QStringLiteral("AddressBool1"))->trigger();
+        f->opener.addressListAccepted = true;
+        f->opener.picks.cc = QStringList{QStringLiteral("Carol")};
+        w->Memo_CC->setPlainText(QStringLiteral("Dave"));
+        QTest::mouseClick(w->Sbt_CC, Qt::LeftButton);
+        QCOMPARE(f->opener.calls, (QStringList{"configuration -1", "address Manage", "address ManageKeepClose", "address Pick"}));
+        QCOMPARE(w->Memo_CC->toPlainText(), QStringLiteral("Dave\nCarol"));
+    }
+
+    void pastedTableIsSavedAndReloaded()
+    {
+        auto *data = new QMimeData;
+        data->setData(QStringLiteral("text/rtf"),
+                      "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\trowd\\clbrdrt\\brdrs\\brdrw10\\cellx2000"
+                      "\\clvmgf\\cellx4000\\intbl one\\cell two\\cell\\row"
+                      "\\trowd\\cellx2000\\clvmrg\\cellx4000\\intbl three\\cell\\cell\\row\\pard after\\par}");
+        data->setHtml(QStringLiteral("<p>the same as HTML</p>"));
+        QApplication::clipboard()->setMimeData(data);
+        QTRY_VERIFY(w->EditPasteCmd->isEnabled());
+        w->EditPasteCmd->trigger();
+        const std::string saved = LetterDocument::save(*w->Editor->document());
+        TFM_Cmps reopened(f->services);
+        LetterDocument::load(saved, reopened.Editor->document());
+        QTextTable *table = nullptr;
+        for (QTextFrame *frame : reopened.Editor->document()->rootFrame()->childFrames())
+            table = table ? table : qobject_cast<QTextTable *>(frame);
+        QVERIFY(table);
+        QCOMPARE(table->rows(), 2);
+        QCOMPARE(table->cellAt(0, 1).rowSpan(), 2);
+        QVERIFY(reopened.Editor->toPlainText().contains(QStringLiteral("three")));
+        QVERIFY(!reopened.Editor->toPlainText().contains(QStringLiteral("HTML")));
+    }
+};
+
+QTEST_MAIN(TestComposerWindow)
+#include "tst_tfm_cmps.moc"
