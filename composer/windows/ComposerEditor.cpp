@@ -2,6 +2,7 @@
 
 #include "DefaultFont.h"
 #include "LetterClipboard.h"
+#include "LetterDocument.h"
 
 #include <QMimeData>
 #include <QTextCursor>
@@ -11,9 +12,30 @@ ComposerEditor::ComposerEditor(QWidget *parent)
 {
     setAcceptRichText(true);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    document()->setDefaultFont(letterFont());
+    prepare(document());
+}
+
+void ComposerEditor::prepare(QTextDocument *doc)
+{
+    doc->setDefaultFont(letterFont());
     // The text starts 6 pixels in from the left, top and right edges.
-    document()->setDocumentMargin(kTextMargin);
+    doc->setDocumentMargin(kTextMargin);
+}
+
+void ComposerEditor::loadLetter(std::string_view bytes)
+{
+    auto *doc = new QTextDocument(this);
+    LetterDocument::load(bytes, doc);
+    // The letter's own default font is what the reader set; the margin is the editor's.
+    doc->setDocumentMargin(kTextMargin);
+    doc->setModified(false);
+    // The first document belongs to the editor's text control, which deletes it; the ones
+    // read here belong to the editor.
+    QTextDocument *old = document();
+    const bool ours = old->parent() == this;
+    setDocument(doc);
+    if (ours)
+        delete old;
 }
 
 QFont ComposerEditor::letterFont()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QTextEdit>
+#include <string_view>
 
 // The letter's editor: a QTextEdit whose clipboard goes through LetterClipboard, so that
 // pasted tables, lists and pictures arrive as our RTF writer can save them, and copied
@@ -11,12 +12,18 @@ class ComposerEditor : public QTextEdit
 public:
     explicit ComposerEditor(QWidget *parent = nullptr);
 
+    // Replaces the letter with rich-text source (or plain text). The text is read into a
+    // fresh document that the editor then shows: a shown editor would lay the letter out
+    // again after every paragraph read. The letter is unchanged afterwards.
+    void loadLetter(std::string_view bytes);
+
     // The letter's default font: "MS Sans Serif" 11 pixels (through the font substitution).
     static QFont letterFont();
     // The formatting rectangle's distance from the left, top and right edges.
     static constexpr int kTextMargin = 6;
 
 protected:
+    static void prepare(QTextDocument *doc);
     bool canInsertFromMimeData(const QMimeData *source) const override;
     void insertFromMimeData(const QMimeData *source) override;
     QMimeData *createMimeDataFromSelection() const override;

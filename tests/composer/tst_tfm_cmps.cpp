@@ -256,7 +256,9 @@ private slots:
         w->EditPasteCmd->trigger();
         const std::string saved = LetterDocument::save(*w->Editor->document());
         TFM_Cmps reopened(f->services);
-        LetterDocument::load(saved, reopened.Editor->document());
+        reopened.Editor->loadLetter("{\\rtf1 an older letter\\par}");
+        reopened.Editor->loadLetter(saved);
+        QVERIFY(!reopened.Editor->document()->isModified());
         QTextTable *table = nullptr;
         for (QTextFrame *frame : reopened.Editor->document()->rootFrame()->childFrames())
             table = table ? table : qobject_cast<QTextTable *>(frame);

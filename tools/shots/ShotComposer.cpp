@@ -1,5 +1,4 @@
 #include "ComposerEditor.h"
-#include "LetterDocument.h"
 #include "ProgramIcons.h"
 #include "ShotContext.h"
 #include "ShotRegistry.h"
@@ -31,7 +30,7 @@ const char *const kLetter =
 TFM_Cmps *demoComposer(ShotContext &c)
 {
     auto *w = new TFM_Cmps(c.services());
-    LetterDocument::load(kLetter, w->Editor->document());
+    w->Editor->loadLetter(kLetter);
     w->Memo_To->setPlainText(QStringLiteral("Bob Builder"));
     w->Memo_CC->setPlainText(QStringLiteral("carol@example.org"));
     w->Edt_Subject->setText(QStringLiteral("Spring concert"));
