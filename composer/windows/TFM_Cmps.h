@@ -179,6 +179,7 @@ private:
     void buildMenus();
     void FillFontNames();
     void FormResize();
+    void applyStyle(int style, bool on); // style: ActiveAttributes::Style
     void applyAlignment(int tag);
     void applyState(const ToolBarState &state);
     void pickRecipients();

@@ -166,31 +166,20 @@ void TFM_Cmps::applyState(const ToolBarState &state)
     }
 }
 
-void TFM_Cmps::BoldButtonClick()
+void TFM_Cmps::applyStyle(int style, bool on)
 {
     if (FUpdating)
         return;
     QTextCursor cursor = Editor->textCursor();
-    ActiveAttributes(cursor).setStyle(ActiveAttributes::Style::Bold, BoldButton->isChecked());
+    ActiveAttributes(cursor).setStyle(ActiveAttributes::Style(style), on);
     Editor->setTextCursor(cursor);
 }
 
-void TFM_Cmps::ItalicButtonClick()
-{
-    if (FUpdating)
-        return;
-    QTextCursor cursor = Editor->textCursor();
-    ActiveAttributes(cursor).setStyle(ActiveAttributes::Style::Italic, ItalicButton->isChecked());
-    Editor->setTextCursor(cursor);
-}
-
+void TFM_Cmps::BoldButtonClick() { applyStyle(int(ActiveAttributes::Style::Bold), BoldButton->isChecked()); }
+void TFM_Cmps::ItalicButtonClick() { applyStyle(int(ActiveAttributes::Style::Italic), ItalicButton->isChecked()); }
 void TFM_Cmps::UnderlineButtonClick()
 {
-    if (FUpdating)
-        return;
-    QTextCursor cursor = Editor->textCursor();
-    ActiveAttributes(cursor).setStyle(ActiveAttributes::Style::Underline, UnderlineButton->isChecked());
-    Editor->setTextCursor(cursor);
+    applyStyle(int(ActiveAttributes::Style::Underline), UnderlineButton->isChecked());
 }
 
 void TFM_Cmps::applyAlignment(int tag)

@@ -52,6 +52,15 @@ QTextTable *firstTable(const QTextDocument &doc)
     return nullptr;
 }
 
+// The first table of the document, checked for its grid.
+QTextTable *tableOf(const QTextDocument &doc, int rows, int columns)
+{
+    QTextTable *table = firstTable(doc);
+    if (!table || table->rows() != rows || table->columns() != columns)
+        return nullptr;
+    return table;
+}
+
 // What our RTF writer saves and our reader reads back.
 void saveAndReload(const QTextDocument &doc, QTextDocument &again)
 {
@@ -97,10 +106,8 @@ private slots:
         QTextDocument again;
         saveAndReload(doc, again);
         for (const QTextDocument *d : {&doc, &again}) {
-            QTextTable *table = firstTable(*d);
+            QTextTable *table = tableOf(*d, 2, 3);
             QVERIFY(table);
-            QCOMPARE(table->rows(), 2);
-            QCOMPARE(table->columns(), 3);
             QCOMPARE(table->cellAt(0, 0).columnSpan(), 2);
             QCOMPARE(table->cellAt(0, 2).rowSpan(), 2);
             QTextCursor merged = table->cellAt(0, 0).firstCursorPosition();
@@ -162,10 +169,8 @@ private slots:
         QTextDocument again;
         saveAndReload(doc, again);
         for (const QTextDocument *d : {&doc, &again}) {
-            QTextTable *table = firstTable(*d);
+            QTextTable *table = tableOf(*d, 2, 3);
             QVERIFY(table);
-            QCOMPARE(table->rows(), 2);
-            QCOMPARE(table->columns(), 3);
             QCOMPARE(table->cellAt(0, 1).columnSpan(), 2);
             const QList<QTextImageFormat> images = imagesOf(*d);
             QCOMPARE(images.size(), 2);
