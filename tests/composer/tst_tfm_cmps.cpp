@@ -164,6 +164,17 @@ private slots:
         QVERIFY(w->EditUndoCmd->isEnabled());
     }
 
+    void insertsDateAndTimeOfTheClock()
+    {
+        w->Editor->setPlainText(QStringLiteral("[]"));
+        cursorAt(w->Editor, 1);
+        w->findChild<QAction *>(QStringLiteral("InsertDate1"))->trigger();
+        w->findChild<QAction *>(QStringLiteral("InsertTime1"))->trigger();
+        const QLocale locale = QLocale::system();
+        QCOMPARE(w->Editor->toPlainText(), QLatin1Char('[') + locale.toString(f->clock.time.date(), QLocale::ShortFormat)
+                                               + locale.toString(f->clock.time, locale.timeFormat(QLocale::LongFormat)) + QLatin1Char(']'));
+    }
+
     void fieldsFollowTheWidth()
     {
         w->resize(700, 486);
