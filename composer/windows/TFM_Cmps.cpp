@@ -56,7 +56,6 @@ TFM_Cmps::TFM_Cmps(WindowServices &services, QWidget *parent)
 {
     // An unparented composer is a top-level window with its own taskbar entry.
     setObjectName(QStringLiteral("TFM_Cmps"));
-    setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowIcon(ProgramIcons::icon(ProgramIcons::Role::ProgramIcon));
     resize(710, 486);
 
