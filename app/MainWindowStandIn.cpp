@@ -14,8 +14,10 @@
 #include <QCloseEvent>
 #include <QMenuBar>
 
-MainWindowStandIn::MainWindowStandIn(ConfigSettings &settings, UserDialogs &dialogs, QString configPath)
+MainWindowStandIn::MainWindowStandIn(ConfigSettings &settings, const ConfigForm &form, UserDialogs &dialogs,
+                                     QString configPath)
     : m_settings(settings)
+    , m_form(form)
     , m_dialogs(dialogs)
     , m_configPath(std::move(configPath))
 {
@@ -67,7 +69,7 @@ void MainWindowStandIn::addHelpMenu(WindowServices &services)
 void MainWindowStandIn::closeEvent(QCloseEvent *event)
 {
     try {
-        SaveConfig(m_settings, currentLayout(), m_configPath);
+        SaveConfig(m_settings, m_form, currentLayout(), m_configPath);
     } catch (const AppError &e) {
         m_dialogs.messageBox(UserDialogs::Kind::Error, QString::fromLatin1(AppInfo::ApplicationTitle),
                              QString::fromLocal8Bit(e.what()), UserDialogs::Buttons::Ok);

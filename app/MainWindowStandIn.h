@@ -5,7 +5,8 @@
 #include <QMainWindow>
 #include <functional>
 
-class ConfigSettings;
+struct ConfigForm;
+struct ConfigSettings;
 class UserDialogs;
 struct WindowServices;
 
@@ -16,7 +17,8 @@ class MainWindowStandIn : public QMainWindow
     Q_OBJECT
 
 public:
-    MainWindowStandIn(ConfigSettings &settings, UserDialogs &dialogs, QString configPath);
+    // form: the configuration dialog's values, which the save at closing writes.
+    MainWindowStandIn(ConfigSettings &settings, const ConfigForm &form, UserDialogs &dialogs, QString configPath);
 
     // The window's current layout as the configuration file keeps it.
     MainWindowLayout currentLayout() const;
@@ -32,6 +34,7 @@ protected:
 
 private:
     ConfigSettings &m_settings;
+    const ConfigForm &m_form;
     UserDialogs &m_dialogs;
     QString m_configPath;
     MainWindowLayout m_loaded;

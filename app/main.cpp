@@ -63,6 +63,7 @@ int main(int argc, char **argv)
     ConfigSettings &settings = ConfigSettings::instance();
     const LinkAddresses links = LinkConfig::read(paths.config);
     HtmlHelpLauncher help(dialogs, shell, paths);
+    ConfigForm configForm; // the configuration dialog's values, written at exit too
     AppWindows windows;
     WindowServices services{dialogs, shell, clock, random, settings, paths, help, links, windows};
 
@@ -71,11 +72,11 @@ int main(int argc, char **argv)
     splash.showSplash();
     QApplication::processEvents();
 
-    MainWindowStandIn mainWindow(settings, dialogs, paths.config);
+    MainWindowStandIn mainWindow(settings, configForm, dialogs, paths.config);
     dialogs.setParent(&mainWindow);
     windows.setMainWindow(&mainWindow);
     mainWindow.addHelpMenu(services);
-    LoadConfig(settings, paths.config);
+    LoadConfig(settings, configForm, paths.config);
     windows.createSendDialog(services);
     TFM_Tips &tips = windows.createTips(services);
     mainWindow.showTipsAtStartup = [&tips] { return tips.CHK_Dsp->isChecked(); };

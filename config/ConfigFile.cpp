@@ -67,6 +67,12 @@ void LoadConfig(ConfigSettings &s, const QString &configPath)
     s.ACC_SMTPPass = ini.readString(System, "ACC_SMTPPass", " ");
 }
 
+void LoadConfig(ConfigSettings &settings, ConfigForm &form, const QString &configPath)
+{
+    LoadConfig(settings, configPath);
+    form = ConfigForm::showing(settings);
+}
+
 MainWindowLayout LoadWindowLayout(ConfigSettings &s, const QString &configPath)
 {
     const IniFile ini(configPath);
@@ -91,8 +97,33 @@ MainWindowLayout LoadWindowLayout(ConfigSettings &s, const QString &configPath)
     return l;
 }
 
-void SaveConfig(ConfigSettings &s, const MainWindowLayout &l, const QString &configPath)
+void SaveConfig(ConfigSettings &settings, const ConfigForm &dialog, const MainWindowLayout &l,
+                const QString &configPath)
 {
+    // The record as it will stand after the save; it takes the new values only when every
+    // key was written, so a failed save leaves sending with the last saved values.
+    ConfigSettings s = settings;
+    const ConfigForm f = dialog.clamped();
+    s.PIC_W = f.Edt_PW;
+    s.PIC_H = f.Edt_PH;
+    s.PIC_ML = f.Edt_ML;
+    s.PIC_MR = f.Edt_MR;
+    s.PIC_MT = f.Edt_MT;
+    s.PIC_MB = f.Edt_MB;
+    s.PIC_Quality = f.TB_Quality;
+    s.PIC_PageNumber = f.CB_PN;
+    // Account texts are kept without leading and trailing blanks, in the file and the record.
+    s.ACC_FromName = trimBlanks(f.Edt_FromName);
+    s.ACC_FromAdd = trimBlanks(f.Edt_FromAdd);
+    s.ACC_ReplyName = trimBlanks(f.Edt_ReplyName);
+    s.ACC_ReplyAdd = trimBlanks(f.Edt_ReplyAdd);
+    s.ACC_SMTPHost = trimBlanks(f.Edt_Host);
+    s.ACC_SMTPPort = f.Edt_Port;
+    s.ACC_SMTPNeedLogin = f.CKBox_NeedLogin;
+    s.ACC_SMTPUser = trimBlanks(f.Edt_User);
+    s.ACC_SMTPPass = trimBlanks(f.Edt_Pass);
+    s.BOX_ShowContent = l.BOX_ShowContent;
+
     KeyWriter w(configPath);
     w.integer("PIC_W", s.PIC_W);
     w.integer("PIC_H", s.PIC_H);
@@ -103,10 +134,6 @@ void SaveConfig(ConfigSettings &s, const MainWindowLayout &l, const QString &con
     w.integer("PIC_Quality", s.PIC_Quality);
     w.flag("PIC_PageNumber", s.PIC_PageNumber);
 
-    // Account texts are kept without leading and trailing blanks, in the file and the record.
-    for (std::string *text : {&s.ACC_FromName, &s.ACC_FromAdd, &s.ACC_ReplyName, &s.ACC_ReplyAdd,
-                              &s.ACC_SMTPHost, &s.ACC_SMTPUser, &s.ACC_SMTPPass})
-        *text = trimBlanks(*text);
     w.text("ACC_FromName", s.ACC_FromName);
     w.text("ACC_FromAdd", s.ACC_FromAdd);
     w.text("ACC_ReplyName", s.ACC_ReplyName);
@@ -124,8 +151,7 @@ void SaveConfig(ConfigSettings &s, const MainWindowLayout &l, const QString &con
     w.text("BOX_CurrentBox", s.BOX_CurrentBox);
     w.integer("BOX_Height", l.BOX_Height);
     w.integer("BOX_SortIndex", l.BOX_SortIndex);
-    s.BOX_ShowContent = l.BOX_ShowContent;
-    w.flag("BOX_ShowContent", l.BOX_ShowContent);
+    w.flag("BOX_ShowContent", s.BOX_ShowContent);
 
     w.flag("WND_ShowTips", l.WND_ShowTips);
 
@@ -143,6 +169,7 @@ void SaveConfig(ConfigSettings &s, const MainWindowLayout &l, const QString &con
     case MainWindowLayout::State::Minimized:
         break;
     }
+    settings = s;
 }
 
 QByteArray FirstRunConfigText()

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <climits>
 #include <optional>
+#include <unordered_map>
 
 namespace {
 
@@ -38,6 +39,15 @@ bool equalsNoCase(std::string_view a, std::string_view b)
             return false;
     }
     return true;
+}
+
+std::string lowered(std::string_view s)
+{
+    std::string out(s);
+    for (char &c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + 32);
+    return out;
 }
 
 // The section name of a "[Name]" line, or nullopt when the line is not a section header.
@@ -242,19 +252,33 @@ bool IniFile::readTrueFalse(std::string_view section, std::string_view key, bool
 std::vector<std::string> IniFile::keyNames(std::string_view section) const
 {
     std::vector<std::string> names;
+    for (auto &entry : sectionEntries(section))
+        names.push_back(std::move(entry.first));
+    return names;
+}
+
+std::vector<std::pair<std::string, std::string>> IniFile::sectionEntries(std::string_view section) const
+{
+    std::vector<std::pair<std::string, std::string>> entries;
     Lines lines;
     bool exists = false;
     if (!readLines(m_path, &lines, &exists) || !exists)
-        return names;
+        return entries;
     const SectionRange r = findSection(lines, section);
     if (r.header == std::string::npos)
-        return names;
+        return entries;
+    // Lower-cased key -> its first value, as a lookup by name finds it.
+    std::unordered_map<std::string, std::string> first;
     for (size_t i = r.header + 1; i < r.end; ++i) {
         std::string_view k, v;
-        if (splitKey(lines[i], &k, &v))
-            names.emplace_back(k);
+        if (!splitKey(lines[i], &k, &v))
+            continue;
+        if (v.size() > MaxValueLength)
+            v = v.substr(0, MaxValueLength);
+        const auto at = first.try_emplace(lowered(k), v).first;
+        entries.emplace_back(std::string(k), at->second);
     }
-    return names;
+    return entries;
 }
 
 bool IniFile::writeString(std::string_view section, std::string_view key, std::string_view value)

@@ -3,6 +3,7 @@
 #include <QString>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // An INI file with the semantics of the Windows profile functions: sections and keys are
@@ -32,6 +33,9 @@ public:
     bool readTrueFalse(std::string_view section, std::string_view key, bool fallback) const;
     // Key names of a section in file order (empty when the section is missing).
     std::vector<std::string> keyNames(std::string_view section) const;
+    // Every key of a section in file order with the value readString gives for it (so a
+    // key written twice shows the first line's value twice), from one reading of the file.
+    std::vector<std::pair<std::string, std::string>> sectionEntries(std::string_view section) const;
 
     // Writers return false when the file cannot be read or written.
     bool writeString(std::string_view section, std::string_view key, std::string_view value);

@@ -84,13 +84,14 @@ private slots:
         const QString config = dir.filePath(QStringLiteral("Config.dat"));
         DataFiles::ensureConfigFile(config);
         ConfigSettings settings = ConfigSettings::firstRun();
+        ConfigForm form = ConfigForm::showing(settings);
         FakeDialogs dialogs;
-        MainWindowStandIn w(settings, dialogs, config);
+        MainWindowStandIn w(settings, form, dialogs, config);
         QCOMPARE(w.windowTitle(), QStringLiteral("Vellorn Composer"));
         w.show();
         w.move(40, 50);
         w.resize(640, 400);
-        settings.PIC_Quality = 90;
+        form.TB_Quality = 90; // typed into the configuration dialog
         w.close();
         const IniFile ini(config);
         QCOMPARE(ini.readInteger("System", "PIC_Quality", 0), 90);
@@ -105,8 +106,9 @@ private slots:
         QTemporaryDir dir;
         const QString config = dir.filePath(QStringLiteral("gone/Config.dat"));
         ConfigSettings settings = ConfigSettings::firstRun();
+        const ConfigForm form = ConfigForm::showing(settings);
         FakeDialogs dialogs;
-        MainWindowStandIn w(settings, dialogs, config);
+        MainWindowStandIn w(settings, form, dialogs, config);
         w.show();
         w.close();
         QCOMPARE(dialogs.shown.size(), 1);

@@ -101,7 +101,7 @@ private slots:
         MainWindowLayout l;
         l.WND_X = 20;
         l.WND_Y = 30;
-        SaveConfig(s, l, config);
+        SaveConfig(s, ConfigForm::showing(s), l, config);
         // Rewritten in place: the first-run file with just the host changed.
         QByteArray expected = FirstRunConfigText();
         expected.replace("ACC_SMTPHost=\r\n", "ACC_SMTPHost=smtp.example.org\r\n");
@@ -111,7 +111,7 @@ private slots:
 
         // From no file at all every key is written, each once.
         const QString fresh = path("fresh.dat");
-        SaveConfig(s, l, fresh);
+        SaveConfig(s, ConfigForm::showing(s), l, fresh);
         const std::vector<std::string> keys = IniFile(fresh).keyNames("System");
         QCOMPARE(keys.size(), size_t(30));
         for (const QByteArray &line : FirstRunConfigText().split('\n').mid(1, 30))
@@ -126,13 +126,13 @@ private slots:
         MainWindowLayout l;
         l.state = MainWindowLayout::State::Minimized;
         l.WND_X = 99;
-        SaveConfig(s, l, config);
+        SaveConfig(s, ConfigForm::showing(s), l, config);
         const IniFile ini(config);
         QCOMPARE(ini.readString("System", "WND_State"), std::string("Normal"));
         QCOMPARE(ini.readInteger("System", "WND_X", 0), 20);
 
         l.state = MainWindowLayout::State::Maximized;
-        SaveConfig(s, l, config);
+        SaveConfig(s, ConfigForm::showing(s), l, config);
         QCOMPARE(ini.readString("System", "WND_State"), std::string("Max"));
         QCOMPARE(ini.readInteger("System", "WND_X", 0), 20);
         QVERIFY(LoadWindowLayout(s, config).state == MainWindowLayout::State::Maximized);
@@ -149,7 +149,7 @@ private slots:
             config = path("gone/ro.dat");
         ConfigSettings s = ConfigSettings::firstRun();
         try {
-            SaveConfig(s, MainWindowLayout(), config);
+            SaveConfig(s, ConfigForm::showing(s), MainWindowLayout(), config);
             QFAIL("no error raised");
         } catch (const AppError &e) {
             QCOMPARE(QString::fromLocal8Bit(e.what()), QStringLiteral("Unable to write to ") + config);

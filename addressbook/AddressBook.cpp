@@ -1,0 +1,94 @@
+#include "AddressBook.h"
+
+#include "AppError.h"
+#include "IniFile.h"
+
+namespace {
+
+bool isBlankOrControl(char c)
+{
+    return static_cast<unsigned char>(c) <= ' ';
+}
+
+bool hasLineBreak(const std::string &text)
+{
+    return text.find_first_of("\r\n") != std::string::npos;
+}
+
+[[noreturn]] void cannotWrite(const QString &path)
+{
+    throw AppError("Unable to write to " + path.toLocal8Bit().toStdString());
+}
+
+} // namespace
+
+AddressBook::AddressBook(QString configPath)
+    : m_path(std::move(configPath))
+{
+}
+
+std::vector<AddressBook::Entry> AddressBook::ListAddresses() const
+{
+    std::vector<Entry> entries;
+    for (auto &[key, value] : IniFile(m_path).sectionEntries(Section))
+        entries.push_back({std::move(key), std::move(value)});
+    return entries;
+}
+
+std::string AddressBook::LookupAddress(const std::string &name) const
+{
+    return IniFile(m_path).readString(Section, name, "");
+}
+
+void AddressBook::StoreAddress(const std::string &name, const std::string &address)
+{
+    const QString problem = entryProblem(name, address);
+    if (!problem.isEmpty())
+        throw AppError(problem.toLocal8Bit().toStdString());
+    IniFile ini(m_path);
+    if (!ini.writeString(Section, trimmed(name), trimmed(address)))
+        cannotWrite(m_path);
+}
+
+void AddressBook::RemoveAddress(const std::string &name)
+{
+    IniFile ini(m_path);
+    if (!ini.removeKey(Section, trimmed(name)))
+        cannotWrite(m_path);
+}
+
+void AddressBook::ReplaceAddress(const std::string &oldName, const std::string &name, const std::string &address)
+{
+    const QString problem = entryProblem(name, address);
+    if (!problem.isEmpty())
+        throw AppError(problem.toLocal8Bit().toStdString());
+    if (trimmed(name) != oldName)
+        RemoveAddress(oldName);
+    StoreAddress(name, address);
+}
+
+std::string AddressBook::trimmed(const std::string &text)
+{
+    size_t first = 0;
+    size_t last = text.size();
+    while (first < last && isBlankOrControl(text[first]))
+        ++first;
+    while (last > first && isBlankOrControl(text[last - 1]))
+        --last;
+    return text.substr(first, last - first);
+}
+
+QString AddressBook::entryProblem(const std::string &name, const std::string &address)
+{
+    const std::string n = trimmed(name);
+    const std::string a = trimmed(address);
+    if (n.empty() || a.empty())
+        return QString::fromLatin1(EmptyMessage);
+    // Such a name would split its line differently, read as a comment or a section
+    // header, or break the line: the entry would vanish or spoil the section.
+    if (n.find('=') != std::string::npos || hasLineBreak(n) || n.front() == ';' || n.front() == '[')
+        return QStringLiteral("A name can not contain \"=\" or a line break, nor begin with \";\" or \"[\".");
+    if (hasLineBreak(a))
+        return QStringLiteral("A mail address can not contain a line break.");
+    return {};
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <string>
+#include <vector>
+
+// The address book: names mapped to mail addresses in the [Address List] section of
+// Config.dat, one "Name=Address" line per entry. Every operation opens and closes the
+// file; nothing is cached. Names are matched without regard to case (they are the
+// section's keys); names and addresses are stored trimmed; a new name goes to the end of
+// the section, an existing one keeps its line. Texts are bytes in the file's code page.
+class AddressBook
+{
+public:
+    static constexpr const char *Section = "Address List";
+
+    struct Entry
+    {
+        std::string name;
+        std::string address;
+    };
+
+    explicit AddressBook(QString configPath);
+
+    // Every entry in section order, however many (a missing file or section: none).
+    std::vector<Entry> ListAddresses() const;
+    // The address stored for name, or an empty text.
+    std::string LookupAddress(const std::string &name) const;
+    // Adds the entry or replaces the address of the entry of that name. Throws AppError
+    // "Unable to write to <path>" when the file cannot be written, and AppError with
+    // entryProblem's text for an entry that cannot be stored (nothing is written then).
+    void StoreAddress(const std::string &name, const std::string &address);
+    // Deletes the entry of that name; nothing happens when there is none. Throws AppError
+    // when the file cannot be written.
+    void RemoveAddress(const std::string &name);
+    // The editor's confirmed change of the entry oldName: a changed name (compared
+    // exactly, so a change of case counts) removes the old entry first, so the entry
+    // moves to the end of the section under its new name.
+    void ReplaceAddress(const std::string &oldName, const std::string &name, const std::string &address);
+
+    // Leading and trailing blanks and control characters removed.
+    static std::string trimmed(const std::string &text);
+    // Why the entry cannot be stored, or an empty text when it can. Checked on the trimmed
+    // texts: both must be non-empty; the name must be a usable key (no "=", no line break,
+    // not beginning with ";" or "["), and the address must not break the line.
+    static QString entryProblem(const std::string &name, const std::string &address);
+
+    static constexpr const char *EmptyMessage = "Name or Mail Address can not be empty!";
+
+private:
+    QString m_path;
+};

@@ -1,0 +1,113 @@
+#include "AddressBook.h"
+#include "AppError.h"
+#include "ConfigFile.h"
+#include "TestFiles.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestAddressBook : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_path;
+
+    QByteArray content() const { return TestFiles::read(m_path); }
+    QStringList names() const
+    {
+        QStringList out;
+        for (const AddressBook::Entry &e : AddressBook(m_path).ListAddresses())
+            out << QString::fromLatin1(e.name + "=" + e.address);
+        return out;
+    }
+
+private slots:
+    void init()
+    {
+        m_path = m_dir.filePath(QStringLiteral("Config.dat"));
+        TestFiles::write(m_path, FirstRunConfigText());
+    }
+
+    // The first entry creates the section at the end of the file; [System] stays as it was.
+    void firstEntryCreatesSection()
+    {
+        AddressBook book(m_path);
+        QVERIFY(book.ListAddresses().empty());
+        book.StoreAddress("  Ann \t", " ann@example.org  ");
+        QCOMPARE(content(), FirstRunConfigText() + "[Address List]\r\nAnn=ann@example.org\r\n");
+        QCOMPARE(book.LookupAddress("ANN"), std::string("ann@example.org"));
+        QCOMPARE(book.LookupAddress("Nobody"), std::string());
+    }
+
+    // Names match without regard to case; a stored name keeps its line, a renamed entry
+    // moves to the end, a removed one is gone (removing a missing name changes nothing).
+    void replaceRenameRemove()
+    {
+        AddressBook book(m_path);
+        book.StoreAddress("Bob", "bob@example.com");
+        book.StoreAddress("Carol", "carol@example.org");
+        book.StoreAddress("Dave", "dave@example.net");
+
+        book.StoreAddress("BOB", "robert@example.com");
+        QCOMPARE(names(), QStringList({"BOB=robert@example.com", "Carol=carol@example.org", "Dave=dave@example.net"}));
+
+        book.ReplaceAddress("Carol", "Carol", "c@example.org"); // address only: keeps its place
+        QCOMPARE(names().at(1), QStringLiteral("Carol=c@example.org"));
+        book.ReplaceAddress("Carol", "carol", "c@example.org"); // a change of case is a rename
+        QCOMPARE(names(), QStringList({"BOB=robert@example.com", "Dave=dave@example.net", "carol=c@example.org"}));
+        book.ReplaceAddress("Dave", " BOB ", "dave@example.net"); // onto another name: one entry left
+        QCOMPARE(names(), QStringList({"BOB=dave@example.net", "carol=c@example.org"}));
+
+        const QByteArray before = content();
+        book.RemoveAddress("nobody");
+        QCOMPARE(content(), before);
+        book.RemoveAddress("CAROL");
+        QCOMPARE(names(), QStringList({"BOB=dave@example.net"}));
+    }
+
+    // Every entry is listed, far beyond what a 16 KB block of names would hold.
+    void manyEntriesAllListed()
+    {
+        QByteArray text = FirstRunConfigText() + "[Address List]\r\n";
+        for (int i = 0; i < 2000; ++i)
+            text += QStringLiteral("Contact number %1=person%1@example.org\r\n").arg(i, 4, 10, QLatin1Char('0')).toLatin1();
+        TestFiles::write(m_path, text);
+        const std::vector<AddressBook::Entry> all = AddressBook(m_path).ListAddresses();
+        QCOMPARE(all.size(), size_t(2000));
+        QCOMPARE(all.back().name, std::string("Contact number 1999"));
+        QCOMPARE(all.back().address, std::string("person1999@example.org"));
+    }
+
+    void refusedEntries_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QByteArray>("address");
+        QTest::addColumn<bool>("emptyMessage");
+        QTest::newRow("empty name") << QByteArray(" \t") << QByteArray("a@b") << true;
+        QTest::newRow("empty address") << QByteArray("Ann") << QByteArray("  ") << true;
+        QTest::newRow("equals sign") << QByteArray("a=b") << QByteArray("a@b") << false;
+        QTest::newRow("comment") << QByteArray(" ;Ann") << QByteArray("a@b") << false;
+        QTest::newRow("section") << QByteArray("[System]") << QByteArray("a@b") << false;
+        QTest::newRow("line break in name") << QByteArray("Ann\r\nPIC_W") << QByteArray("1") << false;
+        QTest::newRow("line break in address") << QByteArray("Ann") << QByteArray("a@b\n[System]") << false;
+    }
+
+    // Refused before anything is written, by the store itself as by the editor.
+    void refusedEntries()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(QByteArray, address);
+        QFETCH(bool, emptyMessage);
+        const QString problem = AddressBook::entryProblem(name.toStdString(), address.toStdString());
+        QVERIFY(!problem.isEmpty());
+        QCOMPARE(problem == QLatin1String(AddressBook::EmptyMessage), emptyMessage);
+        AddressBook book(m_path);
+        QVERIFY_THROWS_EXCEPTION(AppError, book.StoreAddress(name.toStdString(), address.toStdString()));
+        QCOMPARE(content(), FirstRunConfigText());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAddressBook)
+#include "tst_addressbook.moc"

@@ -1,0 +1,88 @@
+#include "AppError.h"
+#include "ConfigFile.h"
+#include "IniFile.h"
+#include "TestFiles.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+// The dialog's values between the file and the settings record.
+class TestConfigForm : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString path() const { return m_dir.filePath(QStringLiteral("Config.dat")); }
+
+private slots:
+    void numberText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("value");
+        QTest::newRow("in range") << "600" << 600;
+        QTest::newRow("above: not clamped while typed") << "2000" << 2000;
+        QTest::newRow("signed") << "+300" << 300;
+        QTest::newRow("negative") << "-5" << -5;
+        QTest::newRow("empty: lower bound") << "" << 160;
+        QTest::newRow("decimal: lower bound") << "1.5" << 160;
+        QTest::newRow("sign alone") << "-" << 160;
+        QTest::newRow("too large for an integer") << "99999999999" << 160;
+    }
+
+    void numberText()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, value);
+        QCOMPARE(ConfigForm::PictureSize.valueOf(text), value);
+        QCOMPARE(ConfigForm::PictureSize.clamp(value), qBound(160, value, 1024));
+    }
+
+    // Out-of-range values: the record keeps what was read until a save; the dialog shows
+    // them within its ranges, and that is what the save writes and the record takes.
+    void outOfRangeValues()
+    {
+        TestFiles::write(path(), "[System]\r\nPIC_W=2000\r\nACC_SMTPPort=2525\r\nPIC_Quality=140\r\n"
+                                 "ACC_SMTPNeedLogin=False\r\nACC_SMTPHost= mail.example.org \r\n");
+        ConfigSettings s;
+        ConfigForm form;
+        LoadConfig(s, form, path());
+        QCOMPARE(s.PIC_MT, 20); // missing
+        QCOMPARE(form.Edt_MT, 25);
+        QCOMPARE(s.ACC_SMTPPort, 2525);
+        QCOMPARE(form.Edt_Port, 999);
+        QCOMPARE(s.PIC_W, 2000);
+        QCOMPARE(form.Edt_PW, 1024);
+        QCOMPARE(form.TB_Quality, 100);
+        QCOMPARE(form.Edt_Host, s.ACC_SMTPHost);
+        QVERIFY(!form.CKBox_NeedLogin);
+
+        SaveConfig(s, form, MainWindowLayout(), path());
+        const IniFile ini(path());
+        QCOMPARE(ini.readInteger("System", "PIC_MT", 0), 25);
+        QCOMPARE(ini.readInteger("System", "ACC_SMTPPort", 0), 999);
+        QCOMPARE(ini.readInteger("System", "PIC_W", 0), 1024);
+        QCOMPARE(ini.readString("System", "ACC_SMTPNeedLogin"), std::string("False"));
+        QCOMPARE(s.PIC_MT, 25);
+        QCOMPARE(s.ACC_SMTPPort, 999);
+        QCOMPARE(s.ACC_SMTPHost, std::string("mail.example.org"));
+
+        // A number typed out of range is written within it.
+        form.Edt_MB = 5000;
+        SaveConfig(s, form, MainWindowLayout(), path());
+        QCOMPARE(ini.readInteger("System", "PIC_MB", 0), 800);
+    }
+
+    // A save that cannot write leaves the record as it was.
+    void failedSaveKeepsRecord()
+    {
+        ConfigSettings s = ConfigSettings::firstRun();
+        ConfigForm form = ConfigForm::showing(s);
+        form.Edt_Host = "new.example.org";
+        QVERIFY_THROWS_EXCEPTION(AppError, SaveConfig(s, form, MainWindowLayout(), m_dir.filePath("gone/Config.dat")));
+        QCOMPARE(s.ACC_SMTPHost, std::string());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestConfigForm)
+#include "tst_configform.moc"
