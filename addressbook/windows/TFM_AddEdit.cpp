@@ -1,0 +1,121 @@
+#include "TFM_AddEdit.h"
+
+#include "AddressBook.h"
+#include "Ansi.h"
+#include "AppError.h"
+#include "AppInfo.h"
+#include "DataPaths.h"
+#include "UserDialogs.h"
+#include "WindowServices.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+TFM_AddEdit::TFM_AddEdit(WindowServices &services, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
+    , m_services(services)
+{
+    setObjectName(QStringLiteral("FM_AddEdit"));
+    Edt_Name = new QLineEdit;
+    Edt_Name->setObjectName(QStringLiteral("Edt_Name"));
+    Edt_Mail = new QLineEdit;
+    Edt_Mail->setObjectName(QStringLiteral("Edt_Mail"));
+    Button7 = new QPushButton(QStringLiteral("&OK"));
+    Button7->setObjectName(QStringLiteral("Button7"));
+    Button7->setDefault(true);
+    Button8 = new QPushButton(QStringLiteral("&Cancel"));
+    Button8->setObjectName(QStringLiteral("Button8"));
+
+    auto *fields = new QGridLayout;
+    fields->addWidget(new QLabel(QStringLiteral("Name:")), 0, 0);
+    fields->addWidget(Edt_Name, 0, 1);
+    fields->addWidget(new QLabel(QStringLiteral("E-Mail:")), 1, 0);
+    fields->addWidget(Edt_Mail, 1, 1);
+    fields->setColumnMinimumWidth(1, 220);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Button7);
+    buttons->addWidget(Button8);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(12, 12, 12, 12);
+    layout->setSpacing(12);
+    layout->addLayout(fields);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(Button7, &QPushButton::clicked, this, &TFM_AddEdit::Button7Click);
+    connect(Button8, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+std::string TFM_AddEdit::name() const
+{
+    return Ansi::fromQString(Edt_Name->text());
+}
+
+std::string TFM_AddEdit::address() const
+{
+    return Ansi::fromQString(Edt_Mail->text());
+}
+
+void TFM_AddEdit::setEntry(const QString &caption, const std::string &name, const std::string &address)
+{
+    setWindowTitle(caption);
+    Edt_Name->setText(Ansi::toQString(name));
+    Edt_Mail->setText(Ansi::toQString(address));
+}
+
+bool TFM_AddEdit::showFor(const QString &caption, const std::string &name, const std::string &address)
+{
+    setEntry(caption, name, address);
+    return exec() == QDialog::Accepted;
+}
+
+bool TFM_AddEdit::reportFailure(const std::exception &e)
+{
+    m_services.dialogs.messageBox(UserDialogs::Kind::Error, QString::fromLatin1(AppInfo::ApplicationTitle),
+                                  QString::fromLocal8Bit(e.what()));
+    return false;
+}
+
+bool TFM_AddEdit::AddAddress()
+{
+    if (!showFor(QStringLiteral("Add ..."), {}, {}))
+        return false;
+    try {
+        AddressBook(m_services.paths.config).StoreAddress(name(), address());
+    } catch (const AppError &e) {
+        return reportFailure(e);
+    }
+    return true;
+}
+
+bool TFM_AddEdit::EditAddress(const std::string &oldName, const std::string &oldAddress)
+{
+    if (!showFor(QStringLiteral("Edit ..."), oldName, oldAddress))
+        return false;
+    try {
+        AddressBook(m_services.paths.config).ReplaceAddress(oldName, name(), address());
+    } catch (const AppError &e) {
+        return reportFailure(e);
+    }
+    return true;
+}
+
+void TFM_AddEdit::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    Edt_Name->setFocus();
+}
+
+void TFM_AddEdit::Button7Click()
+{
+    const QString problem = AddressBook::entryProblem(name(), address());
+    if (!problem.isEmpty()) {
+        m_services.dialogs.messageBox(UserDialogs::Kind::Plain, QString::fromLatin1(AppInfo::ApplicationTitle), problem);
+        return;
+    }
+    accept();
+}

@@ -1,0 +1,325 @@
+#include "TFm_Set.h"
+
+#include "Ansi.h"
+#include "AppError.h"
+#include "AppInfo.h"
+#include "ConfigFile.h"
+#include "ConfigForm.h"
+#include "DataPaths.h"
+#include "HelpLauncher.h"
+#include "NumberBox.h"
+#include "UserDialogs.h"
+#include "WindowServices.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSlider>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+template <typename W, typename... Args>
+W *named(const char *name, Args &&...args)
+{
+    auto *w = new W(std::forward<Args>(args)...);
+    w->setObjectName(QLatin1String(name));
+    return w;
+}
+
+QLineEdit *editBox(const char *name)
+{
+    return named<QLineEdit>(name);
+}
+
+NumberBox *numberBox(const char *name, NumberRange range)
+{
+    auto *box = named<NumberBox>(name, range);
+    box->setFixedWidth(72);
+    return box;
+}
+
+QLabel *label(const char *text)
+{
+    return new QLabel(QString::fromLatin1(text));
+}
+
+} // namespace
+
+TFm_Set::TFm_Set(WindowServices &services, ConfigForm &form, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    , m_services(services)
+    , m_form(form)
+{
+    setObjectName(QStringLiteral("Fm_Set"));
+    setWindowTitle(QStringLiteral("Configuration"));
+    setFixedSize(440, 389);
+
+    PGS_Setting = named<QTabWidget>("PGS_Setting");
+    PGS_Setting->addTab(buildPicturePage(), QStringLiteral("Output Mail Picture"));
+    PGS_Setting->addTab(buildSmtpPage(), QStringLiteral("SMTP Account "));
+    PGS_Setting->addTab(buildInfoPage(), QStringLiteral(" Personal  Info"));
+
+    Button1 = named<QPushButton>("Button1", QStringLiteral("&Save"));
+    Button2 = named<QPushButton>("Button2", QStringLiteral("&Cancel"));
+    Button3 = named<QPushButton>("Button3", QStringLiteral("&Help"));
+    Button1->setDefault(true);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    for (QPushButton *b : {Button1, Button2, Button3})
+        buttons->addWidget(b);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->addWidget(PGS_Setting);
+    layout->addLayout(buttons);
+
+
+    // Within each page, then the page control and the buttons below it.
+    const QList<QWidget *> order = {Edt_PW, Edt_PH, Edt_ML, Edt_MR, Edt_MT, Edt_MB, CB_PN, TB_Quality, Button4,
+                                    Edt_Host, Edt_Port, Edt_User, Edt_Pass,
+                                    Edt_FromName, Edt_FromAdd, Edt_ReplyName, Edt_ReplyAdd,
+                                    PGS_Setting, Button1, Button2, Button3};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    connect(Button1, &QPushButton::clicked, this, &TFm_Set::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(Button3, &QPushButton::clicked, this, &TFm_Set::Button3Click);
+    connect(Button4, &QPushButton::clicked, this, &TFm_Set::Button4Click);
+
+    LoadConfig(m_services.settings, m_form, m_services.paths.config);
+    fillControls();
+    connectControls();
+    Button1->setFocus();
+}
+
+QWidget *TFm_Set::buildPicturePage()
+{
+    auto *page = named<QWidget>("TBS_Pic");
+
+    Edt_PW = numberBox("Edt_PW", ConfigForm::PictureSize);
+    Edt_PH = numberBox("Edt_PH", ConfigForm::PictureSize);
+    auto *size = new QGroupBox(QStringLiteral(" Picture Size  (Pixel) "));
+    auto *sizeRows = new QFormLayout(size);
+    sizeRows->addRow(label("Width : "), Edt_PW);
+    sizeRows->addRow(label("Height : "), Edt_PH);
+
+    Edt_ML = numberBox("Edt_ML", ConfigForm::SideMargin);
+    Edt_MR = numberBox("Edt_MR", ConfigForm::SideMargin);
+    Edt_MT = numberBox("Edt_MT", ConfigForm::EdgeMargin);
+    Edt_MB = numberBox("Edt_MB", ConfigForm::EdgeMargin);
+    auto *margin = new QGroupBox(QStringLiteral(" Margin Space (Pixel)  "));
+    auto *marginRows = new QFormLayout(margin);
+    marginRows->addRow(label("Left: "), Edt_ML);
+    marginRows->addRow(label("Right: "), Edt_MR);
+    marginRows->addRow(label("Top: "), Edt_MT);
+    marginRows->addRow(label("Bottom: "), Edt_MB);
+
+    CB_PN = named<QCheckBox>("CB_PN", QStringLiteral("Show Page Number"));
+
+    // The size group with the page-number box under it beside the margin group.
+    auto *left = new QVBoxLayout;
+    left->addWidget(size);
+    left->addSpacing(6);
+    left->addWidget(CB_PN);
+    left->addStretch();
+    auto *groups = new QHBoxLayout;
+    groups->setSpacing(12);
+    groups->addLayout(left, 1);
+    groups->addWidget(margin, 1);
+
+    TB_Quality = named<QSlider>("TB_Quality", Qt::Horizontal);
+    TB_Quality->setRange(ConfigForm::Quality.min, ConfigForm::Quality.max);
+    TB_Quality->setSingleStep(1);
+    TB_Quality->setPageStep(10);
+    TB_Quality->setTickPosition(QSlider::NoTicks);
+    Button4 = named<QPushButton>("Button4", QStringLiteral("Default"));
+    Button4->setAutoDefault(false);
+
+    auto *scale = new QHBoxLayout;
+    scale->addWidget(label("Low"));
+    scale->addStretch();
+    scale->addWidget(label("mid"));
+    scale->addStretch();
+    scale->addWidget(label("High"));
+    auto *quality = new QGridLayout;
+    quality->addWidget(label("Picture Quality:"), 0, 0, 1, 2);
+    quality->addWidget(TB_Quality, 1, 0);
+    quality->addWidget(Button4, 1, 1);
+    quality->addLayout(scale, 2, 0);
+    quality->setColumnStretch(0, 1);
+    quality->setHorizontalSpacing(12);
+    quality->setVerticalSpacing(4);
+
+    auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(12, 12, 12, 12);
+    layout->setSpacing(12);
+    layout->addLayout(groups);
+    layout->addSpacing(4);
+    layout->addLayout(quality);
+    layout->addStretch();
+
+    return page;
+}
+
+QWidget *TFm_Set::buildSmtpPage()
+{
+    auto *page = named<QWidget>("TBS_SMTP");
+    Edt_Host = editBox("Edt_Host");
+    Edt_Port = numberBox("Edt_Port", ConfigForm::Port);
+    Edt_User = editBox("Edt_User");
+    QPalette white = Edt_User->palette();
+    white.setColor(QPalette::Base, Qt::white);
+    Edt_User->setPalette(white);
+    Edt_Pass = editBox("Edt_Pass");
+    Edt_Pass->setEchoMode(QLineEdit::Password);
+    Edt_Pass->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
+    // Carried in the file, consulted by no send path: kept but not shown.
+    CKBox_NeedLogin = named<QCheckBox>("CKBox_NeedLogin", QStringLiteral("SMTP server need authentication"));
+    CKBox_NeedLogin->setVisible(false);
+
+    auto *group = new QGroupBox(QStringLiteral("Send mail direct by this accounts"));
+    auto *rows = new QFormLayout(group);
+    rows->setVerticalSpacing(10);
+    rows->addRow(label("Host : "), Edt_Host);
+    rows->addRow(label("Port: "), Edt_Port);
+    rows->addRow(label("Accounts: "), Edt_User);
+    rows->addRow(label("Password: "), Edt_Pass);
+    rows->addRow(CKBox_NeedLogin);
+
+    auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(12, 12, 12, 12);
+    layout->addWidget(group);
+    layout->addStretch();
+    return page;
+}
+
+QWidget *TFm_Set::buildInfoPage()
+{
+    auto *page = named<QWidget>("TBS_info");
+    Edt_FromName = editBox("Edt_FromName");
+    Edt_FromAdd = editBox("Edt_FromAdd");
+    Edt_ReplyName = editBox("Edt_ReplyName");
+    Edt_ReplyAdd = editBox("Edt_ReplyAdd");
+
+    auto *group = new QGroupBox(QStringLiteral(" Personal  Info "));
+    auto *rows = new QFormLayout(group);
+    rows->setVerticalSpacing(10);
+    rows->addRow(label("FromName: "), Edt_FromName);
+    rows->addRow(label("From Add: "), Edt_FromAdd);
+    rows->addRow(label("Reply Name: "), Edt_ReplyName);
+    rows->addRow(label("Reply Add : "), Edt_ReplyAdd);
+
+    auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(12, 12, 12, 12);
+    layout->addWidget(group);
+    layout->addStretch();
+
+    return page;
+}
+
+void TFm_Set::fillControls()
+{
+    const ConfigForm f = m_form;
+    Edt_PW->setValue(f.Edt_PW);
+    Edt_PH->setValue(f.Edt_PH);
+    Edt_ML->setValue(f.Edt_ML);
+    Edt_MR->setValue(f.Edt_MR);
+    Edt_MT->setValue(f.Edt_MT);
+    Edt_MB->setValue(f.Edt_MB);
+    TB_Quality->setValue(f.TB_Quality);
+    CB_PN->setChecked(f.CB_PN);
+    Edt_Host->setText(Ansi::toQString(f.Edt_Host));
+    Edt_Port->setValue(f.Edt_Port);
+    Edt_User->setText(Ansi::toQString(f.Edt_User));
+    Edt_Pass->setText(Ansi::toQString(f.Edt_Pass));
+    CKBox_NeedLogin->setChecked(f.CKBox_NeedLogin);
+    Edt_FromName->setText(Ansi::toQString(f.Edt_FromName));
+    Edt_FromAdd->setText(Ansi::toQString(f.Edt_FromAdd));
+    Edt_ReplyName->setText(Ansi::toQString(f.Edt_ReplyName));
+    Edt_ReplyAdd->setText(Ansi::toQString(f.Edt_ReplyAdd));
+}
+
+// Every edit reaches the form at once: Save and the save at exit write what the controls hold.
+void TFm_Set::connectControls()
+{
+    const auto number = [this](NumberBox *box, int ConfigForm::*field) {
+        connect(box, &NumberBox::valueChanged, this, [this, field](int v) { m_form.*field = v; });
+    };
+    number(Edt_PW, &ConfigForm::Edt_PW);
+    number(Edt_PH, &ConfigForm::Edt_PH);
+    number(Edt_ML, &ConfigForm::Edt_ML);
+    number(Edt_MR, &ConfigForm::Edt_MR);
+    number(Edt_MT, &ConfigForm::Edt_MT);
+    number(Edt_MB, &ConfigForm::Edt_MB);
+    number(Edt_Port, &ConfigForm::Edt_Port);
+
+    const auto text = [this](QLineEdit *edit, std::string ConfigForm::*field) {
+        connect(edit, &QLineEdit::textChanged, this,
+                [this, field](const QString &t) { m_form.*field = Ansi::fromQString(t); });
+    };
+    text(Edt_Host, &ConfigForm::Edt_Host);
+    text(Edt_User, &ConfigForm::Edt_User);
+    text(Edt_Pass, &ConfigForm::Edt_Pass);
+    text(Edt_FromName, &ConfigForm::Edt_FromName);
+    text(Edt_FromAdd, &ConfigForm::Edt_FromAdd);
+    text(Edt_ReplyName, &ConfigForm::Edt_ReplyName);
+    text(Edt_ReplyAdd, &ConfigForm::Edt_ReplyAdd);
+
+    connect(TB_Quality, &QSlider::valueChanged, this, [this](int v) { m_form.TB_Quality = v; });
+    connect(CB_PN, &QCheckBox::toggled, this, [this](bool on) { m_form.CB_PN = on; });
+    connect(CKBox_NeedLogin, &QCheckBox::toggled, this, [this](bool on) { m_form.CKBox_NeedLogin = on; });
+}
+
+void TFm_Set::setPage(int page)
+{
+    if (page >= 0 && page < PGS_Setting->count())
+        PGS_Setting->setCurrentIndex(page);
+}
+
+void TFm_Set::showEvent(QShowEvent *event)
+{
+    // Centred on the main window at every showing (on the screen without one).
+    const QRect over = parentWidget() ? parentWidget()->window()->frameGeometry()
+                                      : (screen() ? screen()->availableGeometry() : QRect());
+    if (over.isValid())
+        move(over.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+    QDialog::showEvent(event);
+}
+
+void TFm_Set::Button1Click()
+{
+    MainWindowLayout layout;
+    if (m_layout) {
+        layout = m_layout();
+    } else {
+        ConfigSettings scratch;
+        layout = LoadWindowLayout(scratch, m_services.paths.config);
+    }
+    try {
+        SaveConfig(m_services.settings, m_form, layout, m_services.paths.config);
+    } catch (const AppError &e) {
+        m_services.dialogs.messageBox(UserDialogs::Kind::Error, QString::fromLatin1(AppInfo::ApplicationTitle),
+                                      QString::fromLocal8Bit(e.what()));
+        return;
+    }
+    accept();
+}
+
+void TFm_Set::Button3Click()
+{
+    m_services.help.HtmlHelp(this, m_services.paths.executableFolder + ConfigForm::helpPage(PGS_Setting->currentIndex()));
+}
+
+void TFm_Set::Button4Click()
+{
+    TB_Quality->setValue(ConfigForm::DefaultQuality);
+}

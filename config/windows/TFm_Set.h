@@ -1,0 +1,77 @@
+#pragma once
+
+#include "MainWindowLayout.h"
+
+#include <QDialog>
+#include <functional>
+
+class NumberBox;
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QSlider;
+class QTabWidget;
+struct ConfigForm;
+struct WindowServices;
+
+// The configuration dialog: picture settings, SMTP account and personal information on
+// three pages. Created once at start; its creation loads the configuration into the
+// settings record and into its controls, whose values it keeps in the ConfigForm it is
+// given (the save at exit writes them too). Shown modally any number of times: Save
+// writes the whole configuration and closes; Cancel and Escape close and leave the record
+// and the typed texts as they are.
+class TFm_Set : public QDialog
+{
+    Q_OBJECT
+
+public:
+    TFm_Set(WindowServices &services, ConfigForm &form, QWidget *parent = nullptr);
+
+    // Where Save takes the main window's and the tips window's keys from; without one,
+    // it writes them as they stand in the file.
+    void setWindowLayout(std::function<MainWindowLayout()> source) { m_layout = std::move(source); }
+
+    // The page to show next (0 pictures, 1 SMTP account, 2 personal information).
+    void setPage(int page);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    QWidget *buildPicturePage();
+    QWidget *buildSmtpPage();
+    QWidget *buildInfoPage();
+    void fillControls();
+    void connectControls();
+
+    void Button1Click(); // Save
+    void Button3Click(); // Help
+    void Button4Click(); // Default quality
+
+    WindowServices &m_services;
+    ConfigForm &m_form;
+    std::function<MainWindowLayout()> m_layout;
+
+    QTabWidget *PGS_Setting = nullptr;
+    NumberBox *Edt_PW = nullptr;
+    NumberBox *Edt_PH = nullptr;
+    NumberBox *Edt_ML = nullptr;
+    NumberBox *Edt_MR = nullptr;
+    NumberBox *Edt_MT = nullptr;
+    NumberBox *Edt_MB = nullptr;
+    QSlider *TB_Quality = nullptr;
+    QPushButton *Button4 = nullptr;
+    QCheckBox *CB_PN = nullptr;
+    QLineEdit *Edt_Host = nullptr;
+    NumberBox *Edt_Port = nullptr;
+    QLineEdit *Edt_User = nullptr;
+    QLineEdit *Edt_Pass = nullptr;
+    QCheckBox *CKBox_NeedLogin = nullptr;
+    QLineEdit *Edt_FromName = nullptr;
+    QLineEdit *Edt_FromAdd = nullptr;
+    QLineEdit *Edt_ReplyName = nullptr;
+    QLineEdit *Edt_ReplyAdd = nullptr;
+    QPushButton *Button1 = nullptr;
+    QPushButton *Button2 = nullptr;
+    QPushButton *Button3 = nullptr;
+};

@@ -1,0 +1,160 @@
+#include "AddressBook.h"
+#include "TFM_AddEdit.h"
+#include "TFM_AddLst.h"
+#include "TestFiles.h"
+#include "WindowFixture.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+
+// The address list and its editor as a person uses them.
+class TestAddressWindows : public QObject
+{
+    Q_OBJECT
+
+private:
+    template <typename T>
+    static T *child(QWidget *w, const char *name)
+    {
+        T *c = w->findChild<T *>(QLatin1String(name));
+        if (!c)
+            qFatal("no control %s", name);
+        return c;
+    }
+    static void click(QWidget *w, const char *button) { QTest::mouseClick(child<QPushButton>(w, button), Qt::LeftButton); }
+    static void selectRow(QWidget *w, int row)
+    {
+        auto *list = child<QTreeWidget>(w, "LstV_Add");
+        list->setCurrentItem(list->topLevelItem(row));
+    }
+    // Runs `act` on the next modal dialog's turn of the event loop.
+    static void then(std::function<void()> act) { QTimer::singleShot(0, std::move(act)); }
+    // Fills the editor and presses OK; when it stays open (refused), cancels it.
+    static void answerEditor(TFM_AddEdit *editor, const QString &name, const QString &mail, bool *stayedOpen = nullptr)
+    {
+        then([=] {
+            child<QLineEdit>(editor, "Edt_Name")->setText(name);
+            child<QLineEdit>(editor, "Edt_Mail")->setText(mail);
+            click(editor, "Button7");
+            if (stayedOpen)
+                *stayedOpen = editor->isVisible();
+            if (editor->isVisible())
+                click(editor, "Button8");
+        });
+    }
+
+private slots:
+    // Pick two names for To and one for Bcc; "&Close" stays hidden until a managing use
+    // shows it again; every showing starts with empty pick lists.
+    void pickAndCloseButton()
+    {
+        WindowFixture f;
+        for (const char *n : {"Bob", "Carol", "Dave"})
+            AddressBook(f.paths.config).StoreAddress(n, std::string(n) + "@example.org");
+        TFM_AddEdit editor(f.services);
+        TFM_AddLst list(f.services, editor);
+
+        then([&] {
+            QCOMPARE(child<QTreeWidget>(&list, "LstV_Add")->topLevelItemCount(), 3);
+            selectRow(&list, 0);
+            click(&list, "Button3");
+            click(&list, "Button3"); // the same name may be added twice
+            selectRow(&list, 1);
+            click(&list, "Button3");
+            child<QListWidget>(&list, "Lbx_To")->setCurrentRow(0);
+            click(&list, "Button6");
+            selectRow(&list, 2);
+            click(&list, "Button1");
+            click(&list, "Button7");
+        });
+        WindowOpener::AddressPicks picks;
+        QVERIFY(list.showModal(WindowOpener::AddressListUse::Pick, &picks));
+        QCOMPARE(picks.to, QStringList({"Bob", "Carol"}));
+        QVERIFY(picks.cc.isEmpty());
+        QCOMPARE(picks.bcc, QStringList({"Dave"}));
+
+        auto *close = child<QPushButton>(&list, "Bt_Can");
+        then([&] {
+            QVERIFY(!close->isVisible());
+            QCOMPARE(child<QListWidget>(&list, "Lbx_To")->count(), 0);
+            QTest::keyClick(child<QTreeWidget>(&list, "LstV_Add"), Qt::Key_Escape);
+        });
+        QVERIFY(!list.showModal(WindowOpener::AddressListUse::ManageKeepClose));
+        then([&] {
+            QVERIFY(close->isVisible());
+            QVERIFY(!child<QListWidget>(&list, "Lbx_To")->isVisible());
+            click(&list, "Bt_Can");
+        });
+        QVERIFY(!list.showModal(WindowOpener::AddressListUse::Manage));
+    }
+
+    // New, Edit and Delete from the list, and the editor's refusals.
+    void manageEntries()
+    {
+        WindowFixture f;
+        TFM_AddEdit editor(f.services);
+        TFM_AddLst list(f.services, editor);
+        auto *rows = child<QTreeWidget>(&list, "LstV_Add");
+        const QByteArray firstRun = TestFiles::read(f.paths.config);
+
+        bool stayedOpen = false;
+        answerEditor(&editor, QStringLiteral("  "), QStringLiteral("x@example.org"), &stayedOpen);
+        click(&list, "Button9");
+        QVERIFY(stayedOpen);
+        QCOMPARE(f.dialogs.shown.last().text, QStringLiteral("Name or Mail Address can not be empty!"));
+        QVERIFY(f.dialogs.shown.last().kind == UserDialogs::Kind::Plain);
+        answerEditor(&editor, QStringLiteral("Ann=Smith"), QStringLiteral("ann@example.org"), &stayedOpen);
+        click(&list, "Button9");
+        QVERIFY(stayedOpen);
+        QVERIFY(f.dialogs.shown.last().text.contains(QLatin1String("\"=\"")));
+        QCOMPARE(TestFiles::read(f.paths.config), firstRun);
+
+        answerEditor(&editor, QStringLiteral(" Ann "), QStringLiteral(" ann@example.org "));
+        click(&list, "Button9");
+        QCOMPARE(editor.windowTitle(), QStringLiteral("Add ..."));
+        answerEditor(&editor, QStringLiteral("Bob"), QStringLiteral("bob@example.org"));
+        click(&list, "Button9");
+        QVERIFY(TestFiles::read(f.paths.config).endsWith("[Address List]\r\nAnn=ann@example.org\r\nBob=bob@example.org\r\n"));
+        QCOMPARE(rows->topLevelItemCount(), 2);
+
+        const int boxes = f.dialogs.shown.size();
+        click(&list, "Button10"); // nothing selected
+        QCOMPARE(f.dialogs.shown.size(), boxes + 1);
+        QCOMPARE(f.dialogs.shown.last().text, QStringLiteral("You must select one item!"));
+
+        selectRow(&list, 0);
+        then([&] {
+            QCOMPARE(editor.windowTitle(), QStringLiteral("Edit ..."));
+            QCOMPARE(child<QLineEdit>(&editor, "Edt_Mail")->text(), QStringLiteral("ann@example.org"));
+            QCOMPARE(QApplication::focusWidget(), child<QLineEdit>(&editor, "Edt_Name"));
+        });
+        answerEditor(&editor, QStringLiteral("Anne"), QStringLiteral("anne@example.org"));
+        click(&list, "Button10");
+        QCOMPARE(rows->topLevelItem(1)->text(0), QStringLiteral("Anne")); // renamed: moved to the end
+        QCOMPARE(rows->topLevelItemCount(), 2);
+
+        selectRow(&list, 0);
+        click(&list, "Button11");
+        QCOMPARE(rows->topLevelItemCount(), 1);
+        QCOMPARE(AddressBook(f.paths.config).LookupAddress("bob"), std::string());
+    }
+
+    // "Add Address" from a menu: the editor alone.
+    void addAddressEntryPoint()
+    {
+        WindowFixture f;
+        TFM_AddEdit editor(f.services);
+        answerEditor(&editor, QStringLiteral("Carol"), QStringLiteral("carol@example.org"));
+        QVERIFY(editor.AddAddress());
+        QCOMPARE(AddressBook(f.paths.config).LookupAddress("CAROL"), std::string("carol@example.org"));
+        then([&] { click(&editor, "Button8"); });
+        QVERIFY(!editor.AddAddress());
+    }
+};
+
+QTEST_MAIN(TestAddressWindows)
+#include "tst_addresswindows.moc"

@@ -1,0 +1,179 @@
+#include "ConfigFile.h"
+#include "IniFile.h"
+#include "NumberBox.h"
+#include "TFm_Set.h"
+#include "TestFiles.h"
+#include "WindowFixture.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTabWidget>
+#include <QtTest>
+#include <unistd.h>
+
+// The configuration dialog as a person uses it.
+class TestConfigDialog : public QObject
+{
+    Q_OBJECT
+
+private:
+    template <typename T>
+    static T *child(QWidget *w, const char *name)
+    {
+        T *c = w->findChild<T *>(QLatin1String(name));
+        if (!c)
+            qFatal("no control %s", name);
+        return c;
+    }
+    static void show(QDialog &d)
+    {
+        d.show();
+        QApplication::setActiveWindow(&d);
+        QVERIFY(QTest::qWaitForWindowActive(&d));
+    }
+    static void click(QWidget *w, const char *button) { QTest::mouseClick(child<QPushButton>(w, button), Qt::LeftButton); }
+    static void type(NumberBox *box, const QString &text)
+    {
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClick(box, Qt::Key_Delete);
+        QTest::keyClicks(box, text);
+    }
+    static int fileInt(const WindowFixture &f, const char *key) { return IniFile(f.paths.config).readInteger("System", key, -1); }
+
+private slots:
+    // The number boxes: out-of-range text brought into range on leaving, letters refused,
+    // text that is not an integer saved as the lower bound, Up and Down step by one.
+    void numberBoxes()
+    {
+        WindowFixture f;
+        ConfigForm form;
+        TFm_Set dialog(f.services, form);
+        show(dialog);
+        QCOMPARE(QApplication::focusWidget(), child<QPushButton>(&dialog, "Button1"));
+
+        auto *width = child<NumberBox>(&dialog, "Edt_PW");
+        type(width, QStringLiteral("2000"));
+        QCOMPARE(width->text(), QStringLiteral("2000"));
+        QSignalSpy refused(width, &NumberBox::keyRefused);
+        QTest::keyClicks(width, QStringLiteral("ab"));
+        QCOMPARE(refused.count(), 2);
+        QCOMPARE(width->text(), QStringLiteral("2000"));
+        child<NumberBox>(&dialog, "Edt_PH")->setFocus();
+        QCOMPARE(width->text(), QStringLiteral("1024"));
+
+        type(child<NumberBox>(&dialog, "Edt_PH"), QString());
+        type(child<NumberBox>(&dialog, "Edt_ML"), QStringLiteral("1.5"));
+        auto *top = child<NumberBox>(&dialog, "Edt_MT");
+        top->setFocus();
+        QTest::keyClick(top, Qt::Key_Down); // already at its lower bound
+        QCOMPARE(top->text(), QStringLiteral("25"));
+        QTest::keyClick(top, Qt::Key_Up);
+        QTest::keyClick(top, Qt::Key_Up);
+        QCOMPARE(top->text(), QStringLiteral("27"));
+        type(child<NumberBox>(&dialog, "Edt_MB"), QStringLiteral("-40")); // saved before leaving the box
+
+        click(&dialog, "Button1");
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(fileInt(f, "PIC_W"), 1024);
+        QCOMPARE(fileInt(f, "PIC_H"), 160);
+        QCOMPARE(fileInt(f, "PIC_ML"), 0);
+        QCOMPARE(fileInt(f, "PIC_MT"), 27);
+        QCOMPARE(fileInt(f, "PIC_MB"), 25);
+        QCOMPARE(f.settings.PIC_W, 1024);
+    }
+
+    // PIC_MT missing and a port out of range: the record keeps the values read, the
+    // dialog shows them within range, Save writes those and the record takes them.
+    void loadedValuesOutOfRange()
+    {
+        WindowFixture f;
+        QByteArray text = FirstRunConfigText();
+        text.replace("PIC_MT=25\r\n", "PIC_MT=20\r\n").replace("ACC_SMTPPort=25\r\n", "ACC_SMTPPort=2525\r\n");
+        text.replace("ACC_SMTPNeedLogin=True", "ACC_SMTPNeedLogin=False").replace("ACC_SMTPPass=", "ACC_SMTPPass=abc");
+        TestFiles::write(f.paths.config, text);
+        ConfigForm form;
+        TFm_Set dialog(f.services, form);
+        QCOMPARE(f.settings.PIC_MT, 20);
+        QCOMPARE(f.settings.ACC_SMTPPort, 2525);
+        QCOMPARE(child<NumberBox>(&dialog, "Edt_MT")->text(), QStringLiteral("25"));
+        QCOMPARE(child<NumberBox>(&dialog, "Edt_Port")->text(), QStringLiteral("999"));
+        QCOMPARE(child<QLineEdit>(&dialog, "Edt_Pass")->displayText(), QStringLiteral("***"));
+        QVERIFY(child<QCheckBox>(&dialog, "CKBox_NeedLogin")->isHidden());
+
+        show(dialog);
+        child<QSlider>(&dialog, "TB_Quality")->setValue(10);
+        click(&dialog, "Button4");
+        QCOMPARE(child<QSlider>(&dialog, "TB_Quality")->value(), 75);
+        click(&dialog, "Button1");
+        QCOMPARE(fileInt(f, "PIC_MT"), 25);
+        QCOMPARE(fileInt(f, "ACC_SMTPPort"), 999);
+        QCOMPARE(IniFile(f.paths.config).readString("System", "ACC_SMTPNeedLogin"), std::string("False"));
+        QCOMPARE(f.settings.PIC_MT, 25);
+        QCOMPARE(f.settings.ACC_SMTPPort, 999);
+    }
+
+    // Cancel and Escape close without writing and keep the record; the typed text and the
+    // page stay for the next showing, and the save at exit writes the text.
+    void cancelEscapeAndHelp()
+    {
+        WindowFixture f;
+        ConfigForm form;
+        TFm_Set dialog(f.services, form);
+        const QByteArray before = TestFiles::read(f.paths.config);
+        auto *pages = child<QTabWidget>(&dialog, "PGS_Setting");
+        const QStringList help = {"Manual_option_picset.htm", "Manual_option_smtp.htm", "Manual_option_myinfo.htm"};
+        for (int page = 0; page < 3; ++page) {
+            dialog.setPage(page);
+            show(dialog);
+            click(&dialog, "Button3");
+            QCOMPARE(f.help.targets.last(), f.paths.executableFolder + "\\help.chm::/html\\" + help[page]);
+            QTest::keyClick(pages->currentWidget()->focusWidget() ? pages->currentWidget()->focusWidget() : pages,
+                            Qt::Key_Escape);
+            QVERIFY(!dialog.isVisible());
+            QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        }
+
+        dialog.setPage(1);
+        show(dialog);
+        auto *host = child<QLineEdit>(&dialog, "Edt_Host");
+        host->setFocus();
+        QTest::keyClicks(host, QStringLiteral(" smtp.example.org "));
+        click(&dialog, "Button2");
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(f.settings.ACC_SMTPHost, std::string());
+        QCOMPARE(TestFiles::read(f.paths.config), before);
+
+        dialog.setPage(-1);
+        show(dialog);
+        QCOMPARE(pages->currentIndex(), 1);
+        QCOMPARE(host->text(), QStringLiteral(" smtp.example.org "));
+        dialog.reject();
+
+        SaveConfig(f.settings, form, MainWindowLayout(), f.paths.config); // at exit
+        QCOMPARE(IniFile(f.paths.config).readString("System", "ACC_SMTPHost"), std::string("smtp.example.org"));
+    }
+
+    // A Config.dat that cannot be written: the message, and the dialog stays open.
+    void unwritableFile()
+    {
+        WindowFixture f;
+        ConfigForm form;
+        TFm_Set dialog(f.services, form);
+        QFile::setPermissions(f.paths.config, QFileDevice::ReadOwner);
+        if (::geteuid() == 0) // root writes any file: a folder that does not exist instead
+            f.paths.config = f.paths.folder + QStringLiteral("gone/Config.dat");
+        show(dialog);
+        click(&dialog, "Button1");
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(f.dialogs.shown.size(), 1);
+        QCOMPARE(f.dialogs.shown.last().text, QStringLiteral("Unable to write to ") + f.paths.config);
+        QVERIFY(f.dialogs.shown.last().kind == UserDialogs::Kind::Error);
+    }
+};
+
+QTEST_MAIN(TestConfigDialog)
+#include "tst_configdialog.moc"
