@@ -288,8 +288,9 @@ void TFm_Set::setPage(int page)
 void TFm_Set::showEvent(QShowEvent *event)
 {
     // Centred on the main window at every showing (on the screen without one).
-    const QRect over = parentWidget() ? parentWidget()->window()->frameGeometry()
-                                      : (screen() ? screen()->availableGeometry() : QRect());
+    const QWidget *window = m_centreOn ? m_centreOn.data() : parentWidget();
+    const QRect over = window ? window->window()->frameGeometry()
+                              : (screen() ? screen()->availableGeometry() : QRect());
     if (over.isValid())
         move(over.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
     QDialog::showEvent(event);

@@ -3,6 +3,7 @@
 #include "MainWindowLayout.h"
 
 #include <QDialog>
+#include <QPointer>
 #include <functional>
 
 class NumberBox;
@@ -31,6 +32,9 @@ public:
     // it writes them as they stand in the file.
     void setWindowLayout(std::function<MainWindowLayout()> source) { m_layout = std::move(source); }
 
+    // The window the dialog is centred on when shown (by default its parent).
+    void centreOn(QWidget *window) { m_centreOn = window; }
+
     // The page to show next (0 pictures, 1 SMTP account, 2 personal information).
     void setPage(int page);
 
@@ -51,6 +55,7 @@ private:
     WindowServices &m_services;
     ConfigForm &m_form;
     std::function<MainWindowLayout()> m_layout;
+    QPointer<QWidget> m_centreOn;
 
     QTabWidget *PGS_Setting = nullptr;
     NumberBox *Edt_PW = nullptr;

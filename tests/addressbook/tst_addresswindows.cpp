@@ -2,6 +2,7 @@
 #include "TFM_AddEdit.h"
 #include "TFM_AddLst.h"
 #include "TestFiles.h"
+#include "WindowControls.h"
 #include "WindowFixture.h"
 
 #include <QLineEdit>
@@ -11,21 +12,14 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+using namespace WindowControls;
+
 // The address list and its editor as a person uses them.
 class TestAddressWindows : public QObject
 {
     Q_OBJECT
 
 private:
-    template <typename T>
-    static T *child(QWidget *w, const char *name)
-    {
-        T *c = w->findChild<T *>(QLatin1String(name));
-        if (!c)
-            qFatal("no control %s", name);
-        return c;
-    }
-    static void click(QWidget *w, const char *button) { QTest::mouseClick(child<QPushButton>(w, button), Qt::LeftButton); }
     static void selectRow(QWidget *w, int row)
     {
         auto *list = child<QTreeWidget>(w, "LstV_Add");

@@ -3,6 +3,7 @@
 #include "NumberBox.h"
 #include "TFm_Set.h"
 #include "TestFiles.h"
+#include "WindowControls.h"
 #include "WindowFixture.h"
 
 #include <QCheckBox>
@@ -14,27 +15,20 @@
 #include <QtTest>
 #include <unistd.h>
 
+using namespace WindowControls;
+
 // The configuration dialog as a person uses it.
 class TestConfigDialog : public QObject
 {
     Q_OBJECT
 
 private:
-    template <typename T>
-    static T *child(QWidget *w, const char *name)
-    {
-        T *c = w->findChild<T *>(QLatin1String(name));
-        if (!c)
-            qFatal("no control %s", name);
-        return c;
-    }
     static void show(QDialog &d)
     {
         d.show();
         QApplication::setActiveWindow(&d);
         QVERIFY(QTest::qWaitForWindowActive(&d));
     }
-    static void click(QWidget *w, const char *button) { QTest::mouseClick(child<QPushButton>(w, button), Qt::LeftButton); }
     static void type(NumberBox *box, const QString &text)
     {
         box->setFocus();
@@ -126,13 +120,15 @@ private slots:
         const QByteArray before = TestFiles::read(f.paths.config);
         auto *pages = child<QTabWidget>(&dialog, "PGS_Setting");
         const QStringList help = {"Manual_option_picset.htm", "Manual_option_smtp.htm", "Manual_option_myinfo.htm"};
+        const char *firstControl[] = {"Edt_PW", "Edt_Host", "Edt_FromName"};
         for (int page = 0; page < 3; ++page) {
             dialog.setPage(page);
             show(dialog);
             click(&dialog, "Button3");
             QCOMPARE(f.help.targets.last(), f.paths.executableFolder + "\\help.chm::/html\\" + help[page]);
-            QTest::keyClick(pages->currentWidget()->focusWidget() ? pages->currentWidget()->focusWidget() : pages,
-                            Qt::Key_Escape);
+            auto *control = child<QWidget>(&dialog, firstControl[page]);
+            control->setFocus();
+            QTest::keyClick(control, Qt::Key_Escape);
             QVERIFY(!dialog.isVisible());
             QCOMPARE(dialog.result(), int(QDialog::Rejected));
         }

@@ -70,6 +70,35 @@ private slots:
                 != 0);
         QCOMPARE(err.count('\n'), 1);
     }
+
+    // address: list, add and remove with the rules of the address dialogs.
+    void addressBook()
+    {
+        QTemporaryDir dir;
+        const QString config = dir.filePath(QStringLiteral("Config.dat"));
+        TestFiles::write(config, "[System]\r\nPIC_W=600\r\n[Address List]\r\nBob=bob@example.com\r\n");
+
+        QByteArray out, err;
+        QCOMPARE(run({"address", "add", config, " Carol ", " carol@example.org "}, &out, &err), 0);
+        QCOMPARE(run({"address", "add", config, "BOB", "robert@example.com"}, &out, &err), 0);
+        QCOMPARE(run({"address", "list", config}, &out, &err), 0);
+        QCOMPARE(out, QByteArray("BOB\trobert@example.com\nCarol\tcarol@example.org\n"));
+
+        const QByteArray before = TestFiles::read(config);
+        QVERIFY(run({"address", "add", config, "a=b", "x@example.org"}, &out, &err) != 0);
+        QCOMPARE(err.count('\n'), 1);
+        QVERIFY(run({"address", "add", config, "Dave", " "}, &out, &err) != 0);
+        QVERIFY(err.contains("Name or Mail Address can not be empty!"));
+        QCOMPARE(TestFiles::read(config), before);
+
+        QCOMPARE(run({"address", "remove", config, "carol"}, &out, &err), 0);
+        QCOMPARE(run({"address", "remove", config, "nobody"}, &out, &err), 0);
+        QCOMPARE(TestFiles::read(config), QByteArray("[System]\r\nPIC_W=600\r\n[Address List]\r\nBOB=robert@example.com\r\n"));
+
+        QVERIFY(run({"address", "list", dir.filePath(QStringLiteral("none.dat"))}, &out, &err) != 0);
+        QCOMPARE(err.count('\n'), 1);
+        QVERIFY(run({"address", "rename", config}, &out, &err) != 0);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCli)
