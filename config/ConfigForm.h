@@ -10,8 +10,9 @@ struct ConfigSettings;
 // The values of the configuration dialog's controls. LoadConfig fills them once at start;
 // the dialog keeps them up to date as the user edits, also when the edits end with Cancel;
 // SaveConfig writes the account and picture keys from them. They may therefore differ
-// from the settings record, which changes only when they are saved. Texts are bytes in
-// the file's code page, as the edit boxes hold them (not trimmed).
+// from the settings record, which changes only when they are saved. A number being typed
+// may stand outside its range until its box loses the focus; SaveConfig writes it within
+// the range. Texts are bytes in the file's code page, as the edit boxes hold them.
 struct ConfigForm
 {
     static constexpr NumberRange PictureSize{160, 1024}; // Edt_PW, Edt_PH
