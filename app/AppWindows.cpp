@@ -1,8 +1,11 @@
 #include "AppWindows.h"
 
+#include "TFM_AddEdit.h"
+#include "TFM_AddLst.h"
 #include "TFM_Send.h"
 #include "TFM_Tips.h"
 #include "TFm_About.h"
+#include "TFm_Set.h"
 
 AppWindows::AppWindows() = default;
 
@@ -12,6 +15,9 @@ AppWindows::~AppWindows()
     m_mainWindow = nullptr;
     m_tips.reset();
     m_send.reset();
+    m_configuration.reset();
+    m_addressList.reset(); // uses the editor
+    m_addressEditor.reset();
     m_about.reset();
 }
 
@@ -20,6 +26,24 @@ TFm_About &AppWindows::createAbout(WindowServices &services)
     m_about = std::make_unique<TFm_About>(services);
     m_about->tipsShowing = [this] { return m_tips && m_tips->isVisible(); };
     return *m_about;
+}
+
+TFM_AddEdit &AppWindows::createAddressEditor(WindowServices &services)
+{
+    m_addressEditor = std::make_unique<TFM_AddEdit>(services);
+    return *m_addressEditor;
+}
+
+TFM_AddLst &AppWindows::createAddressList(WindowServices &services)
+{
+    m_addressList = std::make_unique<TFM_AddLst>(services, *m_addressEditor);
+    return *m_addressList;
+}
+
+TFm_Set &AppWindows::createConfiguration(WindowServices &services, ConfigForm &form)
+{
+    m_configuration = std::make_unique<TFm_Set>(services, form);
+    return *m_configuration;
 }
 
 TFM_Send &AppWindows::createSendDialog(WindowServices &services)
@@ -34,20 +58,24 @@ TFM_Tips &AppWindows::createTips(WindowServices &services)
     return *m_tips;
 }
 
-void AppWindows::showConfiguration(int)
+void AppWindows::showConfiguration(int page)
 {
-    // No configuration dialog yet: the settings are edited in Config.dat.
+    if (!m_configuration)
+        return;
+    m_configuration->setPage(page);
+    m_configuration->centreOn(m_mainWindow);
+    m_configuration->exec();
 }
 
-bool AppWindows::showAddressList(AddressListUse, AddressPicks *)
+bool AppWindows::showAddressList(AddressListUse use, AddressPicks *picks)
 {
-    // No address book window yet: nothing is picked.
-    return false;
+    return m_addressList && m_addressList->showModal(use, picks);
 }
 
 void AppWindows::addAddress()
 {
-    // No address editor yet.
+    if (m_addressEditor)
+        m_addressEditor->AddAddress();
 }
 
 void AppWindows::showTips()

@@ -6,9 +6,13 @@
 #include <QWidget>
 #include <memory>
 
+class TFM_AddEdit;
+class TFM_AddLst;
 class TFM_Send;
 class TFM_Tips;
 class TFm_About;
+class TFm_Set;
+struct ConfigForm;
 struct WindowServices;
 
 // The program's long-lived windows, opened for whoever asks. They are created in the
@@ -22,6 +26,10 @@ public:
     ~AppWindows() override;
 
     TFm_About &createAbout(WindowServices &services);
+    TFM_AddEdit &createAddressEditor(WindowServices &services);
+    TFM_AddLst &createAddressList(WindowServices &services);
+    // Its creation loads the configuration into the record and into form.
+    TFm_Set &createConfiguration(WindowServices &services, ConfigForm &form);
     TFM_Send &createSendDialog(WindowServices &services);
     TFM_Tips &createTips(WindowServices &services);
     void setMainWindow(QWidget *window) { m_mainWindow = window; }
@@ -42,6 +50,9 @@ public:
 private:
     QPointer<QWidget> m_mainWindow;
     std::unique_ptr<TFm_About> m_about;
+    std::unique_ptr<TFM_AddEdit> m_addressEditor;
+    std::unique_ptr<TFM_AddLst> m_addressList;
+    std::unique_ptr<TFm_Set> m_configuration;
     std::unique_ptr<TFM_Send> m_send;
     std::unique_ptr<TFM_Tips> m_tips;
 };

@@ -48,6 +48,17 @@ MainWindowLayout MainWindowStandIn::currentLayout() const
     return layout;
 }
 
+void MainWindowStandIn::addToolsMenu(WindowServices &services)
+{
+    QMenu *tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    tools->addAction(QStringLiteral("Add Address"), this, [&services] { services.opener.addAddress(); });
+    tools->addAction(QStringLiteral("Address Book"), this, [&services] {
+        services.opener.showAddressList(WindowOpener::AddressListUse::ManageKeepClose);
+    });
+    tools->addSeparator();
+    tools->addAction(QStringLiteral("&Options..."), this, [&services] { services.opener.showConfiguration(); });
+}
+
 void MainWindowStandIn::addHelpMenu(WindowServices &services)
 {
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));

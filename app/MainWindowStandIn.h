@@ -26,6 +26,9 @@ public:
     // The state of "Always show tips at startup", kept with the layout when set.
     std::function<bool()> showTipsAtStartup;
 
+    // The Tools menu: Add Address, Address Book and the configuration.
+    void addToolsMenu(WindowServices &services);
+
     // The Help menu: contents, tips, home page, bug report and About.
     void addHelpMenu(WindowServices &services);
 

@@ -16,6 +16,7 @@
 #include "SystemRandom.h"
 #include "TFM_Tips.h"
 #include "TFm_About.h"
+#include "TFm_Set.h"
 #include "WidgetDialogs.h"
 #include "WindowServices.h"
 
@@ -75,8 +76,12 @@ int main(int argc, char **argv)
     MainWindowStandIn mainWindow(settings, configForm, dialogs, paths.config);
     dialogs.setParent(&mainWindow);
     windows.setMainWindow(&mainWindow);
+    mainWindow.addToolsMenu(services);
     mainWindow.addHelpMenu(services);
-    LoadConfig(settings, configForm, paths.config);
+    windows.createAddressEditor(services);
+    windows.createAddressList(services);
+    TFm_Set &configuration = windows.createConfiguration(services, configForm);
+    configuration.setWindowLayout([&mainWindow] { return mainWindow.currentLayout(); });
     windows.createSendDialog(services);
     TFM_Tips &tips = windows.createTips(services);
     mainWindow.showTipsAtStartup = [&tips] { return tips.CHK_Dsp->isChecked(); };

@@ -1,12 +1,20 @@
+#include "AddressBook.h"
 #include "AppWindows.h"
+#include "ConfigForm.h"
+#include "TFM_AddEdit.h"
+#include "TFM_AddLst.h"
 #include "TFM_Send.h"
 #include "TFM_Tips.h"
 #include "TFm_About.h"
+#include "TFm_Set.h"
 #include "TestFiles.h"
 #include "WindowFixture.h"
 
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
 #include <QtTest>
 
 // Start-up with the real windows: the splash, the tips window and the main window, which
@@ -71,6 +79,39 @@ private slots:
         QVERIFY(!windows.sendDialogShowing());
         QVERIFY(windows.sendMails({}, QStringLiteral("Self")));
         QVERIFY(!windows.sendDialogShowing());
+    }
+
+    // The configuration dialog and the address book through the opener.
+    void configurationAndAddressBook()
+    {
+        WindowFixture f;
+        AppWindows windows;
+        WindowServices services{f.dialogs, f.shell, f.clock, f.random, f.settings, f.paths, f.help, f.links, windows};
+        TFM_AddEdit &editor = windows.createAddressEditor(services);
+        TFM_AddLst &list = windows.createAddressList(services);
+        ConfigForm form;
+        TFm_Set &configuration = windows.createConfiguration(services, form);
+
+        QTimer::singleShot(0, [&] {
+            QCOMPARE(configuration.findChild<QTabWidget *>(QStringLiteral("PGS_Setting"))->currentIndex(), 2);
+            configuration.reject();
+        });
+        windows.showConfiguration(2);
+
+        QTimer::singleShot(0, [&] {
+            editor.findChild<QLineEdit *>(QStringLiteral("Edt_Name"))->setText(QStringLiteral("Ann"));
+            editor.findChild<QLineEdit *>(QStringLiteral("Edt_Mail"))->setText(QStringLiteral("ann@example.org"));
+            editor.accept();
+        });
+        windows.addAddress();
+        QCOMPARE(AddressBook(f.paths.config).LookupAddress("Ann"), std::string("ann@example.org"));
+
+        QTimer::singleShot(0, [&] {
+            QVERIFY(!list.findChild<QPushButton *>(QStringLiteral("Bt_Can"))->isVisible());
+            list.accept();
+        });
+        WindowOpener::AddressPicks picks;
+        QVERIFY(windows.showAddressList(WindowOpener::AddressListUse::Pick, &picks));
     }
 };
 

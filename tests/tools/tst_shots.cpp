@@ -29,7 +29,8 @@ private slots:
                     colours.insert(image.pixel(x, y));
             QVERIFY2(colours.size() > 1, qPrintable(file + QStringLiteral(" is one flat colour")));
         }
-        for (const char *window : {"send-dialog", "tips", "about", "help"})
+        for (const char *window : {"send-dialog", "tips", "about", "help", "configuration-picture", "configuration-smtp",
+                                   "configuration-info", "address-list", "address-list-pick", "address-editor"})
             QVERIFY2(names.contains(QLatin1String(window)), window);
     }
 };
