@@ -3,7 +3,7 @@
 // lifecycle's (their handlers stand ready and do nothing yet).
 #include "TFM_Cmps.h"
 
-#include "ComposerLinks.h"
+#include "HelpPages.h"
 #include "DataPaths.h"
 #include "HelpLauncher.h"
 #include "LinkAddresses.h"
@@ -80,14 +80,12 @@ void TFM_Cmps::PIC_SetClick()
 
 void TFM_Cmps::PIC_HelpClick()
 {
-    m_services.help.HtmlHelp(this, ComposerLinks::helpTarget(m_services.paths.executableFolder,
-                                                             ComposerLinks::ComposeHelpPage));
+    m_services.help.HtmlHelp(this, HelpPages::target(m_services.paths, HelpPages::Compose));
 }
 
 void TFM_Cmps::HelpContents1Click()
 {
-    m_services.help.HtmlHelp(this, ComposerLinks::helpTarget(m_services.paths.executableFolder,
-                                                             ComposerLinks::ContentsHelpPage));
+    m_services.help.HtmlHelp(this, HelpPages::target(m_services.paths, HelpPages::Contents));
 }
 
 void TFM_Cmps::TipsOfTheDay1Click()
