@@ -44,8 +44,9 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     WidgetDialogs dialogs;
 
-    // The data files lie beside the executable; their paths are computed once.
-    const DataPaths paths = DataPaths::besideExecutable(AppPaths::executableFolder());
+    // The data files lie beside the executable, or in the user's data folder when the
+    // program is installed where the user cannot write; their paths are computed once.
+    const DataPaths paths = DataPaths::choose(AppPaths::executableFolder(), DataPaths::userDataFolder());
     try {
         DataFiles::ensureConfigFile(paths.config);
         DataFiles::ensureMailBoxFile(paths.mailBox);

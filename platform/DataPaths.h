@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 // Where the program's files are, computed once at start and handed to every window:
 // Config.dat, MailBox.dat and the help pages.
 struct DataPaths
@@ -21,4 +23,17 @@ struct DataPaths
         return {exe, exe + QStringLiteral("Config.dat"), exe + QStringLiteral("MailBox.dat"),
                 exe + QStringLiteral("help/"), exe};
     }
+
+    // The folder the data files live in: beside the executable when that folder already
+    // holds Config.dat or can be written (a portable folder, as always); otherwise, for a
+    // program installed where the user cannot write, `userFolder`, created when missing.
+    // The help pages stay beside the executable either way.
+    static DataPaths choose(const QString &executableFolder, const QString &userFolder,
+                            const std::function<bool(const QString &folder)> &canWrite = folderWritable);
+
+    // The user's own data folder for the program (~/.local/share/vellorn-composer/).
+    static QString userDataFolder();
+
+    // True when a file can be created in `folder` (tried, not guessed from permission bits).
+    static bool folderWritable(const QString &folder);
 };
