@@ -90,6 +90,7 @@ MailSummary MailSummary::build(std::int64_t position, std::int64_t length, char 
     MailSummary summary;
     summary.position = std::to_string(position);
     summary.sizeText = formatSize(length);
+    summary.length = length;
     summary.boxCode = boxCode;
     summary.attachFlag = attachFlag;
 

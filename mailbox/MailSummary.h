@@ -15,6 +15,7 @@ struct MailSummary
     std::string to;           // the first quoted name of the last "To:" line
     std::string subject;      // decoded
     std::string date;         // "YYYY-MM-DD HH:MM:SS" as the sender's clock showed it
+    std::int64_t length = 0;  // the text's exact length in bytes (orders sizes across units)
 
     // At most this many bytes of the text are looked at.
     static constexpr std::int64_t WindowSize = 1024;

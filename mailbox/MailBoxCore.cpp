@@ -1,0 +1,145 @@
+#include "MailBoxCore.h"
+
+#include "ConfigSettings.h"
+#include "MailListSort.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+constexpr const char *BoxNames[3] = {"SentBox", "UnsentBox", "TrashBox"};
+constexpr char BoxCodes[3] = {MailStore::SentCode, MailStore::UnsentCode, MailStore::TrashCode};
+
+} // namespace
+
+MailBoxCore::MailBoxCore(ConfigSettings &settings, QString mailBoxPath)
+    : m_settings(settings)
+    , m_store(std::move(mailBoxPath))
+{
+}
+
+int MailBoxCore::selectorItemOfName(std::string_view boxName)
+{
+    for (int item = 0; item < 3; ++item)
+        if (boxName == BoxNames[item])
+            return item;
+    return -1;
+}
+
+char MailBoxCore::boxCodeOfName(std::string_view boxName)
+{
+    return boxCodeOfItem(selectorItemOfName(boxName));
+}
+
+const char *MailBoxCore::boxNameOfItem(int item)
+{
+    return item >= 0 && item < 3 ? BoxNames[item] : "";
+}
+
+char MailBoxCore::boxCodeOfItem(int item)
+{
+    return item >= 0 && item < 3 ? BoxCodes[item] : 0;
+}
+
+char MailBoxCore::currentBoxCode() const
+{
+    return boxCodeOfName(m_settings.BOX_CurrentBox);
+}
+
+void MailBoxCore::showBox(int item)
+{
+    if (item < 0 || item > 2)
+        return;
+    m_settings.BOX_CurrentBox = BoxNames[item];
+    m_shown = *m_lists.box(BoxCodes[item]);
+    sortShown();
+}
+
+void MailBoxCore::sortShown()
+{
+    MailListSort::sort(m_shown, m_sortColumn);
+}
+
+void MailBoxCore::ReloadBoxes()
+{
+    // The listing comes first: when the store cannot be read, nothing changes.
+    MailBoxLists lists = MailBoxLists::fromListing(m_store.ScanStore());
+    m_lists = std::move(lists);
+    const BoxList *current = m_lists.box(currentBoxCode());
+    m_shown = current ? *current : BoxList();
+    sortShown();
+}
+
+QStringList MailBoxCore::boxCountTexts() const
+{
+    return {QStringLiteral("Sent Box   %1").arg(m_lists.sent.size()),
+            QStringLiteral("UnSent Box %1").arg(m_lists.unsent.size()),
+            QStringLiteral("Trash Box  %1").arg(m_lists.trash.size())};
+}
+
+int *MailBoxCore::rememberedRow()
+{
+    switch (currentBoxCode()) {
+    case MailStore::UnsentCode:
+        return &m_settings.BOX_UIndex;
+    case MailStore::SentCode:
+        return &m_settings.BOX_SIndex;
+    case MailStore::TrashCode:
+        return &m_settings.BOX_TIndex;
+    default:
+        return nullptr;
+    }
+}
+
+int MailBoxCore::rowToRestore()
+{
+    const int *remembered = rememberedRow();
+    if (m_shown.empty() || !remembered || *remembered < 0)
+        return -1;
+    return std::min(*remembered, int(m_shown.size()) - 1);
+}
+
+std::int64_t MailBoxCore::positionOf(int row) const
+{
+    return std::stoll(m_shown.at(size_t(row)).position);
+}
+
+QStringList MailBoxCore::positions(const std::vector<int> &rows) const
+{
+    QStringList list;
+    for (int row : rows)
+        list.append(QString::fromLatin1(m_shown.at(size_t(row)).position));
+    return list;
+}
+
+void MailBoxCore::loadMail(int row, TMailMessage &message) const
+{
+    m_store.LoadMail(positionOf(row), message);
+}
+
+bool MailBoxCore::deleteRows(const std::vector<int> &rows) const
+{
+    if (rows.empty())
+        return false;
+    const char *code = currentBoxCode() == MailStore::TrashCode ? "D" : "t";
+    for (int row : rows)
+        m_store.SetBoxCode(positionOf(row), code);
+    return true;
+}
+
+bool MailBoxCore::moveRows(const std::vector<int> &rows, char targetCode) const
+{
+    if (rows.empty() || currentBoxCode() == targetCode)
+        return false;
+    const char code[2] = {targetCode, 0};
+    for (int row : rows)
+        m_store.SetBoxCode(positionOf(row), code);
+    return true;
+}
+
+void MailBoxCore::emptyTrash() const
+{
+    for (const MailSummary &mail : m_lists.trash)
+        m_store.SetBoxCode(std::stoll(mail.position), "D");
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "MailBoxLists.h"
+#include "MailStore.h"
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct ConfigSettings;
+class TMailMessage;
+
+// What the main window decides without a widget: the three box lists from the store, the
+// shown list (a sorted copy of the current box's), the remembered rows and the commands'
+// steps on the store. The current box and the remembered rows are the settings record's
+// BOX_ fields, which composers set too. Store errors are raised as AppError ("Cannot open
+// file ..."); a failed reload leaves every list as it was.
+class MailBoxCore
+{
+public:
+    MailBoxCore(ConfigSettings &settings, QString mailBoxPath);
+
+    // Box selector items: 0 sent, 1 unsent, 2 trash.
+    static constexpr int SentItem = 0;
+    static constexpr int UnsentItem = 1;
+    static constexpr int TrashItem = 2;
+    // "SentBox", "UnsentBox", "TrashBox" <-> 's', 'u', 't' (0 for any other name) and
+    // selector items (-1 for a name of no box).
+    static char boxCodeOfName(std::string_view boxName);
+    static int selectorItemOfName(std::string_view boxName);
+    static const char *boxNameOfItem(int item);
+    static char boxCodeOfItem(int item);
+
+    const MailStore &store() const { return m_store; }
+    const MailBoxLists &lists() const { return m_lists; }
+    const BoxList &shown() const { return m_shown; }
+
+    // 's', 'u' or 't' for the current box, 0 when the record names no box.
+    char currentBoxCode() const;
+    // Makes the selector's item the current box and shows a sorted copy of its list.
+    void showBox(int item);
+
+    int sortColumn() const { return m_sortColumn; }
+    void setSortColumn(int column) { m_sortColumn = column; }
+    void sortShown();
+
+    // Rescans the store, refills the box lists and the shown list, sorted.
+    void ReloadBoxes();
+    // "Sent Box   3", "UnSent Box 12", "Trash Box  0": the selector's items.
+    QStringList boxCountTexts() const;
+
+    // The remembered row of the current box (the row last previewed there); null when the
+    // current box is none of the three.
+    int *rememberedRow();
+    // The row RestoreSelection selects: the remembered one, the last row when it lies
+    // beyond the list; -1 when the list is empty or the remembered row is negative.
+    int rowToRestore();
+
+    std::int64_t positionOf(int row) const;
+    // Positions of the rows (indexes into the shown list), as decimal texts, in that order.
+    QStringList positions(const std::vector<int> &rows) const;
+    void loadMail(int row, TMailMessage &message) const;
+
+    // Command steps; each returns true when it changed the store (the caller then
+    // reloads). Rows are indexes into the shown list, top to bottom.
+    // Delete: into the trash, or out of every box when the trash is shown.
+    bool deleteRows(const std::vector<int> &rows) const;
+    // Moves the rows to box 's' or 'u'; nothing when that box is the one shown.
+    bool moveRows(const std::vector<int> &rows, char targetCode) const;
+    // Marks every mail of the trash list deleted, whatever box is shown.
+    void emptyTrash() const;
+
+private:
+    ConfigSettings &m_settings;
+    MailStore m_store;
+    MailBoxLists m_lists;
+    BoxList m_shown;
+    int m_sortColumn = 4;
+};

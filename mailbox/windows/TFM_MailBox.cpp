@@ -1,0 +1,464 @@
+#include "TFM_MailBox.h"
+
+#include "AppError.h"
+#include "AppInfo.h"
+#include "ConfigFile.h"
+#include "ConfigSettings.h"
+#include "DataPaths.h"
+#include "LinkAddresses.h"
+#include "MailListModel.h"
+#include "MailListSort.h"
+#include "ProgramIcons.h"
+#include "ProgramRegistry.h"
+#include "ToolBand.h"
+#include "ToolCaptionLabel.h"
+#include "ToolImage.h"
+#include "UserDialogs.h"
+#include "WindowServices.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTextEdit>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int PictureCount = 7;
+constexpr int PictureLeft[PictureCount] = {21, 81, 141, 201, 261, 321, 382};
+constexpr int PictureTop = 9;
+const char *const Captions =
+    "Send            New           Export         Address         Seting          Empty            Help";
+constexpr int ColumnWidths[MailListSort::ColumnCount] = {26, 20, 180, 260, 120, 90};
+
+} // namespace
+
+TFM_MailBox::TFM_MailBox(WindowServices &services, ComposerWindows &composers, const ConfigForm &form,
+                         QWidget *parent)
+    : QMainWindow(parent)
+    , m_services(services)
+    , m_composers(composers)
+    , m_form(form)
+    , m_core(services.settings, services.paths.mailBox)
+{
+    setObjectName(QStringLiteral("TFM_MailBox"));
+    setWindowTitle(QString::fromLatin1(AppInfo::MainWindowCaption));
+    setWindowIcon(ProgramIcons::icon(ProgramIcons::Role::ProgramIcon));
+
+    auto *central = new QWidget(this);
+    auto *column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    setCentralWidget(central);
+
+    buildCoolBar();
+    buildBoxBar();
+    buildMailList();
+    buildPreview();
+    buildMenus();
+
+    column->addWidget(Panel3);
+    column->addWidget(Spt, 1);
+    statusBar()->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar()->setSizeGripEnabled(true);
+
+    LoadMailboxSettings();
+}
+
+TFM_MailBox::~TFM_MailBox() = default;
+
+void TFM_MailBox::buildCoolBar()
+{
+    // Band 1: the menu bar, so that Alt+letter and the keyboard reach the menus.
+    ToolBar1 = new QToolBar(this);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->toggleViewAction()->setEnabled(false);
+    MainMenu1 = new QMenuBar(ToolBar1);
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    MainMenu1->setNativeMenuBar(false);
+    ToolBar1->addWidget(MainMenu1);
+    addToolBar(Qt::TopToolBarArea, ToolBar1);
+    addToolBarBreak(Qt::TopToolBarArea);
+
+    // Band 2: the white panel with the seven pictures, their captions and the logo.
+    auto *band = new QToolBar(this);
+    band->setObjectName(QStringLiteral("CoolBand2"));
+    band->setMovable(false);
+    band->setFloatable(false);
+    band->toggleViewAction()->setEnabled(false);
+    Panel1 = new ToolBand(band);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setMinimumHeight(58);
+    Panel1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    band->addWidget(Panel1);
+    addToolBar(Qt::TopToolBarArea, band);
+
+    using R = ProgramIcons::Role;
+    struct PictureSpec
+    {
+        ToolImage *TFM_MailBox::*field;
+        const char *name;
+        R role;
+        const char *hint;
+        void (TFM_MailBox::*click)();
+    };
+    const PictureSpec specs[PictureCount] = {
+        {&TFM_MailBox::PIC_Send, "PIC_Send", R::MailBoxSend, "Send all unsent mails", &TFM_MailBox::PIC_SendClick},
+        {&TFM_MailBox::PIC_New, "PIC_New", R::MailBoxNew, "Write a new mail", &TFM_MailBox::PIC_NewClick},
+        {&TFM_MailBox::PIC_Save, "PIC_Save", R::MailBoxExport, "Export the mail's text",
+         &TFM_MailBox::PIC_SaveClick},
+        {&TFM_MailBox::PIC_Address, "PIC_Address", R::MailBoxAddress, "Address book",
+         &TFM_MailBox::PIC_AddressClick},
+        {&TFM_MailBox::PIC_Set, "PIC_Set", R::MailBoxSetting, "Settings", &TFM_MailBox::PIC_SetClick},
+        {&TFM_MailBox::PIC_Empty, "PIC_Empty", R::MailBoxEmpty, "Empty the trash box",
+         &TFM_MailBox::PIC_EmptyClick},
+        {&TFM_MailBox::PIC_Help, "PIC_Help", R::MailBoxHelp, "Help", &TFM_MailBox::PIC_HelpClick},
+    };
+    QList<int> centres;
+    for (int i = 0; i < PictureCount; ++i) {
+        const PictureSpec &s = specs[i];
+        auto *image = new ToolImage(i + 1, ProgramIcons::icon(s.role), QSize(24, 24), Panel1);
+        image->setObjectName(QLatin1String(s.name));
+        image->setToolTip(QLatin1String(s.hint));
+        image->move(PictureLeft[i], PictureTop);
+        this->*s.field = image;
+        centres.append(PictureLeft[i] + 12);
+        const auto click = s.click;
+        connect(image, &ToolImage::clicked, this, [this, image, click] { pictureClick(image, click); });
+        connect(image, &ToolImage::hovered, this, [this, image] { pictureMouseMove(image); });
+    }
+    Label1 = new ToolCaptionLabel(QLatin1String(Captions), centres, Panel1);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(0, PictureTop + 27, PictureLeft[PictureCount - 1] + 60, 20);
+    connect(Label1, &ToolCaptionLabel::mouseMoved, this, &TFM_MailBox::Panel1MouseMove);
+    connect(Panel1, &ToolBand::mouseMoved, this, &TFM_MailBox::Panel1MouseMove);
+    connect(Panel1, &ToolBand::mouseLeft, this, &TFM_MailBox::Panel1MouseMove);
+
+    Image2 = new QLabel(Panel1);
+    Image2->setObjectName(QStringLiteral("Image2"));
+    QPixmap logo = ProgramIcons::icon(R::Logo).pixmap(QSize(140, 44), devicePixelRatioF());
+    if (logo.isNull())
+        logo = ProgramIcons::icon(R::ProgramIcon).pixmap(QSize(44, 44), devicePixelRatioF());
+    if (!logo.isNull()) {
+        Image2->setPixmap(logo);
+        Image2->setFixedSize(logo.deviceIndependentSize().toSize());
+    } else {
+        Image2->setText(QStringLiteral("<i>Vellorn Composer</i>"));
+        Image2->adjustSize();
+    }
+    Image2->setCursor(Qt::PointingHandCursor);
+    Image2->setToolTip(m_services.links.homePage);
+    Image2->installEventFilter(this);
+    Panel1->setRightPicture(Image2);
+}
+
+void TFM_MailBox::buildBoxBar()
+{
+    Panel3 = new QWidget(centralWidget());
+    Panel3->setObjectName(QStringLiteral("Panel3"));
+    Panel3->setFixedHeight(30);
+    auto *row = new QHBoxLayout(Panel3);
+    row->setContentsMargins(6, 2, 6, 2);
+    row->setSpacing(4);
+    auto *label = new QLabel(QStringLiteral("Select &Mailbox:"), Panel3);
+    label->setObjectName(QStringLiteral("Label2"));
+    row->addWidget(label);
+    CBX_Box = new QComboBox(Panel3);
+    CBX_Box->setObjectName(QStringLiteral("CBX_Box"));
+    CBX_Box->setEditable(false);
+    CBX_Box->addItems({QStringLiteral("Sent Box"), QStringLiteral("UnSent Box"), QStringLiteral("Trash Box")});
+    CBX_Box->setMinimumWidth(140);
+    label->setBuddy(CBX_Box);
+    row->addWidget(CBX_Box);
+    connect(CBX_Box, &QComboBox::activated, this, &TFM_MailBox::CBX_BoxChange);
+    row->addStretch(1);
+
+    using R = ProgramIcons::Role;
+    auto button = [this, row](QToolButton *&field, const char *name, R role, const char *hint,
+                              void (TFM_MailBox::*click)()) {
+        field = new QToolButton(Panel3);
+        field->setObjectName(QLatin1String(name));
+        field->setIcon(ProgramIcons::icon(role));
+        field->setIconSize(QSize(16, 16));
+        field->setAutoRaise(true);
+        field->setToolTip(QLatin1String(hint));
+        field->setFocusPolicy(Qt::NoFocus);
+        row->addWidget(field);
+        connect(field, &QToolButton::clicked, this, click);
+    };
+    button(Sbt_sall, "Sbt_sall", R::SelectAll, "Select All", &TFM_MailBox::Sbt_sallClick);
+    button(Sbt_snone, "Sbt_snone", R::SelectNone, "Select None", &TFM_MailBox::Sbt_snoneClick);
+    button(Sbt_Next, "Sbt_Next", R::NextMail, "Next mail", &TFM_MailBox::Sbt_NextClick);
+    button(Sbt_Pre, "Sbt_Pre", R::PreviousMail, "Previous mail", &TFM_MailBox::Sbt_PreClick);
+    button(Sbt_del, "Sbt_del", R::DeleteMail, "Deleted selected mail", &TFM_MailBox::Sbt_delClick);
+    button(Sbt_edt, "Sbt_edt", R::EditMail, "Edit mail", &TFM_MailBox::Sbt_edtClick);
+}
+
+void TFM_MailBox::buildMailList()
+{
+    Spt = new QSplitter(Qt::Vertical, centralWidget());
+    Spt->setObjectName(QStringLiteral("Spt"));
+    Spt->setHandleWidth(3);
+    Spt->setChildrenCollapsible(false);
+
+    LstV_MailList = new QTreeView(Spt);
+    LstV_MailList->setObjectName(QStringLiteral("LstV_MailList"));
+    m_model = new MailListModel(m_core.shown(), this);
+    m_model->setAttachmentMarker(ProgramIcons::icon(ProgramIcons::Role::AttachmentMarker));
+    LstV_MailList->setModel(m_model);
+    LstV_MailList->setRootIsDecorated(false);
+    LstV_MailList->setItemsExpandable(false);
+    LstV_MailList->setUniformRowHeights(true); // keeps 10,000 rows quick
+    LstV_MailList->setAllColumnsShowFocus(true);
+    LstV_MailList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    LstV_MailList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    LstV_MailList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    LstV_MailList->setSortingEnabled(false); // the core sorts; the header shows " ^"
+    LstV_MailList->setIconSize(QSize(16, 16));
+    QHeaderView *header = LstV_MailList->header();
+    header->setStretchLastSection(false);
+    header->setSectionsMovable(false);
+    header->setSectionsClickable(true);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    for (int c = 0; c < MailListSort::ColumnCount; ++c)
+        header->resizeSection(c, ColumnWidths[c]);
+    LstV_MailList->setColumnHidden(MailListModel::PositionColumn, true);
+    connect(header, &QHeaderView::sectionClicked, this, &TFM_MailBox::LstV_MailListColumnClick);
+    connect(LstV_MailList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection &selected) { LstV_MailListSelectItem(selected); });
+    connect(LstV_MailList, &QAbstractItemView::doubleClicked, this, [this] { Sbt_edtClick(); });
+    LstV_MailList->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(LstV_MailList, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
+        if (PopupMenu1)
+            PopupMenu1->popup(LstV_MailList->viewport()->mapToGlobal(at));
+    });
+    Spt->addWidget(LstV_MailList);
+}
+
+void TFM_MailBox::buildPreview()
+{
+    auto *lower = new QWidget(Spt);
+    lower->setObjectName(QStringLiteral("Panel2"));
+    auto *column = new QVBoxLayout(lower);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    PNL_MailInfo = new QLabel(QStringLiteral("  Subject:"), lower);
+    PNL_MailInfo->setObjectName(QStringLiteral("PNL_MailInfo"));
+    PNL_MailInfo->setFixedHeight(20);
+    PNL_MailInfo->setFrameShape(QFrame::Panel);
+    PNL_MailInfo->setFrameShadow(QFrame::Raised);
+    PNL_MailInfo->setTextFormat(Qt::PlainText);
+    auto *infoRow = new QHBoxLayout(PNL_MailInfo);
+    infoRow->setContentsMargins(0, 0, 4, 0);
+    infoRow->addStretch(1);
+    CHK_DC = new QCheckBox(QStringLiteral("&Display mail content"), PNL_MailInfo);
+    CHK_DC->setObjectName(QStringLiteral("CHK_DC"));
+    infoRow->addWidget(CHK_DC);
+    connect(CHK_DC, &QCheckBox::clicked, this, &TFM_MailBox::CHK_DCClick);
+    column->addWidget(PNL_MailInfo);
+
+    Edt_body = new QTextEdit(lower);
+    Edt_body->setObjectName(QStringLiteral("Edt_body"));
+    Edt_body->setReadOnly(true);
+    Edt_body->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    Edt_body->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    column->addWidget(Edt_body, 1);
+
+    LstV_att = new QListWidget(lower);
+    LstV_att->setObjectName(QStringLiteral("LstV_att"));
+    LstV_att->setFixedHeight(24);
+    LstV_att->setFlow(QListView::LeftToRight);
+    LstV_att->setWrapping(false);
+    LstV_att->setIconSize(QSize(16, 16));
+    LstV_att->setToolTip(QStringLiteral("Attached files: right click to save one"));
+    LstV_att->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    LstV_att->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    LstV_att->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(LstV_att, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
+        if (LstV_att->itemAt(at))
+            LstV_att->setCurrentItem(LstV_att->itemAt(at));
+        if (PopupMenu2)
+            PopupMenu2->popup(LstV_att->viewport()->mapToGlobal(at));
+    });
+    LstV_att->hide(); // shown while the previewed mail has attachments
+    column->addWidget(LstV_att);
+
+    Spt->addWidget(lower);
+    Spt->setStretchFactor(0, 0);
+    Spt->setStretchFactor(1, 1);
+}
+
+void TFM_MailBox::LoadMailboxSettings()
+{
+    // Informational only: where the program is and which version it is.
+    ProgramRegistry::writeInstallInfo(m_services.paths.executableFolder, QString::fromLatin1(AppInfo::Version));
+    for (QPointer<QWidget> &slot : ComposerSlots)
+        slot = nullptr;
+
+    ConfigSettings &settings = m_services.settings;
+    m_loaded = LoadWindowLayout(settings, m_services.paths.config);
+    const int item = MailBoxCore::selectorItemOfName(settings.BOX_CurrentBox);
+    CBX_Box->setCurrentIndex(item);
+    CHK_DC->setChecked(settings.BOX_ShowContent);
+    Spt->setSizes({qMax(0, m_loaded.BOX_Height), 1000});
+    m_core.setSortColumn(m_loaded.BOX_SortIndex);
+    m_model->setHeaders(MailListSort::designHeaders(m_loaded.BOX_SortIndex));
+
+    if (m_loaded.state == MainWindowLayout::State::Maximized) {
+        setWindowState(Qt::WindowMaximized);
+    } else {
+        move(m_loaded.WND_X, m_loaded.WND_Y);
+        resize(m_loaded.WND_W, m_loaded.WND_H);
+    }
+
+    ReloadBoxes();
+    UpdateBoxCounts();
+}
+
+MainWindowLayout TFM_MailBox::currentLayout() const
+{
+    MainWindowLayout layout = m_loaded;
+    layout.BOX_Height = Spt->sizes().value(0, LstV_MailList->height());
+    layout.BOX_SortIndex = m_core.sortColumn();
+    layout.BOX_ShowContent = CHK_DC->isChecked();
+    if (showTipsAtStartup)
+        layout.WND_ShowTips = showTipsAtStartup();
+    if (isMinimized()) {
+        layout.state = MainWindowLayout::State::Minimized;
+    } else if (isMaximized()) {
+        layout.state = MainWindowLayout::State::Maximized;
+    } else {
+        layout.state = MainWindowLayout::State::Normal;
+        layout.WND_X = x();
+        layout.WND_Y = y();
+        layout.WND_W = width();
+        layout.WND_H = height();
+    }
+    return layout;
+}
+
+// ---- MailBoxHost
+
+void TFM_MailBox::ReloadBoxes()
+{
+    runStoreStep([this] { m_core.ReloadBoxes(); });
+    m_model->reset();
+}
+
+void TFM_MailBox::RestoreSelection()
+{
+    if (m_core.shown().empty())
+        return;
+    // The shown list is sorted at every reload and box switch already.
+    const int row = m_core.rowToRestore();
+    LstV_MailList->clearSelection();
+    if (row < 0)
+        return;
+    selectRow(row);
+    LstV_MailList->scrollTo(m_model->index(row, 2));
+}
+
+void TFM_MailBox::UpdateBoxCounts()
+{
+    const QStringList texts = m_core.boxCountTexts();
+    for (int i = 0; i < texts.size(); ++i)
+        CBX_Box->setItemText(i, texts[i]);
+}
+
+void TFM_MailBox::setBoxSelectorItem(int item)
+{
+    CBX_Box->setCurrentIndex(item >= 0 && item < CBX_Box->count() ? item : -1);
+}
+
+int TFM_MailBox::boxRowCount(char boxCode) const
+{
+    return m_core.lists().count(boxCode);
+}
+
+void TFM_MailBox::releaseComposerSlot(int slot)
+{
+    if (slot >= 1 && slot <= SlotCount)
+        ComposerSlots[size_t(slot - 1)] = nullptr;
+}
+
+// ---- closing
+
+void TFM_MailBox::closeEvent(QCloseEvent *event)
+{
+    if (!FormCloseQuery() || !FormClose()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+bool TFM_MailBox::FormCloseQuery()
+{
+    ComposerMayClose = true;
+    for (QPointer<QWidget> &slot : ComposerSlots) {
+        QWidget *composer = slot;
+        if (!composer)
+            continue;
+        // The composer may ask whether to save; it clears the flag when the user cancels.
+        const bool closed = composer->close();
+        if (!closed || !ComposerMayClose) {
+            ComposerMayClose = false;
+            if (QWidget *still = slot) {
+                still->show();
+                still->raise();
+                still->activateWindow();
+            }
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TFM_MailBox::FormClose()
+{
+    try {
+        SaveConfig(m_services.settings, m_form, currentLayout(), m_services.paths.config);
+    } catch (const AppError &e) {
+        showError(QString::fromLocal8Bit(e.what()));
+    }
+    // The store shrinks by the mails deleted during the run. When it cannot (the file is
+    // held elsewhere, say), the window stays open once so that the user can retry; the
+    // marked mails wait for the next run, so a second close goes ahead.
+    const bool purged = runStoreStep([this] { m_core.store().PurgeDeleted(); });
+    if (!purged && !m_purgeFailed) {
+        m_purgeFailed = true;
+        return false;
+    }
+    return true;
+}
+
+bool TFM_MailBox::runStoreStep(const std::function<void()> &step)
+{
+    try {
+        step();
+        return true;
+    } catch (const AppError &e) {
+        showError(QString::fromLocal8Bit(e.what()));
+        return false;
+    }
+}
+
+void TFM_MailBox::showError(const QString &text)
+{
+    m_services.dialogs.messageBox(UserDialogs::Kind::Error, QString::fromLatin1(AppInfo::ApplicationTitle), text,
+                                  UserDialogs::Buttons::Ok);
+}

@@ -1,0 +1,167 @@
+#pragma once
+
+#include "MailBoxCore.h"
+#include "MailBoxHost.h"
+#include "MainWindowLayout.h"
+#include "TMailMessage.h"
+
+#include <QItemSelection>
+#include <QMainWindow>
+#include <QPointer>
+#include <array>
+#include <functional>
+#include <vector>
+
+class ComposerWindows;
+class MailListModel;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QMenuBar;
+class QSplitter;
+class QTextEdit;
+class QToolBar;
+class QToolButton;
+class QTreeView;
+class ToolBand;
+class ToolCaptionLabel;
+class ToolImage;
+struct ConfigForm;
+struct WindowServices;
+
+// The program's main window: the three mail boxes of the store, the preview of the
+// selected mail and the commands on stored mails. Composers are opened into its ten
+// slots through ComposerWindows and meet it again through MailBoxHost. What needs no
+// widget (box lists, sorting, remembered rows, the steps on the store) is MailBoxCore's.
+class TFM_MailBox : public QMainWindow, public MailBoxHost
+{
+    Q_OBJECT
+
+public:
+    // form: the configuration dialog's values, written with the layout when the window closes.
+    TFM_MailBox(WindowServices &services, ComposerWindows &composers, const ConfigForm &form,
+                QWidget *parent = nullptr);
+    ~TFM_MailBox() override;
+
+    // MailBoxHost
+    void ReloadBoxes() override;
+    void RestoreSelection() override;
+    void UpdateBoxCounts() override;
+    void setBoxSelectorItem(int item) override;
+    int boxRowCount(char boxCode) const override;
+    void setComposerMayClose(bool mayClose) override { ComposerMayClose = mayClose; }
+    void releaseComposerSlot(int slot) override;
+
+    // The layout as Config.dat keeps it (list height, sort column, preview flag, state
+    // and bounds, the tips window's flag).
+    MainWindowLayout currentLayout() const;
+    // The state of "Always show tips at startup", kept with the layout when set.
+    std::function<bool()> showTipsAtStartup;
+
+    MailBoxCore &core() { return m_core; }
+    MailListModel *mailListModel() const { return m_model; }
+    // Rows selected in the mail list, top to bottom.
+    std::vector<int> selectedRows() const;
+    // Selects one row (others stay selected), which previews it.
+    void selectRow(int row);
+
+    static constexpr int SlotCount = 10;
+    std::array<QPointer<QWidget>, SlotCount> ComposerSlots;
+    bool ComposerMayClose = true;
+    TMailMessage Msg_1;
+    int HoverButton = 0;
+
+    // Controls, named as the window's design names them.
+    QToolBar *ToolBar1 = nullptr;
+    QMenuBar *MainMenu1 = nullptr;
+    ToolBand *Panel1 = nullptr;
+    ToolImage *PIC_Send = nullptr;
+    ToolImage *PIC_New = nullptr;
+    ToolImage *PIC_Save = nullptr;
+    ToolImage *PIC_Address = nullptr;
+    ToolImage *PIC_Set = nullptr;
+    ToolImage *PIC_Empty = nullptr;
+    ToolImage *PIC_Help = nullptr;
+    ToolCaptionLabel *Label1 = nullptr;
+    QLabel *Image2 = nullptr;
+    QWidget *Panel3 = nullptr;
+    QComboBox *CBX_Box = nullptr;
+    QToolButton *Sbt_sall = nullptr;
+    QToolButton *Sbt_snone = nullptr;
+    QToolButton *Sbt_Next = nullptr;
+    QToolButton *Sbt_Pre = nullptr;
+    QToolButton *Sbt_del = nullptr;
+    QToolButton *Sbt_edt = nullptr;
+    QSplitter *Spt = nullptr;
+    QTreeView *LstV_MailList = nullptr;
+    QLabel *PNL_MailInfo = nullptr;
+    QCheckBox *CHK_DC = nullptr;
+    QTextEdit *Edt_body = nullptr;
+    QListWidget *LstV_att = nullptr;
+    QMenu *PopupMenu1 = nullptr; // the mail list's pop-up
+    QMenu *PopupMenu2 = nullptr; // the attachment list's pop-up
+
+    // Commands (menu entries, buttons and keys forward to these).
+    void PIC_SendClick();
+    void PIC_NewClick();
+    void PIC_SaveClick();
+    void PIC_AddressClick();
+    void PIC_SetClick();
+    void PIC_EmptyClick();
+    void PIC_HelpClick();
+    void Sbt_edtClick();
+    void Sbt_delClick();
+    void Sbt_sallClick();
+    void Sbt_snoneClick();
+    void Sbt_NextClick();
+    void Sbt_PreClick();
+    void SentBox2Click();
+    void UnsentBox2Click();
+    void SaveAs2Click();
+    void CBX_BoxChange(int item);
+    void CHK_DCClick();
+    void LstV_MailListColumnClick(int column);
+    // "Sort By": works on an empty list too.
+    void sortBy(int column);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildCoolBar();
+    void buildBoxBar();
+    void buildMailList();
+    void buildPreview();
+    void buildMenus();
+    void LoadMailboxSettings();
+
+    void preview(int row);
+    void LstV_MailListSelectItem(const QItemSelection &selected);
+    void pictureMouseMove(ToolImage *image);
+    void Panel1MouseMove();
+    // A picture's click: the picture goes back first when it is raised.
+    void pictureClick(ToolImage *image, void (TFM_MailBox::*command)());
+    QList<ToolImage *> pictures() const;
+    int firstFreeSlot() const;
+    // Runs a command's store steps, showing a store error in an error box.
+    bool runStoreStep(const std::function<void()> &step);
+    void reloadAfterCommand();
+    void showError(const QString &text);
+    // Sorts the shown list and keeps the selected mails selected.
+    void resortKeepingSelection();
+    void scrollToFirstSelected();
+    bool FormCloseQuery();
+    bool FormClose();
+
+    WindowServices &m_services;
+    ComposerWindows &m_composers;
+    const ConfigForm &m_form;
+    MailBoxCore m_core;
+    MailListModel *m_model = nullptr;
+    MainWindowLayout m_loaded;
+    bool m_selectingAll = false;
+    bool m_purgeFailed = false;
+};

@@ -1,0 +1,406 @@
+#include "TFM_MailBox.h"
+
+#include "Ansi.h"
+#include "AppError.h"
+#include "AppInfo.h"
+#include "ComposerWindows.h"
+#include "ConfigSettings.h"
+#include "ExportFile.h"
+#include "HelpLauncher.h"
+#include "HelpPages.h"
+#include "MailListModel.h"
+#include "MailListSort.h"
+#include "ProgramIcons.h"
+#include "TMailPart.h"
+#include "ToolImage.h"
+#include "UserDialogs.h"
+#include "WindowOpener.h"
+#include "WindowServices.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTreeView>
+#include <algorithm>
+
+#include "LetterDocument.h"
+#include "LinkConfig.h"
+
+namespace {
+
+bool isBlank(const std::string &text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) <= ' '; });
+}
+
+} // namespace
+
+// ---- selection and preview
+
+std::vector<int> TFM_MailBox::selectedRows() const
+{
+    std::vector<int> rows;
+    for (const QModelIndex &index : LstV_MailList->selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void TFM_MailBox::selectRow(int row)
+{
+    const QModelIndex index = m_model->index(row, 2);
+    LstV_MailList->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    LstV_MailList->selectionModel()->select(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
+void TFM_MailBox::LstV_MailListSelectItem(const QItemSelection &selected)
+{
+    if (m_selectingAll || !m_services.settings.BOX_ShowContent || selected.isEmpty())
+        return;
+    // Of the rows that became selected, the one under the caret, else the last one.
+    int row = -1;
+    const int current = LstV_MailList->selectionModel()->currentIndex().row();
+    for (const QModelIndex &index : selected.indexes()) {
+        if (index.row() == current) {
+            row = current;
+            break;
+        }
+        row = std::max(row, index.row());
+    }
+    if (row >= 0)
+        preview(row);
+}
+
+void TFM_MailBox::preview(int row)
+{
+    if (!runStoreStep([this, row] { m_core.loadMail(row, Msg_1); }))
+        return;
+    const std::string plain = TMailMessage::JoinLines(Msg_1.PlainLines);
+    if (!isBlank(plain)) {
+        // A letter that is not RTF shows as plain text.
+        auto *doc = new QTextDocument(Edt_body);
+        LetterDocument::load(plain, doc);
+        QTextDocument *old = Edt_body->document();
+        Edt_body->setDocument(doc);
+        if (old->parent() == Edt_body)
+            old->deleteLater();
+    }
+    PNL_MailInfo->setText(QStringLiteral("    Subject:  ") + Ansi::toQString(Msg_1.DecodedSubject()));
+
+    LstV_att->clear();
+    const TMailPartList &attachments = Msg_1.Attachments;
+    if (attachments.Count() == 0) {
+        LstV_att->hide();
+    } else {
+        const QIcon icon = ProgramIcons::icon(ProgramIcons::Role::AttachmentIcon);
+        for (int i = 0; i < attachments.Count(); ++i) {
+            TMailPart *part = attachments[i];
+            if (part->DecodedBody.empty())
+                part->Decode();
+            LstV_att->addItem(new QListWidgetItem(icon, Ansi::toQString(part->AttachmentFileName())));
+        }
+        LstV_att->show();
+    }
+    if (int *remembered = m_core.rememberedRow())
+        *remembered = row;
+}
+
+void TFM_MailBox::Sbt_sallClick()
+{
+    m_selectingAll = true;
+    LstV_MailList->selectAll();
+    m_selectingAll = false;
+}
+
+void TFM_MailBox::Sbt_snoneClick()
+{
+    LstV_MailList->clearSelection();
+}
+
+void TFM_MailBox::Sbt_NextClick()
+{
+    const std::vector<int> rows = selectedRows();
+    if (rows.empty() || rows.front() + 1 >= m_model->rowCount())
+        return;
+    const int i = rows.front();
+    LstV_MailList->selectionModel()->select(m_model->index(i, 0),
+                                            QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+    selectRow(i + 1);
+    LstV_MailList->scrollTo(m_model->index(i + 1, 2));
+}
+
+void TFM_MailBox::Sbt_PreClick()
+{
+    const std::vector<int> rows = selectedRows();
+    if (rows.empty() || rows.front() == 0)
+        return;
+    const int i = rows.front();
+    LstV_MailList->selectionModel()->select(m_model->index(i, 0),
+                                            QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+    selectRow(i - 1);
+    LstV_MailList->scrollTo(m_model->index(i - 1, 2));
+}
+
+void TFM_MailBox::CHK_DCClick()
+{
+    m_services.settings.BOX_ShowContent = CHK_DC->isChecked();
+}
+
+// ---- boxes and sorting
+
+void TFM_MailBox::CBX_BoxChange(int item)
+{
+    if (item < 0 || item > 2)
+        return;
+    m_core.showBox(item);
+    m_model->reset();
+    RestoreSelection();
+    LstV_MailList->setFocus();
+}
+
+void TFM_MailBox::LstV_MailListColumnClick(int column)
+{
+    if (m_core.shown().empty() || !MailListSort::sorts(column))
+        return;
+    sortBy(column);
+    scrollToFirstSelected();
+}
+
+void TFM_MailBox::sortBy(int column)
+{
+    m_model->setHeaders(MailListSort::headersAfterSort(column));
+    m_core.setSortColumn(column);
+    resortKeepingSelection();
+}
+
+void TFM_MailBox::resortKeepingSelection()
+{
+    const QStringList selected = m_core.positions(selectedRows());
+    m_core.sortShown();
+    m_model->reset();
+    if (selected.isEmpty())
+        return;
+    // The same mails stay selected where they now stand, without previews.
+    m_selectingAll = true;
+    QItemSelection selection;
+    const BoxList &shown = m_core.shown();
+    for (int row = 0; row < int(shown.size()); ++row)
+        if (selected.contains(QString::fromLatin1(shown[size_t(row)].position)))
+            selection.select(m_model->index(row, 0), m_model->index(row, MailListModel::PositionColumn));
+    LstV_MailList->selectionModel()->select(selection, QItemSelectionModel::Select);
+    m_selectingAll = false;
+}
+
+void TFM_MailBox::scrollToFirstSelected()
+{
+    const std::vector<int> rows = selectedRows();
+    if (!rows.empty())
+        LstV_MailList->scrollTo(m_model->index(rows.front(), 2));
+}
+
+// ---- commands on stored mails
+
+void TFM_MailBox::reloadAfterCommand()
+{
+    ReloadBoxes();
+    RestoreSelection();
+    UpdateBoxCounts();
+}
+
+void TFM_MailBox::Sbt_delClick()
+{
+    const std::vector<int> rows = selectedRows();
+    if (rows.empty())
+        return;
+    runStoreStep([this, &rows] { m_core.deleteRows(rows); });
+    reloadAfterCommand();
+}
+
+void TFM_MailBox::SentBox2Click()
+{
+    const std::vector<int> rows = selectedRows();
+    bool changed = false;
+    runStoreStep([this, &rows, &changed] { changed = m_core.moveRows(rows, MailStore::SentCode); });
+    if (changed)
+        reloadAfterCommand();
+}
+
+void TFM_MailBox::UnsentBox2Click()
+{
+    const std::vector<int> rows = selectedRows();
+    bool changed = false;
+    runStoreStep([this, &rows, &changed] { changed = m_core.moveRows(rows, MailStore::UnsentCode); });
+    if (changed)
+        reloadAfterCommand();
+}
+
+void TFM_MailBox::PIC_EmptyClick()
+{
+    const auto answer = m_services.dialogs.messageBox(
+        UserDialogs::Kind::Warning, QString::fromLatin1(AppInfo::ApplicationTitle),
+        QStringLiteral("All mails in trash box can not be regain after emptied.\r\nAre you sure empty trash box?"),
+        UserDialogs::Buttons::YesNo);
+    if (answer != UserDialogs::Answer::Yes)
+        return;
+    runStoreStep([this] { m_core.emptyTrash(); });
+    reloadAfterCommand();
+}
+
+void TFM_MailBox::PIC_SaveClick()
+{
+    if (selectedRows().empty()) {
+        showError(QStringLiteral("Please select one item to export!"));
+        return;
+    }
+    const QString path = m_services.dialogs.saveFileName(QStringLiteral("Export"), QStringLiteral("Text Files (*.txt)|*.txt"),
+                                                         QString(), QStringLiteral("txt"));
+    if (path.isEmpty())
+        return;
+    // What the preview shows, whatever is selected now.
+    const QByteArray text = ExportFile::previewText(Edt_body->toPlainText());
+    runStoreStep([&path, &text] { ExportFile::write(path, std::string_view(text.constData(), size_t(text.size()))); });
+}
+
+void TFM_MailBox::SaveAs2Click()
+{
+    const int index = LstV_att->currentRow();
+    if (index < 0 || index >= Msg_1.Attachments.Count() || !LstV_att->currentItem()->isSelected())
+        return;
+    TMailPart *part = Msg_1.Attachments[index];
+    const QString path = m_services.dialogs.saveFileName(QStringLiteral("Save As"), QStringLiteral("All Files (*.*)|*.*"),
+                                                         Ansi::fileNameToPath(part->AttachmentFileName()));
+    if (path.isEmpty())
+        return;
+    runStoreStep([part, &path] { ExportFile::write(path, part->DecodedBody); });
+}
+
+// ---- composers
+
+int TFM_MailBox::firstFreeSlot() const
+{
+    for (int i = 0; i < SlotCount; ++i)
+        if (!ComposerSlots[size_t(i)])
+            return i + 1;
+    return 0;
+}
+
+void TFM_MailBox::PIC_NewClick()
+{
+    const int slot = firstFreeSlot();
+    if (slot == 0)
+        return;
+    ComposerSlots[size_t(slot - 1)] = m_composers.openNewMail(slot, *this);
+}
+
+void TFM_MailBox::Sbt_edtClick()
+{
+    const std::vector<int> rows = selectedRows();
+    if (rows.empty())
+        return;
+    const int row = rows.front();
+    if (!runStoreStep([this, row] { m_core.loadMail(row, Msg_1); }))
+        return;
+    const int slot = firstFreeSlot();
+    if (slot == 0)
+        return;
+    ComposerSlots[size_t(slot - 1)] =
+        m_composers.openStoredMail(slot, *this, Msg_1, m_core.positionOf(row), m_core.currentBoxCode());
+}
+
+void TFM_MailBox::PIC_SendClick()
+{
+    if (m_services.opener.sendDialogShowing())
+        return;
+    const ConfigSettings &settings = m_services.settings;
+    if (isBlank(settings.ACC_SMTPHost) || isBlank(settings.ACC_SMTPUser) || isBlank(settings.ACC_SMTPPass)) {
+        m_services.dialogs.messageBox(
+            UserDialogs::Kind::Information, QString::fromLatin1(AppInfo::ApplicationTitle),
+            QStringLiteral("One value of SMTP account is blank.\r\nClick Setting button to check it!"),
+            UserDialogs::Buttons::Ok);
+        m_services.opener.showConfiguration(1);
+        return;
+    }
+    m_core.showBox(MailBoxCore::UnsentItem);
+    setBoxSelectorItem(MailBoxCore::UnsentItem);
+    ReloadBoxes();
+    UpdateBoxCounts();
+    Sbt_sallClick();
+    if (m_core.shown().empty()) {
+        showError(QStringLiteral("No mail in unsent box."));
+        return;
+    }
+    const QStringList positions = m_core.positions(selectedRows());
+    m_services.opener.sendMails(positions, QStringLiteral("Self"));
+    reloadAfterCommand();
+}
+
+// ---- other windows
+
+void TFM_MailBox::PIC_AddressClick()
+{
+    m_services.opener.showAddressList(WindowOpener::AddressListUse::Manage);
+}
+
+void TFM_MailBox::PIC_SetClick()
+{
+    m_services.opener.showConfiguration(-1);
+}
+
+void TFM_MailBox::PIC_HelpClick()
+{
+    m_services.help.HtmlHelp(this, HelpPages::target(m_services.paths, HelpPages::Contents));
+}
+
+// ---- picture buttons
+
+QList<ToolImage *> TFM_MailBox::pictures() const
+{
+    return {PIC_Send, PIC_New, PIC_Save, PIC_Address, PIC_Set, PIC_Empty, PIC_Help};
+}
+
+void TFM_MailBox::pictureMouseMove(ToolImage *image)
+{
+    HoverButton = image->hoverNumber();
+    if (image->Tag == 0) {
+        image->move(image->pos() + QPoint(2, 2));
+        image->Tag = 1;
+    }
+}
+
+void TFM_MailBox::Panel1MouseMove()
+{
+    if (HoverButton == 0)
+        return;
+    for (ToolImage *image : pictures()) {
+        if (image->hoverNumber() == HoverButton && image->Tag == 1) {
+            image->move(image->pos() - QPoint(2, 2));
+            image->Tag = 0;
+        }
+    }
+    HoverButton = 0;
+}
+
+void TFM_MailBox::pictureClick(ToolImage *image, void (TFM_MailBox::*command)())
+{
+    if (image->Tag == 1) {
+        image->move(image->pos() - QPoint(2, 2));
+        image->Tag = 0;
+    }
+    (this->*command)();
+}
+
+bool TFM_MailBox::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Image2 && event->type() == QEvent::MouseButtonRelease
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        LinkConfig::open(m_services.shell, LinkConfig::homePage(m_services.links));
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
