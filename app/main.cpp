@@ -10,10 +10,11 @@
 #include "DesktopShell.h"
 #include "HtmlHelpLauncher.h"
 #include "LinkConfig.h"
-#include "MainWindowStandIn.h"
+#include "InterimComposers.h"
 #include "ProgramIcons.h"
 #include "SystemClock.h"
 #include "SystemRandom.h"
+#include "TFM_MailBox.h"
 #include "TFM_Tips.h"
 #include "TFm_About.h"
 #include "TFm_Set.h"
@@ -74,11 +75,10 @@ int main(int argc, char **argv)
     splash.showSplash();
     QApplication::processEvents();
 
-    MainWindowStandIn mainWindow(settings, configForm, dialogs, paths.config);
+    InterimComposers composers(services);
+    TFM_MailBox mainWindow(services, composers, configForm);
     dialogs.setParent(&mainWindow);
     windows.setMainWindow(&mainWindow);
-    mainWindow.addToolsMenu(services);
-    mainWindow.addHelpMenu(services);
     windows.createAddressEditor(services);
     windows.createAddressList(services);
     TFm_Set &configuration = windows.createConfiguration(services, configForm);

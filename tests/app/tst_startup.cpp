@@ -1,8 +1,5 @@
 #include "ConfigFile.h"
 #include "DataFiles.h"
-#include "FakeDialogs.h"
-#include "IniFile.h"
-#include "MainWindowStandIn.h"
 #include "TestFiles.h"
 
 #include <QApplication>
@@ -76,44 +73,6 @@ private slots:
         TestFiles::write(m_dir.filePath(QStringLiteral("MailBox.dat")), QByteArray());
         QCOMPARE(startOnce(), 0);
         QCOMPARE(QFileInfo(m_dir.filePath(QStringLiteral("MailBox.dat"))).size(), qint64(0));
-    }
-
-    void closingSavesTheConfiguration()
-    {
-        QTemporaryDir dir;
-        const QString config = dir.filePath(QStringLiteral("Config.dat"));
-        DataFiles::ensureConfigFile(config);
-        ConfigSettings settings = ConfigSettings::firstRun();
-        ConfigForm form = ConfigForm::showing(settings);
-        FakeDialogs dialogs;
-        MainWindowStandIn w(settings, form, dialogs, config);
-        QCOMPARE(w.windowTitle(), QStringLiteral("Vellorn Composer"));
-        w.show();
-        w.move(40, 50);
-        w.resize(640, 400);
-        form.TB_Quality = 90; // typed into the configuration dialog
-        w.close();
-        const IniFile ini(config);
-        QCOMPARE(ini.readInteger("System", "PIC_Quality", 0), 90);
-        QCOMPARE(ini.readString("System", "WND_State"), std::string("Normal"));
-        QCOMPARE(ini.readInteger("System", "WND_W", 0), 640);
-        QCOMPARE(ini.readInteger("System", "WND_H", 0), 400);
-        QVERIFY(dialogs.shown.isEmpty());
-    }
-
-    void closingReportsAnUnwritableFile()
-    {
-        QTemporaryDir dir;
-        const QString config = dir.filePath(QStringLiteral("gone/Config.dat"));
-        ConfigSettings settings = ConfigSettings::firstRun();
-        const ConfigForm form = ConfigForm::showing(settings);
-        FakeDialogs dialogs;
-        MainWindowStandIn w(settings, form, dialogs, config);
-        w.show();
-        w.close();
-        QCOMPARE(dialogs.shown.size(), 1);
-        QVERIFY(dialogs.shown.first().kind == UserDialogs::Kind::Error);
-        QCOMPARE(dialogs.shown.first().text, QStringLiteral("Unable to write to ") + config);
     }
 };
 

@@ -1,0 +1,243 @@
+#include "AppError.h"
+#include "ConfigSettings.h"
+#include "ExportFile.h"
+#include "MailBoxCore.h"
+#include "MailListModel.h"
+#include "MailListSort.h"
+#include "StoreBytes.h"
+#include "TestFiles.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace StoreBytes;
+
+// The main window's decisions without the window: box lists, sorting, remembered rows
+// and the commands' steps on a real MailBox.dat.
+class TestMailBoxCore : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_path;
+    ConfigSettings m_settings;
+
+    static QByteArray mailText(const QByteArray &to, const QByteArray &subject, const QByteArray &date)
+    {
+        return "To: \"" + to + "\" <x@example.org>\r\nSubject: " + subject + "\r\nDate: " + date + "\r\n\r\nbody\r\n";
+    }
+    static MailSummary summary(const std::string &to, const std::string &subject, const std::string &date,
+                               std::int64_t length = 100)
+    {
+        MailSummary s = MailSummary::build(100, length, 'u', 'N', "");
+        s.to = to;
+        s.subject = subject;
+        s.date = date;
+        return s;
+    }
+    char boxOf(const MailBoxCore &core, const std::string &position) const
+    {
+        for (const MailSummary &s : core.store().ScanStore())
+            if (s.position == position)
+                return s.boxCode;
+        return 0;
+    }
+    std::vector<std::string> shownSubjects(const MailBoxCore &core) const
+    {
+        std::vector<std::string> list;
+        for (const MailSummary &s : core.shown())
+            list.push_back(s.subject);
+        return list;
+    }
+
+private slots:
+    void init()
+    {
+        m_path = m_dir.filePath(QStringLiteral("MailBox.dat"));
+        m_settings = ConfigSettings::firstRun();
+        TestFiles::write(m_path, fileHeader() + record(mailText("Bob", "b unsent", "Mon, 02 Dec 2002 10:20:30 +0800"), 'u')
+                                     + record(mailText("Ann", "a sent", "Tue, 03 Dec 2002 10:20:30 +0800"), 's')
+                                     + record(mailText("Cy", "gone", "Tue, 03 Dec 2002 10:20:30 +0800"), 'D')
+                                     + record(mailText("Di", "odd", "Tue, 03 Dec 2002 10:20:30 +0800"), 'x')
+                                     + record(mailText("Ed", "c unsent", "Wed, 04 Dec 2002 10:20:30 +0800"), 'u')
+                                     + record(mailText("Fa", "t1", "Wed, 04 Dec 2002 10:20:30 +0800"), 't'));
+    }
+
+    void boxListsAndCounts()
+    {
+        MailBoxCore core(m_settings, m_path);
+        core.ReloadBoxes();
+        QCOMPARE(core.lists().count('u'), 2);
+        QCOMPARE(core.lists().count('s'), 1);
+        QCOMPARE(core.lists().count('t'), 1);
+        QCOMPARE(core.lists().count('D'), 0);
+        QCOMPARE(core.boxCountTexts(),
+                 QStringList({QStringLiteral("Sent Box   1"), QStringLiteral("UnSent Box 2"), QStringLiteral("Trash Box  1")}));
+        // The shown list is the current box's, sorted by time.
+        QCOMPARE(core.shown().size(), size_t(2));
+        QCOMPARE(core.shown()[0].subject, std::string("b unsent"));
+
+        core.showBox(MailBoxCore::TrashItem);
+        QCOMPARE(m_settings.BOX_CurrentBox, std::string("TrashBox"));
+        QCOMPARE(core.shown().size(), size_t(1));
+
+        // A current box that names no box shows nothing.
+        m_settings.BOX_CurrentBox = "Inbox";
+        core.ReloadBoxes();
+        QVERIFY(core.shown().empty());
+        QCOMPARE(core.rememberedRow(), nullptr);
+        QCOMPARE(MailBoxCore::selectorItemOfName("UnsentBox"), 1);
+        QCOMPARE(MailBoxCore::selectorItemOfName("Unsent"), -1);
+    }
+
+    void sortingByEachColumn()
+    {
+        BoxList rows{summary("bob", "Zeta", "2002-12-10 08:00:00", 2560), summary("Ann", "alpha", "2002-12-02 10:20:30", 1048577),
+                     summary("carl", "ALPHA", "2002-12-2 09:00:00", 1536)};
+        auto order = [&rows](int column) {
+            BoxList copy = rows;
+            MailListSort::sort(copy, column);
+            std::string names;
+            for (const MailSummary &s : copy)
+                names += s.to.substr(0, 1);
+            return names;
+        };
+        QCOMPARE(order(MailListSort::ToColumn), std::string("Abc"));
+        // Case-blind: "alpha" and "ALPHA" are equal and keep their order.
+        QCOMPARE(order(MailListSort::SubjectColumn), std::string("Acb"));
+        QVERIFY(!MailListSort::lessThan(rows[1], rows[2], MailListSort::SubjectColumn));
+        QVERIFY(!MailListSort::lessThan(rows[2], rows[1], MailListSort::SubjectColumn));
+        // 2002-12-02 before 2002-12-10; the undpadded day of another sender sorts as text.
+        QCOMPARE(order(MailListSort::TimeColumn), std::string("Abc"));
+        // 1536 and 2560 both show "2 KB"; the exact length orders them, and 1 MB comes last.
+        QCOMPARE(rows[0].sizeText, std::string("2 KB"));
+        QCOMPARE(rows[2].sizeText, std::string("2 KB"));
+        QCOMPARE(order(MailListSort::SizeColumn), std::string("cbA"));
+        // Columns 0 and 1 do not sort.
+        QCOMPARE(order(0), std::string("bAc"));
+        QCOMPARE(order(1), std::string("bAc"));
+    }
+
+    void headers()
+    {
+        QCOMPARE(MailListSort::designHeaders(4),
+                 QStringList({QString(), QString(), QStringLiteral("Mail To "), QStringLiteral("Subject"),
+                              QStringLiteral("Time ^"), QStringLiteral("Size")}));
+        QCOMPARE(MailListSort::designHeaders(2)[2], QStringLiteral("Mail To  ^"));
+        QCOMPARE(MailListSort::designHeaders(1)[2], QStringLiteral("Mail To "));
+        QCOMPARE(MailListSort::headersAfterSort(3),
+                 QStringList({QString(), QString(), QStringLiteral("Mail To"), QStringLiteral("SubJect ^"),
+                              QStringLiteral("Time"), QStringLiteral("Size")}));
+    }
+
+    void rememberedRows()
+    {
+        MailBoxCore core(m_settings, m_path);
+        core.ReloadBoxes();
+        m_settings.BOX_UIndex = 7;
+        QCOMPARE(core.rowToRestore(), 1); // beyond the end: the last row
+        m_settings.BOX_UIndex = -1;
+        QCOMPARE(core.rowToRestore(), -1);
+        m_settings.BOX_UIndex = 0;
+        QCOMPARE(core.rowToRestore(), 0);
+        core.showBox(MailBoxCore::SentItem);
+        QCOMPARE(core.rememberedRow(), &m_settings.BOX_SIndex);
+        core.showBox(MailBoxCore::TrashItem);
+        QCOMPARE(core.rememberedRow(), &m_settings.BOX_TIndex);
+        core.emptyTrash();
+        core.ReloadBoxes();
+        QCOMPARE(core.rowToRestore(), -1); // an empty box selects nothing
+    }
+
+    void deleteMoveAndEmptyTrash()
+    {
+        MailBoxCore core(m_settings, m_path);
+        core.showBox(MailBoxCore::SentItem);
+        core.ReloadBoxes();
+        const qint64 size = QFileInfo(m_path).size();
+        const std::string sent = core.shown()[0].position;
+
+        // Moving to the box that is shown does nothing; no row does nothing.
+        QVERIFY(!core.moveRows({0}, 's'));
+        QVERIFY(!core.moveRows({}, 'u'));
+        QVERIFY(!core.deleteRows({}));
+
+        QVERIFY(core.deleteRows({0}));
+        QCOMPARE(boxOf(core, sent), 't');
+        core.showBox(MailBoxCore::TrashItem);
+        core.ReloadBoxes();
+        QCOMPARE(core.shown().size(), size_t(2));
+        // From the trash a mail leaves every box, and stays in the file until the purge.
+        QVERIFY(core.deleteRows({0, 1}));
+        core.ReloadBoxes();
+        QCOMPARE(core.lists().count('t'), 0);
+        QCOMPARE(core.lists().count('s'), 0);
+        QCOMPARE(QFileInfo(m_path).size(), size);
+
+        // Empty trash works whatever box is shown.
+        core.showBox(MailBoxCore::UnsentItem);
+        QVERIFY(core.moveRows({0}, 't') && core.moveRows({1}, 's'));
+        core.ReloadBoxes();
+        core.showBox(MailBoxCore::SentItem);
+        core.emptyTrash();
+        core.ReloadBoxes();
+        QCOMPARE(core.lists().count('t'), 0);
+        QCOMPARE(core.lists().count('s'), 1);
+        QCOMPARE(core.positions({0}), QStringList(QString::fromStdString(core.shown()[0].position)));
+    }
+
+    void storeErrorLeavesTheLists()
+    {
+        MailBoxCore core(m_settings, m_path);
+        core.ReloadBoxes();
+        QVERIFY(QFile::remove(m_path));
+        try {
+            core.ReloadBoxes();
+            QFAIL("no error");
+        } catch (const AppError &e) {
+            QCOMPARE(QString::fromLocal8Bit(e.what()), QStringLiteral("Cannot open file ") + m_path);
+        }
+        QCOMPARE(core.shown().size(), size_t(2));
+        QCOMPARE(core.lists().count('s'), 1);
+        QVERIFY_THROWS_EXCEPTION(AppError, core.deleteRows({0}));
+    }
+
+    void exportText()
+    {
+        QCOMPARE(ExportFile::previewText(QStringLiteral("one\ntwo") + QChar(0x2029) + QStringLiteral("dr\u00fcber")),
+                 QByteArray("one\r\ntwo\r\ndr\xc3\xbc" "ber\r\n"));
+        QCOMPARE(ExportFile::previewText(QString()), QByteArray());
+        const QString target = m_dir.filePath(QStringLiteral("out.txt"));
+        TestFiles::write(target, "old and longer");
+        ExportFile::write(target, "new");
+        QCOMPARE(TestFiles::read(target), QByteArray("new"));
+        const QString missing = m_dir.filePath(QStringLiteral("no/such/out.txt"));
+        try {
+            ExportFile::write(missing, "x");
+            QFAIL("no error");
+        } catch (const AppError &e) {
+            QCOMPARE(QString::fromLocal8Bit(e.what()), QStringLiteral("Cannot create file ") + missing);
+        }
+    }
+
+    void modelOverTheShownList()
+    {
+        MailBoxCore core(m_settings, m_path);
+        core.ReloadBoxes();
+        MailListModel model(core.shown());
+        model.setHeaders(MailListSort::designHeaders(4));
+        QCOMPARE(model.rowCount(), 2);
+        QCOMPARE(model.columnCount(), 7);
+        QCOMPARE(model.headerData(4, Qt::Horizontal).toString(), QStringLiteral("Time ^"));
+        QCOMPARE(model.data(model.index(0, 2)).toString(), QStringLiteral("Bob"));
+        QCOMPARE(model.data(model.index(0, 4)).toString(), QStringLiteral("2002-12-02 10:20:30"));
+        QCOMPARE(model.data(model.index(0, 5)).toString(), QStringLiteral("0 KB"));
+        QCOMPARE(model.data(model.index(0, MailListModel::PositionColumn)).toString(), QStringLiteral("100"));
+        QVERIFY(!model.data(model.index(5, 2)).isValid());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMailBoxCore)
+#include "tst_mailboxcore.moc"
