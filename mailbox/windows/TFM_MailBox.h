@@ -139,6 +139,8 @@ private:
     void LoadMailboxSettings();
 
     void preview(int row);
+    // Attachments whose decoded body is empty are decoded (preview, save, edit).
+    void decodeAttachments();
     void LstV_MailListSelectItem(const QItemSelection &selected);
     void pictureMouseMove(ToolImage *image);
     void Panel1MouseMove();

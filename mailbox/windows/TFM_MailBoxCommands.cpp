@@ -83,13 +83,11 @@ void TFM_MailBox::preview(int row)
         return;
     const std::string plain = TMailMessage::JoinLines(Msg_1.PlainLines);
     if (!isBlank(plain)) {
-        // A letter that is not RTF shows as plain text.
+        // A letter that is not RTF shows as plain text. The document is the preview's
+        // child, so the preview deletes it when the next one replaces it.
         auto *doc = new QTextDocument(Edt_body);
         LetterDocument::load(plain, doc);
-        QTextDocument *old = Edt_body->document();
         Edt_body->setDocument(doc);
-        if (old->parent() == Edt_body)
-            old->deleteLater();
     }
     PNL_MailInfo->setText(QStringLiteral("    Subject:  ") + Ansi::toQString(Msg_1.DecodedSubject()));
 
@@ -98,17 +96,23 @@ void TFM_MailBox::preview(int row)
     if (attachments.Count() == 0) {
         LstV_att->hide();
     } else {
+        decodeAttachments();
         const QIcon icon = ProgramIcons::icon(ProgramIcons::Role::AttachmentIcon);
-        for (int i = 0; i < attachments.Count(); ++i) {
-            TMailPart *part = attachments[i];
-            if (part->DecodedBody.empty())
-                part->Decode();
-            LstV_att->addItem(new QListWidgetItem(icon, Ansi::toQString(part->AttachmentFileName())));
-        }
+        for (int i = 0; i < attachments.Count(); ++i)
+            LstV_att->addItem(new QListWidgetItem(icon, Ansi::toQString(attachments[i]->AttachmentFileName())));
         LstV_att->show();
     }
     if (int *remembered = m_core.rememberedRow())
         *remembered = row;
+}
+
+void TFM_MailBox::decodeAttachments()
+{
+    for (int i = 0; i < Msg_1.Attachments.Count(); ++i) {
+        TMailPart *part = Msg_1.Attachments[i];
+        if (part->DecodedBody.empty())
+            part->Decode();
+    }
 }
 
 void TFM_MailBox::Sbt_sallClick()
@@ -158,6 +162,7 @@ void TFM_MailBox::CBX_BoxChange(int item)
 {
     if (item < 0 || item > 2)
         return;
+    setBoxSelectorItem(item);
     m_core.showBox(item);
     m_model->reset();
     RestoreSelection();
@@ -309,6 +314,7 @@ void TFM_MailBox::Sbt_edtClick()
     const int slot = firstFreeSlot();
     if (slot == 0)
         return;
+    decodeAttachments();
     ComposerSlots[size_t(slot - 1)] =
         m_composers.openStoredMail(slot, *this, Msg_1, m_core.positionOf(row), m_core.currentBoxCode());
 }
