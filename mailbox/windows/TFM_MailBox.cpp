@@ -235,6 +235,9 @@ void TFM_MailBox::buildMailList()
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     for (int c = 0; c < MailListSort::ColumnCount; ++c)
         header->resizeSection(c, ColumnWidths[c]);
+    // The whole time, seconds included, whatever the font.
+    const int timeWidth = LstV_MailList->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 00:00:00 ")) + 12;
+    header->resizeSection(MailListSort::TimeColumn, qMax(ColumnWidths[MailListSort::TimeColumn], timeWidth));
     LstV_MailList->setColumnHidden(MailListModel::PositionColumn, true);
     connect(header, &QHeaderView::sectionClicked, this, &TFM_MailBox::LstV_MailListColumnClick);
     connect(LstV_MailList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
