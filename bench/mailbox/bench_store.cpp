@@ -5,6 +5,7 @@
 //   mailbox_bench_store --scan FILE         listing only, on an existing store
 #include "MailStore.h"
 #include "RecordHeader.h"
+#include "StoreGenerator.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -23,8 +24,8 @@
 
 namespace {
 
-constexpr std::int64_t MinMail = 20 * 1024;
-constexpr std::int64_t MaxMail = 200 * 1024;
+using StoreGenerator::MaxMail;
+using StoreGenerator::MinMail;
 
 // Bytes read by this process so far (every read and pread call counts).
 std::int64_t bytesReadSoFar()
@@ -36,31 +37,6 @@ std::int64_t bytesReadSoFar()
         if (key == "rchar:")
             return value;
     return -1;
-}
-
-std::string mailText(int n, std::int64_t size, QRandomGenerator &rng)
-{
-    std::string m = "From: \"Sender\" <sender@example.org>\r\nTo: \"Recipient " + std::to_string(n)
-                    + "\" <r@example.org>\r\nSubject: =?iso-8859-1?Q?Gr=FC=DFe_" + std::to_string(n)
-                    + "?=\r\nDate: Mon, 02 Dec 2002 10:20:30 +0800\r\nMIME-Version: 1.0\r\n"
-                      "Content-Type: multipart/related; boundary=\"b\"\r\n\r\n--b\r\n"
-                      "Content-Type: image/jpeg\r\nContent-Transfer-Encoding: base64\r\n\r\n";
-    // Base64-looking lines cut from one random pool at a random line.
-    static const std::string pool = [] {
-        static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-        QRandomGenerator poolRng(76);
-        std::string p;
-        for (int line = 0; line < 2 * 3500; ++line) {
-            for (int i = 0; i < 76; ++i)
-                p += alphabet[poolRng.bounded(64)];
-            p += "\r\n";
-        }
-        return p;
-    }();
-    const size_t start = size_t(rng.bounded(3500)) * 78;
-    m.append(pool, start, size_t(std::max<std::int64_t>(0, size - std::int64_t(m.size()))));
-    m.resize(size_t(size));
-    return m;
 }
 
 double seconds(const QElapsedTimer &t)
@@ -117,26 +93,10 @@ int main(int argc, char **argv)
     }
     const QString path = dir.filePath(QStringLiteral("MailBox.dat"));
 
-    // Generate the store directly (the layout is simple; appending through the store
-    // would flush the disk 10,000 times).
     QElapsedTimer t;
     t.start();
     QRandomGenerator rng(2002);
-    std::vector<std::int64_t> positions;
-    {
-        std::ofstream out(QFile::encodeName(path).constData(), std::ios::binary);
-        out << std::string(100, 'H');
-        std::int64_t at = 100;
-        for (int i = 0; i < mails; ++i) {
-            const std::string text = mailText(i, MinMail + std::int64_t(rng.bounded(quint64(MaxMail - MinMail + 1))), rng);
-            char header[RecordHeader::Size];
-            RecordHeader::encode(header, std::int32_t(text.size()), "ust"[i % 3], i % 2 ? 'Y' : 'N');
-            out.write(header, RecordHeader::Size);
-            out.write(text.data(), std::streamsize(text.size()));
-            positions.push_back(at);
-            at += RecordHeader::Size + std::int64_t(text.size());
-        }
-    }
+    const std::vector<std::int64_t> positions = StoreGenerator::writeStore(path, mails, "ust", rng);
     const std::int64_t storeSize = QFileInfo(path).size();
     std::printf("store: %d mails of 20-200 KB, %.2f GB (%lld bytes), generated in %.1f s\n", mails,
                 double(storeSize) / 1e9, static_cast<long long>(storeSize), seconds(t));
@@ -169,7 +129,7 @@ int main(int argc, char **argv)
                 seconds(t) * 1e3 / std::max(1, marked));
 
     t.start();
-    store.AppendMail(mailText(mails, 100 * 1024, rng), 'u', 'N');
+    store.AppendMail(StoreGenerator::mailText(mails, 100 * 1024, rng), 'u', 'N');
     std::printf("AppendMail of 100 KB (flushed to disk): %.1f ms\n", seconds(t) * 1e3);
 
     const QString copy = dir.filePath(QStringLiteral("copy.dat"));
