@@ -15,7 +15,9 @@ QWidget *InterimComposers::openNewMail(int slot, MailBoxHost &host)
     composer->Tag = slot;
     composer->FMode = QStringLiteral("New");
     composer->FBoxCode = 'u';
-    QObject::connect(composer, &QObject::destroyed, [&host, slot] { host.releaseComposerSlot(slot); });
+    // The main window is the connection's context, so a composer outliving it calls nothing.
+    if (auto *window = dynamic_cast<QObject *>(&host))
+        QObject::connect(composer, &QObject::destroyed, window, [&host, slot] { host.releaseComposerSlot(slot); });
     composer->show();
     return composer;
 }
