@@ -33,6 +33,18 @@ bool sorts(int column)
     return column >= ToColumn && column <= SizeColumn;
 }
 
+namespace {
+
+// The headers with " ^" after the sort column's, when it sorts.
+QStringList marked(QStringList headers, int sortColumn)
+{
+    if (sorts(sortColumn))
+        headers[sortColumn] += QStringLiteral(" ^");
+    return headers;
+}
+
+} // namespace
+
 bool lessThan(const MailSummary &a, const MailSummary &b, int column)
 {
     switch (column) {
@@ -59,20 +71,16 @@ void sort(BoxList &rows, int column)
 
 QStringList designHeaders(int sortColumn)
 {
-    QStringList headers{QString(), QString(), QStringLiteral("Mail To "), QStringLiteral("Subject"),
-                        QStringLiteral("Time"), QStringLiteral("Size")};
-    if (sorts(sortColumn))
-        headers[sortColumn] += QStringLiteral(" ^");
-    return headers;
+    return marked({QString(), QString(), QStringLiteral("Mail To "), QStringLiteral("Subject"), QStringLiteral("Time"),
+                   QStringLiteral("Size")},
+                  sortColumn);
 }
 
 QStringList headersAfterSort(int column)
 {
-    QStringList headers{QString(), QString(), QStringLiteral("Mail To"), QStringLiteral("SubJect"),
-                        QStringLiteral("Time"), QStringLiteral("Size")};
-    if (sorts(column))
-        headers[column] += QStringLiteral(" ^");
-    return headers;
+    return marked({QString(), QString(), QStringLiteral("Mail To"), QStringLiteral("SubJect"), QStringLiteral("Time"),
+                   QStringLiteral("Size")},
+                  column);
 }
 
 } // namespace MailListSort

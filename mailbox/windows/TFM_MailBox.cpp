@@ -80,31 +80,30 @@ TFM_MailBox::~TFM_MailBox() = default;
 
 void TFM_MailBox::buildCoolBar()
 {
+    auto band = [this](const char *name) {
+        auto *bar = new QToolBar(this);
+        bar->setObjectName(QLatin1String(name));
+        bar->setMovable(false);
+        bar->setFloatable(false);
+        bar->toggleViewAction()->setEnabled(false);
+        addToolBar(Qt::TopToolBarArea, bar);
+        return bar;
+    };
     // Band 1: the menu bar, so that Alt+letter and the keyboard reach the menus.
-    ToolBar1 = new QToolBar(this);
-    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
-    ToolBar1->setMovable(false);
-    ToolBar1->setFloatable(false);
-    ToolBar1->toggleViewAction()->setEnabled(false);
+    ToolBar1 = band("ToolBar1");
     MainMenu1 = new QMenuBar(ToolBar1);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
     MainMenu1->setNativeMenuBar(false);
     ToolBar1->addWidget(MainMenu1);
-    addToolBar(Qt::TopToolBarArea, ToolBar1);
     addToolBarBreak(Qt::TopToolBarArea);
 
     // Band 2: the white panel with the seven pictures, their captions and the logo.
-    auto *band = new QToolBar(this);
-    band->setObjectName(QStringLiteral("CoolBand2"));
-    band->setMovable(false);
-    band->setFloatable(false);
-    band->toggleViewAction()->setEnabled(false);
-    Panel1 = new ToolBand(band);
+    QToolBar *pictureBand = band("CoolBand2");
+    Panel1 = new ToolBand(pictureBand);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setMinimumHeight(58);
     Panel1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    band->addWidget(Panel1);
-    addToolBar(Qt::TopToolBarArea, band);
+    pictureBand->addWidget(Panel1);
 
     using R = ProgramIcons::Role;
     struct PictureSpec

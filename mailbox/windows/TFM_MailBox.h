@@ -151,6 +151,8 @@ private:
     // Runs a command's store steps, showing a store error in an error box.
     bool runStoreStep(const std::function<void()> &step);
     void reloadAfterCommand();
+    // Moves the selected mails to box 's' or 'u' unless that box is shown.
+    void moveSelected(char targetCode);
     void showError(const QString &text);
     // Sorts the shown list and keeps the selected mails selected.
     void resortKeepingSelection();

@@ -229,18 +229,19 @@ void TFM_MailBox::Sbt_delClick()
 
 void TFM_MailBox::SentBox2Click()
 {
-    const std::vector<int> rows = selectedRows();
-    bool changed = false;
-    runStoreStep([this, &rows, &changed] { changed = m_core.moveRows(rows, MailStore::SentCode); });
-    if (changed)
-        reloadAfterCommand();
+    moveSelected(MailStore::SentCode);
 }
 
 void TFM_MailBox::UnsentBox2Click()
 {
+    moveSelected(MailStore::UnsentCode);
+}
+
+void TFM_MailBox::moveSelected(char targetCode)
+{
     const std::vector<int> rows = selectedRows();
     bool changed = false;
-    runStoreStep([this, &rows, &changed] { changed = m_core.moveRows(rows, MailStore::UnsentCode); });
+    runStoreStep([this, &rows, &changed, targetCode] { changed = m_core.moveRows(rows, targetCode); });
     if (changed)
         reloadAfterCommand();
 }
