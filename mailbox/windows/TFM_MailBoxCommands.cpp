@@ -34,6 +34,22 @@
 
 namespace {
 
+// Qt breaks a word wider than the line in time that grows with the square of its length
+// (a 400 KB word takes half a minute). A letter with such a word is shown broken anywhere,
+// which takes linear time; ordinary letters keep their word wrapping.
+constexpr int LongestWrappedWord = 2000;
+
+bool hasLongWord(const QString &text)
+{
+    int run = 0;
+    for (const QChar c : text) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > LongestWrappedWord)
+            return true;
+    }
+    return false;
+}
+
 bool isBlank(const std::string &text)
 {
     return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) <= ' '; });
@@ -87,6 +103,8 @@ void TFM_MailBox::preview(int row)
         // child, so the preview deletes it when the next one replaces it.
         auto *doc = new QTextDocument(Edt_body);
         LetterDocument::load(plain, doc);
+        Edt_body->setWordWrapMode(hasLongWord(doc->toPlainText()) ? QTextOption::WrapAnywhere
+                                                                  : QTextOption::WrapAtWordBoundaryOrAnywhere);
         Edt_body->setDocument(doc);
     }
     PNL_MailInfo->setText(QStringLiteral("    Subject:  ") + Ansi::toQString(Msg_1.DecodedSubject()));

@@ -213,7 +213,10 @@ private slots:
         QCOMPARE(w->core().sortColumn(), 3);
 
         f->addMail(dated("b", "Beta", "Tue, 10 Dec 2002 08:00:00 +0000", std::string(3000, 'x')), 'u');
-        f->addMail(dated("a", "alpha", "Mon, 02 Dec 2002 10:20:30 +0000", std::string(1100000, 'y')), 'u');
+        std::string paragraphs;
+        while (paragraphs.size() < 1100000)
+            paragraphs += std::string(100, 'y') + "\\par\r\n";
+        f->addMail(dated("a", "alpha", "Mon, 02 Dec 2002 10:20:30 +0000", paragraphs), 'u');
         f->addMail(dated("c", "ALPHA", "Mon, 02 Dec 2002 11:00:00 +0000"), 'u');
         w->ReloadBoxes();
         QCOMPARE(column(*w, 3), (QStringList{"alpha", "ALPHA", "Beta"}));
@@ -250,6 +253,18 @@ private slots:
         QCOMPARE(w->selectedRows(), std::vector<int>{1});
         QCOMPARE(w->Edt_body->toPlainText(), QStringLiteral("First letter"));
         QCOMPARE(w->PNL_MailInfo->text(), QStringLiteral("    Subject:  first"));
+
+        // A letter with a word of thousands of letters is broken anywhere (word wrapping would
+        // take Qt minutes for a long one); the next ordinary letter wraps at words again.
+        w->CHK_DC->click();
+        f->addMail(dated("Eve", "one long word", "Wed, 04 Dec 2002 10:20:30 +0000", std::string(5000, 'w')), 'u');
+        w->ReloadBoxes();
+        w->selectRow(2);
+        QCOMPARE(w->Edt_body->wordWrapMode(), QTextOption::WrapAnywhere);
+        w->Sbt_snoneClick();
+        w->selectRow(0);
+        QCOMPARE(w->Edt_body->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+        QCOMPARE(w->Edt_body->toPlainText(), QStringLiteral("First letter"));
 
         const QString target = f->dir.filePath(QStringLiteral("letter.txt"));
         f->dialogs.fileNames.enqueue(target);
