@@ -25,6 +25,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTextEdit>
@@ -242,6 +243,10 @@ void TFM_MailBox::buildMailList()
     connect(LstV_MailList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection &selected) { LstV_MailListSelectItem(selected); });
     connect(LstV_MailList, &QAbstractItemView::doubleClicked, this, [this] { Sbt_edtClick(); });
+    // Enter on the list opens the selected mail, as a double click does.
+    auto *open = new QShortcut(QKeySequence(Qt::Key_Return), LstV_MailList, this, [this] { Sbt_edtClick(); },
+                               Qt::WidgetShortcut);
+    open->setObjectName(QStringLiteral("OpenSelectedMail"));
     LstV_MailList->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(LstV_MailList, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
         if (PopupMenu1)

@@ -38,7 +38,9 @@ void TFM_MailBox::buildMenus()
     QMenu *edit = menu("Edit1", "&Edit");
     item(edit, "Modify1", "&Modify", [this] { Sbt_edtClick(); });
     edit->addSeparator();
-    item(edit, "Delete1", "Delete", [this] { Sbt_delClick(); });
+    QAction *deleteMails = item(edit, "Delete1", "Delete", [this] { Sbt_delClick(); });
+    deleteMails->setShortcut(QKeySequence::Delete); // the window has no field to type into
+
     edit->addSeparator();
     item(edit, "SelectNone1", "Select None", [this] { Sbt_snoneClick(); });
     item(edit, "SelectAll1", "Select All", [this] { Sbt_sallClick(); });

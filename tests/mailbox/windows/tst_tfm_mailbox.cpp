@@ -334,7 +334,9 @@ private slots:
         // Empty trash while the sent box is shown leaves the sent box alone.
         w->CBX_BoxChange(0);
         w->selectRow(0);
-        w->findChild<QAction *>(QStringLiteral("Delete1"))->trigger();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        QTest::keyClick(w->LstV_MailList, Qt::Key_Delete);
         QCOMPARE(boxOf(b), 't');
         f->dialogs.answers.enqueue(UserDialogs::Answer::No);
         w->PIC_EmptyClick();
@@ -432,7 +434,10 @@ private slots:
         w->Sbt_edtClick(); // nothing selected
         QVERIFY(composers->calls.isEmpty());
         w->selectRow(1);
-        w->LstV_MailList->doubleClicked(w->mailListModel()->index(1, 3));
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        w->LstV_MailList->setFocus();
+        QTest::keyClick(w->LstV_MailList, Qt::Key_Return);
         QCOMPARE(composers->calls, QStringList{QStringLiteral("stored 1 %1 s Two files").arg(stored)});
         // The composer gets the loaded mail: two To, one Bcc, both attachments decoded.
         QCOMPARE(w->Msg_1.ToRecipients.Count(), 2);
