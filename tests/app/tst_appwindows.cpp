@@ -3,6 +3,8 @@
 #include "ConfigForm.h"
 #include "TFM_AddEdit.h"
 #include "TFM_AddLst.h"
+#include "RecordingComposers.h"
+#include "TFM_MailBox.h"
 #include "TFM_Send.h"
 #include "TFM_Tips.h"
 #include "TFm_About.h"
@@ -13,6 +15,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTimer>
 #include <QtTest>
@@ -40,12 +43,30 @@ private:
         return tips;
     }
 
+    // The real main window, asking the program's windows for the other windows.
+    struct MainWindow
+    {
+        MainWindow(WindowFixture &f, AppWindows &windows)
+            : form(ConfigForm::showing(f.settings))
+            , services{f.dialogs, f.shell, f.clock, f.random, f.settings, f.paths, f.help, f.links, windows}
+            , window(services, composers, form)
+        {
+        }
+        RecordingComposers composers;
+        ConfigForm form;
+        WindowServices services;
+        TFM_MailBox window;
+    };
+
 private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
     void tipsKeepTheMainWindowWaiting()
     {
         WindowFixture f;
         AppWindows windows;
-        QWidget mainWindow;
+        MainWindow main(f, windows);
+        TFM_MailBox &mainWindow = main.window;
         TFM_Tips &tips = start(f, windows, mainWindow);
         QVERIFY(tips.isVisible());
         QTRY_VERIFY(!windows.about()->isVisible());
@@ -61,7 +82,8 @@ private slots:
         config.replace("WND_ShowTips=1", "WND_ShowTips=0");
         f.writeConfig(config);
         AppWindows windows;
-        QWidget mainWindow;
+        MainWindow main(f, windows);
+        TFM_MailBox &mainWindow = main.window;
         TFM_Tips &tips = start(f, windows, mainWindow);
         QVERIFY(!tips.isVisible());
         QVERIFY(!mainWindow.isEnabled());
