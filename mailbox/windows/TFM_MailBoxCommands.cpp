@@ -8,6 +8,8 @@
 #include "ExportFile.h"
 #include "HelpLauncher.h"
 #include "HelpPages.h"
+#include "LetterDocument.h"
+#include "LinkConfig.h"
 #include "MailListModel.h"
 #include "MailListSort.h"
 #include "ProgramIcons.h"
@@ -28,9 +30,6 @@
 #include <QTextEdit>
 #include <QTreeView>
 #include <algorithm>
-
-#include "LetterDocument.h"
-#include "LinkConfig.h"
 
 namespace {
 
