@@ -77,7 +77,12 @@ TFM_MailBox::TFM_MailBox(WindowServices &services, ComposerWindows &composers, c
     LoadMailboxSettings();
 }
 
-TFM_MailBox::~TFM_MailBox() = default;
+TFM_MailBox::~TFM_MailBox()
+{
+    // The model reads the core's shown list, which goes before the child widgets do.
+    LstV_MailList->setModel(nullptr);
+    delete m_model;
+}
 
 void TFM_MailBox::buildCoolBar()
 {
