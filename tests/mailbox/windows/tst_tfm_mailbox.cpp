@@ -198,6 +198,23 @@ private slots:
         w->Sbt_sallClick();
         QCOMPARE(w->selectedRows(), (std::vector<int>{0, 1, 2}));
         QCOMPARE(w->PNL_MailInfo->text(), QStringLiteral("    Subject:  unsent 1"));
+
+        // As a composer uses it: the selector moves without switching the list; a saved
+        // mail's box and row are set in the record, then the lists follow.
+        MailBoxHost &host = *w;
+        host.setBoxSelectorItem(0);
+        QCOMPARE(column(*w, 3).size(), 3);
+        QCOMPARE(host.boxRowCount('u'), 3);
+        QCOMPARE(host.boxRowCount('D'), 0);
+        f->addMail(dated("S2", "sent later", "Tue, 03 Dec 2002 10:00:00 +0000"), 's');
+        f->settings.BOX_CurrentBox = "SentBox";
+        f->settings.BOX_SIndex = host.boxRowCount('s');
+        host.ReloadBoxes();
+        host.RestoreSelection();
+        host.UpdateBoxCounts();
+        QCOMPARE(w->CBX_Box->currentText(), QStringLiteral("Sent Box   2"));
+        QCOMPARE(w->selectedRows(), std::vector<int>{1});
+        QCOMPARE(w->PNL_MailInfo->text(), QStringLiteral("    Subject:  sent later"));
     }
 
     void sortingFromHeaderAndMenu()
