@@ -1,0 +1,130 @@
+#include "MailStorer.h"
+
+#include "AddressBook.h"
+#include "Ansi.h"
+#include "AppError.h"
+#include "AttachmentTempFiles.h"
+#include "Clock.h"
+#include "ConfigSettings.h"
+#include "LetterDocument.h"
+#include "MailStore.h"
+#include "TMailMessage.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTextDocument>
+
+MailStorer::MailStorer(const ConfigSettings &settings, const Clock &clock, QString mailBoxPath, QString configPath,
+                       QString tempFolder)
+    : m_settings(settings)
+    , m_clock(clock)
+    , m_mailBoxPath(std::move(mailBoxPath))
+    , m_configPath(std::move(configPath))
+    , m_tempFolder(std::move(tempFolder))
+{
+}
+
+MailStorer::Recipients MailStorer::resolveRecipients(const QString &memoText, const TMailRecipients &known) const
+{
+    Recipients result;
+    const std::vector<std::string> &knownNames = known.Names();
+    const std::vector<std::string> &knownAddresses = known.Addresses();
+    const AddressBook book(m_configPath);
+    const QStringList lines = memoText.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const std::string line = Ansi::fromQString(lines.at(i));
+        const std::string name = AddressBook::trimmed(line);
+        if (name.empty())
+            continue;
+        const auto at = static_cast<std::size_t>(i);
+        std::string address;
+        if (at < knownNames.size() && AddressBook::trimmed(knownNames[at]) == name)
+            address = knownAddresses[at];
+        else
+            address = AddressBook::trimmed(book.LookupAddress(name));
+        if (address.empty())
+            address = line;
+        result.names.push_back(line);
+        result.addresses.push_back(std::move(address));
+    }
+    return result;
+}
+
+void MailStorer::writeStreams(TMailMessage &MSG, std::vector<AttachmentRow> &rows) const
+{
+    AttachmentTempFiles files(m_tempFolder);
+    for (AttachmentRow &row : rows) {
+        if (row.kind != AttachmentRow::Stream)
+            continue;
+        bool ok = false;
+        const int index = row.source.trimmed().toInt(&ok);
+        if (!ok || index < 0 || index >= MSG.Attachments.Count())
+            throw AppError("The attachment \"" + Ansi::fromQString(row.caption) + "\" is no longer in the mail");
+        TMailPart *part = MSG.Attachments[index];
+        if (!part->IsDecoded)
+            part->Decode();
+        row.source = files.write(row.caption, part->DecodedBody);
+        row.kind = AttachmentRow::File;
+    }
+}
+
+std::int64_t MailStorer::StoreMail(TMailMessage &MSG, const ComposedMail &mail, std::vector<AttachmentRow> &rows) const
+{
+    writeStreams(MSG, rows);
+
+    const Recipients to = resolveRecipients(mail.to, MSG.ToRecipients);
+    const Recipients cc = resolveRecipients(mail.cc, MSG.CcRecipients);
+    const Recipients bcc = resolveRecipients(mail.bcc, MSG.BccRecipients);
+
+    MSG.Clear();
+    MSG.SetSubject(Ansi::fromQString(mail.subject));
+    MSG.SetDate(m_clock.now());
+    MSG.SetFrom(m_settings.ACC_FromName, m_settings.ACC_FromAdd);
+    MSG.SetReplyTo(m_settings.ACC_ReplyName, m_settings.ACC_ReplyAdd);
+    MSG.ToRecipients.SetAll(TMailRecipients::CommaText(to.names), TMailRecipients::CommaText(to.addresses));
+    MSG.CcRecipients.SetAll(TMailRecipients::CommaText(cc.names), TMailRecipients::CommaText(cc.addresses));
+    MSG.BccRecipients.SetAll(TMailRecipients::CommaText(bcc.names), TMailRecipients::CommaText(bcc.addresses));
+    MSG.SetPlainText(mail.letter ? LetterDocument::save(*mail.letter) : std::string());
+
+    for (const AttachmentRow &row : rows) {
+        // The attachment keeps the name the row shows, also when its bytes come from a
+        // temporary file named otherwise.
+        const std::string name = Ansi::fromQString(row.caption);
+        QFile file(row.source);
+        if (!file.open(QIODevice::ReadOnly))
+            throw AppError("Cannot open file \"" + Ansi::fromQString(QDir::toNativeSeparators(row.source)) + "\"");
+        const QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            throw AppError("Cannot read file \"" + Ansi::fromQString(QDir::toNativeSeparators(row.source)) + "\"");
+        MSG.AttachStream(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), name);
+    }
+
+    MSG.Rebuild();
+    const char attachFlag = MSG.Attachments.IsEmpty() ? 'N' : 'Y';
+    return MailStore(m_mailBoxPath).AppendMail(MSG.SourceText(), storedBoxCode(mail), attachFlag);
+}
+
+std::int64_t MailStorer::storeReplacing(TMailMessage &MSG, const ComposedMail &mail,
+                                        std::vector<AttachmentRow> &rows, std::int64_t oldPosition) const
+{
+    const std::int64_t position = StoreMail(MSG, mail, rows);
+    if (mail.mode == QLatin1String("Modify"))
+        MailStore(m_mailBoxPath).SetBoxCode(oldPosition, std::string_view("D", 1));
+    return position;
+}
+
+char MailStorer::storedBoxCode(const ComposedMail &mail)
+{
+    return mail.mode == QLatin1String("New") ? 'u' : mail.boxCode;
+}
+
+bool MailStorer::letterEmpty(const QTextDocument &letter)
+{
+    return AddressBook::trimmed(Ansi::fromQString(letter.toPlainText())).empty();
+}
+
+bool MailStorer::accountBlank(const ConfigSettings &settings)
+{
+    return AddressBook::trimmed(settings.ACC_SMTPHost).empty() || AddressBook::trimmed(settings.ACC_SMTPUser).empty()
+           || AddressBook::trimmed(settings.ACC_SMTPPass).empty();
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "AttachmentRow.h"
+
+#include <QString>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class Clock;
+class QTextDocument;
+class TMailMessage;
+class TMailRecipients;
+struct ConfigSettings;
+
+// What the composer window holds of one mail when it stores it.
+struct ComposedMail
+{
+    const QTextDocument *letter = nullptr;
+    QString to, cc, bcc; // one recipient per line: a name from the address book or an address
+    QString subject;
+    QString mode = QStringLiteral("New"); // "New" or "Modify"
+    char boxCode = 'u';                   // the box of the opened stored mail
+};
+
+// Builds a composer's mail in its message and appends it to the mail store. The letter
+// is written as RTF into the text body; the recipients are resolved by name; the files of
+// the attachment list become attachments (attachments of an opened stored mail go through
+// the temporary folder first, and their rows become "File" rows).
+class MailStorer
+{
+public:
+    MailStorer(const ConfigSettings &settings, const Clock &clock, QString mailBoxPath, QString configPath,
+               QString tempFolder);
+
+    struct Recipients
+    {
+        std::vector<std::string> names, addresses;
+    };
+
+    // The recipients of one memo. Each non-blank line is a name; its address is that of
+    // the entry at the same index of `known` when its trimmed name equals the trimmed
+    // line, else the address book's address for the trimmed line, else the line itself.
+    Recipients resolveRecipients(const QString &memoText, const TMailRecipients &known) const;
+
+    // Builds the mail in MSG (cleared first) and appends it to the store with box 'u' for a
+    // new mail, else with the box of the opened mail. Returns the new record's position.
+    // Throws AppError when an attachment or the store cannot be read or written; the
+    // store is then unchanged.
+    std::int64_t StoreMail(TMailMessage &MSG, const ComposedMail &mail, std::vector<AttachmentRow> &rows) const;
+
+    // StoreMail, then, for a mail opened for changes, marks its old record (at oldPosition)
+    // deleted: the stored copy replaces it. The old record is only given up once the new
+    // one is in the store.
+    std::int64_t storeReplacing(TMailMessage &MSG, const ComposedMail &mail, std::vector<AttachmentRow> &rows,
+                                std::int64_t oldPosition) const;
+
+    // The box code a mail is stored with.
+    static char storedBoxCode(const ComposedMail &mail);
+    // True when the letter holds nothing but blanks.
+    static bool letterEmpty(const QTextDocument &letter);
+    // True when the SMTP host, user or password is blank: sending needs all three.
+    static bool accountBlank(const ConfigSettings &settings);
+
+private:
+    void writeStreams(TMailMessage &MSG, std::vector<AttachmentRow> &rows) const;
+
+    const ConfigSettings &m_settings;
+    const Clock &m_clock;
+    QString m_mailBoxPath;
+    QString m_configPath;
+    QString m_tempFolder;
+};

@@ -1,0 +1,242 @@
+#include "AddressBook.h"
+#include "AppError.h"
+#include "AttachmentTempFiles.h"
+#include "Clock.h"
+#include "ConfigSettings.h"
+#include "DataFiles.h"
+#include "MailStore.h"
+#include "MailStorer.h"
+#include "TMailMessage.h"
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QtTest>
+
+namespace {
+
+class StillClock : public Clock
+{
+public:
+    QDateTime now() const override { return QDateTime(QDate(2002, 12, 2), QTime(10, 20, 30)); }
+};
+
+struct Letter
+{
+    QTextDocument doc;
+    explicit Letter(const QString &text = QStringLiteral("Dear Bob"))
+    {
+        QTextCursor c(&doc);
+        QTextCharFormat bold;
+        bold.setFontWeight(QFont::Bold);
+        c.insertText(text, bold);
+    }
+};
+
+} // namespace
+
+class TestMailStorer : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir *dir = nullptr;
+    QString config, mailBox, temp;
+    ConfigSettings settings;
+    StillClock clock;
+    MailStorer *storer = nullptr;
+
+    // A stored mail read back.
+    void load(std::int64_t position, TMailMessage &message) { MailStore(mailBox).LoadMail(position, message); }
+    char boxCodeAt(std::int64_t position)
+    {
+        for (const MailSummary &s : MailStore(mailBox).ScanStore())
+            if (s.position == std::to_string(position))
+                return s.boxCode;
+        return 0;
+    }
+
+private slots:
+    void init()
+    {
+        dir = new QTemporaryDir;
+        config = dir->filePath(QStringLiteral("Config.dat"));
+        mailBox = dir->filePath(QStringLiteral("MailBox.dat"));
+        temp = dir->filePath(QStringLiteral("tmp/inner"));
+        QDir().mkpath(temp);
+        DataFiles::ensureConfigFile(config);
+        DataFiles::ensureMailBoxFile(mailBox);
+        AddressBook(config).StoreAddress("Bob Smith", "bob@example.com");
+        AddressBook(config).StoreAddress("Doe, \"Jo\"", "jo@example.com");
+        settings = ConfigSettings::firstRun();
+        settings.ACC_FromName = "Ann Sender";
+        settings.ACC_FromAdd = "ann@example.com";
+        settings.ACC_ReplyName = "Ann Replies";
+        settings.ACC_ReplyAdd = "reply@example.com";
+        storer = new MailStorer(settings, clock, mailBox, config, temp);
+    }
+    void cleanup()
+    {
+        delete storer;
+        delete dir;
+    }
+
+    void newMailIsStoredUnsentWithResolvedRecipients()
+    {
+        Letter letter;
+        TMailMessage msg;
+        std::vector<AttachmentRow> rows;
+        ComposedMail mail{&letter.doc, QStringLiteral("Bob Smith\n\n  carol@example.org  "), QString(),
+                          QStringLiteral("Doe, \"Jo\""), QStringLiteral("Plans"), QStringLiteral("New"), 's'};
+        const std::int64_t pos = storer->StoreMail(msg, mail, rows);
+        QCOMPARE(pos, std::int64_t(100));
+        QCOMPARE(boxCodeAt(pos), 'u');
+
+        TMailMessage back;
+        load(pos, back);
+        QCOMPARE(back.DecodedSubject(), std::string("Plans"));
+        std::string name, address;
+        back.ReadAddress("Reply-To", name, address);
+        QCOMPARE(name + " " + address, std::string("Ann Replies reply@example.com"));
+        QCOMPARE(back.FromAddress(), std::string("ann@example.com"));
+        // A name of the book gets its address; a typed address is name and address.
+        QCOMPARE(back.ToRecipients.Count(), 2);
+        QCOMPARE(back.ToRecipients.NameAt(0) + " " + back.ToRecipients.AddressAt(0),
+                 std::string("Bob Smith bob@example.com"));
+        QCOMPARE(back.ToRecipients.NameAt(1) + " " + back.ToRecipients.AddressAt(1),
+                 std::string("carol@example.org carol@example.org"));
+        // Commas and quotes of a name survive the comma text the lists are set from.
+        QCOMPARE(msg.BccRecipients.Count(), 1);
+        QCOMPARE(msg.BccRecipients.NameAt(0) + " " + msg.BccRecipients.AddressAt(0),
+                 std::string("Doe, \"Jo\" jo@example.com"));
+        // The letter is stored as RTF, bold included.
+        const std::string body = back.PlainText();
+        QVERIFY(body.starts_with("{\\rtf1"));
+        QVERIFY(body.find("\\b") != std::string::npos);
+        QVERIFY(body.find("Dear Bob") != std::string::npos);
+        QVERIFY(back.Attachments.IsEmpty());
+    }
+
+    void recipientsMatchOnlyTheirOwnKindAtTheirIndex()
+    {
+        TMailMessage msg;
+        msg.ToRecipients.Add("Bob Smith", "to-bob@example.net");
+        msg.CcRecipients.Add("Someone", "someone@example.net");
+        msg.CcRecipients.Add(" Bob Smith ", "cc-bob@example.net");
+        // Index 1 of Cc matches; index 0 of Cc names someone else, so the book answers; an
+        // index past the stored list goes to the book too.
+        const MailStorer::Recipients cc = storer->resolveRecipients(
+            QStringLiteral("Bob Smith\nBob Smith\nBob Smith"), msg.CcRecipients);
+        QCOMPARE(cc.addresses, (std::vector<std::string>{"bob@example.com", "cc-bob@example.net", "bob@example.com"}));
+        // Not in the book and no match: the untrimmed line is name and address.
+        const MailStorer::Recipients to = storer->resolveRecipients(QStringLiteral(" who\t"), msg.ToRecipients);
+        QCOMPARE(to.names, std::vector<std::string>{" who\t"});
+        QCOMPARE(to.addresses, std::vector<std::string>{" who\t"});
+    }
+
+    void modifiedSentMailReplacesItsRecord()
+    {
+        Letter letter;
+        TMailMessage msg;
+        std::vector<AttachmentRow> rows;
+        ComposedMail first{&letter.doc, QStringLiteral("bob@example.com"), {}, {}, QStringLiteral("One"),
+                           QStringLiteral("New"), 'u'};
+        const std::int64_t old = storer->StoreMail(msg, first, rows);
+        MailStore(mailBox).SetBoxCode(old, "s");
+        ComposedMail again = first;
+        again.mode = QStringLiteral("Modify");
+        again.boxCode = 's';
+        const std::int64_t pos = storer->storeReplacing(msg, again, rows, old);
+        QCOMPARE(boxCodeAt(old), 'D');
+        QCOMPARE(boxCodeAt(pos), 's');
+    }
+
+    void failedStoreKeepsTheOldRecord()
+    {
+        Letter letter;
+        TMailMessage msg;
+        const std::int64_t old = MailStore(mailBox).AppendMail("Subject: old\r\n\r\nx\r\n", 'u', 'N');
+        const qint64 size = QFileInfo(mailBox).size();
+        std::vector<AttachmentRow> rows{{QStringLiteral("gone.txt"), dir->filePath(QStringLiteral("gone.txt")),
+                                         AttachmentRow::File}};
+        ComposedMail mail{&letter.doc, QStringLiteral("bob@example.com"), {}, {}, QStringLiteral("S"),
+                          QStringLiteral("Modify"), 'u'};
+        QVERIFY_THROWS_EXCEPTION(AppError, storer->storeReplacing(msg, mail, rows, old));
+        QCOMPARE(QFileInfo(mailBox).size(), size);
+        QCOMPARE(boxCodeAt(old), 'u');
+    }
+
+    void streamAttachmentsStayInsideTheTemporaryFolder()
+    {
+        // Three attachments of an opened mail, two of one hostile name, one hidden behind a
+        // Windows path; and a file from disk.
+        TMailMessage msg;
+        msg.AttachStream("first", "x.bin");
+        msg.AttachStream("second", "y.bin");
+        msg.AttachStream("third", "z.bin");
+        const QString disk = dir->filePath(QStringLiteral("notes.txt"));
+        TestFiles::write(disk, "from disk");
+        std::vector<AttachmentRow> rows{
+            {QStringLiteral("../../.bashrc"), QStringLiteral("0"), AttachmentRow::Stream},
+            {QStringLiteral("../../.bashrc"), QStringLiteral("1"), AttachmentRow::Stream},
+            {QStringLiteral("C:\\Windows\\win.ini"), QStringLiteral("2"), AttachmentRow::Stream},
+            {QStringLiteral("notes.txt"), disk, AttachmentRow::File},
+        };
+        Letter letter;
+        ComposedMail mail{&letter.doc, QStringLiteral("bob@example.com"), {}, {}, QStringLiteral("Files"),
+                          QStringLiteral("Modify"), 'u'};
+        const std::int64_t pos = storer->StoreMail(msg, mail, rows);
+
+        QVERIFY(!QFileInfo::exists(dir->filePath(QStringLiteral(".bashrc"))));
+        QVERIFY(!QFileInfo::exists(dir->filePath(QStringLiteral("tmp/.bashrc"))));
+        QCOMPARE(TestFiles::read(temp + QStringLiteral("/.bashrc")), QByteArray("first"));
+        QCOMPARE(TestFiles::read(temp + QStringLiteral("/.bashrc (2)")), QByteArray("second"));
+        QCOMPARE(TestFiles::read(temp + QStringLiteral("/win.ini")), QByteArray("third"));
+        for (const AttachmentRow &row : rows)
+            QCOMPARE(row.kind, AttachmentRow::File);
+        QCOMPARE(rows[1].source, temp + QStringLiteral("/.bashrc (2)"));
+
+        TMailMessage back;
+        load(pos, back);
+        QCOMPARE(back.Attachments.Count(), 4);
+        const char *names[] = {".bashrc", ".bashrc", "win.ini", "notes.txt"};
+        const char *bodies[] = {"first", "second", "third", "from disk"};
+        for (int i = 0; i < 4; ++i) {
+            TMailPart *part = back.Attachments[i];
+            part->Decode();
+            QCOMPARE(part->AttachmentFileName(), std::string(names[i]));
+            QCOMPARE(part->DecodedBody, std::string(bodies[i]));
+        }
+        QCOMPARE(MailStore(mailBox).ScanStore().back().attachFlag, 'Y');
+    }
+
+    void safeNames()
+    {
+        QCOMPARE(AttachmentTempFiles::safeName(QStringLiteral("..")), QStringLiteral("attachment"));
+        QCOMPARE(AttachmentTempFiles::safeName(QStringLiteral("a/..")), QStringLiteral("attachment"));
+        QCOMPARE(AttachmentTempFiles::safeName(QString(QStringLiteral("ev")) + QChar(0) + QStringLiteral("il")),
+                 QStringLiteral("evil"));
+        const QString longName = QString(300, QLatin1Char('n')) + QStringLiteral(".pdf");
+        const QString safe = AttachmentTempFiles::safeName(longName);
+        QVERIFY(safe.endsWith(QStringLiteral(".pdf")) && safe.size() <= 200);
+    }
+
+    void emptyLettersAndBlankAccounts()
+    {
+        QVERIFY(MailStorer::letterEmpty(Letter(QStringLiteral("\n \n\t\n")).doc));
+        QVERIFY(!MailStorer::letterEmpty(Letter(QStringLiteral("\n x\n")).doc));
+        ConfigSettings s;
+        s.ACC_SMTPHost = "smtp.example.com";
+        s.ACC_SMTPUser = "ann";
+        s.ACC_SMTPPass = " ";
+        QVERIFY(MailStorer::accountBlank(s));
+        s.ACC_SMTPPass = "secret";
+        QVERIFY(!MailStorer::accountBlank(s));
+    }
+};
+
+QTEST_MAIN(TestMailStorer)
+#include "tst_mailstorer.moc"
