@@ -74,6 +74,7 @@ TFM_Cmps::TFM_Cmps(WindowServices &services, QWidget *parent)
     buildFormatBar();
     buildAttachmentList();
     buildMenus();
+    buildLifecycle();
 
     column->addWidget(Panel3);
     column->addWidget(Panel2);

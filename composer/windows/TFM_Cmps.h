@@ -1,12 +1,17 @@
 #pragma once
 
+#include "AttachmentRow.h"
 #include "TMailMessage.h"
 #include "ToolBarState.h"
 
 #include <QMainWindow>
 #include <cstdint>
+#include <vector>
 
 class ComposerEditor;
+class MailBoxHost;
+class MailStorer;
+struct ComposedMail;
 class QAction;
 class QButtonGroup;
 class QComboBox;
@@ -39,7 +44,7 @@ public:
     // ---- what the main window fills when it opens a composer
     QString FMode = QStringLiteral("New"); // "New" or "Modify"
     char FBoxCode = 'u';                   // 'u', 's' or 't'
-    std::int32_t FRecordPos = 0;           // the opened stored mail's record position
+    std::int64_t FRecordPos = 0;           // the opened stored mail's record position
     bool FJustOpened = true;               // cleared by the first showing
     int Tag = 0;                           // slot number among the composer windows, 1 to 10
     TMailMessage MSG;                      // the mail of this window
@@ -101,6 +106,24 @@ public:
 
     bool FUpdating = false;
 
+    // The main window this composer reports to (set when it is opened; may stay null,
+    // then nothing is refreshed).
+    void setMailBoxHost(MailBoxHost *host) { m_host = host; }
+    MailBoxHost *mailBoxHost() const { return m_host; }
+    // Where the attachments of an opened stored mail are written before it is stored
+    // again (the system's temporary folder unless set).
+    void setTemporaryFolder(const QString &folder) { m_tempFolder = folder; }
+
+    // The attachment list's rows, and a new row at its end (the list shows while it has
+    // rows).
+    std::vector<AttachmentRow> attachmentRows() const;
+    void addAttachmentRow(const AttachmentRow &row);
+    // The letter's changed state: the editor's modified flag.
+    bool letterChanged() const;
+    void setLetterChanged(bool changed);
+    // The filter the open-file dialog offers next (import and attachments share it).
+    QString openFilter() const { return m_openFilter; }
+
     // The state the last refresh gave the format bar.
     ToolBarState toolBarState() const { return m_state; }
 
@@ -159,6 +182,8 @@ public slots:
     void FileExitCmdExecute();
     // True when the window may close.
     bool FormCloseQuery();
+    void FormClose();
+    void Memo_ToChange();
 
     // ---- hover shift
     void ToolImageMouseMove(ToolImage *image);
@@ -183,9 +208,24 @@ private:
     void applyAlignment(int tag);
     void applyState(const ToolBarState &state);
     void pickRecipients();
+    void buildLifecycle();
+    ComposedMail composedMail() const;
+    MailStorer storer() const;
+    // Stores the mail (replacing the opened one); false when it failed, after the error
+    // was shown.
+    bool storeMail(std::int64_t &position);
+    // After a store: the box of the stored mail remembers its last row as selected.
+    void selectStoredRow();
+    void sendThrough(const QString &mode);
+    void showError(const QString &text);
     QList<ToolImage *> toolImages() const;
 
     WindowServices &m_services;
     ToolBarState m_state;
     bool m_shown = false;
+    MailBoxHost *m_host = nullptr;
+    QString m_tempFolder;
+    QString m_openFilter;
+    bool m_released = false;
+    bool m_panelGrown = false;
 };

@@ -1,6 +1,6 @@
-// The mail operations of TFM_Cmps. Those that open another window or a link are here;
-// storing, sending, importing, the attachments and the close question are the compose
-// lifecycle's (their handlers stand ready and do nothing yet).
+// The mail operations of TFM_Cmps that open another window or a link. Storing, sending and
+// closing are in TFM_CmpsStore.cpp; import, attachments and the recipients' fields in
+// TFM_CmpsAttach.cpp.
 #include "TFM_Cmps.h"
 
 #include "HelpPages.h"
@@ -11,35 +11,9 @@
 #include "WindowOpener.h"
 #include "WindowServices.h"
 
-#include <QCloseEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
-
-void TFM_Cmps::PIC_SendClick() {}
-void TFM_Cmps::PIC_IEClick() {}
-void TFM_Cmps::PIC_OpenClick() {}
-void TFM_Cmps::PIC_SaveClick() {}
-void TFM_Cmps::AttachbuttonClick() {}
-void TFM_Cmps::Remove1Click() {}
-
-bool TFM_Cmps::FormCloseQuery()
-{
-    return true;
-}
-
-void TFM_Cmps::FileExitCmdExecute()
-{
-    close();
-}
-
-void TFM_Cmps::closeEvent(QCloseEvent *event)
-{
-    if (FormCloseQuery())
-        event->accept();
-    else
-        event->ignore();
-}
 
 void TFM_Cmps::pickRecipients()
 {

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "ComposerWindows.h"
+
+class TFM_Cmps;
+struct WindowServices;
+
+// Opens the real composer windows for the main window: unowned, shown modeless, deleted
+// after they close (they give their slot back first).
+class ComposerFactory : public ComposerWindows
+{
+public:
+    explicit ComposerFactory(WindowServices &services);
+
+    QWidget *openNewMail(int slot, MailBoxHost &host) override;
+    QWidget *openStoredMail(int slot, MailBoxHost &host, TMailMessage &message, std::int64_t recordPos,
+                            char boxCode) override;
+
+    // Fills a composer from a stored mail: the letter (unless its text body is blank), the
+    // subject, the recipients of each kind (memo lines and the same pairs in its message),
+    // the attachments as "Stream" rows over copies in its message; mode "Modify", the box
+    // and record given, the letter unchanged.
+    static void fill(TFM_Cmps &composer, TMailMessage &message, std::int64_t recordPos, char boxCode);
+
+private:
+    TFM_Cmps *create(int slot, MailBoxHost &host);
+
+    WindowServices &m_services;
+};

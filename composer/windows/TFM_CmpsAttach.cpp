@@ -1,0 +1,134 @@
+// The parts of a composer's mail besides the letter's format: the changed state, the
+// recipients' fields and the address panel's growth, importing a letter, and the
+// attachment list.
+#include "TFM_Cmps.h"
+
+#include "AppInfo.h"
+#include "ComposerEditor.h"
+#include "ProgramIcons.h"
+#include "UserDialogs.h"
+#include "WindowServices.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QToolButton>
+
+namespace {
+
+const char *const kImportFilter = "Rich Text Files (*.RTF)|*.RTF|Text Files (*.TXT)|*.TXT";
+const char *const kAttachFilter = "All Flies(*.*)|*.*";
+constexpr int kPathRole = Qt::UserRole;
+constexpr int kKindRole = Qt::UserRole + 1;
+// The address panel's growth when the To field reaches a second line.
+constexpr int kGrownToHeight = 40;
+constexpr int kGrowth = 19;
+
+} // namespace
+
+void TFM_Cmps::buildLifecycle()
+{
+    m_tempFolder = QDir::tempPath();
+    m_openFilter = QLatin1String(kImportFilter);
+    connect(Memo_To, &QPlainTextEdit::textChanged, this, &TFM_Cmps::Memo_ToChange);
+    for (QPlainTextEdit *memo : {Memo_CC, Memo_BCC})
+        connect(memo, &QPlainTextEdit::textChanged, this, [this] { setLetterChanged(true); });
+    connect(Edt_Subject, &QLineEdit::textChanged, this, [this] { setLetterChanged(true); });
+}
+
+bool TFM_Cmps::letterChanged() const
+{
+    return Editor->document()->isModified();
+}
+
+void TFM_Cmps::setLetterChanged(bool changed)
+{
+    Editor->document()->setModified(changed);
+}
+
+void TFM_Cmps::Memo_ToChange()
+{
+    setLetterChanged(true);
+    if (m_panelGrown || Memo_To->document()->blockCount() < 2 || Memo_To->height() > kGrownToHeight - 1)
+        return;
+    // The To field grows to two lines and pushes the rows below it down; it never shrinks
+    // back, so the panel does not jump while addresses are edited.
+    m_panelGrown = true;
+    Memo_To->resize(Memo_To->width(), kGrownToHeight);
+    Panel3->setFixedHeight(Panel3->height() + kGrowth);
+    for (QWidget *w : std::initializer_list<QWidget *>{Sbt_CC, Memo_CC, Sbt_Bcc, Memo_BCC, LB_Subject, Edt_Subject})
+        w->move(w->x(), w->y() + kGrowth);
+    Image1->move(Image1->x(), (Panel3->height() - Image1->height()) / 2);
+}
+
+void TFM_Cmps::PIC_OpenClick()
+{
+    const QString title = QString::fromLatin1(AppInfo::ApplicationTitle);
+    if (m_services.dialogs.messageBox(UserDialogs::Kind::Warning, title,
+                                      QStringLiteral("All current text will be clear!\r\nAre you sure continue import text?"),
+                                      UserDialogs::Buttons::YesNo)
+        != UserDialogs::Answer::Yes)
+        return;
+    const QString path = m_services.dialogs.openFileName(QStringLiteral("Open"), m_openFilter);
+    if (path.isEmpty())
+        return;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_services.dialogs.messageBox(UserDialogs::Kind::Error, title,
+                                      QStringLiteral("Cannot open file \"%1\"").arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    // RTF loads as rich text, anything else as plain text.
+    Editor->loadLetter(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    Editor->setFocus();
+    setLetterChanged(false);
+    Editor->setReadOnly(false);
+    SelectionChange();
+}
+
+std::vector<AttachmentRow> TFM_Cmps::attachmentRows() const
+{
+    std::vector<AttachmentRow> rows;
+    for (int i = 0; i < LstV_Attach->count(); ++i) {
+        const QListWidgetItem *item = LstV_Attach->item(i);
+        rows.push_back({item->text(), item->data(kPathRole).toString(), item->data(kKindRole).toString()});
+    }
+    return rows;
+}
+
+void TFM_Cmps::addAttachmentRow(const AttachmentRow &row)
+{
+    auto *item = new QListWidgetItem(ProgramIcons::icon(ProgramIcons::Role::AttachmentIcon), row.caption, LstV_Attach);
+    item->setData(kPathRole, row.source);
+    item->setData(kKindRole, row.kind);
+    item->setToolTip(row.kind == AttachmentRow::File ? QDir::toNativeSeparators(row.source) : row.caption);
+    LstV_Attach->show();
+}
+
+void TFM_Cmps::AttachbuttonClick()
+{
+    // From the first attachment on, the window's open dialog offers every file, also when
+    // it imports a letter.
+    m_openFilter = QLatin1String(kAttachFilter);
+    const QString path = m_services.dialogs.openFileName(QStringLiteral("Open"), m_openFilter);
+    if (path.isEmpty())
+        return;
+    const QFileInfo info(path);
+    addAttachmentRow({info.fileName(), info.absoluteFilePath(), AttachmentRow::File});
+    setLetterChanged(true);
+}
+
+void TFM_Cmps::Remove1Click()
+{
+    QListWidgetItem *item = LstV_Attach->currentItem();
+    if (!item || !item->isSelected())
+        return;
+    delete item;
+    if (LstV_Attach->count() == 0)
+        LstV_Attach->hide();
+}

@@ -1,0 +1,339 @@
+#include "AddressBook.h"
+#include "ComposerEditor.h"
+#include "ComposerFactory.h"
+#include "MailStore.h"
+#include "RecordingMailBoxHost.h"
+#include "TFM_Cmps.h"
+#include "TestFiles.h"
+#include "WindowFixture.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+
+using Answer = UserDialogs::Answer;
+
+// Lets windows that closed with WA_DeleteOnClose go.
+void settle()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+} // namespace
+
+class TestComposerLifecycle : public QObject
+{
+    Q_OBJECT
+
+private:
+    WindowFixture *f = nullptr;
+    RecordingMailBoxHost host;
+    ComposerFactory *factory = nullptr;
+
+    std::vector<MailSummary> records() { return MailStore(f->paths.mailBox).ScanStore(); }
+    void load(const MailSummary &s, TMailMessage &m) { MailStore(f->paths.mailBox).LoadMail(std::stoll(s.position), m); }
+
+    // A stored mail with two To recipients, one Bcc recipient and two attachments.
+    std::int64_t storeSample(char box)
+    {
+        TMailMessage m;
+        m.SetSubject("Quarterly");
+        m.ToRecipients.Add("Bob Smith", "bob@example.com");
+        m.ToRecipients.Add("", "carol@example.org");
+        m.BccRecipients.Add("Dan", "dan@example.net");
+        m.SetPlainText("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Stored \\b letter\\b0\\par}");
+        m.AttachStream("one", "report.txt");
+        m.AttachStream(std::string(3000, '\x01'), "../../evil.bin");
+        m.Rebuild();
+        // A name from someone else's mail program may carry a path.
+        std::string text = m.SourceText();
+        for (std::size_t at; (at = text.find("\"evil.bin\"")) != std::string::npos;)
+            text.replace(at, 10, "\"../../evil.bin\"");
+        return f->addMail(text, box, 'Y');
+    }
+    TFM_Cmps *openStored(std::int64_t pos, char box, int slot = 3)
+    {
+        TMailMessage m;
+        MailStore(f->paths.mailBox).LoadMail(pos, m);
+        auto *w = qobject_cast<TFM_Cmps *>(factory->openStoredMail(slot, host, m, pos, box));
+        w->setTemporaryFolder(f->dir.filePath(QStringLiteral("tmp")));
+        return w;
+    }
+    TFM_Cmps *openNew(int slot = 1)
+    {
+        auto *w = qobject_cast<TFM_Cmps *>(factory->openNewMail(slot, host));
+        w->setTemporaryFolder(f->dir.filePath(QStringLiteral("tmp")));
+        return w;
+    }
+    static void typeLetter(TFM_Cmps *w, const QString &text)
+    {
+        w->Editor->setFocus();
+        QTest::keyClicks(w->Editor, text);
+    }
+
+private slots:
+    void init()
+    {
+        f = new WindowFixture;
+        QDir().mkpath(f->dir.filePath(QStringLiteral("tmp")));
+        host = RecordingMailBoxHost();
+        factory = new ComposerFactory(f->services);
+        AddressBook(f->paths.config).StoreAddress("Bob Smith", "bob@example.com");
+    }
+    void cleanup()
+    {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *c = qobject_cast<TFM_Cmps *>(w)) {
+                c->setLetterChanged(false);
+                c->close();
+            }
+        settle();
+        delete factory;
+        delete f;
+    }
+
+    void aStoredMailFillsTheComposer()
+    {
+        const std::int64_t pos = storeSample('s');
+        TFM_Cmps *w = openStored(pos, 's');
+        QVERIFY(w->isVisible());
+        QCOMPARE(w->FMode, QStringLiteral("Modify"));
+        QCOMPARE(w->FBoxCode, 's');
+        QCOMPARE(w->FRecordPos, pos);
+        QCOMPARE(w->Tag, 3);
+        QVERIFY(!w->letterChanged());
+        QCOMPARE(w->Edt_Subject->text(), QStringLiteral("Quarterly"));
+        QVERIFY(w->Editor->toPlainText().startsWith(QStringLiteral("Stored letter")));
+        // A recipient without a name shows its address.
+        QCOMPARE(w->Memo_To->toPlainText(), QStringLiteral("Bob Smith\ncarol@example.org"));
+        QCOMPARE(w->Memo_CC->toPlainText(), QString());
+        QCOMPARE(w->Memo_BCC->toPlainText(), QStringLiteral("Dan"));
+        QCOMPARE(w->MSG.ToRecipients.Addresses(), (std::vector<std::string>{"bob@example.com", "carol@example.org"}));
+        QCOMPARE(w->MSG.BccRecipients.NameAt(0) + " " + w->MSG.BccRecipients.AddressAt(0),
+                 std::string("Dan dan@example.net"));
+        const std::vector<AttachmentRow> rows = w->attachmentRows();
+        QCOMPARE(rows.size(), std::size_t(2));
+        // The mail model already makes a name with a path safe.
+        QCOMPARE(rows[1].caption, QStringLiteral(".._.._evil.bin"));
+        QCOMPARE(rows[1].source + rows[1].kind, QStringLiteral("1Stream"));
+        QVERIFY(w->LstV_Attach->isVisible());
+        QCOMPARE(w->MSG.Attachments[1]->DecodedBody, std::string(3000, '\x01'));
+    }
+
+    void savingANewMailStoresItAndClosesTheComposer()
+    {
+        TFM_Cmps *w = openNew(2);
+        QPointer<TFM_Cmps> alive(w);
+        QVERIFY(!w->letterChanged());
+        w->Memo_To->setPlainText(QStringLiteral("Bob Smith\nzed@example.com"));
+        w->Edt_Subject->setText(QStringLiteral("Hello"));
+        typeLetter(w, QStringLiteral("Dear Bob"));
+        const QString file = f->dir.filePath(QStringLiteral("notes.txt"));
+        TestFiles::write(file, "attached bytes");
+        f->dialogs.fileNames.enqueue(file);
+        w->AttachbuttonClick();
+        QCOMPARE(w->openFilter(), QStringLiteral("All Flies(*.*)|*.*"));
+        QVERIFY(w->LstV_Attach->isVisible());
+        host.unsentRows = 4;
+
+        w->PIC_SaveClick();
+        settle();
+        QVERIFY(alive.isNull());
+        QCOMPARE(host.calls, (QStringList{"reload", "counts", "restore", "mayClose 1", "release 2"}));
+        QCOMPARE(f->settings.BOX_UIndex, 3);
+
+        const auto stored = records();
+        QCOMPARE(stored.size(), std::size_t(1));
+        QCOMPARE(stored[0].boxCode, 'u');
+        QCOMPARE(stored[0].attachFlag, 'Y');
+        TMailMessage m;
+        load(stored[0], m);
+        QCOMPARE(m.ToRecipients.Addresses(), (std::vector<std::string>{"bob@example.com", "zed@example.com"}));
+        QCOMPARE(m.Attachments.Count(), 1);
+        m.Attachments[0]->Decode();
+        QCOMPARE(m.Attachments[0]->DecodedBody, std::string("attached bytes"));
+    }
+
+    void closeQuestionAnswers()
+    {
+        const std::int64_t pos = storeSample('s');
+        TFM_Cmps *w = openStored(pos, 's');
+        QPointer<TFM_Cmps> alive(w);
+        w->Edt_Subject->setText(QStringLiteral("  Revised  "));
+        QVERIFY(w->letterChanged());
+
+        // Cancel keeps the window open and the letter changed.
+        f->dialogs.answers.enqueue(Answer::Cancel);
+        QVERIFY(!w->close());
+        QCOMPARE(f->dialogs.shown.last().text, QStringLiteral("Save changes to mail Revised?"));
+        QCOMPARE(f->dialogs.shown.last().buttons, UserDialogs::Buttons::YesNoCancel);
+        QVERIFY(w->letterChanged());
+        QCOMPARE(host.calls.last(), QStringLiteral("mayClose 0"));
+
+        // Yes stores the mail as Save does: the old record is given up, the new one keeps
+        // the box, and the main window shows that box.
+        host.calls.clear();
+        host.sentRows = 2;
+        f->settings.BOX_CurrentBox = "TrashBox";
+        f->dialogs.answers.enqueue(Answer::Yes);
+        QVERIFY(w->close());
+        settle();
+        QVERIFY(alive.isNull());
+        const auto stored = records();
+        QCOMPARE(stored.size(), std::size_t(2));
+        QCOMPARE(stored[0].boxCode, 'D');
+        QCOMPARE(stored[1].boxCode, 's');
+        QCOMPARE(stored[1].subject, std::string("Revised"));
+        QCOMPARE(f->settings.BOX_CurrentBox, std::string("SentBox"));
+        QCOMPARE(f->settings.BOX_SIndex, 1);
+        QCOMPARE(host.calls,
+                 (QStringList{"selector 0", "reload", "counts", "restore", "mayClose 1", "release 3"}));
+
+        // No closes without storing.
+        TFM_Cmps *other = openNew(4);
+        other->Memo_CC->setPlainText(QStringLiteral("x@example.com"));
+        f->dialogs.answers.enqueue(Answer::No);
+        QVERIFY(other->close());
+        QCOMPARE(records().size(), std::size_t(2));
+    }
+
+    void sendChecksComeInOrder()
+    {
+        TFM_Cmps *w = openNew();
+        QPointer<TFM_Cmps> alive(w);
+        w->Editor->setPlainText(QStringLiteral("\n \n\t"));
+        w->PIC_SendClick();
+        QCOMPARE(f->dialogs.shown.last().text, QStringLiteral("Do not send a empty mail!"));
+        w->PIC_IEClick();
+        QCOMPARE(f->dialogs.shown.last().text, QStringLiteral("Do not try to send a empty mail!"));
+
+        typeLetter(w, QStringLiteral("Text"));
+        w->Memo_To->setPlainText(QStringLiteral("bob@example.com"));
+        f->configureAccount();
+        f->settings.ACC_SMTPPass = "";
+        w->PIC_SendClick();
+        QCOMPARE(f->dialogs.shown.last().text,
+                 QStringLiteral("One value of SMTP account is blank.\r\nClick Setting button to check it!"));
+        QCOMPARE(f->dialogs.shown.last().kind, UserDialogs::Kind::Error);
+        QVERIFY(records().empty());
+
+        // While the send dialog shows, a send does nothing.
+        f->settings.ACC_SMTPPass = "secret";
+        f->opener.sendShowing = true;
+        const qsizetype boxes = f->dialogs.shown.size();
+        w->PIC_SendClick();
+        w->PIC_IEClick();
+        QCOMPARE(f->dialogs.shown.size(), boxes);
+        QVERIFY(records().empty() && f->opener.calls.isEmpty());
+
+        f->opener.sendShowing = false;
+        w->PIC_SendClick();
+        settle();
+        QVERIFY(alive.isNull());
+        QCOMPARE(f->opener.calls, QStringList{QStringLiteral("send Self 100")});
+        QCOMPARE(host.calls, (QStringList{"reload", "restore", "counts", "mayClose 1", "release 1"}));
+    }
+
+    void sendingAnOpenedMailThroughTheDesktopReplacesIt()
+    {
+        const std::int64_t pos = storeSample('u');
+        TFM_Cmps *w = openStored(pos, 'u');
+        // The account is not needed for the desktop's mail program.
+        w->PIC_IEClick();
+        settle();
+        const auto stored = records();
+        QCOMPARE(stored.size(), std::size_t(2));
+        QCOMPARE(stored[0].boxCode, 'D');
+        QCOMPARE(f->opener.calls, QStringList{QStringLiteral("send MSOE ") + QString::fromStdString(stored[1].position)});
+        // The attachments went through the temporary folder.
+        QCOMPARE(TestFiles::read(f->dir.filePath(QStringLiteral("tmp/.._.._evil.bin"))).size(), 3000);
+        TMailMessage m;
+        load(stored[1], m);
+        QCOMPARE(m.Attachments.Count(), 2);
+        QCOMPARE(m.Attachments[1]->AttachmentFileName(), std::string(".._.._evil.bin"));
+    }
+
+    void importAsksFirstAndLeavesTheLetterUnchanged()
+    {
+        TFM_Cmps *w = openNew();
+        typeLetter(w, QStringLiteral("old"));
+        const QString rtf = f->dir.filePath(QStringLiteral("in.rtf"));
+        TestFiles::write(rtf, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Imported \\b bold\\b0\\par}");
+        f->dialogs.fileNames.enqueue(rtf);
+        f->dialogs.answers.enqueue(Answer::No);
+        w->PIC_OpenClick();
+        QCOMPARE(f->dialogs.shown.last().kind, UserDialogs::Kind::Warning);
+        QVERIFY(f->dialogs.fileRequests.isEmpty());
+
+        w->PIC_OpenClick();
+        QCOMPARE(f->dialogs.fileRequests.last().filter,
+                 QStringLiteral("Rich Text Files (*.RTF)|*.RTF|Text Files (*.TXT)|*.TXT"));
+        QCOMPARE(w->Editor->toPlainText(), QStringLiteral("Imported bold"));
+        QVERIFY(!w->letterChanged());
+
+        const QString txt = f->dir.filePath(QStringLiteral("in.txt"));
+        TestFiles::write(txt, "plain {text}\r\nline two");
+        f->dialogs.fileNames.enqueue(txt);
+        w->PIC_OpenClick();
+        QCOMPARE(w->Editor->toPlainText(), QStringLiteral("plain {text}\nline two"));
+    }
+
+    void removingTheLastAttachmentHidesTheList()
+    {
+        const std::int64_t pos = storeSample('u');
+        TFM_Cmps *w = openStored(pos, 'u');
+        for (int i = 0; i < 2; ++i) {
+            w->LstV_Attach->setCurrentRow(0);
+            w->Remove1Click();
+        }
+        QVERIFY(w->LstV_Attach->isHidden());
+        QVERIFY(!w->letterChanged());
+    }
+
+    void toFieldGrowsOnceAtTheSecondLine()
+    {
+        TFM_Cmps *w = openNew();
+        const int panel = w->Panel3->height(), cc = w->Memo_CC->y(), subject = w->Edt_Subject->y();
+        w->Memo_To->setPlainText(QStringLiteral("one"));
+        QCOMPARE(w->Panel3->height(), panel);
+        w->Memo_To->appendPlainText(QStringLiteral("two"));
+        w->Memo_To->appendPlainText(QStringLiteral("three"));
+        QCOMPARE(w->Memo_To->height(), 40);
+        QCOMPARE(w->Panel3->height(), panel + 19);
+        QCOMPARE(w->Memo_CC->y(), cc + 19);
+        QCOMPARE(w->Edt_Subject->y(), subject + 19);
+        w->Memo_To->clear();
+        QCOMPARE(w->Panel3->height(), panel + 19);
+    }
+
+    void twoComposersSaveIntoOneStore()
+    {
+        const std::int64_t pos = storeSample('u');
+        TFM_Cmps *a = openStored(pos, 'u', 1);
+        TFM_Cmps *b = openNew(2);
+        b->Memo_To->setPlainText(QStringLiteral("Bob Smith"));
+        typeLetter(b, QStringLiteral("Second"));
+        a->Edt_Subject->setText(QStringLiteral("First"));
+        b->PIC_SaveClick();
+        a->PIC_SaveClick();
+        settle();
+        const auto stored = records();
+        QCOMPARE(stored.size(), std::size_t(3));
+        QCOMPARE(stored[0].boxCode, 'D');
+        QCOMPARE(stored[2].subject, std::string("First"));
+        TMailMessage m;
+        load(stored[1], m);
+        QCOMPARE(m.ToRecipients.AddressAt(0), std::string("bob@example.com"));
+        load(stored[2], m);
+        QCOMPARE(m.Attachments.Count(), 2);
+        QVERIFY(host.calls.contains(QStringLiteral("release 1")) && host.calls.contains(QStringLiteral("release 2")));
+    }
+};
+
+QTEST_MAIN(TestComposerLifecycle)
+#include "tst_composerlifecycle.moc"
