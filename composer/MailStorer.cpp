@@ -97,10 +97,19 @@ std::int64_t MailStorer::StoreMail(TMailMessage &MSG, const ComposedMail &mail, 
         if (file.error() != QFileDevice::NoError)
             throw AppError("Cannot read file \"" + Ansi::fromQString(QDir::toNativeSeparators(row.source)) + "\"");
         MSG.AttachStream(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), name);
+        // The encoded body is what the mail text needs; the decoded copy is made again
+        // from it whenever it is asked for.
+        TMailPart *part = MSG.Attachments.Last();
+        std::string().swap(part->DecodedBody);
+        part->IsDecoded = false;
     }
 
     MSG.Rebuild();
     const char attachFlag = MSG.Attachments.IsEmpty() ? 'N' : 'Y';
+    // The attachments' bodies are now part of the message's own body: releasing them
+    // keeps a large attachment from being held a third time while the text is taken.
+    for (TMailPart *part : MSG.Attachments)
+        std::string().swap(part->EncodedBody);
     return MailStore(m_mailBoxPath).AppendMail(MSG.SourceText(), storedBoxCode(mail), attachFlag);
 }
 

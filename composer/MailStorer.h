@@ -45,8 +45,9 @@ public:
 
     // Builds the mail in MSG (cleared first) and appends it to the store with box 'u' for a
     // new mail, else with the box of the opened mail. Returns the new record's position.
-    // Throws AppError when an attachment or the store cannot be read or written; the
-    // store is then unchanged.
+    // Afterwards MSG holds the stored text; its attachment parts keep only their headers
+    // (their bytes are in that text). Throws AppError when an attachment or the store
+    // cannot be read or written; the store is then unchanged.
     std::int64_t StoreMail(TMailMessage &MSG, const ComposedMail &mail, std::vector<AttachmentRow> &rows) const;
 
     // StoreMail, then, for a mail opened for changes, marks its old record (at oldPosition)
