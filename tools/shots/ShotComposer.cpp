@@ -1,5 +1,4 @@
 #include "ComposerEditor.h"
-#include "ProgramIcons.h"
 #include "ShotContext.h"
 #include "ShotRegistry.h"
 #include "TFM_Cmps.h"
@@ -31,13 +30,12 @@ TFM_Cmps *demoComposer(ShotContext &c)
 {
     auto *w = new TFM_Cmps(c.services());
     w->Editor->loadLetter(kLetter);
-    w->Memo_To->setPlainText(QStringLiteral("Bob Builder"));
+    // Two To lines: the address panel has grown.
+    w->Memo_To->setPlainText(QStringLiteral("Bob Builder\ndan@example.net"));
     w->Memo_CC->setPlainText(QStringLiteral("carol@example.org"));
     w->Edt_Subject->setText(QStringLiteral("Spring concert"));
-    auto *item = new QListWidgetItem(ProgramIcons::icon(ProgramIcons::Role::AttachmentIcon),
-                                     QStringLiteral("programme.pdf"), w->LstV_Attach);
-    item->setToolTip(QStringLiteral("/home/ann/programme.pdf"));
-    w->LstV_Attach->show();
+    w->addAttachmentRow({QStringLiteral("programme.pdf"), QStringLiteral("/home/ann/programme.pdf"), AttachmentRow::File});
+    w->addAttachmentRow({QStringLiteral("map.png"), QStringLiteral("/home/ann/map.png"), AttachmentRow::File});
     QTextCursor cursor = w->Editor->textCursor();
     cursor.setPosition(60);
     w->Editor->setTextCursor(cursor);
