@@ -239,25 +239,6 @@ private slots:
         QCOMPARE(host.calls, (QStringList{"reload", "restore", "counts", "mayClose 1", "release 1"}));
     }
 
-    void sendingAnOpenedMailThroughTheDesktopReplacesIt()
-    {
-        const std::int64_t pos = storeSample('u');
-        TFM_Cmps *w = openStored(pos, 'u');
-        // The account is not needed for the desktop's mail program.
-        w->PIC_IEClick();
-        settle();
-        const auto stored = records();
-        QCOMPARE(stored.size(), std::size_t(2));
-        QCOMPARE(stored[0].boxCode, 'D');
-        QCOMPARE(f->opener.calls, QStringList{QStringLiteral("send MSOE ") + QString::fromStdString(stored[1].position)});
-        // The attachments went through the temporary folder.
-        QCOMPARE(TestFiles::read(f->dir.filePath(QStringLiteral("tmp/.._.._evil.bin"))).size(), 3000);
-        TMailMessage m;
-        load(stored[1], m);
-        QCOMPARE(m.Attachments.Count(), 2);
-        QCOMPARE(m.Attachments[1]->AttachmentFileName(), std::string(".._.._evil.bin"));
-    }
-
     void importAsksFirstAndLeavesTheLetterUnchanged()
     {
         TFM_Cmps *w = openNew();

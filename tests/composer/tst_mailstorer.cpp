@@ -137,23 +137,6 @@ private slots:
         QCOMPARE(to.addresses, std::vector<std::string>{" who\t"});
     }
 
-    void modifiedSentMailReplacesItsRecord()
-    {
-        Letter letter;
-        TMailMessage msg;
-        std::vector<AttachmentRow> rows;
-        ComposedMail first{&letter.doc, QStringLiteral("bob@example.com"), {}, {}, QStringLiteral("One"),
-                           QStringLiteral("New"), 'u'};
-        const std::int64_t old = storer->StoreMail(msg, first, rows);
-        MailStore(mailBox).SetBoxCode(old, "s");
-        ComposedMail again = first;
-        again.mode = QStringLiteral("Modify");
-        again.boxCode = 's';
-        const std::int64_t pos = storer->storeReplacing(msg, again, rows, old);
-        QCOMPARE(boxCodeAt(old), 'D');
-        QCOMPARE(boxCodeAt(pos), 's');
-    }
-
     void failedStoreKeepsTheOldRecord()
     {
         Letter letter;
@@ -222,19 +205,6 @@ private slots:
         const QString longName = QString(300, QLatin1Char('n')) + QStringLiteral(".pdf");
         const QString safe = AttachmentTempFiles::safeName(longName);
         QVERIFY(safe.endsWith(QStringLiteral(".pdf")) && safe.size() <= 200);
-    }
-
-    void emptyLettersAndBlankAccounts()
-    {
-        QVERIFY(MailStorer::letterEmpty(Letter(QStringLiteral("\n \n\t\n")).doc));
-        QVERIFY(!MailStorer::letterEmpty(Letter(QStringLiteral("\n x\n")).doc));
-        ConfigSettings s;
-        s.ACC_SMTPHost = "smtp.example.com";
-        s.ACC_SMTPUser = "ann";
-        s.ACC_SMTPPass = " ";
-        QVERIFY(MailStorer::accountBlank(s));
-        s.ACC_SMTPPass = "secret";
-        QVERIFY(!MailStorer::accountBlank(s));
     }
 };
 
