@@ -121,8 +121,6 @@ public:
     // The letter's changed state: the editor's modified flag.
     bool letterChanged() const;
     void setLetterChanged(bool changed);
-    // The filter the open-file dialog offers next (import and attachments share it).
-    QString openFilter() const { return m_openFilter; }
 
     // The state the last refresh gave the format bar.
     ToolBarState toolBarState() const { return m_state; }
