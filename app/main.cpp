@@ -2,6 +2,7 @@
 #include "AppInfo.h"
 #include "AppPaths.h"
 #include "AppWindows.h"
+#include "ComposerFactory.h"
 #include "ConfigFile.h"
 #include "ConfigSettings.h"
 #include "DataFiles.h"
@@ -10,7 +11,6 @@
 #include "DesktopShell.h"
 #include "HtmlHelpLauncher.h"
 #include "LinkConfig.h"
-#include "InterimComposers.h"
 #include "ProgramIcons.h"
 #include "SystemClock.h"
 #include "SystemRandom.h"
@@ -75,7 +75,7 @@ int main(int argc, char **argv)
     splash.showSplash();
     QApplication::processEvents();
 
-    InterimComposers composers(services);
+    ComposerFactory composers(services);
     TFM_MailBox mainWindow(services, composers, configForm);
     dialogs.setParent(&mainWindow);
     windows.setMainWindow(&mainWindow);
