@@ -4,8 +4,8 @@
 #include "AddressBook.h"
 #include "AiosmtpdServer.h"
 #include "AppWindows.h"
-#include "ComposerEditor.h"
 #include "ComposerFactory.h"
+#include "ComposerScenario.h"
 #include "ConfigForm.h"
 #include "MailStore.h"
 #include "TFM_Cmps.h"
@@ -14,48 +14,14 @@
 #include "TFM_Tips.h"
 #include "TFm_About.h"
 #include "TFm_Set.h"
-#include "TestFiles.h"
 #include "WindowFixture.h"
 
-#include <QApplication>
-#include <QClipboard>
-#include <QCryptographicHash>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <QLineEdit>
-#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QStandardPaths>
-#include <QToolButton>
 #include <QTreeView>
 #include <QtTest>
 
-namespace {
-
-const char *const kDescribe = R"(
-import email, email.policy, email.utils, hashlib, json, sys
-m = email.message_from_bytes(open(sys.argv[1], "rb").read(), policy=email.policy.compat32)
-out = {"from": email.utils.parseaddr(m.get("From", "")), "reply": email.utils.parseaddr(m.get("Reply-To", "")),
-       "to": email.utils.getaddresses(m.get_all("To", [])), "subject": m.get("Subject", ""),
-       "pictures": 0, "attachments": [], "defects": sum(len(p.defects) for p in m.walk())}
-for p in m.walk():
-    body = p.get_payload(decode=True) or b""
-    if p.is_multipart():
-        continue
-    if p.get_content_type() == "image/jpeg" and p.get("Content-ID"):
-        out["pictures"] += 1
-    elif (p.get("Content-Disposition") or "").lower().startswith("attachment"):
-        out["attachments"].append([p.get_filename(), hashlib.sha256(body).hexdigest()])
-json.dump(out, sys.stdout)
-)";
-
-QJsonArray pair(const char *name, const char *address)
-{
-    return {QLatin1String(name), QLatin1String(address)};
-}
-
-} // namespace
 
 class TestEndToEnd : public QObject
 {
@@ -103,21 +69,8 @@ private slots:
         main.PIC_NewClick();
         QPointer<TFM_Cmps> w = qobject_cast<TFM_Cmps *>(main.ComposerSlots[0].data());
         QVERIFY(w);
-        w->Memo_To->setPlainText(QStringLiteral("Bob Smith\ncarol@example.org"));
-        w->Edt_Subject->setText(QStringLiteral("Draft"));
-        w->Editor->setFocus();
-        QTest::keyClicks(w->Editor, QStringLiteral("Dear all, "));
-        w->BoldButton->click();
-        QTest::keyClicks(w->Editor, QStringLiteral("see the table"));
-        auto *table = new QMimeData;
-        table->setHtml(QStringLiteral("<table border=1><tr><td>Day</td><td>Hall</td></tr></table>"));
-        QApplication::clipboard()->setMimeData(table);
-        w->Editor->paste();
         const QByteArray bytes = QByteArray("%PDF-1.4 ") + QByteArray(50000, '\xB5');
-        const QString file = f.dir.filePath(QStringLiteral("programme.pdf"));
-        TestFiles::write(file, bytes);
-        f.dialogs.fileNames.enqueue(file);
-        w->AttachbuttonClick();
+        ComposerScenario::writeMail(*w, f.dialogs, QStringLiteral("Draft"), f.dir.path(), bytes);
         w->PIC_SaveClick();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(w.isNull() && !main.ComposerSlots[0]);
@@ -153,21 +106,8 @@ private slots:
         const QList<AiosmtpdServer::Mail> mails = server.mails();
         QCOMPARE(mails.size(), 1);
         QCOMPARE(mails[0].rcptTos, (QList<QByteArray>{"bob@example.com", "carol@example.org"}));
-        const QString eml = f.dir.filePath(QStringLiteral("received.eml"));
-        TestFiles::write(eml, mails[0].content);
-        QByteArray out, err;
-        QCOMPARE(TestFiles::runPython(QString::fromLatin1(kDescribe), {eml}, &out, &err), 0);
-        const QJsonObject m = QJsonDocument::fromJson(out).object();
-        QCOMPARE(m.value(QStringLiteral("defects")).toInt(), 0);
-        QCOMPARE(m.value(QStringLiteral("from")).toArray(), pair("Ann Sender", "ann@example.com"));
-        QCOMPARE(m.value(QStringLiteral("reply")).toArray(), pair("Ann Replies", "reply@example.com"));
-        QCOMPARE(m.value(QStringLiteral("to")).toArray(),
-                 (QJsonArray{pair("Bob Smith", "bob@example.com"), pair("carol@example.org", "carol@example.org")}));
-        QCOMPARE(m.value(QStringLiteral("subject")).toString(), QStringLiteral("Concert plans"));
-        QVERIFY(m.value(QStringLiteral("pictures")).toInt() >= 1);
-        const QString sha = QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
-        const QJsonArray attachments{QJsonArray{QStringLiteral("programme.pdf"), sha}};
-        QCOMPARE(m.value(QStringLiteral("attachments")).toArray(), attachments);
+        const QJsonObject m = ComposerScenario::describe(mails[0].content, f.dir.path());
+        ComposerScenario::checkReceived(m, QStringLiteral("Concert plans"), bytes);
         records = MailStore(f.paths.mailBox).ScanStore();
         QCOMPARE(records[1].boxCode, 's');
 
