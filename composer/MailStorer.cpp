@@ -132,8 +132,3 @@ bool MailStorer::letterEmpty(const QTextDocument &letter)
     return AddressBook::trimmed(Ansi::fromQString(letter.toPlainText())).empty();
 }
 
-bool MailStorer::accountBlank(const ConfigSettings &settings)
-{
-    return AddressBook::trimmed(settings.ACC_SMTPHost).empty() || AddressBook::trimmed(settings.ACC_SMTPUser).empty()
-           || AddressBook::trimmed(settings.ACC_SMTPPass).empty();
-}

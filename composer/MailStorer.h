@@ -60,8 +60,6 @@ public:
     static char storedBoxCode(const ComposedMail &mail);
     // True when the letter holds nothing but blanks.
     static bool letterEmpty(const QTextDocument &letter);
-    // True when the SMTP host, user or password is blank: sending needs all three.
-    static bool accountBlank(const ConfigSettings &settings);
 
 private:
     void writeStreams(TMailMessage &MSG, std::vector<AttachmentRow> &rows) const;

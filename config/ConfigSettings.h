@@ -31,6 +31,12 @@ struct ConfigSettings
     std::string BOX_CurrentBox;
     bool BOX_ShowContent = false;
 
+    // True when the SMTP host, user or password is empty after trimming blanks and
+    // control characters: a send through SMTP needs all three, login or not.
+    bool smtpAccountBlank() const;
+    static constexpr const char *AccountBlankMessage =
+        "One value of SMTP account is blank.\r\nClick Setting button to check it!";
+
     // The record every part of the program shares; created empty at start.
     static ConfigSettings &instance();
     // The values of a first-run Config.dat.

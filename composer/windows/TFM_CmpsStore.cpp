@@ -22,7 +22,6 @@
 
 namespace {
 
-const char *const kAccountBlank = "One value of SMTP account is blank.\r\nClick Setting button to check it!";
 
 // The settings record's name of a box, and its item in the main window's box selector.
 const char *boxName(char code)
@@ -193,8 +192,8 @@ void TFM_Cmps::PIC_SendClick()
         showError(QStringLiteral("Do not send a empty mail!"));
         return;
     }
-    if (MailStorer::accountBlank(m_services.settings)) {
-        showError(QString::fromLatin1(kAccountBlank));
+    if (m_services.settings.smtpAccountBlank()) {
+        showError(QString::fromLatin1(ConfigSettings::AccountBlankMessage));
         return;
     }
     sendThrough(QStringLiteral("Self"));

@@ -341,12 +341,9 @@ void TFM_MailBox::PIC_SendClick()
 {
     if (m_services.opener.sendDialogShowing())
         return;
-    const ConfigSettings &settings = m_services.settings;
-    if (isBlank(settings.ACC_SMTPHost) || isBlank(settings.ACC_SMTPUser) || isBlank(settings.ACC_SMTPPass)) {
-        m_services.dialogs.messageBox(
-            UserDialogs::Kind::Information, QString::fromLatin1(AppInfo::ApplicationTitle),
-            QStringLiteral("One value of SMTP account is blank.\r\nClick Setting button to check it!"),
-            UserDialogs::Buttons::Ok);
+    if (m_services.settings.smtpAccountBlank()) {
+        m_services.dialogs.messageBox(UserDialogs::Kind::Information, QString::fromLatin1(AppInfo::ApplicationTitle),
+                                      QString::fromLatin1(ConfigSettings::AccountBlankMessage), UserDialogs::Buttons::Ok);
         m_services.opener.showConfiguration(1);
         return;
     }
