@@ -1,5 +1,8 @@
 #include "ToolBand.h"
 
+#include "ProgramIcons.h"
+
+#include <QLabel>
 #include <QPainter>
 #include <QResizeEvent>
 
@@ -37,4 +40,26 @@ void ToolBand::resizeEvent(QResizeEvent *event)
     QWidget::resizeEvent(event);
     if (m_right)
         m_right->move(width() - m_right->width() - 8, (height() - m_right->height()) / 2);
+}
+
+QLabel *ToolBand::addLogo(const QString &homePage, QObject *clickFilter)
+{
+    using R = ProgramIcons::Role;
+    auto *logo = new QLabel(this);
+    logo->setObjectName(QStringLiteral("Image2"));
+    QPixmap picture = ProgramIcons::icon(R::Logo).pixmap(QSize(140, 44), devicePixelRatioF());
+    if (picture.isNull())
+        picture = ProgramIcons::icon(R::ProgramIcon).pixmap(QSize(44, 44), devicePixelRatioF());
+    if (!picture.isNull()) {
+        logo->setPixmap(picture);
+        logo->setFixedSize(picture.deviceIndependentSize().toSize());
+    } else {
+        logo->setText(QStringLiteral("<i>Vellorn Composer</i>"));
+        logo->adjustSize();
+    }
+    logo->setCursor(Qt::PointingHandCursor);
+    logo->setToolTip(homePage);
+    logo->installEventFilter(clickFilter);
+    setRightPicture(logo);
+    return logo;
 }

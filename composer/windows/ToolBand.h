@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+class QLabel;
+
 // The white band that holds the tool images: reports mouse moves over itself (the hover
 // shift's way back) and keeps its right-hand picture at the right edge.
 class ToolBand : public QWidget
@@ -11,6 +13,10 @@ public:
     explicit ToolBand(QWidget *parent = nullptr);
 
     void setRightPicture(QWidget *picture) { m_right = picture; }
+
+    // The maker's logo as the right-hand picture: a label named "Image2" that points at
+    // `homePage` and reports its clicks to `clickFilter`'s event filter.
+    QLabel *addLogo(const QString &homePage, QObject *clickFilter);
 
 signals:
     void mouseMoved();

@@ -152,22 +152,7 @@ void TFM_MailBox::buildCoolBar()
     connect(Panel1, &ToolBand::mouseMoved, this, &TFM_MailBox::Panel1MouseMove);
     connect(Panel1, &ToolBand::mouseLeft, this, &TFM_MailBox::Panel1MouseMove);
 
-    Image2 = new QLabel(Panel1);
-    Image2->setObjectName(QStringLiteral("Image2"));
-    QPixmap logo = ProgramIcons::icon(R::Logo).pixmap(QSize(140, 44), devicePixelRatioF());
-    if (logo.isNull())
-        logo = ProgramIcons::icon(R::ProgramIcon).pixmap(QSize(44, 44), devicePixelRatioF());
-    if (!logo.isNull()) {
-        Image2->setPixmap(logo);
-        Image2->setFixedSize(logo.deviceIndependentSize().toSize());
-    } else {
-        Image2->setText(QStringLiteral("<i>Vellorn Composer</i>"));
-        Image2->adjustSize();
-    }
-    Image2->setCursor(Qt::PointingHandCursor);
-    Image2->setToolTip(m_services.links.homePage);
-    Image2->installEventFilter(this);
-    Panel1->setRightPicture(Image2);
+    Image2 = Panel1->addLogo(m_services.links.homePage, this);
 }
 
 void TFM_MailBox::buildBoxBar()
