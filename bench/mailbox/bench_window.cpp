@@ -24,6 +24,7 @@
 #include "WindowServices.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTextEdit>
@@ -103,6 +104,9 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // The demonstration windows must not touch the user's own settings (the program's
+    // registry values among them).
+    QStandardPaths::setTestModeEnabled(true);
     ProgramIcons::installFallbackTheme();
     const int mails = argc > 1 ? std::atoi(argv[1]) : 10000;
 

@@ -4,6 +4,7 @@
 #include "ShotRegistry.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 #include <QDir>
 #include <QWidget>
 #include <cstdio>
@@ -15,6 +16,9 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // The demonstration windows must not touch the user's own settings (the program's
+    // registry values among them).
+    QStandardPaths::setTestModeEnabled(true);
     if (argc != 2) {
         std::fprintf(stderr, "usage: vellorn-shots OUTDIR\n");
         return 2;
