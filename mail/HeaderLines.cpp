@@ -143,12 +143,17 @@ std::string percentDecoded(std::string_view v)
     return out;
 }
 
-// The value of an extended parameter without its "charset'language'" prefix.
-std::string_view withoutCharset(std::string_view v)
+// The value of an extended parameter without its "charset'language'" prefix; the
+// charset goes to *charset when asked for.
+std::string_view withoutCharset(std::string_view v, std::string *charset)
 {
     const std::size_t q1 = v.find('\'');
     const std::size_t q2 = q1 == npos ? npos : v.find('\'', q1 + 1);
-    return q2 == npos ? v : v.substr(q2 + 1);
+    if (q2 == npos)
+        return v;
+    if (charset)
+        charset->assign(v.substr(0, q1));
+    return v.substr(q2 + 1);
 }
 
 // One section of a parameter split into pieces: "name*2*=..." is section 2, extended.
@@ -247,6 +252,13 @@ std::string HeaderLineParam(std::string_view line, std::string_view param)
 
 std::string DecodedHeaderLineParam(std::string_view line, std::string_view param)
 {
+    return DecodedHeaderLineParam(line, param, nullptr);
+}
+
+std::string DecodedHeaderLineParam(std::string_view line, std::string_view param, std::string *charset)
+{
+    if (charset)
+        charset->clear();
     const std::string_view wanted = trimBothBlanks(param);
     // The form met first decides: the plain one, one extended value, or sections.
     std::vector<Section> sections;
@@ -263,7 +275,7 @@ std::string DecodedHeaderLineParam(std::string_view line, std::string_view param
             if (!sections.empty())
                 return true; // sections came first: they count
             // charset'language'value: the bytes are kept as they are in that charset.
-            result = extended ? percentDecoded(withoutCharset(value)) : value;
+            result = extended ? percentDecoded(withoutCharset(value, charset)) : value;
             done = true;
             return false;
         }
@@ -285,7 +297,7 @@ std::string DecodedHeaderLineParam(std::string_view line, std::string_view param
             result += value;
             continue;
         }
-        result += percentDecoded(section.index == 0 ? withoutCharset(value) : std::string_view(value));
+        result += percentDecoded(section.index == 0 ? withoutCharset(value, charset) : std::string_view(value));
     }
     return result;
 }

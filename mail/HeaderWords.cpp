@@ -2,9 +2,16 @@
 // B, Q and U words (the charset name is not used; bytes are taken as they are).
 #include "MimeHelpers.h"
 
+#include <functional>
+
 namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
+
+bool equalsNoCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && StartsWithNoCase(a, b);
+}
 
 std::string decodeWord(char method, std::string_view text)
 {
@@ -33,6 +40,18 @@ std::string decodeWord(char method, std::string_view text)
 
 } // namespace
 
+std::string CharsetLabel(std::string_view bytes, std::string_view charset)
+{
+    if (!equalsNoCase(charset, "iso-8859-1"))
+        return std::string(charset);
+    for (const char c : bytes) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u >= 0x80 && u < 0xA0)
+            return "windows-1252";
+    }
+    return std::string(charset);
+}
+
 std::string EncodeHeaderWord(std::string_view text, std::string_view charset)
 {
     bool plain = true;
@@ -48,17 +67,16 @@ std::string EncodeHeaderWord(std::string_view text, std::string_view charset)
     if (plain && text.find("=?") == std::string_view::npos)
         return std::string(text);
     std::string out = "=?";
-    out.append(charset).append("?Q?").append(QPEncode(text, true)).append("?=");
+    out.append(CharsetLabel(text, charset)).append("?Q?").append(QPEncode(text, true)).append("?=");
     return out;
 }
 
-std::string DecodeHeaderWords(std::string_view text)
+void ScanHeaderWords(std::string_view text, const std::function<void(std::string_view)> &onText,
+                     const std::function<void(std::string_view, std::string)> &onWord)
 {
     const std::string trimmed = TrimBlanks(text);
     const std::string_view t(trimmed);
-    std::string out;
-    out.reserve(t.size());
-    std::size_t pos = 0; // everything before pos is already in `out`
+    std::size_t pos = 0; // everything before pos has been handed on
     bool afterWord = false; // `pos` is just behind an encoded word
     while (true) {
         const std::size_t start = t.find("=?", pos);
@@ -87,13 +105,23 @@ std::string DecodeHeaderWords(std::string_view text)
         }
         // Linear white space between two encoded words separates nothing.
         const std::string_view between = t.substr(pos, start - pos);
-        if (!(afterWord && between.find_first_not_of(" \t\r\n") == npos))
-            out.append(between);
-        out.append(decodeWord(method, inner));
+        if (!(afterWord && between.find_first_not_of(" \t\r\n") == npos) && !between.empty())
+            onText(between);
+        onWord(t.substr(start + 2, charsetEnd - start - 2), decodeWord(method, inner));
         // Go on after the replaced word: decoded text is never decoded again.
         pos = end + 2;
         afterWord = true;
     }
-    out.append(t.substr(pos));
+    if (pos < t.size())
+        onText(t.substr(pos));
+}
+
+std::string DecodeHeaderWords(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    ScanHeaderWords(
+        text, [&](std::string_view literal) { out.append(literal); },
+        [&](std::string_view, const std::string &bytes) { out.append(bytes); });
     return out;
 }

@@ -2,7 +2,9 @@
 
 #include "AppError.h"
 #include "MessagePump.h"
+#include "MailText.h"
 #include "MimeHelpers.h"
+#include "StoredText.h"
 #include "TMailMessage.h"
 
 #include <cstdint>
@@ -345,7 +347,8 @@ void Reader::convertUuencoded(TMailPart *part, std::string_view text, std::size_
         // A file whose "end" line is missing keeps the data lines up to the end.
         TMailPart *file = newChild(part, boundary);
         file->DecodedBody = std::move(bytes);
-        const std::string quotedName = "\"" + EncodeHeaderWord(name, m_message->Charset) + "\"";
+        // The name comes without a charset: read as stored text (UTF-8 when it is that).
+        const std::string quotedName = MailText::quotedName(StoredText::toQString(name), m_message->Charset);
         file->SetHeaderValue("Content-Type", ContentTypeOfFile(name));
         file->SetHeaderValue("Content-Transfer-Encoding", "base64");
         file->SetHeaderValue("Content-Disposition", "attachment");

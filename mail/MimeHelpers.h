@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -69,6 +70,9 @@ std::string HeaderLineParam(std::string_view line, std::string_view param);
 // are in the value's charset. When a parameter is given in more than one form, the form
 // that comes first counts.
 std::string DecodedHeaderLineParam(std::string_view line, std::string_view param);
+// The same, giving the charset named by an extended value in *charset (empty when the
+// value names none).
+std::string DecodedHeaderLineParam(std::string_view line, std::string_view param, std::string *charset);
 // Sets parameter `param` to TrimBlanks(value) (written as given, no quotes added),
 // appending "; param=value" when it is absent. Works on TrimBlanks(line); a trailing
 // ";" is dropped.
@@ -117,9 +121,18 @@ void UUDecodeText(std::string_view text, std::string &dest);
 
 // ---------------------------------------------------------------- header words
 
+// The charset to name for 8-bit text: "windows-1252" in place of "iso-8859-1" when the
+// bytes hold 0x80..0x9F (the euro sign, typographic quotes and dashes), which are
+// control characters in ISO-8859-1; any other charset as given.
+std::string CharsetLabel(std::string_view bytes, std::string_view charset);
 // "=?charset?Q?...?=" (header-mode QP) if any byte is > 127 or < 32, or if the text
 // holds "=?" (which a reader would take for an encoded word); else the text as is.
 std::string EncodeHeaderWord(std::string_view text, std::string_view charset);
+// Walks TrimBlanks(text): onText for the text outside encoded words, onWord with the
+// charset and the decoded bytes of each encoded word (B, Q, U), in order. Blanks between
+// two adjacent encoded words are skipped; a malformed word ends the walk.
+void ScanHeaderWords(std::string_view text, const std::function<void(std::string_view)> &onText,
+                     const std::function<void(std::string_view, std::string)> &onWord);
 // Decodes every encoded word of TrimBlanks(text) (B, Q, U); the charset is ignored.
 // Blanks between two adjacent encoded words are dropped (a word split over two encoded
 // words reads whole). The search goes on after each replaced word, so decoded text is

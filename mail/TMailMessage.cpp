@@ -8,7 +8,12 @@
 #include "MessagePump.h"
 #include "MimeHelpers.h"
 
+#include "MailText.h"
+#include "StoredText.h"
+
 #include <QFile>
+#include <QRegularExpression>
+#include <QUrl>
 
 #include <algorithm>
 #include <unordered_set>
@@ -37,6 +42,27 @@ std::string crlfText(std::string_view text)
 
 // The file name without its path, with CR and LF removed so that it cannot start a
 // new header line.
+// The whole file, or AppError naming the file as the caller spelt it.
+std::string readAttachment(const QString &path, const std::string &shownName)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw AppError("Cannot open file \"" + shownName + "\"");
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw AppError("Cannot read file \"" + shownName + "\"");
+    return bytes.toStdString();
+}
+
+// A file name inside a Content-ID or a Content-Location: its Windows-1252 bytes as always,
+// or, for a name that code page cannot hold, its UTF-8 in URL escapes.
+std::string nameInReference(const QString &name)
+{
+    if (Ansi::canHold(name))
+        return Ansi::fromQString(name);
+    return QUrl::toPercentEncoding(name, "!$&'()*+,;=:@ ").toStdString();
+}
+
 std::string bareFileName(std::string_view fileName)
 {
     const std::size_t slash = fileName.find_last_of("/\\");
@@ -157,7 +183,7 @@ void TMailMessage::SetBodyText(std::string_view text, TMailPart *&part, std::str
     part->IsDecoded = true;
     part->Encode(TextEncoding);
     part->SetHeaderValue("Content-Type", contentType);
-    part->SetHeaderParam("Content-Type", "charset", "\"" + Charset + "\"");
+    part->SetHeaderParam("Content-Type", "charset", "\"" + CharsetLabel(part->DecodedBody, Charset) + "\"");
     part->SetHeaderValue("Content-Disposition", "inline");
     part->SetHeaderValue("Content-Length", std::to_string(part->EncodedBody.size()));
     NeedRebuild = true;
@@ -167,29 +193,54 @@ void TMailMessage::SetBodyText(std::string_view text, TMailPart *&part, std::str
 
 void TMailMessage::AttachFile(const std::string &fileName, const std::string &contentType, bool embedded)
 {
-    QFile file(Ansi::fileNameToPath(fileName));
-    if (!file.open(QIODevice::ReadOnly))
-        throw AppError("Cannot open file \"" + fileName + "\"");
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw AppError("Cannot read file \"" + fileName + "\"");
-    AttachStream(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), fileName,
-                 contentType, embedded);
+    const std::string bytes = readAttachment(Ansi::fileNameToPath(fileName), fileName);
+    AttachStream(bytes, fileName, contentType, embedded);
+}
+
+void TMailMessage::AttachFilePath(const QString &path, const std::string &contentType, bool embedded)
+{
+    const std::string bytes = readAttachment(path, StoredText::fromQString(path));
+    AttachStreamText(bytes, path, contentType, embedded);
 }
 
 void TMailMessage::AttachStream(std::string_view bytes, const std::string &fileName, const std::string &contentType,
                                 bool embedded)
 {
-    attachNew(bytes, fileName, contentType, embedded, false);
+    attachNew(bytes, Ansi::toQString(bareFileName(fileName)), contentType, embedded, false);
+}
+
+void TMailMessage::AttachStreamText(std::string_view bytes, const QString &fileName, const std::string &contentType,
+                                    bool embedded)
+{
+    QString name = fileName.mid(fileName.lastIndexOf(QRegularExpression(QStringLiteral("[/\\\\]"))) + 1);
+    name.remove(u'\r').remove(u'\n');
+    attachNew(bytes, name, contentType, embedded, false);
 }
 
 void TMailMessage::AddPicture(std::string_view bytes, const std::string &fileName, const std::string &contentType,
                               bool embedded)
 {
-    attachNew(bytes, fileName, contentType, embedded, true);
+    attachNew(bytes, Ansi::toQString(bareFileName(fileName)), contentType, embedded, true);
 }
 
-void TMailMessage::attachNew(std::string_view bytes, const std::string &fileName, const std::string &contentType,
+void TMailMessage::nameAttachment(TMailPart *part, const QString &name, bool onlyWhereEmpty)
+{
+    const std::string quotedName = MailText::quotedName(name, Charset);
+    if (!onlyWhereEmpty || !part->HasHeaderParam("Content-Type", "name"))
+        part->SetHeaderParam("Content-Type", "name", quotedName);
+    if (onlyWhereEmpty && part->HasHeaderParam("Content-Disposition", "filename"))
+        return;
+    if (Ansi::canHold(name)) {
+        part->SetHeaderParam("Content-Disposition", "filename", quotedName);
+        return;
+    }
+    // RFC 2231 is how readers expect a file name in another charset; the encoded word of
+    // "name" serves those that only read the older form.
+    for (const auto &[param, value] : MailText::extendedParam("filename", name))
+        part->SetHeaderParam("Content-Disposition", param, value);
+}
+
+void TMailMessage::attachNew(std::string_view bytes, const QString &name, const std::string &contentType,
                              bool embedded, bool picture)
 {
     ArrangeParts(embedded ? 4 : 3);
@@ -201,9 +252,10 @@ void TMailMessage::attachNew(std::string_view bytes, const std::string &fileName
         part->ParentBoundary = container->Boundary();
         container->SubParts.Add(part);
     }
-    const std::string name = bareFileName(fileName);
-    const std::string type = contentType.empty() ? ContentTypeOfFile(name) : WithoutLineBreaks(contentType);
-    const std::string quotedName = "\"" + encodeDisplayName(name, Charset) + "\"";
+    const std::string reference = nameInReference(name);
+    const std::string type =
+        contentType.empty() ? ContentTypeOfFile(StoredText::fromQString(name)) : WithoutLineBreaks(contentType);
+    const std::string quotedName = MailText::quotedName(name, Charset);
 
     part->DecodedBody.assign(bytes);
     part->IsDecoded = true;
@@ -214,7 +266,7 @@ void TMailMessage::attachNew(std::string_view bytes, const std::string &fileName
 
     if (picture) {
         part->SetHeaderValue("Content-Length", length);
-        part->SetHeaderValue("Content-ID", "<" + name + ">");
+        part->SetHeaderValue("Content-ID", "<" + reference + ">");
         part->SetHeaderParam("Content-Type", "name", quotedName);
     } else {
         part->SetHeaderValue("X-Mail-Attachment", quotedName);
@@ -223,13 +275,12 @@ void TMailMessage::attachNew(std::string_view bytes, const std::string &fileName
             part->SetHeaderValue("Content-Disposition", "inline");
             part->SetHeaderParam("X-Mail-Attachment", "embedded", "yes");
             if (EmbedMethod == emContentID)
-                part->SetHeaderValue("Content-ID", "<" + name + ">");
+                part->SetHeaderValue("Content-ID", "<" + reference + ">");
             else
-                part->SetHeaderValue("Content-Location", ContentLocationBase + name);
+                part->SetHeaderValue("Content-Location", ContentLocationBase + reference);
         } else {
             part->SetHeaderValue("Content-Disposition", "attachment");
-            part->SetHeaderParam("Content-Type", "name", quotedName);
-            part->SetHeaderParam("Content-Disposition", "filename", quotedName);
+            nameAttachment(part, name, false);
             part->SetHeaderParam("X-Mail-Attachment", "embedded", "no");
         }
     }
@@ -373,30 +424,28 @@ void TMailMessage::ArrangeParts(int reason)
         part->Detach();
         if (part->HeaderValue("Content-Type").empty())
             part->SetHeaderValue("Content-Type", "application/octet-stream");
-        std::string name = part->AttachmentFileName();
-        if (name.empty()) {
-            name = "file_" + std::to_string(UnnamedCount) + ExtensionOfContentType(part->ContentType());
+        QString name = part->AttachmentFileNameText();
+        if (name.isEmpty()) {
+            name = QString::fromStdString("file_" + std::to_string(UnnamedCount)
+                                          + ExtensionOfContentType(part->ContentType()));
             ++UnnamedCount;
         }
-        const std::string quotedName = "\"" + encodeDisplayName(name, Charset) + "\"";
-        part->SetHeaderValue("X-Mail-Attachment", quotedName);
+        const std::string reference = nameInReference(name);
+        part->SetHeaderValue("X-Mail-Attachment", MailText::quotedName(name, Charset));
         if (part->IsEmbedded && related) {
             part->SetHeaderParam("X-Mail-Attachment", "embedded", "yes");
             if (EmbedMethod == emContentID) {
                 if (part->HeaderValue("Content-ID").empty())
-                    part->SetHeaderValue("Content-ID", "<" + name + ">");
+                    part->SetHeaderValue("Content-ID", "<" + reference + ">");
             } else {
-                part->SetHeaderValue("Content-Location", ContentLocationBase + name);
+                part->SetHeaderValue("Content-Location", ContentLocationBase + reference);
             }
             part->SetHeaderValue("Content-Disposition", "inline");
             insertInto(related, part);
             continue;
         }
         part->SetHeaderParam("X-Mail-Attachment", "embedded", "no");
-        if (!part->HasHeaderParam("Content-Type", "name"))
-            part->SetHeaderParam("Content-Type", "name", quotedName);
-        if (!part->HasHeaderParam("Content-Disposition", "filename"))
-            part->SetHeaderParam("Content-Disposition", "filename", quotedName);
+        nameAttachment(part, name, true);
         if (mixed) {
             part->SetHeaderValue("Content-Disposition", "attachment");
             insertInto(mixed, part);

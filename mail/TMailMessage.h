@@ -11,6 +11,7 @@
 #include <vector>
 
 class QDateTime;
+class QString;
 
 // How embedded parts (pictures shown in the HTML body) are marked.
 enum TEmbedMethod { emContentID = 0, emContentLocation = 1 };
@@ -79,6 +80,12 @@ public:
     // from the file name.
     void AttachStream(std::string_view bytes, const std::string &fileName, const std::string &contentType = {},
                       bool embedded = false);
+    // The same for a file whose name is given as the file system spells it: a name that
+    // Windows-1252 cannot hold is written as UTF-8 encoded words and an RFC 2231 filename*.
+    // A file that cannot be read raises the same errors.
+    void AttachFilePath(const QString &path, const std::string &contentType = {}, bool embedded = false);
+    void AttachStreamText(std::string_view bytes, const QString &fileName, const std::string &contentType = {},
+                          bool embedded = false);
     // The lighter variant for rendered pages: "Content-ID" <name> whatever EmbedMethod.
     void AddPicture(std::string_view bytes, const std::string &fileName, const std::string &contentType = {},
                     bool embedded = true);
@@ -95,6 +102,14 @@ public:
     // PlainLines / HtmlLines as one text, each line followed by CR LF.
     std::string PlainText() const;
     std::string HtmlText() const;
+    // The same read in the charset of their part (see MailText::decode); readAs receives
+    // the charset used.
+    QString PlainBodyText(std::string *readAs = nullptr) const;
+    QString HtmlBodyText(std::string *readAs = nullptr) const;
+    // Sets a text body from characters: Windows-1252 bytes when the text fits (as
+    // SetPlainText), else UTF-8 with the charset "utf-8".
+    void SetPlainBody(const QString &text);
+    void SetHtmlBody(const QString &text);
 
     // ---- address, subject, date and identity fields
     // Display name (decoded) and address of a field such as "From" or "Reply-To".
@@ -108,6 +123,14 @@ public:
     void SetDate(const QDateTime &dateTime);
     // "<yyyymmddhhnnss.R1.R2@domain>" with two fresh pseudo-random values.
     void SetMessageId(std::string_view domain);
+    // The same fields as characters, for the windows and the command line: names and the
+    // subject that Windows-1252 holds are written exactly as the byte setters write them,
+    // others as UTF-8 encoded words; reading decodes every encoded word in its charset.
+    void ReadAddressText(std::string_view fieldName, QString &name, QString &address) const;
+    void SetFromText(const QString &name, const QString &address);
+    void SetReplyToText(const QString &name, const QString &address);
+    QString SubjectText() const;
+    void SetSubjectText(const QString &text);
 
     // Splits text into lines at CR LF, CR or LF (a final line break adds no empty line).
     static std::vector<std::string> SplitLines(std::string_view text);
@@ -127,7 +150,17 @@ private:
     // Called by a dying part: forgets every reference to it.
     void partDestroyed(TMailPart *part);
     void setAddressField(std::string_view field, std::string_view name, std::string_view address);
+    void setAddressFieldText(std::string_view field, const QString &name, const QString &address);
+    // The display name as it stands in the field (encoded words not decoded) and the address.
+    void readAddressRaw(std::string_view fieldName, std::string &name, std::string &address) const;
+    // The "Subject" text after the colon, trimmed, encoded words not decoded.
+    std::string rawSubject() const;
+    void setBodyCharacters(const QString &text, TMailPart *&part, std::vector<std::string> &lines,
+                           std::string_view contentType);
     bool takeTextBody(TMailPart *part, const std::string &type);
-    void attachNew(std::string_view bytes, const std::string &fileName, const std::string &contentType,
-                   bool embedded, bool picture);
+    // `name` is the file name without its path.
+    void attachNew(std::string_view bytes, const QString &name, const std::string &contentType, bool embedded,
+                   bool picture);
+    // Sets "name", "filename" and the X-Mail-Attachment name of an ordinary attachment.
+    void nameAttachment(TMailPart *part, const QString &name, bool onlyWhereEmpty);
 };

@@ -3,7 +3,10 @@
 
 #include "DisplayName.h"
 #include "LocalTime.h"
+#include "MailText.h"
 #include "MimeHelpers.h"
+#include "StoredText.h"
+#include "Ansi.h"
 
 #include <QDateTime>
 
@@ -44,11 +47,17 @@ void setWholeField(std::vector<std::string> &headers, std::string_view name, std
 std::string encodeDisplayName(std::string_view name, std::string_view charset)
 {
     if (name.find('"') != std::string_view::npos)
-        return "=?" + std::string(charset) + "?Q?" + QPEncode(name, true) + "?=";
+        return "=?" + CharsetLabel(name, charset) + "?Q?" + QPEncode(name, true) + "?=";
     return EncodeHeaderWord(name, charset);
 }
 
 void TMailMessage::ReadAddress(std::string_view fieldName, std::string &name, std::string &address) const
+{
+    readAddressRaw(fieldName, name, address);
+    name = DecodeHeaderWords(name);
+}
+
+void TMailMessage::readAddressRaw(std::string_view fieldName, std::string &name, std::string &address) const
 {
     enum State { Undecided, InName, InAddress };
     const std::string value = TrimBlanks(HeaderValue(fieldName));
@@ -83,7 +92,7 @@ void TMailMessage::ReadAddress(std::string_view fieldName, std::string &name, st
     }
     if (state == Undecided)
         addressText = gathered;
-    name = DecodeHeaderWords(TrimBlanks(nameText));
+    name = TrimBlanks(nameText);
     address = TrimBlanks(addressText);
 }
 
@@ -109,6 +118,16 @@ void TMailMessage::setAddressField(std::string_view field, std::string_view name
     setWholeField(Headers, field, value);
 }
 
+void TMailMessage::setAddressFieldText(std::string_view field, const QString &name, const QString &address)
+{
+    if (Ansi::canHold(name)) {
+        setAddressField(field, Ansi::fromQString(name), StoredText::fromQString(address));
+        return;
+    }
+    const std::string addr = TrimBlanks(WithoutLineBreaks(StoredText::fromQString(address)));
+    setWholeField(Headers, field, addr.empty() ? std::string() : MailText::quotedName(name, Charset) + " <" + addr + ">");
+}
+
 void TMailMessage::SetFrom(std::string_view name, std::string_view address)
 {
     setAddressField("From", name, address);
@@ -119,7 +138,7 @@ void TMailMessage::SetReplyTo(std::string_view name, std::string_view address)
     setAddressField("Reply-To", name, address);
 }
 
-std::string TMailMessage::DecodedSubject() const
+std::string TMailMessage::rawSubject() const
 {
     // The whole text after the colon: a subject is free text, so a ";" or quotes in it
     // belong to it.
@@ -127,12 +146,22 @@ std::string TMailMessage::DecodedSubject() const
     if (i < 0)
         return {};
     const std::string &line = Headers[static_cast<std::size_t>(i)];
-    return DecodeHeaderWords(TrimBlanks(std::string_view(line).substr(line.find(':') + 1)));
+    return TrimBlanks(std::string_view(line).substr(line.find(':') + 1));
+}
+
+std::string TMailMessage::DecodedSubject() const
+{
+    return DecodeHeaderWords(rawSubject());
 }
 
 void TMailMessage::SetSubject(std::string_view text)
 {
     setWholeField(Headers, "Subject", EncodeHeaderWord(text, Charset));
+}
+
+void TMailMessage::SetSubjectText(const QString &text)
+{
+    setWholeField(Headers, "Subject", MailText::headerWord(text, Charset));
 }
 
 void TMailMessage::SetDate(const QDateTime &dateTime)

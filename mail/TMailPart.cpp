@@ -3,6 +3,7 @@
 #include "TMailPart.h"
 
 #include "Ansi.h"
+#include "MailText.h"
 #include "AppError.h"
 #include "MimeHelpers.h"
 #include "TMailMessage.h"
@@ -112,10 +113,17 @@ std::string TMailPart::HeaderValue(std::string_view name) const
 
 std::string TMailPart::HeaderParam(std::string_view name, std::string_view param) const
 {
+    return HeaderParam(name, param, nullptr);
+}
+
+std::string TMailPart::HeaderParam(std::string_view name, std::string_view param, std::string *charset) const
+{
+    if (charset)
+        charset->clear();
     const int i = headerIndex(name);
     if (i < 0)
         return {};
-    return trimAndUnquote(DecodedHeaderLineParam(Headers[static_cast<std::size_t>(i)], param));
+    return trimAndUnquote(DecodedHeaderLineParam(Headers[static_cast<std::size_t>(i)], param, charset));
 }
 
 void TMailPart::SetHeaderValue(std::string_view name, std::string_view value)
@@ -274,29 +282,46 @@ void TMailPart::SaveToFile(const std::string &fileName) const
         throw AppError("Cannot create file \"" + fileName + "\"");
 }
 
-std::string TMailPart::AttachmentFileName() const
+std::string TMailPart::rawAttachmentName(std::string &charset) const
 {
+    charset.clear();
     std::string name;
-    const bool hasType = HasHeader("Content-Type");
     if (HasHeader("X-Mail-Attachment"))
-        name = HeaderValue("X-Mail-Attachment");
+        return HeaderValue("X-Mail-Attachment");
     // The disposition's file name is the one meant for saving; the type's "name" is the
     // older way of giving one.
-    else if (!(name = HeaderParam("Content-Disposition", "filename")).empty()) {
-    } else if (!(name = HeaderParam("Content-Type", "name")).empty()) {
-    } else if (HasHeader("Content-ID"))
-        name = HeaderValue("Content-ID");
-    else if (HasHeader("Content-Location"))
-        name = HeaderValue("Content-Location");
-    else if (hasType) {
+    if (!(name = HeaderParam("Content-Disposition", "filename", &charset)).empty())
+        return name;
+    if (!(name = HeaderParam("Content-Type", "name", &charset)).empty())
+        return name;
+    if (HasHeader("Content-ID"))
+        return HeaderValue("Content-ID");
+    if (HasHeader("Content-Location"))
+        return HeaderValue("Content-Location");
+    if (HasHeader("Content-Type")) {
         const std::string type = HeaderValue("Content-Type");
-        name = type + ExtensionOfContentType(type);
-    } else
-        name = "unknown";
-    name = DecodeHeaderWords(name);
-    if (name.find('.') == std::string::npos && hasType)
+        return type + ExtensionOfContentType(type);
+    }
+    return "unknown";
+}
+
+std::string TMailPart::AttachmentFileName() const
+{
+    std::string charset;
+    std::string name = DecodeHeaderWords(rawAttachmentName(charset));
+    if (name.find('.') == std::string::npos && HasHeader("Content-Type"))
         name += ExtensionOfContentType(ContentType());
     return SafeFileName(name);
+}
+
+QString TMailPart::AttachmentFileNameText() const
+{
+    std::string charset;
+    const std::string raw = rawAttachmentName(charset);
+    QString name = MailText::paramText(raw, charset);
+    if (!name.contains(u'.') && HasHeader("Content-Type"))
+        name += QString::fromStdString(ExtensionOfContentType(ContentType()));
+    return MailText::safeFileName(name);
 }
 
 void TMailPart::Detach()

@@ -2,6 +2,7 @@
 
 #include "TMailPartList.h"
 
+#include <QString>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,6 +56,8 @@ public:
     // A parameter of the field, trimmed and unquoted the same way; empty if absent.
     // Values given with a charset or in numbered sections are joined and decoded to bytes.
     std::string HeaderParam(std::string_view name, std::string_view param) const;
+    // The same, giving the charset an extended value names in *charset (else empty).
+    std::string HeaderParam(std::string_view name, std::string_view param, std::string *charset) const;
     // Non-empty value: replaces the main value of the first line (appending "Name: "
     // first if absent), parameters stay. Empty value: deletes the first line of the field.
     void SetHeaderValue(std::string_view name, std::string_view value);
@@ -83,6 +86,9 @@ public:
     void SaveToFile(const std::string &fileName) const;
     // The name under which the part is listed and saved (always a safe file name).
     std::string AttachmentFileName() const;
+    // The same name as the windows show it and save under: encoded words and extended
+    // parameters read in their charsets.
+    QString AttachmentFileNameText() const;
     // Removes the part from its parent's SubParts and clears ParentPart.
     void Detach();
 
@@ -105,4 +111,7 @@ private:
     // latest when it is cleared or destroyed); null for a message or a part without owner.
     TMailMessage *m_owner = nullptr;
     int headerIndex(std::string_view name) const;
+    // The first source of the attachment name, before decoding; `charset` is set when it
+    // came from an extended parameter that names one.
+    std::string rawAttachmentName(std::string &charset) const;
 };

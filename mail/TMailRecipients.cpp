@@ -1,7 +1,9 @@
 #include "TMailRecipients.h"
 
-#include "DisplayName.h"
+#include "Ansi.h"
+#include "MailText.h"
 #include "MimeHelpers.h"
+#include "StoredText.h"
 #include "TMailMessage.h"
 
 namespace {
@@ -25,6 +27,7 @@ void TMailRecipients::Refresh() const
         return;
     m_names.clear();
     m_addresses.clear();
+    m_texts.clear();
     const std::string prefix = m_label + ":";
     for (const std::string &line : headers)
         if (StartsWithNoCase(line, prefix))
@@ -45,9 +48,11 @@ void TMailRecipients::parseLine(std::string_view value) const
         // An entry with neither name nor address (",," or a trailing ",") is no recipient.
         if (!addr.empty()) {
             m_names.push_back(DecodeHeaderWords(nm));
+            m_texts.push_back(MailText::headerText(nm));
             m_addresses.push_back(addr);
         } else if (!nm.empty()) {
             m_names.emplace_back();
+            m_texts.emplace_back();
             m_addresses.push_back(std::move(nm));
         }
         name.clear();
@@ -102,6 +107,19 @@ std::string TMailRecipients::NameAt(int index) const
     return m_names[static_cast<std::size_t>(index)];
 }
 
+QString TMailRecipients::NameText(int index) const
+{
+    Refresh();
+    if (index < 0 || index >= static_cast<int>(m_texts.size()))
+        return {};
+    return m_texts[static_cast<std::size_t>(index)];
+}
+
+QString TMailRecipients::AddressText(int index) const
+{
+    return StoredText::toQString(AddressAt(index));
+}
+
 std::string TMailRecipients::AddressAt(int index) const
 {
     Refresh();
@@ -139,14 +157,35 @@ void TMailRecipients::SetAll(std::string_view names, std::string_view addresses)
     m_addresses = SplitCommaText(addresses);
     m_names = SplitCommaText(names);
     m_names.resize(m_addresses.size());
+    m_texts.clear();
+    for (const std::string &name : m_names)
+        m_texts.push_back(Ansi::toQString(name));
+    WriteBack();
+}
+
+void TMailRecipients::SetAllText(const QStringList &names, const QStringList &addresses)
+{
+    m_addresses.clear();
+    m_texts.clear();
+    for (const QString &address : addresses)
+        m_addresses.push_back(StoredText::fromQString(address));
+    for (qsizetype i = 0; i < addresses.size(); ++i)
+        m_texts.push_back(i < names.size() ? names[i] : QString());
+    m_names.assign(m_texts.size(), std::string());
     WriteBack();
 }
 
 void TMailRecipients::Add(std::string_view name, std::string_view address)
 {
+    AddText(Ansi::toQString(name), Ansi::toQString(address));
+}
+
+void TMailRecipients::AddText(const QString &name, const QString &address)
+{
     Refresh();
-    m_names.emplace_back(name);
-    m_addresses.emplace_back(address);
+    m_texts.push_back(name);
+    m_names.emplace_back();
+    m_addresses.push_back(StoredText::fromQString(address));
     WriteBack();
 }
 
@@ -159,21 +198,27 @@ void TMailRecipients::WriteBack()
     // The lists keep what was written: trimmed, without line breaks, without entries
     // that have no address.
     std::vector<std::string> names, addresses;
+    std::vector<QString> texts;
     std::string value;
     for (std::size_t i = 0; i < m_addresses.size(); ++i) {
         std::string addr = TrimBlanks(WithoutLineBreaks(m_addresses[i]));
         if (addr.empty())
             continue;
-        std::string nm = i < m_names.size() ? TrimBlanks(m_names[i]) : std::string();
+        QString text = i < m_texts.size() ? MailText::trimBlanks(m_texts[i]) : QString();
+        // What reading the field back gives: the bytes of an encoded word are the
+        // Windows-1252 bytes of a name that fits, else UTF-8.
+        std::string nm = Ansi::canHold(text) ? Ansi::fromQString(text) : text.toStdString();
         if (!value.empty())
             value += ", ";
-        if (!nm.empty())
-            value += "\"" + encodeDisplayName(nm, m_owner->Charset) + "\" ";
+        if (!text.isEmpty())
+            value += MailText::quotedName(text, m_owner->Charset) + " ";
         value += "<" + addr + ">";
         names.push_back(std::move(nm));
+        texts.push_back(std::move(text));
         addresses.push_back(std::move(addr));
     }
     m_names = std::move(names);
+    m_texts = std::move(texts);
     m_addresses = std::move(addresses);
     if (!value.empty())
         headers.push_back(m_label + ": " + value);

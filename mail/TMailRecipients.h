@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+#include <QStringList>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +37,16 @@ public:
     // double quote or control character in double quotes (inner quotes doubled).
     std::string AddressList() const;
 
+    // The name as characters: encoded words read in their charsets.
+    QString NameText(int index) const;
+    // The address as characters (its bytes read as StoredText).
+    QString AddressText(int index) const;
+    // Replaces both lists; names are padded or cut to the addresses as SetAll does. A name
+    // that Windows-1252 holds is written as SetAll writes it, another one as UTF-8 encoded
+    // words.
+    void SetAllText(const QStringList &names, const QStringList &addresses);
+    void AddText(const QString &name, const QString &address);
+
     // Replaces both lists from two comma texts (see SplitCommaText); the names are padded
     // with empty names or cut to the number of addresses. Then WriteBack.
     void SetAll(std::string_view names, std::string_view addresses);
@@ -56,6 +68,8 @@ private:
     std::string m_label;
     mutable std::vector<std::string> m_names;
     mutable std::vector<std::string> m_addresses;
+    // The names as characters, beside m_names; WriteBack writes from these.
+    mutable std::vector<QString> m_texts;
     // The header lines the lists were last read from or written to.
     mutable std::vector<std::string> m_mark;
     mutable bool m_hasMark = false;

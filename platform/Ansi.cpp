@@ -20,14 +20,21 @@ char16_t decodeByte(unsigned char b)
     return b;
 }
 
-char encodeChar(char16_t c)
+// The byte of c, or -1 when the code page has none.
+int byteOf(char16_t c)
 {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
-        return static_cast<char>(c);
+        return c;
     for (size_t i = 0; i < kHigh.size(); ++i)
         if (kHigh[i] == c)
-            return static_cast<char>(0x80 + i);
-    return '?';
+            return static_cast<int>(0x80 + i);
+    return -1;
+}
+
+char encodeChar(char16_t c)
+{
+    const int b = byteOf(c);
+    return b < 0 ? '?' : static_cast<char>(b);
 }
 
 } // namespace
@@ -47,6 +54,14 @@ QString toQString(std::string_view bytes)
 QString toQString(const QByteArray &bytes)
 {
     return toQString(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+}
+
+bool canHold(const QString &text)
+{
+    for (const QChar c : text)
+        if (c.isSurrogate() || byteOf(c.unicode()) < 0)
+            return false;
+    return true;
 }
 
 std::string fromQString(const QString &text)

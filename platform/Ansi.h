@@ -11,6 +11,8 @@ namespace Ansi {
 
 QString toQString(std::string_view bytes);
 QString toQString(const QByteArray &bytes);
+// Whether every character of the text has a Windows-1252 byte (fromQString keeps it).
+bool canHold(const QString &text);
 // Characters that Windows-1252 cannot hold become '?'.
 std::string fromQString(const QString &text);
 QByteArray bytesFromQString(const QString &text);

@@ -1,0 +1,289 @@
+#include "MailText.h"
+
+#include "Ansi.h"
+#include "DisplayName.h"
+#include "MimeHelpers.h"
+#include "StoredText.h"
+
+#include <QStringDecoder>
+
+#include <array>
+
+namespace {
+
+// The longest payload of an encoded word "=?UTF-8?X?...?=" within 75 characters.
+constexpr std::size_t kWordPayload = 63;
+// Percent-encoded characters in one section of an extended parameter.
+constexpr std::size_t kSectionLength = 60;
+
+std::string lowerLabel(std::string_view charset)
+{
+    std::string label = TrimBlanks(charset);
+    if (label.size() >= 2 && label.front() == '"' && label.back() == '"')
+        label = label.substr(1, label.size() - 2);
+    // RFC 2231 lets an encoded word name a language after "*".
+    const std::size_t star = label.find('*');
+    if (star != std::string::npos)
+        label.resize(star);
+    for (char &c : label)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return label;
+}
+
+// Names under which mails mean Windows-1252.
+bool meansWindows1252(std::string_view label)
+{
+    static constexpr std::array<std::string_view, 12> names = {
+        "iso-8859-1", "iso8859-1", "iso_8859-1", "latin1", "l1", "us-ascii", "ascii", "ansi_x3.4-1968",
+        "windows-1252", "cp1252", "x-cp1252", "cp819"};
+    for (const std::string_view n : names)
+        if (label == n)
+            return true;
+    return false;
+}
+
+// A charset name worth handing to the converters: short, of the characters names use.
+bool plausibleLabel(std::string_view label)
+{
+    if (label.empty() || label.size() > 40)
+        return false;
+    for (const char c : label)
+        if (!((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.' || c == ':'
+              || c == '+'))
+            return false;
+    return true;
+}
+
+QString fromUtf8(std::string_view bytes)
+{
+    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+bool qSafe(unsigned char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '!' || c == '*'
+           || c == '+' || c == '-' || c == '/' || c == ' ';
+}
+
+std::size_t qCost(std::string_view bytes)
+{
+    std::size_t cost = 0;
+    for (const char c : bytes)
+        cost += qSafe(static_cast<unsigned char>(c)) ? 1 : 3;
+    return cost;
+}
+
+std::size_t bCost(std::size_t bytes)
+{
+    return (bytes + 2) / 3 * 4;
+}
+
+void appendQ(std::string_view bytes, std::string &out)
+{
+    static constexpr char hex[] = "0123456789ABCDEF";
+    for (const char c : bytes) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u == ' ')
+            out += '_';
+        else if (qSafe(u))
+            out += c;
+        else
+            out.append({'=', hex[u >> 4], hex[u & 15]});
+    }
+}
+
+// The UTF-8 bytes cut into whole characters.
+std::vector<std::string_view> characters(const QByteArray &utf8)
+{
+    std::vector<std::string_view> out;
+    const std::string_view all(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+    std::size_t start = 0;
+    for (std::size_t i = 1; i <= all.size(); ++i)
+        if (i == all.size() || (static_cast<unsigned char>(all[i]) & 0xC0) != 0x80) {
+            out.push_back(all.substr(start, i - start));
+            start = i;
+        }
+    return out;
+}
+
+bool attrChar(unsigned char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
+           || std::string_view("!#$&+-.^_`|~").find(static_cast<char>(c)) != std::string_view::npos;
+}
+
+} // namespace
+
+namespace MailText {
+
+QString decode(std::string_view bytes, std::string_view charset, std::string *readAs)
+{
+    const std::string label = lowerLabel(charset);
+    auto as = [&](std::string_view name) {
+        if (readAs)
+            readAs->assign(name);
+    };
+    if (label.empty()) {
+        if (StoredText::isMultiByteUtf8(bytes)) {
+            as("utf-8");
+            return fromUtf8(bytes);
+        }
+        as("windows-1252");
+        return Ansi::toQString(bytes);
+    }
+    if (label == "utf-8" || label == "utf8") {
+        as("utf-8");
+        return fromUtf8(bytes);
+    }
+    if (!meansWindows1252(label) && plausibleLabel(label)) {
+        // GB18030 reads all of GB2312 and GBK, which mails often label by the smaller set.
+        const bool chinese = label == "gb2312" || label == "gbk" || label == "x-gbk" || label == "euc-cn";
+        QStringDecoder decoder(chinese ? "GB18030" : label.c_str());
+        if (decoder.isValid()) {
+            as(label);
+            return decoder(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+        }
+    }
+    as("windows-1252");
+    return Ansi::toQString(bytes);
+}
+
+QString headerText(std::string_view raw)
+{
+    QString out;
+    std::string charset, pending;
+    bool inWord = false;
+    auto flush = [&] {
+        if (inWord)
+            out += decode(pending, charset);
+        pending.clear();
+        inWord = false;
+    };
+    ScanHeaderWords(
+        raw,
+        [&](std::string_view literal) {
+            flush();
+            out += StoredText::toQString(literal);
+        },
+        [&](std::string_view wordCharset, const std::string &bytes) {
+            if (inWord && lowerLabel(wordCharset) != lowerLabel(charset))
+                flush();
+            if (!inWord)
+                charset.assign(wordCharset);
+            inWord = true;
+            pending += bytes;
+        });
+    flush();
+    return out;
+}
+
+QString paramText(std::string_view bytes, std::string_view charset)
+{
+    return charset.empty() ? headerText(bytes) : decode(bytes, charset);
+}
+
+QString trimBlanks(const QString &text)
+{
+    qsizetype first = 0;
+    while (first < text.size() && (text[first] == u' ' || text[first] == u'\t'))
+        ++first;
+    qsizetype last = text.size();
+    while (last > first && text[last - 1] == u' ')
+        --last;
+    return text.mid(first, last - first);
+}
+
+QString safeFileName(const QString &name)
+{
+    QString out = trimBlanks(name);
+    if (out.size() > 254)
+        out.truncate(out[253].isHighSurrogate() ? 253 : 254);
+    for (QChar &c : out)
+        if (c.unicode() < 32 || QStringView(u":\\/*?\"<>|'").contains(c))
+            c = u'_';
+    // A file system takes 255 bytes of UTF-8; the extension is kept when shortening.
+    const qsizetype dot = out.lastIndexOf(u'.');
+    const QString extension = dot > 0 && out.size() - dot <= 16 ? out.mid(dot) : QString();
+    QString stem = out.left(out.size() - extension.size());
+    while (!stem.isEmpty() && (stem + extension).toUtf8().size() > 255)
+        stem.chop(stem.size() >= 2 && stem[stem.size() - 1].isLowSurrogate() ? 2 : 1);
+    return stem + extension;
+}
+
+std::string utf8Words(const QString &text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    const std::string_view all(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+    const bool useB = qCost(all) > bCost(all.size());
+    std::string out;
+    std::string_view chunk;
+    auto flushWord = [&] {
+        if (chunk.empty())
+            return;
+        if (!out.empty())
+            out += ' ';
+        out += useB ? "=?UTF-8?B?" : "=?UTF-8?Q?";
+        if (useB)
+            out += QByteArray(chunk.data(), static_cast<qsizetype>(chunk.size())).toBase64().toStdString();
+        else
+            appendQ(chunk, out);
+        out += "?=";
+    };
+    for (const std::string_view character : characters(utf8)) {
+        const std::string_view longer(chunk.empty() ? character.data() : chunk.data(),
+                                      chunk.size() + character.size());
+        if (!chunk.empty() && (useB ? bCost(longer.size()) : qCost(longer)) > kWordPayload) {
+            flushWord();
+            chunk = character;
+        } else {
+            chunk = longer;
+        }
+    }
+    flushWord();
+    return out;
+}
+
+std::string headerWord(const QString &text, std::string_view charset)
+{
+    if (Ansi::canHold(text))
+        return EncodeHeaderWord(Ansi::fromQString(text), charset);
+    return utf8Words(text);
+}
+
+std::string quotedName(const QString &text, std::string_view charset)
+{
+    if (Ansi::canHold(text))
+        return "\"" + encodeDisplayName(Ansi::fromQString(text), charset) + "\"";
+    return "\"" + utf8Words(text) + "\"";
+}
+
+std::vector<std::pair<std::string, std::string>> extendedParam(std::string_view param, const QString &text)
+{
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::vector<std::string> sections(1, "UTF-8''");
+    for (const std::string_view character : characters(text.toUtf8())) {
+        std::string piece;
+        for (const char c : character) {
+            const unsigned char u = static_cast<unsigned char>(c);
+            if (attrChar(u))
+                piece += c;
+            else
+                piece.append({'%', hex[u >> 4], hex[u & 15]});
+        }
+        if (sections.back().size() + piece.size() > kSectionLength && sections.back() != "UTF-8''")
+            sections.emplace_back();
+        sections.back() += piece;
+    }
+    std::vector<std::pair<std::string, std::string>> out;
+    const std::string name(param);
+    if (sections.size() == 1) {
+        out.emplace_back(name + "*", sections.front());
+        return out;
+    }
+    for (std::size_t i = 0; i < sections.size(); ++i)
+        out.emplace_back(name + "*" + std::to_string(i) + "*", sections[i]);
+    return out;
+}
+
+} // namespace MailText

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+// Where the mail model's bytes meet QString. Reading: header text with encoded words in
+// their charsets, parameters that name a charset, and text bodies in the charset of
+// their part; a charset this machine does not know reads as Windows-1252. Writing: text
+// that Windows-1252 holds keeps the bytes and labels the mail model always wrote; any
+// other text is written as UTF-8 encoded words, so that nothing typed is lost.
+namespace MailText {
+
+// ---- reading
+// Bytes in a charset named by a mail ("iso-8859-1", "gb2312", "UTF-8*en", ...). ISO-8859-1
+// and US-ASCII read as Windows-1252 (what their writers mean by them); no charset means
+// UTF-8 when the bytes are valid multi-byte UTF-8, else Windows-1252. readAs receives
+// the lower-case name of the converter used.
+QString decode(std::string_view bytes, std::string_view charset, std::string *readAs = nullptr);
+// Header text: encoded words decoded in their charsets (adjacent words of one charset
+// joined first, so a character split over two words reads whole); the text between them
+// is bytes without a label.
+QString headerText(std::string_view raw);
+// A parameter value: in `charset` when an extended form named one, else header text.
+QString paramText(std::string_view bytes, std::string_view charset);
+// TrimBlanks on characters: leading blanks and trailing spaces removed.
+QString trimBlanks(const QString &text);
+// The rules of SafeFileName on characters, and a name whose UTF-8 form is longer than a
+// file system allows (255 bytes) shortened before its extension.
+QString safeFileName(const QString &name);
+
+// ---- writing
+// UTF-8 encoded words of at most 75 characters each, separated by spaces; Q when that is
+// shorter than B. Only letters, digits and "!*+-/" stand for themselves in Q, so the
+// words are safe in a phrase, inside double quotes and in a parameter.
+std::string utf8Words(const QString &text);
+// A subject: EncodeHeaderWord of the Windows-1252 bytes when the text fits, else
+// utf8Words.
+std::string headerWord(const QString &text, std::string_view charset);
+// A display name or file name in double quotes, encoded as above.
+std::string quotedName(const QString &text, std::string_view charset);
+// A parameter as RFC 2231 writes it in UTF-8: {param + "*", "UTF-8''%E4..."}, or numbered
+// sections {param + "*0*", ...}, {param + "*1*", ...} when the value is long, so that a
+// header can be folded between them.
+std::vector<std::pair<std::string, std::string>> extendedParam(std::string_view param, const QString &text);
+
+} // namespace MailText
