@@ -262,7 +262,8 @@ std::vector<std::pair<std::string, std::string>> extendedParam(std::string_view 
 {
     static constexpr char hex[] = "0123456789ABCDEF";
     std::vector<std::string> sections(1, "UTF-8''");
-    for (const std::string_view character : characters(text.toUtf8())) {
+    const QByteArray utf8 = text.toUtf8();
+    for (const std::string_view character : characters(utf8)) {
         std::string piece;
         for (const char c : character) {
             const unsigned char u = static_cast<unsigned char>(c);

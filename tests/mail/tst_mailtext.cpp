@@ -1,0 +1,348 @@
+// Text beyond Windows-1252 through the mail model: what we write reaches Python's email
+// package as typed, what others write in their charsets reads as they meant it, and
+// Western text keeps the bytes it always had.
+#include "Ansi.h"
+#include "MailTestTools.h"
+#include "MailText.h"
+#include "MimeHelpers.h"
+#include "StoredText.h"
+#include "TMailMessage.h"
+#include "TestFiles.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimeZone>
+
+namespace {
+
+const QDateTime kDate(QDate(2026, 12, 7), QTime(10, 0, 0), QTimeZone(3600));
+
+// Boundaries are random; everything else of a built mail is fixed.
+QByteArray pinned(QByteArray text)
+{
+    static const QRegularExpression boundary(QStringLiteral("boundary[0-9A-F]{8}"));
+    return QString::fromLatin1(text).replace(boundary, QStringLiteral("boundaryX")).toLatin1();
+}
+
+QString A(const char *bytes)
+{
+    return Ansi::toQString(std::string_view(bytes));
+}
+
+// The two Western mails of tests/data/western, through the byte setters or the text ones.
+QByteArray westernMail(bool euro, bool text)
+{
+    TMailMessage m;
+    m.Clear();
+    auto subject = [&](const char *s) { text ? m.SetSubjectText(A(s)) : m.SetSubject(s); };
+    auto from = [&](const char *n, const char *a) { text ? m.SetFromText(A(n), A(a)) : m.SetFrom(n, a); };
+    auto attach = [&](const char *bytes, const char *name) {
+        text ? m.AttachStreamText(bytes, A(name)) : m.AttachStream(bytes, name);
+    };
+    if (!euro) {
+        subject("Caf\xe9 cr\xe8me br\xfbl\xe9" "e");
+        m.SetDate(kDate);
+        from("Ren\xe9 M\xfcller", "rene@example.org");
+        text ? m.SetReplyToText(A("Zo\xeb"), "zoe@example.org") : m.SetReplyTo("Zo\xeb", "zoe@example.org");
+        if (text) {
+            m.ToRecipients.SetAllText({A("Ana\xefs Dupr\xe9"), "Bob"}, {"anais@example.net", "bob@example.net"});
+            m.CcRecipients.SetAllText({A("Fran\xe7ois")}, {"francois@example.net"});
+            m.BccRecipients.SetAllText({}, {"hidden@example.net"});
+            m.SetPlainBody(A("Ch\xe8re Ana\xefs,\r\n\xe0 bient\xf4t.\r\n"));
+        } else {
+            m.ToRecipients.SetAll("\"Ana\xefs Dupr\xe9\",Bob", "anais@example.net,bob@example.net");
+            m.CcRecipients.SetAll("Fran\xe7ois", "francois@example.net");
+            m.BccRecipients.SetAll("", "hidden@example.net");
+            m.SetPlainText("Ch\xe8re Ana\xefs,\r\n\xe0 bient\xf4t.\r\n");
+        }
+        attach("notes", "R\xe9sum\xe9 \xe9t\xe9.txt");
+        attach("%PDF-1.4", "report.pdf");
+    } else {
+        subject("Prix \x96 5 \x80 \x93net\x94");
+        m.SetDate(kDate);
+        from("\x8c" "dipe", "oedipe@example.org");
+        if (text) {
+            m.ToRecipients.SetAllText({A("J\xfcrgen \x91J\x92")}, {"juergen@example.net"});
+            m.SetPlainBody(A("Total: 5 \x80\r\n"));
+        } else {
+            m.ToRecipients.SetAll("\"J\xfcrgen \x91J\x92\"", "juergen@example.net");
+            m.SetPlainText("Total: 5 \x80\r\n");
+        }
+        attach("x", "Facture \x80.txt");
+    }
+    m.Rebuild();
+    return pinned(B(m.SourceText()));
+}
+
+// One mail holding `script` in every text field, as a window would fill it.
+QByteArray scriptMail(const QString &script)
+{
+    TMailMessage m;
+    m.Clear();
+    m.SetSubjectText(script + QStringLiteral(" (subject)"));
+    m.SetDate(kDate);
+    m.SetFromText(script, QStringLiteral("from@example.org"));
+    m.SetReplyToText(script + QStringLiteral(" reply"), QStringLiteral("reply@example.org"));
+    m.ToRecipients.SetAllText({script, QStringLiteral("Bob")}, {"to@example.net", "bob@example.net"});
+    m.CcRecipients.SetAllText({script + QStringLiteral(", cc")}, {"cc@example.net"});
+    m.BccRecipients.SetAllText({script}, {"bcc@example.net"});
+    m.SetPlainBody(script + QStringLiteral("\r\n"));
+    m.AttachStreamText("data", QStringLiteral("C:\\letters\\") + script + QStringLiteral(".txt"));
+    m.Rebuild();
+    return B(m.SourceText());
+}
+
+QJsonObject readWithPython(const QByteArray &mail)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("m.eml"));
+    TestFiles::write(file, mail);
+    QByteArray out, err;
+    const QString script = QString::fromUtf8(TestFiles::read(TestFiles::dataPath("mail/read_fields.py")));
+    if (TestFiles::runPython(script, {file}, &out, &err) != 0)
+        qWarning("python3: %s", err.constData());
+    return QJsonDocument::fromJson(out).array().first().toObject();
+}
+
+QJsonArray pair(const QString &name, const QString &address)
+{
+    return QJsonArray{name, address};
+}
+
+} // namespace
+
+class TestMailText : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void westernMailsKeepTheirBytes_data()
+    {
+        QTest::addColumn<bool>("euro");
+        QTest::addColumn<bool>("text");
+        for (const bool euro : {false, true})
+            for (const bool text : {false, true})
+                QTest::addRow("%s %s", euro ? "euro" : "accents", text ? "text setters" : "byte setters")
+                    << euro << text;
+    }
+
+    void westernMailsKeepTheirBytes()
+    {
+        QFETCH(bool, euro);
+        QFETCH(bool, text);
+        const QByteArray before =
+            pinned(TestFiles::read(TestFiles::dataPath(euro ? "western/western_euro.eml" : "western/western.eml")));
+        const QByteArray now = westernMail(euro, text);
+        if (!euro) {
+            QCOMPARE(now, before);
+            return;
+        }
+        // The one change: words and bodies holding 0x80..0x9F are labelled windows-1252
+        // (subject, sender, recipient, body and the attachment's three names), and the
+        // longer labels lengthen the multipart body by two bytes each.
+        QCOMPARE(now.count("windows-1252"), 7);
+        const QByteArray relabelled = QByteArray(now).replace("windows-1252", "iso-8859-1");
+        const qsizetype lengthAt = relabelled.indexOf("Content-Length: ") + 16;
+        const qsizetype lengthEnd = relabelled.indexOf('\r', lengthAt);
+        const int length = relabelled.mid(lengthAt, lengthEnd - lengthAt).toInt();
+        QCOMPARE(QByteArray(relabelled).replace(lengthAt, lengthEnd - lengthAt, QByteArray::number(length - 8)), before);
+        const QJsonObject py = readWithPython(now);
+        QCOMPARE(py["subject"].toString(), A("Prix \x96 5 \x80 \x93net\x94"));
+        QCOMPARE(py["from"].toArray()[0], pair(A("\x8c" "dipe"), "oedipe@example.org"));
+        QCOMPARE(py["files"].toArray()[0].toString(), A("Facture \x80.txt"));
+        QCOMPARE(py["plain"].toString(), A("Total: 5 \x80\n"));
+    }
+
+    void scriptsReachPythonAndComeBack_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::newRow("Chinese") << QStringLiteral("张三 中文邮件");
+        QTest::newRow("Japanese") << QStringLiteral("山田太郎「日本語」");
+        QTest::newRow("Korean") << QStringLiteral("김철수 한국어");
+        QTest::newRow("Greek") << QStringLiteral("Αλέξανδρος Ελληνικά");
+        QTest::newRow("Cyrillic") << QStringLiteral("Иван Петров; \"Русский\"");
+        QTest::newRow("Arabic") << QStringLiteral("محمد العربية");
+        QTest::newRow("emoji") << QStringLiteral("Party 🎉😀 time");
+        QTest::newRow("Western") << QStringLiteral("Renée Dupré 5 € “net”");
+        QTest::newRow("long mixed") << QStringLiteral("Łódź ") + QString(QStringLiteral("长")).repeated(60)
+                                          + QStringLiteral(" end");
+    }
+
+    void scriptsReachPythonAndComeBack()
+    {
+        QFETCH(QString, script);
+        const QByteArray mail = scriptMail(script);
+        // Every header line stays within what a mail may carry, and all of it is ASCII
+        // unless the text fits Windows-1252.
+        for (const QByteArray &line : mail.left(mail.indexOf("\r\n\r\n")).split('\n'))
+            QVERIFY2(line.size() < 998, line.constData());
+
+        const QJsonObject py = readWithPython(mail);
+        QCOMPARE(py["subject"].toString(), script + " (subject)");
+        QCOMPARE(py["from"].toArray()[0], pair(script, "from@example.org"));
+        QCOMPARE(py["reply_to"].toArray()[0], pair(script + " reply", "reply@example.org"));
+        QCOMPARE(py["to"].toArray(), (QJsonArray{pair(script, "to@example.net"), pair("Bob", "bob@example.net")}));
+        QCOMPARE(py["cc"].toArray()[0], pair(script + ", cc", "cc@example.net"));
+        QCOMPARE(py["bcc"].toArray()[0], pair(script, "bcc@example.net"));
+        QCOMPARE(py["files"].toArray(), QJsonArray{script + ".txt"});
+        QCOMPARE(py["plain"].toString(), script + "\n");
+
+        // Our own reading, after the send dialog's load and rebuild: nothing is relabelled.
+        TMailMessage m;
+        m.Clear();
+        m.LoadFromString(S(mail));
+        m.Rebuild();
+        m.LoadFromString(m.SourceText());
+        m.ScanParts();
+        QString name, address;
+        QCOMPARE(m.SubjectText(), script + " (subject)");
+        m.ReadAddressText("From", name, address);
+        QCOMPARE(name, script);
+        QCOMPARE(address, QStringLiteral("from@example.org"));
+        QCOMPARE(m.ToRecipients.Count(), 2);
+        QCOMPARE(m.ToRecipients.NameText(0), script);
+        QCOMPARE(m.CcRecipients.NameText(0), script + ", cc");
+        QCOMPARE(m.BccRecipients.NameText(0), script);
+        std::string charset;
+        QCOMPARE(m.PlainBodyText(&charset), script + "\r\n");
+        QCOMPARE(m.Attachments.Count(), 1);
+        QCOMPARE(m.Attachments[0]->AttachmentFileNameText(), MailText::safeFileName(script + ".txt"));
+        // A recipient added to a field read from the mail keeps the names already there.
+        m.ToRecipients.AddText(QStringLiteral("Ωmega"), QStringLiteral("o@example.net"));
+        const QJsonArray to = readWithPython(B(m.SourceText()))["to"].toArray();
+        QCOMPARE(to.size(), 3);
+        QCOMPARE(to[0], pair(script, "to@example.net"));
+        QCOMPARE(to[2], pair(QStringLiteral("Ωmega"), "o@example.net"));
+    }
+
+    void charsetsOfOtherWriters_data()
+    {
+        QTest::addColumn<QString>("charset");
+        QTest::addColumn<QString>("expected");
+        const QJsonObject expected =
+            QJsonDocument::fromJson(TestFiles::read(TestFiles::dataPath("charsets/expected.json"))).object();
+        for (auto it = expected.begin(); it != expected.end(); ++it)
+            QTest::newRow(qPrintable(it.key())) << it.key() << it.value().toString();
+    }
+
+    void charsetsOfOtherWriters()
+    {
+        QFETCH(QString, charset);
+        QFETCH(QString, expected);
+        TMailMessage m;
+        m.Clear();
+        m.LoadFromString(TestFiles::readString(TestFiles::dataPath("charsets/" + charset + ".eml")));
+        m.ScanParts();
+        QCOMPARE(m.SubjectText(), expected);
+        QString name, address;
+        m.ReadAddressText("From", name, address);
+        QCOMPARE(name, expected);
+        QCOMPARE(m.ToRecipients.NameText(0), expected);
+        QCOMPARE(m.ToRecipients.NameText(1), QString());
+        QCOMPARE(m.ToRecipients.AddressText(1), QStringLiteral("plain@example.org"));
+        std::string readAs;
+        QCOMPARE(m.PlainBodyText(&readAs), expected + "\r\n");
+        const bool known = charset != "x-unknown";
+        QCOMPARE(QString::fromStdString(readAs),
+                 known && charset != "iso-8859-1" && charset != "windows-1252" ? charset : QStringLiteral("windows-1252"));
+        QCOMPARE(m.Attachments.Count(), 1);
+        QCOMPARE(m.Attachments[0]->AttachmentFileNameText(), expected + ".txt");
+    }
+
+    void encodedWordsAndNames()
+    {
+        // Adjacent words of one charset join before decoding, so a character split over
+        // two words reads whole; words of different charsets decode each in its own.
+        QCOMPARE(MailText::headerText("=?UTF-8?B?5Lg=?= =?UTF-8?B?reaWhw==?="), QStringLiteral("中文"));
+        QCOMPARE(MailText::headerText("=?koi8-r?B?8tXT?= =?iso-8859-7?B?5evr?= x"), QStringLiteral("Русελλ x"));
+        QCOMPARE(MailText::headerText("caf\xc3\xa9 =?utf-8*en?Q?=E2=82=AC?="), QStringLiteral("café €"));
+        QCOMPARE(MailText::headerText("caf\xe9"), QStringLiteral("café"));
+        // Every word within 75 characters, words separated by blanks, the text whole.
+        const QString long_ = QString(QStringLiteral("日本語")).repeated(40);
+        const std::string words = MailText::utf8Words(long_);
+        for (const QString &word : QString::fromStdString(words).split(' '))
+            QVERIFY(word.size() <= 75);
+        QCOMPARE(MailText::headerText(words), long_);
+        // Q only where shorter, and then safe inside quotes and phrases.
+        QCOMPARE(MailText::utf8Words(QStringLiteral("Ωmega and friends")), std::string("=?UTF-8?Q?=CE=A9mega_and_friends?="));
+        for (const QString &s : {QStringLiteral("Zoë, \"x\" (y); <z>"), QStringLiteral("Ω \"_=?x?=_\" ;,()<>")}) {
+            const std::string w = MailText::utf8Words(s);
+            QVERIFY(w.find_first_of("\",;()<>") == std::string::npos);
+            QCOMPARE(MailText::headerText(w), s);
+        }
+        QVERIFY(MailText::utf8Words(QStringLiteral("中文")).starts_with("=?UTF-8?B?"));
+        // A text that fits keeps its byte form; "€" is labelled windows-1252.
+        QCOMPARE(MailText::headerWord(QStringLiteral("café"), "iso-8859-1"), std::string("=?iso-8859-1?Q?caf=E9?="));
+        QCOMPARE(MailText::headerWord(QStringLiteral("5 €"), "iso-8859-1"), std::string("=?windows-1252?Q?5=20=80?="));
+        QCOMPARE(MailText::headerWord(QStringLiteral("plain"), "iso-8859-1"), std::string("plain"));
+        // Long RFC 2231 values go in sections that read back whole.
+        const auto sections = MailText::extendedParam("filename", QString(QStringLiteral("名")).repeated(30));
+        QVERIFY(sections.size() > 1);
+        std::string line = "Content-Disposition: attachment";
+        for (const auto &[param, value] : sections)
+            line = ReplaceHeaderLineParam(line, param, value);
+        std::string charset;
+        const std::string bytes = DecodedHeaderLineParam(line, "filename", &charset);
+        QCOMPARE(MailText::decode(bytes, charset), QString(QStringLiteral("名")).repeated(30));
+        // Names on disk: forbidden characters go, and no name outgrows 255 bytes of UTF-8.
+        QCOMPARE(MailText::safeFileName(QStringLiteral(" 报告:1/2?.txt ")), QStringLiteral("报告_1_2_.txt"));
+        const QString huge = MailText::safeFileName(QString(QStringLiteral("报")).repeated(200) + ".pdf");
+        QVERIFY(huge.toUtf8().size() <= 255);
+        QVERIFY(huge.endsWith(".pdf"));
+    }
+
+    void storedTextRule_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("ascii") << QByteArray("Bob") << QStringLiteral("Bob");
+        QTest::newRow("utf-8") << QByteArray("\xe5\xbc\xa0\xe4\xb8\x89") << QStringLiteral("张三");
+        QTest::newRow("windows-1252") << QByteArray("Ren\xe9 \x80") << QStringLiteral("René €");
+        QTest::newRow("overlong is no utf-8") << QByteArray("\xc0\xaf") << QStringLiteral("À¯");
+        QTest::newRow("surrogate is no utf-8") << QByteArray("\xed\xa0\x80") << A("\xed\xa0\x80");
+        QTest::newRow("cut sequence") << QByteArray("a\xe4\xb8") << A("a\xe4\xb8");
+    }
+
+    void storedTextRule()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(StoredText::toQString(S(bytes)), text);
+        // Writing gives the bytes back, whichever way they were read.
+        QCOMPARE(StoredText::toQString(StoredText::fromQString(text)), text);
+    }
+
+    void attachmentFilesUnderTheirNames()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("报告 Ωmega 😀.txt"));
+        TestFiles::write(path, "contents");
+        TMailMessage m;
+        m.Clear();
+        m.SetPlainText("x");
+        m.AttachFilePath(path);
+        QVERIFY_EXCEPTION_THROWN(m.AttachFilePath(dir.filePath(QStringLiteral("缺失.txt"))), std::exception);
+        m.Rebuild();
+        TMailMessage back;
+        back.Clear();
+        back.LoadFromString(m.SourceText());
+        back.ScanParts();
+        TMailPart *part = back.Attachments[0];
+        part->Decode();
+        QCOMPARE(part->AttachmentFileNameText(), QStringLiteral("报告 Ωmega 😀.txt"));
+        // Written back under that name beside the original.
+        QDir(dir.path()).mkdir("saved");
+        const QString saved = dir.filePath("saved/" + part->AttachmentFileNameText());
+        TestFiles::write(saved, B(part->DecodedBody));
+        QCOMPARE(TestFiles::read(saved), QByteArray("contents"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMailText)
+#include "tst_mailtext.moc"
