@@ -2,6 +2,9 @@
 
 #include "AppError.h"
 #include "IniFile.h"
+#include "StoredText.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -13,6 +16,14 @@ bool isBlankOrControl(char c)
 bool hasLineBreak(const std::string &text)
 {
     return text.find_first_of("\r\n") != std::string::npos;
+}
+
+bool asciiEqualNoCase(const std::string &a, const std::string &b)
+{
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
+               return lower(x) == lower(y);
+           });
 }
 
 [[noreturn]] void cannotWrite(const QString &path)
@@ -35,9 +46,26 @@ std::vector<AddressBook::Entry> AddressBook::ListAddresses() const
     return entries;
 }
 
+std::string AddressBook::storedKey(const std::string &name) const
+{
+    // The INI layer matches ASCII letters without regard to case (and writes the name as
+    // given); names that differ in other letters (É, Ω, Ж) are matched here as characters,
+    // however their bytes were stored, and keep the stored spelling.
+    const QString wanted = StoredText::toQString(name);
+    for (const std::string &key : IniFile(m_path).keyNames(Section))
+        if (!asciiEqualNoCase(key, name) && StoredText::toQString(key).compare(wanted, Qt::CaseInsensitive) == 0)
+            return key;
+    return name;
+}
+
 std::string AddressBook::LookupAddress(const std::string &name) const
 {
-    return IniFile(m_path).readString(Section, name, "");
+    return IniFile(m_path).readString(Section, storedKey(name), "");
+}
+
+QString AddressBook::LookupAddressText(const QString &name) const
+{
+    return StoredText::toQString(LookupAddress(StoredText::fromQString(name)));
 }
 
 void AddressBook::StoreAddress(const std::string &name, const std::string &address)
@@ -46,14 +74,14 @@ void AddressBook::StoreAddress(const std::string &name, const std::string &addre
     if (!problem.isEmpty())
         throw AppError(problem.toLocal8Bit().toStdString());
     IniFile ini(m_path);
-    if (!ini.writeString(Section, trimmed(name), trimmed(address)))
+    if (!ini.writeString(Section, storedKey(trimmed(name)), trimmed(address)))
         cannotWrite(m_path);
 }
 
 void AddressBook::RemoveAddress(const std::string &name)
 {
     IniFile ini(m_path);
-    if (!ini.removeKey(Section, trimmed(name)))
+    if (!ini.removeKey(Section, storedKey(trimmed(name))))
         cannotWrite(m_path);
 }
 

@@ -26,6 +26,8 @@ public:
     std::vector<Entry> ListAddresses() const;
     // The address stored for name, or an empty text.
     std::string LookupAddress(const std::string &name) const;
+    // The same with characters, as the composer's recipient lines hold them.
+    QString LookupAddressText(const QString &name) const;
     // Adds the entry or replaces the address of the entry of that name. Throws AppError
     // "Unable to write to <path>" when the file cannot be written, and AppError with
     // entryProblem's text for an entry that cannot be stored (nothing is written then).
@@ -48,5 +50,8 @@ public:
     static constexpr const char *EmptyMessage = "Name or Mail Address can not be empty!";
 
 private:
+    // The key under which the section holds `name`, or `name` when it holds none.
+    std::string storedKey(const std::string &name) const;
+
     QString m_path;
 };

@@ -3,7 +3,7 @@
 #include "CliSupport.h"
 
 #include "AddressBook.h"
-#include "Ansi.h"
+#include "StoredText.h"
 
 #include <QFileInfo>
 
@@ -11,15 +11,16 @@ namespace {
 
 const char *const Usage = "usage: address list CONFIG | address add CONFIG NAME ADDRESS | address remove CONFIG NAME";
 
-// Names and addresses are bytes in the file's code page; the terminal sees them in its own.
+// Names and addresses are stored as StoredText keeps them; the terminal sees them in its own
+// encoding.
 std::string bytesOf(const QString &argument)
 {
-    return Ansi::fromQString(argument);
+    return StoredText::fromQString(argument);
 }
 
 QByteArray shown(const std::string &bytes)
 {
-    return Ansi::toQString(bytes).toLocal8Bit();
+    return StoredText::toQString(bytes).toLocal8Bit();
 }
 
 int addressCommand(const QStringList &args)

@@ -1,7 +1,7 @@
 #include "TFM_AddEdit.h"
 
 #include "AddressBook.h"
-#include "Ansi.h"
+#include "StoredText.h"
 #include "AppError.h"
 #include "AppInfo.h"
 #include "DataPaths.h"
@@ -52,19 +52,19 @@ TFM_AddEdit::TFM_AddEdit(WindowServices &services, QWidget *parent)
 
 std::string TFM_AddEdit::name() const
 {
-    return Ansi::fromQString(Edt_Name->text());
+    return StoredText::fromQString(Edt_Name->text());
 }
 
 std::string TFM_AddEdit::address() const
 {
-    return Ansi::fromQString(Edt_Mail->text());
+    return StoredText::fromQString(Edt_Mail->text());
 }
 
 void TFM_AddEdit::setEntry(const QString &caption, const std::string &name, const std::string &address)
 {
     setWindowTitle(caption);
-    Edt_Name->setText(Ansi::toQString(name));
-    Edt_Mail->setText(Ansi::toQString(address));
+    Edt_Name->setText(StoredText::toQString(name));
+    Edt_Mail->setText(StoredText::toQString(address));
 }
 
 bool TFM_AddEdit::showFor(const QString &caption, const std::string &name, const std::string &address)

@@ -1,7 +1,7 @@
 #include "TFM_AddLst.h"
 
 #include "AddressBook.h"
-#include "Ansi.h"
+#include "StoredText.h"
 #include "AppError.h"
 #include "AppInfo.h"
 #include "DataPaths.h"
@@ -170,8 +170,13 @@ void TFM_AddLst::ListAddresses()
 {
     LstV_Add->clear();
     QList<QTreeWidgetItem *> rows;
-    for (const AddressBook::Entry &e : AddressBook(m_services.paths.config).ListAddresses())
-        rows << new QTreeWidgetItem(QStringList{Ansi::toQString(e.name), Ansi::toQString(e.address)});
+    for (const AddressBook::Entry &e : AddressBook(m_services.paths.config).ListAddresses()) {
+        auto *row = new QTreeWidgetItem(QStringList{StoredText::toQString(e.name), StoredText::toQString(e.address)});
+        // The stored bytes, so that editing and deleting find the entry whatever the text.
+        row->setData(0, Qt::UserRole, QByteArray::fromStdString(e.name));
+        row->setData(1, Qt::UserRole, QByteArray::fromStdString(e.address));
+        rows << row;
+    }
     LstV_Add->addTopLevelItems(rows);
 }
 
@@ -226,17 +231,18 @@ void TFM_AddLst::Button10Click()
         return;
     }
     const QTreeWidgetItem *row = selected.first();
-    if (m_editor.EditAddress(Ansi::fromQString(row->text(0)), Ansi::fromQString(row->text(1))))
+    if (m_editor.EditAddress(row->data(0, Qt::UserRole).toByteArray().toStdString(),
+                             row->data(1, Qt::UserRole).toByteArray().toStdString()))
         ListAddresses();
 }
 
 void TFM_AddLst::Button11Click()
 {
-    const QString name = selectedName();
-    if (name.isEmpty())
+    const QList<QTreeWidgetItem *> selected = LstV_Add->selectedItems();
+    if (selected.isEmpty())
         return;
     try {
-        AddressBook(m_services.paths.config).RemoveAddress(Ansi::fromQString(name));
+        AddressBook(m_services.paths.config).RemoveAddress(selected.first()->data(0, Qt::UserRole).toByteArray().toStdString());
     } catch (const AppError &e) {
         reportFailure(e);
         return;

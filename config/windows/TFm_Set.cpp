@@ -1,6 +1,6 @@
 #include "TFm_Set.h"
 
-#include "Ansi.h"
+#include "StoredText.h"
 #include "AppError.h"
 #include "AppInfo.h"
 #include "ConfigFile.h"
@@ -237,15 +237,15 @@ void TFm_Set::fillControls()
     Edt_MB->setValue(f.Edt_MB);
     TB_Quality->setValue(f.TB_Quality);
     CB_PN->setChecked(f.CB_PN);
-    Edt_Host->setText(Ansi::toQString(f.Edt_Host));
+    Edt_Host->setText(StoredText::toQString(f.Edt_Host));
     Edt_Port->setValue(f.Edt_Port);
-    Edt_User->setText(Ansi::toQString(f.Edt_User));
-    Edt_Pass->setText(Ansi::toQString(f.Edt_Pass));
+    Edt_User->setText(StoredText::toQString(f.Edt_User));
+    Edt_Pass->setText(StoredText::toQString(f.Edt_Pass));
     CKBox_NeedLogin->setChecked(f.CKBox_NeedLogin);
-    Edt_FromName->setText(Ansi::toQString(f.Edt_FromName));
-    Edt_FromAdd->setText(Ansi::toQString(f.Edt_FromAdd));
-    Edt_ReplyName->setText(Ansi::toQString(f.Edt_ReplyName));
-    Edt_ReplyAdd->setText(Ansi::toQString(f.Edt_ReplyAdd));
+    Edt_FromName->setText(StoredText::toQString(f.Edt_FromName));
+    Edt_FromAdd->setText(StoredText::toQString(f.Edt_FromAdd));
+    Edt_ReplyName->setText(StoredText::toQString(f.Edt_ReplyName));
+    Edt_ReplyAdd->setText(StoredText::toQString(f.Edt_ReplyAdd));
 }
 
 // Every edit reaches the form at once: Save and the save at exit write what the controls hold.
@@ -264,7 +264,7 @@ void TFm_Set::connectControls()
 
     const auto text = [this](QLineEdit *edit, std::string ConfigForm::*field) {
         connect(edit, &QLineEdit::textChanged, this,
-                [this, field](const QString &t) { m_form.*field = Ansi::fromQString(t); });
+                [this, field](const QString &t) { m_form.*field = StoredText::fromQString(t); });
     };
     text(Edt_Host, &ConfigForm::Edt_Host);
     text(Edt_User, &ConfigForm::Edt_User);
