@@ -5,6 +5,7 @@
 #include "Ansi.h"
 #include "AppError.h"
 #include "LocalTime.h"
+#include "StoredText.h"
 #include "TMailMessage.h"
 
 #include <QCryptographicHash>
@@ -14,25 +15,32 @@
 
 namespace {
 
-// Bytes as JSON text: Windows-1252, so that the output is valid UTF-8.
+// Raw bytes (header lines, content types) as JSON text: Windows-1252, so that the output
+// is valid UTF-8 whatever the bytes.
 QJsonValue text(std::string_view bytes)
 {
     return Ansi::toQString(bytes);
 }
 
-QJsonArray nameAndAddress(const std::string &name, const std::string &address)
+QJsonArray nameAndAddress(const QString &name, const QString &address)
 {
-    return QJsonArray{text(name), text(address)};
+    return QJsonArray{name, address};
 }
 
 QJsonArray recipients(const TMailRecipients &list)
 {
     QJsonArray out;
-    const std::vector<std::string> &names = list.Names();
-    const std::vector<std::string> &addresses = list.Addresses();
-    for (std::size_t i = 0; i < addresses.size() && i < names.size(); ++i)
-        out.append(nameAndAddress(names[i], addresses[i]));
+    for (int i = 0; i < list.Count(); ++i)
+        out.append(nameAndAddress(list.NameText(i), list.AddressText(i)));
     return out;
+}
+
+// A text body with the charset it was read in; null when the mail has none.
+QJsonValue body(const TMailPart *part, const QString &text, const std::string &charset)
+{
+    if (!part)
+        return QJsonValue::Null;
+    return QJsonObject{{QStringLiteral("charset"), QString::fromStdString(charset)}, {QStringLiteral("text"), text}};
 }
 
 // The part tree, built bottom-up without recursion (a loaded tree may be 100 levels deep).
@@ -108,26 +116,29 @@ int dump(const QStringList &args)
         return Cli::fail(QString::fromLocal8Bit(e.what()));
     }
 
-    std::string name, address;
+    QString name, address;
     QJsonObject o;
     o.insert(QStringLiteral("content_type"), text(message.ContentType()));
-    o.insert(QStringLiteral("subject"), text(message.DecodedSubject()));
-    message.ReadAddress("From", name, address);
+    o.insert(QStringLiteral("subject"), message.SubjectText());
+    message.ReadAddressText("From", name, address);
     o.insert(QStringLiteral("from"), nameAndAddress(name, address));
-    message.ReadAddress("Reply-To", name, address);
+    message.ReadAddressText("Reply-To", name, address);
     o.insert(QStringLiteral("reply_to"), nameAndAddress(name, address));
     o.insert(QStringLiteral("to"), recipients(message.ToRecipients));
     o.insert(QStringLiteral("cc"), recipients(message.CcRecipients));
     o.insert(QStringLiteral("bcc"), recipients(message.BccRecipients));
     o.insert(QStringLiteral("date"), text(message.HeaderValue("Date")));
     o.insert(QStringLiteral("message_id"), text(message.HeaderValue("Message-ID")));
-    o.insert(QStringLiteral("plain"), text(message.PlainText()));
-    o.insert(QStringLiteral("html"), text(message.HtmlText()));
+    std::string plainCharset, htmlCharset;
+    const QString plain = message.PlainBodyText(&plainCharset);
+    const QString html = message.HtmlBodyText(&htmlCharset);
+    o.insert(QStringLiteral("plain"), body(message.PlainPart, plain, plainCharset));
+    o.insert(QStringLiteral("html"), body(message.HtmlPart, html, htmlCharset));
     QJsonArray attachments;
     for (TMailPart *part : message.Attachments) {
         part->Decode();
         QJsonObject a;
-        a.insert(QStringLiteral("name"), text(part->AttachmentFileName()));
+        a.insert(QStringLiteral("name"), part->AttachmentFileNameText());
         a.insert(QStringLiteral("content_type"), text(part->ContentType()));
         a.insert(QStringLiteral("embedded"), part->IsEmbedded);
         a.insert(QStringLiteral("size"), static_cast<qint64>(part->DecodedBody.size()));
@@ -144,33 +155,31 @@ int dump(const QStringList &args)
 }
 
 // "NAME <ADDR>" (the name may be quoted) or an address alone.
-void splitRecipient(const QString &arg, std::string &name, std::string &address)
+void splitRecipient(const QString &arg, QString &name, QString &address)
 {
     const qsizetype lt = arg.indexOf(QLatin1Char('<'));
     if (lt < 0) {
         name.clear();
-        address = Ansi::fromQString(arg.trimmed());
+        address = arg.trimmed();
         return;
     }
-    QString n = arg.left(lt).trimmed();
-    if (n.size() >= 2 && n.startsWith(QLatin1Char('"')) && n.endsWith(QLatin1Char('"')))
-        n = n.mid(1, n.size() - 2);
+    name = arg.left(lt).trimmed();
+    if (name.size() >= 2 && name.startsWith(QLatin1Char('"')) && name.endsWith(QLatin1Char('"')))
+        name = name.mid(1, name.size() - 2);
     const qsizetype gt = arg.indexOf(QLatin1Char('>'), lt);
-    const QString a = arg.mid(lt + 1, gt < 0 ? -1 : gt - lt - 1).trimmed();
-    name = Ansi::fromQString(n);
-    address = Ansi::fromQString(a);
+    address = arg.mid(lt + 1, gt < 0 ? -1 : gt - lt - 1).trimmed();
 }
 
 void setRecipients(TMailRecipients &list, const QStringList &args)
 {
-    std::vector<std::string> names, addresses;
+    QStringList names, addresses;
     for (const QString &arg : args) {
-        std::string name, address;
+        QString name, address;
         splitRecipient(arg, name, address);
-        names.push_back(name);
-        addresses.push_back(address);
+        names << name;
+        addresses << address;
     }
-    list.SetAll(TMailRecipients::CommaText(names), TMailRecipients::CommaText(addresses));
+    list.SetAllText(names, addresses);
 }
 
 int build(const QStringList &argsIn)
@@ -205,28 +214,29 @@ int build(const QStringList &argsIn)
     try {
         message.Clear();
         if (subject)
-            message.SetSubject(Ansi::fromQString(*subject));
+            message.SetSubjectText(*subject);
         message.SetDate(LocalTime::now());
-        std::string name, address;
+        QString name, address;
         if (from) {
             splitRecipient(*from, name, address);
-            message.SetFrom(name, address);
+            message.SetFromText(name, address);
         }
         if (replyTo) {
             splitRecipient(*replyTo, name, address);
-            message.SetReplyTo(name, address);
+            message.SetReplyToText(name, address);
         }
         setRecipients(message.ToRecipients, to);
         setRecipients(message.CcRecipients, cc);
         setRecipients(message.BccRecipients, bcc);
+        // Text files are read as UTF-8 when they are that, else as Windows-1252.
         if (plainText)
-            message.SetPlainText(*plainText);
+            message.SetPlainBody(StoredText::toQString(*plainText));
         if (htmlText)
-            message.SetHtmlText(*htmlText);
+            message.SetHtmlBody(StoredText::toQString(*htmlText));
         for (const QString &file : attach)
-            message.AttachFile(Ansi::fromQString(file));
+            message.AttachFilePath(file);
         for (const QString &file : embed)
-            message.AttachFile(Ansi::fromQString(file), {}, true);
+            message.AttachFilePath(file, {}, true);
         message.Rebuild();
     } catch (const AppError &e) {
         return Cli::fail(QString::fromLocal8Bit(e.what()));

@@ -1,5 +1,8 @@
 #include "TestFiles.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -98,6 +101,44 @@ private slots:
         QVERIFY(run({"address", "list", dir.filePath(QStringLiteral("none.dat"))}, &out, &err) != 0);
         QCOMPARE(err.count('\n'), 1);
         QVERIFY(run({"address", "rename", config}, &out, &err) != 0);
+
+        // Names in any script, listed as UTF-8 and stored as UTF-8 only where needed.
+        QCOMPARE(run({"address", "add", config, QStringLiteral("张三"), "zhang@example.cn"}, &out, &err), 0);
+        QCOMPARE(run({"address", "add", config, QStringLiteral("Zoë"), "zoe@example.org"}, &out, &err), 0);
+        QCOMPARE(run({"address", "list", config}, &out, &err), 0);
+        QVERIFY(out.endsWith("张三\tzhang@example.cn\nZoë\tzoe@example.org\n"));
+        QVERIFY(TestFiles::read(config).endsWith("张三=zhang@example.cn\r\nZo\xeb" "=zoe@example.org\r\n"));
+    }
+
+    // build takes its texts as UTF-8; dump prints decoded texts and each body's charset.
+    void buildAndDumpInAnyScript()
+    {
+        QTemporaryDir dir;
+        const QString body = dir.filePath(QStringLiteral("body.txt"));
+        TestFiles::write(body, "Grüße 中文\n");
+        const QString file = dir.filePath(QStringLiteral("Ωmega 报告.txt"));
+        TestFiles::write(file, "hi");
+        const QString mail = dir.filePath(QStringLiteral("m.eml"));
+        QByteArray out, err;
+        QCOMPARE(run({"build", "-o", mail, "--subject", QStringLiteral("中文 café"), "--from", QStringLiteral("张三 <a@b.c>"),
+                      "--to", QStringLiteral("\"Иван, П\" <i@x.ru>"), "--plain", body, "--attach", file},
+                     &out, &err),
+                 0);
+        QCOMPARE(run({"dump", mail}, &out, &err), 0);
+        const QJsonObject o = QJsonDocument::fromJson(out).object();
+        QCOMPARE(o["subject"].toString(), QStringLiteral("中文 café"));
+        QCOMPARE(o["from"].toArray()[0].toString(), QStringLiteral("张三"));
+        QCOMPARE(o["to"].toArray()[0].toArray()[0].toString(), QStringLiteral("Иван, П"));
+        QCOMPARE(o["plain"]["text"].toString(), QStringLiteral("Grüße 中文\r\n"));
+        QCOMPARE(o["plain"]["charset"].toString(), QStringLiteral("utf-8"));
+        QVERIFY(o["html"].isNull());
+        QCOMPARE(o["attachments"][0]["name"].toString(), QStringLiteral("Ωmega 报告.txt"));
+
+        // A mail of another writer in GB2312.
+        QCOMPARE(run({"dump", TestFiles::dataPath(QStringLiteral("charsets/gb2312.eml"))}, &out, &err), 0);
+        const QJsonObject gb = QJsonDocument::fromJson(out).object();
+        QCOMPARE(gb["subject"].toString(), QStringLiteral("中文邮件"));
+        QCOMPARE(gb["plain"]["charset"].toString(), QStringLiteral("gb2312"));
     }
 };
 
