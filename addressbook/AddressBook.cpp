@@ -90,7 +90,9 @@ void AddressBook::ReplaceAddress(const std::string &oldName, const std::string &
     const QString problem = entryProblem(name, address);
     if (!problem.isEmpty())
         throw AppError(problem.toLocal8Bit().toStdString());
-    if (trimmed(name) != oldName)
+    // Compared as characters: the same name typed again may give other bytes than those
+    // stored (Windows-1252 bytes that read as UTF-8), and must keep its place.
+    if (StoredText::toQString(trimmed(name)) != StoredText::toQString(oldName))
         RemoveAddress(oldName);
     StoreAddress(name, address);
 }

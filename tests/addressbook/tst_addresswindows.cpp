@@ -137,6 +137,36 @@ private slots:
         QCOMPARE(AddressBook(f.paths.config).LookupAddress("bob"), std::string());
     }
 
+    // Names in other scripts are listed, picked, edited and deleted as typed; an entry whose
+    // stored bytes are ambiguous (Windows-1252 that reads as UTF-8) is still edited in place.
+    void entriesInAnyScript()
+    {
+        WindowFixture f;
+        AddressBook(f.paths.config).StoreAddress("\xc3\xa9t\xc3\xa9", "old@example.org"); // bytes of "été" in UTF-8
+        TFM_AddEdit editor(f.services);
+        TFM_AddLst list(f.services, editor);
+        auto *rows = child<QTreeWidget>(&list, "LstV_Add");
+        answerEditor(&editor, QStringLiteral("Αλέξανδρος"), QStringLiteral("alex@example.gr"));
+        click(&list, "Button9");
+        answerEditor(&editor, QStringLiteral("张三"), QStringLiteral("zhang@example.cn"));
+        click(&list, "Button9");
+        QCOMPARE(rows->topLevelItemCount(), 3);
+        QCOMPARE(rows->topLevelItem(0)->text(0), QStringLiteral("été"));
+        QCOMPARE(rows->topLevelItem(1)->text(0), QStringLiteral("Αλέξανδρος"));
+        QCOMPARE(AddressBook(f.paths.config).LookupAddressText(QStringLiteral("ΑΛΈΞΑΝΔΡΟΣ")), QStringLiteral("alex@example.gr"));
+
+        selectRow(&list, 0);
+        answerEditor(&editor, QStringLiteral("été"), QStringLiteral("new@example.org"));
+        click(&list, "Button10");
+        QCOMPARE(rows->topLevelItemCount(), 3);
+        QCOMPARE(rows->topLevelItem(0)->text(1), QStringLiteral("new@example.org"));
+
+        selectRow(&list, 2);
+        click(&list, "Button11");
+        QCOMPARE(rows->topLevelItemCount(), 2);
+        QCOMPARE(AddressBook(f.paths.config).LookupAddressText(QStringLiteral("张三")), QString());
+    }
+
     // "Add Address" from a menu: the editor alone.
     void addAddressEntryPoint()
     {

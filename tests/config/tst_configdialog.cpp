@@ -110,6 +110,35 @@ private slots:
         QCOMPARE(f.settings.ACC_SMTPPort, 999);
     }
 
+    // Account texts typed in any script are saved (as UTF-8 where Windows-1252 cannot hold
+    // them) and shown again by the dialog of the next start; Western text keeps its bytes.
+    void accountTextsInAnyScript()
+    {
+        WindowFixture f;
+        {
+            ConfigForm form;
+            TFm_Set dialog(f.services, form);
+            show(dialog);
+            // Typed as an input method delivers it: key events that carry the text.
+            auto typeText = [&](const char *edit, const QString &text) {
+                QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
+                QApplication::sendEvent(child<QLineEdit>(&dialog, edit), &key);
+            };
+            typeText("Edt_FromName", QStringLiteral("张三 Ωmega"));
+            typeText("Edt_ReplyName", QStringLiteral("Zoë"));
+            typeText("Edt_User", QStringLiteral("иван"));
+            click(&dialog, "Button1");
+        }
+        const QByteArray file = TestFiles::read(f.paths.config);
+        QVERIFY(file.contains("ACC_FromName=" + QStringLiteral("张三 Ωmega").toUtf8() + "\r\n"));
+        QVERIFY(file.contains("ACC_ReplyName=Zo\xeb\r\n"));
+        ConfigForm form;
+        TFm_Set again(f.services, form);
+        QCOMPARE(child<QLineEdit>(&again, "Edt_FromName")->text(), QStringLiteral("张三 Ωmega"));
+        QCOMPARE(child<QLineEdit>(&again, "Edt_ReplyName")->text(), QStringLiteral("Zoë"));
+        QCOMPARE(child<QLineEdit>(&again, "Edt_User")->text(), QStringLiteral("иван"));
+    }
+
     // Cancel and Escape close without writing and keep the record; the typed text and the
     // page stay for the next showing, and the save at exit writes the text.
     void cancelEscapeAndHelp()
