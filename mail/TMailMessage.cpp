@@ -12,7 +12,6 @@
 #include "StoredText.h"
 
 #include <QFile>
-#include <QRegularExpression>
 #include <QUrl>
 
 #include <algorithm>
@@ -212,7 +211,7 @@ void TMailMessage::AttachStream(std::string_view bytes, const std::string &fileN
 void TMailMessage::AttachStreamText(std::string_view bytes, const QString &fileName, const std::string &contentType,
                                     bool embedded)
 {
-    QString name = fileName.mid(fileName.lastIndexOf(QRegularExpression(QStringLiteral("[/\\\\]"))) + 1);
+    QString name = fileName.mid(std::max(fileName.lastIndexOf(u'/'), fileName.lastIndexOf(u'\\')) + 1);
     name.remove(u'\r').remove(u'\n');
     attachNew(bytes, name, contentType, embedded, false);
 }
