@@ -61,7 +61,7 @@ void SendJob::LoadMailText(const std::string &text)
         FMailMsg.ScanParts();
         const std::string letter = FMailMsg.PlainText();
         if (!blankText(letter))
-            LetterDocument::load(letter, &FEdt);
+            LetterDocument::load(letter, FMailMsg.PlainBodyText(), &FEdt);
         if (FEdt.defaultFont() != DefaultFont::font())
             FEdt.setDefaultFont(DefaultFont::font());
     } catch (...) {

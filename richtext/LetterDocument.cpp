@@ -13,6 +13,16 @@ void LetterDocument::load(std::string_view bytes, QTextDocument *doc)
     RtfReader::read(bytes, doc);
 }
 
+void LetterDocument::load(std::string_view bytes, const QString &plainText, QTextDocument *doc)
+{
+    if (RtfReader::isRtf(bytes)) {
+        load(bytes, doc);
+        return;
+    }
+    doc->setDefaultFont(DefaultFont::font());
+    RtfReader::readPlain(plainText, doc);
+}
+
 std::string LetterDocument::save(const QTextDocument &doc)
 {
     return RtfWriter::write(doc);

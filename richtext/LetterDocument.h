@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+class QString;
 class QTextDocument;
 
 // The letter of a mail as the windows and the page renderer hold it: its rich-text source
@@ -13,5 +14,8 @@ class LetterDocument
 public:
     // Replaces doc's content with the letter; bad RTF loads as far as it can be read.
     static void load(std::string_view bytes, QTextDocument *doc);
+    // A mail's text body as its letter: the RTF the composer wrote, or any other text as
+    // `plainText`, the body already read in its own charset (TMailMessage::PlainBodyText).
+    static void load(std::string_view bytes, const QString &plainText, QTextDocument *doc);
     static std::string save(const QTextDocument &doc);
 };

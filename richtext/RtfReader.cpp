@@ -15,7 +15,7 @@ bool RtfReader::isRtf(std::string_view bytes)
     return bytes.substr(i, 5) == "{\\rtf";
 }
 
-void RtfReader::read(std::string_view bytes, QTextDocument *doc)
+void RtfReader::readPlain(const QString &plain, QTextDocument *doc)
 {
     if (!doc)
         return;
@@ -23,12 +23,27 @@ void RtfReader::read(std::string_view bytes, QTextDocument *doc)
     doc->setUndoRedoEnabled(false);
     doc->clear();
     doc->setDefaultFont(DefaultFont::font());
+    QString text = plain;
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    doc->setPlainText(text);
+    doc->setUndoRedoEnabled(undo);
+    doc->setModified(false);
+}
+
+void RtfReader::read(std::string_view bytes, QTextDocument *doc)
+{
+    if (!doc)
+        return;
     if (!isRtf(bytes)) {
-        QString text = Ansi::toQString(bytes);
-        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        doc->setPlainText(text);
-    } else {
+        readPlain(Ansi::toQString(bytes), doc);
+        return;
+    }
+    const bool undo = doc->isUndoRedoEnabled();
+    doc->setUndoRedoEnabled(false);
+    doc->clear();
+    doc->setDefaultFont(DefaultFont::font());
+    {
         QTextCursor batch(doc);
         batch.beginEditBlock(); // one layout pass at the end, not one per insertion
         RtfParser parser(doc);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QTextFormat>
 #include <string_view>
 
@@ -29,6 +30,8 @@ public:
     // Clears doc and fills it from bytes: RTF when isRtf(), else plain text (Windows-1252,
     // CR LF / CR / LF line ends). Never throws on bad input; reads what it can.
     static void read(std::string_view bytes, QTextDocument *doc);
+    // Clears doc and fills it with plain text (CR LF / CR / LF line ends).
+    static void readPlain(const QString &text, QTextDocument *doc);
 
     // Document units: QTextDocument margins, indents and widths are pixels at 96 dpi.
     static constexpr double kTwipsPerPixel = 15.0;

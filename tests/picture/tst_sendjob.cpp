@@ -45,7 +45,21 @@ private slots:
     void failedLoadLeavesNothingOfThePreviousMail();
     void cancelledHtmlBodyLeavesTheMessage();
     void savesWherePathsAreLongOrForeign();
+    void plainLetterInItsCharset();
 };
+
+// A stored mail whose text body is plain text in another charset (not the composer's RTF)
+// is laid out in its own characters, as are its subject and names in the picture mail.
+void TestSendJob::plainLetterInItsCharset()
+{
+    const ConfigSettings settings = ConfigSettings::firstRun();
+    SendJob job(settings);
+    const std::string mail = "Subject: =?koi8-r?B?8tXT08vJyg==?=\r\nContent-Type: text/plain; charset=koi8-r\r\n"
+                             "Content-Transfer-Encoding: 8bit\r\n\r\n\xf0\xd2\xc9\xd7\xc5\xd4\r\n";
+    job.LoadMailText(mail);
+    QCOMPARE(job.FEdt.toPlainText().trimmed(), QStringLiteral("Привет"));
+    QCOMPARE(job.FMailMsg.SubjectText(), QStringLiteral("Русский"));
+}
 
 void TestSendJob::pictureMailAsPythonReadsIt_data()
 {
