@@ -43,9 +43,9 @@ QVariant MailListModel::data(const QModelIndex &index, int role) const
         return {};
     switch (index.column()) {
     case 2:
-        return Ansi::toQString(mail.to);
+        return mail.toText;
     case 3:
-        return Ansi::toQString(mail.subject);
+        return mail.subjectText;
     case 4:
         return Ansi::toQString(mail.date);
     case 5:

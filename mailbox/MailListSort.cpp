@@ -49,9 +49,9 @@ bool lessThan(const MailSummary &a, const MailSummary &b, int column)
 {
     switch (column) {
     case ToColumn:
-        return compareText(a.to, b.to) < 0;
+        return a.toText.compare(b.toText, Qt::CaseInsensitive) < 0;
     case SubjectColumn:
-        return compareText(a.subject, b.subject) < 0;
+        return a.subjectText.compare(b.subjectText, Qt::CaseInsensitive) < 0;
     case TimeColumn:
         return compareText(a.date, b.date) < 0;
     case SizeColumn:

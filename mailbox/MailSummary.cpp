@@ -1,5 +1,6 @@
 #include "MailSummary.h"
 
+#include "MailText.h"
 #include "MimeHelpers.h"
 
 #include <algorithm>
@@ -122,8 +123,11 @@ MailSummary MailSummary::build(std::int64_t position, std::int64_t length, char 
             const size_t open = rest.find('"');
             const size_t close = open == std::string_view::npos ? open : rest.find('"', open + 1);
             summary.to = close == std::string_view::npos ? std::string() : std::string(rest.substr(open + 1, close - open - 1));
+            summary.toText = MailText::headerText(summary.to);
         } else if (StartsWithNoCase(line, "SUBJECT:")) {
-            summary.subject = DecodeHeaderWords(trimmed(line.substr(8)));
+            const std::string_view raw = trimmed(line.substr(8));
+            summary.subject = DecodeHeaderWords(raw);
+            summary.subjectText = MailText::headerText(raw);
         } else if (StartsWithNoCase(line, "DATE:")) {
             summary.date = formatDate(line.substr(5));
         }

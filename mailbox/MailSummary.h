@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -12,8 +13,11 @@ struct MailSummary
     std::string sizeText;     // "12 KB", "3 MB"
     char boxCode = 0;
     char attachFlag = 0;
-    std::string to;           // the first quoted name of the last "To:" line
-    std::string subject;      // decoded
+    std::string to;           // the first quoted name of the last "To:" line, as it stands
+    std::string subject;      // decoded (bytes of every encoded word, whatever its charset)
+    // The same as the mail list shows them: encoded words read in their charsets.
+    QString toText;
+    QString subjectText;
     std::string date;         // "YYYY-MM-DD HH:MM:SS" as the sender's clock showed it
     std::int64_t length = 0;  // the text's exact length in bytes (orders sizes across units)
 

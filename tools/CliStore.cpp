@@ -33,8 +33,9 @@ int list(const MailStore &store)
 {
     std::string out;
     for (const MailSummary &s : store.ScanStore()) {
-        out += s.position + '\t' + s.boxCode + '\t' + s.attachFlag + '\t' + s.sizeText + '\t' + s.to + '\t'
-               + s.subject + '\t' + s.date + '\n';
+        // Names and subjects as the mail list shows them, in UTF-8 for the terminal.
+        out += s.position + '\t' + s.boxCode + '\t' + s.attachFlag + '\t' + s.sizeText + '\t' + s.toText.toStdString()
+               + '\t' + s.subjectText.toStdString() + '\t' + s.date + '\n';
     }
     Cli::writeStdout(out);
     return 0;

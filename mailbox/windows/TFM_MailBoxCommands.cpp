@@ -1,6 +1,5 @@
 #include "TFM_MailBox.h"
 
-#include "Ansi.h"
 #include "AppError.h"
 #include "AppInfo.h"
 #include "ComposerWindows.h"
@@ -101,12 +100,12 @@ void TFM_MailBox::preview(int row)
         // A letter that is not RTF shows as plain text. The document is the preview's
         // child, so the preview deletes it when the next one replaces it.
         auto *doc = new QTextDocument(Edt_body);
-        LetterDocument::load(plain, doc);
+        LetterDocument::load(plain, Msg_1.PlainBodyText(), doc);
         Edt_body->setWordWrapMode(hasLongWord(doc->toPlainText()) ? QTextOption::WrapAnywhere
                                                                   : QTextOption::WrapAtWordBoundaryOrAnywhere);
         Edt_body->setDocument(doc);
     }
-    PNL_MailInfo->setText(QStringLiteral("    Subject:  ") + Ansi::toQString(Msg_1.DecodedSubject()));
+    PNL_MailInfo->setText(QStringLiteral("    Subject:  ") + Msg_1.SubjectText());
 
     LstV_att->clear();
     const TMailPartList &attachments = Msg_1.Attachments;
@@ -116,7 +115,7 @@ void TFM_MailBox::preview(int row)
         decodeAttachments();
         const QIcon icon = ProgramIcons::icon(ProgramIcons::Role::AttachmentIcon);
         for (int i = 0; i < attachments.Count(); ++i)
-            LstV_att->addItem(new QListWidgetItem(icon, Ansi::toQString(attachments[i]->AttachmentFileName())));
+            LstV_att->addItem(new QListWidgetItem(icon, attachments[i]->AttachmentFileNameText()));
         LstV_att->show();
     }
     if (int *remembered = m_core.rememberedRow())
@@ -297,7 +296,7 @@ void TFM_MailBox::SaveAs2Click()
         return;
     TMailPart *part = Msg_1.Attachments[index];
     const QString path = m_services.dialogs.saveFileName(QStringLiteral("Save As"), QStringLiteral("All Files (*.*)|*.*"),
-                                                         Ansi::fileNameToPath(part->AttachmentFileName()));
+                                                         part->AttachmentFileNameText());
     if (path.isEmpty())
         return;
     runStoreStep([part, &path] { ExportFile::write(path, part->DecodedBody); });

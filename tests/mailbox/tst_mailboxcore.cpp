@@ -34,6 +34,8 @@ private:
         MailSummary s = MailSummary::build(100, length, 'u', 'N', "");
         s.to = to;
         s.subject = subject;
+        s.toText = QString::fromStdString(to);
+        s.subjectText = QString::fromStdString(subject);
         s.date = date;
         return s;
     }

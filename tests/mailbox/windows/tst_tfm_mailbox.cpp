@@ -317,6 +317,32 @@ private slots:
         QVERIFY(w->LstV_att->isHidden());
     }
 
+    // A mail in other scripts: the list, the subject bar, a plain-text letter in its own
+    // charset, the attachment list and the name proposed for saving show the real text.
+    void textsInAnyScript()
+    {
+        TMailMessage m;
+        m.Clear();
+        m.SetSubjectText(QStringLiteral("中文 Ωmega"));
+        m.SetDate(QDateTime(QDate(2002, 12, 5), QTime(9, 0)));
+        m.ToRecipients.SetAllText({QStringLiteral("张三")}, {QStringLiteral("zhang@example.cn")});
+        m.SetPlainBody(QStringLiteral("Привет, 世界"));
+        m.AttachStreamText("x", QStringLiteral("报告.txt"));
+        m.Rebuild();
+        f->addMail(m.SourceText(), 'u', 'Y');
+        auto w = open();
+        QCOMPARE(column(*w, 2), QStringList{QStringLiteral("张三")});
+        QCOMPARE(column(*w, 3), QStringList{QStringLiteral("中文 Ωmega")});
+        w->selectRow(0);
+        QVERIFY(w->PNL_MailInfo->text().endsWith(QStringLiteral("中文 Ωmega")));
+        QCOMPARE(w->Edt_body->toPlainText().trimmed(), QStringLiteral("Привет, 世界"));
+        QCOMPARE(w->LstV_att->item(0)->text(), QStringLiteral("报告.txt"));
+        w->LstV_att->setCurrentRow(0);
+        f->dialogs.fileNames.enqueue(QString());
+        w->SaveAs2Click();
+        QCOMPARE(f->dialogs.fileRequests.last().nameOrFolder, QStringLiteral("报告.txt"));
+    }
+
     void deleteMoveAndEmptyTrash()
     {
         const std::int64_t a = f->addMail(dated("A", "a", "Mon, 02 Dec 2002 10:20:30 +0000"), 's');
