@@ -108,6 +108,17 @@ std::string AddressBook::trimmed(const std::string &text)
     return text.substr(first, last - first);
 }
 
+QString AddressBook::trimmedText(const QString &text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text[first].unicode() <= ' ')
+        ++first;
+    while (last > first && text[last - 1].unicode() <= ' ')
+        --last;
+    return text.mid(first, last - first);
+}
+
 QString AddressBook::entryProblem(const std::string &name, const std::string &address)
 {
     const std::string n = trimmed(name);

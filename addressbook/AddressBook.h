@@ -42,6 +42,8 @@ public:
 
     // Leading and trailing blanks and control characters removed.
     static std::string trimmed(const std::string &text);
+    // The same on characters (blanks and control characters below 33 removed).
+    static QString trimmedText(const QString &text);
     // Why the entry cannot be stored, or an empty text when it can. Checked on the trimmed
     // texts: both must be non-empty; the name must be a usable key (no "=", no line break,
     // not beginning with ";" or "["), and the address must not break the line.

@@ -8,6 +8,7 @@
 #include "ConfigSettings.h"
 #include "LetterDocument.h"
 #include "MailStore.h"
+#include "StoredText.h"
 #include "TMailMessage.h"
 
 #include <QDir>
@@ -27,25 +28,24 @@ MailStorer::MailStorer(const ConfigSettings &settings, const Clock &clock, QStri
 MailStorer::Recipients MailStorer::resolveRecipients(const QString &memoText, const TMailRecipients &known) const
 {
     Recipients result;
-    const std::vector<std::string> &knownNames = known.Names();
-    const std::vector<std::string> &knownAddresses = known.Addresses();
     const AddressBook book(m_configPath);
+    const int knownCount = known.Count();
     const QStringList lines = memoText.split(QLatin1Char('\n'));
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const std::string line = Ansi::fromQString(lines.at(i));
-        const std::string name = AddressBook::trimmed(line);
-        if (name.empty())
+        const QString &line = lines.at(i);
+        const QString name = AddressBook::trimmedText(line);
+        if (name.isEmpty())
             continue;
-        const auto at = static_cast<std::size_t>(i);
-        std::string address;
-        if (at < knownNames.size() && AddressBook::trimmed(knownNames[at]) == name)
-            address = knownAddresses[at];
+        const int at = static_cast<int>(i);
+        QString address;
+        if (at < knownCount && AddressBook::trimmedText(known.NameText(at)) == name)
+            address = known.AddressText(at);
         else
-            address = AddressBook::trimmed(book.LookupAddress(name));
-        if (address.empty())
+            address = AddressBook::trimmedText(book.LookupAddressText(name));
+        if (address.isEmpty())
             address = line;
-        result.names.push_back(line);
-        result.addresses.push_back(std::move(address));
+        result.names << line;
+        result.addresses << address;
     }
     return result;
 }
@@ -77,26 +77,26 @@ std::int64_t MailStorer::StoreMail(TMailMessage &MSG, const ComposedMail &mail, 
     const Recipients bcc = resolveRecipients(mail.bcc, MSG.BccRecipients);
 
     MSG.Clear();
-    MSG.SetSubject(Ansi::fromQString(mail.subject));
+    MSG.SetSubjectText(mail.subject);
     MSG.SetDate(m_clock.now());
-    MSG.SetFrom(m_settings.ACC_FromName, m_settings.ACC_FromAdd);
-    MSG.SetReplyTo(m_settings.ACC_ReplyName, m_settings.ACC_ReplyAdd);
-    MSG.ToRecipients.SetAll(TMailRecipients::CommaText(to.names), TMailRecipients::CommaText(to.addresses));
-    MSG.CcRecipients.SetAll(TMailRecipients::CommaText(cc.names), TMailRecipients::CommaText(cc.addresses));
-    MSG.BccRecipients.SetAll(TMailRecipients::CommaText(bcc.names), TMailRecipients::CommaText(bcc.addresses));
+    // The account's texts are Config.dat bytes; read them as that file keeps them.
+    MSG.SetFromText(StoredText::toQString(m_settings.ACC_FromName), StoredText::toQString(m_settings.ACC_FromAdd));
+    MSG.SetReplyToText(StoredText::toQString(m_settings.ACC_ReplyName), StoredText::toQString(m_settings.ACC_ReplyAdd));
+    MSG.ToRecipients.SetAllText(to.names, to.addresses);
+    MSG.CcRecipients.SetAllText(cc.names, cc.addresses);
+    MSG.BccRecipients.SetAllText(bcc.names, bcc.addresses);
     MSG.SetPlainText(mail.letter ? LetterDocument::save(*mail.letter) : std::string());
 
     for (const AttachmentRow &row : rows) {
         // The attachment keeps the name the row shows, also when its bytes come from a
         // temporary file named otherwise.
-        const std::string name = Ansi::fromQString(row.caption);
         QFile file(row.source);
         if (!file.open(QIODevice::ReadOnly))
             throw AppError("Cannot open file \"" + Ansi::fromQString(QDir::toNativeSeparators(row.source)) + "\"");
         const QByteArray bytes = file.readAll();
         if (file.error() != QFileDevice::NoError)
             throw AppError("Cannot read file \"" + Ansi::fromQString(QDir::toNativeSeparators(row.source)) + "\"");
-        MSG.AttachStream(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), name);
+        MSG.AttachStreamText(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), row.caption);
         // The encoded body is what the mail text needs; the decoded copy is made again
         // from it whenever it is asked for.
         TMailPart *part = MSG.Attachments.Last();

@@ -3,6 +3,7 @@
 #include "AttachmentRow.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -35,7 +36,7 @@ public:
 
     struct Recipients
     {
-        std::vector<std::string> names, addresses;
+        QStringList names, addresses;
     };
 
     // The recipients of one memo. Each non-blank line is a name; its address is that of

@@ -1,5 +1,6 @@
 #include "ComposerEditor.h"
 
+#include "Ansi.h"
 #include "DefaultFont.h"
 #include "LetterClipboard.h"
 #include "LetterDocument.h"
@@ -24,8 +25,13 @@ void ComposerEditor::prepare(QTextDocument *doc)
 
 void ComposerEditor::loadLetter(std::string_view bytes)
 {
+    loadLetter(bytes, Ansi::toQString(bytes));
+}
+
+void ComposerEditor::loadLetter(std::string_view bytes, const QString &plainText)
+{
     auto *doc = new QTextDocument(this);
-    LetterDocument::load(bytes, doc);
+    LetterDocument::load(bytes, plainText, doc);
     // The letter's own default font is what the reader set; the margin is the editor's.
     doc->setDocumentMargin(kTextMargin);
     doc->setModified(false);

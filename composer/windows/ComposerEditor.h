@@ -16,6 +16,8 @@ public:
     // fresh document that the editor then shows: a shown editor would lay the letter out
     // again after every paragraph read. The letter is unchanged afterwards.
     void loadLetter(std::string_view bytes);
+    // The letter's RTF, or any other text as `plainText` (already read in its charset).
+    void loadLetter(std::string_view bytes, const QString &plainText);
 
     // The letter's default font: "MS Sans Serif" 11 pixels (through the font substitution).
     static QFont letterFont();

@@ -1,7 +1,6 @@
 #include "ComposerFactory.h"
 
 #include "AddressBook.h"
-#include "Ansi.h"
 #include "ComposerEditor.h"
 #include "TFM_Cmps.h"
 
@@ -45,8 +44,8 @@ void ComposerFactory::fill(TFM_Cmps &composer, TMailMessage &message, std::int64
 {
     const std::string letter = message.PlainText();
     if (!AddressBook::trimmed(letter).empty())
-        composer.Editor->loadLetter(letter);
-    composer.Edt_Subject->setText(Ansi::toQString(message.DecodedSubject()));
+        composer.Editor->loadLetter(letter, message.PlainBodyText());
+    composer.Edt_Subject->setText(message.SubjectText());
 
     const struct
     {
@@ -57,15 +56,14 @@ void ComposerFactory::fill(TFM_Cmps &composer, TMailMessage &message, std::int64
                  {message.CcRecipients, composer.MSG.CcRecipients, composer.Memo_CC},
                  {message.BccRecipients, composer.MSG.BccRecipients, composer.Memo_BCC}};
     for (const auto &kind : kinds) {
-        const std::vector<std::string> names = kind.stored.Names();
-        const std::vector<std::string> addresses = kind.stored.Addresses();
         QStringList lines;
-        for (std::size_t i = 0; i < names.size(); ++i) {
+        for (int i = 0, count = kind.stored.Count(); i < count; ++i) {
+            const QString name = kind.stored.NameText(i);
+            const QString address = kind.stored.AddressText(i);
             // A recipient without a name shows its address: an empty line would be dropped
             // when the mail is stored again.
-            const std::string &shown = AddressBook::trimmed(names[i]).empty() ? addresses[i] : names[i];
-            lines.append(Ansi::toQString(shown));
-            kind.own.Add(names[i], addresses[i]);
+            lines.append(AddressBook::trimmedText(name).isEmpty() ? address : name);
+            kind.own.AddText(name, address);
         }
         kind.memo->setPlainText(lines.join(QLatin1Char('\n')));
     }
@@ -74,9 +72,9 @@ void ComposerFactory::fill(TFM_Cmps &composer, TMailMessage &message, std::int64
         TMailPart *part = message.Attachments[i];
         if (part->DecodedBody.empty())
             part->Decode();
-        const std::string name = part->AttachmentFileName();
-        composer.addAttachmentRow({Ansi::toQString(name), QString::number(i), AttachmentRow::Stream});
-        composer.MSG.AttachStream(part->DecodedBody, name);
+        const QString name = part->AttachmentFileNameText();
+        composer.addAttachmentRow({name, QString::number(i), AttachmentRow::Stream});
+        composer.MSG.AttachStreamText(part->DecodedBody, name);
     }
 
     composer.FRecordPos = recordPos;

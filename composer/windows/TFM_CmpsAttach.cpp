@@ -6,6 +6,7 @@
 #include "AppInfo.h"
 #include "ComposerEditor.h"
 #include "ProgramIcons.h"
+#include "StoredText.h"
 #include "UserDialogs.h"
 #include "WindowServices.h"
 
@@ -83,8 +84,10 @@ void TFM_Cmps::PIC_OpenClick()
         return;
     }
     const QByteArray bytes = file.readAll();
-    // RTF loads as rich text, anything else as plain text.
-    Editor->loadLetter(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    // RTF loads as rich text, anything else as plain text (UTF-8 when it is that, else
+    // Windows-1252).
+    const std::string_view text(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    Editor->loadLetter(text, StoredText::toQString(text));
     Editor->setFocus();
     setLetterChanged(false);
     Editor->setReadOnly(false);

@@ -6,6 +6,7 @@
 #include "DataFiles.h"
 #include "MailStore.h"
 #include "MailStorer.h"
+#include "StoredText.h"
 #include "TMailMessage.h"
 #include "TestFiles.h"
 
@@ -108,6 +109,45 @@ private slots:
         QVERIFY(back.PlainText().starts_with("{\\rtf1"));
     }
 
+    // Texts in other scripts: the subject, names from the book (matched in any letter
+    // case), the sender's name from Config.dat and an attachment's name, stored and stored
+    // again from the mail read back, as a reopened composer does.
+    void textsInAnyScript()
+    {
+        AddressBook(config).StoreAddress(StoredText::fromQString(QStringLiteral("Αλέξανδρος")), "alex@example.gr");
+        settings.ACC_FromName = StoredText::fromQString(QStringLiteral("张三"));
+        MailStorer own(settings, clock, mailBox, config, temp);
+        const QString file = dir->filePath(QStringLiteral("报告.txt"));
+        TestFiles::write(file, "data");
+        Letter letter;
+        TMailMessage msg;
+        std::vector<AttachmentRow> rows{{QStringLiteral("报告.txt"), file, AttachmentRow::File}};
+        ComposedMail mail{&letter.doc, QStringLiteral("ΑΛΈΞΑΝΔΡΟΣ"), QString(),
+                          QString(), QStringLiteral("中文 Ωmega"), QStringLiteral("New"), 'u'};
+        const std::int64_t first = own.StoreMail(msg, mail, rows);
+
+        TMailMessage back;
+        load(first, back);
+        QCOMPARE(back.SubjectText(), QStringLiteral("中文 Ωmega"));
+        QString name, address;
+        back.ReadAddressText("From", name, address);
+        QCOMPARE(name, QStringLiteral("张三"));
+        QCOMPARE(back.ToRecipients.NameText(0), QStringLiteral("ΑΛΈΞΑΝΔΡΟΣ"));
+        QCOMPARE(back.ToRecipients.AddressText(0), QStringLiteral("alex@example.gr"));
+        QCOMPARE(back.Attachments[0]->AttachmentFileNameText(), QStringLiteral("报告.txt"));
+
+        // Opened again: the attachment is a stream of the message read back.
+        std::vector<AttachmentRow> again{{back.Attachments[0]->AttachmentFileNameText(), "0", AttachmentRow::Stream}};
+        mail.to = back.ToRecipients.NameText(0);
+        const std::int64_t second = own.StoreMail(back, mail, again);
+        TMailMessage twice;
+        load(second, twice);
+        QCOMPARE(twice.ToRecipients.AddressText(0), QStringLiteral("alex@example.gr"));
+        QCOMPARE(twice.Attachments[0]->AttachmentFileNameText(), QStringLiteral("报告.txt"));
+        twice.Attachments[0]->Decode();
+        QCOMPARE(twice.Attachments[0]->DecodedBody, std::string("data"));
+    }
+
     void recipientsMatchOnlyTheirOwnKindAtTheirIndex()
     {
         TMailMessage msg;
@@ -118,11 +158,11 @@ private slots:
         // index past the stored list goes to the book too.
         const MailStorer::Recipients cc = storer->resolveRecipients(
             QStringLiteral("Bob Smith\nBob Smith\nBob Smith"), msg.CcRecipients);
-        QCOMPARE(cc.addresses, (std::vector<std::string>{"bob@example.com", "cc-bob@example.net", "bob@example.com"}));
+        QCOMPARE(cc.addresses, (QStringList{"bob@example.com", "cc-bob@example.net", "bob@example.com"}));
         // Not in the book and no match: the untrimmed line is name and address.
         const MailStorer::Recipients to = storer->resolveRecipients(QStringLiteral(" who\t"), msg.ToRecipients);
-        QCOMPARE(to.names, std::vector<std::string>{" who\t"});
-        QCOMPARE(to.addresses, std::vector<std::string>{" who\t"});
+        QCOMPARE(to.names, QStringList{" who\t"});
+        QCOMPARE(to.addresses, QStringList{" who\t"});
     }
 
     void failedStoreKeepsTheOldRecord()
