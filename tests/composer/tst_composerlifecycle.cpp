@@ -125,6 +125,26 @@ private slots:
         QCOMPARE(w->MSG.Attachments[1]->DecodedBody, std::string(3000, '\x01'));
     }
 
+    // A stored mail in other scripts, with a plain-text letter in its own charset: the
+    // composer's fields and attachment list show the texts.
+    void aStoredMailInAnyScript()
+    {
+        TMailMessage m;
+        m.Clear();
+        m.SetSubjectText(QStringLiteral("中文 Ωmega"));
+        m.ToRecipients.SetAllText({QStringLiteral("张三"), QString()}, {"zhang@example.cn", "ivan@example.ru"});
+        m.SetPlainBody(QStringLiteral("Привет"));
+        m.AttachStreamText("x", QStringLiteral("报告.txt"));
+        m.Rebuild();
+        const std::int64_t pos = f->addMail(m.SourceText(), 'u');
+        TFM_Cmps *w = openStored(pos, 'u');
+        QCOMPARE(w->Edt_Subject->text(), QStringLiteral("中文 Ωmega"));
+        QCOMPARE(w->Memo_To->toPlainText(), QStringLiteral("张三\nivan@example.ru"));
+        QCOMPARE(w->Editor->toPlainText().trimmed(), QStringLiteral("Привет"));
+        QCOMPARE(w->attachmentRows().at(0).caption, QStringLiteral("报告.txt"));
+        QCOMPARE(w->MSG.ToRecipients.NameText(0), QStringLiteral("张三"));
+    }
+
     void savingANewMailStoresItAndClosesTheComposer()
     {
         TFM_Cmps *w = openNew(2);
