@@ -1,7 +1,6 @@
 #include "AttachmentTempFiles.h"
 
 #include "AppError.h"
-#include "Ansi.h"
 
 #include <QFile>
 #include <QDir>
@@ -66,10 +65,10 @@ QString AttachmentTempFiles::write(const QString &name, std::string_view bytes)
     QFile::remove(path);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        throw AppError("Cannot create file \"" + Ansi::fromQString(QDir::toNativeSeparators(path)) + "\"");
+        throw AppError("Cannot create file \"" + QDir::toNativeSeparators(path).toStdString() + "\"");
     const auto size = static_cast<qint64>(bytes.size());
     if (file.write(bytes.data(), size) != size || !file.flush())
-        throw AppError("Cannot write file \"" + Ansi::fromQString(QDir::toNativeSeparators(path)) + "\"");
+        throw AppError("Cannot write file \"" + QDir::toNativeSeparators(path).toStdString() + "\"");
     file.close();
     m_used.insert(fileName.toLower());
     return path;

@@ -59,7 +59,7 @@ void MailStorer::writeStreams(TMailMessage &MSG, std::vector<AttachmentRow> &row
         bool ok = false;
         const int index = row.source.trimmed().toInt(&ok);
         if (!ok || index < 0 || index >= MSG.Attachments.Count())
-            throw AppError("The attachment \"" + Ansi::fromQString(row.caption) + "\" is no longer in the mail");
+            throw AppError("The attachment \"" + row.caption.toStdString() + "\" is no longer in the mail");
         TMailPart *part = MSG.Attachments[index];
         if (!part->IsDecoded)
             part->Decode();
@@ -92,10 +92,10 @@ std::int64_t MailStorer::StoreMail(TMailMessage &MSG, const ComposedMail &mail, 
         // temporary file named otherwise.
         QFile file(row.source);
         if (!file.open(QIODevice::ReadOnly))
-            throw AppError("Cannot open file \"" + Ansi::fromQString(QDir::toNativeSeparators(row.source)) + "\"");
+            throw AppError("Cannot open file \"" + QDir::toNativeSeparators(row.source).toStdString() + "\"");
         const QByteArray bytes = file.readAll();
         if (file.error() != QFileDevice::NoError)
-            throw AppError("Cannot read file \"" + Ansi::fromQString(QDir::toNativeSeparators(row.source)) + "\"");
+            throw AppError("Cannot read file \"" + QDir::toNativeSeparators(row.source).toStdString() + "\"");
         MSG.AttachStreamText(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), row.caption);
         // The encoded body is what the mail text needs; the decoded copy is made again
         // from it whenever it is asked for.

@@ -3,7 +3,6 @@
 // main window and close.
 #include "TFM_Cmps.h"
 
-#include "Ansi.h"
 #include "AppError.h"
 #include "AppInfo.h"
 #include "ComposerEditor.h"
@@ -67,7 +66,7 @@ bool TFM_Cmps::storeMail(std::int64_t &position)
         position = storer().storeReplacing(MSG, composedMail(), rows, FRecordPos);
         stored = true;
     } catch (const AppError &e) {
-        showError(Ansi::toQString(std::string_view(e.what())));
+        showError(QString::fromUtf8(e.what()));
     }
     // Rows whose attachment went to a temporary file point at that file from now on,
     // also when a later step failed.
