@@ -1,4 +1,5 @@
 #include "AddressBook.h"
+#include "AddressCheck.h"
 #include "AppError.h"
 #include "ConfigFile.h"
 #include "TestFiles.h"
@@ -106,6 +107,31 @@ private slots:
         AddressBook book(m_path);
         QVERIFY_THROWS_EXCEPTION(AppError, book.StoreAddress(name.toStdString(), address.toStdString()));
         QCOMPARE(content(), FirstRunConfigText());
+    }
+
+    // What the composer and the editor name before sending or storing.
+    void plausibleAddresses_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("plausible");
+        QTest::newRow("plain") << "anna@example.org" << true;
+        QTest::newRow("padded") << "  anna@example.org \t" << true;
+        QTest::newRow("named") << "Anna Berg <anna@example.org>" << true;
+        QTest::newRow("unicode") << QStringLiteral("\u03b1@\u03c0.gr") << true;
+        QTest::newRow("no at") << "anna.example.org" << false;
+        QTest::newRow("a name") << "Anna Berg" << false;
+        QTest::newRow("blank inside") << "anna @example.org" << false;
+        QTest::newRow("nothing before") << "@example.org" << false;
+        QTest::newRow("nothing after") << "anna@" << false;
+        QTest::newRow("two ats") << "anna@x@example.org" << false;
+        QTest::newRow("empty brackets") << "Anna <>" << false;
+    }
+    void plausibleAddresses()
+    {
+        QFETCH(QString, address);
+        QFETCH(bool, plausible);
+        QCOMPARE(AddressCheck::isPlausible(address), plausible);
+        QCOMPARE(AddressCheck::implausible({QString(), address, QStringLiteral("b@c.d")}).isEmpty(), plausible);
     }
 };
 
