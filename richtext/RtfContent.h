@@ -34,6 +34,19 @@ struct RtfBorder
     bool operator==(const RtfBorder &) const = default;
 };
 
+// Cell padding per side (top, left, bottom, right) as \trpadd* or \clpad* give it, each
+// with the unit word that goes with it (\trpaddf*, \clpadf*: 3 twips, 0 "none").
+struct RtfPadding
+{
+    int twips[4] = {-1, -1, -1, -1}; // -1: not given
+    int unit[4] = {-1, -1, -1, -1};  // -1: no unit word, read as twips
+
+    bool given(int side) const
+    {
+        return twips[side] >= 0 && (unit[side] == 3 || unit[side] == -1);
+    }
+};
+
 struct RtfCellDef
 {
     int right = 0;           // \cellx, twips
@@ -44,12 +57,14 @@ struct RtfCellDef
     bool vMergeFirst = false;
     bool vMerged = false;
     uint8_t vAlign = 0;      // 0 top, 1 centre, 2 bottom
+    RtfPadding padding;      // over the row's
 };
 
 struct RtfRowDef
 {
     int left = 0;            // \trleft
-    int gap = 0;             // \trgaph
+    int gap = 0;             // \trgaph: left and right padding unless padding says otherwise
+    RtfPadding padding;      // \trpadd*
     uint8_t alignment = 0;   // 0 left, 1 centre, 2 right
     RtfBorder borders[6];    // top, left, bottom, right, inner horizontal, inner vertical
     std::vector<RtfCellDef> cells;

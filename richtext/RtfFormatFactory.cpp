@@ -269,13 +269,25 @@ void RtfFormatFactory::applyBorder(QTextTableCellFormat &format, int side, const
 QTextTableCellFormat RtfFormatFactory::cellFormat(const RtfRowDef &row, size_t cell, bool firstCell, bool lastCell) const
 {
     QTextTableCellFormat f;
-    if (row.gap > 0) {
-        f.setLeftPadding(twipsToPixels(row.gap));
-        f.setRightPadding(twipsToPixels(row.gap));
-    }
     RtfCellDef def;
     if (cell < row.cells.size())
         def = row.cells[cell];
+    // The cell's own padding, else the row's; left and right default to the gap.
+    for (int side = 0; side < 4; ++side) {
+        const int twips = def.padding.given(side) ? def.padding.twips[side]
+            : row.padding.given(side)             ? row.padding.twips[side]
+            : side % 2 == 1                       ? row.gap
+                                                  : 0;
+        if (twips <= 0)
+            continue;
+        const qreal pixels = twipsToPixels(twips);
+        switch (side) {
+        case 0: f.setTopPadding(pixels); break;
+        case 1: f.setLeftPadding(pixels); break;
+        case 2: f.setBottomPadding(pixels); break;
+        default: f.setRightPadding(pixels); break;
+        }
+    }
     const RtfBorder sides[4] = {
         def.borders[0].style ? def.borders[0] : row.borders[0],
         def.borders[1].style ? def.borders[1] : (firstCell ? row.borders[1] : row.borders[5]),

@@ -206,6 +206,22 @@ const std::unordered_map<std::string_view, RtfKeywordInfo> &table()
         add("clvertalt", K::CellTop);
         add("clvertalc", K::CellCenter);
         add("clvertalb", K::CellBottom);
+        add("trpaddt", K::RowPadTop);
+        add("trpaddl", K::RowPadLeft);
+        add("trpaddb", K::RowPadBottom);
+        add("trpaddr", K::RowPadRight);
+        add("trpaddft", K::RowPadUnitTop);
+        add("trpaddfl", K::RowPadUnitLeft);
+        add("trpaddfb", K::RowPadUnitBottom);
+        add("trpaddfr", K::RowPadUnitRight);
+        add("clpadt", K::CellPadTop);
+        add("clpadl", K::CellPadLeft);
+        add("clpadb", K::CellPadBottom);
+        add("clpadr", K::CellPadRight);
+        add("clpadft", K::CellPadUnitTop);
+        add("clpadfl", K::CellPadUnitLeft);
+        add("clpadfb", K::CellPadUnitBottom);
+        add("clpadfr", K::CellPadUnitRight);
 
         add("pngblip", K::PngBlip);
         add("jpegblip", K::JpegBlip);

@@ -32,6 +32,10 @@ enum class RtfKeyword {
     CellBorderTop, CellBorderLeft, CellBorderBottom, CellBorderRight, ParagraphBorder,
     BorderSingle, BorderDouble, BorderDotted, BorderDashed, BorderNone, BorderWidth, BorderColor,
     CellShading, CellMergeFirst, CellMerge, CellVMergeFirst, CellVMerge, CellTop, CellCenter, CellBottom,
+    // padding words, each group in the order top, left, bottom, right
+    RowPadTop, RowPadLeft, RowPadBottom, RowPadRight, RowPadUnitTop, RowPadUnitLeft, RowPadUnitBottom,
+    RowPadUnitRight, CellPadTop, CellPadLeft, CellPadBottom, CellPadRight, CellPadUnitTop, CellPadUnitLeft,
+    CellPadUnitBottom, CellPadUnitRight,
     // pictures
     PngBlip, JpegBlip, DibBitmap, WMetafile, EmfBlip, OtherPicture, PicW, PicH, PicWGoal, PicHGoal, PicScaleX,
     PicScaleY,

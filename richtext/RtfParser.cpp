@@ -736,6 +736,18 @@ void RtfParser::onTableWord(RtfKeyword k, int p)
     case K::CellTop: cellDef_.vAlign = 0; break;
     case K::CellCenter: cellDef_.vAlign = 1; break;
     case K::CellBottom: cellDef_.vAlign = 2; break;
+    case K::RowPadTop: case K::RowPadLeft: case K::RowPadBottom: case K::RowPadRight:
+        row.padding.twips[static_cast<int>(k) - static_cast<int>(K::RowPadTop)] = std::clamp(p, 0, kMaxTwips);
+        break;
+    case K::RowPadUnitTop: case K::RowPadUnitLeft: case K::RowPadUnitBottom: case K::RowPadUnitRight:
+        row.padding.unit[static_cast<int>(k) - static_cast<int>(K::RowPadUnitTop)] = std::clamp(p, 0, 255);
+        break;
+    case K::CellPadTop: case K::CellPadLeft: case K::CellPadBottom: case K::CellPadRight:
+        cellDef_.padding.twips[static_cast<int>(k) - static_cast<int>(K::CellPadTop)] = std::clamp(p, 0, kMaxTwips);
+        break;
+    case K::CellPadUnitTop: case K::CellPadUnitLeft: case K::CellPadUnitBottom: case K::CellPadUnitRight:
+        cellDef_.padding.unit[static_cast<int>(k) - static_cast<int>(K::CellPadUnitTop)] = std::clamp(p, 0, 255);
+        break;
     default: break;
     }
 }

@@ -124,6 +124,8 @@ private slots:
     void westernLetter();
     void bulletsAndNumbering();
     void pastedTable();
+    void cellPadding_data();
+    void cellPadding();
     void nestedTable();
     void gb2312();
     void fontCharsetWinsOverAnsiCodePage();
@@ -355,6 +357,38 @@ void TstRtfReader::pastedTable()
     QVERIFY(doc.toPlainText().endsWith(QStringLiteral("\nAfter the table")));
     QVERIFY(blockStarting(doc, QStringLiteral("After")).isValid());
     QVERIFY(!doc.rootFrame()->childFrames().isEmpty());
+}
+
+void TstRtfReader::cellPadding_data()
+{
+    QTest::addColumn<QByteArray>("row");
+    QTest::addColumn<QMarginsF>("padding"); // left, top, right, bottom in pixels
+    QTest::newRow("gap only") << QByteArray("\\trgaph108") << QMarginsF(7.2, 0, 7.2, 0);
+    // As word processors write it: the row's padding stands over the gap.
+    QTest::newRow("row padding") << QByteArray("\\trgaph108\\trpaddl0\\trpaddt60\\trpaddb30\\trpaddfl3\\trpaddft3\\trpaddfb3")
+                                 << QMarginsF(0, 4, 7.2, 2);
+    QTest::newRow("cell over row") << QByteArray("\\trpaddt60\\trpaddft3\\clpadt15\\clpadft3\\clpadr150\\clpadfr3")
+                                   << QMarginsF(0, 1, 10, 0);
+    QTest::newRow("unit none: not given") << QByteArray("\\trgaph30\\trpaddl300\\trpaddfl0\\clpadb90\\clpadfb0")
+                                          << QMarginsF(2, 0, 2, 0);
+    QTest::newRow("no unit word: twips") << QByteArray("\\clpadl45") << QMarginsF(3, 0, 0, 0);
+}
+
+void TstRtfReader::cellPadding()
+{
+    QFETCH(QByteArray, row);
+    QFETCH(QMarginsF, padding);
+    QTextDocument doc;
+    RtfReader::read(rtf(("\\trowd" + row + "\\cellx1500\\cellx4500\\intbl a\\cell b\\cell\\row").constData()), &doc);
+    QTextTable *t = firstTable(doc);
+    QVERIFY(t);
+    const QTextTableCellFormat f = t->cellAt(0, 0).format().toTableCellFormat();
+    QCOMPARE(QMarginsF(f.leftPadding(), f.topPadding(), f.rightPadding(), f.bottomPadding()), padding);
+    // The widths are those of the \cellx boundaries.
+    const QList<QTextLength> widths = t->format().columnWidthConstraints();
+    QCOMPARE(widths.size(), 2);
+    QCOMPARE(widths[0], QTextLength(QTextLength::FixedLength, 100));
+    QCOMPARE(widths[1], QTextLength(QTextLength::FixedLength, 200));
 }
 
 void TstRtfReader::nestedTable()
@@ -620,6 +654,7 @@ void TstRtfReader::hostile_data()
         "{\\rtf1\\intbl " + QByteArray("w\\cell ").repeated(64) + "\\row " + QByteArray("n\\cell\\row ").repeated(4000) + " end}",
         "wwwwnnnn");
     row("deep itap", "{\\rtf1\\intbl\\itap1000 a\\nestcell\\nestrow\\itap-4 b\\cell\\row}", "a");
+    row("absurd padding", "{\\rtf1\\trowd\\trpaddl2147483647\\trpaddfl3\\clpadt-5\\clpadft999\\cellx100\\intbl a\\cell\\row}", "a");
     row("cell without table", "{\\rtf1 a\\cell b\\row c\\nestcell\\nestrow d}", "d");
     row("absurd picture", "{\\rtf1{\\pict\\pngblip\\picw999999999\\pich-5\\picscalex-3\\picwgoal2147483647 89504e47}x}", "x");
     row("too many pictures", "{\\rtf1 a" + QByteArray("{\\pict}").repeated(12000) + "b}", "ab");
