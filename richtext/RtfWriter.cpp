@@ -1,6 +1,7 @@
 #include "RtfWriter.h"
 
 #include "RtfReader.h"
+#include "TableGeometry.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -644,16 +645,19 @@ void RtfWriter::writeRowDefinition(QTextTable *table, int row, const QList<int> 
 {
     const QTextTableFormat tf = table->format();
     body_.word("trowd");
-    // The gap is half the space between cells: the cells' side padding.
-    const QTextTableCellFormat firstCell = table->cellAt(row, 0).format().toTableCellFormat();
-    const qreal gap = firstCell.hasProperty(QTextFormat::TableCellLeftPadding) ? firstCell.leftPadding() : tf.cellPadding();
-    body_.word("trgaph", toTwips(gap));
+    // The gap is half the space between cells: the cells' side padding. The row's other
+    // padding follows where it is not what the gap alone says (the gap on both sides,
+    // nothing above and below); cells that differ from the row say so themselves.
+    const Padding rowPadding = paddingOf(*table, table->cellAt(row, 0));
+    const int gap = rowPadding[1];
+    body_.word("trgaph", gap);
     body_.word("trleft", boundaries.value(0));
     const Qt::Alignment align = tf.alignment() & Qt::AlignHorizontal_Mask;
     if (align & Qt::AlignHCenter)
         body_.word("trqc");
     else if (align & Qt::AlignRight)
         body_.word("trqr");
+    writePadding("trpadd", rowPadding, {0, gap, 0, gap});
     // A table-wide border (documents built in code) stands for every cell side.
     const int tableBorder = tf.border() > 0 ? toTwips(tf.border()) : 0;
     for (int c = 0; c < table->columns(); ++c) {
@@ -698,7 +702,28 @@ void RtfWriter::writeRowDefinition(QTextTable *table, int row, const QList<int> 
             body_.word("clvertalc");
         else if (cf.verticalAlignment() == QTextCharFormat::AlignBottom)
             body_.word("clvertalb");
+        if (cell.row() == row && cell.column() == c)
+            writePadding("clpad", paddingOf(*table, cell), rowPadding);
         body_.word("cellx", boundaries.value(c + 1));
+    }
+}
+
+RtfWriter::Padding RtfWriter::paddingOf(const QTextTable &table, const QTextTableCell &cell)
+{
+    const QMarginsF m = TableGeometry::padding(table, cell);
+    return {toTwips(m.top()), toTwips(m.left()), toTwips(m.bottom()), toTwips(m.right())};
+}
+
+void RtfWriter::writePadding(std::string_view prefix, const Padding &sides, const Padding &defaults)
+{
+    // \trpaddt90\trpaddft3: the value, then its unit (3: twips).
+    static constexpr char kSides[] = "tlbr";
+    for (size_t s = 0; s < sides.size(); ++s) {
+        if (sides[s] == defaults[s])
+            continue;
+        std::string word(prefix);
+        body_.word(word + kSides[s], sides[s]);
+        body_.word(word + 'f' + kSides[s], 3);
     }
 }
 
@@ -739,36 +764,7 @@ void RtfWriter::writeCell(const QTextTableCell &cell, int depth)
 void RtfWriter::writeTable(QTextTable *table, int depth)
 {
     const int columns = table->columns();
-    // Column boundaries in twips from the table's column widths; columns without a fixed
-    // width share what is left of the document's width.
-    const QTextTableFormat tf = table->format();
-    const QList<QTextLength> widths = tf.columnWidthConstraints();
-    const qreal pageWidth = doc_.textWidth() > 0 ? doc_.textWidth() : kDefaultTableWidth;
-    qreal fixed = 0;
-    int variable = 0;
-    for (int c = 0; c < columns; ++c) {
-        const QTextLength l = widths.value(c);
-        if (l.type() == QTextLength::FixedLength)
-            fixed += l.rawValue();
-        else if (l.type() == QTextLength::PercentageLength)
-            fixed += l.rawValue() * pageWidth / 100;
-        else
-            ++variable;
-    }
-    const qreal share = variable > 0 ? std::max<qreal>(pageWidth - fixed, variable * 20) / variable : 0;
-    QList<int> boundaries{toTwips(tf.leftMargin())};
-    qreal x = tf.leftMargin();
-    for (int c = 0; c < columns; ++c) {
-        const QTextLength l = widths.value(c);
-        if (l.type() == QTextLength::FixedLength)
-            x += l.rawValue();
-        else if (l.type() == QTextLength::PercentageLength)
-            x += l.rawValue() * pageWidth / 100;
-        else
-            x += share;
-        boundaries.append(toTwips(x));
-    }
-
+    const QList<int> boundaries = columnBoundaries(*table);
     for (int r = 0; r < table->rows(); ++r) {
         if (depth < 2) {
             writeRowDefinition(table, r, boundaries);
@@ -798,4 +794,52 @@ void RtfWriter::writeTable(QTextTable *table, int depth)
             body_.newline();
         }
     }
+}
+
+QList<int> RtfWriter::columnBoundaries(const QTextTable &table) const
+{
+    // Column boundaries in twips. Fixed widths are written as they are; a table whose
+    // columns size themselves (pasted HTML mostly) keeps the widths the layout gives it,
+    // so a compact table stays compact. Without a layout to ask, such columns share what
+    // is left of the document's width.
+    const int columns = table.columns();
+    const QTextTableFormat tf = table.format();
+    const QList<QTextLength> widths = tf.columnWidthConstraints();
+    const bool allFixed = widths.size() >= columns
+        && std::all_of(widths.begin(), widths.begin() + columns,
+                       [](const QTextLength &l) { return l.type() == QTextLength::FixedLength; });
+    QList<int> boundaries{toTwips(tf.leftMargin())};
+    if (!allFixed) {
+        const QList<qreal> edges = TableGeometry::columnEdges(doc_, table);
+        if (edges.size() == columns + 1) {
+            for (int c = 1; c <= columns; ++c)
+                boundaries.append(toTwips(tf.leftMargin() + edges[c]));
+            return boundaries;
+        }
+    }
+    const qreal pageWidth = doc_.textWidth() > 0 ? doc_.textWidth() : kDefaultTableWidth;
+    qreal fixed = 0;
+    int variable = 0;
+    for (int c = 0; c < columns; ++c) {
+        const QTextLength l = widths.value(c);
+        if (l.type() == QTextLength::FixedLength)
+            fixed += l.rawValue();
+        else if (l.type() == QTextLength::PercentageLength)
+            fixed += l.rawValue() * pageWidth / 100;
+        else
+            ++variable;
+    }
+    const qreal share = variable > 0 ? std::max<qreal>(pageWidth - fixed, variable * 20) / variable : 0;
+    qreal x = tf.leftMargin();
+    for (int c = 0; c < columns; ++c) {
+        const QTextLength l = widths.value(c);
+        if (l.type() == QTextLength::FixedLength)
+            x += l.rawValue();
+        else if (l.type() == QTextLength::PercentageLength)
+            x += l.rawValue() * pageWidth / 100;
+        else
+            x += share;
+        boundaries.append(toTwips(x));
+    }
+    return boundaries;
 }

@@ -8,7 +8,9 @@
 #include <QList>
 #include <QString>
 #include <QTextFormat>
+#include <array>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -25,8 +27,8 @@ class QTextTableCell;
 // control's header, a font table with each font's charset, a colour table whose first
 // entry is "automatic", character formatting as changes, \pard only where the paragraph
 // format changes, \par and CR LF after every paragraph, lists in the \pn form, tables as
-// \trowd ... \cell\row, pictures as PNG. RtfReader reads the result back to the same
-// document.
+// \trowd ... \cell\row (with the column widths the layout shows and the cells' padding),
+// pictures as PNG. RtfReader reads the result back to the same document.
 class RtfWriter
 {
 public:
@@ -74,7 +76,13 @@ private:
     void writeFrame(QTextFrame *frame, int depth);
     void writeBlock(const QTextBlock &block, int depth, const char *endWord);
     void writeTable(QTextTable *table, int depth);
+    QList<int> columnBoundaries(const QTextTable &table) const;
     void writeRowDefinition(QTextTable *table, int row, const QList<int> &boundaries);
+    // A cell's padding in twips: top, left, bottom, right, as the RTF words name them.
+    using Padding = std::array<int, 4>;
+    static Padding paddingOf(const QTextTable &table, const QTextTableCell &cell);
+    // prefix "trpadd" or "clpad": the sides that differ from defaults, each with its unit.
+    void writePadding(std::string_view prefix, const Padding &sides, const Padding &defaults);
     void writeCell(const QTextTableCell &cell, int depth);
     void writeEmptyCell(int depth);
     void writeImage(const QTextImageFormat &format);

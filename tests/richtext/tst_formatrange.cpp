@@ -1,6 +1,7 @@
 #include "FormatRange.h"
 
 #include "DefaultFont.h"
+#include "LetterDocument.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QImage>
@@ -312,6 +313,23 @@ private slots:
         for (const QImage &drawn : pages)
             ink = ink.united(inkBox(drawn));
         QVERIFY2(ink.height() > 600 && ink.bottom() < 775, qPrintable(QStringLiteral("%1x%2").arg(ink.width()).arg(ink.height())));
+    }
+
+    // A compact table whose columns size themselves keeps its width in the stored letter
+    // the page is drawn from, rather than filling the page.
+    void storedNarrowTableIsDrawnNarrow()
+    {
+        QTextDocument editor;
+        setUp(editor);
+        editor.setTextWidth(580);
+        QTextCursor(&editor).insertHtml(QStringLiteral(
+            "<table border=1 cellspacing=0 cellpadding=4><tr><td>Name</td><td>Value</td></tr></table>"));
+        QTextDocument letter;
+        LetterDocument::load(LetterDocument::save(editor), &letter);
+        QImage image = page();
+        QCOMPARE(FormatRange::formatRange(letter, &image, area(), 0), FormatRange::textLength(letter));
+        const QRect ink = inkBox(image);
+        QVERIFY2(ink.width() > 20 && ink.right() < 10 + 200, qPrintable(QStringLiteral("%1 to %2").arg(ink.left()).arg(ink.right())));
     }
 
     // Tables, pictures, indents and tab stops that reach past the right edge are fitted

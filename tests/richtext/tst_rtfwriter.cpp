@@ -1,9 +1,11 @@
 #include "LetterDocument.h"
 #include "RtfReader.h"
 #include "RtfWriter.h"
+#include "TableGeometry.h"
 
 #include "DefaultFont.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QBuffer>
 #include <QImage>
 #include <QTest>
@@ -219,6 +221,31 @@ private:
         return table;
     }
 
+    // Every cell of the first table as laid out: its content rectangle and its padding.
+    struct CellBox
+    {
+        QRectF content;
+        QMarginsF padding;
+    };
+    static QTextTableFormat tableFormat(const QTextDocument &doc)
+    {
+        return doc.rootFrame()->childFrames().value(0)->format().toTableFormat();
+    }
+    static QList<CellBox> cellBoxes(const QTextDocument &doc)
+    {
+        QList<CellBox> boxes;
+        const auto *table = qobject_cast<QTextTable *>(doc.rootFrame()->childFrames().value(0));
+        for (int r = 0; table && r < table->rows(); ++r) {
+            for (int c = 0; c < table->columns(); ++c) {
+                const QTextTableCell cell = table->cellAt(r, c);
+                if (cell.row() == r && cell.column() == c)
+                    boxes.append({doc.documentLayout()->blockBoundingRect(doc.findBlock(cell.firstPosition())),
+                                  TableGeometry::padding(*table, cell)});
+            }
+        }
+        return boxes;
+    }
+
 private slots:
     void headerAndShape()
     {
@@ -411,6 +438,50 @@ private slots:
         const std::string rtf = LetterDocument::save(doc);
         QVERIFY(rtf.starts_with("{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033{\\fonttbl{\\f0\\fswiss\\fcharset0 MS Sans Serif;}"));
         QVERIFY(rtf.find("caf\\'e9\\par\r\nline two\\par\r\n}") != std::string::npos);
+    }
+
+    void pastedHtmlTableKeepsItsLayout_data()
+    {
+        QTest::addColumn<QString>("html");
+        QTest::newRow("widths and padding of the cells") << QStringLiteral(
+            "<table cellspacing=0><tr><td width=80 style='padding:4px 8px'>Name</td>"
+            "<td width=120 style='padding:4px 8px'>Value</td></tr>"
+            "<tr><td style='padding:4px 8px'>a</td><td style='padding:4px 8px'>b</td></tr></table>");
+        QTest::newRow("sized by the content") << QStringLiteral(
+            "<table cellspacing=0 cellpadding=5><tr><td>Name</td><td>A longer cell</td></tr>"
+            "<tr><td>x</td><td>y</td></tr></table>");
+        QTest::newRow("one cell padded apart") << QStringLiteral(
+            "<table cellspacing=0 cellpadding=3><tr><td style='padding-left:9px'>a</td><td>b</td></tr></table>");
+        QTest::newRow("a fixed column beside a free one") << QStringLiteral(
+            "<table cellspacing=0 cellpadding=2><tr><td width=50>a</td><td>free</td></tr></table>");
+    }
+
+    void pastedHtmlTableKeepsItsLayout()
+    {
+        QFETCH(QString, html);
+        QTextDocument doc;
+        setUp(doc);
+        doc.setTextWidth(600);
+        QTextCursor(&doc).insertHtml(html);
+        const QByteArray rtf = write(doc);
+        QTextDocument back;
+        RtfReader::read(std::string_view(rtf.constData(), static_cast<size_t>(rtf.size())), &back);
+        back.setTextWidth(600);
+        const QList<CellBox> shown = cellBoxes(doc);
+        const QList<CellBox> read = cellBoxes(back);
+        QCOMPARE(read.size(), shown.size());
+        for (qsizetype i = 0; i < shown.size(); ++i) {
+            const QRectF a = shown[i].content, b = read[i].content;
+            const qreal off = (a.topLeft() - b.topLeft()).manhattanLength() + (a.bottomRight() - b.bottomRight()).manhattanLength();
+            QVERIFY2(off < 1, qPrintable(QStringLiteral("cell %1 moved by %2 in\n").arg(i).arg(off) + QString::fromLatin1(rtf)));
+            QCOMPARE(read[i].padding, shown[i].padding);
+        }
+        // Widths the HTML fixed come back as they were.
+        const QList<QTextLength> given = tableFormat(doc).columnWidthConstraints();
+        for (qsizetype c = 0; c < given.size(); ++c)
+            if (given[c].type() == QTextLength::FixedLength)
+                QCOMPARE(tableFormat(back).columnWidthConstraints().value(c), given[c]);
+        QCOMPARE(write(back), rtf);
     }
 
     void roundTrip_data()
