@@ -86,6 +86,10 @@ QByteArray rtfOf(const QTextCursor &selection)
 {
     QTextDocument copy;
     copy.setDefaultFont(selection.document()->defaultFont());
+    // Laid out as wide as the letter, a table whose columns size themselves is written
+    // with the widths the letter shows.
+    copy.setDocumentMargin(selection.document()->documentMargin());
+    copy.setTextWidth(selection.document()->textWidth());
     QTextCursor(&copy).insertFragment(selection.selection());
     PastedPictures::copyResources(*selection.document(), copy);
     const std::string rtf = LetterDocument::save(copy);

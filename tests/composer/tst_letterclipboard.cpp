@@ -1,5 +1,6 @@
 #include "LetterClipboard.h"
 #include "LetterDocument.h"
+#include "TableGeometry.h"
 
 #include <QBuffer>
 #include <QMimeData>
@@ -177,6 +178,27 @@ private slots:
             QCOMPARE(colourOf(*d, images[0]), QColor(Qt::blue));
             QCOMPARE(colourOf(*d, images[1]), QColor(Qt::yellow));
         }
+    }
+
+    void copiedTableKeepsTheWidthsItShows()
+    {
+        // A pasted table sized by its content, copied as RTF into another letter.
+        QTextDocument doc;
+        doc.setTextWidth(600);
+        QVERIFY(paste(doc, QStringLiteral("text/html"),
+                      "<table cellspacing=0 cellpadding=4><tr><td>Name</td><td>A longer value</td></tr></table>"));
+        QTextCursor all(&doc);
+        all.select(QTextCursor::Document);
+        QTextDocument other;
+        QVERIFY(paste(other, QStringLiteral("text/rtf"), LetterClipboard::rtfOf(all)));
+        const QList<qreal> edges = TableGeometry::columnEdges(doc, *firstTable(doc));
+        QTextTable *copy = tableOf(other, 1, 2);
+        QVERIFY(copy && edges.size() == 3);
+        const QList<QTextLength> widths = copy->format().columnWidthConstraints();
+        for (int c = 0; c < 2; ++c)
+            QVERIFY2(qAbs(widths.value(c).rawValue() - (edges[c + 1] - edges[c])) < 0.1,
+                     qPrintable(QStringLiteral("column %1: %2").arg(c).arg(widths.value(c).rawValue())));
+        QCOMPARE(copy->cellAt(0, 1).format().toTableCellFormat().topPadding(), 4.0);
     }
 
     void plainTextAndWhatIsNoRtf()
