@@ -658,8 +658,6 @@ void RtfWriter::writeRowDefinition(QTextTable *table, int row, const QList<int> 
     else if (align & Qt::AlignRight)
         body_.word("trqr");
     writePadding("trpadd", rowPadding, {0, gap, 0, gap});
-    // A table-wide border (documents built in code) stands for every cell side.
-    const int tableBorder = tf.border() > 0 ? toTwips(tf.border()) : 0;
     for (int c = 0; c < table->columns(); ++c) {
         const QTextTableCell cell = table->cellAt(row, c);
         if (!cell.isValid())
@@ -673,26 +671,35 @@ void RtfWriter::writeRowDefinition(QTextTable *table, int row, const QList<int> 
         else if (cell.columnSpan() > 1)
             body_.word("clmgf");
         const QTextTableCellFormat cf = cell.format().toTableCellFormat();
+        // A table-wide border (pasted HTML, documents built in code) stands for every
+        // side a cell does not set, in the table's style and colour.
+        const QMarginsF border = TableGeometry::borders(*table, cell);
+        const qreal borderWidths[] = {border.top(), border.left(), border.bottom(), border.right()};
         static const char *sides[] = {"clbrdrt", "clbrdrl", "clbrdrb", "clbrdrr"};
-        static const int widths[] = {QTextFormat::TableCellTopBorder, QTextFormat::TableCellLeftBorder,
-                                     QTextFormat::TableCellBottomBorder, QTextFormat::TableCellRightBorder};
+        static const int ownWidths[] = {QTextFormat::TableCellTopBorder, QTextFormat::TableCellLeftBorder,
+                                        QTextFormat::TableCellBottomBorder, QTextFormat::TableCellRightBorder};
         static const int styles[] = {QTextFormat::TableCellTopBorderStyle, QTextFormat::TableCellLeftBorderStyle,
                                      QTextFormat::TableCellBottomBorderStyle, QTextFormat::TableCellRightBorderStyle};
         static const int brushes[] = {QTextFormat::TableCellTopBorderBrush, QTextFormat::TableCellLeftBorderBrush,
                                       QTextFormat::TableCellBottomBorderBrush, QTextFormat::TableCellRightBorderBrush};
         for (int side = 0; side < 4; ++side) {
-            const int width = cf.hasProperty(widths[side]) ? toTwips(cf.doubleProperty(widths[side])) : tableBorder;
+            const int width = toTwips(borderWidths[side]);
             if (width <= 0)
                 continue;
             body_.word(sides[side]);
-            switch (cf.hasProperty(styles[side]) ? cf.intProperty(styles[side]) : QTextFrameFormat::BorderStyle_Solid) {
+            const bool tableBorder = !cf.hasProperty(ownWidths[side]);
+            switch (cf.hasProperty(styles[side]) ? cf.intProperty(styles[side])
+                    : tableBorder                ? tf.borderStyle()
+                                                 : QTextFrameFormat::BorderStyle_Solid) {
             case QTextFrameFormat::BorderStyle_Double: body_.word("brdrdb"); break;
             case QTextFrameFormat::BorderStyle_Dotted: body_.word("brdrdot"); break;
             case QTextFrameFormat::BorderStyle_Dashed: body_.word("brdrdash"); break;
             default: body_.word("brdrs"); break;
             }
             body_.word("brdrw", width);
-            const QBrush brush = cf.brushProperty(brushes[side]);
+            const QBrush brush = cf.hasProperty(brushes[side]) ? cf.brushProperty(brushes[side])
+                : tableBorder                                  ? tf.borderBrush()
+                                                               : QBrush();
             if (brush.style() != Qt::NoBrush && brush.color() != QColor(Qt::black))
                 body_.word("brdrcf", colors_.indexOf(brush.color()));
         }
@@ -818,27 +825,26 @@ QList<int> RtfWriter::columnBoundaries(const QTextTable &table) const
         }
     }
     const qreal pageWidth = doc_.textWidth() > 0 ? doc_.textWidth() : kDefaultTableWidth;
+    // A column's width where the format gives one, else -1.
+    auto given = [pageWidth](const QTextLength &l) {
+        return l.type() == QTextLength::FixedLength        ? l.rawValue()
+            : l.type() == QTextLength::PercentageLength ? l.rawValue() * pageWidth / 100
+                                                        : -1.0;
+    };
     qreal fixed = 0;
     int variable = 0;
     for (int c = 0; c < columns; ++c) {
-        const QTextLength l = widths.value(c);
-        if (l.type() == QTextLength::FixedLength)
-            fixed += l.rawValue();
-        else if (l.type() == QTextLength::PercentageLength)
-            fixed += l.rawValue() * pageWidth / 100;
+        const qreal w = given(widths.value(c));
+        if (w >= 0)
+            fixed += w;
         else
             ++variable;
     }
     const qreal share = variable > 0 ? std::max<qreal>(pageWidth - fixed, variable * 20) / variable : 0;
     qreal x = tf.leftMargin();
     for (int c = 0; c < columns; ++c) {
-        const QTextLength l = widths.value(c);
-        if (l.type() == QTextLength::FixedLength)
-            x += l.rawValue();
-        else if (l.type() == QTextLength::PercentageLength)
-            x += l.rawValue() * pageWidth / 100;
-        else
-            x += share;
+        const qreal w = given(widths.value(c));
+        x += w >= 0 ? w : share;
         boundaries.append(toTwips(x));
     }
     return boundaries;

@@ -24,16 +24,26 @@ QTextBlock firstOwnBlock(const QTextTableCell &cell)
     return {};
 }
 
+// The cell's own value of each side's property, the table's where it has none.
+QMarginsF sides(const QTextTableCell &cell, qreal all, int left, int top, int right, int bottom)
+{
+    const QTextTableCellFormat f = cell.format().toTableCellFormat();
+    auto side = [&](int property) { return f.hasProperty(property) ? f.doubleProperty(property) : all; };
+    return QMarginsF(side(left), side(top), side(right), side(bottom));
+}
+
 } // namespace
 
 QMarginsF TableGeometry::padding(const QTextTable &table, const QTextTableCell &cell)
 {
-    // The layout takes each side the cell does not set from the table's padding.
-    const qreal all = table.format().cellPadding();
-    const QTextTableCellFormat f = cell.format().toTableCellFormat();
-    auto side = [&](int property) { return f.hasProperty(property) ? f.doubleProperty(property) : all; };
-    return QMarginsF(side(QTextFormat::TableCellLeftPadding), side(QTextFormat::TableCellTopPadding),
-                     side(QTextFormat::TableCellRightPadding), side(QTextFormat::TableCellBottomPadding));
+    return sides(cell, table.format().cellPadding(), QTextFormat::TableCellLeftPadding, QTextFormat::TableCellTopPadding,
+                 QTextFormat::TableCellRightPadding, QTextFormat::TableCellBottomPadding);
+}
+
+QMarginsF TableGeometry::borders(const QTextTable &table, const QTextTableCell &cell)
+{
+    return sides(cell, std::max<qreal>(table.format().border(), 0), QTextFormat::TableCellLeftBorder,
+                 QTextFormat::TableCellTopBorder, QTextFormat::TableCellRightBorder, QTextFormat::TableCellBottomBorder);
 }
 
 QList<qreal> TableGeometry::columnEdges(const QTextDocument &doc, const QTextTable &table)
@@ -42,8 +52,8 @@ QList<qreal> TableGeometry::columnEdges(const QTextDocument &doc, const QTextTab
         return {};
     QAbstractTextDocumentLayout *layout = doc.documentLayout();
     const int columns = table.columns();
-    // Where each column begins: the leftmost cell that starts in it, less its padding
-    // (rows may differ by a border's half pixel).
+    // Where each column begins: the leftmost cell that starts in it, less its padding and
+    // half its border (rows may differ by a border's half pixel).
     std::vector<std::optional<qreal>> lefts(static_cast<size_t>(columns) + 1);
     for (int r = 0; r < table.rows(); ++r) {
         for (int c = 0; c < columns; ++c) {
@@ -53,7 +63,7 @@ QList<qreal> TableGeometry::columnEdges(const QTextDocument &doc, const QTextTab
             const QTextBlock block = firstOwnBlock(cell);
             if (!block.isValid() || !block.layout() || block.layout()->lineCount() == 0)
                 continue;
-            const QMarginsF pad = padding(table, cell);
+            const QMarginsF pad = padding(table, cell) + borders(table, cell) / 2;
             const qreal contentLeft = layout->blockBoundingRect(block).left();
             std::optional<qreal> &left = lefts[static_cast<size_t>(c)];
             left = std::min(left.value_or(contentLeft - pad.left()), contentLeft - pad.left());

@@ -7,9 +7,10 @@ class QTextDocument;
 class QTextTable;
 class QTextTableCell;
 
-// Where a document's layout puts a table's columns, and the padding its cells really
-// have. Qt keeps its column widths to itself; they are found again from where the cells'
-// paragraphs begin and end, less the cells' padding.
+// Where a document's layout puts a table's columns, and the padding and borders its
+// cells really have. Qt keeps its column widths to itself; they are found again from where the cells'
+// paragraphs begin and end, less the cells' padding and half their borders (as a table
+// of collapsed borders shares them between neighbours).
 class TableGeometry
 {
 public:
@@ -22,4 +23,7 @@ public:
 
     // A cell's padding on each side: its own where it has one, else the table's.
     static QMarginsF padding(const QTextTable &table, const QTextTableCell &cell);
+    // The width of a cell's border on each side: its own where it has one, else the
+    // table's border, which Qt draws around every cell.
+    static QMarginsF borders(const QTextTable &table, const QTextTableCell &cell);
 };
