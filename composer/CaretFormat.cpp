@@ -1,5 +1,6 @@
 #include "CaretFormat.h"
 
+#include "ActiveAttributes.h"
 #include "AlignmentTag.h"
 #include "ParagraphFormat.h"
 
@@ -105,6 +106,15 @@ ToolBarState read(const QTextCursor &cursor)
     s.bullets = ParagraphFormat::isBulletParagraph(cursor);
     s.alignment = AlignmentTag::of(cursor.blockFormat().alignment());
     return s;
+}
+
+int firstSize(const QTextCursor &cursor)
+{
+    const QTextDocument *doc = cursor.document();
+    if (!doc)
+        return 0;
+    QTextCursor copy(cursor);
+    return factsOf(ActiveAttributes(copy).format(), doc->defaultFont()).points;
 }
 
 } // namespace CaretFormat

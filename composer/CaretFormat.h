@@ -11,4 +11,8 @@ namespace CaretFormat {
 
 ToolBarState read(const QTextCursor &cursor);
 
+// The size in whole points of the first selected character, or of what is typed at the
+// caret: where the size box's arrows step from when a selection mixes sizes.
+int firstSize(const QTextCursor &cursor);
+
 } // namespace CaretFormat

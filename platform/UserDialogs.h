@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -9,7 +11,9 @@ class UserDialogs
 public:
     // Plain: a box without an icon.
     enum class Kind { Warning, Error, Information, Confirmation, Plain };
-    enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
+    // YesNoDefaultNo: Yes and No with No as the default button, for questions whose Yes
+    // loses or sends something.
+    enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, YesNoDefaultNo };
     enum class Answer { Ok, Cancel, Yes, No };
 
     virtual ~UserDialogs() = default;
@@ -25,4 +29,30 @@ public:
     virtual QString saveFileName(const QString &caption, const QString &filter,
                                  const QString &suggestedName = {},
                                  const QString &defaultExtension = {}) = 0;
+
+    // While an Asker lives, the dialogs are shown for `window`: the real ones belong to it
+    // (they stay in front of it, and it gets the focus back), also when another window is
+    // the active one. Without an Asker they belong to the window the person works in.
+    class Asker
+    {
+    public:
+        Asker(UserDialogs &dialogs, QObject *window)
+            : m_dialogs(dialogs)
+            , m_previous(dialogs.m_asker)
+        {
+            dialogs.m_asker = window;
+        }
+        ~Asker() { m_dialogs.m_asker = m_previous; }
+        Asker(const Asker &) = delete;
+        Asker &operator=(const Asker &) = delete;
+
+    private:
+        UserDialogs &m_dialogs;
+        QPointer<QObject> m_previous;
+    };
+    // The window of the innermost living Asker (null when none, or when it is gone).
+    QObject *asker() const { return m_asker.data(); }
+
+private:
+    QPointer<QObject> m_asker;
 };

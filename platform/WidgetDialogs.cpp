@@ -32,6 +32,21 @@ WidgetDialogs::WidgetDialogs(QWidget *parent)
 {
 }
 
+QWidget *WidgetDialogs::owner() const
+{
+    // The window that said it asks, while it shows.
+    if (auto *window = qobject_cast<QWidget *>(asker()); window && window->isVisible())
+        return window->window();
+    // A modal dialog takes all input: what it (or anything under it) asks comes in front.
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    // Otherwise the person asked from the window they work in. A dialog of another window
+    // would bring that one to the front when it closes.
+    if (QWidget *active = QApplication::activeWindow())
+        return active;
+    return m_parent;
+}
+
 UserDialogs::Answer WidgetDialogs::messageBox(Kind kind, const QString &caption, const QString &text, Buttons buttons)
 {
     QMessageBox::Icon icon = QMessageBox::Information;
@@ -48,30 +63,33 @@ UserDialogs::Answer WidgetDialogs::messageBox(Kind kind, const QString &caption,
     case Buttons::OkCancel: std = QMessageBox::Ok | QMessageBox::Cancel; break;
     case Buttons::YesNo: std = QMessageBox::Yes | QMessageBox::No; break;
     case Buttons::YesNoCancel: std = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel; break;
+    case Buttons::YesNoDefaultNo: std = QMessageBox::Yes | QMessageBox::No; break;
     }
-    QMessageBox box(icon, caption, text, std, m_parent ? m_parent : QApplication::activeWindow());
+    QMessageBox box(icon, caption, text, std, owner());
+    if (buttons == Buttons::YesNoDefaultNo)
+        box.setDefaultButton(QMessageBox::No);
     switch (box.exec()) {
     case QMessageBox::Yes: return Answer::Yes;
     case QMessageBox::No: return Answer::No;
     case QMessageBox::Cancel: return Answer::Cancel;
-    default: return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
+    default: return buttons == Buttons::YesNo || buttons == Buttons::YesNoDefaultNo ? Answer::No : Answer::Ok;
     }
 }
 
 QString WidgetDialogs::openFileName(const QString &caption, const QString &filter, const QString &directory)
 {
-    return QFileDialog::getOpenFileName(m_parent, caption, directory, qtFilter(filter));
+    return QFileDialog::getOpenFileName(owner(), caption, directory, qtFilter(filter));
 }
 
 QStringList WidgetDialogs::openFileNames(const QString &caption, const QString &filter, const QString &directory)
 {
-    return QFileDialog::getOpenFileNames(m_parent, caption, directory, qtFilter(filter));
+    return QFileDialog::getOpenFileNames(owner(), caption, directory, qtFilter(filter));
 }
 
 QString WidgetDialogs::saveFileName(const QString &caption, const QString &filter, const QString &suggestedName,
                                    const QString &defaultExtension)
 {
-    QFileDialog dialog(m_parent, caption, QString(), qtFilter(filter));
+    QFileDialog dialog(owner(), caption, QString(), qtFilter(filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(defaultExtension);
     if (!suggestedName.isEmpty())

@@ -4,7 +4,9 @@
 #include "DefaultFont.h"
 #include "LetterClipboard.h"
 #include "LetterDocument.h"
+#include "ParagraphBreak.h"
 
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QTextCursor>
 
@@ -49,6 +51,21 @@ QFont ComposerEditor::letterFont()
     QFont font = DefaultFont::font();
     font.setPixelSize(11);
     return font;
+}
+
+void ComposerEditor::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    // Shift+Enter stays a line break inside the paragraph; Ctrl+Enter is a window key.
+    if (!enter || isReadOnly() || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        QTextEdit::keyPressEvent(event);
+        return;
+    }
+    QTextCursor cursor = textCursor();
+    ParagraphBreak::insert(cursor);
+    setTextCursor(cursor);
+    ensureCursorVisible();
+    event->accept();
 }
 
 bool ComposerEditor::canInsertFromMimeData(const QMimeData *source) const

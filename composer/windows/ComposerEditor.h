@@ -26,6 +26,8 @@ public:
 
 protected:
     static void prepare(QTextDocument *doc);
+    // Enter starts a paragraph as word processors do (ParagraphBreak).
+    void keyPressEvent(QKeyEvent *event) override;
     bool canInsertFromMimeData(const QMimeData *source) const override;
     void insertFromMimeData(const QMimeData *source) override;
     QMimeData *createMimeDataFromSelection() const override;

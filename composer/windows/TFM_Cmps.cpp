@@ -1,6 +1,7 @@
 #include "TFM_Cmps.h"
 
 #include "ComposerEditor.h"
+#include "FontSizeBox.h"
 #include "HoverShift.h"
 #include "LinkAddresses.h"
 #include "ProgramIcons.h"
@@ -11,6 +12,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -86,7 +88,10 @@ TFM_Cmps::TFM_Cmps(WindowServices &services, QWidget *parent)
     setTabOrder(Memo_To, Memo_CC);
     setTabOrder(Memo_CC, Memo_BCC);
     setTabOrder(Memo_BCC, Edt_Subject);
-    setTabOrder(Edt_Subject, Editor);
+    // The format bar's boxes lie between the subject and the letter.
+    setTabOrder(Edt_Subject, FontName);
+    setTabOrder(FontName, FontSize);
+    setTabOrder(FontSize, Editor);
 
     // FormCreate
     FillFontNames();
@@ -98,7 +103,7 @@ TFM_Cmps::TFM_Cmps(WindowServices &services, QWidget *parent)
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &TFM_Cmps::ActionList2Update);
     SelectionChange();
     ActionList2Update();
-    setWindowTitle(QStringLiteral("Compose Vellorn"));
+    updateTitle();
     FormResize();
 }
 

@@ -1,14 +1,17 @@
 #pragma once
 
 #include "AttachmentRow.h"
+#include "SendCheck.h"
 #include "TMailMessage.h"
 #include "ToolBarState.h"
+#include "UserDialogs.h"
 
 #include <QMainWindow>
 #include <cstdint>
 #include <vector>
 
 class ComposerEditor;
+class FontSizeBox;
 class MailBoxHost;
 class MailStorer;
 struct ComposedMail;
@@ -21,7 +24,6 @@ class QListWidget;
 class QMenu;
 class QMenuBar;
 class QPlainTextEdit;
-class QSpinBox;
 class QToolBar;
 class QToolButton;
 class ToolBand;
@@ -78,7 +80,7 @@ public:
     QToolButton *ItalicButton = nullptr;
     QToolButton *UnderlineButton = nullptr;
     QComboBox *FontName = nullptr;
-    QSpinBox *FontSize = nullptr; // its arrows are the up/down control (0 to 100)
+    FontSizeBox *FontSize = nullptr; // its arrows are the up/down control (0 to 100)
     QToolButton *BulletsButton = nullptr;
     QToolButton *LeftAlign = nullptr;
     QToolButton *CenterAlign = nullptr;
@@ -214,8 +216,16 @@ private:
     bool storeMail(std::int64_t &position);
     // After a store: the box of the stored mail remembers its last row as selected.
     void selectStoredRow();
+    // Send and Ms OE: the checks before anything is stored, then storing and sending.
+    void sendChecked(SendCheck::Mode mode);
     void sendThrough(const QString &mode);
+    void focusField(SendCheck::Field field);
     void showError(const QString &text);
+    // The message boxes and file dialogs of this window belong to it.
+    UserDialogs::Answer ask(UserDialogs::Kind kind, const QString &text,
+                            UserDialogs::Buttons buttons = UserDialogs::Buttons::Ok);
+    QString openFile(const QString &filter);
+    void updateTitle();
     QList<ToolImage *> toolImages() const;
 
     WindowServices &m_services;

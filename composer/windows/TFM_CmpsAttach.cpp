@@ -5,6 +5,8 @@
 
 #include "AppInfo.h"
 #include "ComposerEditor.h"
+#include "ComposerTitle.h"
+#include "LetterContent.h"
 #include "ProgramIcons.h"
 #include "StoredText.h"
 #include "UserDialogs.h"
@@ -38,7 +40,15 @@ void TFM_Cmps::buildLifecycle()
     connect(Memo_To, &QPlainTextEdit::textChanged, this, &TFM_Cmps::Memo_ToChange);
     for (QPlainTextEdit *memo : {Memo_CC, Memo_BCC})
         connect(memo, &QPlainTextEdit::textChanged, this, [this] { setLetterChanged(true); });
-    connect(Edt_Subject, &QLineEdit::textChanged, this, [this] { setLetterChanged(true); });
+    connect(Edt_Subject, &QLineEdit::textChanged, this, [this] {
+        setLetterChanged(true);
+        updateTitle();
+    });
+}
+
+void TFM_Cmps::updateTitle()
+{
+    setWindowTitle(ComposerTitle::of(Edt_Subject->text()));
 }
 
 bool TFM_Cmps::letterChanged() const
@@ -68,19 +78,19 @@ void TFM_Cmps::Memo_ToChange()
 
 void TFM_Cmps::PIC_OpenClick()
 {
-    const QString title = QString::fromLatin1(AppInfo::ApplicationTitle);
-    if (m_services.dialogs.messageBox(UserDialogs::Kind::Warning, title,
-                                      QStringLiteral("All current text will be clear!\r\nAre you sure continue import text?"),
-                                      UserDialogs::Buttons::YesNo)
-        != UserDialogs::Answer::Yes)
+    // Only a letter with content has something to lose.
+    if (LetterContent::hasContent(*Editor->document())
+        && ask(UserDialogs::Kind::Warning,
+               QStringLiteral("All current text will be clear!\r\nAre you sure continue import text?"),
+               UserDialogs::Buttons::YesNoDefaultNo)
+            != UserDialogs::Answer::Yes)
         return;
-    const QString path = m_services.dialogs.openFileName(QStringLiteral("Open"), m_openFilter);
+    const QString path = openFile(m_openFilter);
     if (path.isEmpty())
         return;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        m_services.dialogs.messageBox(UserDialogs::Kind::Error, title,
-                                      QStringLiteral("Cannot open file \"%1\"").arg(QDir::toNativeSeparators(path)));
+        showError(QStringLiteral("Cannot open file \"%1\"").arg(QDir::toNativeSeparators(path)));
         return;
     }
     const QByteArray bytes = file.readAll();
@@ -118,7 +128,7 @@ void TFM_Cmps::AttachbuttonClick()
     // From the first attachment on, the window's open dialog offers every file, also when
     // it imports a letter.
     m_openFilter = QLatin1String(kAttachFilter);
-    const QString path = m_services.dialogs.openFileName(QStringLiteral("Open"), m_openFilter);
+    const QString path = openFile(m_openFilter);
     if (path.isEmpty())
         return;
     const QFileInfo info(path);
@@ -134,4 +144,6 @@ void TFM_Cmps::Remove1Click()
     delete item;
     if (LstV_Attach->count() == 0)
         LstV_Attach->hide();
+    // The mail lost an attachment: closing asks, and saving stores it without.
+    setLetterChanged(true);
 }

@@ -5,6 +5,8 @@
 #include "AlignmentTag.h"
 #include "CaretFormat.h"
 #include "ComposerEditor.h"
+#include "FontSizeBox.h"
+#include "LetterContent.h"
 #include "LetterStamp.h"
 #include "ParagraphFormat.h"
 #include "ProgramIcons.h"
@@ -18,7 +20,6 @@
 #include <QFontDialog>
 #include <QHBoxLayout>
 #include <QScopeGuard>
-#include <QSpinBox>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -78,14 +79,17 @@ void TFM_Cmps::buildFormatBar()
     connect(FontName, &QComboBox::activated, this, &TFM_Cmps::FontNameChange);
     StandardToolBar->addWidget(FontName);
 
-    FontSize = new QSpinBox(StandardToolBar);
+    FontSize = new FontSizeBox(StandardToolBar);
     FontSize->setObjectName(QStringLiteral("FontSize"));
     FontSize->setRange(0, 100);
     FontSize->setSingleStep(1);
     FontSize->setSpecialValueText(QStringLiteral(" ")); // a selection of mixed sizes
     FontSize->setFixedWidth(52);
+    FontSize->setFirstSize([this] { return CaretFormat::firstSize(Editor->textCursor()); });
     setHint(FontSize, QStringLiteral("Font Size|Select font size"));
     connect(FontSize, &QSpinBox::valueChanged, this, &TFM_Cmps::FontSizeChange);
+    // Enter ends the typing of a size: the letter gets the focus back.
+    connect(FontSize, &FontSizeBox::entered, Editor, [this] { Editor->setFocus(); });
     StandardToolBar->addWidget(FontSize);
     StandardToolBar->addSeparator();
 
@@ -219,11 +223,14 @@ void TFM_Cmps::FontSizeChange(int value)
 {
     if (FUpdating)
         return;
+    // The box reports a size once it is complete (Enter, Tab, leaving the box, an arrow);
+    // the focus stays where the person put it.
     QTextCursor cursor = Editor->textCursor();
-    if (!ActiveAttributes(cursor).setSize(value))
+    if (!ActiveAttributes(cursor).setSize(value)) {
+        SelectionChange(); // "0" is no size: the box shows the caret's size again
         return;
+    }
     Editor->setTextCursor(cursor);
-    Editor->setFocus();
 }
 
 void TFM_Cmps::Bold1Click()
@@ -313,7 +320,16 @@ void TFM_Cmps::ActionList2Update()
 
 void TFM_Cmps::FileNewCmdExecute()
 {
-    Editor->clear();
-    Editor->document()->setModified(false);
+    // A letter with content is only emptied when the person says so; either way Undo
+    // brings it back, and the mail counts as changed.
+    if (LetterContent::hasContent(*Editor->document())
+        && ask(UserDialogs::Kind::Warning, QStringLiteral("All current text will be clear!\r\nAre you sure to start a new letter?"),
+               UserDialogs::Buttons::YesNoDefaultNo)
+            != UserDialogs::Answer::Yes)
+        return;
+    QTextCursor cursor = Editor->textCursor();
+    LetterContent::clear(cursor);
+    Editor->setTextCursor(cursor);
+    Editor->setFocus();
     SelectionChange();
 }

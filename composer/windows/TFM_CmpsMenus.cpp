@@ -38,7 +38,7 @@ void TFM_Cmps::buildCommands()
                           {QKeySequence(Qt::CTRL | Qt::Key_C)});
     EditPasteCmd = command(this, "EditPasteCmd", "&Paste", "Paste contents of clipboard",
                            {QKeySequence(Qt::CTRL | Qt::Key_V)});
-    EditSelAll = command(this, "EditSelAll", "Select All", nullptr);
+    EditSelAll = command(this, "EditSelAll", "Select &All", nullptr);
     EditUndoCmd->setIcon(ProgramIcons::icon(R::Undo));
     EditCutCmd->setIcon(ProgramIcons::icon(R::Cut));
     EditCopyCmd->setIcon(ProgramIcons::icon(R::Copy));
@@ -68,17 +68,25 @@ void TFM_Cmps::buildCommands()
 
 void TFM_Cmps::buildMenus()
 {
-    auto item = [this](QMenu *menu, const char *name, const char *caption, void (TFM_Cmps::*slot)()) {
+    // Every item has a mnemonic; an item with keys has them anywhere in the window.
+    auto item = [this](QMenu *menu, const char *name, const char *caption, void (TFM_Cmps::*slot)(),
+                       const QList<QKeySequence> &keys = {}) {
         QAction *a = menu->addAction(QLatin1String(caption));
         a->setObjectName(QLatin1String(name));
         connect(a, &QAction::triggered, this, slot);
+        if (!keys.isEmpty()) {
+            a->setShortcuts(keys);
+            a->setShortcutContext(Qt::WindowShortcut);
+            addAction(a);
+        }
         return a;
     };
 
     QMenu *file = MainMenu1->addMenu(QStringLiteral("&Flie"));
     file->setObjectName(QStringLiteral("File1"));
-    item(file, "Send1", "Send", &TFM_Cmps::PIC_SendClick);
-    item(file, "SendByMsOE1", "Send By Ms OE", &TFM_Cmps::PIC_IEClick);
+    item(file, "Send1", "S&end", &TFM_Cmps::PIC_SendClick,
+         {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    item(file, "SendByMsOE1", "Send &By Ms OE", &TFM_Cmps::PIC_IEClick);
     file->addSeparator();
     file->addAction(FileOpenCmd);
     file->addSeparator();
@@ -96,21 +104,24 @@ void TFM_Cmps::buildMenus()
     edit->addSeparator();
     edit->addAction(EditSelAll);
     edit->addSeparator();
-    item(edit, "InsertDate1", "Insert Date", &TFM_Cmps::InsertDate1Click);
-    item(edit, "InsertTime1", "Insert Time", &TFM_Cmps::InsertTime1Click);
+    item(edit, "InsertDate1", "Insert &Date", &TFM_Cmps::InsertDate1Click);
+    item(edit, "InsertTime1", "Insert T&ime", &TFM_Cmps::InsertTime1Click);
 
     using R = ProgramIcons::Role;
     QMenu *style = MainMenu1->addMenu(QStringLiteral("&Style"));
     style->setObjectName(QStringLiteral("Style1"));
-    item(style, "Font1", "Font...", &TFM_Cmps::Font1Click);
+    item(style, "Font1", "&Font...", &TFM_Cmps::Font1Click);
     style->addSeparator();
-    item(style, "Bold1", "Bold Font", &TFM_Cmps::Bold1Click)->setIcon(ProgramIcons::icon(R::Bold));
-    item(style, "In1", "Italic Font", &TFM_Cmps::In1Click)->setIcon(ProgramIcons::icon(R::Italic));
-    item(style, "Underline1", "Underline Font", &TFM_Cmps::Underline1Click)->setIcon(ProgramIcons::icon(R::Underline));
+    item(style, "Bold1", "&Bold Font", &TFM_Cmps::Bold1Click, {QKeySequence(Qt::CTRL | Qt::Key_B)})
+        ->setIcon(ProgramIcons::icon(R::Bold));
+    item(style, "In1", "&Italic Font", &TFM_Cmps::In1Click, {QKeySequence(Qt::CTRL | Qt::Key_I)})
+        ->setIcon(ProgramIcons::icon(R::Italic));
+    item(style, "Underline1", "&Underline Font", &TFM_Cmps::Underline1Click, {QKeySequence(Qt::CTRL | Qt::Key_U)})
+        ->setIcon(ProgramIcons::icon(R::Underline));
     style->addSeparator();
-    QAction *left = item(style, "Left1", "Align Left", &TFM_Cmps::Left1Click);
-    QAction *center = item(style, "Center1", "Align Center", &TFM_Cmps::Center1Click);
-    QAction *right = item(style, "Right1", "Align Right", &TFM_Cmps::Right1Click);
+    QAction *left = item(style, "Left1", "Align &Left", &TFM_Cmps::Left1Click);
+    QAction *center = item(style, "Center1", "Align &Center", &TFM_Cmps::Center1Click);
+    QAction *right = item(style, "Right1", "Align &Right", &TFM_Cmps::Right1Click);
     left->setProperty("tag", AlignmentTag::Left);
     center->setProperty("tag", AlignmentTag::Center);
     right->setProperty("tag", AlignmentTag::Right);
@@ -120,22 +131,22 @@ void TFM_Cmps::buildMenus()
 
     QMenu *tools = MainMenu1->addMenu(QStringLiteral("&Tools"));
     tools->setObjectName(QStringLiteral("Tools1"));
-    item(tools, "InsertAttachment1", "Insert Attachment", &TFM_Cmps::AttachbuttonClick)
+    item(tools, "InsertAttachment1", "&Insert Attachment", &TFM_Cmps::AttachbuttonClick)
         ->setIcon(ProgramIcons::icon(R::Attach));
     tools->addSeparator();
-    item(tools, "AddAddress1", "Add Address", &TFM_Cmps::AddAddress1Click);
-    item(tools, "AddressBool1", "Address Book", &TFM_Cmps::AddressBool1Click);
+    item(tools, "AddAddress1", "A&dd Address", &TFM_Cmps::AddAddress1Click);
+    item(tools, "AddressBool1", "&Address Book", &TFM_Cmps::AddressBool1Click);
     tools->addSeparator();
     item(tools, "Optionssetting1", "&Options setting...", &TFM_Cmps::PIC_SetClick);
 
     QMenu *help = MainMenu1->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("Help1"));
     // F1 is shown here but is the window's own key (the compose page).
-    item(help, "HelpContents1", "Help Contents\tF1", &TFM_Cmps::HelpContents1Click);
-    item(help, "TipsOfTheDay1", "Tips Of The Day", &TFM_Cmps::TipsOfTheDay1Click);
+    item(help, "HelpContents1", "&Help Contents\tF1", &TFM_Cmps::HelpContents1Click);
+    item(help, "TipsOfTheDay1", "&Tips Of The Day", &TFM_Cmps::TipsOfTheDay1Click);
     help->addSeparator();
-    item(help, "ReportBug1", "Report Bug", &TFM_Cmps::ReportBug1Click);
+    item(help, "ReportBug1", "&Report Bug", &TFM_Cmps::ReportBug1Click);
     help->addSeparator();
-    item(help, "VisiteHomePage1", "Visite HomePage", &TFM_Cmps::VisiteHomePage1Click);
-    item(help, "About1", "About Orlavinte", &TFM_Cmps::About1Click);
+    item(help, "VisiteHomePage1", "&Visite HomePage", &TFM_Cmps::VisiteHomePage1Click);
+    item(help, "About1", "&About Orlavinte", &TFM_Cmps::About1Click);
 }

@@ -53,9 +53,21 @@ MailStorer TFM_Cmps::storer() const
                       m_tempFolder);
 }
 
+UserDialogs::Answer TFM_Cmps::ask(UserDialogs::Kind kind, const QString &text, UserDialogs::Buttons buttons)
+{
+    const UserDialogs::Asker asker(m_services.dialogs, this);
+    return m_services.dialogs.messageBox(kind, QString::fromLatin1(AppInfo::ApplicationTitle), text, buttons);
+}
+
+QString TFM_Cmps::openFile(const QString &filter)
+{
+    const UserDialogs::Asker asker(m_services.dialogs, this);
+    return m_services.dialogs.openFileName(QStringLiteral("Open"), filter);
+}
+
 void TFM_Cmps::showError(const QString &text)
 {
-    m_services.dialogs.messageBox(UserDialogs::Kind::Error, QString::fromLatin1(AppInfo::ApplicationTitle), text);
+    ask(UserDialogs::Kind::Error, text);
 }
 
 bool TFM_Cmps::storeMail(std::int64_t &position)
@@ -109,9 +121,7 @@ bool TFM_Cmps::FormCloseQuery()
     bool mayClose = !letterChanged();
     if (!mayClose) {
         const QString text = QStringLiteral("Save changes to mail ") + Edt_Subject->text().trimmed() + QLatin1Char('?');
-        switch (m_services.dialogs.messageBox(UserDialogs::Kind::Confirmation,
-                                              QString::fromLatin1(AppInfo::ApplicationTitle), text,
-                                              UserDialogs::Buttons::YesNoCancel)) {
+        switch (ask(UserDialogs::Kind::Confirmation, text, UserDialogs::Buttons::YesNoCancel)) {
         case UserDialogs::Answer::No:
             setLetterChanged(false);
             mayClose = true;
@@ -183,28 +193,50 @@ void TFM_Cmps::sendThrough(const QString &mode)
     close();
 }
 
+void TFM_Cmps::sendChecked(SendCheck::Mode mode)
+{
+    const SendCheck::Verdict verdict = SendCheck(storer(), m_services.settings)
+                                           .check(mode, m_services.opener.sendDialogShowing(), composedMail(), MSG);
+    using Step = SendCheck::Verdict::Step;
+    switch (verdict.step) {
+    case Step::Ignore:
+        return;
+    case Step::Refuse:
+        ask(verdict.kind, verdict.text);
+        focusField(verdict.field);
+        return;
+    case Step::AskSubject:
+        if (ask(verdict.kind, verdict.text, UserDialogs::Buttons::YesNoDefaultNo) != UserDialogs::Answer::Yes) {
+            focusField(verdict.field);
+            return;
+        }
+        break;
+    case Step::Send:
+        break;
+    }
+    sendThrough(mode == SendCheck::Mode::Smtp ? QStringLiteral("Self") : QStringLiteral("MSOE"));
+}
+
+void TFM_Cmps::focusField(SendCheck::Field field)
+{
+    QWidget *target = nullptr;
+    switch (field) {
+    case SendCheck::Field::None: return;
+    case SendCheck::Field::Letter: target = Editor; break;
+    case SendCheck::Field::To: target = Memo_To; break;
+    case SendCheck::Field::Cc: target = Memo_CC; break;
+    case SendCheck::Field::Bcc: target = Memo_BCC; break;
+    case SendCheck::Field::Subject: target = Edt_Subject; break;
+    }
+    target->setFocus(Qt::OtherFocusReason);
+}
+
 void TFM_Cmps::PIC_SendClick()
 {
-    if (m_services.opener.sendDialogShowing())
-        return;
-    if (MailStorer::letterEmpty(*Editor->document())) {
-        showError(QStringLiteral("Do not send a empty mail!"));
-        return;
-    }
-    if (m_services.settings.smtpAccountBlank()) {
-        showError(QString::fromLatin1(ConfigSettings::AccountBlankMessage));
-        return;
-    }
-    sendThrough(QStringLiteral("Self"));
+    sendChecked(SendCheck::Mode::Smtp);
 }
 
 void TFM_Cmps::PIC_IEClick()
 {
-    if (MailStorer::letterEmpty(*Editor->document())) {
-        showError(QStringLiteral("Do not try to send a empty mail!"));
-        return;
-    }
-    if (m_services.opener.sendDialogShowing())
-        return;
-    sendThrough(QStringLiteral("MSOE"));
+    sendChecked(SendCheck::Mode::Desktop);
 }

@@ -1,14 +1,19 @@
 #include "ActiveAttributes.h"
 #include "AlignmentTag.h"
 #include "CaretFormat.h"
+#include "ComposerTitle.h"
+#include "FontSizeStep.h"
 #include "HoverShift.h"
+#include "LetterContent.h"
 #include "LetterStamp.h"
+#include "ParagraphBreak.h"
 #include "ParagraphFormat.h"
 
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextList>
+#include <QTextTable>
 #include <QtTest>
 
 class TestComposerFormat : public QObject
@@ -159,6 +164,83 @@ private slots:
         QCOMPARE(doc.findBlockByNumber(2).blockFormat().indent(), 2);
         doc.undo(); // one step
         QCOMPARE(doc.findBlockByNumber(0).textList()->count(), 3);
+    }
+
+    void sizeArrowsStepFromTheText()
+    {
+        // {shown, first selected character's size, steps, result}
+        const int cases[][4] = {{12, 9, 1, 13}, {0, 9, 1, 10}, {0, 9, -1, 8},  {0, 9, 10, 19},
+                                {1, 9, -1, 1},  {100, 9, 1, 100}, {0, 300, -1, 99}, {0, 0, 1, 2}};
+        for (const auto &c : cases)
+            QCOMPARE(FontSizeStep::stepped(c[0], c[1], c[2]), c[3]);
+    }
+
+    // Bold 14-point centred text, Enter twice: what is typed next looks the same.
+    void enterKeepsTheTypingFormat()
+    {
+        QTextDocument doc;
+        QTextCursor c(&doc);
+        QTextCharFormat big;
+        big.setFontPointSize(14);
+        big.setFontWeight(QFont::Bold);
+        ParagraphFormat::setAlignment(c, AlignmentTag::Center);
+        c.insertText(QStringLiteral("Title"), big);
+        ParagraphBreak::insert(c);
+        ParagraphBreak::insert(c);
+        c.insertText(QStringLiteral("x"));
+        const QTextCharFormat typed = doc.lastBlock().begin().fragment().charFormat();
+        QVERIFY(typed.fontPointSize() == 14 && typed.fontWeight() == QFont::Bold);
+        QCOMPARE(doc.findBlockByNumber(1).charFormat().fontPointSize(), 14.0);
+        QCOMPARE(AlignmentTag::of(doc.lastBlock().blockFormat().alignment()), AlignmentTag::Center);
+        doc.undo(); // the x
+        doc.undo(); // one Enter
+        QCOMPARE(doc.toPlainText(), QStringLiteral("Title\n"));
+
+        // Enter in an empty bullet ends the list; after a picture the new paragraph's
+        // typing format is text.
+        ParagraphFormat::setBullets(c, true);
+        ParagraphBreak::insert(c);
+        QCOMPARE(doc.blockCount(), 2);
+        QVERIFY(!c.currentList());
+        c.insertImage(QStringLiteral("pic"));
+        ParagraphBreak::insert(c);
+        QVERIFY(!c.charFormat().isImageFormat() && !c.charFormat().hasProperty(QTextFormat::ImageName));
+    }
+
+    void letterContentAndClearing()
+    {
+        QTextDocument doc;
+        QTextCursor c(&doc);
+        c.insertText(QStringLiteral(" \n\t"));
+        QVERIFY(!LetterContent::hasContent(doc));
+        c.insertTable(1, 2); // empty cells are content
+        QVERIFY(LetterContent::hasContent(doc));
+        doc.undo();
+        c.insertImage(QStringLiteral("pic"));
+        QVERIFY(LetterContent::hasContent(doc));
+
+        // Emptying: text, tables, lists and formats go in one undo step.
+        fill(doc);
+        c.insertTable(1, 2);
+        c.movePosition(QTextCursor::End);
+        ParagraphFormat::setBullets(c, true);
+        ParagraphFormat::setAlignment(c, AlignmentTag::Right);
+        const QString before = doc.toPlainText();
+        LetterContent::clear(c);
+        QVERIFY(doc.isEmpty() && doc.rootFrame()->childFrames().isEmpty() && !c.currentList());
+        QCOMPARE(AlignmentTag::of(c.blockFormat().alignment()), AlignmentTag::Left);
+        QVERIFY(!c.charFormat().hasProperty(QTextFormat::FontWeight));
+        doc.undo();
+        QCOMPARE(doc.toPlainText(), before);
+    }
+
+    void titleShowsTheSubject()
+    {
+        QCOMPARE(ComposerTitle::of(QStringLiteral("  ")), QStringLiteral("Compose Vellorn"));
+        QCOMPARE(ComposerTitle::of(QStringLiteral(" Spring\tconcert\r\n\x01 中文 😀")),
+                 QStringLiteral("Compose Vellorn - Spring concert 中文 😀"));
+        // "[*]" would be the window's modified mark.
+        QCOMPARE(ComposerTitle::of(QStringLiteral("[*] news")), QStringLiteral("Compose Vellorn - [*][*] news"));
     }
 
     void stampsInTheLocaleFormats()

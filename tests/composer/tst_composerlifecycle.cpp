@@ -232,7 +232,6 @@ private slots:
         QCOMPARE(f->dialogs.shown.last().text, QStringLiteral("Do not try to send a empty mail!"));
 
         typeLetter(w, QStringLiteral("Text"));
-        w->Memo_To->setPlainText(QStringLiteral("bob@example.com"));
         f->configureAccount();
         f->settings.ACC_SMTPPass = "";
         w->PIC_SendClick();
@@ -241,8 +240,28 @@ private slots:
         QCOMPARE(f->dialogs.shown.last().kind, UserDialogs::Kind::Error);
         QVERIFY(records().empty());
 
-        // While the send dialog shows, a send does nothing.
+        // No recipient, and recipients that are no addresses: said, and the field has the focus.
         f->settings.ACC_SMTPPass = "secret";
+        w->PIC_SendClick();
+        QCOMPARE(f->dialogs.shown.last().text, QStringLiteral("Please enter at least one recipient."));
+        QCOMPARE(w->focusWidget(), w->Memo_To);
+        w->Memo_To->setPlainText(QStringLiteral("bob@example.com"));
+        w->Memo_CC->setPlainText(QStringLiteral("carol at example.org"));
+        w->PIC_IEClick();
+        QVERIFY(f->dialogs.shown.last().text.contains(QStringLiteral("\r\ncarol at example.org\r\n")));
+        QCOMPARE(w->focusWidget(), w->Memo_CC);
+        QVERIFY(records().empty() && f->opener.calls.isEmpty());
+
+        // No subject: asked, No (the default) stops.
+        w->Memo_CC->clear();
+        f->dialogs.answers.enqueue(Answer::No);
+        w->PIC_SendClick();
+        QCOMPARE(f->dialogs.shown.last().text, QStringLiteral("Send this mail without a subject?"));
+        QCOMPARE(f->dialogs.shown.last().buttons, UserDialogs::Buttons::YesNoDefaultNo);
+        QCOMPARE(w->focusWidget(), w->Edt_Subject);
+        QVERIFY(records().empty());
+
+        // While the send dialog shows, a send does nothing.
         f->opener.sendShowing = true;
         const qsizetype boxes = f->dialogs.shown.size();
         w->PIC_SendClick();
@@ -250,7 +269,12 @@ private slots:
         QCOMPARE(f->dialogs.shown.size(), boxes);
         QVERIFY(records().empty() && f->opener.calls.isEmpty());
 
+        // Every box came from this composer.
+        for (const FakeDialogs::Shown &box : f->dialogs.shown)
+            QCOMPARE(box.asker, static_cast<QObject *>(w));
+
         f->opener.sendShowing = false;
+        f->dialogs.answers.enqueue(Answer::Yes);
         w->PIC_SendClick();
         settle();
         QVERIFY(alive.isNull());
@@ -258,23 +282,26 @@ private slots:
         QCOMPARE(host.calls, (QStringList{"reload", "restore", "counts", "mayClose 1", "release 1"}));
     }
 
-    void importAsksFirstAndLeavesTheLetterUnchanged()
+    void importAsksOnlyWhenTheLetterHasText()
     {
         TFM_Cmps *w = openNew();
-        typeLetter(w, QStringLiteral("old"));
         const QString rtf = f->dir.filePath(QStringLiteral("in.rtf"));
         TestFiles::write(rtf, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Imported \\b bold\\b0\\par}");
         f->dialogs.fileNames.enqueue(rtf);
+        w->PIC_OpenClick();
+        QVERIFY(f->dialogs.shown.isEmpty());
+        QCOMPARE(f->dialogs.fileRequests.last().filter,
+                 QStringLiteral("Rich Text Files (*.RTF)|*.RTF|Text Files (*.TXT)|*.TXT"));
+        QCOMPARE(f->dialogs.fileRequests.last().asker, static_cast<QObject *>(w));
+        QCOMPARE(w->Editor->toPlainText(), QStringLiteral("Imported bold"));
+        QVERIFY(!w->letterChanged());
+
+        typeLetter(w, QStringLiteral(" more"));
         f->dialogs.answers.enqueue(Answer::No);
         w->PIC_OpenClick();
         QCOMPARE(f->dialogs.shown.last().kind, UserDialogs::Kind::Warning);
-        QVERIFY(f->dialogs.fileRequests.isEmpty());
-
-        w->PIC_OpenClick();
-        QCOMPARE(f->dialogs.fileRequests.last().filter,
-                 QStringLiteral("Rich Text Files (*.RTF)|*.RTF|Text Files (*.TXT)|*.TXT"));
-        QCOMPARE(w->Editor->toPlainText(), QStringLiteral("Imported bold"));
-        QVERIFY(!w->letterChanged());
+        QCOMPARE(f->dialogs.shown.last().buttons, UserDialogs::Buttons::YesNoDefaultNo);
+        QCOMPARE(f->dialogs.fileRequests.size(), 1);
 
         // Once the attachment dialog was shown, import offers every file too.
         w->AttachbuttonClick();
@@ -286,16 +313,25 @@ private slots:
         QCOMPARE(w->Editor->toPlainText(), QStringLiteral("plain {text}\nline two"));
     }
 
-    void removingTheLastAttachmentHidesTheList()
+    // Removing an attachment is a change: closing asks, and Yes stores the mail without it.
+    void removingAnAttachmentIsAChange()
     {
         const std::int64_t pos = storeSample('u');
         TFM_Cmps *w = openStored(pos, 'u');
-        for (int i = 0; i < 2; ++i) {
-            w->LstV_Attach->setCurrentRow(0);
-            w->Remove1Click();
-        }
-        QVERIFY(w->LstV_Attach->isHidden());
-        QVERIFY(!w->letterChanged());
+        w->LstV_Attach->setCurrentRow(0);
+        w->Remove1Click();
+        QVERIFY(w->letterChanged());
+        QVERIFY(w->LstV_Attach->isVisible());
+        f->dialogs.answers.enqueue(Answer::Yes);
+        QVERIFY(w->close());
+        QCOMPARE(f->dialogs.shown.last().text, QStringLiteral("Save changes to mail Quarterly?"));
+        const auto stored = records();
+        QCOMPARE(stored.size(), std::size_t(2));
+        TMailMessage m;
+        load(stored[1], m);
+        QCOMPARE(m.Attachments.Count(), 1);
+        m.Attachments[0]->Decode();
+        QCOMPARE(m.Attachments[0]->DecodedBody, std::string(3000, '\x01'));
     }
 
     void toFieldGrowsOnceAtTheSecondLine()

@@ -6,6 +6,7 @@
 #include "DataFiles.h"
 #include "MailStore.h"
 #include "MailStorer.h"
+#include "SendCheck.h"
 #include "StoredText.h"
 #include "TMailMessage.h"
 #include "TestFiles.h"
@@ -25,6 +26,9 @@ public:
     QDateTime now() const override { return QDateTime(QDate(2002, 12, 2), QTime(10, 20, 30)); }
 };
 
+using Step = SendCheck::Verdict::Step;
+using Field = SendCheck::Field;
+
 struct Letter
 {
     QTextDocument doc;
@@ -38,6 +42,9 @@ struct Letter
 };
 
 } // namespace
+
+Q_DECLARE_METATYPE(Step)
+Q_DECLARE_METATYPE(Field)
 
 class TestMailStorer : public QObject
 {
@@ -58,6 +65,21 @@ private:
             if (s.position == std::to_string(position))
                 return s.boxCode;
         return 0;
+    }
+
+    // setup: "smtp" or "oe", with " running" (a send runs) or " noaccount" (no password).
+    SendCheck::Verdict check(const QString &setup, const QString &to, const QString &bcc, const QString &subject,
+                             const QString &letter)
+    {
+        QTextDocument doc;
+        QTextCursor(&doc).insertText(letter);
+        settings.ACC_SMTPHost = "smtp.example.com";
+        settings.ACC_SMTPUser = "ann";
+        settings.ACC_SMTPPass = setup.contains(QLatin1String("noaccount")) ? " " : "secret";
+        const ComposedMail mail{&doc, to, {}, bcc, subject, QStringLiteral("New"), 'u'};
+        return SendCheck(*storer, settings)
+            .check(setup.startsWith(QLatin1String("oe")) ? SendCheck::Mode::Desktop : SendCheck::Mode::Smtp,
+                   setup.contains(QLatin1String("running")), mail, TMailMessage());
     }
 
 private slots:
@@ -222,6 +244,53 @@ private slots:
             QCOMPARE(part->DecodedBody, std::string(bodies[i]));
         }
         QCOMPARE(MailStore(mailBox).ScanStore().back().attachFlag, 'Y');
+    }
+
+    void checksInOrder_data()
+    {
+        for (const char *column : {"setup", "letter", "to", "bcc", "subject", "text"})
+            QTest::addColumn<QString>(column);
+        QTest::addColumn<Step>("step");
+        QTest::addColumn<Field>("field");
+        const QString bob = QStringLiteral("bob@example.com"), none;
+        const QString notAddress = QStringLiteral("This recipient is not a mail address:\r\n\r\n%1\r\n\r\n"
+                                                  "Please correct it before sending.");
+        QTest::newRow("Ms OE: the empty letter first") << "oe running" << " \n" << bob << none << "S"
+                                                       << "Do not try to send a empty mail!" << Step::Refuse << Field::Letter;
+        QTest::newRow("empty letter") << "smtp" << "\t" << bob << none << "S" << "Do not send a empty mail!"
+                                      << Step::Refuse << Field::Letter;
+        QTest::newRow("account before recipients") << "smtp noaccount" << "Hi" << none << none << "S"
+                                                   << ConfigSettings::AccountBlankMessage << Step::Refuse << Field::None;
+        QTest::newRow("no recipient") << "smtp" << "Hi" << " \n\n" << none << "S"
+                                      << "Please enter at least one recipient." << Step::Refuse << Field::To;
+        QTest::newRow("blind copies only") << "smtp" << "Hi" << none << bob << "S" << none << Step::Send << Field::None;
+        QTest::newRow("a name not in the book") << "oe" << "Hi" << bob + "\nAnna" << none << "S" << notAddress.arg("Anna")
+                                                << Step::Refuse << Field::To;
+        QTest::newRow("a book entry with a wrong address, two on a line")
+            << "smtp" << "Hi" << bob << "Doe, \"Jo\"\nBroken Entry\ntwo@x, @x" << "S"
+            << "These recipients are not mail addresses:\r\n\r\nBroken Entry (broken at example.com)\r\ntwo@x, @x\r\n\r\n"
+               "Please correct them before sending." << Step::Refuse << Field::Bcc;
+        QTest::newRow("wrong addresses before the subject") << "smtp" << "Hi" << "x" << none << " " << notAddress.arg("x")
+                                                            << Step::Refuse << Field::To;
+        QTest::newRow("no subject is a question") << "smtp" << "Hi" << bob << none << "  "
+                                                  << "Send this mail without a subject?" << Step::AskSubject
+                                                  << Field::Subject;
+    }
+    void checksInOrder()
+    {
+        QFETCH(QString, setup);
+        QFETCH(QString, letter);
+        QFETCH(QString, to);
+        QFETCH(QString, bcc);
+        QFETCH(QString, subject);
+        QFETCH(QString, text);
+        QFETCH(Step, step);
+        QFETCH(Field, field);
+        AddressBook(config).StoreAddress("Broken Entry", "broken at example.com");
+        const SendCheck::Verdict v = check(setup, to, bcc, subject, letter);
+        QCOMPARE(v.step, step);
+        QCOMPARE(v.field, field);
+        QCOMPARE(v.text, text);
     }
 
     void safeNames()

@@ -1,4 +1,6 @@
+#include "CaretFormat.h"
 #include "ComposerEditor.h"
+#include "FontSizeBox.h"
 #include "HoverShift.h"
 #include "LetterDocument.h"
 #include "TFM_Cmps.h"
@@ -16,7 +18,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QSpinBox>
+#include <QSet>
 #include <QTextTable>
 #include <QToolButton>
 #include <QtTest>
@@ -44,6 +46,29 @@ bool boldAt(QTextEdit *editor, int position)
     c.setPosition(position);
     return c.charFormat().fontWeight() >= QFont::Bold;
 }
+
+// The format of the character before `position` (the last one when -1).
+ToolBarState formatAt(QTextEdit *editor, int position = -1)
+{
+    QTextCursor c(editor->document());
+    c.setPosition(position < 0 ? editor->document()->characterCount() - 1 : position);
+    return CaretFormat::read(c);
+}
+
+bool focusIn(QWidget *w)
+{
+    QWidget *focus = QApplication::focusWidget();
+    return focus && (focus == w || w->isAncestorOf(focus));
+}
+
+void typeSize(TFM_Cmps *w, const QString &size)
+{
+    w->FontSize->setFocus();
+    QTest::keyClick(w->FontSize, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(w->FontSize, size);
+}
+
+using Answer = UserDialogs::Answer;
 
 } // namespace
 
@@ -74,6 +99,8 @@ private slots:
     void opensAsAComposer()
     {
         QCOMPARE(w->windowTitle(), QStringLiteral("Compose Vellorn"));
+        QTest::keyClicks(w->Edt_Subject, QStringLiteral("Spring concert"));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Compose Vellorn - Spring concert"));
         QCOMPARE(w->size(), QSize(710, 486));
         QVERIFY(w->isWindow() && !w->parentWidget());
         QVERIFY(w->LstV_Attach->isHidden());
@@ -117,15 +144,37 @@ private slots:
         QVERIFY(w->RightAlign->isChecked());
     }
 
-    void typingOneInTheSizeBoxSetsOnePoint()
+    // A size is typed whole: Tab (the size box follows the font name in the Tab order) or
+    // Enter applies it. The arrows step from the text's size, also while the box is blank.
+    void typedSizeAppliesWhenComplete()
     {
-        w->Editor->setPlainText(QStringLiteral("text"));
+        w->Editor->setPlainText(QStringLiteral("text more"));
         cursorAt(w->Editor, 0, 4);
-        w->FontSize->setFocus();
-        QTest::keyClick(w->FontSize, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(w->FontSize, QStringLiteral("1"));
+        w->Edt_Subject->setFocus();
+        QTest::keyClick(w->Edt_Subject, Qt::Key_Tab);
+        QVERIFY(focusIn(w->FontName));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY(focusIn(w->FontSize));
+        typeSize(w, QStringLiteral("12"));
+        QVERIFY(focusIn(w->FontSize));
+        QCOMPARE(formatAt(w->Editor, 2).fontSize, 8);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(formatAt(w->Editor, 2).fontSize, 12);
         QVERIFY(w->Editor->hasFocus());
-        QCOMPARE(w->Editor->textCursor().charFormat().fontPointSize(), 1.0);
+
+        cursorAt(w->Editor, 5, 9);
+        typeSize(w, QStringLiteral("20"));
+        QTest::keyClick(w->FontSize, Qt::Key_Return);
+        QCOMPARE(formatAt(w->Editor, 7).fontSize, 20);
+        QVERIFY(w->Editor->hasFocus());
+
+        cursorAt(w->Editor, 0, 9);
+        QCOMPARE(w->FontSize->text().trimmed(), QString());
+        w->FontSize->setFocus();
+        QTest::keyClick(w->FontSize, Qt::Key_Up);
+        for (int at : {2, 5, 7})
+            QCOMPARE(formatAt(w->Editor, at).fontSize, 13);
+
         // A name that selects no item of the list does nothing.
         w->FontName->setEditText(QStringLiteral("No Such Face At All"));
         QTest::keyClick(w->FontName, Qt::Key_Return);
@@ -133,22 +182,40 @@ private slots:
             QStringLiteral("No Such Face At All")));
     }
 
-    void ctrlNEmptiesOnlyTheLetter()
+    // Keys set the typing format; Enter twice keeps it for the paragraph after the blank line.
+    void typingWithKeysKeepsTheFormat()
+    {
+        QTest::keyClick(w->Editor, Qt::Key_B, Qt::ControlModifier);
+        typeSize(w, QStringLiteral("14"));
+        QTest::keyClick(w->FontSize, Qt::Key_Return);
+        QTest::keyClicks(w->Editor, QStringLiteral("Dear"));
+        QTest::keyClick(w->Editor, Qt::Key_Return);
+        QTest::keyClick(w->Editor, Qt::Key_Return);
+        QTest::keyClick(w->Editor, Qt::Key_I, Qt::ControlModifier);
+        QTest::keyClick(w->Editor, Qt::Key_U, Qt::ControlModifier);
+        QTest::keyClicks(w->Editor, QStringLiteral("x"));
+        QCOMPARE(w->Editor->toPlainText(), QStringLiteral("Dear\n\nx"));
+        const ToolBarState x = formatAt(w->Editor);
+        QVERIFY(x.bold && x.italic && x.underline && x.fontSize == 14);
+        QVERIFY(w->BoldButton->isChecked());
+    }
+
+    // Ctrl+N asks for a letter with text, empties only the letter, and Undo brings it back.
+    void ctrlNAsksAndCanBeUndone()
     {
         w->Editor->setPlainText(QStringLiteral("a letter"));
-        w->Memo_To->setPlainText(QStringLiteral("Bob"));
-        w->Memo_CC->setPlainText(QStringLiteral("cc@example.org"));
-        w->Memo_BCC->setPlainText(QStringLiteral("bcc@example.org"));
         w->Edt_Subject->setText(QStringLiteral("Hello"));
-        new QListWidgetItem(QStringLiteral("file.txt"), w->LstV_Attach);
+        w->setLetterChanged(false);
+        f->dialogs.answers << Answer::No << Answer::Yes;
         QTest::keyClick(w->Editor, Qt::Key_N, Qt::ControlModifier);
-        QVERIFY(w->Editor->toPlainText().isEmpty());
-        QVERIFY(!w->Editor->document()->isModified());
-        QCOMPARE(w->Memo_To->toPlainText(), QStringLiteral("Bob"));
-        QCOMPARE(w->Memo_CC->toPlainText(), QStringLiteral("cc@example.org"));
-        QCOMPARE(w->Memo_BCC->toPlainText(), QStringLiteral("bcc@example.org"));
+        QCOMPARE(f->dialogs.shown.last().buttons, UserDialogs::Buttons::YesNoDefaultNo);
+        QCOMPARE(f->dialogs.shown.last().asker, static_cast<QObject *>(w));
+        QVERIFY(!w->letterChanged());
+        QTest::keyClick(w->Editor, Qt::Key_N, Qt::ControlModifier);
+        QVERIFY(w->Editor->toPlainText().isEmpty() && w->letterChanged());
         QCOMPARE(w->Edt_Subject->text(), QStringLiteral("Hello"));
-        QCOMPARE(w->LstV_Attach->count(), 1);
+        QTest::keyClick(w->Editor, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(w->Editor->toPlainText(), QStringLiteral("a letter"));
     }
 
     void cutAndCopyNeedASelection()
@@ -206,22 +273,31 @@ private slots:
     void menusAsTheUserSeesThem()
     {
         const QList<QPair<QString, QStringList>> expected = {
-            {QStringLiteral("&Flie"), {"Send", "Send By Ms OE", "-", "&Import...|Ctrl+O", "-", "&Save|Ctrl+S", "-", "&Close|Ctrl+F4"}},
-            {QStringLiteral("&Edit"), {"&Undo|Ctrl+Z", "-", "&Copy|Ctrl+C", "Cu&t|Ctrl+X", "&Paste|Ctrl+V", "-", "Select All", "-",
-                                       "Insert Date", "Insert Time"}},
-            {QStringLiteral("&Style"), {"Font...", "-", "Bold Font", "Italic Font", "Underline Font", "-", "Align Left",
-                                        "Align Center", "Align Right"}},
-            {QStringLiteral("&Tools"), {"Insert Attachment", "-", "Add Address", "Address Book", "-", "&Options setting..."}},
-            {QStringLiteral("&Help"), {"Help Contents\tF1", "Tips Of The Day", "-", "Report Bug", "-", "Visite HomePage",
-                                       "About Orlavinte"}},
+            {QStringLiteral("&Flie"), {"S&end|Ctrl+Return", "Send &By Ms OE", "-", "&Import...|Ctrl+O", "-", "&Save|Ctrl+S", "-",
+                                       "&Close|Ctrl+F4"}},
+            {QStringLiteral("&Edit"), {"&Undo|Ctrl+Z", "-", "&Copy|Ctrl+C", "Cu&t|Ctrl+X", "&Paste|Ctrl+V", "-", "Select &All",
+                                       "-", "Insert &Date", "Insert T&ime"}},
+            {QStringLiteral("&Style"), {"&Font...", "-", "&Bold Font|Ctrl+B", "&Italic Font|Ctrl+I", "&Underline Font|Ctrl+U",
+                                        "-", "Align &Left", "Align &Center", "Align &Right"}},
+            {QStringLiteral("&Tools"), {"&Insert Attachment", "-", "A&dd Address", "&Address Book", "-", "&Options setting..."}},
+            {QStringLiteral("&Help"), {"&Help Contents\tF1", "&Tips Of The Day", "-", "&Report Bug", "-", "&Visite HomePage",
+                                       "&About Orlavinte"}},
         };
         const QList<QAction *> menus = w->MainMenu1->actions();
         QCOMPARE(menus.size(), expected.size());
         for (qsizetype m = 0; m < menus.size(); ++m) {
             QCOMPARE(menus[m]->text(), expected[m].first);
             QStringList items;
+            QSet<QChar> mnemonics;
             for (QAction *a : menus[m]->menu()->actions()) {
                 QString text = a->isSeparator() ? QStringLiteral("-") : a->text();
+                if (!a->isSeparator()) {
+                    const qsizetype amp = text.indexOf(QLatin1Char('&'));
+                    QVERIFY2(amp >= 0 && amp + 1 < text.size(), qPrintable(text));
+                    const QChar key = text.at(amp + 1).toLower();
+                    QVERIFY2(!mnemonics.contains(key), qPrintable(text)); // each reaches its own item
+                    mnemonics.insert(key);
+                }
                 if (!a->shortcut().isEmpty())
                     text += QLatin1Char('|') + a->shortcut().toString();
                 items.append(text);
@@ -231,10 +307,18 @@ private slots:
         QVERIFY(w->FileExitCmd->shortcuts().contains(QKeySequence(Qt::ALT | Qt::Key_X)));
         QCOMPARE(w->EditUndoCmd->statusTip(), QStringLiteral("Undo the last action"));
 
-        QMenu *file = menus[0]->menu();
-        QTest::keyClick(w, Qt::Key_F, Qt::AltModifier);
-        QTRY_VERIFY(file->isVisible());
-        file->close();
+        // Alt+S, then B: the Style menu's Bold Font.
+        QMenu *style = menus[2]->menu();
+        QTest::keyClick(w, Qt::Key_S, Qt::AltModifier);
+        QTRY_VERIFY(style->isVisible());
+        QTest::keyClick(style, Qt::Key_B);
+        QVERIFY(w->BoldButton->isChecked());
+        QVERIFY(!style->isVisible());
+
+        // Ctrl+Return sends through the checks: an empty letter is refused.
+        QTest::keyClick(w->Editor, Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(f->dialogs.shown.last().text, QStringLiteral("Do not send a empty mail!"));
+        QVERIFY(w->Editor->toPlainText().isEmpty());
     }
 
     void linksAndHelpGoThroughTheServices()

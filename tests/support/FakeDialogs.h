@@ -15,6 +15,7 @@ public:
         QString caption;
         QString text;
         Buttons buttons = Buttons::Ok;
+        QObject *asker = nullptr; // the window that said it asks (UserDialogs::Asker)
     };
     // One file dialog as it was asked for.
     struct FileRequest
@@ -24,6 +25,7 @@ public:
         QString filter;
         QString nameOrFolder; // the proposed name (save) or start folder (open)
         QString defaultExtension;
+        QObject *asker = nullptr;
     };
 
     QQueue<Answer> answers;       // empty: Ok (or Yes for yes/no questions)
@@ -34,25 +36,25 @@ public:
 
     Answer messageBox(Kind kind, const QString &caption, const QString &text, Buttons buttons) override
     {
-        shown.append({kind, caption, text, buttons});
+        shown.append({kind, caption, text, buttons, asker()});
         if (!answers.isEmpty())
             return answers.dequeue();
         return buttons == Buttons::Ok || buttons == Buttons::OkCancel ? Answer::Ok : Answer::Yes;
     }
     QString openFileName(const QString &caption, const QString &filter, const QString &directory) override
     {
-        fileRequests.append({FileRequest::Type::Open, caption, filter, directory, {}});
+        fileRequests.append({FileRequest::Type::Open, caption, filter, directory, {}, asker()});
         return fileNames.isEmpty() ? QString() : fileNames.dequeue();
     }
     QStringList openFileNames(const QString &caption, const QString &filter, const QString &directory) override
     {
-        fileRequests.append({FileRequest::Type::OpenMany, caption, filter, directory, {}});
+        fileRequests.append({FileRequest::Type::OpenMany, caption, filter, directory, {}, asker()});
         return fileLists.isEmpty() ? QStringList() : fileLists.dequeue();
     }
     QString saveFileName(const QString &caption, const QString &filter, const QString &suggestedName,
                          const QString &defaultExtension) override
     {
-        fileRequests.append({FileRequest::Type::Save, caption, filter, suggestedName, defaultExtension});
+        fileRequests.append({FileRequest::Type::Save, caption, filter, suggestedName, defaultExtension, asker()});
         return fileNames.isEmpty() ? QString() : fileNames.dequeue();
     }
 };

@@ -1,0 +1,106 @@
+#include "SendCheck.h"
+
+#include "AddressCheck.h"
+#include "AddressBook.h"
+#include "ConfigSettings.h"
+#include "MailStorer.h"
+#include "TMailMessage.h"
+
+#include <QStringList>
+
+namespace {
+
+using Verdict = SendCheck::Verdict;
+
+Verdict refuse(UserDialogs::Kind kind, const QString &text, SendCheck::Field field)
+{
+    Verdict v;
+    v.step = Verdict::Step::Refuse;
+    v.kind = kind;
+    v.text = text;
+    v.field = field;
+    return v;
+}
+
+} // namespace
+
+SendCheck::SendCheck(const MailStorer &storer, const ConfigSettings &settings)
+    : m_storer(storer)
+    , m_settings(settings)
+{
+}
+
+SendCheck::Verdict SendCheck::check(Mode mode, bool sendRunning, const ComposedMail &mail,
+                                    const TMailMessage &MSG) const
+{
+    using Kind = UserDialogs::Kind;
+    const bool letterEmpty = !mail.letter || MailStorer::letterEmpty(*mail.letter);
+    // The two buttons make their first two checks in opposite orders.
+    if (mode == Mode::Smtp) {
+        if (sendRunning)
+            return Verdict{Verdict::Step::Ignore, Kind::Error, {}, Field::None};
+        if (letterEmpty)
+            return refuse(Kind::Error, QStringLiteral("Do not send a empty mail!"), Field::Letter);
+        if (m_settings.smtpAccountBlank())
+            return refuse(Kind::Error, QString::fromLatin1(ConfigSettings::AccountBlankMessage), Field::None);
+    } else {
+        if (letterEmpty)
+            return refuse(Kind::Error, QStringLiteral("Do not try to send a empty mail!"), Field::Letter);
+        if (sendRunning)
+            return Verdict{Verdict::Step::Ignore, Kind::Error, {}, Field::None};
+    }
+
+    Verdict v = checkRecipients(mail, MSG);
+    if (v.step != Verdict::Step::Send)
+        return v;
+    if (AddressBook::trimmedText(mail.subject).isEmpty()) {
+        v.step = Verdict::Step::AskSubject;
+        v.kind = Kind::Confirmation;
+        v.text = QLatin1String(NoSubjectQuestion);
+        v.field = Field::Subject;
+    }
+    return v;
+}
+
+SendCheck::Verdict SendCheck::checkRecipients(const ComposedMail &mail, const TMailMessage &MSG) const
+{
+    const struct
+    {
+        const QString &memo;
+        const TMailRecipients &known;
+        Field field;
+    } kinds[] = {{mail.to, MSG.ToRecipients, Field::To},
+                 {mail.cc, MSG.CcRecipients, Field::Cc},
+                 {mail.bcc, MSG.BccRecipients, Field::Bcc}};
+
+    bool anyRecipient = false;
+    Field firstWrong = Field::None;
+    QStringList wrong;
+    for (const auto &kind : kinds) {
+        const MailStorer::Recipients r = m_storer.resolveRecipients(kind.memo, kind.known);
+        anyRecipient = anyRecipient || !r.names.isEmpty();
+        for (qsizetype i = 0; i < r.addresses.size(); ++i) {
+            if (AddressCheck::isPlausible(r.addresses[i]))
+                continue;
+            if (firstWrong == Field::None)
+                firstWrong = kind.field;
+            // A name of the address book is shown with the address it stands for.
+            const QString name = r.names[i].trimmed();
+            const QString address = r.addresses[i].trimmed();
+            wrong << (name == address ? address : name + QStringLiteral(" (") + address + QLatin1Char(')'));
+        }
+    }
+    if (!anyRecipient)
+        return refuse(UserDialogs::Kind::Warning, QLatin1String(NoRecipientMessage), Field::To);
+    if (wrong.isEmpty())
+        return {};
+
+    const bool one = wrong.size() == 1;
+    QString text = QLatin1String(one ? "This recipient is not a mail address:" : "These recipients are not mail addresses:")
+        + QStringLiteral("\r\n\r\n") + wrong.mid(0, kNamedAddresses).join(QStringLiteral("\r\n"));
+    if (wrong.size() > kNamedAddresses)
+        text += QStringLiteral("\r\n... and %1 more").arg(wrong.size() - kNamedAddresses);
+    text += QStringLiteral("\r\n\r\nPlease correct ") + QLatin1String(one ? "it" : "them")
+        + QStringLiteral(" before sending.");
+    return refuse(UserDialogs::Kind::Warning, text, firstWrong);
+}
