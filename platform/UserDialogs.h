@@ -9,6 +9,8 @@ class UserDialogs
 public:
     // Plain: a box without an icon.
     enum class Kind { Warning, Error, Information, Confirmation, Plain };
+    // YesNo has No as its default button: such a question asks before something that
+    // cannot be undone, and Yes must be meant.
     enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
     enum class Answer { Ok, Cancel, Yes, No };
 

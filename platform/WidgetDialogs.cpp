@@ -50,6 +50,9 @@ UserDialogs::Answer WidgetDialogs::messageBox(Kind kind, const QString &caption,
     case Buttons::YesNoCancel: std = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel; break;
     }
     QMessageBox box(icon, caption, text, std, m_parent ? m_parent : QApplication::activeWindow());
+    // A yes/no question comes before something that cannot be undone: Enter answers No.
+    if (buttons == Buttons::YesNo)
+        box.setDefaultButton(QMessageBox::No);
     switch (box.exec()) {
     case QMessageBox::Yes: return Answer::Yes;
     case QMessageBox::No: return Answer::No;
