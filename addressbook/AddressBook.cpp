@@ -46,16 +46,27 @@ std::vector<AddressBook::Entry> AddressBook::ListAddresses() const
     return entries;
 }
 
+std::string AddressBook::existingName(const std::string &name) const
+{
+    const std::string wanted = trimmed(name);
+    for (const std::string &key : IniFile(m_path).keyNames(Section))
+        if (asciiEqualNoCase(key, wanted) || sameName(key, wanted))
+            return key;
+    return {};
+}
+
+bool AddressBook::sameName(const std::string &a, const std::string &b)
+{
+    return StoredText::toQString(a).compare(StoredText::toQString(b), Qt::CaseInsensitive) == 0;
+}
+
 std::string AddressBook::storedKey(const std::string &name) const
 {
     // The INI layer matches ASCII letters without regard to case (and writes the name as
     // given); names that differ in other letters (É, Ω, Ж) are matched here as characters,
     // however their bytes were stored, and keep the stored spelling.
-    const QString wanted = StoredText::toQString(name);
-    for (const std::string &key : IniFile(m_path).keyNames(Section))
-        if (!asciiEqualNoCase(key, name) && StoredText::toQString(key).compare(wanted, Qt::CaseInsensitive) == 0)
-            return key;
-    return name;
+    const std::string key = existingName(name);
+    return key.empty() || asciiEqualNoCase(key, name) ? name : key;
 }
 
 std::string AddressBook::LookupAddress(const std::string &name) const
@@ -91,9 +102,15 @@ void AddressBook::ReplaceAddress(const std::string &oldName, const std::string &
     if (!problem.isEmpty())
         throw AppError(problem.toLocal8Bit().toStdString());
     // Compared as characters: the same name typed again may give other bytes than those
-    // stored (Windows-1252 bytes that read as UTF-8), and must keep its place.
-    if (StoredText::toQString(trimmed(name)) != StoredText::toQString(oldName))
-        RemoveAddress(oldName);
+    // stored (Windows-1252 bytes that read as UTF-8), and keeps its place and its bytes.
+    const std::string newName = trimmed(name);
+    if (sameName(newName, oldName)) {
+        const bool sameSpelling = StoredText::toQString(newName) == StoredText::toQString(oldName);
+        if (!IniFile(m_path).renameKey(Section, oldName, sameSpelling ? oldName : newName, trimmed(address)))
+            cannotWrite(m_path);
+        return;
+    }
+    RemoveAddress(oldName);
     StoreAddress(name, address);
 }
 

@@ -35,10 +35,16 @@ public:
     // Deletes the entry of that name; nothing happens when there is none. Throws AppError
     // when the file cannot be written.
     void RemoveAddress(const std::string &name);
-    // The editor's confirmed change of the entry oldName: a changed name (compared
-    // exactly, so a change of case counts) removes the old entry first, so the entry
-    // moves to the end of the section under its new name.
+    // The editor's confirmed change of the entry oldName (its name as stored). The same
+    // name, even in another case, keeps the entry's line and takes the new spelling; another
+    // name removes the old entry first, so the entry moves to the end of the section under
+    // its new name (or takes the place of an entry of that name, replacing its address).
     void ReplaceAddress(const std::string &oldName, const std::string &name, const std::string &address);
+    // The name as stored of the entry that `name` (trimmed) names, in any case and any
+    // script, or an empty text when there is none.
+    std::string existingName(const std::string &name) const;
+    // True when both name the same entry: equal as characters without regard to case.
+    static bool sameName(const std::string &a, const std::string &b);
 
     // Leading and trailing blanks and control characters removed.
     static std::string trimmed(const std::string &text);

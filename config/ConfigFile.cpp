@@ -30,15 +30,6 @@ private:
     IniFile m_ini;
 };
 
-std::string trimBlanks(const std::string &text)
-{
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
-    const size_t last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
-
 } // namespace
 
 void LoadConfig(ConfigSettings &s, const QString &configPath)
@@ -102,26 +93,7 @@ void SaveConfig(ConfigSettings &settings, const ConfigForm &dialog, const MainWi
 {
     // The record as it will stand after the save; it takes the new values only when every
     // key was written, so a failed save leaves sending with the last saved values.
-    ConfigSettings s = settings;
-    const ConfigForm f = dialog.clamped();
-    s.PIC_W = f.Edt_PW;
-    s.PIC_H = f.Edt_PH;
-    s.PIC_ML = f.Edt_ML;
-    s.PIC_MR = f.Edt_MR;
-    s.PIC_MT = f.Edt_MT;
-    s.PIC_MB = f.Edt_MB;
-    s.PIC_Quality = f.TB_Quality;
-    s.PIC_PageNumber = f.CB_PN;
-    // Account texts are kept without leading and trailing blanks, in the file and the record.
-    s.ACC_FromName = trimBlanks(f.Edt_FromName);
-    s.ACC_FromAdd = trimBlanks(f.Edt_FromAdd);
-    s.ACC_ReplyName = trimBlanks(f.Edt_ReplyName);
-    s.ACC_ReplyAdd = trimBlanks(f.Edt_ReplyAdd);
-    s.ACC_SMTPHost = trimBlanks(f.Edt_Host);
-    s.ACC_SMTPPort = f.Edt_Port;
-    s.ACC_SMTPNeedLogin = f.CKBox_NeedLogin;
-    s.ACC_SMTPUser = trimBlanks(f.Edt_User);
-    s.ACC_SMTPPass = trimBlanks(f.Edt_Pass);
+    ConfigSettings s = dialog.appliedTo(settings);
     s.BOX_ShowContent = l.BOX_ShowContent;
 
     KeyWriter w(configPath);

@@ -20,7 +20,8 @@ void LoadConfig(ConfigSettings &settings, const QString &configPath);
 MainWindowLayout LoadWindowLayout(ConfigSettings &settings, const QString &configPath);
 
 // Writes every key of [System] in its fixed order: the account and picture keys from the
-// dialog's values (numbers within their ranges, texts trimmed), the box keys from the
+// dialog's values (ConfigForm::appliedTo: edited numbers within their ranges, numbers not
+// edited as the record holds them, texts trimmed), the box keys from the
 // record and the rest from the windows' layout; brings the record up to date with what
 // was written. Stops at the first key that cannot be written and throws AppError
 // "Unable to write to <path>"; keys before it stay written.

@@ -1,6 +1,23 @@
 #include "ConfigForm.h"
 
-#include "ConfigSettings.h"
+namespace {
+
+std::string trimBlanks(const std::string &text)
+{
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return {};
+    const size_t last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+// What a save writes for one number: the record's own value while the box still shows it.
+int savedNumber(int edited, int shown, int stored, NumberRange range)
+{
+    return edited == shown ? stored : range.clamp(edited);
+}
+
+} // namespace
 
 ConfigForm ConfigForm::showing(const ConfigSettings &s)
 {
@@ -37,6 +54,35 @@ ConfigForm ConfigForm::clamped() const
     f.Edt_Port = Port.clamp(Edt_Port);
     f.TB_Quality = Quality.clamp(TB_Quality);
     return f;
+}
+
+ConfigSettings ConfigForm::appliedTo(const ConfigSettings &record) const
+{
+    const ConfigForm shown = showing(record);
+    ConfigSettings s = record;
+    s.PIC_W = savedNumber(Edt_PW, shown.Edt_PW, record.PIC_W, PictureSize);
+    s.PIC_H = savedNumber(Edt_PH, shown.Edt_PH, record.PIC_H, PictureSize);
+    s.PIC_ML = savedNumber(Edt_ML, shown.Edt_ML, record.PIC_ML, SideMargin);
+    s.PIC_MR = savedNumber(Edt_MR, shown.Edt_MR, record.PIC_MR, SideMargin);
+    s.PIC_MT = savedNumber(Edt_MT, shown.Edt_MT, record.PIC_MT, EdgeMargin);
+    s.PIC_MB = savedNumber(Edt_MB, shown.Edt_MB, record.PIC_MB, EdgeMargin);
+    s.PIC_Quality = savedNumber(TB_Quality, shown.TB_Quality, record.PIC_Quality, Quality);
+    s.PIC_PageNumber = CB_PN;
+    s.ACC_FromName = trimBlanks(Edt_FromName);
+    s.ACC_FromAdd = trimBlanks(Edt_FromAdd);
+    s.ACC_ReplyName = trimBlanks(Edt_ReplyName);
+    s.ACC_ReplyAdd = trimBlanks(Edt_ReplyAdd);
+    s.ACC_SMTPHost = trimBlanks(Edt_Host);
+    s.ACC_SMTPPort = savedNumber(Edt_Port, shown.Edt_Port, record.ACC_SMTPPort, Port);
+    s.ACC_SMTPNeedLogin = CKBox_NeedLogin;
+    s.ACC_SMTPUser = trimBlanks(Edt_User);
+    s.ACC_SMTPPass = trimBlanks(Edt_Pass);
+    return s;
+}
+
+int ConfigForm::pageAfter(int page, int step)
+{
+    return ((page + step) % PageCount + PageCount) % PageCount;
 }
 
 QString ConfigForm::helpPage(int page)

@@ -283,6 +283,12 @@ std::vector<std::pair<std::string, std::string>> IniFile::sectionEntries(std::st
 
 bool IniFile::writeString(std::string_view section, std::string_view key, std::string_view value)
 {
+    return renameKey(section, key, key, value);
+}
+
+bool IniFile::renameKey(std::string_view section, std::string_view oldKey, std::string_view key,
+                        std::string_view value)
+{
     Lines lines;
     bool exists = false;
     if (!readLines(m_path, &lines, &exists))
@@ -295,7 +301,8 @@ bool IniFile::writeString(std::string_view section, std::string_view key, std::s
     if (r.header == std::string::npos) {
         lines.push_back("[" + std::string(section) + "]");
         lines.push_back(std::move(entry));
-    } else if (const size_t i = findKey(lines, r, key); i != std::string::npos) {
+    } else if (size_t i = findKey(lines, r, oldKey); i != std::string::npos
+               || (i = findKey(lines, r, key)) != std::string::npos) {
         lines[i] = std::move(entry);
     } else {
         // After the section's last non-blank line, so blank separators stay below it.

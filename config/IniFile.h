@@ -42,6 +42,10 @@ public:
     bool writeInteger(std::string_view section, std::string_view key, int value);
     bool writeFlag(std::string_view section, std::string_view key, bool on);
     bool writeTrueFalse(std::string_view section, std::string_view key, bool on);
+    // Writes key=value into the line of oldKey, so that a name spelled anew keeps its
+    // place; without that line, as writeString(section, key, value).
+    bool renameKey(std::string_view section, std::string_view oldKey, std::string_view key,
+                   std::string_view value);
     // Removing a key that is not there succeeds and leaves the file untouched.
     bool removeKey(std::string_view section, std::string_view key);
 

@@ -11,9 +11,9 @@ class UserDialogs
 public:
     // Plain: a box without an icon.
     enum class Kind { Warning, Error, Information, Confirmation, Plain };
-    // YesNoDefaultNo: Yes and No with No as the default button, for questions whose Yes
-    // loses or sends something.
-    enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, YesNoDefaultNo };
+    // YesNo has No as its default button: such a question asks before something that
+    // cannot be undone, and Yes must be meant.
+    enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
     enum class Answer { Ok, Cancel, Yes, No };
 
     virtual ~UserDialogs() = default;

@@ -63,16 +63,16 @@ UserDialogs::Answer WidgetDialogs::messageBox(Kind kind, const QString &caption,
     case Buttons::OkCancel: std = QMessageBox::Ok | QMessageBox::Cancel; break;
     case Buttons::YesNo: std = QMessageBox::Yes | QMessageBox::No; break;
     case Buttons::YesNoCancel: std = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel; break;
-    case Buttons::YesNoDefaultNo: std = QMessageBox::Yes | QMessageBox::No; break;
     }
     QMessageBox box(icon, caption, text, std, owner());
-    if (buttons == Buttons::YesNoDefaultNo)
+    // A yes/no question comes before something that cannot be undone: Enter answers No.
+    if (buttons == Buttons::YesNo)
         box.setDefaultButton(QMessageBox::No);
     switch (box.exec()) {
     case QMessageBox::Yes: return Answer::Yes;
     case QMessageBox::No: return Answer::No;
     case QMessageBox::Cancel: return Answer::Cancel;
-    default: return buttons == Buttons::YesNo || buttons == Buttons::YesNoDefaultNo ? Answer::No : Answer::Ok;
+    default: return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
     }
 }
 

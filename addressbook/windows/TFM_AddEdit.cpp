@@ -1,6 +1,7 @@
 #include "TFM_AddEdit.h"
 
 #include "AddressBook.h"
+#include "AddressQuestions.h"
 #include "StoredText.h"
 #include "AppError.h"
 #include "AppInfo.h"
@@ -82,6 +83,7 @@ bool TFM_AddEdit::reportFailure(const std::exception &e)
 
 bool TFM_AddEdit::AddAddress()
 {
+    m_editedName.clear();
     if (!showFor(QStringLiteral("Add ..."), {}, {}))
         return false;
     try {
@@ -94,6 +96,7 @@ bool TFM_AddEdit::AddAddress()
 
 bool TFM_AddEdit::EditAddress(const std::string &oldName, const std::string &oldAddress)
 {
+    m_editedName = oldName;
     if (!showFor(QStringLiteral("Edit ..."), oldName, oldAddress))
         return false;
     try {
@@ -117,5 +120,24 @@ void TFM_AddEdit::Button7Click()
         m_services.dialogs.messageBox(UserDialogs::Kind::Plain, QString::fromLatin1(AppInfo::ApplicationTitle), problem);
         return;
     }
+    if (!confirmed(AddressQuestions::storeAnyway(address()), Edt_Mail))
+        return;
+    const AddressBook book(m_services.paths.config);
+    if (!confirmed(AddressQuestions::replaceExisting(book, m_editedName, name(), address()), Edt_Name))
+        return;
     accept();
+}
+
+bool TFM_AddEdit::confirmed(const QString &question, QLineEdit *field)
+{
+    if (question.isEmpty())
+        return true;
+    if (m_services.dialogs.messageBox(UserDialogs::Kind::Confirmation, QString::fromLatin1(AppInfo::ApplicationTitle),
+                                      question, UserDialogs::Buttons::YesNo)
+        == UserDialogs::Answer::Yes)
+        return true;
+    // No: the editor stays open on the field to change, nothing typed is lost.
+    field->setFocus();
+    field->selectAll();
+    return false;
 }

@@ -9,7 +9,9 @@ struct WindowServices;
 
 // The editor of one address-book entry. Created once at start and reused: every caller
 // sets its caption and fields. OK refuses an empty name or address, and a name the
-// address book cannot keep, with a plain message box and stays open.
+// address book cannot keep, with a plain message box and stays open. It asks before it
+// stores an address that is plainly not one, and before it replaces another entry of
+// the same name (in any case); No keeps it open with what was typed.
 class TFM_AddEdit : public QDialog
 {
     Q_OBJECT
@@ -36,9 +38,12 @@ protected:
 private:
     bool showFor(const QString &caption, const std::string &name, const std::string &address);
     bool reportFailure(const std::exception &e);
+    // Asks the question (none when empty); on No puts the focus into field.
+    bool confirmed(const QString &question, QLineEdit *field);
     void Button7Click(); // OK
 
     WindowServices &m_services;
+    std::string m_editedName; // the entry being edited; empty while adding
     QLineEdit *Edt_Name = nullptr;
     QLineEdit *Edt_Mail = nullptr;
     QPushButton *Button7 = nullptr;

@@ -1,6 +1,7 @@
 #include "TFM_AddLst.h"
 
 #include "AddressBook.h"
+#include "AddressQuestions.h"
 #include "StoredText.h"
 #include "AppError.h"
 #include "AppInfo.h"
@@ -9,82 +10,95 @@
 #include "UserDialogs.h"
 #include "WindowServices.h"
 
+#include <QEvent>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 
 namespace {
 
-// The two layouts share one placement of the controls; the window's width decides what lies
-// inside it.
+// The sizes of the two layouts when first shown; after that each keeps the size it was given.
 constexpr QSize ManageSize(322, 356);
 constexpr QSize PickSize(579, 356);
-constexpr int Margin = 10;
-constexpr int ButtonHeight = 26;
-constexpr int ButtonTop = 356 - Margin - ButtonHeight;
+// The list's two columns share its width as their first widths (90 and 150) did.
+constexpr int NameShare = 90;
+constexpr int AddressShare = 150;
 
 } // namespace
 
 TFM_AddLst::TFM_AddLst(WindowServices &services, TFM_AddEdit &editor, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
+    : QDialog(parent, Qt::Dialog)
     , m_services(services)
     , m_editor(editor)
 {
     setObjectName(QStringLiteral("FM_AddLst"));
     setWindowTitle(QStringLiteral("Address List "));
+    setSizeGripEnabled(true);
+    m_sizes[0] = ManageSize;
+    m_sizes[1] = PickSize;
 
-    auto *title = new QLabel(QStringLiteral("Address List"), this);
-    title->setGeometry(Margin, 8, 200, 18);
-
-    LstV_Add = new QTreeWidget(this);
+    LstV_Add = new QTreeWidget;
     LstV_Add->setObjectName(QStringLiteral("LstV_Add"));
     LstV_Add->setColumnCount(2);
     LstV_Add->setHeaderHidden(true);
-    LstV_Add->setColumnWidth(0, 90);
-    LstV_Add->setColumnWidth(1, 150);
+    LstV_Add->header()->setStretchLastSection(true);
     LstV_Add->setRootIsDecorated(false);
     LstV_Add->setSelectionMode(QAbstractItemView::SingleSelection);
     LstV_Add->setSelectionBehavior(QAbstractItemView::SelectRows);
     LstV_Add->setEditTriggers(QAbstractItemView::NoEditTriggers);
     LstV_Add->setSortingEnabled(false);
     LstV_Add->setAllColumnsShowFocus(true);
-    LstV_Add->setGeometry(Margin, 28, ManageSize.width() - 2 * Margin, ButtonTop - 8 - 28);
+    LstV_Add->viewport()->installEventFilter(this);
 
-    // Four buttons across the width of the manage layout.
     Button9 = button("Button9", QStringLiteral("&New ..."));
     Button10 = button("Button10", QStringLiteral("&Edit ..."));
     Button11 = button("Button11", QStringLiteral("&Delete"));
     Bt_Can = button("Bt_Can", QStringLiteral("&Close"));
-    const int gap = 6;
-    const int width = (ManageSize.width() - 2 * Margin - 3 * gap) / 4;
-    int x = Margin;
+    auto *manageButtons = new QHBoxLayout;
     for (QPushButton *b : {Button9, Button10, Button11, Bt_Can}) {
-        b->setGeometry(x, ButtonTop, width, ButtonHeight);
-        x += width + gap;
+        b->setMinimumWidth(56); // four fit the manage layout's width
+        manageButtons->addWidget(b);
     }
+    auto *manage = new QVBoxLayout;
+    manage->addWidget(new QLabel(QStringLiteral("Address List")));
+    manage->addWidget(LstV_Add, 1);
+    manage->addLayout(manageButtons);
 
     // The pick side: three lists, each with its "->" and "<-" buttons on its left.
+    m_pickSide = new QWidget;
+    auto *pickRows = new QVBoxLayout(m_pickSide);
+    pickRows->setContentsMargins(0, 0, 0, 0);
     auto *toAdd = button("Button3", QStringLiteral("->"));
     auto *ccAdd = button("Button2", QStringLiteral("->"));
     auto *bccAdd = button("Button1", QStringLiteral("->"));
     auto *toRemove = button("Button6", QStringLiteral("<-"));
     auto *ccRemove = button("Button5", QStringLiteral("<-"));
     auto *bccRemove = button("Button4", QStringLiteral("<-"));
-    Lbx_To = pickList("Lbx_To", QStringLiteral("TO:"), 8, toAdd, toRemove);
-    Lbx_Cc = pickList("Lbx_Cc", QStringLiteral("CC:"), 114, ccAdd, ccRemove);
-    Lbx_Bcc = pickList("Lbx_Bcc", QStringLiteral("BCC:"), 220, bccAdd, bccRemove);
+    Lbx_To = pickList(pickRows, "Lbx_To", QStringLiteral("TO:"), toAdd, toRemove);
+    Lbx_Cc = pickList(pickRows, "Lbx_Cc", QStringLiteral("CC:"), ccAdd, ccRemove);
+    Lbx_Bcc = pickList(pickRows, "Lbx_Bcc", QStringLiteral("BCC:"), bccAdd, bccRemove);
     Lbx_To->setSelectionMode(QAbstractItemView::ExtendedSelection);
     Lbx_Cc->setSelectionMode(QAbstractItemView::SingleSelection);
     Lbx_Bcc->setSelectionMode(QAbstractItemView::SingleSelection);
 
     Button7 = button("Button7", QStringLiteral("&OK"));
     Button8 = button("Button8", QStringLiteral("&Cancel"));
-    Button8->setGeometry(PickSize.width() - Margin - 80, ButtonTop, 80, ButtonHeight);
-    Button7->setGeometry(PickSize.width() - Margin - 80 - gap - 80, ButtonTop, 80, ButtonHeight);
-    m_pickSide << Button7 << Button8;
+    auto *pickButtons = new QHBoxLayout;
+    pickButtons->addStretch();
+    pickButtons->addWidget(Button7);
+    pickButtons->addWidget(Button8);
+    pickRows->addLayout(pickButtons);
+
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(10, 8, 10, 10);
+    layout->setSpacing(10);
+    layout->addLayout(manage, NameShare + AddressShare);
+    layout->addWidget(m_pickSide, 200);
 
     const QList<QWidget *> order = {LstV_Add, Button9, Button10, Button11, Bt_Can, toAdd, toRemove, Lbx_To,
                                     ccAdd, ccRemove, Lbx_Cc, bccAdd, bccRemove, Lbx_Bcc, Button7, Button8};
@@ -110,40 +124,55 @@ TFM_AddLst::TFM_AddLst(WindowServices &services, TFM_AddEdit &editor, QWidget *p
 
 QPushButton *TFM_AddLst::button(const char *name, const QString &text)
 {
-    auto *b = new QPushButton(text, this);
+    auto *b = new QPushButton(text);
     b->setObjectName(QLatin1String(name));
     // Enter in the list must not press whichever button comes first.
     b->setAutoDefault(false);
     return b;
 }
 
-QListWidget *TFM_AddLst::pickList(const char *name, const QString &caption, int top, QPushButton *add,
+QListWidget *TFM_AddLst::pickList(QVBoxLayout *rows, const char *name, const QString &caption, QPushButton *add,
                                   QPushButton *remove)
 {
-    const int arrowsLeft = ManageSize.width() + 2;
-    const int listLeft = arrowsLeft + 40 + 8;
-    auto *label = new QLabel(caption, this);
-    label->setGeometry(listLeft, top, 100, 18);
-    auto *list = new QListWidget(this);
+    auto *list = new QListWidget;
     list->setObjectName(QLatin1String(name));
-    list->setGeometry(listLeft, top + 20, PickSize.width() - Margin - listLeft, 78);
-    add->setGeometry(arrowsLeft, top + 24, 40, ButtonHeight);
-    remove->setGeometry(arrowsLeft, top + 24 + ButtonHeight + 6, 40, ButtonHeight);
-    m_pickSide << label << list << add << remove;
+    auto *arrows = new QVBoxLayout;
+    for (QPushButton *b : {add, remove}) {
+        b->setFixedWidth(40);
+        arrows->addWidget(b);
+    }
+    arrows->addStretch();
+    auto *row = new QHBoxLayout;
+    row->addLayout(arrows);
+    row->addWidget(list, 1);
+    auto *label = new QLabel(caption);
+    label->setIndent(48);
+    rows->addWidget(label);
+    rows->addLayout(row, 1);
     return list;
+}
+
+bool TFM_AddLst::eventFilter(QObject *watched, QEvent *event)
+{
+    // The columns grow and shrink with the list, keeping their shares.
+    if (watched == LstV_Add->viewport() && event->type() == QEvent::Resize)
+        LstV_Add->setColumnWidth(0, LstV_Add->viewport()->width() * NameShare / (NameShare + AddressShare));
+    return QDialog::eventFilter(watched, event);
 }
 
 void TFM_AddLst::setUse(Use use)
 {
-    m_pickLayout = use == Use::Pick;
     if (use == Use::Manage)
         Bt_Can->setVisible(true);
     else if (use == Use::Pick)
         Bt_Can->setVisible(false);
-    setFixedSize(m_pickLayout ? PickSize : ManageSize);
-    // Controls outside the window are hidden too, so Tab never walks into them.
-    for (QWidget *w : m_pickSide)
-        w->setVisible(m_pickLayout);
+    // Each layout keeps the size it was last shown in.
+    if (m_shown)
+        m_sizes[m_pickLayout ? 1 : 0] = size();
+    m_pickLayout = use == Use::Pick;
+    // Hidden, the pick side is out of the layout and out of the Tab order.
+    m_pickSide->setVisible(m_pickLayout);
+    resize(m_sizes[m_pickLayout ? 1 : 0]);
 }
 
 bool TFM_AddLst::showModal(Use use, Picks *out)
@@ -182,6 +211,7 @@ void TFM_AddLst::ListAddresses()
 
 void TFM_AddLst::showEvent(QShowEvent *event)
 {
+    m_shown = true;
     ListAddresses();
     Lbx_To->clear();
     Lbx_Cc->clear();
@@ -241,8 +271,14 @@ void TFM_AddLst::Button11Click()
     const QList<QTreeWidgetItem *> selected = LstV_Add->selectedItems();
     if (selected.isEmpty())
         return;
+    const std::string name = selected.first()->data(0, Qt::UserRole).toByteArray().toStdString();
+    const std::string address = selected.first()->data(1, Qt::UserRole).toByteArray().toStdString();
+    if (m_services.dialogs.messageBox(UserDialogs::Kind::Confirmation, QString::fromLatin1(AppInfo::ApplicationTitle),
+                                      AddressQuestions::deleteEntry(name, address), UserDialogs::Buttons::YesNo)
+        != UserDialogs::Answer::Yes)
+        return;
     try {
-        AddressBook(m_services.paths.config).RemoveAddress(selected.first()->data(0, Qt::UserRole).toByteArray().toStdString());
+        AddressBook(m_services.paths.config).RemoveAddress(name);
     } catch (const AppError &e) {
         reportFailure(e);
         return;

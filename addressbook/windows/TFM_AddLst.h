@@ -8,13 +8,16 @@ class QLabel;
 class QListWidget;
 class QPushButton;
 class QTreeWidget;
+class QVBoxLayout;
 class TFM_AddEdit;
 struct WindowServices;
 
-// The address list: entries listed, added, edited and deleted, and names picked into To,
-// Cc and Bcc. Created once at start and shown modally in one of two layouts: managing
-// (the list and its buttons) or picking (with the three pick lists and OK/Cancel). Every
-// showing reloads the list from the file and starts with empty pick lists.
+// The address list: entries listed, added, edited and deleted (after a question naming
+// the entry), and names picked into To, Cc and Bcc. Created once at start and shown
+// modally in one of two layouts: managing (the list and its buttons) or picking (with the
+// three pick lists and OK/Cancel). The window can be resized; the list's columns grow with
+// it, and each layout keeps its size. Every showing reloads the list from the file and
+// starts with empty pick lists.
 class TFM_AddLst : public QDialog
 {
     Q_OBJECT
@@ -39,10 +42,11 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QPushButton *button(const char *name, const QString &text);
-    QListWidget *pickList(const char *name, const QString &caption, int top, QPushButton *add,
+    QListWidget *pickList(QVBoxLayout *rows, const char *name, const QString &caption, QPushButton *add,
                           QPushButton *remove);
     QString selectedName() const;
     void addPick(QListWidget *list);
@@ -56,6 +60,8 @@ private:
     WindowServices &m_services;
     TFM_AddEdit &m_editor;
     bool m_pickLayout = false;
+    bool m_shown = false;
+    QSize m_sizes[2]; // manage, pick
 
     QTreeWidget *LstV_Add = nullptr;
     QPushButton *Button9 = nullptr;
@@ -67,5 +73,5 @@ private:
     QListWidget *Lbx_Bcc = nullptr;
     QPushButton *Button7 = nullptr;
     QPushButton *Button8 = nullptr;
-    QList<QWidget *> m_pickSide; // what only the pick layout shows
+    QWidget *m_pickSide = nullptr; // what only the pick layout shows
 };

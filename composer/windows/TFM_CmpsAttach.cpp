@@ -82,7 +82,7 @@ void TFM_Cmps::PIC_OpenClick()
     if (LetterContent::hasContent(*Editor->document())
         && ask(UserDialogs::Kind::Warning,
                QStringLiteral("All current text will be clear!\r\nAre you sure continue import text?"),
-               UserDialogs::Buttons::YesNoDefaultNo)
+               UserDialogs::Buttons::YesNo)
             != UserDialogs::Answer::Yes)
         return;
     const QString path = openFile(m_openFilter);

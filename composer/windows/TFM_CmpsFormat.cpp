@@ -324,7 +324,7 @@ void TFM_Cmps::FileNewCmdExecute()
     // brings it back, and the mail counts as changed.
     if (LetterContent::hasContent(*Editor->document())
         && ask(UserDialogs::Kind::Warning, QStringLiteral("All current text will be clear!\r\nAre you sure to start a new letter?"),
-               UserDialogs::Buttons::YesNoDefaultNo)
+               UserDialogs::Buttons::YesNo)
             != UserDialogs::Answer::Yes)
         return;
     QTextCursor cursor = Editor->textCursor();

@@ -206,7 +206,7 @@ void TFM_Cmps::sendChecked(SendCheck::Mode mode)
         focusField(verdict.field);
         return;
     case Step::AskSubject:
-        if (ask(verdict.kind, verdict.text, UserDialogs::Buttons::YesNoDefaultNo) != UserDialogs::Answer::Yes) {
+        if (ask(verdict.kind, verdict.text, UserDialogs::Buttons::YesNo) != UserDialogs::Answer::Yes) {
             focusField(verdict.field);
             return;
         }

@@ -11,6 +11,8 @@
 #include "UserDialogs.h"
 #include "WindowServices.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -20,6 +22,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QSlider>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -63,9 +66,9 @@ TFm_Set::TFm_Set(WindowServices &services, ConfigForm &form, QWidget *parent)
     setFixedSize(440, 389);
 
     PGS_Setting = named<QTabWidget>("PGS_Setting");
-    PGS_Setting->addTab(buildPicturePage(), QStringLiteral("Output Mail Picture"));
-    PGS_Setting->addTab(buildSmtpPage(), QStringLiteral("SMTP Account "));
-    PGS_Setting->addTab(buildInfoPage(), QStringLiteral(" Personal  Info"));
+    PGS_Setting->addTab(buildPicturePage(), QStringLiteral("&Output Mail Picture"));
+    PGS_Setting->addTab(buildSmtpPage(), QStringLiteral("S&MTP Account "));
+    PGS_Setting->addTab(buildInfoPage(), QStringLiteral(" &Personal  Info"));
 
     Button1 = named<QPushButton>("Button1", QStringLiteral("&Save"));
     Button2 = named<QPushButton>("Button2", QStringLiteral("&Cancel"));
@@ -95,9 +98,17 @@ TFm_Set::TFm_Set(WindowServices &services, ConfigForm &form, QWidget *parent)
     connect(Button3, &QPushButton::clicked, this, &TFm_Set::Button3Click);
     connect(Button4, &QPushButton::clicked, this, &TFm_Set::Button4Click);
 
+    // Ctrl+Tab and Ctrl+Shift+Tab wherever the focus is, not only inside the pages.
+    auto *nextPage = new QAction(this);
+    nextPage->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab));
+    connect(nextPage, &QAction::triggered, this, [this] { turnPage(1); });
+    auto *previousPage = new QAction(this);
+    previousPage->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab));
+    connect(previousPage, &QAction::triggered, this, [this] { turnPage(-1); });
+    addActions({nextPage, previousPage});
+
     LoadConfig(m_services.settings, m_form, m_services.paths.config);
     fillControls();
-    connectControls();
     Button1->setFocus();
 }
 
@@ -123,7 +134,7 @@ QWidget *TFm_Set::buildPicturePage()
     marginRows->addRow(label("Top: "), Edt_MT);
     marginRows->addRow(label("Bottom: "), Edt_MB);
 
-    CB_PN = named<QCheckBox>("CB_PN", QStringLiteral("Show Page Number"));
+    CB_PN = named<QCheckBox>("CB_PN", QStringLiteral("Show Page &Number"));
 
     // The size group with the page-number box under it beside the margin group.
     auto *left = new QVBoxLayout;
@@ -141,7 +152,7 @@ QWidget *TFm_Set::buildPicturePage()
     TB_Quality->setSingleStep(1);
     TB_Quality->setPageStep(10);
     TB_Quality->setTickPosition(QSlider::NoTicks);
-    Button4 = named<QPushButton>("Button4", QStringLiteral("Default"));
+    Button4 = named<QPushButton>("Button4", QStringLiteral("&Default"));
     Button4->setAutoDefault(false);
 
     auto *scale = new QHBoxLayout;
@@ -248,35 +259,43 @@ void TFm_Set::fillControls()
     Edt_ReplyAdd->setText(StoredText::toQString(f.Edt_ReplyAdd));
 }
 
-// Every edit reaches the form at once: Save and the save at exit write what the controls hold.
-void TFm_Set::connectControls()
+ConfigForm TFm_Set::readControls() const
 {
-    const auto number = [this](NumberBox *box, int ConfigForm::*field) {
-        connect(box, &NumberBox::valueChanged, this, [this, field](int v) { m_form.*field = v; });
+    // A text left as it was keeps its bytes (a value that reads as UTF-8 may have other
+    // bytes when written back from its characters).
+    const auto text = [](const QLineEdit *edit, const std::string &saved) {
+        return edit->text() == StoredText::toQString(saved) ? saved : StoredText::fromQString(edit->text());
     };
-    number(Edt_PW, &ConfigForm::Edt_PW);
-    number(Edt_PH, &ConfigForm::Edt_PH);
-    number(Edt_ML, &ConfigForm::Edt_ML);
-    number(Edt_MR, &ConfigForm::Edt_MR);
-    number(Edt_MT, &ConfigForm::Edt_MT);
-    number(Edt_MB, &ConfigForm::Edt_MB);
-    number(Edt_Port, &ConfigForm::Edt_Port);
+    ConfigForm f = m_form;
+    f.Edt_PW = Edt_PW->value();
+    f.Edt_PH = Edt_PH->value();
+    f.Edt_ML = Edt_ML->value();
+    f.Edt_MR = Edt_MR->value();
+    f.Edt_MT = Edt_MT->value();
+    f.Edt_MB = Edt_MB->value();
+    f.TB_Quality = TB_Quality->value();
+    f.CB_PN = CB_PN->isChecked();
+    f.Edt_Host = text(Edt_Host, m_form.Edt_Host);
+    f.Edt_Port = Edt_Port->value();
+    f.Edt_User = text(Edt_User, m_form.Edt_User);
+    f.Edt_Pass = text(Edt_Pass, m_form.Edt_Pass);
+    f.CKBox_NeedLogin = CKBox_NeedLogin->isChecked();
+    f.Edt_FromName = text(Edt_FromName, m_form.Edt_FromName);
+    f.Edt_FromAdd = text(Edt_FromAdd, m_form.Edt_FromAdd);
+    f.Edt_ReplyName = text(Edt_ReplyName, m_form.Edt_ReplyName);
+    f.Edt_ReplyAdd = text(Edt_ReplyAdd, m_form.Edt_ReplyAdd);
+    return f;
+}
 
-    const auto text = [this](QLineEdit *edit, std::string ConfigForm::*field) {
-        connect(edit, &QLineEdit::textChanged, this,
-                [this, field](const QString &t) { m_form.*field = StoredText::fromQString(t); });
-    };
-    text(Edt_Host, &ConfigForm::Edt_Host);
-    text(Edt_User, &ConfigForm::Edt_User);
-    text(Edt_Pass, &ConfigForm::Edt_Pass);
-    text(Edt_FromName, &ConfigForm::Edt_FromName);
-    text(Edt_FromAdd, &ConfigForm::Edt_FromAdd);
-    text(Edt_ReplyName, &ConfigForm::Edt_ReplyName);
-    text(Edt_ReplyAdd, &ConfigForm::Edt_ReplyAdd);
-
-    connect(TB_Quality, &QSlider::valueChanged, this, [this](int v) { m_form.TB_Quality = v; });
-    connect(CB_PN, &QCheckBox::toggled, this, [this](bool on) { m_form.CB_PN = on; });
-    connect(CKBox_NeedLogin, &QCheckBox::toggled, this, [this](bool on) { m_form.CKBox_NeedLogin = on; });
+void TFm_Set::turnPage(int step)
+{
+    const bool inPages = PGS_Setting->isAncestorOf(QApplication::focusWidget());
+    PGS_Setting->setCurrentIndex(ConfigForm::pageAfter(PGS_Setting->currentIndex(), step));
+    // The focus goes with the page it was on, to the new page's first field.
+    if (inPages) {
+        QWidget *first[] = {Edt_PW, Edt_Host, Edt_FromName};
+        first[PGS_Setting->currentIndex()]->setFocus(Qt::TabFocusReason);
+    }
 }
 
 void TFm_Set::setPage(int page)
@@ -293,7 +312,17 @@ void TFm_Set::showEvent(QShowEvent *event)
                               : (screen() ? screen()->availableGeometry() : QRect());
     if (over.isValid())
         move(over.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+    // The saved values, whatever an earlier showing left in the controls.
+    if (!event->spontaneous())
+        fillControls();
     QDialog::showEvent(event);
+}
+
+void TFm_Set::reject()
+{
+    // Cancel, Escape and the window's close: the controls show the saved values again.
+    fillControls();
+    QDialog::reject();
 }
 
 void TFm_Set::Button1Click()
@@ -306,12 +335,15 @@ void TFm_Set::Button1Click()
         layout = LoadWindowLayout(scratch, m_services.paths.config);
     }
     try {
-        SaveConfig(m_services.settings, m_form, layout, m_services.paths.config);
+        SaveConfig(m_services.settings, readControls(), layout, m_services.paths.config);
     } catch (const AppError &e) {
         m_services.dialogs.messageBox(UserDialogs::Kind::Error, QString::fromLatin1(AppInfo::ApplicationTitle),
                                       QString::fromLocal8Bit(e.what()));
         return;
     }
+    // From now on the saved values are the ones the dialog opens with and exit writes.
+    m_form = ConfigForm::showing(m_services.settings);
+    fillControls();
     accept();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ConfigForm.h"
 #include "MainWindowLayout.h"
 
 #include <QDialog>
@@ -12,15 +13,15 @@ class QLineEdit;
 class QPushButton;
 class QSlider;
 class QTabWidget;
-struct ConfigForm;
 struct WindowServices;
 
 // The configuration dialog: picture settings, SMTP account and personal information on
 // three pages. Created once at start; its creation loads the configuration into the
-// settings record and into its controls, whose values it keeps in the ConfigForm it is
-// given (the save at exit writes them too). Shown modally any number of times: Save
-// writes the whole configuration and closes; Cancel and Escape close and leave the record
-// and the typed texts as they are.
+// settings record and into the ConfigForm it is given (which the save at exit writes).
+// Shown modally any number of times: Save writes the whole configuration, takes the saved
+// values into the form and closes; Cancel and Escape close, and the controls go back to
+// the values they showed when the dialog opened, so nothing typed and cancelled is
+// written at exit or used for a mail. Ctrl+Tab and Ctrl+Shift+Tab turn the pages.
 class TFm_Set : public QDialog
 {
     Q_OBJECT
@@ -38,6 +39,8 @@ public:
     // The page to show next (0 pictures, 1 SMTP account, 2 personal information).
     void setPage(int page);
 
+    void reject() override;
+
 protected:
     void showEvent(QShowEvent *event) override;
 
@@ -46,7 +49,8 @@ private:
     QWidget *buildSmtpPage();
     QWidget *buildInfoPage();
     void fillControls();
-    void connectControls();
+    ConfigForm readControls() const;
+    void turnPage(int step);
 
     void Button1Click(); // Save
     void Button3Click(); // Help

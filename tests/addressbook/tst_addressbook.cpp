@@ -1,5 +1,6 @@
 #include "AddressBook.h"
 #include "AddressCheck.h"
+#include "AddressQuestions.h"
 #include "AppError.h"
 #include "ConfigFile.h"
 #include "TestFiles.h"
@@ -56,16 +57,52 @@ private slots:
 
         book.ReplaceAddress("Carol", "Carol", "c@example.org"); // address only: keeps its place
         QCOMPARE(names().at(1), QStringLiteral("Carol=c@example.org"));
-        book.ReplaceAddress("Carol", "carol", "c@example.org"); // a change of case is a rename
-        QCOMPARE(names(), QStringList({"BOB=robert@example.com", "Dave=dave@example.net", "carol=c@example.org"}));
+        book.ReplaceAddress("Carol", "carol", "c@example.org"); // a change of case keeps the place
+        QCOMPARE(names(), QStringList({"BOB=robert@example.com", "carol=c@example.org", "Dave=dave@example.net"}));
+        book.ReplaceAddress("carol", "Carla", "c@example.org"); // a new name moves to the end
+        QCOMPARE(names(), QStringList({"BOB=robert@example.com", "Dave=dave@example.net", "Carla=c@example.org"}));
         book.ReplaceAddress("Dave", " BOB ", "dave@example.net"); // onto another name: one entry left
-        QCOMPARE(names(), QStringList({"BOB=dave@example.net", "carol=c@example.org"}));
+        QCOMPARE(names(), QStringList({"BOB=dave@example.net", "Carla=c@example.org"}));
 
         const QByteArray before = content();
         book.RemoveAddress("nobody");
         QCOMPARE(content(), before);
-        book.RemoveAddress("CAROL");
+        book.RemoveAddress("CARLA");
         QCOMPARE(names(), QStringList({"BOB=dave@example.net"}));
+    }
+
+    // Names in other scripts match in any case; a change of case keeps the entry's line.
+    void namesInAnyCase()
+    {
+        AddressBook book(m_path);
+        book.StoreAddress("\xc3\xa9lan", "e@example.org"); // "élan" in UTF-8
+        book.StoreAddress("Ann", "ann@example.org");
+        QCOMPARE(book.existingName(" \xc3\x89LAN "), std::string("\xc3\xa9lan"));
+        QCOMPARE(book.existingName("ANN"), std::string("Ann"));
+        QCOMPARE(book.existingName("Anna"), std::string());
+        book.ReplaceAddress("\xc3\xa9lan", "\xc3\x89lan", "e2@example.org");
+        QVERIFY(content().endsWith("[Address List]\r\n\xc3\x89lan=e2@example.org\r\nAnn=ann@example.org\r\n"));
+    }
+
+    // What the dialogs ask before they replace, store or delete.
+    void questions()
+    {
+        AddressBook book(m_path);
+        book.StoreAddress("Anna", "anna@example.org");
+        book.StoreAddress("\xce\x91\xce\xbb\xce\xad\xce\xbe\xce\xb1\xce\xbd\xce\xb4\xcf\x81\xce\xbf\xcf\x82", "alex@example.gr");
+        using namespace AddressQuestions;
+        QCOMPARE(replaceExisting(book, {}, " anna ", "a2@example.org"),
+                 QStringLiteral("The address book already has an entry \"Anna\" (anna@example.org).\r\n"
+                                "Replace it with \"anna\" (a2@example.org)?"));
+        QVERIFY(replaceExisting(book, {}, "Bob", "bob@example.org").isEmpty());
+        QVERIFY(replaceExisting(book, "Anna", "ANNA", "a@example.org").isEmpty()); // the entry itself
+        QVERIFY(!replaceExisting(book, "Bob", "anna", "b@example.org").isEmpty());
+        QVERIFY(replaceExisting(book, {}, QStringLiteral("ΑΛΈΞΑΝΔΡΟΣ").toUtf8().toStdString(), "x@y.z").contains(QStringLiteral("Αλέξανδρος")));
+
+        QVERIFY(storeAnyway(" anna@example.org ").isEmpty());
+        QVERIFY(storeAnyway("Anna Berg").startsWith(QStringLiteral("\"Anna Berg\" does not look like a mail address")));
+        QVERIFY(storeAnyway("Anna Berg").endsWith(QStringLiteral("Store it anyway?")));
+        QCOMPARE(deleteEntry("Anna", "anna@example.org"), QStringLiteral("Delete \"Anna\" (anna@example.org) from the address book?"));
     }
 
     // Every entry is listed, far beyond what a 16 KB block of names would hold.

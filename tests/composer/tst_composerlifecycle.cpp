@@ -257,7 +257,7 @@ private slots:
         f->dialogs.answers.enqueue(Answer::No);
         w->PIC_SendClick();
         QCOMPARE(f->dialogs.shown.last().text, QStringLiteral("Send this mail without a subject?"));
-        QCOMPARE(f->dialogs.shown.last().buttons, UserDialogs::Buttons::YesNoDefaultNo);
+        QCOMPARE(f->dialogs.shown.last().buttons, UserDialogs::Buttons::YesNo);
         QCOMPARE(w->focusWidget(), w->Edt_Subject);
         QVERIFY(records().empty());
 
@@ -300,7 +300,7 @@ private slots:
         f->dialogs.answers.enqueue(Answer::No);
         w->PIC_OpenClick();
         QCOMPARE(f->dialogs.shown.last().kind, UserDialogs::Kind::Warning);
-        QCOMPARE(f->dialogs.shown.last().buttons, UserDialogs::Buttons::YesNoDefaultNo);
+        QCOMPARE(f->dialogs.shown.last().buttons, UserDialogs::Buttons::YesNo);
         QCOMPARE(f->dialogs.fileRequests.size(), 1);
 
         // Once the attachment dialog was shown, import offers every file too.

@@ -208,7 +208,7 @@ private slots:
         w->setLetterChanged(false);
         f->dialogs.answers << Answer::No << Answer::Yes;
         QTest::keyClick(w->Editor, Qt::Key_N, Qt::ControlModifier);
-        QCOMPARE(f->dialogs.shown.last().buttons, UserDialogs::Buttons::YesNoDefaultNo);
+        QCOMPARE(f->dialogs.shown.last().buttons, UserDialogs::Buttons::YesNo);
         QCOMPARE(f->dialogs.shown.last().asker, static_cast<QObject *>(w));
         QVERIFY(!w->letterChanged());
         QTest::keyClick(w->Editor, Qt::Key_N, Qt::ControlModifier);

@@ -80,9 +80,11 @@ private slots:
         QCOMPARE(f.settings.PIC_W, 1024);
     }
 
-    // PIC_MT missing and a port out of range: the record keeps the values read, the
-    // dialog shows them within range, Save writes those and the record takes them.
-    void loadedValuesOutOfRange()
+    // A top margin below its range and a port of 2525 written by hand: the record keeps the
+    // values read, the dialog shows the port as it is and the margin at its bound, and a
+    // Save that did not touch them writes them back unchanged. A port typed above 999 is
+    // taken.
+    void loadedValuesKept()
     {
         WindowFixture f;
         QByteArray text = FirstRunConfigText();
@@ -94,7 +96,7 @@ private slots:
         QCOMPARE(f.settings.PIC_MT, 20);
         QCOMPARE(f.settings.ACC_SMTPPort, 2525);
         QCOMPARE(child<NumberBox>(&dialog, "Edt_MT")->text(), QStringLiteral("25"));
-        QCOMPARE(child<NumberBox>(&dialog, "Edt_Port")->text(), QStringLiteral("999"));
+        QCOMPARE(child<NumberBox>(&dialog, "Edt_Port")->text(), QStringLiteral("2525"));
         QCOMPARE(child<QLineEdit>(&dialog, "Edt_Pass")->displayText(), QStringLiteral("***"));
         QVERIFY(child<QCheckBox>(&dialog, "CKBox_NeedLogin")->isHidden());
 
@@ -103,11 +105,18 @@ private slots:
         click(&dialog, "Button4");
         QCOMPARE(child<QSlider>(&dialog, "TB_Quality")->value(), 75);
         click(&dialog, "Button1");
-        QCOMPARE(fileInt(f, "PIC_MT"), 25);
-        QCOMPARE(fileInt(f, "ACC_SMTPPort"), 999);
+        QCOMPARE(fileInt(f, "PIC_MT"), 20);
+        QCOMPARE(fileInt(f, "ACC_SMTPPort"), 2525);
         QCOMPARE(IniFile(f.paths.config).readString("System", "ACC_SMTPNeedLogin"), std::string("False"));
-        QCOMPARE(f.settings.PIC_MT, 25);
-        QCOMPARE(f.settings.ACC_SMTPPort, 999);
+        QCOMPARE(f.settings.PIC_MT, 20);
+        QCOMPARE(f.settings.ACC_SMTPPort, 2525);
+
+        dialog.setPage(1);
+        show(dialog);
+        type(child<NumberBox>(&dialog, "Edt_Port"), QStringLiteral("1025"));
+        click(&dialog, "Button1");
+        QCOMPARE(fileInt(f, "ACC_SMTPPort"), 1025);
+        QCOMPARE(f.settings.ACC_SMTPPort, 1025);
     }
 
     // Account texts typed in any script are saved (as UTF-8 where Windows-1252 cannot hold
@@ -139,8 +148,9 @@ private slots:
         QCOMPARE(child<QLineEdit>(&again, "Edt_User")->text(), QStringLiteral("иван"));
     }
 
-    // Cancel and Escape close without writing and keep the record; the typed text and the
-    // page stay for the next showing, and the save at exit writes the text.
+    // Cancel and Escape close without writing and keep the record; the page stays for the
+    // next showing, the controls show the saved values again, and the save at exit writes
+    // nothing that was cancelled.
     void cancelEscapeAndHelp()
     {
         WindowFixture f;
@@ -162,24 +172,90 @@ private slots:
             QCOMPARE(dialog.result(), int(QDialog::Rejected));
         }
 
-        dialog.setPage(1);
+        dialog.setPage(2);
         show(dialog);
-        auto *host = child<QLineEdit>(&dialog, "Edt_Host");
-        host->setFocus();
-        QTest::keyClicks(host, QStringLiteral(" smtp.example.org "));
+        auto *fromName = child<QLineEdit>(&dialog, "Edt_FromName");
+        fromName->setFocus();
+        QTest::keyClicks(fromName, QStringLiteral("Mallory"));
+        type(child<NumberBox>(&dialog, "Edt_PW"), QStringLiteral("300"));
         click(&dialog, "Button2");
         QVERIFY(!dialog.isVisible());
-        QCOMPARE(f.settings.ACC_SMTPHost, std::string());
+        QCOMPARE(f.settings.ACC_FromName, std::string());
         QCOMPARE(TestFiles::read(f.paths.config), before);
 
         dialog.setPage(-1);
         show(dialog);
-        QCOMPARE(pages->currentIndex(), 1);
-        QCOMPARE(host->text(), QStringLiteral(" smtp.example.org "));
-        dialog.reject();
+        QCOMPARE(pages->currentIndex(), 2);
+        QCOMPARE(fromName->text(), QString());
+        QCOMPARE(child<NumberBox>(&dialog, "Edt_PW")->text(), QStringLiteral("600"));
+        QTest::keyClicks(fromName, QStringLiteral("Eve"));
+        dialog.close(); // the window's close is a Cancel too
+        QCOMPARE(fromName->text(), QString());
 
         SaveConfig(f.settings, form, MainWindowLayout(), f.paths.config); // at exit
-        QCOMPARE(IniFile(f.paths.config).readString("System", "ACC_SMTPHost"), std::string("smtp.example.org"));
+        QVERIFY(!TestFiles::read(f.paths.config).contains("Mallory"));
+        QCOMPARE(IniFile(f.paths.config).readString("System", "ACC_FromName"), std::string());
+        QCOMPARE(fileInt(f, "PIC_W"), 600);
+
+        // A save: the form takes the saved values, which the next Cancel goes back to.
+        show(dialog);
+        QTest::keyClicks(fromName, QStringLiteral(" Ann "));
+        click(&dialog, "Button1");
+        QCOMPARE(form.Edt_FromName, std::string("Ann"));
+        show(dialog);
+        QTest::keyClicks(fromName, QStringLiteral("e"));
+        click(&dialog, "Button2");
+        show(dialog);
+        QCOMPARE(fromName->text(), QStringLiteral("Ann"));
+        dialog.reject();
+    }
+
+    // Ctrl+Tab and Ctrl+Shift+Tab turn the pages from any control, and every page and button
+    // answers Alt with its underlined letter.
+    void keys()
+    {
+        WindowFixture f;
+        ConfigForm form;
+        TFm_Set dialog(f.services, form);
+        auto *pages = child<QTabWidget>(&dialog, "PGS_Setting");
+        show(dialog);
+        QWidget *save = child<QPushButton>(&dialog, "Button1");
+        QTest::keyClick(save, Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(pages->currentIndex(), 1);
+        QCOMPARE(QApplication::focusWidget(), save); // the focus stays outside the pages
+        auto *host = child<QLineEdit>(&dialog, "Edt_Host");
+        host->setFocus();
+        QTest::keyClick(host, Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(pages->currentIndex(), 2);
+        QCOMPARE(QApplication::focusWidget(), child<QWidget>(&dialog, "Edt_FromName"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(pages->currentIndex(), 0);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(pages->currentIndex(), 2);
+        QCOMPARE(QApplication::focusWidget(), child<QWidget>(&dialog, "Edt_FromName"));
+
+        QTest::keyClick(&dialog, Qt::Key_M, Qt::AltModifier);
+        QCOMPARE(pages->currentIndex(), 1);
+        QTest::keyClick(&dialog, Qt::Key_O, Qt::AltModifier);
+        QCOMPARE(pages->currentIndex(), 0);
+        child<QSlider>(&dialog, "TB_Quality")->setValue(10);
+        // A button's mnemonic presses it as a click does, shown for a moment first.
+        QTest::keyClick(&dialog, Qt::Key_D, Qt::AltModifier);
+        QTRY_COMPARE(child<QSlider>(&dialog, "TB_Quality")->value(), 75);
+        QTest::keyClick(&dialog, Qt::Key_N, Qt::AltModifier);
+        QTRY_VERIFY(!child<QCheckBox>(&dialog, "CB_PN")->isChecked());
+        QTest::keyClick(&dialog, Qt::Key_P, Qt::AltModifier);
+        QCOMPARE(pages->currentIndex(), 2);
+        QTest::keyClick(&dialog, Qt::Key_H, Qt::AltModifier);
+        QTRY_VERIFY(f.help.targets.size() == 1);
+        QVERIFY(f.help.targets.last().endsWith(QLatin1String("Manual_option_myinfo.htm")));
+        QTest::keyClick(&dialog, Qt::Key_C, Qt::AltModifier);
+        QTRY_VERIFY(!dialog.isVisible());
+        QVERIFY(child<QCheckBox>(&dialog, "CB_PN")->isChecked()); // cancelled
+        show(dialog);
+        QTest::keyClick(&dialog, Qt::Key_S, Qt::AltModifier);
+        QTRY_VERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
     }
 
     // A Config.dat that cannot be written: the message, and the dialog stays open.

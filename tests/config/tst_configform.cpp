@@ -38,19 +38,20 @@ private slots:
         QCOMPARE(ConfigForm::PictureSize.clamp(value), qBound(160, value, 1024));
     }
 
-    // Out-of-range values: the record keeps what was read until a save; the dialog shows
-    // them within its ranges, and that is what the save writes and the record takes.
+    // Out-of-range values written by hand: the dialog shows them within its ranges, but a
+    // save that leaves them as shown (at exit, or Save after other edits) writes them back
+    // as they were read; a number that was edited is brought into its range.
     void outOfRangeValues()
     {
-        TestFiles::write(path(), "[System]\r\nPIC_W=2000\r\nACC_SMTPPort=2525\r\nPIC_Quality=140\r\n"
+        TestFiles::write(path(), "[System]\r\nPIC_W=2000\r\nACC_SMTPPort=70000\r\nPIC_Quality=140\r\n"
                                  "ACC_SMTPNeedLogin=False\r\nACC_SMTPHost= mail.example.org \r\n");
         ConfigSettings s;
         ConfigForm form;
         LoadConfig(s, form, path());
         QCOMPARE(s.PIC_MT, 20); // missing
         QCOMPARE(form.Edt_MT, 25);
-        QCOMPARE(s.ACC_SMTPPort, 2525);
-        QCOMPARE(form.Edt_Port, 999);
+        QCOMPARE(s.ACC_SMTPPort, 70000);
+        QCOMPARE(form.Edt_Port, 65535);
         QCOMPARE(s.PIC_W, 2000);
         QCOMPARE(form.Edt_PW, 1024);
         QCOMPARE(form.TB_Quality, 100);
@@ -59,18 +60,58 @@ private slots:
 
         SaveConfig(s, form, MainWindowLayout(), path());
         const IniFile ini(path());
-        QCOMPARE(ini.readInteger("System", "PIC_MT", 0), 25);
-        QCOMPARE(ini.readInteger("System", "ACC_SMTPPort", 0), 999);
-        QCOMPARE(ini.readInteger("System", "PIC_W", 0), 1024);
+        QCOMPARE(ini.readInteger("System", "PIC_MT", 0), 20);
+        QCOMPARE(ini.readInteger("System", "ACC_SMTPPort", 0), 70000);
+        QCOMPARE(ini.readInteger("System", "PIC_W", 0), 2000);
+        QCOMPARE(ini.readInteger("System", "PIC_Quality", 0), 140);
         QCOMPARE(ini.readString("System", "ACC_SMTPNeedLogin"), std::string("False"));
-        QCOMPARE(s.PIC_MT, 25);
-        QCOMPARE(s.ACC_SMTPPort, 999);
+        QCOMPARE(s.PIC_MT, 20);
         QCOMPARE(s.ACC_SMTPHost, std::string("mail.example.org"));
 
-        // A number typed out of range is written within it.
         form.Edt_MB = 5000;
+        form.Edt_PW = 1500;
+        form.Edt_Port = 0;
         SaveConfig(s, form, MainWindowLayout(), path());
         QCOMPARE(ini.readInteger("System", "PIC_MB", 0), 800);
+        QCOMPARE(ini.readInteger("System", "PIC_W", 0), 1024);
+        QCOMPARE(ini.readInteger("System", "ACC_SMTPPort", 0), 1);
+        QCOMPARE(ini.readInteger("System", "PIC_MT", 0), 20);
+        QCOMPARE(s.PIC_W, 1024);
+    }
+
+    // The port takes every TCP port; one typed outside is brought to the nearest.
+    void portRange_data()
+    {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<int>("typed"); // -1: left as shown
+        QTest::addColumn<int>("saved");
+        QTest::newRow("2525 left as shown") << 2525 << -1 << 2525;
+        QTest::newRow("2525 typed") << 25 << 2525 << 2525;
+        QTest::newRow("1025 typed") << 25 << 1025 << 1025;
+        QTest::newRow("highest") << 25 << 65535 << 65535;
+        QTest::newRow("zero typed") << 25 << 0 << 1;
+        QTest::newRow("too high typed") << 25 << 65536 << 65535;
+        QTest::newRow("typed back to what was shown") << 70000 << 65535 << 70000;
+    }
+    void portRange()
+    {
+        QFETCH(int, stored);
+        QFETCH(int, typed);
+        QFETCH(int, saved);
+        ConfigSettings s = ConfigSettings::firstRun();
+        s.ACC_SMTPPort = stored;
+        ConfigForm form = ConfigForm::showing(s);
+        if (typed >= 0)
+            form.Edt_Port = typed;
+        QCOMPARE(form.appliedTo(s).ACC_SMTPPort, saved);
+    }
+
+    void pages()
+    {
+        QCOMPARE(ConfigForm::pageAfter(0, 1), 1);
+        QCOMPARE(ConfigForm::pageAfter(2, 1), 0);
+        QCOMPARE(ConfigForm::pageAfter(0, -1), 2);
+        QCOMPARE(ConfigForm::pageAfter(1, -1), 0);
     }
 
     // A save that cannot write leaves the record as it was.

@@ -132,6 +132,11 @@ private slots:
         QVERIFY(ini.removeKey("Address List", "nobody"));
         QCOMPARE(content(), QByteArray("[System]\r\nA=1\r\n[Address List]\r\nZoe=z@x\r\nMia=m@x\r\n"));
         QVERIFY(ini.keyNames("Missing").empty());
+        // A new spelling keeps the line; without the old key, the new key's line or the end.
+        QVERIFY(ini.renameKey("Address List", "zoe", "ZOE", "zz@x"));
+        QVERIFY(ini.renameKey("Address List", "gone", "mia", "mm@x"));
+        QVERIFY(ini.renameKey("Address List", "gone", "Ann", "n@x"));
+        QCOMPARE(content(), QByteArray("[System]\r\nA=1\r\n[Address List]\r\nZOE=zz@x\r\nmia=mm@x\r\nAnn=n@x\r\n"));
     }
 
     void newFileIsPrivate()

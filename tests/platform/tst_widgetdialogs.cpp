@@ -70,7 +70,7 @@ private slots:
         answerNext(parent);
         // Enter answers the default button: No here.
         QCOMPARE(dialogs.messageBox(UserDialogs::Kind::Warning, QStringLiteral("t"), QStringLiteral("Clear?"),
-                                    UserDialogs::Buttons::YesNoDefaultNo),
+                                    UserDialogs::Buttons::YesNo),
                  UserDialogs::Answer::No);
         QCOMPARE(parent.data(), expected);
         arrange();
