@@ -50,6 +50,11 @@ UserDialogs::Answer WidgetDialogs::messageBox(Kind kind, const QString &caption,
     case Buttons::YesNoCancel: std = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel; break;
     }
     QMessageBox box(icon, caption, text, std, m_parent ? m_parent : QApplication::activeWindow());
+    // Texts carry what people typed (subjects, names): never read as markup.
+    box.setTextFormat(Qt::PlainText);
+    // A yes/no question guards what Yes does: Enter must not do it unasked.
+    if (buttons == Buttons::YesNo)
+        box.setDefaultButton(QMessageBox::No);
     switch (box.exec()) {
     case QMessageBox::Yes: return Answer::Yes;
     case QMessageBox::No: return Answer::No;
