@@ -18,6 +18,7 @@
 
 #include <QJsonObject>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTreeView>
 #include <QtTest>
@@ -120,6 +121,33 @@ private slots:
         const QByteArray config = TestFiles::read(f.paths.config);
         QVERIFY(config.contains("ACC_SMTPHost=127.0.0.1") && config.contains("ACC_ReplyAdd=reply@example.com"));
         qunsetenv("TMPDIR");
+    }
+
+    // Composers opened one after the other do not lie on top of each other.
+    void composersCascade()
+    {
+        WindowFixture f;
+        AppWindows windows;
+        WindowServices services{f.dialogs, f.shell, f.clock, f.random, f.settings, f.paths, f.help, f.links, windows};
+        ConfigForm form = ConfigForm::showing(f.settings);
+        ComposerFactory composers(services);
+        TFM_MailBox main(services, composers, form);
+        main.show();
+        QList<QPoint> places;
+        for (int i = 0; i < 4; ++i) {
+            main.PIC_NewClick();
+            QWidget *composer = main.ComposerSlots[size_t(i)];
+            QVERIFY(composer && composer->isVisible());
+            QVERIFY2(!places.contains(composer->pos()), qPrintable(QStringLiteral("composer %1").arg(i + 1)));
+            QVERIFY(composer->screen()->availableGeometry().contains(composer->geometry()));
+            places << composer->pos();
+        }
+        // A closed composer's place is the next one's.
+        main.ComposerSlots[1]->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        main.PIC_NewClick();
+        QCOMPARE(main.ComposerSlots[1]->pos(), places[1]);
+        QVERIFY(main.close());
     }
 };
 

@@ -8,6 +8,7 @@
 #include "TFM_Send.h"
 #include "TMailPart.h"
 #include "TestFiles.h"
+#include "ToolBand.h"
 #include "ToolCaptionLabel.h"
 #include "ToolImage.h"
 #include "WindowControls.h"
@@ -561,6 +562,29 @@ private slots:
         QVERIFY(w->close());
         QCOMPARE(f->dialogs.shown.size(), 1);
         QCOMPARE(f->dialogs.shown[0].text, QStringLiteral("Unable to write to ") + f->paths.config);
+    }
+
+    // However narrow the window is made, the logo never lies over a picture button or its
+    // caption, and every button stays in the band.
+    void narrowWindowKeepsTheButtons()
+    {
+        auto w = open();
+        QVERIFY(w->Image2->isVisible());
+        w->resize(200, 400);
+        QVERIFY(w->width() >= w->minimumWidth());
+        QVERIFY(w->minimumWidth() > w->Label1->geometry().right());
+        QApplication::processEvents();
+        for (int width : {w->minimumWidth(), w->minimumWidth() + 100, w->minimumWidth() + 200, 900}) {
+            w->resize(width, 400);
+            QApplication::processEvents();
+            QVERIFY(w->Panel1->isVisible());
+            for (QWidget *button : QList<QWidget *>{w->PIC_Send, w->PIC_Help, w->Label1}) {
+                QVERIFY(w->Panel1->rect().contains(button->geometry()));
+                QVERIFY2(!w->Image2->isVisible() || !w->Image2->geometry().intersects(button->geometry()),
+                         qPrintable(QStringLiteral("width %1").arg(width)));
+            }
+        }
+        QVERIFY(w->Image2->isVisible());
     }
 
     void keysMenusAndPictures()
