@@ -103,7 +103,8 @@ private slots:
 
         // ---- send all from the main window
         main.PIC_SendClick();
-        QVERIFY(f.dialogs.shown.isEmpty());
+        QCOMPARE(f.dialogs.shown.size(), 1);
+        QCOMPARE(f.dialogs.shown[0].text, QStringLiteral("Send 1 unsent mail?\r\n\r\n- Concert plans"));
         const QList<AiosmtpdServer::Mail> mails = server.mails();
         QCOMPARE(mails.size(), 1);
         QCOMPARE(mails[0].rcptTos, (QList<QByteArray>{"bob@example.com", "carol@example.org"}));

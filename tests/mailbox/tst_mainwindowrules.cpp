@@ -1,15 +1,46 @@
 #include "ComposerCascade.h"
+#include "SendQuestion.h"
 #include "ToolBandFit.h"
 
 #include <QSet>
 #include <QTest>
 
-// Where the main window places composers and how its picture band fits, without a window.
+// What the main window decides about sending, placing composers and its picture band,
+// without a window.
 class TestMainWindowRules : public QObject
 {
     Q_OBJECT
 
 private slots:
+    void sendQuestion_data()
+    {
+        QTest::addColumn<bool>("unsent");
+        QTest::addColumn<QStringList>("subjects");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("three unsent") << true << QStringList{"Spring concert", "", "  Re:\r\n  tickets  "}
+                                      << "Send 3 unsent mails?\r\n\r\n- Spring concert\r\n- (no subject)\r\n- Re: tickets";
+        QTest::newRow("one selected") << false << QStringList{"中文 Ωmega"} << "Send 1 selected mail?\r\n\r\n- 中文 Ωmega";
+        QStringList twelve;
+        for (int i = 1; i <= 12; ++i)
+            twelve << QStringLiteral("m%1").arg(i);
+        QString listed;
+        for (int i = 1; i <= 10; ++i)
+            listed += QStringLiteral("\r\n- m%1").arg(i);
+        QTest::newRow("more than ten") << true << twelve
+                                       << "Send 12 unsent mails?\r\n" + listed + "\r\n... and 2 more";
+        // Cut after 57 characters; a character outside the basic plane is never halved.
+        QTest::newRow("long subject") << false << QStringList{QString(56, 'a') + QStringLiteral("😀tail") + QString(20, 'z')}
+                                      << "Send 1 selected mail?\r\n\r\n- " + QString(56, 'a') + "...";
+    }
+
+    void sendQuestion()
+    {
+        QFETCH(bool, unsent);
+        QFETCH(QStringList, subjects);
+        QFETCH(QString, text);
+        QCOMPARE(SendQuestion::text(unsent ? SendQuestion::Scope::Unsent : SendQuestion::Scope::Selected, subjects), text);
+    }
+
     // Ten composers opened one after the other all get places of their own inside the
     // screen, the first at its own place.
     void cascadeGivesEachComposerItsPlace_data()
