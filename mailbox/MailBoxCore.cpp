@@ -1,5 +1,6 @@
 #include "MailBoxCore.h"
 
+#include "AppError.h"
 #include "ConfigSettings.h"
 #include "MailListSort.h"
 
@@ -64,8 +65,16 @@ void MailBoxCore::sortShown()
 void MailBoxCore::ReloadBoxes()
 {
     // The listing comes first: when the store cannot be read, nothing changes.
-    MailBoxLists lists = MailBoxLists::fromListing(m_store.ScanStore());
-    m_lists = std::move(lists);
+    std::vector<MailSummary> listing;
+    try {
+        listing = m_store.ScanStore();
+    } catch (const AppError &e) {
+        m_readError = e.what();
+        throw;
+    }
+    m_readError.clear();
+    m_everRead = true;
+    m_lists = MailBoxLists::fromListing(std::move(listing));
     const BoxList *current = m_lists.box(currentBoxCode());
     m_shown = current ? *current : BoxList();
     sortShown();
@@ -73,9 +82,31 @@ void MailBoxCore::ReloadBoxes()
 
 QStringList MailBoxCore::boxCountTexts() const
 {
-    return {QStringLiteral("Sent Box   %1").arg(m_lists.sent.size()),
-            QStringLiteral("UnSent Box %1").arg(m_lists.unsent.size()),
-            QStringLiteral("Trash Box  %1").arg(m_lists.trash.size())};
+    auto count = [this](const BoxList &list) {
+        return m_everRead ? QString::number(list.size()) : QStringLiteral("?");
+    };
+    return {QStringLiteral("Sent Box   ") + count(m_lists.sent), QStringLiteral("UnSent Box ") + count(m_lists.unsent),
+            QStringLiteral("Trash Box  ") + count(m_lists.trash)};
+}
+
+QString MailBoxCore::storeStatusText() const
+{
+    if (m_readError.empty())
+        return {};
+    return QStringLiteral("The mail store could not be read (%1): the boxes do not show what it holds.")
+        .arg(QString::fromLocal8Bit(m_readError.c_str()));
+}
+
+void MailBoxCore::setPreviewed(int row)
+{
+    m_previewed = m_shown.at(size_t(row)).position;
+}
+
+bool MailBoxCore::previewStillShown() const
+{
+    return m_previewed.empty()
+        || std::any_of(m_shown.begin(), m_shown.end(),
+                       [this](const MailSummary &mail) { return mail.position == m_previewed; });
 }
 
 int *MailBoxCore::rememberedRow()
@@ -113,6 +144,14 @@ QStringList MailBoxCore::positions(const std::vector<int> &rows) const
     return list;
 }
 
+QStringList MailBoxCore::subjects(const std::vector<int> &rows) const
+{
+    QStringList list;
+    for (int row : rows)
+        list.append(m_shown.at(size_t(row)).subjectText);
+    return list;
+}
+
 void MailBoxCore::loadMail(int row, TMailMessage &message) const
 {
     m_store.LoadMail(positionOf(row), message);
@@ -142,4 +181,16 @@ void MailBoxCore::emptyTrash() const
 {
     for (const MailSummary &mail : m_lists.trash)
         m_store.SetBoxCode(std::stoll(mail.position), "D");
+}
+
+const char *const MailBoxCore::AllSlotsTakenText =
+    "Ten composer windows are open, as many as the program keeps.\r\n"
+    "Close one of them to write or open another mail.";
+
+int MailBoxCore::firstFreeSlot(const std::vector<bool> &taken)
+{
+    for (size_t i = 0; i < taken.size(); ++i)
+        if (!taken[i])
+            return int(i) + 1;
+    return 0;
 }

@@ -47,10 +47,23 @@ public:
     void setSortColumn(int column) { m_sortColumn = column; }
     void sortShown();
 
-    // Rescans the store, refills the box lists and the shown list, sorted.
+    // Rescans the store, refills the box lists and the shown list, sorted. When the store
+    // cannot be read, the error is kept (storeRead) and raised again.
     void ReloadBoxes();
-    // "Sent Box   3", "UnSent Box 12", "Trash Box  0": the selector's items.
+    // "Sent Box   3", "UnSent Box 12", "Trash Box  0": the selector's items. Until the
+    // store has been read once the counts are unknown: "Sent Box   ?".
     QStringList boxCountTexts() const;
+    // Whether the last reload read the store; when not, the status bar says so, so that
+    // boxes left empty (or as they were) are not taken for what the store holds.
+    bool storeRead() const { return m_readError.empty(); }
+    QString storeStatusText() const;
+
+    // The mail the preview shows, by row of the shown list; it is remembered by its
+    // position, so that a reload or a box switch can tell whether it is still shown.
+    void setPreviewed(int row);
+    void clearPreviewed() { m_previewed.clear(); }
+    // False when a mail is previewed that the shown list no longer holds.
+    bool previewStillShown() const;
 
     // The remembered row of the current box (the row last previewed there); null when the
     // current box is none of the three.
@@ -62,6 +75,8 @@ public:
     std::int64_t positionOf(int row) const;
     // Positions of the rows (indexes into the shown list), as decimal texts, in that order.
     QStringList positions(const std::vector<int> &rows) const;
+    // The subjects of the rows, as the list shows them, in that order.
+    QStringList subjects(const std::vector<int> &rows) const;
     void loadMail(int row, TMailMessage &message) const;
 
     // Command steps; each returns true when it changed the store (the caller then
@@ -73,10 +88,18 @@ public:
     // Marks every mail of the trash list deleted, whatever box is shown.
     void emptyTrash() const;
 
+    // Composer slots: the first free one (1 to 10) of `taken` (entry 0 is slot 1), or 0
+    // when all are taken; then nothing opens and the user is told why.
+    static int firstFreeSlot(const std::vector<bool> &taken);
+    static const char *const AllSlotsTakenText;
+
 private:
     ConfigSettings &m_settings;
     MailStore m_store;
     MailBoxLists m_lists;
     BoxList m_shown;
     int m_sortColumn = 4;
+    std::string m_readError; // why the last reload failed; empty after a good one
+    bool m_everRead = false;
+    std::string m_previewed; // position of the previewed mail; empty when none
 };

@@ -34,6 +34,7 @@ SendMailsRunner::SendMailsRunner(const ConfigSettings &settings, QString mailBox
     , m_settings(settings)
     , m_mailBoxPath(std::move(mailBoxPath))
     , m_shell(shell)
+    , m_watch(FSMTP)
 {
     FSMTP.setObjectName(QStringLiteral("FSMTP"));
     FSMTP.Port = 25;
@@ -42,6 +43,8 @@ SendMailsRunner::SendMailsRunner(const ConfigSettings &settings, QString mailBox
     FSMTP.SetOnProgress([this](auto, auto total, auto current) {
         FSMTPProgress(&FSMTP, static_cast<qint64>(total), static_cast<qint64>(current));
     });
+
+    connect(&m_watch, &SmtpStepWatch::step, this, [this](const QString &text) { emit statusChanged(text, true); });
 
     FJob.isCancelled = [this] { return Cancelled; };
     FJob.renderProgress = [this](int percent) { setProgress(percent, 100); };
@@ -131,9 +134,9 @@ bool SendMailsRunner::SendMails(const QStringList &list, const QString &mode)
         }
         showStatus("Quit", true);
         FSMTP.Quit();
-    } catch (const std::exception &) {
+    } catch (const std::exception &e) {
         AbortJob();
-        emit failed();
+        emit failed(QString::fromLocal8Bit(e.what()));
     }
     AbortJob();
     emit closeRequested();
@@ -185,26 +188,30 @@ bool SendMailsRunner::sendOne(int index, std::int64_t position, const QString &m
     emit statusChanged(QStringLiteral("Connecting ") + Ansi::toQString(m_settings.ACC_SMTPHost) + QStringLiteral(" ..."),
                        true);
     setProgress(0, 100);
+    // Every failure below says why, so the user can act on it (name, port, certificate,
+    // password, what the server refused).
+    m_watch.start();
     if (!FSMTP.Connect()) {
-        // A refused encryption says why, so the user can act on it (certificate, host name).
-        if (FSMTP.LastReply().rfind("TLS: ", 0) == 0)
-            emit statusChanged(QStringLiteral("Connect error!\r\n") + Ansi::toQString(FSMTP.LastReply()), true);
-        else
-            showStatus("Connect error!", true);
+        emit statusChanged(QStringLiteral("Connect error!\r\n") + SendFailure::connectReason(m_watch.facts()), true);
         return false;
     }
     if (stopIfCancelled())
         return false;
-    if (FSMTP.LoginReady() && !FSMTP.Login(m_settings.ACC_SMTPUser, m_settings.ACC_SMTPPass)) {
-        showStatus("Login error! Please check your SMTP account", true);
-        return false;
+    if (FSMTP.LoginReady()) {
+        emit statusChanged(QStringLiteral("Logging in as %1 ...").arg(Ansi::toQString(m_settings.ACC_SMTPUser)), true);
+        if (!FSMTP.Login(m_settings.ACC_SMTPUser, m_settings.ACC_SMTPPass)) {
+            emit statusChanged(QStringLiteral("Login error! Please check your SMTP account\r\n")
+                                   + SendFailure::loginReason(m_watch.facts()),
+                               true);
+            return false;
+        }
     }
     if (stopIfCancelled())
         return false;
     showStatus("Sending mail...", true);
     FSMTP.MailMessage = &FJob.FMailMsg;
     if (!FSMTP.SendMail()) {
-        emit statusChanged(QStringLiteral("Error: ") + Ansi::toQString(FSMTP.LastReply()), false);
+        emit statusChanged(QStringLiteral("Error: ") + SendFailure::replyReason(m_watch.facts()), false);
         AbortJob();
         return false;
     }

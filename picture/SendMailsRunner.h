@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SendJob.h"
+#include "SmtpStepWatch.h"
 #include "TSMTP.h"
 
 #include <QObject>
@@ -15,7 +16,8 @@ class Shell;
 // rendered to pictures, built as an HTML picture mail and either sent through SMTP
 // ("Self") or saved as an .eml file in the temporary folder and handed to the desktop's
 // mail program ("MSOE"); a mail that went out moves to the sent box. What happens is
-// reported through signals, which the send dialog shows.
+// reported through signals, which the send dialog shows: each step as it happens, and a
+// failure with its reason.
 class SendMailsRunner : public QObject
 {
     Q_OBJECT
@@ -33,7 +35,8 @@ public:
 
     // Runs a job over the record positions (decimal texts). True when it ran to its end or
     // ended through the general error path (failed() was emitted); false when cancelled or
-    // stopped at a connect, login or send failure (the last status tells why).
+    // stopped at a connect, login or send failure (the last status tells why: its first
+    // line the short message, then the reason).
     bool SendMails(const QStringList &list, const QString &mode);
 
     // Loads one stored mail into FMailMsg and its letter into FEdt.
@@ -55,8 +58,9 @@ signals:
     void progressChanged(int value, int maximum);
     // Cancelling is not possible while the mail text is written.
     void cancelAllowed(bool allowed);
-    // The general error path: something went wrong that the status cannot tell.
-    void failed();
+    // The general error path: something went wrong that the status cannot tell; the
+    // reason in words.
+    void failed(const QString &reason);
     // The job is over and the dialog should close.
     void closeRequested();
 
@@ -69,4 +73,5 @@ private:
     const ConfigSettings &m_settings;
     QString m_mailBoxPath;
     Shell &m_shell;
+    SmtpStepWatch m_watch;
 };

@@ -18,6 +18,7 @@ public:
 
     virtual ~UserDialogs() = default;
 
+    // The text is plain text. In a YesNo question No is the default button.
     virtual Answer messageBox(Kind kind, const QString &caption, const QString &text,
                               Buttons buttons = Buttons::Ok) = 0;
     // Empty result: the user cancelled.

@@ -65,6 +65,8 @@ UserDialogs::Answer WidgetDialogs::messageBox(Kind kind, const QString &caption,
     case Buttons::YesNoCancel: std = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel; break;
     }
     QMessageBox box(icon, caption, text, std, owner());
+    // Texts carry what people typed (subjects, names): never read as markup.
+    box.setTextFormat(Qt::PlainText);
     // A yes/no question comes before something that cannot be undone: Enter answers No.
     if (buttons == Buttons::YesNo)
         box.setDefaultButton(QMessageBox::No);

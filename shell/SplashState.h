@@ -8,6 +8,19 @@ class SplashState
 public:
     bool timerEnabled() const { return m_timerEnabled; }
 
+    // Start-up shows the window as the splash, always on top, until its timer fires.
+    void showAsSplash() { m_splash = true; }
+    bool isSplash() const { return m_splash; }
+    // A message box appeared while the program starts (a store it cannot read, say): the
+    // splash would lie over it, and the program would seem stuck. True: the splash goes
+    // now; its timer still makes the main window usable.
+    bool messageBoxShown()
+    {
+        const bool gives = m_splash;
+        m_splash = false;
+        return gives;
+    }
+
     // Start-up only.
     void startTimer() { m_timerEnabled = true; }
 
@@ -19,9 +32,11 @@ public:
     bool timerFired(bool tipsShowing)
     {
         m_timerEnabled = false;
+        m_splash = false;
         return !tipsShowing;
     }
 
 private:
     bool m_timerEnabled = false;
+    bool m_splash = false;
 };

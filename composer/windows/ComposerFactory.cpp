@@ -1,11 +1,14 @@
 #include "ComposerFactory.h"
 
 #include "AddressBook.h"
+#include "ComposerCascade.h"
 #include "ComposerEditor.h"
 #include "TFM_Cmps.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScreen>
 
 ComposerFactory::ComposerFactory(WindowServices &services)
     : m_services(services)
@@ -21,12 +24,30 @@ TFM_Cmps *ComposerFactory::create(int slot, MailBoxHost &host)
     return composer;
 }
 
+void ComposerFactory::showCascaded(TFM_Cmps &composer)
+{
+    QList<QPoint> open;
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (window != &composer && window->isVisible() && qobject_cast<TFM_Cmps *>(window))
+            open.append(window->pos());
+    // The composer takes its own place (the centre of the screen) as it first shows; the
+    // cascade starts there.
+    composer.show();
+    const QScreen *screen = composer.screen();
+    if (!screen)
+        return;
+    const QPoint place = ComposerCascade::place(screen->availableGeometry(), composer.frameGeometry().size(),
+                                                composer.pos(), open);
+    if (place != composer.pos())
+        composer.move(place);
+}
+
 QWidget *ComposerFactory::openNewMail(int slot, MailBoxHost &host)
 {
     TFM_Cmps *composer = create(slot, host);
     composer->FMode = QStringLiteral("New");
     composer->FBoxCode = 'u';
-    composer->show();
+    showCascaded(*composer);
     return composer;
 }
 
@@ -36,7 +57,7 @@ QWidget *ComposerFactory::openStoredMail(int slot, MailBoxHost &host, TMailMessa
     TFM_Cmps *composer = create(slot, host);
     // Filled before it shows: the letter is laid out once.
     fill(*composer, message, recordPos, boxCode);
-    composer->show();
+    showCascaded(*composer);
     return composer;
 }
 

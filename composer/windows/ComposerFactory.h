@@ -6,7 +6,7 @@ class TFM_Cmps;
 struct WindowServices;
 
 // Opens the real composer windows for the main window: unowned, shown modeless, deleted
-// after they close (they give their slot back first).
+// after they close (they give their slot back first), each cascaded from the open ones.
 class ComposerFactory : public ComposerWindows
 {
 public:
@@ -24,6 +24,8 @@ public:
 
 private:
     TFM_Cmps *create(int slot, MailBoxHost &host);
+    // Shows a new composer where it does not lie exactly on an open one.
+    static void showCascaded(TFM_Cmps &composer);
 
     WindowServices &m_services;
 };

@@ -1,10 +1,14 @@
 #include "ToolBand.h"
 
 #include "ProgramIcons.h"
+#include "ToolBandFit.h"
 
 #include <QLabel>
 #include <QPainter>
+#include <QLayout>
 #include <QResizeEvent>
+#include <QStyle>
+#include <QToolBar>
 
 ToolBand::ToolBand(QWidget *parent)
     : QWidget(parent)
@@ -38,8 +42,74 @@ void ToolBand::leaveEvent(QEvent *event)
 void ToolBand::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    if (m_right)
-        m_right->move(width() - m_right->width() - 8, (height() - m_right->height()) / 2);
+    placeRightPicture();
+    holdWindowWidth();
+}
+
+void ToolBand::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    placeRightPicture();
+    holdWindowWidth();
+}
+
+int ToolBand::contentRight() const
+{
+    int right = 0;
+    for (const QObject *child : children()) {
+        const auto *widget = qobject_cast<const QWidget *>(child);
+        if (widget && widget != m_right && !widget->isWindow())
+            right = qMax(right, widget->geometry().right() + 1);
+    }
+    return right;
+}
+
+QSize ToolBand::sizeHint() const
+{
+    const int logo = m_right ? m_right->width() : 0;
+    return {ToolBandFit::preferredWidth(contentRight(), logo), minimumHeight()};
+}
+
+QSize ToolBand::minimumSizeHint() const
+{
+    return {ToolBandFit::minimumWidth(contentRight()), minimumHeight()};
+}
+
+void ToolBand::placeRightPicture()
+{
+    if (!m_right)
+        return;
+    const int left = ToolBandFit::logoLeft(width(), contentRight(), m_right->width());
+    if (left < 0) {
+        m_right->hide();
+        return;
+    }
+    m_right->move(left, (height() - m_right->height()) / 2);
+    m_right->show();
+}
+
+int ToolBand::windowMinimumWidth() const
+{
+    int around = 0;
+    // The tool bar the band lies in adds its frame and item margins on both sides.
+    if (const auto *bar = qobject_cast<const QToolBar *>(parentWidget())) {
+        const QStyle *style = bar->style();
+        around = 2 * (style->pixelMetric(QStyle::PM_ToolBarFrameWidth, nullptr, bar)
+                      + style->pixelMetric(QStyle::PM_ToolBarItemMargin, nullptr, bar));
+        if (bar->layout())
+            around += bar->layout()->contentsMargins().left() + bar->layout()->contentsMargins().right();
+    }
+    return ToolBandFit::minimumWidth(contentRight()) + around;
+}
+
+void ToolBand::holdWindowWidth()
+{
+    QWidget *top = window();
+    if (top == this)
+        return;
+    const int needed = windowMinimumWidth();
+    if (top->minimumWidth() < needed)
+        top->setMinimumWidth(needed);
 }
 
 QLabel *ToolBand::addLogo(const QString &homePage, QObject *clickFilter)
@@ -61,5 +131,7 @@ QLabel *ToolBand::addLogo(const QString &homePage, QObject *clickFilter)
     logo->setToolTip(homePage);
     logo->installEventFilter(clickFilter);
     setRightPicture(logo);
+    // The logo comes last, after the images and their captions.
+    holdWindowWidth();
     return logo;
 }

@@ -73,6 +73,11 @@ TFM_MailBox::TFM_MailBox(WindowServices &services, ComposerWindows &composers, c
     column->addWidget(Spt, 1);
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
     statusBar()->setSizeGripEnabled(true);
+    StoreStatus = new QLabel(statusBar());
+    StoreStatus->setObjectName(QStringLiteral("StoreStatus"));
+    StoreStatus->setTextFormat(Qt::PlainText);
+    // A permanent widget: menu hints do not wipe it out.
+    statusBar()->addWidget(StoreStatus, 1);
 
     LoadMailboxSettings();
 }
@@ -354,6 +359,9 @@ void TFM_MailBox::ReloadBoxes()
 {
     runStoreStep([this] { m_core.ReloadBoxes(); });
     m_model->reset();
+    previewFollowsList();
+    StoreStatus->setText(m_core.storeStatusText());
+    StoreStatus->setToolTip(StoreStatus->text());
 }
 
 void TFM_MailBox::RestoreSelection()
@@ -427,20 +435,29 @@ bool TFM_MailBox::FormCloseQuery()
 
 bool TFM_MailBox::FormClose()
 {
+    QStringList problems;
     try {
         SaveConfig(m_services.settings, m_form, currentLayout(), m_services.paths.config);
     } catch (const AppError &e) {
-        showError(QString::fromLocal8Bit(e.what()));
+        problems << QString::fromLocal8Bit(e.what());
     }
-    // The store shrinks by the mails deleted during the run. When it cannot (the file is
-    // held elsewhere, say), the window stays open once so that the user can retry; the
-    // marked mails wait for the next run, so a second close goes ahead.
-    const bool purged = runStoreStep([this] { m_core.store().PurgeDeleted(); });
-    if (!purged && !m_purgeFailed) {
-        m_purgeFailed = true;
-        return false;
+    // The store shrinks by the mails deleted during the run. A store that could not be
+    // read is left alone: the status bar said so, and the purge would only fail again.
+    if (m_core.storeRead()) {
+        try {
+            m_core.store().PurgeDeleted();
+        } catch (const AppError &e) {
+            problems << QString::fromLocal8Bit(e.what())
+                            + QStringLiteral("\r\nThe mails deleted from the trash box stay in the file until a later close.");
+        }
     }
-    return true;
+    if (problems.isEmpty())
+        return true;
+    // One question, whatever went wrong: No keeps the window open to put it right.
+    problems << QStringLiteral("Quit anyway?");
+    return m_services.dialogs.messageBox(UserDialogs::Kind::Warning, QString::fromLatin1(AppInfo::ApplicationTitle),
+                                         problems.join(QStringLiteral("\r\n\r\n")), UserDialogs::Buttons::YesNo)
+        == UserDialogs::Answer::Yes;
 }
 
 bool TFM_MailBox::runStoreStep(const std::function<void()> &step)

@@ -102,9 +102,12 @@ public:
     QListWidget *LstV_att = nullptr;
     QMenu *PopupMenu1 = nullptr; // the mail list's pop-up
     QMenu *PopupMenu2 = nullptr; // the attachment list's pop-up
+    QLabel *StoreStatus = nullptr; // in the status bar: the store could not be read
 
     // Commands (menu entries, buttons and keys forward to these).
     void PIC_SendClick();
+    // Sends the mails selected in the list (of any box), after the same question.
+    void SendSelectedClick();
     void PIC_NewClick();
     void PIC_SaveClick();
     void PIC_AddressClick();
@@ -147,7 +150,16 @@ private:
     // A picture's click: the picture goes back first when it is raised.
     void pictureClick(ToolImage *image, void (TFM_MailBox::*command)());
     QList<ToolImage *> pictures() const;
-    int firstFreeSlot() const;
+    // The first free composer slot (1 to 10); 0, having told the user why, when none is.
+    int freeSlotOrSay();
+    // A send job may start: no job runs and the account is filled in (else the user is
+    // sent to the account's settings).
+    bool maySend();
+    // Asks whether to send the rows' mails and, on Yes, sends them.
+    void sendRows(const std::vector<int> &rows, bool wholeUnsentBox);
+    // After the shown list changed: a previewed mail that left it is no longer shown.
+    void previewFollowsList();
+    void clearPreview();
     // Runs a command's store steps, showing a store error in an error box.
     bool runStoreStep(const std::function<void()> &step);
     void reloadAfterCommand();
@@ -167,5 +179,4 @@ private:
     MailListModel *m_model = nullptr;
     MainWindowLayout m_loaded;
     bool m_selectingAll = false;
-    bool m_purgeFailed = false;
 };

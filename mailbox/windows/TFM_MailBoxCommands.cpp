@@ -12,6 +12,7 @@
 #include "MailListModel.h"
 #include "MailListSort.h"
 #include "ProgramIcons.h"
+#include "SendQuestion.h"
 #include "TMailPart.h"
 #include "ToolImage.h"
 #include "UserDialogs.h"
@@ -91,6 +92,21 @@ void TFM_MailBox::LstV_MailListSelectItem(const QItemSelection &selected)
         preview(row);
 }
 
+void TFM_MailBox::previewFollowsList()
+{
+    if (!m_core.previewStillShown())
+        clearPreview();
+}
+
+void TFM_MailBox::clearPreview()
+{
+    m_core.clearPreviewed();
+    Edt_body->clear();
+    PNL_MailInfo->setText(QStringLiteral("  Subject:"));
+    LstV_att->clear();
+    LstV_att->hide();
+}
+
 void TFM_MailBox::preview(int row)
 {
     if (!runStoreStep([this, row] { m_core.loadMail(row, Msg_1); }))
@@ -118,6 +134,7 @@ void TFM_MailBox::preview(int row)
             LstV_att->addItem(new QListWidgetItem(icon, attachments[i]->AttachmentFileNameText()));
         LstV_att->show();
     }
+    m_core.setPreviewed(row);
     if (int *remembered = m_core.rememberedRow())
         *remembered = row;
 }
@@ -181,6 +198,7 @@ void TFM_MailBox::CBX_BoxChange(int item)
     setBoxSelectorItem(item);
     m_core.showBox(item);
     m_model->reset();
+    previewFollowsList();
     RestoreSelection();
     LstV_MailList->setFocus();
 }
@@ -304,17 +322,21 @@ void TFM_MailBox::SaveAs2Click()
 
 // ---- composers
 
-int TFM_MailBox::firstFreeSlot() const
+int TFM_MailBox::freeSlotOrSay()
 {
-    for (int i = 0; i < SlotCount; ++i)
-        if (!ComposerSlots[size_t(i)])
-            return i + 1;
-    return 0;
+    std::vector<bool> taken;
+    for (const QPointer<QWidget> &slot : ComposerSlots)
+        taken.push_back(!slot.isNull());
+    const int slot = MailBoxCore::firstFreeSlot(taken);
+    if (slot == 0)
+        m_services.dialogs.messageBox(UserDialogs::Kind::Information, QString::fromLatin1(AppInfo::ApplicationTitle),
+                                      QString::fromLatin1(MailBoxCore::AllSlotsTakenText), UserDialogs::Buttons::Ok);
+    return slot;
 }
 
 void TFM_MailBox::PIC_NewClick()
 {
-    const int slot = firstFreeSlot();
+    const int slot = freeSlotOrSay();
     if (slot == 0)
         return;
     ComposerSlots[size_t(slot - 1)] = m_composers.openNewMail(slot, *this);
@@ -326,37 +348,70 @@ void TFM_MailBox::Sbt_edtClick()
     if (rows.empty())
         return;
     const int row = rows.front();
-    if (!runStoreStep([this, row] { m_core.loadMail(row, Msg_1); }))
-        return;
-    const int slot = firstFreeSlot();
+    const int slot = freeSlotOrSay();
     if (slot == 0)
+        return;
+    if (!runStoreStep([this, row] { m_core.loadMail(row, Msg_1); }))
         return;
     decodeAttachments();
     ComposerSlots[size_t(slot - 1)] =
         m_composers.openStoredMail(slot, *this, Msg_1, m_core.positionOf(row), m_core.currentBoxCode());
 }
 
-void TFM_MailBox::PIC_SendClick()
+bool TFM_MailBox::maySend()
 {
     if (m_services.opener.sendDialogShowing())
-        return;
+        return false;
     if (m_services.settings.smtpAccountBlank()) {
         m_services.dialogs.messageBox(UserDialogs::Kind::Information, QString::fromLatin1(AppInfo::ApplicationTitle),
                                       QString::fromLatin1(ConfigSettings::AccountBlankMessage), UserDialogs::Buttons::Ok);
         m_services.opener.showConfiguration(1);
-        return;
+        return false;
     }
+    return true;
+}
+
+void TFM_MailBox::PIC_SendClick()
+{
+    if (!maySend())
+        return;
     m_core.showBox(MailBoxCore::UnsentItem);
     setBoxSelectorItem(MailBoxCore::UnsentItem);
     ReloadBoxes();
     UpdateBoxCounts();
+    // Positions from a listing that failed are not sent.
+    if (!m_core.storeRead())
+        return;
     Sbt_sallClick();
     if (m_core.shown().empty()) {
         showError(QStringLiteral("No mail in unsent box."));
         return;
     }
-    const QStringList positions = m_core.positions(selectedRows());
-    m_services.opener.sendMails(positions, QStringLiteral("Self"));
+    sendRows(selectedRows(), true);
+}
+
+void TFM_MailBox::SendSelectedClick()
+{
+    if (m_services.opener.sendDialogShowing())
+        return;
+    const std::vector<int> rows = selectedRows();
+    if (rows.empty()) {
+        showError(QStringLiteral("Please select the mails to send."));
+        return;
+    }
+    if (maySend())
+        sendRows(rows, false);
+}
+
+void TFM_MailBox::sendRows(const std::vector<int> &rows, bool wholeUnsentBox)
+{
+    const QString question = SendQuestion::text(
+        wholeUnsentBox ? SendQuestion::Scope::Unsent : SendQuestion::Scope::Selected, m_core.subjects(rows));
+    if (m_services.dialogs.messageBox(UserDialogs::Kind::Confirmation, QString::fromLatin1(AppInfo::ApplicationTitle),
+                                      question, UserDialogs::Buttons::YesNo)
+        != UserDialogs::Answer::Yes)
+        return;
+    m_services.opener.sendMails(m_core.positions(rows), QStringLiteral("Self"));
     reloadAfterCommand();
 }
 

@@ -6,12 +6,17 @@
 #include "WindowServices.h"
 
 #include <QFrame>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QVBoxLayout>
+#include <QtMath>
 #include <algorithm>
 
 namespace {
@@ -49,14 +54,13 @@ TFM_Send::TFM_Send(UserDialogs &dialogs, Shell &shell, const ConfigSettings &set
 {
     setObjectName(QStringLiteral("FM_Send"));
     setWindowTitle(QStringLiteral("Sending ..."));
-    setFixedSize(400, 115);
     // A job can outlive the window that started it; the main window's closing still ends
     // the program.
     setAttribute(Qt::WA_QuitOnClose, false);
 
     Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setGeometry(0, 0, 400, 27);
+    Panel1->setFixedHeight(27);
     Panel1->setAutoFillBackground(true);
     QPalette white = Panel1->palette();
     white.setColor(QPalette::Window, Qt::white);
@@ -68,34 +72,58 @@ TFM_Send::TFM_Send(UserDialogs &dialogs, Shell &shell, const ConfigSettings &set
 
     LB_p = new QLabel(this);
     LB_p->setObjectName(QStringLiteral("LB_p"));
-    // Wide enough for two-digit counts in the desktop's font; it ends at the dialog's edge
-    // and clears the status memo.
-    LB_p->setGeometry(300, 36, 96, 16);
 
-    MO = new QPlainTextEdit(this);
+    // The status: wrapped (a long reason breaks anywhere rather than running off), and
+    // selectable, so that a server's reply can be copied.
+    MO = new QTextEdit(this);
     MO->setObjectName(QStringLiteral("MO"));
-    MO->setGeometry(7, 45, 289, 56);
     MO->setReadOnly(true);
+    MO->setAcceptRichText(false);
     MO->setFrameShape(QFrame::NoFrame);
-    MO->setFocusPolicy(Qt::NoFocus);
-    MO->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    MO->setFocusPolicy(Qt::ClickFocus);
+    MO->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    MO->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    MO->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    MO->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    MO->document()->setDocumentMargin(2);
     QPalette face = MO->palette();
     face.setColor(QPalette::Base, palette().color(QPalette::Button));
     MO->setPalette(face);
 
     PB = new QProgressBar(this);
     PB->setObjectName(QStringLiteral("PB"));
-    PB->setGeometry(7, 72, 273, 16);
+    PB->setFixedHeight(16);
     PB->setRange(0, 100);
     PB->setValue(0);
     PB->setTextVisible(false);
 
     BT_Cancel = new QPushButton(QStringLiteral("Cancel"), this);
     BT_Cancel->setObjectName(QStringLiteral("BT_Cancel"));
-    BT_Cancel->setGeometry(312, 68, 73, 22);
+    BT_Cancel->setFixedSize(73, 22);
     BT_Cancel->setDefault(true);
-    BT_Cancel->setFocus();
     connect(BT_Cancel, &QPushButton::clicked, this, &TFM_Send::BT_CancelClick);
+
+    // The status fills what is left of the window; with the bar hidden it has the bar's
+    // place too. The count and Cancel keep to the right.
+    auto *body = new QGridLayout;
+    body->setContentsMargins(7, 9, 15, 9);
+    body->setHorizontalSpacing(12);
+    body->setVerticalSpacing(4);
+    body->addWidget(MO, 0, 0, 2, 1);
+    body->addWidget(PB, 2, 0);
+    body->addWidget(LB_p, 0, 1, Qt::AlignRight | Qt::AlignTop);
+    body->addWidget(BT_Cancel, 2, 1, 1, 1, Qt::AlignRight | Qt::AlignBottom);
+    body->setColumnStretch(0, 1);
+    body->setRowStretch(1, 1);
+    auto *all = new QVBoxLayout(this);
+    all->setContentsMargins(0, 0, 0, 0);
+    all->setSpacing(0);
+    all->addWidget(Panel1);
+    all->addLayout(body, 1);
+    setMinimumSize(400, 115);
+    resize(400, 115);
+    setSizeGripEnabled(true);
+    BT_Cancel->setFocus();
 
     connect(&m_runner, &SendMailsRunner::countChanged, LB_p, &QLabel::setText);
     connect(&m_runner, &SendMailsRunner::statusChanged, this, &TFM_Send::showStatus);
@@ -118,9 +146,28 @@ void TFM_Send::ShowStatus(const QString &text, const QString &barMode)
 
 void TFM_Send::showStatus(const QString &text, bool barShown)
 {
-    MO->setPlainText(text);
+    // CR LF is one line break here (a lone CR would start a paragraph of its own).
+    MO->setPlainText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     PB->setVisible(barShown);
+    fitStatus();
     repaint();
+}
+
+void TFM_Send::fitStatus()
+{
+    if (!isVisible())
+        return;
+    layout()->activate();
+    QTextDocument *doc = MO->document();
+    doc->setTextWidth(MO->viewport()->width());
+    const int missing = qCeil(doc->size().height()) - MO->viewport()->height();
+    if (missing <= 0)
+        return;
+    const QScreen *where = screen();
+    const int limit = where ? where->availableGeometry().height() * 2 / 3 : 600;
+    const int target = std::min(height() + missing, std::max(height(), limit));
+    if (target > height())
+        resize(width(), target);
 }
 
 void TFM_Send::showProgress(int value, int maximum)
@@ -137,10 +184,10 @@ void TFM_Send::allowCancel(bool allowed)
         BT_Cancel->setFocus();
 }
 
-void TFM_Send::reportFailure()
+void TFM_Send::reportFailure(const QString &reason)
 {
     m_dialogs.messageBox(UserDialogs::Kind::Error, QString::fromLatin1(AppInfo::ApplicationTitle),
-                         QStringLiteral("Error"));
+                         reason.isEmpty() ? QStringLiteral("Error") : QStringLiteral("Error\r\n") + reason);
 }
 
 void TFM_Send::BT_CancelClick()

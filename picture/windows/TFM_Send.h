@@ -7,7 +7,7 @@
 
 class QFrame;
 class QLabel;
-class QPlainTextEdit;
+class QTextEdit;
 class QProgressBar;
 class QPushButton;
 class Shell;
@@ -15,9 +15,11 @@ class UserDialogs;
 struct ConfigSettings;
 struct WindowServices;
 
-// The send dialog: shows a send job as it runs (what happens, how many mails are left, a
-// progress bar) with a Cancel button that works at every step. The job itself is
-// SendMailsRunner's; this window starts it and shows what it reports.
+// The send dialog: shows a send job as it runs (each step as it happens, how many mails
+// are left, a progress bar) with a Cancel button that works at every step. A failure shows
+// with its whole reason, wrapped and selectable; the window grows to show it and can be
+// resized. The job itself is SendMailsRunner's; this window starts it and shows what it
+// reports.
 class TFM_Send : public QDialog
 {
     Q_OBJECT
@@ -30,7 +32,7 @@ public:
     // Controls.
     QFrame *Panel1 = nullptr;
     QLabel *Image1 = nullptr;
-    QPlainTextEdit *MO = nullptr;
+    QTextEdit *MO = nullptr;
     QLabel *LB_p = nullptr;
     QProgressBar *PB = nullptr;
     QPushButton *BT_Cancel = nullptr;
@@ -64,7 +66,9 @@ private:
     void showStatus(const QString &text, bool barShown);
     void showProgress(int value, int maximum);
     void allowCancel(bool allowed);
-    void reportFailure();
+    void reportFailure(const QString &reason);
+    // Grows the window until the status text shows whole (up to most of the screen).
+    void fitStatus();
 
     UserDialogs &m_dialogs;
 };

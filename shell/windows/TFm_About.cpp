@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QFrame>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
@@ -99,6 +100,9 @@ TFm_About::TFm_About(WindowServices &services, QWidget *parent)
 void TFm_About::showSplash()
 {
     Label1->setText(QString::fromLatin1(kStartingHint));
+    m_state.showAsSplash();
+    // Every message box of the start-up passes here (see eventFilter).
+    qApp->installEventFilter(this);
     show();
     repaint();
 }
@@ -112,6 +116,7 @@ void TFm_About::startSplashTimer()
 void TFm_About::TM_closeTimer()
 {
     TM_close->stop();
+    qApp->removeEventFilter(this);
     const bool enableMain = m_state.timerFired(tipsShowing && tipsShowing());
     close();
     Label1->setText(QString::fromLatin1(kClickHint));
@@ -149,6 +154,10 @@ void TFm_About::paintEvent(QPaintEvent *event)
 
 bool TFm_About::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::Show && qobject_cast<QMessageBox *>(watched) && m_state.messageBoxShown()) {
+        qApp->removeEventFilter(this);
+        hide();
+    }
     if (event->type() == QEvent::MouseButtonRelease
         && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
         if (watched == Image1)

@@ -11,7 +11,8 @@ class QTimer;
 
 // The About window, which is also the splash while the program starts: a large picture
 // and a link to the home page, without a border. As the splash it closes itself on the
-// first tick of its timer; opened from the Help menus it closes on a click on the picture.
+// first tick of its timer, and gives way at once to any message box (it stays on top and
+// would hide it); opened from the Help menus it closes on a click on the picture.
 class TFm_About : public QDialog
 {
     Q_OBJECT

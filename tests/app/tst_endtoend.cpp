@@ -18,6 +18,7 @@
 
 #include <QJsonObject>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTreeView>
 #include <QtTest>
@@ -102,7 +103,8 @@ private slots:
 
         // ---- send all from the main window
         main.PIC_SendClick();
-        QVERIFY(f.dialogs.shown.isEmpty());
+        QCOMPARE(f.dialogs.shown.size(), 1);
+        QCOMPARE(f.dialogs.shown[0].text, QStringLiteral("Send 1 unsent mail?\r\n\r\n- Concert plans"));
         const QList<AiosmtpdServer::Mail> mails = server.mails();
         QCOMPARE(mails.size(), 1);
         QCOMPARE(mails[0].rcptTos, (QList<QByteArray>{"bob@example.com", "carol@example.org"}));
@@ -120,6 +122,33 @@ private slots:
         const QByteArray config = TestFiles::read(f.paths.config);
         QVERIFY(config.contains("ACC_SMTPHost=127.0.0.1") && config.contains("ACC_ReplyAdd=reply@example.com"));
         qunsetenv("TMPDIR");
+    }
+
+    // Composers opened one after the other do not lie on top of each other.
+    void composersCascade()
+    {
+        WindowFixture f;
+        AppWindows windows;
+        WindowServices services{f.dialogs, f.shell, f.clock, f.random, f.settings, f.paths, f.help, f.links, windows};
+        ConfigForm form = ConfigForm::showing(f.settings);
+        ComposerFactory composers(services);
+        TFM_MailBox main(services, composers, form);
+        main.show();
+        QList<QPoint> places;
+        for (int i = 0; i < 4; ++i) {
+            main.PIC_NewClick();
+            QWidget *composer = main.ComposerSlots[size_t(i)];
+            QVERIFY(composer && composer->isVisible());
+            QVERIFY2(!places.contains(composer->pos()), qPrintable(QStringLiteral("composer %1").arg(i + 1)));
+            QVERIFY(composer->screen()->availableGeometry().contains(composer->geometry()));
+            places << composer->pos();
+        }
+        // A closed composer's place is the next one's.
+        main.ComposerSlots[1]->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        main.PIC_NewClick();
+        QCOMPARE(main.ComposerSlots[1]->pos(), places[1]);
+        QVERIFY(main.close());
     }
 };
 

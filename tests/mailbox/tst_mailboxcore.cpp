@@ -7,6 +7,7 @@
 #include "StoreBytes.h"
 #include "TestFiles.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -194,7 +195,9 @@ private slots:
     {
         MailBoxCore core(m_settings, m_path);
         core.ReloadBoxes();
-        QVERIFY(QFile::remove(m_path));
+        QVERIFY(core.storeRead());
+        QVERIFY(core.storeStatusText().isEmpty());
+        QVERIFY(QFile::rename(m_path, m_path + ".away"));
         try {
             core.ReloadBoxes();
             QFAIL("no error");
@@ -204,6 +207,65 @@ private slots:
         QCOMPARE(core.shown().size(), size_t(2));
         QCOMPARE(core.lists().count('s'), 1);
         QVERIFY_THROWS_EXCEPTION(AppError, core.deleteRows({0}));
+        // Told, with the counts of the last good reading; a good reading clears it.
+        QVERIFY(!core.storeRead());
+        QVERIFY(core.storeStatusText().contains(QStringLiteral("could not be read (Cannot open file ") + m_path));
+        QCOMPARE(core.boxCountTexts()[1], QStringLiteral("UnSent Box 2"));
+        QVERIFY(QFile::rename(m_path + ".away", m_path));
+        core.ReloadBoxes();
+        QVERIFY(core.storeRead());
+        QVERIFY(core.storeStatusText().isEmpty());
+    }
+
+    // A store never read shows no counts, which would claim empty boxes.
+    void unreadStoreHasNoCounts()
+    {
+        QVERIFY(QFile::remove(m_path));
+        QVERIFY(QDir().mkdir(m_path));
+        MailBoxCore core(m_settings, m_path);
+        QVERIFY_THROWS_EXCEPTION(AppError, core.ReloadBoxes());
+        QCOMPARE(core.boxCountTexts(),
+                 QStringList({QStringLiteral("Sent Box   ?"), QStringLiteral("UnSent Box ?"), QStringLiteral("Trash Box  ?")}));
+        QVERIFY(!core.storeRead());
+        QVERIFY(QDir().rmdir(m_path));
+    }
+
+    void previewFollowsTheShownList()
+    {
+        MailBoxCore core(m_settings, m_path);
+        core.ReloadBoxes();
+        QVERIFY(core.previewStillShown()); // nothing previewed
+        core.setPreviewed(1);
+        const std::string previewed = core.shown()[1].position;
+        core.showBox(MailBoxCore::SentItem);
+        QVERIFY(!core.previewStillShown());
+        core.showBox(MailBoxCore::UnsentItem);
+        QVERIFY(core.previewStillShown());
+        // Sent: the mail leaves the shown box.
+        core.store().SetBoxCode(std::stoll(previewed), "s");
+        core.ReloadBoxes();
+        QVERIFY(!core.previewStillShown());
+        core.clearPreviewed();
+        QVERIFY(core.previewStillShown());
+    }
+
+    void composerSlots_data()
+    {
+        QTest::addColumn<QList<bool>>("taken");
+        QTest::addColumn<int>("slot");
+        QTest::newRow("none taken") << QList<bool>(10, false) << 1;
+        QList<bool> hole(10, true);
+        hole[3] = false;
+        QTest::newRow("a hole") << hole << 4;
+        QTest::newRow("all ten") << QList<bool>(10, true) << 0;
+    }
+
+    void composerSlots()
+    {
+        QFETCH(QList<bool>, taken);
+        QFETCH(int, slot);
+        const std::vector<bool> table(taken.begin(), taken.end());
+        QCOMPARE(MailBoxCore::firstFreeSlot(table), slot);
     }
 
     void exportText()

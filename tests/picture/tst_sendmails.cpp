@@ -14,7 +14,8 @@
 #include <QFrame>
 #include <QJsonArray>
 #include <QLabel>
-#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTcpServer>
@@ -42,6 +43,7 @@ private slots:
     void refusedSecondMail();
     void wrongPassword();
     void connectError();
+    void failureShowsItsWholeReason();
     void msoeWritesAndOpensEmlFiles();
     void cancelDuringRendering();
     void unreadableMailEndsTheJob_data();
@@ -134,18 +136,8 @@ void TestSendMails::layout()
     QCOMPARE(d.windowTitle(), QStringLiteral("Sending ..."));
     QCOMPARE(d.size(), QSize(400, 115));
     QVERIFY(!(d.windowFlags() & Qt::WindowCloseButtonHint));
-    const struct { QWidget *w; const char *name; QRect rect; } controls[] = {
-        {d.Panel1, "Panel1", QRect(0, 0, 400, 27)},
-        {d.Image1, "Image1", QRect(2, 1, 400, 26)},
-        {d.LB_p, "LB_p", QRect(300, 36, 96, 16)},
-        {d.MO, "MO", QRect(7, 45, 289, 56)},
-        {d.PB, "PB", QRect(7, 72, 273, 16)},
-        {d.BT_Cancel, "BT_Cancel", QRect(312, 68, 73, 22)},
-    };
-    for (const auto &c : controls) {
-        QCOMPARE(c.w->objectName(), QString::fromLatin1(c.name));
-        QCOMPARE(c.w->geometry(), c.rect);
-    }
+    for (const char *name : {"Panel1", "Image1", "LB_p", "MO", "PB", "BT_Cancel"})
+        QVERIFY2(d.findChild<QWidget *>(QLatin1String(name)), name);
     QCOMPARE(d.BT_Cancel->text(), QStringLiteral("Cancel"));
     QCOMPARE(d.PB->maximum(), 100);
     QCOMPARE(d.FSMTP.Port, 25);
@@ -294,7 +286,9 @@ void TestSendMails::wrongPassword()
     const std::int64_t a = store(storedMail("Locked out", rtfLetter(2)));
     m_dlg->show();
     QVERIFY(!m_dlg->SendMails(positions({a}), QStringLiteral("Self")));
-    QCOMPARE(m_dlg->MO->toPlainText(), QStringLiteral("Login error! Please check your SMTP account"));
+    const QString status = m_dlg->MO->toPlainText();
+    QVERIFY2(status.startsWith(QStringLiteral("Login error! Please check your SMTP account\nThe server answered: 535")),
+             qPrintable(status));
     QVERIFY(m_dlg->isVisible());
     QCOMPARE(boxOf(a), 'u');
     QCOMPARE(server.mails().size(), 0);
@@ -314,10 +308,32 @@ void TestSendMails::connectError()
     const std::int64_t a = store(storedMail("Nowhere", rtfLetter(2)));
     m_dlg->show();
     QVERIFY(!m_dlg->SendMails(positions({a}), QStringLiteral("Self")));
-    QCOMPARE(m_dlg->MO->toPlainText(), QStringLiteral("Connect error!"));
+    QVERIFY(m_dlg->MO->toPlainText().startsWith(QStringLiteral("Connect error!\n127.0.0.1 refused the connection")));
     QVERIFY(!m_dlg->PB->isHidden());
     QVERIFY(m_dlg->isVisible());
     QCOMPARE(boxOf(a), 'u');
+}
+
+// A long reason shows whole: wrapped, selectable, the window grown to hold it, and the
+// window can be resized.
+void TestSendMails::failureShowsItsWholeReason()
+{
+    TFM_Send &d = *m_dlg;
+    d.show();
+    QVERIFY(d.minimumSize() != d.maximumSize());
+    const QString reason = QStringLiteral(
+        "Connect error!\r\nTLS: The host name did not match any of the valid hosts for this certificate; "
+        "The certificate is self-signed, and untrusted; The certificate has expired; "
+        "the-server-certificate-name-is-mail.internal.example.org-and-not-smtp.example.org");
+    d.ShowStatus(reason, QStringLiteral("Show"));
+    QCOMPARE(d.MO->toPlainText(), QString(reason).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    QVERIFY(d.height() > 115);
+    QVERIFY(d.MO->document()->size().height() <= d.MO->viewport()->height());
+    QVERIFY(d.MO->document()->size().width() <= d.MO->viewport()->width());
+    QVERIFY(d.MO->textInteractionFlags() & Qt::TextSelectableByMouse);
+    d.resize(700, d.height());
+    QCOMPARE(d.width(), 700);
+    QVERIFY(d.MO->width() > 400);
 }
 
 // The temporary folder here is far longer than 50 characters; it is used whole.
@@ -395,7 +411,9 @@ void TestSendMails::unreadableMailEndsTheJob()
     QVERIFY(m_dlg->SendMails({QString::number(a), entry, QString::number(c)}, QStringLiteral("Self")));
     QCOMPARE(m_dialogs->shown.size(), 1);
     QCOMPARE(m_dialogs->shown[0].kind, UserDialogs::Kind::Error);
-    QCOMPARE(m_dialogs->shown[0].text, QStringLiteral("Error"));
+    // "Error" and what went wrong.
+    QVERIFY(m_dialogs->shown[0].text.startsWith(QStringLiteral("Error\r\n")));
+    QVERIFY(m_dialogs->shown[0].text.size() > 10);
     QVERIFY(!m_dlg->isVisible());
     QCOMPARE(server.mails().size(), 1);
     QCOMPARE(boxOf(a), 's');

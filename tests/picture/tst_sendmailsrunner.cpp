@@ -4,6 +4,7 @@
 #include "MessagePump.h"
 #include "PictureFixtures.h"
 #include "RecordingShell.h"
+#include "SendFailure.h"
 #include "ScriptedSmtpServer.h"
 #include "SendMailsRunner.h"
 
@@ -87,6 +88,7 @@ private slots:
         QSignalSpy closed(&runner, &SendMailsRunner::closeRequested);
         QVERIFY(runner.SendMails({QStringLiteral("12abc"), QString::number(a)}, QStringLiteral("MSOE")));
         QCOMPARE(failed.size(), 1);
+        QCOMPARE(failed[0][0].toString(), QStringLiteral("'12abc' is not a valid integer value"));
         QCOMPARE(closed.size(), 1);
         QVERIFY(m_shell.opened.isEmpty());
         QCOMPARE(boxOf(a), 'u');
@@ -108,7 +110,10 @@ private slots:
         QSignalSpy closed(&runner, &SendMailsRunner::closeRequested);
         QVERIFY(!runner.SendMails({QString::number(a)}, QStringLiteral("Self")));
         QCOMPARE(statuses.at(statuses.size() - 2)[0].toString(), QStringLiteral("Connecting 127.0.0.1 ..."));
-        QCOMPARE(statuses.last()[0].toString(), QStringLiteral("Connect error!"));
+        QCOMPARE(statuses.last()[0].toString(),
+                 QStringLiteral("Connect error!\r\n127.0.0.1 refused the connection on port %1: no mail server answers "
+                                "there. Check the server's name and port in the SMTP account.")
+                     .arg(closedPort));
         QCOMPARE(closed.size(), 0);
         QCOMPARE(boxOf(a), 'u');
     }
@@ -129,6 +134,84 @@ private slots:
         QCOMPARE(statuses.last()[0].toString(),
                  QStringLiteral("Connect error!\r\nTLS: the server refused STARTTLS: 454 4.7.0 TLS not available"));
         QCOMPARE(boxOf(a), 'u');
+    }
+
+    // Each step shows as it happens; a refused login says what the server answered.
+    void stepsAsTheyHappen()
+    {
+        ScriptedSmtpServer peer;
+        peer.reply("220 hi\r\n").expect().reply("250 hello\r\n").expect("AUTH LOGIN").reply("334 VXNlcm5hbWU6\r\n")
+            .expect().reply("334 UGFzc3dvcmQ6\r\n").expect().reply("535 5.7.8 Bad credentials\r\n");
+        QVERIFY(peer.listen());
+        m_settings.ACC_SMTPHost = "127.0.0.1";
+        m_settings.ACC_SMTPPort = peer.port();
+        m_settings.ACC_SMTPUser = "anna";
+        const std::int64_t a = add("Locked", 1);
+        SendMailsRunner runner(m_settings, m_store, m_shell);
+        QSignalSpy statuses(&runner, &SendMailsRunner::statusChanged);
+        QVERIFY(!runner.SendMails({QString::number(a)}, QStringLiteral("Self")));
+        QStringList texts;
+        for (const QList<QVariant> &s : statuses)
+            texts << s[0].toString();
+        QCOMPARE(texts.mid(2), QStringList({QStringLiteral("Connecting 127.0.0.1 ..."),
+                                            QStringLiteral("Connected to 127.0.0.1, waiting for the server's greeting..."),
+                                            QStringLiteral("Logging in as anna ..."),
+                                            QStringLiteral("Login error! Please check your SMTP account\r\n"
+                                                           "The server answered: 535 5.7.8 Bad credentials")}));
+        QCOMPARE(boxOf(a), 'u');
+    }
+
+    void failureReasons_data()
+    {
+        using R = SendFailure::Reached;
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<int>("reached");
+        QTest::addColumn<int>("error"); // -1: none
+        QTest::addColumn<QString>("connect");
+        QTest::addColumn<QString>("send");
+        QTest::newRow("greeting refused") << "554 5.3.2 busy\r\n" << int(R::Closed) << int(QAbstractSocket::RemoteHostClosedError)
+                                          << "The server answered: 554 5.3.2 busy" << "554 5.3.2 busy";
+        QTest::newRow("refused TLS, whole") << "TLS: The host name did not match any of the valid hosts for this certificate; "
+                                               "The certificate is self-signed, and untrusted"
+                                            << int(R::Closed) << int(QAbstractSocket::SslHandshakeFailedError)
+                                            << "TLS: The host name did not match any of the valid hosts for this certificate; "
+                                               "The certificate is self-signed, and untrusted"
+                                            << "TLS: The host name did not match any of the valid hosts for this certificate; "
+                                               "The certificate is self-signed, and untrusted";
+        QTest::newRow("name not found") << "" << int(R::Connecting) << int(QAbstractSocket::HostNotFoundError)
+                                        << "The server name smtp.example.org was not found. Check the server's name in "
+                                           "the SMTP account and the network connection."
+                                        << "The server name smtp.example.org was not found. Check the server's name in "
+                                           "the SMTP account and the network connection.";
+        QTest::newRow("no connection in time") << "" << int(R::Connecting) << -1
+                                               << "No connection to smtp.example.org on port 587 within 60 seconds."
+                                               << "No connection to smtp.example.org on port 587 within 60 seconds.";
+        QTest::newRow("silent server") << "" << int(R::Connected) << -1
+                                       << "The server smtp.example.org did not answer within 60 seconds."
+                                       << "The server smtp.example.org did not answer within 60 seconds.";
+        QTest::newRow("closed while sending") << "" << int(R::Closed) << int(QAbstractSocket::RemoteHostClosedError)
+                                              << "The server smtp.example.org closed the connection."
+                                              << "The server smtp.example.org closed the connection.";
+    }
+
+    void failureReasons()
+    {
+        QFETCH(QString, reply);
+        QFETCH(int, reached);
+        QFETCH(int, error);
+        QFETCH(QString, connect);
+        QFETCH(QString, send);
+        SendFailure::Facts facts;
+        facts.host = QStringLiteral("smtp.example.org");
+        facts.port = 587;
+        facts.lastReply = reply;
+        facts.reached = SendFailure::Reached(reached);
+        if (error >= 0)
+            facts.socketError = QAbstractSocket::SocketError(error);
+        QCOMPARE(SendFailure::connectReason(facts), connect);
+        QCOMPARE(SendFailure::replyReason(facts), send);
+        facts.port = 0;
+        QVERIFY(SendFailure::connectReason(facts).startsWith(QStringLiteral("The port 0 is not a port number")));
     }
 
     // Cancelling while the pages are made stops after the page in hand.

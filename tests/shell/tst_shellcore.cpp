@@ -149,6 +149,13 @@ private slots:
         QVERIFY(splash.pictureClickCloses());
         splash.startTimer();
         QVERIFY(splash.timerFired(false));
+
+        // As the splash it gives way to the first message box; not from the menu.
+        QVERIFY(!menu.messageBoxShown());
+        splash.showAsSplash();
+        QVERIFY(splash.messageBoxShown());
+        QVERIFY(!splash.isSplash());
+        QVERIFY(!splash.messageBoxShown());
     }
 };
 

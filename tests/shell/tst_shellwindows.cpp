@@ -5,12 +5,14 @@
 #include "TFm_About.h"
 #include "TestFiles.h"
 #include "TipsOfTheDay.h"
+#include "WidgetDialogs.h"
 #include "WindowFixture.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QTextEdit>
@@ -91,6 +93,38 @@ private slots:
         about.show();
         about.startSplashTimer();
         QTRY_COMPARE(f.opener.calls, QStringList({QStringLiteral("mainEnabled 1")}));
+    }
+
+    // A message box while the program starts (the store cannot be read, say) is not left
+    // under the always-on-top splash: the splash goes. The question's default is No.
+    void splashGivesWayToAMessageBox()
+    {
+        WindowFixture f;
+        TFm_About about(f.services);
+        about.tipsShowing = [] { return false; };
+        about.showSplash();
+        QVERIFY(about.isVisible());
+        WidgetDialogs dialogs;
+        bool splashShown = true;
+        QString defaultButton;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            splashShown = about.isVisible();
+            defaultButton = box->defaultButton() ? box->defaultButton()->text() : QString();
+            QCOMPARE(box->textFormat(), Qt::PlainText); // what people typed is never markup
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        const auto answer = dialogs.messageBox(UserDialogs::Kind::Warning, QStringLiteral("Vellorn Composer"),
+                                               QStringLiteral("<b>Cannot open file</b> MailBox.dat\r\nGo on?"),
+                                               UserDialogs::Buttons::YesNo);
+        QVERIFY(!splashShown);
+        QCOMPARE(defaultButton, QStringLiteral("&No"));
+        QVERIFY(answer == UserDialogs::Answer::No);
+        // The timer still makes the main window usable.
+        about.startSplashTimer();
+        QTRY_COMPARE(f.opener.calls, QStringList({QStringLiteral("mainEnabled 1")}));
+        QVERIFY(!about.isVisible());
     }
 
     // One help window: the page's title, Back, Forward and Home, reused by every call; a

@@ -106,6 +106,12 @@ const bool added = [] {
     ShotRegistry::add(QStringLiteral("mailbox-trash"), [](ShotContext &c) -> QWidget * { return demoWindow(c, 2, 0); });
     ShotRegistry::add(QStringLiteral("mailbox-attachments"),
                       [](ShotContext &c) -> QWidget * { return demoWindow(c, 1, 2); });
+    // As narrow as it goes: the buttons keep their places, the logo gives way.
+    ShotRegistry::add(QStringLiteral("mailbox-narrow"), [](ShotContext &c) -> QWidget * {
+        TFM_MailBox *w = demoWindow(c, 1, 1);
+        w->resize(w->minimumWidth(), 480);
+        return w;
+    });
     const char *menus[] = {"file", "edit", "view", "tools", "help"};
     for (int i = 0; i < 5; ++i) {
         static int index;

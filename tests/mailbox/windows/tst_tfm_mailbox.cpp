@@ -8,6 +8,7 @@
 #include "TFM_Send.h"
 #include "TMailPart.h"
 #include "TestFiles.h"
+#include "ToolBand.h"
 #include "ToolCaptionLabel.h"
 #include "ToolImage.h"
 #include "WindowControls.h"
@@ -25,7 +26,10 @@
 #include <QTextEdit>
 #include <QTreeView>
 #include <QtTest>
+#include <fcntl.h>
 #include <memory>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 
@@ -411,10 +415,48 @@ private slots:
         QCOMPARE(f->dialogs.shown.last().text, QStringLiteral("Cannot open file ") + f->paths.mailBox);
         QCOMPARE(column(*w, 3), QStringList{QStringLiteral("a")});
         QCOMPARE(w->CBX_Box->itemText(1), QStringLiteral("UnSent Box 1"));
-        // Closing cannot purge: the window stays open once, then closes.
-        QVERIFY(!w->close());
-        QVERIFY(w->isVisible());
+        QVERIFY(w->StoreStatus->text().contains(QStringLiteral("could not be read")));
+        // The store could not be read, and the status bar says so: closing asks nothing more.
+        const qsizetype told = f->dialogs.shown.size();
         QVERIFY(w->close());
+        QCOMPARE(f->dialogs.shown.size(), told);
+    }
+
+    // A MailBox.dat that cannot be read at start: one message, then the status bar says
+    // so instead of showing empty boxes.
+    void unreadableStoreAtStart()
+    {
+        QVERIFY(QFile::remove(f->paths.mailBox));
+        QVERIFY(QDir().mkdir(f->paths.mailBox));
+        auto w = open();
+        QCOMPARE(f->dialogs.shown.size(), 1);
+        QCOMPARE(f->dialogs.shown[0].text, QStringLiteral("Cannot open file ") + f->paths.mailBox);
+        QCOMPARE(w->CBX_Box->currentText(), QStringLiteral("UnSent Box ?"));
+        QVERIFY(w->StoreStatus->isVisible());
+        QVERIFY(w->StoreStatus->text().startsWith(QStringLiteral("The mail store could not be read")));
+        QVERIFY(w->close());
+        QCOMPARE(f->dialogs.shown.size(), 1);
+    }
+
+    // The store is held by another program while the window closes: one question; No
+    // keeps the window open to try again.
+    void closingAsksOnceWhenThePurgeFails()
+    {
+        f->addMail(dated("A", "a", "Mon, 02 Dec 2002 10:20:30 +0000"), 'D');
+        auto w = open();
+        const int held = ::open(QFile::encodeName(f->paths.mailBox).constData(), O_RDWR);
+        QVERIFY(held >= 0 && ::flock(held, LOCK_EX | LOCK_NB) == 0);
+        f->dialogs.answers.enqueue(UserDialogs::Answer::No);
+        QVERIFY(!w->close());
+        QCOMPARE(f->dialogs.shown.size(), 1);
+        const auto &question = f->dialogs.shown[0];
+        QVERIFY(question.buttons == UserDialogs::Buttons::YesNo);
+        QVERIFY(question.text.startsWith(QStringLiteral("Cannot open file ") + f->paths.mailBox));
+        QVERIFY(question.text.endsWith(QStringLiteral("Quit anyway?")));
+        ::close(held);
+        QVERIFY(w->close());
+        QCOMPARE(f->dialogs.shown.size(), 1);
+        QCOMPARE(QFileInfo(f->paths.mailBox).size(), qint64(100));
     }
 
     void sendAllChecksTheAccountAndTheBox()
@@ -456,7 +498,10 @@ private slots:
         WindowServices services{f->dialogs, f->shell, f->clock, f->random, f->settings, f->paths, f->help, f->links, opener};
         TFM_MailBox w(services, *composers, *form);
         w.show();
+        w.selectRow(0);
+        QCOMPARE(w.PNL_MailInfo->text(), QStringLiteral("    Subject:  one"));
         w.PIC_SendClick();
+        QCOMPARE(f->dialogs.shown.last().text, QStringLiteral("Send 3 unsent mails?\r\n\r\n- one\r\n- two\r\n- three"));
         QCOMPARE(opener.calls, QStringList{QStringLiteral("send Self %1,%2,%3").arg(a).arg(b).arg(c)});
         QCOMPARE(server.mails().size(), 1);
         QCOMPARE(boxOf(a), 's');
@@ -465,7 +510,49 @@ private slots:
         // The lists were refreshed after the job.
         QCOMPARE(w.CBX_Box->itemText(0), QStringLiteral("Sent Box   1"));
         QCOMPARE(column(w, 3), (QStringList{"two", "three"}));
+        // The preview follows the list: the mail that went out is not shown any more.
+        QCOMPARE(w.PNL_MailInfo->text(), QStringLiteral("    Subject:  two"));
+        // An empty box shows no preview at all.
+        w.CBX_BoxChange(MailBoxCore::TrashItem);
+        QCOMPARE(w.PNL_MailInfo->text(), QStringLiteral("  Subject:"));
+        QVERIFY(w.Edt_body->toPlainText().isEmpty());
         opener.dialog->hide();
+    }
+
+    // Send asks first, No is the way out; Send Selected sends only the selected mails.
+    void sendAsksFirstAndSendsSelected()
+    {
+        f->configureAccount();
+        const std::int64_t a = f->addMail(dated("A", "Spring concert", "Mon, 02 Dec 2002 10:20:30 +0000"), 'u');
+        f->addMail(dated("B", "", "Tue, 03 Dec 2002 10:20:30 +0000"), 'u');
+        const std::int64_t s = f->addMail(dated("C", "Sent before", "Tue, 03 Dec 2002 10:20:30 +0000"), 's');
+        auto w = open();
+        f->dialogs.answers.enqueue(UserDialogs::Answer::No);
+        w->findChild<QAction *>(QStringLiteral("Send1"))->trigger();
+        const auto &question = f->dialogs.shown.last();
+        QVERIFY(question.kind == UserDialogs::Kind::Confirmation);
+        QVERIFY(question.buttons == UserDialogs::Buttons::YesNo);
+        QCOMPARE(question.text, QStringLiteral("Send 2 unsent mails?\r\n\r\n- Spring concert\r\n- (no subject)"));
+        QVERIFY(f->opener.calls.isEmpty());
+
+        // Nothing selected: told so, nothing asked.
+        w->Sbt_snoneClick();
+        w->findChild<QAction *>(QStringLiteral("SendSelected1"))->trigger();
+        QCOMPARE(f->dialogs.shown.last().text, QStringLiteral("Please select the mails to send."));
+        QVERIFY(f->opener.calls.isEmpty());
+
+        w->selectRow(0);
+        QAction *popupSend = w->PopupMenu1->findChild<QAction *>(QStringLiteral("SendSelected2"));
+        QVERIFY(w->PopupMenu1->actions().contains(popupSend));
+        popupSend->trigger();
+        QCOMPARE(f->dialogs.shown.last().text, QStringLiteral("Send 1 selected mail?\r\n\r\n- Spring concert"));
+        QCOMPARE(f->opener.calls, QStringList{QStringLiteral("send Self %1").arg(a)});
+
+        // A mail of another box, sent again when the user says so.
+        w->CBX_BoxChange(MailBoxCore::SentItem);
+        w->selectRow(0);
+        w->SendSelectedClick();
+        QCOMPARE(f->opener.calls.last(), QStringLiteral("send Self %1").arg(s));
     }
 
     void editAndNewGoIntoComposerSlots()
@@ -490,13 +577,21 @@ private slots:
         QCOMPARE(w->Msg_1.Attachments.Count(), 2);
         QCOMPARE(QByteArray::fromStdString(w->Msg_1.Attachments[0]->DecodedBody), QByteArray("first file\r\n"));
 
-        // Eleven requests, ten composers; a closed one frees its slot for the next.
+        // Ten composers at most; a closed one frees its slot for the next.
         for (int i = 0; i < 10; ++i)
             w->PIC_NewClick();
         QCOMPARE(composers->calls.size(), 10);
         QCOMPARE(composers->calls.last(), QStringLiteral("new 10"));
+        // With ten open (the stored mail's and nine new), each further attempt says why
+        // nothing opens.
+        QCOMPARE(f->dialogs.shown.size(), 1);
         w->Sbt_edtClick();
         QCOMPARE(composers->calls.size(), 10);
+        QCOMPARE(f->dialogs.shown.size(), 2);
+        for (const auto &told : f->dialogs.shown) {
+            QVERIFY(told.kind == UserDialogs::Kind::Information);
+            QCOMPARE(told.text, QString::fromLatin1(MailBoxCore::AllSlotsTakenText));
+        }
         w->releaseComposerSlot(4);
         QAction *fileNew = w->findChild<QAction *>(QStringLiteral("FileNewCmd"));
         QCOMPARE(fileNew->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
@@ -558,9 +653,35 @@ private slots:
         auto w = open();
         QVERIFY(QFile::remove(f->paths.config));
         QVERIFY(QDir().mkdir(f->paths.config)); // a folder where the file should be
+        f->dialogs.answers.enqueue(UserDialogs::Answer::No);
+        QVERIFY(!w->close());
         QVERIFY(w->close());
-        QCOMPARE(f->dialogs.shown.size(), 1);
-        QCOMPARE(f->dialogs.shown[0].text, QStringLiteral("Unable to write to ") + f->paths.config);
+        QCOMPARE(f->dialogs.shown.size(), 2);
+        QCOMPARE(f->dialogs.shown[0].text,
+                 QStringLiteral("Unable to write to ") + f->paths.config + QStringLiteral("\r\n\r\nQuit anyway?"));
+    }
+
+    // However narrow the window is made, the logo never lies over a picture button or its
+    // caption, and every button stays in the band.
+    void narrowWindowKeepsTheButtons()
+    {
+        auto w = open();
+        QVERIFY(w->Image2->isVisible());
+        w->resize(200, 400);
+        QVERIFY(w->width() >= w->minimumWidth());
+        QVERIFY(w->minimumWidth() > w->Label1->geometry().right());
+        QApplication::processEvents();
+        for (int width : {w->minimumWidth(), w->minimumWidth() + 100, w->minimumWidth() + 200, 900}) {
+            w->resize(width, 400);
+            QApplication::processEvents();
+            QVERIFY(w->Panel1->isVisible());
+            for (QWidget *button : QList<QWidget *>{w->PIC_Send, w->PIC_Help, w->Label1}) {
+                QVERIFY(w->Panel1->rect().contains(button->geometry()));
+                QVERIFY2(!w->Image2->isVisible() || !w->Image2->geometry().intersects(button->geometry()),
+                         qPrintable(QStringLiteral("width %1").arg(width)));
+            }
+        }
+        QVERIFY(w->Image2->isVisible());
     }
 
     void keysMenusAndPictures()
@@ -578,6 +699,26 @@ private slots:
         QMenu *file = w->MainMenu1->actions().at(0)->menu();
         QTest::keyClick(w.get(), Qt::Key_F, Qt::AltModifier);
         QTRY_VERIFY(file->isVisible());
+        // Every entry of every menu has a letter of its own there; the letter runs it.
+        QList<QMenu *> menus{w->PopupMenu1, w->PopupMenu2};
+        for (QAction *a : w->MainMenu1->actions())
+            menus << a->menu();
+        for (int i = 0; i < menus.size(); ++i) {
+            QSet<QChar> letters;
+            for (QAction *a : menus[i]->actions()) {
+                if (a->isSeparator())
+                    continue;
+                if (a->menu())
+                    menus << a->menu();
+                const qsizetype at = a->text().indexOf(QLatin1Char('&'));
+                QVERIFY2(at >= 0 && at + 1 < a->text().size(), qPrintable(a->text()));
+                const QChar letter = a->text().at(at + 1).toLower();
+                QVERIFY2(!letters.contains(letter), qPrintable(menus[i]->title() + " " + a->text()));
+                letters.insert(letter);
+            }
+        }
+        QTest::keyClick(file, Qt::Key_L);
+        QCOMPARE(f->dialogs.shown.last().text, QStringLiteral("Please select the mails to send."));
         file->close();
 
         // The picture under the mouse moves 2 pixels once; the caption line puts it back.
