@@ -13,6 +13,9 @@ ConfigForm ConfigForm::showing(const ConfigSettings &s)
     f.Edt_MB = s.PIC_MB;
     f.TB_Quality = s.PIC_Quality;
     f.CB_PN = s.PIC_PageNumber;
+    f.CB_Progressive = s.PIC_Progressive;
+    f.CB_ShortLastPage = s.PIC_ShortLastPage;
+    f.CB_FooterLink = s.PIC_FooterLink;
     f.Edt_Host = s.ACC_SMTPHost;
     f.Edt_Port = s.ACC_SMTPPort;
     f.Edt_User = s.ACC_SMTPUser;

@@ -83,7 +83,8 @@ TFm_Set::TFm_Set(WindowServices &services, ConfigForm &form, QWidget *parent)
 
 
     // Within each page, then the page control and the buttons below it.
-    const QList<QWidget *> order = {Edt_PW, Edt_PH, Edt_ML, Edt_MR, Edt_MT, Edt_MB, CB_PN, TB_Quality, Button4,
+    const QList<QWidget *> order = {Edt_PW, Edt_PH, Edt_ML, Edt_MR, Edt_MT, Edt_MB, CB_PN,
+                                    CB_Progressive, CB_ShortLastPage, CB_FooterLink, TB_Quality, Button4,
                                     Edt_Host, Edt_Port, Edt_User, Edt_Pass,
                                     Edt_FromName, Edt_FromAdd, Edt_ReplyName, Edt_ReplyAdd,
                                     PGS_Setting, Button1, Button2, Button3};
@@ -130,6 +131,12 @@ QWidget *TFm_Set::buildPicturePage()
     left->addWidget(size);
     left->addSpacing(6);
     left->addWidget(CB_PN);
+    // How the picture mail is made: smaller pictures, a short last page, the credit link.
+    CB_Progressive = named<QCheckBox>("CB_Progressive", QStringLiteral("Progressive pictures"));
+    CB_ShortLastPage = named<QCheckBox>("CB_ShortLastPage", QStringLiteral("Short last page"));
+    CB_FooterLink = named<QCheckBox>("CB_FooterLink", QStringLiteral("Credit link at the end"));
+    for (QCheckBox *box : {CB_Progressive, CB_ShortLastPage, CB_FooterLink})
+        left->addWidget(box);
     left->addStretch();
     auto *groups = new QHBoxLayout;
     groups->setSpacing(12);
@@ -237,6 +244,9 @@ void TFm_Set::fillControls()
     Edt_MB->setValue(f.Edt_MB);
     TB_Quality->setValue(f.TB_Quality);
     CB_PN->setChecked(f.CB_PN);
+    CB_Progressive->setChecked(f.CB_Progressive);
+    CB_ShortLastPage->setChecked(f.CB_ShortLastPage);
+    CB_FooterLink->setChecked(f.CB_FooterLink);
     Edt_Host->setText(StoredText::toQString(f.Edt_Host));
     Edt_Port->setValue(f.Edt_Port);
     Edt_User->setText(StoredText::toQString(f.Edt_User));
@@ -276,6 +286,9 @@ void TFm_Set::connectControls()
 
     connect(TB_Quality, &QSlider::valueChanged, this, [this](int v) { m_form.TB_Quality = v; });
     connect(CB_PN, &QCheckBox::toggled, this, [this](bool on) { m_form.CB_PN = on; });
+    connect(CB_Progressive, &QCheckBox::toggled, this, [this](bool on) { m_form.CB_Progressive = on; });
+    connect(CB_ShortLastPage, &QCheckBox::toggled, this, [this](bool on) { m_form.CB_ShortLastPage = on; });
+    connect(CB_FooterLink, &QCheckBox::toggled, this, [this](bool on) { m_form.CB_FooterLink = on; });
     connect(CKBox_NeedLogin, &QCheckBox::toggled, this, [this](bool on) { m_form.CKBox_NeedLogin = on; });
 }
 
