@@ -49,7 +49,7 @@ struct JpegEncoder::Private
     QImage converted;
 
     // Only plain C data lives between setjmp and a possible longjmp.
-    bool run(int width, int height, int components, J_COLOR_SPACE space, int quality)
+    bool run(int width, int height, int components, J_COLOR_SPACE space, int quality, JpegEncoder::Coding coding)
     {
         unsigned char *out = buffer;
         unsigned long outSize = capacity;
@@ -64,6 +64,9 @@ struct JpegEncoder::Private
         cinfo.in_color_space = space;
         jpeg_set_defaults(&cinfo);
         jpeg_set_quality(&cinfo, quality, TRUE);
+        cinfo.optimize_coding = coding == JpegEncoder::Coding::Standard ? FALSE : TRUE;
+        if (coding == JpegEncoder::Coding::Progressive)
+            jpeg_simple_progression(&cinfo);
         jpeg_start_compress(&cinfo, TRUE);
         while (cinfo.next_scanline < cinfo.image_height) {
             const JDIMENSION left = cinfo.image_height - cinfo.next_scanline;
@@ -97,7 +100,7 @@ JpegEncoder::~JpegEncoder()
     std::free(d->buffer);
 }
 
-std::string_view JpegEncoder::compress(const QImage &image, int quality)
+std::string_view JpegEncoder::compress(const QImage &image, int quality, Coding coding)
 {
     if (image.isNull() || image.width() > kMaxDimension || image.height() > kMaxDimension)
         throw AppError("JPEG: picture size out of range");
@@ -129,7 +132,7 @@ std::string_view JpegEncoder::compress(const QImage &image, int quality)
             throw AppError("JPEG: out of memory");
         d->capacity = first;
     }
-    if (!d->run(source->width(), height, components, space, quality))
+    if (!d->run(source->width(), height, components, space, quality, coding))
         throw AppError(std::string("JPEG: ") + d->err.message);
     return std::string_view(reinterpret_cast<const char *>(d->buffer), d->size);
 }
