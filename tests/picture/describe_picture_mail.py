@@ -6,9 +6,23 @@ Usage: describe_picture_mail.py FILE.eml
 import email
 import email.policy
 import hashlib
+import html
+import html.parser
 import json
 import re
 import sys
+
+
+class Pictures(html.parser.HTMLParser):
+    """The alt texts of the pictures, in order, as an HTML reader gets them."""
+
+    def __init__(self):
+        super().__init__(convert_charrefs=True)
+        self.alts = []
+
+    def handle_starttag(self, tag, attrs):
+        if tag == "img":
+            self.alts.append(dict(attrs).get("alt") or "")
 
 
 def tree(part):
@@ -31,6 +45,9 @@ def main():
         "pictures": [],
         "attachments": [],
         "bare_lf": b"\n" in raw.replace(b"\r\n", b""),
+        "message_id": msg.get("Message-ID", ""),
+        "x_unsent": msg.get_all("X-Unsent", []),
+        "plain_type": "",
     }
     for part in msg.walk():
         if part.is_multipart():
@@ -40,6 +57,7 @@ def main():
         disposition = (part.get("Content-Disposition") or "").split(";")[0].strip().lower()
         if ctype == "text/plain" and out["plain"] is None and disposition != "attachment":
             out["plain"] = body.decode(part.get_content_charset() or "latin-1")
+            out["plain_type"] = part.get("Content-Type", "")
         elif ctype == "text/html" and out["html"] is None and disposition != "attachment":
             out["html"] = body.decode(part.get_content_charset() or "latin-1")
         elif part.get("Content-ID"):
@@ -60,6 +78,13 @@ def main():
     cids = re.findall(r'src="cid:([^"]+)"', out["html"] or "")
     known = {p["cid"] for p in out["pictures"]}
     out["cids"] = cids
+    # The words a reader without pictures gets: each picture's alt text, and the hidden
+    # block before the pictures.
+    pictures = Pictures()
+    pictures.feed(out["html"] or "")
+    out["alts"] = pictures.alts
+    hidden = re.search(r'<div style="display:none[^"]*">(.*?)</div>', out["html"] or "", re.S)
+    out["hidden"] = html.unescape(re.sub(r"<br>", "\n", hidden.group(1))) if hidden else None
     out["unresolved"] = [c for c in cids if c not in known]
     json.dump(out, sys.stdout)
 
