@@ -47,6 +47,8 @@ struct JpegEncoder::Private
     unsigned long size = 0;
     std::vector<JSAMPROW> rows;
     QImage converted;
+    // The tables in cinfo were made for an earlier picture.
+    bool usedOwnTables = false;
 
     // Only plain C data lives between setjmp and a possible longjmp.
     bool run(int width, int height, int components, J_COLOR_SPACE space, int quality, JpegEncoder::Coding coding)
@@ -57,6 +59,13 @@ struct JpegEncoder::Private
             jpeg_abort_compress(&cinfo);
             return false;
         }
+        if (coding == JpegEncoder::Coding::Standard && usedOwnTables) {
+            // libjpeg-turbo keeps the Huffman tables of an earlier optimized picture and
+            // would code this one with them: a fresh object has the standard tables.
+            jpeg_destroy_compress(&cinfo);
+            jpeg_create_compress(&cinfo);
+        }
+        usedOwnTables = coding != JpegEncoder::Coding::Standard;
         jpeg_mem_dest(&cinfo, &out, &outSize);
         cinfo.image_width = static_cast<JDIMENSION>(width);
         cinfo.image_height = static_cast<JDIMENSION>(height);
