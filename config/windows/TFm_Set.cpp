@@ -131,12 +131,6 @@ QWidget *TFm_Set::buildPicturePage()
     left->addWidget(size);
     left->addSpacing(6);
     left->addWidget(CB_PN);
-    // How the picture mail is made: smaller pictures, a short last page, the credit link.
-    CB_Progressive = named<QCheckBox>("CB_Progressive", QStringLiteral("Progressive pictures"));
-    CB_ShortLastPage = named<QCheckBox>("CB_ShortLastPage", QStringLiteral("Short last page"));
-    CB_FooterLink = named<QCheckBox>("CB_FooterLink", QStringLiteral("Credit link at the end"));
-    for (QCheckBox *box : {CB_Progressive, CB_ShortLastPage, CB_FooterLink})
-        left->addWidget(box);
     left->addStretch();
     auto *groups = new QHBoxLayout;
     groups->setSpacing(12);
@@ -172,6 +166,17 @@ QWidget *TFm_Set::buildPicturePage()
     layout->addLayout(groups);
     layout->addSpacing(4);
     layout->addLayout(quality);
+
+    // How the picture mail is made: smaller pictures, a short last page, the credit link.
+    CB_Progressive = named<QCheckBox>("CB_Progressive", QStringLiteral("Progressive pictures"));
+    CB_ShortLastPage = named<QCheckBox>("CB_ShortLastPage", QStringLiteral("Short last page"));
+    CB_FooterLink = named<QCheckBox>("CB_FooterLink", QStringLiteral("Credit link at the end"));
+    auto *mail = new QGridLayout;
+    mail->setVerticalSpacing(4);
+    mail->addWidget(CB_Progressive, 0, 0);
+    mail->addWidget(CB_ShortLastPage, 0, 1);
+    mail->addWidget(CB_FooterLink, 1, 0);
+    layout->addLayout(mail);
     layout->addStretch();
 
     return page;
