@@ -14,15 +14,32 @@ import sys
 
 
 class Pictures(html.parser.HTMLParser):
-    """The alt texts of the pictures, in order, as an HTML reader gets them."""
+    """The alt texts of the pictures, in order, as an HTML reader gets them, and the text
+    a reader sees: none of what stands inside an element styled display:none."""
+
+    VOID = {"img", "br", "meta", "area", "hr", "input", "link"}
 
     def __init__(self):
         super().__init__(convert_charrefs=True)
         self.alts = []
+        self.visible = ""
+        self.open = []  # for each open element: whether it hides its content
 
     def handle_starttag(self, tag, attrs):
+        attrs = dict(attrs)
         if tag == "img":
-            self.alts.append(dict(attrs).get("alt") or "")
+            self.alts.append(attrs.get("alt") or "")
+        if tag not in self.VOID:
+            style = (attrs.get("style") or "").replace(" ", "").lower()
+            self.open.append("display:none" in style.split(";"))
+
+    def handle_endtag(self, tag):
+        if tag not in self.VOID and self.open:
+            self.open.pop()
+
+    def handle_data(self, data):
+        if not any(self.open):
+            self.visible += data
 
 
 def tree(part):
@@ -83,6 +100,7 @@ def main():
     pictures = Pictures()
     pictures.feed(out["html"] or "")
     out["alts"] = pictures.alts
+    out["visible"] = " ".join(pictures.visible.split())
     hidden = re.search(r'<div style="display:none[^"]*">(.*?)</div>', out["html"] or "", re.S)
     out["hidden"] = html.unescape(re.sub(r"<br>", "\n", hidden.group(1))) if hidden else None
     out["unresolved"] = [c for c in cids if c not in known]

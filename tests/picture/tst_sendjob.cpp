@@ -273,6 +273,8 @@ void TestSendJob::wordsReachTheReader()
         QVERIFY2(inAlts.contains(word), qPrintable(word));
         QVERIFY2(inHidden.contains(word), qPrintable(word));
     }
+    // Of the words in the HTML, a reader sees only the credit line.
+    QCOMPARE(mail.value(QStringLiteral("visible")).toString(), QStringLiteral("Composed by Vellorn Composer 5.0"));
     // The text part is the letter's lines, wrapped, then the credit line.
     QCOMPARE(normalized(plain), PictureMailText::plainBody(LetterText::lines(job.FEdt), true));
     for (const QString &line : normalized(plain).split(QLatin1Char('\n')))
