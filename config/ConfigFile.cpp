@@ -51,6 +51,9 @@ void LoadConfig(ConfigSettings &s, const QString &configPath)
 
     s.PIC_PageNumber = ini.readFlag(System, "PIC_PageNumber", true);
     s.PIC_Quality = ini.readInteger(System, "PIC_Quality", 75);
+    s.PIC_Progressive = ini.readFlag(System, "PIC_Progressive", true);
+    s.PIC_ShortLastPage = ini.readFlag(System, "PIC_ShortLastPage", true);
+    s.PIC_FooterLink = ini.readFlag(System, "PIC_FooterLink", true);
 
     s.ACC_SMTPNeedLogin = ini.readTrueFalse(System, "ACC_SMTPNeedLogin", true);
 
@@ -105,6 +108,9 @@ void SaveConfig(ConfigSettings &settings, const ConfigForm &dialog, const MainWi
     w.integer("PIC_MB", s.PIC_MB);
     w.integer("PIC_Quality", s.PIC_Quality);
     w.flag("PIC_PageNumber", s.PIC_PageNumber);
+    w.flag("PIC_Progressive", s.PIC_Progressive);
+    w.flag("PIC_ShortLastPage", s.PIC_ShortLastPage);
+    w.flag("PIC_FooterLink", s.PIC_FooterLink);
 
     w.text("ACC_FromName", s.ACC_FromName);
     w.text("ACC_FromAdd", s.ACC_FromAdd);

@@ -30,6 +30,9 @@ ConfigForm ConfigForm::showing(const ConfigSettings &s)
     f.Edt_MB = s.PIC_MB;
     f.TB_Quality = s.PIC_Quality;
     f.CB_PN = s.PIC_PageNumber;
+    f.CB_Progressive = s.PIC_Progressive;
+    f.CB_ShortLastPage = s.PIC_ShortLastPage;
+    f.CB_FooterLink = s.PIC_FooterLink;
     f.Edt_Host = s.ACC_SMTPHost;
     f.Edt_Port = s.ACC_SMTPPort;
     f.Edt_User = s.ACC_SMTPUser;
@@ -68,6 +71,9 @@ ConfigSettings ConfigForm::appliedTo(const ConfigSettings &record) const
     s.PIC_MB = savedNumber(Edt_MB, shown.Edt_MB, record.PIC_MB, EdgeMargin);
     s.PIC_Quality = savedNumber(TB_Quality, shown.TB_Quality, record.PIC_Quality, Quality);
     s.PIC_PageNumber = CB_PN;
+    s.PIC_Progressive = CB_Progressive;
+    s.PIC_ShortLastPage = CB_ShortLastPage;
+    s.PIC_FooterLink = CB_FooterLink;
     s.ACC_FromName = trimBlanks(Edt_FromName);
     s.ACC_FromAdd = trimBlanks(Edt_FromAdd);
     s.ACC_ReplyName = trimBlanks(Edt_ReplyName);

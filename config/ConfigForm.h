@@ -30,6 +30,9 @@ struct ConfigForm
     int Edt_MB = 25;
     int TB_Quality = DefaultQuality;
     bool CB_PN = true;
+    bool CB_Progressive = true;
+    bool CB_ShortLastPage = true;
+    bool CB_FooterLink = true;
 
     std::string Edt_Host;
     int Edt_Port = 25;

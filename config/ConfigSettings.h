@@ -14,6 +14,11 @@ struct ConfigSettings
     int PIC_MB = 0;
     int PIC_Quality = 0;
     bool PIC_PageNumber = false;
+    // Keys beyond the first-run file, read as on when absent: progressive pictures, a last
+    // page that ends below its last line, and the credit link at the end of the mail.
+    bool PIC_Progressive = true;
+    bool PIC_ShortLastPage = true;
+    bool PIC_FooterLink = true;
 
     std::string ACC_FromName;
     std::string ACC_FromAdd;

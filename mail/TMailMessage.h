@@ -123,6 +123,10 @@ public:
     void SetDate(const QDateTime &dateTime);
     // "<yyyymmddhhnnss.R1.R2@domain>" with two fresh pseudo-random values.
     void SetMessageId(std::string_view domain);
+    // The domain a Message-ID of this mail names: the one of the From address, else the
+    // given host name (the SMTP server's), else "localhost". An IP address is never used,
+    // so the sender's network address does not travel with the mail.
+    std::string MessageIdDomain(std::string_view fallbackHost) const;
     // The same fields as characters, for the windows and the command line: names and the
     // subject that Windows-1252 holds are written exactly as the byte setters write them,
     // others as UTF-8 encoded words; reading decodes every encoded word in its charset.

@@ -42,6 +42,28 @@ void setWholeField(std::vector<std::string> &headers, std::string_view name, std
         headers.push_back(std::move(line));
 }
 
+// A host name that may stand after the "@" of a Message-ID: dot-separated labels of
+// ASCII letters, digits and hyphens, and not an IP address.
+bool isMessageIdDomain(std::string_view domain)
+{
+    if (domain.empty() || domain.size() > 253 || IsNumericAddress(domain))
+        return false;
+    std::size_t label = 0;
+    for (const char c : domain) {
+        if (c == '.') {
+            if (label == 0)
+                return false;
+            label = 0;
+        } else if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-') {
+            if (++label > 63)
+                return false;
+        } else {
+            return false;
+        }
+    }
+    return label > 0;
+}
+
 } // namespace
 
 std::string encodeDisplayName(std::string_view name, std::string_view charset)
@@ -167,6 +189,18 @@ void TMailMessage::SetSubjectText(const QString &text)
 void TMailMessage::SetDate(const QDateTime &dateTime)
 {
     SetHeaderValue("Date", Rfc822Date(dateTime));
+}
+
+std::string TMailMessage::MessageIdDomain(std::string_view fallbackHost) const
+{
+    const std::string from = FromAddress();
+    const std::size_t at = from.rfind('@');
+    if (at != std::string::npos && isMessageIdDomain(std::string_view(from).substr(at + 1)))
+        return from.substr(at + 1);
+    const std::string host = TrimBlanks(fallbackHost);
+    if (isMessageIdDomain(host))
+        return host;
+    return "localhost";
 }
 
 void TMailMessage::SetMessageId(std::string_view domain)

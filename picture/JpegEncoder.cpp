@@ -47,9 +47,11 @@ struct JpegEncoder::Private
     unsigned long size = 0;
     std::vector<JSAMPROW> rows;
     QImage converted;
+    // The tables in cinfo were made for an earlier picture.
+    bool usedOwnTables = false;
 
     // Only plain C data lives between setjmp and a possible longjmp.
-    bool run(int width, int height, int components, J_COLOR_SPACE space, int quality)
+    bool run(int width, int height, int components, J_COLOR_SPACE space, int quality, JpegEncoder::Coding coding)
     {
         unsigned char *out = buffer;
         unsigned long outSize = capacity;
@@ -57,6 +59,13 @@ struct JpegEncoder::Private
             jpeg_abort_compress(&cinfo);
             return false;
         }
+        if (coding == JpegEncoder::Coding::Standard && usedOwnTables) {
+            // libjpeg-turbo keeps the Huffman tables of an earlier optimized picture and
+            // would code this one with them: a fresh object has the standard tables.
+            jpeg_destroy_compress(&cinfo);
+            jpeg_create_compress(&cinfo);
+        }
+        usedOwnTables = coding != JpegEncoder::Coding::Standard;
         jpeg_mem_dest(&cinfo, &out, &outSize);
         cinfo.image_width = static_cast<JDIMENSION>(width);
         cinfo.image_height = static_cast<JDIMENSION>(height);
@@ -64,6 +73,9 @@ struct JpegEncoder::Private
         cinfo.in_color_space = space;
         jpeg_set_defaults(&cinfo);
         jpeg_set_quality(&cinfo, quality, TRUE);
+        cinfo.optimize_coding = coding == JpegEncoder::Coding::Standard ? FALSE : TRUE;
+        if (coding == JpegEncoder::Coding::Progressive)
+            jpeg_simple_progression(&cinfo);
         jpeg_start_compress(&cinfo, TRUE);
         while (cinfo.next_scanline < cinfo.image_height) {
             const JDIMENSION left = cinfo.image_height - cinfo.next_scanline;
@@ -97,7 +109,7 @@ JpegEncoder::~JpegEncoder()
     std::free(d->buffer);
 }
 
-std::string_view JpegEncoder::compress(const QImage &image, int quality)
+std::string_view JpegEncoder::compress(const QImage &image, int quality, Coding coding)
 {
     if (image.isNull() || image.width() > kMaxDimension || image.height() > kMaxDimension)
         throw AppError("JPEG: picture size out of range");
@@ -129,7 +141,7 @@ std::string_view JpegEncoder::compress(const QImage &image, int quality)
             throw AppError("JPEG: out of memory");
         d->capacity = first;
     }
-    if (!d->run(source->width(), height, components, space, quality))
+    if (!d->run(source->width(), height, components, space, quality, coding))
         throw AppError(std::string("JPEG: ") + d->err.message);
     return std::string_view(reinterpret_cast<const char *>(d->buffer), d->size);
 }

@@ -58,10 +58,29 @@ bool PageRenderer::pageSizeValid(int width, int height)
            && static_cast<long long>(width) * height <= MaxPixels;
 }
 
+int PageRenderer::shortPageHeight(const QImage &surface, const QRect &textArea, int bottomMargin)
+{
+    // Room below the last line: the bottom margin, and always enough for a page number
+    // (drawn 16 pixels above the bottom edge) to stand clear of the text.
+    const int room = std::max(bottomMargin, 25);
+    const QRgb white = qRgb(255, 255, 255);
+    // Below the area stands the number of the page before, which the next page overdraws.
+    const QRect scan = textArea.intersected(surface.rect());
+    int ink = std::max(textArea.top(), 0) - 1;
+    for (int y = scan.bottom(); y > ink && y >= scan.top(); --y) {
+        const auto *line = reinterpret_cast<const QRgb *>(surface.constScanLine(y));
+        if (std::any_of(line, line + surface.width(), [white](QRgb p) { return (p | 0xFF000000u) != white; })) {
+            ink = y;
+            break;
+        }
+    }
+    return static_cast<int>(std::min<long long>(surface.height(), static_cast<long long>(ink) + 1 + room));
+}
+
 void PageRenderer::drawPageNumber(QImage &surface, int page) const
 {
     const QString text = pageNumberText(page);
-    const QPoint at = pageNumberPosition(settings_.PIC_W, settings_.PIC_H);
+    const QPoint at = pageNumberPosition(surface.width(), surface.height());
     QPainter painter(&surface);
     painter.setFont(DefaultFont::font());
     const QFontMetrics metrics(painter.font(), &surface);
@@ -77,6 +96,7 @@ int PageRenderer::render(const QTextDocument &letter)
     const ConfigSettings &s = settings_;
     int pageCount = 0;
     compressNs_ = 0;
+    ranges_.clear();
     if (!pageSizeValid(s.PIC_W, s.PIC_H))
         throw AppError("Picture size out of range: " + std::to_string(s.PIC_W) + " x " + std::to_string(s.PIC_H));
 
@@ -107,14 +127,28 @@ int PageRenderer::render(const QTextDocument &letter)
             painter.fillRect(clearArea, Qt::white);
         }
         const int end = range.formatRange(&surface, twips, start);
+        const bool last = end == start || end < 0 || end >= length;
+        ranges_.push_back({start, std::clamp(end, start, std::max(length, start))});
+
+        // The last page ends a little below its last line rather than at the page's foot.
+        QImage shortened;
+        QImage *finished = &surface;
+        if (last && s.PIC_ShortLastPage) {
+            const int height = shortPageHeight(surface, clearArea, s.PIC_MB);
+            if (height < surface.height()) {
+                shortened = surface.copy(0, 0, surface.width(), height);
+                finished = &shortened;
+            }
+        }
         if (s.PIC_PageNumber)
-            drawPageNumber(surface, page);
+            drawPageNumber(*finished, page);
         if (surfaceReady)
-            surfaceReady(page, surface);
+            surfaceReady(page, *finished);
 
         QElapsedTimer clock;
         clock.start();
-        const std::string_view jpeg = encoder_.compress(surface, s.PIC_Quality);
+        const std::string_view jpeg = encoder_.compress(
+            *finished, s.PIC_Quality, s.PIC_Progressive ? JpegEncoder::Coding::Progressive : JpegEncoder::Coding::Optimized);
         compressNs_ += clock.nsecsElapsed();
         ++pageCount;
         if (cancelled && cancelled())
@@ -128,7 +162,7 @@ int PageRenderer::render(const QTextDocument &letter)
             progress(std::clamp(percent, 0, 100));
         MessagePump::serve();
 
-        if (end == start || end < 0 || end >= length)
+        if (last)
             break;
         start = end;
     }

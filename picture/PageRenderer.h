@@ -7,6 +7,7 @@
 #include <QRect>
 #include <functional>
 #include <string_view>
+#include <vector>
 
 class QTextDocument;
 struct ConfigSettings;
@@ -36,6 +37,14 @@ public:
     // The page surface just before compression (tests and diagnosis look at it).
     std::function<void(int page, const QImage &surface)> surfaceReady;
 
+    // The letter's positions on each page of the last render(): first, and first not drawn.
+    struct PageRange
+    {
+        int start;
+        int end;
+    };
+    const std::vector<PageRange> &pageRanges() const { return ranges_; }
+
     // Renders the whole letter and returns the number of pages made (the page that
     // was cancelled counts, as it was made). Throws AppError when the page size is out
     // of range or the encoder fails.
@@ -50,12 +59,18 @@ public:
     static QString pageNumberText(int page);
     // The page size accepted for a surface: 1 to 65500 pixels a side, at most MaxPixels.
     static bool pageSizeValid(int width, int height);
+    // The height of a last page that ends a little below the lowest drawn pixel of its
+    // text area (in pixels): that row plus the bottom margin (at least the room a page
+    // number needs), never more than the page; an empty area counts from its top.
+    static int shortPageHeight(const QImage &surface, const QRect &textArea, int bottomMargin);
 
     // Time spent in JPEG compression by the last render(), in nanoseconds.
     qint64 compressNanoseconds() const { return compressNs_; }
 
 private:
     void drawPageNumber(QImage &surface, int page) const;
+
+    std::vector<PageRange> ranges_;
 
     const ConfigSettings &settings_;
     JpegEncoder encoder_;

@@ -6,11 +6,15 @@
 #include "DefaultFont.h"
 #include "HtmlBody.h"
 #include "MailStore.h"
+#include "MimeHelpers.h"
 #include "PageRenderer.h"
 #include "LetterDocument.h"
+#include "LetterText.h"
+#include "PictureMailText.h"
 
 #include <QDir>
 #include <QSaveFile>
+#include <algorithm>
 
 namespace {
 
@@ -41,6 +45,7 @@ void SendJob::clearLetter()
     FEdt.clear();
     FEdt.setDefaultFont(DefaultFont::font());
     PageCount = 0;
+    pageRanges_.clear();
 }
 
 void SendJob::LoadLetter(const MailStore &store, std::int64_t position)
@@ -74,6 +79,7 @@ void SendJob::LoadMailText(const std::string &text)
 void SendJob::RenderPages()
 {
     PageCount = 0;
+    pageRanges_.clear();
     PageRenderer renderer(settings_);
     renderer.cancelled = isCancelled;
     renderer.progress = renderProgress;
@@ -81,14 +87,31 @@ void SendJob::RenderPages()
         FMailMsg.AddPicture(jpeg, std::to_string(page) + ".jpg", std::string(), true);
     };
     PageCount = renderer.render(FEdt);
+    for (const PageRenderer::PageRange &range : renderer.pageRanges())
+        pageRanges_.emplace_back(range.start, range.end);
 }
 
 bool SendJob::BuildHtmlBody()
 {
+    HtmlBody::Content content;
+    content.pictureWidth = settings_.PIC_W;
+    content.footerLink = settings_.PIC_FooterLink;
+    content.hiddenLines = LetterText::lines(FEdt);
+    // Each page says its own text: a screen reader reads the letter page by page.
+    LetterText::Options page;
+    page.cellSeparator = QStringLiteral(" ");
+    page.rules = false;
+    for (const auto &[start, end] : pageRanges_) {
+        page.start = start;
+        page.end = end;
+        content.altTexts.push_back(PictureMailText::altText(LetterText::lines(FEdt, page)));
+    }
     std::string html;
-    if (!HtmlBody::text(PageCount, settings_.PIC_W, html, isCancelled))
+    if (!HtmlBody::text(PageCount, content, html, isCancelled))
         return false;
-    FMailMsg.SetPlainText(" ");
+    // A letter without words still has its plain alternative, as one blank.
+    const QString plain = PictureMailText::plainBody(content.hiddenLines, settings_.PIC_FooterLink);
+    FMailMsg.SetPlainBody(plain.isEmpty() ? QStringLiteral(" ") : plain);
     FMailMsg.SetHtmlText(html);
     return true;
 }
@@ -96,9 +119,31 @@ bool SendJob::BuildHtmlBody()
 void SendJob::Rebuild()
 {
     FMailMsg.Rebuild();
+    FMailMsg.SetMessageId(FMailMsg.MessageIdDomain(settings_.ACC_SMTPHost));
+    while (FMailMsg.HasHeader("X-Unsent"))
+        FMailMsg.SetHeaderValue("X-Unsent", "");
 }
 
 void SendJob::SaveToFile(const QString &path)
+{
+    // "X-Unsent: 1" tells the desktop's mail program to open the file as a mail to send;
+    // it stands where the mail model writes it, after "X-Mailer", for this file only.
+    const std::vector<std::string> headers = FMailMsg.Headers;
+    while (FMailMsg.HasHeader("X-Unsent"))
+        FMailMsg.SetHeaderValue("X-Unsent", "");
+    auto at = std::find_if(FMailMsg.Headers.begin(), FMailMsg.Headers.end(),
+                           [](const std::string &line) { return StartsWithNoCase(line, "X-Mailer:"); });
+    FMailMsg.Headers.insert(at == FMailMsg.Headers.end() ? at : at + 1, "X-Unsent: 1");
+    try {
+        writeFile(path);
+    } catch (...) {
+        FMailMsg.Headers = headers;
+        throw;
+    }
+    FMailMsg.Headers = headers;
+}
+
+void SendJob::writeFile(const QString &path)
 {
     const std::string bytes = Ansi::fromQString(path);
     if (Ansi::fileNameToPath(bytes) == path) {

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 struct ConfigSettings;
 class MailStore;
@@ -45,12 +47,15 @@ public:
     void LoadMailText(const std::string &text);
     // Renders FEdt to pictures "1.jpg", "2.jpg", ... embedded in FMailMsg; sets PageCount.
     void RenderPages();
-    // Replaces the bodies: one space as the plain text, the picture page as the HTML.
+    // Replaces the bodies: the letter as text for the plain alternative, the picture page
+    // (with each page's text as alt text and the letter's words hidden) as the HTML.
     // False (the message untouched) when cancelled before the last row.
     bool BuildHtmlBody();
-    // Writes the mail text from the tree.
+    // Writes the mail text from the tree, as it leaves through SMTP: with a Message-ID of
+    // its own and without the "X-Unsent" mark.
     void Rebuild();
-    // Writes the rebuilt mail text to `path`, replacing any file of that name.
+    // Writes the rebuilt mail text to `path`, replacing any file of that name: the hand-over
+    // to the desktop's mail program, which alone carries "X-Unsent: 1".
     void SaveToFile(const QString &path);
 
     // The .eml file of the index-th mail of a job in the temporary folder; the folder's
@@ -59,6 +64,9 @@ public:
 
 private:
     void clearLetter();
+    void writeFile(const QString &path);
 
     const ConfigSettings &settings_;
+    // The letter's positions on each rendered page (first, first not drawn).
+    std::vector<std::pair<int, int>> pageRanges_;
 };

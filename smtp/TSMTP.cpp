@@ -434,7 +434,9 @@ bool TSMTP::SendMailTo(const std::string &sender, const std::string &recipients)
         if (!exchange("RCPT TO: <" + address + ">" + CrLf, cmdRcptTo))
             return false;
 
-    message->SetMessageId(m_talk->LocalAddress());
+    // Named after the sender's domain (else the server's name), never the local address:
+    // the sender's network address is nobody's business.
+    message->SetMessageId(message->MessageIdDomain(Host));
     // The "Bcc" field travels in the envelope only; the message gets it back afterwards,
     // whatever happens, and keeps its new Message-ID.
     const auto savedHeaders = message->Headers;

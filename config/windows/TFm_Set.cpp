@@ -86,7 +86,8 @@ TFm_Set::TFm_Set(WindowServices &services, ConfigForm &form, QWidget *parent)
 
 
     // Within each page, then the page control and the buttons below it.
-    const QList<QWidget *> order = {Edt_PW, Edt_PH, Edt_ML, Edt_MR, Edt_MT, Edt_MB, CB_PN, TB_Quality, Button4,
+    const QList<QWidget *> order = {Edt_PW, Edt_PH, Edt_ML, Edt_MR, Edt_MT, Edt_MB, CB_PN,
+                                    CB_Progressive, CB_ShortLastPage, CB_FooterLink, TB_Quality, Button4,
                                     Edt_Host, Edt_Port, Edt_User, Edt_Pass,
                                     Edt_FromName, Edt_FromAdd, Edt_ReplyName, Edt_ReplyAdd,
                                     PGS_Setting, Button1, Button2, Button3};
@@ -176,6 +177,17 @@ QWidget *TFm_Set::buildPicturePage()
     layout->addLayout(groups);
     layout->addSpacing(4);
     layout->addLayout(quality);
+
+    // How the picture mail is made: smaller pictures, a short last page, the credit link.
+    CB_Progressive = named<QCheckBox>("CB_Progressive", QStringLiteral("Progressive pictures"));
+    CB_ShortLastPage = named<QCheckBox>("CB_ShortLastPage", QStringLiteral("Short last page"));
+    CB_FooterLink = named<QCheckBox>("CB_FooterLink", QStringLiteral("Credit link at the end"));
+    auto *mail = new QGridLayout;
+    mail->setVerticalSpacing(4);
+    mail->addWidget(CB_Progressive, 0, 0);
+    mail->addWidget(CB_ShortLastPage, 0, 1);
+    mail->addWidget(CB_FooterLink, 1, 0);
+    layout->addLayout(mail);
     layout->addStretch();
 
     return page;
@@ -248,6 +260,9 @@ void TFm_Set::fillControls()
     Edt_MB->setValue(f.Edt_MB);
     TB_Quality->setValue(f.TB_Quality);
     CB_PN->setChecked(f.CB_PN);
+    CB_Progressive->setChecked(f.CB_Progressive);
+    CB_ShortLastPage->setChecked(f.CB_ShortLastPage);
+    CB_FooterLink->setChecked(f.CB_FooterLink);
     Edt_Host->setText(StoredText::toQString(f.Edt_Host));
     Edt_Port->setValue(f.Edt_Port);
     Edt_User->setText(StoredText::toQString(f.Edt_User));
@@ -275,6 +290,9 @@ ConfigForm TFm_Set::readControls() const
     f.Edt_MB = Edt_MB->value();
     f.TB_Quality = TB_Quality->value();
     f.CB_PN = CB_PN->isChecked();
+    f.CB_Progressive = CB_Progressive->isChecked();
+    f.CB_ShortLastPage = CB_ShortLastPage->isChecked();
+    f.CB_FooterLink = CB_FooterLink->isChecked();
     f.Edt_Host = text(Edt_Host, m_form.Edt_Host);
     f.Edt_Port = Edt_Port->value();
     f.Edt_User = text(Edt_User, m_form.Edt_User);

@@ -71,6 +71,9 @@ private:
     QSlider *TB_Quality = nullptr;
     QPushButton *Button4 = nullptr;
     QCheckBox *CB_PN = nullptr;
+    QCheckBox *CB_Progressive = nullptr;
+    QCheckBox *CB_ShortLastPage = nullptr;
+    QCheckBox *CB_FooterLink = nullptr;
     QLineEdit *Edt_Host = nullptr;
     NumberBox *Edt_Port = nullptr;
     QLineEdit *Edt_User = nullptr;

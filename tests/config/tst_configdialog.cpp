@@ -274,6 +274,22 @@ private slots:
         QCOMPARE(f.dialogs.shown.last().text, QStringLiteral("Unable to write to ") + f.paths.config);
         QVERIFY(f.dialogs.shown.last().kind == UserDialogs::Kind::Error);
     }
+
+    // The picture mail's switches start on; one switched off is saved off, the others on.
+    void pictureMailSwitches()
+    {
+        WindowFixture f;
+        ConfigForm form;
+        TFm_Set dialog(f.services, form);
+        show(dialog);
+        for (const char *name : {"CB_Progressive", "CB_ShortLastPage", "CB_FooterLink"})
+            QVERIFY(child<QCheckBox>(&dialog, name)->isChecked());
+        child<QCheckBox>(&dialog, "CB_FooterLink")->click();
+        click(&dialog, "Button1");
+        QCOMPARE(fileInt(f, "PIC_FooterLink"), 0);
+        QCOMPARE(fileInt(f, "PIC_Progressive"), 1);
+        QVERIFY(!f.settings.PIC_FooterLink && f.settings.PIC_ShortLastPage);
+    }
 };
 
 QTEST_MAIN(TestConfigDialog)

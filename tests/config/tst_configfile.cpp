@@ -102,9 +102,11 @@ private slots:
         l.WND_X = 20;
         l.WND_Y = 30;
         SaveConfig(s, ConfigForm::showing(s), l, config);
-        // Rewritten in place: the first-run file with just the host changed.
+        // Rewritten in place: the first-run file with just the host changed, and the keys it
+        // does not hold added at its end.
         QByteArray expected = FirstRunConfigText();
         expected.replace("ACC_SMTPHost=\r\n", "ACC_SMTPHost=smtp.example.org\r\n");
+        expected += "PIC_Progressive=1\r\nPIC_ShortLastPage=1\r\nPIC_FooterLink=1\r\n";
         QCOMPARE(TestFiles::read(config), expected);
         QCOMPARE(s.ACC_SMTPHost, std::string("smtp.example.org"));
         QCOMPARE(s.ACC_FromName, std::string());
@@ -113,9 +115,35 @@ private slots:
         const QString fresh = path("fresh.dat");
         SaveConfig(s, ConfigForm::showing(s), l, fresh);
         const std::vector<std::string> keys = IniFile(fresh).keyNames("System");
-        QCOMPARE(keys.size(), size_t(30));
+        QCOMPARE(keys.size(), size_t(33));
         for (const QByteArray &line : FirstRunConfigText().split('\n').mid(1, 30))
             QVERIFY(std::find(keys.begin(), keys.end(), line.left(line.indexOf('=')).toStdString()) != keys.end());
+    }
+
+    // The picture keys beyond the first-run file read as on when absent (so a first-run or
+    // older file sends as the defaults say), and what the dialog holds is saved.
+    void pictureKeysBeyondTheFirstRunFile()
+    {
+        const QString config = path("picture.dat");
+        TestFiles::write(config, FirstRunConfigText());
+        ConfigSettings s;
+        s.PIC_Progressive = s.PIC_ShortLastPage = s.PIC_FooterLink = false;
+        LoadConfig(s, config);
+        QVERIFY(s.PIC_Progressive && s.PIC_ShortLastPage && s.PIC_FooterLink);
+
+        ConfigForm f = ConfigForm::showing(s);
+        QVERIFY(f.CB_Progressive && f.CB_ShortLastPage && f.CB_FooterLink);
+        f.CB_Progressive = false;
+        f.CB_FooterLink = false;
+        SaveConfig(s, f, MainWindowLayout(), config);
+        QVERIFY(!s.PIC_Progressive && s.PIC_ShortLastPage && !s.PIC_FooterLink);
+        ConfigSettings reread;
+        LoadConfig(reread, config);
+        QVERIFY(!reread.PIC_Progressive && reread.PIC_ShortLastPage && !reread.PIC_FooterLink);
+
+        TestFiles::write(config, "[System]\r\nPIC_Progressive=0\r\nPIC_ShortLastPage=x\r\n");
+        LoadConfig(reread, config);
+        QVERIFY(!reread.PIC_Progressive && reread.PIC_ShortLastPage && reread.PIC_FooterLink);
     }
 
     void windowStates()

@@ -1,4 +1,5 @@
 // Recipients and the message's address, subject, date and identity fields.
+#include "MimeHelpers.h"
 #include "TMailMessage.h"
 
 #include <QDateTime>
@@ -47,6 +48,9 @@ private slots:
     void fromAndReplyTo();
     void subject();
     void dateAndMessageId();
+    void messageIdDomain_data();
+    void messageIdDomain();
+    void messageIdFromTheRandomSource();
     void noHeaderInjection();
 };
 
@@ -284,6 +288,57 @@ void TstRecipients::dateAndMessageId()
                            [](const std::string &l) { return l.starts_with("Message-ID:"); }),
              1);
     QVERIFY(q(m.HeaderValue("Message-ID")) != id);
+}
+
+void TstRecipients::messageIdDomain_data()
+{
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("domain");
+    QTest::newRow("the sender's domain") << "\"Anna\" <anna@mail.example.org>" << "smtp.isp.net" << "mail.example.org";
+    QTest::newRow("no From: the server's name") << "" << " smtp.isp.net " << "smtp.isp.net";
+    QTest::newRow("From without a domain") << "anna" << "smtp.isp.net" << "smtp.isp.net";
+    QTest::newRow("address literal") << "anna@[192.168.1.5]" << "smtp.isp.net" << "smtp.isp.net";
+    QTest::newRow("numeric domain") << "anna@192.168.1.5" << "10.0.0.1" << "localhost";
+    QTest::newRow("IPv6 server") << "" << "::1" << "localhost";
+    QTest::newRow("blank server") << "" << " " << "localhost";
+    QTest::newRow("8-bit domain") << QString::fromUtf8("anna@b\u00fccher.de") << "mx.de" << "mx.de";
+    QTest::newRow("empty label") << "anna@example..org" << "mx.de" << "mx.de";
+}
+
+// The domain after the "@" names the sender, never the machine's network address.
+void TstRecipients::messageIdDomain()
+{
+    QFETCH(QString, from);
+    QFETCH(QString, host);
+    QFETCH(QString, domain);
+    TMailMessage m;
+    if (!from.isEmpty())
+        m.Headers.push_back("From: " + from.toLatin1().toStdString());
+    QCOMPARE(q(m.MessageIdDomain(host.toStdString())), domain);
+}
+
+// The random values come from the mail model's source, which a test can fix; without a
+// fixed source two identities differ.
+void TstRecipients::messageIdFromTheRandomSource()
+{
+    std::uint32_t next = 0xABC0;
+    SetMailRandomSource([&] { return next++; });
+    TMailMessage m;
+    m.SetMessageId("example.org");
+    SetMailRandomSource({});
+    QVERIFY2(QRegularExpression(QStringLiteral("^<\\d{14}\\.ABC0\\.ABC1@example\\.org>$"))
+                 .match(q(m.HeaderValue("Message-ID")))
+                 .hasMatch(),
+             m.HeaderValue("Message-ID").c_str());
+
+    QStringList ids;
+    for (int i = 0; i < 50; ++i) {
+        m.SetMessageId("example.org");
+        ids << q(m.HeaderValue("Message-ID"));
+    }
+    ids.removeDuplicates();
+    QCOMPARE(ids.size(), 50);
 }
 
 void TstRecipients::noHeaderInjection()

@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QTimeZone>
 #include <QJsonDocument>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 namespace PictureFixtures {
@@ -36,6 +37,48 @@ std::string rtfLetter(int paragraphs, const std::string &title)
         rtf += "Paragraph " + std::to_string(i) + " of the letter, {\\cf1 in blue} and plain.\\par ";
     rtf += "}";
     return rtf;
+}
+
+namespace {
+
+const char *const kLetterHead = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\fcharset2 Symbol;}}\\f0\\fs22 ";
+
+} // namespace
+
+std::string oneParagraphLetter()
+{
+    return std::string(kLetterHead)
+           + "Dear Bob, thank you for the photographs of the garden. The roses look wonderful this year, "
+             "and we would love to visit you on Saturday afternoon if that suits you. Best wishes, Anna\\par}";
+}
+
+std::string listAndTableLetter()
+{
+    return std::string(kLetterHead)
+           + "Dear team,\\par\\par For the trip we still need:\\par"
+             "{\\pard{\\*\\pn\\pnlvlblt\\pnf1{\\pntxtb\\'b7}}\\li720 tents\\par sleeping bags\\par}"
+             "\\pard The plan:\\par"
+             "{\\pard{\\*\\pn\\pnlvlbody\\pndec{\\pntxta.}}\\li720 Meet at the station\\par Walk to the lake\\par}"
+             "\\pard\\trowd\\cellx3000\\cellx6000\\intbl Day\\cell Leader\\cell\\row"
+             "\\trowd\\cellx3000\\cellx6000\\intbl Friday\\cell Maria\\cell\\row"
+             "\\trowd\\cellx3000\\cellx6000\\intbl Saturday\\cell Jonas\\cell\\row"
+             "\\pard See you there, Ole\\par}";
+}
+
+std::string footnoteLetter()
+{
+    return std::string(kLetterHead)
+           + "The museum opens at nine{\\super\\chftn}{\\footnote\\pard\\plain\\fs18{\\super\\chftn} "
+             "Except on public holidays.}. Tickets cost twelve euros.\\par}";
+}
+
+QStringList words(const QString &text)
+{
+    static const QRegularExpression word(QStringLiteral("[\\w]+"), QRegularExpression::UseUnicodePropertiesOption);
+    QStringList out;
+    for (QRegularExpressionMatchIterator it = word.globalMatch(text); it.hasNext();)
+        out << it.next().captured();
+    return out;
 }
 
 std::string binaryBytes(size_t size, unsigned seed)

@@ -2,6 +2,7 @@
 
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,6 +24,14 @@ std::string storedMail(const std::string &subject, const std::string &letter,
 
 // An RTF letter of `paragraphs` numbered paragraphs.
 std::string rtfLetter(int paragraphs, const std::string &title = "Dear reader,");
+
+// Letters of the kinds people write: one paragraph; a bulleted and a numbered list and a
+// table; a footnote.
+std::string oneParagraphLetter();
+std::string listAndTableLetter();
+std::string footnoteLetter();
+// The words of a text (runs of letters and digits), in order.
+QStringList words(const QString &text);
 
 // Deterministic bytes of any length (attachments that are not text).
 std::string binaryBytes(size_t size, unsigned seed);

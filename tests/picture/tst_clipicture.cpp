@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -50,7 +51,12 @@ void TestCliPicture::renderWritesEveryPage()
         const JpegInfo info = JpegInfo::decode(TestFiles::readString(dir.filePath(QStringLiteral("pages/%1.jpg").arg(n))));
         QVERIFY(info.ok);
         QCOMPARE(info.width, 600);
-        QCOMPARE(info.height, 800);
+        // The last page ends below its last line.
+        if (n < pages)
+            QCOMPARE(info.height, 800);
+        else
+            QVERIFY(info.height < 800);
+        QVERIFY(info.progressive);
     }
 }
 
@@ -61,7 +67,7 @@ void TestCliPicture::renderTakesTheConfig()
     const QString letter = dir.filePath(QStringLiteral("letter.txt"));
     TestFiles::write(letter, "A plain-text letter.\r\nSecond line.\r\n");
     const QString config = dir.filePath(QStringLiteral("Config.dat"));
-    TestFiles::write(config, "[System]\r\nPIC_H=300\r\nPIC_Quality=40\r\n");
+    TestFiles::write(config, "[System]\r\nPIC_H=300\r\nPIC_Quality=40\r\nPIC_ShortLastPage=0\r\nPIC_Progressive=0\r\n");
     QByteArray out;
     QCOMPARE(run({QStringLiteral("render"), letter, QStringLiteral("-o"), dir.path(), QStringLiteral("--config"), config}, &out), 0);
     QCOMPARE(out, QByteArray("1\n"));
@@ -69,6 +75,7 @@ void TestCliPicture::renderTakesTheConfig()
     QCOMPARE(info.width, 600);
     QCOMPARE(info.height, 300);
     QVERIFY(info.luminance == JpegInfo::expectedTable(40, false));
+    QVERIFY(!info.progressive);
 }
 
 void TestCliPicture::pictureWritesTheMail()
@@ -85,7 +92,14 @@ void TestCliPicture::pictureWritesTheMail()
     QCOMPARE(m.value(QStringLiteral("subject")).toString(), QStringLiteral("From the tool"));
     QCOMPARE(m.value(QStringLiteral("pictures")).toArray().size(), 1);
     QCOMPARE(m.value(QStringLiteral("attachments")).toArray().size(), 1);
-    QCOMPARE(m.value(QStringLiteral("plain")).toString(), QStringLiteral(" "));
+    QVERIFY(m.value(QStringLiteral("plain")).toString().contains(QStringLiteral("Paragraph 3 of the letter, in blue and plain.")));
+    QCOMPARE(m.value(QStringLiteral("x_unsent")).toArray(), QJsonArray{QStringLiteral("1")});
+
+    // dump shows the text part of the mail it wrote.
+    QCOMPARE(run({QStringLiteral("dump"), eml}, &out), 0);
+    const QJsonObject dumped = QJsonDocument::fromJson(out).object();
+    const QJsonObject plain = dumped.value(QStringLiteral("plain")).toObject();
+    QVERIFY(plain.value(QStringLiteral("text")).toString().startsWith(QStringLiteral("Dear reader,\r\nParagraph 1 of the letter")));
 }
 
 void TestCliPicture::failures_data()

@@ -16,11 +16,22 @@ private slots:
     void mapCoordinates_data();
     void mapCoordinates();
     void cancelBeforeARow();
+    void wordsOfTheLetter();
+    void escaping_data();
+    void escaping();
+    void footerLinkOff();
 };
 
 namespace {
 
 const std::string home = VendorLinks::HomePage;
+
+HtmlBody::Content withWidth(int width)
+{
+    HtmlBody::Content content;
+    content.pictureWidth = width;
+    return content;
+}
 
 std::vector<std::string> expectedLines(int pages, const std::string &x1, const std::string &x2)
 {
@@ -35,7 +46,8 @@ std::vector<std::string> expectedLines(int pages, const std::string &x1, const s
     };
     for (int n = 1; n <= pages; ++n) {
         const std::string s = std::to_string(n);
-        v.push_back("<TR><TD><IMG alt=\"\" border=0 hspace=0 src=\"cid:" + s + ".jpg\">");
+        v.push_back("<TR><TD><IMG alt=\"\" border=0 hspace=0 src=\"cid:" + s
+                    + ".jpg\" width=600 style=\"max-width:100%;height:auto\">");
         v.push_back("<map name=\"Map" + s + "\"><area shape=\"rect\" coords=\"" + x1 + ",1," + x2 + ",30\" href=\"" + home + "\"></map>");
         v.push_back("</TD></TR><TR>");
     }
@@ -63,13 +75,13 @@ void TestHtmlBody::wholeBody()
     QFETCH(int, pages);
     QFETCH(int, lineCount);
     const std::vector<std::string> expected = expectedLines(pages, "440", "590");
-    const std::vector<std::string> got = HtmlBody::lines(pages, 600);
+    const std::vector<std::string> got = HtmlBody::lines(pages, {});
     QCOMPARE(int(got.size()), lineCount);
     for (size_t i = 0; i < expected.size(); ++i)
         QCOMPARE(QString::fromStdString(got[i]), QString::fromStdString(expected[i]));
 
     std::string text;
-    QVERIFY(HtmlBody::text(pages, 600, text));
+    QVERIFY(HtmlBody::text(pages, {}, text));
     std::string joined;
     for (const std::string &l : expected)
         joined += l + "\r\n";
@@ -98,7 +110,7 @@ void TestHtmlBody::mapCoordinates()
     QFETCH(int, width);
     QFETCH(QString, x1);
     QFETCH(QString, x2);
-    const std::vector<std::string> got = HtmlBody::lines(2, width);
+    const std::vector<std::string> got = HtmlBody::lines(2, withWidth(width));
     const std::string want = "coords=\"" + x1.toStdString() + ",1," + x2.toStdString() + ",30\"";
     QVERIFY2(got[8].find(want) != std::string::npos, got[8].c_str());
     QVERIFY(got[11].find(want) != std::string::npos);
@@ -110,14 +122,72 @@ void TestHtmlBody::cancelBeforeARow()
 {
     std::string text = "untouched";
     int asked = 0;
-    QVERIFY(!HtmlBody::text(5, 600, text, [&] { return ++asked == 3; }));
+    QVERIFY(!HtmlBody::text(5, {}, text, [&] { return ++asked == 3; }));
     QCOMPARE(asked, 3);
     QCOMPARE(QString::fromStdString(text), QStringLiteral("untouched"));
 
     asked = 0;
-    QVERIFY(HtmlBody::text(5, 600, text, [&] { ++asked; return false; }));
+    QVERIFY(HtmlBody::text(5, {}, text, [&] { ++asked; return false; }));
     QCOMPARE(asked, 5);
     QCOMPARE(int(std::count(text.begin(), text.end(), '\n')), 25);
+}
+
+// The letter's text stands hidden before the picture table (where inbox lists take their
+// line from), every picture says its page's text, and nothing else changes.
+void TestHtmlBody::wordsOfTheLetter()
+{
+    HtmlBody::Content content;
+    content.hiddenLines = {QStringLiteral("Dear Anna,"), QString(), QStringLiteral("See you on Friday.")};
+    content.altTexts = {QStringLiteral("Dear Anna, See you"), QStringLiteral("on Friday.")};
+    const std::vector<std::string> got = HtmlBody::lines(3, content);
+    const std::vector<std::string> plain = expectedLines(3, "440", "590");
+    QCOMPARE(got.size(), plain.size() + 5);
+    QCOMPARE(QString::fromStdString(got[5]),
+             QStringLiteral("<div style=\"display:none;max-height:0;overflow:hidden;mso-hide:all\">"));
+    QCOMPARE(QString::fromStdString(got[6]), QStringLiteral("Dear Anna,<br>"));
+    QCOMPARE(QString::fromStdString(got[7]), QStringLiteral("<br>"));
+    QCOMPARE(QString::fromStdString(got[8]), QStringLiteral("See you on Friday."));
+    QCOMPARE(QString::fromStdString(got[9]), QStringLiteral("</div>"));
+    QVERIFY(got[10].starts_with("<TABLE "));
+    QVERIFY(got[12].starts_with("<TR><TD><IMG alt=\"Dear Anna, See you\" border=0"));
+    QVERIFY(got[15].starts_with("<TR><TD><IMG alt=\"on Friday.\" border=0"));
+    QVERIFY(got[18].starts_with("<TR><TD><IMG alt=\"\" border=0"));
+    // Apart from the block and the alt texts, the page is the one without words.
+    std::vector<std::string> rest(got.begin(), got.begin() + 5);
+    rest.insert(rest.end(), got.begin() + 10, got.end());
+    for (std::string &line : rest)
+        if (const size_t at = line.find("alt=\""); at != std::string::npos)
+            line.erase(at + 5, line.find('"', at + 5) - at - 5);
+    QCOMPARE(rest, plain);
+}
+
+void TestHtmlBody::escaping_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("html");
+    QTest::newRow("markup") << "a<b> & \"c\" 'd'" << "a&lt;b&gt; &amp; &quot;c&quot; 'd'";
+    QTest::newRow("beyond ASCII") << QString::fromUtf8("Grüße – 邮件 😀") << "Gr&#252;&#223;e &#8211; &#37038;&#20214; &#128512;";
+    QTest::newRow("controls") << QString::fromUtf8("a\tb\x01" "c") << "a b c";
+}
+
+void TestHtmlBody::escaping()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, html);
+    QCOMPARE(QString::fromStdString(HtmlBody::escaped(text)), html);
+}
+
+void TestHtmlBody::footerLinkOff()
+{
+    HtmlBody::Content noFooter;
+    noFooter.footerLink = false;
+    const std::vector<std::string> got = HtmlBody::lines(1, noFooter);
+    QCOMPARE(int(got.size()), 12);
+    QCOMPARE(QString::fromStdString(got.back()), QStringLiteral("</BODY></HTML>"));
+    std::string text;
+    QVERIFY(HtmlBody::text(1, noFooter, text));
+    QVERIFY(text.find("Composed by") == std::string::npos);
+    QVERIFY(text.find("<map name=\"Map1\">") != std::string::npos);
 }
 
 QTEST_GUILESS_MAIN(TestHtmlBody)

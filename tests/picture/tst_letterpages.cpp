@@ -20,6 +20,7 @@ private:
         RtfReader::read(rtf, &doc);
         ConfigSettings settings = ConfigSettings::firstRun();
         settings.PIC_PageNumber = false;
+        settings.PIC_ShortLastPage = false; // the cases look at whole pages
         PageRenderer renderer(settings);
         std::vector<QImage> surfaces;
         renderer.surfaceReady = [&](int, const QImage &surface) { surfaces.push_back(surface.copy()); };

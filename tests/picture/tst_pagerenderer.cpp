@@ -16,6 +16,15 @@
 
 namespace {
 
+// The first-run settings with every page at the full page height: the cases below look at
+// the page's geometry, which the short last page would change.
+ConfigSettings fullPages()
+{
+    ConfigSettings s = ConfigSettings::firstRun();
+    s.PIC_ShortLastPage = false;
+    return s;
+}
+
 struct Page
 {
     int number;
@@ -114,6 +123,10 @@ private slots:
     void badPageSizes();
     void marginsLargerThanPage();
     void encoderReusesItsBuffer();
+    void lastPageEndsBelowItsText_data();
+    void lastPageEndsBelowItsText();
+    void codingsDecodeToTheSamePixels();
+    void pageRangesCoverTheLetter();
 };
 
 void TestPageRenderer::textArea_data()
@@ -130,7 +143,7 @@ void TestPageRenderer::textArea()
 {
     QFETCH(int, dpi);
     QFETCH(QRect, twips);
-    const ConfigSettings s = ConfigSettings::firstRun();
+    const ConfigSettings s = fullPages();
     const QRect area = PageRenderer::textAreaTwips(s, dpi, dpi);
     QCOMPARE(area, twips);
     if (dpi == 96) {
@@ -164,7 +177,7 @@ void TestPageRenderer::shortLetterIsOnePicture()
 {
     QTextDocument doc;
     doc.setPlainText(QStringLiteral("Dear reader,\nthis letter fits on one page.\n\nRegards"));
-    const Run run = render(ConfigSettings::firstRun(), doc);
+    const Run run = render(fullPages(), doc);
     QCOMPARE(run.pageCount, 1);
     QCOMPARE(run.pages.size(), size_t(1));
     QCOMPARE(run.pages[0].number, 1);
@@ -196,10 +209,11 @@ void TestPageRenderer::picturesDecodeAtConfiguredQuality()
     QFETCH(int, width);
     QFETCH(int, height);
     QFETCH(int, quality);
-    ConfigSettings s = ConfigSettings::firstRun();
+    ConfigSettings s = fullPages();
     s.PIC_W = width;
     s.PIC_H = height;
     s.PIC_Quality = quality;
+    s.PIC_Progressive = false;
     QTextDocument doc;
     doc.setPlainText(paragraphs(60));
     const Run run = render(s, doc);
@@ -221,7 +235,7 @@ void TestPageRenderer::picturesDecodeAtConfiguredQuality()
 
 void TestPageRenderer::pageTwelveNumber()
 {
-    const ConfigSettings s = ConfigSettings::firstRun();
+    const ConfigSettings s = fullPages();
     QTextDocument doc;
     doc.setPlainText(paragraphs(paragraphsPerPage(s) * 12));
     const Run run = render(s, doc);
@@ -249,7 +263,7 @@ void TestPageRenderer::pageTwelveNumber()
 
 void TestPageRenderer::pageNumbersOffLeaveMarginsWhite()
 {
-    ConfigSettings s = ConfigSettings::firstRun();
+    ConfigSettings s = fullPages();
     s.PIC_PageNumber = false;
     QTextDocument doc;
     doc.setPlainText(paragraphs(paragraphsPerPage(s) * 2 + 3));
@@ -267,7 +281,7 @@ void TestPageRenderer::pageNumbersOffLeaveMarginsWhite()
 // The last page holds three lines; nothing of the full page before it shows below them.
 void TestPageRenderer::textAreaClearedBetweenPages()
 {
-    const ConfigSettings s = ConfigSettings::firstRun();
+    const ConfigSettings s = fullPages();
     QTextDocument doc;
     doc.setPlainText(paragraphs(paragraphsPerPage(s) + 3));
     const Run run = render(s, doc);
@@ -280,7 +294,7 @@ void TestPageRenderer::textAreaClearedBetweenPages()
 
 void TestPageRenderer::pageCountAtExactEnd()
 {
-    const ConfigSettings s = ConfigSettings::firstRun();
+    const ConfigSettings s = fullPages();
     const int perPage = paragraphsPerPage(s);
     QVERIFY(perPage > 10);
     QTextDocument exact;
@@ -308,7 +322,7 @@ void TestPageRenderer::tallPictureIsScaledToThePage()
     cursor.insertBlock();
     cursor.insertText(QStringLiteral("After the picture"));
 
-    const Run run = render(ConfigSettings::firstRun(), doc);
+    const Run run = render(fullPages(), doc);
     QVERIFY(run.pageCount <= 2);
     QCOMPARE(run.percents.back(), 100);
     QRect red;
@@ -334,7 +348,7 @@ void TestPageRenderer::wideTableOfALetterFitsThePage()
     rtf += "\\pard After\\par}";
     QTextDocument doc;
     LetterDocument::load(std::string_view(rtf.constData(), static_cast<size_t>(rtf.size())), &doc);
-    const Run run = render(ConfigSettings::firstRun(), doc);
+    const Run run = render(fullPages(), doc);
     QCOMPARE(run.pageCount, 1);
     const QImage &page = run.pages[0].surface;
     // Each of the four columns starts a quarter of the text area to the right of the last.
@@ -372,7 +386,7 @@ void TestPageRenderer::metafilePicturesAreDrawn()
         + "}\\par {\\pict\\emfblip\\picwgoal1500\\pichgoal750 0100000008000000}\\par}";
     QTextDocument doc;
     LetterDocument::load(std::string_view(rtf.constData(), static_cast<size_t>(rtf.size())), &doc);
-    const Run run = render(ConfigSettings::firstRun(), doc);
+    const Run run = render(fullPages(), doc);
     QCOMPARE(run.pageCount, 1);
     const QImage &page = run.pages[0].surface;
     // The 100 x 100 pixel picture at the top left of the text area.
@@ -389,7 +403,7 @@ void TestPageRenderer::metafilePicturesAreDrawn()
 void TestPageRenderer::emptyLetterIsOneNumberedPage()
 {
     QTextDocument doc;
-    const Run run = render(ConfigSettings::firstRun(), doc);
+    const Run run = render(fullPages(), doc);
     QCOMPARE(run.pageCount, 1);
     QCOMPARE(run.percents, std::vector<int>{100});
     QVERIFY(allWhite(run.pages[0].surface, QRect(0, 0, 600, 775)));
@@ -399,7 +413,7 @@ void TestPageRenderer::emptyLetterIsOneNumberedPage()
 
 void TestPageRenderer::cancelStopsBeforeHandingOver()
 {
-    const ConfigSettings s = ConfigSettings::firstRun();
+    const ConfigSettings s = fullPages();
     QTextDocument doc;
     doc.setPlainText(paragraphs(paragraphsPerPage(s) * 5));
     int asked = 0;
@@ -425,7 +439,7 @@ void TestPageRenderer::badPageSizes()
 {
     QFETCH(int, width);
     QFETCH(int, height);
-    ConfigSettings s = ConfigSettings::firstRun();
+    ConfigSettings s = fullPages();
     s.PIC_W = width;
     s.PIC_H = height;
     QTextDocument doc;
@@ -440,7 +454,7 @@ void TestPageRenderer::badPageSizes()
 // Margins that leave no text area: the layout fails, one page with its number is made.
 void TestPageRenderer::marginsLargerThanPage()
 {
-    ConfigSettings s = ConfigSettings::firstRun();
+    ConfigSettings s = fullPages();
     s.PIC_ML = 400;
     s.PIC_MR = 400;
     s.PIC_MT = -100000;
@@ -482,6 +496,111 @@ void TestPageRenderer::encoderReusesItsBuffer()
     const QRgb centre = info.pixels.pixel(32, 24);
     QVERIFY(qBlue(centre) > 240 && qRed(centre) < 15);
     QVERIFY_THROWS_EXCEPTION(AppError, shared.compress(QImage(), 75));
+}
+
+void TestPageRenderer::lastPageEndsBelowItsText_data()
+{
+    QTest::addColumn<int>("fullPages");
+    QTest::addColumn<int>("lastLines");
+    QTest::addColumn<bool>("pageNumber");
+    QTest::newRow("one paragraph") << 0 << 1 << true;
+    QTest::newRow("two pages and three lines") << 2 << 3 << true;
+    QTest::newRow("without page numbers") << 1 << 5 << false;
+}
+
+// The last page ends a little below its last line, with its number below the text; the
+// pages before it keep the full height.
+void TestPageRenderer::lastPageEndsBelowItsText()
+{
+    QFETCH(int, fullPages);
+    QFETCH(int, lastLines);
+    QFETCH(bool, pageNumber);
+    ConfigSettings s = ConfigSettings::firstRun();
+    s.PIC_PageNumber = pageNumber;
+    QTextDocument doc;
+    doc.setPlainText(paragraphs(paragraphsPerPage(s) * fullPages + lastLines));
+    const Run run = render(s, doc);
+    QCOMPARE(run.pageCount, fullPages + 1);
+    for (int i = 0; i < fullPages; ++i)
+        QCOMPARE(run.pages[size_t(i)].surface.height(), 800);
+
+    const QImage &last = run.pages.back().surface;
+    QVERIFY2(last.height() < 200, qPrintable(QString::number(last.height())));
+    const QRect text = inkBox(last, QRect(0, 0, 600, last.height() - 18));
+    // 25 pixels below the darkest ink of the last line (its lighter edge may reach lower).
+    const int gap = last.height() - text.bottom() - 1;
+    QVERIFY2(gap >= 25 && gap <= 28, qPrintable(QString::number(gap)));
+    const QRect number = inkBox(last, QRect(0, text.bottom() + 1, 600, last.height() - text.bottom() - 1));
+    QCOMPARE(number.isEmpty(), !pageNumber);
+    if (pageNumber)
+        QVERIFY(number.top() > text.bottom() + 4 && number.bottom() < last.height());
+    const JpegInfo info = JpegInfo::decode(run.pages.back().jpeg);
+    QVERIFY(info.ok);
+    QCOMPARE(info.height, last.height());
+
+    // Switched off, the last page is a full page again.
+    s.PIC_ShortLastPage = false;
+    QCOMPARE(render(s, doc).pages.back().surface.height(), 800);
+}
+
+// Optimized tables and progressive scans only write the same coefficients differently:
+// libjpeg decodes all three to the same pixels, and each is smaller than the one before.
+void TestPageRenderer::codingsDecodeToTheSamePixels()
+{
+    QTextDocument doc;
+    doc.setHtml(QStringLiteral("<p style='font-size:14pt'>Dear reader, <b>bold</b> and "
+                               "<span style='color:#2050a0'>blue</span> words.</p>")
+                    .repeated(30));
+    QImage page;
+    const ConfigSettings s = fullPages();
+    PageRenderer renderer(s);
+    renderer.surfaceReady = [&](int number, const QImage &surface) {
+        if (number == 1)
+            page = surface.copy();
+    };
+    renderer.render(doc);
+
+    JpegEncoder encoder;
+    const std::string standard(encoder.compress(page, 75, JpegEncoder::Coding::Standard));
+    const std::string optimized(encoder.compress(page, 75, JpegEncoder::Coding::Optimized));
+    const std::string progressive(encoder.compress(page, 75, JpegEncoder::Coding::Progressive));
+    const JpegInfo a = JpegInfo::decode(standard);
+    const JpegInfo b = JpegInfo::decode(optimized);
+    const JpegInfo c = JpegInfo::decode(progressive);
+    QVERIFY(a.ok && b.ok && c.ok);
+    QVERIFY(!a.progressive && !b.progressive && c.progressive);
+    QVERIFY(a.luminance == c.luminance && a.chrominance == c.chrominance);
+    QVERIFY(a.pixels == b.pixels);
+    QVERIFY(a.pixels == c.pixels);
+    QVERIFY2(optimized.size() < standard.size() && progressive.size() < optimized.size(),
+             qPrintable(QStringLiteral("%1 %2 %3").arg(standard.size()).arg(optimized.size()).arg(progressive.size())));
+    // The encoder that made tables for one picture goes back to the standard ones.
+    QCOMPARE(std::string(encoder.compress(page, 75, JpegEncoder::Coding::Standard)), standard);
+    QCOMPARE(std::string(encoder.compress(page, 75, JpegEncoder::Coding::Optimized)), optimized);
+
+    // The pages of a mail are progressive unless the setting says otherwise.
+    QTextDocument letter;
+    letter.setPlainText(QStringLiteral("A short letter."));
+    QVERIFY(JpegInfo::decode(render(ConfigSettings::firstRun(), letter).pages[0].jpeg).progressive);
+}
+
+// The pages' ranges follow each other from the letter's first position to its end.
+void TestPageRenderer::pageRangesCoverTheLetter()
+{
+    const ConfigSettings s = ConfigSettings::firstRun();
+    QTextDocument doc;
+    doc.setPlainText(paragraphs(paragraphsPerPage(s) * 2 + 7));
+    PageRenderer renderer(s);
+    const int pages = renderer.render(doc);
+    const std::vector<PageRenderer::PageRange> &ranges = renderer.pageRanges();
+    QCOMPARE(int(ranges.size()), pages);
+    QCOMPARE(pages, 3);
+    QCOMPARE(ranges.front().start, 0);
+    for (size_t i = 1; i < ranges.size(); ++i) {
+        QVERIFY(ranges[i - 1].start < ranges[i - 1].end);
+        QCOMPARE(ranges[i].start, ranges[i - 1].end);
+    }
+    QCOMPARE(ranges.back().end, FormatRange::textLength(doc));
 }
 
 QTEST_MAIN(TestPageRenderer)

@@ -2,6 +2,8 @@
 #include "ConfigSettings.h"
 #include "DataFiles.h"
 #include "HtmlBody.h"
+#include "LetterText.h"
+#include "PictureMailText.h"
 #include "MailStore.h"
 #include "PictureFixtures.h"
 #include "SendJob.h"
@@ -46,6 +48,10 @@ private slots:
     void cancelledHtmlBodyLeavesTheMessage();
     void savesWherePathsAreLongOrForeign();
     void plainLetterInItsCharset();
+    void wordsReachTheReader_data();
+    void wordsReachTheReader();
+    void identityAndHandOverMark();
+    void footerLinkOff();
 };
 
 // A stored mail whose text body is plain text in another charset (not the composer's RTF)
@@ -88,11 +94,9 @@ void TestSendJob::pictureMailAsPythonReadsIt()
              qPrintable(mail.value(QStringLiteral("tree")).toString()));
     QCOMPARE(mail.value(QStringLiteral("defects")).toInt(), 0);
     QCOMPARE(mail.value(QStringLiteral("subject")).toString(), QStringLiteral("Quarterly letter"));
-    QCOMPARE(mail.value(QStringLiteral("plain")).toString(), QStringLiteral(" "));
-
-    std::string html;
-    QVERIFY(HtmlBody::text(job.PageCount, 600, html));
-    QCOMPARE(normalized(mail.value(QStringLiteral("html")).toString()), normalized(QString::fromStdString(html)));
+    QVERIFY(mail.value(QStringLiteral("plain")).toString().contains(QStringLiteral("Paragraph 150 of the letter")));
+    QCOMPARE(normalized(mail.value(QStringLiteral("html")).toString()),
+             normalized(QString::fromStdString(job.FMailMsg.HtmlText())));
 
     const QJsonArray pictures = mail.value(QStringLiteral("pictures")).toArray();
     QCOMPARE(pictures.size(), job.PageCount);
@@ -113,8 +117,8 @@ void TestSendJob::pictureMailAsPythonReadsIt()
         QCOMPARE(a.value(QStringLiteral("disposition")).toString(), QStringLiteral("attachment"));
         QCOMPARE(a.value(QStringLiteral("sha256")).toString(), QString::fromStdString(sha256Hex(files[i].bytes)));
     }
-    // The letter's source does not travel with the picture mail.
-    QVERIFY(job.FMailMsg.SourceText().find("Paragraph 1 of the letter") == std::string::npos);
+    // The letter's words travel with the picture mail, its rich-text source does not.
+    QVERIFY(job.FMailMsg.SourceText().find("rtf1") == std::string::npos);
 }
 
 void TestSendJob::emptyLetterIsOneBlankPage_data()
@@ -136,7 +140,9 @@ void TestSendJob::emptyLetterIsOneBlankPage()
     QCOMPARE(mail.value(QStringLiteral("defects")).toInt(), 0);
     QCOMPARE(mail.value(QStringLiteral("pictures")).toArray().size(), 1);
     QVERIFY(mail.value(QStringLiteral("unresolved")).toArray().isEmpty());
-    QCOMPARE(mail.value(QStringLiteral("plain")).toString(), QStringLiteral(" "));
+    QCOMPARE(mail.value(QStringLiteral("plain")).toString().trimmed(), PictureMailText::footerLine());
+    QCOMPARE(mail.value(QStringLiteral("alts")).toArray(), QJsonArray{QString()});
+    QVERIFY(mail.value(QStringLiteral("hidden")).isNull());
 }
 
 // A stored mail that cannot be read must not leave the previous mail's message and
@@ -182,7 +188,7 @@ void TestSendJob::cancelledHtmlBodyLeavesTheMessage()
     QVERIFY(job.FMailMsg.PlainText().find("rtf1") != std::string::npos);
     cancel = false;
     QVERIFY(job.BuildHtmlBody());
-    QCOMPARE(job.FMailMsg.PlainText(), std::string(" \r\n"));
+    QVERIFY(job.FMailMsg.PlainText().starts_with("Dear reader,\r\nParagraph 1 of the letter"));
 }
 
 // The temporary folder is used whole, however long, and whatever characters it holds.
@@ -202,7 +208,10 @@ void TestSendJob::savesWherePathsAreLongOrForeign()
     job.RenderPages();
     QVERIFY(job.BuildHtmlBody());
     job.Rebuild();
-    const QByteArray source = QByteArray::fromStdString(job.FMailMsg.SourceText());
+    // The file is the mail text with the hand-over mark after "X-Mailer".
+    QByteArray source = QByteArray::fromStdString(job.FMailMsg.SourceText());
+    QVERIFY(!source.contains("X-Unsent"));
+    source.replace("\r\nX-Mailer: Vellorn Composer\r\n", "\r\nX-Mailer: Vellorn Composer\r\nX-Unsent: 1\r\n");
     for (const QString &folder : {longFolder, foreignFolder}) {
         const QString path = SendJob::emlPath(folder, 1);
         TestFiles::write(path, "an older file of the same name, longer than the new one? no: replaced");
@@ -212,7 +221,108 @@ void TestSendJob::savesWherePathsAreLongOrForeign()
         QCOMPARE(written, source);
         QVERIFY(!written.contains("older file"));
     }
+    QVERIFY(job.FMailMsg.SourceText().find("X-Unsent") == std::string::npos);
     QVERIFY_THROWS_EXCEPTION(AppError, job.SaveToFile(dir.filePath(QStringLiteral("no/such/folder/0.eml"))));
+}
+
+void TestSendJob::wordsReachTheReader_data()
+{
+    QTest::addColumn<QByteArray>("letter");
+    QTest::addColumn<int>("pages");
+    QTest::addColumn<QString>("charset");
+    QTest::newRow("one paragraph") << QByteArray::fromStdString(oneParagraphLetter()) << 1 << "iso-8859-1";
+    QTest::newRow("a list and a table") << QByteArray::fromStdString(listAndTableLetter()) << 1 << "windows-1252";
+    QTest::newRow("several pages") << QByteArray::fromStdString(rtfLetter(150)) << 4 << "iso-8859-1";
+    QTest::newRow("a footnote") << QByteArray::fromStdString(footnoteLetter()) << 1 << "iso-8859-1";
+    QTest::newRow("beyond Windows-1252")
+        << QByteArray("{\\rtf1\\ansi \\u1055?\\u1088?\\u1080?\\u1074?\\u1077?\\u1090? \\u37109?\\u20214? "
+                      "caf\\'e9 <b> & \"q\"\\par}")
+        << 1 << "utf-8";
+}
+
+// Python's email package finds every word of the letter in the text part, in the alt
+// texts of the pictures taken together, and in the hidden block; the text part reads as
+// the letter does, its lines short.
+void TestSendJob::wordsReachTheReader()
+{
+    QFETCH(QByteArray, letter);
+    QFETCH(int, pages);
+    QFETCH(QString, charset);
+    const ConfigSettings settings = ConfigSettings::firstRun();
+    SendJob job(settings);
+    const QJsonObject mail = pictureMail(job, storedMail("Words", letter.toStdString()));
+    QVERIFY2(!mail.contains(QStringLiteral("error")), qPrintable(mail.value(QStringLiteral("error")).toString()));
+    QCOMPARE(job.PageCount, pages);
+    QCOMPARE(mail.value(QStringLiteral("defects")).toInt(), 0);
+    QVERIFY(mail.value(QStringLiteral("tree")).toString().startsWith(
+        QStringLiteral("multipart/related(multipart/alternative(text/plain,text/html)")));
+
+    const QString plain = mail.value(QStringLiteral("plain")).toString();
+    QString alts;
+    for (const QJsonValue &alt : mail.value(QStringLiteral("alts")).toArray())
+        alts += alt.toString() + QLatin1Char(' ');
+    QCOMPARE(mail.value(QStringLiteral("alts")).toArray().size(), pages);
+    const QString hidden = mail.value(QStringLiteral("hidden")).toString();
+    const QStringList inPlain = words(plain);
+    const QStringList inAlts = words(alts);
+    const QStringList inHidden = words(hidden);
+    const QStringList letterWords = words(job.FEdt.toPlainText());
+    QVERIFY(letterWords.size() >= 5);
+    for (const QString &word : letterWords) {
+        QVERIFY2(inPlain.contains(word), qPrintable(word));
+        QVERIFY2(inAlts.contains(word), qPrintable(word));
+        QVERIFY2(inHidden.contains(word), qPrintable(word));
+    }
+    // Of the words in the HTML, a reader sees only the credit line.
+    QCOMPARE(mail.value(QStringLiteral("visible")).toString(), QStringLiteral("Composed by Vellorn Composer 5.0"));
+    // The text part is the letter's lines, wrapped, then the credit line.
+    QCOMPARE(normalized(plain), PictureMailText::plainBody(LetterText::lines(job.FEdt), true));
+    for (const QString &line : normalized(plain).split(QLatin1Char('\n')))
+        QVERIFY2(line.size() < 78, qPrintable(line));
+    QVERIFY2(mail.value(QStringLiteral("plain_type")).toString().contains(charset),
+             qPrintable(mail.value(QStringLiteral("plain_type")).toString()));
+}
+
+// Each mail has an identity of its own named after the sender's domain; only the file
+// handed to the desktop's mail program carries "X-Unsent", and otherwise it is the mail.
+void TestSendJob::identityAndHandOverMark()
+{
+    ConfigSettings settings = ConfigSettings::firstRun();
+    settings.ACC_SMTPHost = "smtp.isp.net";
+    SendJob job(settings);
+    QStringList ids;
+    for (int i = 0; i < 2; ++i) {
+        const QJsonObject mail = pictureMail(job, storedMail("Twice", oneParagraphLetter()));
+        ids << mail.value(QStringLiteral("message_id")).toString();
+        QVERIFY2(ids.last().endsWith(QStringLiteral("@example.org>")), qPrintable(ids.last()));
+        QVERIFY(mail.value(QStringLiteral("x_unsent")).toArray().isEmpty());
+    }
+    QVERIFY(ids[0] != ids[1]);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("0.eml"));
+    job.SaveToFile(path);
+    const QJsonObject handOver = describe(TestFiles::read(path));
+    QCOMPARE(handOver.value(QStringLiteral("x_unsent")).toArray(), QJsonArray{QStringLiteral("1")});
+    QCOMPARE(handOver.value(QStringLiteral("message_id")).toString(), ids[1]);
+
+    // Without a sender's domain the server's name serves.
+    SendJob anonymous(settings);
+    std::string stored = storedMail("No sender", oneParagraphLetter());
+    stored.replace(stored.find("From: "), 6, "X-Old-From: ");
+    const QJsonObject mail = pictureMail(anonymous, stored);
+    QVERIFY(mail.value(QStringLiteral("message_id")).toString().endsWith(QStringLiteral("@smtp.isp.net>")));
+}
+
+void TestSendJob::footerLinkOff()
+{
+    ConfigSettings settings = ConfigSettings::firstRun();
+    settings.PIC_FooterLink = false;
+    SendJob job(settings);
+    const QJsonObject mail = pictureMail(job, storedMail("Plain end", oneParagraphLetter()));
+    QVERIFY(!mail.value(QStringLiteral("plain")).toString().contains(QStringLiteral("Composed by")));
+    QVERIFY(!mail.value(QStringLiteral("html")).toString().contains(QStringLiteral("Composed by")));
+    QVERIFY(mail.value(QStringLiteral("plain")).toString().startsWith(QStringLiteral("Dear Bob,")));
 }
 
 QTEST_MAIN(TestSendJob)

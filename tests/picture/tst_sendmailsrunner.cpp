@@ -2,11 +2,13 @@
 #include "DataFiles.h"
 #include "MailStore.h"
 #include "MessagePump.h"
+#include "MimeHelpers.h"
 #include "PictureFixtures.h"
 #include "RecordingShell.h"
 #include "SendFailure.h"
 #include "ScriptedSmtpServer.h"
 #include "SendMailsRunner.h"
+#include "TestFiles.h"
 
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -212,6 +214,57 @@ private slots:
         QCOMPARE(SendFailure::replyReason(facts), send);
         facts.port = 0;
         QVERIFY(SendFailure::connectReason(facts).startsWith(QStringLiteral("The port 0 is not a port number")));
+    }
+
+    // The mail that goes out through SMTP and the file handed to the desktop differ only in
+    // the file's "X-Unsent" mark and in their identities, both named after the sender.
+    void smtpMailIsTheHandOverWithoutItsMark()
+    {
+        const std::int64_t a = add("Both ways", 3);
+        // The same random values for both jobs, so that both mails get the same boundaries.
+        std::uint32_t next = 0;
+        const auto sameRandom = [&] {
+            next = 0;
+            SetMailRandomSource([&] { return ++next * 2654435761u; });
+        };
+
+        ScriptedSmtpServer peer;
+        peer.reply("220 hi\r\n").expect().reply("250 ok\r\n").expect("AUTH LOGIN").reply("502 no\r\n")
+            .expect().reply("250 ok\r\n").expect().reply("250 ok\r\n").expect().reply("250 ok\r\n")
+            .expect("DATA").reply("354 go\r\n").expectData().reply("250 queued\r\n");
+        QVERIFY(peer.listen());
+        m_settings.ACC_SMTPHost = "127.0.0.1";
+        m_settings.ACC_SMTPPort = peer.port();
+        sameRandom();
+        {
+            SendMailsRunner runner(m_settings, m_store, m_shell);
+            QVERIFY(runner.SendMails({QString::number(a)}, QStringLiteral("Self")));
+        }
+        sameRandom();
+        {
+            SendMailsRunner runner(m_settings, m_store, m_shell);
+            QVERIFY(runner.SendMails({QString::number(a)}, QStringLiteral("MSOE")));
+        }
+        SetMailRandomSource({});
+        QVERIFY2(peer.mismatches().isEmpty(), qPrintable(peer.mismatches().join(QLatin1Char('\n'))));
+        QCOMPARE(peer.dataBlocks().size(), 1);
+
+        // The text as sent, without the transparency dots and the end of data.
+        QByteArray sent = peer.dataBlocks().first();
+        QVERIFY(sent.endsWith("\r\n.\r\n"));
+        sent.chop(3);
+        sent.replace("\r\n..", "\r\n.");
+        QByteArray file = TestFiles::read(m_dir.filePath(QStringLiteral("0.eml")));
+        QVERIFY(!sent.contains("X-Unsent"));
+        QCOMPARE(file.count("\r\nX-Unsent: 1\r\n"), 1);
+        file.replace("\r\nX-Unsent: 1\r\n", "\r\n");
+        const QRegularExpression id(QStringLiteral("\r\nMessage-ID: <\\d{14}\\.[0-9A-F]+\\.[0-9A-F]+@example\\.org>\r\n"));
+        QCOMPARE(QString::fromLatin1(sent).count(id), 1);
+        QCOMPARE(QString::fromLatin1(file).count(id), 1);
+        const QString sentRest = QString::fromLatin1(sent).replace(id, QStringLiteral("\r\n"));
+        const QString fileRest = QString::fromLatin1(file).replace(id, QStringLiteral("\r\n"));
+        QCOMPARE(sentRest, fileRest);
+        QVERIFY(sentRest.contains(QStringLiteral("Paragraph 3 of the letter")));
     }
 
     // Cancelling while the pages are made stops after the page in hand.

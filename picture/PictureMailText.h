@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The words of a picture mail, made from the letter's text lines (LetterText): the plain
+// text alternative that stands beside the pictures, and the alt text of each page picture.
+class PictureMailText
+{
+public:
+    // Longest line of the plain text, in characters, wherever words allow.
+    static constexpr int LineWidth = 76;
+    // Longest alt text in characters before it is cut (with "…"): room for the densest
+    // page at the smallest sizes a letter uses.
+    static constexpr int AltLength = 6000;
+
+    // The plain text: the letter's lines wrapped to LineWidth, then (with the footer link)
+    // a blank line and the credit line with the maker's address. Lines end in LF.
+    static QString plainBody(const QStringList &letter, bool footerLink);
+    // One line broken where the line-breaking rules allow after a blank or beside an
+    // ideograph, each piece at most `width` long unless a word alone is longer.
+    static QStringList wrapped(const QString &line, int width = LineWidth);
+    // A page's lines as one alt text: blanks collapsed, cut after at most AltLength
+    // characters at a word's end, "…" marking the cut.
+    static QString altText(const QStringList &pageLines, int maxLength = AltLength);
+    // The credit line of the plain text, as the HTML's foot says it.
+    static QString footerLine();
+};
