@@ -132,6 +132,9 @@ void TstMailPart::decode_data()
     QTest::newRow("base64 blanks") << "base64" << QByteArray("  QUJD  \r\n") << QByteArray("ABC");
     QTest::newRow("base64 groups run over lines") << "base64" << QByteArray("QUJ\r\nDREVG\r\n") << QByteArray("ABCDEF");
     QTest::newRow("base64 ends at padding") << "base64" << QByteArray("QQ==\r\nQUJD\r\n") << QByteArray("A");
+    QTest::newRow("base64 without its padding") << "base64" << QByteArray("SGVsbG8g\r\nV29ybGQ\r\n")
+                                                << QByteArray("Hello World");
+    QTest::newRow("base64 one char over") << "base64" << QByteArray("QUJD\r\nR\r\n") << QByteArray("ABC");
     QTest::newRow("quoted-printable") << "quoted-printable" << QByteArray("caf=E9 =\r\nau lait") << QByteArray("caf\xe9 au lait");
     QTest::newRow("7bit copied") << "7bit" << QByteArray("a=3Db") << QByteArray("a=3Db");
     QTest::newRow("qp stops at zero") << "quoted-printable" << QByteArray("ab\0cd", 5) << QByteArray("ab");
