@@ -477,7 +477,8 @@ void TstInterop::foreignMail()
         QString s = QString::fromUtf8(b);
         return s.contains(QChar::ReplacementCharacter) ? QString::fromLatin1(b) : s;
     };
-    QCOMPARE(toText(r.DecodedSubject()), py.value("subject").toString().trimmed());
+    // Runs of blanks in a field are one space in our model (folded fields are joined so).
+    QCOMPARE(toText(r.DecodedSubject()).simplified(), py.value("subject").toString().simplified());
     QCOMPARE(ourTree(&r, true), pythonTree(py));
 
     QList<QJsonObject> leaves;

@@ -58,6 +58,8 @@ class TstMailReading : public QObject
 
 private slots:
     void headers();
+    void headerBlock_data();
+    void headerBlock();
     void messages_data();
     void messages();
     void subPartBodies();
@@ -70,24 +72,66 @@ void TstMailReading::headers()
 {
     TMailMessage m;
     m.LoadFromString(crlf("Subject: one\n\ttwo\n  \t three\ncontent-type:   MULTIPART/mixed;  boundary=\"x  y\"\n"
-                          "MESSAGE-ID: <a>\nBroken line without colon\n\nbody\n"));
+                          "MESSAGE-ID: <a>\n\nbody\n"));
     const std::vector<std::string> expected{
         "Subject: one two three",
         "Content-Type: MULTIPART/mixed; boundary=\"x  y\"",
         "Message-ID: <a>",
-        "Broken line without colon ",
     };
     QCOMPARE(m.Headers, expected);
     QCOMPARE(m.Boundary(), std::string("x  y"));
     QCOMPARE(m.EncodedBody, std::string("body\r\n"));
 
-    // A continuation before any header line is a line of its own; no blank line at all
-    // makes the whole text headers.
-    TMailMessage n;
-    n.LoadFromString(crlf(" first\nSubject: s"));
-    QCOMPARE(n.Headers.size(), std::size_t(2));
-    QCOMPARE(n.Headers[1], std::string("Subject: s"));
-    QVERIFY(n.EncodedBody.empty());
+}
+
+// Where the header block ends: at the empty line, at a line of blanks that no
+// continuation follows, or before the first line that is neither a field nor a
+// continuation, which then begins the body.
+void TstMailReading::headerBlock_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("headers");
+    QTest::addColumn<QString>("body");
+    QTest::newRow("line without a colon begins the body")
+        << QByteArray("Subject: hi\nThis line has no colon.\n\nSecond paragraph.\n") << "Subject: hi"
+        << "This line has no colon.||Second paragraph.|";
+    QTest::newRow("words before a colon begin the body")
+        << QByteArray("Subject: hi\nDear Anna and Bob: hello\n") << "Subject: hi" << "Dear Anna and Bob: hello|";
+    QTest::newRow("line of blanks inside a folded field")
+        << QByteArray("Subject: Re: test\n \n =?UTF-8?B?w6k=?=\nTo: x@example.org\n\nbody\n")
+        << "Subject: Re: test =?UTF-8?B?w6k=?=|To: x@example.org" << "body|";
+    QTest::newRow("several lines of blanks inside a folded field")
+        << QByteArray("Subject: a\n \n\t\n  b\n\nbody\n") << "Subject: a b" << "body|";
+    QTest::newRow("line of blanks before text ends the block")
+        << QByteArray("Subject: s\n   \nHello Bob,\n") << "Subject: s" << "Hello Bob,|";
+    QTest::newRow("line of blanks before a field ends the block")
+        << QByteArray("Subject: s\n \nNote: x\n") << "Subject: s" << "Note: x|";
+    QTest::newRow("unindented parameter after a semicolon")
+        << QByteArray("Content-Type: application/zip;\nname=\"x.zip\"\nContent-Transfer-Encoding: base64\n\nUEsD\n")
+        << "Content-Type: application/zip; name=\"x.zip\"|Content-Transfer-Encoding: base64" << "UEsD|";
+    QTest::newRow("parameter without a semicolon before it begins the body")
+        << QByteArray("Content-Type: application/zip\nname=x.zip\n\nUEsD\n") << "Content-Type: application/zip"
+        << "name=x.zip||UEsD|";
+    QTest::newRow("stray word before a field name")
+        << QByteArray("Subject: s\njunk Content-Type: text/html\nX-A: 1\n\nbody\n")
+        << "Subject: s|Junk content-Type: text/html|X-A: 1" << "body|";
+    QTest::newRow("mbox From line") << QByteArray("From anna@example.org\nSubject: s\n\nbody\n")
+                                    << "From anna@example.org |Subject: s" << "body|";
+    QTest::newRow("continuation before any field") << QByteArray(" first\nSubject: s") << "first |Subject: s" << "";
+}
+
+void TstMailReading::headerBlock()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QString, headers);
+    QFETCH(QString, body);
+    TMailMessage m;
+    m.LoadFromString(crlf(text.constData()));
+    QStringList lines;
+    for (const std::string &line : m.Headers)
+        lines << q(line);
+    QCOMPARE(lines.join(QLatin1Char('|')), headers);
+    QCOMPARE(q(m.EncodedBody).replace("\r\n", "|"), body);
 }
 
 void TstMailReading::messages_data()
