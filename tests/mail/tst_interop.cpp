@@ -509,8 +509,13 @@ void TstInterop::foreignMail()
         const QJsonObject &leaf = pyAttachments[i];
         TMailPart *a = r.Attachments[i];
         a->Decode();
+        const std::string type = S(leaf.value("type").toString().toUtf8());
+        QCOMPARE(a->EffectiveContentType(), type);
         if (!leaf.value("filename").isNull())
             QCOMPARE(toText(a->AttachmentFileName()), toText(SafeFileName(S(leaf.value("filename").toString().toUtf8()))));
+        else if (leaf.value("cid").isNull() && leaf.value("location").isNull())
+            // Without a name the part is listed under its type, the one Python gives it.
+            QCOMPARE(a->AttachmentFileName(), SafeFileName(type + ExtensionOfContentType(type)));
         if (!leaf.value("body").isNull())
             QCOMPARE(lfOnly(B(a->DecodedBody)), lfOnly(QByteArray::fromBase64(leaf.value("body").toString().toLatin1())));
     }

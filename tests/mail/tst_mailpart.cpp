@@ -234,7 +234,9 @@ void TstMailPart::attachmentFileName_data()
     QTest::newRow("content-location") << QStringList{"Content-Location: http://h/a.gif"} << "http___h_a.gif";
     QTest::newRow("type and extension") << QStringList{"Content-Type: application/pdf"} << "application_pdf.pdf";
     QTest::newRow("extension added") << QStringList{"Content-Type: image/jpeg; name=\"photo\""} << "photo.jpg";
-    QTest::newRow("unknown") << QStringList{} << "unknown";
+    QTest::newRow("no type reads as text/plain") << QStringList{} << "text_plain.txt";
+    QTest::newRow("unusable type reads as text/plain") << QStringList{"Content-Type: text"} << "text_plain.txt";
+    QTest::newRow("type keeps its spelling") << QStringList{"Content-Type: Text/Plain"} << "Text_Plain.txt";
     QTest::newRow("encoded word") << QStringList{"X-Mail-Attachment: \"=?iso-8859-1?Q?caf=E9.txt?=\""} << "caf\u00e9.txt";
     QTest::newRow("path and line break made safe")
         << QStringList{"Content-Type: text/plain; name=\"=?x?Q?..=2F..=2Fa=0D=0Ab.txt?=\""} << ".._.._a__b.txt";
