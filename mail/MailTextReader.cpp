@@ -363,7 +363,7 @@ void Reader::stepFrame()
     std::size_t pos = frame.pos;
 
     const std::string_view delimiterLine = nextLine(text, pos, part);
-    if (delimiterKind(delimiterLine, frame.delimiter) == Delimiter::Closing || pos >= text.size()) {
+    if (delimiterKind(delimiterLine, frame.delimiter) == Delimiter::Closing) {
         // A closing delimiter ends the part; what follows it is not used.
         m_frames.pop_back();
         return;
@@ -371,13 +371,18 @@ void Reader::stepFrame()
 
     const std::size_t start = pos;
     std::size_t end = npos;
+    // Two opening delimiter lines in a row enclose nothing; anything else after a
+    // delimiter, even no more than a line break, is a part.
+    bool nothing = false;
     while (pos < text.size()) {
         const std::size_t lineStart = pos;
         const std::string_view line = nextLine(text, pos, part);
-        if (delimiterKind(line, frame.delimiter) != Delimiter::None) {
+        const Delimiter kind = delimiterKind(line, frame.delimiter);
+        if (kind != Delimiter::None) {
             // The line break before a delimiter line belongs to the delimiter.
             end = lineStart >= start + 2 ? lineStart - 2 : start;
             frame.pos = lineStart;
+            nothing = lineStart == start && kind == Delimiter::Open;
             break;
         }
     }
@@ -396,9 +401,9 @@ void Reader::stepFrame()
     if (lastOne)
         m_frames.pop_back(); // `frame` is gone from here on
 
-    // Nothing at all between two delimiters is no part. A part whose header block is
-    // empty (its first line is empty) is a part without fields: plain text.
-    if (subText.empty())
+    // A part whose header block is empty (its first line is empty, or it holds nothing
+    // at all) is a part without fields: plain text.
+    if (nothing)
         return;
     if (m_budget <= 0) {
         // Too many parts: the rest of this part's text stays in its body.

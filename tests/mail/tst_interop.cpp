@@ -439,7 +439,7 @@ void TstInterop::foreignMail_data()
     QTest::addColumn<QString>("file");
     const QDir dir(TestFiles::dataPath("mail/rfc"));
     const QStringList files = dir.entryList({"*.eml"}, QDir::Files, QDir::Name);
-    QVERIFY(files.size() >= 14);
+    QVERIFY(files.size() >= 22);
     for (const QString &file : files)
         QTest::newRow(qPrintable(file)) << dir.filePath(file);
 }

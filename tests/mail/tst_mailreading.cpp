@@ -1,6 +1,7 @@
 // Reading mail text: headers, multipart bodies, uuencoded files, ScanParts, progress,
 // and cut-off mails that keep what they carry.
 #include "MessagePump.h"
+#include "MimeHelpers.h"
 #include "TMailMessage.h"
 
 #include <QTest>
@@ -190,9 +191,28 @@ void TstMailReading::messages_data()
     QTest::newRow("no delimiter at all")
         << QByteArray("Content-Type: multipart/mixed; boundary=b\n\njust text\n") << "multipart/mixed" << "just text"
         << "" << "";
-    QTest::newRow("delimiter is the last line")
+    QTest::newRow("delimiter is the last line: an empty part")
         << QByteArray("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n\nx\n--b")
-        << "multipart/mixed(text/plain)" << "x" << "" << "";
+        << "multipart/mixed(text/plain,-)" << "x" << "" << "text_plain.txt:0:o";
+    QTest::newRow("part without its empty line")
+        << QByteArray("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\nhello\n--b--\n")
+        << "multipart/mixed(text/plain)" << "hello" << "" << "";
+    QTest::newRow("empty part is an empty letter")
+        << QByteArray("Content-Type: multipart/mixed; boundary=b\n\npreamble\n--b\n\n--b--\n") << "multipart/mixed(-)"
+        << "" << "" << "";
+    QTest::newRow("delimiter and closing delimiter enclose an empty part")
+        << QByteArray("Content-Type: multipart/alternative; boundary=b\n\npreamble\n--b\n--b--\n")
+        << "multipart/alternative(-)" << "" << "" << "";
+    QTest::newRow("named text parts are files")
+        << QByteArray("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain; name=\"n.txt\"\n\n"
+                      "notes\n--b\nContent-Type: text/plain\n\nletter\n--b\nContent-Type: text/html\n"
+                      "Content-Disposition: inline; filename=p.html\n\n<p>\n--b--\n")
+        << "multipart/mixed(text/plain,text/plain,text/html)" << "letter" << "" << "n.txt:5:o p.html:3:o";
+    QTest::newRow("named single text is a file")
+        << QByteArray("Content-Type: text/plain; name*=utf-8''a.txt\n\nx\n") << "text/plain" << "" << "" << "a.txt:3:o";
+    QTest::newRow("digest part without a type is a message")
+        << QByteArray("Content-Type: multipart/digest; boundary=d\n\n--d\n\nSubject: m\n\nhi\n--d--\n")
+        << "multipart/digest(-)" << "" << "" << "message_rfc822" + QString::fromStdString(ExtensionOfContentType("message/rfc822")) + ":16:o";
     QTest::newRow("upper-case multipart type")
         << QByteArray("content-type: MULTIPART/Alternative; boundary=\"xyz\"\n\n--xyz\nContent-Type: text/plain\n\np\n"
                       "--xyz--\n")
