@@ -146,8 +146,22 @@ void decodeAppend(std::string_view line, std::string &dest, bool stopAtPadding)
             if (v != kSkip)
                 g[count++] = v;
         }
-        if (count < 4)
-            break; // an incomplete group at the end is dropped
+        if (count < 4) {
+            // A last group that lacks its "=" padding ("SGk" for "SGk="): two or three
+            // characters before any "=" give one or two bytes, as if padded. A single one
+            // holds less than a byte.
+            int data = 0;
+            while (data < count && g[data] != kPad)
+                ++data;
+            if (data >= 2) {
+                const unsigned bits = (unsigned(g[0]) << 18) | (unsigned(g[1]) << 12) | (data > 2 ? unsigned(g[2]) << 6 : 0u);
+                w[0] = static_cast<char>(bits >> 16);
+                if (data > 2)
+                    w[1] = static_cast<char>(bits >> 8);
+                w += data - 1;
+            }
+            break;
+        }
         // A padding "=" reads as zero bits.
         const unsigned a = g[0] == kPad ? 0 : g[0];
         const unsigned b = g[1] == kPad ? 0 : g[1];

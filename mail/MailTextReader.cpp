@@ -28,6 +28,83 @@ bool onlyBlanks(std::string_view s)
     return true;
 }
 
+// The line at `pos` without its break, moving `pos` behind it (a look ahead: no progress
+// report).
+std::string_view lineAt(std::string_view text, std::size_t &pos)
+{
+    const std::size_t start = pos;
+    const std::size_t cr = text.find("\r\n", pos);
+    pos = cr == npos ? text.size() : cr + 2;
+    return text.substr(start, (cr == npos ? text.size() : cr) - start);
+}
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// A field name: printable characters other than the blank and ":" (RFC 5322 3.6.8).
+bool isFieldName(std::string_view name)
+{
+    for (const char c : name)
+        if (c < 33 || c > 126 || c == ':')
+            return false;
+    return true;
+}
+
+// A name of letters, digits and "-" that starts with a letter, such as "Content-Type".
+bool isWordName(std::string_view name)
+{
+    if (name.empty() || !((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z')))
+        return false;
+    for (const char c : name)
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-'))
+            return false;
+    return true;
+}
+
+// A line that belongs to the header block as a field of its own: a field name and ":";
+// an mbox "From " line that some stores keep above the fields; or, read leniently, one
+// stray word before a field name ("junk Content-Type: x"), kept as an unknown field so
+// that the fields after it are still read.
+bool isFieldLine(std::string_view line)
+{
+    if (startsWith(line, "From "))
+        return true;
+    const std::size_t colon = line.find(':');
+    if (colon == npos)
+        return false;
+    const std::string_view name = line.substr(0, colon);
+    if (isFieldName(name))
+        return true;
+    const std::size_t blank = name.find_first_of(" \t");
+    const std::size_t field = name.find_first_not_of(" \t", blank);
+    return blank > 0 && isFieldName(name.substr(0, blank)) && field != npos && isWordName(name.substr(field));
+}
+
+// A token character of a MIME parameter name (RFC 2045 5.1; "*" of RFC 2231 included).
+bool isTokenChar(char c)
+{
+    return c > 32 && c < 127 && std::string_view("()<>@,;:\\\"/[]?=").find(c) == npos;
+}
+
+// "name=..." on a line of its own after a field that ends with ";": a parameter that a
+// mailer forgot to indent, read as part of that field.
+bool continuesParameters(std::string_view field, std::string_view line)
+{
+    std::size_t last = field.find_last_not_of(" \t");
+    if (last == npos || field[last] != ';')
+        return false;
+    std::size_t i = 0;
+    while (i < line.size() && isTokenChar(line[i]))
+        ++i;
+    if (i == 0)
+        return false;
+    while (i < line.size() && isBlank(line[i]))
+        ++i;
+    return i < line.size() && line[i] == '=';
+}
+
 // A delimiter line is "--boundary", optionally followed by "--" (the closing one), then
 // nothing but blanks. An inner boundary that merely begins with the outer one's text is
 // not the outer delimiter.
@@ -167,21 +244,49 @@ void Reader::readHeaders(TMailPart *part, std::string_view text, std::size_t &po
 {
     std::vector<std::string> raw;
     while (pos < text.size()) {
+        const std::size_t lineStart = pos;
         const std::string_view line = nextLine(text, pos, part);
-        // The empty line ends the header block; so does a line of blanks only, which
-        // could not continue a field anyway.
-        if (onlyBlanks(line))
+        if (line.empty())
             break;
-        if ((line[0] == ' ' || line[0] == '\t') && !raw.empty()) {
+        if (onlyBlanks(line)) {
+            // Lines of blanks between a field and its continuation belong to the field;
+            // otherwise such a line stands for the empty line that ends the block.
+            if (raw.empty())
+                break;
+            std::size_t ahead = pos;
+            std::size_t continuation = npos;
+            while (ahead < text.size()) {
+                const std::size_t start = ahead;
+                const std::string_view next = lineAt(text, ahead);
+                if (next.empty() || !onlyBlanks(next)) {
+                    if (!next.empty() && isBlank(next[0]))
+                        continuation = start;
+                    break;
+                }
+            }
+            if (continuation == npos)
+                break;
+            pos = continuation;
+            continue;
+        }
+        if (isBlank(line[0]) && !raw.empty()) {
             // A folded line: joined to the previous one with a single space.
             std::string &prev = raw.back();
             prev += ' ';
             std::size_t i = 1;
-            while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
+            while (i < line.size() && isBlank(line[i]))
                 ++i;
             prev.append(line.substr(i));
-        } else {
+        } else if (!raw.empty() && continuesParameters(raw.back(), line)) {
+            raw.back() += ' ';
+            raw.back() += line;
+        } else if (isBlank(line[0]) || isFieldLine(line)) {
             raw.emplace_back(line);
+        } else {
+            // Neither a field nor a continuation: the empty line is missing, and the body
+            // begins with this line (RFC 5322 3.5).
+            pos = lineStart;
+            break;
         }
     }
     part->Headers.reserve(raw.size());
@@ -258,7 +363,7 @@ void Reader::stepFrame()
     std::size_t pos = frame.pos;
 
     const std::string_view delimiterLine = nextLine(text, pos, part);
-    if (delimiterKind(delimiterLine, frame.delimiter) == Delimiter::Closing || pos >= text.size()) {
+    if (delimiterKind(delimiterLine, frame.delimiter) == Delimiter::Closing) {
         // A closing delimiter ends the part; what follows it is not used.
         m_frames.pop_back();
         return;
@@ -266,13 +371,18 @@ void Reader::stepFrame()
 
     const std::size_t start = pos;
     std::size_t end = npos;
+    // Two opening delimiter lines in a row enclose nothing; anything else after a
+    // delimiter, even no more than a line break, is a part.
+    bool nothing = false;
     while (pos < text.size()) {
         const std::size_t lineStart = pos;
         const std::string_view line = nextLine(text, pos, part);
-        if (delimiterKind(line, frame.delimiter) != Delimiter::None) {
+        const Delimiter kind = delimiterKind(line, frame.delimiter);
+        if (kind != Delimiter::None) {
             // The line break before a delimiter line belongs to the delimiter.
             end = lineStart >= start + 2 ? lineStart - 2 : start;
             frame.pos = lineStart;
+            nothing = lineStart == start && kind == Delimiter::Open;
             break;
         }
     }
@@ -291,9 +401,9 @@ void Reader::stepFrame()
     if (lastOne)
         m_frames.pop_back(); // `frame` is gone from here on
 
-    // Nothing at all between two delimiters is no part. A part whose header block is
-    // empty (its first line is empty) is a part without fields: plain text.
-    if (subText.empty())
+    // A part whose header block is empty (its first line is empty, or it holds nothing
+    // at all) is a part without fields: plain text.
+    if (nothing)
         return;
     if (m_budget <= 0) {
         // Too many parts: the rest of this part's text stays in its body.

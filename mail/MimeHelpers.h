@@ -98,13 +98,15 @@ std::string QPDecode(std::string_view text);
 // bytes), every line (the last included) followed by CR LF. Returns dest.size().
 std::size_t Base64EncodeStream(std::string_view source, std::string &dest);
 // Bytes of one base64 line (any length); bytes outside the alphabet are skipped,
-// "=" marks padding, an incomplete last group is dropped.
+// "=" marks padding; a last group of two or three characters without its padding
+// reads as if padded, a single last character is dropped.
 std::string Base64DecodeLine(std::string_view line);
 // The same, appending to `dest`.
 void Base64DecodeLineAppend(std::string_view line, std::string &dest);
 // Clears dest and decodes a whole base64 body as one stream: bytes outside the alphabet
-// (line breaks included) are skipped, and the first group that carries padding ends the
-// data (what follows it, such as a footer appended on the way, is not decoded).
+// (line breaks included) are skipped, the first group that carries padding ends the
+// data (what follows it, such as a footer appended on the way, is not decoded), and a
+// last group without its padding reads as Base64DecodeLine reads it.
 void Base64DecodeText(std::string_view text, std::string &dest);
 // Base64 of a short string as one line without a break (line breaks in `s` are made
 // CR LF first). Longer strings are encoded whole, still as one line.

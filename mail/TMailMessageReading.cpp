@@ -40,13 +40,16 @@ bool TMailMessage::takeTextBody(TMailPart *part, const std::string &type)
 
 namespace {
 
-bool isAttachmentDisposition(const TMailPart *part)
+// A part marked as an attachment, or one that carries a file name: a text file sent
+// with a name is a file to save, not the letter, whatever its disposition says.
+bool isAttachment(const TMailPart *part)
 {
     std::string disposition = part->HeaderValue("Content-Disposition");
     for (char &c : disposition)
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c + ('a' - 'A'));
-    return disposition == "attachment";
+    return disposition == "attachment" || part->HasHeader("X-Mail-Attachment")
+           || part->HasHeaderParam("Content-Disposition", "filename") || part->HasHeaderParam("Content-Type", "name");
 }
 
 // The part of a multipart/related container that is shown: the one named by its
@@ -76,8 +79,8 @@ void TMailMessage::ScanParts()
     // Depth first, each part before its sub-parts, without recursion. A part may show as
     // a text body when every container above it shows its parts: any multipart does
     // (an unknown subtype reads as mixed, a signed or report container shows its text),
-    // except that a related container shows only its root, and a part marked as an
-    // attachment shows nothing of its own.
+    // except that a related container shows only its root, and an attachment (marked as
+    // one, or named) shows nothing of its own.
     struct Visit
     {
         TMailPart *part;
@@ -88,7 +91,7 @@ void TMailMessage::ScanParts()
         const auto [part, shown] = stack.back();
         stack.pop_back();
         const std::string type = part->EffectiveContentType();
-        const bool attachment = isAttachmentDisposition(part);
+        const bool attachment = isAttachment(part);
         const bool related = type == "multipart/related";
         const TMailPart *root = related ? relatedRoot(part) : nullptr;
         for (int i = part->SubParts.Count() - 1; i >= 0; --i) {
@@ -114,6 +117,10 @@ void TMailMessage::ScanParts()
         } else if (!AlternativePart && type == "multipart/alternative") {
             AlternativePart = part;
         } else if (leaf && !multipart && shown && !attachment && takeTextBody(part, type)) {
+        } else if (leaf && part != this && shown && part->Headers.empty() && type == "text/plain" && !PlainPart
+                   && part->Decode() && part->DecodedBody.empty()) {
+            // A part without fields and without text where the letter goes ("--b", an
+            // empty line, "--b--"): an empty letter, no file to list.
         } else if (leaf) {
             part->IsEmbedded = RelatedPart && parent == RelatedPart;
             Attachments.Add(part);

@@ -298,11 +298,11 @@ std::string TMailPart::rawAttachmentName(std::string &charset) const
         return HeaderValue("Content-ID");
     if (HasHeader("Content-Location"))
         return HeaderValue("Content-Location");
-    if (HasHeader("Content-Type")) {
-        const std::string type = HeaderValue("Content-Type");
-        return type + ExtensionOfContentType(type);
-    }
-    return "unknown";
+    // The type as written, or the one a reader gives a part without a usable type
+    // ("text/plain", "message/rfc822" in a digest).
+    const std::string effective = EffectiveContentType();
+    const std::string type = ContentType() == effective ? HeaderValue("Content-Type") : effective;
+    return type + ExtensionOfContentType(type);
 }
 
 std::string TMailPart::AttachmentFileName() const

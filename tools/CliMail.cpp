@@ -57,7 +57,7 @@ QJsonObject tree(const TMailPart *root)
         for (const std::string &line : part->Headers)
             headers.append(text(line));
         QJsonObject o;
-        o.insert(QStringLiteral("content_type"), text(part->ContentType()));
+        o.insert(QStringLiteral("content_type"), text(part->EffectiveContentType()));
         o.insert(QStringLiteral("boundary"), text(part->Boundary()));
         o.insert(QStringLiteral("headers"), headers);
         o.insert(QStringLiteral("parts"), parts);
@@ -118,7 +118,7 @@ int dump(const QStringList &args)
 
     QString name, address;
     QJsonObject o;
-    o.insert(QStringLiteral("content_type"), text(message.ContentType()));
+    o.insert(QStringLiteral("content_type"), text(message.EffectiveContentType()));
     o.insert(QStringLiteral("subject"), message.SubjectText());
     message.ReadAddressText("From", name, address);
     o.insert(QStringLiteral("from"), nameAndAddress(name, address));
@@ -139,7 +139,7 @@ int dump(const QStringList &args)
         part->Decode();
         QJsonObject a;
         a.insert(QStringLiteral("name"), part->AttachmentFileNameText());
-        a.insert(QStringLiteral("content_type"), text(part->ContentType()));
+        a.insert(QStringLiteral("content_type"), text(part->EffectiveContentType()));
         a.insert(QStringLiteral("embedded"), part->IsEmbedded);
         a.insert(QStringLiteral("size"), static_cast<qint64>(part->DecodedBody.size()));
         const QByteArray digest = QCryptographicHash::hash(

@@ -199,6 +199,16 @@ void TstHostileMail::partCountLimit()
         }
     }
     QCOMPARE(total, MailTextReader::MaxParts);
+
+    // Empty parts count as parts; a long run of them stops at the limit too.
+    std::string empty = "Content-Type: multipart/mixed; boundary=e\r\n\r\n";
+    for (int i = 0; i < MailTextReader::MaxParts + 500; ++i)
+        empty += "--e\r\n\r\n";
+    TMailMessage e;
+    e.LoadFromString(empty);
+    QCOMPARE(e.SubParts.Count(), MailTextReader::MaxParts);
+    e.ScanParts();
+    cycle(empty);
 }
 
 void TstHostileMail::uuencodedFileCountLimit()
@@ -258,6 +268,17 @@ void TstHostileMail::hugeHeaders()
     QCOMPARE(r.PlainLines, std::vector<std::string>{"new body"});
     report("reload", t);
 
+    // A field folded over 200,000 lines of blanks, and as many lines of blanks before a
+    // body: each line is looked at a bounded number of times.
+    std::string blanks;
+    for (int i = 0; i < 200000; ++i)
+        blanks += " \r\n";
+    TMailMessage b;
+    b.LoadFromString("Subject: a\r\n" + blanks + " b\r\n" + "X-B: 1\r\n" + blanks + "body\r\n");
+    QCOMPARE(b.Headers, (std::vector<std::string>{"Subject: a b", "X-B: 1"}));
+    QCOMPARE(b.EncodedBody.size(), blanks.size() - 3 + 6);
+    report("lines of blanks", t);
+
     // A file name in 50,000 numbered sections, given backwards and some twice, and
     // encoded words with long runs of blanks between them: each read in one pass.
     std::string sections = "Content-Disposition: attachment";
@@ -312,6 +333,24 @@ void TstHostileMail::malformed_data()
     QTest::newRow("multipart child without headers or body") << QByteArray(
         "Content-Type: multipart/related; boundary=r\r\n\r\n--r\r\nContent-Type: multipart/alternative; boundary=a\r\n"
         "--r--\r\n");
+    QTest::newRow("field cut in its name") << QByteArray("Subject: a\r\nContent-Ty");
+    QTest::newRow("field cut after a semicolon") << QByteArray("Content-Type: multipart/mixed;\r\nboundary=");
+    QTest::newRow("lines of blanks to the end") << QByteArray("Subject: a\r\n \r\n\t\r\n   ");
+    QTest::newRow("lines of blanks, then a continuation at the end") << QByteArray("Subject: a\r\n \r\n\t\r\n x");
+    QTest::newRow("lines of blanks first") << QByteArray(" \r\n\t\r\n x\r\nSubject: a\r\n\r\nb");
+    QTest::newRow("names and colons alone") << QByteArray(":\r\n:x\r\nFrom \r\nFrom\r\na b:\r\n a b c:\r\n=x\r\n;\r\n\r\n");
+    QTest::newRow("parameters on lines of their own") << QByteArray(
+        "Content-Type: multipart/mixed;\r\nboundary=\"b\";\r\n=\r\nname=\"\r\n\r\n--b\r\nX: 1;\r\nn=\"\r\n--b--\r\n");
+    QTest::newRow("part without its empty line, cut") << QByteArray(
+        "Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\nContent-Type: text/plain\r\nhello");
+    QTest::newRow("empty parts at the end") << QByteArray(
+        "Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n\r\n--b\r\n--b\r\n\r\n\r\n--b\r\n--b");
+    QTest::newRow("empty parts in a digest") << QByteArray(
+        "Content-Type: multipart/digest; boundary=d\r\n\r\n--d\r\n\r\n--d\r\n--d--\r\n--d\r\n");
+    QTest::newRow("base64 of length 1 mod 4") << QByteArray(
+        "Subject: =?x?B?Q?= =?x?B?QUJDR?= =?x?B?=?= =?x?B?" "?=\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n"
+        "--b\r\nContent-Transfer-Encoding: base64\r\n\r\nQUJDR\r\n--b\r\nContent-Transfer-Encoding: base64\r\n\r\nQ\r\n"
+        "--b\r\nContent-Transfer-Encoding: base64\r\n\r\nQU=\r\n--b\r\nContent-Transfer-Encoding: base64\r\n\r\nQUJ");
     QTest::newRow("nested part cut inside outer") << QByteArray(
         "Content-Type: multipart/mixed; boundary=o\r\n\r\n--o\r\nContent-Type: multipart/alternative; boundary=i\r\n\r\n"
         "--i\r\nContent-Type: text/plain\r\n\r\ninner\r\n--o\r\nContent-Type: text/html\r\n\r\n<p>\r\n--o--\r\n");

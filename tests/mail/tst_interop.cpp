@@ -439,7 +439,7 @@ void TstInterop::foreignMail_data()
     QTest::addColumn<QString>("file");
     const QDir dir(TestFiles::dataPath("mail/rfc"));
     const QStringList files = dir.entryList({"*.eml"}, QDir::Files, QDir::Name);
-    QVERIFY(files.size() >= 14);
+    QVERIFY(files.size() >= 22);
     for (const QString &file : files)
         QTest::newRow(qPrintable(file)) << dir.filePath(file);
 }
@@ -477,7 +477,8 @@ void TstInterop::foreignMail()
         QString s = QString::fromUtf8(b);
         return s.contains(QChar::ReplacementCharacter) ? QString::fromLatin1(b) : s;
     };
-    QCOMPARE(toText(r.DecodedSubject()), py.value("subject").toString().trimmed());
+    // Runs of blanks in a field are one space in our model (folded fields are joined so).
+    QCOMPARE(toText(r.DecodedSubject()).simplified(), py.value("subject").toString().simplified());
     QCOMPARE(ourTree(&r, true), pythonTree(py));
 
     QList<QJsonObject> leaves;
@@ -508,8 +509,13 @@ void TstInterop::foreignMail()
         const QJsonObject &leaf = pyAttachments[i];
         TMailPart *a = r.Attachments[i];
         a->Decode();
+        const std::string type = S(leaf.value("type").toString().toUtf8());
+        QCOMPARE(a->EffectiveContentType(), type);
         if (!leaf.value("filename").isNull())
             QCOMPARE(toText(a->AttachmentFileName()), toText(SafeFileName(S(leaf.value("filename").toString().toUtf8()))));
+        else if (leaf.value("cid").isNull() && leaf.value("location").isNull())
+            // Without a name the part is listed under its type, the one Python gives it.
+            QCOMPARE(a->AttachmentFileName(), SafeFileName(type + ExtensionOfContentType(type)));
         if (!leaf.value("body").isNull())
             QCOMPARE(lfOnly(B(a->DecodedBody)), lfOnly(QByteArray::fromBase64(leaf.value("body").toString().toLatin1())));
     }

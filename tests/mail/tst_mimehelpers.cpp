@@ -641,8 +641,12 @@ void TstMimeHelpers::base64DecodeLine_data()
     QTest::newRow("one") << QByteArray("QQ==") << QByteArray("A");
     QTest::newRow("empty") << QByteArray() << QByteArray();
     QTest::newRow("blanks and junk skipped") << QByteArray(" Q U\tJ*D!") << QByteArray("ABC");
-    QTest::newRow("incomplete group dropped") << QByteArray("QUJDRE") << QByteArray("ABC");
+    QTest::newRow("unpadded tail of two") << QByteArray("QUJDRE") << QByteArray("ABCD");
+    QTest::newRow("unpadded tail of three") << QByteArray("SGVsbG8gV29ybGQ") << QByteArray("Hello World");
+    QTest::newRow("tail with one = of two") << QByteArray("QQ=") << QByteArray("A");
+    QTest::newRow("tail padded from its start") << QByteArray("QUJD=Q") << QByteArray("ABC");
     QTest::newRow("lone char") << QByteArray("Q") << QByteArray();
+    QTest::newRow("lone char after groups") << QByteArray("QUJDR") << QByteArray("ABC");
     QTest::newRow("continues after padding") << QByteArray("QQ==QUJD") << QByteArray("AABC");
     QTest::newRow("first = yields none") << QByteArray("=UJD") << QByteArray();
     QTest::newRow("first = third =") << QByteArray("=U=D") << QByteArray(1, '\x01');
@@ -845,6 +849,7 @@ void TstMimeHelpers::decodeHeaderWords_data()
     QTest::newRow("unterminated stops") << QByteArray("=?x?Q?a?= =?x?Q?b") << QByteArray("a =?x?Q?b");
     QTest::newRow("no charset end stops") << QByteArray("a =?x") << QByteArray("a =?x");
     QTest::newRow("bad base64 padding") << QByteArray("=?x?B?Q===?=") << QByteArray("@");
+    QTest::newRow("base64 without padding") << QByteArray("=?UTF-8?B?SGk?= =?x?b?w6k?=") << QByteArray("Hi\xc3\xa9");
     QTest::newRow("base64 junk") << QByteArray("=?x?B?*QU*JD*?=") << QByteArray("ABC");
     QTest::newRow("= at end of q text") << QByteArray("=?x?Q?ab=?=") << QByteArray("ab");
     QTest::newRow("bad uu yields nothing") << QByteArray("[=?x?U?#0v%T?=]") << QByteArray("[]");

@@ -2,13 +2,23 @@
 # the tree of content types, the decoded bytes of every leaf (base64), file names,
 # dispositions, Content-ID / Content-Location, the parser's defects, and which leaves
 # get_body() picks as the plain and the HTML body ("role"). A message/* part is shown as
-# a leaf without bytes.
+# a leaf without bytes. A part that carries a file name counts as an attachment, as mail
+# programs list it, so get_body() passes over a named text part.
 # Usage: python3 -c "$(cat describe_mail.py)" FILE...
 import base64
 import email
 import json
 import sys
 from email import policy
+from email.message import EmailMessage
+
+
+class NamedPartIsAttachment(EmailMessage):
+    def is_attachment(self):
+        return super().is_attachment() or self.get_filename() is not None
+
+
+POLICY = policy.default.clone(message_factory=NamedPartIsAttachment)
 
 
 def describe(part, bodies):
@@ -33,7 +43,7 @@ def describe(part, bodies):
 
 def describe_file(path):
     with open(path, "rb") as f:
-        msg = email.message_from_binary_file(f, policy=policy.default)
+        msg = email.message_from_binary_file(f, policy=POLICY)
     bodies = {"plain": msg.get_body(("plain",)), "html": msg.get_body(("html",))}
     d = describe(msg, bodies)
     d["subject"] = str(msg.get("Subject", ""))
