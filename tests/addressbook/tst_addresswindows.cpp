@@ -29,13 +29,18 @@ private:
     }
     // Runs `act` on the next modal dialog's turn of the event loop.
     static void then(std::function<void()> act) { QTimer::singleShot(0, std::move(act)); }
+    // Types the entry into the editor and presses OK.
+    static void fillAndOk(TFM_AddEdit *editor, const QString &name, const QString &mail)
+    {
+        child<QLineEdit>(editor, "Edt_Name")->setText(name);
+        child<QLineEdit>(editor, "Edt_Mail")->setText(mail);
+        click(editor, "Button7");
+    }
     // Fills the editor and presses OK; when it stays open (refused), cancels it.
     static void answerEditor(TFM_AddEdit *editor, const QString &name, const QString &mail, bool *stayedOpen = nullptr)
     {
         then([=] {
-            child<QLineEdit>(editor, "Edt_Name")->setText(name);
-            child<QLineEdit>(editor, "Edt_Mail")->setText(mail);
-            click(editor, "Button7");
+            fillAndOk(editor, name, mail);
             if (stayedOpen)
                 *stayedOpen = editor->isVisible();
             if (editor->isVisible())
@@ -160,9 +165,7 @@ private slots:
 
         f.dialogs.answers << Answer::No;
         then([&] {
-            child<QLineEdit>(&editor, "Edt_Name")->setText(QStringLiteral("ANNA"));
-            child<QLineEdit>(&editor, "Edt_Mail")->setText(QStringLiteral("a2@example.org"));
-            click(&editor, "Button7");
+            fillAndOk(&editor, QStringLiteral("ANNA"), QStringLiteral("a2@example.org"));
             QVERIFY(editor.isVisible());
             QCOMPARE(child<QLineEdit>(&editor, "Edt_Mail")->text(), QStringLiteral("a2@example.org"));
             child<QLineEdit>(&editor, "Edt_Name")->setText(QStringLiteral("Anna B"));
@@ -180,9 +183,7 @@ private slots:
 
         f.dialogs.answers << Answer::No;
         then([&] {
-            child<QLineEdit>(&editor, "Edt_Name")->setText(QStringLiteral("Notes"));
-            child<QLineEdit>(&editor, "Edt_Mail")->setText(QStringLiteral("call on Monday"));
-            click(&editor, "Button7");
+            fillAndOk(&editor, QStringLiteral("Notes"), QStringLiteral("call on Monday"));
             QVERIFY(editor.isVisible());
             click(&editor, "Button7"); // Yes: kept as a note
         });
