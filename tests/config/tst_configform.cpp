@@ -79,41 +79,6 @@ private slots:
         QCOMPARE(s.PIC_W, 1024);
     }
 
-    // The port takes every TCP port; one typed outside is brought to the nearest.
-    void portRange_data()
-    {
-        QTest::addColumn<int>("stored");
-        QTest::addColumn<int>("typed"); // -1: left as shown
-        QTest::addColumn<int>("saved");
-        QTest::newRow("2525 left as shown") << 2525 << -1 << 2525;
-        QTest::newRow("2525 typed") << 25 << 2525 << 2525;
-        QTest::newRow("1025 typed") << 25 << 1025 << 1025;
-        QTest::newRow("highest") << 25 << 65535 << 65535;
-        QTest::newRow("zero typed") << 25 << 0 << 1;
-        QTest::newRow("too high typed") << 25 << 65536 << 65535;
-        QTest::newRow("typed back to what was shown") << 70000 << 65535 << 70000;
-    }
-    void portRange()
-    {
-        QFETCH(int, stored);
-        QFETCH(int, typed);
-        QFETCH(int, saved);
-        ConfigSettings s = ConfigSettings::firstRun();
-        s.ACC_SMTPPort = stored;
-        ConfigForm form = ConfigForm::showing(s);
-        if (typed >= 0)
-            form.Edt_Port = typed;
-        QCOMPARE(form.appliedTo(s).ACC_SMTPPort, saved);
-    }
-
-    void pages()
-    {
-        QCOMPARE(ConfigForm::pageAfter(0, 1), 1);
-        QCOMPARE(ConfigForm::pageAfter(2, 1), 0);
-        QCOMPARE(ConfigForm::pageAfter(0, -1), 2);
-        QCOMPARE(ConfigForm::pageAfter(1, -1), 0);
-    }
-
     // A save that cannot write leaves the record as it was.
     void failedSaveKeepsRecord()
     {
