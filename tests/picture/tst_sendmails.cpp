@@ -197,7 +197,7 @@ void TestSendMails::selfSendsEveryMail()
         QVERIFY2(!m.contains(QStringLiteral("error")), qPrintable(m.value(QStringLiteral("error")).toString()));
         QCOMPARE(m.value(QStringLiteral("subject")).toString(), QString::fromLatin1(subjects[i]));
         QCOMPARE(m.value(QStringLiteral("defects")).toInt(), 0);
-        QCOMPARE(m.value(QStringLiteral("plain")).toString(), QStringLiteral(" "));
+        QVERIFY(!m.value(QStringLiteral("plain")).toString().trimmed().isEmpty()); // the letter's words
         QVERIFY(m.value(QStringLiteral("html")).toString().contains(QStringLiteral("cid:1.jpg")));
         QVERIFY(m.value(QStringLiteral("unresolved")).toArray().isEmpty());
         const int pictures = m.value(QStringLiteral("pictures")).toArray().size();
