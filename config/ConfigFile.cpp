@@ -19,14 +19,6 @@ public:
     void integer(const char *key, int value) { check(m_ini.writeInteger(System, key, value)); }
     void flag(const char *key, bool on) { check(m_ini.writeFlag(System, key, on)); }
     void trueFalse(const char *key, bool on) { check(m_ini.writeTrueFalse(System, key, on)); }
-    // A key newer than the first-run file: written once it is set away from its default or
-    // the file holds it already, so a file whose owner never touched it keeps its bytes.
-    void laterFlag(const char *key, bool on, bool fallback)
-    {
-        const char *const absent = "\x01";
-        if (on != fallback || m_ini.readString(System, key, absent) != absent)
-            flag(key, on);
-    }
 
 private:
     void check(bool ok)
@@ -116,9 +108,9 @@ void SaveConfig(ConfigSettings &settings, const ConfigForm &dialog, const MainWi
     w.integer("PIC_MB", s.PIC_MB);
     w.integer("PIC_Quality", s.PIC_Quality);
     w.flag("PIC_PageNumber", s.PIC_PageNumber);
-    w.laterFlag("PIC_Progressive", s.PIC_Progressive, true);
-    w.laterFlag("PIC_ShortLastPage", s.PIC_ShortLastPage, true);
-    w.laterFlag("PIC_FooterLink", s.PIC_FooterLink, true);
+    w.flag("PIC_Progressive", s.PIC_Progressive);
+    w.flag("PIC_ShortLastPage", s.PIC_ShortLastPage);
+    w.flag("PIC_FooterLink", s.PIC_FooterLink);
 
     w.text("ACC_FromName", s.ACC_FromName);
     w.text("ACC_FromAdd", s.ACC_FromAdd);
