@@ -134,7 +134,6 @@ void TstMailPart::decode_data()
     QTest::newRow("base64 ends at padding") << "base64" << QByteArray("QQ==\r\nQUJD\r\n") << QByteArray("A");
     QTest::newRow("base64 without its padding") << "base64" << QByteArray("SGVsbG8g\r\nV29ybGQ\r\n")
                                                 << QByteArray("Hello World");
-    QTest::newRow("base64 one char over") << "base64" << QByteArray("QUJD\r\nR\r\n") << QByteArray("ABC");
     QTest::newRow("quoted-printable") << "quoted-printable" << QByteArray("caf=E9 =\r\nau lait") << QByteArray("caf\xe9 au lait");
     QTest::newRow("7bit copied") << "7bit" << QByteArray("a=3Db") << QByteArray("a=3Db");
     QTest::newRow("qp stops at zero") << "quoted-printable" << QByteArray("ab\0cd", 5) << QByteArray("ab");
@@ -236,7 +235,6 @@ void TstMailPart::attachmentFileName_data()
     QTest::newRow("extension added") << QStringList{"Content-Type: image/jpeg; name=\"photo\""} << "photo.jpg";
     QTest::newRow("no type reads as text/plain") << QStringList{} << "text_plain.txt";
     QTest::newRow("unusable type reads as text/plain") << QStringList{"Content-Type: text"} << "text_plain.txt";
-    QTest::newRow("type keeps its spelling") << QStringList{"Content-Type: Text/Plain"} << "Text_Plain.txt";
     QTest::newRow("encoded word") << QStringList{"X-Mail-Attachment: \"=?iso-8859-1?Q?caf=E9.txt?=\""} << "caf\u00e9.txt";
     QTest::newRow("path and line break made safe")
         << QStringList{"Content-Type: text/plain; name=\"=?x?Q?..=2F..=2Fa=0D=0Ab.txt?=\""} << ".._.._a__b.txt";

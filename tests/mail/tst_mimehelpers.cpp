@@ -644,7 +644,6 @@ void TstMimeHelpers::base64DecodeLine_data()
     QTest::newRow("unpadded tail of two") << QByteArray("QUJDRE") << QByteArray("ABCD");
     QTest::newRow("unpadded tail of three") << QByteArray("SGVsbG8gV29ybGQ") << QByteArray("Hello World");
     QTest::newRow("tail with one = of two") << QByteArray("QQ=") << QByteArray("A");
-    QTest::newRow("tail padded from its start") << QByteArray("QUJD=Q") << QByteArray("ABC");
     QTest::newRow("lone char") << QByteArray("Q") << QByteArray();
     QTest::newRow("lone char after groups") << QByteArray("QUJDR") << QByteArray("ABC");
     QTest::newRow("continues after padding") << QByteArray("QQ==QUJD") << QByteArray("AABC");
