@@ -4,6 +4,7 @@
 #include "VendorLinks.h"
 
 #include <QTextBoundaryFinder>
+#include <algorithm>
 
 QString PictureMailText::plainBody(const QStringList &letter, bool footerLink)
 {
@@ -73,13 +74,15 @@ QStringList PictureMailText::wrapped(const QString &line, int width)
 
 QString PictureMailText::altText(const QStringList &pageLines, int maxLength)
 {
-    QString text = LetterText::collapsed(pageLines);
-    if (text.size() <= maxLength)
+    const QString text = LetterText::collapsed(pageLines);
+    const int limit = std::max(maxLength, 1);
+    if (text.size() <= limit)
         return text;
-    // Cut at the last blank in reach; a single endless word is cut where it stands.
-    qsizetype cut = text.lastIndexOf(QLatin1Char(' '), maxLength);
+    // Cut at the last blank in reach; a single endless word is cut where it stands, never
+    // inside a character that takes two UTF-16 units.
+    qsizetype cut = text.lastIndexOf(QLatin1Char(' '), limit);
     if (cut <= 0)
-        cut = maxLength;
+        cut = text.at(limit - 1).isHighSurrogate() ? limit - 1 : limit;
     return text.left(cut) + QChar(0x2026);
 }
 

@@ -10,9 +10,10 @@ class PictureMailText
 public:
     // Longest line of the plain text, in characters, wherever words allow.
     static constexpr int LineWidth = 76;
-    // Longest alt text in characters before it is cut (with "…"): room for the densest
-    // page at the smallest sizes a letter uses.
-    static constexpr int AltLength = 6000;
+    // Longest alt text in characters before it is cut (with "…"): room for every word of
+    // a page filled with 8-point text (about 4000 characters on the first-run page, 9000 on
+    // the largest), so that only pages of very small print lose words.
+    static constexpr int AltLength = 10000;
 
     // The plain text: the letter's lines wrapped to LineWidth, then (with the footer link)
     // a blank line and the credit line with the maker's address. Lines end in LF.

@@ -8,6 +8,7 @@
 #include <QTextFrame>
 #include <QTextList>
 #include <QTextTable>
+#include <algorithm>
 
 namespace {
 

@@ -67,6 +67,7 @@ void TestPictureMailText::altTextCut_data()
     QTest::newRow("collapsed, whole") << QStringList{"One  two", "", "  three"} << 100 << "One two three";
     QTest::newRow("cut at a word's end") << QStringList{"alpha beta gamma"} << 13 << QString::fromUtf8("alpha beta…");
     QTest::newRow("one endless word") << QStringList{"abcdefghij"} << 4 << QString::fromUtf8("abcd…");
+    QTest::newRow("never half a character") << QStringList{QString::fromUtf8("ab😀cd")} << 3 << QString::fromUtf8("ab…");
     QTest::newRow("nothing") << QStringList{} << 10 << QString();
 }
 
