@@ -1,5 +1,7 @@
 #include "PastedPictures.h"
 
+#include "DibImage.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
@@ -96,7 +98,8 @@ QString add(const QImage &image, QTextDocument *target)
     do {
         name = QStringLiteral("pasted://%1").arg(++serial);
     } while (target->resource(QTextDocument::ImageResource, QUrl(name)).isValid());
-    target->addResource(QTextDocument::ImageResource, QUrl(name), QVariant(image));
+    // A bitmap's palette may name fewer colours than its pixels use; painting would read past it.
+    target->addResource(QTextDocument::ImageResource, QUrl(name), QVariant(DibImage::withFullColorTable(image)));
     return name;
 }
 

@@ -40,7 +40,15 @@ void TMailRecipients::parseLine(std::string_view value) const
 {
     std::string name, address;
     bool inAddress = false;
+    // The name holds more than blanks. Kept as the name grows: trimming the name at every
+    // quote would read it again each time, and a field of many quote pairs would take time
+    // in the square of its length.
+    bool nameHasText = false;
     char closing = 0; // inside a quoted stretch: the character that ends it
+    auto addToName = [&](char c) {
+        name += c;
+        nameHasText = nameHasText || (c != ' ' && c != '\t');
+    };
 
     auto endEntry = [&]() {
         const std::string addr = TrimBlanks(address);
@@ -56,6 +64,7 @@ void TMailRecipients::parseLine(std::string_view value) const
             m_addresses.push_back(std::move(nm));
         }
         name.clear();
+        nameHasText = false;
         address.clear();
         inAddress = false;
     };
@@ -65,14 +74,15 @@ void TMailRecipients::parseLine(std::string_view value) const
             if (c == closing)
                 closing = 0;
             else if (!inAddress)
-                name += c;
+                addToName(c);
             continue;
         }
         if (c == '"' || c == '(') {
-            if (!inAddress && address.empty() && !TrimBlanks(name).empty()) {
+            if (!inAddress && address.empty() && nameHasText) {
                 // "addr (Name)": the text before the stretch was the address.
                 address = TrimBlanks(name);
                 name.clear();
+                nameHasText = false;
             } else if (inAddress && !address.empty()) {
                 inAddress = false;
             }
@@ -87,7 +97,7 @@ void TMailRecipients::parseLine(std::string_view value) const
             if (c == '<')
                 inAddress = true;
             else if (c != '>')
-                name += c;
+                addToName(c);
         } else {
             if (c == '>')
                 inAddress = false;
@@ -144,6 +154,12 @@ const std::vector<std::string> &TMailRecipients::Addresses() const
 {
     Refresh();
     return m_addresses;
+}
+
+const std::vector<QString> &TMailRecipients::Texts() const
+{
+    Refresh();
+    return m_texts;
 }
 
 std::string TMailRecipients::AddressList() const

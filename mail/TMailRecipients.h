@@ -33,6 +33,8 @@ public:
     // would repeat once per entry.
     const std::vector<std::string> &Names() const;
     const std::vector<std::string> &Addresses() const;
+    // The names as characters (NameText of every entry), after one Refresh.
+    const std::vector<QString> &Texts() const;
     // The addresses as comma text: comma-separated, an entry holding a space, comma,
     // double quote or control character in double quotes (inner quotes doubled).
     std::string AddressList() const;

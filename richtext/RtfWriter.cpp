@@ -1,5 +1,6 @@
 #include "RtfWriter.h"
 
+#include "DibImage.h"
 #include "RtfReader.h"
 #include "TableGeometry.h"
 
@@ -46,7 +47,7 @@ bool pngOf(const QVariant &resource, QByteArray *png, QSize *size)
             *size = image.size();
             return true;
         }
-        image.loadFromData(bytes);
+        image = DibImage::withFullColorTable(QImage::fromData(bytes));
     } else if (resource.userType() == QMetaType::QImage) {
         image = resource.value<QImage>();
     } else if (resource.userType() == QMetaType::QPixmap) {

@@ -29,9 +29,13 @@ QJsonArray nameAndAddress(const QString &name, const QString &address)
 
 QJsonArray recipients(const TMailRecipients &list)
 {
+    // The whole lists at once: asking entry by entry compares the header text again for
+    // every entry.
+    const std::vector<QString> &names = list.Texts();
+    const std::vector<std::string> &addresses = list.Addresses();
     QJsonArray out;
-    for (int i = 0; i < list.Count(); ++i)
-        out.append(nameAndAddress(list.NameText(i), list.AddressText(i)));
+    for (std::size_t i = 0; i < addresses.size() && i < names.size(); ++i)
+        out.append(nameAndAddress(names[i], StoredText::toQString(addresses[i])));
     return out;
 }
 

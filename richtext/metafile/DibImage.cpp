@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -80,5 +81,18 @@ QImage DibImage::decode(std::string_view packed, size_t headerAndPaletteSize)
     file.append(packed.data(), static_cast<qsizetype>(packed.size()));
     QImage image;
     image.loadFromData(file, "BMP");
+    return withFullColorTable(std::move(image));
+}
+
+QImage DibImage::withFullColorTable(QImage image)
+{
+    // Painting an indexed image looks every pixel up in its colour table without a check;
+    // a table shorter than the pixels' indexes would be read past its end.
+    const int depth = image.depth();
+    if (image.isNull() || depth > 8 || image.colorCount() >= (1 << depth))
+        return image;
+    QList<QRgb> table = image.colorTable();
+    table.resize(1 << depth, qRgb(0, 0, 0));
+    image.setColorTable(table);
     return image;
 }

@@ -381,7 +381,7 @@ QRectF EmfPlayer::frame(std::string_view bytes)
     return header.frame.normalized();
 }
 
-int EmfPlayer::play(std::string_view bytes, QPainter &painter, const QSize &size)
+int EmfPlayer::play(std::string_view bytes, QPainter &painter, const QSize &size, qint64 budgetMs)
 {
     const MetafileBytes emf(bytes);
     Header h;
@@ -403,7 +403,7 @@ int EmfPlayer::play(std::string_view bytes, QPainter &painter, const QSize &size
         return 0;
     const QTransform deviceToImage = QTransform::fromTranslate(-picture.left(), -picture.top())
                                      * QTransform::fromScale(size.width() / picture.width(), size.height() / picture.height());
-    MetafileCanvas canvas(painter, size, deviceToImage, (pxX + pxY) / 2);
+    MetafileCanvas canvas(painter, size, deviceToImage, (pxX + pxY) / 2, budgetMs);
     EmfSession session(canvas, h.handles);
 
     size_t at = 0;
@@ -416,6 +416,8 @@ int EmfPlayer::play(std::string_view bytes, QPainter &painter, const QSize &size
             break;
         if (type != HeaderRecord)
             session.record(type, MetafileBytes(emf.slice(at, length)));
+        if (canvas.outOfTime())
+            break;
         at += length;
     }
     return canvas.drawn();

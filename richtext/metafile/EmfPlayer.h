@@ -21,9 +21,10 @@ public:
     // are no EMF.
     static QRectF frame(std::string_view emf);
 
-    // Draws the whole picture into painter's image of the given size; returns the number of
-    // drawing operations done (0: nothing could be drawn).
-    static int play(std::string_view emf, QPainter &painter, const QSize &size);
+    // Draws the whole picture into painter's image of the given size, or as much of it as
+    // budgetMs of drawing time allows; returns the number of drawing operations done (0:
+    // nothing could be drawn).
+    static int play(std::string_view emf, QPainter &painter, const QSize &size, qint64 budgetMs);
 
 private:
     struct Header

@@ -1,12 +1,14 @@
 #include "MetafileCanvas.h"
 
 #include "DibImage.h"
+#include "ShapeClipper.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QtMath>
 #include <algorithm>
 #include <cmath>
+#include <ctime>
 
 namespace {
 
@@ -32,6 +34,14 @@ bool finite(const QTransform &t)
     return std::abs(t.determinant()) > 1e-12;
 }
 
+// CPU time of the calling thread: what drawing costs, whatever else the machine does.
+qint64 threadCpuNs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
 double axisLength(const QTransform &t, double x, double y)
 {
     const QPointF v = t.map(QPointF(x, y)) - t.map(QPointF(0, 0));
@@ -40,11 +50,13 @@ double axisLength(const QTransform &t, double x, double y)
 
 } // namespace
 
-MetafileCanvas::MetafileCanvas(QPainter &painter, const QSize &imageSize, const QTransform &deviceToImage, double devicePixelsPerMm)
+MetafileCanvas::MetafileCanvas(QPainter &painter, const QSize &imageSize, const QTransform &deviceToImage, double devicePixelsPerMm,
+                               qint64 budgetMs)
     : painter_(painter)
     , imageSize_(imageSize)
     , deviceToImage_(deviceToImage)
     , devicePixelsPerMm_(devicePixelsPerMm)
+    , deadlineNs_(threadCpuNs() + std::max<qint64>(0, budgetMs) * 1000000)
 {
     painter_.setRenderHint(QPainter::Antialiasing);
     painter_.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -97,10 +109,24 @@ bool MetafileCanvas::begin(QTransform &transform)
     return true;
 }
 
+bool MetafileCanvas::outOfTime()
+{
+    // Reading the clock costs more than most records: only after work that may have taken
+    // long.
+    constexpr int kRecordsBetweenChecks = 256;
+    if (outOfTime_ || (work_ == checkedWork_ && ++uncheckedRecords_ < kRecordsBetweenChecks))
+        return outOfTime_;
+    checkedWork_ = work_;
+    uncheckedRecords_ = 0;
+    outOfTime_ = threadCpuNs() >= deadlineNs_;
+    return outOfTime_;
+}
+
 bool MetafileCanvas::spend(const QRectF &imageBox)
 {
     const QRectF visible = imageBox.normalized().intersected(QRectF(QPointF(0, 0), QSizeF(imageSize_)));
     const qint64 budget = kPaintedLayers * imageSize_.width() * imageSize_.height() + kPaintedAllowance;
+    ++work_;
     painted_ += static_cast<qint64>(visible.width() * visible.height()) + 64;
     return painted_ <= budget;
 }
@@ -136,17 +162,24 @@ void MetafileCanvas::draw(const QPainterPath &path, bool fill, bool stroke)
         return;
     const QPen pen = penFor(t);
     const double margin = stroke && pen.style() != Qt::NoPen ? (pen.isCosmetic() ? 1 : pen.widthF() * std::sqrt(std::abs(t.determinant()))) : 0;
-    if (!spend(t.mapRect(path.boundingRect()).adjusted(-margin, -margin, margin, margin)))
+    const QRectF bounds = t.mapRect(path.boundingRect());
+    if (!spend(bounds.adjusted(-margin, -margin, margin, margin)))
         return;
     QPainterPath shape = path;
     shape.setFillRule(state_.fillRule);
+    // A shape reaching far past the picture is cut to a box a few times its size, wide
+    // enough that the pen's edges along the box stay out of sight.
+    const double reach = kClipReach * std::max(imageSize_.width(), imageSize_.height()) + 2 * margin + 2;
+    const QRectF box = QRectF(QPointF(0, 0), QSizeF(imageSize_)).adjusted(-reach, -reach, reach, reach);
+    const bool far = bounds.left() < box.left() || bounds.right() > box.right() || bounds.top() < box.top() || bounds.bottom() > box.bottom();
     if (fill && state_.brush.style() != Qt::NoBrush) {
+        const QPainterPath area = far ? ShapeClipper::forFill(shape, t, box) : shape;
         if (state_.brush.style() > Qt::SolidPattern && state_.brush.style() < Qt::LinearGradientPattern && state_.opaqueBackground)
-            painter_.fillPath(shape, state_.backgroundColor); // behind a hatch
-        painter_.fillPath(shape, state_.brush);
+            painter_.fillPath(area, state_.backgroundColor); // behind a hatch
+        painter_.fillPath(area, state_.brush);
     }
     if (stroke && state_.pen.style() != Qt::NoPen)
-        painter_.strokePath(shape, pen);
+        painter_.strokePath(far ? ShapeClipper::forStroke(shape, t, box) : shape, pen);
     ++drawn_;
 }
 
@@ -505,6 +538,7 @@ void MetafileCanvas::combineClip(const QRegion &region, int mode)
 {
     // Regions of pixels, as the device context keeps them: combining them is quick however
     // many rectangles a picture cuts out, where paths would slow every later drawing.
+    ++work_;
     const QRegion current = state_.clip ? *state_.clip : QRegion(QRect(QPoint(0, 0), imageSize_));
     QRegion result;
     switch (mode) {

@@ -32,13 +32,21 @@ public:
     // picture that cuts out piece after piece keeps the clipping it had.
     static constexpr int kMaxClipRects = 4000;
     static constexpr int kMaxClipPathElements = 4000;
+    // A shape that reaches further past the picture than this many times its larger side
+    // is cut down before it is filled or stroked.
+    static constexpr double kClipReach = 2;
+    // The time a picture may take to play, in milliseconds of the drawing thread's CPU
+    // time: a picture that needs more stops there and keeps what it drew, and the letter
+    // it stands in goes on.
+    static constexpr qint64 kTimeBudgetMs = 400;
 
     enum class ArcKind { Arc, Chord, Pie };
     enum ClipMode { ClipAnd = 1, ClipOr, ClipXor, ClipDiff, ClipCopy };
 
     // deviceToImage maps the metafile's device units to the image; devicePixelsPerMm gives
     // the fixed mapping modes their size.
-    MetafileCanvas(QPainter &painter, const QSize &imageSize, const QTransform &deviceToImage, double devicePixelsPerMm);
+    MetafileCanvas(QPainter &painter, const QSize &imageSize, const QTransform &deviceToImage, double devicePixelsPerMm,
+                   qint64 budgetMs = kTimeBudgetMs);
 
     MetafileState &state() { return state_; }
     void setDeviceToImage(const QTransform &deviceToImage) { deviceToImage_ = deviceToImage; }
@@ -92,6 +100,10 @@ public:
 
     // Drawing operations carried out (a picture that drew none is shown as not drawable).
     int drawn() const { return drawn_; }
+    // Whether the picture has used up its time; the players ask after every record. The
+    // clock is read after every drawing or clipping operation and every few hundred other
+    // records.
+    bool outOfTime();
 
 private:
     QTransform logicalToImage(bool &valid) const;
@@ -119,4 +131,9 @@ private:
     std::optional<QRegion> appliedClip_; // what the painter clips to now
     bool clipApplied_ = false;
     int drawn_ = 0;
+    qint64 deadlineNs_;
+    qint64 work_ = 0; // drawing and clipping operations
+    qint64 checkedWork_ = 0; // work_ when the clock was last read
+    int uncheckedRecords_ = 0;
+    bool outOfTime_ = false;
 };

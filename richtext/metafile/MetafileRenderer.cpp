@@ -6,7 +6,7 @@
 #include <QFont>
 #include <QPainter>
 
-QImage MetafileRenderer::render(std::string_view bytes, Format format, const QSize &size, const QSizeF &shown)
+QImage MetafileRenderer::render(std::string_view bytes, Format format, const QSize &size, const QSizeF &shown, qint64 budgetMs)
 {
     if (size.isEmpty() || qint64(size.width()) * size.height() > kMaxPixels)
         return QImage();
@@ -17,7 +17,8 @@ QImage MetafileRenderer::render(std::string_view bytes, Format format, const QSi
     int drawn;
     {
         QPainter painter(&image);
-        drawn = format == Format::Emf ? EmfPlayer::play(bytes, painter, size) : WmfPlayer::play(bytes, painter, size, shown);
+        drawn = format == Format::Emf ? EmfPlayer::play(bytes, painter, size, budgetMs)
+                                      : WmfPlayer::play(bytes, painter, size, shown, budgetMs);
     }
     return drawn > 0 ? image : QImage();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MetafileCanvas.h"
+
 #include <QImage>
 #include <QSizeF>
 #include <QString>
@@ -18,8 +20,10 @@ public:
     // The picture drawn over a transparent image of the given size; a null image when the
     // bytes are no metafile of that format, nothing in them could be drawn, or the size is
     // empty or larger than kMaxPixels. shown is the size the picture is shown at (96 dpi
-    // pixels): the units of a WMF that gives no size of its own.
-    static QImage render(std::string_view bytes, Format format, const QSize &size, const QSizeF &shown = QSizeF());
+    // pixels): the units of a WMF that gives no size of its own. A picture that takes
+    // longer than budgetMs to draw stops there and keeps what it drew.
+    static QImage render(std::string_view bytes, Format format, const QSize &size, const QSizeF &shown = QSizeF(),
+                         qint64 budgetMs = MetafileCanvas::kTimeBudgetMs);
 
     // The picture's own size in pixels at 96 dpi from its header; an empty size when the
     // header does not give one.

@@ -277,7 +277,7 @@ QRectF WmfPlayer::placeableBox(std::string_view bytes, int &unitsPerInch)
     return QRectF(QPointF(wmf.i16(6), wmf.i16(8)), QPointF(wmf.i16(10), wmf.i16(12))).normalized();
 }
 
-int WmfPlayer::play(std::string_view bytes, QPainter &painter, const QSize &size, const QSizeF &window)
+int WmfPlayer::play(std::string_view bytes, QPainter &painter, const QSize &size, const QSizeF &window, qint64 budgetMs)
 {
     const MetafileBytes wmf(bytes);
     int unitsPerInch = 0;
@@ -286,7 +286,7 @@ int WmfPlayer::play(std::string_view bytes, QPainter &painter, const QSize &size
     const uint16_t type = wmf.u16(start), headerWords = wmf.u16(start + 2);
     if ((type != 1 && type != 2) || headerWords != 9 || !wmf.has(start, 18) || size.isEmpty())
         return 0;
-    MetafileCanvas canvas(painter, size, QTransform(), 96 / 25.4);
+    MetafileCanvas canvas(painter, size, QTransform(), 96 / 25.4, budgetMs);
     MetafileState &s = canvas.state();
     s.mapMode = MetafileState::Anisotropic;
     s.viewportExt = QSizeF(size);
@@ -305,6 +305,8 @@ int WmfPlayer::play(std::string_view bytes, QPainter &painter, const QSize &size
         if (function == Eof || length < 6 || !wmf.has(at, length))
             break;
         session.record(function, MetafileBytes(wmf.slice(at, length)));
+        if (canvas.outOfTime())
+            break;
         at += length;
     }
     return canvas.drawn();

@@ -18,8 +18,9 @@ public:
     // rectangle when the file has none.
     static QRectF placeableBox(std::string_view wmf, int &unitsPerInch);
 
-    // Draws the whole picture into painter's image of the given size; returns the number of
-    // drawing operations done (0: nothing could be drawn). A file that sets no window of
-    // its own and has no placeable header is taken to be window units wide and high.
-    static int play(std::string_view wmf, QPainter &painter, const QSize &size, const QSizeF &window);
+    // Draws the whole picture into painter's image of the given size, or as much of it as
+    // budgetMs of drawing time allows; returns the number of drawing operations done (0:
+    // nothing could be drawn). A file that sets no window of its own and has no placeable
+    // header is taken to be window units wide and high.
+    static int play(std::string_view wmf, QPainter &painter, const QSize &size, const QSizeF &window, qint64 budgetMs);
 };

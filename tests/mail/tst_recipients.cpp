@@ -1,5 +1,6 @@
 // Recipients and the message's address, subject, date and identity fields.
 #include "MimeHelpers.h"
+#include "ScalingTime.h"
 #include "TMailMessage.h"
 
 #include <QDateTime>
@@ -39,6 +40,7 @@ private slots:
     void readAddress();
     void parse_data();
     void parse();
+    void quotePairsInLinearTime();
     void setAll_data();
     void setAll();
     void commaText_data();
@@ -97,6 +99,10 @@ void TstRecipients::parse_data()
     QTest::newRow("spaces dropped in address") << QStringList{"To: <a @x>"} << "<a@x>";
     QTest::newRow("other field ignored") << QStringList{"Cc: a@x", "Tox: b@y"} << "";
     QTest::newRow("empty field") << QStringList{"To:"} << "";
+    QTest::newRow("blank quoted names") << QStringList{"To: \" \"\" \"<a@x>"} << "<a@x>";
+    QTest::newRow("quote pairs alone") << QStringList{"To: \" \"\" \"\" \""} << "";
+    QTest::newRow("text before a quote is the address") << QStringList{"To: a@x \"Anna\", b@y"} << "Anna<a@x>|<b@y>";
+    QTest::newRow("blanks before a quote") << QStringList{"To: \t \"Anna\" <a@x>"} << "Anna<a@x>";
 }
 
 void TstRecipients::parse()
@@ -115,6 +121,29 @@ void TstRecipients::parse()
     for (std::size_t i = 0; i < names.size(); ++i)
         whole << q(names[i]) + "<" + q(addresses[i]) + ">";
     QCOMPARE(whole.join(QLatin1Char('|')), entries);
+}
+
+// Every opening quote asks whether the name so far holds more than blanks: a field of many
+// quote pairs must not read the whole name again each time.
+void TstRecipients::quotePairsInLinearTime()
+{
+    auto field = [](int pairs) {
+        std::string line = "To: ";
+        for (int i = 0; i < pairs; ++i)
+            line += "\" \"";
+        return line + "<a@x>";
+    };
+    const std::string small = field(12500), large = field(100000);
+    auto count = [](const std::string &line) {
+        TMailMessage m;
+        m.Headers = {line};
+        QCOMPARE(m.ToRecipients.Count(), 1);
+        QCOMPARE(m.ToRecipients.NameAt(0), std::string());
+    };
+    // Eight times the pairs: about eight times the time when linear, sixty-four when not.
+    const double ratio = ScalingTime::ratio([&] { count(small); }, [&] { count(large); });
+    qInfo("time ratio of 100,000 to 12,500 quote pairs: %.1f", ratio);
+    QVERIFY2(ratio < 24, qPrintable(QStringLiteral("time ratio %1").arg(ratio)));
 }
 
 void TstRecipients::setAll_data()

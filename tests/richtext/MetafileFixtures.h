@@ -58,6 +58,19 @@ inline QByteArray dib(int w, int h, const QColor &c, QByteArray *bitsOnly = null
     return header + bits;
 }
 
+// A bottom-up DIB of `bits` bits per pixel whose palette holds the given colours and names
+// `used` of them, every byte of its pixels `fill` (header and palette; the bits apart).
+inline QByteArray indexedDib(int w, int h, int bits, const QList<QColor> &palette, int used, char fill, QByteArray *bitsOut)
+{
+    const int stride = (w * bits + 31) / 32 * 4;
+    *bitsOut = QByteArray(stride * h, fill);
+    QByteArray out = le32(40) + le32(w) + le32(h) + le16(1) + le16(bits) + le32(0) + le32(bitsOut->size()) + le32(0) + le32(0)
+                     + le32(used) + le32(0);
+    for (const QColor &c : palette)
+        out += QByteArray(1, char(c.blue())) + char(c.green()) + char(c.red()) + char(0);
+    return out;
+}
+
 // An enhanced metafile: a header whose frame is given in 0.01 mm on a reference device of
 // 96 dots per inch, then the records, then EOF.
 class Emf
@@ -98,6 +111,30 @@ public:
     Emf &select(uint32_t index) { return record(37, le32(index)); }
     Emf &rectangle(int l, int t, int r, int b) { return record(43, rectL(l, t, r, b)); }
     Emf &ellipse(int l, int t, int r, int b) { return record(42, rectL(l, t, r, b)); }
+    Emf &polygon(const QList<QPoint> &points)
+    {
+        QByteArray p = rectL(0, 0, 96, 96) + le32(points.size());
+        for (const QPoint &pt : points)
+            p += le32(pt.x()) + le32(pt.y());
+        return record(3, p);
+    }
+    // A block transfer without a bitmap (BLACKNESS, WHITENESS, PATCOPY, ...).
+    Emf &bitBlt(const QRect &r, uint32_t rop)
+    {
+        return record(76, rectL(0, 0, 96, 96) + le32(r.x()) + le32(r.y()) + le32(r.width()) + le32(r.height()) + le32(rop)
+                              + QByteArray(56, '\0'));
+    }
+    Emf &stretchDibits(const QRect &target, const QSize &source, const QByteArray &info, const QByteArray &bits)
+    {
+        return record(81, rectL(0, 0, 96, 96) + le32(target.x()) + le32(target.y()) + le32(0) + le32(0) + le32(source.width())
+                              + le32(source.height()) + le32(80) + le32(info.size()) + le32(80 + info.size()) + le32(bits.size())
+                              + le32(0) + le32(0x00CC0020) + le32(target.width()) + le32(target.height()) + info + bits);
+    }
+    Emf &dibPatternBrush(int index, const QByteArray &info, const QByteArray &bits)
+    {
+        return record(94, le32(index) + le32(0) + le32(32) + le32(info.size()) + le32(32 + info.size()) + le32(bits.size()) + info
+                              + bits);
+    }
 
 private:
     QRect frame_;
@@ -144,6 +181,13 @@ public:
     Wmf &brush(const QColor &c) { return record(0x02FC, {0}, colorRef(c) + le16(0)); }
     Wmf &select(int index) { return record(0x012D, {index}); }
     Wmf &rectangle(int l, int t, int r, int b) { return record(0x041B, {b, r, t, l}); }
+    Wmf &stretchDib(const QRect &target, const QSize &source, const QByteArray &packed)
+    {
+        return record(0x0F43, {0x0020, 0x00CC, 0, source.height(), source.width(), 0, 0, target.height(), target.width(),
+                               target.y(), target.x()},
+                      packed);
+    }
+    Wmf &dibPatternBrush(const QByteArray &packed) { return record(0x0142, {5, 0}, packed); }
 
 private:
     QRect box_;

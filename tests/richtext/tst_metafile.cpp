@@ -1,9 +1,16 @@
+#include "DibImage.h"
 #include "MetafileFixtures.h"
 #include "MetafileRenderer.h"
+#include "ScalingTime.h"
+#include "ShapeClipper.h"
 
+#include <QPainter>
 #include <QTest>
+#include <cmath>
 
 using namespace MetafileFixtures;
+
+Q_DECLARE_METATYPE(QPainterPath)
 
 // The metafile player: what EMF and WMF records draw, and that damaged or hostile files
 // draw what they can without reading outside their bytes or working without bound.
@@ -12,9 +19,10 @@ class TestMetafile : public QObject
     Q_OBJECT
 
 private:
-    static QImage emf(const QByteArray &bytes, QSize size = QSize(96, 96))
+    static QImage emf(const QByteArray &bytes, QSize size = QSize(96, 96), qint64 budgetMs = MetafileCanvas::kTimeBudgetMs)
     {
-        return MetafileRenderer::render(std::string_view(bytes.constData(), size_t(bytes.size())), MetafileRenderer::Format::Emf, size);
+        return MetafileRenderer::render(std::string_view(bytes.constData(), size_t(bytes.size())), MetafileRenderer::Format::Emf, size,
+                                        QSizeF(), budgetMs);
     }
     static QImage wmf(const QByteArray &bytes, QSize size = QSize(96, 96), QSizeF shown = QSizeF())
     {
@@ -161,6 +169,143 @@ private slots:
         for (int x = 10; x < 110; ++x)
             ink += qGray(frame.pixel(x, 30)) < 160;
         QVERIFY(ink > 3);
+    }
+
+    // A palette shorter than the indexes of the pixels, on every path that makes an image of
+    // a bitmap: the colours it lacks are black, and nothing reads past its end.
+    void shortPalettes_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("isEmf");
+        QByteArray bits;
+        const QByteArray info = indexedDib(8, 8, 8, {QColor(200, 30, 30)}, 1, char(255), &bits);
+        QTest::newRow("EMF StretchDIBits") << Emf().stretchDibits(QRect(0, 0, 96, 96), QSize(8, 8), info, bits).bytes() << true;
+        QTest::newRow("EMF DIB pattern brush")
+            << Emf().dibPatternBrush(1, info, bits).select(1).select(0x80000008).rectangle(0, 0, 96, 96).bytes() << true;
+        QTest::newRow("WMF StretchDIB") << Wmf().stretchDib(QRect(0, 0, 96, 96), QSize(8, 8), info + bits).bytes() << false;
+        QTest::newRow("WMF DIB pattern brush") << Wmf().dibPatternBrush(info + bits).select(0).rectangle(0, 0, 96, 96).bytes() << false;
+    }
+
+    void shortPalettes()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, isEmf);
+        const QImage image = isEmf ? emf(bytes) : wmf(bytes);
+        QVERIFY(!image.isNull());
+        QCOMPARE(at(image, 48, 48), QColor(Qt::black));
+    }
+
+    void dibColorTables_data()
+    {
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<int>("used");
+        QTest::addColumn<char>("pixels");
+        QTest::addColumn<QColor>("color");
+        const QColor red(200, 30, 30);
+        QTest::newRow("8 bits, index past the palette") << 8 << 1 << char(255) << QColor(Qt::black);
+        QTest::newRow("8 bits, index in the palette") << 8 << 1 << char(0) << red;
+        QTest::newRow("4 bits, index past the palette") << 4 << 1 << char(0xEE) << QColor(Qt::black);
+        QTest::newRow("1 bit, index past the palette") << 1 << 1 << char(0xFF) << QColor(Qt::black);
+        QTest::newRow("8 bits, whole palette") << 8 << 0 << char(0) << red;
+    }
+
+    void dibColorTables()
+    {
+        QFETCH(int, bits);
+        QFETCH(int, used);
+        QFETCH(char, pixels);
+        QFETCH(QColor, color);
+        QByteArray data;
+        const QList<QColor> palette = used == 0 ? QList<QColor>(1 << bits, QColor(200, 30, 30)) : QList<QColor>{QColor(200, 30, 30)};
+        const QByteArray info = indexedDib(4, 2, bits, palette, used, pixels, &data);
+        const QImage image = DibImage::decode(std::string_view((info + data).constData(), size_t(info.size() + data.size())));
+        QVERIFY(!image.isNull());
+        QCOMPARE(image.colorCount(), 1 << image.depth());
+        QCOMPARE(QColor(image.pixel(0, 0)), color);
+    }
+
+    // A vertex millions of pixels away costs no more than one just outside the picture, and
+    // what lies inside the picture is drawn.
+    void farVerticesInBoundedTime()
+    {
+        auto picture = [](int reach) {
+            Emf e;
+            e.brush(1, Qt::blue).select(1).select(0x80000008);
+            for (int i = 0; i < 20; ++i)
+                e.polygon({QPoint(10 + i, 10), QPoint(50, reach), QPoint(90 - i, 20)});
+            return e.bytes();
+        };
+        const QByteArray near = picture(200), far = picture(8000000);
+        QCOMPARE(at(emf(far), 50, 80), QColor(Qt::blue));
+        const double ratio = ScalingTime::ratio([&] { emf(near); }, [&] { emf(far); }, 3);
+        qInfo("time ratio of far to near vertices: %.1f", ratio);
+        QVERIFY2(ratio < 8, qPrintable(QStringLiteral("time ratio %1").arg(ratio)));
+    }
+
+    // Cut to a box around the picture, a shape paints inside the picture what it paints whole.
+    void clippedShapes_data()
+    {
+        QTest::addColumn<QPainterPath>("path"); // image pixels
+        QTest::addColumn<double>("penWidth");   // 0: filled
+        auto polygon = [](const QList<QPointF> &points, Qt::FillRule rule = Qt::OddEvenFill) {
+            QPainterPath p;
+            p.addPolygon(QPolygonF(points));
+            p.closeSubpath();
+            p.setFillRule(rule);
+            return p;
+        };
+        QList<QPointF> star; // its middle, where the picture lies, is wound twice
+        for (int k = 0; k < 5; ++k)
+            star << QPointF(48 + 50000 * std::cos((-90 + 144 * k) * M_PI / 180), 48 + 50000 * std::sin((-90 + 144 * k) * M_PI / 180));
+        QPainterPath line(QPointF(-100000, 10));
+        line.lineTo(48, 48);
+        line.lineTo(100000, 90);
+        QTest::newRow("far vertex") << polygon({{10, 10}, {50, 100000}, {90, 20}}) << 0.0;
+        QTest::newRow("star, odd-even") << polygon(star) << 0.0;
+        QTest::newRow("star, winding") << polygon(star, Qt::WindingFill) << 0.0;
+        QTest::newRow("square around the picture") << polygon({{-9e5, -9e5}, {9e5, -9e5}, {9e5, 9e5}, {-9e5, 9e5}}) << 0.0;
+        QTest::newRow("open line") << line << 3.0;
+        QTest::newRow("outline with a far vertex") << polygon({{10, 10}, {50, 100000}, {90, 20}}) << 9.0;
+    }
+
+    void clippedShapes()
+    {
+        QFETCH(QPainterPath, path);
+        QFETCH(double, penWidth);
+        const QTransform toImage(4, 0, 0, 4, 8, -4);
+        const QPainterPath logical = toImage.inverted().map(path);
+        const QRectF box = QRectF(0, 0, 96, 96).adjusted(-200, -200, 200, 200);
+        auto draw = [&](const QPainterPath &shape) {
+            QImage image(96, 96, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            QPainter painter(&image);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setTransform(toImage);
+            if (penWidth > 0)
+                painter.strokePath(shape, QPen(Qt::black, penWidth / 4));
+            else
+                painter.fillPath(shape, Qt::black);
+            return image;
+        };
+        const QImage whole = draw(logical);
+        const QImage cut = draw(penWidth > 0 ? ShapeClipper::forStroke(logical, toImage, box) : ShapeClipper::forFill(logical, toImage, box));
+        int differing = 0;
+        for (int y = 0; y < 96; ++y)
+            for (int x = 0; x < 96; ++x)
+                differing += std::abs(qAlpha(whole.pixel(x, y)) - qAlpha(cut.pixel(x, y))) > 32;
+        QCOMPARE(differing, 0);
+    }
+
+    // A picture that takes longer than its time stops there and keeps what it drew.
+    void timeBudget()
+    {
+        Emf e;
+        e.bitBlt(QRect(0, 0, 48, 96), 0x00000042).bitBlt(QRect(48, 0, 48, 96), 0x00000042); // BLACKNESS
+        const QImage whole = emf(e.bytes());
+        QCOMPARE(at(whole, 70, 50), QColor(Qt::black));
+        const QImage cut = emf(e.bytes(), QSize(96, 96), 0);
+        QCOMPARE(at(cut, 20, 50), QColor(Qt::black));
+        QVERIFY(clear(cut, 70, 50));
     }
 
     // Damaged and hostile files: out-of-range counts, indexes, sizes, transforms and

@@ -1,0 +1,29 @@
+// A Config.dat read as the program reads it at start (the settings, the configuration
+// dialog's values, the window layout) and as the address book reads it, then written back:
+// every key of [System] and one address book entry.
+#include "FuzzSupport.h"
+
+#include "AddressBook.h"
+#include "AppError.h"
+#include "ConfigFile.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    FuzzSupport::ensureApplication();
+    const QString path = FuzzSupport::scratchFile("Config.dat", FuzzSupport::bytes(data, size));
+    try {
+        ConfigSettings settings;
+        ConfigForm form;
+        LoadConfig(settings, form, path);
+        const MainWindowLayout layout = LoadWindowLayout(settings, path);
+        AddressBook book(path);
+        const std::vector<AddressBook::Entry> entries = book.ListAddresses();
+        if (!entries.empty())
+            (void)book.LookupAddress(entries.front().name);
+        SaveConfig(settings, form, layout, path);
+        book.StoreAddress("Fuzz", "fuzz@example.org");
+        (void)book.ListAddresses();
+    } catch (const AppError &) {
+    }
+    return 0;
+}

@@ -1,0 +1,28 @@
+// Metafile bytes played into an image of the picture's own size (as a letter shows it at
+// twice its goal size, and the rasteriser's work depends on the scale): an EMF when they
+// begin with its header record, else a WMF (with or without its placeable header).
+#include "FuzzSupport.h"
+
+#include "MetafileBytes.h"
+#include "MetafileRenderer.h"
+
+namespace {
+
+// Larger pictures are drawn at 96 x 96: the work of big images is not what is looked for.
+constexpr int kMaxSide = 512;
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    FuzzSupport::ensureApplication();
+    const std::string_view bytes = FuzzSupport::bytes(data, size);
+    const MetafileRenderer::Format format = MetafileBytes(bytes).u32(0) == 1 ? MetafileRenderer::Format::Emf
+                                                                               : MetafileRenderer::Format::Wmf;
+    const QSizeF natural = MetafileRenderer::naturalSize(bytes, format);
+    QSize image = natural.toSize();
+    if (image.isEmpty() || image.width() > kMaxSide || image.height() > kMaxSide)
+        image = QSize(96, 96);
+    (void)MetafileRenderer::render(bytes, format, image, QSizeF(image));
+    return 0;
+}

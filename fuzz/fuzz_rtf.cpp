@@ -1,0 +1,28 @@
+// A letter's RTF loaded into its document, written as RTF again and read back, and its
+// first page laid out and drawn as the send job draws it.
+#include "FuzzSupport.h"
+
+#include "AppError.h"
+#include "ConfigSettings.h"
+#include "LetterDocument.h"
+#include "PageRenderer.h"
+#include "RtfWriter.h"
+
+#include <QTextDocument>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    FuzzSupport::ensureApplication();
+    QTextDocument letter;
+    LetterDocument::load(FuzzSupport::bytes(data, size), &letter);
+    QTextDocument again;
+    LetterDocument::load(RtfWriter::write(letter), &again);
+    const ConfigSettings settings = ConfigSettings::firstRun();
+    PageRenderer renderer(settings);
+    renderer.cancelled = [] { return true; }; // one page is enough
+    try {
+        renderer.render(letter);
+    } catch (const AppError &) {
+    }
+    return 0;
+}
