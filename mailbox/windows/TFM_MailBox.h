@@ -3,6 +3,7 @@
 #include "MailBoxCore.h"
 #include "MailBoxHost.h"
 #include "MainWindowLayout.h"
+#include "SendQuestion.h"
 #include "TMailMessage.h"
 
 #include <QItemSelection>
@@ -156,7 +157,7 @@ private:
     // sent to the account's settings).
     bool maySend();
     // Asks whether to send the rows' mails and, on Yes, sends them.
-    void sendRows(const std::vector<int> &rows, bool wholeUnsentBox);
+    void sendRows(const std::vector<int> &rows, SendQuestion::Scope scope);
     // After the shown list changed: a previewed mail that left it is no longer shown.
     void previewFollowsList();
     void clearPreview();

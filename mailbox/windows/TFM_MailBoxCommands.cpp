@@ -12,7 +12,6 @@
 #include "MailListModel.h"
 #include "MailListSort.h"
 #include "ProgramIcons.h"
-#include "SendQuestion.h"
 #include "TMailPart.h"
 #include "ToolImage.h"
 #include "UserDialogs.h"
@@ -387,7 +386,7 @@ void TFM_MailBox::PIC_SendClick()
         showError(QStringLiteral("No mail in unsent box."));
         return;
     }
-    sendRows(selectedRows(), true);
+    sendRows(selectedRows(), SendQuestion::Scope::Unsent);
 }
 
 void TFM_MailBox::SendSelectedClick()
@@ -400,13 +399,12 @@ void TFM_MailBox::SendSelectedClick()
         return;
     }
     if (maySend())
-        sendRows(rows, false);
+        sendRows(rows, SendQuestion::Scope::Selected);
 }
 
-void TFM_MailBox::sendRows(const std::vector<int> &rows, bool wholeUnsentBox)
+void TFM_MailBox::sendRows(const std::vector<int> &rows, SendQuestion::Scope scope)
 {
-    const QString question = SendQuestion::text(
-        wholeUnsentBox ? SendQuestion::Scope::Unsent : SendQuestion::Scope::Selected, m_core.subjects(rows));
+    const QString question = SendQuestion::text(scope, m_core.subjects(rows));
     if (m_services.dialogs.messageBox(UserDialogs::Kind::Confirmation, QString::fromLatin1(AppInfo::ApplicationTitle),
                                       question, UserDialogs::Buttons::YesNo)
         != UserDialogs::Answer::Yes)

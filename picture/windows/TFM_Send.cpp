@@ -135,6 +135,11 @@ TFM_Send::TFM_Send(UserDialogs &dialogs, Shell &shell, const ConfigSettings &set
 
 bool TFM_Send::SendMails(const QStringList &list, const QString &mode)
 {
+    // A new job starts at the size the user left, not at the one a long reason needed.
+    if (m_heightBeforeFit > 0) {
+        resize(width(), m_heightBeforeFit);
+        m_heightBeforeFit = 0;
+    }
     BT_Cancel->setFocus();
     return m_runner.SendMails(list, mode);
 }
@@ -166,8 +171,11 @@ void TFM_Send::fitStatus()
     const QScreen *where = screen();
     const int limit = where ? where->availableGeometry().height() * 2 / 3 : 600;
     const int target = std::min(height() + missing, std::max(height(), limit));
-    if (target > height())
-        resize(width(), target);
+    if (target <= height())
+        return;
+    if (m_heightBeforeFit == 0)
+        m_heightBeforeFit = height();
+    resize(width(), target);
 }
 
 void TFM_Send::showProgress(int value, int maximum)

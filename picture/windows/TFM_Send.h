@@ -71,4 +71,5 @@ private:
     void fitStatus();
 
     UserDialogs &m_dialogs;
+    int m_heightBeforeFit = 0; // the height before fitStatus grew the window; 0: not grown
 };
