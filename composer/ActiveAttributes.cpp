@@ -1,7 +1,12 @@
 #include "ActiveAttributes.h"
 
 #include <QFont>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 ActiveAttributes::ActiveAttributes(QTextCursor &cursor)
     : m_cursor(cursor)
@@ -74,4 +79,57 @@ void ActiveAttributes::assign(const QFont &font)
     f.setFontUnderline(font.underline());
     f.setFontStrikeOut(font.strikeOut());
     merge(f);
+}
+
+void ActiveAttributes::setColor(const QColor &color)
+{
+    setBrush(QTextFormat::ForegroundBrush, color);
+}
+
+void ActiveAttributes::setHighlight(const QColor &color)
+{
+    setBrush(QTextFormat::BackgroundBrush, color);
+}
+
+void ActiveAttributes::setBrush(int property, const QColor &color)
+{
+    if (color.isValid()) {
+        QTextCharFormat f;
+        f.setProperty(property, QBrush(color));
+        merge(f);
+        return;
+    }
+    // A merge cannot take a property away: the caret's format, or each run of the
+    // selection, is set again without it (pictures keep their image, SetFormat keeps
+    // object indices).
+    if (!m_cursor.hasSelection()) {
+        QTextCharFormat f = m_cursor.charFormat();
+        f.clearProperty(property);
+        m_cursor.setCharFormat(f);
+        return;
+    }
+    const int start = m_cursor.selectionStart();
+    const int end = m_cursor.selectionEnd();
+    // Collected first: setting a format splits the fragments being walked.
+    std::vector<std::pair<int, int>> runs;
+    const QTextDocument *doc = m_cursor.document();
+    for (QTextBlock block = doc->findBlock(start); block.isValid() && block.position() < end; block = block.next()) {
+        for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const int from = std::max(start, fragment.position());
+            const int to = std::min(end, fragment.position() + fragment.length());
+            if (from < to && fragment.charFormat().hasProperty(property))
+                runs.emplace_back(from, to);
+        }
+    }
+    QTextCursor run(m_cursor);
+    m_cursor.beginEditBlock(); // one undo step
+    for (const auto &[from, to] : runs) {
+        run.setPosition(from);
+        run.setPosition(to, QTextCursor::KeepAnchor);
+        QTextCharFormat f = run.charFormat();
+        f.clearProperty(property);
+        run.setCharFormat(f);
+    }
+    m_cursor.endEditBlock();
 }

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QTextCharFormat>
 
+class QColor;
 class QFont;
 class QTextCursor;
 
@@ -26,9 +27,14 @@ public:
     bool setSize(int points);
     // Face, size and styles of a font (as the font dialog returns it).
     void assign(const QFont &font);
+    // Text colour and highlight (the background behind the text). An invalid colour
+    // (TextColors::automatic) takes it away: the default text colour, no highlight.
+    void setColor(const QColor &color);
+    void setHighlight(const QColor &color);
 
 private:
     void merge(const QTextCharFormat &modifier);
+    void setBrush(int property, const QColor &color);
 
     QTextCursor &m_cursor;
 };

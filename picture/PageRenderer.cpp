@@ -77,6 +77,12 @@ int PageRenderer::shortPageHeight(const QImage &surface, const QRect &textArea, 
     return static_cast<int>(std::min<long long>(surface.height(), static_cast<long long>(ink) + 1 + room));
 }
 
+bool PageRenderer::lastRange(int start, int end, int length)
+{
+    // No progress (a unit taller than the page) ends the letter as its end does.
+    return end == start || end < 0 || end >= length;
+}
+
 void PageRenderer::drawPageNumber(QImage &surface, int page) const
 {
     const QString text = pageNumberText(page);
@@ -127,7 +133,7 @@ int PageRenderer::render(const QTextDocument &letter)
             painter.fillRect(clearArea, Qt::white);
         }
         const int end = range.formatRange(&surface, twips, start);
-        const bool last = end == start || end < 0 || end >= length;
+        const bool last = lastRange(start, end, length);
         ranges_.push_back({start, std::clamp(end, start, std::max(length, start))});
 
         // The last page ends a little below its last line rather than at the page's foot.
@@ -168,4 +174,27 @@ int PageRenderer::render(const QTextDocument &letter)
     }
     range.release();
     return pageCount;
+}
+
+int PageRenderer::countPages(const QTextDocument &letter, const ConfigSettings &s)
+{
+    if (!pageSizeValid(s.PIC_W, s.PIC_H))
+        return 0;
+    // A device of the pages' resolution; its size does not matter when nothing is drawn.
+    QImage device(1, 1, QImage::Format_RGB32);
+    const int dotsPerMeter = qRound(Dpi / 0.0254);
+    device.setDotsPerMeterX(dotsPerMeter);
+    device.setDotsPerMeterY(dotsPerMeter);
+    const QRect twips = textAreaTwips(s, device.logicalDpiX(), device.logicalDpiY());
+    FormatRange range(letter);
+    const int length = range.textLength();
+    int pages = 0;
+    for (int start = 0;;) {
+        const int end = range.measureRange(&device, twips, start);
+        ++pages;
+        if (lastRange(start, end, length))
+            break;
+        start = end;
+    }
+    return pages;
 }

@@ -64,10 +64,17 @@ public:
     // number needs), never more than the page; an empty area counts from its top.
     static int shortPageHeight(const QImage &surface, const QRect &textArea, int bottomMargin);
 
+    // The number of pages render() makes of the letter with these settings, found by the
+    // same layout without drawing or compressing anything; 0 when the page size is out of
+    // range.
+    static int countPages(const QTextDocument &letter, const ConfigSettings &settings);
+
     // Time spent in JPEG compression by the last render(), in nanoseconds.
     qint64 compressNanoseconds() const { return compressNs_; }
 
 private:
+    // Whether the range [start, end) that the layout returned ends the letter.
+    static bool lastRange(int start, int end, int length);
     void drawPageNumber(QImage &surface, int page) const;
 
     std::vector<PageRange> ranges_;

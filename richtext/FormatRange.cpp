@@ -233,6 +233,16 @@ qreal FormatRange::startTop(const Unit &unit, int pos) const
 
 int FormatRange::formatRange(QPaintDevice *device, const QRect &areaTwips, int start)
 {
+    return layRange(device, areaTwips, start, true);
+}
+
+int FormatRange::measureRange(QPaintDevice *device, const QRect &areaTwips, int start)
+{
+    return layRange(device, areaTwips, start, false);
+}
+
+int FormatRange::layRange(QPaintDevice *device, const QRect &areaTwips, int start, bool draw)
+{
     if (!device || areaTwips.isEmpty() || start < 0)
         return -1;
     const int length = textLength();
@@ -313,6 +323,8 @@ int FormatRange::formatRange(QPaintDevice *device, const QRect &areaTwips, int s
     }
     if (next == start)
         return start; // nothing fits: no progress
+    if (!draw)
+        return std::min(next, length);
 
     QPainter painter(device);
     if (!painter.isActive())

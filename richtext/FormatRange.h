@@ -52,6 +52,10 @@ public:
     // is taller than the rectangle is split between its lines rather than stopping there.
     int formatRange(QPaintDevice *device, const QRect &areaTwips, int start);
 
+    // Where a range from start ends, as formatRange() would draw it, without drawing:
+    // the device only lends its resolution (page counting).
+    int measureRange(QPaintDevice *device, const QRect &areaTwips, int start);
+
     // One call without keeping the layout.
     static int formatRange(const QTextDocument &doc, QPaintDevice *device, const QRect &areaTwips, int start);
 
@@ -82,6 +86,7 @@ private:
         bool breakBefore; // a page break comes before the unit: no range draws past it
     };
 
+    int layRange(QPaintDevice *device, const QRect &areaTwips, int start, bool draw);
     bool ensureLayout(int widthPx, int heightPx, int dpiX, int dpiY);
     void collectFrame(QTextFrame *frame);
     void addBlockLines(const QTextBlock &block, bool asUnits);
