@@ -84,6 +84,7 @@ TFM_Cmps::TFM_Cmps(WindowServices &services, QWidget *parent)
     column->addWidget(LstV_Attach);
 
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
+    buildPageCount();
 
     setTabOrder(Memo_To, Memo_CC);
     setTabOrder(Memo_CC, Memo_BCC);
@@ -99,6 +100,7 @@ TFM_Cmps::TFM_Cmps(WindowServices &services, QWidget *parent)
     connect(Editor, &QTextEdit::selectionChanged, this, &TFM_Cmps::EditorSelectionChange);
     connect(Editor, &QTextEdit::copyAvailable, this, &TFM_Cmps::ActionList2Update);
     connect(Editor, &QTextEdit::undoAvailable, this, &TFM_Cmps::ActionList2Update);
+    connect(Editor, &QTextEdit::redoAvailable, this, &TFM_Cmps::ActionList2Update);
     connect(Editor, &QTextEdit::selectionChanged, this, &TFM_Cmps::ActionList2Update);
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &TFM_Cmps::ActionList2Update);
     SelectionChange();

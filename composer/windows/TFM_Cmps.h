@@ -6,11 +6,15 @@
 #include "ToolBarState.h"
 #include "UserDialogs.h"
 
+#include <QColor>
 #include <QMainWindow>
 #include <cstdint>
 #include <vector>
 
+class ColorButton;
 class ComposerEditor;
+class FindReplaceDialog;
+class LetterPageCount;
 class FontSizeBox;
 class MailBoxHost;
 class MailStorer;
@@ -94,6 +98,11 @@ public:
     ComposerEditor *Editor = nullptr;
     QListWidget *LstV_Attach = nullptr;
     QMenu *m_attachMenu = nullptr;
+    // Colour, redo and the page count beside the controls above.
+    ColorButton *FontColorButton = nullptr;
+    ColorButton *HighlightButton = nullptr;
+    QToolButton *RedoButton = nullptr;
+    QLabel *LB_Pages = nullptr; // in the status bar: "3 pages"
 
     // ---- commands
     QAction *EditUndoCmd = nullptr;
@@ -105,6 +114,10 @@ public:
     QAction *FileOpenCmd = nullptr;
     QAction *FileSaveCmd = nullptr;
     QAction *FileExitCmd = nullptr;
+    QAction *EditRedoCmd = nullptr;
+    QAction *EditFindCmd = nullptr;
+    QAction *EditReplaceCmd = nullptr;
+    QAction *EditFindNextCmd = nullptr;
 
     bool FUpdating = false;
 
@@ -123,6 +136,11 @@ public:
     // The letter's changed state: the editor's modified flag.
     bool letterChanged() const;
     void setLetterChanged(bool changed);
+
+    // The page count of the status bar and the Find and Replace window (null until first
+    // opened).
+    LetterPageCount *pageCount() const { return m_pageCount; }
+    FindReplaceDialog *findDialog() const { return m_findDialog; }
 
     // The state the last refresh gave the format bar.
     ToolBarState toolBarState() const { return m_state; }
@@ -158,6 +176,14 @@ public slots:
     void EditSelAllExecute();
     void ActionList2Update();
     void FileNewCmdExecute();
+    void EditRedoCmdExecute();
+    void Find1Click();
+    void Replace1Click();
+    void FindNext1Click();
+    void Color1Click();
+    void Highlight1Click();
+    void FontColorButtonClick(const QColor &color);
+    void HighlightButtonClick(const QColor &color);
 
     // ---- the mail (store, send, import, attachments and the close question are filled
     // by the compose lifecycle)
@@ -202,6 +228,15 @@ private:
     void buildAttachmentList();
     void buildCommands();
     void buildMenus();
+    void buildEditingCommands();
+    void buildColorButtons();
+    void buildPageCount();
+    void showFindDialog(bool replace);
+    void findNext();
+    void replaceOne();
+    void replaceAll();
+    // The outcome of a search, in the Find window and the status bar.
+    void showFindStatus(const QString &text);
     void FillFontNames();
     void FormResize();
     void applyStyle(int style, bool on); // style: ActiveAttributes::Style
@@ -236,4 +271,6 @@ private:
     QString m_openFilter;
     bool m_released = false;
     bool m_panelGrown = false;
+    FindReplaceDialog *m_findDialog = nullptr;
+    LetterPageCount *m_pageCount = nullptr;
 };

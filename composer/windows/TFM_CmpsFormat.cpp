@@ -65,6 +65,7 @@ void TFM_Cmps::buildFormatBar()
     connect(BoldButton, &QToolButton::clicked, this, &TFM_Cmps::BoldButtonClick);
     connect(ItalicButton, &QToolButton::clicked, this, &TFM_Cmps::ItalicButtonClick);
     connect(UnderlineButton, &QToolButton::clicked, this, &TFM_Cmps::UnderlineButtonClick);
+    buildColorButtons();
     StandardToolBar->addSeparator();
 
     FontName = new QComboBox(StandardToolBar);
@@ -126,6 +127,7 @@ void TFM_Cmps::buildFormatBar()
     CutButton = commandButton("CutButton", EditCutCmd);
     PasteButton = commandButton("PasteButton", EditPasteCmd);
     UndoButton = commandButton("UndoButton", EditUndoCmd);
+    RedoButton = commandButton("RedoButton", EditRedoCmd);
     StandardToolBar->addSeparator();
 
     Attachbutton = button("Attachbutton", R::Attach, "Add attachment", false);
@@ -315,6 +317,7 @@ void TFM_Cmps::ActionList2Update()
     EditCutCmd->setEnabled(selection);
     EditCopyCmd->setEnabled(selection);
     EditUndoCmd->setEnabled(Editor->document()->isUndoAvailable());
+    EditRedoCmd->setEnabled(Editor->document()->isRedoAvailable());
     EditPasteCmd->setEnabled(Editor->canPaste());
 }
 

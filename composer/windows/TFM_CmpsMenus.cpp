@@ -60,6 +60,7 @@ void TFM_Cmps::buildCommands()
     connect(FileOpenCmd, &QAction::triggered, this, &TFM_Cmps::PIC_OpenClick);
     connect(FileSaveCmd, &QAction::triggered, this, &TFM_Cmps::PIC_SaveClick);
     connect(FileExitCmd, &QAction::triggered, this, &TFM_Cmps::FileExitCmdExecute);
+    buildEditingCommands();
 
     // F1 anywhere in the window: the compose help page.
     QAction *help = command(this, "HelpKey", "Help", nullptr, {QKeySequence(Qt::Key_F1)});
@@ -97,12 +98,17 @@ void TFM_Cmps::buildMenus()
     QMenu *edit = MainMenu1->addMenu(QStringLiteral("&Edit"));
     edit->setObjectName(QStringLiteral("Edit1"));
     edit->addAction(EditUndoCmd);
+    edit->addAction(EditRedoCmd);
     edit->addSeparator();
     edit->addAction(EditCopyCmd);
     edit->addAction(EditCutCmd);
     edit->addAction(EditPasteCmd);
     edit->addSeparator();
     edit->addAction(EditSelAll);
+    edit->addSeparator();
+    edit->addAction(EditFindCmd);
+    edit->addAction(EditFindNextCmd);
+    edit->addAction(EditReplaceCmd);
     edit->addSeparator();
     item(edit, "InsertDate1", "Insert &Date", &TFM_Cmps::InsertDate1Click);
     item(edit, "InsertTime1", "Insert T&ime", &TFM_Cmps::InsertTime1Click);
@@ -111,6 +117,8 @@ void TFM_Cmps::buildMenus()
     QMenu *style = MainMenu1->addMenu(QStringLiteral("&Style"));
     style->setObjectName(QStringLiteral("Style1"));
     item(style, "Font1", "&Font...", &TFM_Cmps::Font1Click);
+    item(style, "Color1", "C&olor...", &TFM_Cmps::Color1Click);
+    item(style, "Highlight1", "&Highlight Color...", &TFM_Cmps::Highlight1Click);
     style->addSeparator();
     item(style, "Bold1", "&Bold Font", &TFM_Cmps::Bold1Click, {QKeySequence(Qt::CTRL | Qt::Key_B)})
         ->setIcon(ProgramIcons::icon(R::Bold));

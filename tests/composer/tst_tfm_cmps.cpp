@@ -1,8 +1,11 @@
 #include "CaretFormat.h"
+#include "ColorButton.h"
 #include "ComposerEditor.h"
+#include "FindReplaceDialog.h"
 #include "FontSizeBox.h"
 #include "HoverShift.h"
 #include "LetterDocument.h"
+#include "LetterPageCount.h"
 #include "TFM_Cmps.h"
 #include "ToolBand.h"
 #include "ToolImage.h"
@@ -18,7 +21,9 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSet>
+#include <QStatusBar>
 #include <QTextTable>
 #include <QToolButton>
 #include <QtTest>
@@ -275,9 +280,10 @@ private slots:
         const QList<QPair<QString, QStringList>> expected = {
             {QStringLiteral("&Flie"), {"S&end|Ctrl+Return", "Send &By Ms OE", "-", "&Import...|Ctrl+O", "-", "&Save|Ctrl+S", "-",
                                        "&Close|Ctrl+F4"}},
-            {QStringLiteral("&Edit"), {"&Undo|Ctrl+Z", "-", "&Copy|Ctrl+C", "Cu&t|Ctrl+X", "&Paste|Ctrl+V", "-", "Select &All",
-                                       "-", "Insert &Date", "Insert T&ime"}},
-            {QStringLiteral("&Style"), {"&Font...", "-", "&Bold Font|Ctrl+B", "&Italic Font|Ctrl+I", "&Underline Font|Ctrl+U",
+            {QStringLiteral("&Edit"), {"&Undo|Ctrl+Z", "&Redo|Ctrl+Y", "-", "&Copy|Ctrl+C", "Cu&t|Ctrl+X", "&Paste|Ctrl+V", "-",
+                                       "Select &All", "-", "&Find...|Ctrl+F", "Find &Next|F3", "R&eplace...|Ctrl+H", "-",
+                                       "Insert &Date", "Insert T&ime"}},
+            {QStringLiteral("&Style"), {"&Font...", "C&olor...", "&Highlight Color...", "-", "&Bold Font|Ctrl+B", "&Italic Font|Ctrl+I", "&Underline Font|Ctrl+U",
                                         "-", "Align &Left", "Align &Center", "Align &Right"}},
             {QStringLiteral("&Tools"), {"&Insert Attachment", "-", "A&dd Address", "&Address Book", "-", "&Options setting..."}},
             {QStringLiteral("&Help"), {"&Help Contents\tF1", "&Tips Of The Day", "-", "&Report Bug", "-", "&Visite HomePage",
@@ -362,6 +368,62 @@ private slots:
         QCOMPARE(table->cellAt(0, 1).rowSpan(), 2);
         QVERIFY(reopened.Editor->toPlainText().contains(QStringLiteral("three")));
         QVERIFY(!reopened.Editor->toPlainText().contains(QStringLiteral("HTML")));
+    }
+
+    // Colour two words, replace them everywhere, take that back and redo it, find on
+    // round the end; the status bar counts the pages.
+    void colourReplaceRedoFindAndPages()
+    {
+        w->Editor->setPlainText(QStringLiteral("cat and cat"));
+        cursorAt(w->Editor, 0, 3);
+        w->FontColorButton->click(); // the colour the button shows: red at first
+        cursorAt(w->Editor, 8, 11);
+        w->HighlightButton->colorMenu()->findChild<QToolButton *>(QStringLiteral("SwatchAqua"))->click();
+        QCOMPARE(w->HighlightButton->color(), QColor(0, 255, 255));
+        const auto colourAt = [this](int at) {
+            QTextCursor c(w->Editor->document());
+            c.setPosition(at + 1);
+            return std::pair{c.charFormat().foreground().color(), c.charFormat().background().color()};
+        };
+        QCOMPARE(colourAt(1).first, QColor(255, 0, 0));
+        QCOMPARE(colourAt(9).second, QColor(0, 255, 255));
+
+        // Ctrl+H: the selection is the text to replace.
+        QTest::keyClick(w->Editor, Qt::Key_H, Qt::ControlModifier);
+        FindReplaceDialog *d = w->findDialog();
+        QVERIFY(d && d->isVisible() && d->replaceMode());
+        QCOMPARE(d->findText(), QStringLiteral("cat"));
+        QVERIFY(d->BT_FindNext->isDefault() && !d->BT_ReplaceAll->isDefault());
+        d->Edt_Replace->setText(QStringLiteral("dog"));
+        QTest::mouseClick(d->BT_ReplaceAll, Qt::LeftButton);
+        QCOMPARE(w->Editor->toPlainText(), QStringLiteral("dog and dog"));
+        QCOMPARE(d->LB_Status->text(), QStringLiteral("Replaced 2 places."));
+        QCOMPARE(colourAt(1).first, QColor(255, 0, 0));
+        QCOMPARE(colourAt(9).second, QColor(0, 255, 255));
+
+        d->close();
+        QApplication::setActiveWindow(w);
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        w->Editor->setFocus();
+        QVERIFY(!w->EditRedoCmd->isEnabled());
+        w->EditUndoCmd->trigger();
+        QCOMPARE(w->Editor->toPlainText(), QStringLiteral("cat and cat"));
+        QVERIFY(w->EditRedoCmd->isEnabled() && w->RedoButton->isEnabled());
+        QTest::keyClick(w->Editor, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(w->Editor->toPlainText(), QStringLiteral("dog and dog"));
+
+        // F3 finds the next place, and says when it went round the end.
+        d->setFindText(QStringLiteral("dog"));
+        cursorAt(w->Editor, 5);
+        QTest::keyClick(w->Editor, Qt::Key_F3);
+        QCOMPARE(w->Editor->textCursor().selectionStart(), 8);
+        QVERIFY(w->statusBar()->currentMessage().isEmpty());
+        QTest::keyClick(w->Editor, Qt::Key_F3);
+        QCOMPARE(w->Editor->textCursor().selectionStart(), 0);
+        QVERIFY(w->statusBar()->currentMessage().contains(QStringLiteral("went on from the start")));
+
+        w->pageCount()->flush();
+        QCOMPARE(w->LB_Pages->text(), QStringLiteral("1 page"));
     }
 };
 
