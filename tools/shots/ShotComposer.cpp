@@ -1,4 +1,5 @@
 #include "ComposerEditor.h"
+#include "LetterPageCount.h"
 #include "ShotContext.h"
 #include "ShotRegistry.h"
 #include "TFM_Cmps.h"
@@ -39,6 +40,7 @@ TFM_Cmps *demoComposer(ShotContext &c)
     QTextCursor cursor = w->Editor->textCursor();
     cursor.setPosition(60);
     w->Editor->setTextCursor(cursor);
+    w->pageCount()->flush(); // the status bar shows the page count
     return w;
 }
 

@@ -1,3 +1,4 @@
+#include "ColorButton.h"
 #include "ComposerEditor.h"
 #include "FindReplaceDialog.h"
 #include "ShotContext.h"
@@ -6,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 
 namespace {
@@ -26,6 +28,17 @@ QWidget *replaceWindow(ShotContext &c)
     return d;
 }
 
-const bool added = ShotRegistry::add(QStringLiteral("composer-find"), replaceWindow);
+// The drop-down of the text colour button.
+QWidget *colorMenu(ShotContext &c)
+{
+    auto *w = new TFM_Cmps(c.services());
+    QMenu *menu = w->FontColorButton->colorMenu();
+    menu->setParent(nullptr, menu->windowFlags());
+    QObject::connect(menu, &QObject::destroyed, [w] { delete w; });
+    return menu;
+}
+
+const bool added = ShotRegistry::add(QStringLiteral("composer-find"), replaceWindow)
+                   && ShotRegistry::add(QStringLiteral("composer-color-menu"), colorMenu);
 
 } // namespace
