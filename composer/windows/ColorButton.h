@@ -20,13 +20,14 @@ public:
     QColor color() const { return m_color; }
     void setColor(const QColor &color);
     QMenu *colorMenu() const { return m_menu; }
+    // The colour dialog, from the button's colour; a colour chosen there is chosen.
+    void chooseMore();
 
 signals:
     void colorChosen(const QColor &color);
 
 private:
     void choose(const QColor &color);
-    void chooseMore();
     void updateIcon();
 
     QString m_iconName;

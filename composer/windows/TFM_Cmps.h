@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <vector>
 
+class ActiveAttributes;
 class ColorButton;
 class ComposerEditor;
 class FindReplaceDialog;
@@ -230,6 +231,7 @@ private:
     void buildMenus();
     void buildEditingCommands();
     void buildColorButtons();
+    void applyColor(void (ActiveAttributes::*set)(const QColor &), const QColor &color);
     void buildPageCount();
     void showFindDialog(bool replace);
     void findNext();

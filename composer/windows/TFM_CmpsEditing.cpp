@@ -11,7 +11,6 @@
 #include "WindowServices.h"
 
 #include <QAction>
-#include <QColorDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,39 +23,7 @@ namespace {
 // How long a search's outcome stays in the status bar.
 constexpr int kStatusMs = 5000;
 
-QAction *editCommand(QWidget *window, const char *name, const char *caption, const char *hint,
-                     const QList<QKeySequence> &keys)
-{
-    auto *a = new QAction(QLatin1String(caption), window);
-    a->setObjectName(QLatin1String(name));
-    a->setToolTip(QLatin1String(hint));
-    a->setStatusTip(QLatin1String(hint));
-    a->setShortcuts(keys);
-    a->setShortcutContext(Qt::WindowShortcut);
-    window->addAction(a);
-    return a;
-}
-
 } // namespace
-
-void TFM_Cmps::buildEditingCommands()
-{
-    EditRedoCmd = editCommand(this, "EditRedoCmd", "&Redo", "Redo the last undone action",
-                              {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    EditRedoCmd->setIcon(QIcon::fromTheme(QStringLiteral("edit-redo")));
-    EditFindCmd = editCommand(this, "EditFindCmd", "&Find...", "Find text in the letter",
-                              {QKeySequence(Qt::CTRL | Qt::Key_F)});
-    EditFindCmd->setIcon(QIcon::fromTheme(QStringLiteral("edit-find")));
-    EditReplaceCmd = editCommand(this, "EditReplaceCmd", "R&eplace...", "Replace text in the letter",
-                                 {QKeySequence(Qt::CTRL | Qt::Key_H)});
-    EditReplaceCmd->setIcon(QIcon::fromTheme(QStringLiteral("edit-find-replace")));
-    EditFindNextCmd = editCommand(this, "EditFindNextCmd", "Find &Next", "Find the next place of the text",
-                                  {QKeySequence(Qt::Key_F3)});
-    connect(EditRedoCmd, &QAction::triggered, this, &TFM_Cmps::EditRedoCmdExecute);
-    connect(EditFindCmd, &QAction::triggered, this, &TFM_Cmps::Find1Click);
-    connect(EditReplaceCmd, &QAction::triggered, this, &TFM_Cmps::Replace1Click);
-    connect(EditFindNextCmd, &QAction::triggered, this, &TFM_Cmps::FindNext1Click);
-}
 
 void TFM_Cmps::buildPageCount()
 {
@@ -82,50 +49,29 @@ void TFM_Cmps::EditRedoCmdExecute()
         Editor->redo();
 }
 
-void TFM_Cmps::FontColorButtonClick(const QColor &color)
+void TFM_Cmps::applyColor(void (ActiveAttributes::*set)(const QColor &), const QColor &color)
 {
     if (FUpdating)
         return;
     QTextCursor cursor = Editor->textCursor();
-    ActiveAttributes(cursor).setColor(color);
+    (ActiveAttributes(cursor).*set)(color);
     Editor->setTextCursor(cursor);
     Editor->setFocus();
 }
 
-void TFM_Cmps::HighlightButtonClick(const QColor &color)
-{
-    if (FUpdating)
-        return;
-    QTextCursor cursor = Editor->textCursor();
-    ActiveAttributes(cursor).setHighlight(color);
-    Editor->setTextCursor(cursor);
-    Editor->setFocus();
-}
+void TFM_Cmps::FontColorButtonClick(const QColor &color) { applyColor(&ActiveAttributes::setColor, color); }
+void TFM_Cmps::HighlightButtonClick(const QColor &color) { applyColor(&ActiveAttributes::setHighlight, color); }
 
+// The menu items open the colour dialog of the matching button, which applies the colour.
 void TFM_Cmps::Color1Click()
 {
-    // The dialog starts from the colour of the selection (or the caret).
-    QTextCursor cursor = Editor->textCursor();
-    const QTextCharFormat format = ActiveAttributes(cursor).format();
-    const QColor start = format.foreground().style() != Qt::NoBrush ? format.foreground().color() : QColor(Qt::black);
-    const QColor chosen = QColorDialog::getColor(start, this, QStringLiteral("Color"));
-    if (chosen.isValid()) {
-        FontColorButton->setColor(chosen);
-        FontColorButtonClick(chosen);
-    }
+    FontColorButton->chooseMore();
     Editor->setFocus();
 }
 
 void TFM_Cmps::Highlight1Click()
 {
-    QTextCursor cursor = Editor->textCursor();
-    const QTextCharFormat format = ActiveAttributes(cursor).format();
-    const QColor start = format.background().style() != Qt::NoBrush ? format.background().color() : TextColors::defaultHighlight();
-    const QColor chosen = QColorDialog::getColor(start, this, QStringLiteral("Highlight Color"));
-    if (chosen.isValid()) {
-        HighlightButton->setColor(chosen);
-        HighlightButtonClick(chosen);
-    }
+    HighlightButton->chooseMore();
     Editor->setFocus();
 }
 

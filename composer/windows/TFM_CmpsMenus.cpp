@@ -158,3 +158,23 @@ void TFM_Cmps::buildMenus()
     item(help, "VisiteHomePage1", "&Visite HomePage", &TFM_Cmps::VisiteHomePage1Click);
     item(help, "About1", "&About Orlavinte", &TFM_Cmps::About1Click);
 }
+
+void TFM_Cmps::buildEditingCommands()
+{
+    // Beside the edit commands: Redo, and finding and replacing.
+    EditRedoCmd = command(this, "EditRedoCmd", "&Redo", "Redo the last undone action",
+                          {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    EditRedoCmd->setIcon(QIcon::fromTheme(QStringLiteral("edit-redo")));
+    EditFindCmd = command(this, "EditFindCmd", "&Find...", "Find text in the letter",
+                          {QKeySequence(Qt::CTRL | Qt::Key_F)});
+    EditFindCmd->setIcon(QIcon::fromTheme(QStringLiteral("edit-find")));
+    EditReplaceCmd = command(this, "EditReplaceCmd", "R&eplace...", "Replace text in the letter",
+                             {QKeySequence(Qt::CTRL | Qt::Key_H)});
+    EditReplaceCmd->setIcon(QIcon::fromTheme(QStringLiteral("edit-find-replace")));
+    EditFindNextCmd = command(this, "EditFindNextCmd", "Find &Next", "Find the next place of the text",
+                              {QKeySequence(Qt::Key_F3)});
+    connect(EditRedoCmd, &QAction::triggered, this, &TFM_Cmps::EditRedoCmdExecute);
+    connect(EditFindCmd, &QAction::triggered, this, &TFM_Cmps::Find1Click);
+    connect(EditReplaceCmd, &QAction::triggered, this, &TFM_Cmps::Replace1Click);
+    connect(EditFindNextCmd, &QAction::triggered, this, &TFM_Cmps::FindNext1Click);
+}
