@@ -22,7 +22,11 @@ LetterPageCount::LetterPageCount(const ConfigSettings &settings, std::function<c
 
 void LetterPageCount::schedule()
 {
-    m_timer.start();
+    // A long letter waits longer for the typing to pause, from its first count on; after
+    // that, the time the last count took decides, if longer.
+    const QTextDocument *letter = m_letter ? m_letter() : nullptr;
+    const int byLength = letter ? letter->characterCount() / kCharactersPerMs : 0;
+    m_timer.start(std::clamp(std::max(byLength, m_learnedDelay), kMinDelayMs, kMaxDelayMs));
 }
 
 void LetterPageCount::flush()
@@ -44,7 +48,7 @@ void LetterPageCount::countNow()
     // A long letter takes long to count: wait longer for the typing to pause, so the
     // count never stands in the way of the typing.
     const qint64 took = clock.elapsed();
-    m_timer.setInterval(static_cast<int>(std::clamp<qint64>(took * 4, kMinDelayMs, kMaxDelayMs)));
+    m_learnedDelay = static_cast<int>(std::clamp<qint64>(took * 4, kMinDelayMs, kMaxDelayMs));
     if (pages != m_pages) {
         m_pages = pages;
         emit counted(pages);

@@ -11,7 +11,8 @@ struct ConfigSettings;
 // How many pictures (pages) the send job will make of the letter with the current
 // picture settings. Counting lays the whole letter out, so it runs when the letter has
 // rested for a while after a change, never on each keystroke: every change restarts a
-// single-shot timer, whose delay grows with the time the last count took.
+// single-shot timer, whose delay grows with the letter's length and with the time the
+// last count took.
 class LetterPageCount : public QObject
 {
     Q_OBJECT
@@ -39,6 +40,9 @@ public:
     // Delays between the last change and a count.
     static constexpr int kMinDelayMs = 400;
     static constexpr int kMaxDelayMs = 5000;
+    // A letter's length in characters per millisecond of delay (a ten-page letter of
+    // some 20000 characters waits 800 ms).
+    static constexpr int kCharactersPerMs = 25;
 
 signals:
     void counted(int pages);
@@ -50,4 +54,5 @@ private:
     std::function<const QTextDocument *()> m_letter;
     QTimer m_timer;
     int m_pages = 0;
+    int m_learnedDelay = kMinDelayMs;
 };

@@ -1,5 +1,6 @@
 #include "ActiveAttributes.h"
 #include "ConfigSettings.h"
+#include "LetterClipboard.h"
 #include "LetterDocument.h"
 #include "LetterPageCount.h"
 #include "PageRenderer.h"
@@ -130,9 +131,15 @@ private slots:
 
         QTextDocument again;
         LetterDocument::load(rtf, &again);
-        QCOMPARE(formatAt(again, 1).foreground().color(), QColor(255, 0, 0));
-        QCOMPARE(formatAt(again, 6).background().color(), QColor(255, 255, 0));
-        QVERIFY(!formatAt(again, 6).hasProperty(QTextFormat::ForegroundBrush));
+        // Copied, as word processors receive it, and pasted into another letter.
+        QTextDocument pasted;
+        QTextCursor into(&pasted);
+        LetterClipboard::insertRtf(into, LetterClipboard::rtfOf(select(doc, 0, 10)).toStdString());
+        for (const QTextDocument *d : {&again, &pasted}) {
+            QCOMPARE(formatAt(*d, 1).foreground().color(), QColor(255, 0, 0));
+            QCOMPARE(formatAt(*d, 6).background().color(), QColor(255, 255, 0));
+            QVERIFY(!formatAt(*d, 6).hasProperty(QTextFormat::ForegroundBrush));
+        }
 
         const ConfigSettings settings = ConfigSettings::firstRun();
         PageRenderer renderer(settings);
@@ -192,10 +199,21 @@ private slots:
         QCOMPARE(counted.size(), 1);
         QVERIFY(counter.delay() >= LetterPageCount::kMinDelayMs && counter.delay() <= LetterPageCount::kMaxDelayMs);
 
+        // A long letter waits longer before it is counted.
+        longLetter(doc, 400, -1);
+        counter.schedule();
+        QVERIFY(counter.delay() > LetterPageCount::kMinDelayMs);
+        counter.flush();
+        QVERIFY(counter.pages() > 1);
+        doc.clear();
+        counter.schedule();
+        counter.flush();
+        QCOMPARE(counted.size(), 3);
+
         // An unchanged count says nothing new; a bad page size counts no pages.
         counter.schedule();
         counter.flush();
-        QCOMPARE(counted.size(), 1);
+        QCOMPARE(counted.size(), 3);
         settings.PIC_W = 0;
         counter.schedule();
         counter.flush();
