@@ -7,10 +7,12 @@
 #include "UserDialogs.h"
 
 #include <QMainWindow>
+#include <QUrl>
 #include <cstdint>
 #include <vector>
 
 class ComposerEditor;
+class ComposerSpelling;
 class FontSizeBox;
 class MailBoxHost;
 class MailStorer;
@@ -105,6 +107,8 @@ public:
     QAction *FileOpenCmd = nullptr;
     QAction *FileSaveCmd = nullptr;
     QAction *FileExitCmd = nullptr;
+    QAction *InsertPicture1 = nullptr;
+    QAction *PictureSize1 = nullptr;
 
     bool FUpdating = false;
 
@@ -123,6 +127,9 @@ public:
     // The letter's changed state: the editor's modified flag.
     bool letterChanged() const;
     void setLetterChanged(bool changed);
+
+    // The spell checking of the letter.
+    ComposerSpelling *spelling() const { return m_spelling; }
 
     // The state the last refresh gave the format bar.
     ToolBarState toolBarState() const { return m_state; }
@@ -158,6 +165,12 @@ public slots:
     void EditSelAllExecute();
     void ActionList2Update();
     void FileNewCmdExecute();
+
+    // ---- pictures from files (Insert menu, and files dropped on the letter)
+    void InsertPicture1Click();
+    void PictureSize1Click();
+    void insertPictureFiles(const QStringList &paths);
+    void EditorFilesDropped(const QList<QUrl> &files);
 
     // ---- the mail (store, send, import, attachments and the close question are filled
     // by the compose lifecycle)
@@ -209,6 +222,8 @@ private:
     void applyState(const ToolBarState &state);
     void pickRecipients();
     void buildLifecycle();
+    void buildPictures();
+    void buildSpelling();
     ComposedMail composedMail() const;
     MailStorer storer() const;
     // Stores the mail (replacing the opened one); false when it failed, after the error
@@ -236,4 +251,5 @@ private:
     QString m_openFilter;
     bool m_released = false;
     bool m_panelGrown = false;
+    ComposerSpelling *m_spelling = nullptr;
 };
