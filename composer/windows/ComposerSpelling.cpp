@@ -139,7 +139,7 @@ QMenu *ComposerSpelling::contextMenu(const QPoint &pos)
         m_check.ignore(word);
         m_highlighter->recheckAll();
     })->setObjectName(QStringLiteral("IgnoreAll"));
-    add(QStringLiteral("&Add to Dictionary"), [this, word] {
+    add(QStringLiteral("Add to &Dictionary"), [this, word] {
         if (!m_check.addToDictionary(word)) {
             if (auto *window = qobject_cast<QMainWindow *>(m_editor->window()))
                 window->statusBar()->showMessage(QStringLiteral("\"%1\" could not be added to the personal word list").arg(word));
