@@ -22,7 +22,7 @@ void TFM_Cmps::buildPictures()
     auto *style = MainMenu1->findChild<QMenu *>(QStringLiteral("Style1"));
     MainMenu1->insertMenu(style ? style->menuAction() : nullptr, insert);
 
-    InsertPicture1 = insert->addAction(QStringLiteral("&Picture..."));
+    InsertPicture1 = insert->addAction(QStringLiteral("Insert &Picture..."));
     InsertPicture1->setObjectName(QStringLiteral("InsertPicture1"));
     InsertPicture1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
     InsertPicture1->setShortcutContext(Qt::WindowShortcut);

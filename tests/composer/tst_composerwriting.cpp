@@ -7,6 +7,7 @@
 #include "SpellHighlighter.h"
 #include "TFM_Cmps.h"
 #include "TestFiles.h"
+#include "TestPictures.h"
 #include "WindowFixture.h"
 
 #include <QAction>
@@ -56,27 +57,6 @@ QPoint pointAt(QTextEdit *editor, int position)
 QByteArray rtfOf(const QTextEdit *editor)
 {
     return QByteArray::fromStdString(RtfWriter::write(*editor->document()));
-}
-
-QByteArray encoded(int w, int h, const char *format)
-{
-    QImage image(w, h, QImage::Format_RGB32);
-    image.fill(qRgb(250, 200, 0));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
-
-QList<QTextImageFormat> pictures(const QTextDocument *doc)
-{
-    QList<QTextImageFormat> out;
-    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
-        for (auto it = b.begin(); !it.atEnd(); ++it)
-            if (it.fragment().charFormat().isImageFormat())
-                out.append(it.fragment().charFormat().toImageFormat());
-    return out;
 }
 
 QAction *menuAction(QMenu *menu, const char *name)
@@ -194,14 +174,14 @@ private slots:
         WindowFixture f;
         TFM_Cmps w(f.services);
         w.show();
-        const QByteArray jpeg = encoded(1160, 400, "JPEG");
+        const QByteArray jpeg = TestPictures::encoded(1160, 400, "JPEG");
         const QString photo = f.dir.filePath(QStringLiteral("photo.jpg"));
         TestFiles::write(photo, jpeg);
         QTest::keyClicks(w.Editor, QStringLiteral("Photo: "));
         f.dialogs.fileNames.enqueue(photo);
         w.findChild<QAction *>(QStringLiteral("InsertPicture1"))->trigger();
         QCOMPARE(f.dialogs.fileRequests.last().caption, QStringLiteral("Insert Picture"));
-        QList<QTextImageFormat> shown = pictures(w.Editor->document());
+        QList<QTextImageFormat> shown = TestPictures::in(*w.Editor->document());
         QCOMPARE(shown.size(), 1);
         // Wider than the page's text (600 - 10 - 10): scaled to it; stored as the same JPEG.
         QCOMPARE(QSizeF(shown[0].width(), shown[0].height()), QSizeF(580, 200));
@@ -218,13 +198,13 @@ private slots:
             dialog->accept();
         });
         w.PictureSize1Click();
-        shown = pictures(w.Editor->document());
+        shown = TestPictures::in(*w.Editor->document());
         QCOMPARE(QSizeF(shown[0].width(), shown[0].height()), QSizeF(290, 100));
 
         // Dropped: a picture goes into the letter, a PDF onto the attachment list.
         const QString png = f.dir.filePath(QStringLiteral("drawing.png"));
         const QString pdf = f.dir.filePath(QStringLiteral("programme.pdf"));
-        TestFiles::write(png, encoded(30, 20, "PNG"));
+        TestFiles::write(png, TestPictures::encoded(30, 20, "PNG"));
         TestFiles::write(pdf, QByteArray("%PDF-1.4\n1 0 obj\n<<>>\nendobj\n"));
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(png), QUrl::fromLocalFile(pdf)});
@@ -235,7 +215,7 @@ private slots:
         QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(w.Editor->viewport(), &drop);
         QVERIFY(drop.isAccepted());
-        QCOMPARE(pictures(w.Editor->document()).size(), 2);
+        QCOMPARE(TestPictures::in(*w.Editor->document()).size(), 2);
         QCOMPARE(w.attachmentRows().size(), std::size_t(1));
         QCOMPARE(w.attachmentRows()[0].source, pdf);
         QVERIFY(f.dialogs.shown.isEmpty());
@@ -244,7 +224,7 @@ private slots:
         f.dialogs.fileNames.enqueue(pdf);
         w.InsertPicture1Click();
         QCOMPARE(f.dialogs.shown.size(), 1);
-        QCOMPARE(pictures(w.Editor->document()).size(), 2);
+        QCOMPARE(TestPictures::in(*w.Editor->document()).size(), 2);
     }
 };
 

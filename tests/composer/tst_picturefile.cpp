@@ -4,6 +4,7 @@
 #include "PictureFile.h"
 #include "PictureSize.h"
 #include "RtfWriter.h"
+#include "TestPictures.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -31,27 +32,6 @@ class TestPictureFile : public QObject
         return path;
     }
 
-    static QByteArray encoded(int w, int h, const char *format)
-    {
-        QImage image(w, h, QImage::Format_RGB32);
-        image.fill(qRgb(10, 120, 200));
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, format);
-        return bytes;
-    }
-
-    static QList<QTextImageFormat> pictures(const QTextDocument &doc)
-    {
-        QList<QTextImageFormat> out;
-        for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
-            for (auto it = b.begin(); !it.atEnd(); ++it)
-                if (it.fragment().charFormat().isImageFormat())
-                    out.append(it.fragment().charFormat().toImageFormat());
-        return out;
-    }
-
 private slots:
     void readsByContent_data()
     {
@@ -59,15 +39,15 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QSize>("size"); // invalid: no picture
         QTest::addColumn<bool>("jpegKept");
-        QTest::newRow("png") << "a.png" << encoded(30, 20, "PNG") << QSize(30, 20) << false;
-        QTest::newRow("jpeg") << "b.jpg" << encoded(30, 20, "JPEG") << QSize(30, 20) << true;
+        QTest::newRow("png") << "a.png" << TestPictures::encoded(30, 20, "PNG") << QSize(30, 20) << false;
+        QTest::newRow("jpeg") << "b.jpg" << TestPictures::encoded(30, 20, "JPEG") << QSize(30, 20) << true;
         // Qt writes no GIF: the smallest one there is, one pixel.
         QTest::newRow("gif") << "c.gif"
                              << QByteArray::fromHex("47494638396101000100800000ffffff00000021f90401000000002c000000000100"
                                                     "01000002024401003b")
                              << QSize(1, 1) << false;
-        QTest::newRow("bmp") << "d.bmp" << encoded(12, 8, "BMP") << QSize(12, 8) << false;
-        QTest::newRow("jpeg named png") << "e.png" << encoded(30, 20, "JPEG") << QSize(30, 20) << true;
+        QTest::newRow("bmp") << "d.bmp" << TestPictures::encoded(12, 8, "BMP") << QSize(12, 8) << false;
+        QTest::newRow("jpeg named png") << "e.png" << TestPictures::encoded(30, 20, "JPEG") << QSize(30, 20) << true;
         QTest::newRow("svg rasterised")
             << "f.svg"
             << QByteArray("<svg xmlns='http://www.w3.org/2000/svg' width='64' height='32'>"
@@ -80,7 +60,7 @@ private slots:
                           "<rect width='10' height='10'/></svg>")
             << QSize(4096, 2048) << false;
         QTest::newRow("text named png") << "h.png" << QByteArray("not a picture") << QSize() << false;
-        QTest::newRow("truncated png") << "i.png" << encoded(30, 20, "PNG").left(40) << QSize() << false;
+        QTest::newRow("truncated png") << "i.png" << TestPictures::encoded(30, 20, "PNG").left(40) << QSize() << false;
     }
     void readsByContent()
     {
@@ -133,16 +113,16 @@ private slots:
 
     void insertedJpegStoredUnchangedAndScaled()
     {
-        const QByteArray wide = encoded(1200, 600, "JPEG");
+        const QByteArray wide = TestPictures::encoded(1200, 600, "JPEG");
         const PictureFile::Picture p = PictureFile::read(write(QStringLiteral("wide.jpg"), wide));
-        const QByteArray small = encoded(40, 20, "PNG");
+        const QByteArray small = TestPictures::encoded(40, 20, "PNG");
         const PictureFile::Picture q = PictureFile::read(write(QStringLiteral("small.png"), small));
         QTextDocument doc;
         QTextCursor cursor(&doc);
         cursor.insertText(QStringLiteral("Look: "));
         PictureFile::insert(cursor, p, 580);
         PictureFile::insert(cursor, q, 580);
-        QList<QTextImageFormat> shown = pictures(doc);
+        QList<QTextImageFormat> shown = TestPictures::in(doc);
         QCOMPARE(shown.size(), 2);
         QCOMPARE(QSizeF(shown[0].width(), shown[0].height()), QSizeF(580, 290));
         QCOMPARE(QSizeF(shown[1].width(), shown[1].height()), QSizeF(40, 20));
@@ -155,7 +135,7 @@ private slots:
         // Reopened, the letter shows both pictures at their sizes and keeps the JPEG.
         QTextDocument again;
         LetterDocument::load(rtf, &again);
-        shown = pictures(again);
+        shown = TestPictures::in(again);
         QCOMPARE(shown.size(), 2);
         QCOMPARE(shown[0].width(), 580.0);
         QCOMPARE(JpegPicture::bytesOf(shown[0]), wide);
@@ -164,7 +144,7 @@ private slots:
 
     void sortsDroppedFiles()
     {
-        const QString png = write(QStringLiteral("drop.png"), encoded(4, 4, "PNG"));
+        const QString png = write(QStringLiteral("drop.png"), TestPictures::encoded(4, 4, "PNG"));
         const QString pdf = write(QStringLiteral("drop.pdf"), QByteArray("%PDF-1.4\n%\xE2\xE3\n1 0 obj\n<<>>\nendobj\n"));
         const PictureFile::Dropped d = PictureFile::sort({QUrl::fromLocalFile(png), QUrl::fromLocalFile(pdf),
                                                           QUrl(QStringLiteral("https://example.org/x.png")),
@@ -224,11 +204,11 @@ private slots:
         QCOMPARE(PictureSize::naturalSize(picture), QSize(200, 100));
         PictureSize::resize(picture, PictureSize::scaled(QSize(200, 100), 50));
         QCOMPARE(PictureSize::shownSize(picture), QSize(100, 50));
-        QCOMPARE(pictures(doc).value(0).width(), 100.0);
+        QCOMPARE(TestPictures::in(doc).value(0).width(), 100.0);
         QCOMPARE(doc.toPlainText().size(), 5);
         // One undo step takes the size back.
         doc.undo();
-        QCOMPARE(pictures(doc).value(0).width(), 200.0);
+        QCOMPARE(TestPictures::in(doc).value(0).width(), 200.0);
     }
 };
 

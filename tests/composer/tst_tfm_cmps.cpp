@@ -277,9 +277,11 @@ private slots:
                                        "&Close|Ctrl+F4"}},
             {QStringLiteral("&Edit"), {"&Undo|Ctrl+Z", "-", "&Copy|Ctrl+C", "Cu&t|Ctrl+X", "&Paste|Ctrl+V", "-", "Select &All",
                                        "-", "Insert &Date", "Insert T&ime"}},
+            {QStringLiteral("I&nsert"), {"Insert &Picture...|Ctrl+Shift+I", "Picture &Size..."}},
             {QStringLiteral("&Style"), {"&Font...", "-", "&Bold Font|Ctrl+B", "&Italic Font|Ctrl+I", "&Underline Font|Ctrl+U",
                                         "-", "Align &Left", "Align &Center", "Align &Right"}},
-            {QStringLiteral("&Tools"), {"&Insert Attachment", "-", "A&dd Address", "&Address Book", "-", "&Options setting..."}},
+            {QStringLiteral("&Tools"), {"&Insert Attachment", "-", "A&dd Address", "&Address Book", "-", "&Options setting...", "-",
+                                        "Check &Spelling", "Spelling &Language"}},
             {QStringLiteral("&Help"), {"&Help Contents\tF1", "&Tips Of The Day", "-", "&Report Bug", "-", "&Visite HomePage",
                                        "&About Orlavinte"}},
         };
@@ -308,7 +310,7 @@ private slots:
         QCOMPARE(w->EditUndoCmd->statusTip(), QStringLiteral("Undo the last action"));
 
         // Alt+S, then B: the Style menu's Bold Font.
-        QMenu *style = menus[2]->menu();
+        QMenu *style = w->MainMenu1->findChild<QMenu *>(QStringLiteral("Style1"));
         QTest::keyClick(w, Qt::Key_S, Qt::AltModifier);
         QTRY_VERIFY(style->isVisible());
         QTest::keyClick(style, Qt::Key_B);

@@ -1,6 +1,7 @@
 #include "JpegPicture.h"
 #include "LetterDocument.h"
 #include "RtfWriter.h"
+#include "TestPictures.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -15,30 +16,10 @@ class TestJpegPicture : public QObject
 {
     Q_OBJECT
 
-    static QByteArray jpeg(int w, int h)
-    {
-        QImage image(w, h, QImage::Format_RGB32);
-        image.fill(qRgb(200, 60, 30));
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "JPEG", 80);
-        return bytes;
-    }
-
     static QByteArray rtfOf(const QTextDocument &doc)
     {
         const std::string rtf = RtfWriter::write(doc);
         return QByteArray(rtf.data(), static_cast<qsizetype>(rtf.size()));
-    }
-
-    static QTextImageFormat firstPicture(const QTextDocument &doc)
-    {
-        for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
-            for (auto it = b.begin(); !it.atEnd(); ++it)
-                if (it.fragment().charFormat().isImageFormat())
-                    return it.fragment().charFormat().toImageFormat();
-        return {};
     }
 
     // The hex digits of a \pict group, without its line breaks.
@@ -54,7 +35,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("kept");
         QTest::addColumn<QByteArray>("blip");
-        QTest::newRow("JPEG file") << jpeg(40, 30) << QByteArray("\\jpegblip\\picw40\\pich30");
+        QTest::newRow("JPEG file") << TestPictures::encoded(40, 30, "JPEG") << QByteArray("\\jpegblip\\picw40\\pich30");
         // Bytes that are no JPEG are not written as one: the image goes out as PNG.
         QTest::newRow("not a JPEG") << QByteArray("\xFF\xD8\xFF junk", 9) << QByteArray("\\pngblip\\picw40\\pich30");
     }
@@ -80,7 +61,7 @@ private slots:
 
         QTextDocument again;
         LetterDocument::load(rtf.toStdString(), &again);
-        const QTextImageFormat read = firstPicture(again);
+        const QTextImageFormat read = TestPictures::in(again).value(0);
         QCOMPARE(read.width(), 20.0);
         QCOMPARE(JpegPicture::bytesOf(read), isJpeg ? kept : QByteArray());
         QVERIFY(!again.resource(QTextDocument::ImageResource, QUrl(read.name())).value<QImage>().isNull());
@@ -94,7 +75,7 @@ private slots:
         const QByteArray rtf = "{\\rtf1{\\pict\\jpegblip\\picw10\\pich10 ffd8ff00112233}}";
         QTextDocument doc;
         LetterDocument::load(rtf.toStdString(), &doc);
-        QVERIFY(JpegPicture::bytesOf(firstPicture(doc)).isEmpty());
+        QVERIFY(JpegPicture::bytesOf(TestPictures::in(doc).value(0)).isEmpty());
         QVERIFY(rtfOf(doc).contains("\\pngblip"));
     }
 };
