@@ -2,6 +2,12 @@
 // opened letter answers again (only the first screenful is checked at once), the time
 // until the idle checking has done the rest, and the time a keystroke takes in the middle
 // of the letter, with checking on and off. Prints the figures.
+//
+// On the 2-core build machine, shared with other builds (RelWithDebInfo, offscreen):
+//   checking on   open 133 ms  all checked 7037 ms (677 idle steps)  keystroke mean 1.69 ms, max 6.4 ms
+//   checking off  open  21 ms                                         keystroke mean 1.82 ms, max 6.9 ms
+// The window answers again after the open figure; the rest is checked in idle steps of
+// about 8 ms each, so typing meanwhile is not held up.
 #include "ComposerEditor.h"
 #include "ComposerSpelling.h"
 #include "DefaultFont.h"
