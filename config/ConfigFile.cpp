@@ -59,6 +59,9 @@ void LoadConfig(ConfigSettings &s, const QString &configPath)
 
     s.ACC_SMTPUser = ini.readString(System, "ACC_SMTPUser", " ");
     s.ACC_SMTPPass = ini.readString(System, "ACC_SMTPPass", " ");
+
+    s.SPL_Check = ini.readFlag(System, "SPL_Check", true);
+    s.SPL_Language = ini.readString(System, "SPL_Language", "");
 }
 
 void LoadConfig(ConfigSettings &settings, ConfigForm &form, const QString &configPath)
@@ -166,4 +169,11 @@ QByteArray FirstRunConfigText()
     for (const char *line : lines)
         text.append(line).append("\r\n");
     return text;
+}
+
+bool SaveSpelling(const ConfigSettings &settings, const QString &configPath)
+{
+    IniFile ini(configPath);
+    return ini.writeFlag(System, "SPL_Check", settings.SPL_Check)
+           && ini.writeString(System, "SPL_Language", settings.SPL_Language);
 }

@@ -28,5 +28,9 @@ MainWindowLayout LoadWindowLayout(ConfigSettings &settings, const QString &confi
 void SaveConfig(ConfigSettings &settings, const ConfigForm &form, const MainWindowLayout &layout,
                 const QString &configPath);
 
+// Writes the two spell-checking keys alone (the composer's Tools menu changes them);
+// false when the file could not be written.
+bool SaveSpelling(const ConfigSettings &settings, const QString &configPath);
+
 // The 31 lines of a first-run Config.dat, each ended by CR LF.
 QByteArray FirstRunConfigText();

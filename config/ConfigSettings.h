@@ -36,6 +36,11 @@ struct ConfigSettings
     std::string BOX_CurrentBox;
     bool BOX_ShowContent = false;
 
+    // The composer's spell checking: on or off, and the dictionary's language ("en_US";
+    // empty: the system's). Keys beyond the first-run file, written when changed.
+    bool SPL_Check = true;
+    std::string SPL_Language;
+
     // True when the SMTP host, user or password is empty after trimming blanks and
     // control characters: a send through SMTP needs all three, login or not.
     bool smtpAccountBlank() const;

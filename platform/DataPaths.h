@@ -13,6 +13,7 @@ struct DataPaths
     QString mailBox; // folder + "MailBox.dat"
     QString help;    // the folder of the help pages ("help/" beside the executable), ending with "/"
     QString executableFolder; // ending with "/"
+    QString dictionaries = QStringLiteral("/usr/share/hunspell/"); // the spell checker's (Hunspell's)
 
     // All files beside the executable (the portable layout).
     static DataPaths besideExecutable(const QString &executableFolder)
@@ -21,7 +22,7 @@ struct DataPaths
         if (!exe.endsWith(QLatin1Char('/')))
             exe += QLatin1Char('/');
         return {exe, exe + QStringLiteral("Config.dat"), exe + QStringLiteral("MailBox.dat"),
-                exe + QStringLiteral("help/"), exe};
+                exe + QStringLiteral("help/"), exe, QStringLiteral("/usr/share/hunspell/")};
     }
 
     // The folder the data files live in: beside the executable when that folder already

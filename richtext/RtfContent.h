@@ -2,6 +2,7 @@
 
 #include "RtfGroupState.h"
 
+#include <QByteArray>
 #include <QString>
 #include <memory>
 #include <vector>
@@ -102,4 +103,5 @@ struct RtfPicture
     QString name;
     double width = 0;        // pixels at 96 dpi
     double height = 0;
+    QByteArray jpeg;         // the JPEG file of a \jpegblip picture, kept to be written again
 };

@@ -1,5 +1,6 @@
 #include "RtfDocumentBuilder.h"
 
+#include "JpegPicture.h"
 #include "RtfFormatFactory.h"
 #include "RtfReader.h"
 #include "RtfTableBuilder.h"
@@ -126,7 +127,7 @@ QTextList *RtfDocumentBuilder::listToJoin(Container &c, const RtfListProps &prop
     return nullptr;
 }
 
-int RtfDocumentBuilder::addPicture(const QImage &image, double width, double height)
+int RtfDocumentBuilder::addPicture(const QImage &image, double width, double height, const QByteArray &jpeg)
 {
     if (pictures_.size() >= kMaxPictures)
         return -1;
@@ -134,6 +135,7 @@ int RtfDocumentBuilder::addPicture(const QImage &image, double width, double hei
     picture.name = QStringLiteral("%1://%2").arg(QLatin1String(RtfReader::kImageScheme)).arg(pictures_.size() + 1);
     picture.width = width;
     picture.height = height;
+    picture.jpeg = jpeg;
     doc_->addResource(QTextDocument::ImageResource, QUrl(picture.name), QVariant(image));
     pictures_.push_back(picture);
     return static_cast<int>(pictures_.size()) - 1;
@@ -190,6 +192,8 @@ void RtfDocumentBuilder::emitParagraph(Container &c, const RtfParagraph &paragra
             image.setName(picture.name);
             image.setWidth(picture.width);
             image.setHeight(picture.height);
+            if (!picture.jpeg.isEmpty())
+                JpegPicture::keep(image, picture.jpeg);
             c.cursor.insertImage(image);
         } else if (!run.text.isEmpty()) {
             c.cursor.insertText(run.text, formats_.charFormat(run.chars));

@@ -50,7 +50,7 @@ public:
 
     // Registers a picture as a document resource; returns its index for runs, -1 when the
     // document already holds kMaxPictures.
-    int addPicture(const QImage &image, double width, double height);
+    int addPicture(const QImage &image, double width, double height, const QByteArray &jpeg = {});
 
     // Used by the table builder to fill cells.
     void emitItems(Container &container, std::vector<RtfCellItem> &items);

@@ -1007,8 +1007,9 @@ void RtfParser::finishPicture(const RtfGroupState &pictureState)
     double width = 0;
     double height = 0;
     const QImage image = picture_.image(width, height, pictureBudget_);
+    const QByteArray jpeg = picture_.jpegBytes();
     picture_.reset();
-    const int index = builder_.addPicture(image, width, height);
+    const int index = builder_.addPicture(image, width, height, jpeg);
     if (index < 0)
         return;
     flushRun();

@@ -1,6 +1,7 @@
 #include "RtfPictureReader.h"
 
 #include "DibImage.h"
+#include "JpegPicture.h"
 #include "MetafileRenderer.h"
 #include "RtfReader.h"
 
@@ -141,4 +142,12 @@ QImage RtfPictureReader::image(double &width, double &height, qint64 &pixelBudge
     }
     pixelBudget -= qint64(image.width()) * image.height();
     return image;
+}
+
+QByteArray RtfPictureReader::jpegBytes() const
+{
+    if (kind_ != Kind::Jpeg)
+        return {};
+    const QByteArray bytes(data_.data(), static_cast<qsizetype>(data_.size()));
+    return JpegPicture::sizeOf(bytes).isValid() ? bytes : QByteArray();
 }

@@ -37,6 +37,9 @@ public:
     // caller keeps for the whole document; past it pictures share a small stand-in.
     QImage image(double &width, double &height, qint64 &pixelBudget) const;
 
+    // The JPEG file of a \jpegblip picture whose header reads; empty for other pictures.
+    QByteArray jpegBytes() const;
+
     // What the frame of a picture that cannot be drawn says ("EMF picture", ...).
     static QString label(Kind kind);
 

@@ -1,6 +1,7 @@
 #include "RtfWriter.h"
 
 #include "DibImage.h"
+#include "JpegPicture.h"
 #include "RtfReader.h"
 #include "TableGeometry.h"
 
@@ -610,16 +611,24 @@ void RtfWriter::writeLink(const QTextCharFormat &format, const QString &text)
 
 void RtfWriter::writeImage(const QTextImageFormat &format)
 {
-    QByteArray png;
+    QByteArray bytes;
     QSize size;
-    const QVariant resource = doc_.resource(QTextDocument::ImageResource, QUrl(format.name()));
-    if (!pngOf(resource, &png, &size))
-        return;
+    // A picture from a JPEG file is written as that file; any other as PNG.
+    const QByteArray jpeg = JpegPicture::bytesOf(format);
+    const QSize jpegSize = JpegPicture::sizeOf(jpeg);
+    if (jpegSize.isValid()) {
+        bytes = jpeg;
+        size = jpegSize;
+    } else {
+        const QVariant resource = doc_.resource(QTextDocument::ImageResource, QUrl(format.name()));
+        if (!pngOf(resource, &bytes, &size))
+            return;
+    }
     const int goalW = format.width() > 0 ? toTwips(format.width()) : toTwips(size.width());
     const int goalH = format.height() > 0 ? toTwips(format.height()) : toTwips(size.height());
     body_.open();
     body_.word("pict");
-    body_.word("pngblip");
+    body_.word(jpegSize.isValid() ? "jpegblip" : "pngblip");
     body_.word("picw", size.width());
     body_.word("pich", size.height());
     body_.word("picwgoal", goalW);
@@ -628,8 +637,8 @@ void RtfWriter::writeImage(const QTextImageFormat &format)
     static const char hex[] = "0123456789abcdef";
     std::string line;
     line.reserve(130);
-    for (qsizetype i = 0; i < png.size(); ++i) {
-        const auto b = static_cast<unsigned char>(png[i]);
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
         line.push_back(hex[b >> 4]);
         line.push_back(hex[b & 15]);
         if (line.size() == 128) {

@@ -44,6 +44,7 @@ void ComposerEditor::loadLetter(std::string_view bytes, const QString &plainText
     setDocument(doc);
     if (ours)
         delete old;
+    emit documentReplaced();
 }
 
 QFont ComposerEditor::letterFont()
@@ -68,13 +69,32 @@ void ComposerEditor::keyPressEvent(QKeyEvent *event)
     event->accept();
 }
 
+namespace {
+
+// The files of a drop or paste that holds only local files; empty otherwise.
+QList<QUrl> localFiles(const QMimeData *source)
+{
+    const QList<QUrl> urls = source->hasUrls() ? source->urls() : QList<QUrl>();
+    for (const QUrl &url : urls) {
+        if (!url.isLocalFile())
+            return {};
+    }
+    return urls;
+}
+
+} // namespace
+
 bool ComposerEditor::canInsertFromMimeData(const QMimeData *source) const
 {
-    return LetterClipboard::canInsert(source);
+    return !localFiles(source).isEmpty() || LetterClipboard::canInsert(source);
 }
 
 void ComposerEditor::insertFromMimeData(const QMimeData *source)
 {
+    if (const QList<QUrl> files = localFiles(source); !files.isEmpty()) {
+        emit filesDropped(files);
+        return;
+    }
     QTextCursor cursor = textCursor();
     if (LetterClipboard::insert(cursor, source)) {
         setTextCursor(cursor);

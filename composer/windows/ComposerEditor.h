@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QTextEdit>
+#include <QUrl>
 #include <string_view>
 
 // The letter's editor: a QTextEdit whose clipboard goes through LetterClipboard, so that
@@ -23,6 +25,13 @@ public:
     static QFont letterFont();
     // The formatting rectangle's distance from the left, top and right edges.
     static constexpr int kTextMargin = 6;
+
+signals:
+    // Local files dropped or pasted on the letter: the window puts pictures in and attaches
+    // the others.
+    void filesDropped(const QList<QUrl> &files);
+    // loadLetter gave the editor another document.
+    void documentReplaced();
 
 protected:
     static void prepare(QTextDocument *doc);

@@ -77,6 +77,8 @@ TFM_Cmps::TFM_Cmps(WindowServices &services, QWidget *parent)
     buildAttachmentList();
     buildMenus();
     buildLifecycle();
+    buildPictures();
+    buildSpelling();
 
     column->addWidget(Panel3);
     column->addWidget(Panel2);

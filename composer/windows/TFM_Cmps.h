@@ -8,6 +8,7 @@
 
 #include <QColor>
 #include <QMainWindow>
+#include <QUrl>
 #include <cstdint>
 #include <vector>
 
@@ -16,6 +17,7 @@ class ColorButton;
 class ComposerEditor;
 class FindReplaceDialog;
 class LetterPageCount;
+class ComposerSpelling;
 class FontSizeBox;
 class MailBoxHost;
 class MailStorer;
@@ -119,6 +121,8 @@ public:
     QAction *EditFindCmd = nullptr;
     QAction *EditReplaceCmd = nullptr;
     QAction *EditFindNextCmd = nullptr;
+    QAction *InsertPicture1 = nullptr;
+    QAction *PictureSize1 = nullptr;
 
     bool FUpdating = false;
 
@@ -142,6 +146,8 @@ public:
     // opened).
     LetterPageCount *pageCount() const { return m_pageCount; }
     FindReplaceDialog *findDialog() const { return m_findDialog; }
+    // The spell checking of the letter.
+    ComposerSpelling *spelling() const { return m_spelling; }
 
     // The state the last refresh gave the format bar.
     ToolBarState toolBarState() const { return m_state; }
@@ -185,6 +191,12 @@ public slots:
     void Highlight1Click();
     void FontColorButtonClick(const QColor &color);
     void HighlightButtonClick(const QColor &color);
+
+    // ---- pictures from files (Insert menu, and files dropped on the letter)
+    void InsertPicture1Click();
+    void PictureSize1Click();
+    void insertPictureFiles(const QStringList &paths);
+    void EditorFilesDropped(const QList<QUrl> &files);
 
     // ---- the mail (store, send, import, attachments and the close question are filled
     // by the compose lifecycle)
@@ -246,6 +258,8 @@ private:
     void applyState(const ToolBarState &state);
     void pickRecipients();
     void buildLifecycle();
+    void buildPictures();
+    void buildSpelling();
     ComposedMail composedMail() const;
     MailStorer storer() const;
     // Stores the mail (replacing the opened one); false when it failed, after the error
@@ -275,4 +289,5 @@ private:
     bool m_panelGrown = false;
     FindReplaceDialog *m_findDialog = nullptr;
     LetterPageCount *m_pageCount = nullptr;
+    ComposerSpelling *m_spelling = nullptr;
 };

@@ -283,9 +283,11 @@ private slots:
             {QStringLiteral("&Edit"), {"&Undo|Ctrl+Z", "&Redo|Ctrl+Y", "-", "&Copy|Ctrl+C", "Cu&t|Ctrl+X", "&Paste|Ctrl+V", "-",
                                        "Select &All", "-", "&Find...|Ctrl+F", "Find &Next|F3", "R&eplace...|Ctrl+H", "-",
                                        "Insert &Date", "Insert T&ime"}},
+            {QStringLiteral("I&nsert"), {"Insert &Picture...|Ctrl+Shift+I", "Picture &Size..."}},
             {QStringLiteral("&Style"), {"&Font...", "C&olor...", "&Highlight Color...", "-", "&Bold Font|Ctrl+B", "&Italic Font|Ctrl+I", "&Underline Font|Ctrl+U",
                                         "-", "Align &Left", "Align &Center", "Align &Right"}},
-            {QStringLiteral("&Tools"), {"&Insert Attachment", "-", "A&dd Address", "&Address Book", "-", "&Options setting..."}},
+            {QStringLiteral("&Tools"), {"&Insert Attachment", "-", "A&dd Address", "&Address Book", "-", "&Options setting...", "-",
+                                        "Check &Spelling", "Spelling &Language"}},
             {QStringLiteral("&Help"), {"&Help Contents\tF1", "&Tips Of The Day", "-", "&Report Bug", "-", "&Visite HomePage",
                                        "&About Orlavinte"}},
         };
@@ -314,7 +316,7 @@ private slots:
         QCOMPARE(w->EditUndoCmd->statusTip(), QStringLiteral("Undo the last action"));
 
         // Alt+S, then B: the Style menu's Bold Font.
-        QMenu *style = menus[2]->menu();
+        QMenu *style = w->MainMenu1->findChild<QMenu *>(QStringLiteral("Style1"));
         QTest::keyClick(w, Qt::Key_S, Qt::AltModifier);
         QTRY_VERIFY(style->isVisible());
         QTest::keyClick(style, Qt::Key_B);

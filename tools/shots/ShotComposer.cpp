@@ -1,9 +1,12 @@
 #include "ComposerEditor.h"
 #include "LetterPageCount.h"
+#include "ComposerSpelling.h"
+#include "PictureSizeDialog.h"
 #include "ShotContext.h"
 #include "ShotRegistry.h"
 #include "TFM_Cmps.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -45,10 +48,26 @@ TFM_Cmps *demoComposer(ShotContext &c)
 }
 
 // A menu of the composer on its own, photographed as it drops down.
-QWidget *openedMenu(ShotContext &c, int index)
+QWidget *openedMenu(ShotContext &c, const QString &name)
 {
     TFM_Cmps *w = demoComposer(c);
-    QMenu *menu = w->MainMenu1->actions().at(index)->menu();
+    QMenu *menu = w->MainMenu1->findChild<QMenu *>(name);
+    menu->setParent(nullptr, menu->windowFlags());
+    QObject::connect(menu, &QObject::destroyed, [w] { delete w; });
+    return menu;
+}
+
+// The context menu of a misspelt word ("programme" in US English).
+QWidget *spellingMenu(ShotContext &c)
+{
+    TFM_Cmps *w = demoComposer(c);
+    w->show();
+    QApplication::processEvents();
+    const qsizetype at = w->Editor->toPlainText().indexOf(QLatin1String("programme"));
+    QTextCursor cursor(w->Editor->document());
+    cursor.setPosition(int(at) + 2);
+    QMenu *menu = w->spelling()->contextMenu(w->Editor->cursorRect(cursor).center());
+    w->hide();
     menu->setParent(nullptr, menu->windowFlags());
     QObject::connect(menu, &QObject::destroyed, [w] { delete w; });
     return menu;
@@ -56,10 +75,17 @@ QWidget *openedMenu(ShotContext &c, int index)
 
 const bool added = [] {
     ShotRegistry::add(QStringLiteral("composer"), [](ShotContext &c) -> QWidget * { return demoComposer(c); });
-    const char *menus[] = {"file", "edit", "style", "tools", "help"};
-    for (int i = 0; i < 5; ++i)
-        ShotRegistry::add(QStringLiteral("composer-menu-") + QLatin1String(menus[i]),
-                          [i](ShotContext &c) { return openedMenu(c, i); });
+    const char *menus[][2] = {{"file", "File1"},   {"edit", "Edit1"},   {"insert", "Insert1"},
+                              {"style", "Style1"}, {"tools", "Tools1"}, {"help", "Help1"}};
+    for (const auto &menu : menus) {
+        const QString name = QLatin1String(menu[1]);
+        ShotRegistry::add(QStringLiteral("composer-menu-") + QLatin1String(menu[0]),
+                          [name](ShotContext &c) { return openedMenu(c, name); });
+    }
+    ShotRegistry::add(QStringLiteral("composer-spelling-menu"), spellingMenu);
+    ShotRegistry::add(QStringLiteral("picture-size"), [](ShotContext &) -> QWidget * {
+        return new PictureSizeDialog(QSize(1160, 400), QSize(580, 200));
+    });
     return true;
 }();
 

@@ -1,0 +1,102 @@
+// What the composer adds to writing the letter: pictures from files (the Insert menu, and
+// files dropped on the letter) and spell checking (at the end of the Tools menu).
+#include "TFM_Cmps.h"
+
+#include "ComposerEditor.h"
+#include "ComposerSpelling.h"
+#include "PictureFile.h"
+#include "PictureSize.h"
+#include "PictureSizeDialog.h"
+#include "UserDialogs.h"
+#include "WindowServices.h"
+
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+
+void TFM_Cmps::buildPictures()
+{
+    // The Insert menu stands before the Style menu, as in word processors.
+    auto *insert = new QMenu(QStringLiteral("I&nsert"), MainMenu1);
+    insert->setObjectName(QStringLiteral("Insert1"));
+    auto *style = MainMenu1->findChild<QMenu *>(QStringLiteral("Style1"));
+    MainMenu1->insertMenu(style ? style->menuAction() : nullptr, insert);
+
+    InsertPicture1 = insert->addAction(QStringLiteral("Insert &Picture..."));
+    InsertPicture1->setObjectName(QStringLiteral("InsertPicture1"));
+    InsertPicture1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
+    InsertPicture1->setShortcutContext(Qt::WindowShortcut);
+    InsertPicture1->setIcon(QIcon::fromTheme(QStringLiteral("insert-image")));
+    addAction(InsertPicture1);
+    connect(InsertPicture1, &QAction::triggered, this, &TFM_Cmps::InsertPicture1Click);
+
+    PictureSize1 = insert->addAction(QStringLiteral("Picture &Size..."));
+    PictureSize1->setObjectName(QStringLiteral("PictureSize1"));
+    connect(PictureSize1, &QAction::triggered, this, &TFM_Cmps::PictureSize1Click);
+    // Offered while the caret stands on a picture.
+    auto updateSize = [this] { PictureSize1->setEnabled(!PictureSize::pictureAt(Editor->textCursor()).isNull()); };
+    connect(Editor, &QTextEdit::cursorPositionChanged, this, updateSize);
+    connect(Editor, &QTextEdit::selectionChanged, this, updateSize);
+    updateSize();
+
+    connect(Editor, &ComposerEditor::filesDropped, this, &TFM_Cmps::EditorFilesDropped);
+}
+
+void TFM_Cmps::buildSpelling()
+{
+    m_spelling = new ComposerSpelling(Editor, m_services.settings, m_services.paths, this);
+    if (auto *tools = MainMenu1->findChild<QMenu *>(QStringLiteral("Tools1")))
+        m_spelling->addToMenu(tools);
+    connect(Editor, &ComposerEditor::documentReplaced, m_spelling, &ComposerSpelling::documentReplaced);
+}
+
+void TFM_Cmps::InsertPicture1Click()
+{
+    QString path;
+    {
+        const UserDialogs::Asker asker(m_services.dialogs, this);
+        path = m_services.dialogs.openFileName(QStringLiteral("Insert Picture"), PictureFile::dialogFilter());
+    }
+    if (!path.isEmpty())
+        insertPictureFiles({path});
+}
+
+void TFM_Cmps::insertPictureFiles(const QStringList &paths)
+{
+    if (Editor->isReadOnly())
+        return;
+    const int width = PictureFile::textWidth(m_services.settings);
+    for (const QString &path : paths) {
+        const PictureFile::Picture picture = PictureFile::read(path);
+        if (picture.image.isNull()) {
+            showError(picture.error);
+            continue;
+        }
+        QTextCursor cursor = Editor->textCursor();
+        PictureFile::insert(cursor, picture, width);
+        Editor->setTextCursor(cursor);
+    }
+    Editor->setFocus();
+}
+
+void TFM_Cmps::PictureSize1Click()
+{
+    QTextCursor picture = PictureSize::pictureAt(Editor->textCursor());
+    if (picture.isNull() || Editor->isReadOnly())
+        return;
+    PictureSizeDialog dialog(PictureSize::naturalSize(picture), PictureSize::shownSize(picture), this);
+    if (dialog.exec() == QDialog::Accepted)
+        PictureSize::resize(picture, dialog.chosenSize());
+    Editor->setFocus();
+}
+
+void TFM_Cmps::EditorFilesDropped(const QList<QUrl> &files)
+{
+    const PictureFile::Dropped dropped = PictureFile::sort(files);
+    insertPictureFiles(dropped.pictures);
+    for (const QString &path : dropped.others) {
+        const QFileInfo info(path);
+        addAttachmentRow({info.fileName(), info.absoluteFilePath(), AttachmentRow::File});
+        setLetterChanged(true);
+    }
+}

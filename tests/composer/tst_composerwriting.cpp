@@ -1,0 +1,232 @@
+#include "ComposerEditor.h"
+#include "ComposerSpelling.h"
+#include "JpegPicture.h"
+#include "LetterClipboard.h"
+#include "PictureSizeDialog.h"
+#include "RtfWriter.h"
+#include "SpellHighlighter.h"
+#include "TFM_Cmps.h"
+#include "TestFiles.h"
+#include "TestPictures.h"
+#include "WindowFixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QBuffer>
+#include <QClipboard>
+#include <QDropEvent>
+#include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QSpinBox>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QtTest>
+
+namespace {
+
+// Lets the idle checking run until no paragraph waits (each pass of the loop is one step).
+void checkAll(TFM_Cmps &w)
+{
+    for (int i = 0; i < 100000 && w.spelling()->highlighter()->hasPending(); ++i)
+        QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+}
+
+// The words of the letter drawn with the red line.
+QStringList marked(const QTextEdit *editor)
+{
+    QStringList out;
+    for (QTextBlock b = editor->document()->begin(); b.isValid(); b = b.next()) {
+        for (const QTextLayout::FormatRange &r : b.layout()->formats()) {
+            if (r.format.underlineStyle() == QTextCharFormat::WaveUnderline)
+                out.append(b.text().mid(r.start, r.length));
+        }
+    }
+    return out;
+}
+
+// The point in the editor's viewport over the letter's character at position.
+QPoint pointAt(QTextEdit *editor, int position)
+{
+    QTextCursor c(editor->document());
+    c.setPosition(position);
+    return editor->cursorRect(c).center();
+}
+
+QByteArray rtfOf(const QTextEdit *editor)
+{
+    return QByteArray::fromStdString(RtfWriter::write(*editor->document()));
+}
+
+QAction *menuAction(QMenu *menu, const char *name)
+{
+    for (QAction *a : menu->actions())
+        if (a->objectName() == QLatin1String(name))
+            return a;
+    return nullptr;
+}
+
+} // namespace
+
+// What a person does with the composer's pictures and spell checking.
+class TestComposerWriting : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void spellChecking()
+    {
+        WindowFixture f;
+        auto w = std::make_unique<TFM_Cmps>(f.services);
+        w->show();
+        auto *check = w->findChild<QAction *>(QStringLiteral("CheckSpelling1"));
+        QVERIFY(check && check->isEnabled() && check->isChecked());
+
+        w->Editor->setFocus();
+        QTest::keyClicks(w->Editor, QStringLiteral("I recieve mail from jo@exmaple.org on page 3rd."));
+        checkAll(*w);
+        QCOMPARE(marked(w->Editor), QStringList{QStringLiteral("recieve")});
+
+        // The line is no part of the letter: not in its RTF, not on the clipboard, not a change.
+        QVERIFY2(!rtfOf(w->Editor).contains("\\ul"), rtfOf(w->Editor).constData());
+        w->Editor->selectAll();
+        w->Editor->copy();
+        const QMimeData *copied = QApplication::clipboard()->mimeData();
+        QVERIFY(!copied->html().contains(QLatin1String("underline")));
+        QVERIFY(!copied->data(QStringLiteral("text/rtf")).contains("\\ul"));
+        QTextCursor end = w->Editor->textCursor();
+        end.movePosition(QTextCursor::End);
+        w->Editor->setTextCursor(end);
+
+        // The context menu of the marked word: suggestions, Ignore All, Add to Dictionary.
+        std::unique_ptr<QMenu> menu(w->spelling()->contextMenu(pointAt(w->Editor, 4)));
+        QList<QAction *> suggestions;
+        for (QAction *a : menu->actions())
+            if (a->objectName() == QLatin1String("Suggestion"))
+                suggestions.append(a);
+        QVERIFY(!suggestions.isEmpty() && suggestions.size() <= 8);
+        QVERIFY(std::any_of(suggestions.begin(), suggestions.end(),
+                            [](QAction *a) { return a->text() == QLatin1String("receive"); }));
+        menuAction(menu.get(), "AddToDictionary")->trigger();
+        checkAll(*w);
+        QVERIFY(marked(w->Editor).isEmpty());
+
+        // A later composer knows the added word; with checking switched off nothing is marked.
+        auto later = std::make_unique<TFM_Cmps>(f.services);
+        later->show();
+        QTest::keyClicks(later->Editor, QStringLiteral("recieve teh"));
+        checkAll(*later);
+        QCOMPARE(marked(later->Editor), QStringList{QStringLiteral("teh")});
+        std::unique_ptr<QMenu> other(later->spelling()->contextMenu(pointAt(later->Editor, 9)));
+        QAction *replace = nullptr;
+        for (QAction *a : other->actions())
+            if (a->text() == QLatin1String("the"))
+                replace = a;
+        QVERIFY(replace);
+        replace->trigger();
+        QCOMPARE(later->Editor->toPlainText(), QStringLiteral("recieve the"));
+        later->findChild<QAction *>(QStringLiteral("CheckSpelling1"))->trigger();
+        QVERIFY(!f.settings.SPL_Check);
+        QVERIFY(TestFiles::read(f.paths.config).contains("SPL_Check=0"));
+        QTest::keyClicks(later->Editor, QStringLiteral(" wrnog"));
+        checkAll(*later);
+        QVERIFY(marked(later->Editor).isEmpty());
+    }
+
+    void longLetterIsCheckedWhenIdle()
+    {
+        WindowFixture f;
+        TFM_Cmps w(f.services);
+        w.show();
+        QString rtf = QStringLiteral("{\\rtf1 ");
+        for (int i = 0; i < 3000; ++i)
+            rtf += QStringLiteral("Paragraph %1 has a mistaek.\\par ").arg(i);
+        w.Editor->loadLetter((rtf + QLatin1Char('}')).toStdString());
+        QCoreApplication::processEvents();
+        // Opening checked no more than a screenful; the rest follows when idle.
+        QVERIFY(w.spelling()->highlighter()->hasPending());
+        checkAll(w);
+        QCOMPARE(marked(w.Editor).size(), 3000);
+        QVERIFY(!w.letterChanged());
+    }
+
+    void withoutDictionary()
+    {
+        WindowFixture f;
+        QTemporaryDir empty;
+        f.paths.dictionaries = empty.path();
+        TFM_Cmps w(f.services);
+        w.show();
+        auto *check = w.findChild<QAction *>(QStringLiteral("CheckSpelling1"));
+        QVERIFY(!check->isEnabled());
+        QVERIFY(check->text().contains(QLatin1String("no dictionary")));
+        QVERIFY(!w.findChild<QMenu *>(QStringLiteral("SpellingLanguage1"))->isEnabled());
+        QTest::keyClicks(w.Editor, QStringLiteral("recieve"));
+        QCoreApplication::processEvents();
+        QVERIFY(marked(w.Editor).isEmpty());
+        std::unique_ptr<QMenu> menu(w.spelling()->contextMenu(pointAt(w.Editor, 2)));
+        QVERIFY(!menuAction(menu.get(), "AddToDictionary"));
+    }
+
+    void picturesFromFiles()
+    {
+        WindowFixture f;
+        TFM_Cmps w(f.services);
+        w.show();
+        const QByteArray jpeg = TestPictures::encoded(1160, 400, "JPEG");
+        const QString photo = f.dir.filePath(QStringLiteral("photo.jpg"));
+        TestFiles::write(photo, jpeg);
+        QTest::keyClicks(w.Editor, QStringLiteral("Photo: "));
+        f.dialogs.fileNames.enqueue(photo);
+        w.findChild<QAction *>(QStringLiteral("InsertPicture1"))->trigger();
+        QCOMPARE(f.dialogs.fileRequests.last().caption, QStringLiteral("Insert Picture"));
+        QList<QTextImageFormat> shown = TestPictures::in(*w.Editor->document());
+        QCOMPARE(shown.size(), 1);
+        // Wider than the page's text (600 - 10 - 10): scaled to it; stored as the same JPEG.
+        QCOMPARE(QSizeF(shown[0].width(), shown[0].height()), QSizeF(580, 200));
+        QVERIFY(rtfOf(w.Editor).replace("\r\n", "").contains(jpeg.toHex()));
+        QVERIFY(w.letterChanged());
+
+        // Picture Size: the caret stands after the picture; half its own size.
+        QVERIFY(w.PictureSize1->isEnabled());
+        QTimer::singleShot(0, this, [] {
+            auto *dialog = qobject_cast<PictureSizeDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->percentBox()->setValue(25);
+            QCOMPARE(dialog->heightBox()->value(), 100);
+            dialog->accept();
+        });
+        w.PictureSize1Click();
+        shown = TestPictures::in(*w.Editor->document());
+        QCOMPARE(QSizeF(shown[0].width(), shown[0].height()), QSizeF(290, 100));
+
+        // Dropped: a picture goes into the letter, a PDF onto the attachment list.
+        const QString png = f.dir.filePath(QStringLiteral("drawing.png"));
+        const QString pdf = f.dir.filePath(QStringLiteral("programme.pdf"));
+        TestFiles::write(png, TestPictures::encoded(30, 20, "PNG"));
+        TestFiles::write(pdf, QByteArray("%PDF-1.4\n1 0 obj\n<<>>\nendobj\n"));
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(png), QUrl::fromLocalFile(pdf)});
+        const QPoint at = pointAt(w.Editor, 0);
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w.Editor->viewport(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w.Editor->viewport(), &drop);
+        QVERIFY(drop.isAccepted());
+        QCOMPARE(TestPictures::in(*w.Editor->document()).size(), 2);
+        QCOMPARE(w.attachmentRows().size(), std::size_t(1));
+        QCOMPARE(w.attachmentRows()[0].source, pdf);
+        QVERIFY(f.dialogs.shown.isEmpty());
+
+        // A file that is no picture, inserted as one: said, and nothing changes.
+        f.dialogs.fileNames.enqueue(pdf);
+        w.InsertPicture1Click();
+        QCOMPARE(f.dialogs.shown.size(), 1);
+        QCOMPARE(TestPictures::in(*w.Editor->document()).size(), 2);
+    }
+};
+
+QTEST_MAIN(TestComposerWriting)
+#include "tst_composerwriting.moc"
