@@ -6,6 +6,7 @@
 #include "TFM_Tips.h"
 #include "TFm_About.h"
 #include "TFm_Set.h"
+#include "QtKeychainKeyring.h"
 
 AppWindows::AppWindows() = default;
 
@@ -42,7 +43,9 @@ TFM_AddLst &AppWindows::createAddressList(WindowServices &services)
 
 TFm_Set &AppWindows::createConfiguration(WindowServices &services, ConfigForm &form)
 {
-    m_configuration = std::make_unique<TFm_Set>(services, form);
+    // The SMTP password goes to the desktop's keyring when one answers.
+    static QtKeychainKeyring keyring;
+    m_configuration = std::make_unique<TFm_Set>(services, form, nullptr, &keyring);
     return *m_configuration;
 }
 

@@ -62,6 +62,11 @@ void LoadConfig(ConfigSettings &s, const QString &configPath)
 
     s.SPL_Check = ini.readFlag(System, "SPL_Check", true);
     s.SPL_Language = ini.readString(System, "SPL_Language", "");
+    // An unknown word reads as the default, which never sends in cleartext where the
+    // server offers encryption.
+    s.ACC_SMTPSecurity = SmtpSecurityName::parse(ini.readString(System, "ACC_SMTPSecurity", "auto"))
+                             .value_or(SmtpSecurity::Automatic);
+    s.ACC_SMTPPassInKeyring = ini.readFlag(System, "ACC_SMTPPassInKeyring", false);
 }
 
 void LoadConfig(ConfigSettings &settings, ConfigForm &form, const QString &configPath)
@@ -124,7 +129,10 @@ void SaveConfig(ConfigSettings &settings, const ConfigForm &dialog, const MainWi
     w.integer("ACC_SMTPPort", s.ACC_SMTPPort);
     w.trueFalse("ACC_SMTPNeedLogin", s.ACC_SMTPNeedLogin);
     w.text("ACC_SMTPUser", s.ACC_SMTPUser);
-    w.text("ACC_SMTPPass", s.ACC_SMTPPass);
+    // A password kept in the keyring never reaches the file.
+    w.text("ACC_SMTPPass", s.ACC_SMTPPassInKeyring ? std::string() : s.ACC_SMTPPass);
+    w.text("ACC_SMTPSecurity", std::string(SmtpSecurityName::of(s.ACC_SMTPSecurity)));
+    w.flag("ACC_SMTPPassInKeyring", s.ACC_SMTPPassInKeyring);
 
     w.integer("BOX_UIndex", s.BOX_UIndex);
     w.integer("BOX_SIndex", s.BOX_SIndex);

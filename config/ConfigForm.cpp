@@ -38,6 +38,7 @@ ConfigForm ConfigForm::showing(const ConfigSettings &s)
     f.Edt_User = s.ACC_SMTPUser;
     f.Edt_Pass = s.ACC_SMTPPass;
     f.CKBox_NeedLogin = s.ACC_SMTPNeedLogin;
+    f.CBX_Security = s.ACC_SMTPSecurity;
     f.Edt_FromName = s.ACC_FromName;
     f.Edt_FromAdd = s.ACC_FromAdd;
     f.Edt_ReplyName = s.ACC_ReplyName;
@@ -81,6 +82,7 @@ ConfigSettings ConfigForm::appliedTo(const ConfigSettings &record) const
     s.ACC_SMTPHost = trimBlanks(Edt_Host);
     s.ACC_SMTPPort = savedNumber(Edt_Port, shown.Edt_Port, record.ACC_SMTPPort, Port);
     s.ACC_SMTPNeedLogin = CKBox_NeedLogin;
+    s.ACC_SMTPSecurity = CBX_Security;
     s.ACC_SMTPUser = trimBlanks(Edt_User);
     s.ACC_SMTPPass = trimBlanks(Edt_Pass);
     return s;

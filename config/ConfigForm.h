@@ -39,6 +39,7 @@ struct ConfigForm
     std::string Edt_User;
     std::string Edt_Pass;
     bool CKBox_NeedLogin = true;
+    SmtpSecurity CBX_Security = SmtpSecurity::Automatic;
 
     std::string Edt_FromName;
     std::string Edt_FromAdd;

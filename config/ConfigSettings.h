@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SmtpSecurity.h"
+
 #include <string>
 
 // The process-wide settings record: one field per [System] key that sending, rendering
@@ -29,6 +31,11 @@ struct ConfigSettings
     bool ACC_SMTPNeedLogin = false;
     std::string ACC_SMTPUser;
     std::string ACC_SMTPPass;
+    // Keys beyond the first-run file: the connection security ("auto" when absent), and
+    // whether the password lives in the desktop's keyring (ACC_SMTPPass then stays empty
+    // in the file; the record holds the password once it was read from there).
+    SmtpSecurity ACC_SMTPSecurity = SmtpSecurity::Automatic;
+    bool ACC_SMTPPassInKeyring = false;
 
     int BOX_UIndex = 0;
     int BOX_SIndex = 0;

@@ -124,36 +124,29 @@ void SendJob::Rebuild()
         FMailMsg.SetHeaderValue("X-Unsent", "");
 }
 
-void SendJob::SaveToFile(const QString &path)
+std::string SendJob::HandOverText()
 {
     // "X-Unsent: 1" tells the desktop's mail program to open the file as a mail to send;
-    // it stands where the mail model writes it, after "X-Mailer", for this file only.
+    // it stands where the mail model writes it, after "X-Mailer", for this text only.
     const std::vector<std::string> headers = FMailMsg.Headers;
     while (FMailMsg.HasHeader("X-Unsent"))
         FMailMsg.SetHeaderValue("X-Unsent", "");
     auto at = std::find_if(FMailMsg.Headers.begin(), FMailMsg.Headers.end(),
                            [](const std::string &line) { return StartsWithNoCase(line, "X-Mailer:"); });
     FMailMsg.Headers.insert(at == FMailMsg.Headers.end() ? at : at + 1, "X-Unsent: 1");
+    std::string text;
     try {
-        writeFile(path);
+        text = FMailMsg.SourceText();
     } catch (...) {
         FMailMsg.Headers = headers;
         throw;
     }
     FMailMsg.Headers = headers;
-}
 
-void SendJob::writeFile(const QString &path)
-{
-    const std::string bytes = Ansi::fromQString(path);
-    if (Ansi::fileNameToPath(bytes) == path) {
-        FMailMsg.SaveToFile(bytes);
-        return;
-    }
-    // A folder name that the byte code page cannot spell: write the same text directly.
-    std::string text = FMailMsg.SourceText();
+    // Every line break, a lone CR or LF included, becomes CR LF, and the last line ends
+    // with one too.
     std::string out;
-    out.reserve(text.size() + text.size() / 32);
+    out.reserve(text.size() + text.size() / 32 + 2);
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (c == '\r' || c == '\n') {
@@ -164,17 +157,17 @@ void SendJob::writeFile(const QString &path)
             out += c;
         }
     }
+    if (!out.empty() && out.back() != '\n')
+        out += "\r\n";
+    return out;
+}
+
+void SendJob::SaveToFile(const QString &path)
+{
+    const std::string out = HandOverText();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)
         || file.write(out.data(), static_cast<qint64>(out.size())) != static_cast<qint64>(out.size())
         || !file.commit())
-        throw AppError("Cannot write file " + bytes);
-}
-
-QString SendJob::emlPath(const QString &tempFolder, int index)
-{
-    QString folder = tempFolder;
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
-    return folder + QString::number(index) + QStringLiteral(".eml");
+        throw AppError("Cannot write file " + path.toStdString());
 }

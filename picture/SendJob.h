@@ -54,17 +54,15 @@ public:
     // Writes the mail text from the tree, as it leaves through SMTP: with a Message-ID of
     // its own and without the "X-Unsent" mark.
     void Rebuild();
-    // Writes the rebuilt mail text to `path`, replacing any file of that name: the hand-over
-    // to the desktop's mail program, which alone carries "X-Unsent: 1".
+    // The rebuilt mail text as the desktop's mail program gets it: with "X-Unsent: 1" (which
+    // only this text carries) and every line ended by CR LF.
+    std::string HandOverText();
+    // Writes HandOverText() to `path`, replacing any file of that name (vellorn-cli's output
+    // file; the send job's hand-over files are made new through EmlHandOver).
     void SaveToFile(const QString &path);
-
-    // The .eml file of the index-th mail of a job in the temporary folder; the folder's
-    // path is used whole, however long.
-    static QString emlPath(const QString &tempFolder, int index);
 
 private:
     void clearLetter();
-    void writeFile(const QString &path);
 
     const ConfigSettings &settings_;
     // The letter's positions on each rendered page (first, first not drawn).

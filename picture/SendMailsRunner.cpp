@@ -2,7 +2,10 @@
 
 #include "Ansi.h"
 #include "AppError.h"
+#include "CertificatePins.h"
+#include "CertificateTrust.h"
 #include "ConfigSettings.h"
+#include "EmlHandOver.h"
 #include "MailStore.h"
 #include "MessagePump.h"
 #include "Shell.h"
@@ -121,15 +124,17 @@ bool SendMailsRunner::SendMails(const QStringList &list, const QString &mode)
     const QStringList entries = list;
     FSMTP.Host = m_settings.ACC_SMTPHost;
     FSMTP.Port = m_settings.ACC_SMTPPort;
+    FSMTP.Security = m_settings.ACC_SMTPSecurity;
+    m_trustedThisJob.clear();
     Cancelled = false;
-    // The whole path, however long; the files go straight into it.
-    const QString tempFolder = QDir::tempPath() + QLatin1Char('/');
+    // The hand-over files of this job share one private folder of the temporary folder.
+    EmlHandOver handOver(QDir::tempPath());
 
     try {
         for (int i = 0; i < entries.size(); ++i) {
             emit countChanged(QStringLiteral("Total: %1 Left: %2").arg(entries.size()).arg(entries.size() - i - 1));
             setProgress(0, 100);
-            if (!sendOne(i, positionOf(entries.at(i)), mode, tempFolder))
+            if (!sendOne(positionOf(entries.at(i)), mode, handOver))
                 return false;
         }
         showStatus("Quit", true);
@@ -143,8 +148,35 @@ bool SendMailsRunner::SendMails(const QStringList &list, const QString &mode)
     return true;
 }
 
+// Connects; when the server's certificate fails the checks, asks whether to trust it
+// and, on a yes, keeps its fingerprint for the server and connects once more, accepting
+// exactly that certificate.
+bool SendMailsRunner::connectTrusting()
+{
+    CertificatePins pins(configPath);
+    const std::string host = FSMTP.Host;
+    const int port = FSMTP.Port;
+    FSMTP.TrustedFingerprints = m_trustedThisJob;
+    if (!configPath.isEmpty())
+        if (const std::string kept = pins.fingerprint(host, port); !kept.empty())
+            FSMTP.TrustedFingerprints << QString::fromStdString(kept);
+    if (FSMTP.Connect())
+        return true;
+    const std::optional<CertificateFacts> facts = FSMTP.UntrustedCertificate();
+    if (!facts || !certificateTrust || Cancelled)
+        return false;
+    if (!certificateTrust->trustCertificate(*facts) || Cancelled)
+        return false;
+    if (configPath.isEmpty() || !pins.trust(host, port, facts->fingerprint.toStdString()))
+        m_trustedThisJob << facts->fingerprint;
+    FSMTP.Disconnect();
+    FSMTP.TrustedFingerprints = QStringList{facts->fingerprint};
+    m_watch.start();
+    return FSMTP.Connect();
+}
+
 // One mail of the job; false when the job stops here (the status tells why).
-bool SendMailsRunner::sendOne(int index, std::int64_t position, const QString &mode, const QString &tempFolder)
+bool SendMailsRunner::sendOne(std::int64_t position, const QString &mode, EmlHandOver &handOver)
 {
     LoadLetter(position);
     if (stopIfCancelled())
@@ -178,9 +210,7 @@ bool SendMailsRunner::sendOne(int index, std::int64_t position, const QString &m
     MessagePump::serveNow();
     const MailStore store(m_mailBoxPath);
     if (mode == QLatin1String("MSOE")) {
-        const QString path = SendJob::emlPath(tempFolder, index);
-        FJob.SaveToFile(path);
-        m_shell.openFile(path);
+        m_shell.openFile(handOver.write(FJob.HandOverText()));
         store.SetBoxCode(position, "s");
         return true;
     }
@@ -191,7 +221,7 @@ bool SendMailsRunner::sendOne(int index, std::int64_t position, const QString &m
     // Every failure below says why, so the user can act on it (name, port, certificate,
     // password, what the server refused).
     m_watch.start();
-    if (!FSMTP.Connect()) {
+    if (!connectTrusting()) {
         emit statusChanged(QStringLiteral("Connect error!\r\n") + SendFailure::connectReason(m_watch.facts()), true);
         return false;
     }

@@ -10,6 +10,8 @@
 #include <cstdint>
 
 struct ConfigSettings;
+class EmlHandOver;
+class CertificateTrust;
 class Shell;
 
 // One send job over a list of stored mails, without a window: each mail is loaded,
@@ -32,6 +34,12 @@ public:
 
     // The job is to stop.
     bool Cancelled = false;
+
+    // Asked when a server's certificate fails the normal checks; none: the send fails with
+    // the reason. Not owned.
+    CertificateTrust *certificateTrust = nullptr;
+    // The Config.dat that keeps the trusted certificates; empty: a yes holds for this job only.
+    QString configPath;
 
     // Runs a job over the record positions (decimal texts). True when it ran to its end or
     // ended through the general error path (failed() was emitted); false when cancelled or
@@ -65,13 +73,16 @@ signals:
     void closeRequested();
 
 private:
-    bool sendOne(int index, std::int64_t position, const QString &mode, const QString &tempFolder);
+    bool sendOne(std::int64_t position, const QString &mode, EmlHandOver &handOver);
     void showStatus(const char *text, bool barShown);
     void setProgress(int value, int maximum);
     bool stopIfCancelled();
+    bool connectTrusting();
 
     const ConfigSettings &m_settings;
     QString m_mailBoxPath;
     Shell &m_shell;
     SmtpStepWatch m_watch;
+    // Fingerprints trusted during this job when they could not be kept in Config.dat.
+    QStringList m_trustedThisJob;
 };

@@ -291,9 +291,15 @@ bool TSMTP::Connect()
     m_authPlain = false;
     m_tlsOffered = false;
     m_capabilities.clear();
+    m_untrusted.reset();
     m_talk->SetExtraCaCertificates(TrustedCertificates);
+    QList<QByteArray> digests;
+    for (const QString &fingerprint : TrustedFingerprints)
+        if (const std::optional<QByteArray> digest = CertificateFacts::digestOf(fingerprint))
+            digests << *digest;
+    m_talk->SetTrustedDigests(digests);
 
-    const bool implicitTls = Port == ImplicitTlsPort;
+    const bool implicitTls = Security == SmtpSecurity::Tls || (Security == SmtpSecurity::Automatic && Port == ImplicitTlsPort);
     if (implicitTls && !TSocketTalk::TlsAvailable())
         return tlsFailure("this system has no TLS support (the OpenSSL backend of Qt Network is missing)");
     // The time-out covers lookup, connection (and handshake) and greeting together.
@@ -306,17 +312,21 @@ bool TSMTP::Connect()
     if (!m_talk->ReplyOk) {
         m_connected = false;
         if (!m_talk->TlsError.empty())
-            return tlsFailure(m_talk->TlsError);
+            return handshakeFailure();
         return false;
     }
 
     bool result = false;
     bool last = ehlo(name);
-    if (last && !m_talk->IsEncrypted() && offers("STARTTLS")) {
+    if (last && !m_talk->IsEncrypted() && Security != SmtpSecurity::None && offers("STARTTLS")) {
         m_tlsOffered = true;
         if (!startTls())
             return false;
         last = ehlo(name);
+    } else if (Security == SmtpSecurity::StartTls && !m_talk->IsEncrypted()) {
+        return tlsFailure(last ? "the server does not offer STARTTLS, and the connection security asks for it"
+                               : "the server refused EHLO, so it cannot offer STARTTLS, and the connection "
+                                 "security asks for it");
     }
     if (last) {
         m_connected = true;
@@ -362,8 +372,20 @@ bool TSMTP::startTls()
     }
     m_capabilities.clear();
     if (!m_talk->StartTls())
-        return tlsFailure(m_talk->TlsError);
+        return handshakeFailure();
     return true;
+}
+
+// A failed handshake; when the certificate failed the checks, its facts are kept for
+// the caller, who may ask the person whether to trust it.
+bool TSMTP::handshakeFailure()
+{
+    if (!m_talk->RejectedCertificate.isNull()) {
+        CertificateFacts facts = CertificateFacts::of(m_talk->RejectedCertificate, m_talk->RejectedErrors, Host, Port);
+        facts.changed = !TrustedFingerprints.isEmpty();
+        m_untrusted = facts;
+    }
+    return tlsFailure(m_talk->TlsError);
 }
 
 bool TSMTP::tlsFailure(const std::string &reason)

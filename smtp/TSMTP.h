@@ -7,7 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "CertificateFacts.h"
+#include "SmtpSecurity.h"
 #include "TalkTypes.h"
+
+#include <QStringList>
+#include <optional>
 
 class TMailMessage;
 class TSocketTalk;
@@ -16,11 +21,13 @@ class TSocketTalk;
 // back to HELO), probe for AUTH LOGIN and log in when asked, send the envelope and the
 // text after DATA with progress, and QUIT. Speaks through one owned TSocketTalk.
 //
-// TLS: on port 465 the connection is encrypted from the first byte; on any other port
-// the session switches to TLS with STARTTLS whenever the server's EHLO reply offers it,
-// and does not go on in cleartext once it was offered. A failed handshake (an untrusted,
-// expired or wrong-host certificate, ...) is a failed Connect whose LastReply reads
-// "TLS: " and the reason. Login uses AUTH LOGIN, or AUTH PLAIN when the server refuses
+// TLS, as Security asks (Automatic by default): on port 465 the connection is encrypted
+// from the first byte; on any other port the session switches to TLS with STARTTLS
+// whenever the server's EHLO reply offers it, and does not go on in cleartext once it was
+// offered. Tls encrypts from the first byte on any port, StartTls requires STARTTLS, None
+// never encrypts. A failed handshake (an untrusted, expired or wrong-host certificate,
+// ...) is a failed Connect whose LastReply reads "TLS: " and the reason; when it was the
+// certificate, UntrustedCertificate() tells about it. Login uses AUTH LOGIN, or AUTH PLAIN when the server refuses
 // LOGIN and lists PLAIN.
 // Network failures are false results (LastReply tells what the server said); broken
 // preconditions raise AppError with the component's name (Name).
@@ -72,6 +79,10 @@ public:
     int ImplicitTlsPort = 465;
     // CA certificates trusted in addition to the system's store (a private CA).
     QList<QSslCertificate> TrustedCertificates;
+    // SHA-256 fingerprints (see CertificateFacts) of server certificates the person
+    // trusts for this server: exactly those are accepted whatever the normal checks say.
+    QStringList TrustedFingerprints;
+    SmtpSecurity Security = SmtpSecurity::Automatic;
 
     bool Connected() const { return m_connected; }
     // Login may be called: the server answered AUTH LOGIN with 334, or refused it and
@@ -85,6 +96,10 @@ public:
     // ("STARTTLS", "AUTH LOGIN PLAIN", ...); empty after HELO. Those from before
     // STARTTLS are forgotten once the handshake is done.
     const std::vector<std::string> &Capabilities() const { return m_capabilities; }
+
+    // The certificate that made the last Connect fail, with `changed` set when other
+    // fingerprints were trusted for the server; nullopt when Connect did not fail on one.
+    const std::optional<CertificateFacts> &UntrustedCertificate() const { return m_untrusted; }
 
     bool Connect();
     bool Login(const std::string &userName, const std::string &password);
@@ -117,6 +132,7 @@ private:
     bool ehlo(const std::string &name);
     bool startTls();
     bool tlsFailure(const std::string &reason);
+    bool handshakeFailure();
     bool offers(const std::string &keyword) const;
     bool offersAuth(const std::string &mechanism) const;
     [[noreturn]] void fail(const char *what) const;
@@ -128,4 +144,5 @@ private:
     bool m_authPlain = false;
     bool m_tlsOffered = false; // the server offered STARTTLS in this session
     std::vector<std::string> m_capabilities;
+    std::optional<CertificateFacts> m_untrusted;
 };

@@ -2,6 +2,7 @@
 
 #include "MessagePump.h"
 
+#include <QCryptographicHash>
 #include <QEventLoop>
 #include <QHostAddress>
 #include <QHostInfo>
@@ -217,10 +218,20 @@ void TSocketTalk::onEncrypted()
     wake();
 }
 
-// Never ignored: any fault of the certificate ends the handshake (the socket then reports
-// SslHandshakeFailedError and closes). Here the faults are only put into words.
+// Ignored only for a certificate the person chose to trust, compared whole by its digest:
+// any other fault of the certificate ends the handshake (the socket then reports
+// SslHandshakeFailedError and closes). Here the faults are kept and put into words.
 void TSocketTalk::onSslErrors(const QList<QSslError> &errors)
 {
+    QSslCertificate peer = m_socket->peerCertificate();
+    if (peer.isNull() && !errors.isEmpty())
+        peer = errors.constFirst().certificate();
+    if (!peer.isNull() && m_trustedDigests.contains(peer.digest(QCryptographicHash::Sha256))) {
+        m_socket->ignoreSslErrors(errors);
+        return;
+    }
+    RejectedCertificate = peer;
+    RejectedErrors = errors;
     QStringList reasons;
     for (const QSslError &error : errors)
         if (!reasons.contains(error.errorString()))
@@ -372,6 +383,7 @@ void TSocketTalk::OpenEncrypted()
 void TSocketTalk::open(bool encrypted)
 {
     TlsError.clear();
+    forgetTrust();
     m_handshaking = false;
     // The certificate must name what the user asked for: the host name, or the address.
     const QString peerName = m_address.isEmpty() ? m_host : m_address;
@@ -394,6 +406,15 @@ void TSocketTalk::open(bool encrypted)
         m_socket->connectToHost(peerName, m_port);
 }
 
+// The socket keeps the errors it was told to ignore from one connection to the next: a
+// certificate trusted then must go through the checks again now.
+void TSocketTalk::forgetTrust()
+{
+    RejectedCertificate = QSslCertificate();
+    RejectedErrors.clear();
+    m_socket->ignoreSslErrors(QList<QSslError>());
+}
+
 void TSocketTalk::prepareTls()
 {
     QSslConfiguration config = QSslConfiguration::defaultConfiguration();
@@ -412,6 +433,7 @@ void TSocketTalk::prepareTls()
 bool TSocketTalk::StartTls()
 {
     TlsError.clear();
+    forgetTrust();
     if (m_socket->state() != QAbstractSocket::ConnectedState || m_socket->isEncrypted()) {
         TlsError = "the connection is not open in cleartext";
         return false;

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QObject>
 #include <QSslCertificate>
+#include <QSslError>
 #include <QString>
 #include <QTimer>
 #include <cstdint>
@@ -13,7 +14,6 @@
 #include "TalkTypes.h"
 
 class QEventLoop;
-class QSslError;
 class QSslSocket;
 class QTcpSocket;
 
@@ -101,6 +101,14 @@ public:
     std::string TlsError;
     // CA certificates trusted for this connection in addition to the system's store.
     void SetExtraCaCertificates(const QList<QSslCertificate> &certificates) { m_extraCa = certificates; }
+    // SHA-256 digests of server certificates the person chose to trust: a peer showing
+    // exactly one of them is accepted whatever the normal checks say. Any other
+    // certificate goes through the normal checks.
+    void SetTrustedDigests(const QList<QByteArray> &digests) { m_trustedDigests = digests; }
+    // The certificate of the last handshake that failed the checks, and why; a null
+    // certificate when none failed since the last Open.
+    QSslCertificate RejectedCertificate;
+    QList<QSslError> RejectedErrors;
     // The TLS library and Qt's backend for it are present.
     static bool TlsAvailable();
     // Closes the connection after handing over what is buffered (disconnect notification
@@ -142,6 +150,7 @@ private:
     void fireProgress(std::size_t total, std::size_t current);
     void open(bool encrypted);
     void prepareTls();
+    void forgetTrust();
     qint64 unsentBytes() const;
 
     QSslSocket *m_socket = nullptr;
@@ -151,6 +160,7 @@ private:
     quint16 m_port = 0;
     std::vector<QEventLoop *> m_waitLoops;
     QList<QSslCertificate> m_extraCa;
+    QList<QByteArray> m_trustedDigests;
     bool m_handshaking = false;
     qint64 m_peakBuffered = 0;
 };

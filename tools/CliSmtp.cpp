@@ -4,14 +4,81 @@
 #include "CliSupport.h"
 #include "TMailMessage.h"
 #include "TSMTP.h"
+#include "CertificatePins.h"
+#include "ConfigFile.h"
+#include "QtKeychainKeyring.h"
+#include "SmtpPassword.h"
+#include "StoredText.h"
+#include "CertificateFacts.h"
+#include "SmtpSecurity.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSslCertificate>
 #include <cstdio>
 #include <string>
 
 namespace {
 
-const char SendUsage[] = "send FILE --host HOST [--port N] [--user NAME --pass WORD] [--timeout S] [--ca-file PEM]";
+const char SendUsage[] = "send FILE [--config Config.dat] --host HOST [--port N] [--security auto|tls|starttls|none]"
+                         " [--user NAME] [--pass WORD | --pass - | --pass-file FILE] [--timeout S] [--ca-file PEM]"
+                         " [--trust SHA256]...";
+
+// A password longer than this is not a password: the source is refused rather than read whole.
+constexpr qint64 MaxPasswordSize = 64 * 1024;
+
+// The first line of a password source, without its line break.
+std::string firstLine(const QByteArray &bytes)
+{
+    const qsizetype end = bytes.indexOf('\n');
+    QByteArray line = end < 0 ? bytes : bytes.left(end);
+    if (line.endsWith('\r'))
+        line.chop(1);
+    return line.toStdString();
+}
+
+// The password, from the first source given: --pass WORD (which every "ps" shows),
+// --pass - (the first line of standard input), --pass-file FILE (its first line), the
+// environment variable VELLORN_SMTP_PASS, the account of --config (the desktop's keyring
+// when the password lives there, else the file). Nullopt (a message printed) when a
+// source cannot be read or more than one option names one.
+std::optional<std::string> password(const std::optional<QString> &pass, const std::optional<QString> &passFile,
+                                    ConfigSettings *account)
+{
+    if (pass && passFile) {
+        Cli::fail(QStringLiteral("give --pass or --pass-file, not both"));
+        return std::nullopt;
+    }
+    if (pass && *pass != QLatin1String("-"))
+        return pass->toStdString();
+    if (pass || passFile) {
+        QFile file;
+        const bool opened = pass ? file.open(stdin, QIODevice::ReadOnly) : (file.setFileName(*passFile), file.open(QIODevice::ReadOnly));
+        if (!opened) {
+            Cli::fail(QStringLiteral("cannot read the password from %1").arg(pass ? QStringLiteral("standard input") : *passFile));
+            return std::nullopt;
+        }
+        // Standard input is read up to its first line break only, so a script may go on using it.
+        const QByteArray bytes = pass ? file.readLine(MaxPasswordSize + 1) : file.read(MaxPasswordSize + 1);
+        if (bytes.size() > MaxPasswordSize) {
+            Cli::fail(QStringLiteral("the password source holds more than %1 bytes").arg(MaxPasswordSize));
+            return std::nullopt;
+        }
+        return firstLine(bytes);
+    }
+    if (qEnvironmentVariableIsSet("VELLORN_SMTP_PASS"))
+        return qgetenv("VELLORN_SMTP_PASS").toStdString();
+    if (account) {
+        QtKeychainKeyring keyring;
+        SmtpPassword place(&keyring);
+        if (!place.load(*account)) {
+            Cli::fail(place.problem());
+            return std::nullopt;
+        }
+        return account->ACC_SMTPPass;
+    }
+    return std::string();
+}
 
 void stage(const std::string &text)
 {
@@ -57,14 +124,48 @@ int sendCommand(const QStringList &arguments)
 {
     QStringList args = arguments;
     bool error = false;
-    const std::optional<QString> host = Cli::takeOption(args, QStringLiteral("--host"), &error);
-    const std::optional<int> port = numberOption(args, QStringLiteral("--port"), 1, 65535, &error);
-    const std::optional<QString> user = Cli::takeOption(args, QStringLiteral("--user"), &error);
+    const std::optional<QString> configFile = Cli::takeOption(args, QStringLiteral("--config"), &error);
+    std::optional<QString> host = Cli::takeOption(args, QStringLiteral("--host"), &error);
+    std::optional<int> port = numberOption(args, QStringLiteral("--port"), 1, 65535, &error);
+    std::optional<QString> user = Cli::takeOption(args, QStringLiteral("--user"), &error);
     const std::optional<QString> pass = Cli::takeOption(args, QStringLiteral("--pass"), &error);
+    const std::optional<QString> passFile = Cli::takeOption(args, QStringLiteral("--pass-file"), &error);
     const std::optional<int> timeOut = numberOption(args, QStringLiteral("--timeout"), 1, 86400, &error);
     const std::optional<QString> caFile = Cli::takeOption(args, QStringLiteral("--ca-file"), &error);
+    const std::optional<QString> securityName = Cli::takeOption(args, QStringLiteral("--security"), &error);
+    const QStringList trust = Cli::takeAllOptions(args, QStringLiteral("--trust"), &error);
     if (error)
         return 1;
+    // The account of a Config.dat, as the send dialog uses it; the options override it.
+    std::optional<ConfigSettings> account;
+    SmtpSecurity security = SmtpSecurity::Automatic;
+    if (configFile) {
+        if (!QFileInfo::exists(*configFile))
+            return Cli::fail(QStringLiteral("no such file: %1").arg(*configFile));
+        account.emplace();
+        LoadConfig(*account, *configFile);
+        const auto trimmed = [](const std::string &text) { return StoredText::toQString(text).trimmed(); };
+        if (!host)
+            host = trimmed(account->ACC_SMTPHost);
+        if (!port)
+            port = account->ACC_SMTPPort;
+        if (!user)
+            user = trimmed(account->ACC_SMTPUser);
+        security = account->ACC_SMTPSecurity;
+    }
+    if (securityName) {
+        const std::optional<SmtpSecurity> parsed = SmtpSecurityName::parse(securityName->toStdString());
+        if (!parsed)
+            return Cli::fail(QStringLiteral("--security must be auto, tls, starttls or none"));
+        security = *parsed;
+    }
+    QStringList fingerprints;
+    for (const QString &fingerprint : trust) {
+        const std::optional<QByteArray> digest = CertificateFacts::digestOf(fingerprint);
+        if (!digest)
+            return Cli::fail(QStringLiteral("--trust needs a SHA-256 fingerprint (64 hex digits): %1").arg(fingerprint));
+        fingerprints << CertificateFacts::written(*digest);
+    }
     if (!host || host->isEmpty())
         return Cli::fail(QStringLiteral("send needs --host HOST"));
     if (args.size() != 1)
@@ -80,6 +181,10 @@ int sendCommand(const QStringList &arguments)
         if (trusted.isEmpty())
             return Cli::fail(QStringLiteral("%1 holds no PEM certificate").arg(*caFile));
     }
+
+    const std::optional<std::string> secret = password(pass, passFile, account ? &*account : nullptr);
+    if (!secret)
+        return 1;
 
     const std::optional<std::string> text = Cli::readFile(args.front());
     if (!text)
@@ -97,12 +202,22 @@ int sendCommand(const QStringList &arguments)
         smtp.SetTimeOut(*timeOut);
     smtp.MailMessage = &message;
     smtp.TrustedCertificates = trusted;
+    smtp.TrustedFingerprints = fingerprints;
+    // The certificate trusted for this server in the send dialog is trusted here too.
+    if (configFile)
+        if (const std::string kept = CertificatePins(*configFile).fingerprint(smtp.Host, smtp.Port); !kept.empty())
+            smtp.TrustedFingerprints << QString::fromStdString(kept);
+    smtp.Security = security;
     smtp.SetOnProgress([](QObject *, std::int64_t total, std::int64_t current) {
         std::fprintf(stderr, "Sent %lld of %lld bytes\n", static_cast<long long>(current), static_cast<long long>(total));
     });
 
     stage("Connecting to " + smtp.Host + ":" + std::to_string(smtp.Port));
     if (!smtp.Connect()) {
+        // The facts of an untrusted certificate, so that the person can judge it and,
+        // when it is the right one, give its fingerprint with --trust.
+        if (const std::optional<CertificateFacts> &facts = smtp.UntrustedCertificate())
+            stage(facts->text().toStdString() + "\nTo trust it for one run: --trust " + facts->fingerprint.toStdString());
         const int code = failWithReply(smtp, "cannot connect");
         smtp.Disconnect();
         return code;
@@ -112,7 +227,7 @@ int sendCommand(const QStringList &arguments)
     if (smtp.LoginReady()) {
         const std::string name = user.value_or(QString()).toStdString();
         stage("Logging in as " + name);
-        if (!smtp.Login(name, pass.value_or(QString()).toStdString())) {
+        if (!smtp.Login(name, *secret)) {
             const int code = failWithReply(smtp, "login failed");
             smtp.Disconnect();
             return code;
@@ -131,8 +246,16 @@ int sendCommand(const QStringList &arguments)
     return 0;
 }
 
-CliCommand sendCmd("send", "send FILE --host HOST [--port N] [--user NAME --pass WORD] [--timeout S] [--ca-file PEM]"
-                   "  deliver a mail by SMTP (TLS on port 465, STARTTLS when offered)",
+CliCommand sendCmd("send",
+                   "send FILE [--config Config.dat] --host HOST [--port N] [--security auto|tls|starttls|none]\n"
+                   "       [--user NAME] [--pass WORD | --pass - | --pass-file FILE] [--timeout S] [--ca-file PEM]\n"
+                   "       [--trust SHA256]...\n"
+                   "      deliver a mail by SMTP (auto: TLS on port 465, STARTTLS when offered). The password\n"
+                   "      comes from --pass WORD (every \"ps\" shows it: prefer the others), --pass - (a line\n"
+                   "      of standard input), --pass-file FILE (its first line), VELLORN_SMTP_PASS, or the\n"
+                   "      account of --config (its password in the desktop's keyring or the file; the host,\n"
+                   "      port, user and security too, unless given). --trust accepts the server\n"
+                   "      certificate of that SHA-256 fingerprint for this run.",
                    &sendCommand);
 
 } // namespace

@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -26,6 +27,7 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -56,10 +58,11 @@ QLabel *label(const char *text)
 
 } // namespace
 
-TFm_Set::TFm_Set(WindowServices &services, ConfigForm &form, QWidget *parent)
+TFm_Set::TFm_Set(WindowServices &services, ConfigForm &form, QWidget *parent, PasswordKeyring *keyring)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
     , m_services(services)
     , m_form(form)
+    , m_password(keyring)
 {
     setObjectName(QStringLiteral("Fm_Set"));
     setWindowTitle(QStringLiteral("Configuration"));
@@ -88,7 +91,7 @@ TFm_Set::TFm_Set(WindowServices &services, ConfigForm &form, QWidget *parent)
     // Within each page, then the page control and the buttons below it.
     const QList<QWidget *> order = {Edt_PW, Edt_PH, Edt_ML, Edt_MR, Edt_MT, Edt_MB, CB_PN,
                                     CB_Progressive, CB_ShortLastPage, CB_FooterLink, TB_Quality, Button4,
-                                    Edt_Host, Edt_Port, Edt_User, Edt_Pass,
+                                    Edt_Host, Edt_Port, CBX_Security, Edt_User, Edt_Pass,
                                     Edt_FromName, Edt_FromAdd, Edt_ReplyName, Edt_ReplyAdd,
                                     PGS_Setting, Button1, Button2, Button3};
     for (qsizetype i = 1; i < order.size(); ++i)
@@ -98,6 +101,7 @@ TFm_Set::TFm_Set(WindowServices &services, ConfigForm &form, QWidget *parent)
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     connect(Button3, &QPushButton::clicked, this, &TFm_Set::Button3Click);
     connect(Button4, &QPushButton::clicked, this, &TFm_Set::Button4Click);
+    connect(CBX_Security, &QComboBox::activated, this, &TFm_Set::CBX_SecurityActivated);
 
     // Ctrl+Tab and Ctrl+Shift+Tab wherever the focus is, not only inside the pages.
     auto *nextPage = new QAction(this);
@@ -109,6 +113,11 @@ TFm_Set::TFm_Set(WindowServices &services, ConfigForm &form, QWidget *parent)
     addActions({nextPage, previousPage});
 
     LoadConfig(m_services.settings, m_form, m_services.paths.config);
+    // A password the keyring cannot give is told on the SMTP page, never taken as empty.
+    if (m_services.settings.ACC_SMTPPassInKeyring) {
+        m_password.load(m_services.settings);
+        m_form = ConfigForm::showing(m_services.settings);
+    }
     fillControls();
     Button1->setFocus();
 }
@@ -205,6 +214,14 @@ QWidget *TFm_Set::buildSmtpPage()
     Edt_Pass = editBox("Edt_Pass");
     Edt_Pass->setEchoMode(QLineEdit::Password);
     Edt_Pass->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
+    CBX_Security = named<QComboBox>("CBX_Security");
+    // In the order of SmtpSecurity.
+    CBX_Security->addItems({QStringLiteral("Automatic"), QStringLiteral("SSL/TLS"), QStringLiteral("STARTTLS"),
+                            QStringLiteral("None")});
+    CBX_Security->setToolTip(QStringLiteral("Automatic: SSL/TLS on port 465, otherwise STARTTLS whenever the server "
+                                            "offers it"));
+    LB_PassPlace = named<QLabel>("LB_PassPlace");
+    LB_PassPlace->setWordWrap(true);
     // Carried in the file, consulted by no send path: kept but not shown.
     CKBox_NeedLogin = named<QCheckBox>("CKBox_NeedLogin", QStringLiteral("SMTP server need authentication"));
     CKBox_NeedLogin->setVisible(false);
@@ -214,8 +231,10 @@ QWidget *TFm_Set::buildSmtpPage()
     rows->setVerticalSpacing(10);
     rows->addRow(label("Host : "), Edt_Host);
     rows->addRow(label("Port: "), Edt_Port);
+    rows->addRow(label("Security: "), CBX_Security);
     rows->addRow(label("Accounts: "), Edt_User);
     rows->addRow(label("Password: "), Edt_Pass);
+    rows->addRow(LB_PassPlace);
     rows->addRow(CKBox_NeedLogin);
 
     auto *layout = new QVBoxLayout(page);
@@ -268,6 +287,8 @@ void TFm_Set::fillControls()
     Edt_User->setText(StoredText::toQString(f.Edt_User));
     Edt_Pass->setText(StoredText::toQString(f.Edt_Pass));
     CKBox_NeedLogin->setChecked(f.CKBox_NeedLogin);
+    CBX_Security->setCurrentIndex(static_cast<int>(f.CBX_Security));
+    LB_PassPlace->setText(m_password.where(m_services.settings));
     Edt_FromName->setText(StoredText::toQString(f.Edt_FromName));
     Edt_FromAdd->setText(StoredText::toQString(f.Edt_FromAdd));
     Edt_ReplyName->setText(StoredText::toQString(f.Edt_ReplyName));
@@ -298,6 +319,7 @@ ConfigForm TFm_Set::readControls() const
     f.Edt_User = text(Edt_User, m_form.Edt_User);
     f.Edt_Pass = text(Edt_Pass, m_form.Edt_Pass);
     f.CKBox_NeedLogin = CKBox_NeedLogin->isChecked();
+    f.CBX_Security = static_cast<SmtpSecurity>(std::clamp(CBX_Security->currentIndex(), 0, 3));
     f.Edt_FromName = text(Edt_FromName, m_form.Edt_FromName);
     f.Edt_FromAdd = text(Edt_FromAdd, m_form.Edt_FromAdd);
     f.Edt_ReplyName = text(Edt_ReplyName, m_form.Edt_ReplyName);
@@ -352,9 +374,20 @@ void TFm_Set::Button1Click()
         ConfigSettings scratch;
         layout = LoadWindowLayout(scratch, m_services.paths.config);
     }
+    const ConfigForm form = readControls();
+    ConfigSettings &settings = m_services.settings;
+    const ConfigSettings before = settings;
+    // The password goes to the keyring first; the file then holds it only when the
+    // keyring could not.
+    ConfigSettings next = form.appliedTo(settings);
+    m_password.place(next, before);
+    settings.ACC_SMTPPassInKeyring = next.ACC_SMTPPassInKeyring;
     try {
-        SaveConfig(m_services.settings, readControls(), layout, m_services.paths.config);
+        SaveConfig(settings, form, layout, m_services.paths.config);
+        if (!settings.ACC_SMTPPassInKeyring && !settings.ACC_SMTPPass.empty())
+            SmtpPassword::protectFile(m_services.paths.config);
     } catch (const AppError &e) {
+        settings.ACC_SMTPPassInKeyring = before.ACC_SMTPPassInKeyring;
         m_services.dialogs.messageBox(UserDialogs::Kind::Error, QString::fromLatin1(AppInfo::ApplicationTitle),
                                       QString::fromLocal8Bit(e.what()));
         return;
@@ -368,6 +401,18 @@ void TFm_Set::Button1Click()
 void TFm_Set::Button3Click()
 {
     m_services.help.HtmlHelp(this, m_services.paths.executableFolder + ConfigForm::helpPage(PGS_Setting->currentIndex()));
+}
+
+// Cleartext is a choice the person makes knowing what it means.
+void TFm_Set::CBX_SecurityActivated(int index)
+{
+    if (static_cast<SmtpSecurity>(index) != SmtpSecurity::None)
+        return;
+    m_services.dialogs.messageBox(UserDialogs::Kind::Warning, QString::fromLatin1(AppInfo::ApplicationTitle),
+                                  QStringLiteral("With the connection security \"None\" nothing is encrypted: your "
+                                                 "password and your mails travel readable by anyone on the way to "
+                                                 "the server.\r\nChoose it only for a server on your own machine "
+                                                 "or network."));
 }
 
 void TFm_Set::Button4Click()

@@ -2,6 +2,7 @@
 
 #include "ConfigForm.h"
 #include "MainWindowLayout.h"
+#include "SmtpPassword.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -9,11 +10,14 @@
 
 class NumberBox;
 class QCheckBox;
+class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSlider;
 class QTabWidget;
 struct WindowServices;
+class PasswordKeyring;
 
 // The configuration dialog: picture settings, SMTP account and personal information on
 // three pages. Created once at start; its creation loads the configuration into the
@@ -27,7 +31,9 @@ class TFm_Set : public QDialog
     Q_OBJECT
 
 public:
-    TFm_Set(WindowServices &services, ConfigForm &form, QWidget *parent = nullptr);
+    // With a keyring the SMTP password is kept there when it answers (else in Config.dat).
+    TFm_Set(WindowServices &services, ConfigForm &form, QWidget *parent = nullptr,
+            PasswordKeyring *keyring = nullptr);
 
     // Where Save takes the main window's and the tips window's keys from; without one,
     // it writes them as they stand in the file.
@@ -55,9 +61,11 @@ private:
     void Button1Click(); // Save
     void Button3Click(); // Help
     void Button4Click(); // Default quality
+    void CBX_SecurityActivated(int index);
 
     WindowServices &m_services;
     ConfigForm &m_form;
+    SmtpPassword m_password;
     std::function<MainWindowLayout()> m_layout;
     QPointer<QWidget> m_centreOn;
 
@@ -79,6 +87,8 @@ private:
     QLineEdit *Edt_User = nullptr;
     QLineEdit *Edt_Pass = nullptr;
     QCheckBox *CKBox_NeedLogin = nullptr;
+    QComboBox *CBX_Security = nullptr;
+    QLabel *LB_PassPlace = nullptr;
     QLineEdit *Edt_FromName = nullptr;
     QLineEdit *Edt_FromAdd = nullptr;
     QLineEdit *Edt_ReplyName = nullptr;

@@ -44,6 +44,7 @@ QPixmap bannerPixmap()
 TFM_Send::TFM_Send(WindowServices &services, QWidget *parent)
     : TFM_Send(services.dialogs, services.shell, services.settings, services.paths.mailBox, parent)
 {
+    setConfigPath(services.paths.config);
 }
 
 TFM_Send::TFM_Send(UserDialogs &dialogs, Shell &shell, const ConfigSettings &settings, const QString &mailBoxPath,
@@ -53,6 +54,7 @@ TFM_Send::TFM_Send(UserDialogs &dialogs, Shell &shell, const ConfigSettings &set
     , m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("FM_Send"));
+    setCertificateTrust(&m_question);
     setWindowTitle(QStringLiteral("Sending ..."));
     // A job can outlive the window that started it; the main window's closing still ends
     // the program.

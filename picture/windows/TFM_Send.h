@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CertificateQuestion.h"
 #include "SendMailsRunner.h"
 
 #include <QDialog>
@@ -59,6 +60,12 @@ public:
 
     int PageCount() const { return FJob.PageCount; }
 
+    // Who answers when a server's certificate fails the checks (by default the question
+    // box of this window), and the Config.dat that keeps a trusted one.
+    void setCertificateTrust(CertificateTrust *trust) { m_runner.certificateTrust = trust; }
+    void setConfigPath(const QString &path) { m_runner.configPath = path; }
+    CertificateQuestion &certificateQuestion() { return m_question; }
+
     // Escape and the window's close act as Cancel.
     void reject() override;
 
@@ -71,5 +78,6 @@ private:
     void fitStatus();
 
     UserDialogs &m_dialogs;
+    CertificateQuestion m_question{this};
     int m_heightBeforeFit = 0; // the height before fitStatus grew the window; 0: not grown
 };

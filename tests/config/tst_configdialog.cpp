@@ -1,5 +1,6 @@
 #include "ConfigFile.h"
 #include "IniFile.h"
+#include "MemoryKeyring.h"
 #include "NumberBox.h"
 #include "TFm_Set.h"
 #include "TestFiles.h"
@@ -7,6 +8,8 @@
 #include "WindowFixture.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -39,6 +42,53 @@ private:
     static int fileInt(const WindowFixture &f, const char *key) { return IniFile(f.paths.config).readInteger("System", key, -1); }
 
 private slots:
+    // The SMTP page: "None" is chosen only after a warning; the password goes to the
+    // keyring, the file keeps ACC_SMTPPass empty, and the page says where it is kept.
+    void securityAndKeyring()
+    {
+        WindowFixture f;
+        MemoryKeyring keyring;
+        ConfigForm form;
+        TFm_Set dialog(f.services, form, nullptr, &keyring);
+        dialog.setPage(1);
+        show(dialog);
+        auto *security = child<QComboBox>(&dialog, "CBX_Security");
+        QCOMPARE(security->currentText(), QStringLiteral("Automatic"));
+        security->setFocus();
+        QTest::keyClick(security, Qt::Key_End);
+        QCOMPARE(security->currentText(), QStringLiteral("None"));
+        QCOMPARE(f.dialogs.shown.size(), 1);
+        QCOMPARE(f.dialogs.shown[0].kind, UserDialogs::Kind::Warning);
+        QVERIFY(f.dialogs.shown[0].text.contains(QStringLiteral("password")));
+        QVERIFY(child<QLabel>(&dialog, "LB_PassPlace")->text().contains(QStringLiteral("Config.dat")));
+
+        child<QLineEdit>(&dialog, "Edt_Host")->setText(QStringLiteral("mail.example.org"));
+        child<QLineEdit>(&dialog, "Edt_User")->setText(QStringLiteral("ann"));
+        child<QLineEdit>(&dialog, "Edt_Pass")->setText(QStringLiteral("s3cret"));
+        click(&dialog, "Button1");
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(keyring.entries.value(QStringLiteral("smtp:ann@mail.example.org")), std::string("s3cret"));
+        const IniFile ini(f.paths.config);
+        QCOMPARE(ini.readString("System", "ACC_SMTPPass", "?"), std::string());
+        QCOMPARE(ini.readString("System", "ACC_SMTPSecurity"), std::string("none"));
+        QVERIFY(ini.readFlag("System", "ACC_SMTPPassInKeyring", false));
+        QCOMPARE(f.settings.ACC_SMTPPass, std::string("s3cret"));
+        QVERIFY(child<QLabel>(&dialog, "LB_PassPlace")->text().contains(QStringLiteral("keyring")));
+
+        // A new dialog (the next start) reads it back from the keyring; a locked keyring is
+        // told on the page, and the password is not taken as empty by a save.
+        keyring.status = PasswordKeyring::Status::Refused;
+        ConfigForm next;
+        TFm_Set reopened(f.services, next, nullptr, &keyring);
+        QCOMPARE(f.settings.ACC_SMTPPass, std::string());
+        QVERIFY(child<QLabel>(&reopened, "LB_PassPlace")->text().contains(QStringLiteral("could not be read")));
+        show(reopened);
+        click(&reopened, "Button1");
+        QVERIFY(ini.readFlag("System", "ACC_SMTPPassInKeyring", false));
+        keyring.status = PasswordKeyring::Status::Ok;
+        QCOMPARE(keyring.entries.value(QStringLiteral("smtp:ann@mail.example.org")), std::string("s3cret"));
+    }
+
     // The number boxes: out-of-range text brought into range on leaving, letters refused,
     // text that is not an integer saved as the lower bound, Up and Down step by one.
     void numberBoxes()

@@ -106,7 +106,8 @@ private slots:
         // does not hold added at its end.
         QByteArray expected = FirstRunConfigText();
         expected.replace("ACC_SMTPHost=\r\n", "ACC_SMTPHost=smtp.example.org\r\n");
-        expected += "PIC_Progressive=1\r\nPIC_ShortLastPage=1\r\nPIC_FooterLink=1\r\n";
+        expected += "PIC_Progressive=1\r\nPIC_ShortLastPage=1\r\nPIC_FooterLink=1\r\n"
+                    "ACC_SMTPSecurity=auto\r\nACC_SMTPPassInKeyring=0\r\n";
         QCOMPARE(TestFiles::read(config), expected);
         QCOMPARE(s.ACC_SMTPHost, std::string("smtp.example.org"));
         QCOMPARE(s.ACC_FromName, std::string());
@@ -115,7 +116,7 @@ private slots:
         const QString fresh = path("fresh.dat");
         SaveConfig(s, ConfigForm::showing(s), l, fresh);
         const std::vector<std::string> keys = IniFile(fresh).keyNames("System");
-        QCOMPARE(keys.size(), size_t(33));
+        QCOMPARE(keys.size(), size_t(35));
         for (const QByteArray &line : FirstRunConfigText().split('\n').mid(1, 30))
             QVERIFY(std::find(keys.begin(), keys.end(), line.left(line.indexOf('=')).toStdString()) != keys.end());
     }
@@ -144,6 +145,53 @@ private slots:
         TestFiles::write(config, "[System]\r\nPIC_Progressive=0\r\nPIC_ShortLastPage=x\r\n");
         LoadConfig(reread, config);
         QVERIFY(!reread.PIC_Progressive && reread.PIC_ShortLastPage && reread.PIC_FooterLink);
+    }
+
+    // The connection security: its word read without regard to case, anything else (or
+    // nothing) as "auto"; what the dialog holds is saved.
+    void connectionSecurity_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("absent") << QByteArray() << int(SmtpSecurity::Automatic);
+        QTest::newRow("tls") << QByteArray("ACC_SMTPSecurity=tls\r\n") << int(SmtpSecurity::Tls);
+        QTest::newRow("STARTTLS") << QByteArray("ACC_SMTPSecurity=STARTTLS\r\n") << int(SmtpSecurity::StartTls);
+        QTest::newRow("none") << QByteArray("ACC_SMTPSecurity=none\r\n") << int(SmtpSecurity::None);
+        QTest::newRow("unknown") << QByteArray("ACC_SMTPSecurity=nonesuch\r\n") << int(SmtpSecurity::Automatic);
+    }
+    void connectionSecurity()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(int, expected);
+        const QString config = path("security.dat");
+        TestFiles::write(config, FirstRunConfigText() + line);
+        ConfigSettings s;
+        LoadConfig(s, config);
+        QCOMPARE(int(s.ACC_SMTPSecurity), expected);
+        QVERIFY(!s.ACC_SMTPPassInKeyring);
+        ConfigForm f = ConfigForm::showing(s);
+        f.CBX_Security = SmtpSecurity::None;
+        SaveConfig(s, f, MainWindowLayout(), config);
+        ConfigSettings reread;
+        LoadConfig(reread, config);
+        QCOMPARE(reread.ACC_SMTPSecurity, SmtpSecurity::None);
+    }
+
+    // A password that lives in the keyring is never written to the file.
+    void keyringPasswordStaysOutOfTheFile()
+    {
+        const QString config = path("keyring.dat");
+        TestFiles::write(config, FirstRunConfigText());
+        ConfigSettings s = ConfigSettings::firstRun();
+        s.ACC_SMTPPass = "secret";
+        s.ACC_SMTPPassInKeyring = true;
+        SaveConfig(s, ConfigForm::showing(s), MainWindowLayout(), config);
+        QVERIFY(!TestFiles::read(config).contains("secret"));
+        QCOMPARE(s.ACC_SMTPPass, std::string("secret"));
+        ConfigSettings reread;
+        LoadConfig(reread, config);
+        QVERIFY(reread.ACC_SMTPPassInKeyring);
+        QCOMPARE(reread.ACC_SMTPPass, std::string());
     }
 
     void windowStates()

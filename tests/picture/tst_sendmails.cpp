@@ -12,6 +12,7 @@
 #include "TestFiles.h"
 
 #include <QFrame>
+#include <QMessageBox>
 #include <QJsonArray>
 #include <QLabel>
 #include <QScrollBar>
@@ -45,6 +46,7 @@ private slots:
     void connectError();
     void failureShowsItsWholeReason();
     void msoeWritesAndOpensEmlFiles();
+    void certificateQuestionRefusesByDefault();
     void cancelDuringRendering();
     void unreadableMailEndsTheJob_data();
     void unreadableMailEndsTheJob();
@@ -336,7 +338,9 @@ void TestSendMails::failureShowsItsWholeReason()
     QVERIFY(d.MO->width() > 400);
 }
 
-// The temporary folder here is far longer than 50 characters; it is used whole.
+// The temporary folder here is far longer than 50 characters; it is used whole. What
+// another user planted there under a guessable name (a link to a file of ours, a file) is
+// neither followed nor replaced: the files go new into a private folder of their own.
 void TestSendMails::msoeWritesAndOpensEmlFiles()
 {
     const QString tmp = m_dir->filePath(QStringLiteral("a-temporary-folder-whose-path-is-long/") + QString(80, QLatin1Char('x')));
@@ -345,20 +349,61 @@ void TestSendMails::msoeWritesAndOpensEmlFiles()
     QCOMPARE(QDir::tempPath(), tmp);
     const std::int64_t a = store(storedMail("First", rtfLetter(3)));
     const std::int64_t b = store(storedMail("Second", rtfLetter(3), {{"a.txt", "text"}}), 'Y');
-    TestFiles::write(tmp + QStringLiteral("/0.eml"), "an older file");
+    const QString victim = m_dir->filePath(QStringLiteral("victim.txt"));
+    TestFiles::write(victim, "keep me");
+    QVERIFY(QFile::link(victim, tmp + QStringLiteral("/0.eml")));
+    TestFiles::write(tmp + QStringLiteral("/1.eml"), "an older file");
     m_dlg->show();
     QVERIFY(m_dlg->SendMails(positions({a, b}), QStringLiteral("MSOE")));
-    QCOMPARE(m_shell->opened, QList<QUrl>({QUrl::fromLocalFile(tmp + QStringLiteral("/0.eml")),
-                                            QUrl::fromLocalFile(tmp + QStringLiteral("/1.eml"))}));
+    QCOMPARE(TestFiles::read(victim), QByteArray("keep me"));
+    QCOMPARE(TestFiles::read(tmp + QStringLiteral("/1.eml")), QByteArray("an older file"));
+    QCOMPARE(m_shell->opened.size(), 2);
     QCOMPARE(boxOf(a), 's');
     QCOMPARE(boxOf(b), 's');
+    const QFileInfo first(m_shell->opened[0].toLocalFile());
+    const QFileInfo second(m_shell->opened[1].toLocalFile());
+    QCOMPARE(first.absolutePath(), second.absolutePath());
+    QVERIFY(first.fileName() != second.fileName());
+    const QFileInfo folder(first.absolutePath());
+    QCOMPARE(folder.absolutePath(), tmp);
+    QCOMPARE(folder.permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther
+                                     | QFile::WriteOther | QFile::ExeOther),
+             QFile::Permissions());
     for (int i = 0; i < 2; ++i) {
-        const QJsonObject m = describe(TestFiles::read(tmp + QStringLiteral("/%1.eml").arg(i)));
+        const QString path = m_shell->opened[i].toLocalFile();
+        QVERIFY(path.endsWith(QStringLiteral(".eml")));
+        const QJsonObject m = describe(TestFiles::read(path));
         QCOMPARE(m.value(QStringLiteral("subject")).toString(), i == 0 ? QStringLiteral("First") : QStringLiteral("Second"));
         QCOMPARE(m.value(QStringLiteral("pictures")).toArray().size(), 1);
         QVERIFY(!m.value(QStringLiteral("bare_lf")).toBool());
     }
     QVERIFY(!m_dlg->isVisible());
+}
+
+// The send window's question about an untrusted certificate: it shows the facts, Enter
+// (the default button) refuses, and only "Trust this certificate" trusts.
+void TestSendMails::certificateQuestionRefusesByDefault()
+{
+    CertificateFacts facts;
+    facts.host = "mail.test";
+    facts.port = 587;
+    facts.fingerprint = CertificateFacts::written(QByteArray(32, '\x5A'));
+    facts.reasons = {QStringLiteral("self-signed")};
+    facts.changed = true;
+    CertificateQuestion &question = m_dlg->certificateQuestion();
+    QString shown;
+    QTimer::singleShot(0, this, [&] {
+        QMessageBox *box = question.box();
+        QVERIFY(box);
+        shown = box->text();
+        QCOMPARE(box->defaultButton()->objectName(), QStringLiteral("BT_Cancel"));
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    QVERIFY(!question.trustCertificate(facts));
+    QVERIFY(shown.contains(QStringLiteral("mail.test:587")) && shown.contains(facts.fingerprint));
+    QVERIFY(shown.startsWith(QStringLiteral("Warning: ")));
+    QTimer::singleShot(0, this, [&] { question.box()->findChild<QPushButton *>(QStringLiteral("BT_Trust"))->click(); });
+    QVERIFY(question.trustCertificate(facts));
 }
 
 void TestSendMails::cancelDuringRendering()

@@ -1,3 +1,6 @@
+#include "AiosmtpdServer.h"
+#include "CertificatePins.h"
+#include "ConfigFile.h"
 #include "ConfigSettings.h"
 #include "DataFiles.h"
 #include "MailStore.h"
@@ -8,6 +11,8 @@
 #include "SendFailure.h"
 #include "ScriptedSmtpServer.h"
 #include "SendMailsRunner.h"
+#include "FakeCertificateTrust.h"
+#include "TestCertificates.h"
 #include "TestFiles.h"
 
 #include <QSignalSpy>
@@ -76,7 +81,7 @@ private slots:
         QCOMPARE(failed.size(), 0);
         QCOMPARE(closed.size(), 1);
         QCOMPARE(m_shell.opened.size(), 2);
-        QVERIFY(m_shell.opened[1].toLocalFile().endsWith(QStringLiteral("/1.eml")));
+        QVERIFY(m_shell.opened[1].toLocalFile().endsWith(QStringLiteral(".eml")));
         QCOMPARE(boxOf(a), 's');
         QCOMPARE(boxOf(b), 's');
     }
@@ -254,7 +259,8 @@ private slots:
         QVERIFY(sent.endsWith("\r\n.\r\n"));
         sent.chop(3);
         sent.replace("\r\n..", "\r\n.");
-        QByteArray file = TestFiles::read(m_dir.filePath(QStringLiteral("0.eml")));
+        QCOMPARE(m_shell.opened.size(), 1);
+        QByteArray file = TestFiles::read(m_shell.opened[0].toLocalFile());
         QVERIFY(!sent.contains("X-Unsent"));
         QCOMPARE(file.count("\r\nX-Unsent: 1\r\n"), 1);
         file.replace("\r\nX-Unsent: 1\r\n", "\r\n");
@@ -281,6 +287,73 @@ private slots:
         QVERIFY(runner.FJob.PageCount <= 2);
         QVERIFY(m_shell.opened.isEmpty());
         QCOMPARE(boxOf(a), 'u');
+    }
+
+    // A self-signed certificate: asked once (answered Trust), the mail goes out, and the
+    // next job trusts it without asking, from Config.dat. A server showing another
+    // certificate under a trusted name is asked about again as changed; refused, nothing
+    // is sent.
+    void trustingACertificate()
+    {
+        TestCertificates certs;
+        QVERIFY2(certs.create(), qPrintable(certs.errorString()));
+        const TestCertificates::Issued self = certs.issue(QStringLiteral("self"), {QStringLiteral("DNS:localhost")}, true);
+        const TestCertificates::Issued other = certs.issue(QStringLiteral("other"), {QStringLiteral("DNS:localhost")}, true);
+        QVERIFY2(self.valid() && other.valid(), qPrintable(certs.errorString()));
+        AiosmtpdServer server;
+        server.setLogin("user", "secret");
+        server.setTls(self.certificate, self.key);
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+
+        const QString config = m_dir.filePath(QStringLiteral("Config-trust.dat"));
+        TestFiles::write(config, FirstRunConfigText());
+        m_settings.ACC_SMTPHost = "localhost";
+        m_settings.ACC_SMTPPort = server.port();
+        m_settings.ACC_SMTPUser = "user";
+        m_settings.ACC_SMTPPass = "secret";
+        FakeCertificateTrust trust;
+        trust.answers.enqueue(true);
+        // One job over one mail, with its status lines.
+        const auto send = [&](std::int64_t position, QStringList *statuses = nullptr) {
+            SendMailsRunner runner(m_settings, m_store, m_shell);
+            runner.certificateTrust = &trust;
+            runner.configPath = config;
+            if (statuses)
+                connect(&runner, &SendMailsRunner::statusChanged, this, [statuses](const QString &text) { *statuses << text; });
+            return runner.SendMails({QString::number(position)}, QStringLiteral("Self"));
+        };
+        const std::int64_t a = add("Trusted", 1);
+        QVERIFY(send(a));
+        QCOMPARE(trust.asked.size(), 1);
+        QCOMPARE(trust.asked[0].server(), QStringLiteral("localhost:%1").arg(server.port()));
+        QVERIFY(trust.asked[0].reasons.contains(QStringLiteral("self-signed")));
+        QVERIFY(!trust.asked[0].changed);
+        QCOMPARE(boxOf(a), 's');
+        QCOMPARE(server.mails().size(), 1);
+        const std::string kept = CertificatePins(config).fingerprint("LOCALHOST", server.port());
+        QCOMPARE(QString::fromStdString(kept), trust.asked[0].fingerprint);
+
+        const std::int64_t b = add("Again", 1);
+        QVERIFY(send(b));
+        QCOMPARE(trust.asked.size(), 1);
+        QCOMPARE(server.mails().size(), 2);
+
+        AiosmtpdServer changed;
+        changed.setLogin("user", "secret");
+        changed.setTls(other.certificate, other.key);
+        QVERIFY2(changed.start(), qPrintable(changed.errorString()));
+        QVERIFY(CertificatePins(config).trust("localhost", changed.port(), kept));
+        m_settings.ACC_SMTPPort = changed.port();
+        const std::int64_t c = add("Refused", 1);
+        QStringList statuses;
+        QVERIFY(!send(c, &statuses));
+        QCOMPARE(trust.asked.size(), 2);
+        QVERIFY(trust.asked[1].changed);
+        QVERIFY(trust.asked[1].fingerprint != trust.asked[0].fingerprint);
+        QVERIFY(statuses.last().startsWith(QStringLiteral("Connect error!\r\nTLS: ")));
+        QVERIFY(changed.mails().isEmpty());
+        QCOMPARE(boxOf(c), 'u');
+        QCOMPARE(CertificatePins(config).fingerprint("localhost", changed.port()), kept);
     }
 };
 

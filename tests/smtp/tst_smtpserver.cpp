@@ -1,6 +1,7 @@
 #include "AiosmtpdServer.h"
 #include "TMailMessage.h"
 #include "TSMTP.h"
+#include "TestFiles.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -154,18 +155,26 @@ private slots:
     }
 
     // vellorn-cli send: the stages on stderr, exit 0 on acceptance, "Error: " and the
-    // server's reply with exit 1 otherwise.
+    // server's reply with exit 1 otherwise; the password from each of its sources.
     void commandLine_data()
     {
         QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("source");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QByteArray>("lastLine");
-        QTest::newRow("accepted") << QStringLiteral("secret") << 0 << QByteArray("Quit");
-        QTest::newRow("refused login") << QStringLiteral("wrong") << 1 << QByteArray("Error: 535");
+        QTest::newRow("accepted") << QStringLiteral("secret") << "word" << 0 << QByteArray("Quit");
+        QTest::newRow("refused login") << QStringLiteral("wrong") << "word" << 1 << QByteArray("Error: 535");
+        QTest::newRow("standard input") << QStringLiteral("secret") << "stdin" << 0 << QByteArray("Quit");
+        QTest::newRow("file") << QStringLiteral("secret") << "file" << 0 << QByteArray("Quit");
+        QTest::newRow("environment") << QStringLiteral("secret") << "env" << 0 << QByteArray("Quit");
+        QTest::newRow("environment, wrong") << QStringLiteral("wrong") << "env" << 1 << QByteArray("Error: 535");
+        QTest::newRow("two sources") << QStringLiteral("secret") << "both" << 1 << QByteArray("vellorn-cli: give --pass");
+        QTest::newRow("missing file") << QStringLiteral("secret") << "nofile" << 1 << QByteArray("vellorn-cli: cannot read");
     }
     void commandLine()
     {
         QFETCH(QString, password);
+        QFETCH(QString, source);
         QFETCH(int, exitCode);
         QFETCH(QByteArray, lastLine);
         QTemporaryDir dir;
@@ -174,11 +183,32 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("From: <cli@vellorn.test>\nTo: <to@x.test>\nBcc: <bcc@x.test>\nSubject: cli\n\n.dot\nbody\n");
         f.close();
+        QStringList args{QStringLiteral("send"), file, QStringLiteral("--host"), m_server.host(), QStringLiteral("--port"),
+                         QString::number(m_server.port()), QStringLiteral("--user"), QStringLiteral("user"),
+                         QStringLiteral("--timeout"), QStringLiteral("10")};
+        const QString passFile = dir.filePath(QStringLiteral("pass"));
+        TestFiles::write(passFile, password.toUtf8() + "\r\nsecond line\n");
         QProcess cli;
-        cli.start(QStringLiteral(VELLORN_BIN_DIR "/vellorn-cli"),
-                  {QStringLiteral("send"), file, QStringLiteral("--host"), m_server.host(), QStringLiteral("--port"),
-                   QString::number(m_server.port()), QStringLiteral("--user"), QStringLiteral("user"),
-                   QStringLiteral("--pass"), password, QStringLiteral("--timeout"), QStringLiteral("10")});
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("VELLORN_SMTP_PASS"));
+        if (source == QLatin1String("word"))
+            args << QStringLiteral("--pass") << password;
+        else if (source == QLatin1String("stdin"))
+            args << QStringLiteral("--pass") << QStringLiteral("-");
+        else if (source == QLatin1String("file") || source == QLatin1String("both"))
+            args << QStringLiteral("--pass-file") << passFile;
+        else if (source == QLatin1String("nofile"))
+            args << QStringLiteral("--pass-file") << dir.filePath(QStringLiteral("none"));
+        if (source == QLatin1String("both"))
+            args << QStringLiteral("--pass") << password;
+        // The environment is the last source: the options win over it.
+        env.insert(QStringLiteral("VELLORN_SMTP_PASS"), source == QLatin1String("env") ? password : QStringLiteral("wrong"));
+        cli.setProcessEnvironment(env);
+        cli.start(QStringLiteral(VELLORN_BIN_DIR "/vellorn-cli"), args);
+        if (source == QLatin1String("stdin")) {
+            cli.write(password.toUtf8() + "\nsecond line\n");
+            cli.closeWriteChannel();
+        }
         QVERIFY(cli.waitForFinished(60000));
         const QByteArray err = cli.readAllStandardError();
         QCOMPARE(cli.exitCode(), exitCode);

@@ -1,4 +1,5 @@
 #include "AiosmtpdServer.h"
+#include "CertificateFacts.h"
 #include "ScriptedSmtpServer.h"
 #include "TMailMessage.h"
 #include "TSMTP.h"
@@ -271,6 +272,130 @@ private slots:
         QCOMPARE(peer.encryptedCommands.mid(1), (QList<QByteArray>{"AUTH LOGIN", "NOOP"}));
     }
 
+    // A certificate that fails the checks is described (server, names, validity, SHA-256
+    // fingerprint, reason); trusted by its fingerprint, exactly it is accepted, and a
+    // server showing another one is refused again, marked as changed.
+    void trustedFingerprint_data()
+    {
+        QTest::addColumn<bool>("implicit");
+        QTest::newRow("STARTTLS") << false;
+        QTest::newRow("implicit TLS") << true;
+    }
+    void trustedFingerprint()
+    {
+        QFETCH(bool, implicit);
+        const TestCertificates::Issued self =
+            m_certs.issue(QStringLiteral("trusted-self"), {QStringLiteral("DNS:localhost")}, true);
+        QVERIFY2(self.valid(), qPrintable(m_certs.errorString()));
+        const QSslCertificate certificate = QSslCertificate::fromPath(self.certificate).value(0);
+        AiosmtpdServer server;
+        server.setLogin("user", "secret");
+        server.setTls(self.certificate, self.key, implicit);
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+
+        TSMTP smtp;
+        prepare(smtp, server.port());
+        smtp.Security = implicit ? SmtpSecurity::Tls : SmtpSecurity::Automatic;
+        QVERIFY(!smtp.Connect());
+        QVERIFY(smtp.UntrustedCertificate().has_value());
+        const CertificateFacts facts = *smtp.UntrustedCertificate();
+        QCOMPARE(facts.server(), QStringLiteral("localhost:%1").arg(server.port()));
+        QCOMPARE(facts.fingerprint, CertificateFacts::fingerprintOf(certificate));
+        QCOMPARE(facts.fingerprint.size(), 32 * 3 - 1);
+        QVERIFY2(facts.reasons.contains(QStringLiteral("self-signed")), qPrintable(facts.reasons.join(',')));
+        QCOMPARE(facts.validUntil, certificate.expiryDate().toUTC());
+        QVERIFY(!facts.changed);
+        QVERIFY(facts.text().contains(facts.fingerprint));
+
+        // Trusted in the form people copy it: lower case, without colons.
+        smtp.Disconnect();
+        smtp.TrustedFingerprints = {facts.fingerprint.toLower().remove(QLatin1Char(':'))};
+        QVERIFY2(smtp.Connect(), smtp.LastReply().c_str());
+        QVERIFY(smtp.Encrypted() && !smtp.UntrustedCertificate());
+        QVERIFY2(smtp.Login("user", "secret"), smtp.LastReply().c_str());
+        TMailMessage message;
+        address(message, "trusted\r\n");
+        message.Rebuild();
+        smtp.MailMessage = &message;
+        QVERIFY2(smtp.SendMail(), smtp.LastReply().c_str());
+        QVERIFY(smtp.Quit());
+        QCOMPARE(server.mails().size(), 1);
+
+        // Another certificate for the same server: refused and marked as changed.
+        smtp.TrustedFingerprints = {CertificateFacts::fingerprintOf(m_ca.value(0))};
+        QVERIFY(!smtp.Connect());
+        QVERIFY(smtp.UntrustedCertificate() && smtp.UntrustedCertificate()->changed);
+        QVERIFY(smtp.UntrustedCertificate()->text().startsWith(QStringLiteral("Warning: ")));
+        QCOMPARE(server.mails().size(), 1);
+    }
+
+    void wrongHostNameIsTheReason()
+    {
+        const TestCertificates::Issued wrong = m_certs.issue(QStringLiteral("wrong-name"), {QStringLiteral("DNS:mail.elsewhere.test")});
+        AiosmtpdServer server;
+        server.setTls(wrong.certificate, wrong.key);
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        TSMTP smtp;
+        prepare(smtp, server.port());
+        QVERIFY(!smtp.Connect());
+        QVERIFY(smtp.UntrustedCertificate());
+        QCOMPARE(smtp.UntrustedCertificate()->reasons, QStringList{QStringLiteral("wrong host name")});
+    }
+
+    // The connection security against a server that offers STARTTLS or does not: what
+    // the client says before its first MAIL, or why it stops.
+    void connectionSecurity_data()
+    {
+        QTest::addColumn<int>("security");
+        QTest::addColumn<bool>("offered");
+        QTest::addColumn<bool>("connects");
+        QTest::addColumn<QByteArray>("second");
+        QTest::newRow("none, offered") << int(SmtpSecurity::None) << true << true << QByteArray("AUTH LOGIN");
+        QTest::newRow("auto, offered") << int(SmtpSecurity::Automatic) << true << false << QByteArray("STARTTLS");
+        QTest::newRow("auto, not offered") << int(SmtpSecurity::Automatic) << false << true << QByteArray("AUTH LOGIN");
+        QTest::newRow("starttls, not offered") << int(SmtpSecurity::StartTls) << false << false << QByteArray();
+    }
+    void connectionSecurity()
+    {
+        QFETCH(int, security);
+        QFETCH(bool, offered);
+        QFETCH(bool, connects);
+        QFETCH(QByteArray, second);
+        ScriptedSmtpServer peer;
+        peer.reply("220 hi\r\n").expect().reply(offered ? "250-hi\r\n250 STARTTLS\r\n" : "250-hi\r\n250 AUTH LOGIN\r\n");
+        // STARTTLS is refused here: the test is about what the client asks for.
+        peer.expect().reply(second == "STARTTLS" ? "454 not now\r\n" : "334 VXNlcm5hbWU6\r\n");
+        QVERIFY(peer.listen());
+        TSMTP smtp;
+        prepare(smtp, peer.port(), "127.0.0.1");
+        smtp.SetTimeOut(5);
+        smtp.Security = static_cast<SmtpSecurity>(security);
+        QCOMPARE(smtp.Connect(), connects);
+        if (second.isEmpty()) {
+            QCOMPARE(QByteArray::fromStdString(smtp.LastReply()),
+                     QByteArray("TLS: the server does not offer STARTTLS, and the connection security asks for it"));
+            QTRY_VERIFY(peer.clientClosed());
+            QCOMPARE(peer.commands().size(), 1);
+        } else {
+            QCOMPARE(peer.commands().value(1), second);
+        }
+        QVERIFY(!smtp.Encrypted());
+    }
+
+    // "SSL/TLS" speaks TLS from the first byte on a port other than 465.
+    void implicitTlsOnAnyPort()
+    {
+        AiosmtpdServer server;
+        server.setTls(m_good.certificate, m_good.key, true);
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        TSMTP smtp;
+        prepare(smtp, server.port());
+        QVERIFY(server.port() != smtp.ImplicitTlsPort);
+        smtp.Security = SmtpSecurity::Tls;
+        QVERIFY2(smtp.Connect(), smtp.LastReply().c_str());
+        QVERIFY(smtp.Encrypted());
+    }
+
     // vellorn-cli send trusts --ca-file for that run.
     void commandLineCaFile()
     {
@@ -287,6 +412,42 @@ private slots:
         const QByteArray err = cli.readAllStandardError();
         QVERIFY2(cli.exitCode() == 0 && err.contains("Connected over TLS; the server offers AUTH LOGIN"), err.constData());
         QCOMPARE(m_starttls.mails().size(), 1);
+    }
+
+    // vellorn-cli send with a self-signed certificate: refused with its fingerprint, then
+    // sent with --trust of that fingerprint (the password from the first line of a file).
+    void commandLineTrust()
+    {
+        const TestCertificates::Issued self = m_certs.issue(QStringLiteral("cli-self"), {QStringLiteral("DNS:localhost")}, true);
+        AiosmtpdServer server;
+        server.setLogin("user", "secret");
+        server.setTls(self.certificate, self.key, true);
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("mail.eml"));
+        TestFiles::write(file, "From: <cli@vellorn.test>\nTo: <to@x.test>\nSubject: cli\n\nbody\n");
+        const QString fingerprint = CertificateFacts::fingerprintOf(QSslCertificate::fromPath(self.certificate).value(0));
+        const auto run = [&](const QStringList &extra, QByteArray *err) {
+            QProcess cli;
+            cli.start(QStringLiteral(VELLORN_BIN_DIR "/vellorn-cli"),
+                      QStringList{QStringLiteral("send"), file, QStringLiteral("--host"), QStringLiteral("localhost"),
+                                  QStringLiteral("--port"), QString::number(server.port()), QStringLiteral("--security"),
+                                  QStringLiteral("tls"), QStringLiteral("--user"), QStringLiteral("user"),
+                                  QStringLiteral("--pass-file"), dir.filePath(QStringLiteral("pass"))}
+                          + extra);
+            cli.waitForFinished(60000);
+            *err = cli.readAllStandardError();
+            return cli.exitCode();
+        };
+        TestFiles::write(dir.filePath(QStringLiteral("pass")), "secret\nnot this line\n");
+        QByteArray err;
+        QCOMPARE(run({}, &err), 1);
+        QVERIFY2(err.contains("--trust " + fingerprint.toLatin1()) && err.contains("self-signed"), err.constData());
+        QVERIFY(server.mails().isEmpty());
+        QVERIFY2(run({QStringLiteral("--trust"), fingerprint}, &err) == 0, err.constData());
+        QCOMPARE(server.mails().size(), 1);
+        QCOMPARE(run({QStringLiteral("--trust"), QStringLiteral("12:34")}, &err), 1);
+        QVERIFY2(err.contains("SHA-256"), err.constData());
     }
 };
 

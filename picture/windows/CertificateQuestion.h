@@ -1,0 +1,26 @@
+#pragma once
+
+#include "CertificateTrust.h"
+
+#include <QMessageBox>
+#include <QPointer>
+
+// The question the send dialog asks when a server's certificate fails the checks: the
+// facts of the certificate, "Trust this certificate" and "Cancel", with Cancel the
+// default (Enter and Escape both refuse), so that nothing is trusted without a click.
+class CertificateQuestion : public CertificateTrust
+{
+public:
+    explicit CertificateQuestion(QWidget *parent);
+
+    bool trustCertificate(const CertificateFacts &facts) override;
+
+    // The box while it shows (for tests and screenshots); null otherwise.
+    QMessageBox *box() const { return m_box; }
+    // Builds the box for the facts without showing it; the caller owns it.
+    QMessageBox *makeBox(const CertificateFacts &facts) const;
+
+private:
+    QPointer<QWidget> m_parent;
+    QPointer<QMessageBox> m_box;
+};

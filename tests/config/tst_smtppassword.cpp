@@ -1,0 +1,96 @@
+#include "MemoryKeyring.h"
+#include "SmtpPassword.h"
+
+#include <QtTest>
+
+// Where the SMTP password is kept, decided against a keyring that answers as told.
+class TestSmtpPassword : public QObject
+{
+    Q_OBJECT
+
+    static ConfigSettings account(const std::string &password, bool inKeyring)
+    {
+        ConfigSettings s = ConfigSettings::firstRun();
+        s.ACC_SMTPHost = "mail.test";
+        s.ACC_SMTPUser = "ann";
+        s.ACC_SMTPPass = password;
+        s.ACC_SMTPPassInKeyring = inKeyring;
+        return s;
+    }
+
+private slots:
+    // Reading: only when the record says the keyring holds it; a failure is told and
+    // leaves the password empty, never a stale one.
+    void load_data()
+    {
+        QTest::addColumn<bool>("inKeyring");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QByteArray>("password");
+        QTest::newRow("in the file") << false << int(PasswordKeyring::Status::Refused) << true << QByteArray("file");
+        QTest::newRow("in the keyring") << true << int(PasswordKeyring::Status::Ok) << true << QByteArray("kept");
+        QTest::newRow("locked") << true << int(PasswordKeyring::Status::Refused) << false << QByteArray();
+        QTest::newRow("timed out") << true << int(PasswordKeyring::Status::TimedOut) << false << QByteArray();
+    }
+    void load()
+    {
+        QFETCH(bool, inKeyring);
+        QFETCH(int, status);
+        QFETCH(bool, ok);
+        QFETCH(QByteArray, password);
+        MemoryKeyring keyring;
+        keyring.entries.insert(QStringLiteral("smtp:ann@mail.test"), "kept");
+        keyring.status = static_cast<PasswordKeyring::Status>(status);
+        SmtpPassword place(&keyring);
+        ConfigSettings s = account("file", inKeyring);
+        QCOMPARE(place.load(s), ok);
+        QCOMPARE(QByteArray::fromStdString(s.ACC_SMTPPass), password);
+        QCOMPARE(place.problem().isEmpty(), ok);
+        QCOMPARE(keyring.calls, inKeyring ? 1 : 0);
+    }
+
+    // Saving: the keyring when it answers (a password from the file moves there), the
+    // file when it does not; an empty password over an unread keyring entry keeps it.
+    void place()
+    {
+        MemoryKeyring keyring;
+        SmtpPassword place(&keyring);
+        ConfigSettings s = account("moved", false);
+        const ConfigSettings before = s;
+        place.place(s, before);
+        QVERIFY(s.ACC_SMTPPassInKeyring);
+        QCOMPARE(keyring.entries.value(QStringLiteral("smtp:ann@mail.test")), std::string("moved"));
+
+        // Renamed account: the new entry written, the old one removed.
+        ConfigSettings renamed = s;
+        renamed.ACC_SMTPUser = "bob";
+        place.place(renamed, s);
+        QVERIFY(renamed.ACC_SMTPPassInKeyring);
+        QCOMPARE(keyring.entries.keys(), QStringList{QStringLiteral("smtp:bob@mail.test")});
+
+        // No service: the file keeps it, and the dialog says why.
+        keyring.status = PasswordKeyring::Status::NoService;
+        ConfigSettings none = account("plain", false);
+        place.place(none, none);
+        QVERIFY(!none.ACC_SMTPPassInKeyring);
+        QVERIFY(place.where(none).contains(QStringLiteral("Config.dat")));
+        QVERIFY(place.where(none).contains(QStringLiteral("refused")));
+
+        // Locked at start, nothing typed: the keyring stays in charge.
+        keyring.status = PasswordKeyring::Status::Refused;
+        SmtpPassword locked(&keyring);
+        ConfigSettings unread = account("", true);
+        QVERIFY(!locked.load(unread));
+        const ConfigSettings saved = unread;
+        locked.place(unread, saved);
+        QVERIFY(unread.ACC_SMTPPassInKeyring);
+        // Without a keyring at all, a password stays in the file.
+        SmtpPassword without(nullptr);
+        ConfigSettings file = account("x", false);
+        without.place(file, file);
+        QVERIFY(!file.ACC_SMTPPassInKeyring);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSmtpPassword)
+#include "tst_smtppassword.moc"
