@@ -1,5 +1,6 @@
 // vellorn-cli render / picture: the page rendering and the picture mail of the send
 // job, without a window.
+#include "CliDrawing.h"
 #include "CliRegistry.h"
 #include "CliSupport.h"
 
@@ -102,9 +103,7 @@ int pictureCommand(const QStringList &arguments)
     return 0;
 }
 
-CliCommand renderCmd("render", "render LETTER -o DIR [--config CONFIG]   letter to DIR/1.jpg, 2.jpg, ...; prints the page count",
-                     &renderCommand);
-CliCommand pictureCmd("picture", "picture MAILFILE -o OUT.eml [--config CONFIG]   stored mail text to the picture mail",
-                      &pictureCommand);
+CliCommand renderCmd(CliDrawing::Render.name, CliDrawing::Render.usage, &renderCommand);
+CliCommand pictureCmd(CliDrawing::Picture.name, CliDrawing::Picture.usage, &pictureCommand);
 
 } // namespace

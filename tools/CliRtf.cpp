@@ -1,3 +1,4 @@
+#include "CliDrawing.h"
 #include "CliRegistry.h"
 #include "CliSupport.h"
 
@@ -40,6 +41,6 @@ int rtfCommand(const QStringList &args)
     return 0;
 }
 
-CliCommand rtfCmd("rtf", "rtf text|html|write FILE   the letter's plain text, its HTML, or our RTF of it", &rtfCommand);
+CliCommand rtfCmd(CliDrawing::Rtf.name, CliDrawing::Rtf.usage, &rtfCommand);
 
 } // namespace

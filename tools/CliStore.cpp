@@ -3,6 +3,7 @@
 
 #include "MailStore.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <cstdio>
@@ -12,7 +13,7 @@
 // vellorn-cli store: the mail store (MailBox.dat) from the command line.
 namespace {
 
-const char Usage[] = "store list FILE | append FILE MAILFILE [--box u|s|t] [--attach Y|N] | read FILE POS"
+const char Usage[] = "store list FILE | append FILE MAILFILE... [--box u|s|t] [--attach Y|N] | read FILE POS"
                      " | set-box FILE POS CODE | purge FILE | check FILE";
 
 std::optional<std::int64_t> parsePosition(const QString &text)
@@ -48,17 +49,28 @@ int append(const MailStore &store, QStringList args)
     const QString attach = Cli::takeOption(args, QStringLiteral("--attach"), &bad).value_or(QStringLiteral("N"));
     if (bad)
         return 1;
-    if (args.size() != 1)
+    if (args.isEmpty())
         return usage();
     if (box != QLatin1String("u") && box != QLatin1String("s") && box != QLatin1String("t"))
         return Cli::fail(QStringLiteral("--box must be u, s or t"));
     if (attach != QLatin1String("Y") && attach != QLatin1String("N"))
         return Cli::fail(QStringLiteral("--attach must be Y or N"));
-    const std::optional<std::string> text = Cli::readFile(args.at(0));
-    if (!text)
-        return 1;
-    const std::int64_t position = store.AppendMail(*text, box.at(0).toLatin1(), attach.at(0).toLatin1());
-    Cli::writeStdout(std::to_string(position) + '\n');
+    // Every mail file must open before the first is appended: a wrong name in a long list
+    // leaves the store as it was, and the same call can simply be run again.
+    for (const QString &path : std::as_const(args)) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return Cli::fail(QStringLiteral("cannot read %1: %2 (nothing appended)").arg(path, file.errorString()));
+    }
+    // One mail at a time, each position printed once its record is in the store: should a
+    // later one fail (a full disk), the printed ones are exactly those appended.
+    for (const QString &path : std::as_const(args)) {
+        const std::optional<std::string> text = Cli::readFile(path);
+        if (!text)
+            return 1;
+        const std::int64_t position = store.AppendMail(*text, box.at(0).toLatin1(), attach.at(0).toLatin1());
+        Cli::writeStdout(std::to_string(position) + '\n');
+    }
     return 0;
 }
 

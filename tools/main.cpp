@@ -2,7 +2,11 @@
 #include "CliSupport.h"
 
 #include <QCoreApplication>
+#ifdef VELLORN_CLI_DRAWS
 #include <QGuiApplication>
+#else
+#include "CliHandOver.h"
+#endif
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -65,11 +69,16 @@ void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &me
 int main(int argc, char **argv)
 {
     qInstallMessageHandler(quietMessages);
+#ifdef VELLORN_CLI_DRAWS
     // Rendering needs fonts and a paint engine; the offscreen platform keeps the tool
     // usable without a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+#else
+    CliHandOver::keepArguments(argc, argv);
+    QCoreApplication app(argc, argv);
+#endif
 
     QStringList args = app.arguments().mid(1);
     if (args.isEmpty()) {

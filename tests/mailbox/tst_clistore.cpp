@@ -1,6 +1,7 @@
 #include "StoreBytes.h"
 #include "TestFiles.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -62,6 +63,49 @@ private slots:
         QCOMPARE(out, QByteArray("2 records, 0 damaged stretches\n"));
         QCOMPARE(run({QStringLiteral("purge"), m_path}), 0);
         QCOMPARE(TestFiles::read(m_path), fileHeader() + record(mailBytes, 's', 'Y'));
+    }
+
+    // Many mails in one call: in order, with one position each; a file in the list that
+    // cannot be read (missing, a folder) stops the call before anything is appended.
+    void appendMany_data()
+    {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("errorNames");
+        QTest::newRow("all readable") << QStringList{"a.eml", "b.eml", "c.eml"} << 0 << QByteArray();
+        QTest::newRow("missing in the middle") << QStringList{"a.eml", "gone.eml", "c.eml"} << 1 << QByteArray("gone.eml");
+        QTest::newRow("folder in the middle") << QStringList{"a.eml", "sub", "c.eml"} << 1 << QByteArray("sub");
+    }
+
+    void appendMany()
+    {
+        QFETCH(QStringList, names);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, errorNames);
+        const QByteArray texts[] = {"Subject: a\r\n\r\none", "Subject: b\r\n\r\ntwo", "Subject: c\r\n\r\nthree"};
+        TestFiles::write(m_dir.filePath(QStringLiteral("a.eml")), texts[0]);
+        TestFiles::write(m_dir.filePath(QStringLiteral("b.eml")), texts[1]);
+        TestFiles::write(m_dir.filePath(QStringLiteral("c.eml")), texts[2]);
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("sub")));
+        QStringList args{QStringLiteral("append"), m_path};
+        for (const QString &name : names)
+            args << m_dir.filePath(name);
+        args << QStringLiteral("--box") << QStringLiteral("s");
+
+        QByteArray out, err;
+        QCOMPARE(run(args, &out, &err), exitCode);
+        if (exitCode != 0) {
+            QCOMPARE(out, QByteArray());
+            QVERIFY(err.contains(errorNames));
+            QCOMPARE(err.count('\n'), 1);
+            QCOMPARE(TestFiles::read(m_path), fileHeader());
+            return;
+        }
+        const qsizetype second = 100 + 20 + texts[0].size();
+        const qsizetype third = second + 20 + texts[1].size();
+        QCOMPARE(out, "100\n" + QByteArray::number(second) + "\n" + QByteArray::number(third) + "\n");
+        QCOMPARE(TestFiles::read(m_path),
+                 fileHeader() + record(texts[0], 's') + record(texts[1], 's') + record(texts[2], 's'));
     }
 
     void damageAndFailures()
