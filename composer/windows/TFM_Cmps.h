@@ -26,6 +26,9 @@ class QMenuBar;
 class QPlainTextEdit;
 class QToolBar;
 class QToolButton;
+class RecoveryFolder;
+class RecoveryKeeper;
+struct RecoveryCopy;
 class ToolBand;
 class ToolCaptionLabel;
 class ToolImage;
@@ -126,6 +129,13 @@ public:
 
     // The state the last refresh gave the format bar.
     ToolBarState toolBarState() const { return m_state; }
+
+    // The recovery copy of the unsaved letter: kept in `folder` from now on.
+    void setRecoveryFolder(RecoveryFolder &folder);
+    RecoveryKeeper *recoveryKeeper() const { return m_recovery; }
+    RecoveryCopy recoveryCopy();
+    // Fills the window from a copy taken over at start-up (at `path`), marked changed.
+    void restoreRecovered(const RecoveryCopy &copy, const QString &path);
 
 public slots:
     // ---- format bar and Style menu
@@ -236,4 +246,6 @@ private:
     QString m_openFilter;
     bool m_released = false;
     bool m_panelGrown = false;
+    void discardRecoveryCopy();
+    RecoveryKeeper *m_recovery = nullptr;
 };
