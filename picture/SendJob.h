@@ -37,6 +37,8 @@ public:
     std::function<bool()> isCancelled;
     // Rendering progress in percent, after each page.
     std::function<void(int percent)> renderProgress;
+    // Each page picture as it is added to the mail (the preview shows these very bytes).
+    std::function<void(int page, std::string_view jpeg)> pageAdded;
 
     // Reads the record at `position` of the store and loads it (see LoadMailText). A
     // record that cannot be read raises AppError; the message and the letter are then
@@ -57,6 +59,9 @@ public:
     // Writes the rebuilt mail text to `path`, replacing any file of that name: the hand-over
     // to the desktop's mail program, which alone carries "X-Unsent: 1".
     void SaveToFile(const QString &path);
+
+    // The letter's positions on each page of the last RenderPages (first, first not drawn).
+    const std::vector<std::pair<int, int>> &pageRanges() const { return pageRanges_; }
 
     // The .eml file of the index-th mail of a job in the temporary folder; the folder's
     // path is used whole, however long.

@@ -29,6 +29,7 @@ class QToolButton;
 class RecoveryFolder;
 class RecoveryKeeper;
 struct RecoveryCopy;
+class TFM_Preview;
 class ToolBand;
 class ToolCaptionLabel;
 class ToolImage;
@@ -195,6 +196,10 @@ public slots:
     void FormClose();
     void Memo_ToChange();
 
+    // ---- the pictures the letter will be sent as
+    void PreviewPictures1Click();
+    void Print1Click();
+
     // ---- hover shift
     void ToolImageMouseMove(ToolImage *image);
     void Panel1MouseMove();
@@ -248,4 +253,5 @@ private:
     bool m_panelGrown = false;
     void discardRecoveryCopy();
     RecoveryKeeper *m_recovery = nullptr;
+    TFM_Preview *openPreview();
 };
