@@ -33,9 +33,10 @@ QWidget *preview(ShotContext &c)
     auto *p = w->findChild<TFM_Preview *>();
     p->waitForPages();
     p->resize(720, 900);
-    QObject::connect(p, &QObject::destroyed, [w] {
+    // The composer goes after its preview has gone (the preview is its child).
+    QObject::connect(p, &QObject::destroyed, w, [w] {
         w->setLetterChanged(false);
-        delete w;
+        w->deleteLater();
     });
     return p;
 }
