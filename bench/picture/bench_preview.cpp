@@ -23,7 +23,7 @@ int main(int argc, char **argv)
 
     QTextDocument letter;
     QTextCursor cursor(&letter);
-    for (int i = 0; i < 260; ++i)
+    for (int i = 0; i < 440; ++i)
         cursor.insertText(QStringLiteral("Paragraph %1: the quarterly figures arrived this morning and look better "
                                          "than we feared; please find the schedule below.\n")
                               .arg(i + 1));

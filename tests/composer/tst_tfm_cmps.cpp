@@ -274,7 +274,7 @@ private slots:
     {
         const QList<QPair<QString, QStringList>> expected = {
             {QStringLiteral("&Flie"), {"S&end|Ctrl+Return", "Send &By Ms OE", "-", "&Import...|Ctrl+O", "-", "&Save|Ctrl+S", "-",
-                                       "&Close|Ctrl+F4"}},
+                                       "Pre&view Pictures...|Ctrl+Shift+P", "&Print...|Ctrl+P", "-", "&Close|Ctrl+F4"}},
             {QStringLiteral("&Edit"), {"&Undo|Ctrl+Z", "-", "&Copy|Ctrl+C", "Cu&t|Ctrl+X", "&Paste|Ctrl+V", "-", "Select &All",
                                        "-", "Insert &Date", "Insert T&ime"}},
             {QStringLiteral("&Style"), {"&Font...", "-", "&Bold Font|Ctrl+B", "&Italic Font|Ctrl+I", "&Underline Font|Ctrl+U",
