@@ -9,8 +9,8 @@
 #include "TFM_MailBox.h"
 #include "UserDialogs.h"
 
-void StartupRecovery::run(RecoveryFolder &folder, UserDialogs &dialogs, const MailStorer &storer, TFM_MailBox &main,
-                          ComposerFactory &composers)
+void StartupRecovery::run(RecoveryFolder &folder, UserDialogs &dialogs, const MailStorer &storer,
+                          const QString &mailBoxPath, TFM_MailBox &main, ComposerFactory &composers)
 {
     const QString caption = QString::fromLatin1(AppInfo::ApplicationTitle);
     std::vector<RecoveryFolder::Damaged> damaged;
@@ -23,7 +23,8 @@ void StartupRecovery::run(RecoveryFolder &folder, UserDialogs &dialogs, const Ma
                                             LetterRecovery::question(int(found.size())), UserDialogs::Buttons::YesNo)
                          == UserDialogs::Answer::Yes;
     if (recover) {
-        for (const RecoveryFolder::Found &f : found) {
+        for (RecoveryFolder::Found &f : found) {
+            LetterRecovery::checkReplaced(f.copy, mailBoxPath);
             std::size_t slot = 0;
             while (slot < main.ComposerSlots.size() && main.ComposerSlots[slot])
                 ++slot;

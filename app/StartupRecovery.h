@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 class ComposerFactory;
 class MailStorer;
 class RecoveryFolder;
@@ -13,6 +15,6 @@ class UserDialogs;
 class StartupRecovery
 {
 public:
-    static void run(RecoveryFolder &folder, UserDialogs &dialogs, const MailStorer &storer, TFM_MailBox &main,
-                    ComposerFactory &composers);
+    static void run(RecoveryFolder &folder, UserDialogs &dialogs, const MailStorer &storer, const QString &mailBoxPath,
+                    TFM_MailBox &main, ComposerFactory &composers);
 };

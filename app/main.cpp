@@ -109,7 +109,7 @@ int main(int argc, char **argv)
         splash.TM_close, &QTimer::timeout, &mainWindow,
         [&] {
             QTimer::singleShot(0, &mainWindow,
-                               [&] { StartupRecovery::run(recovery, dialogs, storer, mainWindow, composers); });
+                               [&] { StartupRecovery::run(recovery, dialogs, storer, paths.mailBox, mainWindow, composers); });
         },
         Qt::SingleShotConnection);
     splash.startSplashTimer();

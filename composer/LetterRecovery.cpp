@@ -1,9 +1,12 @@
 #include "LetterRecovery.h"
 
+#include "AppError.h"
 #include "LetterDocument.h"
+#include "MailStore.h"
 #include "MailStorer.h"
 #include "TMailMessage.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QTextDocument>
@@ -24,6 +27,31 @@ QString LetterRecovery::damagedReport(const std::vector<RecoveryFolder::Damaged>
     for (const RecoveryFolder::Damaged &d : damaged)
         text += QStringLiteral("\r\n") + QDir::toNativeSeparators(d.path) + QStringLiteral(": ") + d.reason;
     return text;
+}
+
+QByteArray LetterRecovery::digestOf(const std::string &mailText)
+{
+    return QCryptographicHash::hash(QByteArrayView(mailText.data(), qsizetype(mailText.size())),
+                                    QCryptographicHash::Sha256)
+        .toHex();
+}
+
+void LetterRecovery::checkReplaced(RecoveryCopy &copy, const QString &mailBoxPath)
+{
+    if (copy.mode != QLatin1String("Modify"))
+        return;
+    bool same = false;
+    try {
+        same = !copy.replacedDigest.isEmpty()
+               && digestOf(MailStore(mailBoxPath).ReadMailText(copy.recordPos)) == copy.replacedDigest;
+    } catch (const AppError &) {
+        same = false;
+    }
+    if (!same) {
+        copy.mode = QStringLiteral("New");
+        copy.boxCode = 'u';
+        copy.recordPos = 0;
+    }
 }
 
 std::vector<AttachmentRow> LetterRecovery::attachmentRows(const RecoveryCopy &copy, TMailMessage &message)

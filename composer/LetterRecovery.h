@@ -22,6 +22,13 @@ public:
     // The damaged copies, one line each, for a warning; empty when there are none.
     static QString damagedReport(const std::vector<RecoveryFolder::Damaged> &damaged);
 
+    // The digest a copy keeps of the stored mail it replaces.
+    static QByteArray digestOf(const std::string &mailText);
+    // A copy that replaces a stored mail keeps doing so only while that record still holds
+    // the same mail (the store may have been compacted since, moving other mails there);
+    // otherwise it comes back as a new mail, and no other mail is given up for it.
+    static void checkReplaced(RecoveryCopy &copy, const QString &mailBoxPath);
+
     // The attachment rows of a copy: files by path, and the bytes of the attachments of an
     // opened mail as "Stream" rows over parts added to `message`.
     static std::vector<AttachmentRow> attachmentRows(const RecoveryCopy &copy, TMailMessage &message);

@@ -77,6 +77,7 @@ QByteArray RecoveryCopy::write() const
     putField(fields, "mode", text(mode));
     putField(fields, "box", QByteArray(1, boxCode));
     putField(fields, "record", QByteArray::number(qint64(recordPos)));
+    putField(fields, "replaces", replacedDigest);
     putField(fields, "subject", text(subject));
     putField(fields, "to", text(to));
     putField(fields, "cc", text(cc));
@@ -154,6 +155,8 @@ RecoveryCopy RecoveryCopy::read(const QByteArray &bytes)
             copy.boxCode = value == "s" ? 's' : value == "t" ? 't' : 'u';
         else if (name == "record")
             copy.recordPos = std::max<qint64>(0, value.toLongLong());
+        else if (name == "replaces")
+            copy.replacedDigest = value;
         else if (name == "subject")
             copy.subject = fromText(value);
         else if (name == "to")

@@ -30,6 +30,7 @@ struct RecoveryCopy
     QString mode = QStringLiteral("New");
     char boxCode = 'u';
     std::int64_t recordPos = 0;
+    QByteArray replacedDigest; // SHA-256 of the stored mail it replaces, as it was opened
     std::string letter; // RTF bytes
     QString subject, to, cc, bcc;
     std::vector<Attachment> attachments;

@@ -253,5 +253,6 @@ private:
     bool m_panelGrown = false;
     void discardRecoveryCopy();
     RecoveryKeeper *m_recovery = nullptr;
+    QByteArray m_replacedDigest; // of the stored mail this one replaces
     TFM_Preview *openPreview();
 };

@@ -2,7 +2,11 @@
 // and a composer brought back from one.
 #include "TFM_Cmps.h"
 
+#include "AppError.h"
 #include "ComposerEditor.h"
+#include "DataPaths.h"
+#include "MailStore.h"
+#include "WindowServices.h"
 #include "LetterDocument.h"
 #include "LetterRecovery.h"
 #include "RecoveryKeeper.h"
@@ -40,6 +44,14 @@ RecoveryCopy TFM_Cmps::recoveryCopy()
     copy.mode = FMode;
     copy.boxCode = FBoxCode;
     copy.recordPos = FRecordPos;
+    if (FMode == QLatin1String("Modify") && m_replacedDigest.isEmpty()) {
+        try {
+            m_replacedDigest = LetterRecovery::digestOf(MailStore(m_services.paths.mailBox).ReadMailText(FRecordPos));
+        } catch (const AppError &) {
+            // Unreadable now: the copy comes back as a new mail.
+        }
+    }
+    copy.replacedDigest = m_replacedDigest;
     copy.letter = LetterDocument::save(*Editor->document());
     copy.subject = Edt_Subject->text();
     copy.to = Memo_To->toPlainText();
@@ -77,6 +89,7 @@ void TFM_Cmps::restoreRecovered(const RecoveryCopy &copy, const QString &path)
     FMode = copy.mode;
     FBoxCode = copy.boxCode;
     FRecordPos = copy.recordPos;
+    m_replacedDigest = copy.replacedDigest;
     // Brought back, not saved: closing asks, and Save stores it.
     FJustOpened = false;
     setLetterChanged(true);

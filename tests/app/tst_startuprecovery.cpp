@@ -56,7 +56,7 @@ private slots:
         const MailStorer storer(f.settings, f.clock, f.paths.mailBox, f.paths.config, f.dir.path());
         f.dialogs.answers << UserDialogs::Answer::Ok << (yes ? UserDialogs::Answer::Yes : UserDialogs::Answer::No);
 
-        StartupRecovery::run(folder, f.dialogs, storer, main, composers);
+        StartupRecovery::run(folder, f.dialogs, storer, f.paths.mailBox, main, composers);
 
         QCOMPARE(f.dialogs.shown.size(), 2);
         QCOMPARE(f.dialogs.shown[0].kind, UserDialogs::Kind::Warning);

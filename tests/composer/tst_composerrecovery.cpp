@@ -2,6 +2,7 @@
 // the copy holds the same mail and stores it in place of the mail it was opened from.
 #include "ComposerEditor.h"
 #include "ComposerFactory.h"
+#include "LetterRecovery.h"
 #include "MailStore.h"
 #include "RecordingMailBoxHost.h"
 #include "RecoveryFolder.h"
@@ -72,7 +73,11 @@ private slots:
 
         w = qobject_cast<TFM_Cmps *>(factory.openNewMail(2, host));
         w->setTemporaryFolder(f.dir.filePath(QStringLiteral("tmp")));
-        w->restoreRecovered(found[0].copy, found[0].path);
+        // The opened mail is still where it was: the letter replaces it.
+        RecoveryCopy recovered = found[0].copy;
+        LetterRecovery::checkReplaced(recovered, f.paths.mailBox);
+        QCOMPARE(recovered.mode, QStringLiteral("Modify"));
+        w->restoreRecovered(recovered, found[0].path);
         QVERIFY(w->letterChanged());
         QVERIFY(w->Editor->toPlainText().contains(QStringLiteral("New words Old text")));
         QCOMPARE(w->Edt_Subject->text(), QStringLiteral("Budget"));

@@ -250,6 +250,33 @@ private slots:
         QCOMPARE(MailStore(box).ScanStore().size(), std::size_t(1));
     }
 
+    // A copy replaces its stored mail only while the record still holds that mail.
+    void replacedMailIsCheckedAgain()
+    {
+        QTemporaryDir dir;
+        const QString box = dir.filePath(QStringLiteral("MailBox.dat"));
+        DataFiles::ensureMailBoxFile(box);
+        const std::string first = "Subject: one\r\n\r\nfirst\r\n";
+        const std::string second = "Subject: two\r\n\r\nsecond\r\n";
+        const std::int64_t at = MailStore(box).AppendMail(first, 's', 'N');
+        const std::int64_t other = MailStore(box).AppendMail(second, 'u', 'N');
+        RecoveryCopy copy = sampleCopy();
+        copy.recordPos = at;
+        copy.replacedDigest = LetterRecovery::digestOf(first);
+        LetterRecovery::checkReplaced(copy, box);
+        QCOMPARE(copy.mode, QStringLiteral("Modify"));
+        QCOMPARE(copy.recordPos, at);
+        QCOMPARE(copy.boxCode, 's');
+        // Another mail now lies there (the store was compacted), or nothing readable.
+        for (const std::int64_t pos : {other, std::int64_t(7)}) {
+            RecoveryCopy moved = copy;
+            moved.recordPos = pos;
+            LetterRecovery::checkReplaced(moved, box);
+            QCOMPARE(moved.mode, QStringLiteral("New"));
+            QCOMPARE(moved.boxCode, 'u');
+        }
+    }
+
     void questionAndReport()
     {
         QCOMPARE(LetterRecovery::question(1), QStringLiteral("Recover 1 unsaved letter?"));
