@@ -231,13 +231,18 @@ void TFM_Preview::showError(const QString &text)
     m_services.dialogs.messageBox(UserDialogs::Kind::Error, QString::fromLatin1(AppInfo::ApplicationTitle), text);
 }
 
+QString TFM_Preview::askSaveName(const QString &caption, const QString &filter, const QString &name)
+{
+    const UserDialogs::Asker asker(m_services.dialogs, this);
+    return m_services.dialogs.saveFileName(caption, filter, name, QFileInfo(name).suffix());
+}
+
 void TFM_Preview::BT_SavePicturesClick()
 {
     const UserDialogs::Asker asker(m_services.dialogs, this);
     // The pictures go into the folder of the first one's name.
-    const QString first = m_services.dialogs.saveFileName(QStringLiteral("Save Pictures"),
-                                                          QStringLiteral("JPEG pictures|*.jpg"),
-                                                          QStringLiteral("1.jpg"), QStringLiteral("jpg"));
+    const QString first = askSaveName(QStringLiteral("Save Pictures"), QStringLiteral("JPEG pictures|*.jpg"),
+                                      QStringLiteral("1.jpg"));
     if (first.isEmpty())
         return;
     const QString folder = QFileInfo(first).absolutePath();
@@ -259,10 +264,8 @@ void TFM_Preview::BT_SavePicturesClick()
 
 void TFM_Preview::BT_SavePdfClick()
 {
-    const UserDialogs::Asker asker(m_services.dialogs, this);
-    const QString path = m_services.dialogs.saveFileName(QStringLiteral("Save as PDF"),
-                                                         QStringLiteral("PDF documents|*.pdf"),
-                                                         QStringLiteral("letter.pdf"), QStringLiteral("pdf"));
+    const QString path = askSaveName(QStringLiteral("Save as PDF"), QStringLiteral("PDF documents|*.pdf"),
+                                     QStringLiteral("letter.pdf"));
     if (path.isEmpty())
         return;
     try {

@@ -69,6 +69,8 @@ private:
     void showPages();
     void updateControls();
     void showError(const QString &text);
+    // The save dialog for `name` (its extension the default one); empty: cancelled.
+    QString askSaveName(const QString &caption, const QString &filter, const QString &name);
 
     WindowServices &m_services;
     std::function<PicturePreview::Input()> m_source;
