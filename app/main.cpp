@@ -11,7 +11,10 @@
 #include "DesktopShell.h"
 #include "HtmlHelpLauncher.h"
 #include "LinkConfig.h"
+#include "MailStorer.h"
 #include "ProgramIcons.h"
+#include "RecoveryFolder.h"
+#include "StartupRecovery.h"
 #include "SystemClock.h"
 #include "SystemRandom.h"
 #include "TFM_MailBox.h"
@@ -23,6 +26,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QTimer>
 #include <cstdio>
 
 namespace {
@@ -75,7 +80,12 @@ int main(int argc, char **argv)
     splash.showSplash();
     QApplication::processEvents();
 
+    // Unsaved letters are kept in the Recovery folder while this program runs; the lock
+    // it holds there tells other copies of the program to leave its letters alone.
+    RecoveryFolder recovery(paths.folder + QStringLiteral("Recovery"));
+    recovery.open();
     ComposerFactory composers(services);
+    composers.setRecoveryFolder(&recovery);
     TFM_MailBox mainWindow(services, composers, configForm);
     dialogs.setParent(&mainWindow);
     windows.setMainWindow(&mainWindow);
@@ -93,6 +103,15 @@ int main(int argc, char **argv)
     mainWindow.show();
     windows.setMainWindowEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    // Once the splash has gone: the letters a program that ended too early left behind.
+    const MailStorer storer(settings, clock, paths.mailBox, paths.config, QDir::tempPath());
+    QObject::connect(
+        splash.TM_close, &QTimer::timeout, &mainWindow,
+        [&] {
+            QTimer::singleShot(0, &mainWindow,
+                               [&] { StartupRecovery::run(recovery, dialogs, storer, paths.mailBox, mainWindow, composers); });
+        },
+        Qt::SingleShotConnection);
     splash.startSplashTimer();
     splash.raise();
     return app.exec();

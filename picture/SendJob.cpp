@@ -85,6 +85,8 @@ void SendJob::RenderPages()
     renderer.progress = renderProgress;
     renderer.pageReady = [this](int page, std::string_view jpeg) {
         FMailMsg.AddPicture(jpeg, std::to_string(page) + ".jpg", std::string(), true);
+        if (pageAdded)
+            pageAdded(page, jpeg);
     };
     PageCount = renderer.render(FEdt);
     for (const PageRenderer::PageRange &range : renderer.pageRanges())

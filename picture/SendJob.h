@@ -37,6 +37,8 @@ public:
     std::function<bool()> isCancelled;
     // Rendering progress in percent, after each page.
     std::function<void(int percent)> renderProgress;
+    // Each page picture as it is added to the mail (the preview shows these very bytes).
+    std::function<void(int page, std::string_view jpeg)> pageAdded;
 
     // Reads the record at `position` of the store and loads it (see LoadMailText). A
     // record that cannot be read raises AppError; the message and the letter are then
@@ -60,6 +62,9 @@ public:
     // Writes HandOverText() to `path`, replacing any file of that name (vellorn-cli's output
     // file; the send job's hand-over files are made new through EmlHandOver).
     void SaveToFile(const QString &path);
+
+    // The letter's positions on each page of the last RenderPages (first, first not drawn).
+    const std::vector<std::pair<int, int>> &pageRanges() const { return pageRanges_; }
 
 private:
     void clearLetter();

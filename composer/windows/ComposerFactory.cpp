@@ -21,6 +21,8 @@ TFM_Cmps *ComposerFactory::create(int slot, MailBoxHost &host)
     composer->setAttribute(Qt::WA_DeleteOnClose);
     composer->setMailBoxHost(&host);
     composer->Tag = slot;
+    if (m_recovery)
+        composer->setRecoveryFolder(*m_recovery);
     return composer;
 }
 

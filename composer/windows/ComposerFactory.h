@@ -2,6 +2,7 @@
 
 #include "ComposerWindows.h"
 
+class RecoveryFolder;
 class TFM_Cmps;
 struct WindowServices;
 
@@ -22,10 +23,14 @@ public:
     // and record given, the letter unchanged.
     static void fill(TFM_Cmps &composer, TMailMessage &message, std::int64_t recordPos, char boxCode);
 
+    // Composers opened from now on keep recovery copies of their unsaved letters there.
+    void setRecoveryFolder(RecoveryFolder *folder) { m_recovery = folder; }
+
 private:
     TFM_Cmps *create(int slot, MailBoxHost &host);
     // Shows a new composer where it does not lie exactly on an open one.
     static void showCascaded(TFM_Cmps &composer);
 
     WindowServices &m_services;
+    RecoveryFolder *m_recovery = nullptr;
 };

@@ -33,6 +33,10 @@ class QMenuBar;
 class QPlainTextEdit;
 class QToolBar;
 class QToolButton;
+class RecoveryFolder;
+class RecoveryKeeper;
+struct RecoveryCopy;
+class TFM_Preview;
 class ToolBand;
 class ToolCaptionLabel;
 class ToolImage;
@@ -152,6 +156,13 @@ public:
     // The state the last refresh gave the format bar.
     ToolBarState toolBarState() const { return m_state; }
 
+    // The recovery copy of the unsaved letter: kept in `folder` from now on.
+    void setRecoveryFolder(RecoveryFolder &folder);
+    RecoveryKeeper *recoveryKeeper() const { return m_recovery; }
+    RecoveryCopy recoveryCopy();
+    // Fills the window from a copy taken over at start-up (at `path`), marked changed.
+    void restoreRecovered(const RecoveryCopy &copy, const QString &path);
+
 public slots:
     // ---- format bar and Style menu
     void SelectionChange();
@@ -224,6 +235,10 @@ public slots:
     void FormClose();
     void Memo_ToChange();
 
+    // ---- the pictures the letter will be sent as
+    void PreviewPictures1Click();
+    void Print1Click();
+
     // ---- hover shift
     void ToolImageMouseMove(ToolImage *image);
     void Panel1MouseMove();
@@ -290,4 +305,8 @@ private:
     FindReplaceDialog *m_findDialog = nullptr;
     LetterPageCount *m_pageCount = nullptr;
     ComposerSpelling *m_spelling = nullptr;
+    void discardRecoveryCopy();
+    RecoveryKeeper *m_recovery = nullptr;
+    QByteArray m_replacedDigest; // of the stored mail this one replaces
+    TFM_Preview *openPreview();
 };

@@ -93,6 +93,10 @@ void TFM_Cmps::buildMenus()
     file->addSeparator();
     file->addAction(FileSaveCmd);
     file->addSeparator();
+    item(file, "PreviewPictures1", "Pre&view Pictures...", &TFM_Cmps::PreviewPictures1Click,
+         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P)});
+    item(file, "Print1", "&Print...", &TFM_Cmps::Print1Click, {QKeySequence(Qt::CTRL | Qt::Key_P)});
+    file->addSeparator();
     file->addAction(FileExitCmd);
 
     QMenu *edit = MainMenu1->addMenu(QStringLiteral("&Edit"));

@@ -106,6 +106,7 @@ void TFM_Cmps::PIC_SaveClick()
     if (!storeMail(position))
         return;
     setLetterChanged(false);
+    discardRecoveryCopy();
     hide();
     if (m_host) {
         m_host->ReloadBoxes();
@@ -124,6 +125,7 @@ bool TFM_Cmps::FormCloseQuery()
         switch (ask(UserDialogs::Kind::Confirmation, text, UserDialogs::Buttons::YesNoCancel)) {
         case UserDialogs::Answer::No:
             setLetterChanged(false);
+            discardRecoveryCopy();
             mayClose = true;
             break;
         case UserDialogs::Answer::Yes: {
@@ -131,6 +133,7 @@ bool TFM_Cmps::FormCloseQuery()
             if (!storeMail(position))
                 break;
             setLetterChanged(false);
+            discardRecoveryCopy();
             mayClose = true;
             if (m_host) {
                 // The main window shows the box the mail went to, with the mail selected.
@@ -182,6 +185,8 @@ void TFM_Cmps::sendThrough(const QString &mode)
     std::int64_t position = 0;
     if (!storeMail(position))
         return;
+    // Stored: the mail is safe in the store whatever the sending does.
+    discardRecoveryCopy();
     hide();
     m_services.opener.sendMails({QString::number(position)}, mode);
     if (m_host) {

@@ -279,7 +279,7 @@ private slots:
     {
         const QList<QPair<QString, QStringList>> expected = {
             {QStringLiteral("&Flie"), {"S&end|Ctrl+Return", "Send &By Ms OE", "-", "&Import...|Ctrl+O", "-", "&Save|Ctrl+S", "-",
-                                       "&Close|Ctrl+F4"}},
+                                       "Pre&view Pictures...|Ctrl+Shift+P", "&Print...|Ctrl+P", "-", "&Close|Ctrl+F4"}},
             {QStringLiteral("&Edit"), {"&Undo|Ctrl+Z", "&Redo|Ctrl+Y", "-", "&Copy|Ctrl+C", "Cu&t|Ctrl+X", "&Paste|Ctrl+V", "-",
                                        "Select &All", "-", "&Find...|Ctrl+F", "Find &Next|F3", "R&eplace...|Ctrl+H", "-",
                                        "Insert &Date", "Insert T&ime"}},

@@ -82,6 +82,7 @@ def main():
                 "cid": part.get("Content-ID").strip().strip("<>"),
                 "type": ctype,
                 "size": len(body),
+                "sha256": hashlib.sha256(body).hexdigest(),
                 "jpeg": body[:2] == b"\xff\xd8" and body[-2:] == b"\xff\xd9",
                 "parent": None,
             })

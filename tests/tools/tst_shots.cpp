@@ -30,7 +30,8 @@ private slots:
             QVERIFY2(colours.size() > 1, qPrintable(file + QStringLiteral(" is one flat colour")));
         }
         for (const char *window : {"send-dialog", "tips", "about", "help", "configuration-picture", "configuration-smtp",
-                                   "configuration-info", "address-list", "address-list-pick", "address-editor"})
+                                   "configuration-info", "address-list", "address-list-pick", "address-editor",
+                                   "picture-preview", "print-dialog", "recovery-question"})
             QVERIFY2(names.contains(QLatin1String(window)), window);
     }
 };

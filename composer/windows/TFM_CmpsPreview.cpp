@@ -1,0 +1,52 @@
+// The composer's picture preview and printing: the preview window gets the letter as it
+// is at each refresh, and only reads it.
+#include "TFM_Cmps.h"
+
+#include "ComposerEditor.h"
+#include "LetterDocument.h"
+#include "TFM_Preview.h"
+
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+
+TFM_Preview *TFM_Cmps::openPreview()
+{
+    QPointer<TFM_Cmps> self(this);
+    auto *preview = new TFM_Preview(m_services, [self] {
+        PicturePreview::Input input;
+        if (!self)
+            return input;
+        input.letter = LetterDocument::save(*self->Editor->document());
+        input.subject = self->Edt_Subject->text();
+        input.to = self->Memo_To->toPlainText();
+        for (const AttachmentRow &row : self->attachmentRows()) {
+            qint64 size = 0;
+            if (row.kind == AttachmentRow::File) {
+                size = QFileInfo(row.source).size();
+            } else if (const int index = row.source.toInt(); index >= 0 && index < self->MSG.Attachments.Count()) {
+                TMailPart *part = self->MSG.Attachments[index];
+                size = qint64(part->IsDecoded ? part->DecodedBody.size() : part->EncodedBody.size() * 3 / 4);
+            }
+            input.attachmentSizes.push_back(size);
+            input.attachmentNames << row.caption;
+        }
+        return input;
+    }, this);
+    // Its own window beside the composer, gone with it.
+    preview->setWindowFlag(Qt::Window);
+    preview->setAttribute(Qt::WA_DeleteOnClose);
+    preview->show();
+    return preview;
+}
+
+void TFM_Cmps::PreviewPictures1Click()
+{
+    openPreview();
+}
+
+void TFM_Cmps::Print1Click()
+{
+    openPreview()->printWhenReady();
+}

@@ -1,0 +1,104 @@
+#include "PicturePdf.h"
+
+#include "AppError.h"
+#include "PageRenderer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+namespace {
+
+std::string native(const QString &path)
+{
+    return QDir::toNativeSeparators(path).toStdString();
+}
+
+} // namespace
+
+void PicturePdf::savePictures(const QString &folder, const std::vector<QByteArray> &pages)
+{
+    const QDir dir(folder);
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        const QString path = dir.filePath(QString::number(i + 1) + QStringLiteral(".jpg"));
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(pages[i]) != pages[i].size() || !file.commit())
+            throw AppError("Cannot write file \"" + native(path) + "\"");
+    }
+}
+
+QStringList PicturePdf::existingNames(const QString &folder, std::size_t pages)
+{
+    QStringList names;
+    const QDir dir(folder);
+    for (std::size_t i = 0; i < pages; ++i) {
+        const QString name = QString::number(i + 1) + QStringLiteral(".jpg");
+        if (dir.exists(name))
+            names << name;
+    }
+    return names;
+}
+
+void PicturePdf::savePdf(const QString &path, const std::vector<QByteArray> &pages,
+                         const std::vector<QStringList> &pageTexts, const QString &title)
+{
+    if (pages.empty())
+        throw AppError("There are no pages to write");
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw AppError("Cannot write file \"" + native(path) + "\"");
+    {
+        QPdfWriter pdf(&file);
+        pdf.setTitle(title);
+        pdf.setCreator(QStringLiteral("Vellorn Composer"));
+        pdf.setResolution(PageRenderer::Dpi);
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        QPainter painter;
+        for (std::size_t i = 0; i < pages.size(); ++i) {
+            QImage picture;
+            if (!picture.loadFromData(pages[i], "JPEG"))
+                throw AppError("Page " + std::to_string(i + 1) + " is not a picture that can be read");
+            // One page per picture, at its size (pixels at 96 per inch, in points).
+            const QSizeF points = QSizeF(picture.size()) * 72.0 / PageRenderer::Dpi;
+            pdf.setPageSize(QPageSize(points, QPageSize::Point, QString(), QPageSize::ExactMatch));
+            if (i == 0) {
+                if (!painter.begin(&pdf))
+                    throw AppError("Cannot write file \"" + native(path) + "\"");
+            } else {
+                pdf.newPage();
+            }
+            const QRect page(QPoint(0, 0), picture.size());
+            // The text first, without ink, then the picture over it.
+            if (i < pageTexts.size() && !pageTexts[i].isEmpty()) {
+                QFont font(QStringLiteral("DejaVu Sans"));
+                font.setPixelSize(10);
+                painter.setFont(font);
+                painter.setPen(QColor(0, 0, 0, 0));
+                const QFontMetricsF metrics(font);
+                qreal y = metrics.ascent() + 12;
+                for (const QString &line : pageTexts[i]) {
+                    painter.drawText(QPointF(12, y), line);
+                    y += metrics.lineSpacing();
+                }
+            }
+            painter.drawImage(page, picture);
+        }
+        painter.end();
+    }
+    if (!file.commit())
+        throw AppError("Cannot write file \"" + native(path) + "\"");
+}
+
+QRect PicturePdf::fittedRect(const QSize &picture, const QRect &paper)
+{
+    if (picture.isEmpty() || paper.isEmpty())
+        return {};
+    const QSize size = picture.scaled(paper.size(), Qt::KeepAspectRatio);
+    return QRect(paper.x() + (paper.width() - size.width()) / 2, paper.y() + (paper.height() - size.height()) / 2,
+                 size.width(), size.height());
+}
