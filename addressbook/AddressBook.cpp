@@ -1,8 +1,8 @@
-#include "AddressBook.h"
+#include "addressbook/AddressBook.h"
 
-#include "AppError.h"
-#include "IniFile.h"
-#include "StoredText.h"
+#include "config/IniFile.h"
+#include "os/AppError.h"
+#include "text/StoredText.h"
 
 #include <algorithm>
 

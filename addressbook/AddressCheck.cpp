@@ -1,4 +1,4 @@
-#include "AddressCheck.h"
+#include "addressbook/AddressCheck.h"
 
 namespace AddressCheck {
 

@@ -1,8 +1,8 @@
-#include "AddressQuestions.h"
+#include "addressbook/AddressQuestions.h"
 
-#include "AddressBook.h"
-#include "AddressCheck.h"
-#include "StoredText.h"
+#include "addressbook/AddressBook.h"
+#include "addressbook/AddressCheck.h"
+#include "text/StoredText.h"
 
 namespace AddressQuestions {
 

@@ -1,12 +1,13 @@
-#include "AppWindows.h"
+#include "app/AppWindows.h"
 
-#include "TFM_AddEdit.h"
-#include "TFM_AddLst.h"
-#include "TFM_Send.h"
-#include "TFM_Tips.h"
-#include "TFm_About.h"
-#include "TFm_Set.h"
-#include "QtKeychainKeyring.h"
+#include "addressbook/windows/TFM_AddEdit.h"
+#include "addressbook/windows/TFM_AddLst.h"
+#include "config/windows/TFm_Set.h"
+#include "os/QtKeychainKeyring.h"
+#include "picture/windows/TFM_Preview.h"
+#include "picture/windows/TFM_Send.h"
+#include "shell/windows/TFm_About.h"
+#include "shell/windows/TFM_Tips.h"
 
 AppWindows::AppWindows() = default;
 
@@ -52,7 +53,14 @@ TFm_Set &AppWindows::createConfiguration(WindowServices &services, ConfigForm &f
 TFM_Send &AppWindows::createSendDialog(WindowServices &services)
 {
     m_send = std::make_unique<TFM_Send>(services);
+    m_services = &services;
     return *m_send;
+}
+
+void AppWindows::showPreview(std::function<PicturePreview::Input()> source, QWidget *owner, bool print)
+{
+    if (m_services)
+        TFM_Preview::showBeside(*m_services, std::move(source), owner, print);
 }
 
 TFM_Tips &AppWindows::createTips(WindowServices &services)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WindowOpener.h"
+#include "ui/WindowOpener.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -45,10 +45,12 @@ public:
     void showAbout() override;
     bool sendDialogShowing() const override;
     bool sendMails(const QStringList &positions, const QString &mode) override;
+    void showPreview(std::function<PicturePreview::Input()> source, QWidget *owner, bool print) override;
     void setMainWindowEnabled(bool enabled) override;
 
 private:
     QPointer<QWidget> m_mainWindow;
+    WindowServices *m_services = nullptr; // the send dialog's, which the previews share
     std::unique_ptr<TFm_About> m_about;
     std::unique_ptr<TFM_AddEdit> m_addressEditor;
     std::unique_ptr<TFM_AddLst> m_addressList;

@@ -1,13 +1,13 @@
-#include "StartupRecovery.h"
+#include "app/StartupRecovery.h"
 
-#include "AppError.h"
-#include "AppInfo.h"
-#include "ComposerFactory.h"
-#include "LetterRecovery.h"
-#include "RecoveryFolder.h"
-#include "TFM_Cmps.h"
-#include "TFM_MailBox.h"
-#include "UserDialogs.h"
+#include "composer/LetterRecovery.h"
+#include "composer/RecoveryFolder.h"
+#include "composer/windows/ComposerFactory.h"
+#include "composer/windows/TFM_Cmps.h"
+#include "mailbox/windows/TFM_MailBox.h"
+#include "os/AppError.h"
+#include "product/AppInfo.h"
+#include "ui/UserDialogs.h"
 
 void StartupRecovery::run(RecoveryFolder &folder, UserDialogs &dialogs, const MailStorer &storer,
                           const QString &mailBoxPath, TFM_MailBox &main, ComposerFactory &composers)

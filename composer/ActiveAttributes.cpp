@@ -1,4 +1,4 @@
-#include "ActiveAttributes.h"
+#include "composer/ActiveAttributes.h"
 
 #include <QFont>
 #include <QTextBlock>

@@ -1,4 +1,4 @@
-#include "AlignmentTag.h"
+#include "composer/AlignmentTag.h"
 
 namespace AlignmentTag {
 

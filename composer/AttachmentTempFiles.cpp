@@ -1,6 +1,6 @@
-#include "AttachmentTempFiles.h"
+#include "composer/AttachmentTempFiles.h"
 
-#include "AppError.h"
+#include "os/AppError.h"
 
 #include <QFile>
 #include <QDir>

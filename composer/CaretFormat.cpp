@@ -1,8 +1,8 @@
-#include "CaretFormat.h"
+#include "composer/CaretFormat.h"
 
-#include "ActiveAttributes.h"
-#include "AlignmentTag.h"
-#include "ParagraphFormat.h"
+#include "composer/ActiveAttributes.h"
+#include "composer/AlignmentTag.h"
+#include "composer/ParagraphFormat.h"
 
 #include <QFont>
 #include <QTextBlock>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ToolBarState.h"
+#include "composer/ToolBarState.h"
 
 class QTextCursor;
 

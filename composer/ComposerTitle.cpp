@@ -1,4 +1,4 @@
-#include "ComposerTitle.h"
+#include "composer/ComposerTitle.h"
 
 namespace ComposerTitle {
 

@@ -1,4 +1,4 @@
-#include "FontSizeStep.h"
+#include "composer/FontSizeStep.h"
 
 #include <algorithm>
 

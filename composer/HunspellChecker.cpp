@@ -1,6 +1,6 @@
-#include "HunspellChecker.h"
+#include "composer/HunspellChecker.h"
 
-#include "SpellDictionaries.h"
+#include "composer/SpellDictionaries.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SpellChecker.h"
+#include "composer/SpellChecker.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

@@ -1,8 +1,8 @@
-#include "LetterClipboard.h"
+#include "composer/LetterClipboard.h"
 
-#include "LetterDocument.h"
-#include "PastedPictures.h"
-#include "RtfReader.h"
+#include "composer/PastedPictures.h"
+#include "richtext/LetterDocument.h"
+#include "richtext/reading/RtfReader.h"
 
 #include <QImage>
 #include <QMimeData>

@@ -1,4 +1,4 @@
-#include "LetterContent.h"
+#include "composer/LetterContent.h"
 
 #include <QTextBlock>
 #include <QTextCursor>

@@ -1,9 +1,9 @@
-#include "LetterPageCount.h"
+#include "composer/LetterPageCount.h"
 
-#include "ConfigSettings.h"
-#include "DefaultFont.h"
-#include "LetterDocument.h"
-#include "PageRenderer.h"
+#include "config/ConfigSettings.h"
+#include "os/DefaultFont.h"
+#include "picture/PageRenderer.h"
+#include "richtext/LetterDocument.h"
 
 #include <QElapsedTimer>
 #include <QTextDocument>

@@ -1,10 +1,10 @@
-#include "LetterRecovery.h"
+#include "composer/LetterRecovery.h"
 
-#include "AppError.h"
-#include "LetterDocument.h"
-#include "MailStore.h"
-#include "MailStorer.h"
-#include "TMailMessage.h"
+#include "composer/MailStorer.h"
+#include "mail/TMailMessage.h"
+#include "mailbox/MailStore.h"
+#include "os/AppError.h"
+#include "richtext/LetterDocument.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "AttachmentRow.h"
-#include "RecoveryCopy.h"
-#include "RecoveryFolder.h"
+#include "composer/AttachmentRow.h"
+#include "composer/RecoveryCopy.h"
+#include "composer/RecoveryFolder.h"
 
 #include <QString>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "LetterStamp.h"
+#include "composer/LetterStamp.h"
 
 #include <QDateTime>
 

@@ -1,15 +1,15 @@
-#include "MailStorer.h"
+#include "composer/MailStorer.h"
 
-#include "AddressBook.h"
-#include "Ansi.h"
-#include "AppError.h"
-#include "AttachmentTempFiles.h"
-#include "Clock.h"
-#include "ConfigSettings.h"
-#include "LetterDocument.h"
-#include "MailStore.h"
-#include "StoredText.h"
-#include "TMailMessage.h"
+#include "addressbook/AddressBook.h"
+#include "composer/AttachmentTempFiles.h"
+#include "config/ConfigSettings.h"
+#include "mail/TMailMessage.h"
+#include "mailbox/MailStore.h"
+#include "os/AppError.h"
+#include "os/Clock.h"
+#include "richtext/LetterDocument.h"
+#include "text/Ansi.h"
+#include "text/StoredText.h"
 
 #include <QDir>
 #include <QFile>

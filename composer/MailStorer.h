@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AttachmentRow.h"
+#include "composer/AttachmentRow.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
-#include "ParagraphBreak.h"
+#include "composer/ParagraphBreak.h"
 
-#include "ParagraphFormat.h"
+#include "composer/ParagraphFormat.h"
 
 #include <QTextBlock>
 #include <QTextCursor>

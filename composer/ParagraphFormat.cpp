@@ -1,6 +1,6 @@
-#include "ParagraphFormat.h"
+#include "composer/ParagraphFormat.h"
 
-#include "AlignmentTag.h"
+#include "composer/AlignmentTag.h"
 
 #include <QTextBlock>
 #include <QTextCursor>

@@ -1,6 +1,6 @@
-#include "PastedPictures.h"
+#include "composer/PastedPictures.h"
 
-#include "DibImage.h"
+#include "richtext/metafile/DibImage.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "PersonalWords.h"
+#include "composer/PersonalWords.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -1,8 +1,8 @@
-#include "PictureFile.h"
+#include "composer/PictureFile.h"
 
-#include "ConfigSettings.h"
-#include "JpegPicture.h"
-#include "PastedPictures.h"
+#include "composer/PastedPictures.h"
+#include "config/ConfigSettings.h"
+#include "richtext/JpegPicture.h"
 
 #include <QBuffer>
 #include <QDir>

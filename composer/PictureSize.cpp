@@ -1,6 +1,6 @@
-#include "PictureSize.h"
+#include "composer/PictureSize.h"
 
-#include "JpegPicture.h"
+#include "richtext/JpegPicture.h"
 
 #include <QImage>
 #include <QTextDocument>

@@ -1,6 +1,6 @@
-#include "RecoveryCopy.h"
+#include "composer/RecoveryCopy.h"
 
-#include "AppError.h"
+#include "os/AppError.h"
 
 #include <QCryptographicHash>
 #include <QList>

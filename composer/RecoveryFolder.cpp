@@ -1,6 +1,6 @@
-#include "RecoveryFolder.h"
+#include "composer/RecoveryFolder.h"
 
-#include "AppError.h"
+#include "os/AppError.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

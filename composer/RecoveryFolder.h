@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RecoveryCopy.h"
+#include "composer/RecoveryCopy.h"
 
 #include <QString>
 #include <QStringList>

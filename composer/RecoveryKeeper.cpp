@@ -1,6 +1,6 @@
-#include "RecoveryKeeper.h"
+#include "composer/RecoveryKeeper.h"
 
-#include "RecoveryFolder.h"
+#include "composer/RecoveryFolder.h"
 
 #include <QDateTime>
 #include <algorithm>

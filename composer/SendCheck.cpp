@@ -1,10 +1,10 @@
-#include "SendCheck.h"
+#include "composer/SendCheck.h"
 
-#include "AddressCheck.h"
-#include "AddressBook.h"
-#include "ConfigSettings.h"
-#include "MailStorer.h"
-#include "TMailMessage.h"
+#include "addressbook/AddressBook.h"
+#include "addressbook/AddressCheck.h"
+#include "composer/MailStorer.h"
+#include "config/ConfigSettings.h"
+#include "mail/TMailMessage.h"
 
 #include <QStringList>
 
@@ -12,7 +12,7 @@ namespace {
 
 using Verdict = SendCheck::Verdict;
 
-Verdict refuse(UserDialogs::Kind kind, const QString &text, SendCheck::Field field)
+Verdict refuse(SendCheck::Tone kind, const QString &text, SendCheck::Field field)
 {
     Verdict v;
     v.step = Verdict::Step::Refuse;
@@ -33,7 +33,7 @@ SendCheck::SendCheck(const MailStorer &storer, const ConfigSettings &settings)
 SendCheck::Verdict SendCheck::check(Mode mode, bool sendRunning, const ComposedMail &mail,
                                     const TMailMessage &MSG) const
 {
-    using Kind = UserDialogs::Kind;
+    using Kind = Tone;
     const bool letterEmpty = !mail.letter || MailStorer::letterEmpty(*mail.letter);
     // The two buttons make their first two checks in opposite orders.
     if (mode == Mode::Smtp) {
@@ -55,7 +55,7 @@ SendCheck::Verdict SendCheck::check(Mode mode, bool sendRunning, const ComposedM
         return v;
     if (AddressBook::trimmedText(mail.subject).isEmpty()) {
         v.step = Verdict::Step::AskSubject;
-        v.kind = Kind::Confirmation;
+        v.kind = Kind::Question;
         v.text = QLatin1String(NoSubjectQuestion);
         v.field = Field::Subject;
     }
@@ -91,7 +91,7 @@ SendCheck::Verdict SendCheck::checkRecipients(const ComposedMail &mail, const TM
         }
     }
     if (!anyRecipient)
-        return refuse(UserDialogs::Kind::Warning, QLatin1String(NoRecipientMessage), Field::To);
+        return refuse(Tone::Warning, QLatin1String(NoRecipientMessage), Field::To);
     if (wrong.isEmpty())
         return {};
 
@@ -102,5 +102,5 @@ SendCheck::Verdict SendCheck::checkRecipients(const ComposedMail &mail, const TM
         text += QStringLiteral("\r\n... and %1 more").arg(wrong.size() - kNamedAddresses);
     text += QStringLiteral("\r\n\r\nPlease correct ") + QLatin1String(one ? "it" : "them")
         + QStringLiteral(" before sending.");
-    return refuse(UserDialogs::Kind::Warning, text, firstWrong);
+    return refuse(Tone::Warning, text, firstWrong);
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "UserDialogs.h"
-
 #include <QString>
 
 class MailStorer;
@@ -20,6 +18,9 @@ public:
     // The control the person is sent back to.
     enum class Field { None, Letter, To, Cc, Bcc, Subject };
 
+    // How the window shows the text: an error box, a warning box, or a question.
+    enum class Tone { Error, Warning, Question };
+
     struct Verdict
     {
         enum class Step {
@@ -28,7 +29,7 @@ public:
             Refuse,     // show the text and stop
             AskSubject  // ask the text; only Yes sends
         } step = Step::Send;
-        UserDialogs::Kind kind = UserDialogs::Kind::Error;
+        Tone kind = Tone::Error;
         QString text;
         Field field = Field::None;
     };

@@ -1,4 +1,4 @@
-#include "SpellCheck.h"
+#include "composer/SpellCheck.h"
 
 SpellCheck::SpellCheck(const QString &personalWordsPath)
     : m_personal(personalWordsPath)

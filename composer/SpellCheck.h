@@ -1,8 +1,8 @@
 #pragma once
 
-#include "PersonalWords.h"
-#include "SpellChecker.h"
-#include "WordScanner.h"
+#include "composer/PersonalWords.h"
+#include "composer/SpellChecker.h"
+#include "composer/WordScanner.h"
 
 #include <QHash>
 #include <QSet>

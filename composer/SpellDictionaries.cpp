@@ -1,4 +1,4 @@
-#include "SpellDictionaries.h"
+#include "composer/SpellDictionaries.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "TextColors.h"
+#include "composer/TextColors.h"
 
 const std::array<TextColors::Choice, TextColors::kCount> &TextColors::standard()
 {

@@ -1,4 +1,4 @@
-#include "TextFinder.h"
+#include "composer/TextFinder.h"
 
 #include <QTextDocument>
 

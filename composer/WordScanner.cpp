@@ -1,4 +1,4 @@
-#include "WordScanner.h"
+#include "composer/WordScanner.h"
 
 namespace WordScanner {
 

@@ -1,6 +1,6 @@
-#include "CertificatePins.h"
+#include "config/CertificatePins.h"
 
-#include "IniFile.h"
+#include "config/IniFile.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "ConfigFile.h"
+#include "config/ConfigFile.h"
 
-#include "AppError.h"
-#include "IniFile.h"
+#include "config/IniFile.h"
+#include "os/AppError.h"
 
 #include <QByteArray>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ConfigForm.h"
-#include "ConfigSettings.h"
-#include "MainWindowLayout.h"
+#include "config/ConfigForm.h"
+#include "config/ConfigSettings.h"
+#include "config/MainWindowLayout.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "ConfigForm.h"
+#include "config/ConfigForm.h"
 
 namespace {
 

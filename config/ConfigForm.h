@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ConfigSettings.h"
-#include "NumberRange.h"
+#include "config/ConfigSettings.h"
+#include "config/NumberRange.h"
 
 #include <QString>
 #include <string>

@@ -1,4 +1,4 @@
-#include "ConfigSettings.h"
+#include "config/ConfigSettings.h"
 
 #include <algorithm>
 

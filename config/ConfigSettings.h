@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SmtpSecurity.h"
+#include "smtp/SmtpSecurity.h"
 
 #include <string>
 

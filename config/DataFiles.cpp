@@ -1,7 +1,7 @@
-#include "DataFiles.h"
+#include "config/DataFiles.h"
 
-#include "AppError.h"
-#include "ConfigFile.h"
+#include "config/ConfigFile.h"
+#include "os/AppError.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
-#include "NumberRange.h"
+#include "config/NumberRange.h"
 
-#include "IniFile.h"
+#include "config/IniFile.h"
 
 int NumberRange::valueOf(const QString &text) const
 {

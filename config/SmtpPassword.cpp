@@ -1,7 +1,7 @@
-#include "SmtpPassword.h"
+#include "config/SmtpPassword.h"
 
-#include "PasswordKeyring.h"
-#include "StoredText.h"
+#include "os/PasswordKeyring.h"
+#include "text/StoredText.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "FuzzSupport.h"
+#include "fuzz/FuzzSupport.h"
 
 #include <QFile>
 #include <QGuiApplication>

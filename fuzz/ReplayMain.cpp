@@ -2,7 +2,7 @@
 // under every folder named (in name order), goes through the target once. Built with any
 // compiler; the tests run it over the seed corpus and the regressions, under the sanitizers
 // in CI. A fault shows as a crash or a sanitizer report after the name of its input.
-#include "FuzzSupport.h"
+#include "fuzz/FuzzSupport.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,11 +1,11 @@
 // A Config.dat read as the program reads it at start (the settings, the configuration
 // dialog's values, the window layout) and as the address book reads it, then written back:
 // every key of [System] and one address book entry.
-#include "FuzzSupport.h"
+#include "fuzz/FuzzSupport.h"
 
-#include "AddressBook.h"
-#include "AppError.h"
-#include "ConfigFile.h"
+#include "addressbook/AddressBook.h"
+#include "config/ConfigFile.h"
+#include "os/AppError.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

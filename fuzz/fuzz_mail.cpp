@@ -1,9 +1,9 @@
 // Mail text through everything `vellorn-cli dump` reads of it: the part tree, the address
 // fields, the subject, both bodies in their charsets and every attachment decoded.
-#include "FuzzSupport.h"
+#include "fuzz/FuzzSupport.h"
 
-#include "AppError.h"
-#include "TMailMessage.h"
+#include "mail/TMailMessage.h"
+#include "os/AppError.h"
 
 #include <vector>
 

@@ -1,10 +1,10 @@
 // Metafile bytes played into an image of the picture's own size (as a letter shows it at
 // twice its goal size, and the rasteriser's work depends on the scale): an EMF when they
 // begin with its header record, else a WMF (with or without its placeable header).
-#include "FuzzSupport.h"
+#include "fuzz/FuzzSupport.h"
 
-#include "MetafileBytes.h"
-#include "MetafileRenderer.h"
+#include "richtext/metafile/MetafileBytes.h"
+#include "richtext/metafile/MetafileRenderer.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // A letter's RTF loaded into its document, written as RTF again and read back, and its
 // first page laid out and drawn as the send job draws it.
-#include "FuzzSupport.h"
+#include "fuzz/FuzzSupport.h"
 
-#include "AppError.h"
-#include "ConfigSettings.h"
-#include "LetterDocument.h"
-#include "PageRenderer.h"
-#include "RtfWriter.h"
+#include "config/ConfigSettings.h"
+#include "os/AppError.h"
+#include "picture/PageRenderer.h"
+#include "richtext/LetterDocument.h"
+#include "richtext/writing/RtfWriter.h"
 
 #include <QTextDocument>
 

@@ -1,9 +1,9 @@
 // A MailBox.dat walked as the main window and `vellorn-cli store check` walk it: the records
 // and damaged stretches, the mail list's summaries, and the text of every record listed.
-#include "FuzzSupport.h"
+#include "fuzz/FuzzSupport.h"
 
-#include "AppError.h"
-#include "MailStore.h"
+#include "mailbox/MailStore.h"
+#include "os/AppError.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -1,6 +1,6 @@
 // Base64 encoding in 76-character lines, and decoding of lines and of whole bodies.
 // Both are table driven and write into output sized once, whole lines at a time.
-#include "MimeHelpers.h"
+#include "mail/MimeHelpers.h"
 
 #include <array>
 #include <cstring>

@@ -1,7 +1,7 @@
 // Content types by file extension and back, from the platform's MIME database.
-#include "MimeHelpers.h"
+#include "mail/MimeHelpers.h"
 
-#include "MimeTypes.h"
+#include "os/MimeTypes.h"
 
 std::string ContentTypeOfFile(std::string_view fileName)
 {

@@ -1,6 +1,6 @@
 // Folding of the header block for output: lines longer than 72 characters are broken
 // at a space, "," or ";" outside quotes and continued with CR LF TAB.
-#include "MimeHelpers.h"
+#include "mail/MimeHelpers.h"
 
 #include <vector>
 

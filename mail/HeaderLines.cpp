@@ -1,6 +1,6 @@
 // Reading and rewriting one header line "Name: value; param=value; ...".
 // A double quote toggles a quoted state in which ":", ";" and "=" are ordinary.
-#include "MimeHelpers.h"
+#include "mail/MimeHelpers.h"
 
 #include <algorithm>
 

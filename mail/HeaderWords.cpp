@@ -1,6 +1,6 @@
 // RFC 2047 encoded words in header text: one Q word for 8-bit text, and decoding of
 // B, Q and U words (the charset name is not used; bytes are taken as they are).
-#include "MimeHelpers.h"
+#include "mail/MimeHelpers.h"
 
 #include <functional>
 

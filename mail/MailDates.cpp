@@ -1,7 +1,7 @@
 // RFC 822 dates with English day and month names and the local offset from UTC.
-#include "MimeHelpers.h"
+#include "mail/MimeHelpers.h"
 
-#include "LocalTime.h"
+#include "os/LocalTime.h"
 
 #include <QDateTime>
 #include <cstdio>

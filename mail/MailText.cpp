@@ -1,9 +1,9 @@
-#include "MailText.h"
+#include "mail/MailText.h"
 
-#include "Ansi.h"
-#include "DisplayName.h"
-#include "MimeHelpers.h"
-#include "StoredText.h"
+#include "mail/DisplayName.h"
+#include "mail/MimeHelpers.h"
+#include "text/Ansi.h"
+#include "text/StoredText.h"
 
 #include <QStringDecoder>
 

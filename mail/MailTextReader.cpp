@@ -1,11 +1,11 @@
-#include "MailTextReader.h"
+#include "mail/MailTextReader.h"
 
-#include "AppError.h"
-#include "MessagePump.h"
-#include "MailText.h"
-#include "MimeHelpers.h"
-#include "StoredText.h"
-#include "TMailMessage.h"
+#include "mail/MailText.h"
+#include "mail/MimeHelpers.h"
+#include "mail/TMailMessage.h"
+#include "os/AppError.h"
+#include "os/MessagePump.h"
+#include "text/StoredText.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
 // Quoted-printable encoding and decoding, table driven and in one pass over exact-size
 // output, so that multi-megabyte bodies cost linear time.
-#include "MimeHelpers.h"
+#include "mail/MimeHelpers.h"
 
 #include <algorithm>
 #include <array>

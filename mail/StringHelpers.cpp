@@ -1,5 +1,5 @@
 // Small string helpers of the mail model: blank trimming, line stepping, file names.
-#include "MimeHelpers.h"
+#include "mail/MimeHelpers.h"
 
 namespace {
 

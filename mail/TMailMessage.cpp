@@ -1,15 +1,15 @@
 // The message as a builder: creation and clearing, text bodies, attachments, the
 // arrangement of the multipart containers and writing the message text (Rebuild).
-#include "TMailMessage.h"
+#include "mail/TMailMessage.h"
 
-#include "Ansi.h"
-#include "DisplayName.h"
-#include "AppError.h"
-#include "MessagePump.h"
-#include "MimeHelpers.h"
+#include "mail/DisplayName.h"
+#include "mail/MimeHelpers.h"
+#include "os/AppError.h"
+#include "os/MessagePump.h"
+#include "text/Ansi.h"
 
-#include "MailText.h"
-#include "StoredText.h"
+#include "mail/MailText.h"
+#include "text/StoredText.h"
 
 #include <QFile>
 #include <QUrl>

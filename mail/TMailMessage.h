@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TMailPart.h"
-#include "TMailRecipients.h"
+#include "mail/TMailPart.h"
+#include "mail/TMailRecipients.h"
 
 #include <cstdint>
 #include <functional>

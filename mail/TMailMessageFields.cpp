@@ -1,12 +1,12 @@
 // The message's address, subject, date and identity fields.
-#include "TMailMessage.h"
+#include "mail/TMailMessage.h"
 
-#include "DisplayName.h"
-#include "LocalTime.h"
-#include "MailText.h"
-#include "MimeHelpers.h"
-#include "StoredText.h"
-#include "Ansi.h"
+#include "mail/DisplayName.h"
+#include "mail/MailText.h"
+#include "mail/MimeHelpers.h"
+#include "os/LocalTime.h"
+#include "text/Ansi.h"
+#include "text/StoredText.h"
 
 #include <QDateTime>
 

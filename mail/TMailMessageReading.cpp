@@ -1,6 +1,6 @@
 // Finding the bodies, containers and attachments of a loaded tree (ScanParts) and the
 // line lists of the text bodies. Parsing the text itself is MailTextReader's.
-#include "TMailMessage.h"
+#include "mail/TMailMessage.h"
 
 #include <vector>
 

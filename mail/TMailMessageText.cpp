@@ -1,11 +1,11 @@
 // The message's fields and bodies as characters: the one place where the windows and the
 // command line cross from QString into the message's bytes and back.
-#include "TMailMessage.h"
+#include "mail/TMailMessage.h"
 
-#include "Ansi.h"
-#include "MailText.h"
-#include "MimeHelpers.h"
-#include "StoredText.h"
+#include "mail/MailText.h"
+#include "mail/MimeHelpers.h"
+#include "text/Ansi.h"
+#include "text/StoredText.h"
 
 #include <QString>
 

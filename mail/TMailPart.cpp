@@ -1,12 +1,12 @@
 // The part object: header access, transfer encoding and decoding, the text form and
 // the attachment name. Reading text into a part lives in TMailPartReading.cpp.
-#include "TMailPart.h"
+#include "mail/TMailPart.h"
 
-#include "Ansi.h"
-#include "MailText.h"
-#include "AppError.h"
-#include "MimeHelpers.h"
-#include "TMailMessage.h"
+#include "mail/MailText.h"
+#include "mail/MimeHelpers.h"
+#include "mail/TMailMessage.h"
+#include "os/AppError.h"
+#include "text/Ansi.h"
 
 #include <QFile>
 

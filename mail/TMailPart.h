@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TMailPartList.h"
+#include "mail/TMailPartList.h"
 
 #include <QString>
 #include <string>

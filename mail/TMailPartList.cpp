@@ -1,4 +1,4 @@
-#include "TMailPartList.h"
+#include "mail/TMailPartList.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
-#include "TMailRecipients.h"
+#include "mail/TMailRecipients.h"
 
-#include "Ansi.h"
-#include "MailText.h"
-#include "MimeHelpers.h"
-#include "StoredText.h"
-#include "TMailMessage.h"
+#include "mail/MailText.h"
+#include "mail/MimeHelpers.h"
+#include "mail/TMailMessage.h"
+#include "text/Ansi.h"
+#include "text/StoredText.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Uuencode decoding: one line at a time, at most 60 characters (45 bytes) per line.
-#include "MimeHelpers.h"
+#include "mail/MimeHelpers.h"
 
-#include "AppError.h"
+#include "os/AppError.h"
 
 int UUCharValue(char c)
 {

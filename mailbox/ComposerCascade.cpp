@@ -1,4 +1,4 @@
-#include "ComposerCascade.h"
+#include "mailbox/ComposerCascade.h"
 
 #include <algorithm>
 #include <cstdlib>

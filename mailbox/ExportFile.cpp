@@ -1,6 +1,6 @@
-#include "ExportFile.h"
+#include "mailbox/ExportFile.h"
 
-#include "AppError.h"
+#include "os/AppError.h"
 
 #include <QSaveFile>
 #include <QStringList>

@@ -1,8 +1,8 @@
-#include "MailBoxCore.h"
+#include "mailbox/MailBoxCore.h"
 
-#include "AppError.h"
-#include "ConfigSettings.h"
-#include "MailListSort.h"
+#include "config/ConfigSettings.h"
+#include "mailbox/MailListSort.h"
+#include "os/AppError.h"
 
 #include <algorithm>
 #include <utility>

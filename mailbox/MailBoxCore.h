@@ -1,7 +1,7 @@
 #pragma once
 
-#include "MailBoxLists.h"
-#include "MailStore.h"
+#include "mailbox/MailBoxLists.h"
+#include "mailbox/MailStore.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
-#include "MailBoxLists.h"
+#include "mailbox/MailBoxLists.h"
 
-#include "MailStore.h"
+#include "mailbox/MailStore.h"
 
 #include <utility>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MailSummary.h"
+#include "mailbox/MailSummary.h"
 
 #include <vector>
 

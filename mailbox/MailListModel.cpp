@@ -1,6 +1,6 @@
-#include "MailListModel.h"
+#include "mailbox/MailListModel.h"
 
-#include "Ansi.h"
+#include "text/Ansi.h"
 
 MailListModel::MailListModel(const BoxList &rows, QObject *parent)
     : QAbstractTableModel(parent)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MailBoxLists.h"
+#include "mailbox/MailBoxLists.h"
 
 #include <QAbstractTableModel>
 #include <QIcon>

@@ -1,4 +1,4 @@
-#include "MailListSort.h"
+#include "mailbox/MailListSort.h"
 
 #include <algorithm>
 #include <string>

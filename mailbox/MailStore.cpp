@@ -1,10 +1,10 @@
-#include "MailStore.h"
+#include "mailbox/MailStore.h"
 
-#include "AppError.h"
-#include "MessagePump.h"
-#include "StoreFile.h"
-#include "StorePurger.h"
-#include "TMailMessage.h"
+#include "mail/TMailMessage.h"
+#include "mailbox/StoreFile.h"
+#include "mailbox/StorePurger.h"
+#include "os/AppError.h"
+#include "os/MessagePump.h"
 
 #include <algorithm>
 #include <utility>

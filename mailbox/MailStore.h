@@ -1,7 +1,7 @@
 #pragma once
 
-#include "MailSummary.h"
-#include "StoreWalker.h"
+#include "mailbox/MailSummary.h"
+#include "mailbox/StoreWalker.h"
 
 #include <QString>
 #include <cstdint>

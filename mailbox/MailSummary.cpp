@@ -1,7 +1,7 @@
-#include "MailSummary.h"
+#include "mailbox/MailSummary.h"
 
-#include "MailText.h"
-#include "MimeHelpers.h"
+#include "mail/MailText.h"
+#include "mail/MimeHelpers.h"
 
 #include <algorithm>
 #include <array>

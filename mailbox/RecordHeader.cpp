@@ -1,4 +1,4 @@
-#include "RecordHeader.h"
+#include "mailbox/RecordHeader.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "SendQuestion.h"
+#include "mailbox/SendQuestion.h"
 
 namespace {
 

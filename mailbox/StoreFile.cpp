@@ -1,6 +1,6 @@
-#include "StoreFile.h"
+#include "mailbox/StoreFile.h"
 
-#include "AppError.h"
+#include "os/AppError.h"
 
 #include <QFile>
 #include <cerrno>

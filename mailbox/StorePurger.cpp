@@ -1,8 +1,8 @@
-#include "StorePurger.h"
+#include "mailbox/StorePurger.h"
 
-#include "MessagePump.h"
-#include "StoreFile.h"
-#include "StoreWalker.h"
+#include "mailbox/StoreFile.h"
+#include "mailbox/StoreWalker.h"
+#include "os/MessagePump.h"
 
 #include <QDir>
 #include <QFile>

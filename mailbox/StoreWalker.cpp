@@ -1,6 +1,6 @@
-#include "StoreWalker.h"
+#include "mailbox/StoreWalker.h"
 
-#include "StoreFile.h"
+#include "mailbox/StoreFile.h"
 
 #include <algorithm>
 #include <string_view>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RecordHeader.h"
+#include "mailbox/RecordHeader.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "HtmlBody.h"
+#include "picture/HtmlBody.h"
 
-#include "VendorLinks.h"
+#include "product/VendorLinks.h"
 
 namespace HtmlBody {
 

@@ -1,6 +1,6 @@
-#include "JpegEncoder.h"
+#include "picture/JpegEncoder.h"
 
-#include "AppError.h"
+#include "os/AppError.h"
 
 #include <csetjmp>
 #include <cstdio>

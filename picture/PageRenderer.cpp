@@ -1,10 +1,10 @@
-#include "PageRenderer.h"
+#include "picture/PageRenderer.h"
 
-#include "AppError.h"
-#include "ConfigSettings.h"
-#include "DefaultFont.h"
-#include "FormatRange.h"
-#include "MessagePump.h"
+#include "config/ConfigSettings.h"
+#include "os/AppError.h"
+#include "os/DefaultFont.h"
+#include "os/MessagePump.h"
+#include "richtext/layout/FormatRange.h"
 
 #include <QElapsedTimer>
 #include <QFontMetrics>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "JpegEncoder.h"
+#include "picture/JpegEncoder.h"
 
 #include <QImage>
 #include <QPoint>

@@ -1,7 +1,7 @@
-#include "PictureMailText.h"
+#include "picture/PictureMailText.h"
 
-#include "LetterText.h"
-#include "VendorLinks.h"
+#include "product/VendorLinks.h"
+#include "richtext/LetterText.h"
 
 #include <QTextBoundaryFinder>
 #include <algorithm>

@@ -1,7 +1,7 @@
-#include "PicturePdf.h"
+#include "picture/PicturePdf.h"
 
-#include "AppError.h"
-#include "PageRenderer.h"
+#include "os/AppError.h"
+#include "picture/PageRenderer.h"
 
 #include <QDir>
 #include <QFile>

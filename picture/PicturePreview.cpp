@@ -1,9 +1,9 @@
-#include "PicturePreview.h"
+#include "picture/PicturePreview.h"
 
-#include "AppError.h"
-#include "LetterText.h"
-#include "SendJob.h"
-#include "TMailMessage.h"
+#include "mail/TMailMessage.h"
+#include "os/AppError.h"
+#include "picture/SendJob.h"
+#include "richtext/LetterText.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ConfigSettings.h"
+#include "config/ConfigSettings.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "PreviewRun.h"
+#include "picture/PreviewRun.h"
 
-#include "DefaultFont.h"
+#include "os/DefaultFont.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>

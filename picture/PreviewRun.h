@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ConfigSettings.h"
-#include "PicturePreview.h"
+#include "config/ConfigSettings.h"
+#include "picture/PicturePreview.h"
 
 #include <QObject>
 #include <atomic>

@@ -1,4 +1,4 @@
-#include "SendFailure.h"
+#include "picture/SendFailure.h"
 
 QString SendFailure::trimmedReply(const QString &reply)
 {

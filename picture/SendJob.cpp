@@ -1,16 +1,16 @@
-#include "SendJob.h"
+#include "picture/SendJob.h"
 
-#include "Ansi.h"
-#include "AppError.h"
-#include "ConfigSettings.h"
-#include "DefaultFont.h"
-#include "HtmlBody.h"
-#include "MailStore.h"
-#include "MimeHelpers.h"
-#include "PageRenderer.h"
-#include "LetterDocument.h"
-#include "LetterText.h"
-#include "PictureMailText.h"
+#include "config/ConfigSettings.h"
+#include "mail/MimeHelpers.h"
+#include "mailbox/MailStore.h"
+#include "os/AppError.h"
+#include "os/DefaultFont.h"
+#include "picture/HtmlBody.h"
+#include "picture/PageRenderer.h"
+#include "picture/PictureMailText.h"
+#include "richtext/LetterDocument.h"
+#include "richtext/LetterText.h"
+#include "text/Ansi.h"
 
 #include <QDir>
 #include <QSaveFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TMailMessage.h"
+#include "mail/TMailMessage.h"
 
 #include <QString>
 #include <QTextDocument>

@@ -1,15 +1,15 @@
-#include "SendMailsRunner.h"
+#include "picture/SendMailsRunner.h"
 
-#include "Ansi.h"
-#include "AppError.h"
-#include "CertificatePins.h"
-#include "CertificateTrust.h"
-#include "ConfigSettings.h"
-#include "EmlHandOver.h"
-#include "MailStore.h"
-#include "MessagePump.h"
-#include "Shell.h"
-#include "TSocketTalk.h"
+#include "config/CertificatePins.h"
+#include "config/ConfigSettings.h"
+#include "mailbox/MailStore.h"
+#include "os/AppError.h"
+#include "os/EmlHandOver.h"
+#include "os/MessagePump.h"
+#include "os/Shell.h"
+#include "smtp/CertificateTrust.h"
+#include "smtp/TSocketTalk.h"
+#include "text/Ansi.h"
 
 #include <QDir>
 #include <algorithm>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "SendJob.h"
-#include "SmtpStepWatch.h"
-#include "TSMTP.h"
+#include "picture/SendJob.h"
+#include "picture/SmtpStepWatch.h"
+#include "smtp/TSMTP.h"
 
 #include <QObject>
 #include <QString>

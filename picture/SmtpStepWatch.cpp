@@ -1,8 +1,8 @@
-#include "SmtpStepWatch.h"
+#include "picture/SmtpStepWatch.h"
 
-#include "Ansi.h"
-#include "TSMTP.h"
-#include "TSocketTalk.h"
+#include "smtp/TSMTP.h"
+#include "smtp/TSocketTalk.h"
+#include "text/Ansi.h"
 
 #include <QSslSocket>
 

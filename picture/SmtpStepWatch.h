@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SendFailure.h"
+#include "picture/SendFailure.h"
 
 #include <QObject>
 #include <QPointer>

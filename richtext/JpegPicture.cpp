@@ -1,4 +1,4 @@
-#include "JpegPicture.h"
+#include "richtext/JpegPicture.h"
 
 #include <QBuffer>
 #include <QImageReader>

@@ -1,8 +1,8 @@
-#include "LetterDocument.h"
+#include "richtext/LetterDocument.h"
 
-#include "DefaultFont.h"
-#include "RtfReader.h"
-#include "RtfWriter.h"
+#include "os/DefaultFont.h"
+#include "richtext/reading/RtfReader.h"
+#include "richtext/writing/RtfWriter.h"
 
 #include <QTextDocument>
 

@@ -1,7 +1,7 @@
-#include "LetterText.h"
+#include "richtext/LetterText.h"
 
-#include "ListNumbers.h"
-#include "RtfReader.h"
+#include "richtext/ListNumbers.h"
+#include "richtext/reading/RtfReader.h"
 
 #include <QTextBlock>
 #include <QTextDocument>

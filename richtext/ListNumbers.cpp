@@ -1,6 +1,6 @@
-#include "ListNumbers.h"
+#include "richtext/ListNumbers.h"
 
-#include "RtfReader.h"
+#include "richtext/reading/RtfReader.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFontMetricsF>

@@ -1,6 +1,6 @@
-#include "HelpPages.h"
+#include "shell/HelpPages.h"
 
-#include "DataPaths.h"
+#include "os/DataPaths.h"
 
 #include <QStringList>
 

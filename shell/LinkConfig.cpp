@@ -1,8 +1,8 @@
-#include "LinkConfig.h"
+#include "shell/LinkConfig.h"
 
-#include "Ansi.h"
-#include "IniFile.h"
-#include "Shell.h"
+#include "config/IniFile.h"
+#include "os/Shell.h"
+#include "text/Ansi.h"
 
 namespace LinkConfig {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LinkAddresses.h"
+#include "product/LinkAddresses.h"
 
 #include <QString>
 #include <QUrl>

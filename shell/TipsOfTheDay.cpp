@@ -1,7 +1,7 @@
-#include "TipsOfTheDay.h"
+#include "shell/TipsOfTheDay.h"
 
-#include "IniFile.h"
-#include "RandomSource.h"
+#include "config/IniFile.h"
+#include "os/RandomSource.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "CertificateFacts.h"
+#include "smtp/CertificateFacts.h"
 
 #include <QCryptographicHash>
 #include <cctype>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CertificateFacts.h"
+#include "smtp/CertificateFacts.h"
 
 // Asks the person whether to trust a server's certificate that failed the normal checks.
 // The send job calls it and waits for the answer; a window answers with a dialog whose

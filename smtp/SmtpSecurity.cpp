@@ -1,4 +1,4 @@
-#include "SmtpSecurity.h"
+#include "smtp/SmtpSecurity.h"
 
 #include <algorithm>
 #include <array>

@@ -1,10 +1,10 @@
-#include "TSMTP.h"
+#include "smtp/TSMTP.h"
 
-#include "AppError.h"
-#include "MimeHelpers.h"
-#include "TMailMessage.h"
-#include "TMailRecipients.h"
-#include "TSocketTalk.h"
+#include "mail/MimeHelpers.h"
+#include "mail/TMailMessage.h"
+#include "mail/TMailRecipients.h"
+#include "os/AppError.h"
+#include "smtp/TSocketTalk.h"
 
 #include <QString>
 #include <algorithm>

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "CertificateFacts.h"
-#include "SmtpSecurity.h"
-#include "TalkTypes.h"
+#include "smtp/CertificateFacts.h"
+#include "smtp/SmtpSecurity.h"
+#include "smtp/TalkTypes.h"
 
 #include <QStringList>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "TSocketTalk.h"
+#include "smtp/TSocketTalk.h"
 
-#include "MessagePump.h"
+#include "os/MessagePump.h"
 
 #include <QCryptographicHash>
 #include <QEventLoop>

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "TalkTypes.h"
+#include "smtp/TalkTypes.h"
 
 class QEventLoop;
 class QSslSocket;

@@ -1,9 +1,9 @@
 // vellorn-cli address: the address book in a Config.dat, with the rules of its dialogs.
-#include "CliRegistry.h"
-#include "CliSupport.h"
+#include "tools/CliRegistry.h"
+#include "tools/CliSupport.h"
 
-#include "AddressBook.h"
-#include "StoredText.h"
+#include "addressbook/AddressBook.h"
+#include "text/StoredText.h"
 
 #include <QFileInfo>
 

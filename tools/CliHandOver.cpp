@@ -1,7 +1,7 @@
-#include "CliHandOver.h"
-#include "CliDrawing.h"
-#include "CliRegistry.h"
-#include "CliSupport.h"
+#include "tools/CliHandOver.h"
+#include "tools/CliDrawing.h"
+#include "tools/CliRegistry.h"
+#include "tools/CliSupport.h"
 
 #include <QCoreApplication>
 #include <QFile>

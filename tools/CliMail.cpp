@@ -1,12 +1,12 @@
 // vellorn-cli dump / build: the mail model from the command line.
-#include "CliRegistry.h"
-#include "CliSupport.h"
+#include "tools/CliRegistry.h"
+#include "tools/CliSupport.h"
 
-#include "Ansi.h"
-#include "AppError.h"
-#include "LocalTime.h"
-#include "StoredText.h"
-#include "TMailMessage.h"
+#include "mail/TMailMessage.h"
+#include "os/AppError.h"
+#include "os/LocalTime.h"
+#include "text/Ansi.h"
+#include "text/StoredText.h"
 
 #include <QCryptographicHash>
 #include <QJsonArray>

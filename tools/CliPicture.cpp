@@ -1,14 +1,14 @@
 // vellorn-cli render / picture: the page rendering and the picture mail of the send
 // job, without a window.
-#include "CliDrawing.h"
-#include "CliRegistry.h"
-#include "CliSupport.h"
+#include "tools/CliDrawing.h"
+#include "tools/CliRegistry.h"
+#include "tools/CliSupport.h"
 
-#include "ConfigFile.h"
-#include "ConfigSettings.h"
-#include "LetterDocument.h"
-#include "PageRenderer.h"
-#include "SendJob.h"
+#include "config/ConfigFile.h"
+#include "config/ConfigSettings.h"
+#include "picture/PageRenderer.h"
+#include "picture/SendJob.h"
+#include "richtext/LetterDocument.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
-#include "CliDrawing.h"
-#include "CliRegistry.h"
-#include "CliSupport.h"
+#include "tools/CliDrawing.h"
+#include "tools/CliRegistry.h"
+#include "tools/CliSupport.h"
 
-#include "LetterDocument.h"
-#include "RtfWriter.h"
+#include "richtext/LetterDocument.h"
+#include "richtext/writing/RtfWriter.h"
 
 #include <QTextDocument>
 

@@ -1,16 +1,16 @@
 // vellorn-cli send: delivers a mail file through the SMTP session, as the send dialog does.
 
-#include "CliRegistry.h"
-#include "CliSupport.h"
-#include "TMailMessage.h"
-#include "TSMTP.h"
-#include "CertificatePins.h"
-#include "ConfigFile.h"
-#include "QtKeychainKeyring.h"
-#include "SmtpPassword.h"
-#include "StoredText.h"
-#include "CertificateFacts.h"
-#include "SmtpSecurity.h"
+#include "config/CertificatePins.h"
+#include "config/ConfigFile.h"
+#include "config/SmtpPassword.h"
+#include "mail/TMailMessage.h"
+#include "os/QtKeychainKeyring.h"
+#include "smtp/CertificateFacts.h"
+#include "smtp/SmtpSecurity.h"
+#include "smtp/TSMTP.h"
+#include "text/StoredText.h"
+#include "tools/CliRegistry.h"
+#include "tools/CliSupport.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
-#include "CliRegistry.h"
-#include "CliSupport.h"
+#include "tools/CliRegistry.h"
+#include "tools/CliSupport.h"
 
-#include "MailStore.h"
+#include "mailbox/MailStore.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "CliSupport.h"
+#include "tools/CliSupport.h"
 
 #include <QFile>
 #include <cstdio>

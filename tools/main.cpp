@@ -1,11 +1,11 @@
-#include "CliRegistry.h"
-#include "CliSupport.h"
+#include "tools/CliRegistry.h"
+#include "tools/CliSupport.h"
 
 #include <QCoreApplication>
 #ifdef VELLORN_CLI_DRAWS
 #include <QGuiApplication>
 #else
-#include "CliHandOver.h"
+#include "tools/CliHandOver.h"
 #endif
 #include <algorithm>
 #include <cstdio>

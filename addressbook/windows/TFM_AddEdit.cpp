@@ -1,13 +1,13 @@
-#include "TFM_AddEdit.h"
+#include "addressbook/windows/TFM_AddEdit.h"
 
-#include "AddressBook.h"
-#include "AddressQuestions.h"
-#include "StoredText.h"
-#include "AppError.h"
-#include "AppInfo.h"
-#include "DataPaths.h"
-#include "UserDialogs.h"
-#include "WindowServices.h"
+#include "addressbook/AddressBook.h"
+#include "addressbook/AddressQuestions.h"
+#include "os/AppError.h"
+#include "os/DataPaths.h"
+#include "product/AppInfo.h"
+#include "text/StoredText.h"
+#include "ui/UserDialogs.h"
+#include "ui/WindowServices.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

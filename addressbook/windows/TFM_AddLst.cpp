@@ -1,14 +1,14 @@
-#include "TFM_AddLst.h"
+#include "addressbook/windows/TFM_AddLst.h"
 
-#include "AddressBook.h"
-#include "AddressQuestions.h"
-#include "StoredText.h"
-#include "AppError.h"
-#include "AppInfo.h"
-#include "DataPaths.h"
-#include "TFM_AddEdit.h"
-#include "UserDialogs.h"
-#include "WindowServices.h"
+#include "addressbook/AddressBook.h"
+#include "addressbook/AddressQuestions.h"
+#include "addressbook/windows/TFM_AddEdit.h"
+#include "os/AppError.h"
+#include "os/DataPaths.h"
+#include "product/AppInfo.h"
+#include "text/StoredText.h"
+#include "ui/UserDialogs.h"
+#include "ui/WindowServices.h"
 
 #include <QEvent>
 #include <QHBoxLayout>

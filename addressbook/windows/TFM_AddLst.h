@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WindowOpener.h"
+#include "ui/WindowOpener.h"
 
 #include <QDialog>
 

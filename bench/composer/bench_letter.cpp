@@ -1,10 +1,10 @@
 // A letter of about 100 pages (300 KB of text, a table, pictures) in the composer window:
 // opening it (RTF read into the editor), one tool-bar refresh at the caret and with
 // everything selected, and saving it (RTF write). Prints the figures.
-#include "ComposerEditor.h"
-#include "DefaultFont.h"
-#include "LetterDocument.h"
-#include "TFM_Cmps.h"
+#include "composer/windows/ComposerEditor.h"
+#include "composer/windows/TFM_Cmps.h"
+#include "os/DefaultFont.h"
+#include "richtext/LetterDocument.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -16,7 +16,7 @@
 #include <cstdio>
 #include <string>
 
-#include "WindowFixture.h"
+#include "tests/support/windows/WindowFixture.h"
 
 namespace {
 

@@ -8,11 +8,11 @@
 //   checking off  open  21 ms                                         keystroke mean 1.82 ms, max 6.9 ms
 // The window answers again after the open figure; the rest is checked in idle steps of
 // about 8 ms each, so typing meanwhile is not held up.
-#include "ComposerEditor.h"
-#include "ComposerSpelling.h"
-#include "DefaultFont.h"
-#include "SpellHighlighter.h"
-#include "TFM_Cmps.h"
+#include "composer/windows/ComposerEditor.h"
+#include "composer/windows/ComposerSpelling.h"
+#include "composer/windows/SpellHighlighter.h"
+#include "composer/windows/TFM_Cmps.h"
+#include "os/DefaultFont.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -22,7 +22,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "WindowFixture.h"
+#include "tests/support/windows/WindowFixture.h"
 
 namespace {
 

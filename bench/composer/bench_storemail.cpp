@@ -1,11 +1,11 @@
 // Storing a composed mail: a 20-page letter with a 20 MB attachment, built into the
 // composer's message and appended to the store. Prints the time and the peak memory the
 // store took beyond what the process held before.
-#include "Clock.h"
-#include "ConfigSettings.h"
-#include "DataFiles.h"
-#include "MailStorer.h"
-#include "TMailMessage.h"
+#include "composer/MailStorer.h"
+#include "config/ConfigSettings.h"
+#include "config/DataFiles.h"
+#include "mail/TMailMessage.h"
+#include "os/Clock.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,6 +1,6 @@
 // Throughput of the transfer encodings: base64 of 20 MB of random bytes beside the
 // coreutils base64 command on the same data, and quoted-printable of 10 MB of text.
-#include "MimeHelpers.h"
+#include "mail/MimeHelpers.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

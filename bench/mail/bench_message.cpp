@@ -1,6 +1,6 @@
 // Writing and reading a message with one large attachment: Rebuild, then LoadFromString
 // + ScanParts of the text it wrote, at 20 MB and 40 MB, to show that both grow linearly.
-#include "TMailMessage.h"
+#include "mail/TMailMessage.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

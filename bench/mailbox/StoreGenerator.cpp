@@ -1,6 +1,6 @@
-#include "StoreGenerator.h"
+#include "bench/mailbox/StoreGenerator.h"
 
-#include "RecordHeader.h"
+#include "mailbox/RecordHeader.h"
 
 #include <QFile>
 #include <algorithm>

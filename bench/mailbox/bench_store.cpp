@@ -3,9 +3,9 @@
 //
 //   mailbox_bench_store [MAILS] [FOLDER]     defaults: 10000 mails in /tmp
 //   mailbox_bench_store --scan FILE         listing only, on an existing store
-#include "MailStore.h"
-#include "RecordHeader.h"
-#include "StoreGenerator.h"
+#include "bench/mailbox/StoreGenerator.h"
+#include "mailbox/MailStore.h"
+#include "mailbox/RecordHeader.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,12 +2,12 @@
 // (baseline with libjpeg's standard Huffman tables, every page at full height) and as they
 // are written now (optimized tables, progressive scans, a short last page), for the sample
 // letter and a few letters of other kinds. Usage: picture_bench_mailsize [LETTER.rtf ...]
-#include "ConfigSettings.h"
-#include "DefaultFont.h"
-#include "JpegEncoder.h"
-#include "LetterDocument.h"
-#include "LetterText.h"
-#include "PageRenderer.h"
+#include "config/ConfigSettings.h"
+#include "os/DefaultFont.h"
+#include "picture/JpegEncoder.h"
+#include "picture/PageRenderer.h"
+#include "richtext/LetterDocument.h"
+#include "richtext/LetterText.h"
 
 #include <QFile>
 #include <QGuiApplication>

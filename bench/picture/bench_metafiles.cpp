@@ -2,9 +2,9 @@
 // with a few hundred records: bars, a curve, labels, a bitmap) and prints how long reading
 // (which plays the metafiles) and rendering the pages take. Run with a folder to keep the
 // first page as a PNG.
-#include "ConfigSettings.h"
-#include "LetterDocument.h"
-#include "PageRenderer.h"
+#include "config/ConfigSettings.h"
+#include "picture/PageRenderer.h"
+#include "richtext/LetterDocument.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

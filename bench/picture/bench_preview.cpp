@@ -1,9 +1,9 @@
 // The preview of a 20-page letter: how long the pages take, and how long the GUI thread
 // goes without serving its event loop meanwhile (a 5 ms timer measures the gaps). The
 // letter's RTF is taken on the GUI thread; rendering runs on PreviewRun's worker.
-#include "ConfigSettings.h"
-#include "LetterDocument.h"
-#include "PreviewRun.h"
+#include "config/ConfigSettings.h"
+#include "picture/PreviewRun.h"
+#include "richtext/LetterDocument.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

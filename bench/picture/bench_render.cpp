@@ -1,11 +1,11 @@
 // Renders a 20-page letter with the first-run settings and prints pages per second and
 // how much of the time goes into JPEG compression, beside compressing the same 20 page
 // images alone.
-#include "ConfigSettings.h"
-#include "DefaultFont.h"
-#include "FormatRange.h"
-#include "JpegEncoder.h"
-#include "PageRenderer.h"
+#include "config/ConfigSettings.h"
+#include "os/DefaultFont.h"
+#include "picture/JpegEncoder.h"
+#include "picture/PageRenderer.h"
+#include "richtext/layout/FormatRange.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

@@ -1,9 +1,9 @@
 // Reading and writing RTF letters of 1 MB and 8.5 MB, and laying the 1 MB letter out on
 // pages; prints the figures.
-#include "DefaultFont.h"
-#include "FormatRange.h"
-#include "RtfReader.h"
-#include "RtfWriter.h"
+#include "os/DefaultFont.h"
+#include "richtext/layout/FormatRange.h"
+#include "richtext/reading/RtfReader.h"
+#include "richtext/writing/RtfWriter.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

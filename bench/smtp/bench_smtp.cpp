@@ -3,11 +3,11 @@
 // then over STARTTLS (a CA and server certificate made with openssl for the run).
 // Prints both times and the most bytes the socket held unsent at once.
 
-#include "AiosmtpdServer.h"
-#include "TMailMessage.h"
-#include "TSMTP.h"
-#include "TSocketTalk.h"
-#include "TestCertificates.h"
+#include "mail/TMailMessage.h"
+#include "smtp/TSMTP.h"
+#include "smtp/TSocketTalk.h"
+#include "tests/support/AiosmtpdServer.h"
+#include "tests/support/TestCertificates.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
-#include "ColorButton.h"
+#include "composer/windows/ColorButton.h"
 
-#include "TextColors.h"
+#include "composer/TextColors.h"
 
 #include <QColorDialog>
 #include <QGridLayout>

@@ -1,10 +1,10 @@
-#include "ComposerEditor.h"
+#include "composer/windows/ComposerEditor.h"
 
-#include "Ansi.h"
-#include "DefaultFont.h"
-#include "LetterClipboard.h"
-#include "LetterDocument.h"
-#include "ParagraphBreak.h"
+#include "composer/LetterClipboard.h"
+#include "composer/ParagraphBreak.h"
+#include "os/DefaultFont.h"
+#include "richtext/LetterDocument.h"
+#include "text/Ansi.h"
 
 #include <QKeyEvent>
 #include <QMimeData>

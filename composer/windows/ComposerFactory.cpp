@@ -1,9 +1,9 @@
-#include "ComposerFactory.h"
+#include "composer/windows/ComposerFactory.h"
 
-#include "AddressBook.h"
-#include "ComposerCascade.h"
-#include "ComposerEditor.h"
-#include "TFM_Cmps.h"
+#include "addressbook/AddressBook.h"
+#include "composer/windows/ComposerEditor.h"
+#include "composer/windows/TFM_Cmps.h"
+#include "mailbox/ComposerCascade.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ComposerWindows.h"
+#include "ui/ComposerWindows.h"
 
 class RecoveryFolder;
 class TFM_Cmps;

@@ -1,11 +1,11 @@
-#include "ComposerSpelling.h"
+#include "composer/windows/ComposerSpelling.h"
 
-#include "ConfigFile.h"
-#include "ConfigSettings.h"
-#include "DataPaths.h"
-#include "HunspellChecker.h"
-#include "SpellDictionaries.h"
-#include "SpellHighlighter.h"
+#include "composer/HunspellChecker.h"
+#include "composer/SpellDictionaries.h"
+#include "composer/windows/SpellHighlighter.h"
+#include "config/ConfigFile.h"
+#include "config/ConfigSettings.h"
+#include "os/DataPaths.h"
 
 #include <QActionGroup>
 #include <QLocale>

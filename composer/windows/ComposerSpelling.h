@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SpellCheck.h"
+#include "composer/SpellCheck.h"
 
 #include <QObject>
 #include <QPoint>

@@ -1,4 +1,4 @@
-#include "FindReplaceDialog.h"
+#include "composer/windows/FindReplaceDialog.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TextFinder.h"
+#include "composer/TextFinder.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
-#include "FontSizeBox.h"
+#include "composer/windows/FontSizeBox.h"
 
-#include "FontSizeStep.h"
+#include "composer/FontSizeStep.h"
 
 #include <QKeyEvent>
 

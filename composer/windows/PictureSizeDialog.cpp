@@ -1,6 +1,6 @@
-#include "PictureSizeDialog.h"
+#include "composer/windows/PictureSizeDialog.h"
 
-#include "PictureSize.h"
+#include "composer/PictureSize.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

@@ -1,6 +1,6 @@
-#include "SpellHighlighter.h"
+#include "composer/windows/SpellHighlighter.h"
 
-#include "SpellCheck.h"
+#include "composer/SpellCheck.h"
 
 #include <QElapsedTimer>
 #include <QScrollBar>

@@ -1,14 +1,13 @@
-#include "TFM_Cmps.h"
+#include "composer/windows/TFM_Cmps.h"
 
-#include "ComposerEditor.h"
-#include "FontSizeBox.h"
-#include "HoverShift.h"
-#include "LinkAddresses.h"
-#include "ProgramIcons.h"
-#include "ToolBand.h"
-#include "ToolCaptionLabel.h"
-#include "ToolImage.h"
-#include "WindowServices.h"
+#include "composer/windows/ComposerEditor.h"
+#include "composer/windows/FontSizeBox.h"
+#include "os/ProgramIcons.h"
+#include "product/LinkAddresses.h"
+#include "ui/ToolBand.h"
+#include "ui/ToolCaptionLabel.h"
+#include "ui/ToolImage.h"
+#include "ui/WindowServices.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -28,8 +27,7 @@
 
 namespace {
 
-// Left edges of the seven tool images in the band, and the caption line under them.
-constexpr int kImageLeft[HoverShift::kImages] = {21, 81, 141, 203, 264, 322, 382};
+// The top of the seven tool images in the band, and the caption line under them.
 constexpr int kImageTop = 5;
 const char *const kCaptions =
     "Send           Ms OE         Import            Save         AddBook       Seting            Help";
@@ -142,41 +140,28 @@ void TFM_Cmps::buildCoolBar()
     addToolBar(Qt::TopToolBarArea, band);
 
     using R = ProgramIcons::Role;
-    struct ImageSpec
-    {
-        ToolImage *TFM_Cmps::*field;
-        const char *name;
-        R role;
-        int hover;
-        void (TFM_Cmps::*click)();
+    const auto icon = [](R role) { return ProgramIcons::icon(role); };
+    const QList<ToolBand::ImageSpec> specs = {
+        {"PIC_Send", icon(R::ComposerSend), QSize(25, 23), 21, 1, {}},
+        {"PIC_IE", icon(R::ComposerDesktopMail), QSize(24, 24), 81, 4, {}},
+        {"PIC_Open", icon(R::ComposerImport), QSize(24, 24), 141, 3, {}},
+        {"PIC_Save", icon(R::ComposerSave), QSize(24, 24), 203, 2, {}},
+        {"PIC_AdBook", icon(R::ComposerAddressBook), QSize(24, 24), 264, 5, {}},
+        {"PIC_Set", icon(R::ComposerSetting), QSize(24, 24), 322, 7, {}},
+        {"PIC_Help", icon(R::ComposerHelp), QSize(24, 24), 382, 6, {}},
     };
-    const ImageSpec specs[HoverShift::kImages] = {
-        {&TFM_Cmps::PIC_Send, "PIC_Send", R::ComposerSend, 1, &TFM_Cmps::PIC_SendClick},
-        {&TFM_Cmps::PIC_IE, "PIC_IE", R::ComposerDesktopMail, 4, &TFM_Cmps::PIC_IEClick},
-        {&TFM_Cmps::PIC_Open, "PIC_Open", R::ComposerImport, 3, &TFM_Cmps::PIC_OpenClick},
-        {&TFM_Cmps::PIC_Save, "PIC_Save", R::ComposerSave, 2, &TFM_Cmps::PIC_SaveClick},
-        {&TFM_Cmps::PIC_AdBook, "PIC_AdBook", R::ComposerAddressBook, 5, &TFM_Cmps::PIC_AdBookClick},
-        {&TFM_Cmps::PIC_Set, "PIC_Set", R::ComposerSetting, 7, &TFM_Cmps::PIC_SetClick},
-        {&TFM_Cmps::PIC_Help, "PIC_Help", R::ComposerHelp, 6, &TFM_Cmps::PIC_HelpClick},
-    };
-    QList<int> centres;
-    for (int i = 0; i < HoverShift::kImages; ++i) {
-        const ImageSpec &s = specs[i];
-        const QSize size = i == 0 ? QSize(25, 23) : QSize(24, 24);
-        auto *image = new ToolImage(s.hover, ProgramIcons::icon(s.role), size, Panel1);
-        image->setObjectName(QLatin1String(s.name));
-        image->move(kImageLeft[i], kImageTop);
-        this->*s.field = image;
-        centres.append(kImageLeft[i] + size.width() / 2);
-        connect(image, &ToolImage::clicked, this, s.click);
-        connect(image, &ToolImage::hovered, this, [this, image] { ToolImageMouseMove(image); });
+    const QList<ToolImage *> images = Panel1->addImages(specs, QLatin1String(kCaptions), kImageTop);
+    ToolImage *TFM_Cmps::*const fields[] = {&TFM_Cmps::PIC_Send, &TFM_Cmps::PIC_IE, &TFM_Cmps::PIC_Open,
+                                             &TFM_Cmps::PIC_Save, &TFM_Cmps::PIC_AdBook, &TFM_Cmps::PIC_Set,
+                                             &TFM_Cmps::PIC_Help};
+    void (TFM_Cmps::*const clicks[])() = {&TFM_Cmps::PIC_SendClick, &TFM_Cmps::PIC_IEClick, &TFM_Cmps::PIC_OpenClick,
+                                          &TFM_Cmps::PIC_SaveClick, &TFM_Cmps::PIC_AdBookClick,
+                                          &TFM_Cmps::PIC_SetClick, &TFM_Cmps::PIC_HelpClick};
+    for (int i = 0; i < images.size(); ++i) {
+        this->*fields[i] = images[i];
+        connect(images[i], &ToolImage::clicked, this, clicks[i]);
     }
-    Label1 = new ToolCaptionLabel(QLatin1String(kCaptions), centres, Panel1);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(0, kImageTop + 27, kImageLeft[HoverShift::kImages - 1] + 60, 20);
-    connect(Label1, &ToolCaptionLabel::mouseMoved, this, &TFM_Cmps::Panel1MouseMove);
-    connect(Panel1, &ToolBand::mouseMoved, this, &TFM_Cmps::Panel1MouseMove);
-    connect(Panel1, &ToolBand::mouseLeft, this, &TFM_Cmps::Panel1MouseMove);
+    Label1 = Panel1->captions();
 
     Image2 = Panel1->addLogo(m_services.links.homePage, this);
 }
@@ -255,11 +240,6 @@ void TFM_Cmps::buildAttachmentList()
     LstV_Attach->hide(); // shown while it holds attachments
 }
 
-QList<ToolImage *> TFM_Cmps::toolImages() const
-{
-    return {PIC_Send, PIC_IE, PIC_Open, PIC_Save, PIC_AdBook, PIC_Set, PIC_Help};
-}
-
 void TFM_Cmps::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
@@ -294,21 +274,3 @@ void TFM_Cmps::FormResize()
     SelectionChange();
 }
 
-void TFM_Cmps::ToolImageMouseMove(ToolImage *image)
-{
-    if (HoverShift::overImage(image->hoverNumber(), image->Tag))
-        image->move(image->pos() + QPoint(HoverShift::kShift, HoverShift::kShift));
-}
-
-void TFM_Cmps::Panel1MouseMove()
-{
-    HoverShift::overBand();
-    // Every image this window shifted moves back; an image another composer shifted is
-    // that window's to restore, so nothing here drifts.
-    for (ToolImage *image : toolImages()) {
-        if (image->Tag == 1) {
-            image->Tag = 0;
-            image->move(image->pos() - QPoint(HoverShift::kShift, HoverShift::kShift));
-        }
-    }
-}

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "AttachmentRow.h"
-#include "SendCheck.h"
-#include "TMailMessage.h"
-#include "ToolBarState.h"
-#include "UserDialogs.h"
+#include "composer/AttachmentRow.h"
+#include "composer/SendCheck.h"
+#include "composer/ToolBarState.h"
+#include "mail/TMailMessage.h"
+#include "ui/UserDialogs.h"
 
 #include <QColor>
 #include <QMainWindow>
@@ -36,7 +36,6 @@ class QToolButton;
 class RecoveryFolder;
 class RecoveryKeeper;
 struct RecoveryCopy;
-class TFM_Preview;
 class ToolBand;
 class ToolCaptionLabel;
 class ToolImage;
@@ -240,8 +239,6 @@ public slots:
     void Print1Click();
 
     // ---- hover shift
-    void ToolImageMouseMove(ToolImage *image);
-    void Panel1MouseMove();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -292,7 +289,6 @@ private:
                             UserDialogs::Buttons buttons = UserDialogs::Buttons::Ok);
     QString openFile(const QString &filter);
     void updateTitle();
-    QList<ToolImage *> toolImages() const;
 
     WindowServices &m_services;
     ToolBarState m_state;
@@ -308,5 +304,6 @@ private:
     void discardRecoveryCopy();
     RecoveryKeeper *m_recovery = nullptr;
     QByteArray m_replacedDigest; // of the stored mail this one replaces
-    TFM_Preview *openPreview();
+    // The preview window beside this one; `print` prints as soon as the pages are made.
+    void openPreview(bool print);
 };

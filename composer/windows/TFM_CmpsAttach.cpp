@@ -1,16 +1,16 @@
 // The parts of a composer's mail besides the letter's format: the changed state, the
 // recipients' fields and the address panel's growth, importing a letter, and the
 // attachment list.
-#include "TFM_Cmps.h"
+#include "composer/windows/TFM_Cmps.h"
 
-#include "AppInfo.h"
-#include "ComposerEditor.h"
-#include "ComposerTitle.h"
-#include "LetterContent.h"
-#include "ProgramIcons.h"
-#include "StoredText.h"
-#include "UserDialogs.h"
-#include "WindowServices.h"
+#include "composer/ComposerTitle.h"
+#include "composer/LetterContent.h"
+#include "composer/windows/ComposerEditor.h"
+#include "os/ProgramIcons.h"
+#include "product/AppInfo.h"
+#include "text/StoredText.h"
+#include "ui/UserDialogs.h"
+#include "ui/WindowServices.h"
 
 #include <QDir>
 #include <QFile>

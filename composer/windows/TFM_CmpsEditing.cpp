@@ -1,14 +1,14 @@
 // Colour, redo, find and replace and the page count of TFM_Cmps.
-#include "TFM_Cmps.h"
+#include "composer/windows/TFM_Cmps.h"
 
-#include "ActiveAttributes.h"
-#include "ColorButton.h"
-#include "ComposerEditor.h"
-#include "FindReplaceDialog.h"
-#include "LetterPageCount.h"
-#include "TextColors.h"
-#include "TextFinder.h"
-#include "WindowServices.h"
+#include "composer/ActiveAttributes.h"
+#include "composer/LetterPageCount.h"
+#include "composer/TextColors.h"
+#include "composer/TextFinder.h"
+#include "composer/windows/ColorButton.h"
+#include "composer/windows/ComposerEditor.h"
+#include "composer/windows/FindReplaceDialog.h"
+#include "ui/WindowServices.h"
 
 #include <QAction>
 #include <QGuiApplication>

@@ -1,17 +1,17 @@
 // The format bar, the Style and Edit commands and the tool-bar refresh of TFM_Cmps.
-#include "TFM_Cmps.h"
+#include "composer/windows/TFM_Cmps.h"
 
-#include "ActiveAttributes.h"
-#include "AlignmentTag.h"
-#include "CaretFormat.h"
-#include "ComposerEditor.h"
-#include "FontSizeBox.h"
-#include "LetterContent.h"
-#include "LetterStamp.h"
-#include "ParagraphFormat.h"
-#include "ProgramIcons.h"
-#include "WindowServices.h"
-#include "Clock.h"
+#include "composer/ActiveAttributes.h"
+#include "composer/AlignmentTag.h"
+#include "composer/CaretFormat.h"
+#include "composer/LetterContent.h"
+#include "composer/LetterStamp.h"
+#include "composer/ParagraphFormat.h"
+#include "composer/windows/ComposerEditor.h"
+#include "composer/windows/FontSizeBox.h"
+#include "os/Clock.h"
+#include "os/ProgramIcons.h"
+#include "ui/WindowServices.h"
 
 #include <QAction>
 #include <QButtonGroup>

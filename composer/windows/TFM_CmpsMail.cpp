@@ -1,15 +1,15 @@
 // The mail operations of TFM_Cmps that open another window or a link. Storing, sending and
 // closing are in TFM_CmpsStore.cpp; import, attachments and the recipients' fields in
 // TFM_CmpsAttach.cpp.
-#include "TFM_Cmps.h"
+#include "composer/windows/TFM_Cmps.h"
 
-#include "HelpPages.h"
-#include "DataPaths.h"
-#include "HelpLauncher.h"
-#include "LinkAddresses.h"
-#include "Shell.h"
-#include "WindowOpener.h"
-#include "WindowServices.h"
+#include "os/DataPaths.h"
+#include "os/Shell.h"
+#include "product/LinkAddresses.h"
+#include "shell/HelpPages.h"
+#include "ui/HelpLauncher.h"
+#include "ui/WindowOpener.h"
+#include "ui/WindowServices.h"
 
 #include <QLabel>
 #include <QMouseEvent>

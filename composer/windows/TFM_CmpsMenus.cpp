@@ -1,8 +1,8 @@
 // The command lists and the menu bar of TFM_Cmps.
-#include "TFM_Cmps.h"
+#include "composer/windows/TFM_Cmps.h"
 
-#include "AlignmentTag.h"
-#include "ProgramIcons.h"
+#include "composer/AlignmentTag.h"
+#include "os/ProgramIcons.h"
 
 #include <QAction>
 #include <QMenu>

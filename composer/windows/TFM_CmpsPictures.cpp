@@ -1,14 +1,14 @@
 // What the composer adds to writing the letter: pictures from files (the Insert menu, and
 // files dropped on the letter) and spell checking (at the end of the Tools menu).
-#include "TFM_Cmps.h"
+#include "composer/windows/TFM_Cmps.h"
 
-#include "ComposerEditor.h"
-#include "ComposerSpelling.h"
-#include "PictureFile.h"
-#include "PictureSize.h"
-#include "PictureSizeDialog.h"
-#include "UserDialogs.h"
-#include "WindowServices.h"
+#include "composer/PictureFile.h"
+#include "composer/PictureSize.h"
+#include "composer/windows/ComposerEditor.h"
+#include "composer/windows/ComposerSpelling.h"
+#include "composer/windows/PictureSizeDialog.h"
+#include "ui/UserDialogs.h"
+#include "ui/WindowServices.h"
 
 #include <QFileInfo>
 #include <QMenu>

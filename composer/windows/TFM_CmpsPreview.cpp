@@ -1,20 +1,21 @@
 // The composer's picture preview and printing: the preview window gets the letter as it
 // is at each refresh, and only reads it.
-#include "TFM_Cmps.h"
+#include "composer/windows/TFM_Cmps.h"
 
-#include "ComposerEditor.h"
-#include "LetterDocument.h"
-#include "TFM_Preview.h"
+#include "composer/windows/ComposerEditor.h"
+#include "richtext/LetterDocument.h"
+#include "ui/WindowOpener.h"
+#include "ui/WindowServices.h"
 
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
 
-TFM_Preview *TFM_Cmps::openPreview()
+void TFM_Cmps::openPreview(bool print)
 {
     QPointer<TFM_Cmps> self(this);
-    auto *preview = new TFM_Preview(m_services, [self] {
+    m_services.opener.showPreview([self] {
         PicturePreview::Input input;
         if (!self)
             return input;
@@ -33,20 +34,15 @@ TFM_Preview *TFM_Cmps::openPreview()
             input.attachmentNames << row.caption;
         }
         return input;
-    }, this);
-    // Its own window beside the composer, gone with it.
-    preview->setWindowFlag(Qt::Window);
-    preview->setAttribute(Qt::WA_DeleteOnClose);
-    preview->show();
-    return preview;
+    }, this, print);
 }
 
 void TFM_Cmps::PreviewPictures1Click()
 {
-    openPreview();
+    openPreview(false);
 }
 
 void TFM_Cmps::Print1Click()
 {
-    openPreview()->printWhenReady();
+    openPreview(true);
 }

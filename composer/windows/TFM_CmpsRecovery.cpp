@@ -1,15 +1,15 @@
 // The composer's recovery copy: what it holds, when it is written (RecoveryKeeper decides),
 // and a composer brought back from one.
-#include "TFM_Cmps.h"
+#include "composer/windows/TFM_Cmps.h"
 
-#include "AppError.h"
-#include "ComposerEditor.h"
-#include "DataPaths.h"
-#include "MailStore.h"
-#include "WindowServices.h"
-#include "LetterDocument.h"
-#include "LetterRecovery.h"
-#include "RecoveryKeeper.h"
+#include "composer/LetterRecovery.h"
+#include "composer/RecoveryKeeper.h"
+#include "composer/windows/ComposerEditor.h"
+#include "mailbox/MailStore.h"
+#include "os/AppError.h"
+#include "os/DataPaths.h"
+#include "richtext/LetterDocument.h"
+#include "ui/WindowServices.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -1,18 +1,18 @@
 // Storing, sending and closing a composer's mail. The mail is built and stored by the
 // composer core (MailStorer); the handlers here gather the window's fields, report to the
 // main window and close.
-#include "TFM_Cmps.h"
+#include "composer/windows/TFM_Cmps.h"
 
-#include "AppError.h"
-#include "AppInfo.h"
-#include "ComposerEditor.h"
-#include "ConfigSettings.h"
-#include "DataPaths.h"
-#include "MailBoxHost.h"
-#include "MailStorer.h"
-#include "UserDialogs.h"
-#include "WindowOpener.h"
-#include "WindowServices.h"
+#include "composer/MailStorer.h"
+#include "composer/windows/ComposerEditor.h"
+#include "config/ConfigSettings.h"
+#include "os/AppError.h"
+#include "os/DataPaths.h"
+#include "product/AppInfo.h"
+#include "ui/MailBoxHost.h"
+#include "ui/UserDialogs.h"
+#include "ui/WindowOpener.h"
+#include "ui/WindowServices.h"
 
 #include <QCloseEvent>
 #include <QLineEdit>
@@ -203,15 +203,19 @@ void TFM_Cmps::sendChecked(SendCheck::Mode mode)
     const SendCheck::Verdict verdict = SendCheck(storer(), m_services.settings)
                                            .check(mode, m_services.opener.sendDialogShowing(), composedMail(), MSG);
     using Step = SendCheck::Verdict::Step;
+    using Tone = SendCheck::Tone;
+    const UserDialogs::Kind kind = verdict.kind == Tone::Warning    ? UserDialogs::Kind::Warning
+                                   : verdict.kind == Tone::Question ? UserDialogs::Kind::Confirmation
+                                                                    : UserDialogs::Kind::Error;
     switch (verdict.step) {
     case Step::Ignore:
         return;
     case Step::Refuse:
-        ask(verdict.kind, verdict.text);
+        ask(kind, verdict.text);
         focusField(verdict.field);
         return;
     case Step::AskSubject:
-        if (ask(verdict.kind, verdict.text, UserDialogs::Buttons::YesNo) != UserDialogs::Answer::Yes) {
+        if (ask(kind, verdict.text, UserDialogs::Buttons::YesNo) != UserDialogs::Answer::Yes) {
             focusField(verdict.field);
             return;
         }

@@ -1,4 +1,4 @@
-#include "NumberBox.h"
+#include "config/windows/NumberBox.h"
 
 #include <QApplication>
 #include <algorithm>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "NumberRange.h"
+#include "config/NumberRange.h"
 
 #include <QAbstractSpinBox>
 

@@ -1,15 +1,15 @@
-#include "TFm_Set.h"
+#include "config/windows/TFm_Set.h"
 
-#include "StoredText.h"
-#include "AppError.h"
-#include "AppInfo.h"
-#include "ConfigFile.h"
-#include "ConfigForm.h"
-#include "DataPaths.h"
-#include "HelpLauncher.h"
-#include "NumberBox.h"
-#include "UserDialogs.h"
-#include "WindowServices.h"
+#include "config/ConfigFile.h"
+#include "config/ConfigForm.h"
+#include "config/windows/NumberBox.h"
+#include "os/AppError.h"
+#include "os/DataPaths.h"
+#include "product/AppInfo.h"
+#include "text/StoredText.h"
+#include "ui/HelpLauncher.h"
+#include "ui/UserDialogs.h"
+#include "ui/WindowServices.h"
 
 #include <QAction>
 #include <QApplication>

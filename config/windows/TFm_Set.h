@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ConfigForm.h"
-#include "MainWindowLayout.h"
-#include "SmtpPassword.h"
+#include "config/ConfigForm.h"
+#include "config/MainWindowLayout.h"
+#include "config/SmtpPassword.h"
 
 #include <QDialog>
 #include <QPointer>

@@ -1,20 +1,20 @@
-#include "TFM_MailBox.h"
+#include "mailbox/windows/TFM_MailBox.h"
 
-#include "AppError.h"
-#include "AppInfo.h"
-#include "ConfigFile.h"
-#include "ConfigSettings.h"
-#include "DataPaths.h"
-#include "LinkAddresses.h"
-#include "MailListModel.h"
-#include "MailListSort.h"
-#include "ProgramIcons.h"
-#include "ProgramRegistry.h"
-#include "ToolBand.h"
-#include "ToolCaptionLabel.h"
-#include "ToolImage.h"
-#include "UserDialogs.h"
-#include "WindowServices.h"
+#include "config/ConfigFile.h"
+#include "config/ConfigSettings.h"
+#include "mailbox/MailListModel.h"
+#include "mailbox/MailListSort.h"
+#include "os/AppError.h"
+#include "os/DataPaths.h"
+#include "os/ProgramIcons.h"
+#include "os/ProgramRegistry.h"
+#include "product/AppInfo.h"
+#include "product/LinkAddresses.h"
+#include "ui/ToolBand.h"
+#include "ui/ToolCaptionLabel.h"
+#include "ui/ToolImage.h"
+#include "ui/UserDialogs.h"
+#include "ui/WindowServices.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -36,8 +36,6 @@
 
 namespace {
 
-constexpr int PictureCount = 7;
-constexpr int PictureLeft[PictureCount] = {21, 81, 141, 201, 261, 321, 382};
 constexpr int PictureTop = 9;
 const char *const Captions =
     "Send            New           Export         Address         Seting          Empty            Help";
@@ -117,45 +115,35 @@ void TFM_MailBox::buildCoolBar()
     pictureBand->addWidget(Panel1);
 
     using R = ProgramIcons::Role;
-    struct PictureSpec
-    {
-        ToolImage *TFM_MailBox::*field;
-        const char *name;
-        R role;
-        const char *hint;
-        void (TFM_MailBox::*click)();
+    const auto icon = [](R role) { return ProgramIcons::icon(role); };
+    const QSize size(24, 24);
+    const QList<ToolBand::ImageSpec> specs = {
+        {"PIC_Send", icon(R::MailBoxSend), size, 21, 1, QStringLiteral("Send all unsent mails")},
+        {"PIC_New", icon(R::MailBoxNew), size, 81, 2, QStringLiteral("Write a new mail")},
+        {"PIC_Save", icon(R::MailBoxExport), size, 141, 3, QStringLiteral("Export the mail's text")},
+        {"PIC_Address", icon(R::MailBoxAddress), size, 201, 4, QStringLiteral("Address book")},
+        {"PIC_Set", icon(R::MailBoxSetting), size, 261, 5, QStringLiteral("Settings")},
+        {"PIC_Empty", icon(R::MailBoxEmpty), size, 321, 6, QStringLiteral("Empty the trash box")},
+        {"PIC_Help", icon(R::MailBoxHelp), size, 382, 7, QStringLiteral("Help")},
     };
-    const PictureSpec specs[PictureCount] = {
-        {&TFM_MailBox::PIC_Send, "PIC_Send", R::MailBoxSend, "Send all unsent mails", &TFM_MailBox::PIC_SendClick},
-        {&TFM_MailBox::PIC_New, "PIC_New", R::MailBoxNew, "Write a new mail", &TFM_MailBox::PIC_NewClick},
-        {&TFM_MailBox::PIC_Save, "PIC_Save", R::MailBoxExport, "Export the mail's text",
-         &TFM_MailBox::PIC_SaveClick},
-        {&TFM_MailBox::PIC_Address, "PIC_Address", R::MailBoxAddress, "Address book",
-         &TFM_MailBox::PIC_AddressClick},
-        {&TFM_MailBox::PIC_Set, "PIC_Set", R::MailBoxSetting, "Settings", &TFM_MailBox::PIC_SetClick},
-        {&TFM_MailBox::PIC_Empty, "PIC_Empty", R::MailBoxEmpty, "Empty the trash box",
-         &TFM_MailBox::PIC_EmptyClick},
-        {&TFM_MailBox::PIC_Help, "PIC_Help", R::MailBoxHelp, "Help", &TFM_MailBox::PIC_HelpClick},
-    };
-    QList<int> centres;
-    for (int i = 0; i < PictureCount; ++i) {
-        const PictureSpec &s = specs[i];
-        auto *image = new ToolImage(i + 1, ProgramIcons::icon(s.role), QSize(24, 24), Panel1);
-        image->setObjectName(QLatin1String(s.name));
-        image->setToolTip(QLatin1String(s.hint));
-        image->move(PictureLeft[i], PictureTop);
-        this->*s.field = image;
-        centres.append(PictureLeft[i] + 12);
-        const auto click = s.click;
-        connect(image, &ToolImage::clicked, this, [this, image, click] { pictureClick(image, click); });
-        connect(image, &ToolImage::hovered, this, [this, image] { pictureMouseMove(image); });
+    const QList<ToolImage *> images = Panel1->addImages(specs, QLatin1String(Captions), PictureTop);
+    ToolImage *TFM_MailBox::*const fields[] = {&TFM_MailBox::PIC_Send, &TFM_MailBox::PIC_New,
+                                                &TFM_MailBox::PIC_Save, &TFM_MailBox::PIC_Address,
+                                                &TFM_MailBox::PIC_Set, &TFM_MailBox::PIC_Empty,
+                                                &TFM_MailBox::PIC_Help};
+    void (TFM_MailBox::*const clicks[])() = {&TFM_MailBox::PIC_SendClick, &TFM_MailBox::PIC_NewClick,
+                                             &TFM_MailBox::PIC_SaveClick, &TFM_MailBox::PIC_AddressClick,
+                                             &TFM_MailBox::PIC_SetClick, &TFM_MailBox::PIC_EmptyClick,
+                                             &TFM_MailBox::PIC_HelpClick};
+    for (int i = 0; i < images.size(); ++i) {
+        this->*fields[i] = images[i];
+        // The picture moves back before its command runs, which may open a window.
+        connect(images[i], &ToolImage::clicked, this, [this, click = clicks[i]] {
+            Panel1->restoreImages();
+            (this->*click)();
+        });
     }
-    Label1 = new ToolCaptionLabel(QLatin1String(Captions), centres, Panel1);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(0, PictureTop + 27, PictureLeft[PictureCount - 1] + 60, 20);
-    connect(Label1, &ToolCaptionLabel::mouseMoved, this, &TFM_MailBox::Panel1MouseMove);
-    connect(Panel1, &ToolBand::mouseMoved, this, &TFM_MailBox::Panel1MouseMove);
-    connect(Panel1, &ToolBand::mouseLeft, this, &TFM_MailBox::Panel1MouseMove);
+    Label1 = Panel1->captions();
 
     Image2 = Panel1->addLogo(m_services.links.homePage, this);
 }

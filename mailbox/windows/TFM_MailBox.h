@@ -1,10 +1,10 @@
 #pragma once
 
-#include "MailBoxCore.h"
-#include "MailBoxHost.h"
-#include "MainWindowLayout.h"
-#include "SendQuestion.h"
-#include "TMailMessage.h"
+#include "config/MainWindowLayout.h"
+#include "mail/TMailMessage.h"
+#include "mailbox/MailBoxCore.h"
+#include "mailbox/SendQuestion.h"
+#include "ui/MailBoxHost.h"
 
 #include <QItemSelection>
 #include <QMainWindow>
@@ -72,7 +72,6 @@ public:
     std::array<QPointer<QWidget>, SlotCount> ComposerSlots;
     bool ComposerMayClose = true;
     TMailMessage Msg_1;
-    int HoverButton = 0;
 
     // Controls, named as the window's design names them.
     QToolBar *ToolBar1 = nullptr;
@@ -146,11 +145,6 @@ private:
     // Attachments whose decoded body is empty are decoded (preview, save, edit).
     void decodeAttachments();
     void LstV_MailListSelectItem(const QItemSelection &selected);
-    void pictureMouseMove(ToolImage *image);
-    void Panel1MouseMove();
-    // A picture's click: the picture goes back first when it is raised.
-    void pictureClick(ToolImage *image, void (TFM_MailBox::*command)());
-    QList<ToolImage *> pictures() const;
     // The first free composer slot (1 to 10); 0, having told the user why, when none is.
     int freeSlotOrSay();
     // A send job may start: no job runs and the account is filled in (else the user is

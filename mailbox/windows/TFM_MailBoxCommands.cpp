@@ -1,22 +1,22 @@
-#include "TFM_MailBox.h"
+#include "mailbox/windows/TFM_MailBox.h"
 
-#include "AppError.h"
-#include "AppInfo.h"
-#include "ComposerWindows.h"
-#include "ConfigSettings.h"
-#include "ExportFile.h"
-#include "HelpLauncher.h"
-#include "HelpPages.h"
-#include "LetterDocument.h"
-#include "LinkConfig.h"
-#include "MailListModel.h"
-#include "MailListSort.h"
-#include "ProgramIcons.h"
-#include "TMailPart.h"
-#include "ToolImage.h"
-#include "UserDialogs.h"
-#include "WindowOpener.h"
-#include "WindowServices.h"
+#include "config/ConfigSettings.h"
+#include "mail/TMailPart.h"
+#include "mailbox/ExportFile.h"
+#include "mailbox/MailListModel.h"
+#include "mailbox/MailListSort.h"
+#include "os/AppError.h"
+#include "os/ProgramIcons.h"
+#include "product/AppInfo.h"
+#include "richtext/LetterDocument.h"
+#include "shell/HelpPages.h"
+#include "shell/LinkConfig.h"
+#include "ui/ComposerWindows.h"
+#include "ui/HelpLauncher.h"
+#include "ui/ToolImage.h"
+#include "ui/UserDialogs.h"
+#include "ui/WindowOpener.h"
+#include "ui/WindowServices.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -430,43 +430,7 @@ void TFM_MailBox::PIC_HelpClick()
     m_services.help.HtmlHelp(this, HelpPages::target(m_services.paths, HelpPages::Contents));
 }
 
-// ---- picture buttons
-
-QList<ToolImage *> TFM_MailBox::pictures() const
-{
-    return {PIC_Send, PIC_New, PIC_Save, PIC_Address, PIC_Set, PIC_Empty, PIC_Help};
-}
-
-void TFM_MailBox::pictureMouseMove(ToolImage *image)
-{
-    HoverButton = image->hoverNumber();
-    if (image->Tag == 0) {
-        image->move(image->pos() + QPoint(2, 2));
-        image->Tag = 1;
-    }
-}
-
-void TFM_MailBox::Panel1MouseMove()
-{
-    if (HoverButton == 0)
-        return;
-    for (ToolImage *image : pictures()) {
-        if (image->hoverNumber() == HoverButton && image->Tag == 1) {
-            image->move(image->pos() - QPoint(2, 2));
-            image->Tag = 0;
-        }
-    }
-    HoverButton = 0;
-}
-
-void TFM_MailBox::pictureClick(ToolImage *image, void (TFM_MailBox::*command)())
-{
-    if (image->Tag == 1) {
-        image->move(image->pos() - QPoint(2, 2));
-        image->Tag = 0;
-    }
-    (this->*command)();
-}
+// ---- the logo
 
 bool TFM_MailBox::eventFilter(QObject *watched, QEvent *event)
 {

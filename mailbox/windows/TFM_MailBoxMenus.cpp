@@ -1,11 +1,11 @@
-#include "TFM_MailBox.h"
+#include "mailbox/windows/TFM_MailBox.h"
 
-#include "HelpPages.h"
-#include "LinkConfig.h"
-#include "MailListSort.h"
-#include "MailStore.h"
-#include "WindowOpener.h"
-#include "WindowServices.h"
+#include "mailbox/MailListSort.h"
+#include "mailbox/MailStore.h"
+#include "shell/HelpPages.h"
+#include "shell/LinkConfig.h"
+#include "ui/WindowOpener.h"
+#include "ui/WindowServices.h"
 
 #include <QComboBox>
 #include <QMenu>

@@ -1,4 +1,4 @@
-#include "CertificateQuestion.h"
+#include "picture/windows/CertificateQuestion.h"
 
 #include <QMessageBox>
 #include <QPushButton>

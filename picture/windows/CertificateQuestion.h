@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CertificateTrust.h"
+#include "smtp/CertificateTrust.h"
 
 #include <QMessageBox>
 #include <QPointer>

@@ -1,10 +1,10 @@
-#include "TFM_Preview.h"
+#include "picture/windows/TFM_Preview.h"
 
-#include "AppError.h"
-#include "AppInfo.h"
-#include "PicturePdf.h"
-#include "UserDialogs.h"
-#include "WindowServices.h"
+#include "os/AppError.h"
+#include "picture/PicturePdf.h"
+#include "product/AppInfo.h"
+#include "ui/UserDialogs.h"
+#include "ui/WindowServices.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -36,6 +36,18 @@ QToolButton *button(QWidget *parent, const char *name, const QString &text, cons
 }
 
 } // namespace
+
+TFM_Preview *TFM_Preview::showBeside(WindowServices &services, std::function<PicturePreview::Input()> source,
+                                     QWidget *owner, bool print)
+{
+    auto *preview = new TFM_Preview(services, std::move(source), owner);
+    preview->setWindowFlag(Qt::Window);
+    preview->setAttribute(Qt::WA_DeleteOnClose);
+    preview->show();
+    if (print)
+        preview->printWhenReady();
+    return preview;
+}
 
 TFM_Preview::TFM_Preview(WindowServices &services, std::function<PicturePreview::Input()> source, QWidget *parent)
     : QDialog(parent)

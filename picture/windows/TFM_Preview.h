@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PicturePreview.h"
-#include "PreviewRun.h"
+#include "picture/PicturePreview.h"
+#include "picture/PreviewRun.h"
 
 #include <QDialog>
 #include <functional>
@@ -27,6 +27,10 @@ public:
     // `source` gives the letter as it is now (called on the GUI thread at each refresh).
     TFM_Preview(WindowServices &services, std::function<PicturePreview::Input()> source, QWidget *parent = nullptr);
     ~TFM_Preview() override;
+
+    // A preview in its own window beside `owner`, deleted when closed or with the owner.
+    static TFM_Preview *showBeside(WindowServices &services, std::function<PicturePreview::Input()> source,
+                                   QWidget *owner, bool print);
 
     QToolButton *BT_Refresh = nullptr;
     QToolButton *BT_Prev = nullptr;

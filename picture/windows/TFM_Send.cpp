@@ -1,9 +1,9 @@
-#include "TFM_Send.h"
+#include "picture/windows/TFM_Send.h"
 
-#include "AppInfo.h"
-#include "DataPaths.h"
-#include "UserDialogs.h"
-#include "WindowServices.h"
+#include "os/DataPaths.h"
+#include "product/AppInfo.h"
+#include "ui/UserDialogs.h"
+#include "ui/WindowServices.h"
 
 #include <QFrame>
 #include <QGridLayout>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CertificateQuestion.h"
-#include "SendMailsRunner.h"
+#include "picture/SendMailsRunner.h"
+#include "picture/windows/CertificateQuestion.h"
 
 #include <QDialog>
 #include <QStringList>

@@ -1,6 +1,6 @@
-#include "DibImage.h"
+#include "richtext/metafile/DibImage.h"
 
-#include "MetafileBytes.h"
+#include "richtext/metafile/MetafileBytes.h"
 
 #include <QByteArray>
 #include <cstdlib>

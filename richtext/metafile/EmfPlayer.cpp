@@ -1,8 +1,8 @@
-#include "EmfPlayer.h"
+#include "richtext/metafile/EmfPlayer.h"
 
-#include "MetafileBytes.h"
-#include "MetafileCanvas.h"
-#include "MetafileObject.h"
+#include "richtext/metafile/MetafileBytes.h"
+#include "richtext/metafile/MetafileCanvas.h"
+#include "richtext/metafile/MetafileObject.h"
 
 #include <QPainter>
 #include <algorithm>

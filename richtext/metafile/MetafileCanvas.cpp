@@ -1,7 +1,7 @@
-#include "MetafileCanvas.h"
+#include "richtext/metafile/MetafileCanvas.h"
 
-#include "DibImage.h"
-#include "ShapeClipper.h"
+#include "richtext/metafile/DibImage.h"
+#include "richtext/metafile/ShapeClipper.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MetafileState.h"
+#include "richtext/metafile/MetafileState.h"
 
 #include <QImage>
 #include <QPainterPath>

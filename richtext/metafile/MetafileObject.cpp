@@ -1,4 +1,4 @@
-#include "MetafileObject.h"
+#include "richtext/metafile/MetafileObject.h"
 
 QPen MetafileObject::gdiPen(uint32_t style, double width, const QColor &color, bool cosmetic)
 {

@@ -1,7 +1,7 @@
-#include "MetafileRenderer.h"
+#include "richtext/metafile/MetafileRenderer.h"
 
-#include "EmfPlayer.h"
-#include "WmfPlayer.h"
+#include "richtext/metafile/EmfPlayer.h"
+#include "richtext/metafile/WmfPlayer.h"
 
 #include <QFont>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MetafileCanvas.h"
+#include "richtext/metafile/MetafileCanvas.h"
 
 #include <QImage>
 #include <QSizeF>

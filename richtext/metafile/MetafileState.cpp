@@ -1,4 +1,4 @@
-#include "MetafileState.h"
+#include "richtext/metafile/MetafileState.h"
 
 MetafileState::MetafileState()
     : pen(Qt::black, 0)

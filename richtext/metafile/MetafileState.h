@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MetafileObject.h"
+#include "richtext/metafile/MetafileObject.h"
 
 #include <QColor>
 #include <QPainterPath>

@@ -1,4 +1,4 @@
-#include "ShapeClipper.h"
+#include "richtext/metafile/ShapeClipper.h"
 
 #include <algorithm>
 

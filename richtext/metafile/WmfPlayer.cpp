@@ -1,8 +1,8 @@
-#include "WmfPlayer.h"
+#include "richtext/metafile/WmfPlayer.h"
 
-#include "MetafileBytes.h"
-#include "MetafileCanvas.h"
-#include "MetafileObject.h"
+#include "richtext/metafile/MetafileBytes.h"
+#include "richtext/metafile/MetafileCanvas.h"
+#include "richtext/metafile/MetafileObject.h"
 
 #include <QPainter>
 #include <set>

@@ -1,8 +1,8 @@
-#include "HelpWindow.h"
+#include "shell/windows/HelpWindow.h"
 
-#include "LinkConfig.h"
-#include "ProgramIcons.h"
-#include "ScreenCentre.h"
+#include "os/ProgramIcons.h"
+#include "shell/LinkConfig.h"
+#include "shell/windows/ScreenCentre.h"
 
 #include <QAction>
 #include <QTextBrowser>

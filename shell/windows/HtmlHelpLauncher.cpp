@@ -1,10 +1,10 @@
-#include "HtmlHelpLauncher.h"
+#include "shell/windows/HtmlHelpLauncher.h"
 
-#include "AppInfo.h"
-#include "DataPaths.h"
-#include "HelpPages.h"
-#include "HelpWindow.h"
-#include "UserDialogs.h"
+#include "os/DataPaths.h"
+#include "product/AppInfo.h"
+#include "shell/HelpPages.h"
+#include "shell/windows/HelpWindow.h"
+#include "ui/UserDialogs.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HelpLauncher.h"
+#include "ui/HelpLauncher.h"
 
 #include <QPointer>
 

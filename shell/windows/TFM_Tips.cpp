@@ -1,10 +1,10 @@
-#include "TFM_Tips.h"
+#include "shell/windows/TFM_Tips.h"
 
-#include "ProgramIcons.h"
-#include "ScreenCentre.h"
-#include "WindowOpener.h"
-#include "WindowServices.h"
-#include "DataPaths.h"
+#include "os/DataPaths.h"
+#include "os/ProgramIcons.h"
+#include "shell/windows/ScreenCentre.h"
+#include "ui/WindowOpener.h"
+#include "ui/WindowServices.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

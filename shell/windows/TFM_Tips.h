@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TipsOfTheDay.h"
-#include "WindowServices.h"
+#include "shell/TipsOfTheDay.h"
+#include "ui/WindowServices.h"
 
 #include <QDialog>
 

@@ -1,10 +1,10 @@
-#include "TFm_About.h"
+#include "shell/windows/TFm_About.h"
 
-#include "LinkConfig.h"
-#include "ProgramIcons.h"
-#include "ScreenCentre.h"
-#include "WindowOpener.h"
-#include "WindowServices.h"
+#include "os/ProgramIcons.h"
+#include "shell/LinkConfig.h"
+#include "shell/windows/ScreenCentre.h"
+#include "ui/WindowOpener.h"
+#include "ui/WindowServices.h"
 
 #include <QApplication>
 #include <QFrame>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "SplashState.h"
-#include "WindowServices.h"
+#include "shell/SplashState.h"
+#include "ui/WindowServices.h"
 
 #include <QDialog>
 #include <functional>

@@ -1,9 +1,9 @@
-#include "AddressBook.h"
-#include "AddressCheck.h"
-#include "AddressQuestions.h"
-#include "AppError.h"
-#include "ConfigFile.h"
-#include "TestFiles.h"
+#include "addressbook/AddressBook.h"
+#include "addressbook/AddressCheck.h"
+#include "addressbook/AddressQuestions.h"
+#include "config/ConfigFile.h"
+#include "os/AppError.h"
+#include "tests/support/TestFiles.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,10 +1,10 @@
-#include "AddressBook.h"
-#include "TFM_AddEdit.h"
-#include "TFM_AddLst.h"
-#include "TestFiles.h"
-#include "WindowControls.h"
-#include "WidgetDialogs.h"
-#include "WindowFixture.h"
+#include "addressbook/AddressBook.h"
+#include "addressbook/windows/TFM_AddEdit.h"
+#include "addressbook/windows/TFM_AddLst.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/windows/WindowControls.h"
+#include "tests/support/windows/WindowFixture.h"
+#include "ui/WidgetDialogs.h"
 
 #include <QLineEdit>
 #include <QListWidget>

@@ -1,11 +1,11 @@
 // Config.dat in any script: account texts and address-book names as the dialogs hand them
 // over (StoredText) survive a save and a restart; Western files keep their old bytes.
-#include "AddressBook.h"
-#include "ConfigFile.h"
-#include "ConfigForm.h"
-#include "ConfigSettings.h"
-#include "StoredText.h"
-#include "TestFiles.h"
+#include "addressbook/AddressBook.h"
+#include "config/ConfigFile.h"
+#include "config/ConfigForm.h"
+#include "config/ConfigSettings.h"
+#include "tests/support/TestFiles.h"
+#include "text/StoredText.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,6 +1,6 @@
 // The real program, killed while a letter is unsaved, offers it again at the next start.
 // A small library loaded into the program (recovery_driver) does what the person does.
-#include "TestFiles.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,20 +1,20 @@
 // The whole program's windows in one process, offscreen, over a temporary data folder: a
 // mail is written, saved, opened again, changed, saved, and sent from the main window to a
 // real SMTP server (aiosmtpd); Python's email package reads what arrived.
-#include "AddressBook.h"
-#include "AiosmtpdServer.h"
-#include "AppWindows.h"
-#include "ComposerFactory.h"
-#include "ComposerScenario.h"
-#include "ConfigForm.h"
-#include "MailStore.h"
-#include "TFM_Cmps.h"
-#include "TFM_MailBox.h"
-#include "TFM_Send.h"
-#include "TFM_Tips.h"
-#include "TFm_About.h"
-#include "TFm_Set.h"
-#include "WindowFixture.h"
+#include "addressbook/AddressBook.h"
+#include "app/AppWindows.h"
+#include "composer/windows/ComposerFactory.h"
+#include "composer/windows/TFM_Cmps.h"
+#include "config/ConfigForm.h"
+#include "config/windows/TFm_Set.h"
+#include "mailbox/MailStore.h"
+#include "mailbox/windows/TFM_MailBox.h"
+#include "picture/windows/TFM_Send.h"
+#include "shell/windows/TFm_About.h"
+#include "shell/windows/TFM_Tips.h"
+#include "tests/support/AiosmtpdServer.h"
+#include "tests/support/windows/ComposerScenario.h"
+#include "tests/support/windows/WindowFixture.h"
 
 #include <QJsonObject>
 #include <QPlainTextEdit>

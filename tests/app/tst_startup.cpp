@@ -1,6 +1,6 @@
-#include "ConfigFile.h"
-#include "DataFiles.h"
-#include "TestFiles.h"
+#include "config/ConfigFile.h"
+#include "config/DataFiles.h"
+#include "tests/support/TestFiles.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,15 +1,15 @@
 // The start-up question about letters left unsaved, answered No and Yes, with the main
 // window and the composers of the program.
-#include "ComposerFactory.h"
-#include "ConfigForm.h"
-#include "MailStore.h"
-#include "MailStorer.h"
-#include "RecoveryFolder.h"
-#include "StartupRecovery.h"
-#include "TFM_Cmps.h"
-#include "TFM_MailBox.h"
-#include "TestFiles.h"
-#include "WindowFixture.h"
+#include "app/StartupRecovery.h"
+#include "composer/MailStorer.h"
+#include "composer/RecoveryFolder.h"
+#include "composer/windows/ComposerFactory.h"
+#include "composer/windows/TFM_Cmps.h"
+#include "config/ConfigForm.h"
+#include "mailbox/MailStore.h"
+#include "mailbox/windows/TFM_MailBox.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/windows/WindowFixture.h"
 
 #include <QLineEdit>
 #include <QtTest>

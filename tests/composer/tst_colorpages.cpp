@@ -1,10 +1,10 @@
-#include "ActiveAttributes.h"
-#include "ConfigSettings.h"
-#include "LetterClipboard.h"
-#include "LetterDocument.h"
-#include "LetterPageCount.h"
-#include "PageRenderer.h"
-#include "TextColors.h"
+#include "composer/ActiveAttributes.h"
+#include "composer/LetterClipboard.h"
+#include "composer/LetterPageCount.h"
+#include "composer/TextColors.h"
+#include "config/ConfigSettings.h"
+#include "picture/PageRenderer.h"
+#include "richtext/LetterDocument.h"
 
 #include <QSignalSpy>
 #include <QTextBlock>

@@ -1,13 +1,12 @@
-#include "ActiveAttributes.h"
-#include "AlignmentTag.h"
-#include "CaretFormat.h"
-#include "ComposerTitle.h"
-#include "FontSizeStep.h"
-#include "HoverShift.h"
-#include "LetterContent.h"
-#include "LetterStamp.h"
-#include "ParagraphBreak.h"
-#include "ParagraphFormat.h"
+#include "composer/ActiveAttributes.h"
+#include "composer/AlignmentTag.h"
+#include "composer/CaretFormat.h"
+#include "composer/ComposerTitle.h"
+#include "composer/FontSizeStep.h"
+#include "composer/LetterContent.h"
+#include "composer/LetterStamp.h"
+#include "composer/ParagraphBreak.h"
+#include "composer/ParagraphFormat.h"
 
 #include <QTextBlock>
 #include <QTextCursor>
@@ -249,22 +248,6 @@ private slots:
         const QLocale german(QLocale::German, QLocale::Germany);
         QCOMPARE(LetterStamp::date(now, german), QStringLiteral("02.12.02"));
         QVERIFY(LetterStamp::time(now, german).startsWith(QStringLiteral("10:20:30")));
-    }
-
-    void hoverShiftMovesOnceAndBackOnTheBand()
-    {
-        HoveredToolImage = 0;
-        int tag = 0;
-        QVERIFY(HoverShift::overImage(3, tag));
-        QCOMPARE(tag, 1);
-        QVERIFY(!HoverShift::overImage(3, tag));
-        QCOMPARE(HoveredToolImage, 3);
-        QCOMPARE(HoverShift::overBand(), 3);
-        QCOMPARE(HoveredToolImage, 0);
-        QCOMPARE(HoverShift::overBand(), 0);
-        HoveredToolImage = 12; // not an image: only reset
-        QCOMPARE(HoverShift::overBand(), 0);
-        QCOMPARE(HoveredToolImage, 0);
     }
 };
 

@@ -1,11 +1,11 @@
-#include "AddressBook.h"
-#include "ComposerEditor.h"
-#include "ComposerFactory.h"
-#include "MailStore.h"
-#include "RecordingMailBoxHost.h"
-#include "TFM_Cmps.h"
-#include "TestFiles.h"
-#include "WindowFixture.h"
+#include "addressbook/AddressBook.h"
+#include "composer/windows/ComposerEditor.h"
+#include "composer/windows/ComposerFactory.h"
+#include "composer/windows/TFM_Cmps.h"
+#include "mailbox/MailStore.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/windows/RecordingMailBoxHost.h"
+#include "tests/support/windows/WindowFixture.h"
 
 #include <QLineEdit>
 #include <QListWidget>

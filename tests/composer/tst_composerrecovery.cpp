@@ -1,15 +1,15 @@
 // A composer keeps a recovery copy of its unsaved letter; a composer brought back from
 // the copy holds the same mail and stores it in place of the mail it was opened from.
-#include "ComposerEditor.h"
-#include "ComposerFactory.h"
-#include "LetterRecovery.h"
-#include "MailStore.h"
-#include "RecordingMailBoxHost.h"
-#include "RecoveryFolder.h"
-#include "RecoveryKeeper.h"
-#include "TFM_Cmps.h"
-#include "TestFiles.h"
-#include "WindowFixture.h"
+#include "composer/LetterRecovery.h"
+#include "composer/RecoveryFolder.h"
+#include "composer/RecoveryKeeper.h"
+#include "composer/windows/ComposerEditor.h"
+#include "composer/windows/ComposerFactory.h"
+#include "composer/windows/TFM_Cmps.h"
+#include "mailbox/MailStore.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/windows/RecordingMailBoxHost.h"
+#include "tests/support/windows/WindowFixture.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>

@@ -1,16 +1,16 @@
 // A mail written in the composer goes out through its own Send (a real SMTP server) and Ms OE
 // (the .eml file the desktop's mail program gets), through the real send window; Python's
 // email package reads what arrived.
-#include "AddressBook.h"
-#include "AiosmtpdServer.h"
-#include "ComposerFactory.h"
-#include "ComposerScenario.h"
-#include "MailStore.h"
-#include "RecordingMailBoxHost.h"
-#include "TFM_Cmps.h"
-#include "TFM_Send.h"
-#include "TestFiles.h"
-#include "WindowFixture.h"
+#include "addressbook/AddressBook.h"
+#include "composer/windows/ComposerFactory.h"
+#include "composer/windows/TFM_Cmps.h"
+#include "mailbox/MailStore.h"
+#include "picture/windows/TFM_Send.h"
+#include "tests/support/AiosmtpdServer.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/windows/ComposerScenario.h"
+#include "tests/support/windows/RecordingMailBoxHost.h"
+#include "tests/support/windows/WindowFixture.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

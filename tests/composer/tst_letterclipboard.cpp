@@ -1,6 +1,6 @@
-#include "LetterClipboard.h"
-#include "LetterDocument.h"
-#include "TableGeometry.h"
+#include "composer/LetterClipboard.h"
+#include "richtext/layout/TableGeometry.h"
+#include "richtext/LetterDocument.h"
 
 #include <QBuffer>
 #include <QMimeData>

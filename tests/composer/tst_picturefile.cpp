@@ -1,10 +1,10 @@
-#include "ConfigSettings.h"
-#include "JpegPicture.h"
-#include "LetterDocument.h"
-#include "PictureFile.h"
-#include "PictureSize.h"
-#include "RtfWriter.h"
-#include "TestPictures.h"
+#include "composer/PictureFile.h"
+#include "composer/PictureSize.h"
+#include "config/ConfigSettings.h"
+#include "richtext/JpegPicture.h"
+#include "richtext/LetterDocument.h"
+#include "richtext/writing/RtfWriter.h"
+#include "tests/support/TestPictures.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,19 +1,19 @@
 // The recovery copy of an unsaved letter: its file format against damage, the folder's
 // atomic write, stale-copy rule and ownership between running programs, the keeper's
 // timing rules, and a declined letter kept in the trash box.
-#include "AppError.h"
-#include "Clock.h"
-#include "ConfigSettings.h"
-#include "DataFiles.h"
-#include "LetterDocument.h"
-#include "LetterRecovery.h"
-#include "MailStore.h"
-#include "MailStorer.h"
-#include "RecoveryCopy.h"
-#include "RecoveryFolder.h"
-#include "RecoveryKeeper.h"
-#include "TMailMessage.h"
-#include "TestFiles.h"
+#include "composer/LetterRecovery.h"
+#include "composer/MailStorer.h"
+#include "composer/RecoveryCopy.h"
+#include "composer/RecoveryFolder.h"
+#include "composer/RecoveryKeeper.h"
+#include "config/ConfigSettings.h"
+#include "config/DataFiles.h"
+#include "mail/TMailMessage.h"
+#include "mailbox/MailStore.h"
+#include "os/AppError.h"
+#include "os/Clock.h"
+#include "richtext/LetterDocument.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,11 +1,11 @@
-#include "ConfigFile.h"
-#include "ConfigSettings.h"
-#include "DataFiles.h"
-#include "HunspellChecker.h"
-#include "PersonalWords.h"
-#include "SpellCheck.h"
-#include "SpellDictionaries.h"
-#include "WordScanner.h"
+#include "composer/HunspellChecker.h"
+#include "composer/PersonalWords.h"
+#include "composer/SpellCheck.h"
+#include "composer/SpellDictionaries.h"
+#include "composer/WordScanner.h"
+#include "config/ConfigFile.h"
+#include "config/ConfigSettings.h"
+#include "config/DataFiles.h"
 
 #include <QDir>
 #include <QFile>

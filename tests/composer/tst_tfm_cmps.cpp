@@ -1,15 +1,15 @@
-#include "CaretFormat.h"
-#include "ColorButton.h"
-#include "ComposerEditor.h"
-#include "FindReplaceDialog.h"
-#include "FontSizeBox.h"
-#include "HoverShift.h"
-#include "LetterDocument.h"
-#include "LetterPageCount.h"
-#include "TFM_Cmps.h"
-#include "ToolBand.h"
-#include "ToolImage.h"
-#include "WindowFixture.h"
+#include "composer/CaretFormat.h"
+#include "composer/LetterPageCount.h"
+#include "composer/windows/ColorButton.h"
+#include "composer/windows/ComposerEditor.h"
+#include "composer/windows/FindReplaceDialog.h"
+#include "composer/windows/FontSizeBox.h"
+#include "composer/windows/TFM_Cmps.h"
+#include "richtext/LetterDocument.h"
+#include "tests/support/windows/WindowFixture.h"
+#include "ui/ToolBand.h"
+#include "ui/ToolBand.h"
+#include "ui/ToolImage.h"
 
 #include <QAction>
 #include <QApplication>
@@ -263,16 +263,17 @@ private slots:
         moveMouseOver(w->PIC_Open, 5);
         moveMouseOver(w->PIC_Open, 8);
         QCOMPARE(w->PIC_Open->pos(), home + QPoint(2, 2));
-        QCOMPARE(HoveredToolImage, 3);
+        QCOMPARE(w->Panel1->hoveredImage(), 3);
         // Another composer's band does not move this window's image, nor its own.
-        other.Panel1MouseMove();
+        other.Panel1->restoreImages();
         QCOMPARE(other.PIC_Open->pos(), otherHome);
-        QCOMPARE(HoveredToolImage, 0);
+        QCOMPARE(other.Panel1->hoveredImage(), 0);
+        QCOMPARE(w->PIC_Open->pos(), home + QPoint(2, 2));
         moveMouseOver(w->PIC_Open, 6);
         QCOMPARE(w->PIC_Open->pos(), home + QPoint(2, 2));
         moveMouseOver(w->findChild<QWidget *>(QStringLiteral("Label1")));
         QCOMPARE(w->PIC_Open->pos(), home);
-        QCOMPARE(HoveredToolImage, 0);
+        QCOMPARE(w->Panel1->hoveredImage(), 0);
     }
 
     void menusAsTheUserSeesThem()

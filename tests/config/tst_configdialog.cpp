@@ -1,11 +1,11 @@
-#include "ConfigFile.h"
-#include "IniFile.h"
-#include "MemoryKeyring.h"
-#include "NumberBox.h"
-#include "TFm_Set.h"
-#include "TestFiles.h"
-#include "WindowControls.h"
-#include "WindowFixture.h"
+#include "config/ConfigFile.h"
+#include "config/IniFile.h"
+#include "config/windows/NumberBox.h"
+#include "config/windows/TFm_Set.h"
+#include "os/MemoryKeyring.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/windows/WindowControls.h"
+#include "tests/support/windows/WindowFixture.h"
 
 #include <QCheckBox>
 #include <QComboBox>

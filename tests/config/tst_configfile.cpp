@@ -1,8 +1,8 @@
-#include "AppError.h"
-#include "ConfigFile.h"
-#include "DataFiles.h"
-#include "IniFile.h"
-#include "TestFiles.h"
+#include "config/ConfigFile.h"
+#include "config/DataFiles.h"
+#include "config/IniFile.h"
+#include "os/AppError.h"
+#include "tests/support/TestFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>

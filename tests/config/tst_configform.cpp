@@ -1,7 +1,7 @@
-#include "AppError.h"
-#include "ConfigFile.h"
-#include "IniFile.h"
-#include "TestFiles.h"
+#include "config/ConfigFile.h"
+#include "config/IniFile.h"
+#include "os/AppError.h"
+#include "tests/support/TestFiles.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,5 +1,5 @@
-#include "IniFile.h"
-#include "TestFiles.h"
+#include "config/IniFile.h"
+#include "tests/support/TestFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>

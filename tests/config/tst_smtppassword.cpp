@@ -1,5 +1,5 @@
-#include "MemoryKeyring.h"
-#include "SmtpPassword.h"
+#include "config/SmtpPassword.h"
+#include "os/MemoryKeyring.h"
 
 #include <QtTest>
 

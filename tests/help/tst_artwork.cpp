@@ -1,4 +1,4 @@
-#include "ProgramIcons.h"
+#include "os/ProgramIcons.h"
 
 #include <QGuiApplication>
 #include <QIcon>
@@ -6,7 +6,7 @@
 #include <QPixmap>
 #include <QTest>
 
-// The program's own artwork is compiled into vellorn_platform; a program that links it
+// The program's own artwork is compiled into vellorn_os; a program that links it
 // must find every picture and get a drawn (not empty) image at the sizes the windows use.
 class TestArtwork : public QObject
 {

@@ -3,7 +3,7 @@
 // Small helpers shared by the mail tests: byte-string conversions, random bytes, and
 // the part trees of our reader and of Python's email package written the same way.
 
-#include "TMailPart.h"
+#include "mail/TMailPart.h"
 
 #include <QByteArray>
 #include <QJsonArray>

@@ -2,9 +2,9 @@
 // bytes, broken delimiters and encodings, and random damage. Each input is read,
 // scanned, arranged, written and read again; nothing may crash, hang or read outside a
 // buffer (these tests also run under ASan/UBSan). Times are printed, never asserted.
-#include "MailTextReader.h"
-#include "MimeHelpers.h"
-#include "TMailMessage.h"
+#include "mail/MailTextReader.h"
+#include "mail/MimeHelpers.h"
+#include "mail/TMailMessage.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>

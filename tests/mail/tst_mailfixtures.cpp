@@ -1,10 +1,10 @@
 // Real-world-shaped mails from tests/data/mail read as the mail store reads them
 // (line ends made CR LF, Clear, LoadFromString, ScanParts), checked field by field and
 // against Python's email package where its reading and ours should agree.
-#include "MailTestTools.h"
-#include "MimeHelpers.h"
-#include "TMailMessage.h"
-#include "TestFiles.h"
+#include "mail/MimeHelpers.h"
+#include "mail/TMailMessage.h"
+#include "tests/mail/MailTestTools.h"
+#include "tests/support/TestFiles.h"
 
 #include <QCryptographicHash>
 #include <QJsonArray>

@@ -1,9 +1,9 @@
 // Building messages: the container shapes, the header set of each part, Rebuild, and
 // writing then reading again (Rebuild -> LoadFromString -> ScanParts) for every shape.
-#include "AppError.h"
-#include "MessagePump.h"
-#include "MimeHelpers.h"
-#include "TMailMessage.h"
+#include "mail/MimeHelpers.h"
+#include "mail/TMailMessage.h"
+#include "os/AppError.h"
+#include "os/MessagePump.h"
 
 #include <QDateTime>
 #include <QFile>

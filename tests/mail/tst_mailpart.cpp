@@ -1,7 +1,7 @@
 // The part object: header access, Decode/Encode, SourceText, AttachmentFileName,
 // Detach and ownership.
-#include "AppError.h"
-#include "TMailMessage.h"
+#include "mail/TMailMessage.h"
+#include "os/AppError.h"
 
 #include <QTest>
 

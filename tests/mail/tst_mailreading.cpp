@@ -1,7 +1,7 @@
 // Reading mail text: headers, multipart bodies, uuencoded files, ScanParts, progress,
 // and cut-off mails that keep what they carry.
-#include "MessagePump.h"
-#include "TMailMessage.h"
+#include "mail/TMailMessage.h"
+#include "os/MessagePump.h"
 
 #include <QTest>
 

@@ -1,13 +1,13 @@
 // Text beyond Windows-1252 through the mail model: what we write reaches Python's email
 // package as typed, what others write in their charsets reads as they meant it, and
 // Western text keeps the bytes it always had.
-#include "Ansi.h"
-#include "MailTestTools.h"
-#include "MailText.h"
-#include "MimeHelpers.h"
-#include "StoredText.h"
-#include "TMailMessage.h"
-#include "TestFiles.h"
+#include "mail/MailText.h"
+#include "mail/MimeHelpers.h"
+#include "mail/TMailMessage.h"
+#include "tests/mail/MailTestTools.h"
+#include "tests/support/TestFiles.h"
+#include "text/Ansi.h"
+#include "text/StoredText.h"
 
 #include <QDateTime>
 #include <QDir>

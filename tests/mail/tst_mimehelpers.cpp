@@ -1,8 +1,8 @@
 // Tests of the encoding and header helpers of the mail model.
-#include "MailTestTools.h"
-#include "MimeHelpers.h"
+#include "mail/MimeHelpers.h"
+#include "tests/mail/MailTestTools.h"
 
-#include "AppError.h"
+#include "os/AppError.h"
 
 #include <algorithm>
 

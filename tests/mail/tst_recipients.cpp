@@ -1,7 +1,7 @@
 // Recipients and the message's address, subject, date and identity fields.
-#include "MimeHelpers.h"
-#include "ScalingTime.h"
-#include "TMailMessage.h"
+#include "mail/MimeHelpers.h"
+#include "mail/TMailMessage.h"
+#include "tests/support/ScalingTime.h"
 
 #include <QDateTime>
 #include <QRegularExpression>

@@ -3,8 +3,8 @@
 //   store_helper hold FILE               locks the store, says "locked", waits for stdin to close
 //   store_helper limited-purge FILE N    purges with the file size limit set to N bytes
 //   store_helper limited-append FILE N   appends a 1000-byte mail with the same limit
-#include "MailStore.h"
-#include "StoreFile.h"
+#include "mailbox/MailStore.h"
+#include "mailbox/StoreFile.h"
 
 #include <QString>
 #include <csignal>

@@ -1,5 +1,5 @@
-#include "StoreBytes.h"
-#include "TestFiles.h"
+#include "tests/mailbox/StoreBytes.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QProcess>

@@ -1,8 +1,8 @@
-#include "AppError.h"
-#include "MailStore.h"
-#include "StoreBytes.h"
-#include "TMailMessage.h"
-#include "TestFiles.h"
+#include "mail/TMailMessage.h"
+#include "mailbox/MailStore.h"
+#include "os/AppError.h"
+#include "tests/mailbox/StoreBytes.h"
+#include "tests/support/TestFiles.h"
 
 #include <QTemporaryDir>
 #include <QTest>

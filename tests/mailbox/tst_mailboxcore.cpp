@@ -1,11 +1,11 @@
-#include "AppError.h"
-#include "ConfigSettings.h"
-#include "ExportFile.h"
-#include "MailBoxCore.h"
-#include "MailListModel.h"
-#include "MailListSort.h"
-#include "StoreBytes.h"
-#include "TestFiles.h"
+#include "config/ConfigSettings.h"
+#include "mailbox/ExportFile.h"
+#include "mailbox/MailBoxCore.h"
+#include "mailbox/MailListModel.h"
+#include "mailbox/MailListSort.h"
+#include "os/AppError.h"
+#include "tests/mailbox/StoreBytes.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
-#include "AppError.h"
-#include "MailStore.h"
-#include "StoreBytes.h"
-#include "StoreFile.h"
-#include "TestFiles.h"
+#include "mailbox/MailStore.h"
+#include "mailbox/StoreFile.h"
+#include "os/AppError.h"
+#include "tests/mailbox/StoreBytes.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "MailSummary.h"
+#include "mailbox/MailSummary.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
-#include "ComposerCascade.h"
-#include "SendQuestion.h"
-#include "ToolBandFit.h"
+#include "mailbox/ComposerCascade.h"
+#include "mailbox/SendQuestion.h"
+#include "ui/ToolBandFit.h"
 
 #include <QSet>
 #include <QTest>

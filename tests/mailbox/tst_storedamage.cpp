@@ -1,7 +1,7 @@
-#include "AppError.h"
-#include "MailStore.h"
-#include "StoreBytes.h"
-#include "TestFiles.h"
+#include "mailbox/MailStore.h"
+#include "os/AppError.h"
+#include "tests/mailbox/StoreBytes.h"
+#include "tests/support/TestFiles.h"
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-#include "JpegInfo.h"
+#include "tests/picture/JpegInfo.h"
 
 #include <csetjmp>
 #include <cstdio>

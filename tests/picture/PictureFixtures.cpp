@@ -1,7 +1,7 @@
-#include "PictureFixtures.h"
+#include "tests/picture/PictureFixtures.h"
 
-#include "TMailMessage.h"
-#include "TestFiles.h"
+#include "mail/TMailMessage.h"
+#include "tests/support/TestFiles.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>

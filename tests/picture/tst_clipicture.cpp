@@ -1,6 +1,6 @@
-#include "JpegInfo.h"
-#include "PictureFixtures.h"
-#include "TestFiles.h"
+#include "tests/picture/JpegInfo.h"
+#include "tests/picture/PictureFixtures.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QJsonArray>

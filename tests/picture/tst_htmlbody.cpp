@@ -1,5 +1,5 @@
-#include "HtmlBody.h"
-#include "VendorLinks.h"
+#include "picture/HtmlBody.h"
+#include "product/VendorLinks.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
-#include "ConfigSettings.h"
-#include "PageRenderer.h"
-#include "RtfReader.h"
+#include "config/ConfigSettings.h"
+#include "picture/PageRenderer.h"
+#include "richtext/reading/RtfReader.h"
 
 #include <QTextDocument>
 #include <QtTest>

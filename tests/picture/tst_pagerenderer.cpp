@@ -1,10 +1,10 @@
-#include "AppError.h"
-#include "ConfigSettings.h"
-#include "FormatRange.h"
-#include "JpegEncoder.h"
-#include "JpegInfo.h"
-#include "LetterDocument.h"
-#include "PageRenderer.h"
+#include "config/ConfigSettings.h"
+#include "os/AppError.h"
+#include "picture/JpegEncoder.h"
+#include "picture/PageRenderer.h"
+#include "richtext/layout/FormatRange.h"
+#include "richtext/LetterDocument.h"
+#include "tests/picture/JpegInfo.h"
 
 #include <QTextCursor>
 #include <QTextDocument>

@@ -1,4 +1,4 @@
-#include "PictureMailText.h"
+#include "picture/PictureMailText.h"
 
 #include <QtTest>
 

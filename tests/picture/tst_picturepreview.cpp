@@ -1,18 +1,18 @@
 // The preview's pages against the mail that is then sent, the worker that makes them, and
 // the files the pages are saved as (pictures, PDF as poppler reads it).
-#include "AppError.h"
-#include "Clock.h"
-#include "ConfigSettings.h"
-#include "DataFiles.h"
-#include "LetterDocument.h"
-#include "MailStore.h"
-#include "MailStorer.h"
-#include "PictureFixtures.h"
-#include "PicturePdf.h"
-#include "PicturePreview.h"
-#include "PreviewRun.h"
-#include "SendJob.h"
-#include "TestFiles.h"
+#include "composer/MailStorer.h"
+#include "config/ConfigSettings.h"
+#include "config/DataFiles.h"
+#include "mailbox/MailStore.h"
+#include "os/AppError.h"
+#include "os/Clock.h"
+#include "picture/PicturePdf.h"
+#include "picture/PicturePreview.h"
+#include "picture/PreviewRun.h"
+#include "picture/SendJob.h"
+#include "richtext/LetterDocument.h"
+#include "tests/picture/PictureFixtures.h"
+#include "tests/support/TestFiles.h"
 
 #include <QJsonArray>
 #include <QProcess>

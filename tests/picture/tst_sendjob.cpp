@@ -1,13 +1,13 @@
-#include "AppError.h"
-#include "ConfigSettings.h"
-#include "DataFiles.h"
-#include "HtmlBody.h"
-#include "LetterText.h"
-#include "PictureMailText.h"
-#include "MailStore.h"
-#include "PictureFixtures.h"
-#include "SendJob.h"
-#include "TestFiles.h"
+#include "config/ConfigSettings.h"
+#include "config/DataFiles.h"
+#include "mailbox/MailStore.h"
+#include "os/AppError.h"
+#include "picture/HtmlBody.h"
+#include "picture/PictureMailText.h"
+#include "picture/SendJob.h"
+#include "richtext/LetterText.h"
+#include "tests/picture/PictureFixtures.h"
+#include "tests/support/TestFiles.h"
 
 #include <QJsonArray>
 #include <QTemporaryDir>

@@ -1,11 +1,11 @@
 // SpamAssassin as a peer: its local rules score the picture mails as a receiving server
 // would, beside the same words sent as a plain-text mail.
-#include "ConfigSettings.h"
-#include "HtmlBody.h"
-#include "LetterText.h"
-#include "PictureFixtures.h"
-#include "PictureMailText.h"
-#include "SendJob.h"
+#include "config/ConfigSettings.h"
+#include "picture/HtmlBody.h"
+#include "picture/PictureMailText.h"
+#include "picture/SendJob.h"
+#include "richtext/LetterText.h"
+#include "tests/picture/PictureFixtures.h"
 
 #include <QDateTime>
 #include <QMap>

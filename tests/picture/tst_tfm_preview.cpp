@@ -1,11 +1,11 @@
 // What a person does with the picture preview: opens it from the composer, pages through,
 // shows all pages, refreshes after an edit, saves a PDF and prints.
-#include "ComposerEditor.h"
-#include "ComposerFactory.h"
-#include "RecordingMailBoxHost.h"
-#include "TFM_Cmps.h"
-#include "TFM_Preview.h"
-#include "WindowFixture.h"
+#include "composer/windows/ComposerEditor.h"
+#include "composer/windows/ComposerFactory.h"
+#include "composer/windows/TFM_Cmps.h"
+#include "picture/windows/TFM_Preview.h"
+#include "tests/support/windows/RecordingMailBoxHost.h"
+#include "tests/support/windows/WindowFixture.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,7 +1,7 @@
-#include "FormatRange.h"
+#include "richtext/layout/FormatRange.h"
 
-#include "DefaultFont.h"
-#include "LetterDocument.h"
+#include "os/DefaultFont.h"
+#include "richtext/LetterDocument.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QImage>

@@ -1,7 +1,7 @@
-#include "JpegPicture.h"
-#include "LetterDocument.h"
-#include "RtfWriter.h"
-#include "TestPictures.h"
+#include "richtext/JpegPicture.h"
+#include "richtext/LetterDocument.h"
+#include "richtext/writing/RtfWriter.h"
+#include "tests/support/TestPictures.h"
 
 #include <QBuffer>
 #include <QImage>

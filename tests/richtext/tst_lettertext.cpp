@@ -1,5 +1,5 @@
-#include "LetterText.h"
-#include "RtfReader.h"
+#include "richtext/LetterText.h"
+#include "richtext/reading/RtfReader.h"
 
 #include <QTextCursor>
 #include <QTextDocument>

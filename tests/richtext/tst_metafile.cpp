@@ -1,8 +1,8 @@
-#include "DibImage.h"
-#include "MetafileFixtures.h"
-#include "MetafileRenderer.h"
-#include "ScalingTime.h"
-#include "ShapeClipper.h"
+#include "richtext/metafile/DibImage.h"
+#include "richtext/metafile/MetafileRenderer.h"
+#include "richtext/metafile/ShapeClipper.h"
+#include "tests/richtext/MetafileFixtures.h"
+#include "tests/support/ScalingTime.h"
 
 #include <QPainter>
 #include <QTest>

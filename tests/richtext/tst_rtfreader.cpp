@@ -1,8 +1,8 @@
-#include "RtfPictureReader.h"
-#include "MetafileFixtures.h"
-#include "MetafileRenderer.h"
-#include "RtfReader.h"
-#include "TestFiles.h"
+#include "richtext/metafile/MetafileRenderer.h"
+#include "richtext/reading/RtfPictureReader.h"
+#include "richtext/reading/RtfReader.h"
+#include "tests/richtext/MetafileFixtures.h"
+#include "tests/support/TestFiles.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>

@@ -1,9 +1,9 @@
-#include "LetterDocument.h"
-#include "RtfReader.h"
-#include "RtfWriter.h"
-#include "TableGeometry.h"
+#include "richtext/layout/TableGeometry.h"
+#include "richtext/LetterDocument.h"
+#include "richtext/reading/RtfReader.h"
+#include "richtext/writing/RtfWriter.h"
 
-#include "DefaultFont.h"
+#include "os/DefaultFont.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>

@@ -1,8 +1,8 @@
-#include "FormatRange.h"
-#include "ListNumbers.h"
-#include "RtfReader.h"
-#include "RtfWriter.h"
-#include "TestFiles.h"
+#include "richtext/layout/FormatRange.h"
+#include "richtext/ListNumbers.h"
+#include "richtext/reading/RtfReader.h"
+#include "richtext/writing/RtfWriter.h"
+#include "tests/support/TestFiles.h"
 
 #include <QFontDatabase>
 #include <QImage>

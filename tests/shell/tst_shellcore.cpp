@@ -1,10 +1,10 @@
-#include "DataPaths.h"
-#include "HelpPages.h"
-#include "LinkConfig.h"
-#include "SplashState.h"
-#include "TestFiles.h"
-#include "TipsOfTheDay.h"
-#include "WindowFixture.h"
+#include "os/DataPaths.h"
+#include "shell/HelpPages.h"
+#include "shell/LinkConfig.h"
+#include "shell/SplashState.h"
+#include "shell/TipsOfTheDay.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/windows/WindowFixture.h"
 
 #include <QFile>
 #include <QTemporaryDir>

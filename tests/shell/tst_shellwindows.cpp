@@ -1,12 +1,12 @@
-#include "HelpPages.h"
-#include "HelpWindow.h"
-#include "HtmlHelpLauncher.h"
-#include "TFM_Tips.h"
-#include "TFm_About.h"
-#include "TestFiles.h"
-#include "TipsOfTheDay.h"
-#include "WidgetDialogs.h"
-#include "WindowFixture.h"
+#include "shell/HelpPages.h"
+#include "shell/TipsOfTheDay.h"
+#include "shell/windows/HelpWindow.h"
+#include "shell/windows/HtmlHelpLauncher.h"
+#include "shell/windows/TFm_About.h"
+#include "shell/windows/TFM_Tips.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/windows/WindowFixture.h"
+#include "ui/WidgetDialogs.h"
 
 #include <QAction>
 #include <QCheckBox>

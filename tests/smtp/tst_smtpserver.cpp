@@ -1,7 +1,7 @@
-#include "AiosmtpdServer.h"
-#include "TMailMessage.h"
-#include "TSMTP.h"
-#include "TestFiles.h"
+#include "mail/TMailMessage.h"
+#include "smtp/TSMTP.h"
+#include "tests/support/AiosmtpdServer.h"
+#include "tests/support/TestFiles.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

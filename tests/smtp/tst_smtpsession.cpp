@@ -1,8 +1,8 @@
-#include "AppError.h"
-#include "ScriptedSmtpServer.h"
-#include "TMailMessage.h"
-#include "TSMTP.h"
-#include "TSocketTalk.h"
+#include "mail/TMailMessage.h"
+#include "os/AppError.h"
+#include "smtp/TSMTP.h"
+#include "smtp/TSocketTalk.h"
+#include "tests/support/ScriptedSmtpServer.h"
 
 #include <QElapsedTimer>
 #include <QTest>

@@ -1,11 +1,11 @@
-#include "AiosmtpdServer.h"
-#include "CertificateFacts.h"
-#include "ScriptedSmtpServer.h"
-#include "TMailMessage.h"
-#include "TSMTP.h"
-#include "TSocketTalk.h"
-#include "TestCertificates.h"
-#include "TestFiles.h"
+#include "mail/TMailMessage.h"
+#include "smtp/CertificateFacts.h"
+#include "smtp/TSMTP.h"
+#include "smtp/TSocketTalk.h"
+#include "tests/support/AiosmtpdServer.h"
+#include "tests/support/ScriptedSmtpServer.h"
+#include "tests/support/TestCertificates.h"
+#include "tests/support/TestFiles.h"
 
 #include <QProcess>
 #include <QSslKey>

@@ -1,5 +1,5 @@
-#include "ScriptedSmtpServer.h"
-#include "TSocketTalk.h"
+#include "smtp/TSocketTalk.h"
+#include "tests/support/ScriptedSmtpServer.h"
 
 #include <QElapsedTimer>
 #include <QTcpServer>

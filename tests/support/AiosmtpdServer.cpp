@@ -1,4 +1,4 @@
-#include "AiosmtpdServer.h"
+#include "tests/support/AiosmtpdServer.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

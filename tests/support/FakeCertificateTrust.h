@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CertificateTrust.h"
+#include "smtp/CertificateTrust.h"
 
 #include <QList>
 #include <QQueue>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Shell.h"
+#include "os/Shell.h"
 
 #include <QList>
 

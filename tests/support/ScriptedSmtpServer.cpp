@@ -1,4 +1,4 @@
-#include "ScriptedSmtpServer.h"
+#include "tests/support/ScriptedSmtpServer.h"
 
 #include <QHostAddress>
 #include <QTcpServer>

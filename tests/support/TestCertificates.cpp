@@ -1,4 +1,4 @@
-#include "TestCertificates.h"
+#include "tests/support/TestCertificates.h"
 
 #include <QFile>
 #include <QProcess>

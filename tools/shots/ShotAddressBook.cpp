@@ -1,7 +1,7 @@
-#include "ShotContext.h"
-#include "ShotRegistry.h"
-#include "TFM_AddEdit.h"
-#include "TFM_AddLst.h"
+#include "addressbook/windows/TFM_AddEdit.h"
+#include "addressbook/windows/TFM_AddLst.h"
+#include "tools/shots/ShotContext.h"
+#include "tools/shots/ShotRegistry.h"
 
 #include <QPushButton>
 #include <QTimer>

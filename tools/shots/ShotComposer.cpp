@@ -1,10 +1,10 @@
-#include "ComposerEditor.h"
-#include "LetterPageCount.h"
-#include "ComposerSpelling.h"
-#include "PictureSizeDialog.h"
-#include "ShotContext.h"
-#include "ShotRegistry.h"
-#include "TFM_Cmps.h"
+#include "composer/LetterPageCount.h"
+#include "composer/windows/ComposerEditor.h"
+#include "composer/windows/ComposerSpelling.h"
+#include "composer/windows/PictureSizeDialog.h"
+#include "composer/windows/TFM_Cmps.h"
+#include "tools/shots/ShotContext.h"
+#include "tools/shots/ShotRegistry.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -1,9 +1,9 @@
-#include "ColorButton.h"
-#include "ComposerEditor.h"
-#include "FindReplaceDialog.h"
-#include "ShotContext.h"
-#include "ShotRegistry.h"
-#include "TFM_Cmps.h"
+#include "composer/windows/ColorButton.h"
+#include "composer/windows/ComposerEditor.h"
+#include "composer/windows/FindReplaceDialog.h"
+#include "composer/windows/TFM_Cmps.h"
+#include "tools/shots/ShotContext.h"
+#include "tools/shots/ShotRegistry.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

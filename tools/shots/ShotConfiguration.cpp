@@ -1,7 +1,7 @@
-#include "ConfigForm.h"
-#include "ShotContext.h"
-#include "ShotRegistry.h"
-#include "TFm_Set.h"
+#include "config/ConfigForm.h"
+#include "config/windows/TFm_Set.h"
+#include "tools/shots/ShotContext.h"
+#include "tools/shots/ShotRegistry.h"
 
 namespace {
 

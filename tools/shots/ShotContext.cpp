@@ -1,14 +1,15 @@
-#include "ShotContext.h"
+#include "tools/shots/ShotContext.h"
 
-#include "Clock.h"
-#include "ConfigFile.h"
-#include "DataFiles.h"
-#include "HelpLauncher.h"
-#include "MailStore.h"
-#include "RandomSource.h"
-#include "Shell.h"
-#include "UserDialogs.h"
-#include "WindowOpener.h"
+#include "config/ConfigFile.h"
+#include "config/DataFiles.h"
+#include "mailbox/MailStore.h"
+#include "os/Clock.h"
+#include "os/RandomSource.h"
+#include "os/Shell.h"
+#include "picture/windows/TFM_Preview.h"
+#include "ui/HelpLauncher.h"
+#include "ui/UserDialogs.h"
+#include "ui/WindowOpener.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -58,7 +59,14 @@ public:
     void showAbout() override {}
     bool sendDialogShowing() const override { return false; }
     bool sendMails(const QStringList &, const QString &) override { return false; }
+    void showPreview(std::function<PicturePreview::Input()> source, QWidget *owner, bool print) override
+    {
+        if (services)
+            TFM_Preview::showBeside(*services, std::move(source), owner, print);
+    }
     void setMainWindowEnabled(bool) override {}
+
+    WindowServices *services = nullptr;
 };
 
 std::string demoMail(const std::string &to, const std::string &subject, const std::string &date,
@@ -91,6 +99,7 @@ ShotContext::ShotContext()
     LoadConfig(m_settings, m_paths.config);
     m_services = std::make_unique<WindowServices>(WindowServices{
         *m_dialogs, *m_shell, *m_clock, *m_random, m_settings, m_paths, *m_help, m_links, *m_opener});
+    static_cast<QuietOpener &>(*m_opener).services = m_services.get();
 }
 
 ShotContext::~ShotContext() = default;

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ConfigSettings.h"
-#include "DataPaths.h"
-#include "LinkAddresses.h"
-#include "WindowServices.h"
+#include "config/ConfigSettings.h"
+#include "os/DataPaths.h"
+#include "product/LinkAddresses.h"
+#include "ui/WindowServices.h"
 
 #include <QTemporaryDir>
 #include <memory>

@@ -1,7 +1,7 @@
-#include "HelpPages.h"
-#include "HelpWindow.h"
-#include "ShotContext.h"
-#include "ShotRegistry.h"
+#include "shell/HelpPages.h"
+#include "shell/windows/HelpWindow.h"
+#include "tools/shots/ShotContext.h"
+#include "tools/shots/ShotRegistry.h"
 
 static const bool added = ShotRegistry::add(QStringLiteral("help"), [](ShotContext &c) -> QWidget * {
     const QString home = HelpPages::homeFile(c.paths());

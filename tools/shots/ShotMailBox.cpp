@@ -1,10 +1,10 @@
-#include "ComposerWindows.h"
-#include "ConfigForm.h"
-#include "MailStore.h"
-#include "ShotContext.h"
-#include "ShotRegistry.h"
-#include "TFM_MailBox.h"
-#include "TMailMessage.h"
+#include "config/ConfigForm.h"
+#include "mail/TMailMessage.h"
+#include "mailbox/MailStore.h"
+#include "mailbox/windows/TFM_MailBox.h"
+#include "tools/shots/ShotContext.h"
+#include "tools/shots/ShotRegistry.h"
+#include "ui/ComposerWindows.h"
 
 #include <QComboBox>
 #include <QFile>

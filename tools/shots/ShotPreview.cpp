@@ -1,10 +1,10 @@
-#include "AppInfo.h"
-#include "ComposerEditor.h"
-#include "LetterRecovery.h"
-#include "ShotContext.h"
-#include "ShotRegistry.h"
-#include "TFM_Cmps.h"
-#include "TFM_Preview.h"
+#include "composer/LetterRecovery.h"
+#include "composer/windows/ComposerEditor.h"
+#include "composer/windows/TFM_Cmps.h"
+#include "picture/windows/TFM_Preview.h"
+#include "product/AppInfo.h"
+#include "tools/shots/ShotContext.h"
+#include "tools/shots/ShotRegistry.h"
 
 #include <QAction>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "ShotRegistry.h"
+#include "tools/shots/ShotRegistry.h"
 
 bool ShotRegistry::add(const QString &name, Open open)
 {

@@ -1,6 +1,6 @@
-#include "ShotContext.h"
-#include "ShotRegistry.h"
-#include "TFM_Send.h"
+#include "picture/windows/TFM_Send.h"
+#include "tools/shots/ShotContext.h"
+#include "tools/shots/ShotRegistry.h"
 
 #include <QLabel>
 #include <QMessageBox>

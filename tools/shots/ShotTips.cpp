@@ -1,6 +1,6 @@
-#include "ShotContext.h"
-#include "ShotRegistry.h"
-#include "TFM_Tips.h"
+#include "shell/windows/TFM_Tips.h"
+#include "tools/shots/ShotContext.h"
+#include "tools/shots/ShotRegistry.h"
 
 static const bool added = ShotRegistry::add(QStringLiteral("tips"), [](ShotContext &c) -> QWidget * {
     auto *tips = new TFM_Tips(c.services());

@@ -1,7 +1,7 @@
-#include "DefaultFont.h"
-#include "ProgramIcons.h"
-#include "ShotContext.h"
-#include "ShotRegistry.h"
+#include "os/DefaultFont.h"
+#include "os/ProgramIcons.h"
+#include "tools/shots/ShotContext.h"
+#include "tools/shots/ShotRegistry.h"
 
 #include <QApplication>
 #include <QStandardPaths>

@@ -1,18 +1,18 @@
-#include "AiosmtpdServer.h"
-#include "ConfigForm.h"
-#include "IniFile.h"
-#include "MailListModel.h"
-#include "MailStore.h"
-#include "RecordingComposers.h"
-#include "TFM_MailBox.h"
-#include "TFM_Send.h"
-#include "TMailPart.h"
-#include "TestFiles.h"
-#include "ToolBand.h"
-#include "ToolCaptionLabel.h"
-#include "ToolImage.h"
-#include "WindowControls.h"
-#include "WindowFixture.h"
+#include "config/ConfigForm.h"
+#include "config/IniFile.h"
+#include "mail/TMailPart.h"
+#include "mailbox/MailListModel.h"
+#include "mailbox/MailStore.h"
+#include "mailbox/windows/TFM_MailBox.h"
+#include "picture/windows/TFM_Send.h"
+#include "tests/support/AiosmtpdServer.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/windows/RecordingComposers.h"
+#include "tests/support/windows/WindowControls.h"
+#include "tests/support/windows/WindowFixture.h"
+#include "ui/ToolBand.h"
+#include "ui/ToolCaptionLabel.h"
+#include "ui/ToolImage.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -726,10 +726,10 @@ private slots:
         QTest::mouseMove(w->PIC_New, QPoint(5, 5));
         QTest::mouseMove(w->PIC_New, QPoint(8, 8));
         QCOMPARE(w->PIC_New->pos(), home + QPoint(2, 2));
-        QCOMPARE(w->HoverButton, 2);
+        QCOMPARE(w->Panel1->hoveredImage(), 2);
         QTest::mouseMove(w->Label1, QPoint(5, 5));
         QCOMPARE(w->PIC_New->pos(), home);
-        QCOMPARE(w->HoverButton, 0);
+        QCOMPARE(w->Panel1->hoveredImage(), 0);
 
         QTest::mouseClick(w->PIC_Address, Qt::LeftButton);
         QTest::mouseClick(w->PIC_Set, Qt::LeftButton);

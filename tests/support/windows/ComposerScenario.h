@@ -2,10 +2,10 @@
 
 // What a person does in a composer before sending, and what a receiving mail program then
 // reads (Python's email package). For tests that link the composer window.
-#include "ComposerEditor.h"
-#include "FakeDialogs.h"
-#include "TFM_Cmps.h"
-#include "TestFiles.h"
+#include "composer/windows/ComposerEditor.h"
+#include "composer/windows/TFM_Cmps.h"
+#include "tests/support/FakeDialogs.h"
+#include "tests/support/TestFiles.h"
 
 #include <QApplication>
 #include <QClipboard>

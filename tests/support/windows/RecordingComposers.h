@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ComposerWindows.h"
-#include "MailBoxHost.h"
-#include "TMailMessage.h"
+#include "mail/TMailMessage.h"
+#include "ui/ComposerWindows.h"
+#include "ui/MailBoxHost.h"
 
 #include <QPointer>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MailBoxHost.h"
+#include "ui/MailBoxHost.h"
 
 #include <QString>
 #include <QStringList>

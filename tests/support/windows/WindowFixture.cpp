@@ -1,9 +1,10 @@
-#include "WindowFixture.h"
+#include "tests/support/windows/WindowFixture.h"
 
-#include "ConfigFile.h"
-#include "DataFiles.h"
-#include "MailStore.h"
-#include "TestFiles.h"
+#include "config/ConfigFile.h"
+#include "config/DataFiles.h"
+#include "mailbox/MailStore.h"
+#include "picture/windows/TFM_Preview.h"
+#include "tests/support/TestFiles.h"
 
 #include <QtTest>
 
@@ -28,6 +29,13 @@ WindowFixture::WindowFixture()
     DataFiles::ensureConfigFile(paths.config);
     DataFiles::ensureMailBoxFile(paths.mailBox);
     LoadConfig(settings, paths.config);
+    opener.services = &services;
+}
+
+void RecordingOpener::showPreview(std::function<PicturePreview::Input()> source, QWidget *owner, bool print)
+{
+    if (services)
+        TFM_Preview::showBeside(*services, std::move(source), owner, print);
 }
 
 void WindowFixture::writeConfig(const QByteArray &iniText)

@@ -1,15 +1,15 @@
 #pragma once
 
-#include "Clock.h"
-#include "ConfigSettings.h"
-#include "DataPaths.h"
-#include "FakeDialogs.h"
-#include "HelpLauncher.h"
-#include "LinkAddresses.h"
-#include "RandomSource.h"
-#include "RecordingShell.h"
-#include "WindowOpener.h"
-#include "WindowServices.h"
+#include "config/ConfigSettings.h"
+#include "os/Clock.h"
+#include "os/DataPaths.h"
+#include "os/RandomSource.h"
+#include "product/LinkAddresses.h"
+#include "tests/support/FakeDialogs.h"
+#include "tests/support/RecordingShell.h"
+#include "ui/HelpLauncher.h"
+#include "ui/WindowOpener.h"
+#include "ui/WindowServices.h"
 
 #include <QList>
 #include <QQueue>
@@ -64,6 +64,8 @@ public:
     bool sendShowing = false;
     bool sendResult = true;
     bool mainEnabled = true;
+    // The services the previews are made with (the fixture's own).
+    WindowServices *services = nullptr;
 
     void showConfiguration(int page) override { calls.append(QStringLiteral("configuration %1").arg(page)); }
     bool showAddressList(AddressListUse use, AddressPicks *out) override
@@ -83,6 +85,8 @@ public:
         calls.append(QStringLiteral("send ") + mode + QLatin1Char(' ') + positions.join(QLatin1Char(',')));
         return sendResult;
     }
+    // A real preview window: the tests look at what it shows.
+    void showPreview(std::function<PicturePreview::Input()> source, QWidget *owner, bool print) override;
     void setMainWindowEnabled(bool enabled) override
     {
         mainEnabled = enabled;

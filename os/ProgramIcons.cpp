@@ -1,0 +1,88 @@
+#include "os/ProgramIcons.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+namespace ProgramIcons {
+
+QString source(Role role)
+{
+    switch (role) {
+    case Role::MailBoxSend: return QStringLiteral("mail-send");
+    case Role::MailBoxNew: return QStringLiteral("mail-message-new");
+    case Role::MailBoxExport: return QStringLiteral("document-export");
+    case Role::MailBoxAddress: return QStringLiteral("x-office-address-book");
+    case Role::MailBoxSetting: return QStringLiteral("configure");
+    case Role::MailBoxEmpty: return QStringLiteral("trash-empty");
+    case Role::MailBoxHelp: return QStringLiteral("help-contents");
+    case Role::SelectAll: return QStringLiteral("edit-select-all");
+    case Role::SelectNone: return QStringLiteral("edit-select-none");
+    case Role::NextMail: return QStringLiteral("go-down");
+    case Role::PreviousMail: return QStringLiteral("go-up");
+    case Role::DeleteMail: return QStringLiteral("edit-delete");
+    case Role::EditMail: return QStringLiteral("document-edit");
+    case Role::ComposerSend: return QStringLiteral("mail-send");
+    case Role::ComposerDesktopMail: return QStringLiteral("internet-mail");
+    case Role::ComposerImport: return QStringLiteral("document-import");
+    case Role::ComposerSave: return QStringLiteral("document-save");
+    case Role::ComposerAddressBook: return QStringLiteral("x-office-address-book");
+    case Role::ComposerSetting: return QStringLiteral("configure");
+    case Role::ComposerHelp: return QStringLiteral("help-contents");
+    case Role::Bold: return QStringLiteral("format-text-bold");
+    case Role::Italic: return QStringLiteral("format-text-italic");
+    case Role::Underline: return QStringLiteral("format-text-underline");
+    case Role::Bullets: return QStringLiteral("format-list-unordered");
+    case Role::AlignLeft: return QStringLiteral("format-justify-left");
+    case Role::AlignCenter: return QStringLiteral("format-justify-center");
+    case Role::AlignRight: return QStringLiteral("format-justify-right");
+    case Role::Copy: return QStringLiteral("edit-copy");
+    case Role::Cut: return QStringLiteral("edit-cut");
+    case Role::Paste: return QStringLiteral("edit-paste");
+    case Role::Undo: return QStringLiteral("edit-undo");
+    case Role::Attach: return QStringLiteral("mail-attachment");
+    case Role::AttachmentIcon: return QStringLiteral("mail-attachment");
+    case Role::AttachmentMarker: return QStringLiteral("mail-attachment");
+    case Role::HelpBack: return QStringLiteral("go-previous");
+    case Role::HelpForward: return QStringLiteral("go-next");
+    case Role::HelpHome: return QStringLiteral("go-home");
+    case Role::ProgramIcon: return QStringLiteral(":/vellorn/icons/vellorn-composer.svg");
+    case Role::Logo: return QStringLiteral(":/vellorn/pictures/logo.svg");
+    case Role::AboutPicture: return QStringLiteral(":/vellorn/pictures/about.svg");
+    case Role::TipsPicture: return QStringLiteral(":/vellorn/pictures/tips.svg");
+    }
+    return {};
+}
+
+QIcon icon(Role role)
+{
+    const QString name = source(role);
+    if (name.startsWith(QLatin1Char(':')))
+        return QIcon(name);
+    return QIcon::fromTheme(name);
+}
+
+std::vector<Role> allRoles()
+{
+    std::vector<Role> roles;
+    for (int r = int(Role::MailBoxSend); r <= int(Role::TipsPicture); ++r)
+        roles.push_back(Role(r));
+    return roles;
+}
+
+void installFallbackTheme()
+{
+    // Platforms without a desktop theme (offscreen, minimal) look for themes nowhere but in
+    // the resources; the system's icon folders are where Breeze is installed.
+    QStringList paths = QIcon::themeSearchPaths();
+    for (const QString &data : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
+        const QString icons = QDir(data).filePath(QStringLiteral("icons"));
+        if (!paths.contains(icons) && QDir(icons).exists())
+            paths.append(icons);
+    }
+    QIcon::setThemeSearchPaths(paths);
+    QIcon::setFallbackThemeName(QStringLiteral("breeze"));
+    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
+        QIcon::setThemeName(QStringLiteral("breeze"));
+}
+
+} // namespace ProgramIcons

@@ -1,8 +1,0 @@
-#include "DesktopShell.h"
-
-#include <QDesktopServices>
-
-bool DesktopShell::openUrl(const QUrl &url)
-{
-    return QDesktopServices::openUrl(url);
-}

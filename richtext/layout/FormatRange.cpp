@@ -1,0 +1,347 @@
+#include "richtext/layout/FormatRange.h"
+
+#include "richtext/layout/PageFit.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QPainter>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextLayout>
+#include <QTextTable>
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Rounding noise of the layout's fixed-point positions.
+constexpr qreal kEpsilon = 0.01;
+
+// Largest width or height of a range in pixels.
+constexpr qint64 kMaxPixels = 1 << 20;
+
+// Layouts made at most to shrink tables that are wider than the text area.
+constexpr int kFitPasses = 4;
+
+// The paragraph begins a new page: a break before it, or after the paragraph above.
+bool startsPage(const QTextBlock &block)
+{
+    if (block.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
+        return true;
+    const QTextBlock previous = block.previous();
+    return previous.isValid() && (previous.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysAfter);
+}
+
+qreal cellPadding(const QTextTableCellFormat &cell, const QTextTableFormat &table, int property)
+{
+    return cell.hasProperty(property) ? cell.doubleProperty(property) : table.cellPadding();
+}
+
+} // namespace
+
+FormatRange::FormatRange(const QTextDocument &doc)
+    : source_(doc)
+{
+}
+
+FormatRange::~FormatRange()
+{
+    release();
+}
+
+int FormatRange::textLength(const QTextDocument &doc)
+{
+    // The last paragraph's end mark is not text of its own.
+    return std::max(0, doc.characterCount() - 1);
+}
+
+int FormatRange::textLength() const
+{
+    return textLength(source_);
+}
+
+int FormatRange::twipsToPixels(int twips, int dpi)
+{
+    return static_cast<int>(static_cast<qint64>(twips) * dpi / 1440);
+}
+
+void FormatRange::release()
+{
+    layoutDoc_.reset();
+    units_.clear();
+    lines_.clear();
+    revision_ = -1;
+    widthPx_ = -1;
+}
+
+bool FormatRange::ensureLayout(int widthPx, int heightPx, int dpiX, int dpiY)
+{
+    if (layoutDoc_ && revision_ == source_.revision() && widthPx_ == widthPx && heightPx_ == heightPx && dpiX_ == dpiX
+        && dpiY_ == dpiY)
+        return true;
+    release();
+    layoutDoc_.reset(source_.clone());
+    layoutDoc_->setUndoRedoEnabled(false);
+    // Width and margin before the layout exists: each change of them afterwards would lay
+    // the whole letter out again.
+    layoutDoc_->setDocumentMargin(0);
+    layoutDoc_->setTextWidth(widthPx);
+    listNumbers_.prepare(*layoutDoc_);
+    // A device of the target's resolution, kept alive with the layout: point sizes turn
+    // into the same pixel sizes as on the page being drawn.
+    metricsDevice_ = QImage(1, 1, QImage::Format_RGB32);
+    metricsDevice_.setDotsPerMeterX(qRound(dpiX / 0.0254));
+    metricsDevice_.setDotsPerMeterY(qRound(dpiY / 0.0254));
+    QAbstractTextDocumentLayout *layout = layoutDoc_->documentLayout();
+    layout->setPaintDevice(&metricsDevice_);
+    // Nothing may lie past the text area's edges, which only this layout knows.
+    PageFit::beforeLayout(*layoutDoc_, widthPx, heightPx);
+    // Creating the layout began it with the screen's metrics: redo it with the page's,
+    // all at once.
+    layoutDoc_->markContentsDirty(0, layoutDoc_->characterCount());
+    layout->documentSize(); // finishes the whole layout now
+    // Tables sized by their contents show their width only now; each pass shrinks them
+    // by the factor they are too wide, which nearly always fits at the first try.
+    for (int pass = 0; pass < kFitPasses && PageFit::shrinkWideTables(*layoutDoc_, widthPx); ++pass)
+        layout->documentSize();
+    collectFrame(layoutDoc_->rootFrame());
+    std::sort(units_.begin(), units_.end(), [](const Unit &a, const Unit &b) { return a.start < b.start; });
+    revision_ = source_.revision();
+    widthPx_ = widthPx;
+    heightPx_ = heightPx;
+    dpiX_ = dpiX;
+    dpiY_ = dpiY;
+    return true;
+}
+
+void FormatRange::collectFrame(QTextFrame *frame)
+{
+    for (QTextFrame::iterator it = frame->begin(); !it.atEnd(); ++it) {
+        if (QTextFrame *child = it.currentFrame()) {
+            if (auto *table = qobject_cast<QTextTable *>(child))
+                addTable(table);
+            else
+                collectFrame(child);
+        } else {
+            addBlockLines(it.currentBlock(), true);
+        }
+    }
+}
+
+void FormatRange::addBlockLines(const QTextBlock &block, bool asUnits)
+{
+    const QTextLayout *layout = block.layout();
+    if (!block.isValid() || !layout || !block.isVisible())
+        return;
+    // Line positions are relative to the block's layout; the bounding rectangle is the
+    // same box in document coordinates.
+    const QRectF docRect = layoutDoc_->documentLayout()->blockBoundingRect(block);
+    const qreal offsetY = docRect.top() - layout->boundingRect().top();
+    const int count = layout->lineCount();
+    for (int i = 0; i < count; ++i) {
+        const QTextLine line = layout->lineAt(i);
+        const int pos = block.position() + line.textStart();
+        const qreal top = offsetY + line.y();
+        const qreal bottom = top + line.height();
+        if (asUnits) {
+            const int end = i + 1 == count ? block.position() + block.length() : pos + line.textLength();
+            units_.push_back({pos, end, top, bottom, 0, 0, i == 0 && startsPage(block)});
+        } else {
+            lines_.push_back({pos, top, bottom});
+        }
+    }
+}
+
+void FormatRange::addTable(QTextTable *table)
+{
+    const int rows = table->rows();
+    const int columns = table->columns();
+    const QTextTableFormat tableFormat = table->format();
+    const qreal border = tableFormat.border();
+    const qreal spacing = tableFormat.cellSpacing();
+    const QRectF frameRect = layoutDoc_->documentLayout()->frameBoundingRect(table);
+
+    struct Group
+    {
+        int start = INT_MAX;
+        qreal top = std::numeric_limits<qreal>::max();
+        qreal bottom = std::numeric_limits<qreal>::lowest();
+    };
+    std::vector<Group> groups;
+    int r = 0;
+    while (r < rows) {
+        // Rows joined by a vertically merged cell form one group that moves as a whole.
+        Group g;
+        int last = r;
+        for (int row = r; row <= last && row < rows; ++row) {
+            for (int c = 0; c < columns; ++c) {
+                const QTextTableCell cell = table->cellAt(row, c);
+                if (!cell.isValid() || cell.row() != row || cell.column() != c)
+                    continue;
+                last = std::max(last, row + cell.rowSpan() - 1);
+                g.start = std::min(g.start, cell.firstPosition());
+                const QTextTableCellFormat cf = cell.format().toTableCellFormat();
+                const QRectF first = layoutDoc_->documentLayout()->blockBoundingRect(layoutDoc_->findBlock(cell.firstPosition()));
+                const QRectF lastRect = layoutDoc_->documentLayout()->blockBoundingRect(layoutDoc_->findBlock(cell.lastPosition()));
+                g.top = std::min(g.top, first.top() - cellPadding(cf, tableFormat, QTextFormat::TableCellTopPadding) - border - spacing);
+                g.bottom = std::max(g.bottom, lastRect.bottom() + cellPadding(cf, tableFormat, QTextFormat::TableCellBottomPadding) + border + spacing);
+            }
+        }
+        if (g.start != INT_MAX)
+            groups.push_back(g);
+        r = std::min(last, rows - 1) + 1;
+    }
+    for (size_t i = 0; i < groups.size(); ++i) {
+        Group &g = groups[i];
+        if (i == 0)
+            g.top = std::min(g.top, frameRect.top());
+        if (i + 1 == groups.size())
+            g.bottom = std::max(g.bottom, frameRect.bottom());
+        const int end = i + 1 < groups.size() ? groups[i + 1].start : table->lastPosition() + 1;
+        const int firstLine = static_cast<int>(lines_.size());
+        for (QTextBlock b = layoutDoc_->findBlock(g.start); b.isValid() && b.position() < end; b = b.next())
+            addBlockLines(b, false);
+        std::sort(lines_.begin() + firstLine, lines_.end(), [](const Line &a, const Line &b) { return a.pos < b.pos; });
+        const bool breakBefore = i == 0 && (tableFormat.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
+        units_.push_back({g.start, end, g.top, g.bottom, firstLine, static_cast<int>(lines_.size()) - firstLine, breakBefore});
+    }
+}
+
+size_t FormatRange::unitAt(int pos) const
+{
+    auto it = std::upper_bound(units_.begin(), units_.end(), pos, [](int p, const Unit &u) { return p < u.start; });
+    if (it != units_.begin() && pos < std::prev(it)->end)
+        --it;
+    return static_cast<size_t>(it - units_.begin());
+}
+
+qreal FormatRange::startTop(const Unit &unit, int pos) const
+{
+    if (unit.lineCount == 0 || pos <= unit.start)
+        return unit.top;
+    // Inside a split row: the range goes on at the top of the line the position is in
+    // (the split chose that line because its top is where the previous range was cut).
+    const auto first = lines_.begin() + unit.firstLine;
+    const auto last = first + unit.lineCount;
+    auto it = std::upper_bound(first, last, pos, [](int p, const Line &l) { return p < l.pos; });
+    if (it != first)
+        --it;
+    return it->top;
+}
+
+int FormatRange::formatRange(QPaintDevice *device, const QRect &areaTwips, int start)
+{
+    return layRange(device, areaTwips, start, true);
+}
+
+int FormatRange::measureRange(QPaintDevice *device, const QRect &areaTwips, int start)
+{
+    return layRange(device, areaTwips, start, false);
+}
+
+int FormatRange::layRange(QPaintDevice *device, const QRect &areaTwips, int start, bool draw)
+{
+    if (!device || areaTwips.isEmpty() || start < 0)
+        return -1;
+    const int length = textLength();
+    if (start > length)
+        return -1;
+    const int dpiX = device->logicalDpiX();
+    const int dpiY = device->logicalDpiY();
+    if (dpiX <= 0 || dpiY <= 0)
+        return -1;
+    // Edges in 64 bits: a rectangle near the ends of the int range must not overflow, and
+    // no layout wider or taller than kMaxPixels is made whatever the caller asks.
+    const auto px = [](qint64 twips, int dpi) { return std::clamp<qint64>(twips * dpi / 1440, -kMaxPixels, kMaxPixels); };
+    const qint64 left = px(areaTwips.left(), dpiX);
+    const qint64 top = px(areaTwips.top(), dpiY);
+    const qint64 width = std::min<qint64>(px(qint64(areaTwips.right()) + 1, dpiX) - left, kMaxPixels);
+    const qint64 height = std::min<qint64>(px(qint64(areaTwips.bottom()) + 1, dpiY) - top, kMaxPixels);
+    if (width <= 0 || height <= 0)
+        return -1;
+    const int leftPx = static_cast<int>(left);
+    const int topPx = static_cast<int>(top);
+    const int widthPx = static_cast<int>(width);
+    const int heightPx = static_cast<int>(height);
+    if (start == length)
+        return length;
+    if (!ensureLayout(widthPx, heightPx, dpiX, dpiY))
+        return -1;
+
+    const size_t first = unitAt(start);
+    if (first >= units_.size())
+        return length;
+    const qreal y0 = startTop(units_[first], start);
+    const qreal limit = y0 + heightPx + kEpsilon;
+    qreal yEnd = y0;
+    int next = start;
+    for (size_t i = first; i < units_.size(); ++i) {
+        const Unit &u = units_[i];
+        if (u.breakBefore && i != first)
+            break;
+        if (u.bottom <= limit) {
+            yEnd = std::max(yEnd, u.bottom);
+            next = u.end;
+            continue;
+        }
+        if (i == first && u.lineCount > 0) {
+            // A row taller than the whole rectangle: cut it between lines. The cut goes
+            // at the top of the highest line below y0 that does not fit, moved up past
+            // any line it would cross; the range returns a line whose top is at the cut,
+            // so the next range starts exactly there. In a row of several cells that
+            // line may lie in an earlier cell than start: the position can go back while
+            // the page still moves down, and every line is drawn exactly once.
+            const auto lb = lines_.begin() + u.firstLine;
+            const auto le = lb + u.lineCount;
+            qreal cut = std::numeric_limits<qreal>::max();
+            for (auto it = lb; it != le; ++it)
+                if (it->top >= y0 - kEpsilon && it->bottom > limit)
+                    cut = std::min(cut, it->top);
+            for (bool moved = true; moved;) {
+                moved = false;
+                for (auto it = lb; it != le; ++it) {
+                    if (it->top >= y0 - kEpsilon && it->top < cut - kEpsilon && it->bottom > cut + kEpsilon) {
+                        cut = it->top;
+                        moved = true;
+                    }
+                }
+            }
+            int resume = INT_MAX;
+            if (cut > y0 + kEpsilon && cut != std::numeric_limits<qreal>::max()) {
+                for (auto it = lb; it != le; ++it)
+                    if (std::abs(it->top - cut) <= kEpsilon)
+                        resume = std::min(resume, it->pos);
+            }
+            if (resume != INT_MAX && resume != start) {
+                yEnd = cut;
+                next = resume;
+            }
+        }
+        break;
+    }
+    if (next == start)
+        return start; // nothing fits: no progress
+    if (!draw)
+        return std::min(next, length);
+
+    QPainter painter(device);
+    if (!painter.isActive())
+        return -1;
+    const qreal drawHeight = std::min<qreal>(yEnd - y0, heightPx);
+    painter.setClipRect(QRectF(leftPx, topPx, widthPx, drawHeight));
+    painter.translate(leftPx, topPx - y0);
+    QAbstractTextDocumentLayout::PaintContext ctx;
+    ctx.clip = QRectF(0, y0, widthPx, drawHeight);
+    ctx.palette.setColor(QPalette::Text, Qt::black);
+    layoutDoc_->documentLayout()->draw(&painter, ctx);
+    listNumbers_.draw(painter, *layoutDoc_, ctx.clip);
+    return std::min(next, length);
+}
+
+int FormatRange::formatRange(const QTextDocument &doc, QPaintDevice *device, const QRect &areaTwips, int start)
+{
+    FormatRange range(doc);
+    return range.formatRange(device, areaTwips, start);
+}

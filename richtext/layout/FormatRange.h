@@ -1,0 +1,108 @@
+#pragma once
+
+#include "richtext/ListNumbers.h"
+
+#include <QImage>
+#include <QRect>
+#include <QRectF>
+#include <memory>
+#include <vector>
+
+class QPaintDevice;
+class QTextDocument;
+class QTextFrame;
+class QTextBlock;
+class QTextTable;
+
+// Page-wise layout of a letter: draws the part of a document that fits into a rectangle,
+// starting at a character position, and tells where the next rectangle has to go on.
+//
+// The document is laid out once per width and resolution and split into units that never
+// break across rectangles: a line of a paragraph, or a table row with every line in it
+// (rows joined by vertically merged cells count as one). Each call only looks the start
+// up and walks the units that fit, so rendering n pages costs one layout, not n.
+//
+// Pictures, tables and indents that would reach past the rectangle's edges are fitted into
+// it first (PageFit), so every word is drawn inside the rectangle on some page.
+//
+// The layout is made on a private copy of the document, whose width, margin and layout
+// device are set before its layout begins, so the letter is laid out once and the
+// caller's document (and any editor showing it) is left alone. The document must outlive
+// the FormatRange.
+class FormatRange
+{
+public:
+    explicit FormatRange(const QTextDocument &doc);
+    ~FormatRange();
+    FormatRange(const FormatRange &) = delete;
+    FormatRange &operator=(const FormatRange &) = delete;
+
+    // The document's text length in character positions: a range that returns this (or
+    // more) has drawn the end of the text.
+    static int textLength(const QTextDocument &doc);
+    int textLength() const;
+
+    // Lays out the document in the width of areaTwips (twips are converted with the
+    // device's resolution, truncating), draws what fits from start into that rectangle on
+    // the device and returns the position of the first character not drawn; -1 on bad
+    // arguments. A range stops before a paragraph that starts a new page (a page break
+    // before it, or after the paragraph above). A unit that is still taller than the whole
+    // rectangle is not
+    // drawn and start comes back: the caller sees no progress and stops. A table row that
+    // is taller than the rectangle is split between its lines rather than stopping there.
+    int formatRange(QPaintDevice *device, const QRect &areaTwips, int start);
+
+    // Where a range from start ends, as formatRange() would draw it, without drawing:
+    // the device only lends its resolution (page counting).
+    int measureRange(QPaintDevice *device, const QRect &areaTwips, int start);
+
+    // One call without keeping the layout.
+    static int formatRange(const QTextDocument &doc, QPaintDevice *device, const QRect &areaTwips, int start);
+
+    // The laid-out copy of the last call (tests and diagnosis look at it); null before.
+    const QTextDocument *layoutDocument() const { return layoutDoc_.get(); }
+
+    // Frees the cached layout (the next call lays out again).
+    void release();
+
+    // Twips to device pixels on one axis, truncating.
+    static int twipsToPixels(int twips, int dpi);
+
+private:
+    struct Line
+    {
+        int pos;
+        qreal top;
+        qreal bottom;
+    };
+    struct Unit
+    {
+        int start;      // first position
+        int end;        // first position after the unit
+        qreal top;
+        qreal bottom;
+        int firstLine;  // rows: their lines in lines_, in position order
+        int lineCount;
+        bool breakBefore; // a page break comes before the unit: no range draws past it
+    };
+
+    int layRange(QPaintDevice *device, const QRect &areaTwips, int start, bool draw);
+    bool ensureLayout(int widthPx, int heightPx, int dpiX, int dpiY);
+    void collectFrame(QTextFrame *frame);
+    void addBlockLines(const QTextBlock &block, bool asUnits);
+    void addTable(QTextTable *table);
+    size_t unitAt(int pos) const;
+    qreal startTop(const Unit &unit, int pos) const;
+
+    const QTextDocument &source_;
+    std::unique_ptr<QTextDocument> layoutDoc_; // the copy that is laid out and drawn
+    ListNumbers listNumbers_;
+    QImage metricsDevice_;
+    int revision_ = -1;
+    int widthPx_ = -1;
+    int heightPx_ = -1;
+    int dpiX_ = 0;
+    int dpiY_ = 0;
+    std::vector<Unit> units_;
+    std::vector<Line> lines_;
+};

@@ -1,0 +1,207 @@
+#include "richtext/reading/RtfDocumentBuilder.h"
+
+#include "richtext/JpegPicture.h"
+#include "richtext/reading/RtfFormatFactory.h"
+#include "richtext/reading/RtfReader.h"
+#include "richtext/reading/RtfTableBuilder.h"
+
+#include <QImage>
+#include <QTextDocument>
+#include <QTextList>
+#include <QTextTable>
+#include <QUrl>
+#include <algorithm>
+
+RtfDocumentBuilder::RtfDocumentBuilder(QTextDocument *doc, RtfFormatFactory &formats)
+    : doc_(doc), formats_(formats)
+{
+    body_.cursor = QTextCursor(doc);
+}
+
+void RtfDocumentBuilder::closeDeeper(size_t depth)
+{
+    while (open_.size() > depth) {
+        std::unique_ptr<RtfTable> table = std::move(open_.back());
+        open_.pop_back();
+        // Content after the last \row (no \row came) still forms a row.
+        if (!table->openCell.items.empty())
+            table->openCells.push_back(std::move(table->openCell));
+        if (!table->openCells.empty()) {
+            RtfRow row;
+            if (!table->rows.empty())
+                row.def = table->rows.back().def;
+            row.cells = std::move(table->openCells);
+            table->rows.push_back(std::move(row));
+        }
+        if (open_.empty()) {
+            emitTable(body_, *table);
+        } else {
+            RtfCellItem item;
+            item.table = std::move(table);
+            open_.back()->openCell.items.push_back(std::move(item));
+        }
+    }
+}
+
+void RtfDocumentBuilder::ensureOpen(size_t depth)
+{
+    while (open_.size() < depth)
+        open_.push_back(std::make_unique<RtfTable>());
+}
+
+void RtfDocumentBuilder::addParagraph(RtfParagraph &&paragraph, int depth)
+{
+    const size_t d = static_cast<size_t>(std::clamp(depth, 0, kMaxDepth));
+    closeDeeper(d);
+    if (d == 0) {
+        emitParagraph(body_, paragraph);
+        return;
+    }
+    ensureOpen(d);
+    RtfCellItem item;
+    item.paragraph = std::move(paragraph);
+    open_[d - 1]->openCell.items.push_back(std::move(item));
+}
+
+void RtfDocumentBuilder::endCell(RtfParagraph &&paragraph, int depth)
+{
+    const int d = std::clamp(depth, 1, kMaxDepth);
+    addParagraph(std::move(paragraph), d);
+    RtfTable &table = *open_[static_cast<size_t>(d) - 1];
+    table.openCells.push_back(std::move(table.openCell));
+    table.openCell = RtfCell();
+}
+
+void RtfDocumentBuilder::endRow(const RtfRowDef &def, int depth)
+{
+    const size_t d = static_cast<size_t>(std::clamp(depth, 1, kMaxDepth));
+    closeDeeper(d);
+    ensureOpen(d);
+    RtfTable &table = *open_[d - 1];
+    if (!table.openCell.items.empty()) {
+        table.openCells.push_back(std::move(table.openCell));
+        table.openCell = RtfCell();
+    }
+    if (table.openCells.empty() && def.cells.empty())
+        return;
+    RtfRow row;
+    row.def = def;
+    row.cells = std::move(table.openCells);
+    table.openCells.clear();
+    table.rows.push_back(std::move(row));
+}
+
+void RtfDocumentBuilder::finish()
+{
+    closeDeeper(0);
+}
+
+void RtfDocumentBuilder::addNotes(std::vector<RtfParagraph> &&notes)
+{
+    closeDeeper(0);
+    // An empty paragraph that draws a rule of a third of the width.
+    RtfParagraph rule;
+    rule.para.spaceBefore = 240;
+    emitParagraph(body_, rule);
+    QTextBlockFormat ruleFormat = body_.cursor.blockFormat();
+    ruleFormat.setProperty(QTextFormat::BlockTrailingHorizontalRulerWidth,
+                           QTextLength(QTextLength::PercentageLength, 33));
+    body_.cursor.setBlockFormat(ruleFormat);
+    body_.list = nullptr;
+    body_.wordLists.clear();
+    for (const RtfParagraph &note : notes)
+        emitParagraph(body_, note);
+}
+
+QTextList *RtfDocumentBuilder::listToJoin(Container &c, const RtfListProps &props, const QTextListFormat &format)
+{
+    if (props.ls <= 0)
+        return c.list && c.listFormat == format ? c.list : nullptr;
+    // An item of a level ends the lists of the deeper levels: they count anew.
+    auto deeper = c.wordLists.upper_bound({props.ls, props.level});
+    while (deeper != c.wordLists.end() && deeper->first.first == props.ls)
+        deeper = c.wordLists.erase(deeper);
+    const auto it = c.wordLists.find({props.ls, props.level});
+    if (it != c.wordLists.end() && it->second->format() == format)
+        return it->second;
+    return nullptr;
+}
+
+int RtfDocumentBuilder::addPicture(const QImage &image, double width, double height, const QByteArray &jpeg)
+{
+    if (pictures_.size() >= kMaxPictures)
+        return -1;
+    RtfPicture picture;
+    picture.name = QStringLiteral("%1://%2").arg(QLatin1String(RtfReader::kImageScheme)).arg(pictures_.size() + 1);
+    picture.width = width;
+    picture.height = height;
+    picture.jpeg = jpeg;
+    doc_->addResource(QTextDocument::ImageResource, QUrl(picture.name), QVariant(image));
+    pictures_.push_back(picture);
+    return static_cast<int>(pictures_.size()) - 1;
+}
+
+void RtfDocumentBuilder::emitItems(Container &container, std::vector<RtfCellItem> &items)
+{
+    for (RtfCellItem &item : items) {
+        if (item.table)
+            emitTable(container, *item.table);
+        else
+            emitParagraph(container, item.paragraph);
+    }
+}
+
+void RtfDocumentBuilder::emitParagraph(Container &c, const RtfParagraph &paragraph)
+{
+    QTextBlockFormat block = formats_.blockFormat(paragraph);
+    const QTextCharFormat mark = formats_.charFormat(paragraph.mark);
+    const QTextListFormat listFormat = formats_.listFormat(paragraph.para.list);
+    const bool listItem = listFormat.style() != QTextListFormat::ListStyleUndefined;
+    bool newList = false;
+    if (listItem) {
+        if (QTextList *join = listToJoin(c, paragraph.para.list, listFormat)) {
+            block.setObjectIndex(join->objectIndex());
+            c.list = join;
+            c.listFormat = listFormat;
+        } else {
+            newList = true;
+        }
+    }
+    if (c.fresh) {
+        c.cursor.setBlockFormat(block);
+        if (!c.cellStart)
+            c.cursor.setBlockCharFormat(mark);
+        c.fresh = false;
+        c.cellStart = false;
+    } else {
+        c.cursor.insertBlock(block, mark);
+    }
+    if (newList) {
+        c.list = c.cursor.createList(listFormat);
+        c.listFormat = listFormat;
+        if (paragraph.para.list.ls > 0)
+            c.wordLists[{paragraph.para.list.ls, paragraph.para.list.level}] = c.list;
+    } else if (!listItem) {
+        c.list = nullptr;
+    }
+    for (const RtfRun &run : paragraph.runs) {
+        if (run.image >= 0 && static_cast<size_t>(run.image) < pictures_.size()) {
+            const RtfPicture &picture = pictures_[static_cast<size_t>(run.image)];
+            QTextImageFormat image;
+            image.merge(formats_.charFormat(run.chars));
+            image.setName(picture.name);
+            image.setWidth(picture.width);
+            image.setHeight(picture.height);
+            if (!picture.jpeg.isEmpty())
+                JpegPicture::keep(image, picture.jpeg);
+            c.cursor.insertImage(image);
+        } else if (!run.text.isEmpty()) {
+            c.cursor.insertText(run.text, formats_.charFormat(run.chars));
+        }
+    }
+}
+
+void RtfDocumentBuilder::emitTable(Container &c, RtfTable &table)
+{
+    RtfTableBuilder::build(c, table, *this);
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "richtext/reading/RtfGroupState.h"
+
+#include <QString>
+#include <array>
+#include <map>
+
+// The list definitions of a Word document: {\*\listtable} describes each list's levels
+// (numbering style, start number, the label's text, indents) under a \listid, and
+// {\*\listoverridetable} gives each list the \lsN number that paragraphs name. A
+// paragraph's \lsN\ilvlM is resolved here into the list properties of its level.
+class RtfListTable
+{
+public:
+    static constexpr int kLevels = 9;
+    static constexpr size_t kMaxLists = 1000;
+    static constexpr size_t kMaxOverrides = 2000;
+
+    // {\list ...}: levels in order, then \listid.
+    void beginList();
+    void setListId(int id) { list_.id = id; }
+    void beginLevel();
+    // \levelnfc: 0 decimal, 1 upper roman, 2 lower roman, 3 upper letter, 4 lower letter,
+    // 23 bullet, 255 no label; the rest count as decimal.
+    void setLevelFormat(int nfc) { level_.nfc = nfc; }
+    void setLevelStart(int start);
+    // text: \leveltext as characters (its first one is the length; 0..8 stand for the
+    // numbers of the levels), indents in twips (0 when the level gives none).
+    void endLevel(const QString &text, int leftIndent, int firstIndent);
+    void endList();
+
+    // {\listoverride\listidN ... \lsM}
+    void beginOverride();
+    void setOverrideListId(int id) { override_.listId = id; }
+    void setOverrideNumber(int ls) { override_.ls = ls; }
+    void endOverride();
+
+    // The list properties of level of list override ls; false when either is unknown or
+    // the level shows no label.
+    bool resolve(int ls, int level, RtfListProps &props, int &leftIndent, int &firstIndent) const;
+
+private:
+    struct Level
+    {
+        int nfc = 0;
+        int start = 1;
+        QString before;     // the label's text before the number, or the bullet
+        QString after;
+        int leftIndent = 0;
+        int firstIndent = 0;
+        bool defined = false;
+    };
+    struct List
+    {
+        int id = 0;
+        std::array<Level, kLevels> levels{};
+        int count = 0;      // levels read
+    };
+    struct Override
+    {
+        int listId = 0;
+        int ls = 0;
+    };
+
+    std::map<int, List> lists_;
+    std::map<int, int> overrides_; // \ls -> \listid
+    List list_;
+    Level level_;
+    Override override_;
+};

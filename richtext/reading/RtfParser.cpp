@@ -1,0 +1,1080 @@
+#include "richtext/reading/RtfParser.h"
+
+#include "os/MessagePump.h"
+#include "richtext/reading/SymbolCharacters.h"
+
+#include <QTextDocument>
+#include <algorithm>
+
+namespace {
+
+using K = RtfKeyword;
+using Type = RtfTokenizer::Type;
+
+constexpr int kMaxTwips = 31680 * 4;
+constexpr size_t kMaxDestinationBytes = 4096;
+constexpr size_t kPumpBytes = 256 * 1024;
+
+int twips(int v)
+{
+    return std::clamp(v, -kMaxTwips, kMaxTwips);
+}
+
+// Characters that would break the document's structure if inserted as text.
+bool isStructural(char32_t c)
+{
+    return (c < 0x20 && c != '\t') || c == 0x2029 || c == 0xFDD0 || c == 0xFDD1 || c == 0xFFFC || c == 0xFFFE
+        || c == 0xFFFF;
+}
+
+} // namespace
+
+RtfParser::RtfParser(QTextDocument *doc) : builder_(doc, formats_)
+{
+    stack_.reserve(64);
+}
+
+void RtfParser::parse(std::string_view bytes)
+{
+    RtfTokenizer tokens(bytes);
+    size_t nextPump = kPumpBytes;
+    bool started = false;
+    for (;;) {
+        RtfTokenizer::Token t = tokens.next();
+        if (t.type == Type::End)
+            break;
+        if (tokens.position() >= nextPump) {
+            MessagePump::serve();
+            nextPump = tokens.position() + kPumpBytes;
+        }
+        if (!started) {
+            // Everything before the first brace is not RTF.
+            if (t.type != Type::GroupOpen)
+                continue;
+            started = true;
+            stack_.emplace_back();
+            continue;
+        }
+        if (skipUnits_ > 0) {
+            // Fallback characters after \uN; never past a brace.
+            if (t.type == Type::GroupOpen || t.type == Type::GroupClose) {
+                skipUnits_ = 0;
+            } else if (t.type == Type::Text) {
+                const size_t skip = std::min(t.text.size(), static_cast<size_t>(skipUnits_));
+                skipUnits_ -= static_cast<int>(skip);
+                t.text.remove_prefix(skip);
+                if (t.text.empty())
+                    continue;
+            } else {
+                --skipUnits_;
+                continue;
+            }
+        }
+        switch (t.type) {
+        case Type::GroupOpen:
+            pushGroup();
+            break;
+        case Type::GroupClose:
+            popGroup();
+            break;
+        case Type::Word:
+            onWord(t);
+            break;
+        case Type::Symbol:
+            onSymbol(t.symbol);
+            break;
+        case Type::Hex:
+            ignorable_ = false;
+            onByte(t.byte);
+            break;
+        case Type::Text:
+            ignorable_ = false;
+            onText(t.text);
+            break;
+        case Type::Binary:
+            ignorable_ = false;
+            onBinary(t.text);
+            break;
+        case Type::ParagraphBreak:
+            ignorable_ = false;
+            if (state().destination == RtfDestination::Normal)
+                endParagraph();
+            break;
+        case Type::End:
+            break;
+        }
+        if (stack_.empty())
+            break; // the outermost group closed: trailing bytes are not read
+    }
+    // A cut-off text: close what is open.
+    overflow_ = 0;
+    while (!stack_.empty())
+        popGroup();
+    builder_.finish();
+    if (!notes_.empty())
+        builder_.addNotes(std::move(notes_));
+}
+
+void RtfParser::pushGroup()
+{
+    ignorable_ = false;
+    if (stack_.size() >= kMaxGroupDepth) {
+        ++overflow_;
+        return;
+    }
+    stack_.push_back(stack_.back());
+}
+
+void RtfParser::popGroup()
+{
+    ignorable_ = false;
+    if (overflow_ > 0) {
+        --overflow_;
+        return;
+    }
+    if (stack_.empty())
+        return;
+    if (stack_.size() == 1) {
+        // The outermost group: its last paragraph needs no \par.
+        flushRun();
+        if (!paragraph_.runs.empty())
+            endParagraph();
+        stack_.pop_back();
+        return;
+    }
+    const RtfGroupState closing = stack_.back();
+    stack_.pop_back();
+    RtfGroupState &parent = stack_.back();
+    const RtfDestination d = closing.destination;
+    if (d == RtfDestination::FontTable) {
+        finishFont();
+        return;
+    }
+    if (closing.footnote && !parent.footnote) {
+        endFootnote(closing);
+        return;
+    }
+    if (closing.listText && !parent.listText && d == RtfDestination::Normal) {
+        flushRun();
+        listTextEnd_ = static_cast<int>(paragraph_.runs.size());
+    }
+    if (d == parent.destination)
+        return;
+    switch (d) {
+    case RtfDestination::Picture:
+        finishPicture(closing);
+        break;
+    case RtfDestination::Pn:
+        parent.para.list = closing.para.list;
+        break;
+    case RtfDestination::PnTextBefore:
+    case RtfDestination::PnTextAfter: {
+        QString text = takeDestinationText(formats_.codePageOf(closing.chars.font)).left(32);
+        if (d == RtfDestination::PnTextBefore)
+            parent.para.list.before = text;
+        else
+            parent.para.list.after = text;
+        break;
+    }
+    case RtfDestination::FieldInstruction:
+        finishFieldInstruction();
+        break;
+    case RtfDestination::LevelText:
+        levelText_ = destinationText_;
+        levelBytes_ = destinationBytes_;
+        destinationText_.clear();
+        destinationBytes_.clear();
+        break;
+    case RtfDestination::ListLevel:
+        finishListLevel(closing);
+        break;
+    case RtfDestination::List:
+        lists_.endList();
+        break;
+    case RtfDestination::ListOverride:
+        lists_.endOverride();
+        break;
+    default:
+        break;
+    }
+}
+
+bool RtfParser::acceptsText()
+{
+    const RtfGroupState &s = state();
+    return s.destination == RtfDestination::Normal && !s.chars.hidden;
+}
+
+void RtfParser::onText(std::string_view text)
+{
+    RtfGroupState &s = state();
+    switch (s.destination) {
+    case RtfDestination::Normal:
+        if (s.chars.hidden)
+            return;
+        highSurrogate_ = 0;
+        ensureRun();
+        runBytes_.append(text);
+        return;
+    case RtfDestination::FontTable:
+        for (const char c : text) {
+            if (c == ';') {
+                finishFont();
+                fontIdValid_ = false;
+            } else if (fontIdValid_ && destinationBytes_.size() < kMaxDestinationBytes) {
+                destinationBytes_.push_back(c);
+            }
+        }
+        return;
+    case RtfDestination::ColorTable:
+        for (const char c : text) {
+            if (c == ';') {
+                formats_.addColor(colorGiven_ ? QColor(red_, green_, blue_) : QColor());
+                red_ = green_ = blue_ = 0;
+                colorGiven_ = false;
+            }
+        }
+        return;
+    case RtfDestination::Picture:
+        picture_.addHex(text);
+        return;
+    case RtfDestination::PnTextBefore:
+    case RtfDestination::PnTextAfter:
+    case RtfDestination::FieldInstruction:
+    case RtfDestination::LevelText:
+        if (destinationBytes_.size() + text.size() <= kMaxDestinationBytes)
+            destinationBytes_.append(text);
+        return;
+    default:
+        return;
+    }
+}
+
+void RtfParser::onByte(uint8_t byte)
+{
+    if (state().destination == RtfDestination::LevelText) {
+        // A level's label counts its length and marks its numbers with control bytes.
+        if (destinationBytes_.size() < kMaxDestinationBytes)
+            destinationBytes_.push_back(static_cast<char>(byte));
+        return;
+    }
+    if (byte < 0x20 && byte != '\t')
+        return; // control bytes carry no text
+    const char c = static_cast<char>(byte);
+    RtfGroupState &s = state();
+    if (s.destination == RtfDestination::Normal) {
+        if (s.chars.hidden)
+            return;
+        highSurrogate_ = 0;
+        ensureRun();
+        runBytes_.push_back(c);
+        return;
+    }
+    if (s.destination == RtfDestination::FontTable || s.destination == RtfDestination::PnTextBefore
+        || s.destination == RtfDestination::PnTextAfter || s.destination == RtfDestination::FieldInstruction) {
+        if ((s.destination != RtfDestination::FontTable || fontIdValid_) && destinationBytes_.size() < kMaxDestinationBytes)
+            destinationBytes_.push_back(c);
+    }
+}
+
+void RtfParser::onBinary(std::string_view bytes)
+{
+    if (state().destination == RtfDestination::Picture)
+        picture_.addBinary(bytes);
+    else if (state().destination == RtfDestination::Normal && skipUnits_ > 0)
+        --skipUnits_;
+}
+
+void RtfParser::onSymbol(char symbol)
+{
+    ignorable_ = symbol == '*';
+    switch (symbol) {
+    case '\\':
+    case '{':
+    case '}':
+        onText(std::string_view(&symbol, 1));
+        break;
+    case '~':
+        appendChar(0x00A0);
+        break;
+    case '-':
+        appendChar(0x00AD);
+        break;
+    case '_':
+        appendChar(0x2011);
+        break;
+    case '\t':
+        appendChar('\t');
+        break;
+    default:
+        break;
+    }
+}
+
+void RtfParser::onWord(const RtfTokenizer::Token &t)
+{
+    const bool ignorable = ignorable_;
+    ignorable_ = false;
+    const RtfKeywordInfo info = rtfKeyword(t.name);
+    RtfGroupState &s = state();
+    const RtfDestination d = s.destination;
+    if (d == RtfDestination::Skip)
+        return;
+    if (info.keyword == K::Unknown) {
+        if (ignorable)
+            s.destination = RtfDestination::Skip;
+        return;
+    }
+    if (d == RtfDestination::Object) {
+        if (info.keyword == K::Result)
+            s.destination = RtfDestination::Normal;
+        return;
+    }
+    const int p = t.parameter;
+    const bool has = t.hasParameter;
+    switch (info.keyword) {
+    case K::Unknown:
+        return;
+    case K::Rtf:
+    case K::Ansi:
+        return;
+    case K::Mac:
+        formats_.ansiCodePage = 10000;
+        return;
+    case K::Pc:
+        formats_.ansiCodePage = 437;
+        return;
+    case K::Pca:
+        formats_.ansiCodePage = 850;
+        return;
+    case K::AnsiCodePage:
+        if (RtfTextDecoder::isSupported(p))
+            formats_.ansiCodePage = p;
+        return;
+    case K::DefaultFont:
+        defaultFont_ = p;
+        if (s.chars.font < 0)
+            s.chars.font = p;
+        return;
+    case K::Font:
+        if (d == RtfDestination::FontTable) {
+            finishFont();
+            fontId_ = p;
+            fontIdValid_ = true;
+            formats_.font(p);
+        } else {
+            s.chars.font = p;
+        }
+        return;
+    case K::FontCharset:
+        if (d == RtfDestination::FontTable && fontIdValid_)
+            formats_.font(fontId_).charset = std::clamp(p, 0, 255);
+        return;
+    case K::FontCodePage:
+        if (d == RtfDestination::FontTable && fontIdValid_)
+            formats_.font(fontId_).codePage = std::clamp(p, 0, 65535);
+        return;
+    case K::Red:
+    case K::Green:
+    case K::Blue:
+        if (d == RtfDestination::ColorTable) {
+            const int v = std::clamp(p, 0, 255);
+            (info.keyword == K::Red ? red_ : info.keyword == K::Green ? green_ : blue_) = v;
+            colorGiven_ = true;
+        }
+        return;
+    case K::Unicode:
+        if (d == RtfDestination::Normal) {
+            if (!s.chars.hidden)
+                appendUnicode(p);
+        } else if (d == RtfDestination::PnTextBefore || d == RtfDestination::PnTextAfter
+                   || d == RtfDestination::FontTable || d == RtfDestination::FieldInstruction
+                   || d == RtfDestination::LevelText) {
+            const int v = p < 0 ? p + 65536 : p;
+            if (v > 0 && v < 0x10000 && !(v >= 0xD800 && v < 0xE000))
+                appendDestinationChar(static_cast<char32_t>(v));
+        }
+        skipUnits_ = s.unicodeSkip;
+        return;
+    case K::UnicodeSkip:
+        s.unicodeSkip = std::clamp(p, 0, 16);
+        return;
+    default:
+        break;
+    }
+    if (d == RtfDestination::Picture) {
+        onPictureWord(info.keyword, p);
+        return;
+    }
+    switch (info.keyword) {
+    case K::FontTable: case K::ColorTable: case K::SkipDestination: case K::Pict: case K::Pn: case K::PnText:
+    case K::PnTextAfter: case K::PnTextBefore: case K::Field: case K::FieldInstruction: case K::FieldResult:
+    case K::ShpPict: case K::NonShpPict: case K::Object: case K::Result: case K::NestTableProps:
+    case K::NonNestTables: case K::ListText: case K::ListTable: case K::List: case K::ListLevel:
+    case K::LevelText: case K::ListOverrideTable: case K::ListOverride: case K::Footnote:
+        onDestinationWord(info.keyword);
+        return;
+    default:
+        break;
+    }
+    if (d == RtfDestination::FontTable || d == RtfDestination::ColorTable)
+        return;
+    if (onListWord(info.keyword, p))
+        return;
+    if (info.keyword == K::FootnoteMark) {
+        appendFootnoteMark();
+        return;
+    }
+    if (info.keyword == K::Char) {
+        appendChar(info.character);
+        return;
+    }
+    onCharacterWord(info.keyword, has, p);
+    onParagraphWord(info.keyword, has, p);
+    onTableWord(info.keyword, p);
+}
+
+void RtfParser::onDestinationWord(RtfKeyword k)
+{
+    RtfGroupState &s = state();
+    switch (k) {
+    case K::FontTable:
+        s.destination = RtfDestination::FontTable;
+        fontIdValid_ = false;
+        break;
+    case K::ColorTable:
+        s.destination = RtfDestination::ColorTable;
+        colorGiven_ = false;
+        red_ = green_ = blue_ = 0;
+        break;
+    case K::SkipDestination:
+    case K::PnText:
+    case K::NonShpPict:
+    case K::NonNestTables:
+        s.destination = RtfDestination::Skip;
+        break;
+    case K::Pict:
+        s.destination = RtfDestination::Picture;
+        picture_.reset();
+        break;
+    case K::Pn:
+        s.destination = RtfDestination::Pn;
+        s.para.list = RtfListProps();
+        break;
+    case K::PnTextAfter:
+    case K::PnTextBefore:
+        s.destination = k == K::PnTextAfter ? RtfDestination::PnTextAfter : RtfDestination::PnTextBefore;
+        destinationBytes_.clear();
+        destinationText_.clear();
+        break;
+    case K::Field:
+        fieldLink_ = -1;
+        break;
+    case K::FieldInstruction:
+        s.destination = RtfDestination::FieldInstruction;
+        destinationBytes_.clear();
+        destinationText_.clear();
+        break;
+    case K::FieldResult:
+        s.destination = RtfDestination::Normal;
+        if (fieldLink_ >= 0)
+            s.chars.link = fieldLink_;
+        break;
+    case K::ShpPict:
+        s.destination = RtfDestination::Normal;
+        break;
+    case K::ListText:
+        s.destination = RtfDestination::Normal;
+        if (!s.listText) {
+            // The writer's rendering of a list item's label: kept aside until the
+            // paragraph tells whether its list is known.
+            flushRun();
+            s.listText = true;
+            listTextBegin_ = static_cast<int>(paragraph_.runs.size());
+            listTextEnd_ = -1;
+        }
+        break;
+    case K::ListTable:
+        s.destination = RtfDestination::ListTable;
+        break;
+    case K::List:
+        if (s.destination == RtfDestination::ListTable) {
+            s.destination = RtfDestination::List;
+            lists_.beginList();
+        } else {
+            s.destination = RtfDestination::Skip;
+        }
+        break;
+    case K::ListLevel:
+        if (s.destination == RtfDestination::List) {
+            s.destination = RtfDestination::ListLevel;
+            lists_.beginLevel();
+            levelText_.clear();
+            levelBytes_.clear();
+        } else {
+            s.destination = RtfDestination::Skip;
+        }
+        break;
+    case K::LevelText:
+        if (s.destination == RtfDestination::ListLevel) {
+            s.destination = RtfDestination::LevelText;
+            destinationBytes_.clear();
+            destinationText_.clear();
+        } else {
+            s.destination = RtfDestination::Skip;
+        }
+        break;
+    case K::ListOverrideTable:
+        s.destination = RtfDestination::ListOverrideTable;
+        break;
+    case K::ListOverride:
+        if (s.destination == RtfDestination::ListOverrideTable) {
+            s.destination = RtfDestination::ListOverride;
+            lists_.beginOverride();
+        } else {
+            s.destination = RtfDestination::Skip;
+        }
+        break;
+    case K::Footnote:
+        // A footnote inside a footnote (or outside the body) is not read.
+        if (s.destination == RtfDestination::Normal && !s.footnote && !s.chars.hidden) {
+            beginFootnote();
+            s.footnote = true;
+            s.listText = false;
+        } else {
+            s.destination = RtfDestination::Skip;
+        }
+        break;
+    case K::Object:
+        s.destination = RtfDestination::Object;
+        break;
+    case K::NestTableProps:
+        s.nestTableProps = true;
+        break;
+    default:
+        break;
+    }
+}
+
+void RtfParser::onCharacterWord(RtfKeyword k, bool has, int p)
+{
+    RtfCharProps &c = state().chars;
+    const bool on = !has || p != 0;
+    switch (k) {
+    case K::Plain:
+        c = RtfCharProps();
+        c.font = defaultFont_;
+        break;
+    case K::Bold: c.bold = on; break;
+    case K::Italic: c.italic = on; break;
+    case K::Underline: c.underline = on ? RtfUnderline::Single : RtfUnderline::None; break;
+    case K::UnderlineDotted: c.underline = on ? RtfUnderline::Dotted : RtfUnderline::None; break;
+    case K::UnderlineDash: c.underline = on ? RtfUnderline::Dash : RtfUnderline::None; break;
+    case K::UnderlineDashDot: c.underline = on ? RtfUnderline::DashDot : RtfUnderline::None; break;
+    case K::UnderlineDashDotDot: c.underline = on ? RtfUnderline::DashDotDot : RtfUnderline::None; break;
+    case K::UnderlineWave: c.underline = on ? RtfUnderline::Wave : RtfUnderline::None; break;
+    case K::UnderlineNone: c.underline = RtfUnderline::None; break;
+    case K::Strike: c.strike = on; break;
+    case K::Hidden: c.hidden = on; break;
+    case K::Caps: c.caps = on ? 1 : 0; break;
+    case K::SmallCaps: c.caps = on ? 2 : 0; break;
+    case K::Super: c.vertical = on ? 1 : 0; break;
+    case K::Sub: c.vertical = on ? 2 : 0; break;
+    case K::NoSuperSub: c.vertical = 0; break;
+    case K::Up: c.up = std::clamp(has ? p : 6, -3276, 3276); break;
+    case K::Down: c.up = -std::clamp(has ? p : 6, -3276, 3276); break;
+    case K::FontSize: c.halfPoints = has ? std::clamp(p, 0, 3276) : 24; break;
+    case K::Foreground: c.foreground = std::max(p, 0); break;
+    case K::Highlight:
+    case K::Background: c.background = std::max(p, 0); break;
+    case K::Lang: c.lang = std::clamp(p, 0, 0xFFFF); break;
+    case K::Tab: appendChar('\t'); break;
+    case K::Line: appendChar(0x2028); break;
+    default: break;
+    }
+}
+
+void RtfParser::onParagraphWord(RtfKeyword k, bool has, int p)
+{
+    RtfGroupState &s = state();
+    RtfParaProps &a = s.para;
+    switch (k) {
+    case K::Par:
+    case K::Section:
+        if (s.destination == RtfDestination::Normal)
+            endParagraph();
+        break;
+    case K::Page:
+        // A page break ends the paragraph (even an empty one); the next one starts the page.
+        if (s.destination == RtfDestination::Normal) {
+            endParagraph();
+            pageBreakPending_ = pageBreakPending_ || !s.footnote;
+        }
+        break;
+    case K::Pard: {
+        const RtfParaProps fresh;
+        a = fresh;
+        break;
+    }
+    case K::AlignLeft: a.alignment = 0; break;
+    case K::AlignCenter: a.alignment = 1; break;
+    case K::AlignRight: a.alignment = 2; break;
+    case K::AlignJustify: a.alignment = 3; break;
+    case K::FirstIndent: a.firstIndent = twips(p); break;
+    case K::LeftIndent: a.leftIndent = twips(p); break;
+    case K::RightIndent: a.rightIndent = twips(p); break;
+    case K::SpaceBefore: a.spaceBefore = std::clamp(p, 0, kMaxTwips); break;
+    case K::SpaceAfter: a.spaceAfter = std::clamp(p, 0, kMaxTwips); break;
+    case K::LineSpacing: a.lineSpacing = has ? twips(p) : 0; break;
+    case K::LineMultiple: a.lineMultiple = !has || p != 0; break;
+    case K::TabRight: a.pendingTabKind = 2; break;
+    case K::TabCenter: a.pendingTabKind = 1; break;
+    case K::TabDecimal: a.pendingTabKind = 3; break;
+    case K::TabPosition:
+        if (a.tabCount < RtfParaProps::kMaxTabs) {
+            a.tabs[static_cast<size_t>(a.tabCount)] = RtfTabStop{std::clamp(p, 0, kMaxTwips), a.pendingTabKind};
+            ++a.tabCount;
+        }
+        a.pendingTabKind = 0;
+        break;
+    case K::InTable: a.inTable = true; break;
+    case K::NestLevel: a.nestLevel = std::clamp(p, 0, RtfDocumentBuilder::kMaxDepth); break;
+    case K::Keep: a.keep = !has || p != 0; break;
+    case K::RtlPar: a.rtl = true; break;
+    case K::PageBreakBefore: a.pageBreakBefore = !has || p != 0; break;
+    case K::ListOverrideNumber: a.ls = std::max(p, 0); break;
+    case K::ListLevelNumber: a.ilvl = std::clamp(p, 0, RtfListTable::kLevels - 1); break;
+    case K::LtrPar: a.rtl = false; break;
+    case K::PnBullet: a.list.kind = RtfListKind::Bullet; break;
+    case K::PnBody:
+    case K::PnLevel: a.list.kind = RtfListKind::Numbered; break;
+    case K::PnContinue: a.list.kind = RtfListKind::Continue; break;
+    case K::PnStart: a.list.start = std::clamp(p, 0, 32767); break;
+    case K::PnDecimal: a.list.numbering = RtfNumbering::Decimal; break;
+    case K::PnLowerLetter: a.list.numbering = RtfNumbering::LowerAlpha; break;
+    case K::PnUpperLetter: a.list.numbering = RtfNumbering::UpperAlpha; break;
+    case K::PnLowerRoman: a.list.numbering = RtfNumbering::LowerRoman; break;
+    case K::PnUpperRoman: a.list.numbering = RtfNumbering::UpperRoman; break;
+    case K::PnIndent: a.list.indent = twips(p); break;
+    case K::PnFont:
+        if (s.destination == RtfDestination::Pn)
+            s.chars.font = p; // the marker text of \pntxtb/\pntxta is in this font
+        break;
+    default: break;
+    }
+}
+
+void RtfParser::onTableWord(RtfKeyword k, int p)
+{
+    RtfGroupState &s = state();
+    RtfRowDef &row = rowDefs_[static_cast<size_t>(defDepth_)];
+    auto borderOf = [&](RtfBorder &b) {
+        border_ = &b;
+        b = RtfBorder();
+    };
+    switch (k) {
+    case K::RowDefaults:
+        defDepth_ = s.nestTableProps ? std::clamp(s.para.nestLevel, 2, RtfDocumentBuilder::kMaxDepth) : 1;
+        rowDefs_[static_cast<size_t>(defDepth_)] = RtfRowDef();
+        cellDef_ = RtfCellDef();
+        border_ = nullptr;
+        break;
+    case K::RowGap: row.gap = std::clamp(p, 0, kMaxTwips); break;
+    case K::RowLeft: row.left = twips(p); break;
+    case K::RowAlignLeft: row.alignment = 0; break;
+    case K::RowAlignCenter: row.alignment = 1; break;
+    case K::RowAlignRight: row.alignment = 2; break;
+    case K::CellX:
+        cellDef_.right = twips(p);
+        if (row.cells.size() < 256)
+            row.cells.push_back(cellDef_);
+        cellDef_ = RtfCellDef();
+        border_ = nullptr;
+        break;
+    case K::Cell:
+        if (s.destination == RtfDestination::Normal)
+            endCell(1);
+        break;
+    case K::NestCell:
+        if (s.destination == RtfDestination::Normal)
+            endCell(std::max(2, s.para.nestLevel));
+        break;
+    case K::Row:
+        // A footnote's cells are read as its paragraphs: its rows end no table of the letter.
+        if (s.destination == RtfDestination::Normal && !s.footnote)
+            builder_.endRow(rowDefs_[1], 1);
+        break;
+    case K::NestRow:
+        if (s.destination == RtfDestination::Normal && !s.footnote) {
+            const int depth = std::clamp(s.para.nestLevel, 2, RtfDocumentBuilder::kMaxDepth);
+            builder_.endRow(rowDefs_[static_cast<size_t>(depth)], depth);
+        }
+        break;
+    case K::RowBorderTop: borderOf(row.borders[0]); break;
+    case K::RowBorderLeft: borderOf(row.borders[1]); break;
+    case K::RowBorderBottom: borderOf(row.borders[2]); break;
+    case K::RowBorderRight: borderOf(row.borders[3]); break;
+    case K::RowBorderH: borderOf(row.borders[4]); break;
+    case K::RowBorderV: borderOf(row.borders[5]); break;
+    case K::CellBorderTop: borderOf(cellDef_.borders[0]); break;
+    case K::CellBorderLeft: borderOf(cellDef_.borders[1]); break;
+    case K::CellBorderBottom: borderOf(cellDef_.borders[2]); break;
+    case K::CellBorderRight: borderOf(cellDef_.borders[3]); break;
+    case K::ParagraphBorder: borderOf(ignoredBorder_); break;
+    case K::BorderSingle: if (border_) border_->style = 1; break;
+    case K::BorderDouble: if (border_) border_->style = 2; break;
+    case K::BorderDotted: if (border_) border_->style = 3; break;
+    case K::BorderDashed: if (border_) border_->style = 4; break;
+    case K::BorderNone: if (border_) border_->style = 0; break;
+    case K::BorderWidth: if (border_) border_->width = std::clamp(p, 0, 1500); break;
+    case K::BorderColor: if (border_) border_->color = std::max(p, 0); break;
+    case K::CellShading: cellDef_.shading = std::max(p, 0); break;
+    case K::CellMergeFirst: cellDef_.mergeFirst = true; break;
+    case K::CellMerge: cellDef_.merged = true; break;
+    case K::CellVMergeFirst: cellDef_.vMergeFirst = true; break;
+    case K::CellVMerge: cellDef_.vMerged = true; break;
+    case K::CellTop: cellDef_.vAlign = 0; break;
+    case K::CellCenter: cellDef_.vAlign = 1; break;
+    case K::CellBottom: cellDef_.vAlign = 2; break;
+    case K::RowPadTop: case K::RowPadLeft: case K::RowPadBottom: case K::RowPadRight:
+        row.padding.twips[static_cast<int>(k) - static_cast<int>(K::RowPadTop)] = std::clamp(p, 0, kMaxTwips);
+        break;
+    case K::RowPadUnitTop: case K::RowPadUnitLeft: case K::RowPadUnitBottom: case K::RowPadUnitRight:
+        row.padding.unit[static_cast<int>(k) - static_cast<int>(K::RowPadUnitTop)] = std::clamp(p, 0, 255);
+        break;
+    case K::CellPadTop: case K::CellPadLeft: case K::CellPadBottom: case K::CellPadRight:
+        cellDef_.padding.twips[static_cast<int>(k) - static_cast<int>(K::CellPadTop)] = std::clamp(p, 0, kMaxTwips);
+        break;
+    case K::CellPadUnitTop: case K::CellPadUnitLeft: case K::CellPadUnitBottom: case K::CellPadUnitRight:
+        cellDef_.padding.unit[static_cast<int>(k) - static_cast<int>(K::CellPadUnitTop)] = std::clamp(p, 0, 255);
+        break;
+    default: break;
+    }
+}
+
+void RtfParser::onPictureWord(RtfKeyword k, int p)
+{
+    switch (k) {
+    case K::PngBlip: picture_.setKind(RtfPictureReader::Kind::Png); break;
+    case K::JpegBlip: picture_.setKind(RtfPictureReader::Kind::Jpeg); break;
+    case K::DibBitmap: picture_.setKind(RtfPictureReader::Kind::Dib); break;
+    case K::WMetafile: picture_.setKind(RtfPictureReader::Kind::Wmf); break;
+    case K::EmfBlip: picture_.setKind(RtfPictureReader::Kind::Emf); break;
+    case K::OtherPicture: picture_.setKind(RtfPictureReader::Kind::Unknown); break;
+    case K::PicW: picture_.setWidth(p); break;
+    case K::PicH: picture_.setHeight(p); break;
+    case K::PicWGoal: picture_.setGoalWidth(p); break;
+    case K::PicHGoal: picture_.setGoalHeight(p); break;
+    case K::PicScaleX: picture_.setScaleX(p); break;
+    case K::PicScaleY: picture_.setScaleY(p); break;
+    case K::SkipDestination: state().destination = RtfDestination::Skip; break;
+    default: break;
+    }
+}
+
+void RtfParser::ensureRun()
+{
+    const RtfCharProps &props = state().chars;
+    if (runOpen_ && props == runProps_)
+        return;
+    flushRun();
+    runProps_ = props;
+    runCodePage_ = formats_.codePageOf(props.font);
+    runOpen_ = true;
+}
+
+void RtfParser::flushBytes()
+{
+    if (runBytes_.empty())
+        return;
+    const qsizetype start = runText_.size();
+    decoder_.decode(runBytes_, runCodePage_, runText_);
+    runBytes_.clear();
+    // Converters may answer bad bytes with control characters; they must not split blocks.
+    QChar *p = runText_.data() + start;
+    QChar *end = runText_.data() + runText_.size();
+    for (; p != end; ++p)
+        if (isStructural(p->unicode()))
+            *p = QChar(0xFFFD);
+}
+
+void RtfParser::flushRun()
+{
+    flushBytes();
+    if (runOpen_ && !runText_.isEmpty()) {
+        RtfRun run;
+        run.text = std::move(runText_);
+        run.chars = runProps_;
+        paragraph_.runs.push_back(std::move(run));
+        runText_ = QString();
+    }
+    runOpen_ = false;
+}
+
+void RtfParser::appendChar(char32_t c)
+{
+    RtfGroupState &s = state();
+    if (s.destination != RtfDestination::Normal) {
+        if (s.destination == RtfDestination::PnTextBefore || s.destination == RtfDestination::PnTextAfter
+            || s.destination == RtfDestination::LevelText)
+            appendDestinationChar(c);
+        return;
+    }
+    if (s.chars.hidden || isStructural(c))
+        return;
+    ensureRun();
+    flushBytes();
+    if (c >= 0x10000) {
+        runText_.append(QChar(QChar::highSurrogate(c)));
+        runText_.append(QChar(QChar::lowSurrogate(c)));
+    } else {
+        runText_.append(QChar(static_cast<char16_t>(c)));
+    }
+}
+
+void RtfParser::appendUnicode(int value)
+{
+    // The parameter is a signed 16-bit number (or already unsigned); others are out of range.
+    if (value < -32768 || value > 0xFFFF)
+        return;
+    const int v = value < 0 ? value + 65536 : value;
+    if (v > 0xFFFF)
+        return; // out of range: nothing to show
+    if (v >= 0xD800 && v < 0xDC00) {
+        highSurrogate_ = static_cast<char16_t>(v);
+        return;
+    }
+    if (v >= 0xDC00 && v < 0xE000) {
+        if (highSurrogate_)
+            appendChar(QChar::surrogateToUcs4(highSurrogate_, static_cast<char16_t>(v)));
+        highSurrogate_ = 0;
+        return;
+    }
+    highSurrogate_ = 0;
+    appendChar(fromPrivateUse(static_cast<char32_t>(v), state().chars.font));
+}
+
+char32_t RtfParser::fromPrivateUse(char32_t c, int fontId) const
+{
+    if (c < 0xF020 || c > 0xF0FF)
+        return c;
+    // Symbol fonts' characters written as U+F0xx: what the font shows there.
+    const int codePage = formats_.codePageOf(fontId);
+    return SymbolCharacters::fromPrivateUse(RtfTextDecoder::symbolFace(codePage), static_cast<char16_t>(c));
+}
+
+int RtfParser::paragraphDepth()
+{
+    const RtfParaProps &a = state().para;
+    if (a.inTable)
+        return std::max(1, a.nestLevel);
+    return a.nestLevel;
+}
+
+void RtfParser::finishParagraph(RtfParagraph &p)
+{
+    RtfParaProps &a = p.para;
+    if (a.ls > 0) {
+        RtfListProps list;
+        int left = 0;
+        int first = 0;
+        if (lists_.resolve(a.ls, a.ilvl, list, left, first)) {
+            a.list = list;
+            if (a.leftIndent == 0 && a.firstIndent == 0) {
+                a.leftIndent = left;
+                a.firstIndent = first;
+            }
+        }
+    }
+    const bool item = a.list.kind == RtfListKind::Bullet || a.list.kind == RtfListKind::Numbered;
+    const int size = static_cast<int>(p.runs.size());
+    // Only a closed \listtext group is a label: text after an unclosed one is the paragraph's.
+    if (item && listTextBegin_ >= 0 && listTextEnd_ >= listTextBegin_ && listTextEnd_ <= size)
+        p.runs.erase(p.runs.begin() + listTextBegin_, p.runs.begin() + listTextEnd_);
+    listTextBegin_ = -1;
+    listTextEnd_ = -1;
+}
+
+void RtfParser::endParagraph()
+{
+    flushRun();
+    RtfParagraph p = std::move(paragraph_);
+    paragraph_ = RtfParagraph();
+    p.para = state().para;
+    p.mark = state().chars;
+    finishParagraph(p);
+    if (state().footnote) {
+        p.para.inTable = false;
+        p.para.nestLevel = 0;
+        if (notes_.size() < kMaxNoteParagraphs)
+            notes_.push_back(std::move(p));
+        return;
+    }
+    p.pageBreakBefore = pageBreakPending_ || p.para.pageBreakBefore;
+    pageBreakPending_ = false;
+    builder_.addParagraph(std::move(p), paragraphDepth());
+}
+
+void RtfParser::endCell(int depth)
+{
+    if (state().footnote) {
+        endParagraph();
+        return;
+    }
+    flushRun();
+    RtfParagraph p = std::move(paragraph_);
+    paragraph_ = RtfParagraph();
+    p.para = state().para;
+    p.mark = state().chars;
+    p.pageBreakBefore = false;
+    finishParagraph(p);
+    builder_.endCell(std::move(p), depth);
+}
+
+void RtfParser::beginFootnote()
+{
+    ++noteNumber_;
+    flushRun();
+    bodyParagraph_ = std::move(paragraph_);
+    paragraph_ = RtfParagraph();
+    bodyListTextBegin_ = listTextBegin_;
+    bodyListTextEnd_ = listTextEnd_;
+    listTextBegin_ = listTextEnd_ = -1;
+}
+
+void RtfParser::endFootnote(const RtfGroupState &noteState)
+{
+    // The footnote's last paragraph needs no \par.
+    flushRun();
+    if (!paragraph_.runs.empty() && notes_.size() < kMaxNoteParagraphs) {
+        RtfParagraph p = std::move(paragraph_);
+        p.para = noteState.para;
+        p.para.inTable = false;
+        p.para.nestLevel = 0;
+        p.mark = noteState.chars;
+        finishParagraph(p);
+        notes_.push_back(std::move(p));
+    }
+    paragraph_ = std::move(bodyParagraph_);
+    bodyParagraph_ = RtfParagraph();
+    listTextBegin_ = bodyListTextBegin_;
+    listTextEnd_ = bodyListTextEnd_;
+}
+
+void RtfParser::appendFootnoteMark()
+{
+    // In the text the mark numbers the footnote that follows; in a footnote, its own.
+    const int number = state().footnote ? noteNumber_ : noteNumber_ + 1;
+    for (const QChar c : QString::number(number))
+        appendChar(c.unicode());
+}
+
+void RtfParser::appendDestinationChar(char32_t c)
+{
+    const int cp = formats_.codePageOf(state().chars.font);
+    destinationText_ += takeDestinationText(cp);
+    if (c < 0x10000 && static_cast<size_t>(destinationText_.size()) < kMaxDestinationBytes)
+        destinationText_.append(QChar(static_cast<char16_t>(c)));
+}
+
+QString RtfParser::takeDestinationText(int codePage)
+{
+    QString text = destinationText_;
+    decoder_.decode(destinationBytes_, codePage, text);
+    destinationBytes_.clear();
+    destinationText_.clear();
+    return text;
+}
+
+void RtfParser::finishFont()
+{
+    if (!fontIdValid_ || (destinationBytes_.empty() && destinationText_.isEmpty()))
+        return;
+    int cp = formats_.codePageOf(fontId_);
+    if (cp < 0)
+        cp = formats_.ansiCodePage; // a symbol font's name is in the ANSI code page
+    const QString name = takeDestinationText(cp).trimmed();
+    RtfFormatFactory::Font &font = formats_.font(fontId_);
+    if (font.name.isEmpty())
+        font.name = name;
+}
+
+void RtfParser::finishPicture(const RtfGroupState &pictureState)
+{
+    const RtfGroupState &parent = state();
+    if (parent.destination != RtfDestination::Normal || pictureState.chars.hidden)
+        return;
+    double width = 0;
+    double height = 0;
+    const QImage image = picture_.image(width, height, pictureBudget_);
+    const QByteArray jpeg = picture_.jpegBytes();
+    picture_.reset();
+    const int index = builder_.addPicture(image, width, height, jpeg);
+    if (index < 0)
+        return;
+    flushRun();
+    RtfRun run;
+    run.chars = pictureState.chars;
+    run.image = index;
+    paragraph_.runs.push_back(std::move(run));
+}
+
+bool RtfParser::onListWord(RtfKeyword k, int p)
+{
+    const RtfDestination d = state().destination;
+    switch (k) {
+    case K::ListId:
+        if (d == RtfDestination::List)
+            lists_.setListId(p);
+        else if (d == RtfDestination::ListOverride)
+            lists_.setOverrideListId(p);
+        return true;
+    case K::LevelNfc:
+        if (d == RtfDestination::ListLevel)
+            lists_.setLevelFormat(p);
+        return true;
+    case K::LevelStartAt:
+        if (d == RtfDestination::ListLevel)
+            lists_.setLevelStart(p);
+        return true;
+    case K::ListOverrideNumber:
+        if (d == RtfDestination::ListOverride) {
+            lists_.setOverrideNumber(p);
+            return true;
+        }
+        return false; // a paragraph's \ls
+    default:
+        return false;
+    }
+}
+
+void RtfParser::finishListLevel(const RtfGroupState &levelState)
+{
+    // The level's font usually comes after its text: decode the label now.
+    const int font = levelState.chars.font;
+    QString text = levelText_;
+    decoder_.decode(levelBytes_, formats_.codePageOf(font), text);
+    for (QChar &c : text)
+        c = QChar(static_cast<char16_t>(fromPrivateUse(c.unicode(), font)));
+    levelText_.clear();
+    levelBytes_.clear();
+    lists_.endLevel(text, levelState.para.leftIndent, levelState.para.firstIndent);
+}
+
+void RtfParser::finishFieldInstruction()
+{
+    const QString inst = takeDestinationText(formats_.ansiCodePage).trimmed();
+    if (!inst.startsWith(QLatin1String("HYPERLINK"), Qt::CaseInsensitive))
+        return;
+    QString target = inst.mid(9).trimmed();
+    // Switches such as \l come before or after the quoted target.
+    const qsizetype open = target.indexOf(QLatin1Char('"'));
+    if (open >= 0) {
+        const qsizetype close = target.indexOf(QLatin1Char('"'), open + 1);
+        target = target.mid(open + 1, close > open ? close - open - 1 : -1);
+    } else {
+        target = target.section(QLatin1Char(' '), 0, 0);
+    }
+    if (!target.isEmpty())
+        fieldLink_ = formats_.addLink(target);
+}

@@ -1,0 +1,27 @@
+#include "richtext/writing/RtfColorTable.h"
+
+#include "richtext/writing/RtfOutput.h"
+
+int RtfColorTable::indexOf(const QColor &color)
+{
+    const QRgb rgb = color.rgb() | 0xFF000000u;
+    for (size_t i = 0; i < colors_.size(); ++i)
+        if (colors_[i] == rgb)
+            return static_cast<int>(i) + 1;
+    colors_.push_back(rgb);
+    return static_cast<int>(colors_.size());
+}
+
+void RtfColorTable::write(RtfOutput &out) const
+{
+    out.open();
+    out.word("colortbl");
+    out.raw(" ;");
+    for (QRgb c : colors_) {
+        out.word("red", qRed(c));
+        out.word("green", qGreen(c));
+        out.word("blue", qBlue(c));
+        out.raw(";");
+    }
+    out.close();
+}

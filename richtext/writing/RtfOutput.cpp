@@ -1,0 +1,106 @@
+#include "richtext/writing/RtfOutput.h"
+
+#include <cstdio>
+
+void RtfOutput::word(std::string_view name)
+{
+    out_.push_back('\\');
+    out_.append(name);
+    pendingDelimiter_ = true;
+}
+
+void RtfOutput::word(std::string_view name, long long value)
+{
+    out_.push_back('\\');
+    out_.append(name);
+    out_.append(std::to_string(value));
+    pendingDelimiter_ = true;
+}
+
+void RtfOutput::open()
+{
+    out_.push_back('{');
+    pendingDelimiter_ = false;
+}
+
+void RtfOutput::close()
+{
+    out_.push_back('}');
+    pendingDelimiter_ = false;
+}
+
+void RtfOutput::newline()
+{
+    out_.append("\r\n");
+    pendingDelimiter_ = false;
+}
+
+void RtfOutput::raw(std::string_view bytes)
+{
+    out_.append(bytes);
+    pendingDelimiter_ = false;
+}
+
+void RtfOutput::delimitBeforeText(char16_t next)
+{
+    // A letter, digit, hyphen or space would run into the control word before it.
+    const bool needed = (next >= u'a' && next <= u'z') || (next >= u'A' && next <= u'Z')
+        || (next >= u'0' && next <= u'9') || next == u'-' || next == u' ';
+    if (pendingDelimiter_ && needed) {
+        out_.push_back(' ');
+        pendingDelimiter_ = false;
+    }
+}
+
+CodePageEncoder &RtfOutput::encoder(int codePage)
+{
+    auto it = encoders_.find(codePage);
+    if (it == encoders_.end())
+        it = encoders_.emplace(codePage, std::make_unique<CodePageEncoder>(codePage)).first;
+    return *it->second;
+}
+
+void RtfOutput::text(QStringView text, int codePage)
+{
+    static const char hex[] = "0123456789abcdef";
+    CodePageEncoder *enc = codePage > 0 ? &encoder(codePage) : nullptr;
+    std::string bytes;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == u'\t') {
+            word("tab");
+            continue;
+        }
+        if (c == 0x2028 || c == u'\n' || c == 0x000B) {
+            word("line");
+            continue;
+        }
+        if (c == u'\r' || c == 0x2029 || c == 0xFDD0 || c == 0xFDD1 || c == 0xFFFC)
+            continue; // paragraph and frame marks are written by the caller
+        if (c >= 0x20 && c < 0x80) {
+            delimitBeforeText(c);
+            if (c == u'\\' || c == u'{' || c == u'}')
+                out_.push_back('\\');
+            out_.push_back(static_cast<char>(c));
+            pendingDelimiter_ = false;
+            continue;
+        }
+        bytes.clear();
+        if (c >= 0x80 && enc && enc->append(c, bytes)) {
+            for (char b : bytes) {
+                const auto u = static_cast<unsigned char>(b);
+                out_.append("\\'");
+                out_.push_back(hex[u >> 4]);
+                out_.push_back(hex[u & 15]);
+            }
+            pendingDelimiter_ = false;
+            continue;
+        }
+        // Everything else as a Unicode word with a '?' for readers without Unicode;
+        // characters above the BMP go as their two surrogates, as the control writes them.
+        out_.append("\\u");
+        out_.append(std::to_string(c >= 0x8000 ? static_cast<int>(c) - 65536 : static_cast<int>(c)));
+        out_.push_back('?');
+        pendingDelimiter_ = false;
+    }
+}

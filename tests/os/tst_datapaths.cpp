@@ -1,0 +1,66 @@
+#include "os/DataPaths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+// Where the data files live: beside the executable in a portable folder, in the user's
+// data folder when the program's folder cannot be written.
+class tst_DataPaths : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void choiceOfFolder_data()
+    {
+        QTest::addColumn<bool>("writable");
+        QTest::addColumn<bool>("hasConfig");
+        QTest::addColumn<bool>("besideExecutable");
+        QTest::newRow("writable folder") << true << false << true;
+        QTest::newRow("read-only folder holding Config.dat") << false << true << true;
+        QTest::newRow("read-only folder without Config.dat") << false << false << false;
+    }
+    void choiceOfFolder()
+    {
+        QFETCH(bool, writable);
+        QFETCH(bool, hasConfig);
+        QFETCH(bool, besideExecutable);
+        QTemporaryDir exe, home;
+        if (hasConfig) {
+            QFile config(exe.filePath(QStringLiteral("Config.dat")));
+            QVERIFY(config.open(QIODevice::WriteOnly));
+        }
+        const QString user = home.filePath(QStringLiteral("share/vellorn-composer"));
+        QStringList asked;
+        const DataPaths paths = DataPaths::choose(exe.path(), user, [&](const QString &folder) {
+            asked.append(folder);
+            return writable;
+        });
+
+        const QString exeFolder = exe.path() + QLatin1Char('/');
+        const QString folder = besideExecutable ? exeFolder : user + QLatin1Char('/');
+        QCOMPARE(paths.folder, folder);
+        QCOMPARE(paths.config, folder + QStringLiteral("Config.dat"));
+        QCOMPARE(paths.mailBox, folder + QStringLiteral("MailBox.dat"));
+        // The help pages are installed with the program, wherever the data is.
+        QCOMPARE(paths.help, exeFolder + QStringLiteral("help/"));
+        QCOMPARE(paths.executableFolder, exeFolder);
+        QCOMPARE(QDir(user).exists(), !besideExecutable);
+        // An existing Config.dat decides without probing the folder.
+        QCOMPARE(asked.isEmpty(), hasConfig);
+    }
+
+    void writabilityIsTried()
+    {
+        QTemporaryDir dir;
+        QVERIFY(DataPaths::folderWritable(dir.path()));
+        QVERIFY(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty()); // the probe is gone
+        // Nobody, not even root, can create a file below a file.
+        QVERIFY(!DataPaths::folderWritable(QStringLiteral("/dev/null/folder")));
+        QVERIFY(DataPaths::userDataFolder().endsWith(QStringLiteral("/vellorn-composer/")));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_DataPaths)
+#include "tst_datapaths.moc"
