@@ -6,7 +6,6 @@
 #include "TFM_Tips.h"
 #include "TFm_About.h"
 #include "TFm_Set.h"
-#include "QtKeychainKeyring.h"
 
 AppWindows::AppWindows() = default;
 
@@ -41,11 +40,9 @@ TFM_AddLst &AppWindows::createAddressList(WindowServices &services)
     return *m_addressList;
 }
 
-TFm_Set &AppWindows::createConfiguration(WindowServices &services, ConfigForm &form)
+TFm_Set &AppWindows::createConfiguration(WindowServices &services, ConfigForm &form, SmtpPassword &password)
 {
-    // The SMTP password goes to the desktop's keyring when one answers.
-    static QtKeychainKeyring keyring;
-    m_configuration = std::make_unique<TFm_Set>(services, form, nullptr, &keyring);
+    m_configuration = std::make_unique<TFm_Set>(services, form, password);
     return *m_configuration;
 }
 

@@ -13,6 +13,7 @@ class TFM_Tips;
 class TFm_About;
 class TFm_Set;
 struct ConfigForm;
+class SmtpPassword;
 struct WindowServices;
 
 // The program's long-lived windows, opened for whoever asks. They are created in the
@@ -28,13 +29,16 @@ public:
     TFm_About &createAbout(WindowServices &services);
     TFM_AddEdit &createAddressEditor(WindowServices &services);
     TFM_AddLst &createAddressList(WindowServices &services);
-    // Its creation loads the configuration into the record and into form.
-    TFm_Set &createConfiguration(WindowServices &services, ConfigForm &form);
+    // Over the configuration start-up loaded: the dialog's values and the password's place.
+    TFm_Set &createConfiguration(WindowServices &services, ConfigForm &form, SmtpPassword &password);
     TFM_Send &createSendDialog(WindowServices &services);
     TFM_Tips &createTips(WindowServices &services);
     void setMainWindow(QWidget *window) { m_mainWindow = window; }
 
     TFm_About *about() const { return m_about.get(); }
+    TFM_AddEdit *addressEditor() const { return m_addressEditor.get(); }
+    TFM_AddLst *addressList() const { return m_addressList.get(); }
+    TFm_Set *configuration() const { return m_configuration.get(); }
     TFM_Send *sendDialog() const { return m_send.get(); }
     TFM_Tips *tips() const { return m_tips.get(); }
 

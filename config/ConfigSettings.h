@@ -56,6 +56,6 @@ struct ConfigSettings
 
     // The record every part of the program shares; created empty at start.
     static ConfigSettings &instance();
-    // The values of a first-run Config.dat (made beside LoadConfig, from the same table).
+    // The values of a first-run Config.dat.
     static ConfigSettings firstRun();
 };

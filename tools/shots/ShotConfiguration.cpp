@@ -1,4 +1,3 @@
-#include "ConfigForm.h"
 #include "ShotContext.h"
 #include "ShotRegistry.h"
 #include "TFm_Set.h"
@@ -7,9 +6,7 @@ namespace {
 
 QWidget *configuration(ShotContext &c, int page)
 {
-    // Outlives every dialog photographed (each loads it afresh).
-    static ConfigForm form;
-    auto *dialog = new TFm_Set(c.services(), form);
+    auto *dialog = new TFm_Set(c.services(), c.config().form, c.config().password);
     dialog->setPage(page);
     return dialog;
 }
