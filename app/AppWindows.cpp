@@ -3,7 +3,6 @@
 #include "addressbook/windows/TFM_AddEdit.h"
 #include "addressbook/windows/TFM_AddLst.h"
 #include "config/windows/TFm_Set.h"
-#include "os/QtKeychainKeyring.h"
 #include "picture/windows/TFM_Preview.h"
 #include "picture/windows/TFM_Send.h"
 #include "shell/windows/TFm_About.h"
@@ -42,18 +41,15 @@ TFM_AddLst &AppWindows::createAddressList(WindowServices &services)
     return *m_addressList;
 }
 
-TFm_Set &AppWindows::createConfiguration(WindowServices &services, ConfigForm &form)
+TFm_Set &AppWindows::createConfiguration(WindowServices &services, ConfigForm &form, SmtpPassword &password)
 {
-    // The SMTP password goes to the desktop's keyring when one answers.
-    static QtKeychainKeyring keyring;
-    m_configuration = std::make_unique<TFm_Set>(services, form, nullptr, &keyring);
+    m_configuration = std::make_unique<TFm_Set>(services, form, password);
     return *m_configuration;
 }
 
 TFM_Send &AppWindows::createSendDialog(WindowServices &services)
 {
     m_send = std::make_unique<TFM_Send>(services);
-    m_services = &services;
     return *m_send;
 }
 

@@ -13,6 +13,7 @@ class TFM_Tips;
 class TFm_About;
 class TFm_Set;
 struct ConfigForm;
+class SmtpPassword;
 struct WindowServices;
 
 // The program's long-lived windows, opened for whoever asks. They are created in the
@@ -28,13 +29,18 @@ public:
     TFm_About &createAbout(WindowServices &services);
     TFM_AddEdit &createAddressEditor(WindowServices &services);
     TFM_AddLst &createAddressList(WindowServices &services);
-    // Its creation loads the configuration into the record and into form.
-    TFm_Set &createConfiguration(WindowServices &services, ConfigForm &form);
+    // Over the configuration start-up loaded: the dialog's values and the password's place.
+    TFm_Set &createConfiguration(WindowServices &services, ConfigForm &form, SmtpPassword &password);
     TFM_Send &createSendDialog(WindowServices &services);
     TFM_Tips &createTips(WindowServices &services);
     void setMainWindow(QWidget *window) { m_mainWindow = window; }
+    // The services the windows opened later (the previews) are made with.
+    void setServices(WindowServices &services) { m_services = &services; }
 
     TFm_About *about() const { return m_about.get(); }
+    TFM_AddEdit *addressEditor() const { return m_addressEditor.get(); }
+    TFM_AddLst *addressList() const { return m_addressList.get(); }
+    TFm_Set *configuration() const { return m_configuration.get(); }
     TFM_Send *sendDialog() const { return m_send.get(); }
     TFM_Tips *tips() const { return m_tips.get(); }
 
@@ -50,7 +56,7 @@ public:
 
 private:
     QPointer<QWidget> m_mainWindow;
-    WindowServices *m_services = nullptr; // the send dialog's, which the previews share
+    WindowServices *m_services = nullptr;
     std::unique_ptr<TFm_About> m_about;
     std::unique_ptr<TFM_AddEdit> m_addressEditor;
     std::unique_ptr<TFM_AddLst> m_addressList;

@@ -1,12 +1,10 @@
-#include "app/AppWindows.h"
+#include "app/AppAssembly.h"
 #include "app/StartupRecovery.h"
 #include "composer/MailStorer.h"
 #include "composer/RecoveryFolder.h"
 #include "composer/windows/ComposerFactory.h"
-#include "config/ConfigFile.h"
 #include "config/ConfigSettings.h"
 #include "config/DataFiles.h"
-#include "config/windows/TFm_Set.h"
 #include "mailbox/windows/TFM_MailBox.h"
 #include "os/AppError.h"
 #include "os/AppPaths.h"
@@ -14,18 +12,15 @@
 #include "os/DefaultFont.h"
 #include "os/DesktopShell.h"
 #include "os/ProgramIcons.h"
+#include "os/QtKeychainKeyring.h"
 #include "os/SystemClock.h"
 #include "os/SystemRandom.h"
 #include "product/AppInfo.h"
-#include "shell/LinkConfig.h"
 #include "shell/windows/HtmlHelpLauncher.h"
 #include "shell/windows/TFm_About.h"
-#include "shell/windows/TFM_Tips.h"
 #include "ui/WidgetDialogs.h"
-#include "ui/WindowServices.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QDir>
 #include <QTimer>
 #include <cstdio>
@@ -68,43 +63,26 @@ int main(int argc, char **argv)
     DesktopShell shell;
     SystemClock clock;
     SystemRandom random; // seeded once for the whole run
-    ConfigSettings &settings = ConfigSettings::instance();
-    const LinkAddresses links = LinkConfig::read(paths.config);
     HtmlHelpLauncher help(dialogs, shell, paths);
-    ConfigForm configForm; // the configuration dialog's values, written at exit too
-    AppWindows windows;
-    WindowServices services{dialogs, shell, clock, random, settings, paths, help, links, windows};
+    QtKeychainKeyring keyring; // the SMTP password goes to the desktop's keyring when one answers
+    AppAssembly parts({dialogs, shell, clock, random, help, &keyring}, ConfigSettings::instance(), paths);
+    parts.loadConfiguration();
 
     // The splash is on the screen while the other windows are made.
-    TFm_About &splash = windows.createAbout(services);
-    splash.showSplash();
-    QApplication::processEvents();
+    TFm_About &splash = parts.createSplash();
 
     // Unsaved letters are kept in the Recovery folder while this program runs; the lock
     // it holds there tells other copies of the program to leave its letters alone.
     RecoveryFolder recovery(paths.folder + QStringLiteral("Recovery"));
     recovery.open();
-    ComposerFactory composers(services);
+    ComposerFactory composers(parts.services());
     composers.setRecoveryFolder(&recovery);
-    TFM_MailBox mainWindow(services, composers, configForm);
+    TFM_MailBox &mainWindow = parts.createMainWindow(composers);
     dialogs.setParent(&mainWindow);
-    windows.setMainWindow(&mainWindow);
-    windows.createAddressEditor(services);
-    windows.createAddressList(services);
-    TFm_Set &configuration = windows.createConfiguration(services, configForm);
-    configuration.setWindowLayout([&mainWindow] { return mainWindow.currentLayout(); });
-    windows.createSendDialog(services);
-    TFM_Tips &tips = windows.createTips(services);
-    mainWindow.showTipsAtStartup = [&tips] { return tips.CHK_Dsp->isChecked(); };
-    tips.showAtStartup();
+    parts.createDialogs();
 
-    // The main window waits, under the busy cursor, until the splash has gone; the tips
-    // window, when it shows, keeps it waiting until it closes.
-    mainWindow.show();
-    windows.setMainWindowEnabled(false);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     // Once the splash has gone: the letters a program that ended too early left behind.
-    const MailStorer storer(settings, clock, paths.mailBox, paths.config, QDir::tempPath());
+    const MailStorer storer(ConfigSettings::instance(), clock, paths.mailBox, paths.config, QDir::tempPath());
     QObject::connect(
         splash.TM_close, &QTimer::timeout, &mainWindow,
         [&] {
@@ -112,7 +90,8 @@ int main(int argc, char **argv)
                                [&] { StartupRecovery::run(recovery, dialogs, storer, paths.mailBox, mainWindow, composers); });
         },
         Qt::SingleShotConnection);
-    splash.startSplashTimer();
-    splash.raise();
+    // The main window waits, under the busy cursor, until the splash has gone; the tips
+    // window, when it shows, keeps it waiting until it closes.
+    parts.start();
     return app.exec();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/ConfigKeys.h"
 #include "config/ConfigSettings.h"
 #include "config/NumberRange.h"
 
@@ -14,31 +15,32 @@
 // file's code page, as the edit boxes hold them.
 struct ConfigForm
 {
-    static constexpr NumberRange PictureSize{160, 1024}; // Edt_PW, Edt_PH
-    static constexpr NumberRange SideMargin{0, 800};     // Edt_ML, Edt_MR
-    static constexpr NumberRange EdgeMargin{25, 800};    // Edt_MT, Edt_MB
-    static constexpr NumberRange Port{1, 65535};         // Edt_Port
-    static constexpr NumberRange Quality{0, 100};        // TB_Quality
-    static constexpr int DefaultQuality = 75;
+    static constexpr NumberRange PictureSize = *ConfigKeys::of(ConfigKey::PIC_W).range; // Edt_PW, Edt_PH
+    static constexpr NumberRange SideMargin = *ConfigKeys::of(ConfigKey::PIC_ML).range;  // Edt_ML, Edt_MR
+    static constexpr NumberRange EdgeMargin = *ConfigKeys::of(ConfigKey::PIC_MT).range;  // Edt_MT, Edt_MB
+    static constexpr NumberRange Port = *ConfigKeys::of(ConfigKey::ACC_SMTPPort).range;  // Edt_Port
+    static constexpr NumberRange Quality = *ConfigKeys::of(ConfigKey::PIC_Quality).range; // TB_Quality
+    static constexpr int DefaultQuality = ConfigKeys::of(ConfigKey::PIC_Quality).initial().number;
     static constexpr int PageCount = 3;
 
-    int Edt_PW = 600;
-    int Edt_PH = 800;
-    int Edt_ML = 10;
-    int Edt_MR = 10;
-    int Edt_MT = 25;
-    int Edt_MB = 25;
+    // Until LoadConfig fills them: what a first-run file shows.
+    int Edt_PW = number(ConfigKey::PIC_W);
+    int Edt_PH = number(ConfigKey::PIC_H);
+    int Edt_ML = number(ConfigKey::PIC_ML);
+    int Edt_MR = number(ConfigKey::PIC_MR);
+    int Edt_MT = number(ConfigKey::PIC_MT);
+    int Edt_MB = number(ConfigKey::PIC_MB);
     int TB_Quality = DefaultQuality;
-    bool CB_PN = true;
-    bool CB_Progressive = true;
-    bool CB_ShortLastPage = true;
-    bool CB_FooterLink = true;
+    bool CB_PN = number(ConfigKey::PIC_PageNumber) != 0;
+    bool CB_Progressive = number(ConfigKey::PIC_Progressive) != 0;
+    bool CB_ShortLastPage = number(ConfigKey::PIC_ShortLastPage) != 0;
+    bool CB_FooterLink = number(ConfigKey::PIC_FooterLink) != 0;
 
     std::string Edt_Host;
-    int Edt_Port = 25;
+    int Edt_Port = number(ConfigKey::ACC_SMTPPort);
     std::string Edt_User;
     std::string Edt_Pass;
-    bool CKBox_NeedLogin = true;
+    bool CKBox_NeedLogin = number(ConfigKey::ACC_SMTPNeedLogin) != 0;
     SmtpSecurity CBX_Security = SmtpSecurity::Automatic;
 
     std::string Edt_FromName;
@@ -62,4 +64,7 @@ struct ConfigForm
 
     // The help page of each page of the dialog, after the executable's folder.
     static QString helpPage(int page);
+
+private:
+    static constexpr int number(ConfigKey key) { return ConfigKeys::of(key).initial().number; }
 };

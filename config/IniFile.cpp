@@ -321,12 +321,12 @@ bool IniFile::writeInteger(std::string_view section, std::string_view key, int v
 
 bool IniFile::writeFlag(std::string_view section, std::string_view key, bool on)
 {
-    return writeString(section, key, on ? "1" : "0");
+    return writeString(section, key, flagText(on));
 }
 
 bool IniFile::writeTrueFalse(std::string_view section, std::string_view key, bool on)
 {
-    return writeString(section, key, on ? "True" : "False");
+    return writeString(section, key, trueFalseText(on));
 }
 
 bool IniFile::removeKey(std::string_view section, std::string_view key)

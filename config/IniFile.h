@@ -51,6 +51,9 @@ public:
 
     // Integer parsing shared by the readers: nullopt-like failure reported through ok.
     static int parseInteger(std::string_view text, bool *ok);
+    // The texts the flag writers write.
+    static const char *flagText(bool on) { return on ? "1" : "0"; }
+    static const char *trueFalseText(bool on) { return on ? "True" : "False"; }
 
 private:
     QString m_path;

@@ -10,7 +10,7 @@ struct NumberRange
     int min = 0;
     int max = 0;
 
-    int clamp(int value) const { return value < min ? min : (value > max ? max : value); }
+    constexpr int clamp(int value) const { return value < min ? min : (value > max ? max : value); }
     // Not clamped: a box shows what was typed until it loses the focus.
     int valueOf(const QString &text) const;
 };

@@ -3,9 +3,8 @@
 // memory afterwards. Runs on the offscreen platform unless another one is chosen.
 //
 //   mailbox_bench_window [MAILS]     default: 10000 mails (20-200 KB each), all unsent
+#include "app/AppAssembly.h"
 #include "bench/mailbox/StoreGenerator.h"
-#include "config/ConfigFile.h"
-#include "config/ConfigForm.h"
 #include "config/ConfigSettings.h"
 #include "config/DataFiles.h"
 #include "mailbox/MailListModel.h"
@@ -16,12 +15,9 @@
 #include "os/RandomSource.h"
 #include "os/Shell.h"
 #include "os/SystemClock.h"
-#include "product/LinkAddresses.h"
 #include "ui/ComposerWindows.h"
 #include "ui/HelpLauncher.h"
 #include "ui/UserDialogs.h"
-#include "ui/WindowOpener.h"
-#include "ui/WindowServices.h"
 
 #include <QApplication>
 #include <QStandardPaths>
@@ -36,7 +32,7 @@
 namespace {
 
 // Services that answer nothing: the benchmark opens no dialog.
-struct Quiet : UserDialogs, Shell, RandomSource, HelpLauncher, WindowOpener, ComposerWindows
+struct Quiet : UserDialogs, Shell, RandomSource, HelpLauncher, ComposerWindows
 {
     Answer messageBox(Kind, const QString &, const QString &text, Buttons) override
     {
@@ -49,14 +45,6 @@ struct Quiet : UserDialogs, Shell, RandomSource, HelpLauncher, WindowOpener, Com
     bool openUrl(const QUrl &) override { return true; }
     int bounded(int) override { return 0; }
     int HtmlHelp(QObject *, const QString &, int, int) override { return 0; }
-    void showConfiguration(int) override {}
-    bool showAddressList(AddressListUse, AddressPicks *) override { return false; }
-    void addAddress() override {}
-    void showTips() override {}
-    void showAbout() override {}
-    bool sendDialogShowing() const override { return false; }
-    bool sendMails(const QStringList &, const QString &) override { return false; }
-    void setMainWindowEnabled(bool) override {}
     QWidget *openNewMail(int, MailBoxHost &) override { return nullptr; }
     QWidget *openStoredMail(int, MailBoxHost &, TMailMessage &, std::int64_t, char) override { return nullptr; }
 };
@@ -125,16 +113,14 @@ int main(int argc, char **argv)
     std::printf("store: %d generated mails (20-200 KB) and one 200 KB letter, in %.1f s\n", mails, ms(t) / 1e3);
 
     ConfigSettings settings;
-    LoadConfig(settings, paths.config);
-    const ConfigForm form = ConfigForm::showing(settings);
     Quiet quiet;
     SystemClock clock;
-    const LinkAddresses links;
-    WindowServices services{quiet, quiet, clock, quiet, settings, paths, quiet, links, quiet};
+    AppAssembly parts({quiet, quiet, clock, quiet, quiet}, settings, paths);
+    parts.loadConfiguration();
 
     const long before = residentKb();
     t.start();
-    TFM_MailBox w(services, quiet, form); // its creation reloads the boxes
+    TFM_MailBox &w = parts.createMainWindow(quiet); // its creation reloads the boxes
     w.show();
     paint(w);
     std::printf("window created, boxes reloaded and painted: %.1f ms (%d rows shown)\n", ms(t),

@@ -58,11 +58,11 @@ QLabel *label(const char *text)
 
 } // namespace
 
-TFm_Set::TFm_Set(WindowServices &services, ConfigForm &form, QWidget *parent, PasswordKeyring *keyring)
+TFm_Set::TFm_Set(WindowServices &services, ConfigForm &form, SmtpPassword &password, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
     , m_services(services)
     , m_form(form)
-    , m_password(keyring)
+    , m_password(password)
 {
     setObjectName(QStringLiteral("Fm_Set"));
     setWindowTitle(QStringLiteral("Configuration"));
@@ -112,12 +112,6 @@ TFm_Set::TFm_Set(WindowServices &services, ConfigForm &form, QWidget *parent, Pa
     connect(previousPage, &QAction::triggered, this, [this] { turnPage(-1); });
     addActions({nextPage, previousPage});
 
-    LoadConfig(m_services.settings, m_form, m_services.paths.config);
-    // A password the keyring cannot give is told on the SMTP page, never taken as empty.
-    if (m_services.settings.ACC_SMTPPassInKeyring) {
-        m_password.load(m_services.settings);
-        m_form = ConfigForm::showing(m_services.settings);
-    }
     fillControls();
     Button1->setFocus();
 }

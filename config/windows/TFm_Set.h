@@ -17,11 +17,10 @@ class QPushButton;
 class QSlider;
 class QTabWidget;
 struct WindowServices;
-class PasswordKeyring;
 
 // The configuration dialog: picture settings, SMTP account and personal information on
-// three pages. Created once at start; its creation loads the configuration into the
-// settings record and into the ConfigForm it is given (which the save at exit writes).
+// three pages. Created once at start, over the values start-up loaded (ConfigState): the
+// form it is given, which the save at exit writes, and where the SMTP password is kept.
 // Shown modally any number of times: Save writes the whole configuration, takes the saved
 // values into the form and closes; Cancel and Escape close, and the controls go back to
 // the values they showed when the dialog opened, so nothing typed and cancelled is
@@ -31,9 +30,9 @@ class TFm_Set : public QDialog
     Q_OBJECT
 
 public:
-    // With a keyring the SMTP password is kept there when it answers (else in Config.dat).
-    TFm_Set(WindowServices &services, ConfigForm &form, QWidget *parent = nullptr,
-            PasswordKeyring *keyring = nullptr);
+    // With a keyring behind `password` the SMTP password is kept there when it answers
+    // (else in Config.dat).
+    TFm_Set(WindowServices &services, ConfigForm &form, SmtpPassword &password, QWidget *parent = nullptr);
 
     // Where Save takes the main window's and the tips window's keys from; without one,
     // it writes them as they stand in the file.
@@ -65,7 +64,7 @@ private:
 
     WindowServices &m_services;
     ConfigForm &m_form;
-    SmtpPassword m_password;
+    SmtpPassword &m_password;
     std::function<MainWindowLayout()> m_layout;
     QPointer<QWidget> m_centreOn;
 

@@ -44,7 +44,7 @@ constexpr int ColumnWidths[MailListSort::ColumnCount] = {26, 20, 180, 260, 120, 
 } // namespace
 
 TFM_MailBox::TFM_MailBox(WindowServices &services, ComposerWindows &composers, const ConfigForm &form,
-                         QWidget *parent)
+                         const MainWindowLayout &layout, QWidget *parent)
     : QMainWindow(parent)
     , m_services(services)
     , m_composers(composers)
@@ -77,6 +77,7 @@ TFM_MailBox::TFM_MailBox(WindowServices &services, ComposerWindows &composers, c
     // A permanent widget: menu hints do not wipe it out.
     statusBar()->addWidget(StoreStatus, 1);
 
+    m_loaded = layout;
     LoadMailboxSettings();
 }
 
@@ -300,7 +301,6 @@ void TFM_MailBox::LoadMailboxSettings()
         slot = nullptr;
 
     ConfigSettings &settings = m_services.settings;
-    m_loaded = LoadWindowLayout(settings, m_services.paths.config);
     const int item = MailBoxCore::selectorItemOfName(settings.BOX_CurrentBox);
     CBX_Box->setCurrentIndex(item);
     CHK_DC->setChecked(settings.BOX_ShowContent);

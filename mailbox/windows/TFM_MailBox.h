@@ -42,8 +42,9 @@ class TFM_MailBox : public QMainWindow, public MailBoxHost
 
 public:
     // form: the configuration dialog's values, written with the layout when the window closes.
+    // layout: as start-up loaded it (with the box fields of the settings record).
     TFM_MailBox(WindowServices &services, ComposerWindows &composers, const ConfigForm &form,
-                QWidget *parent = nullptr);
+                const MainWindowLayout &layout, QWidget *parent = nullptr);
     ~TFM_MailBox() override;
 
     // MailBoxHost

@@ -1,8 +1,7 @@
 #include "addressbook/AddressBook.h"
 #include "addressbook/windows/TFM_AddEdit.h"
 #include "addressbook/windows/TFM_AddLst.h"
-#include "app/AppWindows.h"
-#include "config/ConfigForm.h"
+#include "app/AppAssembly.h"
 #include "config/windows/TFm_Set.h"
 #include "mailbox/windows/TFM_MailBox.h"
 #include "picture/windows/TFM_Send.h"
@@ -27,35 +26,22 @@ class TestAppWindows : public QObject
     Q_OBJECT
 
 private:
-    // The start-up steps with these windows as the opener; returns the tips window.
-    TFM_Tips &start(WindowFixture &f, AppWindows &windows, QWidget &mainWindow)
+    // The program's start-up steps over the fixture's data folder and fakes.
+    struct Started
     {
-        WindowServices services{f.dialogs, f.shell, f.clock, f.random, f.settings, f.paths, f.help, f.links, windows};
-        TFm_About &splash = windows.createAbout(services);
-        splash.showSplash();
-        windows.setMainWindow(&mainWindow);
-        windows.createSendDialog(services);
-        TFM_Tips &tips = windows.createTips(services);
-        tips.showAtStartup();
-        mainWindow.show();
-        windows.setMainWindowEnabled(false);
-        splash.startSplashTimer();
-        return tips;
-    }
-
-    // The real main window, asking the program's windows for the other windows.
-    struct MainWindow
-    {
-        MainWindow(WindowFixture &f, AppWindows &windows)
-            : form(ConfigForm::showing(f.settings))
-            , services{f.dialogs, f.shell, f.clock, f.random, f.settings, f.paths, f.help, f.links, windows}
-            , window(services, composers, form)
+        explicit Started(WindowFixture &f)
+            : parts({f.dialogs, f.shell, f.clock, f.random, f.help}, f.settings, f.paths)
         {
+            parts.loadConfiguration();
+            parts.createSplash();
+            parts.createMainWindow(composers);
+            parts.createDialogs();
+            parts.start();
         }
         RecordingComposers composers;
-        ConfigForm form;
-        WindowServices services;
-        TFM_MailBox window;
+        AppAssembly parts;
+        AppWindows &windows() { return parts.windows(); }
+        TFM_MailBox &mainWindow() { return *parts.mainWindow(); }
     };
 
 private slots:
@@ -64,15 +50,13 @@ private slots:
     void tipsKeepTheMainWindowWaiting()
     {
         WindowFixture f;
-        AppWindows windows;
-        MainWindow main(f, windows);
-        TFM_MailBox &mainWindow = main.window;
-        TFM_Tips &tips = start(f, windows, mainWindow);
+        Started s(f);
+        TFM_Tips &tips = *s.windows().tips();
         QVERIFY(tips.isVisible());
-        QTRY_VERIFY(!windows.about()->isVisible());
-        QVERIFY(!mainWindow.isEnabled());
+        QTRY_VERIFY(!s.windows().about()->isVisible());
+        QVERIFY(!s.mainWindow().isEnabled());
         tips.Button3->click();
-        QVERIFY(mainWindow.isEnabled());
+        QVERIFY(s.mainWindow().isEnabled());
     }
 
     void withoutTipsTheSplashEnablesTheMainWindow()
@@ -81,38 +65,33 @@ private slots:
         QByteArray config = TestFiles::read(f.paths.config);
         config.replace("WND_ShowTips=1", "WND_ShowTips=0");
         f.writeConfig(config);
-        AppWindows windows;
-        MainWindow main(f, windows);
-        TFM_MailBox &mainWindow = main.window;
-        TFM_Tips &tips = start(f, windows, mainWindow);
+        Started s(f);
+        TFM_Tips &tips = *s.windows().tips();
         QVERIFY(!tips.isVisible());
-        QVERIFY(!mainWindow.isEnabled());
-        QTRY_VERIFY(mainWindow.isEnabled());
-        QVERIFY(!windows.about()->isVisible());
+        QVERIFY(!s.mainWindow().isEnabled());
+        QTRY_VERIFY(s.mainWindow().isEnabled());
+        QVERIFY(!s.windows().about()->isVisible());
         QVERIFY(!tips.isVisible());
     }
 
     void sendDialogRunsJobs()
     {
         WindowFixture f;
-        AppWindows windows;
-        QWidget mainWindow;
-        start(f, windows, mainWindow);
-        QVERIFY(!windows.sendDialogShowing());
-        QVERIFY(windows.sendMails({}, QStringLiteral("Self")));
-        QVERIFY(!windows.sendDialogShowing());
+        Started s(f);
+        QVERIFY(!s.windows().sendDialogShowing());
+        QVERIFY(s.windows().sendMails({}, QStringLiteral("Self")));
+        QVERIFY(!s.windows().sendDialogShowing());
     }
 
     // The configuration dialog and the address book through the opener.
     void configurationAndAddressBook()
     {
         WindowFixture f;
-        AppWindows windows;
-        WindowServices services{f.dialogs, f.shell, f.clock, f.random, f.settings, f.paths, f.help, f.links, windows};
-        TFM_AddEdit &editor = windows.createAddressEditor(services);
-        TFM_AddLst &list = windows.createAddressList(services);
-        ConfigForm form;
-        TFm_Set &configuration = windows.createConfiguration(services, form);
+        Started s(f);
+        AppWindows &windows = s.windows();
+        TFM_AddEdit &editor = *windows.addressEditor();
+        TFM_AddLst &list = *windows.addressList();
+        TFm_Set &configuration = *windows.configuration();
 
         QTimer::singleShot(0, [&] {
             QCOMPARE(configuration.findChild<QTabWidget *>(QStringLiteral("PGS_Setting"))->currentIndex(), 2);

@@ -2,7 +2,7 @@
 // mail is written, saved, opened again, changed, saved, and sent from the main window to a
 // real SMTP server (aiosmtpd); Python's email package reads what arrived.
 #include "addressbook/AddressBook.h"
-#include "app/AppWindows.h"
+#include "app/AppAssembly.h"
 #include "composer/windows/ComposerFactory.h"
 #include "composer/windows/TFM_Cmps.h"
 #include "config/ConfigForm.h"
@@ -18,6 +18,7 @@
 
 #include <QJsonObject>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTreeView>
@@ -42,28 +43,19 @@ private slots:
         QDir().mkpath(f.dir.filePath(QStringLiteral("tmp")));
         qputenv("TMPDIR", QFile::encodeName(f.dir.filePath(QStringLiteral("tmp"))));
         AddressBook(f.paths.config).StoreAddress("Bob Smith", "bob@example.com");
-        AppWindows windows;
-        WindowServices services{f.dialogs, f.shell, f.clock, f.random, f.settings, f.paths, f.help, f.links, windows};
-        ConfigForm form = ConfigForm::showing(f.settings);
-        TFm_About &splash = windows.createAbout(services);
-        splash.showSplash();
-        ComposerFactory composers(services);
-        TFM_MailBox main(services, composers, form);
-        windows.setMainWindow(&main);
-        windows.createAddressEditor(services);
-        windows.createAddressList(services);
-        windows.createConfiguration(services, form);
-        // The account as the user enters it in the configuration dialog, which loaded the
-        // settings record when it was made.
+        AppAssembly parts({f.dialogs, f.shell, f.clock, f.random, f.help}, f.settings, f.paths);
+        parts.loadConfiguration();
+        parts.createSplash();
+        ComposerFactory composers(parts.services());
+        TFM_MailBox &main = parts.createMainWindow(composers);
+        parts.createDialogs();
+        // The account as the user enters it in the configuration dialog.
         f.configureAccount(server.host(), server.port());
         f.settings.ACC_ReplyName = "Ann Replies";
         f.settings.ACC_ReplyAdd = "reply@example.com";
-        form = ConfigForm::showing(f.settings);
-        windows.createSendDialog(services);
-        windows.createTips(services);
-        main.show();
-        windows.setMainWindowEnabled(false);
-        splash.startSplashTimer();
+        parts.config().form = ConfigForm::showing(f.settings);
+        parts.start();
+        parts.windows().tips()->Button3->click(); // the tips of the first start, closed
         QTRY_VERIFY(main.isEnabled());
 
         // ---- New: recipients, subject, a letter with bold text and a pasted table, a file
@@ -128,11 +120,10 @@ private slots:
     void composersCascade()
     {
         WindowFixture f;
-        AppWindows windows;
-        WindowServices services{f.dialogs, f.shell, f.clock, f.random, f.settings, f.paths, f.help, f.links, windows};
-        ConfigForm form = ConfigForm::showing(f.settings);
-        ComposerFactory composers(services);
-        TFM_MailBox main(services, composers, form);
+        AppAssembly parts({f.dialogs, f.shell, f.clock, f.random, f.help}, f.settings, f.paths);
+        parts.loadConfiguration();
+        ComposerFactory composers(parts.services());
+        TFM_MailBox &main = parts.createMainWindow(composers);
         main.show();
         QList<QPoint> places;
         for (int i = 0; i < 4; ++i) {

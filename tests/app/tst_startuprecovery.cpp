@@ -1,5 +1,6 @@
 // The start-up question about letters left unsaved, answered No and Yes, with the main
 // window and the composers of the program.
+#include "app/AppAssembly.h"
 #include "app/StartupRecovery.h"
 #include "composer/MailStorer.h"
 #include "composer/RecoveryFolder.h"
@@ -49,10 +50,11 @@ private slots:
         leaveCopies(where);
         RecoveryFolder folder(where, QStringLiteral("10-live"));
         QVERIFY(folder.open());
-        ComposerFactory composers(f.services);
+        AppAssembly parts({f.dialogs, f.shell, f.clock, f.random, f.help}, f.settings, f.paths);
+        parts.loadConfiguration();
+        ComposerFactory composers(parts.services());
         composers.setRecoveryFolder(&folder);
-        ConfigForm form = ConfigForm::showing(f.settings);
-        TFM_MailBox main(f.services, composers, form);
+        TFM_MailBox &main = parts.createMainWindow(composers);
         const MailStorer storer(f.settings, f.clock, f.paths.mailBox, f.paths.config, f.dir.path());
         f.dialogs.answers << UserDialogs::Answer::Ok << (yes ? UserDialogs::Answer::Yes : UserDialogs::Answer::No);
 

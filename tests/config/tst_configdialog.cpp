@@ -1,4 +1,5 @@
 #include "config/ConfigFile.h"
+#include "config/ConfigState.h"
 #include "config/IniFile.h"
 #include "config/windows/NumberBox.h"
 #include "config/windows/TFm_Set.h"
@@ -39,6 +40,13 @@ private:
         QTest::keyClick(box, Qt::Key_Delete);
         QTest::keyClicks(box, text);
     }
+    // The configuration as start-up loads it, before the dialog is made.
+    static ConfigState loaded(WindowFixture &f, PasswordKeyring *keyring = nullptr)
+    {
+        ConfigState config(keyring);
+        config.load(f.settings, f.paths.config);
+        return config;
+    }
     static int fileInt(const WindowFixture &f, const char *key) { return IniFile(f.paths.config).readInteger("System", key, -1); }
 
 private slots:
@@ -48,8 +56,8 @@ private slots:
     {
         WindowFixture f;
         MemoryKeyring keyring;
-        ConfigForm form;
-        TFm_Set dialog(f.services, form, nullptr, &keyring);
+        ConfigState config = loaded(f, &keyring);
+        TFm_Set dialog(f.services, config.form, config.password);
         dialog.setPage(1);
         show(dialog);
         auto *security = child<QComboBox>(&dialog, "CBX_Security");
@@ -78,8 +86,8 @@ private slots:
         // A new dialog (the next start) reads it back from the keyring; a locked keyring is
         // told on the page, and the password is not taken as empty by a save.
         keyring.status = PasswordKeyring::Status::Refused;
-        ConfigForm next;
-        TFm_Set reopened(f.services, next, nullptr, &keyring);
+        ConfigState next = loaded(f, &keyring);
+        TFm_Set reopened(f.services, next.form, next.password);
         QCOMPARE(f.settings.ACC_SMTPPass, std::string());
         QVERIFY(child<QLabel>(&reopened, "LB_PassPlace")->text().contains(QStringLiteral("could not be read")));
         show(reopened);
@@ -94,8 +102,8 @@ private slots:
     void numberBoxes()
     {
         WindowFixture f;
-        ConfigForm form;
-        TFm_Set dialog(f.services, form);
+        ConfigState config = loaded(f);
+        TFm_Set dialog(f.services, config.form, config.password);
         show(dialog);
         QCOMPARE(QApplication::focusWidget(), child<QPushButton>(&dialog, "Button1"));
 
@@ -141,8 +149,8 @@ private slots:
         text.replace("PIC_MT=25\r\n", "PIC_MT=20\r\n").replace("ACC_SMTPPort=25\r\n", "ACC_SMTPPort=2525\r\n");
         text.replace("ACC_SMTPNeedLogin=True", "ACC_SMTPNeedLogin=False").replace("ACC_SMTPPass=", "ACC_SMTPPass=abc");
         TestFiles::write(f.paths.config, text);
-        ConfigForm form;
-        TFm_Set dialog(f.services, form);
+        ConfigState config = loaded(f);
+        TFm_Set dialog(f.services, config.form, config.password);
         QCOMPARE(f.settings.PIC_MT, 20);
         QCOMPARE(f.settings.ACC_SMTPPort, 2525);
         QCOMPARE(child<NumberBox>(&dialog, "Edt_MT")->text(), QStringLiteral("25"));
@@ -175,8 +183,8 @@ private slots:
     {
         WindowFixture f;
         {
-            ConfigForm form;
-            TFm_Set dialog(f.services, form);
+            ConfigState config = loaded(f);
+            TFm_Set dialog(f.services, config.form, config.password);
             show(dialog);
             // Typed as an input method delivers it: key events that carry the text.
             auto typeText = [&](const char *edit, const QString &text) {
@@ -191,11 +199,11 @@ private slots:
         const QByteArray file = TestFiles::read(f.paths.config);
         QVERIFY(file.contains("ACC_FromName=" + QStringLiteral("张三 Ωmega").toUtf8() + "\r\n"));
         QVERIFY(file.contains("ACC_ReplyName=Zo\xeb\r\n"));
-        ConfigForm form;
-        TFm_Set again(f.services, form);
-        QCOMPARE(child<QLineEdit>(&again, "Edt_FromName")->text(), QStringLiteral("张三 Ωmega"));
-        QCOMPARE(child<QLineEdit>(&again, "Edt_ReplyName")->text(), QStringLiteral("Zoë"));
-        QCOMPARE(child<QLineEdit>(&again, "Edt_User")->text(), QStringLiteral("иван"));
+        ConfigState again = loaded(f);
+        TFm_Set reopened(f.services, again.form, again.password);
+        QCOMPARE(child<QLineEdit>(&reopened, "Edt_FromName")->text(), QStringLiteral("张三 Ωmega"));
+        QCOMPARE(child<QLineEdit>(&reopened, "Edt_ReplyName")->text(), QStringLiteral("Zoë"));
+        QCOMPARE(child<QLineEdit>(&reopened, "Edt_User")->text(), QStringLiteral("иван"));
     }
 
     // Cancel and Escape close without writing and keep the record; the page stays for the
@@ -204,8 +212,8 @@ private slots:
     void cancelEscapeAndHelp()
     {
         WindowFixture f;
-        ConfigForm form;
-        TFm_Set dialog(f.services, form);
+        ConfigState config = loaded(f);
+        TFm_Set dialog(f.services, config.form, config.password);
         const QByteArray before = TestFiles::read(f.paths.config);
         auto *pages = child<QTabWidget>(&dialog, "PGS_Setting");
         const QStringList help = {"Manual_option_picset.htm", "Manual_option_smtp.htm", "Manual_option_myinfo.htm"};
@@ -242,7 +250,7 @@ private slots:
         dialog.close(); // the window's close is a Cancel too
         QCOMPARE(fromName->text(), QString());
 
-        SaveConfig(f.settings, form, MainWindowLayout(), f.paths.config); // at exit
+        SaveConfig(f.settings, config.form, MainWindowLayout(), f.paths.config); // at exit
         QCOMPARE(IniFile(f.paths.config).readString("System", "ACC_FromName"), std::string());
         QCOMPARE(fileInt(f, "PIC_W"), 600);
 
@@ -250,7 +258,7 @@ private slots:
         show(dialog);
         QTest::keyClicks(fromName, QStringLiteral(" Ann "));
         click(&dialog, "Button1");
-        QCOMPARE(form.Edt_FromName, std::string("Ann"));
+        QCOMPARE(config.form.Edt_FromName, std::string("Ann"));
         show(dialog);
         QCOMPARE(fromName->text(), QStringLiteral("Ann"));
         dialog.reject();
@@ -261,8 +269,8 @@ private slots:
     void keys()
     {
         WindowFixture f;
-        ConfigForm form;
-        TFm_Set dialog(f.services, form);
+        ConfigState config = loaded(f);
+        TFm_Set dialog(f.services, config.form, config.password);
         auto *pages = child<QTabWidget>(&dialog, "PGS_Setting");
         show(dialog);
         QWidget *save = child<QPushButton>(&dialog, "Button1");
@@ -290,8 +298,8 @@ private slots:
     void unwritableFile()
     {
         WindowFixture f;
-        ConfigForm form;
-        TFm_Set dialog(f.services, form);
+        ConfigState config = loaded(f);
+        TFm_Set dialog(f.services, config.form, config.password);
         QFile::setPermissions(f.paths.config, QFileDevice::ReadOwner);
         if (::geteuid() == 0) // root writes any file: a folder that does not exist instead
             f.paths.config = f.paths.folder + QStringLiteral("gone/Config.dat");
@@ -307,8 +315,8 @@ private slots:
     void pictureMailSwitches()
     {
         WindowFixture f;
-        ConfigForm form;
-        TFm_Set dialog(f.services, form);
+        ConfigState config = loaded(f);
+        TFm_Set dialog(f.services, config.form, config.password);
         show(dialog);
         for (const char *name : {"CB_Progressive", "CB_ShortLastPage", "CB_FooterLink"})
             QVERIFY(child<QCheckBox>(&dialog, name)->isChecked());

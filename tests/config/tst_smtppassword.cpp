@@ -1,6 +1,10 @@
+#include "config/ConfigFile.h"
+#include "config/ConfigState.h"
 #include "config/SmtpPassword.h"
 #include "os/MemoryKeyring.h"
+#include "tests/support/TestFiles.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 // Where the SMTP password is kept, decided against a keyring that answers as told.
@@ -89,6 +93,35 @@ private slots:
         ConfigSettings file = account("x", false);
         without.place(file, file);
         QVERIFY(!file.ACC_SMTPPassInKeyring);
+    }
+
+    // Start-up's load: a password the keyring gives reaches the record and the dialog's
+    // values alike; one it cannot give leaves both empty (a save then keeps the entry).
+    void startupLoad_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("password");
+        QTest::newRow("answers") << int(PasswordKeyring::Status::Ok) << QByteArray("kept");
+        QTest::newRow("locked") << int(PasswordKeyring::Status::Refused) << QByteArray();
+    }
+    void startupLoad()
+    {
+        QFETCH(int, status);
+        QFETCH(QByteArray, password);
+        QTemporaryDir dir;
+        const QString config = dir.filePath(QStringLiteral("Config.dat"));
+        TestFiles::write(config, FirstRunConfigText().replace("ACC_SMTPHost=\r\n", "ACC_SMTPHost=mail.test\r\n")
+                                     .replace("ACC_SMTPUser=\r\n", "ACC_SMTPUser=ann\r\n")
+                                 + "ACC_SMTPPassInKeyring=1\r\n");
+        MemoryKeyring keyring;
+        keyring.entries.insert(QStringLiteral("smtp:ann@mail.test"), "kept");
+        keyring.status = static_cast<PasswordKeyring::Status>(status);
+        ConfigSettings s;
+        ConfigState state(&keyring);
+        state.load(s, config);
+        QCOMPARE(QByteArray::fromStdString(s.ACC_SMTPPass), password);
+        QCOMPARE(QByteArray::fromStdString(state.form.Edt_Pass), password);
+        QCOMPARE(state.password.problem().isEmpty(), !password.isEmpty());
     }
 };
 

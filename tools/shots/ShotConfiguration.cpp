@@ -1,4 +1,3 @@
-#include "config/ConfigForm.h"
 #include "config/windows/TFm_Set.h"
 #include "tools/shots/ShotContext.h"
 #include "tools/shots/ShotRegistry.h"
@@ -7,9 +6,7 @@ namespace {
 
 QWidget *configuration(ShotContext &c, int page)
 {
-    // Outlives every dialog photographed (each loads it afresh).
-    static ConfigForm form;
-    auto *dialog = new TFm_Set(c.services(), form);
+    auto *dialog = new TFm_Set(c.services(), c.config().form, c.config().password);
     dialog->setPage(page);
     return dialog;
 }

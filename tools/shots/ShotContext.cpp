@@ -6,10 +6,8 @@
 #include "os/Clock.h"
 #include "os/RandomSource.h"
 #include "os/Shell.h"
-#include "picture/windows/TFM_Preview.h"
 #include "ui/HelpLauncher.h"
 #include "ui/UserDialogs.h"
-#include "ui/WindowOpener.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -49,26 +47,6 @@ public:
     int HtmlHelp(QObject *, const QString &, int, int) override { return 1; }
 };
 
-class QuietOpener : public WindowOpener
-{
-public:
-    void showConfiguration(int) override {}
-    bool showAddressList(AddressListUse, AddressPicks *) override { return false; }
-    void addAddress() override {}
-    void showTips() override {}
-    void showAbout() override {}
-    bool sendDialogShowing() const override { return false; }
-    bool sendMails(const QStringList &, const QString &) override { return false; }
-    void showPreview(std::function<PicturePreview::Input()> source, QWidget *owner, bool print) override
-    {
-        if (services)
-            TFM_Preview::showBeside(*services, std::move(source), owner, print);
-    }
-    void setMainWindowEnabled(bool) override {}
-
-    WindowServices *services = nullptr;
-};
-
 std::string demoMail(const std::string &to, const std::string &subject, const std::string &date,
                      const std::string &letter)
 {
@@ -92,14 +70,12 @@ ShotContext::ShotContext()
     , m_clock(std::make_unique<DemoClock>())
     , m_random(std::make_unique<FirstRandom>())
     , m_help(std::make_unique<QuietHelp>())
-    , m_opener(std::make_unique<QuietOpener>())
 {
     m_paths.help = QCoreApplication::applicationDirPath() + QStringLiteral("/help/");
     writeDemoData();
-    LoadConfig(m_settings, m_paths.config);
-    m_services = std::make_unique<WindowServices>(WindowServices{
-        *m_dialogs, *m_shell, *m_clock, *m_random, m_settings, m_paths, *m_help, m_links, *m_opener});
-    static_cast<QuietOpener &>(*m_opener).services = m_services.get();
+    m_parts = std::make_unique<AppAssembly>(AppAssembly::Seams{*m_dialogs, *m_shell, *m_clock, *m_random, *m_help},
+                                            m_settings, m_paths);
+    m_parts->loadConfiguration();
 }
 
 ShotContext::~ShotContext() = default;

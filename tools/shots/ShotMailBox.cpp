@@ -1,4 +1,3 @@
-#include "config/ConfigForm.h"
 #include "mail/TMailMessage.h"
 #include "mailbox/MailStore.h"
 #include "mailbox/windows/TFM_MailBox.h"
@@ -61,8 +60,6 @@ std::string demoText(const DemoMail &d)
 TFM_MailBox *demoWindow(ShotContext &c, int box, int row)
 {
     static NoComposers composers;
-    static ConfigForm form;
-    form = ConfigForm::showing(c.settings());
     QFile store(c.paths().mailBox);
     if (store.open(QIODevice::ReadWrite))
         store.resize(MailStore::HeaderSize);
@@ -81,7 +78,7 @@ TFM_MailBox *demoWindow(ShotContext &c, int box, int row)
     for (const DemoMail &d : mails)
         writer.AppendMail(demoText(d), d.box, d.attachments ? 'Y' : 'N');
 
-    auto *w = new TFM_MailBox(c.services(), composers, form);
+    auto *w = new TFM_MailBox(c.services(), composers, c.config().form, c.config().layout);
     w->resize(760, 560);
     w->CBX_BoxChange(box);
     w->LstV_MailList->clearSelection();

@@ -1,3 +1,4 @@
+#include "config/ConfigFile.h"
 #include "config/ConfigForm.h"
 #include "config/IniFile.h"
 #include "mail/TMailPart.h"
@@ -105,7 +106,9 @@ private:
 
     std::unique_ptr<TFM_MailBox> open()
     {
-        auto w = std::make_unique<TFM_MailBox>(f->services, *composers, *form);
+        // The layout as start-up loads it, from the file as the test left it.
+        const MainWindowLayout layout = LoadWindowLayout(f->settings, f->paths.config);
+        auto w = std::make_unique<TFM_MailBox>(f->services, *composers, *form, layout);
         w->show();
         return w;
     }
@@ -496,7 +499,7 @@ private slots:
         SendingOpener opener;
         opener.dialog = std::make_unique<TFM_Send>(f->dialogs, f->shell, f->settings, f->paths.mailBox);
         WindowServices services{f->dialogs, f->shell, f->clock, f->random, f->settings, f->paths, f->help, f->links, opener};
-        TFM_MailBox w(services, *composers, *form);
+        TFM_MailBox w(services, *composers, *form, LoadWindowLayout(f->settings, f->paths.config));
         w.show();
         w.selectRow(0);
         QCOMPARE(w.PNL_MailInfo->text(), QStringLiteral("    Subject:  one"));

@@ -1,0 +1,76 @@
+#include "app/AppAssembly.h"
+
+#include "config/windows/TFm_Set.h"
+#include "mailbox/windows/TFM_MailBox.h"
+#include "os/DataPaths.h"
+#include "shell/LinkConfig.h"
+#include "shell/windows/TFm_About.h"
+#include "shell/windows/TFM_Tips.h"
+
+#include <QApplication>
+#include <QCheckBox>
+
+AppAssembly::AppAssembly(const Seams &seams, ConfigSettings &settings, const DataPaths &paths)
+    : m_settings(settings)
+    , m_paths(paths)
+    , m_config(seams.keyring)
+    , m_services{seams.dialogs, seams.shell, seams.clock, seams.random, settings, paths, seams.help, m_links, m_windows}
+{
+    m_windows.setServices(m_services);
+}
+
+AppAssembly::~AppAssembly()
+{
+    // The windows ask the main window for nothing once it has gone.
+    m_windows.setMainWindow(nullptr);
+    m_main.reset();
+}
+
+void AppAssembly::loadConfiguration()
+{
+    m_links = LinkConfig::read(m_paths.config);
+    m_config.load(m_settings, m_paths.config);
+}
+
+TFm_About &AppAssembly::createSplash()
+{
+    TFm_About &splash = m_windows.createAbout(m_services);
+    splash.showSplash();
+    QApplication::processEvents();
+    return splash;
+}
+
+TFM_MailBox &AppAssembly::createMainWindow(ComposerWindows &composers)
+{
+    m_main = std::make_unique<TFM_MailBox>(m_services, composers, m_config.form, m_config.layout);
+    m_windows.setMainWindow(m_main.get());
+    return *m_main;
+}
+
+void AppAssembly::createDialogs()
+{
+    m_windows.createAddressEditor(m_services);
+    m_windows.createAddressList(m_services);
+    TFm_Set &configuration = m_windows.createConfiguration(m_services, m_config.form, m_config.password);
+    TFM_MailBox *main = m_main.get();
+    // Its Save writes the main window's keys as the window stands.
+    if (main)
+        configuration.setWindowLayout([main] { return main->currentLayout(); });
+    m_windows.createSendDialog(m_services);
+    TFM_Tips &tips = m_windows.createTips(m_services);
+    if (main)
+        main->showTipsAtStartup = [&tips] { return tips.CHK_Dsp->isChecked(); };
+    tips.showAtStartup();
+}
+
+void AppAssembly::start()
+{
+    if (m_main)
+        m_main->show();
+    m_windows.setMainWindowEnabled(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (TFm_About *splash = m_windows.about()) {
+        splash->startSplashTimer();
+        splash->raise();
+    }
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "app/AppWindows.h"
+#include "config/ConfigState.h"
+#include "product/LinkAddresses.h"
+#include "ui/WindowServices.h"
+
+#include <memory>
+
+class Clock;
+class ComposerWindows;
+class HelpLauncher;
+class PasswordKeyring;
+class RandomSource;
+class Shell;
+class TFM_MailBox;
+class UserDialogs;
+struct ConfigSettings;
+struct DataPaths;
+
+// The program put together: the services every window gets, the configuration loaded from
+// Config.dat, the long-lived windows and the main window, made in the start-up order.
+// The program, its tests, vellorn-shots and the window benchmark build it alike; what
+// differs between them (real or fake dialogs, shell, clock, random source and help, a
+// keyring or none, which composers the main window opens) comes in from outside.
+class AppAssembly
+{
+public:
+    // The services that differ between the program and its tests and tools.
+    struct Seams
+    {
+        UserDialogs &dialogs;
+        Shell &shell;
+        Clock &clock;
+        RandomSource &random;
+        HelpLauncher &help;
+        // Where the SMTP password may be kept; null: in Config.dat only.
+        PasswordKeyring *keyring = nullptr;
+    };
+
+    AppAssembly(const Seams &seams, ConfigSettings &settings, const DataPaths &paths);
+    ~AppAssembly();
+
+    // Reads Config.dat, once, before any window is made: the settings record, the
+    // configuration dialog's values, the main window's layout, the links, and the SMTP
+    // password from the keyring where the file says it lives.
+    void loadConfiguration();
+
+    WindowServices &services() { return m_services; }
+    AppWindows &windows() { return m_windows; }
+    ConfigState &config() { return m_config; }
+    // Null until createMainWindow.
+    TFM_MailBox *mainWindow() const { return m_main.get(); }
+
+    // The start-up windows, in their order: the splash (shown at once, so that it is on the
+    // screen while the others are made), the main window, then the address editor and list,
+    // the configuration dialog, the send dialog and the tips window (shown when the file
+    // says so).
+    TFm_About &createSplash();
+    TFM_MailBox &createMainWindow(ComposerWindows &composers);
+    void createDialogs();
+
+    // Shows the main window, kept disabled under the busy cursor until the splash has gone
+    // (and, when the tips window shows, until it closes), and starts the splash's timer.
+    void start();
+
+private:
+    ConfigSettings &m_settings;
+    const DataPaths &m_paths;
+    LinkAddresses m_links;
+    ConfigState m_config;
+    AppWindows m_windows;
+    WindowServices m_services;
+    std::unique_ptr<TFM_MailBox> m_main;
+};
