@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QTemporaryDir>
+#include <cstdio>
 #include <cstdlib>
 
 #ifdef VELLORN_FUZZING
@@ -27,6 +28,14 @@ void ensureApplication()
     static char name[] = "vellorn-fuzz";
     static char *argv[] = {name, nullptr};
     app = new QGuiApplication(argc, argv);
+}
+
+void require(bool holds, const char *promise)
+{
+    if (holds)
+        return;
+    std::fprintf(stderr, "\nnot so: %s\n", promise);
+    std::abort();
 }
 
 QString scratchFile(const char *name, std::string_view bytes)

@@ -22,6 +22,10 @@ inline std::string_view bytes(const uint8_t *data, size_t size)
     return std::string_view(reinterpret_cast<const char *>(data), size);
 }
 
+// What a reader promises for any input: when it does not hold, the run stops with a
+// message (after the replay's name of the input; libFuzzer keeps the input as a crash).
+void require(bool holds, const char *promise);
+
 // The bytes written to a file of the given name in a private folder made for this run; for
 // the readers that open their file by path. The same name is rewritten by every input.
 QString scratchFile(const char *name, std::string_view bytes);

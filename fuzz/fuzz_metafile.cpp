@@ -23,6 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QSize image = natural.toSize();
     if (image.isEmpty() || image.width() > kMaxSide || image.height() > kMaxSide)
         image = QSize(96, 96);
-    (void)MetafileRenderer::render(bytes, format, image, QSizeF(image));
+    const QImage drawn = MetafileRenderer::render(bytes, format, image, QSizeF(image));
+    FuzzSupport::require(drawn.isNull() || (drawn.size() == image && drawn.hasAlphaChannel()),
+                         "a picture is drawn at the size asked for, or not at all");
     return 0;
 }

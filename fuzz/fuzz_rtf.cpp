@@ -1,5 +1,5 @@
-// A letter's RTF loaded into its document, written as RTF again and read back, and its
-// first page laid out and drawn as the send job draws it.
+// A letter's RTF loaded into its document, written as RTF again and read back (which
+// writes the same RTF), and its first page laid out and drawn as the send job draws it.
 #include "fuzz/FuzzSupport.h"
 
 #include "config/ConfigSettings.h"
@@ -15,8 +15,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FuzzSupport::ensureApplication();
     QTextDocument letter;
     LetterDocument::load(FuzzSupport::bytes(data, size), &letter);
+    const std::string written = RtfWriter::write(letter);
     QTextDocument again;
-    LetterDocument::load(RtfWriter::write(letter), &again);
+    LetterDocument::load(written, &again);
+    FuzzSupport::require(RtfWriter::write(again) == written, "the RTF written, read back, writes the same RTF");
     const ConfigSettings settings = ConfigSettings::firstRun();
     PageRenderer renderer(settings);
     renderer.cancelled = [] { return true; }; // one page is enough

@@ -311,6 +311,10 @@ std::string ReplaceHeaderLineParam(std::string_view line, std::string_view param
     std::size_t eq = 0, end = 0;
     if (paramSpan(base, param, eq, end))
         return base.substr(0, eq + 1) + v + base.substr(end);
+    // A quote left open by damaged text is closed first: inside it the new parameter
+    // could not be found again, and would be added once more at every rewrite.
+    if (std::count(base.begin(), base.end(), '"') % 2 != 0)
+        base.push_back('"');
     base.append("; ").append(TrimBlanks(param)).append("=").append(v);
     return base;
 }

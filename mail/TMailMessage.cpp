@@ -309,15 +309,20 @@ void TMailMessage::ArrangeParts(int reason)
     // message's role. A text role moves even with an empty body: the message is about
     // to become a container and must not be put into itself.
     const bool textRole = PlainPart == this || HtmlPart == this;
-    if (!EncodedBody.empty() || textRole) {
+    // A named file moves even when it is empty: it is still a file of the mail.
+    const bool namedFile = Attachments.IndexOf(this) >= 0
+                           && (HasHeader("X-Mail-Attachment") || HasHeaderParam("Content-Disposition", "filename")
+                               || HasHeaderParam("Content-Type", "name"));
+    if (!EncodedBody.empty() || textRole || namedFile) {
         TMailPart *moved = newPart();
         moved->EncodedBody = EncodedBody;
         if (textRole && IsDecoded) {
             moved->DecodedBody = DecodedBody;
             moved->IsDecoded = true;
         }
+        // The attachment mark goes with the fields it names, in its place among them.
         for (const std::string &line : Headers)
-            if (StartsWithNoCase(line, "Content-"))
+            if (StartsWithNoCase(line, "Content-") || StartsWithNoCase(line, "X-Mail-Attachment:"))
                 moved->Headers.push_back(line);
         if (PlainPart == this)
             PlainPart = moved;
@@ -450,7 +455,10 @@ void TMailMessage::ArrangeParts(int reason)
             insertInto(mixed, part);
             continue;
         }
-        // The message is this single attachment.
+        // The message is this single attachment. A file name needs a disposition to stand
+        // in ("Content-Disposition:; filename=" is no field a reader understands).
+        if (part->HeaderValue("Content-Disposition").empty())
+            part->SetHeaderValue("Content-Disposition", "attachment");
         for (const std::string &line : part->Headers)
             if (StartsWithNoCase(line, "Content-") || StartsWithNoCase(line, "X-Mail-"))
                 Headers.push_back(line);

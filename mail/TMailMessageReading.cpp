@@ -102,10 +102,10 @@ void TMailMessage::ScanParts()
         const bool leaf = part->SubParts.IsEmpty();
         TMailPart *parent = part->ParentPart;
         const bool multipart = type.rfind("multipart/", 0) == 0;
-        if (leaf && part != this && multipart) {
-            // A multipart part below the message without sub-parts (cut off by the
-            // nesting limit, or without a single delimiter line) holds its text as its
-            // body: it is listed as an attachment rather than taken as an empty container.
+        if (leaf && multipart && (part != this || attachment)) {
+            // A multipart part without sub-parts (cut off by the nesting limit, or without
+            // a single delimiter line) holds its text as its body: it is listed as an
+            // attachment rather than taken as an empty container (and dropped with it).
             part->IsEmbedded = RelatedPart && parent == RelatedPart;
             Attachments.Add(part);
         } else if (leaf && multipart && shown && !attachment && takeTextBody(part, "text/plain")) {

@@ -10,6 +10,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 namespace {
 
 std::string lowerAscii(std::string s)
@@ -244,7 +246,13 @@ std::string TMailPart::SourceText() const
 {
     std::string headerText;
     for (const std::string &line : Headers) {
+        // A lone CR or LF inside a field (left there by damaged text) would start a line
+        // of its own, read again as another field or as the body: it is written as the
+        // blank that unfolding leaves.
+        const std::size_t from = headerText.size();
         headerText += line;
+        std::replace_if(headerText.begin() + static_cast<std::ptrdiff_t>(from), headerText.end(),
+                        [](char c) { return c == '\r' || c == '\n'; }, ' ');
         headerText += "\r\n";
     }
     std::string text = FoldHeaders(headerText);

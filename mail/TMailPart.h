@@ -79,7 +79,8 @@ public:
     bool Decode();
     // Writes EncodedBody from DecodedBody and sets "Content-Transfer-Encoding" to match.
     void Encode(TEncodingType encodingType);
-    // FoldHeaders(Headers) + CR LF + EncodedBody: the mail text of a rebuilt message.
+    // FoldHeaders(Headers) + CR LF + EncodedBody: the mail text of a rebuilt message. A
+    // lone CR or LF inside a field is written as a blank.
     std::string SourceText() const;
     // Writes SourceText with every line ending in CR LF (a lone CR or LF becomes CR LF).
     // The file name is bytes (Windows-1252). A write failure raises AppError.

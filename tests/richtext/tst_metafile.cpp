@@ -314,44 +314,55 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<bool>("isEmf");
+        // Something in the file can still be drawn after the damage.
+        QTest::addColumn<bool>("drawn");
         const QByteArray pts = le32(0xFFFFFFF) + le16(1) + le16(1);
-        QTest::newRow("polygon count past the record") << Emf().record(3, rectL(0, 0, 1, 1) + pts).bytes() << true;
-        QTest::newRow("poly-polygon counts") << Emf().record(8, rectL(0, 0, 1, 1) + le32(0x40000000) + le32(0x40000000) + le32(7)).bytes() << true;
-        QTest::newRow("object index") << Emf().brush(0x7FFFFFFF, Qt::red).select(0x7FFFFFFF).select(0x80000100).record(40, le32(-1)).bytes() << true;
-        QTest::newRow("nan transform") << Emf().record(35, f32(NAN) + f32(0) + f32(0) + f32(INFINITY) + f32(0) + f32(0)).rectangle(0, 0, 9, 9).bytes() << true;
-        QTest::newRow("zero window") << Emf().record(17, le32(8)).record(9, le32(0) + le32(0)).rectangle(0, 0, 9, 9).bytes() << true;
-        QTest::newRow("giant font") << Emf().record(82, le32(1) + le32(-2000000000)).select(1).record(84, rectL(0, 0, 0, 0) + le32(1) + f32(1) + f32(1) + le32(0) + le32(0) + le32(3) + le32(76) + le32(0) + rectL(0, 0, 0, 0) + le32(0) + QByteArray("a\0b\0c\0", 6)).bytes() << true;
-        QTest::newRow("text past the record") << Emf().record(84, rectL(0, 0, 0, 0) + le32(1) + f32(1) + f32(1) + le32(0) + le32(0) + le32(0x7FFFFFFF) + le32(76) + le32(0) + rectL(0, 0, 0, 0) + le32(0xFFFFFFF0)).bytes() << true;
-        QTest::newRow("bitmap larger than its bits") << Emf().record(81, rectL(0, 0, 0, 0) + le32(0) + le32(0) + le32(0) + le32(0) + le32(60000) + le32(60000) + le32(80) + le32(40) + le32(120) + le32(4) + le32(0) + le32(0x00CC0020) + le32(10) + le32(10) + le32(40) + le32(60000) + le32(60000) + le16(1) + le16(32) + QByteArray(28, '\0') + le32(0)).bytes() << true;
-        QTest::newRow("clip region count") << Emf().record(75, le32(48) + le32(5) + le32(32) + le32(1) + le32(0x7FFFFFFF) + le32(0) + rectL(0, 0, 1, 1)).bytes() << true;
+        QTest::newRow("polygon count past the record") << Emf().record(3, rectL(0, 0, 1, 1) + pts).bytes() << true << false;
+        QTest::newRow("poly-polygon counts") << Emf().record(8, rectL(0, 0, 1, 1) + le32(0x40000000) + le32(0x40000000) + le32(7)).bytes() << true << false;
+        QTest::newRow("object index") << Emf().brush(0x7FFFFFFF, Qt::red).select(0x7FFFFFFF).select(0x80000100).record(40, le32(-1)).bytes() << true << false;
+        QTest::newRow("nan transform") << Emf().record(35, f32(NAN) + f32(0) + f32(0) + f32(INFINITY) + f32(0) + f32(0)).rectangle(0, 0, 9, 9).bytes() << true << false;
+        QTest::newRow("zero window") << Emf().record(17, le32(8)).record(9, le32(0) + le32(0)).rectangle(0, 0, 9, 9).bytes() << true << true;
+        QTest::newRow("giant font") << Emf().record(82, le32(1) + le32(-2000000000)).select(1).record(84, rectL(0, 0, 0, 0) + le32(1) + f32(1) + f32(1) + le32(0) + le32(0) + le32(3) + le32(76) + le32(0) + rectL(0, 0, 0, 0) + le32(0) + QByteArray("a\0b\0c\0", 6)).bytes() << true << true;
+        QTest::newRow("text past the record") << Emf().record(84, rectL(0, 0, 0, 0) + le32(1) + f32(1) + f32(1) + le32(0) + le32(0) + le32(0x7FFFFFFF) + le32(76) + le32(0) + rectL(0, 0, 0, 0) + le32(0xFFFFFFF0)).bytes() << true << false;
+        QTest::newRow("bitmap larger than its bits") << Emf().record(81, rectL(0, 0, 0, 0) + le32(0) + le32(0) + le32(0) + le32(0) + le32(60000) + le32(60000) + le32(80) + le32(40) + le32(120) + le32(4) + le32(0) + le32(0x00CC0020) + le32(10) + le32(10) + le32(40) + le32(60000) + le32(60000) + le16(1) + le16(32) + QByteArray(28, '\0') + le32(0)).bytes() << true << false;
+        QTest::newRow("clip region count") << Emf().record(75, le32(48) + le32(5) + le32(32) + le32(1) + le32(0x7FFFFFFF) + le32(0) + rectL(0, 0, 1, 1)).bytes() << true << false;
         Emf deep;
         for (int i = 0; i < 5000; ++i)
             deep.record(33);
         deep.record(34, le32(-100000)).record(34, le32(3)).rectangle(0, 0, 9, 9);
-        QTest::newRow("saved states") << deep.bytes() << true;
+        QTest::newRow("saved states") << deep.bytes() << true << true;
         Emf busy;
         busy.brush(1, Qt::red).select(1);
         for (int i = 0; i < 20000; ++i)
             busy.record(29, rectL(i % 90, i % 90, i % 90 + 1, i % 90 + 1)).rectangle(-100000, -100000, 100000, 100000);
-        QTest::newRow("holes and fills without end") << busy.bytes() << true;
-        QTest::newRow("record size past the end") << Emf().record(43, rectL(0, 0, 9, 9)).bytes().replace(92, 4, le32(0x7FFFFFFF)) << true;
-        QTest::newRow("wmf polygon count") << Wmf().record(0x0324, {0x7FFF, 1, 1}).bytes() << false;
-        QTest::newRow("wmf poly-polygon counts") << Wmf().record(0x0538, {0x7FFF, 0x7FFF}).bytes() << false;
-        QTest::newRow("wmf object table full") << Wmf(QRect(0, 0, 96, 96), 96, 1).brush(Qt::red).brush(Qt::blue).select(1).select(-1).record(0x01F0, {-1}).bytes() << false;
-        QTest::newRow("wmf text past the record") << Wmf().record(0x0A32, {0, 0, 0x7FFF, 6}).record(0x0521, {0x7FFF}).bytes() << false;
-        QTest::newRow("wmf record size past the end") << Wmf().record(0x041B, {9, 9, 0, 0}).bytes().replace(40, 4, le32(0x7FFFFFFF)) << false;
-        QTest::newRow("wmf bitmap header") << Wmf().record(0x0F43, {0x20, 0xCC, 0, 1, 1, 0, 0, 9, 9, 0, 0}, le32(40) + le32(0x7FFFFFFF) + le32(0x7FFFFFFF) + le16(1) + le16(32)).bytes() << false;
+        QTest::newRow("holes and fills without end") << busy.bytes() << true << true;
+        QTest::newRow("record size past the end") << Emf().record(43, rectL(0, 0, 9, 9)).bytes().replace(92, 4, le32(0x7FFFFFFF)) << true << false;
+        QTest::newRow("wmf polygon count") << Wmf().record(0x0324, {0x7FFF, 1, 1}).bytes() << false << false;
+        QTest::newRow("wmf poly-polygon counts") << Wmf().record(0x0538, {0x7FFF, 0x7FFF}).bytes() << false << false;
+        QTest::newRow("wmf object table full") << Wmf(QRect(0, 0, 96, 96), 96, 1).brush(Qt::red).brush(Qt::blue).select(1).select(-1).record(0x01F0, {-1}).bytes() << false << false;
+        QTest::newRow("wmf text past the record") << Wmf().record(0x0A32, {0, 0, 0x7FFF, 6}).record(0x0521, {0x7FFF}).bytes() << false << true;
+        QTest::newRow("wmf record size past the end") << Wmf().record(0x041B, {9, 9, 0, 0}).bytes().replace(40, 4, le32(0x7FFFFFFF)) << false << false;
+        QTest::newRow("wmf bitmap header") << Wmf().record(0x0F43, {0x20, 0xCC, 0, 1, 1, 0, 0, 9, 9, 0, 0}, le32(40) + le32(0x7FFFFFFF) + le32(0x7FFFFFFF) + le16(1) + le16(32)).bytes() << false << false;
     }
 
     void hostile()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(bool, isEmf);
-        (isEmf ? emf(bytes) : wmf(bytes)).isNull();
-        // Every prefix of a damaged file is a damaged file too.
+        QFETCH(bool, drawn);
+        const auto render = [&](qsizetype n) { return isEmf ? emf(bytes.left(n)) : wmf(bytes.left(n)); };
+        // A picture is drawn at the size asked for, or not at all.
+        const auto sound = [](const QImage &image) {
+            return image.isNull() || (image.size() == QSize(96, 96) && image.hasAlphaChannel());
+        };
+        const QImage whole = render(bytes.size());
+        QVERIFY(sound(whole));
+        QCOMPARE(!whole.isNull(), drawn);
+        // Every prefix of a damaged file is a damaged file too; no bytes are no picture.
+        QVERIFY(render(0).isNull());
         const qsizetype step = std::max<qsizetype>(7, bytes.size() / 40);
-        for (qsizetype n = 0; n < bytes.size(); n += step)
-            (isEmf ? emf(bytes.left(n)) : wmf(bytes.left(n))).isNull();
+        for (qsizetype n = step; n < bytes.size(); n += step)
+            QVERIFY2(sound(render(n)), qPrintable(QString::number(n)));
     }
 };
 

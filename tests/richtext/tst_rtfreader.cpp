@@ -1,6 +1,7 @@
 #include "richtext/metafile/MetafileRenderer.h"
 #include "richtext/reading/RtfPictureReader.h"
 #include "richtext/reading/RtfReader.h"
+#include "richtext/writing/RtfWriter.h"
 #include "tests/richtext/MetafileFixtures.h"
 #include "tests/support/TestFiles.h"
 
@@ -48,6 +49,17 @@ QString textOf(const std::string &bytes)
 std::string fixture(const char *name)
 {
     return TestFiles::readString(TestFiles::dataPath(QStringLiteral("rtf/") + QLatin1String(name)));
+}
+
+// Written as RTF and read back, the letter writes the same RTF again (the caller checks
+// QTest::currentTestFailed()).
+void checkRewrite(const QTextDocument &doc)
+{
+    const std::string once = RtfWriter::write(doc);
+    QVERIFY(once.starts_with("{\\rtf1"));
+    QTextDocument back;
+    RtfReader::read(once, &back);
+    QCOMPARE(QByteArray::fromStdString(RtfWriter::write(back)), QByteArray::fromStdString(once));
 }
 
 // The blocks of the root frame (tables skipped), in order.
@@ -682,6 +694,7 @@ void TstRtfReader::hostile()
     QString expected = mustContain;
     expected.remove(QLatin1Char(' '));
     QVERIFY2(letters.contains(expected), qPrintable(text.left(200)));
+    checkRewrite(doc);
 }
 
 namespace {
@@ -710,11 +723,16 @@ void TstRtfReader::deepNestingIsCapped()
 
 void TstRtfReader::cutAnywhere()
 {
-    // Every prefix of a letter reads; the text read so far is kept.
+    // Every prefix of a letter reads and writes back as it reads; the text read so far is kept.
     const std::string full = fixture("table.rtf") + fixture("bullets.rtf");
     for (size_t n = 0; n <= full.size(); n += 7) {
         QTextDocument doc;
         RtfReader::read(std::string_view(full).substr(0, n), &doc);
+        checkRewrite(doc);
+        if (QTest::currentTestFailed()) {
+            qInfo("cut after %zu bytes", n);
+            return;
+        }
     }
     QTextDocument doc;
     const std::string letter = fixture("western_letter.rtf");
