@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SendMode.h"
 #include "UserDialogs.h"
 
 #include <QString>
@@ -16,7 +17,7 @@ struct ConfigSettings;
 class SendCheck
 {
 public:
-    enum class Mode { Smtp, Desktop }; // Send ("Self") and Ms OE ("MSOE")
+    using Mode = SendMode; // Send and Ms OE
     // The control the person is sent back to.
     enum class Field { None, Letter, To, Cc, Bcc, Subject };
 

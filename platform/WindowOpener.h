@@ -2,6 +2,10 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
+#include <vector>
+
+enum class SendMode;
 
 // Opens the program's long-lived windows for any window that asks. app/ implements it
 // over the real windows; tests record the calls.
@@ -32,9 +36,8 @@ public:
 
     // The send dialog.
     virtual bool sendDialogShowing() const = 0;
-    // Shows the send dialog and runs the job over the record positions (decimal texts);
-    // mode "Self" sends through SMTP, "MSOE" through the desktop's mail program.
-    virtual bool sendMails(const QStringList &positions, const QString &mode) = 0;
+    // Shows the send dialog and runs the job over the mails at the record positions.
+    virtual bool sendMails(const std::vector<std::int64_t> &positions, SendMode mode) = 0;
 
     // The main window's enabled state (the tips window disables it while it shows).
     virtual void setMainWindowEnabled(bool enabled) = 0;

@@ -55,10 +55,10 @@ struct Quiet : UserDialogs, Shell, RandomSource, HelpLauncher, WindowOpener, Com
     void showTips() override {}
     void showAbout() override {}
     bool sendDialogShowing() const override { return false; }
-    bool sendMails(const QStringList &, const QString &) override { return false; }
+    bool sendMails(const std::vector<std::int64_t> &, SendMode) override { return false; }
     void setMainWindowEnabled(bool) override {}
     QWidget *openNewMail(int, MailBoxHost &) override { return nullptr; }
-    QWidget *openStoredMail(int, MailBoxHost &, TMailMessage &, std::int64_t, char) override { return nullptr; }
+    QWidget *openStoredMail(int, MailBoxHost &, TMailMessage &, std::int64_t, BoxCode) override { return nullptr; }
 };
 
 double ms(const QElapsedTimer &t)

@@ -1,5 +1,6 @@
 #include "AddressBook.h"
 #include "AppWindows.h"
+#include "SendMode.h"
 #include "ConfigForm.h"
 #include "TFM_AddEdit.h"
 #include "TFM_AddLst.h"
@@ -99,7 +100,7 @@ private slots:
         QWidget mainWindow;
         start(f, windows, mainWindow);
         QVERIFY(!windows.sendDialogShowing());
-        QVERIFY(windows.sendMails({}, QStringLiteral("Self")));
+        QVERIFY(windows.sendMails({}, SendMode::Smtp));
         QVERIFY(!windows.sendDialogShowing());
     }
 

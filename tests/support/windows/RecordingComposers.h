@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BoxTable.h"
 #include "ComposerWindows.h"
 #include "MailBoxHost.h"
 #include "TMailMessage.h"
@@ -25,12 +26,12 @@ public:
         return remember(slot, host);
     }
     QWidget *openStoredMail(int slot, MailBoxHost &host, TMailMessage &message, std::int64_t recordPos,
-                            char boxCode) override
+                            BoxCode boxCode) override
     {
         calls.append(QStringLiteral("stored %1 %2 %3 %4")
                          .arg(slot)
                          .arg(recordPos)
-                         .arg(QLatin1Char(boxCode))
+                         .arg(QLatin1Char(BoxTable::byte(boxCode)))
                          .arg(QString::fromLatin1(message.DecodedSubject())));
         return remember(slot, host);
     }

@@ -8,6 +8,7 @@
 #include "LinkAddresses.h"
 #include "RandomSource.h"
 #include "RecordingShell.h"
+#include "SendMode.h"
 #include "WindowOpener.h"
 #include "WindowServices.h"
 
@@ -78,9 +79,13 @@ public:
     void showTips() override { calls.append(QStringLiteral("tips")); }
     void showAbout() override { calls.append(QStringLiteral("about")); }
     bool sendDialogShowing() const override { return sendShowing; }
-    bool sendMails(const QStringList &positions, const QString &mode) override
+    bool sendMails(const std::vector<std::int64_t> &positions, SendMode mode) override
     {
-        calls.append(QStringLiteral("send ") + mode + QLatin1Char(' ') + positions.join(QLatin1Char(',')));
+        QStringList texts;
+        for (std::int64_t position : positions)
+            texts << QString::number(position);
+        calls.append(QStringLiteral("send ") + QLatin1String(sendModeName(mode)) + QLatin1Char(' ')
+                     + texts.join(QLatin1Char(',')));
         return sendResult;
     }
     void setMainWindowEnabled(bool enabled) override
