@@ -109,7 +109,7 @@ bool AppWindows::sendDialogShowing() const
     return m_send && m_send->isVisible();
 }
 
-bool AppWindows::sendMails(const QStringList &positions, const QString &mode)
+bool AppWindows::sendMails(const std::vector<std::int64_t> &positions, SendMode mode)
 {
     if (!m_send)
         return false;

@@ -50,7 +50,7 @@ public:
     void showTips() override;
     void showAbout() override;
     bool sendDialogShowing() const override;
-    bool sendMails(const QStringList &positions, const QString &mode) override;
+    bool sendMails(const std::vector<std::int64_t> &positions, SendMode mode) override;
     void showPreview(std::function<PicturePreview::Input()> source, QWidget *owner, bool print) override;
     void setMainWindowEnabled(bool enabled) override;
 

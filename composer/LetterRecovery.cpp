@@ -38,7 +38,7 @@ QByteArray LetterRecovery::digestOf(const std::string &mailText)
 
 void LetterRecovery::checkReplaced(RecoveryCopy &copy, const QString &mailBoxPath)
 {
-    if (copy.mode != QLatin1String("Modify"))
+    if (copy.mode != ComposeMode::Modify)
         return;
     bool same = false;
     try {
@@ -48,8 +48,8 @@ void LetterRecovery::checkReplaced(RecoveryCopy &copy, const QString &mailBoxPat
         same = false;
     }
     if (!same) {
-        copy.mode = QStringLiteral("New");
-        copy.boxCode = 'u';
+        copy.mode = ComposeMode::New;
+        copy.boxCode = BoxCode::Unsent;
         copy.recordPos = 0;
     }
 }
@@ -79,8 +79,8 @@ std::int64_t LetterRecovery::storeInTrash(const MailStorer &storer, const Recove
     mail.bcc = copy.bcc;
     mail.subject = copy.subject;
     // Stored as a mail of the trash box; the stored mail it was to replace stays as it is.
-    mail.mode = QStringLiteral("Modify");
-    mail.boxCode = 't';
+    mail.mode = ComposeMode::Modify;
+    mail.boxCode = BoxCode::Trash;
     TMailMessage message;
     std::vector<AttachmentRow> rows = attachmentRows(copy, message);
     return storer.StoreMail(message, mail, rows);

@@ -117,14 +117,14 @@ std::int64_t MailStorer::storeReplacing(TMailMessage &MSG, const ComposedMail &m
                                         std::vector<AttachmentRow> &rows, std::int64_t oldPosition) const
 {
     const std::int64_t position = StoreMail(MSG, mail, rows);
-    if (mail.mode == QLatin1String("Modify"))
-        MailStore(m_mailBoxPath).SetBoxCode(oldPosition, std::string_view("D", 1));
+    if (mail.mode == ComposeMode::Modify)
+        MailStore(m_mailBoxPath).SetBoxCode(oldPosition, BoxCode::Deleted);
     return position;
 }
 
-char MailStorer::storedBoxCode(const ComposedMail &mail)
+BoxCode MailStorer::storedBoxCode(const ComposedMail &mail)
 {
-    return mail.mode == QLatin1String("New") ? 'u' : mail.boxCode;
+    return mail.mode == ComposeMode::New ? BoxCode::Unsent : mail.boxCode;
 }
 
 bool MailStorer::letterEmpty(const QTextDocument &letter)

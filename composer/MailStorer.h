@@ -1,6 +1,8 @@
 #pragma once
 
 #include "composer/AttachmentRow.h"
+#include "composer/ComposeMode.h"
+#include "mailbox/BoxCode.h"
 
 #include <QString>
 #include <QStringList>
@@ -20,8 +22,8 @@ struct ComposedMail
     const QTextDocument *letter = nullptr;
     QString to, cc, bcc; // one recipient per line: a name from the address book or an address
     QString subject;
-    QString mode = QStringLiteral("New"); // "New" or "Modify"
-    char boxCode = 'u';                   // the box of the opened stored mail
+    ComposeMode mode = ComposeMode::New;
+    BoxCode boxCode = BoxCode::Unsent; // the box of the opened stored mail
 };
 
 // Builds a composer's mail in its message and appends it to the mail store. The letter
@@ -44,8 +46,8 @@ public:
     // line, else the address book's address for the trimmed line, else the line itself.
     Recipients resolveRecipients(const QString &memoText, const TMailRecipients &known) const;
 
-    // Builds the mail in MSG (cleared first) and appends it to the store with box 'u' for a
-    // new mail, else with the box of the opened mail. Returns the new record's position.
+    // Builds the mail in MSG (cleared first) and appends it to the store in the unsent box
+    // for a new mail, else with the box of the opened mail. Returns the new record's position.
     // Afterwards MSG holds the stored text; its attachment parts keep only their headers
     // (their bytes are in that text). Throws AppError when an attachment or the store
     // cannot be read or written; the store is then unchanged.
@@ -57,8 +59,8 @@ public:
     std::int64_t storeReplacing(TMailMessage &MSG, const ComposedMail &mail, std::vector<AttachmentRow> &rows,
                                 std::int64_t oldPosition) const;
 
-    // The box code a mail is stored with.
-    static char storedBoxCode(const ComposedMail &mail);
+    // The box a mail is stored in.
+    static BoxCode storedBoxCode(const ComposedMail &mail);
     // True when the letter holds nothing but blanks.
     static bool letterEmpty(const QTextDocument &letter);
 

@@ -1,5 +1,6 @@
 #include "composer/RecoveryCopy.h"
 
+#include "mailbox/BoxTable.h"
 #include "os/AppError.h"
 
 #include <QCryptographicHash>
@@ -69,13 +70,20 @@ QString fromText(const QByteArray &b)
     return QString::fromUtf8(b);
 }
 
+// One of the three boxes; the unsent box for anything else.
+BoxCode boxOfField(const QByteArray &value)
+{
+    const std::optional<BoxCode> box = value.size() == 1 ? BoxTable::fromByte(value[0]) : std::nullopt;
+    return box && BoxTable::selectorItem(*box) >= 0 ? *box : BoxCode::Unsent;
+}
+
 } // namespace
 
 QByteArray RecoveryCopy::write() const
 {
     QByteArray fields;
-    putField(fields, "mode", text(mode));
-    putField(fields, "box", QByteArray(1, boxCode));
+    putField(fields, "mode", mode == ComposeMode::Modify ? "Modify" : "New");
+    putField(fields, "box", QByteArray(1, BoxTable::byte(boxCode)));
     putField(fields, "record", QByteArray::number(qint64(recordPos)));
     putField(fields, "replaces", replacedDigest);
     putField(fields, "subject", text(subject));
@@ -150,9 +158,9 @@ RecoveryCopy RecoveryCopy::read(const QByteArray &bytes)
         if (pending && name != "stream" && name != "file")
             throw AppError("an attachment of the copy is damaged");
         if (name == "mode")
-            copy.mode = value == "Modify" ? QStringLiteral("Modify") : QStringLiteral("New");
+            copy.mode = value == "Modify" ? ComposeMode::Modify : ComposeMode::New;
         else if (name == "box")
-            copy.boxCode = value == "s" ? 's' : value == "t" ? 't' : 'u';
+            copy.boxCode = boxOfField(value);
         else if (name == "record")
             copy.recordPos = std::max<qint64>(0, value.toLongLong());
         else if (name == "replaces")

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "composer/ComposeMode.h"
+#include "mailbox/BoxCode.h"
+
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
@@ -27,8 +30,8 @@ struct RecoveryCopy
     };
 
     std::int64_t stamp = 0; // milliseconds since 1970 of the last change the copy holds
-    QString mode = QStringLiteral("New");
-    char boxCode = 'u';
+    ComposeMode mode = ComposeMode::New;
+    BoxCode boxCode = BoxCode::Unsent;
     std::int64_t recordPos = 0;
     QByteArray replacedDigest; // SHA-256 of the stored mail it replaces, as it was opened
     std::string letter; // RTF bytes

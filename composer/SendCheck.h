@@ -1,5 +1,7 @@
 #pragma once
 
+#include "picture/SendMode.h"
+
 #include <QString>
 
 class MailStorer;
@@ -14,7 +16,7 @@ struct ConfigSettings;
 class SendCheck
 {
 public:
-    enum class Mode { Smtp, Desktop }; // Send ("Self") and Ms OE ("MSOE")
+    using Mode = SendMode; // Send and Ms OE
     // The control the person is sent back to.
     enum class Field { None, Letter, To, Cc, Bcc, Subject };
 

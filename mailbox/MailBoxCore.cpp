@@ -7,54 +7,35 @@
 #include <algorithm>
 #include <utility>
 
-namespace {
-
-constexpr const char *BoxNames[3] = {"SentBox", "UnsentBox", "TrashBox"};
-constexpr char BoxCodes[3] = {MailStore::SentCode, MailStore::UnsentCode, MailStore::TrashCode};
-
-} // namespace
-
 MailBoxCore::MailBoxCore(ConfigSettings &settings, QString mailBoxPath)
     : m_settings(settings)
     , m_store(std::move(mailBoxPath))
 {
 }
 
-int MailBoxCore::selectorItemOfName(std::string_view boxName)
+std::optional<BoxCode> MailBoxCore::currentBox() const
 {
-    for (int item = 0; item < 3; ++item)
-        if (boxName == BoxNames[item])
-            return item;
-    return -1;
+    return BoxTable::fromIniName(m_settings.BOX_CurrentBox);
 }
 
-char MailBoxCore::boxCodeOfName(std::string_view boxName)
+void MailBoxCore::showBox(BoxCode box)
 {
-    return boxCodeOfItem(selectorItemOfName(boxName));
-}
-
-const char *MailBoxCore::boxNameOfItem(int item)
-{
-    return item >= 0 && item < 3 ? BoxNames[item] : "";
-}
-
-char MailBoxCore::boxCodeOfItem(int item)
-{
-    return item >= 0 && item < 3 ? BoxCodes[item] : 0;
-}
-
-char MailBoxCore::currentBoxCode() const
-{
-    return boxCodeOfName(m_settings.BOX_CurrentBox);
-}
-
-void MailBoxCore::showBox(int item)
-{
-    if (item < 0 || item > 2)
+    const BoxList *list = m_lists.box(box);
+    if (!list)
         return;
-    m_settings.BOX_CurrentBox = BoxNames[item];
-    m_shown = *m_lists.box(BoxCodes[item]);
+    m_settings.BOX_CurrentBox = BoxTable::iniName(box);
+    m_shown = *list;
     sortShown();
+}
+
+bool MailBoxCore::showStored(BoxCode box, std::int64_t position)
+{
+    if (!m_lists.box(box))
+        return false;
+    showBox(box);
+    const int row = rowOf(position);
+    *rememberedRow() = row >= 0 ? row : std::max(0, int(m_shown.size()) - 1);
+    return true;
 }
 
 void MailBoxCore::sortShown()
@@ -75,18 +56,20 @@ void MailBoxCore::ReloadBoxes()
     m_readError.clear();
     m_everRead = true;
     m_lists = MailBoxLists::fromListing(std::move(listing));
-    const BoxList *current = m_lists.box(currentBoxCode());
+    const std::optional<BoxCode> box = currentBox();
+    const BoxList *current = box ? m_lists.box(*box) : nullptr;
     m_shown = current ? *current : BoxList();
     sortShown();
 }
 
 QStringList MailBoxCore::boxCountTexts() const
 {
-    auto count = [this](const BoxList &list) {
-        return m_everRead ? QString::number(list.size()) : QStringLiteral("?");
-    };
-    return {QStringLiteral("Sent Box   ") + count(m_lists.sent), QStringLiteral("UnSent Box ") + count(m_lists.unsent),
-            QStringLiteral("Trash Box  ") + count(m_lists.trash)};
+    // The captions padded to one width: "UnSent Box 12", "Trash Box  0".
+    QStringList texts;
+    for (BoxCode box : BoxTable::Boxes)
+        texts << BoxTable::selectorCaption(box).leftJustified(11)
+                + (m_everRead ? QString::number(m_lists.count(box)) : QStringLiteral("?"));
+    return texts;
 }
 
 QString MailBoxCore::storeStatusText() const
@@ -104,23 +87,13 @@ void MailBoxCore::setPreviewed(int row)
 
 bool MailBoxCore::previewStillShown() const
 {
-    return m_previewed.empty()
-        || std::any_of(m_shown.begin(), m_shown.end(),
-                       [this](const MailSummary &mail) { return mail.position == m_previewed; });
+    return !m_previewed || rowOf(*m_previewed) >= 0;
 }
 
 int *MailBoxCore::rememberedRow()
 {
-    switch (currentBoxCode()) {
-    case MailStore::UnsentCode:
-        return &m_settings.BOX_UIndex;
-    case MailStore::SentCode:
-        return &m_settings.BOX_SIndex;
-    case MailStore::TrashCode:
-        return &m_settings.BOX_TIndex;
-    default:
-        return nullptr;
-    }
+    const std::optional<BoxCode> box = currentBox();
+    return box ? BoxTable::rememberedRow(m_settings, *box) : nullptr;
 }
 
 int MailBoxCore::rowToRestore()
@@ -133,14 +106,21 @@ int MailBoxCore::rowToRestore()
 
 std::int64_t MailBoxCore::positionOf(int row) const
 {
-    return std::stoll(m_shown.at(size_t(row)).position);
+    return m_shown.at(size_t(row)).position;
 }
 
-QStringList MailBoxCore::positions(const std::vector<int> &rows) const
+int MailBoxCore::rowOf(std::int64_t position) const
 {
-    QStringList list;
+    const auto at = std::find_if(m_shown.begin(), m_shown.end(),
+                                 [position](const MailSummary &mail) { return mail.position == position; });
+    return at == m_shown.end() ? -1 : int(at - m_shown.begin());
+}
+
+std::vector<std::int64_t> MailBoxCore::positions(const std::vector<int> &rows) const
+{
+    std::vector<std::int64_t> list;
     for (int row : rows)
-        list.append(QString::fromLatin1(m_shown.at(size_t(row)).position));
+        list.push_back(positionOf(row));
     return list;
 }
 
@@ -161,26 +141,25 @@ bool MailBoxCore::deleteRows(const std::vector<int> &rows) const
 {
     if (rows.empty())
         return false;
-    const char *code = currentBoxCode() == MailStore::TrashCode ? "D" : "t";
+    const BoxCode code = currentBox() == BoxCode::Trash ? BoxCode::Deleted : BoxCode::Trash;
     for (int row : rows)
         m_store.SetBoxCode(positionOf(row), code);
     return true;
 }
 
-bool MailBoxCore::moveRows(const std::vector<int> &rows, char targetCode) const
+bool MailBoxCore::moveRows(const std::vector<int> &rows, BoxCode target) const
 {
-    if (rows.empty() || currentBoxCode() == targetCode)
+    if (rows.empty() || currentBox() == target)
         return false;
-    const char code[2] = {targetCode, 0};
     for (int row : rows)
-        m_store.SetBoxCode(positionOf(row), code);
+        m_store.SetBoxCode(positionOf(row), target);
     return true;
 }
 
 void MailBoxCore::emptyTrash() const
 {
     for (const MailSummary &mail : m_lists.trash)
-        m_store.SetBoxCode(std::stoll(mail.position), "D");
+        m_store.SetBoxCode(mail.position, BoxCode::Deleted);
 }
 
 const char *const MailBoxCore::AllSlotsTakenText =

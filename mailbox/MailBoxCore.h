@@ -1,11 +1,13 @@
 #pragma once
 
+#include "mailbox/BoxTable.h"
 #include "mailbox/MailBoxLists.h"
 #include "mailbox/MailStore.h"
 
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,33 +17,26 @@ class TMailMessage;
 
 // What the main window decides without a widget: the three box lists from the store, the
 // shown list (a sorted copy of the current box's), the remembered rows and the commands'
-// steps on the store. The current box and the remembered rows are the settings record's
-// BOX_ fields, which composers set too. Store errors are raised as AppError ("Cannot open
+// steps on the store. The current box and the remembered rows are settings (the record's
+// BOX_ fields, kept in Config.dat); only this class changes them. Store errors are raised as AppError ("Cannot open
 // file ..."); a failed reload leaves every list as it was.
 class MailBoxCore
 {
 public:
     MailBoxCore(ConfigSettings &settings, QString mailBoxPath);
 
-    // Box selector items: 0 sent, 1 unsent, 2 trash.
-    static constexpr int SentItem = 0;
-    static constexpr int UnsentItem = 1;
-    static constexpr int TrashItem = 2;
-    // "SentBox", "UnsentBox", "TrashBox" <-> 's', 'u', 't' (0 for any other name) and
-    // selector items (-1 for a name of no box).
-    static char boxCodeOfName(std::string_view boxName);
-    static int selectorItemOfName(std::string_view boxName);
-    static const char *boxNameOfItem(int item);
-    static char boxCodeOfItem(int item);
-
     const MailStore &store() const { return m_store; }
     const MailBoxLists &lists() const { return m_lists; }
     const BoxList &shown() const { return m_shown; }
 
-    // 's', 'u' or 't' for the current box, 0 when the record names no box.
-    char currentBoxCode() const;
-    // Makes the selector's item the current box and shows a sorted copy of its list.
-    void showBox(int item);
+    // The current box; nothing when the record names no box.
+    std::optional<BoxCode> currentBox() const;
+    // Makes the box the current one and shows a sorted copy of its list (not the deleted mark).
+    void showBox(BoxCode box);
+    // After a composer stored a mail at `position` into `box` (and the lists were reloaded):
+    // the box is shown and its remembered row is the mail's row, the last row when the box
+    // does not list it. False for the deleted mark, which changes nothing.
+    bool showStored(BoxCode box, std::int64_t position);
 
     int sortColumn() const { return m_sortColumn; }
     void setSortColumn(int column) { m_sortColumn = column; }
@@ -61,7 +56,7 @@ public:
     // The mail the preview shows, by row of the shown list; it is remembered by its
     // position, so that a reload or a box switch can tell whether it is still shown.
     void setPreviewed(int row);
-    void clearPreviewed() { m_previewed.clear(); }
+    void clearPreviewed() { m_previewed.reset(); }
     // False when a mail is previewed that the shown list no longer holds.
     bool previewStillShown() const;
 
@@ -73,8 +68,10 @@ public:
     int rowToRestore();
 
     std::int64_t positionOf(int row) const;
-    // Positions of the rows (indexes into the shown list), as decimal texts, in that order.
-    QStringList positions(const std::vector<int> &rows) const;
+    // The row of the shown list that holds the mail at `position`; -1 when none does.
+    int rowOf(std::int64_t position) const;
+    // Positions of the rows (indexes into the shown list), in that order.
+    std::vector<std::int64_t> positions(const std::vector<int> &rows) const;
     // The subjects of the rows, as the list shows them, in that order.
     QStringList subjects(const std::vector<int> &rows) const;
     void loadMail(int row, TMailMessage &message) const;
@@ -83,8 +80,8 @@ public:
     // reloads). Rows are indexes into the shown list, top to bottom.
     // Delete: into the trash, or out of every box when the trash is shown.
     bool deleteRows(const std::vector<int> &rows) const;
-    // Moves the rows to box 's' or 'u'; nothing when that box is the one shown.
-    bool moveRows(const std::vector<int> &rows, char targetCode) const;
+    // Moves the rows to the box; nothing when that box is the one shown.
+    bool moveRows(const std::vector<int> &rows, BoxCode target) const;
     // Marks every mail of the trash list deleted, whatever box is shown.
     void emptyTrash() const;
 
@@ -101,5 +98,5 @@ private:
     int m_sortColumn = 4;
     std::string m_readError; // why the last reload failed; empty after a good one
     bool m_everRead = false;
-    std::string m_previewed; // position of the previewed mail; empty when none
+    std::optional<std::int64_t> m_previewed; // position of the previewed mail
 };

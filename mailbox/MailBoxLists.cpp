@@ -1,5 +1,6 @@
 #include "mailbox/MailBoxLists.h"
 
+#include "mailbox/BoxTable.h"
 #include "mailbox/MailStore.h"
 
 #include <utility>
@@ -8,39 +9,35 @@ MailBoxLists MailBoxLists::fromListing(std::vector<MailSummary> listing)
 {
     MailBoxLists lists;
     for (MailSummary &summary : listing) {
-        switch (summary.boxCode) {
-        case MailStore::SentCode:
-            lists.sent.push_back(std::move(summary));
-            break;
-        case MailStore::UnsentCode:
-            lists.unsent.push_back(std::move(summary));
-            break;
-        case MailStore::TrashCode:
-            lists.trash.push_back(std::move(summary));
-            break;
-        default:
-            break;
-        }
+        const std::optional<BoxCode> code = BoxTable::fromByte(summary.boxCode);
+        if (BoxList *list = code ? lists.list(*code) : nullptr)
+            list->push_back(std::move(summary));
     }
     return lists;
 }
 
-const BoxList *MailBoxLists::box(char boxCode) const
+BoxList *MailBoxLists::list(BoxCode code)
 {
-    switch (boxCode) {
-    case MailStore::SentCode:
+    switch (code) {
+    case BoxCode::Sent:
         return &sent;
-    case MailStore::UnsentCode:
+    case BoxCode::Unsent:
         return &unsent;
-    case MailStore::TrashCode:
+    case BoxCode::Trash:
         return &trash;
-    default:
-        return nullptr;
+    case BoxCode::Deleted:
+        break;
     }
+    return nullptr;
 }
 
-int MailBoxLists::count(char boxCode) const
+const BoxList *MailBoxLists::box(BoxCode code) const
 {
-    const BoxList *list = box(boxCode);
+    return const_cast<MailBoxLists *>(this)->list(code);
+}
+
+int MailBoxLists::count(BoxCode code) const
+{
+    const BoxList *list = box(code);
     return list ? int(list->size()) : 0;
 }

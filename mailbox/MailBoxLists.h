@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mailbox/BoxCode.h"
 #include "mailbox/MailSummary.h"
 
 #include <vector>
@@ -17,7 +18,10 @@ struct MailBoxLists
 
     static MailBoxLists fromListing(std::vector<MailSummary> listing);
 
-    // The list of box code 's', 'u' or 't'; null for any other code.
-    const BoxList *box(char boxCode) const;
-    int count(char boxCode) const;
+    // The list of a box; null for the deleted mark.
+    const BoxList *box(BoxCode code) const;
+    int count(BoxCode code) const;
+
+private:
+    BoxList *list(BoxCode code);
 };

@@ -51,7 +51,7 @@ QVariant MailListModel::data(const QModelIndex &index, int role) const
     case 5:
         return QString::fromLatin1(mail.sizeText);
     case PositionColumn:
-        return QString::fromLatin1(mail.position);
+        return QString::number(mail.position);
     default:
         return {};
     }

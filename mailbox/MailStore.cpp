@@ -1,6 +1,7 @@
 #include "mailbox/MailStore.h"
 
 #include "mail/TMailMessage.h"
+#include "mailbox/BoxTable.h"
 #include "mailbox/StoreFile.h"
 #include "mailbox/StorePurger.h"
 #include "os/AppError.h"
@@ -70,6 +71,17 @@ std::int64_t MailStore::AppendMail(std::string_view text, char boxCode, char att
         throw;
     }
     return position;
+}
+
+std::int64_t MailStore::AppendMail(std::string_view text, BoxCode box, char attachFlag) const
+{
+    return AppendMail(text, BoxTable::byte(box), attachFlag);
+}
+
+void MailStore::SetBoxCode(std::int64_t position, BoxCode code) const
+{
+    const char byte = BoxTable::byte(code);
+    SetBoxCode(position, std::string_view(&byte, 1));
 }
 
 void MailStore::SetBoxCode(std::int64_t position, std::string_view code) const

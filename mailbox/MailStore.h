@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mailbox/BoxCode.h"
 #include "mailbox/MailSummary.h"
 #include "mailbox/StoreWalker.h"
 
@@ -22,11 +23,6 @@ class TMailMessage;
 class MailStore
 {
 public:
-    static constexpr char UnsentCode = 'u';
-    static constexpr char SentCode = 's';
-    static constexpr char TrashCode = 't';
-    static constexpr char DeletedCode = 'D';
-
     // Positions and lengths are signed 32-bit numbers, so the file stays below 2^31 bytes.
     static constexpr std::int64_t MaxFileSize = 0x7FFFFFFF;
     static constexpr std::int64_t HeaderSize = StoreWalker::FirstRecord;
@@ -37,8 +33,10 @@ public:
     // Appends one record and returns its position. The bytes are on the disk when it
     // returns; a failed append leaves the file as it was.
     std::int64_t AppendMail(std::string_view text, char boxCode, char attachFlag) const;
+    std::int64_t AppendMail(std::string_view text, BoxCode box, char attachFlag) const;
     // Overwrites the box code of the record at `position` with the first byte of `code`.
     void SetBoxCode(std::int64_t position, std::string_view code) const;
+    void SetBoxCode(std::int64_t position, BoxCode code) const;
     // The mail text of the record at `position`.
     std::string ReadMailText(std::int64_t position) const;
     // Reads the record at `position` and parses it into `message` (cleared first).

@@ -89,7 +89,7 @@ MailSummary MailSummary::build(std::int64_t position, std::int64_t length, char 
                                std::string_view window)
 {
     MailSummary summary;
-    summary.position = std::to_string(position);
+    summary.position = position;
     summary.sizeText = formatSize(length);
     summary.length = length;
     summary.boxCode = boxCode;

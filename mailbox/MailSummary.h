@@ -9,7 +9,7 @@
 // header and the first 1024 bytes of its text, never stored.
 struct MailSummary
 {
-    std::string position;     // decimal text of the record's byte offset
+    std::int64_t position = 0; // the record's byte offset
     std::string sizeText;     // "12 KB", "3 MB"
     char boxCode = 0;
     char attachFlag = 0;

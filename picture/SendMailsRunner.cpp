@@ -211,7 +211,7 @@ bool SendMailsRunner::sendOne(std::int64_t position, const QString &mode, EmlHan
     const MailStore store(m_mailBoxPath);
     if (mode == QLatin1String("MSOE")) {
         m_shell.openFile(handOver.write(FJob.HandOverText()));
-        store.SetBoxCode(position, "s");
+        store.SetBoxCode(position, BoxCode::Sent);
         return true;
     }
 
@@ -246,7 +246,7 @@ bool SendMailsRunner::sendOne(std::int64_t position, const QString &mode, EmlHan
         return false;
     }
     emit progressChanged(1, 1); // full
-    store.SetBoxCode(position, "s");
+    store.SetBoxCode(position, BoxCode::Sent);
     FSMTP.Quit();
     return true;
 }

@@ -1,6 +1,7 @@
 #include "tools/CliRegistry.h"
 #include "tools/CliSupport.h"
 
+#include "mailbox/BoxTable.h"
 #include "mailbox/MailStore.h"
 
 #include <QFile>
@@ -30,12 +31,18 @@ int usage()
     return Cli::fail(QStringLiteral("usage: vellorn-cli %1").arg(QLatin1String(Usage)));
 }
 
+// The code of a one-letter argument.
+std::optional<BoxCode> boxCodeOf(const QString &text)
+{
+    return text.size() == 1 ? BoxTable::fromByte(text.at(0).toLatin1()) : std::nullopt;
+}
+
 int list(const MailStore &store)
 {
     std::string out;
     for (const MailSummary &s : store.ScanStore()) {
         // Names and subjects as the mail list shows them, in UTF-8 for the terminal.
-        out += s.position + '\t' + s.boxCode + '\t' + s.attachFlag + '\t' + s.sizeText + '\t' + s.toText.toStdString()
+        out += std::to_string(s.position) + '\t' + s.boxCode + '\t' + s.attachFlag + '\t' + s.sizeText + '\t' + s.toText.toStdString()
                + '\t' + s.subjectText.toStdString() + '\t' + s.date + '\n';
     }
     Cli::writeStdout(out);
@@ -51,7 +58,8 @@ int append(const MailStore &store, QStringList args)
         return 1;
     if (args.isEmpty())
         return usage();
-    if (box != QLatin1String("u") && box != QLatin1String("s") && box != QLatin1String("t"))
+    const std::optional<BoxCode> code = boxCodeOf(box);
+    if (!code || *code == BoxCode::Deleted)
         return Cli::fail(QStringLiteral("--box must be u, s or t"));
     if (attach != QLatin1String("Y") && attach != QLatin1String("N"))
         return Cli::fail(QStringLiteral("--attach must be Y or N"));
@@ -68,7 +76,7 @@ int append(const MailStore &store, QStringList args)
         const std::optional<std::string> text = Cli::readFile(path);
         if (!text)
             return 1;
-        const std::int64_t position = store.AppendMail(*text, box.at(0).toLatin1(), attach.at(0).toLatin1());
+        const std::int64_t position = store.AppendMail(*text, *code, attach.at(0).toLatin1());
         Cli::writeStdout(std::to_string(position) + '\n');
     }
     return 0;
@@ -122,10 +130,10 @@ int storeCommand(const QStringList &all)
         const std::optional<std::int64_t> position = parsePosition(args.at(0));
         if (!position)
             return Cli::fail(QStringLiteral("not a position: %1").arg(args.at(0)));
-        const QString code = args.at(1);
-        if (code.size() != 1 || !QStringLiteral("ustD").contains(code))
+        const std::optional<BoxCode> code = boxCodeOf(args.at(1));
+        if (!code)
             return Cli::fail(QStringLiteral("the box code must be u, s, t or D"));
-        store.SetBoxCode(*position, std::string(1, code.at(0).toLatin1()));
+        store.SetBoxCode(*position, *code);
         return 0;
     }
     if (verb == QLatin1String("purge") && args.isEmpty()) {

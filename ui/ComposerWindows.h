@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+enum class BoxCode : char;
 class MailBoxHost;
 class QWidget;
 class TMailMessage;
@@ -15,14 +16,14 @@ class ComposerWindows
 public:
     virtual ~ComposerWindows() = default;
 
-    // A composer for a new mail in `slot` (1 to 10), shown: mode "New", box 'u'.
+    // A composer for a new mail in `slot` (1 to 10), shown: mode New, box Unsent.
     virtual QWidget *openNewMail(int slot, MailBoxHost &host) = 0;
 
     // A composer in `slot`, shown and filled with the stored mail `message` (read from the
     // record at `recordPos`; attachments whose decoded body is empty are decoded on the
     // way): the letter when its text body is not blank, the subject, one memo line per
     // recipient with the same pairs in its own message, one "Stream" row per attachment;
-    // mode "Modify", box `boxCode` ('s', 'u' or 't'), just opened, letter unchanged.
+    // mode Modify, box `box` (the box it is listed in), just opened, letter unchanged.
     virtual QWidget *openStoredMail(int slot, MailBoxHost &host, TMailMessage &message, std::int64_t recordPos,
-                                    char boxCode) = 0;
+                                    BoxCode box) = 0;
 };

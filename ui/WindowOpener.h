@@ -4,9 +4,12 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <functional>
+#include <vector>
 
 class QWidget;
+enum class SendMode;
 
 // Opens the program's long-lived windows for any window that asks. app/ implements it
 // over the real windows; tests record the calls.
@@ -37,9 +40,8 @@ public:
 
     // The send dialog.
     virtual bool sendDialogShowing() const = 0;
-    // Shows the send dialog and runs the job over the record positions (decimal texts);
-    // mode "Self" sends through SMTP, "MSOE" through the desktop's mail program.
-    virtual bool sendMails(const QStringList &positions, const QString &mode) = 0;
+    // Shows the send dialog and runs the job over the mails at the record positions.
+    virtual bool sendMails(const std::vector<std::int64_t> &positions, SendMode mode) = 0;
 
     // The picture preview of a letter: its own window beside `owner`, gone with it.
     // `source` gives the letter as it is at each refresh; with `print`, printing starts as

@@ -89,7 +89,7 @@ int main(int argc, char **argv)
     NowClock clock;
     const MailStorer storer(settings, clock, mailBox, config, dir.path());
     ComposedMail mail{&letter, QStringLiteral("bob@example.com"), {}, {}, QStringLiteral("Big"),
-                      QStringLiteral("New"), 'u'};
+                      ComposeMode::New, BoxCode::Unsent};
 
     for (int run = 0; run < 3; ++run) {
         std::vector<AttachmentRow> rows{{QStringLiteral("big.bin"), attachment, AttachmentRow::File}};

@@ -47,14 +47,14 @@ void ComposerFactory::showCascaded(TFM_Cmps &composer)
 QWidget *ComposerFactory::openNewMail(int slot, MailBoxHost &host)
 {
     TFM_Cmps *composer = create(slot, host);
-    composer->FMode = QStringLiteral("New");
-    composer->FBoxCode = 'u';
+    composer->FMode = ComposeMode::New;
+    composer->FBoxCode = BoxCode::Unsent;
     showCascaded(*composer);
     return composer;
 }
 
 QWidget *ComposerFactory::openStoredMail(int slot, MailBoxHost &host, TMailMessage &message, std::int64_t recordPos,
-                                         char boxCode)
+                                         BoxCode boxCode)
 {
     TFM_Cmps *composer = create(slot, host);
     // Filled before it shows: the letter is laid out once.
@@ -63,7 +63,7 @@ QWidget *ComposerFactory::openStoredMail(int slot, MailBoxHost &host, TMailMessa
     return composer;
 }
 
-void ComposerFactory::fill(TFM_Cmps &composer, TMailMessage &message, std::int64_t recordPos, char boxCode)
+void ComposerFactory::fill(TFM_Cmps &composer, TMailMessage &message, std::int64_t recordPos, BoxCode boxCode)
 {
     const std::string letter = message.PlainText();
     if (!AddressBook::trimmed(letter).empty())
@@ -103,6 +103,6 @@ void ComposerFactory::fill(TFM_Cmps &composer, TMailMessage &message, std::int64
     composer.FRecordPos = recordPos;
     composer.FJustOpened = true;
     composer.FBoxCode = boxCode;
-    composer.FMode = QStringLiteral("Modify");
+    composer.FMode = ComposeMode::Modify;
     composer.setLetterChanged(false);
 }

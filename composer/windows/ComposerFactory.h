@@ -15,13 +15,13 @@ public:
 
     QWidget *openNewMail(int slot, MailBoxHost &host) override;
     QWidget *openStoredMail(int slot, MailBoxHost &host, TMailMessage &message, std::int64_t recordPos,
-                            char boxCode) override;
+                            BoxCode boxCode) override;
 
     // Fills a composer from a stored mail: the letter (unless its text body is blank), the
     // subject, the recipients of each kind (memo lines and the same pairs in its message),
     // the attachments as "Stream" rows over copies in its message; mode "Modify", the box
     // and record given, the letter unchanged.
-    static void fill(TFM_Cmps &composer, TMailMessage &message, std::int64_t recordPos, char boxCode);
+    static void fill(TFM_Cmps &composer, TMailMessage &message, std::int64_t recordPos, BoxCode boxCode);
 
     // Composers opened from now on keep recovery copies of their unsaved letters there.
     void setRecoveryFolder(RecoveryFolder *folder) { m_recovery = folder; }

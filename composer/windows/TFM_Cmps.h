@@ -1,9 +1,11 @@
 #pragma once
 
 #include "composer/AttachmentRow.h"
+#include "composer/ComposeMode.h"
 #include "composer/SendCheck.h"
 #include "composer/ToolBarState.h"
 #include "mail/TMailMessage.h"
+#include "mailbox/BoxCode.h"
 #include "ui/UserDialogs.h"
 
 #include <QColor>
@@ -54,8 +56,8 @@ public:
     ~TFM_Cmps() override;
 
     // ---- what the main window fills when it opens a composer
-    QString FMode = QStringLiteral("New"); // "New" or "Modify"
-    char FBoxCode = 'u';                   // 'u', 's' or 't'
+    ComposeMode FMode = ComposeMode::New;
+    BoxCode FBoxCode = BoxCode::Unsent;
     std::int64_t FRecordPos = 0;           // the opened stored mail's record position
     bool FJustOpened = true;               // cleared by the first showing
     int Tag = 0;                           // slot number among the composer windows, 1 to 10
@@ -277,11 +279,11 @@ private:
     // Stores the mail (replacing the opened one); false when it failed, after the error
     // was shown.
     bool storeMail(std::int64_t &position);
-    // After a store: the box of the stored mail remembers its last row as selected.
-    void selectStoredRow();
+    // After a store: the main window shows the stored mail selected in its box.
+    void reportStored(std::int64_t position);
     // Send and Ms OE: the checks before anything is stored, then storing and sending.
     void sendChecked(SendCheck::Mode mode);
-    void sendThrough(const QString &mode);
+    void sendThrough(SendMode mode);
     void focusField(SendCheck::Field field);
     void showError(const QString &text);
     // The message boxes and file dialogs of this window belong to it.

@@ -44,7 +44,7 @@ RecoveryCopy TFM_Cmps::recoveryCopy()
     copy.mode = FMode;
     copy.boxCode = FBoxCode;
     copy.recordPos = FRecordPos;
-    if (FMode == QLatin1String("Modify") && m_replacedDigest.isEmpty()) {
+    if (FMode == ComposeMode::Modify && m_replacedDigest.isEmpty()) {
         try {
             m_replacedDigest = LetterRecovery::digestOf(MailStore(m_services.paths.mailBox).ReadMailText(FRecordPos));
         } catch (const AppError &) {

@@ -19,21 +19,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 
-namespace {
-
-
-// The settings record's name of a box, and its item in the main window's box selector.
-const char *boxName(char code)
-{
-    return code == 's' ? "SentBox" : code == 't' ? "TrashBox" : "UnsentBox";
-}
-int selectorItem(char code)
-{
-    return code == 's' ? 0 : code == 't' ? 2 : 1;
-}
-
-} // namespace
-
 ComposedMail TFM_Cmps::composedMail() const
 {
     ComposedMail mail;
@@ -90,14 +75,10 @@ bool TFM_Cmps::storeMail(std::int64_t &position)
     return stored;
 }
 
-void TFM_Cmps::selectStoredRow()
+void TFM_Cmps::reportStored(std::int64_t position)
 {
-    if (!m_host)
-        return;
-    const char code = MailStorer::storedBoxCode(composedMail());
-    const int last = std::max(0, m_host->boxRowCount(code) - 1);
-    ConfigSettings &s = m_services.settings;
-    (code == 's' ? s.BOX_SIndex : code == 't' ? s.BOX_TIndex : s.BOX_UIndex) = last;
+    if (m_host)
+        m_host->mailStored(MailStorer::storedBoxCode(composedMail()), position);
 }
 
 void TFM_Cmps::PIC_SaveClick()
@@ -108,12 +89,7 @@ void TFM_Cmps::PIC_SaveClick()
     setLetterChanged(false);
     discardRecoveryCopy();
     hide();
-    if (m_host) {
-        m_host->ReloadBoxes();
-        m_host->UpdateBoxCounts();
-        selectStoredRow();
-        m_host->RestoreSelection();
-    }
+    reportStored(position);
     close();
 }
 
@@ -135,16 +111,7 @@ bool TFM_Cmps::FormCloseQuery()
             setLetterChanged(false);
             discardRecoveryCopy();
             mayClose = true;
-            if (m_host) {
-                // The main window shows the box the mail went to, with the mail selected.
-                const char code = MailStorer::storedBoxCode(composedMail());
-                m_services.settings.BOX_CurrentBox = boxName(code);
-                m_host->setBoxSelectorItem(selectorItem(code));
-                m_host->ReloadBoxes();
-                m_host->UpdateBoxCounts();
-                selectStoredRow();
-                m_host->RestoreSelection();
-            }
+            reportStored(position);
             break;
         }
         default:
@@ -180,7 +147,7 @@ void TFM_Cmps::closeEvent(QCloseEvent *event)
     }
 }
 
-void TFM_Cmps::sendThrough(const QString &mode)
+void TFM_Cmps::sendThrough(SendMode mode)
 {
     std::int64_t position = 0;
     if (!storeMail(position))
@@ -188,12 +155,10 @@ void TFM_Cmps::sendThrough(const QString &mode)
     // Stored: the mail is safe in the store whatever the sending does.
     discardRecoveryCopy();
     hide();
-    m_services.opener.sendMails({QString::number(position)}, mode);
-    if (m_host) {
-        m_host->ReloadBoxes();
-        m_host->RestoreSelection();
-        m_host->UpdateBoxCounts();
-    }
+    m_services.opener.sendMails({position}, mode);
+    // The send moved the mail (or left it unsent): the main window follows the store.
+    if (m_host)
+        m_host->boxesChanged();
     setLetterChanged(false);
     close();
 }
@@ -223,7 +188,7 @@ void TFM_Cmps::sendChecked(SendCheck::Mode mode)
     case Step::Send:
         break;
     }
-    sendThrough(mode == SendCheck::Mode::Smtp ? QStringLiteral("Self") : QStringLiteral("MSOE"));
+    sendThrough(mode);
 }
 
 void TFM_Cmps::focusField(SendCheck::Field field)

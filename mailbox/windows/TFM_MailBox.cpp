@@ -163,7 +163,8 @@ void TFM_MailBox::buildBoxBar()
     CBX_Box = new QComboBox(Panel3);
     CBX_Box->setObjectName(QStringLiteral("CBX_Box"));
     CBX_Box->setEditable(false);
-    CBX_Box->addItems({QStringLiteral("Sent Box"), QStringLiteral("UnSent Box"), QStringLiteral("Trash Box")});
+    for (BoxCode box : BoxTable::Boxes)
+        CBX_Box->addItem(BoxTable::selectorCaption(box));
     CBX_Box->setMinimumWidth(140);
     label->setBuddy(CBX_Box);
     row->addWidget(CBX_Box);
@@ -301,8 +302,8 @@ void TFM_MailBox::LoadMailboxSettings()
         slot = nullptr;
 
     ConfigSettings &settings = m_services.settings;
-    const int item = MailBoxCore::selectorItemOfName(settings.BOX_CurrentBox);
-    CBX_Box->setCurrentIndex(item);
+    const std::optional<BoxCode> box = m_core.currentBox();
+    CBX_Box->setCurrentIndex(box ? BoxTable::selectorItem(*box) : -1);
     CHK_DC->setChecked(settings.BOX_ShowContent);
     Spt->setSizes({qMax(0, m_loaded.BOX_Height), 1000});
     m_core.setSortColumn(m_loaded.BOX_SortIndex);
@@ -372,14 +373,28 @@ void TFM_MailBox::UpdateBoxCounts()
         CBX_Box->setItemText(i, texts[i]);
 }
 
-void TFM_MailBox::setBoxSelectorItem(int item)
+void TFM_MailBox::setBoxSelectorItem(BoxCode box)
 {
-    CBX_Box->setCurrentIndex(item >= 0 && item < CBX_Box->count() ? item : -1);
+    CBX_Box->setCurrentIndex(BoxTable::selectorItem(box));
 }
 
-int TFM_MailBox::boxRowCount(char boxCode) const
+void TFM_MailBox::mailStored(BoxCode box, std::int64_t position)
 {
-    return m_core.lists().count(boxCode);
+    ReloadBoxes();
+    if (m_core.showStored(box, position)) {
+        m_model->reset();
+        previewFollowsList();
+        setBoxSelectorItem(box);
+    }
+    UpdateBoxCounts();
+    RestoreSelection();
+}
+
+void TFM_MailBox::boxesChanged()
+{
+    ReloadBoxes();
+    RestoreSelection();
+    UpdateBoxCounts();
 }
 
 void TFM_MailBox::releaseComposerSlot(int slot)

@@ -48,13 +48,19 @@ public:
     ~TFM_MailBox() override;
 
     // MailBoxHost
-    void ReloadBoxes() override;
-    void RestoreSelection() override;
-    void UpdateBoxCounts() override;
-    void setBoxSelectorItem(int item) override;
-    int boxRowCount(char boxCode) const override;
+    void mailStored(BoxCode box, std::int64_t position) override;
+    void boxesChanged() override;
     void setComposerMayClose(bool mayClose) override { ComposerMayClose = mayClose; }
     void releaseComposerSlot(int slot) override;
+
+    // Rescan the store and refill the three box lists and the shown list.
+    void ReloadBoxes();
+    // Reselect the remembered row of the current box and scroll it into view.
+    void RestoreSelection();
+    // Rewrite the box selector's items with the mail counts.
+    void UpdateBoxCounts();
+    // Set the box selector to the box's item without switching the shown list.
+    void setBoxSelectorItem(BoxCode box);
 
     // The layout as Config.dat keeps it (list height, sort column, preview flag, state
     // and bounds, the tips window's flag).
@@ -159,8 +165,8 @@ private:
     // Runs a command's store steps, showing a store error in an error box.
     bool runStoreStep(const std::function<void()> &step);
     void reloadAfterCommand();
-    // Moves the selected mails to box 's' or 'u' unless that box is shown.
-    void moveSelected(char targetCode);
+    // Moves the selected mails to the box unless that box is shown.
+    void moveSelected(BoxCode target);
     void showError(const QString &text);
     // Sorts the shown list and keeps the selected mails selected.
     void resortKeepingSelection();

@@ -7,6 +7,7 @@
 #include "mailbox/MailListSort.h"
 #include "os/AppError.h"
 #include "os/ProgramIcons.h"
+#include "picture/SendMode.h"
 #include "product/AppInfo.h"
 #include "richtext/LetterDocument.h"
 #include "shell/HelpPages.h"
@@ -192,10 +193,11 @@ void TFM_MailBox::CHK_DCClick()
 
 void TFM_MailBox::CBX_BoxChange(int item)
 {
-    if (item < 0 || item > 2)
+    const std::optional<BoxCode> box = BoxTable::fromSelectorItem(item);
+    if (!box)
         return;
-    setBoxSelectorItem(item);
-    m_core.showBox(item);
+    setBoxSelectorItem(*box);
+    m_core.showBox(*box);
     m_model->reset();
     previewFollowsList();
     RestoreSelection();
@@ -219,17 +221,17 @@ void TFM_MailBox::sortBy(int column)
 
 void TFM_MailBox::resortKeepingSelection()
 {
-    const QStringList selected = m_core.positions(selectedRows());
+    const std::vector<std::int64_t> selected = m_core.positions(selectedRows());
     m_core.sortShown();
     m_model->reset();
-    if (selected.isEmpty())
+    if (selected.empty())
         return;
     // The same mails stay selected where they now stand, without previews.
     m_selectingAll = true;
     QItemSelection selection;
     const BoxList &shown = m_core.shown();
     for (int row = 0; row < int(shown.size()); ++row)
-        if (selected.contains(QString::fromLatin1(shown[size_t(row)].position)))
+        if (std::find(selected.begin(), selected.end(), shown[size_t(row)].position) != selected.end())
             selection.select(m_model->index(row, 0), m_model->index(row, MailListModel::PositionColumn));
     LstV_MailList->selectionModel()->select(selection, QItemSelectionModel::Select);
     m_selectingAll = false;
@@ -244,39 +246,32 @@ void TFM_MailBox::scrollToFirstSelected()
 
 // ---- commands on stored mails
 
-void TFM_MailBox::reloadAfterCommand()
-{
-    ReloadBoxes();
-    RestoreSelection();
-    UpdateBoxCounts();
-}
-
 void TFM_MailBox::Sbt_delClick()
 {
     const std::vector<int> rows = selectedRows();
     if (rows.empty())
         return;
     runStoreStep([this, &rows] { m_core.deleteRows(rows); });
-    reloadAfterCommand();
+    boxesChanged();
 }
 
 void TFM_MailBox::SentBox2Click()
 {
-    moveSelected(MailStore::SentCode);
+    moveSelected(BoxCode::Sent);
 }
 
 void TFM_MailBox::UnsentBox2Click()
 {
-    moveSelected(MailStore::UnsentCode);
+    moveSelected(BoxCode::Unsent);
 }
 
-void TFM_MailBox::moveSelected(char targetCode)
+void TFM_MailBox::moveSelected(BoxCode target)
 {
     const std::vector<int> rows = selectedRows();
     bool changed = false;
-    runStoreStep([this, &rows, &changed, targetCode] { changed = m_core.moveRows(rows, targetCode); });
+    runStoreStep([this, &rows, &changed, target] { changed = m_core.moveRows(rows, target); });
     if (changed)
-        reloadAfterCommand();
+        boxesChanged();
 }
 
 void TFM_MailBox::PIC_EmptyClick()
@@ -288,7 +283,7 @@ void TFM_MailBox::PIC_EmptyClick()
     if (answer != UserDialogs::Answer::Yes)
         return;
     runStoreStep([this] { m_core.emptyTrash(); });
-    reloadAfterCommand();
+    boxesChanged();
 }
 
 void TFM_MailBox::PIC_SaveClick()
@@ -353,8 +348,9 @@ void TFM_MailBox::Sbt_edtClick()
     if (!runStoreStep([this, row] { m_core.loadMail(row, Msg_1); }))
         return;
     decodeAttachments();
+    // The list shows a box whenever it has rows.
     ComposerSlots[size_t(slot - 1)] =
-        m_composers.openStoredMail(slot, *this, Msg_1, m_core.positionOf(row), m_core.currentBoxCode());
+        m_composers.openStoredMail(slot, *this, Msg_1, m_core.positionOf(row), m_core.currentBox().value_or(BoxCode::Unsent));
 }
 
 bool TFM_MailBox::maySend()
@@ -374,8 +370,8 @@ void TFM_MailBox::PIC_SendClick()
 {
     if (!maySend())
         return;
-    m_core.showBox(MailBoxCore::UnsentItem);
-    setBoxSelectorItem(MailBoxCore::UnsentItem);
+    m_core.showBox(BoxCode::Unsent);
+    setBoxSelectorItem(BoxCode::Unsent);
     ReloadBoxes();
     UpdateBoxCounts();
     // Positions from a listing that failed are not sent.
@@ -409,8 +405,8 @@ void TFM_MailBox::sendRows(const std::vector<int> &rows, SendQuestion::Scope sco
                                       question, UserDialogs::Buttons::YesNo)
         != UserDialogs::Answer::Yes)
         return;
-    m_services.opener.sendMails(m_core.positions(rows), QStringLiteral("Self"));
-    reloadAfterCommand();
+    m_services.opener.sendMails(m_core.positions(rows), SendMode::Smtp);
+    boxesChanged();
 }
 
 // ---- other windows

@@ -62,13 +62,13 @@ void TFM_MailBox::buildMenus()
     item(sortMenu, "Date1", "T&ime", [this] { sortBy(MailListSort::TimeColumn); });
     item(sortMenu, "Size1", "Si&ze", [this] { sortBy(MailListSort::SizeColumn); });
     view->addSeparator();
-    auto showBox = [this](int selectorItem) {
-        CBX_Box->setCurrentIndex(selectorItem);
-        CBX_BoxChange(selectorItem);
+    auto showBox = [this](BoxCode box) {
+        CBX_Box->setCurrentIndex(BoxTable::selectorItem(box));
+        CBX_BoxChange(BoxTable::selectorItem(box));
     };
-    item(view, "SentBox1", "&Sent Box", [showBox] { showBox(MailBoxCore::SentItem); });
-    item(view, "UnsentBox1", "&Unsent Box", [showBox] { showBox(MailBoxCore::UnsentItem); });
-    item(view, "TrashBox1", "&Trash Box", [showBox] { showBox(MailBoxCore::TrashItem); });
+    item(view, "SentBox1", "&Sent Box", [showBox] { showBox(BoxCode::Sent); });
+    item(view, "UnsentBox1", "&Unsent Box", [showBox] { showBox(BoxCode::Unsent); });
+    item(view, "TrashBox1", "&Trash Box", [showBox] { showBox(BoxCode::Trash); });
     view->addSeparator();
     item(view, "Previous1", "&Previous", [this] { Sbt_PreClick(); });
     item(view, "Next1", "&Next", [this] { Sbt_NextClick(); });

@@ -135,6 +135,14 @@ TFM_Send::TFM_Send(UserDialogs &dialogs, Shell &shell, const ConfigSettings &set
     connect(&m_runner, &SendMailsRunner::closeRequested, this, &QWidget::hide);
 }
 
+bool TFM_Send::SendMails(const std::vector<std::int64_t> &positions, SendMode mode)
+{
+    QStringList list;
+    for (std::int64_t position : positions)
+        list << QString::number(position);
+    return SendMails(list, QString::fromLatin1(sendModeName(mode)));
+}
+
 bool TFM_Send::SendMails(const QStringList &list, const QString &mode)
 {
     // A new job starts at the size the user left, not at the one a long reason needed.

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "picture/SendMailsRunner.h"
+#include "picture/SendMode.h"
 #include "picture/windows/CertificateQuestion.h"
 
 #include <QDialog>
 #include <QStringList>
+#include <cstdint>
+#include <vector>
 
 class QFrame;
 class QLabel;
@@ -53,6 +56,8 @@ public:
     // dialog has then closed itself); false when cancelled or stopped at a connect,
     // login or send failure (the dialog stays open with the reason).
     bool SendMails(const QStringList &list, const QString &mode);
+    // The same for the typed request the other windows make.
+    bool SendMails(const std::vector<std::int64_t> &positions, SendMode mode);
 
     // Puts the text into the status memo; the progress bar shows unless barMode is "Hide".
     void ShowStatus(const QString &text, const QString &barMode);

@@ -2,8 +2,11 @@
 #include "addressbook/windows/TFM_AddEdit.h"
 #include "addressbook/windows/TFM_AddLst.h"
 #include "app/AppAssembly.h"
+#include "app/AppWindows.h"
+#include "config/ConfigForm.h"
 #include "config/windows/TFm_Set.h"
 #include "mailbox/windows/TFM_MailBox.h"
+#include "picture/SendMode.h"
 #include "picture/windows/TFM_Send.h"
 #include "shell/windows/TFm_About.h"
 #include "shell/windows/TFM_Tips.h"
@@ -79,7 +82,7 @@ private slots:
         WindowFixture f;
         Started s(f);
         QVERIFY(!s.windows().sendDialogShowing());
-        QVERIFY(s.windows().sendMails({}, QStringLiteral("Self")));
+        QVERIFY(s.windows().sendMails({}, SendMode::Smtp));
         QVERIFY(!s.windows().sendDialogShowing());
     }
 

@@ -16,6 +16,7 @@
 #include "tests/support/windows/ComposerScenario.h"
 #include "tests/support/windows/WindowFixture.h"
 
+#include <QComboBox>
 #include <QJsonObject>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -75,6 +76,9 @@ private slots:
         QCOMPARE(list->index(0, 3).data().toString(), QStringLiteral("Draft"));
         QVERIFY(list->index(0, 5).data().toString().endsWith(QStringLiteral(" KB")));
         QVERIFY(!list->index(0, 0).data(Qt::DecorationRole).isNull());
+        // ... shown in the unsent box with the new mail selected
+        QCOMPARE(main.CBX_Box->currentIndex(), 1);
+        QCOMPARE(main.selectedRows(), std::vector<int>{0});
 
         // ---- open it again, change the subject, save: the old record goes, a new one comes
         main.selectRow(0);

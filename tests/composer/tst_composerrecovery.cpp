@@ -41,7 +41,7 @@ private slots:
         m.Rebuild();
         const std::int64_t pos = f.addMail(m.SourceText(), 'u', 'Y');
         MailStore(f.paths.mailBox).LoadMail(pos, m);
-        QPointer<TFM_Cmps> w = qobject_cast<TFM_Cmps *>(factory.openStoredMail(1, host, m, pos, 'u'));
+        QPointer<TFM_Cmps> w = qobject_cast<TFM_Cmps *>(factory.openStoredMail(1, host, m, pos, BoxCode::Unsent));
         w->setTemporaryFolder(f.dir.filePath(QStringLiteral("tmp")));
         RecoveryKeeper *keeper = w->recoveryKeeper();
         QVERIFY(keeper);
@@ -76,7 +76,7 @@ private slots:
         // The opened mail is still where it was: the letter replaces it.
         RecoveryCopy recovered = found[0].copy;
         LetterRecovery::checkReplaced(recovered, f.paths.mailBox);
-        QCOMPARE(recovered.mode, QStringLiteral("Modify"));
+        QCOMPARE(recovered.mode, ComposeMode::Modify);
         w->restoreRecovered(recovered, found[0].path);
         QVERIFY(w->letterChanged());
         QVERIFY(w->Editor->toPlainText().contains(QStringLiteral("New words Old text")));
@@ -84,7 +84,7 @@ private slots:
         QCOMPARE(w->Memo_To->toPlainText(), QStringLiteral("Bob"));
         QCOMPARE(w->Memo_CC->toPlainText(), QStringLiteral("carol@example.org"));
         QCOMPARE(w->attachmentRows().size(), std::size_t(2));
-        QCOMPARE(w->FMode, QStringLiteral("Modify"));
+        QCOMPARE(w->FMode, ComposeMode::Modify);
         QCOMPARE(w->FRecordPos, pos);
         QVERIFY(!w->recoveryKeeper()->timer().isActive());
 
@@ -94,7 +94,7 @@ private slots:
         const std::vector<MailSummary> records = MailStore(f.paths.mailBox).ScanStore();
         QCOMPARE(records.size(), std::size_t(2));
         QCOMPARE(records[0].boxCode, 'D');
-        MailStore(f.paths.mailBox).LoadMail(std::stoll(records[1].position), m);
+        MailStore(f.paths.mailBox).LoadMail(records[1].position, m);
         QCOMPARE(m.Attachments.Count(), 2);
         QCOMPARE(m.Attachments[0]->AttachmentFileNameText(), QStringLiteral("table.bin"));
         m.Attachments[0]->Decode();

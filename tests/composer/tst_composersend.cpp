@@ -24,7 +24,7 @@ class SendingOpener : public RecordingOpener
 {
 public:
     TFM_Send *send = nullptr;
-    bool sendMails(const QStringList &positions, const QString &mode) override
+    bool sendMails(const std::vector<std::int64_t> &positions, SendMode mode) override
     {
         RecordingOpener::sendMails(positions, mode);
         send->show();

@@ -62,7 +62,7 @@ private:
     char boxCodeAt(std::int64_t position)
     {
         for (const MailSummary &s : MailStore(mailBox).ScanStore())
-            if (s.position == std::to_string(position))
+            if (s.position == position)
                 return s.boxCode;
         return 0;
     }
@@ -76,7 +76,7 @@ private:
         settings.ACC_SMTPHost = "smtp.example.com";
         settings.ACC_SMTPUser = "ann";
         settings.ACC_SMTPPass = setup.contains(QLatin1String("noaccount")) ? " " : "secret";
-        const ComposedMail mail{&doc, to, {}, bcc, subject, QStringLiteral("New"), 'u'};
+        const ComposedMail mail{&doc, to, {}, bcc, subject, ComposeMode::New, BoxCode::Unsent};
         return SendCheck(*storer, settings)
             .check(setup.startsWith(QLatin1String("oe")) ? SendCheck::Mode::Desktop : SendCheck::Mode::Smtp,
                    setup.contains(QLatin1String("running")), mail, TMailMessage());
@@ -111,7 +111,7 @@ private slots:
         TMailMessage msg;
         std::vector<AttachmentRow> rows;
         ComposedMail mail{&letter.doc, QStringLiteral("Bob Smith\n\n  carol@example.org  "), QString(),
-                          QStringLiteral("Doe, \"Jo\""), QStringLiteral("Plans"), QStringLiteral("New"), 's'};
+                          QStringLiteral("Doe, \"Jo\""), QStringLiteral("Plans"), ComposeMode::New, BoxCode::Sent};
         const std::int64_t pos = storer->StoreMail(msg, mail, rows);
         QCOMPARE(pos, std::int64_t(100));
         QCOMPARE(boxCodeAt(pos), 'u');
@@ -145,7 +145,7 @@ private slots:
         TMailMessage msg;
         std::vector<AttachmentRow> rows{{QStringLiteral("报告.txt"), file, AttachmentRow::File}};
         ComposedMail mail{&letter.doc, QStringLiteral("ΑΛΈΞΑΝΔΡΟΣ"), QString(),
-                          QString(), QStringLiteral("中文 Ωmega"), QStringLiteral("New"), 'u'};
+                          QString(), QStringLiteral("中文 Ωmega"), ComposeMode::New, BoxCode::Unsent};
         const std::int64_t first = own.StoreMail(msg, mail, rows);
 
         TMailMessage back;
@@ -196,7 +196,7 @@ private slots:
         std::vector<AttachmentRow> rows{{QStringLiteral("gone.txt"), dir->filePath(QStringLiteral("gone.txt")),
                                          AttachmentRow::File}};
         ComposedMail mail{&letter.doc, QStringLiteral("bob@example.com"), {}, {}, QStringLiteral("S"),
-                          QStringLiteral("Modify"), 'u'};
+                          ComposeMode::Modify, BoxCode::Unsent};
         QVERIFY_THROWS_EXCEPTION(AppError, storer->storeReplacing(msg, mail, rows, old));
         QCOMPARE(QFileInfo(mailBox).size(), size);
         QCOMPARE(boxCodeAt(old), 'u');
@@ -220,7 +220,7 @@ private slots:
         };
         Letter letter;
         ComposedMail mail{&letter.doc, QStringLiteral("bob@example.com"), {}, {}, QStringLiteral("Files"),
-                          QStringLiteral("Modify"), 'u'};
+                          ComposeMode::Modify, BoxCode::Unsent};
         const std::int64_t pos = storer->StoreMail(msg, mail, rows);
 
         QVERIFY(!QFileInfo::exists(dir->filePath(QStringLiteral(".bashrc"))));

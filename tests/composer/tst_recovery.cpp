@@ -32,8 +32,8 @@ RecoveryCopy sampleCopy()
 {
     RecoveryCopy c;
     c.stamp = 1700000000123;
-    c.mode = QStringLiteral("Modify");
-    c.boxCode = 's';
+    c.mode = ComposeMode::Modify;
+    c.boxCode = BoxCode::Sent;
     c.recordPos = 4711;
     c.letter = "{\\rtf1\\ansi Dear Bob,\\par caf\\'e9 \n end}";
     c.subject = QStringLiteral("Plans \u00e9\u4e2d");
@@ -239,7 +239,7 @@ private slots:
         QCOMPARE(records.size(), std::size_t(1));
         QCOMPARE(records[0].boxCode, 't');
         TMailMessage m;
-        MailStore(box).LoadMail(std::stoll(records[0].position), m);
+        MailStore(box).LoadMail(records[0].position, m);
         QCOMPARE(m.SubjectText(), copy.subject);
         QCOMPARE(m.Attachments.Count(), 2);
         QVERIFY(m.PlainText().find("Dear Bob") != std::string::npos);
@@ -264,16 +264,16 @@ private slots:
         copy.recordPos = at;
         copy.replacedDigest = LetterRecovery::digestOf(first);
         LetterRecovery::checkReplaced(copy, box);
-        QCOMPARE(copy.mode, QStringLiteral("Modify"));
+        QCOMPARE(copy.mode, ComposeMode::Modify);
         QCOMPARE(copy.recordPos, at);
-        QCOMPARE(copy.boxCode, 's');
+        QCOMPARE(copy.boxCode, BoxCode::Sent);
         // Another mail now lies there (the store was compacted), or nothing readable.
         for (const std::int64_t pos : {other, std::int64_t(7)}) {
             RecoveryCopy moved = copy;
             moved.recordPos = pos;
             LetterRecovery::checkReplaced(moved, box);
-            QCOMPARE(moved.mode, QStringLiteral("New"));
-            QCOMPARE(moved.boxCode, 'u');
+            QCOMPARE(moved.mode, ComposeMode::New);
+            QCOMPARE(moved.boxCode, BoxCode::Unsent);
         }
     }
 

@@ -40,7 +40,7 @@ private:
         s.date = date;
         return s;
     }
-    char boxOf(const MailBoxCore &core, const std::string &position) const
+    char boxOf(const MailBoxCore &core, std::int64_t position) const
     {
         for (const MailSummary &s : core.store().ScanStore())
             if (s.position == position)
@@ -72,17 +72,17 @@ private slots:
     {
         MailBoxCore core(m_settings, m_path);
         core.ReloadBoxes();
-        QCOMPARE(core.lists().count('u'), 2);
-        QCOMPARE(core.lists().count('s'), 1);
-        QCOMPARE(core.lists().count('t'), 1);
-        QCOMPARE(core.lists().count('D'), 0);
+        QCOMPARE(core.lists().count(BoxCode::Unsent), 2);
+        QCOMPARE(core.lists().count(BoxCode::Sent), 1);
+        QCOMPARE(core.lists().count(BoxCode::Trash), 1);
+        QCOMPARE(core.lists().count(BoxCode::Deleted), 0);
         QCOMPARE(core.boxCountTexts(),
                  QStringList({QStringLiteral("Sent Box   1"), QStringLiteral("UnSent Box 2"), QStringLiteral("Trash Box  1")}));
         // The shown list is the current box's, sorted by time.
         QCOMPARE(core.shown().size(), size_t(2));
         QCOMPARE(core.shown()[0].subject, std::string("b unsent"));
 
-        core.showBox(MailBoxCore::TrashItem);
+        core.showBox(BoxCode::Trash);
         QCOMPARE(m_settings.BOX_CurrentBox, std::string("TrashBox"));
         QCOMPARE(core.shown().size(), size_t(1));
 
@@ -91,8 +91,70 @@ private slots:
         core.ReloadBoxes();
         QVERIFY(core.shown().empty());
         QCOMPARE(core.rememberedRow(), nullptr);
-        QCOMPARE(MailBoxCore::selectorItemOfName("UnsentBox"), 1);
-        QCOMPARE(MailBoxCore::selectorItemOfName("Unsent"), -1);
+    }
+
+    // The one table of the boxes: each name leads back to its code, and the remembered row
+    // is the settings field of that box.
+    void boxTable_data()
+    {
+        QTest::addColumn<char>("byte");
+        QTest::addColumn<QString>("iniName");
+        QTest::addColumn<int>("item");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<int>("rowField");
+        QTest::newRow("sent") << 's' << "SentBox" << 0 << "Sent Box" << 1;
+        QTest::newRow("unsent") << 'u' << "UnsentBox" << 1 << "UnSent Box" << 0;
+        QTest::newRow("trash") << 't' << "TrashBox" << 2 << "Trash Box" << 2;
+        QTest::newRow("deleted") << 'D' << "" << -1 << "" << -1;
+    }
+    void boxTable()
+    {
+        QFETCH(char, byte);
+        QFETCH(QString, iniName);
+        QFETCH(int, item);
+        QFETCH(QString, caption);
+        QFETCH(int, rowField);
+        const std::optional<BoxCode> code = BoxTable::fromByte(byte);
+        QVERIFY(code);
+        QCOMPARE(BoxTable::byte(*code), byte);
+        QCOMPARE(QString::fromLatin1(BoxTable::iniName(*code)), iniName);
+        QCOMPARE(BoxTable::selectorItem(*code), item);
+        QCOMPARE(BoxTable::selectorCaption(*code), caption);
+        int *const fields[] = {&m_settings.BOX_UIndex, &m_settings.BOX_SIndex, &m_settings.BOX_TIndex};
+        QCOMPARE(BoxTable::rememberedRow(m_settings, *code), rowField < 0 ? nullptr : fields[rowField]);
+        // Round trips; the deleted mark has no name and no item to come back from.
+        const std::optional<BoxCode> none;
+        QCOMPARE(BoxTable::fromIniName(iniName.toStdString()), item < 0 ? none : code);
+        QCOMPARE(BoxTable::fromSelectorItem(item), item < 0 ? none : code);
+        if (item >= 0)
+            QCOMPARE(BoxTable::Boxes[size_t(item)], *code);
+    }
+    void unknownBoxNames()
+    {
+        for (char byte : {'\0', 'x', 'U', 'S', 'd', '\xff'})
+            QVERIFY(!BoxTable::fromByte(byte));
+        for (const char *name : {"", "Unsent", "unsentbox", "UnsentBox ", "Inbox"})
+            QVERIFY(!BoxTable::fromIniName(name));
+        for (int item : {-1, 3, 1000})
+            QVERIFY(!BoxTable::fromSelectorItem(item));
+    }
+
+    // A mail a composer stored is shown selected in its box, wherever the sort puts it; a
+    // position the box does not list selects the last row.
+    void storedMailIsShownSelected()
+    {
+        MailBoxCore core(m_settings, m_path);
+        core.ReloadBoxes();
+        const std::int64_t first = core.shown()[0].position;
+        m_settings.BOX_UIndex = 1;
+        QVERIFY(core.showStored(BoxCode::Unsent, first));
+        QCOMPARE(m_settings.BOX_CurrentBox, std::string("UnsentBox"));
+        QCOMPARE(core.rowToRestore(), 0);
+        QVERIFY(core.showStored(BoxCode::Trash, first));
+        QCOMPARE(m_settings.BOX_CurrentBox, std::string("TrashBox"));
+        QCOMPARE(m_settings.BOX_TIndex, 0);
+        QVERIFY(!core.showStored(BoxCode::Deleted, first));
+        QCOMPARE(m_settings.BOX_CurrentBox, std::string("TrashBox"));
     }
 
     void sortingByEachColumn()
@@ -145,9 +207,9 @@ private slots:
         QCOMPARE(core.rowToRestore(), -1);
         m_settings.BOX_UIndex = 0;
         QCOMPARE(core.rowToRestore(), 0);
-        core.showBox(MailBoxCore::SentItem);
+        core.showBox(BoxCode::Sent);
         QCOMPARE(core.rememberedRow(), &m_settings.BOX_SIndex);
-        core.showBox(MailBoxCore::TrashItem);
+        core.showBox(BoxCode::Trash);
         QCOMPARE(core.rememberedRow(), &m_settings.BOX_TIndex);
         core.emptyTrash();
         core.ReloadBoxes();
@@ -157,38 +219,38 @@ private slots:
     void deleteMoveAndEmptyTrash()
     {
         MailBoxCore core(m_settings, m_path);
-        core.showBox(MailBoxCore::SentItem);
+        core.showBox(BoxCode::Sent);
         core.ReloadBoxes();
         const qint64 size = QFileInfo(m_path).size();
-        const std::string sent = core.shown()[0].position;
+        const std::int64_t sent = core.shown()[0].position;
 
         // Moving to the box that is shown does nothing; no row does nothing.
-        QVERIFY(!core.moveRows({0}, 's'));
-        QVERIFY(!core.moveRows({}, 'u'));
+        QVERIFY(!core.moveRows({0}, BoxCode::Sent));
+        QVERIFY(!core.moveRows({}, BoxCode::Unsent));
         QVERIFY(!core.deleteRows({}));
 
         QVERIFY(core.deleteRows({0}));
         QCOMPARE(boxOf(core, sent), 't');
-        core.showBox(MailBoxCore::TrashItem);
+        core.showBox(BoxCode::Trash);
         core.ReloadBoxes();
         QCOMPARE(core.shown().size(), size_t(2));
         // From the trash a mail leaves every box, and stays in the file until the purge.
         QVERIFY(core.deleteRows({0, 1}));
         core.ReloadBoxes();
-        QCOMPARE(core.lists().count('t'), 0);
-        QCOMPARE(core.lists().count('s'), 0);
+        QCOMPARE(core.lists().count(BoxCode::Trash), 0);
+        QCOMPARE(core.lists().count(BoxCode::Sent), 0);
         QCOMPARE(QFileInfo(m_path).size(), size);
 
         // Empty trash works whatever box is shown.
-        core.showBox(MailBoxCore::UnsentItem);
-        QVERIFY(core.moveRows({0}, 't') && core.moveRows({1}, 's'));
+        core.showBox(BoxCode::Unsent);
+        QVERIFY(core.moveRows({0}, BoxCode::Trash) && core.moveRows({1}, BoxCode::Sent));
         core.ReloadBoxes();
-        core.showBox(MailBoxCore::SentItem);
+        core.showBox(BoxCode::Sent);
         core.emptyTrash();
         core.ReloadBoxes();
-        QCOMPARE(core.lists().count('t'), 0);
-        QCOMPARE(core.lists().count('s'), 1);
-        QCOMPARE(core.positions({0}), QStringList(QString::fromStdString(core.shown()[0].position)));
+        QCOMPARE(core.lists().count(BoxCode::Trash), 0);
+        QCOMPARE(core.lists().count(BoxCode::Sent), 1);
+        QCOMPARE(core.positions({0}), std::vector<std::int64_t>{core.shown()[0].position});
     }
 
     void storeErrorLeavesTheLists()
@@ -205,7 +267,7 @@ private slots:
             QCOMPARE(QString::fromLocal8Bit(e.what()), QStringLiteral("Cannot open file ") + m_path);
         }
         QCOMPARE(core.shown().size(), size_t(2));
-        QCOMPARE(core.lists().count('s'), 1);
+        QCOMPARE(core.lists().count(BoxCode::Sent), 1);
         QVERIFY_THROWS_EXCEPTION(AppError, core.deleteRows({0}));
         // Told, with the counts of the last good reading; a good reading clears it.
         QVERIFY(!core.storeRead());
@@ -236,13 +298,13 @@ private slots:
         core.ReloadBoxes();
         QVERIFY(core.previewStillShown()); // nothing previewed
         core.setPreviewed(1);
-        const std::string previewed = core.shown()[1].position;
-        core.showBox(MailBoxCore::SentItem);
+        const std::int64_t previewed = core.shown()[1].position;
+        core.showBox(BoxCode::Sent);
         QVERIFY(!core.previewStillShown());
-        core.showBox(MailBoxCore::UnsentItem);
+        core.showBox(BoxCode::Unsent);
         QVERIFY(core.previewStillShown());
         // Sent: the mail leaves the shown box.
-        core.store().SetBoxCode(std::stoll(previewed), "s");
+        core.store().SetBoxCode(previewed, "s");
         core.ReloadBoxes();
         QVERIFY(!core.previewStillShown());
         core.clearPreviewed();

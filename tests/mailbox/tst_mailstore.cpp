@@ -31,7 +31,7 @@ private:
     {
         QList<qint64> list;
         for (const MailSummary &s : store.ScanStore())
-            list << std::stoll(s.position);
+            list << s.position;
         return list;
     }
 
@@ -69,7 +69,7 @@ private slots:
 
         const std::vector<MailSummary> list = store.ScanStore();
         QCOMPARE(int(list.size()), 3);
-        QCOMPARE(list[1].position, std::to_string(120 + a.size()));
+        QCOMPARE(list[1].position, std::int64_t(120 + a.size()));
         QCOMPARE(list[1].boxCode, 's');
         QCOMPARE(list[1].attachFlag, 'Y');
         QCOMPARE(list[1].to, std::string("Person 2"));

@@ -100,7 +100,7 @@ private slots:
         QFETCH(QByteArray, subject);
         QFETCH(QByteArray, date);
         const MailSummary s = MailSummary::build(4711, 3000, 't', 'Y', std::string_view(window.constData(), window.size()));
-        QCOMPARE(s.position, std::string("4711"));
+        QCOMPARE(s.position, std::int64_t(4711));
         QCOMPARE(s.sizeText, std::string("3 KB"));
         QCOMPARE(s.boxCode, 't');
         QCOMPARE(s.attachFlag, 'Y');

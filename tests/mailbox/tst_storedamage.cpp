@@ -27,7 +27,7 @@ private:
     {
         QList<qint64> list;
         for (const MailSummary &s : MailStore(m_path).ScanStore())
-            list << std::stoll(s.position);
+            list << s.position;
         return list;
     }
 

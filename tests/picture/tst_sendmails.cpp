@@ -110,7 +110,7 @@ std::int64_t TestSendMails::store(const std::string &text, char attach)
 char TestSendMails::boxOf(std::int64_t position) const
 {
     for (const MailSummary &s : MailStore(AppPaths::mailBoxPath()).ScanStore())
-        if (s.position == std::to_string(position))
+        if (s.position == position)
             return s.boxCode;
     return 0;
 }

@@ -41,7 +41,7 @@ private:
     char boxOf(std::int64_t position) const
     {
         for (const MailSummary &s : MailStore(m_store).ScanStore())
-            if (s.position == std::to_string(position))
+            if (s.position == position)
                 return s.boxCode;
         return 0;
     }

@@ -102,11 +102,11 @@ void ShotContext::writeDemoData()
     DataFiles::ensureMailBoxFile(m_paths.mailBox);
     const MailStore store(m_paths.mailBox);
     store.AppendMail(demoMail("Bob <bob@example.com>", "Quarterly report", "Mon, 07 Dec 2026 09:12:00 +0000",
-                              "Here is the quarterly report."), MailStore::UnsentCode, 'N');
+                              "Here is the quarterly report."), BoxCode::Unsent, 'N');
     store.AppendMail(demoMail("Carol Jones <carol@example.org>", "Holiday pictures", "Sun, 06 Dec 2026 18:40:00 +0000",
-                              "The pictures from our trip."), MailStore::UnsentCode, 'N');
+                              "The pictures from our trip."), BoxCode::Unsent, 'N');
     store.AppendMail(demoMail("Dave <dave@example.net>", "Meeting on Friday", "Fri, 04 Dec 2026 11:05:00 +0000",
-                              "See you on Friday at ten."), MailStore::SentCode, 'N');
+                              "See you on Friday at ten."), BoxCode::Sent, 'N');
     store.AppendMail(demoMail("Bob <bob@example.com>", "Old draft", "Tue, 01 Dec 2026 08:00:00 +0000",
-                              "An old draft."), MailStore::TrashCode, 'N');
+                              "An old draft."), BoxCode::Trash, 'N');
 }

@@ -84,7 +84,7 @@ class SendingOpener : public RecordingOpener
 {
 public:
     std::unique_ptr<TFM_Send> dialog;
-    bool sendMails(const QStringList &positions, const QString &mode) override
+    bool sendMails(const std::vector<std::int64_t> &positions, SendMode mode) override
     {
         RecordingOpener::sendMails(positions, mode);
         dialog->show();
@@ -123,7 +123,7 @@ private:
     char boxOf(std::int64_t position) const
     {
         for (const MailSummary &s : MailStore(f->paths.mailBox).ScanStore())
-            if (std::stoll(s.position) == position)
+            if (s.position == position)
                 return s.boxCode;
         return 0;
     }
@@ -206,22 +206,17 @@ private slots:
         QCOMPARE(w->selectedRows(), (std::vector<int>{0, 1, 2}));
         QCOMPARE(w->PNL_MailInfo->text(), QStringLiteral("    Subject:  unsent 1"));
 
-        // As a composer uses it: the selector moves without switching the list; a saved
-        // mail's box and row are set in the record, then the lists follow.
+        // A composer stored a mail into the sent box: the window shows that box with the
+        // mail selected, also where the sorted list puts it first, not last.
         MailBoxHost &host = *w;
-        host.setBoxSelectorItem(0);
-        QCOMPARE(column(*w, 3).size(), 3);
-        QCOMPARE(host.boxRowCount('u'), 3);
-        QCOMPARE(host.boxRowCount('D'), 0);
-        f->addMail(dated("S2", "sent later", "Tue, 03 Dec 2002 10:00:00 +0000"), 's');
-        f->settings.BOX_CurrentBox = "SentBox";
-        f->settings.BOX_SIndex = host.boxRowCount('s');
-        host.ReloadBoxes();
-        host.RestoreSelection();
-        host.UpdateBoxCounts();
+        const std::int64_t stored = f->addMail(dated("S2", "sent earlier", "Sun, 01 Dec 2002 10:00:00 +0000"), 's');
+        host.mailStored(BoxCode::Sent, stored);
+        QCOMPARE(f->settings.BOX_CurrentBox, std::string("SentBox"));
         QCOMPARE(w->CBX_Box->currentText(), QStringLiteral("Sent Box   2"));
-        QCOMPARE(w->selectedRows(), std::vector<int>{1});
-        QCOMPARE(w->PNL_MailInfo->text(), QStringLiteral("    Subject:  sent later"));
+        QCOMPARE(column(*w, 3), (QStringList{"sent earlier", "sent"}));
+        QCOMPARE(w->selectedRows(), std::vector<int>{0});
+        QCOMPARE(f->settings.BOX_SIndex, 0);
+        QCOMPARE(w->PNL_MailInfo->text(), QStringLiteral("    Subject:  sent earlier"));
     }
 
     void sortingFromHeaderAndMenu()
@@ -516,7 +511,7 @@ private slots:
         // The preview follows the list: the mail that went out is not shown any more.
         QCOMPARE(w.PNL_MailInfo->text(), QStringLiteral("    Subject:  two"));
         // An empty box shows no preview at all.
-        w.CBX_BoxChange(MailBoxCore::TrashItem);
+        w.CBX_BoxChange(BoxTable::selectorItem(BoxCode::Trash));
         QCOMPARE(w.PNL_MailInfo->text(), QStringLiteral("  Subject:"));
         QVERIFY(w.Edt_body->toPlainText().isEmpty());
         opener.dialog->hide();
@@ -552,7 +547,7 @@ private slots:
         QCOMPARE(f->opener.calls, QStringList{QStringLiteral("send Self %1").arg(a)});
 
         // A mail of another box, sent again when the user says so.
-        w->CBX_BoxChange(MailBoxCore::SentItem);
+        w->CBX_BoxChange(BoxTable::selectorItem(BoxCode::Sent));
         w->selectRow(0);
         w->SendSelectedClick();
         QCOMPARE(f->opener.calls.last(), QStringLiteral("send Self %1").arg(s));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mail/TMailMessage.h"
+#include "mailbox/BoxTable.h"
 #include "ui/ComposerWindows.h"
 #include "ui/MailBoxHost.h"
 
@@ -25,12 +26,12 @@ public:
         return remember(slot, host);
     }
     QWidget *openStoredMail(int slot, MailBoxHost &host, TMailMessage &message, std::int64_t recordPos,
-                            char boxCode) override
+                            BoxCode boxCode) override
     {
         calls.append(QStringLiteral("stored %1 %2 %3 %4")
                          .arg(slot)
                          .arg(recordPos)
-                         .arg(QLatin1Char(boxCode))
+                         .arg(QLatin1Char(BoxTable::byte(boxCode)))
                          .arg(QString::fromLatin1(message.DecodedSubject())));
         return remember(slot, host);
     }

@@ -1,28 +1,24 @@
 #pragma once
 
+#include "mailbox/BoxTable.h"
 #include "ui/MailBoxHost.h"
 
 #include <QString>
 #include <QStringList>
 
 // A main window stand-in for composer tests: records each call as a short text
-// ("reload", "restore", "counts", "selector 1", "mayClose 0", "release 3") and answers
-// the row counts from its fields.
+// ("stored u 100", "changed", "mayClose 0", "release 3").
 class RecordingMailBoxHost : public MailBoxHost
 {
 public:
     QStringList calls;
-    int sentRows = 0, unsentRows = 0, trashRows = 0;
     bool composerMayClose = true;
 
-    void ReloadBoxes() override { calls.append(QStringLiteral("reload")); }
-    void RestoreSelection() override { calls.append(QStringLiteral("restore")); }
-    void UpdateBoxCounts() override { calls.append(QStringLiteral("counts")); }
-    void setBoxSelectorItem(int item) override { calls.append(QStringLiteral("selector %1").arg(item)); }
-    int boxRowCount(char boxCode) const override
+    void mailStored(BoxCode box, std::int64_t position) override
     {
-        return boxCode == 's' ? sentRows : boxCode == 'u' ? unsentRows : boxCode == 't' ? trashRows : 0;
+        calls.append(QStringLiteral("stored %1 %2").arg(QLatin1Char(BoxTable::byte(box))).arg(position));
     }
+    void boxesChanged() override { calls.append(QStringLiteral("changed")); }
     void setComposerMayClose(bool mayClose) override
     {
         composerMayClose = mayClose;

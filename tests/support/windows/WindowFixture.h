@@ -4,6 +4,7 @@
 #include "os/Clock.h"
 #include "os/DataPaths.h"
 #include "os/RandomSource.h"
+#include "picture/SendMode.h"
 #include "product/LinkAddresses.h"
 #include "tests/support/FakeDialogs.h"
 #include "tests/support/RecordingShell.h"
@@ -80,9 +81,13 @@ public:
     void showTips() override { calls.append(QStringLiteral("tips")); }
     void showAbout() override { calls.append(QStringLiteral("about")); }
     bool sendDialogShowing() const override { return sendShowing; }
-    bool sendMails(const QStringList &positions, const QString &mode) override
+    bool sendMails(const std::vector<std::int64_t> &positions, SendMode mode) override
     {
-        calls.append(QStringLiteral("send ") + mode + QLatin1Char(' ') + positions.join(QLatin1Char(',')));
+        QStringList texts;
+        for (std::int64_t position : positions)
+            texts << QString::number(position);
+        calls.append(QStringLiteral("send ") + QLatin1String(sendModeName(mode)) + QLatin1Char(' ')
+                     + texts.join(QLatin1Char(',')));
         return sendResult;
     }
     // A real preview window: the tests look at what it shows.

@@ -1,0 +1,14 @@
+#pragma once
+
+// How a send job hands mails on: through SMTP, or as .eml files to the desktop's mail
+// program.
+enum class SendMode {
+    Smtp,
+    Desktop,
+};
+
+// The mode as the send dialog's SendMails names it: "Self" or "MSOE".
+constexpr const char *sendModeName(SendMode mode)
+{
+    return mode == SendMode::Desktop ? "MSOE" : "Self";
+}
