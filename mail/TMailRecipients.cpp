@@ -223,7 +223,7 @@ void TMailRecipients::WriteBack()
         QString text = i < m_texts.size() ? MailText::trimBlanks(m_texts[i]) : QString();
         // What reading the field back gives: the bytes of an encoded word are the
         // Windows-1252 bytes of a name that fits, else UTF-8.
-        std::string nm = Ansi::canHold(text) ? Ansi::fromQString(text) : text.toStdString();
+        std::string nm = StoredText::fromQString(text);
         if (!value.empty())
             value += ", ";
         if (!text.isEmpty())

@@ -2,6 +2,7 @@
 
 #include "CliRegistry.h"
 #include "CliSupport.h"
+#include "LineBreaks.h"
 #include "TMailMessage.h"
 #include "TSMTP.h"
 #include "CertificatePins.h"
@@ -192,7 +193,7 @@ int sendCommand(const QStringList &arguments)
     TMailMessage message;
     message.Clear();
     // Mail text is read as the mail store keeps it: every line ending in CR LF.
-    message.LoadFromString(TMailMessage::JoinLines(TMailMessage::SplitLines(*text)));
+    message.LoadFromString(LineBreaks::toCrLf(*text, true));
     message.Rebuild();
 
     TSMTP smtp;
