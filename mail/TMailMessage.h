@@ -73,7 +73,7 @@ public:
     // Sets the text of a body part (creating it where needed; `part` is updated).
     void SetBodyText(std::string_view text, TMailPart *&part, std::string_view contentType);
     // Loads the file (bytes name, Windows-1252) and calls AttachStream; a file that cannot
-    // be read raises AppError("Cannot open file \"NAME\""), the name in UTF-8.
+    // be read raises AppError("Cannot open file \"NAME\"").
     void AttachFile(const std::string &fileName, const std::string &contentType = {}, bool embedded = false);
     // Adds an attachment with the full attachment header set. The file name is taken
     // without its path; CR and LF in it are removed. An empty content type is looked up

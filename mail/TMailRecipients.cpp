@@ -242,6 +242,8 @@ void TMailRecipients::WriteBack()
     m_hasMark = true;
 }
 
+// The one splitter of comma text: what a person types, what CommaText writes, and the
+// text SendMailTo is given.
 std::vector<std::string> TMailRecipients::SplitCommaText(std::string_view text)
 {
     // A zero byte ends the text, as it does for the composer's edit boxes.

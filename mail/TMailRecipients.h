@@ -58,9 +58,8 @@ public:
     // least one address). CR and LF in addresses are removed; names become encoded words.
     void WriteBack();
 
-    // The one splitter of comma text (as a person types it, and as CommaText writes it):
-    // items separated by commas or blanks outside double quotes; a quoted item has its
-    // inner quotes doubled; a zero byte ends the text.
+    // Comma text as the composer passes it: items separated by commas or blanks outside
+    // double quotes; a quoted item has its inner quotes doubled.
     static std::vector<std::string> SplitCommaText(std::string_view text);
     static std::string CommaText(const std::vector<std::string> &items);
 
