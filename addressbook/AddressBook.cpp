@@ -28,7 +28,7 @@ bool asciiEqualNoCase(const std::string &a, const std::string &b)
 
 [[noreturn]] void cannotWrite(const QString &path)
 {
-    throw AppError("Unable to write to " + path.toLocal8Bit().toStdString());
+    throw AppError("Unable to write to " + path.toStdString());
 }
 
 } // namespace
@@ -83,7 +83,7 @@ void AddressBook::StoreAddress(const std::string &name, const std::string &addre
 {
     const QString problem = entryProblem(name, address);
     if (!problem.isEmpty())
-        throw AppError(problem.toLocal8Bit().toStdString());
+        throw AppError(problem.toStdString());
     IniFile ini(m_path);
     if (!ini.writeString(Section, storedKey(trimmed(name)), trimmed(address)))
         cannotWrite(m_path);
@@ -100,7 +100,7 @@ void AddressBook::ReplaceAddress(const std::string &oldName, const std::string &
 {
     const QString problem = entryProblem(name, address);
     if (!problem.isEmpty())
-        throw AppError(problem.toLocal8Bit().toStdString());
+        throw AppError(problem.toStdString());
     // Compared as characters: the same name typed again may give other bytes than those
     // stored (Windows-1252 bytes that read as UTF-8), and keeps its place and its bytes.
     const std::string newName = trimmed(name);

@@ -34,7 +34,7 @@ int startupFailed(WidgetDialogs &dialogs, const AppError &e)
     std::fprintf(stderr, "%s\n", e.what());
     if (QGuiApplication::platformName() != QLatin1String("offscreen"))
         dialogs.messageBox(UserDialogs::Kind::Error, QString::fromLatin1(AppInfo::ApplicationTitle),
-                           QString::fromLocal8Bit(e.what()), UserDialogs::Buttons::Ok);
+                           QString::fromUtf8(e.what()), UserDialogs::Buttons::Ok);
     return 1;
 }
 

@@ -37,7 +37,7 @@ private:
     void check(bool ok)
     {
         if (!ok)
-            throw AppError("Unable to write to " + m_ini.path().toLocal8Bit().toStdString());
+            throw AppError("Unable to write to " + m_ini.path().toStdString());
     }
 
     IniFile m_ini;

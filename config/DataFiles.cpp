@@ -9,7 +9,7 @@ namespace {
 
 [[noreturn]] void cannotCreate(const QString &path)
 {
-    throw AppError("Cannot create file " + path.toLocal8Bit().toStdString());
+    throw AppError("Cannot create file " + path.toStdString());
 }
 
 void createWith(const QString &path, const QByteArray &content, QFileDevice::Permissions permissions)

@@ -1,5 +1,6 @@
 // Base64 encoding in 76-character lines, and decoding of lines and of whole bodies.
 // Both are table driven and write into output sized once, whole lines at a time.
+#include "mail/LineBreaks.h"
 #include "mail/MimeHelpers.h"
 
 #include <array>
@@ -213,21 +214,5 @@ std::string Base64DecodeLine(std::string_view line)
 std::string Base64EncodeString(std::string_view s)
 {
     // Line breaks of any kind become CR LF before encoding.
-    std::string text;
-    text.reserve(s.size() + 8);
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        const char c = s[i];
-        if (c == '\r') {
-            text.append("\r\n");
-            if (i + 1 < s.size() && s[i + 1] == '\n')
-                ++i;
-        } else if (c == '\n') {
-            text.append("\r\n");
-            if (i + 1 < s.size() && s[i + 1] == '\r')
-                ++i;
-        } else {
-            text.push_back(c);
-        }
-    }
-    return encodeOneLine(text);
+    return encodeOneLine(LineBreaks::toCrLf(s, false, LineBreaks::LfCr::OneBreak));
 }

@@ -2,34 +2,14 @@
 // at a space, "," or ";" outside quotes and continued with CR LF TAB.
 #include "mail/MimeHelpers.h"
 
+#include "mail/LineBreaks.h"
+
 #include <vector>
 
 namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
 constexpr std::size_t kMaxLine = 72;
-
-// CR, LF, LF CR and CR LF all become CR LF.
-std::string normaliseLineBreaks(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size() + text.size() / 32 + 2);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r') {
-            out.append("\r\n");
-            if (i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-        } else if (c == '\n') {
-            out.append("\r\n");
-            if (i + 1 < text.size() && text[i + 1] == '\r')
-                ++i;
-        } else {
-            out.push_back(c);
-        }
-    }
-    return out;
-}
 
 // Folds one line. The quote state is computed once for the whole line; a rest that
 // is folded again starts outside quotes (breaks are only taken outside), so its
@@ -87,7 +67,8 @@ void foldLine(std::string_view line, std::string &out)
 
 std::string FoldHeaders(std::string_view text)
 {
-    std::string normal = normaliseLineBreaks(text);
+    // CR, LF, LF CR and CR LF all become CR LF.
+    std::string normal = LineBreaks::toCrLf(text, false, LineBreaks::LfCr::OneBreak);
     while (normal.size() >= 2 && normal.compare(normal.size() - 2, 2, "\r\n") == 0)
         normal.resize(normal.size() - 2);
 

@@ -125,12 +125,11 @@ QString decode(std::string_view bytes, std::string_view charset, std::string *re
             readAs->assign(name);
     };
     if (label.empty()) {
-        if (StoredText::isMultiByteUtf8(bytes)) {
-            as("utf-8");
-            return fromUtf8(bytes);
-        }
-        as("windows-1252");
-        return Ansi::toQString(bytes);
+        // No label: read as text stored without one.
+        bool utf8 = false;
+        QString text = StoredText::toQString(bytes, &utf8);
+        as(utf8 ? "utf-8" : "windows-1252");
+        return text;
     }
     if (label == "utf-8" || label == "utf8") {
         as("utf-8");
@@ -246,15 +245,15 @@ std::string utf8Words(const QString &text)
 
 std::string headerWord(const QString &text, std::string_view charset)
 {
-    if (Ansi::canHold(text))
-        return EncodeHeaderWord(Ansi::fromQString(text), charset);
+    if (const std::optional<std::string> bytes = StoredText::windows1252(text))
+        return EncodeHeaderWord(*bytes, charset);
     return utf8Words(text);
 }
 
 std::string quotedName(const QString &text, std::string_view charset)
 {
-    if (Ansi::canHold(text))
-        return "\"" + encodeDisplayName(Ansi::fromQString(text), charset) + "\"";
+    if (const std::optional<std::string> bytes = StoredText::windows1252(text))
+        return "\"" + encodeDisplayName(*bytes, charset) + "\"";
     return "\"" + utf8Words(text) + "\"";
 }
 

@@ -10,7 +10,8 @@
 // their charsets, parameters that name a charset, and text bodies in the charset of
 // their part; a charset this machine does not know reads as Windows-1252. Writing: text
 // that Windows-1252 holds keeps the bytes and labels the mail model always wrote; any
-// other text is written as UTF-8 encoded words, so that nothing typed is lost.
+// other text is written as UTF-8 encoded words, so that nothing typed is lost. Which of
+// the two a text gets is StoredText's rule (StoredText::windows1252).
 namespace MailText {
 
 // ---- reading

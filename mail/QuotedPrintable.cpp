@@ -1,5 +1,6 @@
 // Quoted-printable encoding and decoding, table driven and in one pass over exact-size
 // output, so that multi-megabyte bodies cost linear time.
+#include "mail/LineBreaks.h"
 #include "mail/MimeHelpers.h"
 
 #include <algorithm>
@@ -135,12 +136,11 @@ std::string QPDecode(std::string_view text)
                 continue;
             }
         }
-        const char a = eq[1];
-        const char b = left >= 2 ? eq[2] : '\0';
-        if ((a == '\r' && left >= 2 && b == '\n') || (a == '\n' && left >= 2 && b == '\r')) {
-            p = eq + 3;
-        } else if (a == '\r' || a == '\n') {
-            p = eq + 2;
+        // A soft line break: "=" and the break after it are dropped.
+        const std::size_t soft = LineBreaks::lengthAt(text, static_cast<std::size_t>(eq - text.data()) + 1,
+                                                      LineBreaks::LfCr::OneBreak);
+        if (soft > 0) {
+            p = eq + 1 + soft;
         } else {
             *w++ = '=';
             p = eq + 1;

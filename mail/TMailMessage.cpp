@@ -3,6 +3,7 @@
 #include "mail/TMailMessage.h"
 
 #include "mail/DisplayName.h"
+#include "mail/LineBreaks.h"
 #include "mail/MimeHelpers.h"
 #include "os/AppError.h"
 #include "os/MessagePump.h"
@@ -19,31 +20,12 @@
 
 namespace {
 
-// Every line break (CR LF, a lone CR, a lone LF) as CR LF.
-std::string crlfText(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size() + text.size() / 32);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r') {
-            out += "\r\n";
-            if (i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-        } else if (c == '\n') {
-            out += "\r\n";
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
 // The file name without its path, with CR and LF removed so that it cannot start a
 // new header line.
-// The whole file, or AppError naming the file as the caller spelt it.
-std::string readAttachment(const QString &path, const std::string &shownName)
+// The whole file, or AppError naming the file (in UTF-8, as every error message).
+std::string readAttachment(const QString &path)
 {
+    const std::string shownName = path.toStdString();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw AppError("Cannot open file \"" + shownName + "\"");
@@ -57,8 +39,8 @@ std::string readAttachment(const QString &path, const std::string &shownName)
 // or, for a name that code page cannot hold, its UTF-8 in URL escapes.
 std::string nameInReference(const QString &name)
 {
-    if (Ansi::canHold(name))
-        return Ansi::fromQString(name);
+    if (std::optional<std::string> bytes = StoredText::windows1252(name))
+        return std::move(*bytes);
     return QUrl::toPercentEncoding(name, "!$&'()*+,;=:@ ").toStdString();
 }
 
@@ -156,7 +138,7 @@ void TMailMessage::SetHtmlText(std::string_view text)
 void TMailMessage::SetBodyText(std::string_view text, TMailPart *&part, std::string_view contentType)
 {
     ArrangeParts(part ? 0 : 2);
-    std::string body = crlfText(text);
+    std::string body = LineBreaks::toCrLf(text);
     if (!part) {
         if (TextContainer) {
             TMailPart *created = newPart();
@@ -192,13 +174,13 @@ void TMailMessage::SetBodyText(std::string_view text, TMailPart *&part, std::str
 
 void TMailMessage::AttachFile(const std::string &fileName, const std::string &contentType, bool embedded)
 {
-    const std::string bytes = readAttachment(Ansi::fileNameToPath(fileName), fileName);
+    const std::string bytes = readAttachment(Ansi::fileNameToPath(fileName));
     AttachStream(bytes, fileName, contentType, embedded);
 }
 
 void TMailMessage::AttachFilePath(const QString &path, const std::string &contentType, bool embedded)
 {
-    const std::string bytes = readAttachment(path, StoredText::fromQString(path));
+    const std::string bytes = readAttachment(path);
     AttachStreamText(bytes, path, contentType, embedded);
 }
 
@@ -229,7 +211,7 @@ void TMailMessage::nameAttachment(TMailPart *part, const QString &name, bool onl
         part->SetHeaderParam("Content-Type", "name", quotedName);
     if (onlyWhereEmpty && part->HasHeaderParam("Content-Disposition", "filename"))
         return;
-    if (Ansi::canHold(name)) {
+    if (StoredText::windows1252(name)) {
         part->SetHeaderParam("Content-Disposition", "filename", quotedName);
         return;
     }

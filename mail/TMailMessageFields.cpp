@@ -142,8 +142,8 @@ void TMailMessage::setAddressField(std::string_view field, std::string_view name
 
 void TMailMessage::setAddressFieldText(std::string_view field, const QString &name, const QString &address)
 {
-    if (Ansi::canHold(name)) {
-        setAddressField(field, Ansi::fromQString(name), StoredText::fromQString(address));
+    if (const std::optional<std::string> bytes = StoredText::windows1252(name)) {
+        setAddressField(field, *bytes, StoredText::fromQString(address));
         return;
     }
     const std::string addr = TrimBlanks(WithoutLineBreaks(StoredText::fromQString(address)));

@@ -2,6 +2,8 @@
 // line lists of the text bodies. Parsing the text itself is MailTextReader's.
 #include "mail/TMailMessage.h"
 
+#include "mail/LineBreaks.h"
+
 #include <vector>
 
 namespace {
@@ -144,15 +146,14 @@ std::vector<std::string> TMailMessage::SplitLines(std::string_view text)
     std::size_t start = 0;
     std::size_t i = 0;
     while (i < text.size()) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            lines.emplace_back(text.substr(start, i - start));
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-            start = ++i;
-        } else {
+        const std::size_t length = LineBreaks::lengthAt(text, i);
+        if (length == 0) {
             ++i;
+            continue;
         }
+        lines.emplace_back(text.substr(start, i - start));
+        i += length;
+        start = i;
     }
     if (start < text.size())
         lines.emplace_back(text.substr(start));

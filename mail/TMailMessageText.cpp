@@ -47,8 +47,8 @@ QString TMailMessage::HtmlBodyText(std::string *readAs) const
 void TMailMessage::setBodyCharacters(const QString &text, TMailPart *&part, std::vector<std::string> &lines,
                                      std::string_view contentType)
 {
-    const bool ansi = Ansi::canHold(text);
-    const std::string bytes = ansi ? Ansi::fromQString(text) : text.toStdString();
+    const bool ansi = StoredText::windows1252(text).has_value();
+    const std::string bytes = StoredText::fromQString(text);
     SetBodyText(bytes, part, contentType);
     lines = SplitLines(bytes);
     if (!ansi)

@@ -2,6 +2,7 @@
 // the attachment name. Reading text into a part lives in TMailPartReading.cpp.
 #include "mail/TMailPart.h"
 
+#include "mail/LineBreaks.h"
 #include "mail/MailText.h"
 #include "mail/MimeHelpers.h"
 #include "mail/TMailMessage.h"
@@ -266,28 +267,13 @@ void TMailPart::SaveToFile(const std::string &fileName) const
 {
     // Every line break, a lone CR or LF included, becomes CR LF, and the last line ends
     // with one too.
-    const std::string source = SourceText();
-    std::string out;
-    out.reserve(source.size() + source.size() / 64 + 2);
-    for (std::size_t i = 0; i < source.size(); ++i) {
-        const char c = source[i];
-        if (c == '\r') {
-            out += "\r\n";
-            if (i + 1 < source.size() && source[i + 1] == '\n')
-                ++i;
-        } else if (c == '\n') {
-            out += "\r\n";
-        } else {
-            out += c;
-        }
-    }
-    if (!out.empty() && out.back() != '\n')
-        out += "\r\n";
-    QFile file(Ansi::fileNameToPath(fileName));
+    const std::string out = LineBreaks::toCrLf(SourceText(), true);
+    const QString path = Ansi::fileNameToPath(fileName);
+    QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
         || file.write(out.data(), static_cast<qint64>(out.size())) != static_cast<qint64>(out.size())
         || !file.flush())
-        throw AppError("Cannot create file \"" + fileName + "\"");
+        throw AppError("Cannot create file \"" + path.toStdString() + "\"");
 }
 
 std::string TMailPart::rawAttachmentName(std::string &charset) const

@@ -223,7 +223,7 @@ void TMailRecipients::WriteBack()
         QString text = i < m_texts.size() ? MailText::trimBlanks(m_texts[i]) : QString();
         // What reading the field back gives: the bytes of an encoded word are the
         // Windows-1252 bytes of a name that fits, else UTF-8.
-        std::string nm = Ansi::canHold(text) ? Ansi::fromQString(text) : text.toStdString();
+        std::string nm = StoredText::fromQString(text);
         if (!value.empty())
             value += ", ";
         if (!text.isEmpty())
@@ -242,6 +242,8 @@ void TMailRecipients::WriteBack()
     m_hasMark = true;
 }
 
+// The one splitter of comma text: what a person types, what CommaText writes, and the
+// text SendMailTo is given.
 std::vector<std::string> TMailRecipients::SplitCommaText(std::string_view text)
 {
     // A zero byte ends the text, as it does for the composer's edit boxes.

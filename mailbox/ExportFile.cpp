@@ -1,5 +1,6 @@
 #include "mailbox/ExportFile.h"
 
+#include "mail/LineBreaks.h"
 #include "os/AppError.h"
 
 #include <QSaveFile>
@@ -14,14 +15,10 @@ QByteArray previewText(const QString &plainText)
     // QTextDocument separates paragraphs with U+2029 in some paths and "\n" in others.
     QString text = plainText;
     text.replace(QChar(0x2029), QLatin1Char('\n'));
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QByteArray bytes;
-    for (const QString &line : text.split(QLatin1Char('\n'))) {
-        bytes += line.toUtf8();
-        bytes += "\r\n";
-    }
-    return bytes;
+    // One line per paragraph, each ended by CR LF, the last (even an empty one) included.
+    const QByteArray utf8 = text.toUtf8();
+    return QByteArray::fromStdString(
+        LineBreaks::toCrLf(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size()))) + "\r\n");
 }
 
 void write(const QString &path, std::string_view bytes)
@@ -29,7 +26,7 @@ void write(const QString &path, std::string_view bytes)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)
         || file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()) || !file.commit())
-        throw AppError("Cannot create file " + path.toLocal8Bit().toStdString());
+        throw AppError("Cannot create file " + path.toStdString());
 }
 
 } // namespace ExportFile

@@ -77,7 +77,7 @@ QString MailBoxCore::storeStatusText() const
     if (m_readError.empty())
         return {};
     return QStringLiteral("The mail store could not be read (%1): the boxes do not show what it holds.")
-        .arg(QString::fromLocal8Bit(m_readError.c_str()));
+        .arg(QString::fromUtf8(m_readError.c_str()));
 }
 
 void MailBoxCore::setPreviewed(int row)

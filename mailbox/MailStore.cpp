@@ -1,5 +1,6 @@
 #include "mailbox/MailStore.h"
 
+#include "mail/LineBreaks.h"
 #include "mail/TMailMessage.h"
 #include "mailbox/BoxTable.h"
 #include "mailbox/StoreFile.h"
@@ -107,19 +108,7 @@ void MailStore::LoadMail(std::int64_t position, TMailMessage &message) const
 {
     const std::string raw = ReadMailText(position);
     // Every line end becomes CR LF and the text ends with one.
-    std::string text;
-    text.reserve(raw.size() + raw.size() / 32 + 2);
-    size_t start = 0;
-    while (start < raw.size()) {
-        size_t stop = start;
-        while (stop < raw.size() && raw[stop] != '\r' && raw[stop] != '\n')
-            ++stop;
-        text.append(raw, start, stop - start);
-        text += "\r\n";
-        start = stop;
-        if (start < raw.size())
-            start += (raw[start] == '\r' && start + 1 < raw.size() && raw[start + 1] == '\n') ? 2 : 1;
-    }
+    const std::string text = LineBreaks::toCrLf(raw, true);
     message.Clear();
     message.LoadFromString(text);
     message.ScanParts();

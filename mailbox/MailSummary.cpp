@@ -1,5 +1,6 @@
 #include "mailbox/MailSummary.h"
 
+#include "mail/LineBreaks.h"
 #include "mail/MailText.h"
 #include "mail/MimeHelpers.h"
 
@@ -114,9 +115,7 @@ MailSummary MailSummary::build(std::int64_t position, std::int64_t length, char 
         const size_t stop = std::min(nextCR, nextLF);
         const std::string_view line = trimmed(window.substr(start, stop - start));
         start = stop;
-        if (start < window.size()) {
-            start += (window[start] == '\r' && start + 1 < window.size() && window[start + 1] == '\n') ? 2 : 1;
-        }
+        start += LineBreaks::lengthAt(window, start);
 
         if (StartsWithNoCase(line, "TO:")) {
             const std::string_view rest = line.substr(3);

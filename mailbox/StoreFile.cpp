@@ -62,6 +62,7 @@ std::int64_t StoreFile::readAt(std::int64_t offset, char *buffer, std::int64_t c
             if (errno == EINTR)
                 continue;
             const int error = errno;
+            // strerror speaks the locale's encoding; the message itself is UTF-8.
             throw AppError(QStringLiteral("Cannot read file %1: %2")
                                .arg(m_path, QString::fromLocal8Bit(std::strerror(error)))
                                .toStdString());
@@ -109,6 +110,7 @@ void StoreFile::failWrite() const
 
 void StoreFile::failWrite(const QString &path, int error)
 {
+    // strerror speaks the locale's encoding; the message itself is UTF-8.
     throw AppError(QStringLiteral("Cannot write file %1: %2")
                        .arg(path, QString::fromLocal8Bit(std::strerror(error)))
                        .toStdString());

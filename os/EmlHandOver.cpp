@@ -44,7 +44,7 @@ void EmlHandOver::makeFolder()
     // mkdtemp makes the folder with mode 0700 and fails rather than use a name that exists.
     std::string pattern = localPath(m_tempFolder + QStringLiteral("/vellorn-mail-XXXXXX"));
     if (!::mkdtemp(pattern.data()))
-        throw AppError("Cannot create a private folder in " + localPath(m_tempFolder));
+        throw AppError("Cannot create a private folder in " + m_tempFolder.toStdString());
     m_folder = QFile::decodeName(QByteArray::fromStdString(pattern));
 }
 
@@ -56,12 +56,12 @@ QString EmlHandOver::write(const std::string &bytes)
     std::string pattern = localPath(m_folder + QStringLiteral("/mail-XXXXXX.eml"));
     const int fd = ::mkostemps(pattern.data(), 4, O_CLOEXEC);
     if (fd < 0)
-        throw AppError("Cannot create a file in " + localPath(m_folder));
+        throw AppError("Cannot create a file in " + m_folder.toStdString());
     const bool written = writeAll(fd, bytes);
     const bool closed = ::close(fd) == 0;
     if (!written || !closed) {
         ::unlink(pattern.c_str());
-        throw AppError("Cannot write file " + pattern);
+        throw AppError("Cannot write file " + QFile::decodeName(pattern.c_str()).toStdString());
     }
     return QFile::decodeName(QByteArray::fromStdString(pattern));
 }

@@ -1,6 +1,7 @@
 #include "picture/SendJob.h"
 
 #include "config/ConfigSettings.h"
+#include "mail/LineBreaks.h"
 #include "mail/MimeHelpers.h"
 #include "mailbox/MailStore.h"
 #include "os/AppError.h"
@@ -147,21 +148,7 @@ std::string SendJob::HandOverText()
 
     // Every line break, a lone CR or LF included, becomes CR LF, and the last line ends
     // with one too.
-    std::string out;
-    out.reserve(text.size() + text.size() / 32 + 2);
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            out += "\r\n";
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-        } else {
-            out += c;
-        }
-    }
-    if (!out.empty() && out.back() != '\n')
-        out += "\r\n";
-    return out;
+    return LineBreaks::toCrLf(text, true);
 }
 
 void SendJob::SaveToFile(const QString &path)

@@ -141,7 +141,7 @@ bool SendMailsRunner::SendMails(const QStringList &list, const QString &mode)
         FSMTP.Quit();
     } catch (const std::exception &e) {
         AbortJob();
-        emit failed(QString::fromLocal8Bit(e.what()));
+        emit failed(QString::fromUtf8(e.what()));
     }
     AbortJob();
     emit closeRequested();

@@ -1,5 +1,6 @@
 #include "smtp/TSMTP.h"
 
+#include "mail/LineBreaks.h"
 #include "mail/MimeHelpers.h"
 #include "mail/TMailMessage.h"
 #include "mail/TMailRecipients.h"
@@ -424,18 +425,27 @@ bool TSMTP::SendMail()
     TMailMessage *message = MailMessage;
     if (!message)
         fail("MailMessage unassigned");
-    std::string list;
+    // The addresses themselves, not their comma text: nothing is quoted to be split again.
+    std::vector<std::string> addresses;
     for (const TMailRecipients *recipients : {&message->ToRecipients, &message->CcRecipients, &message->BccRecipients}) {
-        if (recipients->Count() > 0) {
-            if (!list.empty())
-                list += ",";
-            list += recipients->AddressList();
-        }
+        const std::vector<std::string> &list = recipients->Addresses();
+        addresses.insert(addresses.end(), list.begin(), list.end());
     }
-    return SendMailTo(message->FromAddress(), list);
+    return SendMailTo(message->FromAddress(), addresses);
 }
 
 bool TSMTP::SendMailTo(const std::string &sender, const std::string &recipients)
+{
+    std::vector<std::string> addresses = TMailRecipients::SplitCommaText(recipients);
+    // The comma text ends at a zero byte. What follows it stays one more item, which the
+    // envelope refuses as an invalid address rather than dropping it unseen.
+    const std::size_t zero = recipients.find('\0');
+    if (zero != std::string::npos)
+        addresses.push_back(recipients.substr(zero));
+    return SendMailTo(sender, addresses);
+}
+
+bool TSMTP::SendMailTo(const std::string &sender, const std::vector<std::string> &recipients)
 {
     if (!m_connected || !m_talk->IsConnected())
         return false;
@@ -444,7 +454,7 @@ bool TSMTP::SendMailTo(const std::string &sender, const std::string &recipients)
         fail("MailMessage unassigned");
     if (message->NeedRebuild)
         fail("MailMessage need rebuild");
-    const std::vector<std::string> addresses = SplitRecipients(recipients);
+    const std::vector<std::string> addresses = EnvelopeOrder(recipients);
     if (addresses.empty())
         fail("No recipients to send message");
     if (breaksCommand(sender) || std::any_of(addresses.begin(), addresses.end(), breaksCommand))
@@ -501,42 +511,12 @@ void TSMTP::Disconnect()
 
 std::vector<std::string> TSMTP::SplitRecipients(const std::string &list)
 {
-    std::vector<std::string> items;
-    const std::size_t n = list.size();
-    const auto isBlank = [](char c) { return c > 0 && static_cast<unsigned char>(c) <= ' '; };
-    std::size_t i = 0;
-    while (i < n) {
-        while (i < n && isBlank(list[i]))
-            ++i;
-        if (i >= n)
-            break;
-        std::string item;
-        if (list[i] == '"') {
-            // Quoted: up to the closing quote, "" standing for one quote.
-            ++i;
-            while (i < n) {
-                if (list[i] == '"') {
-                    if (i + 1 < n && list[i + 1] == '"') {
-                        item += '"';
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                item += list[i++];
-            }
-        } else {
-            while (i < n && list[i] != ',' && !isBlank(list[i]))
-                item += list[i++];
-        }
-        while (i < n && isBlank(list[i]))
-            ++i;
-        if (i < n && list[i] == ',')
-            ++i;
-        if (!item.empty())
-            items.push_back(std::move(item));
-    }
+    return EnvelopeOrder(TMailRecipients::SplitCommaText(list));
+}
+
+std::vector<std::string> TSMTP::EnvelopeOrder(std::vector<std::string> items)
+{
+    std::erase_if(items, [](const std::string &item) { return item.empty(); });
 
     // A stable sort keeps equal addresses in list order, so the first spelling stays.
     std::stable_sort(items.begin(), items.end(),
@@ -557,11 +537,10 @@ std::string TSMTP::TransparentText(const std::string &text)
     bool lineStart = true;
     for (std::size_t i = 0; i < n; ++i) {
         const char c = p[i];
-        if (c == '\r' || c == '\n') {
+        if (const std::size_t length = LineBreaks::lengthAt(text, i)) {
             out.append(p + runStart, i - runStart);
             out += CrLf;
-            if (c == '\r' && i + 1 < n && p[i + 1] == '\n')
-                ++i;
+            i += length - 1;
             runStart = i + 1;
             lineStart = true;
         } else if (lineStart) {

@@ -104,7 +104,10 @@ public:
     bool Connect();
     bool Login(const std::string &userName, const std::string &password);
     bool SendMail();
+    // The recipients as comma text (split by TMailRecipients::SplitCommaText) ...
     bool SendMailTo(const std::string &sender, const std::string &recipients);
+    // ... or as the list of addresses itself, as SendMail passes the message's.
+    bool SendMailTo(const std::string &sender, const std::vector<std::string> &recipients);
     bool Quit();
     void Disconnect();
     // What the server last said (or what has arrived of it).
@@ -112,11 +115,13 @@ public:
 
     TSocketTalk *Talk() const { return m_talk; }
 
-    // The recipient list split as SendMailTo splits it: items separated by commas and
-    // white space, a double-quoted item taken whole ("" inside it stands for one quote),
-    // empty items dropped, sorted without regard to ASCII case, duplicates (in any case)
-    // dropped with the first spelling kept.
+    // The recipient text split as SendMailTo splits it: TMailRecipients::SplitCommaText
+    // (items separated by commas and white space, a double-quoted item taken whole, ""
+    // inside it standing for one quote), then in EnvelopeOrder.
     static std::vector<std::string> SplitRecipients(const std::string &list);
+    // The addresses as the envelope names them: empty items dropped, sorted without regard
+    // to ASCII case, duplicates (in any case) dropped with the first spelling kept.
+    static std::vector<std::string> EnvelopeOrder(std::vector<std::string> items);
     // The message text as it goes after DATA: every lone CR and lone LF made CR LF,
     // a "." put before every line that begins with ".", and CR LF "." CR LF appended
     // (after a final CR LF the text already has, or one added).

@@ -80,12 +80,6 @@ std::string fromQString(const QString &text)
     return out;
 }
 
-QByteArray bytesFromQString(const QString &text)
-{
-    const std::string s = fromQString(text);
-    return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
-}
-
 QString fileNameToPath(std::string_view bytes)
 {
     return toQString(bytes);

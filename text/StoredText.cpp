@@ -6,11 +6,17 @@
 
 namespace StoredText {
 
+std::optional<std::string> windows1252(const QString &text)
+{
+    if (!Ansi::canHold(text))
+        return std::nullopt;
+    return Ansi::fromQString(text);
+}
+
 std::string fromQString(const QString &text)
 {
-    if (Ansi::canHold(text))
-        return Ansi::fromQString(text);
-    return text.toStdString();
+    std::optional<std::string> bytes = windows1252(text);
+    return bytes ? std::move(*bytes) : text.toStdString();
 }
 
 bool isMultiByteUtf8(std::string_view bytes)
@@ -28,9 +34,12 @@ bool isMultiByteUtf8(std::string_view bytes)
     return !utf8.hasError();
 }
 
-QString toQString(std::string_view bytes)
+QString toQString(std::string_view bytes, bool *readUtf8)
 {
-    if (isMultiByteUtf8(bytes))
+    const bool utf8 = isMultiByteUtf8(bytes);
+    if (readUtf8)
+        *readUtf8 = utf8;
+    if (utf8)
         return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
     return Ansi::toQString(bytes);
 }

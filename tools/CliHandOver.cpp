@@ -39,6 +39,7 @@ int CliHandOver::run()
         return Cli::fail(QStringLiteral("cannot start %1").arg(QFile::decodeName(program)));
     std::fflush(stdout);
     ::execv(program.constData(), keptArgv);
+    // strerror speaks the locale's encoding.
     return Cli::fail(QStringLiteral("cannot start %1: %2")
                          .arg(QFile::decodeName(program), QString::fromLocal8Bit(std::strerror(errno))));
 }

@@ -2,6 +2,7 @@
 #include "tools/CliRegistry.h"
 #include "tools/CliSupport.h"
 
+#include "mail/LineBreaks.h"
 #include "mail/TMailMessage.h"
 #include "os/AppError.h"
 #include "os/LocalTime.h"
@@ -89,19 +90,7 @@ QJsonObject tree(const TMailPart *root)
 // Line ends as the mail store keeps them: every CR LF, lone CR or lone LF becomes CR LF.
 std::string crlf(const std::string &in)
 {
-    std::string out;
-    out.reserve(in.size() + in.size() / 32);
-    for (std::size_t i = 0; i < in.size(); ++i) {
-        const char c = in[i];
-        if (c == '\r' || c == '\n') {
-            out += "\r\n";
-            if (c == '\r' && i + 1 < in.size() && in[i + 1] == '\n')
-                ++i;
-        } else {
-            out += c;
-        }
-    }
-    return out;
+    return LineBreaks::toCrLf(in);
 }
 
 int dump(const QStringList &args)
@@ -117,7 +106,7 @@ int dump(const QStringList &args)
         message.LoadFromString(crlf(*bytes));
         message.ScanParts();
     } catch (const AppError &e) {
-        return Cli::fail(QString::fromLocal8Bit(e.what()));
+        return Cli::fail(QString::fromUtf8(e.what()));
     }
 
     QString name, address;
@@ -243,7 +232,7 @@ int build(const QStringList &argsIn)
             message.AttachFilePath(file, {}, true);
         message.Rebuild();
     } catch (const AppError &e) {
-        return Cli::fail(QString::fromLocal8Bit(e.what()));
+        return Cli::fail(QString::fromUtf8(e.what()));
     }
     return Cli::writeFile(*out, message.SourceText()) ? 0 : 1;
 }

@@ -3,6 +3,7 @@
 #include "config/CertificatePins.h"
 #include "config/ConfigFile.h"
 #include "config/SmtpPassword.h"
+#include "mail/LineBreaks.h"
 #include "mail/TMailMessage.h"
 #include "os/QtKeychainKeyring.h"
 #include "smtp/CertificateFacts.h"
@@ -192,7 +193,7 @@ int sendCommand(const QStringList &arguments)
     TMailMessage message;
     message.Clear();
     // Mail text is read as the mail store keeps it: every line ending in CR LF.
-    message.LoadFromString(TMailMessage::JoinLines(TMailMessage::SplitLines(*text)));
+    message.LoadFromString(LineBreaks::toCrLf(*text, true));
     message.Rebuild();
 
     TSMTP smtp;

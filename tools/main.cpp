@@ -92,6 +92,6 @@ int main(int argc, char **argv)
     try {
         return entry->handler(args);
     } catch (const std::exception &e) {
-        return Cli::fail(QString::fromLocal8Bit(e.what()));
+        return Cli::fail(QString::fromUtf8(e.what()));
     }
 }

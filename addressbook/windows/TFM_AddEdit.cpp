@@ -77,7 +77,7 @@ bool TFM_AddEdit::showFor(const QString &caption, const std::string &name, const
 bool TFM_AddEdit::reportFailure(const std::exception &e)
 {
     m_services.dialogs.messageBox(UserDialogs::Kind::Error, QString::fromLatin1(AppInfo::ApplicationTitle),
-                                  QString::fromLocal8Bit(e.what()));
+                                  QString::fromUtf8(e.what()));
     return false;
 }
 

@@ -243,7 +243,7 @@ void TFM_AddLst::removePicks(QListWidget *list)
 void TFM_AddLst::reportFailure(const std::exception &e)
 {
     m_services.dialogs.messageBox(UserDialogs::Kind::Error, QString::fromLatin1(AppInfo::ApplicationTitle),
-                                  QString::fromLocal8Bit(e.what()));
+                                  QString::fromUtf8(e.what()));
 }
 
 void TFM_AddLst::Button9Click()

@@ -383,7 +383,7 @@ void TFm_Set::Button1Click()
     } catch (const AppError &e) {
         settings.ACC_SMTPPassInKeyring = before.ACC_SMTPPassInKeyring;
         m_services.dialogs.messageBox(UserDialogs::Kind::Error, QString::fromLatin1(AppInfo::ApplicationTitle),
-                                      QString::fromLocal8Bit(e.what()));
+                                      QString::fromUtf8(e.what()));
         return;
     }
     // From now on the saved values are the ones the dialog opens with and exit writes.

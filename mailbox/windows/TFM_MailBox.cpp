@@ -442,7 +442,7 @@ bool TFM_MailBox::FormClose()
     try {
         SaveConfig(m_services.settings, m_form, currentLayout(), m_services.paths.config);
     } catch (const AppError &e) {
-        problems << QString::fromLocal8Bit(e.what());
+        problems << QString::fromUtf8(e.what());
     }
     // The store shrinks by the mails deleted during the run. A store that could not be
     // read is left alone: the status bar said so, and the purge would only fail again.
@@ -450,7 +450,7 @@ bool TFM_MailBox::FormClose()
         try {
             m_core.store().PurgeDeleted();
         } catch (const AppError &e) {
-            problems << QString::fromLocal8Bit(e.what())
+            problems << QString::fromUtf8(e.what())
                             + QStringLiteral("\r\nThe mails deleted from the trash box stay in the file until a later close.");
         }
     }
@@ -469,7 +469,7 @@ bool TFM_MailBox::runStoreStep(const std::function<void()> &step)
         step();
         return true;
     } catch (const AppError &e) {
-        showError(QString::fromLocal8Bit(e.what()));
+        showError(QString::fromUtf8(e.what()));
         return false;
     }
 }

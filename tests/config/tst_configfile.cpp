@@ -64,7 +64,7 @@ private slots:
             DataFiles::ensureConfigFile(config);
             QFAIL("no error raised");
         } catch (const AppError &e) {
-            QCOMPARE(QString::fromLocal8Bit(e.what()), QStringLiteral("Cannot create file ") + config);
+            QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("Cannot create file ") + config);
         }
     }
 
@@ -228,7 +228,7 @@ private slots:
             SaveConfig(s, ConfigForm::showing(s), MainWindowLayout(), config);
             QFAIL("no error raised");
         } catch (const AppError &e) {
-            QCOMPARE(QString::fromLocal8Bit(e.what()), QStringLiteral("Unable to write to ") + config);
+            QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("Unable to write to ") + config);
         }
     }
 };

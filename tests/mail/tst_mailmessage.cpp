@@ -433,6 +433,16 @@ void TstMailMessage::attachFileErrors()
     } catch (const AppError &e) {
         QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("Cannot open file \"/nonexistent/dir/x.pdf\""));
     }
+    // The message is UTF-8 whichever way the name came: Windows-1252 bytes or characters.
+    for (const bool bytes : {true, false}) {
+        try {
+            bytes ? m.AttachFile("/nonexistent/caf\xe9 \x80.pdf")
+                  : m.AttachFilePath(QStringLiteral("/nonexistent/café €.pdf"));
+            QFAIL("no error");
+        } catch (const AppError &e) {
+            QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("Cannot open file \"/nonexistent/café €.pdf\""));
+        }
+    }
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("photo.png"));
     QFile f(path);

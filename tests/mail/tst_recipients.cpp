@@ -190,6 +190,9 @@ void TstRecipients::commaText_data()
     QTest::newRow("blanks separate") << "a b, c" << QStringList{"a", "b", "c"};
     QTest::newRow("quoted") << "\"a b\",\"say \"\"hi\"\"\"" << QStringList{"a b", "say \"hi\""};
     QTest::newRow("empty items") << ",a,,b," << QStringList{"", "a", "", "b", ""};
+    QTest::newRow("comma in quotes") << "\"Berg, Anna\",b" << QStringList{"Berg, Anna", "b"};
+    QTest::newRow("only a doubled quote") << "\"\"\"\"" << QStringList{"\""};
+    QTest::newRow("blanks of any kind") << "\ta\r\nb \t, c " << QStringList{"a", "b", "c"};
     QTest::newRow("unterminated quote") << "\"abc" << QStringList{"abc"};
     QTest::newRow("zero byte ends") << QString::fromLatin1("a,b\0,c", 6) << QStringList{"a", "b"};
     QTest::newRow("empty") << "" << QStringList{};

@@ -264,7 +264,7 @@ private slots:
             core.ReloadBoxes();
             QFAIL("no error");
         } catch (const AppError &e) {
-            QCOMPARE(QString::fromLocal8Bit(e.what()), QStringLiteral("Cannot open file ") + m_path);
+            QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("Cannot open file ") + m_path);
         }
         QCOMPARE(core.shown().size(), size_t(2));
         QCOMPARE(core.lists().count(BoxCode::Sent), 1);
@@ -344,7 +344,7 @@ private slots:
             ExportFile::write(missing, "x");
             QFAIL("no error");
         } catch (const AppError &e) {
-            QCOMPARE(QString::fromLocal8Bit(e.what()), QStringLiteral("Cannot create file ") + missing);
+            QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("Cannot create file ") + missing);
         }
     }
 

@@ -154,6 +154,29 @@ private slots:
         QVERIFY(smtp.Quit());
     }
 
+    // Names with commas and quotes stay in the header; the envelope has one RCPT per
+    // address, each once whatever its case.
+    void commaInQuotedNameIsOneRecipient()
+    {
+        TSMTP smtp;
+        connect(smtp);
+        TMailMessage message;
+        message.SetFrom("Vera Sender", "vera@vellorn.test");
+        message.ToRecipients.SetAllText({QStringLiteral("Berg, Anna"), QStringLiteral("O\"Neil, \"Bo\"")},
+                                        {QStringLiteral("anna@x.test"), QStringLiteral("bo@x.test")});
+        message.CcRecipients.SetAllText({QStringLiteral("Berg, Anna (again)")}, {QStringLiteral("ANNA@x.test")});
+        message.SetSubject("Commas");
+        message.SetPlainText("Hello\r\n");
+        message.Rebuild();
+        smtp.MailMessage = &message;
+        QVERIFY2(smtp.SendMail(), smtp.LastReply().c_str());
+        QCOMPARE(m_server.mails().size(), 1);
+        const AiosmtpdServer::Mail mail = m_server.mails().front();
+        QCOMPARE(mail.rcptTos, (QList<QByteArray>{"anna@x.test", "bo@x.test"}));
+        QVERIFY(mail.content.contains("\"Berg, Anna\" <anna@x.test>"));
+        QVERIFY(smtp.Quit());
+    }
+
     // vellorn-cli send: the stages on stderr, exit 0 on acceptance, "Error: " and the
     // server's reply with exit 1 otherwise; the password from each of its sources.
     void commandLine_data()

@@ -46,7 +46,7 @@ class TestSmtpSession : public QObject
         try {
             f();
         } catch (const AppError &e) {
-            return QString::fromLatin1(e.what());
+            return QString::fromUtf8(e.what());
         }
         return {};
     }

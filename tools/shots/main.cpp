@@ -23,6 +23,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: vellorn-shots OUTDIR\n");
         return 2;
     }
+    // A path from the command line, in the locale's encoding.
     const QString outDir = QString::fromLocal8Bit(argv[1]);
     if (!QDir().mkpath(outDir)) {
         std::fprintf(stderr, "vellorn-shots: cannot create %s\n", argv[1]);
