@@ -1,7 +1,7 @@
 // Base64 encoding in 76-character lines, and decoding of lines and of whole bodies.
 // Both are table driven and write into output sized once, whole lines at a time.
-#include "mail/LineBreaks.h"
 #include "mail/MimeHelpers.h"
+#include "text/LineBreaks.h"
 
 #include <array>
 #include <cstring>

@@ -2,7 +2,7 @@
 // at a space, "," or ";" outside quotes and continued with CR LF TAB.
 #include "mail/MimeHelpers.h"
 
-#include "mail/LineBreaks.h"
+#include "text/LineBreaks.h"
 
 #include <vector>
 

@@ -1,7 +1,7 @@
 // Quoted-printable encoding and decoding, table driven and in one pass over exact-size
 // output, so that multi-megabyte bodies cost linear time.
-#include "mail/LineBreaks.h"
 #include "mail/MimeHelpers.h"
+#include "text/LineBreaks.h"
 
 #include <algorithm>
 #include <array>

@@ -3,11 +3,11 @@
 #include "mail/TMailMessage.h"
 
 #include "mail/DisplayName.h"
-#include "mail/LineBreaks.h"
 #include "mail/MimeHelpers.h"
 #include "os/AppError.h"
 #include "os/MessagePump.h"
 #include "text/Ansi.h"
+#include "text/LineBreaks.h"
 
 #include "mail/MailText.h"
 #include "text/StoredText.h"

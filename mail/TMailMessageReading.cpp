@@ -2,7 +2,7 @@
 // line lists of the text bodies. Parsing the text itself is MailTextReader's.
 #include "mail/TMailMessage.h"
 
-#include "mail/LineBreaks.h"
+#include "text/LineBreaks.h"
 
 #include <vector>
 

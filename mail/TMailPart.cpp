@@ -2,12 +2,12 @@
 // the attachment name. Reading text into a part lives in TMailPartReading.cpp.
 #include "mail/TMailPart.h"
 
-#include "mail/LineBreaks.h"
 #include "mail/MailText.h"
 #include "mail/MimeHelpers.h"
 #include "mail/TMailMessage.h"
 #include "os/AppError.h"
 #include "text/Ansi.h"
+#include "text/LineBreaks.h"
 
 #include <QFile>
 

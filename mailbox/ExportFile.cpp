@@ -1,7 +1,7 @@
 #include "mailbox/ExportFile.h"
 
-#include "mail/LineBreaks.h"
 #include "os/AppError.h"
+#include "text/LineBreaks.h"
 
 #include <QSaveFile>
 #include <QStringList>

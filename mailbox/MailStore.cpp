@@ -1,12 +1,12 @@
 #include "mailbox/MailStore.h"
 
-#include "mail/LineBreaks.h"
 #include "mail/TMailMessage.h"
 #include "mailbox/BoxTable.h"
 #include "mailbox/StoreFile.h"
 #include "mailbox/StorePurger.h"
 #include "os/AppError.h"
 #include "os/MessagePump.h"
+#include "text/LineBreaks.h"
 
 #include <algorithm>
 #include <utility>

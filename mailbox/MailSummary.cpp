@@ -1,8 +1,8 @@
 #include "mailbox/MailSummary.h"
 
-#include "mail/LineBreaks.h"
 #include "mail/MailText.h"
 #include "mail/MimeHelpers.h"
+#include "text/LineBreaks.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,6 @@
 #include "picture/SendJob.h"
 
 #include "config/ConfigSettings.h"
-#include "mail/LineBreaks.h"
 #include "mail/MimeHelpers.h"
 #include "mailbox/MailStore.h"
 #include "os/AppError.h"
@@ -12,6 +11,7 @@
 #include "richtext/LetterDocument.h"
 #include "richtext/LetterText.h"
 #include "text/Ansi.h"
+#include "text/LineBreaks.h"
 
 #include <QDir>
 #include <QSaveFile>

@@ -1,11 +1,11 @@
 #include "smtp/TSMTP.h"
 
-#include "mail/LineBreaks.h"
 #include "mail/MimeHelpers.h"
 #include "mail/TMailMessage.h"
 #include "mail/TMailRecipients.h"
 #include "os/AppError.h"
 #include "smtp/TSocketTalk.h"
+#include "text/LineBreaks.h"
 
 #include <QString>
 #include <algorithm>

@@ -2,11 +2,11 @@
 #include "tools/CliRegistry.h"
 #include "tools/CliSupport.h"
 
-#include "mail/LineBreaks.h"
 #include "mail/TMailMessage.h"
 #include "os/AppError.h"
 #include "os/LocalTime.h"
 #include "text/Ansi.h"
+#include "text/LineBreaks.h"
 #include "text/StoredText.h"
 
 #include <QCryptographicHash>

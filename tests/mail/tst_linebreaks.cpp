@@ -1,6 +1,6 @@
 // The one reading of line breaks, and the one rule by which text becomes bytes.
-#include "mail/LineBreaks.h"
 #include "tests/mail/MailTestTools.h"
+#include "text/LineBreaks.h"
 #include "text/StoredText.h"
 
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "mail/LineBreaks.h"
+#include "text/LineBreaks.h"
 
 namespace LineBreaks {
 
