@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/ConfigKeys.h"
 #include "smtp/SmtpSecurity.h"
 
 #include <string>
@@ -8,6 +9,9 @@
 // and the windows read. Text fields are bytes as they stand in Config.dat.
 struct ConfigSettings
 {
+    // A flag's value when its key is missing from the file, from the table of keys.
+    static constexpr bool missingFlag(ConfigKey key) { return ConfigKeys::of(key).missing.number != 0; }
+
     int PIC_W = 0;
     int PIC_H = 0;
     int PIC_ML = 0;
@@ -18,9 +22,9 @@ struct ConfigSettings
     bool PIC_PageNumber = false;
     // Keys beyond the first-run file, read as on when absent: progressive pictures, a last
     // page that ends below its last line, and the credit link at the end of the mail.
-    bool PIC_Progressive = true;
-    bool PIC_ShortLastPage = true;
-    bool PIC_FooterLink = true;
+    bool PIC_Progressive = missingFlag(ConfigKey::PIC_Progressive);
+    bool PIC_ShortLastPage = missingFlag(ConfigKey::PIC_ShortLastPage);
+    bool PIC_FooterLink = missingFlag(ConfigKey::PIC_FooterLink);
 
     std::string ACC_FromName;
     std::string ACC_FromAdd;
@@ -35,7 +39,7 @@ struct ConfigSettings
     // whether the password lives in the desktop's keyring (ACC_SMTPPass then stays empty
     // in the file; the record holds the password once it was read from there).
     SmtpSecurity ACC_SMTPSecurity = SmtpSecurity::Automatic;
-    bool ACC_SMTPPassInKeyring = false;
+    bool ACC_SMTPPassInKeyring = missingFlag(ConfigKey::ACC_SMTPPassInKeyring);
 
     int BOX_UIndex = 0;
     int BOX_SIndex = 0;
@@ -45,7 +49,7 @@ struct ConfigSettings
 
     // The composer's spell checking: on or off, and the dictionary's language ("en_US";
     // empty: the system's). Keys beyond the first-run file, written when changed.
-    bool SPL_Check = true;
+    bool SPL_Check = missingFlag(ConfigKey::SPL_Check);
     std::string SPL_Language;
 
     // True when the SMTP host, user or password is empty after trimming blanks and

@@ -1,5 +1,6 @@
 #include "mailbox/StorePurger.h"
 
+#include "mailbox/BoxCode.h"
 #include "mailbox/StoreFile.h"
 #include "mailbox/StoreWalker.h"
 #include "os/MessagePump.h"
@@ -53,7 +54,7 @@ void StorePurger::run()
     std::int64_t copyFrom = 0;   // start of the stretch kept since the last removed record
     while (walker.next(step)) {
         MessagePump::serve();
-        if (!step.isRecord || step.header.boxCode != 'D')
+        if (!step.isRecord || step.header.boxCode != static_cast<char>(BoxCode::Deleted))
             continue;
         if (m_tempFd < 0)
             createTemporary();
