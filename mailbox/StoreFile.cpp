@@ -53,6 +53,13 @@ StoreFile::~StoreFile()
         ::close(m_fd);
 }
 
+int StoreFile::release()
+{
+    const int fd = m_fd;
+    m_fd = -1;
+    return fd;
+}
+
 std::int64_t StoreFile::readAt(std::int64_t offset, char *buffer, std::int64_t count) const
 {
     std::int64_t done = 0;

@@ -19,6 +19,9 @@ public:
     const QString &path() const { return m_path; }
     const QByteArray &nativePath() const { return m_nativePath; }
     int handle() const { return m_fd; }
+    // Gives up the descriptor, and the lock with it, to the caller, who closes it; the
+    // object holds no file afterwards.
+    int release();
 
     // The size at opening, kept up to date by append() and truncate().
     std::int64_t size() const { return m_size; }

@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -20,6 +22,10 @@ namespace {
 
 // Pieces small enough that the event loop is served often during a large purge.
 constexpr std::int64_t CopyPiece = 16 * 1024 * 1024;
+// How far ahead of the walk the store is read, and in what pieces the copy is handed to
+// the disk: large enough for sequential transfers, small beside the page cache.
+constexpr std::int64_t ReadAheadSpan = 32 * 1024 * 1024;
+constexpr std::int64_t WriteBehindPiece = 8 * 1024 * 1024;
 
 } // namespace
 
@@ -49,10 +55,14 @@ QByteArray StorePurger::temporaryPrefix(const QByteArray &storePath)
 
 void StorePurger::run()
 {
+    // The walk and the copies go through the store once, front to back.
+    ::posix_fadvise(m_store.handle(), 0, 0, POSIX_FADV_SEQUENTIAL);
     StoreWalker walker(m_store);
     StoreWalker::Step step;
     std::int64_t copyFrom = 0;   // start of the stretch kept since the last removed record
+    readAhead(0);
     while (walker.next(step)) {
+        readAhead(step.end);
         MessagePump::serve();
         if (!step.isRecord || step.header.boxCode != static_cast<char>(BoxCode::Deleted))
             continue;
@@ -65,6 +75,40 @@ void StorePurger::run()
         return;   // nothing to remove: the store stays as it is, byte for byte
     copyRange(copyFrom, m_store.size());
     replaceStore();
+    releaseOldStore();
+}
+
+void StorePurger::readAhead(std::int64_t position)
+{
+    // Asked again when the walk has used half of what was asked for.
+    if (position + ReadAheadSpan / 2 < m_readAheadEnd || m_readAheadEnd >= m_store.size())
+        return;
+    const std::int64_t from = std::max(position, m_readAheadEnd);
+    m_readAheadEnd = std::min(position + ReadAheadSpan, m_store.size());
+    // Only a hint: where it is not followed, the reads are merely slower.
+    ::posix_fadvise(m_store.handle(), from, m_readAheadEnd - from, POSIX_FADV_WILLNEED);
+}
+
+void StorePurger::writeBehind()
+{
+    if (m_written - m_writeBehind < WriteBehindPiece)
+        return;
+    // Starts the writing without waiting for it; the fsync before the rename still
+    // decides. Where the call is not supported, the fsync does all the writing.
+    ::sync_file_range(m_tempFd, m_writeBehind, m_written - m_writeBehind, SYNC_FILE_RANGE_WRITE);
+    m_writeBehind = m_written;
+}
+
+void StorePurger::releaseOldStore()
+{
+    const int fd = m_store.release();
+    if (fd < 0)
+        return;
+    try {
+        std::thread([fd] { ::close(fd); }).detach();
+    } catch (const std::system_error &) {
+        ::close(fd);   // no thread to be had: wait for it here
+    }
 }
 
 void StorePurger::removeStaleTemporaries()
@@ -123,6 +167,7 @@ void StorePurger::copyRange(std::int64_t from, std::int64_t to)
             StoreFile::failWrite(QFile::decodeName(m_tempPath), EIO);
         from += n;
         m_written += n;
+        writeBehind();
         MessagePump::serve();
     }
 }
@@ -146,6 +191,7 @@ void StorePurger::copyByReading(std::int64_t from, std::int64_t to)
             done += n;
             m_written += n;
         }
+        writeBehind();
         from += got;
         MessagePump::serve();
     }

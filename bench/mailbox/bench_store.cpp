@@ -1,7 +1,8 @@
 // The mail store on a large generated file: listing with a warm cache (time and bytes
-// read), marking records deleted, and the purge beside a plain copy of the same file.
+// read), marking records deleted, and the purge beside a plain copy of the same file,
+// both from cold copies of the store in interleaved rounds.
 //
-//   mailbox_bench_store [MAILS] [FOLDER]     defaults: 10000 mails in /tmp
+//   mailbox_bench_store [MAILS] [FOLDER] [ROUNDS]   defaults: 10000 mails in /tmp, 5 rounds
 //   mailbox_bench_store --scan FILE         listing only, on an existing store
 #include "bench/mailbox/StoreGenerator.h"
 #include "mailbox/MailStore.h"
@@ -16,10 +17,12 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
+#include <fcntl.h>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <sys/statvfs.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -42,6 +45,34 @@ std::int64_t bytesReadSoFar()
 double seconds(const QElapsedTimer &t)
 {
     return double(t.nsecsElapsed()) / 1e9;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+double minimum(const std::vector<double> &values)
+{
+    return values.empty() ? 0 : *std::min_element(values.begin(), values.end());
+}
+
+// Copies `from` to `to` and leaves the copy on the disk but not in the page cache.
+void coldCopy(const QString &from, const QString &to)
+{
+    QFile::remove(to);
+    if (!QFile::copy(from, to)) {
+        std::fprintf(stderr, "cannot copy %s\n", qPrintable(from));
+        std::exit(1);
+    }
+    const int fd = ::open(QFile::encodeName(to).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || ::fsync(fd) != 0 || ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED) != 0) {
+        std::fprintf(stderr, "cannot flush %s\n", qPrintable(to));
+        std::exit(1);
+    }
+    ::close(fd);
 }
 
 double runShell(const QString &command)
@@ -71,6 +102,7 @@ int main(int argc, char **argv)
     }
     int mails = argc > 1 ? std::atoi(argv[1]) : 10000;
     const QString folder = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QDir::tempPath();
+    const int rounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
 
     // The store, its copy and the purge's new file lie side by side.
     struct statvfs fs{};
@@ -132,35 +164,57 @@ int main(int argc, char **argv)
     store.AppendMail(StoreGenerator::mailText(mails, 100 * 1024, rng), 'u', 'N');
     std::printf("AppendMail of 100 KB (flushed to disk): %.1f ms\n", seconds(t) * 1e3);
 
+    // The purge beside cp + sync, in interleaved rounds. Each side starts from its own
+    // fresh copy of the store, written, flushed and then dropped from the page cache
+    // (posix_fadvise DONTNEED; dropping all caches needs root), so neither reads what the
+    // other left in memory, and no dirty pages of an earlier step are still being written.
+    const QString purged = dir.filePath(QStringLiteral("purge.dat"));
+    const QString source = dir.filePath(QStringLiteral("source.dat"));
     const QString copy = dir.filePath(QStringLiteral("copy.dat"));
-    const QString q = QStringLiteral("'%1' '%2'").arg(path, copy);
-    // Each contender starts with the store in the cache and no dirty pages of an
-    // earlier one still being written back.
-    const QString settle = QStringLiteral("cat '%1' > /dev/null; sync").arg(path);
-    runShell(settle);
-    const double cpTime = runShell(QStringLiteral("cp %1").arg(q));
-    QFile::remove(copy);
-    runShell(settle);
-    const double cpSyncTime = runShell(QStringLiteral("cp %1 && sync '%2'").arg(q, copy));
-    QFile::remove(copy);
-    // The purge also frees the replaced store; the same for a copy: cp, sync, and the
-    // removal of a file of the store's size.
-    const QString victim = dir.filePath(QStringLiteral("victim.dat"));
-    runShell(QStringLiteral("cp '%1' '%2'").arg(path, victim));
-    runShell(settle);
-    const double cpSyncRmTime = runShell(QStringLiteral("cp %1 && sync '%2' && rm '%3'").arg(q, copy, victim));
-    QFile::remove(copy);
-    runShell(settle);
-
-    t.start();
-    store.PurgeDeleted();
-    const double purgeTime = seconds(t);
-    const std::int64_t purgedSize = QFileInfo(path).size();
-    std::printf("cp of the store: %.2f s; cp then sync of the copy: %.2f s; cp, sync and rm of an old copy: %.2f s\n",
-                cpTime, cpSyncTime, cpSyncRmTime);
-    std::printf("PurgeDeleted (%d of %d records; new file flushed, renamed, old one freed): %.2f s = %.2f x cp, "
-                "%.2f x cp+sync, %.2f x cp+sync+rm; store now %.2f GB, %zu mails\n",
-                marked, mails + 1, purgeTime, purgeTime / cpTime, purgeTime / cpSyncTime, purgeTime / cpSyncRmTime,
-                double(purgedSize) / 1e9, store.ScanStore().size());
+    std::vector<double> purgeTimes, cpTimes, rmTimes, ratios, rmRatios;
+    std::int64_t purgedSize = 0;
+    std::size_t purgedMails = 0;
+    for (int round = 0; round < rounds; ++round) {
+        double purgeTime = 0;
+        double cpTime = 0;
+        double rmTime = 0;
+        for (int side = 0; side < 2; ++side) {
+            if ((side + round) % 2 == 0) {
+                coldCopy(path, purged);
+                t.start();
+                MailStore(purged).PurgeDeleted();
+                purgeTime = seconds(t);
+                purgedSize = QFileInfo(purged).size();
+                purgedMails = MailStore(purged).ScanStore().size();
+                QFile::remove(purged);
+            } else {
+                coldCopy(path, source);
+                cpTime = runShell(QStringLiteral("cp '%1' '%2' && sync '%2'").arg(source, copy));
+                // The purge frees the store it replaced; the removal of the copy's source
+                // is the same work on this side.
+                rmTime = runShell(QStringLiteral("rm '%1'").arg(source));
+                QFile::remove(copy);
+            }
+            runShell(QStringLiteral("sync"));
+        }
+        purgeTimes.push_back(purgeTime);
+        cpTimes.push_back(cpTime);
+        rmTimes.push_back(cpTime + rmTime);
+        ratios.push_back(purgeTime / cpTime);
+        rmRatios.push_back(purgeTime / (cpTime + rmTime));
+        std::printf("round %d: purge %.3f s, cp+sync %.3f s, cp+sync+rm %.3f s: purge / cp+sync %.2f, "
+                    "purge / cp+sync+rm %.2f\n",
+                    round + 1, purgeTime, cpTime, cpTime + rmTime, ratios.back(), rmRatios.back());
+        std::fflush(stdout);
+    }
+    std::printf("PurgeDeleted (%d of %d records; store after %.2f GB, %zu mails), %d rounds from cold copies:\n",
+                marked, mails + 1, double(purgedSize) / 1e9, purgedMails, rounds);
+    std::printf("  purge       median %.3f s, min %.3f s\n", median(purgeTimes), minimum(purgeTimes));
+    std::printf("  cp+sync     median %.3f s, min %.3f s\n", median(cpTimes), minimum(cpTimes));
+    std::printf("  cp+sync+rm  median %.3f s, min %.3f s\n", median(rmTimes), minimum(rmTimes));
+    std::printf("  purge / cp+sync: median of rounds %.2f, of minimums %.2f; purge / cp+sync+rm: median %.2f, "
+                "of minimums %.2f\n",
+                median(ratios), minimum(purgeTimes) / minimum(cpTimes), median(rmRatios),
+                minimum(purgeTimes) / minimum(rmTimes));
     return 0;   // the temporary folder and everything in it is removed here
 }

@@ -47,6 +47,7 @@ void RtfFormatFactory::addColor(const QColor &color)
 {
     if (colors_.size() < static_cast<size_t>(kMaxColors))
         colors_.push_back(color);
+    cellCache_.clear();
 }
 
 QColor RtfFormatFactory::color(int index) const
@@ -196,7 +197,17 @@ QTextBlockFormat RtfFormatFactory::makeBlockFormat(const RtfParagraph &paragraph
     return f;
 }
 
-QTextListFormat RtfFormatFactory::listFormat(const RtfListProps &p) const
+QTextListFormat RtfFormatFactory::listFormat(const RtfListProps &props)
+{
+    if (!lastListValid_ || !(props == lastList_)) {
+        lastListFormat_ = makeListFormat(props);
+        lastList_ = props;
+        lastListValid_ = true;
+    }
+    return lastListFormat_;
+}
+
+QTextListFormat RtfFormatFactory::makeListFormat(const RtfListProps &p) const
 {
     QTextListFormat f;
     if (p.kind == RtfListKind::Bullet) {
@@ -266,9 +277,20 @@ void RtfFormatFactory::applyBorder(QTextTableCellFormat &format, int side, const
     }
 }
 
-QTextTableCellFormat RtfFormatFactory::cellFormat(const RtfRowDef &row, size_t cell, bool firstCell, bool lastCell) const
+QTextTableCellFormat RtfFormatFactory::cellFormat(const RtfRowDef &row, size_t cell, bool firstCell, bool lastCell)
 {
-    QTextTableCellFormat f;
+    const CellKey key = cellKey(row, cell, firstCell, lastCell);
+    const auto it = cellCache_.find(key);
+    if (it != cellCache_.end())
+        return it->second;
+    if (cellCache_.size() >= kMaxCachedCells)
+        cellCache_.clear();
+    return cellCache_.emplace(key, makeCellFormat(key)).first->second;
+}
+
+RtfFormatFactory::CellKey RtfFormatFactory::cellKey(const RtfRowDef &row, size_t cell, bool firstCell, bool lastCell)
+{
+    CellKey key{};
     RtfCellDef def;
     if (cell < row.cells.size())
         def = row.cells[cell];
@@ -278,6 +300,29 @@ QTextTableCellFormat RtfFormatFactory::cellFormat(const RtfRowDef &row, size_t c
             : row.padding.given(side)             ? row.padding.twips[side]
             : side % 2 == 1                       ? row.gap
                                                   : 0;
+        key[static_cast<size_t>(side)] = std::max(twips, 0);
+    }
+    const RtfBorder sides[4] = {
+        def.borders[0].style ? def.borders[0] : row.borders[0],
+        def.borders[1].style ? def.borders[1] : (firstCell ? row.borders[1] : row.borders[5]),
+        def.borders[2].style ? def.borders[2] : row.borders[2],
+        def.borders[3].style ? def.borders[3] : (lastCell ? row.borders[3] : row.borders[5]),
+    };
+    for (size_t side = 0; side < 4; ++side) {
+        key[4 + 3 * side] = sides[side].style;
+        key[5 + 3 * side] = sides[side].width;
+        key[6 + 3 * side] = sides[side].color;
+    }
+    key[16] = def.shading;
+    key[17] = def.vAlign;
+    return key;
+}
+
+QTextTableCellFormat RtfFormatFactory::makeCellFormat(const CellKey &key) const
+{
+    QTextTableCellFormat f;
+    for (int side = 0; side < 4; ++side) {
+        const int twips = key[static_cast<size_t>(side)];
         if (twips <= 0)
             continue;
         const qreal pixels = twipsToPixels(twips);
@@ -288,20 +333,20 @@ QTextTableCellFormat RtfFormatFactory::cellFormat(const RtfRowDef &row, size_t c
         default: f.setRightPadding(pixels); break;
         }
     }
-    const RtfBorder sides[4] = {
-        def.borders[0].style ? def.borders[0] : row.borders[0],
-        def.borders[1].style ? def.borders[1] : (firstCell ? row.borders[1] : row.borders[5]),
-        def.borders[2].style ? def.borders[2] : row.borders[2],
-        def.borders[3].style ? def.borders[3] : (lastCell ? row.borders[3] : row.borders[5]),
-    };
-    for (int side = 0; side < 4; ++side)
-        applyBorder(f, side, sides[side]);
-    const QColor shade = color(def.shading);
-    if (def.shading > 0 && shade.isValid())
+    for (size_t side = 0; side < 4; ++side) {
+        RtfBorder border;
+        border.style = static_cast<uint8_t>(key[4 + 3 * side]);
+        border.width = key[5 + 3 * side];
+        border.color = key[6 + 3 * side];
+        applyBorder(f, static_cast<int>(side), border);
+    }
+    const int shading = key[16];
+    const QColor shade = color(shading);
+    if (shading > 0 && shade.isValid())
         f.setBackground(shade);
-    if (def.vAlign == 1)
+    if (key[17] == 1)
         f.setVerticalAlignment(QTextCharFormat::AlignMiddle);
-    else if (def.vAlign == 2)
+    else if (key[17] == 2)
         f.setVerticalAlignment(QTextCharFormat::AlignBottom);
     return f;
 }

@@ -5,6 +5,8 @@
 
 #include <QColor>
 #include <QTextFormat>
+#include <array>
+#include <map>
 #include <unordered_map>
 #include <vector>
 
@@ -35,8 +37,8 @@ public:
     QTextCharFormat charFormat(const RtfCharProps &props);
     QTextBlockFormat blockFormat(const RtfParagraph &paragraph);
     // Style Undefined when the paragraph is no list item.
-    QTextListFormat listFormat(const RtfListProps &props) const;
-    QTextTableCellFormat cellFormat(const RtfRowDef &row, size_t cell, bool firstCell, bool lastCell) const;
+    QTextListFormat listFormat(const RtfListProps &props);
+    QTextTableCellFormat cellFormat(const RtfRowDef &row, size_t cell, bool firstCell, bool lastCell);
 
     static constexpr int kMaxColors = 65536;
 
@@ -45,7 +47,13 @@ private:
     {
         size_t operator()(const RtfCharProps &p) const;
     };
+    // What decides a cell's format once the row's defaults are applied: padding per side
+    // (twips, 0 none), then style, width and colour of each border, shading and alignment.
+    using CellKey = std::array<int, 18>;
+    static CellKey cellKey(const RtfRowDef &row, size_t cell, bool firstCell, bool lastCell);
+    QTextTableCellFormat makeCellFormat(const CellKey &key) const;
     void applyBorder(QTextTableCellFormat &format, int side, const RtfBorder &border) const;
+    QTextListFormat makeListFormat(const RtfListProps &props) const;
 
     std::unordered_map<int, Font> fonts_;
     std::vector<QColor> colors_;
@@ -53,6 +61,14 @@ private:
     QTextBlockFormat makeBlockFormat(const RtfParagraph &paragraph) const;
 
     std::unordered_map<RtfCharProps, QTextCharFormat, PropsHash> charCache_;
+    // A letter's tables use a handful of cell formats; the cache starts over when a text
+    // asks for very many, and when the colours they name change.
+    static constexpr size_t kMaxCachedCells = 4096;
+    std::map<CellKey, QTextTableCellFormat> cellCache_;
+    // Consecutive paragraphs mostly share their list properties (most are no list item).
+    RtfListProps lastList_;
+    bool lastListValid_ = false;
+    QTextListFormat lastListFormat_;
     // Consecutive paragraphs mostly share their properties.
     RtfParaProps lastPara_;
     bool lastPageBreak_ = false;

@@ -805,6 +805,8 @@ void RtfParser::flushRun()
         RtfRun run;
         run.text = std::move(runText_);
         run.chars = runProps_;
+        if (paragraph_.runs.empty())
+            paragraph_.runs.reserve(4);   // most paragraphs hold a few runs: one allocation
         paragraph_.runs.push_back(std::move(run));
         runText_ = QString();
     }

@@ -73,6 +73,7 @@ void RtfTableBuilder::build(RtfDocumentBuilder::Container &container, RtfTable &
     for (size_t r = 0; r < rows.size(); ++r) {
         const RtfRow &row = *rows[r];
         std::vector<int> &b = layouts[r].bounds;
+        b.reserve(row.cells.size() + 1);
         int prev = std::clamp(row.def.left, -kMaxTwips, kMaxTwips);
         b.push_back(prev);
         for (size_t i = 0; i < row.cells.size(); ++i) {
@@ -103,6 +104,7 @@ void RtfTableBuilder::build(RtfDocumentBuilder::Container &container, RtfTable &
 
     // Logical cells, with horizontal and vertical merges applied.
     std::vector<LogicalCell> cells;
+    cells.reserve(std::min(defined, kMaxGridCells));
     std::vector<int> anchors(static_cast<size_t>(columns), -1);
     for (size_t r = 0; r < rows.size(); ++r) {
         RtfRow &row = *rows[r];
@@ -189,9 +191,11 @@ void RtfTableBuilder::build(RtfDocumentBuilder::Container &container, RtfTable &
         if (!qcell.isValid())
             continue;
         QTextTableCellFormat format = builder.formats().cellFormat(row.def, cell.def, firstInRow, lastInRow);
-        // setFormat replaces the whole format, spans included.
-        format.setTableCellRowSpan(qcell.rowSpan());
-        format.setTableCellColumnSpan(qcell.columnSpan());
+        // setFormat replaces the whole format, spans included (each of Qt's span getters
+        // would copy the cell's format again).
+        const QTextCharFormat spans = qcell.format();
+        format.setTableCellRowSpan(spans.tableCellRowSpan());
+        format.setTableCellColumnSpan(spans.tableCellColumnSpan());
         qcell.setFormat(format);
         RtfDocumentBuilder::Container inCell;
         inCell.cursor = qcell.firstCursorPosition();

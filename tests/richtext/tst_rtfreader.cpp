@@ -138,6 +138,7 @@ private slots:
     void pastedTable();
     void cellPadding_data();
     void cellPadding();
+    void cellFormatsFollowLaterColours();
     void nestedTable();
     void gb2312();
     void fontCharsetWinsOverAnsiCodePage();
@@ -401,6 +402,20 @@ void TstRtfReader::cellPadding()
     QCOMPARE(widths.size(), 2);
     QCOMPARE(widths[0], QTextLength(QTextLength::FixedLength, 100));
     QCOMPARE(widths[1], QTextLength(QTextLength::FixedLength, 200));
+}
+
+void TstRtfReader::cellFormatsFollowLaterColours()
+{
+    // Equal cell definitions share one format, but a colour table read between two tables
+    // gives the same border colour number a colour it did not have before.
+    const char *row = "\\trowd\\clbrdrt\\brdrs\\brdrcf3\\cellx1500\\intbl a\\cell\\row\\pard x\\par";
+    QTextDocument doc;
+    RtfReader::read(rtf((std::string(row) + "{\\colortbl;\\red0\\green128\\blue0;}" + row).c_str()), &doc);
+    QList<QColor> borders;
+    for (QTextFrame *f : doc.rootFrame()->childFrames())
+        if (auto *t = qobject_cast<QTextTable *>(f))
+            borders.append(t->cellAt(0, 0).format().toTableCellFormat().topBorderBrush().color());
+    QCOMPARE(borders, (QList<QColor>{QColor(Qt::black), QColor(0, 128, 0)}));
 }
 
 void TstRtfReader::nestedTable()
