@@ -1,12 +1,13 @@
 // Reads and renders a letter with 40 metafile pictures (20 EMF charts, 20 WMF drawings, each
 // with a few hundred records: bars, a curve, labels, a bitmap) and prints how long reading
 // (which plays the metafiles) and rendering the pages take. Run with a folder to keep the
-// first page as a PNG.
+// first page as a PNG and the letter's RTF.
 #include "config/ConfigSettings.h"
 #include "picture/PageRenderer.h"
 #include "richtext/LetterDocument.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QTextDocument>
@@ -148,6 +149,11 @@ int main(int argc, char **argv)
         rtf += hex(data) + "}\\par ";
     }
     rtf += "}";
+    if (argc > 1) {
+        QFile file(QString::fromLocal8Bit(argv[1]) + QStringLiteral("/metafiles.rtf"));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(rtf.data(), qint64(rtf.size()));
+    }
 
     const int rounds = 3;
     qint64 readNs = 0, renderNs = 0;
