@@ -4,7 +4,7 @@
 // alternating, and the figures are medians and minimums over the pairs, so that a machine
 // busy with other work slows both sides alike.
 //
-//   build/bench/picture_bench_render [ROUNDS]
+//   build/bench/picture_bench_render [ROUNDS [draw]]   (draw: the drawing side alone)
 #include "config/ConfigSettings.h"
 #include "os/DefaultFont.h"
 #include "picture/JpegEncoder.h"
@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <vector>
 
 namespace {
@@ -101,6 +102,15 @@ double minimum(const std::vector<double> &v)
     return *std::min_element(v.begin(), v.end());
 }
 
+// CPU time of this thread: the drawing side measured so, other processes on the machine
+// hardly change it.
+double threadCpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
 QByteArray loadAverage()
 {
     QFile file(QStringLiteral("/proc/loadavg"));
@@ -138,7 +148,34 @@ int main(int argc, char **argv)
     for (const QImage &surface : surfaces)
         peerBytes += qint64(encoder.compress(surface, settings.PIC_Quality, coding).size());
 
-    std::vector<double> renderMs, compressMs, ratios, jpegShare;
+    // The drawing side alone, as the render does it on its own thread: layout once, then
+    // every page drawn into the text area of one surface.
+    const auto drawAll = [&] {
+        QImage surface(settings.PIC_W, settings.PIC_H, QImage::Format_RGB32);
+        surface.setDotsPerMeterX(qRound(PageRenderer::Dpi / 0.0254));
+        surface.setDotsPerMeterY(qRound(PageRenderer::Dpi / 0.0254));
+        const QRect area = PageRenderer::textAreaTwips(settings, PageRenderer::Dpi, PageRenderer::Dpi);
+        const double cpuStart = threadCpuMs();
+        FormatRange range(doc);
+        for (int start = 0;;) {
+            surface.fill(Qt::white);
+            const int end = range.formatRange(&surface, area, start);
+            if (end <= start || end >= range.textLength())
+                break;
+            start = end;
+        }
+        return threadCpuMs() - cpuStart;
+    };
+
+    if (argc > 2 && QByteArray(argv[2]) == "draw") {
+        // Only the drawing side, for profiling it.
+        std::vector<double> ms;
+        for (int r = 0; r < rounds; ++r)
+            ms.push_back(drawAll());
+        std::printf("layout and drawing alone, CPU ms: median %.1f, min %.1f\n", median(ms), minimum(ms));
+        return 0;
+    }
+    std::vector<double> renderMs, compressMs, drawMs, ratios, jpegShare;
     for (int r = 0; r < rounds; ++r) {
         double renderTime = 0;
         double compressTime = 0;
@@ -163,6 +200,7 @@ int main(int argc, char **argv)
             renderAll(), compressAll();
         else
             compressAll(), renderAll();
+        drawMs.push_back(drawAll());
         renderMs.push_back(renderTime);
         compressMs.push_back(compressTime);
         ratios.push_back(renderTime / compressTime);
@@ -178,6 +216,7 @@ int main(int argc, char **argv)
     std::printf("peer: compress the same pages, one thread ms %8.1f %8.1f\n", median(compressMs), minimum(compressMs));
     std::printf("ratio render / peer (per pair)               %8.3f %8.3f\n", median(ratios), minimum(ratios));
     std::printf("ratio of the minimums                        %8.3f\n", minimum(renderMs) / minimum(compressMs));
+    std::printf("layout and drawing alone, CPU ms             %8.1f %8.1f\n", median(drawMs), minimum(drawMs));
     std::printf("JPEG time inside render / render's wall time %8.2f %8.2f\n", median(jpegShare), minimum(jpegShare));
     std::printf("load average at end: %s\n", loadAverage().constData());
     return 0;

@@ -22,6 +22,10 @@ constexpr qreal kEpsilon = 0.01;
 // Largest width or height of a range in pixels.
 constexpr qint64 kMaxPixels = 1 << 20;
 
+// Letters up to this length keep their shaped glyphs from the layout to the drawing
+// (some 40 MB at the bound, about 300 pages of text).
+constexpr int kGlyphCacheCharacters = 1 << 20;
+
 // Layouts made at most to shrink tables that are wider than the text area.
 constexpr int kFitPasses = 4;
 
@@ -89,6 +93,13 @@ bool FormatRange::ensureLayout(int widthPx, int heightPx, int dpiX, int dpiY)
     layoutDoc_->setDocumentMargin(0);
     layoutDoc_->setTextWidth(widthPx);
     listNumbers_.prepare(*layoutDoc_);
+    // The layout shapes every line; without the cache Qt throws the glyphs away at the end
+    // of each paragraph's layout and shapes the text again when a page draws it. Kept,
+    // they cost a few dozen bytes a character, so only up to a bound.
+    if (layoutDoc_->characterCount() <= kGlyphCacheCharacters) {
+        for (QTextBlock b = layoutDoc_->begin(); b.isValid(); b = b.next())
+            b.layout()->setCacheEnabled(true);
+    }
     // A device of the target's resolution, kept alive with the layout: point sizes turn
     // into the same pixel sizes as on the page being drawn.
     metricsDevice_ = QImage(1, 1, QImage::Format_RGB32);

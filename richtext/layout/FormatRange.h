@@ -20,7 +20,8 @@ class QTextTable;
 // The document is laid out once per width and resolution and split into units that never
 // break across rectangles: a line of a paragraph, or a table row with every line in it
 // (rows joined by vertically merged cells count as one). Each call only looks the start
-// up and walks the units that fit, so rendering n pages costs one layout, not n.
+// up and walks the units that fit, so rendering n pages costs one layout, not n, and the
+// text is shaped once: drawing uses the glyphs the layout made.
 //
 // Pictures, tables and indents that would reach past the rectangle's edges are fitted into
 // it first (PageFit), so every word is drawn inside the rectangle on some page.
