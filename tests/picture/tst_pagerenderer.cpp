@@ -7,6 +7,7 @@
 #include "richtext/LetterDocument.h"
 #include "tests/picture/JpegInfo.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextImageFormat>
@@ -132,6 +133,7 @@ private slots:
     void workerPagesAreASequentialRender();
     void compressorErrorInTheMiddle();
     void failedHandOverStopsTheWorker();
+    void letterLaidOutInPlaceDrawsAsItsCopy();
 };
 
 void TestPageRenderer::textArea_data()
@@ -692,6 +694,33 @@ void TestPageRenderer::failedHandOverStopsTheWorker()
     };
     QVERIFY_THROWS_EXCEPTION(AppError, renderer.render(doc));
     QCOMPARE(pages, (std::vector<int>{1, 2}));
+}
+
+// A letter nothing has to be fitted in is laid out in place rather than copied: its pages
+// are the pixels of the copy's, and it comes back without a layout and with its page size.
+void TestPageRenderer::letterLaidOutInPlaceDrawsAsItsCopy()
+{
+    const ConfigSettings s = ConfigSettings::firstRun();
+    const QString html = QStringLiteral("<p style='font-size:14pt'>Dear reader, <b>bold</b>, <i>italic</i> and "
+                                        "<span style='color:#2050a0'>blue</span> words.</p>")
+                             .repeated(60);
+    QTextDocument alone;
+    alone.setHtml(html);
+    const QSizeF pageSize = alone.pageSize();
+    QTextDocument shown; // a layout of its own, as an editor's letter has: laid out on a copy
+    shown.setHtml(html);
+    shown.documentLayout()->documentSize();
+    const Run inPlace = render(s, alone);
+    const Run copied = render(s, shown);
+    QVERIFY(inPlace.pageCount >= 2);
+    QCOMPARE(inPlace.pageCount, copied.pageCount);
+    for (size_t i = 0; i < inPlace.pages.size(); ++i) {
+        QVERIFY(inPlace.pages[i].surface == copied.pages[i].surface);
+        QVERIFY(inPlace.pages[i].jpeg == copied.pages[i].jpeg);
+    }
+    QVERIFY(!alone.findChild<QAbstractTextDocumentLayout *>(QString(), Qt::FindDirectChildrenOnly));
+    QCOMPARE(alone.pageSize(), pageSize);
+    QCOMPARE(alone.toHtml(), shown.toHtml());
 }
 
 QTEST_MAIN(TestPageRenderer)
