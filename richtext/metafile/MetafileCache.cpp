@@ -25,6 +25,7 @@ struct Store
     std::mutex mutex;
     std::vector<Entry> entries; // few: a letter holds dozens of pictures, not thousands
     qint64 pixels = 0;
+    qint64 bytes = 0;
     std::uint64_t clock = 0;
 };
 
@@ -58,17 +59,21 @@ QImage MetafileCache::render(std::string_view bytes, MetafileRenderer::Format fo
     // Played without the lock: another thread may play another picture meanwhile.
     const QImage image = MetafileRenderer::render(bytes, format, size, shown);
     const qint64 pixels = pixelsOf(image);
-    if (pixels > kMaxPixels / 4)
+    const qint64 length = view.size();
+    if (pixels > kMaxPixels / 4 || length > kMaxBytes / 4)
         return image; // one picture may not push out all the others
     const std::lock_guard<std::mutex> lock(s.mutex);
-    while (!s.entries.empty() && s.pixels + pixels > kMaxPixels) {
+    while (!s.entries.empty()
+           && (s.pixels + pixels > kMaxPixels || s.bytes + length > kMaxBytes || s.entries.size() >= kMaxEntries)) {
         const auto oldest = std::min_element(s.entries.begin(), s.entries.end(),
                                              [](const Entry &a, const Entry &b) { return a.lastUse < b.lastUse; });
         s.pixels -= pixelsOf(oldest->image);
+        s.bytes -= oldest->bytes.size();
         s.entries.erase(oldest);
     }
     s.entries.push_back({hash, view.toByteArray(), format, size, shown, image, ++s.clock});
     s.pixels += pixels;
+    s.bytes += length;
     return image;
 }
 
@@ -78,6 +83,7 @@ void MetafileCache::clear()
     const std::lock_guard<std::mutex> lock(s.mutex);
     s.entries.clear();
     s.pixels = 0;
+    s.bytes = 0;
 }
 
 int MetafileCache::count()

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QSize>
 #include <QSizeF>
+#include <cstddef>
 #include <string_view>
 
 // Metafile pictures as played, kept by their bytes and size: a letter that holds the same
@@ -15,8 +16,11 @@
 class MetafileCache
 {
 public:
-    // Pixels of all kept images together (128 MB).
+    // Pixels of all kept images together (128 MB), the metafile bytes kept to tell
+    // pictures apart, and pictures (a picture that cannot be drawn has no pixels).
     static constexpr qint64 kMaxPixels = 32 * 1024 * 1024;
+    static constexpr qint64 kMaxBytes = 64 * 1024 * 1024;
+    static constexpr size_t kMaxEntries = 1000;
 
     // The image MetafileRenderer::render makes of these arguments (with its time budget).
     static QImage render(std::string_view bytes, MetafileRenderer::Format format, const QSize &size, const QSizeF &shown);

@@ -402,6 +402,15 @@ private slots:
         QCOMPARE(again[0].constBits(), first[0].constBits());
         QCOMPARE(again[2].constBits(), first[2].constBits());
         QVERIFY(first[2].constBits() != first[0].constBits());
+        // However many pictures come, the cache keeps a bounded number of them.
+        for (int i = 0; i <= int(MetafileCache::kMaxEntries); ++i) {
+            Wmf one;
+            one.brush(QColor::fromRgb(QRgb(i))).select(0).rectangle(0, 0, 95, 95);
+            const QByteArray b = one.bytes();
+            MetafileCache::render(std::string_view(b.constData(), size_t(b.size())), MetafileRenderer::Format::Wmf,
+                                  QSize(4, 4), QSizeF(4, 4));
+        }
+        QCOMPARE(MetafileCache::count(), int(MetafileCache::kMaxEntries));
         MetafileCache::clear();
         QCOMPARE(MetafileCache::count(), 0);
     }
