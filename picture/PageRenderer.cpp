@@ -4,9 +4,9 @@
 #include "os/AppError.h"
 #include "os/DefaultFont.h"
 #include "os/MessagePump.h"
+#include "picture/PageCompressor.h"
 #include "richtext/layout/FormatRange.h"
 
-#include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QTextDocument>
@@ -126,6 +126,32 @@ int PageRenderer::render(const QTextDocument &letter)
 
     FormatRange range(letter);
     const int length = range.textLength();
+    const JpegEncoder::Coding coding = s.PIC_Progressive ? JpegEncoder::Coding::Progressive : JpegEncoder::Coding::Optimized;
+    // Page n is compressed on the worker while page n + 1 is drawn here; the callbacks
+    // see the pages in the order and state a page-by-page render shows them.
+    PageCompressor compressor(s.PIC_Quality, coding);
+    struct Handed
+    {
+        int page;
+        int end;
+    };
+    Handed handed{0, 0};
+    // Takes the page from the worker and hands it over; false when the caller cancelled.
+    const auto handOver = [&] {
+        const std::string jpeg = compressor.take();
+        ++pageCount;
+        if (cancelled && cancelled())
+            return false;
+        if (pageReady)
+            pageReady(handed.page, jpeg);
+        // An empty letter is complete on its first page.
+        const int percent = length > 0 ? static_cast<int>(std::nearbyint(std::max(handed.end, 0) * 100.0 / length)) : 100;
+        if (progress)
+            progress(std::clamp(percent, 0, 100));
+        MessagePump::serve();
+        return true;
+    };
+
     int start = 0;
     for (int page = 1;; ++page) {
         if (clearArea.isValid()) {
@@ -137,41 +163,31 @@ int PageRenderer::render(const QTextDocument &letter)
         ranges_.push_back({start, std::clamp(end, start, std::max(length, start))});
 
         // The last page ends a little below its last line rather than at the page's foot.
-        QImage shortened;
-        QImage *finished = &surface;
+        QImage finished;
         if (last && s.PIC_ShortLastPage) {
             const int height = shortPageHeight(surface, clearArea, s.PIC_MB);
-            if (height < surface.height()) {
-                shortened = surface.copy(0, 0, surface.width(), height);
-                finished = &shortened;
-            }
+            if (height < surface.height())
+                finished = surface.copy(0, 0, surface.width(), height);
         }
         if (s.PIC_PageNumber)
-            drawPageNumber(*finished, page);
+            drawPageNumber(finished.isNull() ? surface : finished, page);
+
+        if (compressor.busy() && !handOver())
+            break;
         if (surfaceReady)
-            surfaceReady(page, *finished);
-
-        QElapsedTimer clock;
-        clock.start();
-        const std::string_view jpeg = encoder_.compress(
-            *finished, s.PIC_Quality, s.PIC_Progressive ? JpegEncoder::Coding::Progressive : JpegEncoder::Coding::Optimized);
-        compressNs_ += clock.nsecsElapsed();
-        ++pageCount;
-        if (cancelled && cancelled())
+            surfaceReady(page, finished.isNull() ? surface : finished);
+        // The worker gets a picture of its own: the next page is drawn on the surface.
+        compressor.submit(finished.isNull() ? surface.copy() : std::move(finished));
+        handed = {page, end};
+        if (last) {
+            handOver();
             break;
-        if (pageReady)
-            pageReady(page, jpeg);
-
-        // An empty letter is complete on its first page.
-        const int percent = length > 0 ? static_cast<int>(std::nearbyint(std::max(end, 0) * 100.0 / length)) : 100;
-        if (progress)
-            progress(std::clamp(percent, 0, 100));
-        MessagePump::serve();
-
-        if (last)
-            break;
+        }
         start = end;
     }
+    // A cancelled render may have drawn one page more than it made.
+    ranges_.resize(std::min(ranges_.size(), static_cast<size_t>(pageCount)));
+    compressNs_ = compressor.compressNanoseconds();
     range.release();
     return pageCount;
 }

@@ -13,8 +13,9 @@ class QTextDocument;
 struct ConfigSettings;
 
 // Lays a letter out page by page into the text area of a fixed pixel page, numbers the
-// pages and compresses each one to JPEG. The pages go to the caller one by one; the
-// caller adds them to the mail.
+// pages and compresses each one to JPEG. The pages go to the caller one by one, in order;
+// the caller adds them to the mail. A page is compressed on a worker thread while the
+// next one is drawn; every callback runs on the thread that called render().
 class PageRenderer
 {
 public:
@@ -69,7 +70,8 @@ public:
     // range.
     static int countPages(const QTextDocument &letter, const ConfigSettings &settings);
 
-    // Time spent in JPEG compression by the last render(), in nanoseconds.
+    // Time the worker spent in JPEG compression during the last render(), in nanoseconds
+    // (it overlaps the drawing).
     qint64 compressNanoseconds() const { return compressNs_; }
 
 private:
@@ -80,6 +82,5 @@ private:
     std::vector<PageRange> ranges_;
 
     const ConfigSettings &settings_;
-    JpegEncoder encoder_;
     qint64 compressNs_ = 0;
 };

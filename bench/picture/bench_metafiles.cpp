@@ -1,18 +1,25 @@
 // Reads and renders a letter with 40 metafile pictures (20 EMF charts, 20 WMF drawings, each
 // with a few hundred records: bars, a curve, labels, a bitmap) and prints how long reading
 // (which plays the metafiles) and rendering the pages take. Run with a folder to keep the
-// first page as a PNG.
+// first page as a PNG and the letter's RTF:
+//
+//   build/bench/picture_bench_metafiles [FOLDER [ROUNDS]]
 #include "config/ConfigSettings.h"
 #include "picture/PageRenderer.h"
 #include "richtext/LetterDocument.h"
+#include "richtext/metafile/MetafileCache.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QTextDocument>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -148,31 +155,54 @@ int main(int argc, char **argv)
         rtf += hex(data) + "}\\par ";
     }
     rtf += "}";
+    if (argc > 1) {
+        QFile file(QString::fromLocal8Bit(argv[1]) + QStringLiteral("/metafiles.rtf"));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(rtf.data(), qint64(rtf.size()));
+    }
 
-    const int rounds = 3;
-    qint64 readNs = 0, renderNs = 0;
+    // Each round reads the letter with no picture played before (every metafile is
+    // played, as the first read in a process does), reads it again (the pictures come
+    // from MetafileCache, as the send after a preview does) and renders its pages.
+    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+    const ConfigSettings settings = ConfigSettings::firstRun();
+    std::vector<double> coldMs, warmMs, renderMs;
     int pages = 0;
     for (int r = 0; r < rounds; ++r) {
-        QTextDocument doc;
+        MetafileCache::clear();
         QElapsedTimer clock;
-        clock.start();
-        LetterDocument::load(rtf, &doc);
-        readNs += clock.nsecsElapsed();
-        const ConfigSettings settings = ConfigSettings::firstRun();
-        PageRenderer renderer(settings);
+        {
+            QTextDocument doc;
+            clock.start();
+            LetterDocument::load(rtf, &doc);
+            coldMs.push_back(clock.nsecsElapsed() / 1e6);
+        }
+        QTextDocument doc;
         clock.restart();
+        LetterDocument::load(rtf, &doc);
+        warmMs.push_back(clock.nsecsElapsed() / 1e6);
+        PageRenderer renderer(settings);
         // With a folder argument the first page is kept as a PNG to look at.
         if (argc > 1 && r == 0)
             renderer.surfaceReady = [&](int page, const QImage &surface) {
                 if (page == 1)
                     surface.save(QString::fromLocal8Bit(argv[1]) + QStringLiteral("/metafiles-page1.png"));
             };
+        clock.restart();
         pages = renderer.render(doc);
-        renderNs += clock.nsecsElapsed();
+        renderMs.push_back(clock.nsecsElapsed() / 1e6);
     }
+    const auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+    };
+    const auto minimum = [](const std::vector<double> &v) { return *std::min_element(v.begin(), v.end()); };
     std::printf("letter with 40 metafile pictures (20 EMF, 20 WMF; %zu KB of metafiles), %d pages\n", metafileBytes / 1024, pages);
-    std::printf("  read (plays the metafiles): %.1f ms\n", readNs / 1e6 / rounds);
-    std::printf("  render the pages to JPEG:   %.1f ms\n", renderNs / 1e6 / rounds);
-    std::printf("  total:                      %.1f ms\n", (readNs + renderNs) / 1e6 / rounds);
+    std::printf("%d rounds                                       median      min\n", rounds);
+    std::printf("  read, every metafile played (first read) ms %8.1f %8.1f\n", median(coldMs), minimum(coldMs));
+    std::printf("  read again, metafiles from the cache ms      %8.1f %8.1f\n", median(warmMs), minimum(warmMs));
+    std::printf("  render the pages to JPEG ms                 %8.1f %8.1f\n", median(renderMs), minimum(renderMs));
+    std::printf("  first read / render                         %8.2f\n", median(coldMs) / median(renderMs));
+    std::printf("  read again / render                         %8.2f\n", median(warmMs) / median(renderMs));
     return 0;
 }

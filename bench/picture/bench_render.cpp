@@ -1,6 +1,10 @@
-// Renders a 20-page letter with the first-run settings and prints pages per second and
-// how much of the time goes into JPEG compression, beside compressing the same 20 page
-// images alone.
+// Renders a 100-page letter with the first-run settings (layout, drawing, numbering and
+// JPEG, as a send does) against its peer: compressing the very same 100 page images with
+// the same JPEG settings in this process on one thread. The two run in pairs, their order
+// alternating, and the figures are medians and minimums over the pairs, so that a machine
+// busy with other work slows both sides alike.
+//
+//   build/bench/picture_bench_render [ROUNDS [draw]]   (draw: the drawing side alone)
 #include "config/ConfigSettings.h"
 #include "os/DefaultFont.h"
 #include "picture/JpegEncoder.h"
@@ -8,13 +12,19 @@
 #include "richtext/layout/FormatRange.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QGuiApplication>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <vector>
 
 namespace {
+
+constexpr int kPages = 100;
 
 const char *kSentences[] = {
     "The quarterly figures arrived this morning and they look better than we feared. ",
@@ -37,7 +47,10 @@ void addParagraph(QTextCursor &cursor, int i)
     QTextBlockFormat block;
     block.setAlignment(i % 7 == 0 ? Qt::AlignHCenter : Qt::AlignLeft);
     block.setBottomMargin(4);
-    cursor.insertBlock(block);
+    if (i > 0)
+        cursor.insertBlock(block);
+    else
+        cursor.setBlockFormat(block);
     if (i % 7 == 0) {
         cursor.insertText(QStringLiteral("Section %1").arg(i / 7 + 1), heading);
         return;
@@ -46,22 +59,62 @@ void addParagraph(QTextCursor &cursor, int i)
         cursor.insertText(QString::fromLatin1(kSentences[(i + s) % 4]), s == 1 ? accent : plain);
 }
 
-int pagesOf(const QTextDocument &doc)
+void makeLetter(QTextDocument &doc, int paragraphs)
 {
-    const ConfigSettings s = ConfigSettings::firstRun();
-    QImage device(s.PIC_W, s.PIC_H, QImage::Format_RGB32);
-    device.setDotsPerMeterX(qRound(96 / 0.0254));
-    device.setDotsPerMeterY(qRound(96 / 0.0254));
-    FormatRange range(doc);
-    const QRect area = PageRenderer::textAreaTwips(s, 96, 96);
-    int pages = 0;
-    for (int start = 0;;) {
-        const int end = range.formatRange(&device, area, start);
-        ++pages;
-        if (end <= start || end >= range.textLength())
-            return pages;
-        start = end;
+    doc.clear();
+    doc.setDefaultFont(DefaultFont::font());
+    QTextCursor cursor(&doc);
+    for (int i = 0; i < paragraphs; ++i)
+        addParagraph(cursor, i);
+}
+
+int pagesOf(int paragraphs, const ConfigSettings &settings)
+{
+    QTextDocument doc;
+    makeLetter(doc, paragraphs);
+    return PageRenderer::countPages(doc, settings);
+}
+
+// The most paragraphs that still make kPages pages (a paragraph is shorter than a page,
+// so adding one adds at most one page).
+int paragraphsForPages(const ConfigSettings &settings)
+{
+    int low = 1;
+    int high = 64;
+    while (pagesOf(high, settings) <= kPages)
+        low = high, high *= 2;
+    while (high - low > 1) {
+        const int mid = (low + high) / 2;
+        (pagesOf(mid, settings) <= kPages ? low : high) = mid;
     }
+    return low;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+double minimum(const std::vector<double> &v)
+{
+    return *std::min_element(v.begin(), v.end());
+}
+
+// CPU time of this thread: the drawing side measured so, other processes on the machine
+// hardly change it.
+double threadCpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+QByteArray loadAverage()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed() : QByteArray("?");
 }
 
 } // namespace
@@ -71,70 +124,100 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     DefaultFont::installSubstitutions();
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
+    const ConfigSettings settings = ConfigSettings::firstRun();
+    const JpegEncoder::Coding coding = settings.PIC_Progressive ? JpegEncoder::Coding::Progressive
+                                                                : JpegEncoder::Coding::Optimized;
 
     QTextDocument doc;
-    doc.setDefaultFont(DefaultFont::font());
-    QTextCursor cursor(&doc);
-    // Grow by a page's worth at a time, then trim back to exactly 20 pages.
-    for (int i = 0; i < 5000;) {
-        for (int k = 0; k < 40; ++k)
-            addParagraph(cursor, i++);
-        if (pagesOf(doc) > 20)
-            break;
-    }
-    while (pagesOf(doc) > 20) {
-        cursor.movePosition(QTextCursor::End);
-        cursor.movePosition(QTextCursor::StartOfBlock, QTextCursor::KeepAnchor);
-        cursor.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor);
-        cursor.removeSelectedText();
-    }
+    makeLetter(doc, paragraphsForPages(settings));
+    std::printf("load average at start: %s\n", loadAverage().constData());
 
-    const ConfigSettings settings = ConfigSettings::firstRun();
-    const int rounds = 10;
+    // A first render collects the page images the peer compresses and warms the caches
+    // (fonts, glyphs) for both sides.
     std::vector<QImage> surfaces;
     qint64 bytes = 0;
-    qint64 renderNs = 0;
-    qint64 compressNs = 0;
-    int pages = 0;
-    for (int r = 0; r < rounds; ++r) {
+    {
         PageRenderer renderer(settings);
-        if (r == 0)
-            renderer.surfaceReady = [&](int, const QImage &surface) { surfaces.push_back(surface.copy()); };
+        renderer.surfaceReady = [&](int, const QImage &surface) { surfaces.push_back(surface.copy()); };
         renderer.pageReady = [&](int, std::string_view jpeg) { bytes += qint64(jpeg.size()); };
-        QElapsedTimer clock;
-        clock.start();
-        pages += renderer.render(doc);
-        const qint64 elapsed = clock.nsecsElapsed();
-        if (r > 0) { // the first round pays for the layout cache and font loading
-            renderNs += elapsed;
-            compressNs += renderer.compressNanoseconds();
-        } else {
-            pages = 0;
-            bytes = 0;
-        }
+        renderer.render(doc);
     }
-
     JpegEncoder encoder;
-    qint64 aloneNs = 0;
-    for (int r = 1; r < rounds; ++r) {
-        QElapsedTimer clock;
-        clock.start();
-        for (const QImage &surface : surfaces)
-            encoder.compress(surface, settings.PIC_Quality);
-        aloneNs += clock.nsecsElapsed();
+    qint64 peerBytes = 0;
+    for (const QImage &surface : surfaces)
+        peerBytes += qint64(encoder.compress(surface, settings.PIC_Quality, coding).size());
+
+    // The drawing side alone, as the render does it on its own thread: layout once, then
+    // every page drawn into the text area of one surface.
+    const auto drawAll = [&] {
+        QImage surface(settings.PIC_W, settings.PIC_H, QImage::Format_RGB32);
+        surface.setDotsPerMeterX(qRound(PageRenderer::Dpi / 0.0254));
+        surface.setDotsPerMeterY(qRound(PageRenderer::Dpi / 0.0254));
+        const QRect area = PageRenderer::textAreaTwips(settings, PageRenderer::Dpi, PageRenderer::Dpi);
+        const double cpuStart = threadCpuMs();
+        FormatRange range(doc);
+        for (int start = 0;;) {
+            surface.fill(Qt::white);
+            const int end = range.formatRange(&surface, area, start);
+            if (end <= start || end >= range.textLength())
+                break;
+            start = end;
+        }
+        return threadCpuMs() - cpuStart;
+    };
+
+    if (argc > 2 && QByteArray(argv[2]) == "draw") {
+        // Only the drawing side, for profiling it.
+        std::vector<double> ms;
+        for (int r = 0; r < rounds; ++r)
+            ms.push_back(drawAll());
+        std::printf("layout and drawing alone, CPU ms: median %.1f, min %.1f\n", median(ms), minimum(ms));
+        return 0;
+    }
+    std::vector<double> renderMs, compressMs, drawMs, ratios, jpegShare;
+    for (int r = 0; r < rounds; ++r) {
+        double renderTime = 0;
+        double compressTime = 0;
+        const auto renderAll = [&] {
+            PageRenderer renderer(settings);
+            renderer.pageReady = [](int, std::string_view) {};
+            QElapsedTimer clock;
+            clock.start();
+            renderer.render(doc);
+            renderTime = clock.nsecsElapsed() / 1e6;
+            jpegShare.push_back(renderer.compressNanoseconds() / 1e6 / renderTime);
+        };
+        const auto compressAll = [&] {
+            QElapsedTimer clock;
+            clock.start();
+            for (const QImage &surface : surfaces)
+                encoder.compress(surface, settings.PIC_Quality, coding);
+            compressTime = clock.nsecsElapsed() / 1e6;
+        };
+        // Alternate which side goes first, so neither always runs on a warmer machine.
+        if (r % 2 == 0)
+            renderAll(), compressAll();
+        else
+            compressAll(), renderAll();
+        drawMs.push_back(drawAll());
+        renderMs.push_back(renderTime);
+        compressMs.push_back(compressTime);
+        ratios.push_back(renderTime / compressTime);
     }
 
-    const double renderMsPerPage = renderNs / 1e6 / pages;
-    const double compressMsPerPage = compressNs / 1e6 / pages;
-    const double aloneMsPerPage = aloneNs / 1e6 / (double(surfaces.size()) * (rounds - 1));
-    std::printf("letter: %d pages of %d x %d, quality %d, %d characters\n", int(surfaces.size()),
-                settings.PIC_W, settings.PIC_H, settings.PIC_Quality, FormatRange::textLength(doc));
-    std::printf("render (layout, drawing, numbering, JPEG): %.1f pages/s, %.2f ms/page, %.1f KB/page\n",
-                1000.0 / renderMsPerPage, renderMsPerPage, bytes / 1024.0 / pages);
-    std::printf("  of which JPEG compression:            %.2f ms/page (%.0f%% of the time)\n", compressMsPerPage,
-                100.0 * compressNs / renderNs);
-    std::printf("compression alone of the same pages:    %.2f ms/page (%.1f pages/s)\n", aloneMsPerPage,
-                1000.0 / aloneMsPerPage);
-    std::printf("render time / compression alone:        %.2f\n", renderMsPerPage / aloneMsPerPage);
+    std::printf("letter: %d pages of %d x %d, quality %d, %s, %d characters\n", int(surfaces.size()), settings.PIC_W,
+                settings.PIC_H, settings.PIC_Quality, settings.PIC_Progressive ? "progressive" : "baseline optimized",
+                FormatRange::textLength(doc));
+    std::printf("pictures: %.1f KB/page (peer: %.1f KB/page, %s)\n", bytes / 1024.0 / double(surfaces.size()),
+                peerBytes / 1024.0 / double(surfaces.size()), bytes == peerBytes ? "same size" : "DIFFERENT SIZE");
+    std::printf("%d paired rounds, order alternating          median     min\n", rounds);
+    std::printf("render all pages (layout, drawing, JPEG) ms  %8.1f %8.1f\n", median(renderMs), minimum(renderMs));
+    std::printf("peer: compress the same pages, one thread ms %8.1f %8.1f\n", median(compressMs), minimum(compressMs));
+    std::printf("ratio render / peer (per pair)               %8.3f %8.3f\n", median(ratios), minimum(ratios));
+    std::printf("ratio of the minimums                        %8.3f\n", minimum(renderMs) / minimum(compressMs));
+    std::printf("layout and drawing alone, CPU ms             %8.1f %8.1f\n", median(drawMs), minimum(drawMs));
+    std::printf("JPEG time inside render / render's wall time %8.2f %8.2f\n", median(jpegShare), minimum(jpegShare));
+    std::printf("load average at end: %s\n", loadAverage().constData());
     return 0;
 }

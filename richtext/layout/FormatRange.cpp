@@ -22,6 +22,13 @@ constexpr qreal kEpsilon = 0.01;
 // Largest width or height of a range in pixels.
 constexpr qint64 kMaxPixels = 1 << 20;
 
+// Letters up to this length keep their shaped glyphs from the layout to the drawing
+// (some 40 MB at the bound, about 300 pages of text).
+constexpr int kGlyphCacheCharacters = 1 << 20;
+
+// Largest document margin a letter laid out in place may have, in pixels.
+constexpr qreal kMaxInPlaceMargin = 1000;
+
 // Layouts made at most to shrink tables that are wider than the text area.
 constexpr int kFitPasses = 4;
 
@@ -69,44 +76,97 @@ int FormatRange::twipsToPixels(int twips, int dpi)
 
 void FormatRange::release()
 {
-    layoutDoc_.reset();
+    if (laid_ && laid_ != copy_.get()) {
+        // The letter goes back to having no layout and its own page size.
+        laid_->setDocumentLayout(nullptr);
+        laid_->setPageSize(sourcePageSize_);
+    }
+    laid_ = nullptr;
+    copy_.reset();
     units_.clear();
     lines_.clear();
     revision_ = -1;
     widthPx_ = -1;
 }
 
+bool FormatRange::canLayOutInPlace(int widthPx, int heightPx) const
+{
+    // A layout of its own (an editor shows the letter, or something measured it) is not
+    // ours to change.
+    if (source_.findChild<QAbstractTextDocumentLayout *>(QString(), Qt::FindDirectChildrenOnly))
+        return false;
+    // The root frame's margin only moves the text area, by a whole number of pixels on
+    // both axes; a border or padding would change more.
+    const QTextFrameFormat root = source_.rootFrame()->frameFormat();
+    const qreal margin = root.margin();
+    if (root.border() != 0 || root.padding() != 0 || margin < 0 || margin > kMaxInPlaceMargin
+        || margin != std::floor(margin) || root.topMargin() != margin || root.bottomMargin() != margin
+        || root.leftMargin() != margin || root.rightMargin() != margin)
+        return false;
+    // Tables are fitted after a layout, lists may be renumbered: those letters are copied.
+    if (!source_.rootFrame()->childFrames().isEmpty())
+        return false;
+    for (QTextBlock b = source_.begin(); b.isValid(); b = b.next())
+        if (b.textList())
+            return false;
+    return PageFit::fitsBeforeLayout(source_, widthPx, heightPx);
+}
+
 bool FormatRange::ensureLayout(int widthPx, int heightPx, int dpiX, int dpiY)
 {
-    if (layoutDoc_ && revision_ == source_.revision() && widthPx_ == widthPx && heightPx_ == heightPx && dpiX_ == dpiX
+    if (laid_ && revision_ == source_.revision() && widthPx_ == widthPx && heightPx_ == heightPx && dpiX_ == dpiX
         && dpiY_ == dpiY)
         return true;
     release();
-    layoutDoc_.reset(source_.clone());
-    layoutDoc_->setUndoRedoEnabled(false);
-    // Width and margin before the layout exists: each change of them afterwards would lay
-    // the whole letter out again.
-    layoutDoc_->setDocumentMargin(0);
-    layoutDoc_->setTextWidth(widthPx);
-    listNumbers_.prepare(*layoutDoc_);
     // A device of the target's resolution, kept alive with the layout: point sizes turn
     // into the same pixel sizes as on the page being drawn.
     metricsDevice_ = QImage(1, 1, QImage::Format_RGB32);
     metricsDevice_.setDotsPerMeterX(qRound(dpiX / 0.0254));
     metricsDevice_.setDotsPerMeterY(qRound(dpiY / 0.0254));
-    QAbstractTextDocumentLayout *layout = layoutDoc_->documentLayout();
+    const bool inPlace = canLayOutInPlace(widthPx, heightPx);
+    if (inPlace) {
+        laid_ = const_cast<QTextDocument *>(&source_);
+        sourcePageSize_ = laid_->pageSize();
+        origin_ = laid_->rootFrame()->frameFormat().margin();
+        // No page size while the layout is made: it waits for the device and the width.
+        laid_->setPageSize(QSizeF(0, 0));
+    } else {
+        copy_.reset(source_.clone());
+        laid_ = copy_.get();
+        laid_->setUndoRedoEnabled(false);
+        origin_ = 0;
+        // Width and margin before the layout exists: each change of them afterwards would
+        // lay the whole letter out again.
+        laid_->setDocumentMargin(0);
+        laid_->setTextWidth(widthPx);
+    }
+    // (A letter laid out in place has no lists: this only forgets the lists of before.)
+    listNumbers_.prepare(*laid_);
+    // The layout shapes every line; without the cache Qt throws the glyphs away at the end
+    // of each paragraph's layout and shapes the text again when a page draws it. Kept,
+    // they cost a few dozen bytes a character, so only up to a bound.
+    if (laid_->characterCount() <= kGlyphCacheCharacters) {
+        for (QTextBlock b = laid_->begin(); b.isValid(); b = b.next())
+            b.layout()->setCacheEnabled(true);
+    }
+    QAbstractTextDocumentLayout *layout = laid_->documentLayout();
     layout->setPaintDevice(&metricsDevice_);
-    // Nothing may lie past the text area's edges, which only this layout knows.
-    PageFit::beforeLayout(*layoutDoc_, widthPx, heightPx);
-    // Creating the layout began it with the screen's metrics: redo it with the page's,
-    // all at once.
-    layoutDoc_->markContentsDirty(0, layoutDoc_->characterCount());
+    if (inPlace) {
+        // The first layout, with the page's device: the margin stays and widens the page.
+        laid_->setTextWidth(widthPx + 2 * origin_);
+    } else {
+        // Nothing may lie past the text area's edges, which only this layout knows.
+        PageFit::beforeLayout(*laid_, widthPx, heightPx);
+        // Creating the layout began it with the screen's metrics: redo it with the page's,
+        // all at once.
+        laid_->markContentsDirty(0, laid_->characterCount());
+    }
     layout->documentSize(); // finishes the whole layout now
     // Tables sized by their contents show their width only now; each pass shrinks them
     // by the factor they are too wide, which nearly always fits at the first try.
-    for (int pass = 0; pass < kFitPasses && PageFit::shrinkWideTables(*layoutDoc_, widthPx); ++pass)
+    for (int pass = 0; !inPlace && pass < kFitPasses && PageFit::shrinkWideTables(*laid_, widthPx); ++pass)
         layout->documentSize();
-    collectFrame(layoutDoc_->rootFrame());
+    collectFrame(laid_->rootFrame());
     std::sort(units_.begin(), units_.end(), [](const Unit &a, const Unit &b) { return a.start < b.start; });
     revision_ = source_.revision();
     widthPx_ = widthPx;
@@ -137,7 +197,7 @@ void FormatRange::addBlockLines(const QTextBlock &block, bool asUnits)
         return;
     // Line positions are relative to the block's layout; the bounding rectangle is the
     // same box in document coordinates.
-    const QRectF docRect = layoutDoc_->documentLayout()->blockBoundingRect(block);
+    const QRectF docRect = laid_->documentLayout()->blockBoundingRect(block);
     const qreal offsetY = docRect.top() - layout->boundingRect().top();
     const int count = layout->lineCount();
     for (int i = 0; i < count; ++i) {
@@ -161,7 +221,7 @@ void FormatRange::addTable(QTextTable *table)
     const QTextTableFormat tableFormat = table->format();
     const qreal border = tableFormat.border();
     const qreal spacing = tableFormat.cellSpacing();
-    const QRectF frameRect = layoutDoc_->documentLayout()->frameBoundingRect(table);
+    const QRectF frameRect = laid_->documentLayout()->frameBoundingRect(table);
 
     struct Group
     {
@@ -183,8 +243,8 @@ void FormatRange::addTable(QTextTable *table)
                 last = std::max(last, row + cell.rowSpan() - 1);
                 g.start = std::min(g.start, cell.firstPosition());
                 const QTextTableCellFormat cf = cell.format().toTableCellFormat();
-                const QRectF first = layoutDoc_->documentLayout()->blockBoundingRect(layoutDoc_->findBlock(cell.firstPosition()));
-                const QRectF lastRect = layoutDoc_->documentLayout()->blockBoundingRect(layoutDoc_->findBlock(cell.lastPosition()));
+                const QRectF first = laid_->documentLayout()->blockBoundingRect(laid_->findBlock(cell.firstPosition()));
+                const QRectF lastRect = laid_->documentLayout()->blockBoundingRect(laid_->findBlock(cell.lastPosition()));
                 g.top = std::min(g.top, first.top() - cellPadding(cf, tableFormat, QTextFormat::TableCellTopPadding) - border - spacing);
                 g.bottom = std::max(g.bottom, lastRect.bottom() + cellPadding(cf, tableFormat, QTextFormat::TableCellBottomPadding) + border + spacing);
             }
@@ -201,7 +261,7 @@ void FormatRange::addTable(QTextTable *table)
             g.bottom = std::max(g.bottom, frameRect.bottom());
         const int end = i + 1 < groups.size() ? groups[i + 1].start : table->lastPosition() + 1;
         const int firstLine = static_cast<int>(lines_.size());
-        for (QTextBlock b = layoutDoc_->findBlock(g.start); b.isValid() && b.position() < end; b = b.next())
+        for (QTextBlock b = laid_->findBlock(g.start); b.isValid() && b.position() < end; b = b.next())
             addBlockLines(b, false);
         std::sort(lines_.begin() + firstLine, lines_.end(), [](const Line &a, const Line &b) { return a.pos < b.pos; });
         const bool breakBefore = i == 0 && (tableFormat.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
@@ -331,12 +391,12 @@ int FormatRange::layRange(QPaintDevice *device, const QRect &areaTwips, int star
         return -1;
     const qreal drawHeight = std::min<qreal>(yEnd - y0, heightPx);
     painter.setClipRect(QRectF(leftPx, topPx, widthPx, drawHeight));
-    painter.translate(leftPx, topPx - y0);
+    painter.translate(leftPx - origin_, topPx - y0);
     QAbstractTextDocumentLayout::PaintContext ctx;
-    ctx.clip = QRectF(0, y0, widthPx, drawHeight);
+    ctx.clip = QRectF(origin_, y0, widthPx, drawHeight);
     ctx.palette.setColor(QPalette::Text, Qt::black);
-    layoutDoc_->documentLayout()->draw(&painter, ctx);
-    listNumbers_.draw(painter, *layoutDoc_, ctx.clip);
+    laid_->documentLayout()->draw(&painter, ctx);
+    listNumbers_.draw(painter, *laid_, ctx.clip);
     return std::min(next, length);
 }
 

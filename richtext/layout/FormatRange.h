@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QRect>
 #include <QRectF>
+#include <QSizeF>
 #include <memory>
 #include <vector>
 
@@ -20,15 +21,19 @@ class QTextTable;
 // The document is laid out once per width and resolution and split into units that never
 // break across rectangles: a line of a paragraph, or a table row with every line in it
 // (rows joined by vertically merged cells count as one). Each call only looks the start
-// up and walks the units that fit, so rendering n pages costs one layout, not n.
+// up and walks the units that fit, so rendering n pages costs one layout, not n, and the
+// text is shaped once: drawing uses the glyphs the layout made.
 //
 // Pictures, tables and indents that would reach past the rectangle's edges are fitted into
 // it first (PageFit), so every word is drawn inside the rectangle on some page.
 //
-// The layout is made on a private copy of the document, whose width, margin and layout
-// device are set before its layout begins, so the letter is laid out once and the
-// caller's document (and any editor showing it) is left alone. The document must outlive
-// the FormatRange.
+// A letter that nothing needs to change in (no layout of its own yet, no table, list or
+// frame, nothing PageFit must fit) is laid out in place: the layout is attached to it for
+// the FormatRange's life and taken off again by release(), which gives the letter back
+// its page size. Any other letter is laid out on a private copy. Either way width, margin
+// and layout device are set before the layout begins, so the letter is laid out once,
+// and the caller's document (and any editor showing it) is left as it was. The document
+// must outlive the FormatRange.
 class FormatRange
 {
 public:
@@ -59,8 +64,9 @@ public:
     // One call without keeping the layout.
     static int formatRange(const QTextDocument &doc, QPaintDevice *device, const QRect &areaTwips, int start);
 
-    // The laid-out copy of the last call (tests and diagnosis look at it); null before.
-    const QTextDocument *layoutDocument() const { return layoutDoc_.get(); }
+    // The document laid out by the last call (tests and diagnosis look at it): the copy, or
+    // the letter itself when it was laid out in place; null before.
+    const QTextDocument *layoutDocument() const { return laid_; }
 
     // Frees the cached layout (the next call lays out again).
     void release();
@@ -88,6 +94,7 @@ private:
 
     int layRange(QPaintDevice *device, const QRect &areaTwips, int start, bool draw);
     bool ensureLayout(int widthPx, int heightPx, int dpiX, int dpiY);
+    bool canLayOutInPlace(int widthPx, int heightPx) const;
     void collectFrame(QTextFrame *frame);
     void addBlockLines(const QTextBlock &block, bool asUnits);
     void addTable(QTextTable *table);
@@ -95,7 +102,10 @@ private:
     qreal startTop(const Unit &unit, int pos) const;
 
     const QTextDocument &source_;
-    std::unique_ptr<QTextDocument> layoutDoc_; // the copy that is laid out and drawn
+    std::unique_ptr<QTextDocument> copy_; // the copy laid out and drawn, unless in place
+    QTextDocument *laid_ = nullptr;       // copy_, or the letter itself
+    QSizeF sourcePageSize_;               // the letter's, given back after an in-place layout
+    qreal origin_ = 0;                    // where the text area begins in the layout (its margin)
     ListNumbers listNumbers_;
     QImage metricsDevice_;
     int revision_ = -1;

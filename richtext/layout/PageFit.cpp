@@ -54,16 +54,24 @@ void PageFit::beforeLayout(QTextDocument &doc, qreal width, qreal height)
 {
     if (width <= 0 || height <= 0)
         return;
-    fitFrame(doc, doc.rootFrame(), width, height);
+    fitFrame(doc, doc.rootFrame(), width, height, true);
 }
 
-void PageFit::fitFrame(QTextDocument &doc, QTextFrame *frame, qreal width, qreal height)
+bool PageFit::fitsBeforeLayout(const QTextDocument &doc, qreal width, qreal height)
 {
+    // Nothing is changed when apply is false.
+    QTextDocument &unchanged = const_cast<QTextDocument &>(doc);
+    return width <= 0 || height <= 0 || !fitFrame(unchanged, unchanged.rootFrame(), width, height, false);
+}
+
+bool PageFit::fitFrame(QTextDocument &doc, QTextFrame *frame, qreal width, qreal height, bool apply)
+{
+    bool changed = false;
     for (QTextFrame::iterator it = frame->begin(); !it.atEnd(); ++it) {
         if (QTextFrame *child = it.currentFrame()) {
             // Pictures in cells are fitted with their table, after a layout shows its widths.
             if (!qobject_cast<QTextTable *>(child))
-                fitFrame(doc, child, width, height);
+                changed = fitFrame(doc, child, width, height, apply) || changed;
             continue;
         }
         const QTextBlock block = it.currentBlock();
@@ -74,14 +82,22 @@ void PageFit::fitFrame(QTextDocument &doc, QTextFrame *frame, qreal width, qreal
             format.setLeftMargin(format.leftMargin() * f);
             format.setRightMargin(format.rightMargin() * f);
             format.setTextIndent(format.textIndent() * f);
+            if (!apply)
+                return true;
             QTextCursor(block).setBlockFormat(format);
+            changed = true;
         }
         const qreal room = width - format.leftMargin() - format.rightMargin() - std::max<qreal>(format.textIndent(), 0);
-        scalePictures(doc, block.position(), block.position() + block.length(), room, height - kLineRoom, 1);
+        if (scalePictures(doc, block.position(), block.position() + block.length(), room, height - kLineRoom, 1, apply)) {
+            if (!apply)
+                return true;
+            changed = true;
+        }
     }
+    return changed;
 }
 
-bool PageFit::scalePictures(QTextDocument &doc, int from, int to, qreal maxWidth, qreal maxHeight, qreal factor)
+bool PageFit::scalePictures(QTextDocument &doc, int from, int to, qreal maxWidth, qreal maxHeight, qreal factor, bool apply)
 {
     struct Change
     {
@@ -104,6 +120,8 @@ bool PageFit::scalePictures(QTextDocument &doc, int from, int to, qreal maxWidth
             f = std::min(f, std::max<qreal>(maxHeight, 1) / size.height());
             if (f >= 1)
                 continue;
+            if (!apply)
+                return true;
             image.setWidth(std::max<qreal>(size.width() * f, 1));
             image.setHeight(std::max<qreal>(size.height() * f, 1));
             changes.push_back({fragment.position(), fragment.length(), image});

@@ -18,6 +18,8 @@ public:
     // Before the layout: pictures and indents of top-level paragraphs and the fixed
     // column widths of top-level tables, against a text area of width x height pixels.
     static void beforeLayout(QTextDocument &doc, qreal width, qreal height);
+    // Whether beforeLayout() would leave the document as it is.
+    static bool fitsBeforeLayout(const QTextDocument &doc, qreal width, qreal height);
 
     // After a layout: pictures wider than their cells are fitted into them, and every
     // top-level table that is still wider than the text area shrinks by the factor it is
@@ -26,13 +28,16 @@ public:
     static bool shrinkWideTables(QTextDocument &doc, qreal width);
 
 private:
-    static void fitFrame(QTextDocument &doc, QTextFrame *frame, qreal width, qreal height);
+    // Fits the frame's paragraphs, or with apply false only tells whether any needs it.
+    static bool fitFrame(QTextDocument &doc, QTextFrame *frame, qreal width, qreal height, bool apply);
     static void scaleTable(QTextDocument &doc, QTextTable *table, qreal factor);
     // Pictures wider than the cell they stand in; returns whether any was scaled.
     static bool fitPicturesInCells(QTextDocument &doc, QTextTable *table, qreal width);
     // Right edge of the widest line of the paragraphs in [from, to).
     static qreal contentRight(const QTextDocument &doc, int from, int to);
     // Scales the pictures of [from, to) so that none is wider than maxWidth or taller than
-    // maxHeight, or all of them by factor when it is below 1; returns whether any changed.
-    static bool scalePictures(QTextDocument &doc, int from, int to, qreal maxWidth, qreal maxHeight, qreal factor);
+    // maxHeight, or all of them by factor when it is below 1; returns whether any changed
+    // (with apply false, whether any would).
+    static bool scalePictures(QTextDocument &doc, int from, int to, qreal maxWidth, qreal maxHeight, qreal factor,
+                              bool apply = true);
 };

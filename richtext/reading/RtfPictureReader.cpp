@@ -2,6 +2,7 @@
 
 #include "richtext/JpegPicture.h"
 #include "richtext/metafile/DibImage.h"
+#include "richtext/metafile/MetafileCache.h"
 #include "richtext/metafile/MetafileRenderer.h"
 #include "richtext/reading/RtfReader.h"
 
@@ -118,7 +119,8 @@ QImage RtfPictureReader::image(double &width, double &height, qint64 &pixelBudge
         for (const double scale : {2.0, 1.0}) {
             const QSize size(static_cast<int>(std::ceil(width * scale)), static_cast<int>(std::ceil(height * scale)));
             if (qint64(size.width()) * size.height() <= std::min(MetafileRenderer::kMaxPixels, pixelBudget)) {
-                image = MetafileRenderer::render(data, format, size, QSizeF(width, height));
+                // The same picture again (in this letter or one read before) is not played again.
+                image = MetafileCache::render(data, format, size, QSizeF(width, height));
                 break;
             }
         }

@@ -1,11 +1,13 @@
 #include "config/ConfigSettings.h"
 #include "os/AppError.h"
 #include "picture/JpegEncoder.h"
+#include "picture/PageCompressor.h"
 #include "picture/PageRenderer.h"
 #include "richtext/layout/FormatRange.h"
 #include "richtext/LetterDocument.h"
 #include "tests/picture/JpegInfo.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextImageFormat>
@@ -127,6 +129,11 @@ private slots:
     void lastPageEndsBelowItsText();
     void codingsDecodeToTheSamePixels();
     void pageRangesCoverTheLetter();
+    void workerPagesAreASequentialRender_data();
+    void workerPagesAreASequentialRender();
+    void compressorErrorInTheMiddle();
+    void failedHandOverStopsTheWorker();
+    void letterLaidOutInPlaceDrawsAsItsCopy();
 };
 
 void TestPageRenderer::textArea_data()
@@ -421,6 +428,11 @@ void TestPageRenderer::cancelStopsBeforeHandingOver()
     QCOMPARE(run.pageCount, 2); // the cancelled page was made, not handed over
     QCOMPARE(run.pages.size(), size_t(1));
     QCOMPARE(asked, 2);
+    // The page drawn while the cancelled one was compressed is not among the ranges.
+    PageRenderer renderer(s);
+    renderer.cancelled = [&] { return ++asked == 4; };
+    QCOMPARE(renderer.render(doc), 2);
+    QCOMPARE(renderer.pageRanges().size(), size_t(2));
 }
 
 void TestPageRenderer::badPageSizes_data()
@@ -601,6 +613,114 @@ void TestPageRenderer::pageRangesCoverTheLetter()
         QCOMPARE(ranges[i].start, ranges[i - 1].end);
     }
     QCOMPARE(ranges.back().end, FormatRange::textLength(doc));
+}
+
+void TestPageRenderer::workerPagesAreASequentialRender_data()
+{
+    QTest::addColumn<bool>("progressive");
+    QTest::addColumn<bool>("shortLastPage");
+    QTest::addColumn<int>("quality");
+    QTest::newRow("first run") << true << true << 75;
+    QTest::newRow("baseline, full last page") << false << false << 90;
+}
+
+// Pages are compressed on a worker while the next one is drawn: they still come out
+// numbered in order, each exactly the bytes the encoder makes of that page on its own.
+void TestPageRenderer::workerPagesAreASequentialRender()
+{
+    QFETCH(bool, progressive);
+    QFETCH(bool, shortLastPage);
+    QFETCH(int, quality);
+    ConfigSettings s = ConfigSettings::firstRun();
+    s.PIC_Progressive = progressive;
+    s.PIC_ShortLastPage = shortLastPage;
+    s.PIC_Quality = quality;
+    QTextDocument doc;
+    doc.setPlainText(paragraphs(paragraphsPerPage(s) * 4 + 3));
+    const Run run = render(s, doc);
+    QCOMPARE(run.pageCount, 5);
+    QCOMPARE(run.pages.size(), size_t(5));
+    QCOMPARE(run.percents.back(), 100);
+    JpegEncoder alone;
+    for (size_t i = 0; i < run.pages.size(); ++i) {
+        QCOMPARE(run.pages[i].number, int(i) + 1);
+        const auto coding = progressive ? JpegEncoder::Coding::Progressive : JpegEncoder::Coding::Optimized;
+        QVERIFY(run.pages[i].jpeg == alone.compress(run.pages[i].surface, quality, coding));
+    }
+    QCOMPARE(run.pages.back().surface.height() < 800, shortLastPage);
+}
+
+// A page that cannot be compressed fails alone, in its place: the pages before it come
+// back in order, the worker goes on with the next, and one left with it does not hold up
+// the end.
+void TestPageRenderer::compressorErrorInTheMiddle()
+{
+    std::vector<int> compressed;
+    PageCompressor compressor([&](const QImage &page) {
+        compressed.push_back(page.width());
+        if (page.width() == 3)
+            throw AppError("JPEG: page 3 failed");
+        return std::to_string(page.width());
+    });
+    QVERIFY_THROWS_EXCEPTION(std::logic_error, compressor.take());
+    for (int width = 1; width <= 4; ++width) {
+        compressor.submit(QImage(width, 1, QImage::Format_RGB32));
+        QVERIFY(compressor.busy());
+        QVERIFY_THROWS_EXCEPTION(std::logic_error, compressor.submit(QImage(9, 1, QImage::Format_RGB32)));
+        if (width == 3) {
+            QVERIFY_THROWS_EXCEPTION(AppError, compressor.take());
+        } else {
+            QCOMPARE(compressor.take(), std::to_string(width));
+        }
+        QVERIFY(!compressor.busy());
+    }
+    QCOMPARE(compressed, (std::vector<int>{1, 2, 3, 4}));
+    compressor.submit(QImage(5, 1, QImage::Format_RGB32)); // never taken
+}
+
+// The mail refusing a page unwinds the render while the next page is with the worker:
+// the error reaches the caller, nothing is handed over after it.
+void TestPageRenderer::failedHandOverStopsTheWorker()
+{
+    const ConfigSettings s = fullPages();
+    QTextDocument doc;
+    doc.setPlainText(paragraphs(paragraphsPerPage(s) * 6));
+    PageRenderer renderer(s);
+    std::vector<int> pages;
+    renderer.pageReady = [&](int page, std::string_view) {
+        pages.push_back(page);
+        if (page == 2)
+            throw AppError("the mail is full");
+    };
+    QVERIFY_THROWS_EXCEPTION(AppError, renderer.render(doc));
+    QCOMPARE(pages, (std::vector<int>{1, 2}));
+}
+
+// A letter nothing has to be fitted in is laid out in place rather than copied: its pages
+// are the pixels of the copy's, and it comes back without a layout and with its page size.
+void TestPageRenderer::letterLaidOutInPlaceDrawsAsItsCopy()
+{
+    const ConfigSettings s = ConfigSettings::firstRun();
+    const QString html = QStringLiteral("<p style='font-size:14pt'>Dear reader, <b>bold</b>, <i>italic</i> and "
+                                        "<span style='color:#2050a0'>blue</span> words.</p>")
+                             .repeated(60);
+    QTextDocument alone;
+    alone.setHtml(html);
+    const QSizeF pageSize = alone.pageSize();
+    QTextDocument shown; // a layout of its own, as an editor's letter has: laid out on a copy
+    shown.setHtml(html);
+    shown.documentLayout()->documentSize();
+    const Run inPlace = render(s, alone);
+    const Run copied = render(s, shown);
+    QVERIFY(inPlace.pageCount >= 2);
+    QCOMPARE(inPlace.pageCount, copied.pageCount);
+    for (size_t i = 0; i < inPlace.pages.size(); ++i) {
+        QVERIFY(inPlace.pages[i].surface == copied.pages[i].surface);
+        QVERIFY(inPlace.pages[i].jpeg == copied.pages[i].jpeg);
+    }
+    QVERIFY(!alone.findChild<QAbstractTextDocumentLayout *>(QString(), Qt::FindDirectChildrenOnly));
+    QCOMPARE(alone.pageSize(), pageSize);
+    QCOMPARE(alone.toHtml(), shown.toHtml());
 }
 
 QTEST_MAIN(TestPageRenderer)

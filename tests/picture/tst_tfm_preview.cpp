@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPrinter>
 #include <QProcess>
 #include <QTextCursor>
@@ -93,6 +94,15 @@ private slots:
         // The preview never changed or saved the letter.
         QCOMPARE(w->Editor->toHtml(), letter);
         QVERIFY(w->letterChanged());
+
+        // Closed while a refresh renders: the window goes at once, its worker (and the
+        // worker compressing that run's pages) stops with it.
+        preview->BT_Refresh->click();
+        QVERIFY(preview->rendering());
+        QPointer<TFM_Preview> closing(preview);
+        preview->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!closing);
 
         w->setLetterChanged(false);
         w->close();

@@ -1,10 +1,14 @@
 #include "richtext/metafile/DibImage.h"
+#include "richtext/metafile/MetafileCache.h"
 #include "richtext/metafile/MetafileRenderer.h"
 #include "richtext/metafile/ShapeClipper.h"
+#include "richtext/reading/RtfReader.h"
 #include "tests/richtext/MetafileFixtures.h"
 #include "tests/support/ScalingTime.h"
 
 #include <QPainter>
+#include <QTextDocument>
+#include <QUrl>
 #include <QTest>
 #include <cmath>
 
@@ -363,6 +367,52 @@ private slots:
         const qsizetype step = std::max<qsizetype>(7, bytes.size() / 40);
         for (qsizetype n = step; n < bytes.size(); n += step)
             QVERIFY2(sound(render(n)), qPrintable(QString::number(n)));
+    }
+
+    // A picture that stands twice in a letter, or in a letter read again, is played once:
+    // the images share their pixels and are what playing it makes. Another size is
+    // another picture.
+    void repeatedPicturesArePlayedOnce()
+    {
+        Wmf w;
+        w.brush(Qt::red).select(0).rectangle(0, 0, 95, 95).brush(Qt::blue).select(1).rectangle(24, 24, 71, 71);
+        const QByteArray hex = w.bytes().toHex();
+        const QByteArray pict = "{\\pict\\wmetafile8\\picwgoal1440\\pichgoal1440 " + hex + "}";
+        const QByteArray other = "{\\pict\\wmetafile8\\picwgoal720\\pichgoal720 " + hex + "}";
+        const QByteArray rtf = "{\\rtf1\\ansi " + pict + "\\par " + pict + "\\par " + other + "\\par}";
+        const auto images = [&] {
+            QTextDocument doc;
+            RtfReader::read(std::string_view(rtf.constData(), size_t(rtf.size())), &doc);
+            QList<QImage> list;
+            for (int i = 1; i <= 3; ++i) {
+                const QUrl name(QStringLiteral("%1://%2").arg(QLatin1String(RtfReader::kImageScheme)).arg(i));
+                list << doc.resource(QTextDocument::ImageResource, name).value<QImage>();
+            }
+            return list;
+        };
+        MetafileCache::clear();
+        const QList<QImage> first = images();
+        QCOMPARE(MetafileCache::count(), 2);
+        const QList<QImage> again = images();
+        QCOMPARE(MetafileCache::count(), 2);
+        const QImage played = wmf(w.bytes(), QSize(192, 192), QSizeF(96, 96));
+        QCOMPARE(first[0], played);
+        QCOMPARE(first[2].size(), QSize(96, 96));
+        QCOMPARE(first[1].constBits(), first[0].constBits());
+        QCOMPARE(again[0].constBits(), first[0].constBits());
+        QCOMPARE(again[2].constBits(), first[2].constBits());
+        QVERIFY(first[2].constBits() != first[0].constBits());
+        // However many pictures come, the cache keeps a bounded number of them.
+        for (int i = 0; i <= int(MetafileCache::kMaxEntries); ++i) {
+            Wmf one;
+            one.brush(QColor::fromRgb(QRgb(i))).select(0).rectangle(0, 0, 95, 95);
+            const QByteArray b = one.bytes();
+            MetafileCache::render(std::string_view(b.constData(), size_t(b.size())), MetafileRenderer::Format::Wmf,
+                                  QSize(4, 4), QSizeF(4, 4));
+        }
+        QCOMPARE(MetafileCache::count(), int(MetafileCache::kMaxEntries));
+        MetafileCache::clear();
+        QCOMPARE(MetafileCache::count(), 0);
     }
 };
 
