@@ -15,6 +15,7 @@
 #include <optional>
 
 class TMailMessage;
+class TMailPart;
 class TSocketTalk;
 
 // Delivers one built mail message to an SMTP server: connect and greet (EHLO, falling
@@ -134,6 +135,7 @@ private:
     void onDisconnect(TSocketTalk *sender);
 
     bool exchange(const std::string &text, std::uint8_t commandId);
+    bool sendText(const TMailPart &message);
     bool ehlo(const std::string &name);
     bool startTls();
     bool tlsFailure(const std::string &reason);
