@@ -30,6 +30,10 @@ class TSocketTalk;
 // ...) is a failed Connect whose LastReply reads "TLS: " and the reason; when it was the
 // certificate, UntrustedCertificate() tells about it. Login uses AUTH LOGIN, or AUTH PLAIN when the server refuses
 // LOGIN and lists PLAIN.
+// The text after DATA is made transparent while it is sent (TransparentStream), piece by
+// piece from the header block and the body. A reply, a cancel or a closed connection
+// before all of it is out fails the send and closes the connection, which is then out of
+// step with the server.
 // Network failures are false results (LastReply tells what the server said); broken
 // preconditions raise AppError with the component's name (Name).
 class TSMTP : public QObject

@@ -153,6 +153,17 @@ inline Usage run(const std::vector<std::string> &argv, const std::string &output
     return usage;
 }
 
+// The figures of several runs of one command.
+struct Samples
+{
+    std::vector<double> cpu, rss;
+    void add(const Usage &usage)
+    {
+        cpu.push_back(usage.cpu);
+        rss.push_back(usage.maxRssMb);
+    }
+};
+
 inline double median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());

@@ -30,12 +30,7 @@ bool writeRandomFile(const QString &path, std::size_t size)
     return f.open(QIODevice::WriteOnly) && f.write(bytes.data(), qint64(size)) == qint64(size);
 }
 
-struct Side
-{
-    std::vector<double> rss, cpu;
-};
-
-void print(const char *what, const Side &side, const Side &idle, double mailMb)
+void print(const char *what, const ChildUsage::Samples &side, const ChildUsage::Samples &idle, double mailMb)
 {
     using namespace ChildUsage;
     const double rss = median(side.rss), base = median(idle.rss);
@@ -77,7 +72,7 @@ int main(int argc, char **argv)
     idle[3] = small;
     const std::vector<std::string> cp{"/bin/cp", mail, copy};
 
-    Side builds, dumps, idles, cps;
+    ChildUsage::Samples builds, dumps, idles, cps;
     double mailMb = 0;
     for (int i = 0; i < rounds; ++i) {
         const ChildUsage::Usage b = ChildUsage::run(build);
@@ -90,14 +85,10 @@ int main(int argc, char **argv)
                          int(v.ok), int(c.ok));
             return 1;
         }
-        builds.rss.push_back(b.maxRssMb);
-        builds.cpu.push_back(b.cpu);
-        dumps.rss.push_back(d.maxRssMb);
-        dumps.cpu.push_back(d.cpu);
-        idles.rss.push_back(v.maxRssMb);
-        idles.cpu.push_back(v.cpu);
-        cps.rss.push_back(c.maxRssMb);
-        cps.cpu.push_back(c.cpu);
+        builds.add(b);
+        dumps.add(d);
+        idles.add(v);
+        cps.add(c);
         std::printf("  round %d: build %.1f MB %.3f s, dump %.1f MB %.3f s, small build %.1f MB, cp %.1f MB\n", i + 1,
                     b.maxRssMb, b.cpu, d.maxRssMb, d.cpu, v.maxRssMb, c.maxRssMb);
     }

@@ -9,6 +9,7 @@
 //     smtp_bench_sendprocess [ROUNDS] [PATH/TO/vellorn-cli]
 
 #include "bench/mail/ChildUsage.h"
+#include "bench/smtp/SmtpBenchPeer.h"
 #include "tests/support/AiosmtpdServer.h"
 #include "tests/support/TestCertificates.h"
 
@@ -22,24 +23,9 @@
 
 namespace {
 
-const char *SmtplibScript = R"(
-import smtplib, ssl, sys
-port, path = int(sys.argv[1]), sys.argv[2]
-data = open(path, 'rb').read()
-s = smtplib.SMTP('localhost', port)
-s.ehlo('bench')
-if len(sys.argv) > 3:
-    s.starttls(context=ssl.create_default_context(cafile=sys.argv[3]))
-    s.ehlo('bench')
-s.login('bench', 'bench')
-s.sendmail('bench@vellorn.test', ['to@x.test'], data)
-s.quit()
-)";
-
 // A mail as `build` writes one: a short text and a 20 MB attachment in base64 lines.
 std::string mailText(std::size_t size)
 {
-    static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string text = "From: <bench@vellorn.test>\r\nTo: <to@x.test>\r\nSubject: 20 MB\r\nMime-Version: 1.0\r\n"
                        "Content-Type: multipart/mixed; boundary=\"b_mixed\"\r\n\r\n"
                        "This is a multipart message in mime format.\r\n\r\n--b_mixed\r\n"
@@ -47,26 +33,13 @@ std::string mailText(std::size_t size)
                        "\r\nThe file.\r\n.A line with a dot.\r\n\r\n--b_mixed\r\n"
                        "Content-Type: application/octet-stream; name=\"file.bin\"\r\n"
                        "Content-Transfer-Encoding: base64\r\nContent-Disposition: attachment; filename=\"file.bin\"\r\n\r\n";
-    text.reserve(size + 200);
-    unsigned state = 1;
-    while (text.size() < size) {
-        for (int i = 0; i < 76; ++i) {
-            state = state * 1103515245u + 12345u;
-            text += alphabet[(state >> 16) & 63];
-        }
-        text += "\r\n";
-    }
+    SmtpBenchPeer::appendBase64Lines(text, size);
     text += "\r\n--b_mixed--\r\n";
     return text;
 }
 
-struct Side
-{
-    std::vector<double> cpu, rss;
-};
-
-void print(const char *mode, const char *what, const Side &ours, const Side &theirs, const Side &ourBase,
-           const Side &theirBase, double mailMb)
+void print(const char *mode, const char *what, const ChildUsage::Samples &ours, const ChildUsage::Samples &theirs, const ChildUsage::Samples &ourBase,
+           const ChildUsage::Samples &theirBase, double mailMb)
 {
     using namespace ChildUsage;
     const double oc = median(ours.cpu), tc = median(theirs.cpu);
@@ -134,7 +107,7 @@ int main(int argc, char **argv)
         const std::string port = std::to_string(server.port());
         std::vector<std::string> ours{cli, "send", path, "--host", "localhost", "--port", port, "--user", "bench",
                                       "--pass", "bench", "--security", tls ? "starttls" : "none"};
-        std::vector<std::string> theirs{python, "-c", SmtplibScript, port, path};
+        std::vector<std::string> theirs{python, "-c", SmtpBenchPeer::SmtplibScript, port, path};
         if (tls) {
             ours.insert(ours.end(), {"--ca-file", certs.caFile().toStdString()});
             theirs.push_back(certs.caFile().toStdString());
@@ -142,7 +115,7 @@ int main(int argc, char **argv)
         std::vector<std::string> ourIdle = ours, theirIdle = theirs;
         ourIdle[2] = smallPath;
         theirIdle[4] = smallPath;
-        Side a, b, aIdle, bIdle;
+        ChildUsage::Samples a, b, aIdle, bIdle;
         for (int i = 0; i < rounds; ++i) {
             server.clearMails();
             const ChildUsage::Usage u = ChildUsage::run(ours);
@@ -154,14 +127,10 @@ int main(int argc, char **argv)
                              int(v.ok), static_cast<long long>(server.mails().size()));
                 return 1;
             }
-            a.cpu.push_back(u.cpu);
-            a.rss.push_back(u.maxRssMb);
-            b.cpu.push_back(v.cpu);
-            b.rss.push_back(v.maxRssMb);
-            aIdle.cpu.push_back(ui.cpu);
-            aIdle.rss.push_back(ui.maxRssMb);
-            bIdle.cpu.push_back(vi.cpu);
-            bIdle.rss.push_back(vi.maxRssMb);
+            a.add(u);
+            b.add(v);
+            aIdle.add(ui);
+            bIdle.add(vi);
             std::printf("  %s round %d: vellorn-cli %.3f s %.1f MB, smtplib %.3f s %.1f MB\n", tls ? "STARTTLS" : "cleartext",
                         i + 1, u.cpu, u.maxRssMb, v.cpu, v.maxRssMb);
         }
