@@ -302,7 +302,7 @@ bool TSocketTalk::sendStream(std::size_t total, const TPieceSource &next)
         }
         // A wait that ended before the text is all out (a refusal, an answer that came
         // too early, a closed connection) gets nothing more.
-        if (sent > 0 && !Waiting)
+        if (!Waiting)
             return false;
         const std::string_view piece = next(std::min(pieceSize, total - sent));
         if (piece.empty())
