@@ -5,6 +5,7 @@
 #include "mail/DisplayName.h"
 #include "mail/MimeHelpers.h"
 #include "os/AppError.h"
+#include "os/FileBytes.h"
 #include "os/MessagePump.h"
 #include "text/Ansi.h"
 #include "text/LineBreaks.h"
@@ -20,8 +21,6 @@
 
 namespace {
 
-// The file name without its path, with CR and LF removed so that it cannot start a
-// new header line.
 // The whole file, or AppError naming the file (in UTF-8, as every error message).
 std::string readAttachment(const QString &path)
 {
@@ -29,10 +28,10 @@ std::string readAttachment(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw AppError("Cannot open file \"" + shownName + "\"");
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    std::string bytes;
+    if (!FileBytes::readAll(file, bytes))
         throw AppError("Cannot read file \"" + shownName + "\"");
-    return bytes.toStdString();
+    return bytes;
 }
 
 // A file name inside a Content-ID or a Content-Location: its Windows-1252 bytes as always,
@@ -44,12 +43,22 @@ std::string nameInReference(const QString &name)
     return QUrl::toPercentEncoding(name, "!$&'()*+,;=:@ ").toStdString();
 }
 
+// The file name without its path, with CR and LF removed so that it cannot start a
+// new header line.
 std::string bareFileName(std::string_view fileName)
 {
     const std::size_t slash = fileName.find_last_of("/\\");
     if (slash != std::string_view::npos)
         fileName.remove_prefix(slash + 1);
     return WithoutLineBreaks(fileName);
+}
+
+// The same for a name in characters.
+QString bareFileNameText(const QString &fileName)
+{
+    QString name = fileName.mid(std::max(fileName.lastIndexOf(u'/'), fileName.lastIndexOf(u'\\')) + 1);
+    name.remove(u'\r').remove(u'\n');
+    return name;
 }
 
 // Every line of the field, in one pass (a mail may repeat a field thousands of times).
@@ -174,34 +183,31 @@ void TMailMessage::SetBodyText(std::string_view text, TMailPart *&part, std::str
 
 void TMailMessage::AttachFile(const std::string &fileName, const std::string &contentType, bool embedded)
 {
-    const std::string bytes = readAttachment(Ansi::fileNameToPath(fileName));
-    AttachStream(bytes, fileName, contentType, embedded);
+    attachNew(readAttachment(Ansi::fileNameToPath(fileName)), Ansi::toQString(bareFileName(fileName)), contentType,
+              embedded, false);
 }
 
 void TMailMessage::AttachFilePath(const QString &path, const std::string &contentType, bool embedded)
 {
-    const std::string bytes = readAttachment(path);
-    AttachStreamText(bytes, path, contentType, embedded);
+    attachNew(readAttachment(path), bareFileNameText(path), contentType, embedded, false);
 }
 
 void TMailMessage::AttachStream(std::string_view bytes, const std::string &fileName, const std::string &contentType,
                                 bool embedded)
 {
-    attachNew(bytes, Ansi::toQString(bareFileName(fileName)), contentType, embedded, false);
+    attachNew(std::string(bytes), Ansi::toQString(bareFileName(fileName)), contentType, embedded, false);
 }
 
 void TMailMessage::AttachStreamText(std::string_view bytes, const QString &fileName, const std::string &contentType,
                                     bool embedded)
 {
-    QString name = fileName.mid(std::max(fileName.lastIndexOf(u'/'), fileName.lastIndexOf(u'\\')) + 1);
-    name.remove(u'\r').remove(u'\n');
-    attachNew(bytes, name, contentType, embedded, false);
+    attachNew(std::string(bytes), bareFileNameText(fileName), contentType, embedded, false);
 }
 
 void TMailMessage::AddPicture(std::string_view bytes, const std::string &fileName, const std::string &contentType,
                               bool embedded)
 {
-    attachNew(bytes, Ansi::toQString(bareFileName(fileName)), contentType, embedded, true);
+    attachNew(std::string(bytes), Ansi::toQString(bareFileName(fileName)), contentType, embedded, true);
 }
 
 void TMailMessage::nameAttachment(TMailPart *part, const QString &name, bool onlyWhereEmpty)
@@ -221,7 +227,7 @@ void TMailMessage::nameAttachment(TMailPart *part, const QString &name, bool onl
         part->SetHeaderParam("Content-Disposition", param, value);
 }
 
-void TMailMessage::attachNew(std::string_view bytes, const QString &name, const std::string &contentType,
+void TMailMessage::attachNew(std::string bytes, const QString &name, const std::string &contentType,
                              bool embedded, bool picture)
 {
     ArrangeParts(embedded ? 4 : 3);
@@ -238,7 +244,7 @@ void TMailMessage::attachNew(std::string_view bytes, const QString &name, const 
         contentType.empty() ? ContentTypeOfFile(StoredText::fromQString(name)) : WithoutLineBreaks(contentType);
     const std::string quotedName = MailText::quotedName(name, Charset);
 
-    part->DecodedBody.assign(bytes);
+    part->DecodedBody = std::move(bytes);
     part->IsDecoded = true;
     part->Encode(AttachEncoding);
     part->SetHeaderValue("Content-Type", type);

@@ -163,7 +163,7 @@ private:
                            std::string_view contentType);
     bool takeTextBody(TMailPart *part, const std::string &type);
     // `name` is the file name without its path.
-    void attachNew(std::string_view bytes, const QString &name, const std::string &contentType, bool embedded,
+    void attachNew(std::string bytes, const QString &name, const std::string &contentType, bool embedded,
                    bool picture);
     // Sets "name", "filename" and the X-Mail-Attachment name of an ordinary attachment.
     void nameAttachment(TMailPart *part, const QString &name, bool onlyWhereEmpty);

@@ -245,6 +245,14 @@ void TMailPart::Encode(TEncodingType encodingType)
 
 std::string TMailPart::SourceText() const
 {
+    std::string text = SourceHead();
+    text.reserve(text.size() + EncodedBody.size());
+    text += EncodedBody;
+    return text;
+}
+
+std::string TMailPart::SourceHead() const
+{
     std::string headerText;
     for (const std::string &line : Headers) {
         // A lone CR or LF inside a field (left there by damaged text) would start a line
@@ -257,9 +265,7 @@ std::string TMailPart::SourceText() const
         headerText += "\r\n";
     }
     std::string text = FoldHeaders(headerText);
-    text.reserve(text.size() + 2 + EncodedBody.size());
     text += "\r\n";
-    text += EncodedBody;
     return text;
 }
 

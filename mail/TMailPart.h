@@ -82,6 +82,10 @@ public:
     // FoldHeaders(Headers) + CR LF + EncodedBody: the mail text of a rebuilt message. A
     // lone CR or LF inside a field is written as a blank.
     std::string SourceText() const;
+    // The first half of SourceText: the folded header block and the empty line after it.
+    // SourceHead() + EncodedBody is the mail text, for those who write it without
+    // putting the two together (the SMTP session, a file).
+    std::string SourceHead() const;
     // Writes SourceText with every line ending in CR LF (a lone CR or LF becomes CR LF).
     // The file name is bytes (Windows-1252). A write failure raises AppError.
     void SaveToFile(const std::string &fileName) const;

@@ -5,7 +5,7 @@
 #include "mail/TMailRecipients.h"
 #include "os/AppError.h"
 #include "smtp/TSocketTalk.h"
-#include "text/LineBreaks.h"
+#include "smtp/TransparentStream.h"
 
 #include <QString>
 #include <algorithm>
@@ -270,6 +270,27 @@ bool TSMTP::exchange(const std::string &text, std::uint8_t commandId)
     return m_talk->ReplyOk;
 }
 
+// The message text made transparent while it is sent, straight from the header block and
+// the body: the mail is never copied whole. A reply before the end of the text is no
+// answer to it: the server is out of step, and the connection is closed.
+bool TSMTP::sendText(const TMailPart &message)
+{
+    const std::string head = message.SourceHead();
+    TransparentStream stream({head, message.EncodedBody});
+    m_talk->PacketSize = PacketSize;
+    m_talk->SendStream(stream.size(), [&stream](std::size_t maxBytes) { return stream.next(maxBytes); }, CrLf,
+                       cmdEndOfData);
+    if (!m_talk->SentWhole()) {
+        const std::string reply = m_talk->Reply;
+        m_talk->Reset();
+        Disconnect();
+        m_talk->Reply = reply;
+        return false;
+    }
+    m_talk->WaitReply();
+    return m_talk->ReplyOk;
+}
+
 // ---------------------------------------------------------------- operations
 
 bool TSMTP::Connect()
@@ -476,11 +497,8 @@ bool TSMTP::SendMailTo(const std::string &sender, const std::vector<std::string>
         message->SetHeaderValue("Bcc", "");
     bool result = false;
     try {
-        if (exchange("DATA" + CrLf, cmdData)) {
-            m_talk->PacketSize = PacketSize;
-            const std::string text = TransparentText(message->SourceText());
-            result = exchange(text, cmdEndOfData);
-        }
+        if (exchange("DATA" + CrLf, cmdData))
+            result = sendText(*message);
     } catch (...) {
         message->Headers = savedHeaders;
         throw;
@@ -529,33 +547,10 @@ std::vector<std::string> TSMTP::EnvelopeOrder(std::vector<std::string> items)
 
 std::string TSMTP::TransparentText(const std::string &text)
 {
+    TransparentStream stream({text});
     std::string out;
-    out.reserve(text.size() + text.size() / 64 + 8);
-    const char *p = text.data();
-    const std::size_t n = text.size();
-    std::size_t runStart = 0;
-    bool lineStart = true;
-    for (std::size_t i = 0; i < n; ++i) {
-        const char c = p[i];
-        if (const std::size_t length = LineBreaks::lengthAt(text, i)) {
-            out.append(p + runStart, i - runStart);
-            out += CrLf;
-            i += length - 1;
-            runStart = i + 1;
-            lineStart = true;
-        } else if (lineStart) {
-            if (c == '.') {
-                out.append(p + runStart, i - runStart);
-                out += '.';
-                runStart = i;
-            }
-            lineStart = false;
-        }
-    }
-    out.append(p + runStart, n - runStart);
-    if (out.size() >= 2 && out.compare(out.size() - 2, 2, CrLf) == 0)
-        out += ".\r\n";
-    else
-        out += "\r\n.\r\n";
+    out.reserve(stream.size());
+    for (std::string_view piece = stream.next(64 * 1024); !piece.empty(); piece = stream.next(64 * 1024))
+        out += piece;
     return out;
 }

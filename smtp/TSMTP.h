@@ -15,6 +15,7 @@
 #include <optional>
 
 class TMailMessage;
+class TMailPart;
 class TSocketTalk;
 
 // Delivers one built mail message to an SMTP server: connect and greet (EHLO, falling
@@ -29,6 +30,10 @@ class TSocketTalk;
 // ...) is a failed Connect whose LastReply reads "TLS: " and the reason; when it was the
 // certificate, UntrustedCertificate() tells about it. Login uses AUTH LOGIN, or AUTH PLAIN when the server refuses
 // LOGIN and lists PLAIN.
+// The text after DATA is made transparent while it is sent (TransparentStream), piece by
+// piece from the header block and the body. A reply, a cancel or a closed connection
+// before all of it is out fails the send and closes the connection, which is then out of
+// step with the server.
 // Network failures are false results (LastReply tells what the server said); broken
 // preconditions raise AppError with the component's name (Name).
 class TSMTP : public QObject
@@ -134,6 +139,7 @@ private:
     void onDisconnect(TSocketTalk *sender);
 
     bool exchange(const std::string &text, std::uint8_t commandId);
+    bool sendText(const TMailPart &message);
     bool ehlo(const std::string &name);
     bool startTls();
     bool tlsFailure(const std::string &reason);

@@ -60,6 +60,20 @@ void TSocketTalk::StartWait(std::uint8_t commandId)
 
 void TSocketTalk::SendCommand(const std::string &text, const std::string &terminator, std::uint8_t commandId)
 {
+    std::size_t at = 0;
+    SendStream(
+        text.size(),
+        [&](std::size_t maxBytes) {
+            const std::string_view piece = std::string_view(text).substr(at, maxBytes);
+            at += piece.size();
+            return piece;
+        },
+        terminator, commandId);
+}
+
+void TSocketTalk::SendStream(std::size_t total, const TPieceSource &next, const std::string &terminator,
+                             std::uint8_t commandId)
+{
     Terminator = terminator;
     CommandId = commandId;
     Reply.clear();
@@ -68,12 +82,13 @@ void TSocketTalk::SendCommand(const std::string &text, const std::string &termin
     ErrorKind = TTalkError::teNone;
     Waiting = true;
     ReplyOk = false;
+    m_sentWhole = false;
 
-    const int pieceSize = PacketSize;
-    if (pieceSize > 0 && text.size() > static_cast<std::size_t>(pieceSize))
-        sendPieces(text, static_cast<std::size_t>(pieceSize));
-    else
-        sendWhole(text);
+    QPointer<TSocketTalk> self(this);
+    const bool whole = sendStream(total, next);
+    if (!self)
+        return;
+    m_sentWhole = whole;
     PacketSize = 0;
 }
 
@@ -264,39 +279,47 @@ void TSocketTalk::fireProgress(std::size_t total, std::size_t current)
     OnProgress(parent() ? parent() : this, static_cast<std::int64_t>(total), static_cast<std::int64_t>(current));
 }
 
-void TSocketTalk::sendPieces(const std::string &text, std::size_t pieceSize)
+// Longer than PacketSize: in pieces of that size, each drained before the next, with
+// progress and a look at Cancelled between them. Otherwise in chunks of WholeChunkSize.
+// True when the whole text was handed over.
+bool TSocketTalk::sendStream(std::size_t total, const TPieceSource &next)
 {
+    if (total == 0)
+        return writePiece(nullptr, 0, false); // a closed connection still fails the wait
     QPointer<TSocketTalk> self(this);
-    const std::size_t total = text.size();
-    fireProgress(total, 0);
+    const bool pieces = PacketSize > 0 && total > static_cast<std::size_t>(PacketSize);
+    const std::size_t pieceSize = pieces ? static_cast<std::size_t>(PacketSize) : WholeChunkSize;
+    if (pieces)
+        fireProgress(total, 0);
     std::size_t sent = 0;
     while (sent < total) {
-        if (!self || Cancelled)
-            return; // the rest is not sent; what was handed over stays sent
-        MessagePump::serve();
-        if (!self || Cancelled)
-            return;
-        const std::size_t n = std::min(pieceSize, total - sent);
-        if (!writePiece(text.data() + sent, n, true))
-            return;
-        sent += n;
-        fireProgress(total, sent);
-        if (!self)
-            return;
+        if (pieces) {
+            if (!self || Cancelled)
+                return false; // the rest is not sent; what was handed over stays sent
+            MessagePump::serve();
+            if (!self || Cancelled)
+                return false;
+        }
+        // A wait that ended before the text is all out (a refusal, an answer that came
+        // too early, a closed connection) gets nothing more.
+        if (!Waiting)
+            return false;
+        const std::string_view piece = next(std::min(pieceSize, total - sent));
+        if (piece.empty())
+            return false;
+        const bool last = sent + piece.size() >= total;
+        if (!writePiece(piece.data(), piece.size(), pieces || !last))
+            return false;
+        sent += piece.size();
+        if (pieces) {
+            fireProgress(total, sent);
+            if (!self)
+                return false;
+        }
     }
-    fireProgress(total, total);
-}
-
-void TSocketTalk::sendWhole(const std::string &text)
-{
-    std::size_t sent = 0;
-    do {
-        const std::size_t n = std::min(WholeChunkSize, text.size() - sent);
-        const bool last = sent + n == text.size();
-        if (!writePiece(text.data() + sent, n, !last))
-            return;
-        sent += n;
-    } while (sent < text.size());
+    if (pieces)
+        fireProgress(total, total);
+    return true;
 }
 
 // Hands one piece to the socket. With drain, lets the event loop run until the socket
@@ -343,11 +366,19 @@ bool TSocketTalk::drainSocket()
         loop.quit();
     });
     stall.start();
-    while (unsentBytes() > 0 && m_socket->state() == QAbstractSocket::ConnectedState && !stalled) {
+    // The loop is woken like a wait, so that a wait ending (a refusal while a long text
+    // is sent to a peer that has stopped reading) ends the draining too.
+    const bool waiting = Waiting;
+    while (unsentBytes() > 0 && m_socket->state() == QAbstractSocket::ConnectedState && !stalled
+           && Waiting == waiting) {
+        m_waitLoops.push_back(&loop);
         loop.exec();
         if (!self)
             return false;
+        m_waitLoops.erase(std::find(m_waitLoops.begin(), m_waitLoops.end(), &loop));
     }
+    if (waiting && !Waiting)
+        return false;
     if (stalled) {
         if (Waiting)
             failWait(TTalkError::teTimeOut);

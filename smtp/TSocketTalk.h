@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "smtp/TalkTypes.h"
@@ -72,6 +73,16 @@ public:
     void StartWait(std::uint8_t commandId);
     // Hands Text to the socket (in pieces when PacketSize asks for it); does not wait.
     void SendCommand(const std::string &text, const std::string &terminator, std::uint8_t commandId);
+    // Gives up to the requested number of further bytes of a text made while it is sent;
+    // the view stays valid until the next call.
+    using TPieceSource = std::function<std::string_view(std::size_t maxBytes)>;
+    // The same for a text of `total` bytes that `next` makes piece by piece, so that the
+    // whole text never needs to exist at once. Sending stops when the wait ends before
+    // the text is all handed over (a refusal, an answer, a closed connection).
+    void SendStream(std::size_t total, const TPieceSource &next, const std::string &terminator,
+                    std::uint8_t commandId);
+    // The last SendCommand or SendStream handed its whole text to the socket.
+    bool SentWhole() const { return m_sentWhole; }
     // Runs the event loop until the reply is judged or the wait ends otherwise.
     void WaitReply();
     // Abandons the current wait (called by the owner from its event handlers).
@@ -143,8 +154,7 @@ private:
     bool replyIsComplete() const;
     void failWait(TTalkError kind);
     void wake();
-    void sendPieces(const std::string &text, std::size_t pieceSize);
-    void sendWhole(const std::string &text);
+    bool sendStream(std::size_t total, const TPieceSource &next);
     bool writePiece(const char *data, std::size_t size, bool drain);
     bool drainSocket();
     void fireProgress(std::size_t total, std::size_t current);
@@ -163,4 +173,5 @@ private:
     QList<QByteArray> m_trustedDigests;
     bool m_handshaking = false;
     qint64 m_peakBuffered = 0;
+    bool m_sentWhole = false;
 };

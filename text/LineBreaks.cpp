@@ -36,4 +36,22 @@ std::string toCrLf(std::string_view text, bool endWithBreak, LfCr lfCr)
     return out;
 }
 
+void makeCrLf(std::string &text, bool endWithBreak, LfCr lfCr)
+{
+    // Every CR followed by LF and every LF after a CR: toCrLf would write the same bytes.
+    const std::size_t n = text.size();
+    const char *p = text.data();
+    bool crLfOnly = true;
+    for (std::size_t i = 0; i < n && crLfOnly; ++i) {
+        if (p[i] == '\r')
+            crLfOnly = i + 1 < n && p[i + 1] == '\n';
+        else if (p[i] == '\n')
+            crLfOnly = i > 0 && p[i - 1] == '\r';
+    }
+    if (!crLfOnly)
+        text = toCrLf(text, endWithBreak, lfCr);
+    else if (endWithBreak && !text.empty() && text.back() != '\n')
+        text += "\r\n";
+}
+
 } // namespace LineBreaks

@@ -26,5 +26,8 @@ std::size_t lengthAt(std::string_view text, std::size_t i, LfCr lfCr = LfCr::Two
 // The text with every line break written as CR LF. With endWithBreak a text that does
 // not end with a break gets one; an empty text stays empty.
 std::string toCrLf(std::string_view text, bool endWithBreak = false, LfCr lfCr = LfCr::TwoBreaks);
+// The same done to the text itself: a text whose breaks are all CR LF already is kept
+// as it is (a large mail is not copied for nothing).
+void makeCrLf(std::string &text, bool endWithBreak = false, LfCr lfCr = LfCr::TwoBreaks);
 
 } // namespace LineBreaks

@@ -87,23 +87,21 @@ QJsonObject tree(const TMailPart *root)
     return result;
 }
 
-// Line ends as the mail store keeps them: every CR LF, lone CR or lone LF becomes CR LF.
-std::string crlf(const std::string &in)
-{
-    return LineBreaks::toCrLf(in);
-}
-
 int dump(const QStringList &args)
 {
     if (args.size() != 1)
         return Cli::fail(QStringLiteral("usage: dump FILE"));
-    const std::optional<std::string> bytes = Cli::readFile(args.first());
+    std::optional<std::string> bytes = Cli::readFile(args.first());
     if (!bytes)
         return 1;
+    // Line ends as the mail store keeps them: every CR LF, lone CR or lone LF becomes CR LF.
+    LineBreaks::makeCrLf(*bytes);
     TMailMessage message;
     try {
         message.Clear();
-        message.LoadFromString(crlf(*bytes));
+        message.LoadFromString(*bytes);
+        // The parts hold what they need of the text.
+        bytes.reset();
         message.ScanParts();
     } catch (const AppError &e) {
         return Cli::fail(QString::fromUtf8(e.what()));
@@ -226,15 +224,23 @@ int build(const QStringList &argsIn)
             message.SetPlainBody(StoredText::toQString(*plainText));
         if (htmlText)
             message.SetHtmlBody(StoredText::toQString(*htmlText));
+        // Each file is encoded once as it is attached; its bytes are not needed after
+        // that, so they go at once instead of staying beside the encoded text.
+        const auto attachFile = [&message](const QString &file, bool embedded) {
+            message.AttachFilePath(file, {}, embedded);
+            TMailPart *part = message.Attachments.Last();
+            std::string().swap(part->DecodedBody);
+            part->IsDecoded = false;
+        };
         for (const QString &file : attach)
-            message.AttachFilePath(file);
+            attachFile(file, false);
         for (const QString &file : embed)
-            message.AttachFilePath(file, {}, true);
+            attachFile(file, true);
         message.Rebuild();
     } catch (const AppError &e) {
         return Cli::fail(QString::fromUtf8(e.what()));
     }
-    return Cli::writeFile(*out, message.SourceText()) ? 0 : 1;
+    return Cli::writeFile(*out, {message.SourceHead(), message.EncodedBody}) ? 0 : 1;
 }
 
 const CliCommand dumpCommand("dump", "dump FILE  (a mail text as JSON: fields, bodies, attachments, part tree)", dump);

@@ -187,13 +187,17 @@ int sendCommand(const QStringList &arguments)
     if (!secret)
         return 1;
 
-    const std::optional<std::string> text = Cli::readFile(args.front());
+    std::optional<std::string> text = Cli::readFile(args.front());
     if (!text)
         return 1;
     TMailMessage message;
     message.Clear();
     // Mail text is read as the mail store keeps it: every line ending in CR LF.
-    message.LoadFromString(LineBreaks::toCrLf(*text, true));
+    LineBreaks::makeCrLf(*text, true);
+    message.LoadFromString(*text);
+    // The parts hold what they need of the text; it goes before the rebuild makes the
+    // message text, so the mail is never held three times.
+    text.reset();
     message.Rebuild();
 
     TSMTP smtp;

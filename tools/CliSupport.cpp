@@ -1,5 +1,7 @@
 #include "tools/CliSupport.h"
 
+#include "os/FileBytes.h"
+
 #include <QFile>
 #include <cstdio>
 
@@ -56,15 +58,26 @@ std::optional<std::string> readFile(const QString &path)
         fail(QStringLiteral("cannot read %1: %2").arg(path, f.errorString()));
         return std::nullopt;
     }
-    const QByteArray data = f.readAll();
-    return std::string(data.constData(), static_cast<size_t>(data.size()));
+    std::string data;
+    if (!FileBytes::readAll(f, data)) {
+        fail(QStringLiteral("cannot read %1: %2").arg(path, f.errorString()));
+        return std::nullopt;
+    }
+    return data;
 }
 
 bool writeFile(const QString &path, const std::string &bytes)
 {
+    return writeFile(path, {std::string_view(bytes)});
+}
+
+bool writeFile(const QString &path, std::initializer_list<std::string_view> pieces)
+{
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        || f.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
+    bool ok = f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    for (const std::string_view piece : pieces)
+        ok = ok && f.write(piece.data(), static_cast<qint64>(piece.size())) == static_cast<qint64>(piece.size());
+    if (!ok || !f.flush()) {
         fail(QStringLiteral("cannot write %1: %2").arg(path, f.errorString()));
         return false;
     }

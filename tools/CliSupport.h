@@ -2,8 +2,10 @@
 
 #include <QString>
 #include <QStringList>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <string_view>
 
 // Small helpers shared by the subcommands: argument scanning, file I/O, error lines.
 namespace Cli {
@@ -22,6 +24,9 @@ bool takeFlag(QStringList &args, const QString &name);
 // Whole file as bytes; nullopt (and a message on stderr) when it cannot be read.
 std::optional<std::string> readFile(const QString &path);
 bool writeFile(const QString &path, const std::string &bytes);
+// The pieces one after the other, as one file (a mail's header block and body, without
+// putting them together first).
+bool writeFile(const QString &path, std::initializer_list<std::string_view> pieces);
 void writeStdout(const std::string &bytes);
 
 } // namespace Cli

@@ -3,6 +3,7 @@
 // then over STARTTLS (a CA and server certificate made with openssl for the run).
 // Prints both times and the most bytes the socket held unsent at once.
 
+#include "bench/smtp/SmtpBenchPeer.h"
 #include "mail/TMailMessage.h"
 #include "smtp/TSMTP.h"
 #include "smtp/TSocketTalk.h"
@@ -20,39 +21,14 @@
 
 namespace {
 
-const char *SmtplibScript = R"(
-import smtplib, ssl, sys, time
-port, path = int(sys.argv[1]), sys.argv[2]
-data = open(path, 'rb').read()
-s = smtplib.SMTP('localhost', port)
-s.ehlo('bench')
-if len(sys.argv) > 3:
-    s.starttls(context=ssl.create_default_context(cafile=sys.argv[3]))
-    s.ehlo('bench')
-s.login('bench', 'bench')
-t = time.perf_counter()
-s.sendmail('bench@vellorn.test', ['to@x.test'], data)
-print('%.6f' % (time.perf_counter() - t))
-s.quit()
-)";
-
 // A 20 MB single-part mail whose body is base64-like lines of 76 characters.
 void fillMessage(TMailMessage &message, std::size_t size)
 {
     message.Headers = {"From: <bench@vellorn.test>", "To: <to@x.test>", "Subject: 20 MB",
                        "MIME-Version: 1.0", "Content-Type: application/octet-stream",
                        "Content-Transfer-Encoding: base64"};
-    static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string body;
-    body.reserve(size + 80);
-    unsigned state = 1;
-    while (body.size() < size) {
-        for (int i = 0; i < 76; ++i) {
-            state = state * 1103515245u + 12345u;
-            body += alphabet[(state >> 16) & 63];
-        }
-        body += "\r\n";
-    }
+    SmtpBenchPeer::appendBase64Lines(body, size);
     message.EncodedBody = body;
     message.NeedRebuild = false;
 }
@@ -102,7 +78,7 @@ bool round(AiosmtpdServer &server, TMailMessage &message, const QString &path, c
     smtp.Quit();
     figures.ours.push_back(seconds);
 
-    QStringList args{QStringLiteral("-c"), QString::fromLatin1(SmtplibScript), QString::number(server.port()), path};
+    QStringList args{QStringLiteral("-c"), QString::fromLatin1(SmtpBenchPeer::SmtplibScript), QString::number(server.port()), path};
     if (!caFile.isEmpty())
         args << caFile;
     QProcess python;

@@ -59,6 +59,16 @@ private slots:
         // CR LF text is a fixed point of both readings.
         QCOMPARE(B(LineBreaks::toCrLf(S(twoBreaks))), twoBreaks);
         QCOMPARE(B(LineBreaks::toCrLf(S(oneBreak), false, LfCr::OneBreak)), oneBreak);
+        // Done to the text itself, the same bytes, whether it needed changing or not.
+        for (const QByteArray &given : {text, twoBreaks}) {
+            std::string inPlace = S(given), ending = S(given), single = S(given);
+            LineBreaks::makeCrLf(inPlace);
+            LineBreaks::makeCrLf(ending, true);
+            LineBreaks::makeCrLf(single, false, LfCr::OneBreak);
+            QCOMPARE(B(inPlace), twoBreaks);
+            QCOMPARE(B(ending), ended);
+            QCOMPARE(B(single), B(LineBreaks::toCrLf(S(given), false, LfCr::OneBreak)));
+        }
     }
 
     // Windows-1252 where the code page holds every character, UTF-8 otherwise; reading

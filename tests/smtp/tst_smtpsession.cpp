@@ -2,6 +2,7 @@
 #include "os/AppError.h"
 #include "smtp/TSMTP.h"
 #include "smtp/TSocketTalk.h"
+#include "smtp/TransparentStream.h"
 #include "tests/support/ScriptedSmtpServer.h"
 
 #include <QElapsedTimer>
@@ -344,6 +345,49 @@ private slots:
         QVERIFY(!smtp.Connected());
     }
 
+    // The server stops the transfer while a long text is still being sent: it refuses,
+    // answers "250" before the end (an answer to nothing), or closes. The send fails at
+    // once, never succeeds, and the session, out of step with the server, is closed.
+    void failureWhileDataIsSent_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("refusal") << QByteArray("552 too much\r\n") << false;
+        QTest::newRow("early 250") << QByteArray("250 ok\r\n") << false;
+        QTest::newRow("server closes") << QByteArray() << true;
+    }
+    void failureWhileDataIsSent()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(bool, closes);
+        ScriptedSmtpServer peer;
+        // The peer stops reading, so the text cannot all be out before the answer comes.
+        plainSession(peer).expect("MAIL FROM: <me@vellorn.test>").reply("250 ok\r\n").expect().reply("250 ok\r\n")
+            .expect("DATA").reply("354 go\r\n").stopReading();
+        if (closes)
+            peer.close(100);
+        else
+            peer.reply(answer, 100);
+        QVERIFY(peer.listen());
+        TSMTP smtp;
+        setUp(smtp, peer, 30);
+        TMailMessage message;
+        fillMessage(message, std::string(64 * 1024 * 1024, 'x'));
+        smtp.MailMessage = &message;
+        smtp.PacketSize = 256 * 1024;
+        QVERIFY(smtp.Connect());
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!smtp.SendMailTo("me@vellorn.test", "b@x.org"));
+        QVERIFY(clock.elapsed() < 20000); // not the 30 s of a stalled peer
+        QVERIFY(!smtp.Talk()->SentWhole());
+        QVERIFY(!smtp.Connected());
+        QVERIFY(!smtp.Talk()->Active());
+        if (!closes)
+            QCOMPARE(QByteArray::fromStdString(smtp.LastReply()), answer);
+        QVERIFY(message.HasHeader("Bcc"));
+    }
+
     // Every "Bcc" line leaves the transmitted text, not only the first.
     void everyBccLineRemoved()
     {
@@ -504,6 +548,28 @@ private slots:
         QFETCH(QByteArray, text);
         QFETCH(QByteArray, wire);
         QCOMPARE(QByteArray::fromStdString(TSMTP::TransparentText(text.toStdString())), wire);
+    }
+
+    // The same text split in two at every place (a CR LF or a line-starting dot across
+    // the split) and read in pieces of a few bytes (a CR LF or ".." across two pieces).
+    void transparentTextInPieces_data() { transparentText_data(); }
+    void transparentTextInPieces()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QByteArray, wire);
+        const std::string_view whole(text.constData(), static_cast<std::size_t>(text.size()));
+        for (std::size_t split = 0; split <= whole.size(); ++split) {
+            for (const std::size_t room : {1, 2, 3, 64}) {
+                TransparentStream stream({whole.substr(0, split), whole.substr(split)});
+                QCOMPARE(stream.size(), static_cast<std::size_t>(wire.size()));
+                QByteArray out;
+                for (std::string_view piece = stream.next(room); !piece.empty(); piece = stream.next(room)) {
+                    QVERIFY(piece.size() <= room);
+                    out.append(piece.data(), static_cast<qsizetype>(piece.size()));
+                }
+                QVERIFY2(out == wire, qPrintable(QStringLiteral("split %1, room %2").arg(split).arg(room)));
+            }
+        }
     }
 };
 
