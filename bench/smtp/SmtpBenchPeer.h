@@ -3,7 +3,10 @@
 // What the SMTP benches share: the Python smtplib script they measure ours against, and
 // the base64-like lines of their large mails.
 
+#include "tests/support/TestCertificates.h"
+
 #include <cstddef>
+#include <cstdio>
 #include <string>
 
 namespace SmtpBenchPeer {
@@ -40,6 +43,22 @@ inline void appendBase64Lines(std::string &text, std::size_t size)
         }
         text += "\r\n";
     }
+}
+
+// A CA and a certificate for "localhost" made for the run; false, with the reason on
+// stderr, when openssl cannot make them.
+inline bool issueServerCertificate(TestCertificates &certs, TestCertificates::Issued &issued)
+{
+    if (!certs.create()) {
+        std::fprintf(stderr, "cannot make the test certificates: %s\n", qPrintable(certs.errorString()));
+        return false;
+    }
+    issued = certs.issue(QStringLiteral("server"), {QStringLiteral("DNS:localhost")});
+    if (!issued.valid()) {
+        std::fprintf(stderr, "cannot make the server certificate: %s\n", qPrintable(certs.errorString()));
+        return false;
+    }
+    return true;
 }
 
 } // namespace SmtpBenchPeer

@@ -112,15 +112,9 @@ int main(int argc, char **argv)
     const QString script = QStringLiteral(VELLORN_SOURCE_DIR "/tests/support/smtp_sink.py");
 
     TestCertificates certs;
-    if (!certs.create()) {
-        std::fprintf(stderr, "cannot make the test certificates: %s\n", qPrintable(certs.errorString()));
+    TestCertificates::Issued issued;
+    if (!SmtpBenchPeer::issueServerCertificate(certs, issued))
         return 1;
-    }
-    const TestCertificates::Issued issued = certs.issue(QStringLiteral("server"), {QStringLiteral("DNS:localhost")});
-    if (!issued.valid()) {
-        std::fprintf(stderr, "cannot make the server certificate: %s\n", qPrintable(certs.errorString()));
-        return 1;
-    }
 
     TMailMessage message;
     fillMessage(message, 20 * 1024 * 1024);
