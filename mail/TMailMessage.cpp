@@ -491,6 +491,71 @@ void TMailMessage::ArrangeParts(int reason)
 
 // ---------------------------------------------------------------- writing
 
+// The multipart text from the tree: the preamble, then each part's delimiter, header lines
+// and body, closing each container after its last part.
+void TMailMessage::writeMultipartBody(const std::function<void(std::string_view)> &sink) const
+{
+    sink("This is a multipart message in mime format.\r\n");
+
+    struct Level
+    {
+        const TMailPart *part;
+        int next;
+    };
+    std::vector<Level> levels{{this, 0}};
+    while (!levels.empty()) {
+        Level &level = levels.back();
+        if (level.next >= level.part->SubParts.Count()) {
+            sink("\r\n--");
+            sink(level.part->Boundary());
+            sink("--\r\n");
+            levels.pop_back();
+            continue;
+        }
+        const TMailPart *child = level.part->SubParts[level.next++];
+        sink("\r\n--");
+        sink(child->ParentBoundary);
+        sink("\r\n");
+        for (const std::string &line : child->Headers) {
+            if (line.empty())
+                continue;
+            sink(line);
+            sink("\r\n");
+            MessagePump::serve();
+        }
+        sink("\r\n");
+        if (!child->SubParts.IsEmpty()) {
+            levels.push_back({child, 0}); // `level` is not used after this
+            continue;
+        }
+        // The body as it is, serving the event loop line by line.
+        const std::string_view body = child->EncodedBody;
+        std::size_t pos = 0;
+        while (pos < body.size()) {
+            std::size_t lf = body.find('\n', pos);
+            lf = lf == std::string_view::npos ? body.size() : lf + 1;
+            sink(body.substr(pos, lf - pos));
+            pos = lf;
+            MessagePump::serve();
+        }
+    }
+}
+
+void TMailMessage::WriteRebuilt(const std::function<void(std::string_view)> &sink)
+{
+    if (!NeedRebuild || SubParts.IsEmpty()) {
+        Rebuild(); // a single body is its own text: nothing is built twice
+        sink(SourceHead());
+        sink(EncodedBody);
+        return;
+    }
+    std::size_t length = 0;
+    writeMultipartBody([&length](std::string_view piece) { length += piece.size(); });
+    SetHeaderValue("Content-Length", std::to_string(length));
+    sink(SourceHead());
+    writeMultipartBody(sink);
+}
+
 void TMailMessage::Rebuild()
 {
     if (!NeedRebuild)
@@ -514,50 +579,7 @@ void TMailMessage::Rebuild()
         std::string &out = EncodedBody;
         out.clear();
         out.reserve(size);
-        out += "This is a multipart message in mime format.\r\n";
-
-        struct Level
-        {
-            const TMailPart *part;
-            int next;
-        };
-        std::vector<Level> levels{{this, 0}};
-        while (!levels.empty()) {
-            Level &level = levels.back();
-            if (level.next >= level.part->SubParts.Count()) {
-                out += "\r\n--";
-                out += level.part->Boundary();
-                out += "--\r\n";
-                levels.pop_back();
-                continue;
-            }
-            const TMailPart *child = level.part->SubParts[level.next++];
-            out += "\r\n--";
-            out += child->ParentBoundary;
-            out += "\r\n";
-            for (const std::string &line : child->Headers) {
-                if (line.empty())
-                    continue;
-                out += line;
-                out += "\r\n";
-                MessagePump::serve();
-            }
-            out += "\r\n";
-            if (!child->SubParts.IsEmpty()) {
-                levels.push_back({child, 0}); // `level` is not used after this
-                continue;
-            }
-            // The body as it is, serving the event loop line by line.
-            const std::string &body = child->EncodedBody;
-            std::size_t pos = 0;
-            while (pos < body.size()) {
-                std::size_t lf = body.find('\n', pos);
-                lf = lf == std::string::npos ? body.size() : lf + 1;
-                out.append(body, pos, lf - pos);
-                pos = lf;
-                MessagePump::serve();
-            }
-        }
+        writeMultipartBody([&out](std::string_view piece) { out += piece; });
     }
     SetHeaderValue("Content-Length", std::to_string(EncodedBody.size()));
     NeedRebuild = false;

@@ -91,6 +91,11 @@ public:
                     bool embedded = true);
     // Writes the message text from the tree (only when NeedRebuild) and clears NeedRebuild.
     void Rebuild();
+    // Hands the mail text to `sink` piece by piece without keeping it: the same bytes as
+    // SourceHead() + EncodedBody after Rebuild, for a writer that does not need the text
+    // whole (a large attachment is then held once, not twice). Sets "Content-Length" as
+    // Rebuild does; EncodedBody and NeedRebuild stay as they were.
+    void WriteRebuilt(const std::function<void(std::string_view)> &sink);
     // Rebuilds the container tree. reason: 0 only if NeedArrange, 2 a text body is about
     // to be added, 3 an ordinary attachment, 4 an embedded part.
     void ArrangeParts(int reason);
@@ -142,6 +147,8 @@ public:
     static std::string JoinLines(const std::vector<std::string> &lines);
 
 private:
+    // The multipart text below the header block, written piece by piece.
+    void writeMultipartBody(const std::function<void(std::string_view)> &sink) const;
     friend class TMailPart;
     friend class MailTextReader;
 

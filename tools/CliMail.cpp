@@ -236,11 +236,11 @@ int build(const QStringList &argsIn)
             attachFile(file, false);
         for (const QString &file : embed)
             attachFile(file, true);
-        message.Rebuild();
+        // Written as it is built: the encoded attachments are not copied into one text.
+        return Cli::writeFile(*out, [&message](const Cli::PieceSink &sink) { message.WriteRebuilt(sink); }) ? 0 : 1;
     } catch (const AppError &e) {
         return Cli::fail(QString::fromUtf8(e.what()));
     }
-    return Cli::writeFile(*out, {message.SourceHead(), message.EncodedBody}) ? 0 : 1;
 }
 
 const CliCommand dumpCommand("dump", "dump FILE  (a mail text as JSON: fields, bodies, attachments, part tree)", dump);

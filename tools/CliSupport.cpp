@@ -73,10 +73,20 @@ bool writeFile(const QString &path, const std::string &bytes)
 
 bool writeFile(const QString &path, std::initializer_list<std::string_view> pieces)
 {
+    return writeFile(path, [pieces](const PieceSink &sink) {
+        for (const std::string_view piece : pieces)
+            sink(piece);
+    });
+}
+
+bool writeFile(const QString &path, const std::function<void(const PieceSink &)> &write)
+{
     QFile f(path);
     bool ok = f.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    for (const std::string_view piece : pieces)
-        ok = ok && f.write(piece.data(), static_cast<qint64>(piece.size())) == static_cast<qint64>(piece.size());
+    if (ok)
+        write([&f, &ok](std::string_view piece) {
+            ok = ok && f.write(piece.data(), static_cast<qint64>(piece.size())) == static_cast<qint64>(piece.size());
+        });
     if (!ok || !f.flush()) {
         fail(QStringLiteral("cannot write %1: %2").arg(path, f.errorString()));
         return false;

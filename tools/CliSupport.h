@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -27,6 +28,9 @@ bool writeFile(const QString &path, const std::string &bytes);
 // The pieces one after the other, as one file (a mail's header block and body, without
 // putting them together first).
 bool writeFile(const QString &path, std::initializer_list<std::string_view> pieces);
+// The file `write` makes, handing its pieces to the sink it is given, one after the other.
+using PieceSink = std::function<void(std::string_view)>;
+bool writeFile(const QString &path, const std::function<void(const PieceSink &)> &write);
 void writeStdout(const std::string &bytes);
 
 } // namespace Cli

@@ -152,6 +152,12 @@ void TstMailMessage::shapes()
         }
         QCOMPARE(m.HeaderValue("Content-Length"), std::to_string(m.EncodedBody.size()));
         QVERIFY(!m.NeedRebuild);
+        // Written piece by piece from the tree, the text is the one Rebuild keeps.
+        const std::string rebuilt = m.SourceText();
+        m.NeedRebuild = true;
+        std::string written;
+        m.WriteRebuilt([&written](std::string_view piece) { written += piece; });
+        QCOMPARE(written, rebuilt);
     }
 }
 
