@@ -3,6 +3,7 @@
 // What the SMTP benches share: the Python smtplib script they measure ours against, and
 // the base64-like lines of their large mails.
 
+#include "tests/support/AiosmtpdServer.h"
 #include "tests/support/TestCertificates.h"
 
 #include <cstddef>
@@ -56,6 +57,21 @@ inline bool issueServerCertificate(TestCertificates &certs, TestCertificates::Is
     issued = certs.issue(QStringLiteral("server"), {QStringLiteral("DNS:localhost")});
     if (!issued.valid()) {
         std::fprintf(stderr, "cannot make the server certificate: %s\n", qPrintable(certs.errorString()));
+        return false;
+    }
+    return true;
+}
+
+// The aiosmtpd sink the benches send to, logged in as bench/bench, over STARTTLS with the
+// run's certificate when `tls`; false, with the reason on stderr, when it does not start.
+inline bool startServer(AiosmtpdServer &server, bool tls, const TestCertificates::Issued &issued)
+{
+    server.setPaths(QStringLiteral(VELLORN_PYTHON3), QStringLiteral(VELLORN_SOURCE_DIR "/tests/support/smtp_sink.py"));
+    server.setLogin("bench", "bench");
+    if (tls)
+        server.setTls(issued.certificate, issued.key);
+    if (!server.start()) {
+        std::fprintf(stderr, "cannot start the SMTP server: %s\n", qPrintable(server.errorString()));
         return false;
     }
     return true;

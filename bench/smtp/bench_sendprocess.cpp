@@ -87,17 +87,10 @@ int main(int argc, char **argv)
     std::printf("vellorn-cli: %s\nmail: %zu bytes (%.1f MB), %d interleaved rounds per mode\n", cli.c_str(), text.size(),
                 mailMb, rounds);
 
-    const QString script = QStringLiteral(VELLORN_SOURCE_DIR "/tests/support/smtp_sink.py");
     for (const bool tls : {false, true}) {
         AiosmtpdServer server;
-        server.setPaths(QString::fromStdString(python), script);
-        server.setLogin("bench", "bench");
-        if (tls)
-            server.setTls(issued.certificate, issued.key);
-        if (!server.start()) {
-            std::fprintf(stderr, "cannot start the SMTP server: %s\n", qPrintable(server.errorString()));
+        if (!SmtpBenchPeer::startServer(server, tls, issued))
             return 1;
-        }
         const std::string port = std::to_string(server.port());
         std::vector<std::string> ours{cli, "send", path, "--host", "localhost", "--port", port, "--user", "bench",
                                       "--pass", "bench", "--security", tls ? "starttls" : "none"};

@@ -109,7 +109,6 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 3;
-    const QString script = QStringLiteral(VELLORN_SOURCE_DIR "/tests/support/smtp_sink.py");
 
     TestCertificates certs;
     TestCertificates::Issued issued;
@@ -132,14 +131,8 @@ int main(int argc, char **argv)
     const int packetSize = 102400;
     for (const bool tls : {false, true}) {
         AiosmtpdServer server;
-        server.setPaths(QStringLiteral(VELLORN_PYTHON3), script);
-        server.setLogin("bench", "bench");
-        if (tls)
-            server.setTls(issued.certificate, issued.key);
-        if (!server.start()) {
-            std::fprintf(stderr, "cannot start the SMTP server: %s\n", qPrintable(server.errorString()));
+        if (!SmtpBenchPeer::startServer(server, tls, issued))
             return 1;
-        }
         const char *mode = tls ? "STARTTLS" : "cleartext";
         std::printf("%s: mail of %zu bytes to aiosmtpd on localhost:%u, %d rounds\n", mode, text.size(), server.port(),
                     rounds);
