@@ -6,7 +6,7 @@
 //
 //   build/bench/picture_bench_render [ROUNDS [draw] [tables] [save FILE]]
 //
-// draw: the drawing side alone; tables: the letter has a list and a table in every
+// draw: the drawing side alone, against the same letter laid out on a copy; tables: the letter has a list and a table in every
 // section, as most real letters have one or the other; save: writes the letter as RTF
 // (for rendering it with vellorn-cli).
 #include "config/ConfigSettings.h"
@@ -27,6 +27,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -211,13 +212,13 @@ int main(int argc, char **argv)
 
     // The drawing side alone, as the render does it on its own thread: layout once, then
     // every page drawn into the text area of one surface.
-    const auto drawAll = [&] {
+    const auto drawAll = [&](const QTextDocument &letter) {
         QImage surface(settings.PIC_W, settings.PIC_H, QImage::Format_RGB32);
         surface.setDotsPerMeterX(qRound(PageRenderer::Dpi / 0.0254));
         surface.setDotsPerMeterY(qRound(PageRenderer::Dpi / 0.0254));
         const QRect area = PageRenderer::textAreaTwips(settings, PageRenderer::Dpi, PageRenderer::Dpi);
         const double cpuStart = threadCpuMs();
-        FormatRange range(doc);
+        FormatRange range(letter);
         for (int start = 0;;) {
             surface.fill(Qt::white);
             const int end = range.formatRange(&surface, area, start);
@@ -229,11 +230,22 @@ int main(int argc, char **argv)
     };
 
     if (drawOnly) {
-        // Only the drawing side, for profiling it.
-        std::vector<double> ms;
-        for (int r = 0; r < rounds; ++r)
-            ms.push_back(drawAll());
-        std::printf("layout and drawing alone, CPU ms: median %.1f, min %.1f\n", median(ms), minimum(ms));
+        // Only the drawing side, for profiling it. Its peer is the same letter with a
+        // layout of its own, which is always laid out on a copy.
+        const std::unique_ptr<QTextDocument> held(doc.clone());
+        held->documentLayout();
+        std::vector<double> ms, copiedMs, ratios;
+        for (int r = 0; r < rounds; ++r) {
+            const double first = drawAll(r % 2 ? *held : doc);
+            const double second = drawAll(r % 2 ? doc : *held);
+            ms.push_back(r % 2 ? second : first);
+            copiedMs.push_back(r % 2 ? first : second);
+            ratios.push_back(ms.back() / copiedMs.back());
+        }
+        std::printf("%d paired rounds, order alternating          median     min\n", rounds);
+        std::printf("layout and drawing alone, CPU ms             %8.1f %8.1f\n", median(ms), minimum(ms));
+        std::printf("peer: the letter laid out on a copy, CPU ms  %8.1f %8.1f\n", median(copiedMs), minimum(copiedMs));
+        std::printf("ratio (per pair)                             %8.3f %8.3f\n", median(ratios), minimum(ratios));
         return 0;
     }
     std::vector<double> renderMs, compressMs, drawMs, ratios, jpegShare;
@@ -261,7 +273,7 @@ int main(int argc, char **argv)
             renderAll(), compressAll();
         else
             compressAll(), renderAll();
-        drawMs.push_back(drawAll());
+        drawMs.push_back(drawAll(doc));
         renderMs.push_back(renderTime);
         compressMs.push_back(compressTime);
         ratios.push_back(renderTime / compressTime);
