@@ -44,6 +44,17 @@ private:
         doc.setDefaultFont(DefaultFont::font());
     }
 
+    // A picture of the given size as the document's resource "wide", and its format.
+    static QTextImageFormat addWidePicture(QTextDocument &doc, int width, int height, Qt::GlobalColor color)
+    {
+        QImage wide(width, height, QImage::Format_RGB32);
+        wide.fill(color);
+        doc.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("wide")), wide);
+        QTextImageFormat picture;
+        picture.setName(QStringLiteral("wide"));
+        return picture;
+    }
+
     static bool inkIn(const QImage &image, const QRect &rect)
     {
         for (int y = rect.top(); y <= rect.bottom(); ++y)
@@ -354,11 +365,7 @@ private slots:
         QFETCH(QString, what);
         QTextDocument doc;
         setUp(doc);
-        QImage wide(1500, 300, QImage::Format_RGB32);
-        wide.fill(Qt::blue);
-        doc.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("wide")), wide);
-        QTextImageFormat picture;
-        picture.setName(QStringLiteral("wide"));
+        const QTextImageFormat picture = addWidePicture(doc, 1500, 300, Qt::blue);
         QTextTableFormat fixed;
         fixed.setColumnWidthConstraints(QList<QTextLength>(4, QTextLength(QTextLength::FixedLength, 300)));
         QTextCursor cur(&doc);
@@ -442,9 +449,7 @@ private slots:
         QFETCH(bool, inPlace);
         QTextDocument doc;
         setUp(doc);
-        QImage wide(900, 60, QImage::Format_RGB32);
-        wide.fill(Qt::darkGreen);
-        doc.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("wide")), wide);
+        const QTextImageFormat picture = addWidePicture(doc, 900, 60, Qt::darkGreen);
         QTextCursor cur(&doc);
         for (int section = 0; section < 12; ++section) {
             cur.insertText(QStringLiteral("Section %1 of a letter with text that wraps over the width of the page").arg(section));
@@ -471,11 +476,8 @@ private slots:
                     table->cellAt(r, c).firstCursorPosition().insertText(QStringLiteral("cell %1 %2 words").arg(r).arg(c));
             if (section == 7 && what == QLatin1String("wide word"))
                 table->cellAt(1, 1).firstCursorPosition().insertText(QString(120, QLatin1Char('W')));
-            if (section == 7 && what == QLatin1String("picture cell")) {
-                QTextImageFormat picture;
-                picture.setName(QStringLiteral("wide"));
+            if (section == 7 && what == QLatin1String("picture cell"))
                 table->cellAt(2, 0).firstCursorPosition().insertImage(picture);
-            }
             cur.movePosition(QTextCursor::End);
         }
         const QString html = doc.toHtml();
