@@ -61,6 +61,22 @@ QString ListNumbers::label(const QTextListFormat &format, int number)
     return format.numberPrefix() + text + suffix;
 }
 
+bool ListNumbers::ownsNumbers(const QTextListFormat &format)
+{
+    const QVariant start = format.property(RtfReader::ListStartProperty);
+    return start.isValid() && start.toInt() != 1 && isNumbered(format.style());
+}
+
+bool ListNumbers::changes(const QTextDocument &doc)
+{
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        const QTextList *list = b.textList();
+        if (list && list->item(0) == b && ownsNumbers(list->format()))
+            return true;
+    }
+    return false;
+}
+
 void ListNumbers::prepare(QTextDocument &doc)
 {
     lists_.clear();
@@ -72,10 +88,9 @@ void ListNumbers::prepare(QTextDocument &doc)
         if (!list || list->item(0) != b)
             continue; // each list once, at its first item
         const QTextListFormat format = list->format();
-        const QVariant start = format.property(RtfReader::ListStartProperty);
-        if (!start.isValid() || start.toInt() == 1 || !isNumbered(format.style()))
+        if (!ownsNumbers(format))
             continue;
-        lists_.push_back({list, format, start.toInt()});
+        lists_.push_back({list, format, format.property(RtfReader::ListStartProperty).toInt()});
         QTextListFormat plain = format;
         plain.setStyle(QTextListFormat::ListStyleUndefined);
         list->setFormat(plain);

@@ -18,6 +18,9 @@ public:
     // Takes Qt's numbering off the lists of doc that start elsewhere than 1; call before
     // the layout.
     void prepare(QTextDocument &doc);
+    // Whether prepare() would change anything in doc: a numbered list in it starts
+    // elsewhere than 1.
+    static bool changes(const QTextDocument &doc);
     // Draws the numbers of those items inside clip (document coordinates); the document
     // must be laid out and stay so.
     void draw(QPainter &painter, const QTextDocument &doc, const QRectF &clip);
@@ -40,6 +43,8 @@ private:
         int index;
     };
     void collect(const QTextDocument &doc);
+    // Whether a list of this format gets its numbers from draw().
+    static bool ownsNumbers(const QTextListFormat &format);
 
     std::vector<List> lists_;
     std::vector<Item> items_; // sorted by top, made at the first draw

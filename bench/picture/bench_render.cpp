@@ -4,22 +4,30 @@
 // alternating, and the figures are medians and minimums over the pairs, so that a machine
 // busy with other work slows both sides alike.
 //
-//   build/bench/picture_bench_render [ROUNDS [draw]]   (draw: the drawing side alone)
+//   build/bench/picture_bench_render [ROUNDS [draw] [tables] [save FILE]]
+//
+// draw: the drawing side alone, against the same letter laid out on a copy; tables: the letter has a list and a table in every
+// section, as most real letters have one or the other; save: writes the letter as RTF
+// (for rendering it with vellorn-cli).
 #include "config/ConfigSettings.h"
 #include "os/DefaultFont.h"
 #include "picture/JpegEncoder.h"
 #include "picture/PageRenderer.h"
 #include "richtext/layout/FormatRange.h"
+#include "richtext/writing/RtfWriter.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextList>
+#include <QTextTable>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -59,33 +67,69 @@ void addParagraph(QTextCursor &cursor, int i)
         cursor.insertText(QString::fromLatin1(kSentences[(i + s) % 4]), s == 1 ? accent : plain);
 }
 
-void makeLetter(QTextDocument &doc, int paragraphs)
+// After a section's heading: a list of three items (bullets and numbers by turns), and in
+// every other section a table of four rows whose fixed columns fit the page.
+void addListAndTable(QTextCursor &cursor, int section)
+{
+    QTextListFormat listFormat;
+    listFormat.setStyle(section % 2 ? QTextListFormat::ListDecimal : QTextListFormat::ListDisc);
+    for (int item = 0; item < 3; ++item) {
+        if (item == 0) {
+            cursor.insertBlock(QTextBlockFormat());
+            cursor.createList(listFormat);
+        } else {
+            cursor.insertBlock(); // the next item of the list
+        }
+        cursor.insertText(QString::fromLatin1(kSentences[(section + item) % 4]));
+    }
+    if (section % 2)
+        return;
+    QTextTableFormat tableFormat;
+    tableFormat.setBorder(1);
+    tableFormat.setCellPadding(3);
+    tableFormat.setColumnWidthConstraints({QTextLength(QTextLength::FixedLength, 160),
+                                           QTextLength(QTextLength::FixedLength, 90),
+                                           QTextLength(QTextLength::FixedLength, 260)});
+    cursor.insertBlock(QTextBlockFormat());
+    QTextTable *table = cursor.insertTable(4, 3, tableFormat);
+    for (int row = 0; row < 4; ++row) {
+        table->cellAt(row, 0).firstCursorPosition().insertText(QStringLiteral("Item %1.%2").arg(section).arg(row));
+        table->cellAt(row, 1).firstCursorPosition().insertText(QString::number(row * 17 + section));
+        table->cellAt(row, 2).firstCursorPosition().insertText(QString::fromLatin1(kSentences[(section + row) % 4]));
+    }
+    cursor.movePosition(QTextCursor::End);
+}
+
+void makeLetter(QTextDocument &doc, int paragraphs, bool tables)
 {
     doc.clear();
     doc.setDefaultFont(DefaultFont::font());
     QTextCursor cursor(&doc);
-    for (int i = 0; i < paragraphs; ++i)
+    for (int i = 0; i < paragraphs; ++i) {
         addParagraph(cursor, i);
+        if (tables && i % 7 == 0)
+            addListAndTable(cursor, i / 7);
+    }
 }
 
-int pagesOf(int paragraphs, const ConfigSettings &settings)
+int pagesOf(int paragraphs, bool tables, const ConfigSettings &settings)
 {
     QTextDocument doc;
-    makeLetter(doc, paragraphs);
+    makeLetter(doc, paragraphs, tables);
     return PageRenderer::countPages(doc, settings);
 }
 
 // The most paragraphs that still make kPages pages (a paragraph is shorter than a page,
 // so adding one adds at most one page).
-int paragraphsForPages(const ConfigSettings &settings)
+int paragraphsForPages(bool tables, const ConfigSettings &settings)
 {
     int low = 1;
     int high = 64;
-    while (pagesOf(high, settings) <= kPages)
+    while (pagesOf(high, tables, settings) <= kPages)
         low = high, high *= 2;
     while (high - low > 1) {
         const int mid = (low + high) / 2;
-        (pagesOf(mid, settings) <= kPages ? low : high) = mid;
+        (pagesOf(mid, tables, settings) <= kPages ? low : high) = mid;
     }
     return low;
 }
@@ -125,12 +169,30 @@ int main(int argc, char **argv)
     QGuiApplication app(argc, argv);
     DefaultFont::installSubstitutions();
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
+    bool drawOnly = false;
+    bool tables = false;
+    const char *saveTo = nullptr;
+    for (int i = 2; i < argc; ++i) {
+        const QByteArray word(argv[i]);
+        if (word == "draw")
+            drawOnly = true;
+        else if (word == "tables")
+            tables = true;
+        else if (word == "save" && i + 1 < argc)
+            saveTo = argv[++i];
+    }
     const ConfigSettings settings = ConfigSettings::firstRun();
     const JpegEncoder::Coding coding = settings.PIC_Progressive ? JpegEncoder::Coding::Progressive
                                                                 : JpegEncoder::Coding::Optimized;
 
     QTextDocument doc;
-    makeLetter(doc, paragraphsForPages(settings));
+    makeLetter(doc, paragraphsForPages(tables, settings), tables);
+    if (saveTo) {
+        QFile file(QString::fromLocal8Bit(saveTo));
+        const std::string rtf = RtfWriter::write(doc);
+        if (!file.open(QIODevice::WriteOnly) || file.write(rtf.data(), qint64(rtf.size())) != qint64(rtf.size()))
+            std::fprintf(stderr, "cannot write %s\n", saveTo);
+    }
     std::printf("load average at start: %s\n", loadAverage().constData());
 
     // A first render collects the page images the peer compresses and warms the caches
@@ -150,13 +212,13 @@ int main(int argc, char **argv)
 
     // The drawing side alone, as the render does it on its own thread: layout once, then
     // every page drawn into the text area of one surface.
-    const auto drawAll = [&] {
+    const auto drawAll = [&](const QTextDocument &letter) {
         QImage surface(settings.PIC_W, settings.PIC_H, QImage::Format_RGB32);
         surface.setDotsPerMeterX(qRound(PageRenderer::Dpi / 0.0254));
         surface.setDotsPerMeterY(qRound(PageRenderer::Dpi / 0.0254));
         const QRect area = PageRenderer::textAreaTwips(settings, PageRenderer::Dpi, PageRenderer::Dpi);
         const double cpuStart = threadCpuMs();
-        FormatRange range(doc);
+        FormatRange range(letter);
         for (int start = 0;;) {
             surface.fill(Qt::white);
             const int end = range.formatRange(&surface, area, start);
@@ -167,12 +229,23 @@ int main(int argc, char **argv)
         return threadCpuMs() - cpuStart;
     };
 
-    if (argc > 2 && QByteArray(argv[2]) == "draw") {
-        // Only the drawing side, for profiling it.
-        std::vector<double> ms;
-        for (int r = 0; r < rounds; ++r)
-            ms.push_back(drawAll());
-        std::printf("layout and drawing alone, CPU ms: median %.1f, min %.1f\n", median(ms), minimum(ms));
+    if (drawOnly) {
+        // Only the drawing side, for profiling it. Its peer is the same letter with a
+        // layout of its own, which is always laid out on a copy.
+        const std::unique_ptr<QTextDocument> held(doc.clone());
+        held->documentLayout();
+        std::vector<double> ms, copiedMs, ratios;
+        for (int r = 0; r < rounds; ++r) {
+            const double first = drawAll(r % 2 ? *held : doc);
+            const double second = drawAll(r % 2 ? doc : *held);
+            ms.push_back(r % 2 ? second : first);
+            copiedMs.push_back(r % 2 ? first : second);
+            ratios.push_back(ms.back() / copiedMs.back());
+        }
+        std::printf("%d paired rounds, order alternating          median     min\n", rounds);
+        std::printf("layout and drawing alone, CPU ms             %8.1f %8.1f\n", median(ms), minimum(ms));
+        std::printf("peer: the letter laid out on a copy, CPU ms  %8.1f %8.1f\n", median(copiedMs), minimum(copiedMs));
+        std::printf("ratio (per pair)                             %8.3f %8.3f\n", median(ratios), minimum(ratios));
         return 0;
     }
     std::vector<double> renderMs, compressMs, drawMs, ratios, jpegShare;
@@ -200,14 +273,15 @@ int main(int argc, char **argv)
             renderAll(), compressAll();
         else
             compressAll(), renderAll();
-        drawMs.push_back(drawAll());
+        drawMs.push_back(drawAll(doc));
         renderMs.push_back(renderTime);
         compressMs.push_back(compressTime);
         ratios.push_back(renderTime / compressTime);
     }
 
-    std::printf("letter: %d pages of %d x %d, quality %d, %s, %d characters\n", int(surfaces.size()), settings.PIC_W,
-                settings.PIC_H, settings.PIC_Quality, settings.PIC_Progressive ? "progressive" : "baseline optimized",
+    std::printf("letter%s: %d pages of %d x %d, quality %d, %s, %d characters\n",
+                tables ? " with lists and tables" : "", int(surfaces.size()), settings.PIC_W, settings.PIC_H,
+                settings.PIC_Quality, settings.PIC_Progressive ? "progressive" : "baseline optimized",
                 FormatRange::textLength(doc));
     std::printf("pictures: %.1f KB/page (peer: %.1f KB/page, %s)\n", bytes / 1024.0 / double(surfaces.size()),
                 peerBytes / 1024.0 / double(surfaces.size()), bytes == peerBytes ? "same size" : "DIFFERENT SIZE");

@@ -103,27 +103,32 @@ bool FormatRange::canLayOutInPlace(int widthPx, int heightPx) const
         || margin != std::floor(margin) || root.topMargin() != margin || root.bottomMargin() != margin
         || root.leftMargin() != margin || root.rightMargin() != margin)
         return false;
-    // Tables are fitted after a layout, lists may be renumbered: those letters are copied.
-    if (!source_.rootFrame()->childFrames().isEmpty())
+    // Lists that count from elsewhere than 1 are renumbered on the copy; frames other than
+    // tables are not looked into here.
+    if (ListNumbers::changes(source_) || !onlyTablesFitting(source_.rootFrame(), widthPx))
         return false;
-    for (QTextBlock b = source_.begin(); b.isValid(); b = b.next())
-        if (b.textList())
-            return false;
     return PageFit::fitsBeforeLayout(source_, widthPx, heightPx);
 }
 
-bool FormatRange::ensureLayout(int widthPx, int heightPx, int dpiX, int dpiY)
+bool FormatRange::onlyTablesFitting(const QTextFrame *frame, int widthPx)
 {
-    if (laid_ && revision_ == source_.revision() && widthPx_ == widthPx && heightPx_ == heightPx && dpiX_ == dpiX
-        && dpiY_ == dpiY)
-        return true;
-    release();
-    // A device of the target's resolution, kept alive with the layout: point sizes turn
-    // into the same pixel sizes as on the page being drawn.
-    metricsDevice_ = QImage(1, 1, QImage::Format_RGB32);
-    metricsDevice_.setDotsPerMeterX(qRound(dpiX / 0.0254));
-    metricsDevice_.setDotsPerMeterY(qRound(dpiY / 0.0254));
-    const bool inPlace = canLayOutInPlace(widthPx, heightPx);
+    for (const QTextFrame *child : frame->childFrames()) {
+        const auto *table = qobject_cast<const QTextTable *>(child);
+        if (!table)
+            return false;
+        // Fixed columns wider together than the text area make the table too wide for
+        // sure: the letter is copied at once rather than laid out twice.
+        qreal fixed = 0;
+        for (const QTextLength &column : table->format().columnWidthConstraints())
+            fixed += column.type() == QTextLength::FixedLength ? column.rawValue() : 0;
+        if (fixed > widthPx || !onlyTablesFitting(child, widthPx))
+            return false;
+    }
+    return true;
+}
+
+bool FormatRange::layOut(bool inPlace, int widthPx, int heightPx)
+{
     if (inPlace) {
         laid_ = const_cast<QTextDocument *>(&source_);
         sourcePageSize_ = laid_->pageSize();
@@ -140,7 +145,7 @@ bool FormatRange::ensureLayout(int widthPx, int heightPx, int dpiX, int dpiY)
         laid_->setDocumentMargin(0);
         laid_->setTextWidth(widthPx);
     }
-    // (A letter laid out in place has no lists: this only forgets the lists of before.)
+    // (A letter laid out in place has no list to renumber: this only forgets those of before.)
     listNumbers_.prepare(*laid_);
     // The layout shapes every line; without the cache Qt throws the glyphs away at the end
     // of each paragraph's layout and shapes the text again when a page draws it. Kept,
@@ -162,10 +167,32 @@ bool FormatRange::ensureLayout(int widthPx, int heightPx, int dpiX, int dpiY)
         laid_->markContentsDirty(0, laid_->characterCount());
     }
     layout->documentSize(); // finishes the whole layout now
-    // Tables sized by their contents show their width only now; each pass shrinks them
-    // by the factor they are too wide, which nearly always fits at the first try.
-    for (int pass = 0; !inPlace && pass < kFitPasses && PageFit::shrinkWideTables(*laid_, widthPx); ++pass)
+    // Tables sized by their contents show their width only now. The letter itself is
+    // never changed: if a table in it needs fitting, the caller copies it after all.
+    if (inPlace)
+        return PageFit::tablesFit(*laid_, widthPx, origin_);
+    // Each pass shrinks the tables by the factor they are too wide, which nearly always
+    // fits at the first try.
+    for (int pass = 0; pass < kFitPasses && PageFit::shrinkWideTables(*laid_, widthPx); ++pass)
         layout->documentSize();
+    return true;
+}
+
+bool FormatRange::ensureLayout(int widthPx, int heightPx, int dpiX, int dpiY)
+{
+    if (laid_ && revision_ == source_.revision() && widthPx_ == widthPx && heightPx_ == heightPx && dpiX_ == dpiX
+        && dpiY_ == dpiY)
+        return true;
+    release();
+    // A device of the target's resolution, kept alive with the layout: point sizes turn
+    // into the same pixel sizes as on the page being drawn.
+    metricsDevice_ = QImage(1, 1, QImage::Format_RGB32);
+    metricsDevice_.setDotsPerMeterX(qRound(dpiX / 0.0254));
+    metricsDevice_.setDotsPerMeterY(qRound(dpiY / 0.0254));
+    if (!canLayOutInPlace(widthPx, heightPx) || !layOut(true, widthPx, heightPx)) {
+        release(); // gives the letter back as it was before it is copied
+        layOut(false, widthPx, heightPx);
+    }
     collectFrame(laid_->rootFrame());
     std::sort(units_.begin(), units_.end(), [](const Unit &a, const Unit &b) { return a.start < b.start; });
     revision_ = source_.revision();

@@ -27,10 +27,12 @@ class QTextTable;
 // Pictures, tables and indents that would reach past the rectangle's edges are fitted into
 // it first (PageFit), so every word is drawn inside the rectangle on some page.
 //
-// A letter that nothing needs to change in (no layout of its own yet, no table, list or
-// frame, nothing PageFit must fit) is laid out in place: the layout is attached to it for
-// the FormatRange's life and taken off again by release(), which gives the letter back
-// its page size. Any other letter is laid out on a private copy. Either way width, margin
+// A letter that nothing needs to change in (no layout of its own yet, no frame but tables,
+// no list to renumber, nothing PageFit must fit) is laid out in place: the layout is
+// attached to it for the FormatRange's life and taken off again by release(), which gives
+// the letter back its page size. Whether its tables fit shows only after the layout; if
+// one does not, the letter is given back and copied. Any other letter is laid out on a
+// private copy. Either way width, margin
 // and layout device are set before the layout begins, so the letter is laid out once,
 // and the caller's document (and any editor showing it) is left as it was. The document
 // must outlive the FormatRange.
@@ -95,6 +97,11 @@ private:
     int layRange(QPaintDevice *device, const QRect &areaTwips, int start, bool draw);
     bool ensureLayout(int widthPx, int heightPx, int dpiX, int dpiY);
     bool canLayOutInPlace(int widthPx, int heightPx) const;
+    // Whether frame holds only tables, none of them too wide for sure by its fixed columns.
+    static bool onlyTablesFitting(const QTextFrame *frame, int widthPx);
+    // Lays out the letter itself or a copy of it; false when the letter laid out in
+    // place needs its tables fitted (its layout stays until release()).
+    bool layOut(bool inPlace, int widthPx, int heightPx);
     void collectFrame(QTextFrame *frame);
     void addBlockLines(const QTextBlock &block, bool asUnits);
     void addTable(QTextTable *table);

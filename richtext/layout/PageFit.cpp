@@ -138,6 +138,19 @@ bool PageFit::scalePictures(QTextDocument &doc, int from, int to, qreal maxWidth
 
 bool PageFit::shrinkWideTables(QTextDocument &doc, qreal width)
 {
+    return fitTables(doc, width, 0, true);
+}
+
+bool PageFit::tablesFit(const QTextDocument &doc, qreal width, qreal origin)
+{
+    // Nothing is changed when apply is false.
+    return !fitTables(const_cast<QTextDocument &>(doc), width, origin, false);
+}
+
+bool PageFit::fitTables(QTextDocument &doc, qreal width, qreal origin, bool apply)
+{
+    // Layout positions are taken relative to origin, so a letter laid out with its
+    // margin is measured as its copy without one would be.
     bool changed = false;
     std::vector<QTextFrame *> frames{doc.rootFrame()};
     while (!frames.empty()) {
@@ -148,14 +161,20 @@ bool PageFit::shrinkWideTables(QTextDocument &doc, qreal width)
             auto *table = qobject_cast<QTextTable *>(child);
             if (!table)
                 continue;
-            changed = fitPicturesInCells(doc, table, width) || changed;
+            if (fitPicturesInCells(doc, table, width, origin, apply)) {
+                if (!apply)
+                    return true;
+                changed = true;
+            }
             // Only a top-level table is measured against the page: a nested one shrinks
             // with the table around it.
             if (table->parentFrame() != doc.rootFrame() && qobject_cast<QTextTable *>(table->parentFrame()))
                 continue;
-            const qreal right = std::max(doc.documentLayout()->frameBoundingRect(table).right(),
-                                         contentRight(doc, table->firstPosition(), table->lastPosition() + 1));
+            const qreal right = std::max(doc.documentLayout()->frameBoundingRect(table).right() - origin,
+                                         contentRight(doc, table->firstPosition(), table->lastPosition() + 1, origin));
             if (right > width + kEpsilon && right > 0) {
+                if (!apply)
+                    return true;
                 scaleTable(doc, table, width / right);
                 changed = true;
             }
@@ -164,11 +183,11 @@ bool PageFit::shrinkWideTables(QTextDocument &doc, qreal width)
     return changed;
 }
 
-qreal PageFit::contentRight(const QTextDocument &doc, int from, int to)
+qreal PageFit::contentRight(const QTextDocument &doc, int from, int to, qreal origin)
 {
     qreal right = 0;
     for (QTextBlock b = doc.findBlock(from); b.isValid() && b.position() < to; b = b.next()) {
-        const qreal left = doc.documentLayout()->blockBoundingRect(b).left();
+        const qreal left = doc.documentLayout()->blockBoundingRect(b).left() - origin;
         const QTextLayout *layout = b.layout();
         for (int i = 0; layout && i < layout->lineCount(); ++i)
             right = std::max(right, left + layout->lineAt(i).x() + layout->lineAt(i).naturalTextWidth());
@@ -176,21 +195,21 @@ qreal PageFit::contentRight(const QTextDocument &doc, int from, int to)
     return right;
 }
 
-bool PageFit::fitPicturesInCells(QTextDocument &doc, QTextTable *table, qreal width)
+bool PageFit::fitPicturesInCells(QTextDocument &doc, QTextTable *table, qreal width, qreal origin, bool apply)
 {
     // The layout keeps its column widths to itself; each column's content begins where
     // the first paragraph of its cells does, and the gap before the first column's
     // content (border and padding) stands for the gaps between columns.
     const int rows = table->rows();
     const int columns = table->columns();
-    const QRectF frameRect = doc.documentLayout()->frameBoundingRect(table);
+    const QRectF frameRect = doc.documentLayout()->frameBoundingRect(table).translated(-origin, 0);
     std::vector<qreal> lefts(static_cast<size_t>(columns) + 1, -1);
     for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < columns; ++c) {
             const QTextTableCell cell = table->cellAt(r, c);
             if (!cell.isValid() || cell.column() != c)
                 continue;
-            const qreal left = doc.documentLayout()->blockBoundingRect(doc.findBlock(cell.firstPosition())).left();
+            const qreal left = doc.documentLayout()->blockBoundingRect(doc.findBlock(cell.firstPosition())).left() - origin;
             qreal &known = lefts[static_cast<size_t>(c)];
             known = known < 0 ? left : std::min(known, left);
         }
@@ -207,9 +226,13 @@ bool PageFit::fitPicturesInCells(QTextDocument &doc, QTextTable *table, qreal wi
             for (int n = c + cell.columnSpan(); n <= columns && next < 0; ++n)
                 next = lefts[static_cast<size_t>(n)];
             const qreal room = next - 2 * gap - lefts[static_cast<size_t>(c)];
-            if (room <= 0 || contentRight(doc, cell.firstPosition(), cell.lastPosition()) <= lefts[static_cast<size_t>(c)] + room + kEpsilon)
+            if (room <= 0 || contentRight(doc, cell.firstPosition(), cell.lastPosition(), origin) <= lefts[static_cast<size_t>(c)] + room + kEpsilon)
                 continue;
-            changed = scalePictures(doc, cell.firstPosition(), cell.lastPosition(), room, 1e9, 1) || changed;
+            if (scalePictures(doc, cell.firstPosition(), cell.lastPosition(), room, 1e9, 1, apply)) {
+                if (!apply)
+                    return true;
+                changed = true;
+            }
         }
     }
     return changed;

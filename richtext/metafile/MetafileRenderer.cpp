@@ -1,6 +1,7 @@
 #include "richtext/metafile/MetafileRenderer.h"
 
 #include "richtext/metafile/EmfPlayer.h"
+#include "richtext/metafile/FreshImage.h"
 #include "richtext/metafile/WmfPlayer.h"
 
 #include <QFont>
@@ -10,10 +11,9 @@ QImage MetafileRenderer::render(std::string_view bytes, Format format, const QSi
 {
     if (size.isEmpty() || qint64(size.width()) * size.height() > kMaxPixels)
         return QImage();
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    QImage image = FreshImage::transparent(size);
     if (image.isNull())
         return QImage();
-    image.fill(Qt::transparent);
     int drawn;
     {
         QPainter painter(&image);

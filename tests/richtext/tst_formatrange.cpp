@@ -2,6 +2,7 @@
 
 #include "os/DefaultFont.h"
 #include "richtext/LetterDocument.h"
+#include "richtext/reading/RtfReader.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QImage>
@@ -12,8 +13,10 @@
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QTextFrame>
+#include <QTextList>
 #include <QTextTable>
 #include <climits>
+#include <memory>
 
 // The page layout over QTextDocument: what one rectangle takes, where the next begins.
 class TestFormatRange : public QObject
@@ -39,6 +42,17 @@ private:
     static void setUp(QTextDocument &doc)
     {
         doc.setDefaultFont(DefaultFont::font());
+    }
+
+    // A picture of the given size as the document's resource "wide", and its format.
+    static QTextImageFormat addWidePicture(QTextDocument &doc, int width, int height, Qt::GlobalColor color)
+    {
+        QImage wide(width, height, QImage::Format_RGB32);
+        wide.fill(color);
+        doc.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("wide")), wide);
+        QTextImageFormat picture;
+        picture.setName(QStringLiteral("wide"));
+        return picture;
     }
 
     static bool inkIn(const QImage &image, const QRect &rect)
@@ -351,11 +365,7 @@ private slots:
         QFETCH(QString, what);
         QTextDocument doc;
         setUp(doc);
-        QImage wide(1500, 300, QImage::Format_RGB32);
-        wide.fill(Qt::blue);
-        doc.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("wide")), wide);
-        QTextImageFormat picture;
-        picture.setName(QStringLiteral("wide"));
+        const QTextImageFormat picture = addWidePicture(doc, 1500, 300, Qt::blue);
         QTextTableFormat fixed;
         fixed.setColumnWidthConstraints(QList<QTextLength>(4, QTextLength(QTextLength::FixedLength, 300)));
         QTextCursor cur(&doc);
@@ -417,6 +427,92 @@ private slots:
         // The letter the user edits is left as it was.
         if (what != QLatin1String("tab"))
             QVERIFY(doc.documentLayout()->documentSize().width() > 580);
+    }
+
+    // Letters with lists and tables are laid out as they are when nothing in them needs
+    // fitting, else on a copy: either way the pages are those of the copy, and the letter
+    // is given back unchanged, without a layout.
+    void listsAndTablesLaidOutInPlaceOrCopied_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<bool>("inPlace");
+        QTest::newRow("lists") << QStringLiteral("lists") << true;
+        QTest::newRow("table that fits") << QStringLiteral("table") << true;
+        QTest::newRow("table too wide") << QStringLiteral("wide word") << false;
+        QTest::newRow("picture in a cell too wide") << QStringLiteral("picture cell") << false;
+        QTest::newRow("list counting from 3") << QStringLiteral("from 3") << false;
+    }
+
+    void listsAndTablesLaidOutInPlaceOrCopied()
+    {
+        QFETCH(QString, what);
+        QFETCH(bool, inPlace);
+        QTextDocument doc;
+        setUp(doc);
+        const QTextImageFormat picture = addWidePicture(doc, 900, 60, Qt::darkGreen);
+        QTextCursor cur(&doc);
+        for (int section = 0; section < 12; ++section) {
+            cur.insertText(QStringLiteral("Section %1 of a letter with text that wraps over the width of the page").arg(section));
+            cur.insertBlock();
+            if (what == QLatin1String("lists") || what == QLatin1String("from 3")) {
+                QTextListFormat list;
+                list.setStyle(section % 2 ? QTextListFormat::ListDisc : QTextListFormat::ListDecimal);
+                if (what == QLatin1String("from 3") && section == 4)
+                    list.setProperty(RtfReader::ListStartProperty, 3);
+                cur.createList(list);
+                for (int item = 0; item < 4; ++item) {
+                    if (item > 0)
+                        cur.insertBlock(); // the next item of the list
+                    cur.insertText(QStringLiteral("item %1 ").arg(item).repeated(item * 9 + 1));
+                }
+                cur.insertBlock(QTextBlockFormat()); // out of the list
+                continue;
+            }
+            QTextTableFormat format;
+            format.setBorder(1);
+            QTextTable *table = cur.insertTable(3, 3, format);
+            for (int r = 0; r < 3; ++r)
+                for (int c = 0; c < 3; ++c)
+                    table->cellAt(r, c).firstCursorPosition().insertText(QStringLiteral("cell %1 %2 words").arg(r).arg(c));
+            if (section == 7 && what == QLatin1String("wide word"))
+                table->cellAt(1, 1).firstCursorPosition().insertText(QString(120, QLatin1Char('W')));
+            if (section == 7 && what == QLatin1String("picture cell"))
+                table->cellAt(2, 0).firstCursorPosition().insertImage(picture);
+            cur.movePosition(QTextCursor::End);
+        }
+        const QString html = doc.toHtml();
+        const int revision = doc.revision();
+        const int undoSteps = doc.availableUndoSteps();
+        doc.setPageSize(QSizeF(333, 444));
+
+        // The same letter with a layout of its own is always copied.
+        std::unique_ptr<QTextDocument> copied(doc.clone());
+        copied->documentLayout();
+        QList<QImage> expected;
+        const QList<int> copiedStarts = paginate(*copied, area(300), &expected);
+        QVERIFY(copiedStarts.size() > 2);
+
+        QList<QImage> pages;
+        {
+            FormatRange range(doc);
+            int start = 0;
+            for (int i = 0; i < copiedStarts.size(); ++i) {
+                QImage image = page();
+                const int end = range.formatRange(&image, area(300), start);
+                QCOMPARE(start, copiedStarts[i]);
+                QCOMPARE(range.layoutDocument() == &doc, inPlace);
+                pages.append(image);
+                start = end;
+            }
+            QCOMPARE(start, FormatRange::textLength(doc));
+        }
+        for (int i = 0; i < pages.size(); ++i)
+            QVERIFY2(pages[i] == expected[i], qPrintable(QStringLiteral("page %1").arg(i + 1)));
+        QVERIFY(!doc.findChild<QAbstractTextDocumentLayout *>(QString(), Qt::FindDirectChildrenOnly));
+        QCOMPARE(doc.pageSize(), QSizeF(333, 444));
+        QCOMPARE(doc.revision(), revision);
+        QCOMPARE(doc.availableUndoSteps(), undoSteps);
+        QCOMPARE(doc.toHtml(), html);
     }
 };
 
