@@ -109,7 +109,7 @@ std::int64_t MailStorer::StoreMail(TMailMessage &MSG, const ComposedMail &mail, 
     // The attachments' bodies are now part of the message's own body: releasing them
     // keeps a large attachment from being held a third time while the text is taken.
     for (TMailPart *part : MSG.Attachments)
-        std::string().swap(part->EncodedBody);
+        part->EncodedBody.clear();
     return MailStore(m_mailBoxPath).AppendMail(MSG.SourceText(), storedBoxCode(mail), attachFlag);
 }
 

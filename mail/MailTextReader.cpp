@@ -8,6 +8,7 @@
 #include "text/StoredText.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -122,6 +123,11 @@ Delimiter delimiterKind(std::string_view line, std::string_view delimiter)
     return Delimiter::None;
 }
 
+bool endsWithCrLf(std::string_view s)
+{
+    return s.size() >= 2 && s.substr(s.size() - 2) == "\r\n";
+}
+
 // A slice of mail text as the body takes it: every line followed by CR LF (so a last
 // line without a break gets one).
 void appendLines(std::string &dest, std::string_view slice)
@@ -129,7 +135,7 @@ void appendLines(std::string &dest, std::string_view slice)
     if (slice.empty())
         return;
     dest.append(slice);
-    if (!(slice.size() >= 2 && slice.substr(slice.size() - 2) == "\r\n"))
+    if (!endsWithCrLf(slice))
         dest += "\r\n";
 }
 
@@ -171,8 +177,9 @@ struct Frame
 class Reader
 {
 public:
-    Reader(TMailMessage *message, TMailPart *reporting, std::size_t total)
-        : m_message(message), m_reporting(reporting), m_total(static_cast<std::int64_t>(total))
+    Reader(TMailMessage *message, TMailPart *reporting, std::shared_ptr<const std::string> text)
+        : m_message(message), m_reporting(reporting), m_total(static_cast<std::int64_t>(text->size())),
+          m_text(std::move(text))
     {
     }
 
@@ -211,13 +218,30 @@ private:
     void convertUuencoded(TMailPart *part, std::string_view text, std::size_t bodyStart, std::size_t beginLine);
     void stepFrame();
     TMailPart *newChild(TMailPart *parent, const std::string &boundary);
+    // A body that is a slice of the text: a stretch of it, not a copy.
+    BodyBytes stretch(std::string_view slice) const { return BodyBytes(m_text, slice); }
+    // The slice as a body whose every line ends with CR LF: a stretch of the text when
+    // it does, an own copy with the break added when its last line has none.
+    void appendBodyLines(TMailPart *part, std::string_view slice) const;
 
     TMailMessage *m_message;
     TMailPart *m_reporting;
     std::int64_t m_total;
+    std::shared_ptr<const std::string> m_text; // the text read; every stretch is kept in it
     int m_budget = 0;
     std::vector<Frame> m_frames;
 };
+
+void Reader::appendBodyLines(TMailPart *part, std::string_view slice) const
+{
+    if (part->EncodedBody.empty() && (slice.empty() || endsWithCrLf(slice))) {
+        part->EncodedBody = stretch(slice);
+        return;
+    }
+    std::string body = part->EncodedBody.str();
+    appendLines(body, slice);
+    part->EncodedBody = std::move(body);
+}
 
 void Reader::run(TMailPart *part, std::string_view text, bool withHeaders, int depth, int budget)
 {
@@ -298,9 +322,9 @@ void Reader::parsePart(TMailPart *part, std::string_view text, bool withHeaders,
 {
     const auto takeBody = [&](std::string_view body) {
         if (subPart)
-            part->EncodedBody.append(body);
+            part->EncodedBody = stretch(body);
         else
-            appendLines(part->EncodedBody, body);
+            appendBodyLines(part, body);
     };
     std::size_t pos = 0;
     if (withHeaders)
@@ -322,7 +346,7 @@ void Reader::parsePart(TMailPart *part, std::string_view text, bool withHeaders,
             const std::size_t lineStart = pos;
             const std::string_view line = nextLine(text, pos, part);
             if (delimiterKind(line, frame.delimiter) != Delimiter::None) {
-                part->EncodedBody.assign(text.substr(bodyStart, lineStart - bodyStart));
+                part->EncodedBody = stretch(text.substr(bodyStart, lineStart - bodyStart));
                 frame.pos = lineStart;
                 m_frames.push_back(std::move(frame));
                 return;
@@ -407,7 +431,7 @@ void Reader::stepFrame()
         return;
     if (m_budget <= 0) {
         // Too many parts: the rest of this part's text stays in its body.
-        appendLines(part->EncodedBody, text.substr(delimiterStart));
+        appendBodyLines(part, text.substr(delimiterStart));
         if (!lastOne)
             m_frames.pop_back();
         return;
@@ -420,7 +444,7 @@ void Reader::convertUuencoded(TMailPart *part, std::string_view text, std::size_
                               std::size_t beginLine)
 {
     if (m_budget <= 0) {
-        appendLines(part->EncodedBody, text.substr(bodyStart));
+        appendBodyLines(part, text.substr(bodyStart));
         return;
     }
     const std::string charsetParam = "\"" + m_message->Charset + "\"";
@@ -485,8 +509,7 @@ void Reader::convertUuencoded(TMailPart *part, std::string_view text, std::size_
             break;
     }
 
-    std::string encoded = QPEncode(plainText, false);
-    appendLines(textPart->EncodedBody, encoded);
+    appendBodyLines(textPart, QPEncode(plainText, false));
     textPart->SetHeaderValue("Content-Type", "text/plain");
     textPart->SetHeaderParam("Content-Type", "charset", charsetParam);
     textPart->SetHeaderValue("Content-Transfer-Encoding", "quoted-printable");
@@ -494,7 +517,7 @@ void Reader::convertUuencoded(TMailPart *part, std::string_view text, std::size_
 
 } // namespace
 
-void MailTextReader::load(TMailPart *part, std::string_view text, bool withHeaders)
+void MailTextReader::load(TMailPart *part, std::shared_ptr<const std::string> text, bool withHeaders)
 {
     TMailMessage *message = part->OwnerMessage;
     if (!message)
@@ -510,24 +533,31 @@ void MailTextReader::load(TMailPart *part, std::string_view text, bool withHeade
     message->NeedArrange = true;
     message->NeedScan = true;
 
+    const auto total = static_cast<std::int64_t>(text->size());
+    const std::string_view whole = *text;
     TMailPart *reporting = part == message ? part : nullptr;
-    Reader reader(message, reporting, text.size());
+    Reader reader(message, reporting, std::move(text));
     if (reporting) {
         if (message->OnProgress)
-            message->OnProgress(message, static_cast<std::int64_t>(text.size()), 0);
+            message->OnProgress(message, total, 0);
         MessagePump::serve();
     }
     const int budget = MaxParts - partsBelow(message);
-    reader.run(part, text, withHeaders, depthOf(part), budget);
+    reader.run(part, whole, withHeaders, depthOf(part), budget);
     if (reporting) {
         if (message->OnProgress)
-            message->OnProgress(message, static_cast<std::int64_t>(text.size()),
-                                static_cast<std::int64_t>(text.size()));
+            message->OnProgress(message, total, total);
         MessagePump::serve();
     }
 }
 
 void TMailPart::LoadFromText(std::string_view text, bool withHeaders)
 {
-    MailTextReader::load(this, text, withHeaders);
+    // Copied before anything is cleared: the text may be a stretch of this very part.
+    MailTextReader::load(this, std::make_shared<const std::string>(text), withHeaders);
+}
+
+void TMailPart::LoadFromText(std::string &&text, bool withHeaders)
+{
+    MailTextReader::load(this, std::make_shared<const std::string>(std::move(text)), withHeaders);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <string_view>
+#include <memory>
+#include <string>
 
 class TMailPart;
 
@@ -11,7 +12,8 @@ class TMailPart;
 // The reader keeps an explicit stack instead of recursing, descends at most
 // MaxMultipartDepth multipart levels and creates at most MaxParts parts per message:
 // what lies deeper or further stays as text in the enclosing part's body. Every line
-// is looked at once per nesting level, and bodies are copied as whole slices.
+// is looked at once per nesting level, and bodies are stretches of the text, not copies
+// (the parts share the text, which lives as long as any of them refers to it).
 class MailTextReader
 {
 public:
@@ -20,5 +22,5 @@ public:
 
     // TMailPart::LoadFromText: raises "%s: TMailPart must be owned by a TMailMessage"
     // when the part has no owning message.
-    static void load(TMailPart *part, std::string_view text, bool withHeaders);
+    static void load(TMailPart *part, std::shared_ptr<const std::string> text, bool withHeaders);
 };

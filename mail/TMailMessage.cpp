@@ -576,10 +576,10 @@ void TMailMessage::Rebuild()
             }
         }
 
-        std::string &out = EncodedBody;
-        out.clear();
+        std::string out;
         out.reserve(size);
         writeMultipartBody([&out](std::string_view piece) { out += piece; });
+        EncodedBody = std::move(out);
     }
     SetHeaderValue("Content-Length", std::to_string(EncodedBody.size()));
     NeedRebuild = false;

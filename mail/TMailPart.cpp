@@ -222,10 +222,13 @@ bool TMailPart::Decode()
 void TMailPart::Encode(TEncodingType encodingType)
 {
     switch (encodingType) {
-    case etBase64:
-        Base64EncodeStream(DecodedBody, EncodedBody);
+    case etBase64: {
+        std::string encoded;
+        Base64EncodeStream(DecodedBody, encoded);
+        EncodedBody = std::move(encoded);
         SetHeaderValue("Content-Transfer-Encoding", "base64");
         break;
+    }
     case etQuotedPrintable:
         EncodedBody.clear();
         SetHeaderValue("Content-Transfer-Encoding", "quoted-printable");
@@ -335,4 +338,9 @@ void TMailPart::Detach()
 void TMailPart::LoadFromString(std::string_view text)
 {
     LoadFromText(text, true);
+}
+
+void TMailPart::LoadFromString(std::string &&text)
+{
+    LoadFromText(std::move(text), true);
 }

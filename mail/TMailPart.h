@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mail/BodyBytes.h"
 #include "mail/TMailPartList.h"
 
 #include <QString>
@@ -33,8 +34,9 @@ public:
     // folded input lines are already joined.
     std::vector<std::string> Headers;
     // The body exactly as it stands in the mail text (for a multipart part the preamble
-    // after loading, the whole multipart body of a message after Rebuild).
-    std::string EncodedBody;
+    // after loading, the whole multipart body of a message after Rebuild). After loading
+    // it is a stretch of the loaded text, not a copy.
+    BodyBytes EncodedBody;
     // The body after transfer decoding.
     std::string DecodedBody;
     // Boundary of the enclosing multipart part, written in front of this part.
@@ -100,9 +102,15 @@ public:
     // ---- reading mail text
     // Replaces the content by the parsed text; with withHeaders false the whole text is
     // the body. Raises "%s: TMailPart must be owned by a TMailMessage" without an owner.
+    // The bodies are stretches of one copy of the text; a text given as a string to keep
+    // (std::move) is taken over instead of copied.
     void LoadFromText(std::string_view text, bool withHeaders);
+    void LoadFromText(std::string &&text, bool withHeaders);
+    void LoadFromText(const char *text, bool withHeaders) { LoadFromText(std::string_view(text), withHeaders); }
     // LoadFromText with headers.
     void LoadFromString(std::string_view text);
+    void LoadFromString(std::string &&text);
+    void LoadFromString(const char *text) { LoadFromString(std::string_view(text)); }
 
 protected:
     // Destroys (and unlinks) every sub-part, deepest first, without recursion.

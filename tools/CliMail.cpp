@@ -99,9 +99,8 @@ int dump(const QStringList &args)
     TMailMessage message;
     try {
         message.Clear();
-        message.LoadFromString(*bytes);
-        // The parts hold what they need of the text.
-        bytes.reset();
+        // The message takes the text over: every body is a stretch of it, not a copy.
+        message.LoadFromString(std::move(*bytes));
         message.ScanParts();
     } catch (const AppError &e) {
         return Cli::fail(QString::fromUtf8(e.what()));
@@ -138,6 +137,9 @@ int dump(const QStringList &args)
             QCryptographicHash::Sha256);
         a.insert(QStringLiteral("sha256"), QString::fromLatin1(digest.toHex()));
         attachments.append(a);
+        // Nothing needs the file again: at most one decoded file is held at a time.
+        std::string().swap(part->DecodedBody);
+        part->IsDecoded = false;
     }
     o.insert(QStringLiteral("attachments"), attachments);
     o.insert(QStringLiteral("tree"), tree(&message));

@@ -194,10 +194,9 @@ int sendCommand(const QStringList &arguments)
     message.Clear();
     // Mail text is read as the mail store keeps it: every line ending in CR LF.
     LineBreaks::makeCrLf(*text, true);
-    message.LoadFromString(*text);
-    // The parts hold what they need of the text; it goes before the rebuild makes the
-    // message text, so the mail is never held three times.
-    text.reset();
+    // The message takes the text over (its bodies are stretches of it), so the mail is
+    // held once, and once more as the text the rebuild makes.
+    message.LoadFromString(std::move(*text));
     message.Rebuild();
 
     TSMTP smtp;

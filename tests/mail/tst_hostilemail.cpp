@@ -100,7 +100,7 @@ bool anyLeafHolds(TMailPart *root, const std::string &marker)
         stack.pop_back();
         if (p->SubParts.IsEmpty()) {
             p->Decode();
-            if (p->EncodedBody.find(marker) != std::string::npos || p->DecodedBody.find(marker) != std::string::npos)
+            if (p->EncodedBody.str().find(marker) != std::string::npos || p->DecodedBody.find(marker) != std::string::npos)
                 return true;
         }
         for (TMailPart *c : p->SubParts)
@@ -190,8 +190,8 @@ void TstHostileMail::partCountLimit()
     report("load 10500 parts", t);
     QCOMPARE(m.SubParts.Count(), MailTextReader::MaxParts);
     // The parts beyond the limit stay in the message's own body as text.
-    QVERIFY(m.EncodedBody.find("body" + std::to_string(MailTextReader::MaxParts) + "\r\n") != std::string::npos);
-    QVERIFY(m.EncodedBody.find("body" + std::to_string(parts - 1) + "\r\n") != std::string::npos);
+    QVERIFY(m.EncodedBody.str().find("body" + std::to_string(MailTextReader::MaxParts) + "\r\n") != std::string::npos);
+    QVERIFY(m.EncodedBody.str().find("body" + std::to_string(parts - 1) + "\r\n") != std::string::npos);
     m.ScanParts();
     QCOMPARE(m.Attachments.Count(), MailTextReader::MaxParts);
     report("scan", t);

@@ -167,7 +167,7 @@ void TstMailPart::decodeOnce()
         data[i] = static_cast<char>(i);
     p.DecodedBody = data;
     p.Encode(etBase64);
-    QCOMPARE(p.EncodedBody.substr(76, 2), std::string("\r\n"));
+    QCOMPARE(p.EncodedBody.str().substr(76, 2), std::string("\r\n"));
     p.DecodedBody.clear();
     p.Decode();
     QCOMPARE(p.DecodedBody, data);
@@ -185,7 +185,7 @@ void TstMailPart::uuencodedBecomesBase64()
     p.Decode();
     QCOMPARE(p.DecodedBody, std::string("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUV"));
     QCOMPARE(p.HeaderValue("Content-Transfer-Encoding"), std::string("base64"));
-    QCOMPARE(p.EncodedBody.substr(0, 8), std::string("YWJjZGVm"));
+    QCOMPARE(p.EncodedBody.str().substr(0, 8), std::string("YWJjZGVm"));
 }
 
 void TstMailPart::encode_data()
@@ -213,7 +213,7 @@ void TstMailPart::encode()
     p.EncodedBody = "stale";
     p.DecodedBody = decoded.toStdString();
     p.Encode(static_cast<TEncodingType>(type));
-    QCOMPARE(QByteArray::fromStdString(p.EncodedBody), encoded);
+    QCOMPARE(QByteArray::fromStdString(p.EncodedBody.str()), encoded);
     QCOMPARE(QString::fromStdString(p.HeaderValue("Content-Transfer-Encoding")), field);
     QCOMPARE(p.HasHeader("Content-Transfer-Encoding"), !field.isEmpty());
 }

@@ -5,6 +5,8 @@
 
 #include <QTest>
 
+#include <memory>
+
 namespace {
 
 std::string shape(const TMailPart *part)
@@ -66,6 +68,8 @@ private slots:
     void uuencoded();
     void progress();
     void loadReplacesContent();
+    void bodiesOutliveTheirText_data();
+    void bodiesOutliveTheirText();
 };
 
 void TstMailReading::headers()
@@ -117,7 +121,7 @@ void TstMailReading::headerBlock()
     for (const std::string &line : m.Headers)
         lines << q(line);
     QCOMPARE(lines.join(QLatin1Char('|')), headers);
-    QCOMPARE(q(m.EncodedBody).replace("\r\n", "|"), body);
+    QCOMPARE(q(m.EncodedBody.str()).replace("\r\n", "|"), body);
 }
 
 void TstMailReading::messages_data()
@@ -332,6 +336,82 @@ void TstMailReading::loadReplacesContent()
     n.ScanParts();
     QCOMPARE(q(shape(&n)), QStringLiteral("multipart/mixed(multipart/alternative(text/plain))"));
     QCOMPARE(n.PlainLines, std::vector<std::string>{"y"});
+}
+
+// What may happen to a body that is a stretch of the loaded text: the text is freed only
+// when no body refers to it any more, and a change gives the body bytes of its own.
+enum class BodyFate { LoadedAgain, Cleared, Destroyed, DetachedThenLoadedAgain, Appended, Encoded };
+
+void TstMailReading::bodiesOutliveTheirText_data()
+{
+    QTest::addColumn<BodyFate>("fate");
+    QTest::addColumn<bool>("takeText");
+    QTest::newRow("message loaded again") << BodyFate::LoadedAgain << true;
+    QTest::newRow("message cleared") << BodyFate::Cleared << false;
+    QTest::newRow("message destroyed") << BodyFate::Destroyed << true;
+    QTest::newRow("detached, message loaded again") << BodyFate::DetachedThenLoadedAgain << false;
+    QTest::newRow("appended to") << BodyFate::Appended << true;
+    QTest::newRow("encoded") << BodyFate::Encoded << false;
+}
+
+void TstMailReading::bodiesOutliveTheirText()
+{
+    QFETCH(BodyFate, fate);
+    QFETCH(bool, takeText);
+    const std::string first = "YWJj\r\n";
+    const std::string second = "line\r\n";
+    auto m = std::make_unique<TMailMessage>();
+    {
+        // The caller's text is gone right after loading, whether it was taken or copied.
+        auto text = std::make_unique<std::string>(crlf("Content-Type: multipart/mixed; boundary=b\n\n--b\n"
+                                                       "Content-Transfer-Encoding: base64\n\nYWJj\n\n--b\n\nline\n\n--b--\n"));
+        if (takeText)
+            m->LoadFromString(std::move(*text));
+        else
+            m->LoadFromString(*text);
+    }
+    TMailPart *part = m->SubParts[0];
+    const TMailPart *sibling = m->SubParts[1];
+    QVERIFY(part->EncodedBody.isShared());
+    QCOMPARE(part->EncodedBody, first);
+    // A body taken into another message keeps the text alive on its own.
+    TMailMessage other;
+    other.EncodedBody = part->EncodedBody;
+    QVERIFY(other.EncodedBody.isShared());
+
+    switch (fate) {
+    case BodyFate::LoadedAgain:
+        m->LoadFromString(crlf("Subject: x\n\nother\n"));
+        break;
+    case BodyFate::Cleared:
+        m->Clear();
+        break;
+    case BodyFate::Destroyed:
+        m.reset();
+        break;
+    case BodyFate::DetachedThenLoadedAgain:
+        part->Detach();
+        m->LoadFromString(crlf("Subject: x\n\nother\n"));
+        QCOMPARE(part->EncodedBody, first);
+        QVERIFY(part->Decode());
+        QCOMPARE(part->DecodedBody, std::string("abc"));
+        break;
+    case BodyFate::Appended:
+        part->EncodedBody.append("ZGVm\r\n");
+        QVERIFY(!part->EncodedBody.isShared());
+        QCOMPARE(part->EncodedBody, first + "ZGVm\r\n");
+        QCOMPARE(sibling->EncodedBody, second);
+        break;
+    case BodyFate::Encoded:
+        part->Decode();
+        part->DecodedBody += "d";
+        part->Encode(etBase64);
+        QVERIFY(!part->EncodedBody.isShared());
+        QCOMPARE(part->EncodedBody, std::string("YWJjZA==\r\n"));
+        QCOMPARE(sibling->EncodedBody, second);
+        break;
+    }
+    QCOMPARE(other.EncodedBody, first);
 }
 
 QTEST_GUILESS_MAIN(TstMailReading)
