@@ -213,10 +213,15 @@ void RtfDocumentBuilder::emitParagraph(Container &c, const RtfParagraph &paragra
                 ++i;
             }
             const QTextCharFormat format = formats_.charFormat(run.chars);
-            if (run.begin == 0 && length == paragraph.text.size())
+            if (run.begin == 0 && length == paragraph.text.size()) {
                 c.cursor.insertText(paragraph.text, format);
-            else // the document copies the text: a view of the paragraph's text is enough
-                c.cursor.insertText(QString::fromRawData(paragraph.text.constData() + run.begin, length), format);
+            } else {
+                // Part of the text: copied into a buffer kept for it (a raw view could end
+                // up shared by the document's text and outlive the paragraph).
+                piece_.resize(0);
+                piece_.append(paragraph.text.constData() + run.begin, length);
+                c.cursor.insertText(piece_, format);
+            }
         }
     }
 }

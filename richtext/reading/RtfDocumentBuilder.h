@@ -71,4 +71,5 @@ private:
     Container body_;
     std::vector<std::unique_ptr<RtfTable>> open_; // open_[d - 1]: the table at depth d
     std::vector<RtfPicture> pictures_;
+    QString piece_; // part of a paragraph's text on its way into the document
 };
