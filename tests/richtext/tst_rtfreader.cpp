@@ -604,11 +604,9 @@ void TstRtfReader::runsOfEqualFormat_data()
     const QByteArray list = "{\\*\\listtable{\\list{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}}\\listid1}}"
                             "{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}";
     QTest::newRow("equal across a group end") << QByteArray("{\\b a}{\\b b}c\\par") << QStringList{"ab*", "c"};
-    QTest::newRow("unequal") << QByteArray("a{\\b b}c\\par") << QStringList{"a", "b*", "c"};
-    QTest::newRow("a group of the same format") << QByteArray("a{b}{\\b0 c}\\par") << QStringList{"abc"};
+    QTest::newRow("unequal, and a group of the same format") << QByteArray("a{b}{\\b c}\\par") << QStringList{"ab", "c*"};
     // The label of a list item is dropped: the text either side of it is one run again.
     QTest::newRow("around a dropped label") << list + "\\pard\\ls1 a{\\listtext 1.}b{\\b c}\\par" << QStringList{"ab", "c*"};
-    QTest::newRow("label kept when no list") << QByteArray("a{\\listtext 1.}b\\par") << QStringList{"a1.b"};
     QTest::newRow("around a footnote") << QByteArray("{\\b a}{\\footnote n}{\\b b}\\par") << QStringList{"ab*", "|", "|", "n"}; // the rule, then the note
     // Each paragraph starts with empty text, also after a long one and in a table.
     QTest::newRow("after a long paragraph") << QByteArray(QByteArray(5000, 'x') + "\\par{\\b y}\\par")
