@@ -1,13 +1,19 @@
 // Reading and writing RTF letters of 1 MB and 8.5 MB, and laying the 1 MB letter out on
 // pages; prints the figures.
 //
-//   richtext_bench_rtf [ROUNDS] [--read-only]      defaults: 5 rounds, with the layout
+//   richtext_bench_rtf [ROUNDS] [--read-only] [--save DIR]   defaults: 5 rounds, with the layout
+//
+// --save DIR writes the three letters read (letter-1mb.rtf, letter-8.5mb.rtf,
+// body-x10.rtf) into DIR, so that what is read back from them can be compared between
+// two builds (vellorn-cli rtf write|html FILE).
 #include "os/DefaultFont.h"
 #include "richtext/layout/FormatRange.h"
 #include "richtext/reading/RtfReader.h"
 #include "richtext/writing/RtfWriter.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QTextCursor>
@@ -190,9 +196,12 @@ int main(int argc, char **argv)
     // richtext_bench_rtf [ROUNDS] [--read-only]: --read-only skips the page layout.
     int rounds = 5;
     bool readOnly = false;
+    QString saveDir;
     for (int i = 1; i < argc; ++i) {
         if (std::string(argv[i]) == "--read-only")
             readOnly = true;
+        else if (std::string(argv[i]) == "--save" && i + 1 < argc)
+            saveDir = QString::fromLocal8Bit(argv[++i]);
         else
             rounds = std::max(1, std::atoi(argv[i]));
     }
@@ -219,6 +228,18 @@ int main(int argc, char **argv)
     for (int i = 1; i < 10; ++i)
         repeated += body;
     repeated += "}\r\n";
+    if (!saveDir.isEmpty()) {
+        const std::pair<const char *, const std::string *> letters[] = {
+            {"letter-1mb.rtf", &rtf}, {"letter-8.5mb.rtf", &big}, {"body-x10.rtf", &repeated}};
+        for (const auto &[name, bytes] : letters) {
+            QFile file(QDir(saveDir).filePath(QLatin1String(name)));
+            if (!file.open(QIODevice::WriteOnly)
+                || file.write(bytes->data(), static_cast<qint64>(bytes->size())) != static_cast<qint64>(bytes->size())) {
+                std::fprintf(stderr, "cannot write %s\n", qPrintable(file.fileName()));
+                return 1;
+            }
+        }
+    }
 
     // The sizes take turns, so that a busy machine slows them alike and the ratio stays
     // meaningful; each prints its best and its median round. Every round reads each letter

@@ -11,15 +11,18 @@
 // with their runs, and tables (built only when the table ends, because a nested row's
 // properties come after its cells).
 
+// A stretch of a paragraph's text in one character format, or a picture.
 struct RtfRun
 {
-    QString text;
+    qsizetype begin = 0;     // in the paragraph's text
+    qsizetype length = 0;
     RtfCharProps chars;
-    int image = -1;          // index of a picture (then text is empty)
+    int image = -1;          // index of a picture (then length is 0)
 };
 
 struct RtfParagraph
 {
+    QString text;            // the text of all its runs, one after another
     std::vector<RtfRun> runs;
     RtfParaProps para;
     RtfCharProps mark;       // the character format at the paragraph's end

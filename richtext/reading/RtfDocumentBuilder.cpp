@@ -49,7 +49,7 @@ void RtfDocumentBuilder::ensureOpen(size_t depth)
         open_.push_back(std::make_unique<RtfTable>());
 }
 
-void RtfDocumentBuilder::addParagraph(RtfParagraph &&paragraph, int depth)
+void RtfDocumentBuilder::addParagraph(RtfParagraph &paragraph, int depth)
 {
     const size_t d = static_cast<size_t>(std::clamp(depth, 0, kMaxDepth));
     closeDeeper(d);
@@ -60,13 +60,18 @@ void RtfDocumentBuilder::addParagraph(RtfParagraph &&paragraph, int depth)
     ensureOpen(d);
     RtfCellItem item;
     item.paragraph = std::move(paragraph);
+    // The text may come in a buffer a long paragraph before it left: a table's cells wait
+    // for the table's end, and should not each keep such room.
+    QString &text = item.paragraph.text;
+    if (text.capacity() > 2 * text.size() + 64)
+        text.squeeze();
     open_[d - 1]->openCell.items.push_back(std::move(item));
 }
 
 void RtfDocumentBuilder::endCell(RtfParagraph &&paragraph, int depth)
 {
     const int d = std::clamp(depth, 1, kMaxDepth);
-    addParagraph(std::move(paragraph), d);
+    addParagraph(paragraph, d);
     RtfTable &table = *open_[static_cast<size_t>(d) - 1];
     table.openCells.push_back(std::move(table.openCell));
     table.openCell = RtfCell();
@@ -184,7 +189,9 @@ void RtfDocumentBuilder::emitParagraph(Container &c, const RtfParagraph &paragra
     } else if (!listItem) {
         c.list = nullptr;
     }
-    for (const RtfRun &run : paragraph.runs) {
+    const std::vector<RtfRun> &runs = paragraph.runs;
+    for (size_t i = 0; i < runs.size(); ++i) {
+        const RtfRun &run = runs[i];
         if (run.image >= 0 && static_cast<size_t>(run.image) < pictures_.size()) {
             const RtfPicture &picture = pictures_[static_cast<size_t>(run.image)];
             QTextImageFormat image;
@@ -195,8 +202,26 @@ void RtfDocumentBuilder::emitParagraph(Container &c, const RtfParagraph &paragra
             if (!picture.jpeg.isEmpty())
                 JpegPicture::keep(image, picture.jpeg);
             c.cursor.insertImage(image);
-        } else if (!run.text.isEmpty()) {
-            c.cursor.insertText(run.text, formats_.charFormat(run.chars));
+        } else if (run.length > 0) {
+            // Runs of equal format that follow one another in the text go in as one piece:
+            // the document would join them into one fragment anyway, and each insertion
+            // costs a format lookup.
+            qsizetype length = run.length;
+            while (i + 1 < runs.size() && runs[i + 1].image < 0 && runs[i + 1].chars == run.chars
+                   && runs[i + 1].begin == run.begin + length) {
+                length += runs[i + 1].length;
+                ++i;
+            }
+            const QTextCharFormat format = formats_.charFormat(run.chars);
+            if (run.begin == 0 && length == paragraph.text.size()) {
+                c.cursor.insertText(paragraph.text, format);
+            } else {
+                // Part of the text: copied into a buffer kept for it (a raw view could end
+                // up shared by the document's text and outlive the paragraph).
+                piece_.resize(0);
+                piece_.append(paragraph.text.constData() + run.begin, length);
+                c.cursor.insertText(piece_, format);
+            }
         }
     }
 }

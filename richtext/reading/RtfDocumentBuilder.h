@@ -38,8 +38,10 @@ public:
 
     RtfDocumentBuilder(QTextDocument *doc, RtfFormatFactory &formats);
 
-    // depth 0 is the body, 1 a table, 2 a table in a table cell ...
-    void addParagraph(RtfParagraph &&paragraph, int depth);
+    // depth 0 is the body, 1 a table, 2 a table in a table cell ... A body paragraph is
+    // placed at once and left as it was, so that its caller can reuse its buffers; one in
+    // a table is taken (moved from) until the table ends.
+    void addParagraph(RtfParagraph &paragraph, int depth);
     // The paragraph (possibly empty) ends the cell at depth (>= 1).
     void endCell(RtfParagraph &&paragraph, int depth);
     void endRow(const RtfRowDef &def, int depth);
@@ -69,4 +71,5 @@ private:
     Container body_;
     std::vector<std::unique_ptr<RtfTable>> open_; // open_[d - 1]: the table at depth d
     std::vector<RtfPicture> pictures_;
+    QString piece_; // part of a paragraph's text on its way into the document
 };

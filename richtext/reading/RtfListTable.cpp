@@ -21,7 +21,6 @@ void RtfListTable::endLevel(const QString &text, int leftIndent, int firstIndent
 {
     Level level = level_;
     level_ = Level();
-    level.defined = true;
     level.leftIndent = leftIndent;
     level.firstIndent = firstIndent;
     // The first character counts the characters of the label that follow it.
@@ -43,16 +42,16 @@ void RtfListTable::endLevel(const QString &text, int leftIndent, int firstIndent
         level.before = label.left(first).left(32);
         level.after = label.mid(last + 1).left(32);
     }
-    if (list_.count < kLevels)
-        list_.levels[static_cast<size_t>(list_.count)] = level;
-    ++list_.count;
-    list_.count = std::min(list_.count, kLevels);
+    if (list_.levels.size() < static_cast<size_t>(kLevels))
+        list_.levels.push_back(std::move(level));
 }
 
 void RtfListTable::endList()
 {
-    if (lists_.size() < kMaxLists || lists_.count(list_.id))
-        lists_[list_.id] = list_;
+    if (lists_.size() < kMaxLists || lists_.count(list_.id)) {
+        list_.levels.shrink_to_fit();
+        lists_[list_.id] = std::move(list_);
+    }
     list_ = List();
 }
 
@@ -77,8 +76,11 @@ bool RtfListTable::resolve(int ls, int level, RtfListProps &props, int &leftInde
     if (l == lists_.end())
         return false;
     const int index = std::clamp(level, 0, kLevels - 1);
-    const Level &lv = l->second.levels[static_cast<size_t>(index)];
-    if (!lv.defined || lv.nfc == 255)
+    const std::vector<Level> &levels = l->second.levels;
+    if (static_cast<size_t>(index) >= levels.size())
+        return false;
+    const Level &lv = levels[static_cast<size_t>(index)];
+    if (lv.nfc == 255)
         return false;
     props = RtfListProps();
     props.ls = ls;

@@ -3,8 +3,8 @@
 #include "richtext/reading/RtfGroupState.h"
 
 #include <QString>
-#include <array>
 #include <map>
+#include <vector>
 
 // The list definitions of a Word document: {\*\listtable} describes each list's levels
 // (numbering style, start number, the label's text, indents) under a \listid, and
@@ -49,13 +49,13 @@ private:
         QString after;
         int leftIndent = 0;
         int firstIndent = 0;
-        bool defined = false;
     };
     struct List
     {
         int id = 0;
-        std::array<Level, kLevels> levels{};
-        int count = 0;      // levels read
+        // The levels read, at most kLevels: a letter's lists mostly have one, and a text
+        // may define a thousand lists, so no room is kept for levels never given.
+        std::vector<Level> levels;
     };
     struct Override
     {

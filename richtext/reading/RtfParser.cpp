@@ -781,18 +781,20 @@ void RtfParser::ensureRun()
     runProps_ = props;
     runCodePage_ = formats_.codePageOf(props.font);
     runOpen_ = true;
+    runStart_ = paragraph_.text.size();
 }
 
 void RtfParser::flushBytes()
 {
     if (runBytes_.empty())
         return;
-    const qsizetype start = runText_.size();
-    decoder_.decode(runBytes_, runCodePage_, runText_);
+    QString &text = paragraph_.text;
+    const qsizetype start = text.size();
+    decoder_.decode(runBytes_, runCodePage_, text);
     runBytes_.clear();
     // Converters may answer bad bytes with control characters; they must not split blocks.
-    QChar *p = runText_.data() + start;
-    QChar *end = runText_.data() + runText_.size();
+    QChar *p = text.data() + start;
+    QChar *end = text.data() + text.size();
     for (; p != end; ++p)
         if (isStructural(p->unicode()))
             *p = QChar(0xFFFD);
@@ -801,14 +803,15 @@ void RtfParser::flushBytes()
 void RtfParser::flushRun()
 {
     flushBytes();
-    if (runOpen_ && !runText_.isEmpty()) {
+    const qsizetype end = paragraph_.text.size();
+    if (runOpen_ && end > runStart_) {
         RtfRun run;
-        run.text = std::move(runText_);
+        run.begin = runStart_;
+        run.length = end - runStart_;
         run.chars = runProps_;
-        if (paragraph_.runs.empty())
+        if (paragraph_.runs.capacity() == 0)
             paragraph_.runs.reserve(4);   // most paragraphs hold a few runs: one allocation
-        paragraph_.runs.push_back(std::move(run));
-        runText_ = QString();
+        paragraph_.runs.push_back(run);
     }
     runOpen_ = false;
 }
@@ -826,11 +829,12 @@ void RtfParser::appendChar(char32_t c)
         return;
     ensureRun();
     flushBytes();
+    QString &text = paragraph_.text;
     if (c >= 0x10000) {
-        runText_.append(QChar(QChar::highSurrogate(c)));
-        runText_.append(QChar(QChar::lowSurrogate(c)));
+        text.append(QChar(QChar::highSurrogate(c)));
+        text.append(QChar(QChar::lowSurrogate(c)));
     } else {
-        runText_.append(QChar(static_cast<char16_t>(c)));
+        text.append(QChar(static_cast<char16_t>(c)));
     }
 }
 
@@ -897,11 +901,19 @@ void RtfParser::finishParagraph(RtfParagraph &p)
     listTextEnd_ = -1;
 }
 
+void RtfParser::resetParagraph()
+{
+    paragraph_.text.resize(0);
+    paragraph_.runs.clear();
+    paragraph_.para = RtfParaProps();
+    paragraph_.mark = RtfCharProps();
+    paragraph_.pageBreakBefore = false;
+}
+
 void RtfParser::endParagraph()
 {
     flushRun();
-    RtfParagraph p = std::move(paragraph_);
-    paragraph_ = RtfParagraph();
+    RtfParagraph &p = paragraph_;
     p.para = state().para;
     p.mark = state().chars;
     finishParagraph(p);
@@ -910,11 +922,13 @@ void RtfParser::endParagraph()
         p.para.nestLevel = 0;
         if (notes_.size() < kMaxNoteParagraphs)
             notes_.push_back(std::move(p));
+        resetParagraph();
         return;
     }
     p.pageBreakBefore = pageBreakPending_ || p.para.pageBreakBefore;
     pageBreakPending_ = false;
-    builder_.addParagraph(std::move(p), paragraphDepth());
+    builder_.addParagraph(p, paragraphDepth());
+    resetParagraph();
 }
 
 void RtfParser::endCell(int depth)
@@ -924,13 +938,13 @@ void RtfParser::endCell(int depth)
         return;
     }
     flushRun();
-    RtfParagraph p = std::move(paragraph_);
-    paragraph_ = RtfParagraph();
+    RtfParagraph &p = paragraph_;
     p.para = state().para;
     p.mark = state().chars;
     p.pageBreakBefore = false;
     finishParagraph(p);
     builder_.endCell(std::move(p), depth);
+    resetParagraph();
 }
 
 void RtfParser::beginFootnote()
@@ -1016,9 +1030,10 @@ void RtfParser::finishPicture(const RtfGroupState &pictureState)
         return;
     flushRun();
     RtfRun run;
+    run.begin = paragraph_.text.size();
     run.chars = pictureState.chars;
     run.image = index;
-    paragraph_.runs.push_back(std::move(run));
+    paragraph_.runs.push_back(run);
 }
 
 bool RtfParser::onListWord(RtfKeyword k, int p)

@@ -59,6 +59,8 @@ private:
     void endFootnote(const RtfGroupState &noteState);
     // Resolves the paragraph's Word list and drops its \listtext label when it is a list item.
     void finishParagraph(RtfParagraph &p);
+    // Empties paragraph_ for the next one, keeping the room its text and runs had.
+    void resetParagraph();
     void endParagraph();
     void endCell(int depth);
     int paragraphDepth();
@@ -88,9 +90,9 @@ private:
     RtfCharProps runProps_;
     int runCodePage_ = 1252;
     bool runOpen_ = false;
-    std::string runBytes_;
-    QString runText_;
-    RtfParagraph paragraph_;
+    qsizetype runStart_ = 0;        // where the open run's text starts in paragraph_.text
+    std::string runBytes_;          // bytes of the open run not yet decoded
+    RtfParagraph paragraph_;        // its text and runs are reused from one paragraph to the next
     bool pageBreakPending_ = false;
     int listTextBegin_ = -1;        // runs of paragraph_ read from \listtext
     int listTextEnd_ = -1;

@@ -146,6 +146,8 @@ private slots:
     void largePicturesCostBoundedMemory();
     void jpegAndEnhancedMetafile();
     void characterFormats();
+    void runsOfEqualFormat_data();
+    void runsOfEqualFormat();
     void paragraphFormats();
     void hyperlinkField();
     void hostile_data();
@@ -593,6 +595,44 @@ void TstRtfReader::characterFormats()
     QVERIFY(!formatAt(doc, QStringLiteral("l")).hasProperty(QTextFormat::FontPointSize));
     QVERIFY(!formatAt(doc, QStringLiteral("m")).hasProperty(QTextFormat::ForegroundBrush));
     QVERIFY(!formatAt(doc, QStringLiteral("k")).fontUnderline());
+}
+
+void TstRtfReader::runsOfEqualFormat_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QStringList>("fragments"); // of each block: text, then "*" when bold
+    const QByteArray list = "{\\*\\listtable{\\list{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}}\\listid1}}"
+                            "{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}";
+    QTest::newRow("equal across a group end") << QByteArray("{\\b a}{\\b b}c\\par") << QStringList{"ab*", "c"};
+    QTest::newRow("unequal, and a group of the same format") << QByteArray("a{b}{\\b c}\\par") << QStringList{"ab", "c*"};
+    // The label of a list item is dropped: the text either side of it is one run again.
+    QTest::newRow("around a dropped label") << list + "\\pard\\ls1 a{\\listtext 1.}b{\\b c}\\par" << QStringList{"ab", "c*"};
+    QTest::newRow("around a footnote") << QByteArray("{\\b a}{\\footnote n}{\\b b}\\par") << QStringList{"ab*", "|", "|", "n"}; // the rule, then the note
+    // Each paragraph starts with empty text, also after a long one and in a table.
+    QTest::newRow("after a long paragraph") << QByteArray(QByteArray(5000, 'x') + "\\par{\\b y}\\par")
+                                            << QStringList{QString(5000, QLatin1Char('x')), "|", "y*"};
+    QTest::newRow("cell after a long paragraph")
+        << QByteArray(QByteArray(5000, 'x') + "\\par\\trowd\\cellx1000\\pard\\intbl y\\cell\\row\\pard z\\par")
+        << QStringList{QString(5000, QLatin1Char('x')), "|", "y", "|", "z"};
+}
+
+void TstRtfReader::runsOfEqualFormat()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QStringList, fragments);
+    QTextDocument doc;
+    RtfReader::read(rtf(body.constData()), &doc);
+    // Fragments of every block, "|" between blocks.
+    QStringList seen;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        if (b != doc.begin())
+            seen << QStringLiteral("|");
+        for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            seen << f.text() + (f.charFormat().fontWeight() == QFont::Bold ? QStringLiteral("*") : QString());
+        }
+    }
+    QCOMPARE(seen, fragments);
 }
 
 void TstRtfReader::paragraphFormats()

@@ -238,6 +238,7 @@ void TstWordLetters::hostileLists_data()
     const QByteArray table = "{\\*\\listtable{\\list{\\listlevel\\levelnfc0\\levelstartat2147483647{\\leveltext\\'7f\\'00;}}\\listid1}}"
                              "{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}{\\listoverride\\listid99\\ls2}}";
     QTest::newRow("level out of range") << table + "\\pard\\ls1\\ilvl2147483647 A\\par" << "A";
+    QTest::newRow("level the list does not give") << table + "{\\listtext z\\tab}\\pard\\ls1\\ilvl1 G\\par" << "z\tG";
     QTest::newRow("list id that does not exist") << table + "{\\listtext x\\tab}\\pard\\ls2 B\\par" << "x\tB";
     QTest::newRow("override never defined") << table + "{\\listtext y}\\pard\\ls-5 C\\par" << "yC";
     QTest::newRow("listtext never closed") << table + "{\\listtext\\pard\\ls1 D\\par" << "D";
