@@ -22,9 +22,8 @@ namespace {
 
 // Pieces small enough that the event loop is served often during a large purge.
 constexpr std::int64_t CopyPiece = 16 * 1024 * 1024;
-// How far ahead of the walk the store is read, and in what pieces the copy is handed to
-// the disk: large enough for sequential transfers, small beside the page cache.
-constexpr std::int64_t ReadAheadSpan = 32 * 1024 * 1024;
+// In what pieces the copy is handed to the disk: large enough for sequential transfers,
+// small beside the page cache.
 constexpr std::int64_t WriteBehindPiece = 8 * 1024 * 1024;
 
 } // namespace
@@ -55,14 +54,14 @@ QByteArray StorePurger::temporaryPrefix(const QByteArray &storePath)
 
 void StorePurger::run()
 {
-    // The walk and the copies go through the store once, front to back.
+    // The walk and the copies go through the store once, front to back: the kernel's own
+    // read-ahead, widened for that, keeps up with them. Asking for the store ahead of the
+    // walk as well made the purge slower, not faster.
     ::posix_fadvise(m_store.handle(), 0, 0, POSIX_FADV_SEQUENTIAL);
     StoreWalker walker(m_store);
     StoreWalker::Step step;
     std::int64_t copyFrom = 0;   // start of the stretch kept since the last removed record
-    readAhead(0);
     while (walker.next(step)) {
-        readAhead(step.end);
         MessagePump::serve();
         if (!step.isRecord || step.header.boxCode != static_cast<char>(BoxCode::Deleted))
             continue;
@@ -76,17 +75,6 @@ void StorePurger::run()
     copyRange(copyFrom, m_store.size());
     replaceStore();
     releaseOldStore();
-}
-
-void StorePurger::readAhead(std::int64_t position)
-{
-    // Asked again when the walk has used half of what was asked for.
-    if (position + ReadAheadSpan / 2 < m_readAheadEnd || m_readAheadEnd >= m_store.size())
-        return;
-    const std::int64_t from = std::max(position, m_readAheadEnd);
-    m_readAheadEnd = std::min(position + ReadAheadSpan, m_store.size());
-    // Only a hint: where it is not followed, the reads are merely slower.
-    ::posix_fadvise(m_store.handle(), from, m_readAheadEnd - from, POSIX_FADV_WILLNEED);
 }
 
 void StorePurger::writeBehind()

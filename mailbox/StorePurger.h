@@ -31,10 +31,6 @@ private:
     void copyRange(std::int64_t from, std::int64_t to);
     void copyByReading(std::int64_t from, std::int64_t to);
     void replaceStore();
-    // Asks the kernel to read the store ahead of the walk in large sequential pieces, so
-    // that neither the walk's header reads nor the copies wait on small reads of a store
-    // that is not in the page cache.
-    void readAhead(std::int64_t position);
     // Starts writing the copied bytes to the disk while the copy goes on; the fsync at
     // the end then finds most of them written.
     void writeBehind();
@@ -47,7 +43,6 @@ private:
     QByteArray m_tempPath;
     int m_tempFd = -1;
     std::int64_t m_written = 0;
-    std::int64_t m_readAheadEnd = 0;   // the store is asked for up to here
     std::int64_t m_writeBehind = 0;    // the new file is being written to disk up to here
     bool m_useCopyRange = true;
 };
