@@ -493,9 +493,9 @@ void TMailMessage::ArrangeParts(int reason)
 
 // The multipart text from the tree: the preamble, then each part's delimiter, header lines
 // and body, closing each container after its last part.
-void TMailMessage::writeMultipartBody(const std::function<void(std::string_view)> &sink) const
+void TMailMessage::writeMultipartBody(const PieceSink &sink) const
 {
-    sink("This is a multipart message in mime format.\r\n");
+    sink("This is a multipart message in mime format.\r\n", true);
 
     struct Level
     {
@@ -506,24 +506,24 @@ void TMailMessage::writeMultipartBody(const std::function<void(std::string_view)
     while (!levels.empty()) {
         Level &level = levels.back();
         if (level.next >= level.part->SubParts.Count()) {
-            sink("\r\n--");
-            sink(level.part->Boundary());
-            sink("--\r\n");
+            sink("\r\n--", true);
+            sink(level.part->Boundary(), false);
+            sink("--\r\n", true);
             levels.pop_back();
             continue;
         }
         const TMailPart *child = level.part->SubParts[level.next++];
-        sink("\r\n--");
-        sink(child->ParentBoundary);
-        sink("\r\n");
+        sink("\r\n--", true);
+        sink(child->ParentBoundary, true);
+        sink("\r\n", true);
         for (const std::string &line : child->Headers) {
             if (line.empty())
                 continue;
-            sink(line);
-            sink("\r\n");
+            sink(line, true);
+            sink("\r\n", true);
             MessagePump::serve();
         }
-        sink("\r\n");
+        sink("\r\n", true);
         if (!child->SubParts.IsEmpty()) {
             levels.push_back({child, 0}); // `level` is not used after this
             continue;
@@ -534,26 +534,52 @@ void TMailMessage::writeMultipartBody(const std::function<void(std::string_view)
         while (pos < body.size()) {
             std::size_t lf = body.find('\n', pos);
             lf = lf == std::string_view::npos ? body.size() : lf + 1;
-            sink(body.substr(pos, lf - pos));
+            sink(body.substr(pos, lf - pos), true);
             pos = lf;
             MessagePump::serve();
         }
     }
 }
 
-void TMailMessage::WriteRebuilt(const std::function<void(std::string_view)> &sink)
+std::vector<std::string_view> TMailMessage::RebuiltPieces(std::deque<std::string> &made)
 {
     if (!NeedRebuild || SubParts.IsEmpty()) {
         Rebuild(); // a single body is its own text: nothing is built twice
-        sink(SourceHead());
-        sink(EncodedBody);
-        return;
+        made.push_back(SourceHead());
+        return {made.back(), EncodedBody};
     }
+    // The head comes first but names the length of what follows: its place is kept and
+    // filled once the length is known.
+    std::vector<std::string_view> pieces(1);
     std::size_t length = 0;
-    writeMultipartBody([&length](std::string_view piece) { length += piece.size(); });
+    writeMultipartBody([&](std::string_view piece, bool lasting) {
+        if (piece.empty())
+            return;
+        length += piece.size();
+        if (!lasting) {
+            made.emplace_back(piece);
+            piece = made.back();
+        }
+        // A body comes line by line: its lines are one view again.
+        std::string_view &last = pieces.back();
+        if (!last.empty() && lasting && last.data() + last.size() == piece.data())
+            last = std::string_view(last.data(), last.size() + piece.size());
+        else
+            pieces.push_back(piece);
+    });
     SetHeaderValue("Content-Length", std::to_string(length));
-    sink(SourceHead());
-    writeMultipartBody(sink);
+    made.push_back(SourceHead());
+    pieces.front() = made.back();
+    return pieces;
+}
+
+void TMailMessage::WriteRebuilt(const std::function<void(std::string_view)> &sink)
+{
+    std::deque<std::string> made;
+    for (const std::string_view piece : RebuiltPieces(made)) {
+        sink(piece);
+        MessagePump::serve();
+    }
 }
 
 void TMailMessage::Rebuild()
@@ -578,7 +604,7 @@ void TMailMessage::Rebuild()
 
         std::string out;
         out.reserve(size);
-        writeMultipartBody([&out](std::string_view piece) { out += piece; });
+        writeMultipartBody([&out](std::string_view piece, bool) { out += piece; });
         EncodedBody = std::move(out);
     }
     SetHeaderValue("Content-Length", std::to_string(EncodedBody.size()));

@@ -4,6 +4,7 @@
 #include "mail/TMailRecipients.h"
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -96,6 +97,12 @@ public:
     // whole (a large attachment is then held once, not twice). Sets "Content-Length" as
     // Rebuild does; EncodedBody and NeedRebuild stay as they were.
     void WriteRebuilt(const std::function<void(std::string_view)> &sink);
+    // The same text as views, for a writer that sends it without a copy of the whole
+    // (the SMTP session): views into the parts' header lines and bodies, and into `made`,
+    // which keeps the bytes written on the way (the header block, closing delimiters).
+    // Sets "Content-Length" as Rebuild does; EncodedBody and NeedRebuild stay as they
+    // were. The views hold while the message is not changed and `made` lives.
+    std::vector<std::string_view> RebuiltPieces(std::deque<std::string> &made);
     // Rebuilds the container tree. reason: 0 only if NeedArrange, 2 a text body is about
     // to be added, 3 an ordinary attachment, 4 an embedded part.
     void ArrangeParts(int reason);
@@ -147,8 +154,11 @@ public:
     static std::string JoinLines(const std::vector<std::string> &lines);
 
 private:
-    // The multipart text below the header block, written piece by piece.
-    void writeMultipartBody(const std::function<void(std::string_view)> &sink) const;
+    // The multipart text below the header block, written piece by piece. `lasting` tells
+    // whether the piece stays valid after the call (a literal, or bytes of the tree) or
+    // only during it.
+    using PieceSink = std::function<void(std::string_view piece, bool lasting)>;
+    void writeMultipartBody(const PieceSink &sink) const;
     friend class TMailPart;
     friend class MailTextReader;
 

@@ -9,6 +9,7 @@
 
 #include <QString>
 #include <algorithm>
+#include <deque>
 
 namespace {
 
@@ -273,10 +274,19 @@ bool TSMTP::exchange(const std::string &text, std::uint8_t commandId)
 // The message text made transparent while it is sent, straight from the header block and
 // the body: the mail is never copied whole. A reply before the end of the text is no
 // answer to it: the server is out of step, and the connection is closed.
-bool TSMTP::sendText(const TMailPart &message)
+bool TSMTP::sendText(TMailMessage &message)
 {
-    const std::string head = message.SourceHead();
-    TransparentStream stream({head, message.EncodedBody});
+    // Only a message needing a rebuild is written from its tree: another one may have had
+    // its text set directly.
+    std::deque<std::string> made;
+    std::vector<std::string_view> pieces;
+    if (message.NeedRebuild) {
+        pieces = message.RebuiltPieces(made);
+    } else {
+        made.push_back(message.SourceHead());
+        pieces = {made.back(), message.EncodedBody};
+    }
+    TransparentStream stream(std::move(pieces));
     m_talk->PacketSize = PacketSize;
     m_talk->SendStream(stream.size(), [&stream](std::size_t maxBytes) { return stream.next(maxBytes); }, CrLf,
                        cmdEndOfData);
@@ -473,7 +483,7 @@ bool TSMTP::SendMailTo(const std::string &sender, const std::vector<std::string>
     TMailMessage *message = MailMessage;
     if (!message)
         fail("MailMessage unassigned");
-    if (message->NeedRebuild)
+    if (message->NeedRebuild && !RebuildWhileSending)
         fail("MailMessage need rebuild");
     const std::vector<std::string> addresses = EnvelopeOrder(recipients);
     if (addresses.empty())

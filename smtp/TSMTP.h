@@ -31,7 +31,7 @@ class TSocketTalk;
 // certificate, UntrustedCertificate() tells about it. Login uses AUTH LOGIN, or AUTH PLAIN when the server refuses
 // LOGIN and lists PLAIN.
 // The text after DATA is made transparent while it is sent (TransparentStream), piece by
-// piece from the header block and the body. A reply, a cancel or a closed connection
+// piece from the header block and the body (or the parts, see RebuildWhileSending). A reply, a cancel or a closed connection
 // before all of it is out fails the send and closes the connection, which is then out of
 // step with the server.
 // Network failures are false results (LastReply tells what the server said); broken
@@ -88,6 +88,12 @@ public:
     // trusts for this server: exactly those are accepted whatever the normal checks say.
     QStringList TrustedFingerprints;
     SmtpSecurity Security = SmtpSecurity::Automatic;
+    // A message whose NeedRebuild is set is refused, unless this is on: then its text is
+    // written from its tree while it is sent (TMailMessage::RebuiltPieces), the same bytes
+    // as after Rebuild, without the text being kept in the message. For a caller that
+    // only sends the mail, which is then held once rather than twice. The message keeps
+    // NeedRebuild.
+    bool RebuildWhileSending = false;
 
     bool Connected() const { return m_connected; }
     // Login may be called: the server answered AUTH LOGIN with 334, or refused it and
@@ -139,7 +145,7 @@ private:
     void onDisconnect(TSocketTalk *sender);
 
     bool exchange(const std::string &text, std::uint8_t commandId);
-    bool sendText(const TMailPart &message);
+    bool sendText(TMailMessage &message);
     bool ehlo(const std::string &name);
     bool startTls();
     bool tlsFailure(const std::string &reason);

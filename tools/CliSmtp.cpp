@@ -194,10 +194,9 @@ int sendCommand(const QStringList &arguments)
     message.Clear();
     // Mail text is read as the mail store keeps it: every line ending in CR LF.
     LineBreaks::makeCrLf(*text, true);
-    // The message takes the text over (its bodies are stretches of it), so the mail is
-    // held once, and once more as the text the rebuild makes.
+    // The message takes the text over (its bodies are stretches of it), and the session
+    // writes it anew from the parts while sending: the mail is held once.
     message.LoadFromString(std::move(*text));
-    message.Rebuild();
 
     TSMTP smtp;
     smtp.Host = host->toStdString();
@@ -205,6 +204,7 @@ int sendCommand(const QStringList &arguments)
     if (timeOut)
         smtp.SetTimeOut(*timeOut);
     smtp.MailMessage = &message;
+    smtp.RebuildWhileSending = true;
     smtp.TrustedCertificates = trusted;
     smtp.TrustedFingerprints = fingerprints;
     // The certificate trusted for this server in the send dialog is trusted here too.

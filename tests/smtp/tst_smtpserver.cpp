@@ -75,8 +75,9 @@ private slots:
         m_server.clearMails();
     }
 
-    // Three mails in one session: dot lines, bare LF line ends, 5 MB.
-    void threeMails()
+    // Four mails in one session: dot lines, bare LF line ends, 5 MB, and 5 MB written
+    // from its parts while it is sent.
+    void fourMails()
     {
         TSMTP smtp;
         connect(smtp);
@@ -103,10 +104,22 @@ private slots:
         large.AttachStream(bytes, "data.bin");
         large.Rebuild();
 
+        TMailMessage fromParts;
+        address(fromParts);
+        fromParts.SetPlainText(".leading dot\r\nSee the attachment.\r\n");
+        fromParts.AttachStream(bytes, "data.bin");
+
         int sent = 0;
-        for (TMailMessage *message : {&dots, &bareLf, &large}) {
+        for (TMailMessage *message : {&dots, &bareLf, &large, &fromParts}) {
             smtp.MailMessage = message;
+            smtp.RebuildWhileSending = message == &fromParts;
             QVERIFY2(smtp.SendMail(), smtp.LastReply().c_str());
+            if (message == &fromParts) {
+                // Its text was never kept: the rebuild made now must be what went out.
+                QVERIFY(message->NeedRebuild);
+                QVERIFY(!message->HasHeader("Content-Length"));
+                message->Rebuild();
+            }
             ++sent;
             const QList<AiosmtpdServer::Mail> mails = m_server.mails();
             QCOMPARE(mails.size(), sent);

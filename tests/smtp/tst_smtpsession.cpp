@@ -352,14 +352,18 @@ private slots:
     {
         QTest::addColumn<QByteArray>("answer");
         QTest::addColumn<bool>("closes");
-        QTest::newRow("refusal") << QByteArray("552 too much\r\n") << false;
-        QTest::newRow("early 250") << QByteArray("250 ok\r\n") << false;
-        QTest::newRow("server closes") << QByteArray() << true;
+        QTest::addColumn<bool>("fromParts");
+        QTest::newRow("refusal") << QByteArray("552 too much\r\n") << false << false;
+        QTest::newRow("early 250") << QByteArray("250 ok\r\n") << false << false;
+        QTest::newRow("server closes") << QByteArray() << true << false;
+        QTest::newRow("refusal, written from the parts") << QByteArray("552 too much\r\n") << false << true;
+        QTest::newRow("server closes, written from the parts") << QByteArray() << true << true;
     }
     void failureWhileDataIsSent()
     {
         QFETCH(QByteArray, answer);
         QFETCH(bool, closes);
+        QFETCH(bool, fromParts);
         ScriptedSmtpServer peer;
         // The peer stops reading, so the text cannot all be out before the answer comes.
         plainSession(peer).expect("MAIL FROM: <me@vellorn.test>").reply("250 ok\r\n").expect().reply("250 ok\r\n")
@@ -372,7 +376,14 @@ private slots:
         TSMTP smtp;
         setUp(smtp, peer, 30);
         TMailMessage message;
-        fillMessage(message, std::string(64 * 1024 * 1024, 'x'));
+        fillMessage(message, fromParts ? std::string() : std::string(64 * 1024 * 1024, 'x'));
+        if (fromParts) {
+            // The same text as an attachment's body, written from the tree as it goes.
+            message.SetPlainText("Hello\r\n");
+            message.AttachStream("x", "big.bin");
+            message.Attachments[0]->EncodedBody = std::string(64 * 1024 * 1024, 'x');
+            smtp.RebuildWhileSending = true;
+        }
         smtp.MailMessage = &message;
         smtp.PacketSize = 256 * 1024;
         QVERIFY(smtp.Connect());
@@ -386,6 +397,8 @@ private slots:
         if (!closes)
             QCOMPARE(QByteArray::fromStdString(smtp.LastReply()), answer);
         QVERIFY(message.HasHeader("Bcc"));
+        QCOMPARE(message.NeedRebuild, fromParts);
+        QVERIFY(!message.HasHeader("Content-Length"));
     }
 
     // Every "Bcc" line leaves the transmitted text, not only the first.
