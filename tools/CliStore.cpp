@@ -1,6 +1,7 @@
 #include "tools/CliRegistry.h"
 #include "tools/CliSupport.h"
 
+#include "config/DataFiles.h"
 #include "mailbox/BoxTable.h"
 #include "mailbox/MailStore.h"
 
@@ -70,6 +71,9 @@ int append(const MailStore &store, QStringList args)
         if (!file.open(QIODevice::ReadOnly))
             return Cli::fail(QStringLiteral("cannot read %1: %2 (nothing appended)").arg(path, file.errorString()));
     }
+    // A store that does not exist yet is made, as the program's first start makes it: the
+    // command line can fill a new store without the program having run.
+    DataFiles::ensureMailBoxFile(store.path());
     // One mail at a time, each position printed once its record is in the store: should a
     // later one fail (a full disk), the printed ones are exactly those appended.
     for (const QString &path : std::as_const(args)) {

@@ -2,6 +2,7 @@
 #include "tests/support/TestFiles.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -66,15 +67,21 @@ private slots:
     }
 
     // Many mails in one call: in order, with one position each; a file in the list that
-    // cannot be read (missing, a folder) stops the call before anything is appended.
+    // cannot be read (missing, a folder) stops the call before anything is appended. A
+    // store that does not exist is made first, with the header a first start writes,
+    // unless the call stops.
     void appendMany_data()
     {
         QTest::addColumn<QStringList>("names");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QByteArray>("errorNames");
-        QTest::newRow("all readable") << QStringList{"a.eml", "b.eml", "c.eml"} << 0 << QByteArray();
-        QTest::newRow("missing in the middle") << QStringList{"a.eml", "gone.eml", "c.eml"} << 1 << QByteArray("gone.eml");
-        QTest::newRow("folder in the middle") << QStringList{"a.eml", "sub", "c.eml"} << 1 << QByteArray("sub");
+        QTest::addColumn<bool>("newStore");
+        QTest::newRow("all readable") << QStringList{"a.eml", "b.eml", "c.eml"} << 0 << QByteArray() << false;
+        QTest::newRow("all readable, new store") << QStringList{"a.eml", "b.eml", "c.eml"} << 0 << QByteArray() << true;
+        QTest::newRow("missing in the middle") << QStringList{"a.eml", "gone.eml", "c.eml"} << 1 << QByteArray("gone.eml")
+                                               << false;
+        QTest::newRow("missing, new store") << QStringList{"a.eml", "gone.eml"} << 1 << QByteArray("gone.eml") << true;
+        QTest::newRow("folder in the middle") << QStringList{"a.eml", "sub", "c.eml"} << 1 << QByteArray("sub") << false;
     }
 
     void appendMany()
@@ -82,6 +89,9 @@ private slots:
         QFETCH(QStringList, names);
         QFETCH(int, exitCode);
         QFETCH(QByteArray, errorNames);
+        QFETCH(bool, newStore);
+        if (newStore)
+            QVERIFY(QFile::remove(m_path));
         const QByteArray texts[] = {"Subject: a\r\n\r\none", "Subject: b\r\n\r\ntwo", "Subject: c\r\n\r\nthree"};
         TestFiles::write(m_dir.filePath(QStringLiteral("a.eml")), texts[0]);
         TestFiles::write(m_dir.filePath(QStringLiteral("b.eml")), texts[1]);
@@ -98,14 +108,18 @@ private slots:
             QCOMPARE(out, QByteArray());
             QVERIFY(err.contains(errorNames));
             QCOMPARE(err.count('\n'), 1);
-            QCOMPARE(TestFiles::read(m_path), fileHeader());
+            QCOMPARE(QFile::exists(m_path), !newStore);
+            if (!newStore)
+                QCOMPARE(TestFiles::read(m_path), fileHeader());
             return;
         }
         const qsizetype second = 100 + 20 + texts[0].size();
         const qsizetype third = second + 20 + texts[1].size();
         QCOMPARE(out, "100\n" + QByteArray::number(second) + "\n" + QByteArray::number(third) + "\n");
-        QCOMPARE(TestFiles::read(m_path),
-                 fileHeader() + record(texts[0], 's') + record(texts[1], 's') + record(texts[2], 's'));
+        const QByteArray stored = TestFiles::read(m_path);
+        // A new store's header is the notice a first start writes.
+        QVERIFY(stored.startsWith(newStore ? QByteArray("Vellorn Composer") : fileHeader()));
+        QCOMPARE(stored.mid(100), record(texts[0], 's') + record(texts[1], 's') + record(texts[2], 's'));
     }
 
     void damageAndFailures()
