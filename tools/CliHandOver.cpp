@@ -1,5 +1,5 @@
 #include "tools/CliHandOver.h"
-#include "tools/CliDrawing.h"
+#include "tools/CliPrograms.h"
 #include "tools/CliRegistry.h"
 #include "tools/CliSupport.h"
 
@@ -13,16 +13,16 @@ namespace {
 
 char **keptArgv = nullptr;
 
-// vellorn-cli's own table lists the drawing commands too, so "help" shows them all.
-struct DrawingCommands
+// vellorn-cli's own table lists the handed-over commands too, so "help" shows them all.
+struct HandedOverCommands
 {
-    DrawingCommands()
+    HandedOverCommands()
     {
-        for (const CliDrawing::Command &c : CliDrawing::All)
+        for (const CliPrograms::Command &c : CliPrograms::All)
             CliRegistry::add({QString::fromLatin1(c.name), QString::fromLatin1(c.usage),
-                              [](const QStringList &) { return CliHandOver::run(); }});
+                              [program = c.program](const QStringList &) { return CliHandOver::run(program); }});
     }
-} drawingCommands;
+} handedOverCommands;
 
 } // namespace
 
@@ -31,10 +31,10 @@ void CliHandOver::keepArguments(int, char **argv)
     keptArgv = argv;
 }
 
-int CliHandOver::run()
+int CliHandOver::run(const char *name)
 {
     const QByteArray program =
-        QFile::encodeName(QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(CliDrawing::Program));
+        QFile::encodeName(QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(name));
     if (!keptArgv)
         return Cli::fail(QStringLiteral("cannot start %1").arg(QFile::decodeName(program)));
     std::fflush(stdout);

@@ -1,11 +1,11 @@
 #pragma once
 
-// Hands a drawing command over to vellorn-cli-draw beside this program, with the
-// original arguments byte for byte (file names need not be valid text).
+// Hands a command over to the program beside this one that runs it (CliPrograms), with
+// the original arguments byte for byte (file names need not be valid text).
 class CliHandOver
 {
 public:
     static void keepArguments(int argc, char **argv);
-    // Replaces this process; returns (with a message) only when that fails.
-    static int run();
+    // Replaces this process with `program`; returns (with a message) only when that fails.
+    static int run(const char *program);
 };

@@ -1,6 +1,6 @@
 // vellorn-cli render / picture: the page rendering and the picture mail of the send
 // job, without a window.
-#include "tools/CliDrawing.h"
+#include "tools/CliPrograms.h"
 #include "tools/CliRegistry.h"
 #include "tools/CliSupport.h"
 
@@ -103,7 +103,7 @@ int pictureCommand(const QStringList &arguments)
     return 0;
 }
 
-CliCommand renderCmd(CliDrawing::Render.name, CliDrawing::Render.usage, &renderCommand);
-CliCommand pictureCmd(CliDrawing::Picture.name, CliDrawing::Picture.usage, &pictureCommand);
+CliCommand renderCmd(CliPrograms::Render.name, CliPrograms::Render.usage, &renderCommand);
+CliCommand pictureCmd(CliPrograms::Picture.name, CliPrograms::Picture.usage, &pictureCommand);
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "tools/CliDrawing.h"
+#include "tools/CliPrograms.h"
 #include "tools/CliRegistry.h"
 #include "tools/CliSupport.h"
 
@@ -41,6 +41,6 @@ int rtfCommand(const QStringList &args)
     return 0;
 }
 
-CliCommand rtfCmd(CliDrawing::Rtf.name, CliDrawing::Rtf.usage, &rtfCommand);
+CliCommand rtfCmd(CliPrograms::Rtf.name, CliPrograms::Rtf.usage, &rtfCommand);
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "smtp/TSMTP.h"
 #include "text/LineBreaks.h"
 #include "text/StoredText.h"
+#include "tools/CliPrograms.h"
 #include "tools/CliRegistry.h"
 #include "tools/CliSupport.h"
 
@@ -250,16 +251,6 @@ int sendCommand(const QStringList &arguments)
     return 0;
 }
 
-CliCommand sendCmd("send",
-                   "send FILE [--config Config.dat] --host HOST [--port N] [--security auto|tls|starttls|none]\n"
-                   "       [--user NAME] [--pass WORD | --pass - | --pass-file FILE] [--timeout S] [--ca-file PEM]\n"
-                   "       [--trust SHA256]...\n"
-                   "      deliver a mail by SMTP (auto: TLS on port 465, STARTTLS when offered). The password\n"
-                   "      comes from --pass WORD (every \"ps\" shows it: prefer the others), --pass - (a line\n"
-                   "      of standard input), --pass-file FILE (its first line), VELLORN_SMTP_PASS, or the\n"
-                   "      account of --config (its password in the desktop's keyring or the file; the host,\n"
-                   "      port, user and security too, unless given). --trust accepts the server\n"
-                   "      certificate of that SHA-256 fingerprint for this run.",
-                   &sendCommand);
+CliCommand sendCmd(CliPrograms::SendMail.name, CliPrograms::SendMail.usage, &sendCommand);
 
 } // namespace

@@ -4,7 +4,8 @@
 #include <QCoreApplication>
 #ifdef VELLORN_CLI_DRAWS
 #include <QGuiApplication>
-#else
+#endif
+#ifdef VELLORN_CLI_HANDS_OVER
 #include "tools/CliHandOver.h"
 #endif
 #include <algorithm>
@@ -76,7 +77,9 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
 #else
+#ifdef VELLORN_CLI_HANDS_OVER
     CliHandOver::keepArguments(argc, argv);
+#endif
     QCoreApplication app(argc, argv);
 #endif
 
