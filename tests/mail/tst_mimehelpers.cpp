@@ -1,4 +1,5 @@
 // Tests of the encoding and header helpers of the mail model.
+#include "mail/Base64Decoder.h"
 #include "mail/MimeHelpers.h"
 #include "tests/mail/MailTestTools.h"
 
@@ -71,6 +72,8 @@ private slots:
     void base64DecodeLine();
     void base64RoundTripLineByLine();
     void base64DecodeLineAppendKeepsPrefix();
+    void base64DecoderPieces_data();
+    void base64DecoderPieces();
     void base64EncodeString_data();
     void base64EncodeString();
 
@@ -691,6 +694,59 @@ void TstMimeHelpers::base64DecodeLineAppendKeepsPrefix()
     Base64DecodeLineAppend("!!", dest);
     Base64DecodeLineAppend("QQ==", dest);
     QCOMPARE(dest, std::string("xyABCA"));
+}
+
+void TstMimeHelpers::base64DecoderPieces_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QByteArray lines = referenceBase64Lines(randomBytes(400, 5));
+    QTest::newRow("lines") << lines;
+    QTest::newRow("lines unpadded") << referenceBase64Lines(randomBytes(400, 6)).replace('=', "");
+    QTest::newRow("ends inside a group") << lines + "QUJ";
+    QTest::newRow("ends after one member") << lines + "Q";
+    QTest::newRow("= in the middle") << QByteArray("QUJD\r\nQQ==\r\nQUJD") + lines;
+    QTest::newRow("= third then more") << QByteArray("QU=DQUJD");
+    QTest::newRow("= first") << QByteArray("=UJDQUJD");
+    QTest::newRow("padding across a break") << QByteArray("QUJDQ\r\nQ\r\n=\r\n=\r\nQUJD");
+    const char stray[] = "Q\x80U!J\0D Q\r\nUJ-_D\xff";
+    QTest::newRow("stray bytes") << QByteArray(stray, sizeof stray - 1).append(lines);
+    QTest::newRow("tail with one =") << QByteArray("QUJDQQ=");
+    QTest::newRow("only junk") << QByteArray("!!\r\n**\xc3");
+    QTest::newRow("empty") << QByteArray();
+}
+
+// The decoder given a text in pieces, cut anywhere, makes the same bytes as the text
+// given whole, as a body and as a line (which goes on after padding).
+void TstMimeHelpers::base64DecoderPieces()
+{
+    QFETCH(QByteArray, text);
+    const std::string whole = S(text);
+    std::string body, line;
+    Base64DecodeText(whole, body);
+    Base64DecodeLineAppend(whole, line);
+    QRandomGenerator gen(32);
+    // Every single cut, then random cuts into many pieces (some empty).
+    for (int round = 0; round < int(whole.size()) + 1 + 200; ++round) {
+        std::vector<std::size_t> cuts;
+        if (round <= int(whole.size()))
+            cuts.push_back(std::size_t(round));
+        else
+            for (int c = gen.bounded(1, 12); c > 0; --c)
+                cuts.push_back(gen.bounded(quint32(whole.size() + 1)));
+        cuts.push_back(whole.size());
+        std::sort(cuts.begin(), cuts.end());
+        for (const bool stopAtPadding : {true, false}) {
+            Base64Decoder decoder(stopAtPadding);
+            std::string out = "x";
+            std::size_t from = 0;
+            for (const std::size_t cut : cuts) {
+                decoder.Feed(std::string_view(whole).substr(from, cut - from), out);
+                from = cut;
+            }
+            decoder.Finish(out);
+            QCOMPARE(out.substr(1), stopAtPadding ? body : line);
+        }
+    }
 }
 
 void TstMimeHelpers::base64EncodeString_data()
