@@ -93,6 +93,9 @@ private slots:
     void contentIdMethod();
     void unnamedAttachments();
     void attachFileErrors();
+    void attachFilePathEncoded_data();
+    void attachFilePathEncoded();
+    void attachFilePathEncodedErrors();
     void saveToFile();
     void rebuildServesEventLoop();
 };
@@ -460,6 +463,82 @@ void TstMailMessage::attachFileErrors()
     QCOMPARE(m.ContentType(), std::string("image/png"));
     m.Decode();
     QCOMPARE(m.DecodedBody, std::string("PNGDATA"));
+}
+
+void TstMailMessage::attachFilePathEncoded_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<bool>("plain");
+    QTest::addColumn<bool>("embedded");
+    const int piece = 57 * 16384;
+    for (const int size : {0, 1, 56, 57, 58, piece, piece + 1})
+        QTest::addRow("%d bytes", size) << size << true << false;
+    QTest::newRow("embedded") << 58 << true << true;
+    QTest::newRow("the message is the file") << piece + 1 << false << false;
+}
+
+// Encoding a file while it is read makes the same mail as encoding it whole; the part is
+// left undecoded, and decodes to the file.
+void TstMailMessage::attachFilePathEncoded()
+{
+    QFETCH(int, size);
+    QFETCH(bool, plain);
+    QFETCH(bool, embedded);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("data.bin"));
+    const std::string data = bytes(size, 3);
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(data.data(), qint64(data.size())), qint64(data.size()));
+    f.close();
+    const auto make = [&](TMailMessage &m, bool encoded) {
+        std::uint32_t next = 1;
+        SetMailRandomSource([&next] { return next++; });
+        m.Clear();
+        m.SetSubject("File");
+        if (plain)
+            m.SetPlainText(kPlain);
+        encoded ? m.AttachFilePathEncoded(path, {}, embedded) : m.AttachFilePath(path, {}, embedded);
+        m.Rebuild();
+        SetMailRandomSource({});
+    };
+    TMailMessage whole, encoded;
+    make(whole, false);
+    make(encoded, true);
+    QCOMPARE(encoded.SourceText(), whole.SourceText());
+    TMailPart *part = encoded.Attachments.Last();
+    QVERIFY(!part->IsDecoded);
+    QVERIFY(part->DecodedBody.empty());
+    part->Decode();
+    QCOMPARE(part->DecodedBody, data);
+}
+
+// A file that cannot be opened or read gives the same error, and the message stays as it
+// was.
+void TstMailMessage::attachFilePathEncodedErrors()
+{
+    for (const QString &path : {QStringLiteral("/nonexistent/x.bin"), QStringLiteral("/proc/self/mem")}) {
+        TMailMessage m;
+        m.SetPlainText(kPlain);
+        m.Rebuild();
+        const std::string before = m.SourceText();
+        QString wholeError, encodedError;
+        try {
+            m.AttachFilePath(path);
+        } catch (const AppError &e) {
+            wholeError = QString::fromUtf8(e.what());
+        }
+        try {
+            m.AttachFilePathEncoded(path);
+        } catch (const AppError &e) {
+            encodedError = QString::fromUtf8(e.what());
+        }
+        QVERIFY(wholeError.startsWith(QStringLiteral("Cannot ")));
+        QCOMPARE(encodedError, wholeError);
+        QCOMPARE(m.Attachments.Count(), 0);
+        m.Rebuild();
+        QCOMPARE(m.SourceText(), before);
+    }
 }
 
 void TstMailMessage::saveToFile()

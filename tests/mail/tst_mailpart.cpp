@@ -2,6 +2,7 @@
 // Detach and ownership.
 #include "mail/TMailMessage.h"
 #include "os/AppError.h"
+#include "tests/mail/MailTestTools.h"
 
 #include <QTest>
 
@@ -34,6 +35,8 @@ private slots:
     void decode_data();
     void decode();
     void decodeOnce();
+    void writeDecoded_data();
+    void writeDecoded();
     void uuencodedBecomesBase64();
     void encode_data();
     void encode();
@@ -174,6 +177,39 @@ void TstMailPart::decodeOnce()
     p.EncodedBody = "QUJD";
     p.Decode();
     QCOMPARE(p.DecodedBody, data);
+}
+
+void TstMailPart::writeDecoded_data()
+{
+    decode_data();
+    // A body of many pieces, with a group cut by a line break at each piece's end, and
+    // padding at its end.
+    const QByteArray data = randomBytes(299999, 9);
+    QByteArray text = data.toBase64();
+    for (qsizetype at = 64 * 1024 - 2; at < text.size(); at += 64 * 1024)
+        text.insert(at, "\r\n!");
+    QTest::newRow("base64 in pieces") << "base64" << text << data;
+    QTest::newRow("base64 pieces, footer after padding")
+        << "base64" << QByteArray(text).append("\r\n-- \r\nQUJD\r\n") << data;
+}
+
+// The pieces put together are Decode()'s bytes; a base64 body is not kept decoded.
+void TstMailPart::writeDecoded()
+{
+    QFETCH(QString, encoding);
+    QFETCH(QByteArray, encoded);
+    QFETCH(QByteArray, decoded);
+    TMailPart p(nullptr);
+    if (!encoding.isEmpty())
+        p.SetHeaderValue("Content-Transfer-Encoding", encoding.toStdString());
+    p.EncodedBody = encoded.toStdString();
+    std::string out;
+    p.WriteDecoded([&out](std::string_view piece) { out += piece; });
+    QCOMPARE(QByteArray::fromStdString(out), decoded);
+    const bool inPieces = encoding.toLower() == "base64" && !encoded.isEmpty();
+    QCOMPARE(p.IsDecoded, !inPieces);
+    if (inPieces)
+        QVERIFY(p.DecodedBody.empty());
 }
 
 void TstMailPart::uuencodedBecomesBase64()
