@@ -32,7 +32,8 @@ bool hasPadding(const unsigned char *g)
 }
 
 // Writes the bytes of a whole group of four members, padding included; returns the end.
-char *writeGroup(const unsigned char *g, char *w)
+// Inlined in both places: it runs at every line break of a body, where a call shows.
+[[gnu::always_inline]] inline char *writeGroup(const unsigned char *g, char *w)
 {
     // A padding "=" reads as zero bits.
     const unsigned a = g[0] == kPad ? 0 : g[0];
@@ -58,6 +59,18 @@ char *writeGroup(const unsigned char *g, char *w)
     return w + bytes;
 }
 
+// Takes group members from [p, end) until the group has four; returns where it stopped.
+const unsigned char *gather(const unsigned char *p, const unsigned char *end, const unsigned char *table,
+                            unsigned char *g, int &count)
+{
+    while (p < end && count < 4) {
+        const unsigned char v = table[*p++];
+        if (v != kSkip)
+            g[count++] = v;
+    }
+    return p;
+}
+
 } // namespace
 
 void Base64Decoder::Feed(std::string_view piece, std::string &dest)
@@ -65,63 +78,69 @@ void Base64Decoder::Feed(std::string_view piece, std::string &dest)
     if (m_ended || piece.empty())
         return;
     const unsigned char *table = decodeTable();
-    // The state is worked on in locals: writes through `w` may alias any member.
-    unsigned char g[4];
-    std::memcpy(g, m_group, sizeof g);
-    int count = m_count;
     const bool stopAtPadding = m_stopAtPadding;
-    bool ended = false;
-
     const std::size_t oldSize = dest.size();
     // Every group of four members yields at most three bytes; the slack of three also
     // leaves room for the open group that Finish writes.
-    dest.resize(oldSize + (piece.size() + static_cast<std::size_t>(count)) / 4 * 3 + 3);
+    dest.resize(oldSize + (piece.size() + static_cast<std::size_t>(m_count)) / 4 * 3 + 3);
     char *w = dest.data() + oldSize;
     const auto *p = reinterpret_cast<const unsigned char *>(piece.data());
     const auto *const end = p + piece.size();
 
+    // A group that the last piece left open takes the first members of this one.
+    if (m_count > 0) {
+        p = gather(p, end, table, m_group, m_count);
+        if (m_count < 4) {
+            dest.resize(oldSize);
+            return;
+        }
+        m_count = 0;
+        w = writeGroup(m_group, w);
+        if (stopAtPadding && hasPadding(m_group)) {
+            m_ended = true;
+            p = end;
+        }
+    }
     while (p < end) {
-        // Fast path: four alphabet characters in a row.
-        if (count == 0 && end - p >= 4) {
+        // Fast path: four alphabet characters in a row, as long as they come (a loop of
+        // its own, so that the compiler keeps it tight).
+        while (end - p >= 4) {
             const unsigned a = table[p[0]], b = table[p[1]], c = table[p[2]], d = table[p[3]];
-            if ((a | b | c | d) < 64) {
-                const unsigned v = (a << 18) | (b << 12) | (c << 6) | d;
-                w[0] = static_cast<char>(v >> 16);
-                w[1] = static_cast<char>(v >> 8);
-                w[2] = static_cast<char>(v);
-                w += 3;
-                p += 4;
-                continue;
-            }
+            if ((a | b | c | d) >= 64)
+                break;
+            const unsigned v = (a << 18) | (b << 12) | (c << 6) | d;
+            w[0] = static_cast<char>(v >> 16);
+            w[1] = static_cast<char>(v >> 8);
+            w[2] = static_cast<char>(v);
+            w += 3;
+            p += 4;
         }
-        // General path: gather the next group members, skipping other bytes.
-        while (p < end && count < 4) {
-            const unsigned char v = table[*p++];
-            if (v != kSkip)
-                g[count++] = v;
+        // General path: the next four group members, other bytes skipped.
+        unsigned char g[4];
+        int count = 0;
+        p = gather(p, end, table, g, count);
+        if (count < 4) {
+            // The group goes on in the next piece.
+            std::memcpy(m_group, g, static_cast<std::size_t>(count));
+            m_count = count;
+            break;
         }
-        if (count < 4)
-            break; // the group goes on in the next piece
-        count = 0;
         w = writeGroup(g, w);
         if (stopAtPadding && hasPadding(g)) {
-            ended = true;
+            m_ended = true;
             break;
         }
     }
     dest.resize(static_cast<std::size_t>(w - dest.data()));
-    std::memcpy(m_group, g, sizeof g);
-    m_count = count;
-    m_ended = ended;
 }
 
-void Base64Decoder::Finish(std::string &dest)
+void Base64Decoder::writeOpenGroup(std::string &dest) const
 {
     // A last group that lacks its "=" padding ("SGk" for "SGk="): two or three characters
     // before any "=" give one or two bytes, as if padded. A single one holds less than a
     // byte.
     int data = 0;
-    while (!m_ended && data < m_count && m_group[data] != kPad)
+    while (data < m_count && m_group[data] != kPad)
         ++data;
     if (data >= 2) {
         const unsigned bits = (unsigned(m_group[0]) << 18) | (unsigned(m_group[1]) << 12)
@@ -130,8 +149,6 @@ void Base64Decoder::Finish(std::string &dest)
         if (data > 2)
             dest += static_cast<char>(bits >> 8);
     }
-    m_count = 0;
-    m_ended = false;
 }
 
 void Base64DecodeLineAppend(std::string_view line, std::string &dest)

@@ -21,11 +21,19 @@ public:
     // open waits for the next piece.
     void Feed(std::string_view piece, std::string &dest);
     // Appends the bytes of a last group left open, and starts over for a new text.
-    void Finish(std::string &dest);
+    void Finish(std::string &dest)
+    {
+        if (m_count > 0)
+            writeOpenGroup(dest);
+        m_count = 0;
+        m_ended = false;
+    }
     // True once a group with padding has ended the data: what follows is not decoded.
     bool Ended() const { return m_ended; }
 
 private:
+    void writeOpenGroup(std::string &dest) const;
+
     unsigned char m_group[4] = {}; // members of the open group, as alphabet values or padding
     int m_count = 0;
     bool m_stopAtPadding;
