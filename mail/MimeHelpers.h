@@ -97,6 +97,12 @@ std::string QPDecode(std::string_view text);
 // Clears dest and writes the base64 form of source in lines of 76 characters (57
 // bytes), every line (the last included) followed by CR LF. Returns dest.size().
 std::size_t Base64EncodeStream(std::string_view source, std::string &dest);
+// The same, appending to dest. A source given in pieces of whole lines (a multiple of 57
+// bytes each, the last piece of any size) makes the same text as the source encoded at
+// once.
+void Base64EncodeStreamAppend(std::string_view source, std::string &dest);
+// The size of Base64EncodeStream's text for `bytes` bytes.
+std::size_t Base64StreamSize(std::size_t bytes);
 // Bytes of one base64 line (any length); bytes outside the alphabet are skipped,
 // "=" marks padding; a last group of two or three characters without its padding
 // reads as if padded, a single last character is dropped.
@@ -106,7 +112,8 @@ void Base64DecodeLineAppend(std::string_view line, std::string &dest);
 // Clears dest and decodes a whole base64 body as one stream: bytes outside the alphabet
 // (line breaks included) are skipped, the first group that carries padding ends the
 // data (what follows it, such as a footer appended on the way, is not decoded), and a
-// last group without its padding reads as Base64DecodeLine reads it.
+// last group without its padding reads as Base64DecodeLine reads it. Base64Decoder
+// decodes a body given in pieces the same way.
 void Base64DecodeText(std::string_view text, std::string &dest);
 // Base64 of a short string as one line without a break (line breaks in `s` are made
 // CR LF first). Longer strings are encoded whole, still as one line.

@@ -21,17 +21,56 @@
 
 namespace {
 
-// The whole file, or AppError naming the file (in UTF-8, as every error message).
+// Errors name the file in UTF-8, as every error message.
+void openAttachment(QFile &file, const QString &path)
+{
+    if (!file.open(QIODevice::ReadOnly))
+        throw AppError("Cannot open file \"" + path.toStdString() + "\"");
+}
+
+[[noreturn]] void attachmentUnreadable(const QString &path)
+{
+    throw AppError("Cannot read file \"" + path.toStdString() + "\"");
+}
+
+// The whole file, or AppError naming the file.
 std::string readAttachment(const QString &path)
 {
-    const std::string shownName = path.toStdString();
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw AppError("Cannot open file \"" + shownName + "\"");
+    openAttachment(file, path);
     std::string bytes;
     if (!FileBytes::readAll(file, bytes))
-        throw AppError("Cannot read file \"" + shownName + "\"");
+        attachmentUnreadable(path);
     return bytes;
+}
+
+// The file's base64 text (Base64EncodeStream's), encoded as it is read: only a piece of
+// the file is held at a time. The same errors as readAttachment.
+std::string readAttachmentBase64(const QString &path)
+{
+    QFile file(path);
+    openAttachment(file, path);
+    std::string encoded;
+    // A regular file's text is sized once; a pipe's grows as it comes.
+    const qint64 size = file.isSequential() ? 0 : file.size() - file.pos();
+    if (size > 0)
+        encoded.reserve(Base64StreamSize(static_cast<std::size_t>(size)));
+    // Whole 76-character lines per piece, so that the pieces' text is the whole file's.
+    std::string piece(57 * 16384, '\0');
+    for (;;) {
+        std::size_t got = 0;
+        while (got < piece.size()) {
+            const qint64 n = file.read(piece.data() + got, static_cast<qint64>(piece.size() - got));
+            if (n < 0)
+                attachmentUnreadable(path);
+            if (n == 0)
+                break;
+            got += static_cast<std::size_t>(n);
+        }
+        Base64EncodeStreamAppend(std::string_view(piece.data(), got), encoded);
+        if (got < piece.size())
+            return encoded;
+    }
 }
 
 // A file name inside a Content-ID or a Content-Location: its Windows-1252 bytes as always,
@@ -192,6 +231,16 @@ void TMailMessage::AttachFilePath(const QString &path, const std::string &conten
     attachNew(readAttachment(path), bareFileNameText(path), contentType, embedded, false);
 }
 
+void TMailMessage::AttachFilePathEncoded(const QString &path, const std::string &contentType, bool embedded)
+{
+    if (AttachEncoding != etBase64) {
+        AttachFilePath(path, contentType, embedded);
+        return;
+    }
+    // The file is encoded before the tree changes, so a read error leaves no part.
+    attachNew(readAttachmentBase64(path), bareFileNameText(path), contentType, embedded, false, true);
+}
+
 void TMailMessage::AttachStream(std::string_view bytes, const std::string &fileName, const std::string &contentType,
                                 bool embedded)
 {
@@ -228,7 +277,7 @@ void TMailMessage::nameAttachment(TMailPart *part, const QString &name, bool onl
 }
 
 void TMailMessage::attachNew(std::string bytes, const QString &name, const std::string &contentType,
-                             bool embedded, bool picture)
+                             bool embedded, bool picture, bool base64)
 {
     ArrangeParts(embedded ? 4 : 3);
     TMailPart *container = embedded ? RelatedPart : MixedPart;
@@ -244,9 +293,16 @@ void TMailMessage::attachNew(std::string bytes, const QString &name, const std::
         contentType.empty() ? ContentTypeOfFile(StoredText::fromQString(name)) : WithoutLineBreaks(contentType);
     const std::string quotedName = MailText::quotedName(name, Charset);
 
-    part->DecodedBody = std::move(bytes);
-    part->IsDecoded = true;
-    part->Encode(AttachEncoding);
+    if (base64) {
+        // Undecoded, as a part read from a mail: Decode() gives the file's bytes.
+        std::string().swap(part->DecodedBody);
+        part->IsDecoded = false;
+        part->setBase64Body(std::move(bytes));
+    } else {
+        part->DecodedBody = std::move(bytes);
+        part->IsDecoded = true;
+        part->Encode(AttachEncoding);
+    }
     part->SetHeaderValue("Content-Type", type);
     const std::string length = std::to_string(part->EncodedBody.size());
     part->IsEmbedded = embedded;

@@ -85,6 +85,12 @@ public:
     // Windows-1252 cannot hold is written as UTF-8 encoded words and an RFC 2231 filename*.
     // A file that cannot be read raises the same errors.
     void AttachFilePath(const QString &path, const std::string &contentType = {}, bool embedded = false);
+    // AttachFilePath for a writer that needs only the mail text (the command line's
+    // build). With AttachEncoding base64 the file is encoded while it is read, a piece at
+    // a time, so its bytes are never held whole: the part is left as a part read from a
+    // mail is, with EncodedBody only (IsDecoded false; Decode() gives the bytes again).
+    // Same names, fields and errors; a read error leaves the message as it was.
+    void AttachFilePathEncoded(const QString &path, const std::string &contentType = {}, bool embedded = false);
     void AttachStreamText(std::string_view bytes, const QString &fileName, const std::string &contentType = {},
                           bool embedded = false);
     // The lighter variant for rendered pages: "Content-ID" <name> whatever EmbedMethod.
@@ -179,9 +185,10 @@ private:
     void setBodyCharacters(const QString &text, TMailPart *&part, std::vector<std::string> &lines,
                            std::string_view contentType);
     bool takeTextBody(TMailPart *part, const std::string &type);
-    // `name` is the file name without its path.
+    // `name` is the file name without its path. `bytes` are the file's, encoded here with
+    // AttachEncoding, or with `base64` their base64 text (Base64EncodeStream's form).
     void attachNew(std::string bytes, const QString &name, const std::string &contentType, bool embedded,
-                   bool picture);
+                   bool picture, bool base64 = false);
     // Sets "name", "filename" and the X-Mail-Attachment name of an ordinary attachment.
     void nameAttachment(TMailPart *part, const QString &name, bool onlyWhereEmpty);
 };

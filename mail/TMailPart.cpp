@@ -2,6 +2,7 @@
 // the attachment name. Reading text into a part lives in TMailPartReading.cpp.
 #include "mail/TMailPart.h"
 
+#include "mail/Base64Decoder.h"
 #include "mail/MailText.h"
 #include "mail/MimeHelpers.h"
 #include "mail/TMailMessage.h"
@@ -196,7 +197,7 @@ bool TMailPart::Decode()
     IsDecoded = true;
     if (EncodedBody.empty())
         return true;
-    const std::string encoding = lowerAscii(HeaderValue("Content-Transfer-Encoding"));
+    const std::string encoding = transferEncoding();
     DecodedBody.clear();
     // Only quoted-printable is decoded as such: "7bit" and "8bit" text is taken as it is.
     if (encoding == "quoted-printable") {
@@ -219,14 +220,48 @@ bool TMailPart::Decode()
     return true;
 }
 
+std::string TMailPart::transferEncoding() const
+{
+    return lowerAscii(HeaderValue("Content-Transfer-Encoding"));
+}
+
+void TMailPart::WriteDecoded(const std::function<void(std::string_view)> &sink)
+{
+    if (IsDecoded || EncodedBody.empty() || transferEncoding() != "base64") {
+        Decode();
+        sink(DecodedBody);
+        return;
+    }
+    // 64 KB of text at a time: its bytes stay in the cache while the sink reads them.
+    constexpr std::size_t kPiece = 64 * 1024;
+    const std::string_view text = EncodedBody;
+    Base64Decoder decoder;
+    std::string bytes;
+    for (std::size_t at = 0; at < text.size() && !decoder.Ended(); at += kPiece) {
+        bytes.clear();
+        decoder.Feed(text.substr(at, kPiece), bytes);
+        if (!bytes.empty())
+            sink(bytes);
+    }
+    bytes.clear();
+    decoder.Finish(bytes);
+    if (!bytes.empty())
+        sink(bytes);
+}
+
+void TMailPart::setBase64Body(std::string encoded)
+{
+    EncodedBody = std::move(encoded);
+    SetHeaderValue("Content-Transfer-Encoding", "base64");
+}
+
 void TMailPart::Encode(TEncodingType encodingType)
 {
     switch (encodingType) {
     case etBase64: {
         std::string encoded;
         Base64EncodeStream(DecodedBody, encoded);
-        EncodedBody = std::move(encoded);
-        SetHeaderValue("Content-Transfer-Encoding", "base64");
+        setBase64Body(std::move(encoded));
         break;
     }
     case etQuotedPrintable:

@@ -4,6 +4,7 @@
 #include "mail/TMailPartList.h"
 
 #include <QString>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -79,6 +80,11 @@ public:
     // ---- body
     // Fills DecodedBody from EncodedBody once (until text is loaded again). Returns true.
     bool Decode();
+    // Hands the bytes Decode() gives to `sink`, in pieces for a base64 body not decoded
+    // yet: those are decoded a stretch at a time and not kept (DecodedBody and IsDecoded
+    // stay as they were), so a large file is never held decoded whole. Any other body is
+    // decoded with Decode() and handed over whole, as DecodedBody.
+    void WriteDecoded(const std::function<void(std::string_view)> &sink);
     // Writes EncodedBody from DecodedBody and sets "Content-Transfer-Encoding" to match.
     void Encode(TEncodingType encodingType);
     // FoldHeaders(Headers) + CR LF + EncodedBody: the mail text of a rebuilt message. A
@@ -124,6 +130,10 @@ private:
     // latest when it is cleared or destroyed); null for a message or a part without owner.
     TMailMessage *m_owner = nullptr;
     int headerIndex(std::string_view name) const;
+    // Lower-cased value of "Content-Transfer-Encoding".
+    std::string transferEncoding() const;
+    // Takes `encoded` as the base64 body and marks the part so.
+    void setBase64Body(std::string encoded);
     // The first source of the attachment name, before decoding; `charset` is set when it
     // came from an extended parameter that names one.
     std::string rawAttachmentName(std::string &charset) const;

@@ -126,18 +126,21 @@ int dump(const QStringList &args)
     o.insert(QStringLiteral("html"), body(message.HtmlPart, html, htmlCharset));
     QJsonArray attachments;
     for (TMailPart *part : message.Attachments) {
-        part->Decode();
+        // The digest is taken as the file is decoded: a base64 file is never held whole.
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        qint64 size = 0;
+        part->WriteDecoded([&hash, &size](std::string_view piece) {
+            hash.addData(QByteArrayView(piece.data(), static_cast<qsizetype>(piece.size())));
+            size += static_cast<qint64>(piece.size());
+        });
         QJsonObject a;
         a.insert(QStringLiteral("name"), part->AttachmentFileNameText());
         a.insert(QStringLiteral("content_type"), text(part->EffectiveContentType()));
         a.insert(QStringLiteral("embedded"), part->IsEmbedded);
-        a.insert(QStringLiteral("size"), static_cast<qint64>(part->DecodedBody.size()));
-        const QByteArray digest = QCryptographicHash::hash(
-            QByteArrayView(part->DecodedBody.data(), static_cast<qsizetype>(part->DecodedBody.size())),
-            QCryptographicHash::Sha256);
-        a.insert(QStringLiteral("sha256"), QString::fromLatin1(digest.toHex()));
+        a.insert(QStringLiteral("size"), size);
+        a.insert(QStringLiteral("sha256"), QString::fromLatin1(hash.result().toHex()));
         attachments.append(a);
-        // Nothing needs the file again: at most one decoded file is held at a time.
+        // Nothing needs a file decoded whole again: at most one is held at a time.
         std::string().swap(part->DecodedBody);
         part->IsDecoded = false;
     }
@@ -226,18 +229,11 @@ int build(const QStringList &argsIn)
             message.SetPlainBody(StoredText::toQString(*plainText));
         if (htmlText)
             message.SetHtmlBody(StoredText::toQString(*htmlText));
-        // Each file is encoded once as it is attached; its bytes are not needed after
-        // that, so they go at once instead of staying beside the encoded text.
-        const auto attachFile = [&message](const QString &file, bool embedded) {
-            message.AttachFilePath(file, {}, embedded);
-            TMailPart *part = message.Attachments.Last();
-            std::string().swap(part->DecodedBody);
-            part->IsDecoded = false;
-        };
+        // Each file is encoded while it is read: only its encoded text is held.
         for (const QString &file : attach)
-            attachFile(file, false);
+            message.AttachFilePathEncoded(file, {}, false);
         for (const QString &file : embed)
-            attachFile(file, true);
+            message.AttachFilePathEncoded(file, {}, true);
         // Written as it is built: the encoded attachments are not copied into one text.
         return Cli::writeFile(*out, [&message](const Cli::PieceSink &sink) { message.WriteRebuilt(sink); }) ? 0 : 1;
     } catch (const AppError &e) {

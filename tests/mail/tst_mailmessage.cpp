@@ -4,6 +4,7 @@
 #include "mail/TMailMessage.h"
 #include "os/AppError.h"
 #include "os/MessagePump.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -93,6 +94,9 @@ private slots:
     void contentIdMethod();
     void unnamedAttachments();
     void attachFileErrors();
+    void attachFilePathEncoded_data();
+    void attachFilePathEncoded();
+    void attachFilePathEncodedErrors();
     void saveToFile();
     void rebuildServesEventLoop();
 };
@@ -460,6 +464,72 @@ void TstMailMessage::attachFileErrors()
     QCOMPARE(m.ContentType(), std::string("image/png"));
     m.Decode();
     QCOMPARE(m.DecodedBody, std::string("PNGDATA"));
+}
+
+void TstMailMessage::attachFilePathEncoded_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<bool>("plain");
+    QTest::addColumn<bool>("embedded");
+    const int piece = 57 * 16384;
+    for (const int size : {0, 1, 56, 57, 58, piece, piece + 1})
+        QTest::addRow("%d bytes", size) << size << true << false;
+    QTest::newRow("embedded") << 58 << true << true;
+    QTest::newRow("the message is the file") << piece + 1 << false << false;
+}
+
+// Encoding a file while it is read makes the same mail as encoding it whole; the part is
+// left undecoded, and decodes to the file.
+void TstMailMessage::attachFilePathEncoded()
+{
+    QFETCH(int, size);
+    QFETCH(bool, plain);
+    QFETCH(bool, embedded);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("data.bin"));
+    const std::string data = bytes(size, 3);
+    TestFiles::write(path, QByteArray::fromStdString(data));
+    TMailMessage messages[2];
+    for (const int encoded : {0, 1}) {
+        TMailMessage &m = messages[encoded];
+        std::uint32_t next = 1; // the same boundaries
+        SetMailRandomSource([&next] { return next++; });
+        if (plain)
+            m.SetPlainText(kPlain);
+        encoded ? m.AttachFilePathEncoded(path, {}, embedded) : m.AttachFilePath(path, {}, embedded);
+        m.Rebuild();
+        SetMailRandomSource({});
+    }
+    QCOMPARE(messages[1].SourceText(), messages[0].SourceText());
+    TMailPart *part = messages[1].Attachments.Last();
+    QVERIFY(!part->IsDecoded);
+    part->Decode();
+    QCOMPARE(part->DecodedBody, data);
+}
+
+// A file that cannot be opened or read gives the same error, and the message stays as it
+// was.
+void TstMailMessage::attachFilePathEncodedErrors()
+{
+    for (const QString &path : {QStringLiteral("/nonexistent/x.bin"), QStringLiteral("/proc/self/mem")}) {
+        TMailMessage m;
+        m.SetPlainText(kPlain);
+        m.Rebuild();
+        const std::string before = m.SourceText();
+        QString errors[2];
+        for (const int encoded : {0, 1}) {
+            try {
+                encoded ? m.AttachFilePathEncoded(path) : m.AttachFilePath(path);
+            } catch (const AppError &e) {
+                errors[encoded] = QString::fromUtf8(e.what());
+            }
+        }
+        QVERIFY(errors[0].startsWith(QStringLiteral("Cannot ")));
+        QCOMPARE(errors[1], errors[0]);
+        QCOMPARE(m.Attachments.Count(), 0);
+        m.Rebuild();
+        QCOMPARE(m.SourceText(), before);
+    }
 }
 
 void TstMailMessage::saveToFile()

@@ -2,6 +2,7 @@
 // Detach and ownership.
 #include "mail/TMailMessage.h"
 #include "os/AppError.h"
+#include "tests/mail/MailTestTools.h"
 
 #include <QTest>
 
@@ -142,20 +143,36 @@ void TstMailPart::decode_data()
     QTest::newRow("uuencode") << "x-uuencode" << QByteArray("begin 644 a\r\n#86)C\r\n`\r\nend\r\n") << QByteArray("abc");
     QTest::newRow("uucode") << "uucode" << QByteArray("#86)C") << QByteArray("abc");
     QTest::newRow("uuencode") << "uuencode" << QByteArray("begin 644 a\r\n#86)C\r\n`\r\nend\r\n") << QByteArray("abc");
+    // Many pieces of 64 KB, a group cut by a line break at the end of each, and padding
+    // at the end of the data (a footer after it is not decoded).
+    const QByteArray data = randomBytes(299999, 9);
+    QByteArray text = data.toBase64();
+    for (qsizetype at = 64 * 1024 - 2; at < text.size(); at += 64 * 1024)
+        text.insert(at, "\r\n!");
+    QTest::newRow("base64 in pieces") << "base64" << text << data;
+    QTest::newRow("base64 pieces, footer") << "base64" << text.append("\r\n-- \r\nQUJD\r\n") << data;
 }
 
+// Decode(), and WriteDecoded() whose pieces put together are the same bytes.
 void TstMailPart::decode()
 {
     QFETCH(QString, encoding);
     QFETCH(QByteArray, encoded);
     QFETCH(QByteArray, decoded);
-    TMailPart p(nullptr);
-    if (!encoding.isEmpty())
-        p.SetHeaderValue("Content-Transfer-Encoding", encoding.toStdString());
-    p.EncodedBody = encoded.toStdString();
-    QVERIFY(p.Decode());
-    QVERIFY(p.IsDecoded);
-    QCOMPARE(QByteArray::fromStdString(p.DecodedBody), decoded);
+    for (const bool inPieces : {false, true}) {
+        TMailPart p(nullptr);
+        if (!encoding.isEmpty())
+            p.SetHeaderValue("Content-Transfer-Encoding", encoding.toStdString());
+        p.EncodedBody = encoded.toStdString();
+        std::string out;
+        if (inPieces)
+            p.WriteDecoded([&out](std::string_view piece) { out += piece; });
+        else
+            QVERIFY(p.Decode());
+        QCOMPARE(QByteArray::fromStdString(inPieces ? out : p.DecodedBody), decoded);
+        // Only a base64 body is decoded in pieces, and then it is not kept.
+        QCOMPARE(p.IsDecoded, !inPieces || encoding.toLower() != "base64" || encoded.isEmpty());
+    }
 }
 
 void TstMailPart::decodeOnce()

@@ -1,4 +1,5 @@
 // Tests of the encoding and header helpers of the mail model.
+#include "mail/Base64Decoder.h"
 #include "mail/MimeHelpers.h"
 #include "tests/mail/MailTestTools.h"
 
@@ -71,6 +72,8 @@ private slots:
     void base64DecodeLine();
     void base64RoundTripLineByLine();
     void base64DecodeLineAppendKeepsPrefix();
+    void base64DecoderPieces_data();
+    void base64DecoderPieces();
     void base64EncodeString_data();
     void base64EncodeString();
 
@@ -691,6 +694,52 @@ void TstMimeHelpers::base64DecodeLineAppendKeepsPrefix()
     Base64DecodeLineAppend("!!", dest);
     Base64DecodeLineAppend("QQ==", dest);
     QCOMPARE(dest, std::string("xyABCA"));
+}
+
+void TstMimeHelpers::base64DecoderPieces_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QByteArray lines = referenceBase64Lines(randomBytes(400, 5));
+    QTest::newRow("lines") << lines;
+    QTest::newRow("lines unpadded") << referenceBase64Lines(randomBytes(400, 6)).replace('=', "");
+    QTest::newRow("ends inside a group") << lines + "QUJ";
+    QTest::newRow("ends after one member") << lines + "Q";
+    QTest::newRow("= in the middle") << QByteArray("QUJD\r\nQQ==\r\nQUJD") + lines;
+    QTest::newRow("= third then more") << QByteArray("QU=DQUJD");
+    QTest::newRow("= first") << QByteArray("=UJDQUJD");
+    QTest::newRow("padding across a break") << QByteArray("QUJDQ\r\nQ\r\n=\r\n=\r\nQUJD");
+    const char stray[] = "Q\x80U!J\0D Q\r\nUJ-_D\xff";
+    QTest::newRow("stray bytes") << QByteArray(stray, sizeof stray - 1).append(lines);
+    QTest::newRow("tail with one =") << QByteArray("QUJDQQ=");
+    QTest::newRow("only junk") << QByteArray("!!\r\n**\xc3");
+    QTest::newRow("empty") << QByteArray();
+}
+
+// The decoder given a text in pieces, cut anywhere, makes the same bytes as the text
+// given whole, as a body and as a line (which goes on after padding).
+void TstMimeHelpers::base64DecoderPieces()
+{
+    QFETCH(QByteArray, text);
+    const std::string whole = S(text);
+    std::string wholeOut[2];
+    Base64DecodeLineAppend(whole, wholeOut[0]);
+    Base64DecodeText(whole, wholeOut[1]);
+    QRandomGenerator gen(32);
+    // Every single cut, then 200 times up to 11 random cuts (some pieces empty).
+    for (std::size_t round = 0; round < whole.size() + 201; ++round) {
+        std::vector<std::size_t> cuts{std::min(round, whole.size()), whole.size()};
+        for (int c = round > whole.size() ? gen.bounded(1, 12) : 0; c > 0; --c)
+            cuts.push_back(gen.bounded(quint32(whole.size() + 1)));
+        std::sort(cuts.begin(), cuts.end());
+        for (const bool stopAtPadding : {false, true}) {
+            Base64Decoder decoder(stopAtPadding);
+            std::string out;
+            for (std::size_t i = 0, from = 0; i < cuts.size(); from = cuts[i++])
+                decoder.Feed(std::string_view(whole).substr(from, cuts[i] - from), out);
+            decoder.Finish(out);
+            QCOMPARE(out, wholeOut[stopAtPadding]);
+        }
+    }
 }
 
 void TstMimeHelpers::base64EncodeString_data()
