@@ -600,7 +600,9 @@ void TMailMessage::writeMultipartBody(const PieceSink &sink) const
 std::vector<std::string_view> TMailMessage::RebuiltPieces(std::deque<std::string> &made)
 {
     if (!NeedRebuild || SubParts.IsEmpty()) {
-        Rebuild(); // a single body is its own text: nothing is built twice
+        // A single body is its own text: only its length is written, as Rebuild would.
+        if (NeedRebuild)
+            SetHeaderValue("Content-Length", std::to_string(EncodedBody.size()));
         made.push_back(SourceHead());
         return {made.back(), EncodedBody};
     }
