@@ -272,7 +272,7 @@ bool TSMTP::exchange(const std::string &text, std::uint8_t commandId)
 }
 
 // The message text made transparent while it is sent, straight from the header block and
-// the body: the mail is never copied whole. A reply before the end of the text is no
+// the body, or from the parts: the mail is never copied whole. A reply before the end of the text is no
 // answer to it: the server is out of step, and the connection is closed.
 bool TSMTP::sendText(TMailMessage &message)
 {
