@@ -1,5 +1,6 @@
 // Reading and rewriting one header line "Name: value; param=value; ...".
-// A double quote toggles a quoted state in which ":", ";" and "=" are ordinary.
+// A double quote toggles a quoted state in which ":", ";" and "=" are ordinary; inside
+// it a backslash takes the next character as it is (a quoted pair: "\"" does not end it).
 #include "mail/MimeHelpers.h"
 
 #include <algorithm>
@@ -50,10 +51,20 @@ std::size_t findUnquoted(std::string_view s, std::size_t from, char target, bool
         const char c = s[i];
         if (c == '"')
             quoted = !quoted;
+        else if (c == '\\' && quoted)
+            ++i;
         else if (c == target && !quoted)
             return i;
     }
     return npos;
+}
+
+// Whether a quote opened in `s` is left open at its end.
+bool endsQuoted(std::string_view s)
+{
+    bool quoted = false;
+    findUnquoted(s, 0, '\0', quoted);
+    return quoted;
 }
 
 std::string unquoteOnce(std::string v)
@@ -61,6 +72,23 @@ std::string unquoteOnce(std::string v)
     if (v.size() >= 2 && v.front() == '"' && v.back() == '"')
         return v.substr(1, v.size() - 2);
     return v;
+}
+
+// A parameter value, trimmed; a quoted string loses its quotes, and every quoted pair
+// "\x" in it stands for x (RFC 2045 5.1, RFC 5322 3.2.4).
+std::string unquoteParam(std::string_view raw)
+{
+    const std::string v = TrimBlanks(raw);
+    if (v.size() < 2 || v.front() != '"' || v.back() != '"')
+        return v;
+    std::string out;
+    out.reserve(v.size() - 2);
+    for (std::size_t i = 1; i + 1 < v.size(); ++i) {
+        if (v[i] == '\\' && i + 2 < v.size())
+            ++i;
+        out.push_back(v[i]);
+    }
+    return out;
 }
 
 // Start and end of the main value: after the first unquoted ":" up to the next
@@ -98,6 +126,8 @@ void forEachParam(std::string_view line, Fn fn)
             const char c = line[i];
             if (c == '"')
                 quoted = !quoted;
+            else if (quoted && c == '\\')
+                ++i;
             else if (!quoted && c == ';')
                 break;
             else if (!quoted && c == '=' && equals == npos)
@@ -247,7 +277,7 @@ std::string HeaderLineParam(std::string_view line, std::string_view param)
     std::size_t eq = 0, end = 0;
     if (!paramSpan(line, param, eq, end))
         return {};
-    return unquoteOnce(TrimBlanks(line.substr(eq + 1, end - eq - 1)));
+    return unquoteParam(line.substr(eq + 1, end - eq - 1));
 }
 
 std::string DecodedHeaderLineParam(std::string_view line, std::string_view param)
@@ -270,7 +300,7 @@ std::string DecodedHeaderLineParam(std::string_view line, std::string_view param
         const long index = sectionOf(name, wanted, extended);
         if (index == -2)
             return true;
-        const std::string value = unquoteOnce(TrimBlanks(raw));
+        const std::string value = extended ? unquoteOnce(TrimBlanks(raw)) : unquoteParam(raw);
         if (index == -1) {
             if (!sections.empty())
                 return true; // sections came first: they count
@@ -292,7 +322,7 @@ std::string DecodedHeaderLineParam(std::string_view line, std::string_view param
         if (section.index == previous)
             continue;
         previous = section.index;
-        std::string value = unquoteOnce(TrimBlanks(section.value));
+        std::string value = section.extended ? unquoteOnce(TrimBlanks(section.value)) : unquoteParam(section.value);
         if (!section.extended) {
             result += value;
             continue;
@@ -313,8 +343,14 @@ std::string ReplaceHeaderLineParam(std::string_view line, std::string_view param
         return base.substr(0, eq + 1) + v + base.substr(end);
     // A quote left open by damaged text is closed first: inside it the new parameter
     // could not be found again, and would be added once more at every rewrite.
-    if (std::count(base.begin(), base.end(), '"') % 2 != 0)
+    if (endsQuoted(base)) {
+        // A last backslash that pairs with nothing would take the closing quote for a
+        // character of the value.
+        const std::size_t backslashes = base.size() - 1 - base.find_last_not_of('\\');
+        if (backslashes % 2 != 0)
+            base.pop_back();
         base.push_back('"');
+    }
     base.append("; ").append(TrimBlanks(param)).append("=").append(v);
     return base;
 }
@@ -344,6 +380,9 @@ std::string NormalizeHeaderLine(std::string_view line)
         if (c == '"') {
             quoted = !quoted;
             value.push_back(c);
+        } else if (c == '\\' && quoted && i + 1 < line.size()) {
+            value.push_back(c);
+            value.push_back(line[++i]);
         } else if (c == ' ' && !quoted) {
             // A space collapses the blanks before it into this one space.
             while (!value.empty() && isBlank(value.back()))

@@ -8,6 +8,7 @@
 #include <QStringDecoder>
 
 #include <array>
+#include <vector>
 
 namespace {
 
@@ -113,6 +114,48 @@ bool attrChar(unsigned char c)
            || std::string_view("!#$&+-.^_`|~").find(static_cast<char>(c)) != std::string_view::npos;
 }
 
+// A label that decode() reads with a converter of its own rather than its fallback.
+bool readableLabel(const std::string &label)
+{
+    if (label == "utf-8" || label == "utf8" || meansWindows1252(label))
+        return true;
+    if (!plausibleLabel(label))
+        return false;
+    const bool chinese = label == "gb2312" || label == "gbk" || label == "x-gbk" || label == "euc-cn";
+    return QStringDecoder(chinese ? "GB18030" : label.c_str()).isValid();
+}
+
+bool isHtmlSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+// The value of "charset=" inside a Content-Type text ("text/html; charset=utf-8").
+std::string charsetInContent(std::string_view content)
+{
+    std::size_t at = 0;
+    while ((at = content.find("charset", at)) != std::string_view::npos) {
+        std::size_t i = at + 7;
+        at = i;
+        while (i < content.size() && isHtmlSpace(content[i]))
+            ++i;
+        if (i >= content.size() || content[i] != '=')
+            continue;
+        ++i;
+        while (i < content.size() && isHtmlSpace(content[i]))
+            ++i;
+        if (i < content.size() && (content[i] == '"' || content[i] == '\'')) {
+            const std::size_t close = content.find(content[i], i + 1);
+            return close == std::string_view::npos ? std::string() : std::string(content.substr(i + 1, close - i - 1));
+        }
+        std::size_t end = i;
+        while (end < content.size() && !isHtmlSpace(content[end]) && content[end] != ';')
+            ++end;
+        return std::string(content.substr(i, end - i));
+    }
+    return {};
+}
+
 } // namespace
 
 namespace MailText {
@@ -151,13 +194,28 @@ QString decode(std::string_view bytes, std::string_view charset, std::string *re
 QString headerText(std::string_view raw)
 {
     QString out;
-    std::string charset, pending;
-    bool inWord = false;
+    std::string charset;
+    std::vector<std::string> words; // adjacent encoded words of one charset
     auto flush = [&] {
-        if (inWord)
-            out += decode(pending, charset);
-        pending.clear();
-        inWord = false;
+        if (words.empty())
+            return;
+        // Each word is decoded on its own and the texts joined (RFC 2047 6.2): a stateful
+        // charset such as ISO-2022-JP switches back to ASCII at the end of every word.
+        // Some mailers split one character over two words; when the joined bytes read
+        // with fewer replacement characters, they are what the sender meant.
+        QString each;
+        std::string joined;
+        for (const std::string &word : words) {
+            each += decode(word, charset);
+            joined += word;
+        }
+        if (words.size() > 1) {
+            const QString whole = decode(joined, charset);
+            if (whole.count(QChar::ReplacementCharacter) < each.count(QChar::ReplacementCharacter))
+                each = whole;
+        }
+        out += each;
+        words.clear();
     };
     ScanHeaderWords(
         raw,
@@ -166,12 +224,11 @@ QString headerText(std::string_view raw)
             out += StoredText::toQString(literal);
         },
         [&](std::string_view wordCharset, const std::string &bytes) {
-            if (inWord && lowerLabel(wordCharset) != lowerLabel(charset))
+            if (!words.empty() && lowerLabel(wordCharset) != lowerLabel(charset))
                 flush();
-            if (!inWord)
+            if (words.empty())
                 charset.assign(wordCharset);
-            inWord = true;
-            pending += bytes;
+            words.push_back(bytes);
         });
     flush();
     return out;
@@ -180,6 +237,84 @@ QString headerText(std::string_view raw)
 QString paramText(std::string_view bytes, std::string_view charset)
 {
     return charset.empty() ? headerText(bytes) : decode(bytes, charset);
+}
+
+std::string htmlMetaCharset(std::string_view html)
+{
+    // The first 1,024 bytes, lower-cased: tag and attribute names, and charset labels,
+    // are compared without regard to case.
+    std::string text(html.substr(0, 1024));
+    for (char &c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    const std::size_t size = text.size();
+    std::size_t pos = 0;
+    while ((pos = text.find('<', pos)) != std::string::npos) {
+        if (text.compare(pos, 4, "<!--") == 0) {
+            // A declaration inside a comment counts for nothing.
+            const std::size_t close = text.find("-->", pos + 4);
+            if (close == std::string::npos)
+                break;
+            pos = close + 3;
+            continue;
+        }
+        std::size_t i = pos + 5;
+        if (text.compare(pos, 5, "<meta") != 0 || i >= size || !(isHtmlSpace(text[i]) || text[i] == '/')) {
+            ++pos;
+            continue;
+        }
+        std::string charset, content;
+        bool contentType = false;
+        // Attributes up to the end of the tag: name, optionally "=" and a value that is
+        // quoted or runs to the next blank or ">".
+        while (i < size) {
+            while (i < size && (isHtmlSpace(text[i]) || text[i] == '/'))
+                ++i;
+            if (i >= size || text[i] == '>')
+                break;
+            const std::size_t nameStart = i;
+            while (i < size && !isHtmlSpace(text[i]) && text[i] != '=' && text[i] != '>' && text[i] != '/')
+                ++i;
+            const std::string name = text.substr(nameStart, i - nameStart);
+            while (i < size && isHtmlSpace(text[i]))
+                ++i;
+            std::string value;
+            if (i < size && text[i] == '=') {
+                ++i;
+                while (i < size && isHtmlSpace(text[i]))
+                    ++i;
+                if (i < size && (text[i] == '"' || text[i] == '\'')) {
+                    const std::size_t close = text.find(text[i], i + 1);
+                    if (close == std::string::npos)
+                        return {}; // cut off inside a value: nothing more to read
+                    value = text.substr(i + 1, close - i - 1);
+                    i = close + 1;
+                } else {
+                    const std::size_t valueStart = i;
+                    while (i < size && !isHtmlSpace(text[i]) && text[i] != '>')
+                        ++i;
+                    value = text.substr(valueStart, i - valueStart);
+                }
+            }
+            if (name == "charset" && charset.empty())
+                charset = value;
+            else if (name == "http-equiv" && lowerLabel(value) == "content-type")
+                contentType = true;
+            else if (name == "content" && content.empty())
+                content = value;
+        }
+        pos = i;
+        if (charset.empty() && contentType)
+            charset = charsetInContent(content);
+        std::string label = lowerLabel(charset);
+        if (label.empty())
+            continue;
+        // Bytes read one at a time cannot be UTF-16; browsers take such a label as UTF-8.
+        if (label.rfind("utf-16", 0) == 0)
+            label = "utf-8";
+        return readableLabel(label) ? label : std::string();
+    }
+    return {};
 }
 
 QString trimBlanks(const QString &text)

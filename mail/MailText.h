@@ -20,12 +20,17 @@ namespace MailText {
 // UTF-8 when the bytes are valid multi-byte UTF-8, else Windows-1252. readAs receives
 // the lower-case name of the converter used.
 QString decode(std::string_view bytes, std::string_view charset, std::string *readAs = nullptr);
-// Header text: encoded words decoded in their charsets (adjacent words of one charset
-// joined first, so a character split over two words reads whole); the text between them
-// is bytes without a label.
+// Header text: encoded words decoded in their charsets, each on its own, the texts
+// joined (adjacent words of one charset are decoded joined instead when that gives fewer
+// replacement characters: a character split over two words reads whole); the text
+// between them is bytes without a label.
 QString headerText(std::string_view raw);
 // A parameter value: in `charset` when an extended form named one, else header text.
 QString paramText(std::string_view bytes, std::string_view charset);
+// The charset an HTML document declares in a <meta charset> or <meta http-equiv=
+// "Content-Type" content="...; charset=..."> within its first 1,024 bytes, as browsers
+// look for it; empty when it declares none.
+std::string htmlMetaCharset(std::string_view html);
 // TrimBlanks on characters: leading blanks and trailing spaces removed.
 QString trimBlanks(const QString &text);
 // The rules of SafeFileName on characters, and a name whose UTF-8 form is longer than a

@@ -64,6 +64,26 @@ bool isWordName(std::string_view name)
     return true;
 }
 
+// A field name written directly before its ":", as fields are written today.
+bool isStrictFieldLine(std::string_view line)
+{
+    const std::size_t colon = line.find(':');
+    return colon != npos && colon > 0 && isFieldName(line.substr(0, colon));
+}
+
+// The length of the field name when blanks stand between it and the ":" ("Subject :",
+// the obsolete syntax of RFC 5322 4.5.3); 0 for any other line.
+std::size_t nameBeforeBlanks(std::string_view line)
+{
+    const std::size_t colon = line.find(':');
+    if (colon == npos || colon == 0)
+        return 0;
+    const std::size_t last = line.find_last_not_of(" \t", colon - 1);
+    if (last == npos || last + 1 == colon || !isFieldName(line.substr(0, last + 1)))
+        return 0;
+    return last + 1;
+}
+
 // A line that belongs to the header block as a field of its own: a field name and ":";
 // an mbox "From " line that some stores keep above the fields; or, read leniently, one
 // stray word before a field name ("junk Content-Type: x"), kept as an unknown field so
@@ -273,8 +293,9 @@ void Reader::readHeaders(TMailPart *part, std::string_view text, std::size_t &po
         if (line.empty())
             break;
         if (onlyBlanks(line)) {
-            // Lines of blanks between a field and its continuation belong to the field;
-            // otherwise such a line stands for the empty line that ends the block.
+            // Lines of blanks followed by a continuation or by a field written as
+            // "name:" are folding inside the block (RFC 5322 4.2); followed by anything
+            // else, such a line stands for the empty line that ends the block.
             if (raw.empty())
                 break;
             std::size_t ahead = pos;
@@ -283,7 +304,7 @@ void Reader::readHeaders(TMailPart *part, std::string_view text, std::size_t &po
                 const std::size_t start = ahead;
                 const std::string_view next = lineAt(text, ahead);
                 if (next.empty() || !onlyBlanks(next)) {
-                    if (!next.empty() && isBlank(next[0]))
+                    if (!next.empty() && (isBlank(next[0]) || isStrictFieldLine(next)))
                         continuation = start;
                     break;
                 }
@@ -304,6 +325,10 @@ void Reader::readHeaders(TMailPart *part, std::string_view text, std::size_t &po
         } else if (!raw.empty() && continuesParameters(raw.back(), line)) {
             raw.back() += ' ';
             raw.back() += line;
+        } else if (const std::size_t name = nameBeforeBlanks(line); name > 0) {
+            // "Subject : x" is the field "Subject: x".
+            raw.emplace_back(line.substr(0, name));
+            raw.back().append(line.substr(line.find(':')));
         } else if (isBlank(line[0]) || isFieldLine(line)) {
             raw.emplace_back(line);
         } else {

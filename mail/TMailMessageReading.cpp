@@ -4,15 +4,17 @@
 
 #include "text/LineBreaks.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
 
-// The decoded text up to its first zero byte, as lines.
-std::vector<std::string> bodyLines(const std::string &body)
+// A text body keeps everything around a stray zero byte (a sensor's glitch, a damaged
+// converter); only the zero bytes go, from the part too, so that writing the mail again
+// neither cuts the text there nor sends a zero byte.
+void dropZeroBytes(std::string &body)
 {
-    const std::size_t zero = body.find('\0');
-    return TMailMessage::SplitLines(std::string_view(body).substr(0, zero));
+    body.erase(std::remove(body.begin(), body.end(), '\0'), body.end());
 }
 
 } // namespace
@@ -25,7 +27,8 @@ bool TMailMessage::takeTextBody(TMailPart *part, const std::string &type)
         part->Decode();
         if (!part->DecodedBody.empty()) {
             PlainPart = part;
-            PlainLines = bodyLines(part->DecodedBody);
+            dropZeroBytes(part->DecodedBody);
+            PlainLines = SplitLines(part->DecodedBody);
             taken = true;
         }
     }
@@ -33,7 +36,8 @@ bool TMailMessage::takeTextBody(TMailPart *part, const std::string &type)
         part->Decode();
         if (!part->DecodedBody.empty()) {
             HtmlPart = part;
-            HtmlLines = bodyLines(part->DecodedBody);
+            dropZeroBytes(part->DecodedBody);
+            HtmlLines = SplitLines(part->DecodedBody);
             taken = true;
         }
     }

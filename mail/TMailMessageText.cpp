@@ -40,8 +40,12 @@ QString TMailMessage::PlainBodyText(std::string *readAs) const
 
 QString TMailMessage::HtmlBodyText(std::string *readAs) const
 {
-    const std::string charset = HtmlPart ? HtmlPart->HeaderParam("Content-Type", "charset") : std::string();
-    return MailText::decode(HtmlText(), charset, readAs);
+    std::string charset = HtmlPart ? HtmlPart->HeaderParam("Content-Type", "charset") : std::string();
+    const std::string html = HtmlText();
+    // Without a charset parameter the document's own declaration comes before guessing.
+    if (TrimBlanks(charset).empty())
+        charset = MailText::htmlMetaCharset(html);
+    return MailText::decode(html, charset, readAs);
 }
 
 void TMailMessage::setBodyCharacters(const QString &text, TMailPart *&part, std::vector<std::string> &lines,

@@ -39,13 +39,6 @@ std::string trimAndUnquote(std::string_view text)
     return v;
 }
 
-// The bytes of `body` up to its first zero byte.
-std::string_view upToZero(std::string_view body)
-{
-    const std::size_t zero = body.find('\0');
-    return zero == std::string_view::npos ? body : body.substr(0, zero);
-}
-
 // Calls `fn` with every CR LF separated line of `text`, the line break included.
 template<typename Fn>
 void forEachLine(std::string_view text, Fn fn)
@@ -201,7 +194,9 @@ bool TMailPart::Decode()
     DecodedBody.clear();
     // Only quoted-printable is decoded as such: "7bit" and "8bit" text is taken as it is.
     if (encoding == "quoted-printable") {
-        DecodedBody = QPDecode(upToZero(EncodedBody));
+        // A zero byte is a byte like any other here: a text body drops it when it is
+        // scanned, and a file keeps it.
+        DecodedBody = QPDecode(EncodedBody);
     } else if (encoding == "base64") {
         // One stream: line breaks and other bytes outside the alphabet are skipped, so a
         // group of four may run over a line break.

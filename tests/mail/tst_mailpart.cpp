@@ -137,7 +137,7 @@ void TstMailPart::decode_data()
                                                 << QByteArray("Hello World");
     QTest::newRow("quoted-printable") << "quoted-printable" << QByteArray("caf=E9 =\r\nau lait") << QByteArray("caf\xe9 au lait");
     QTest::newRow("7bit copied") << "7bit" << QByteArray("a=3Db") << QByteArray("a=3Db");
-    QTest::newRow("qp stops at zero") << "quoted-printable" << QByteArray("ab\0cd", 5) << QByteArray("ab");
+    QTest::newRow("qp keeps a zero byte") << "quoted-printable" << QByteArray("ab\0cd", 5) << QByteArray("ab\0cd", 5);
     QTest::newRow("8bit copied") << "8bit" << QByteArray("a=3Db\0x", 7) << QByteArray("a=3Db\0x", 7);
     QTest::newRow("none copied") << "" << QByteArray("a=3Db") << QByteArray("a=3Db");
     QTest::newRow("uuencode") << "x-uuencode" << QByteArray("begin 644 a\r\n#86)C\r\n`\r\nend\r\n") << QByteArray("abc");

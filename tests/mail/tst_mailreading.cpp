@@ -70,6 +70,8 @@ private slots:
     void loadReplacesContent();
     void bodiesOutliveTheirText_data();
     void bodiesOutliveTheirText();
+    void zeroBytesInTextBodies_data();
+    void zeroBytesInTextBodies();
 };
 
 void TstMailReading::headers()
@@ -87,9 +89,9 @@ void TstMailReading::headers()
     QCOMPARE(m.EncodedBody, std::string("body\r\n"));
 }
 
-// Where the header block ends: at the empty line, at a line of blanks that no
-// continuation follows, or before the first line that is neither a field nor a
-// continuation, which then begins the body.
+// Where the header block ends: at the empty line, at a line of blanks that neither a
+// continuation nor a "name:" field follows, or before the first line that is neither a
+// field nor a continuation, which then begins the body.
 void TstMailReading::headerBlock_data()
 {
     QTest::addColumn<QByteArray>("text");
@@ -99,8 +101,17 @@ void TstMailReading::headerBlock_data()
         << QByteArray("Subject: hi\nDear Anna and Bob: hello\n") << "Subject: hi" << "Dear Anna and Bob: hello|";
     QTest::newRow("several lines of blanks inside a folded field")
         << QByteArray("Subject: a\n \n\t\n  b\n\nbody\n") << "Subject: a b" << "body|";
-    QTest::newRow("line of blanks before a field ends the block")
-        << QByteArray("Subject: s\n \nNote: x\n") << "Subject: s" << "Note: x|";
+    QTest::newRow("line of blanks before a field is folding")
+        << QByteArray("Subject: s\n \nMIME-Version: 1.0\n\nbody\n") << "Subject: s|Mime-Version: 1.0" << "body|";
+    QTest::newRow("lines of blanks before a field")
+        << QByteArray("Subject: s\n\t\n  \nX-A: 1\n\nbody\n") << "Subject: s|X-A: 1" << "body|";
+    QTest::newRow("line of blanks before words ends the block")
+        << QByteArray("Subject: s\n \nDear Anna: hi\n") << "Subject: s" << "Dear Anna: hi|";
+    QTest::newRow("line of blanks before the last line ends the block")
+        << QByteArray("Subject: s\n \nthe text\n") << "Subject: s" << "the text|";
+    QTest::newRow("blanks before the colon")
+        << QByteArray("From: a\nSubject :  Quarterly figures\nTo\t: b\n\nbody\n")
+        << "From: a|Subject: Quarterly figures|To: b" << "body|";
     QTest::newRow("unindented parameter after a semicolon")
         << QByteArray("Content-Type: application/zip;\nname=\"x.zip\"\nContent-Transfer-Encoding: base64\n\nUEsD\n")
         << "Content-Type: application/zip; name=\"x.zip\"|Content-Transfer-Encoding: base64" << "UEsD|";
@@ -412,6 +423,48 @@ void TstMailReading::bodiesOutliveTheirText()
         break;
     }
     QCOMPARE(other.EncodedBody, first);
+}
+
+// A literal with its zero bytes.
+template<std::size_t N>
+QByteArray raw(const char (&text)[N])
+{
+    return QByteArray(text, N - 1);
+}
+
+// A zero byte in a text body goes; the text after it stays, and stays when the mail is
+// written and read again (a single body is written as it came, a part anew).
+void TstMailReading::zeroBytesInTextBodies_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("html");
+    const QByteArray plain("Content-Type: text/plain\r\nContent-Transfer-Encoding: ");
+    QTest::newRow("8bit") << plain + raw("8bit\r\n\r\nbefore\0 after\r\nnext line\r\n") << false;
+    QTest::newRow("raw in quoted-printable")
+        << plain + raw("quoted-printable\r\n\r\nbefore\0 after\r\nnext=20line\r\n") << false;
+    QTest::newRow("=00 in quoted-printable")
+        << plain + QByteArray("quoted-printable\r\n\r\nbefore=00 after\r\nnext line\r\n") << false;
+    QTest::newRow("html part") << QByteArray("Content-Type: multipart/alternative; boundary=b\r\n\r\n--b\r\n"
+                                             "Content-Type: text/html\r\nContent-Transfer-Encoding: base64\r\n\r\n"
+                                             "YmVmb3JlACBhZnRlcg0KbmV4dCBsaW5l\r\n--b--\r\n")
+                               << true;
+}
+
+void TstMailReading::zeroBytesInTextBodies()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(bool, html);
+    const std::string expected = "before after\r\nnext line\r\n";
+    TMailMessage m;
+    m.LoadFromString(std::string(text.constData(), static_cast<std::size_t>(text.size())));
+    m.ScanParts();
+    QCOMPARE(html ? m.HtmlText() : m.PlainText(), expected);
+
+    m.Rebuild();
+    TMailMessage again;
+    again.LoadFromString(m.SourceText());
+    again.ScanParts();
+    QCOMPARE(html ? again.HtmlText() : again.PlainText(), expected);
 }
 
 QTEST_GUILESS_MAIN(TstMailReading)

@@ -257,8 +257,14 @@ private slots:
 
     void encodedWordsAndNames()
     {
-        // Adjacent words of one charset join before decoding, so a character split over
-        // two words reads whole; words of different charsets decode each in its own.
+        // Each word decodes on its own: a stateful charset returns to ASCII at the end of
+        // every word, and the texts join without a replacement character between them.
+        QCOMPARE(MailText::headerText("=?ISO-2022-JP?B?GyRCMnE1RBsoQg==?=\r\n =?ISO-2022-JP?B?GyRCO3FOQRsoQg==?="),
+                 QStringLiteral("会議資料"));
+        QCOMPARE(MailText::headerText("=?iso-2022-jp?B?GyRCMnE1RBsoQg==?= x =?ISO-2022-JP?B?GyRCO3FOQRsoQg==?="),
+                 QStringLiteral("会議 x 資料"));
+        // A character split over two words of one charset still reads whole; words of
+        // different charsets decode each in its own.
         QCOMPARE(MailText::headerText("=?UTF-8?B?5Lg=?= =?UTF-8?B?reaWhw==?="), QStringLiteral("中文"));
         QCOMPARE(MailText::headerText("=?koi8-r?B?8tXT?= =?iso-8859-7?B?5evr?= x"), QStringLiteral("Русελλ x"));
         QCOMPARE(MailText::headerText("caf\xc3\xa9 =?utf-8*en?Q?=E2=82=AC?="), QStringLiteral("café €"));
@@ -295,6 +301,54 @@ private slots:
         const QString huge = MailText::safeFileName(QString(QStringLiteral("报")).repeated(200) + ".pdf");
         QVERIFY(huge.toUtf8().size() <= 255);
         QVERIFY(huge.endsWith(".pdf"));
+    }
+
+    // The charset an HTML part without a charset parameter declares for itself.
+    void htmlMetaCharset_data()
+    {
+        QTest::addColumn<QByteArray>("html");
+        QTest::addColumn<QString>("charset");
+        QTest::newRow("meta charset") << QByteArray("<html><head><meta charset=\"windows-1250\"></head>")
+                                      << "windows-1250";
+        QTest::newRow("unquoted, upper case") << QByteArray("<META CHARSET=KOI8-R>") << "koi8-r";
+        QTest::newRow("http-equiv") << QByteArray("<meta http-equiv=\"Content-Type\" content=\"text/html; "
+                                                  "charset=iso-8859-2\">")
+                                    << "iso-8859-2";
+        QTest::newRow("content before http-equiv")
+            << QByteArray("<meta content='text/html;charset=\"Shift_JIS\"' http-equiv='content-type' />") << "shift_jis";
+        QTest::newRow("content without http-equiv") << QByteArray("<meta content=\"text/html; charset=koi8-r\">") << "";
+        QTest::newRow("other meta first") << QByteArray("<meta name=\"x\" content=\"charset=koi8-r\"><meta charset=utf-8>")
+                                          << "utf-8";
+        QTest::newRow("in a comment") << QByteArray("<!-- <meta charset=koi8-r> --><p>x</p>") << "";
+        QTest::newRow("metadata is no meta") << QByteArray("<metadata charset=koi8-r>") << "";
+        QTest::newRow("utf-16 read as utf-8") << QByteArray("<meta charset=\"utf-16le\">") << "utf-8";
+        QTest::newRow("unknown charset") << QByteArray("<meta charset=\"x-no-such-set\">") << "";
+        QTest::newRow("beyond 1024 bytes") << QByteArray(1024, ' ') + "<meta charset=koi8-r>" << "";
+        QTest::newRow("cut inside a value") << QByteArray("<meta charset=\"koi8-r") << "";
+        QTest::newRow("none") << QByteArray("<p>plain</p>") << "";
+    }
+
+    void htmlMetaCharset()
+    {
+        QFETCH(QByteArray, html);
+        QFETCH(QString, charset);
+        QCOMPARE(QString::fromStdString(MailText::htmlMetaCharset(S(html))), charset);
+    }
+
+    // The declaration comes before the guesses, and a charset parameter before both.
+    void htmlBodyInItsDeclaredCharset()
+    {
+        const QByteArray html = "<meta charset=\"koi8-r\"><p>\xf2\xd5\xd3</p>";
+        for (const char *type : {"text/html", "text/html; charset=windows-1252"}) {
+            TMailMessage m;
+            m.LoadFromString(S("Content-Type: " + QByteArray(type) + "\r\n\r\n" + html + "\r\n"));
+            m.ScanParts();
+            std::string readAs;
+            const QString text = m.HtmlBodyText(&readAs);
+            const bool declared = QByteArray(type) == "text/html";
+            QCOMPARE(QString::fromStdString(readAs), declared ? QString("koi8-r") : QString("windows-1252"));
+            QCOMPARE(text.contains(QStringLiteral("Рус")), declared);
+        }
     }
 
     void storedTextRule_data()

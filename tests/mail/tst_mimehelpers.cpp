@@ -327,6 +327,17 @@ void TstMimeHelpers::headerLineParam_data()
     QTest::newRow("no = skipped") << QByteArray("X: v; a; a=3") << QByteArray("a") << QByteArray("3");
     QTest::newRow("value with =") << QByteArray("X: v; a=b=c") << QByteArray("a") << QByteArray("b=c");
     QTest::newRow("unclosed quote") << QByteArray("X: v; a=\"x; b=2") << QByteArray("b") << QByteArray();
+    // A quoted pair stands for its second character: an escaped quote neither ends the
+    // value nor lets it swallow the next parameter.
+    const QByteArray pairs = "Content-Disposition: attachment; filename=\"12\\\" vinyl; \\\\x.wav\"; size=4";
+    QTest::newRow("escaped quote") << pairs << QByteArray("filename") << QByteArray("12\" vinyl; \\x.wav");
+    QTest::newRow("parameter after an escaped quote") << pairs << QByteArray("size") << QByteArray("4");
+    QTest::newRow("backslash before a letter")
+        << QByteArray("X: v; f=\"D:\\scans\\deed.pdf\"") << QByteArray("f") << QByteArray("D:scansdeed.pdf");
+    QTest::newRow("backslash outside quotes stays") << QByteArray("X: v; f=a\\b") << QByteArray("f")
+                                                    << QByteArray("a\\b");
+    QTest::newRow("lone last backslash stays") << QByteArray("X: v; f=\"a\\\"") << QByteArray("f")
+                                               << QByteArray("a\\");
 }
 
 void TstMimeHelpers::headerLineParam()
@@ -358,6 +369,10 @@ void TstMimeHelpers::replaceHeaderLineParam_data()
                                  << QByteArray("X: v; p=");
     QTest::newRow("name=value in main value is no param") << QByteArray("X: p=0") << QByteArray("p")
                                                           << QByteArray("1") << QByteArray("X: p=0; p=1");
+    QTest::newRow("escaped quote leaves no quote open")
+        << QByteArray("X: v; f=\"a\\\"b\"") << QByteArray("p") << QByteArray("1") << QByteArray("X: v; f=\"a\\\"b\"; p=1");
+    QTest::newRow("open quote after a lone backslash closed")
+        << QByteArray("X: v; f=\"a\\") << QByteArray("p") << QByteArray("1") << QByteArray("X: v; f=\"a\"; p=1");
 }
 
 void TstMimeHelpers::replaceHeaderLineParam()
@@ -387,6 +402,8 @@ void TstMimeHelpers::normalizeHeaderLine_data()
     QTest::newRow("d not after -I") << QByteArray("X-AD: 1") << QByteArray("X-Ad: 1");
     QTest::newRow("runs of blanks") << QByteArray("Subject:   a    b  ") << QByteArray("Subject: a b");
     QTest::newRow("quoted run kept") << QByteArray("From: \"a   b\"   <x>") << QByteArray("From: \"a   b\" <x>");
+    QTest::newRow("escaped quote keeps the quoting")
+        << QByteArray("X: v; f=\"a\\\"  b\";  p=1") << QByteArray("X: v; f=\"a\\\"  b\"; p=1");
     QTest::newRow("tab then space collapses") << QByteArray("X: a\t b") << QByteArray("X: a b");
     QTest::newRow("tab alone stays") << QByteArray("X: a\tb") << QByteArray("X: a\tb");
     QTest::newRow("value colon untouched") << QByteArray("subject: RE: Hi") << QByteArray("Subject: RE: Hi");
