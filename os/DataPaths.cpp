@@ -1,4 +1,5 @@
 #include "os/DataPaths.h"
+#include "os/InstallLayout.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -20,7 +21,11 @@ DataPaths DataPaths::choose(const QString &executableFolder, const QString &user
                             const std::function<bool(const QString &)> &canWrite)
 {
     DataPaths paths = besideExecutable(executableFolder);
-    if (QFileInfo::exists(paths.config) || canWrite(paths.executableFolder))
+    const InstallLayout layout(executableFolder);
+    paths.help = layout.helpFolder();
+    // A program installed under a prefix never writes beside itself, even where it could
+    // (a prefix in the user's home): its data belongs in the user's data folder.
+    if (!layout.isStandard() && (QFileInfo::exists(paths.config) || canWrite(paths.executableFolder)))
         return paths;
 
     // Creating the folder may fail; the start-up then reports the file it cannot create.

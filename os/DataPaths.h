@@ -27,8 +27,9 @@ struct DataPaths
 
     // The folder the data files live in: beside the executable when that folder already
     // holds Config.dat or can be written (a portable folder, as always); otherwise, for a
-    // program installed where the user cannot write, `userFolder`, created when missing.
-    // The help pages stay beside the executable either way.
+    // program installed where the user cannot write or installed under a prefix
+    // (InstallLayout), `userFolder`, created when missing. The help pages are where the
+    // install put them, whichever folder holds the data.
     static DataPaths choose(const QString &executableFolder, const QString &userFolder,
                             const std::function<bool(const QString &folder)> &canWrite = folderWritable);
 

@@ -1,8 +1,10 @@
 # Runs at install time: writes the desktop entry with the program's real installed path,
 # so that the menu starts the copy that was installed under this prefix.
-# Expects VELLORN_DESKTOP_TEMPLATE and VELLORN_DESKTOP_OUTPUT (a build-tree file).
+# Expects VELLORN_DESKTOP_TEMPLATE, VELLORN_DESKTOP_OUTPUT (a build-tree file) and
+# VELLORN_DESKTOP_BINDIR (the programs' folder below the prefix: "bin", or "." when portable).
 
-set(exec "${CMAKE_INSTALL_PREFIX}/vellorn")
+cmake_path(APPEND CMAKE_INSTALL_PREFIX "${VELLORN_DESKTOP_BINDIR}" "vellorn" OUTPUT_VARIABLE exec)
+cmake_path(NORMAL_PATH exec)
 # A path with blanks or other reserved characters is one quoted argument; inside the quotes
 # ", `, $ and \ are escaped with a backslash, and the desktop file's own string escaping
 # doubles every backslash again. A % is written %% so it is not read as a field code.

@@ -3,6 +3,8 @@
 #include "tools/CliRegistry.h"
 #include "tools/CliSupport.h"
 
+#include "os/InstallLayout.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <cerrno>
@@ -33,8 +35,9 @@ void CliHandOver::keepArguments(int, char **argv)
 
 int CliHandOver::run(const char *name)
 {
-    const QByteArray program =
-        QFile::encodeName(QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(name));
+    // Beside vellorn-cli in a portable folder, in lib/vellorn-composer/ under a prefix.
+    const QByteArray program = QFile::encodeName(
+        InstallLayout(QCoreApplication::applicationDirPath()).privateFolder() + QLatin1String(name));
     if (!keptArgv)
         return Cli::fail(QStringLiteral("cannot start %1").arg(QFile::decodeName(program)));
     std::fflush(stdout);

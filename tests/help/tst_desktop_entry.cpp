@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -35,9 +36,11 @@ private slots:
     {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("exec");
-        QTest::newRow("plain") << QStringLiteral("prefix") << QStringLiteral("%1/vellorn");
+        // The programs' folder below the prefix: bin/, or the prefix itself when portable.
+        const QString bin = QDir::cleanPath(QStringLiteral("%1/" VELLORN_INSTALL_BINDIR "/vellorn"));
+        QTest::newRow("plain") << QStringLiteral("prefix") << bin;
         // A blank makes the path one quoted argument; % and $ are escaped inside it.
-        QTest::newRow("blank") << QStringLiteral("my apps 100%$") << QStringLiteral("\"%1/vellorn\"");
+        QTest::newRow("blank") << QStringLiteral("my apps 100%$") << QLatin1Char('"') + bin + QLatin1Char('"');
     }
 
     void installsAValidEntry()

@@ -1,4 +1,5 @@
 #include "os/DataPaths.h"
+#include "os/InstallLayout.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,6 +50,36 @@ private slots:
         QCOMPARE(QDir(user).exists(), !besideExecutable);
         // An existing Config.dat decides without probing the folder.
         QCOMPARE(asked.isEmpty(), hasConfig);
+    }
+
+    // Under a prefix (bin/ beside share/vellorn-composer/help/) the data never lies beside
+    // the program, even where the user could write there, and the help is found under share/.
+    // A help folder beside the program (the build folder, a portable folder) keeps the old rule.
+    void standardInstall_data()
+    {
+        QTest::addColumn<bool>("helpBeside");
+        QTest::newRow("standard install") << false;
+        QTest::newRow("portable folder beside a share/") << true;
+    }
+    void standardInstall()
+    {
+        QFETCH(bool, helpBeside);
+        QTemporaryDir prefix, home;
+        QVERIFY(QDir(prefix.path()).mkpath(QStringLiteral("bin")));
+        QVERIFY(QDir(prefix.path()).mkpath(QStringLiteral("share/vellorn-composer/help")));
+        if (helpBeside)
+            QVERIFY(QDir(prefix.path()).mkpath(QStringLiteral("bin/help")));
+        const QString bin = prefix.filePath(QStringLiteral("bin"));
+        const QString user = home.filePath(QStringLiteral("share/vellorn-composer"));
+        const DataPaths paths = DataPaths::choose(bin, user, [](const QString &) { return true; });
+
+        const QString folder = helpBeside ? bin + QLatin1Char('/') : user + QLatin1Char('/');
+        QCOMPARE(paths.folder, folder);
+        QCOMPARE(paths.config, folder + QStringLiteral("Config.dat"));
+        QCOMPARE(paths.help, helpBeside ? bin + QStringLiteral("/help/")
+                                        : prefix.filePath(QStringLiteral("share/vellorn-composer/help/")));
+        QCOMPARE(InstallLayout(bin).privateFolder(),
+                 helpBeside ? bin + QLatin1Char('/') : prefix.filePath(QStringLiteral("lib/vellorn-composer/")));
     }
 
     void writabilityIsTried()
