@@ -1,108 +1,137 @@
 #include "picture/PageCompressor.h"
 
 #include <QElapsedTimer>
+#include <algorithm>
 #include <stdexcept>
 #include <system_error>
 #include <utility>
 
-PageCompressor::PageCompressor(int quality, JpegEncoder::Coding coding)
-    // The encoder is the compressor's own, and only the worker calls it.
-    : compress_([this, quality, coding](const QImage &page) { return std::string(encoder_.compress(page, quality, coding)); })
+int PageCompressor::defaultWorkers()
 {
-    start();
+    const int cores = static_cast<int>(std::thread::hardware_concurrency());
+    return std::clamp(cores, 1, 4);
 }
 
-PageCompressor::PageCompressor(Compress compress)
+PageCompressor::PageCompressor(int quality, JpegEncoder::Coding coding, int workers)
+    : compress_([quality, coding](const QImage &page) {
+        // An encoder reuses its buffers from page to page; each thread keeps its own.
+        thread_local JpegEncoder encoder;
+        return std::string(encoder.compress(page, quality, coding));
+    })
+{
+    start(workers);
+}
+
+PageCompressor::PageCompressor(Compress compress, int workers)
     : compress_(std::move(compress))
 {
-    start();
+    start(workers);
 }
 
-void PageCompressor::start()
+void PageCompressor::start(int workers)
 {
+    capacity_ = std::max(workers, 1);
     try {
-        worker_ = std::thread([this] { work(); });
+        for (int i = 0; i < capacity_; ++i)
+            workers_.emplace_back([this] { work(); });
     } catch (const std::system_error &) {
-        // No thread to be had (a process at its limit): submit() compresses in place.
+        // No more threads to be had (a process at its limit): the ones started serve, and
+        // with none at all submit() compresses in place.
     }
+    if (!workers_.empty())
+        capacity_ = static_cast<int>(workers_.size());
 }
 
 PageCompressor::~PageCompressor()
 {
-    if (!worker_.joinable())
-        return;
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         stop_ = true;
     }
     wake_.notify_all();
-    worker_.join();
+    for (std::thread &worker : workers_)
+        worker.join();
 }
 
 void PageCompressor::work()
 {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-        wake_.wait(lock, [this] { return stop_ || state_ == State::Queued; });
+        auto next = jobs_.end();
+        wake_.wait(lock, [&] {
+            next = std::find_if(jobs_.begin(), jobs_.end(), [](const Job &j) { return !j.claimed; });
+            return stop_ || next != jobs_.end();
+        });
         if (stop_)
-            return; // a page still queued is dropped: nobody will take it
-        compressQueued(lock);
+            return; // pages still waiting are dropped: nobody will take them
+        Job &job = *next;
+        job.claimed = true;
+        lock.unlock();
+        compress(job);
+        lock.lock();
+        job.done = true;
         wake_.notify_all();
     }
 }
 
-void PageCompressor::compressQueued(std::unique_lock<std::mutex> &lock)
+void PageCompressor::compress(Job &job)
 {
-    const QImage page = std::exchange(page_, QImage());
-    lock.unlock();
-    std::string jpeg;
-    std::exception_ptr error;
+    const QImage page = std::exchange(job.page, QImage());
     QElapsedTimer clock;
     clock.start();
     try {
-        jpeg = compress_(page);
+        job.bytes = compress_(page);
     } catch (...) {
-        error = std::current_exception();
+        job.error = std::current_exception();
     }
-    const qint64 elapsed = clock.nsecsElapsed();
-    lock.lock();
-    jpeg_ = std::move(jpeg);
-    error_ = error;
-    nanoseconds_ += elapsed;
-    state_ = State::Done;
+    job.nanoseconds = clock.nsecsElapsed();
 }
 
 void PageCompressor::submit(QImage page)
 {
     std::unique_lock<std::mutex> lock(mutex_);
-    if (state_ != State::Idle)
-        throw std::logic_error("PageCompressor: a page was handed in before the last one was taken");
-    page_ = std::move(page);
-    state_ = State::Queued;
-    if (!worker_.joinable()) {
-        compressQueued(lock);
+    if (static_cast<int>(jobs_.size()) >= capacity_)
+        throw std::logic_error("PageCompressor: a page was handed in while the workers were full");
+    jobs_.push_back({});
+    Job &job = jobs_.back();
+    job.page = std::move(page);
+    if (workers_.empty()) {
+        job.claimed = true;
+        lock.unlock();
+        compress(job);
+        lock.lock();
+        job.done = true;
         return;
     }
     lock.unlock();
     wake_.notify_all();
 }
 
+bool PageCompressor::full() const
+{
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return static_cast<int>(jobs_.size()) >= capacity_;
+}
+
 bool PageCompressor::busy() const
 {
     const std::lock_guard<std::mutex> lock(mutex_);
-    return state_ != State::Idle;
+    return !jobs_.empty();
 }
 
 std::string PageCompressor::take()
 {
     std::unique_lock<std::mutex> lock(mutex_);
-    if (state_ == State::Idle)
+    if (jobs_.empty())
         throw std::logic_error("PageCompressor: no page to take");
-    wake_.wait(lock, [this] { return state_ == State::Done; });
-    state_ = State::Idle;
-    if (std::exception_ptr error = std::exchange(error_, nullptr))
-        std::rethrow_exception(error);
-    return std::move(jpeg_);
+    wake_.wait(lock, [this] { return jobs_.front().done; });
+    Job job = std::move(jobs_.front());
+    jobs_.pop_front();
+    nanoseconds_ += job.nanoseconds;
+    lock.unlock();
+    if (job.error)
+        std::rethrow_exception(job.error);
+    return std::move(job.bytes);
 }
 
 qint64 PageCompressor::compressNanoseconds() const

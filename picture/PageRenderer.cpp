@@ -12,6 +12,7 @@
 #include <QTextDocument>
 #include <algorithm>
 #include <cmath>
+#include <deque>
 
 namespace {
 
@@ -127,25 +128,27 @@ int PageRenderer::render(const QTextDocument &letter)
     FormatRange range(letter);
     const int length = range.textLength();
     const JpegEncoder::Coding coding = s.PIC_Progressive ? JpegEncoder::Coding::Progressive : JpegEncoder::Coding::Optimized;
-    // Page n is compressed on the worker while page n + 1 is drawn here; the callbacks
-    // see the pages in the order and state a page-by-page render shows them.
+    // Pages before page n are compressed on the workers while page n is drawn here; the
+    // callbacks see the pages in the order and state a page-by-page render shows them.
     PageCompressor compressor(s.PIC_Quality, coding);
     struct Handed
     {
         int page;
         int end;
     };
-    Handed handed{0, 0};
-    // Takes the page from the worker and hands it over; false when the caller cancelled.
+    std::deque<Handed> handed; // the pages with the workers, oldest first
+    // Takes the oldest page from the workers and hands it over; false when the caller cancelled.
     const auto handOver = [&] {
         const std::string jpeg = compressor.take();
+        const Handed page = handed.front();
+        handed.pop_front();
         ++pageCount;
         if (cancelled && cancelled())
             return false;
         if (pageReady)
-            pageReady(handed.page, jpeg);
+            pageReady(page.page, jpeg);
         // An empty letter is complete on its first page.
-        const int percent = length > 0 ? static_cast<int>(std::nearbyint(std::max(handed.end, 0) * 100.0 / length)) : 100;
+        const int percent = length > 0 ? static_cast<int>(std::nearbyint(std::max(page.end, 0) * 100.0 / length)) : 100;
         if (progress)
             progress(std::clamp(percent, 0, 100));
         MessagePump::serve();
@@ -172,15 +175,16 @@ int PageRenderer::render(const QTextDocument &letter)
         if (s.PIC_PageNumber)
             drawPageNumber(finished.isNull() ? surface : finished, page);
 
-        if (compressor.busy() && !handOver())
+        if (compressor.full() && !handOver())
             break;
         if (surfaceReady)
             surfaceReady(page, finished.isNull() ? surface : finished);
-        // The worker gets a picture of its own: the next page is drawn on the surface.
+        // The workers get a picture of their own: the next page is drawn on the surface.
         compressor.submit(finished.isNull() ? surface.copy() : std::move(finished));
-        handed = {page, end};
+        handed.push_back({page, end});
         if (last) {
-            handOver();
+            while (compressor.busy() && handOver()) {
+            }
             break;
         }
         start = end;

@@ -35,7 +35,9 @@ public:
     std::function<bool()> cancelled;
     // Percentage of the letter laid out so far, after each page.
     std::function<void(int percent)> progress;
-    // The page surface just before compression (tests and diagnosis look at it).
+    // The page surface just before compression (tests and diagnosis look at it). Pages are
+    // compressed while later ones are drawn, so a page's pageReady may follow the
+    // surfaceReady of the pages after it; each comes in page order.
     std::function<void(int page, const QImage &surface)> surfaceReady;
 
     // The letter's positions on each page of the last render(): first, and first not drawn.

@@ -2,47 +2,56 @@
 
 #include "composer/SpellCheck.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QElapsedTimer>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextBlockUserData>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
-// A paragraph's mark: the check generation it was last checked in (0: waiting).
-class BlockCheck : public QTextBlockUserData
+// A paragraph's misspelt words, as places in its own text, and the check generation they
+// come from (0: the paragraph waits). Places within the paragraph stay right while other
+// paragraphs change; a paragraph that changes is checked again. Cursors, which would
+// follow every edit, are made only for the lines the editor draws: a long letter would
+// otherwise carry thousands, each adjusted at every keystroke.
+class BlockMarks : public QTextBlockUserData
 {
 public:
-    explicit BlockCheck(int generation) : generation(generation) {}
-    int generation;
+    int generation = 0;
+    std::vector<WordScanner::Word> words;
 };
+
+BlockMarks *marksOf(const QTextBlock &block)
+{
+    return static_cast<BlockMarks *>(block.userData());
+}
 
 int generationOf(const QTextBlock &block)
 {
-    const auto *data = static_cast<const BlockCheck *>(block.userData());
-    return data ? data->generation : 0;
+    const BlockMarks *marks = marksOf(block);
+    return marks ? marks->generation : 0;
 }
-
-// One idle step checks paragraphs for about this long, then lets the window breathe.
-constexpr int kIdleSliceMs = 8;
 
 } // namespace
 
 SpellHighlighter::SpellHighlighter(QTextEdit *editor, SpellCheck &check)
-    : QSyntaxHighlighter(static_cast<QObject *>(editor))
+    : QObject(editor)
     , m_editor(editor)
     , m_check(check)
 {
-    // Attached only while checking is on (the base class attaches to an editor's document).
-    setDocument(nullptr);
     m_idle.setInterval(0);
     connect(&m_idle, &QTimer::timeout, this, &SpellHighlighter::checkPending);
-    // Scrolling shows paragraphs that may still wait: those come next.
-    connect(editor->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
-        if (hasPending())
-            schedule();
-    });
+    // Scrolling shows paragraphs that may still wait, and others' lines: the next step
+    // checks those first and hands the editor the lines of the new view.
+    connect(editor->verticalScrollBar(), &QScrollBar::valueChanged, this, &SpellHighlighter::viewMoved);
+    connect(editor->verticalScrollBar(), &QScrollBar::rangeChanged, this, &SpellHighlighter::viewMoved);
 }
 
 QTextCharFormat SpellHighlighter::markFormat()
@@ -58,20 +67,30 @@ void SpellHighlighter::setActive(bool active)
     m_active = active;
     if (!active) {
         m_idle.stop();
-        // Detaching takes every line away.
-        setDocument(nullptr);
+        attach(nullptr);
+        m_editor->setExtraSelections({});
         return;
     }
     followEditor();
     recheckAll();
 }
 
+void SpellHighlighter::attach(QTextDocument *document)
+{
+    disconnect(m_contentsConnection);
+    m_document = document;
+    m_resumeBlock = 0;
+    if (document)
+        m_contentsConnection = connect(document, &QTextDocument::contentsChange, this, &SpellHighlighter::contentsChanged);
+}
+
 void SpellHighlighter::followEditor()
 {
-    if (m_active && document() != m_editor->document()) {
-        // A new document's paragraphs carry no marks yet: they all wait.
-        setDocument(m_editor->document());
-        m_resumeBlock = 0;
+    if (m_active && m_document != m_editor->document()) {
+        // A new document's paragraphs carry no marks yet: they all wait, and the lines
+        // drawn over the old one go.
+        attach(m_editor->document());
+        m_editor->setExtraSelections({});
         schedule();
     }
 }
@@ -80,97 +99,151 @@ void SpellHighlighter::recheckAll()
 {
     ++m_generation;
     m_resumeBlock = 0;
-    if (m_active && document())
-        rehighlight();
     schedule();
 }
 
 bool SpellHighlighter::hasPending() const
 {
-    if (!m_active || !document())
+    if (!m_active || !m_document)
         return false;
-    for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
+    for (QTextBlock b = m_document->begin(); b.isValid(); b = b.next()) {
         if (generationOf(b) != m_generation)
             return true;
     }
     return false;
 }
 
+void SpellHighlighter::viewMoved()
+{
+    m_viewMoved = true;
+    schedule();
+}
+
+QStringList SpellHighlighter::markedWords() const
+{
+    QStringList words;
+    if (!m_active || !m_document)
+        return words;
+    for (QTextBlock b = m_document->begin(); b.isValid(); b = b.next()) {
+        if (const BlockMarks *marks = marksOf(b)) {
+            const QString text = b.text();
+            for (const WordScanner::Word &w : marks->words)
+                words.append(text.mid(w.start, w.length));
+        }
+    }
+    return words;
+}
+
 void SpellHighlighter::schedule()
 {
-    if (m_active && document())
+    if (m_active && m_document && !m_idle.isActive())
         m_idle.start();
 }
 
-void SpellHighlighter::highlightBlock(const QString &text)
+void SpellHighlighter::contentsChanged(int position, int, int added)
 {
-    if (!m_active)
+    // The changed paragraphs wait again; a split one's new half has no marks at all.
+    QTextBlock block = m_document->findBlock(position);
+    const QTextBlock last = m_document->findBlock(position + added);
+    if (!block.isValid())
         return;
-    if (!m_forced && m_checkedThisTurn >= kImmediateBlocks) {
-        // Too many at once: this one waits for the idle pass.
-        auto *data = static_cast<BlockCheck *>(currentBlockUserData());
-        if (data)
-            data->generation = 0;
-        m_resumeBlock = std::min(m_resumeBlock, currentBlock().blockNumber());
-        schedule();
-        return;
+    m_resumeBlock = std::min(m_resumeBlock, block.blockNumber());
+    for (; block.isValid(); block = block.next()) {
+        if (BlockMarks *marks = marksOf(block))
+            marks->generation = 0;
+        if (block == last)
+            break;
     }
-    if (!m_turnReset) {
-        m_turnReset = true;
-        QTimer::singleShot(0, this, [this] {
-            m_checkedThisTurn = 0;
-            m_turnReset = false;
-        });
-    }
-    ++m_checkedThisTurn;
-    const QTextCharFormat mark = markFormat();
-    for (const WordScanner::Word &w : m_check.misspelt(text))
-        setFormat(w.start, w.length, mark);
-    auto *data = static_cast<BlockCheck *>(currentBlockUserData());
-    if (data)
-        data->generation = m_generation;
-    else
-        setCurrentBlockUserData(new BlockCheck(m_generation));
+    schedule();
 }
 
-void SpellHighlighter::checkBlock(const QTextBlock &block)
+bool SpellHighlighter::checkBlock(const QTextBlock &block)
 {
-    m_forced = true;
-    rehighlightBlock(block);
-    m_forced = false;
+    if (generationOf(block) == m_generation)
+        return false;
+    BlockMarks *marks = marksOf(block);
+    if (!marks) {
+        marks = new BlockMarks;
+        QTextBlock owner = block;
+        owner.setUserData(marks); // the block owns it from here
+    }
+    marks->words = m_check.misspelt(block.text());
+    marks->generation = m_generation;
+    return true;
 }
 
 void SpellHighlighter::checkPending()
 {
-    QTextDocument *doc = document();
+    QTextDocument *doc = m_document;
     if (!m_active || !doc) {
         m_idle.stop();
         return;
     }
     QElapsedTimer clock;
     clock.start();
-    // The paragraphs on screen first.
-    const QRect view = m_editor->viewport()->rect();
-    QTextBlock block = m_editor->cursorForPosition(view.topLeft()).block();
-    const QTextBlock last = m_editor->cursorForPosition(view.bottomRight()).block();
-    for (; block.isValid(); block = block.next()) {
-        if (generationOf(block) != m_generation)
-            checkBlock(block);
-        if (block == last)
+    bool changed = false;
+    // The paragraphs on screen first: from the one at the top of the view down to the first
+    // that starts below it. A paragraph not laid out yet has no place, and the view ends there.
+    const QAbstractTextDocumentLayout *layout = doc->documentLayout();
+    const int top = m_editor->verticalScrollBar()->value();
+    const int bottom = top + m_editor->viewport()->height();
+    QTextBlock block = m_editor->cursorForPosition(QPoint(0, 0)).block();
+    for (; block.isValid() && clock.elapsed() < kSliceMs; block = block.next()) {
+        const QRectF r = layout->blockBoundingRect(block);
+        if (r.top() > bottom)
             break;
+        changed |= checkBlock(block);
     }
-    // Then the rest, from where the last step stopped.
+    // Then the rest, from where the last step stopped, as long as the step lasts.
     block = doc->findBlockByNumber(m_resumeBlock);
     for (; block.isValid(); block = block.next()) {
-        if (generationOf(block) != m_generation) {
-            if (clock.elapsed() >= kIdleSliceMs) {
-                m_resumeBlock = block.blockNumber();
-                return; // the timer calls again when idle
-            }
-            checkBlock(block);
+        if (generationOf(block) == m_generation)
+            continue;
+        if (clock.elapsed() >= kSliceMs)
+            break;
+        changed |= checkBlock(block);
+    }
+    if (changed || m_viewMoved)
+        publish();
+    // Every paragraph before the resume point has been checked (a change moves the point
+    // back to it), so a pass that reached the end leaves nothing waiting.
+    if (block.isValid()) {
+        m_resumeBlock = block.blockNumber();
+    } else {
+        m_resumeBlock = doc->blockCount();
+        m_idle.stop();
+    }
+}
+
+void SpellHighlighter::publish()
+{
+    // The lines of the paragraphs from a screen above the view to a screen below it, so that
+    // a small scroll already finds its lines. The editor compares the list with the one it
+    // has and repaints only where lines came or went; the cursors are shared, not copied.
+    m_viewMoved = false;
+    const QAbstractTextDocumentLayout *layout = m_document->documentLayout();
+    const int height = m_editor->viewport()->height();
+    const int top = m_editor->verticalScrollBar()->value() - height;
+    const int bottom = top + 3 * height;
+    QList<QTextEdit::ExtraSelection> lines;
+    const QTextCharFormat mark = markFormat();
+    QTextBlock b = m_editor->cursorForPosition(QPoint(0, -height)).block();
+    for (; b.isValid(); b = b.next()) {
+        const QRectF r = layout->blockBoundingRect(b);
+        if (r.top() > bottom)
+            break;
+        if (r.bottom() < top)
+            continue;
+        const BlockMarks *marks = marksOf(b);
+        if (!marks || marks->generation == 0)
+            continue; // changed since its check: its words are checked again first
+        const int at = b.position();
+        for (const WordScanner::Word &w : marks->words) {
+            QTextCursor c(m_document);
+            c.setPosition(at + w.start);
+            c.setPosition(at + w.start + w.length, QTextCursor::KeepAnchor);
+            lines.append({c, mark});
         }
     }
-    m_resumeBlock = 0;
-    if (!hasPending())
-        m_idle.stop();
+    m_editor->setExtraSelections(lines);
 }

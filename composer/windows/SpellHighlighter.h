@@ -1,20 +1,25 @@
 #pragma once
 
-#include <QSyntaxHighlighter>
+#include <QObject>
+#include <QPointer>
+#include <QTextCharFormat>
 #include <QTimer>
 
+class QTextBlock;
+class QTextDocument;
 class QTextEdit;
 class SpellCheck;
 
-// Draws a red wavy line under the misspelt words of the letter. The line is a format of
-// the text's layout, not of the document: it never reaches the stored RTF, the page
-// pictures or the clipboard, and it changes neither the undo history nor the letter's
-// changed state.
+// Draws a red wavy line under the misspelt words of the letter. The lines are the editor's
+// extra selections, drawn over the text: they are no part of the document, so they never
+// reach the stored RTF, the page pictures or the clipboard, change neither the undo history
+// nor the letter's changed state, and adding one never lays the letter out again.
 //
-// A paragraph being typed in is checked at once. When many paragraphs ask at the same
-// time (a long letter opened, a language chosen), only a few are checked there; the rest
-// wait, and are checked while the program is idle, the paragraphs on screen first.
-class SpellHighlighter : public QSyntaxHighlighter
+// Paragraphs are checked in steps of a few milliseconds while the program is idle: a
+// paragraph just typed in, or any on screen, first; the rest of a long letter after them.
+// The editor is given only the lines in and around its view (a long letter has thousands),
+// once per step and again when the view moves.
+class SpellHighlighter : public QObject
 {
     Q_OBJECT
 public:
@@ -31,25 +36,29 @@ public:
     bool hasPending() const;
 
     static QTextCharFormat markFormat();
+    // Every word marked so far, in the letter's order (the editor holds only those in view).
+    QStringList markedWords() const;
 
-    // Paragraphs checked at once in one turn of the event loop; the rest wait.
-    static constexpr int kImmediateBlocks = 40;
-
-protected:
-    void highlightBlock(const QString &text) override;
+    // The longest a step checks paragraphs before the window gets its turn again.
+    static constexpr int kSliceMs = 8;
 
 private:
+    void attach(QTextDocument *document);
+    void contentsChanged(int position, int removed, int added);
     void checkPending();
-    void checkBlock(const QTextBlock &block);
+    // Checks one paragraph if it waits; true when it did.
+    bool checkBlock(const QTextBlock &block);
+    void publish();
     void schedule();
+    void viewMoved();
 
     QTextEdit *m_editor;
     SpellCheck &m_check;
+    QPointer<QTextDocument> m_document;
+    QMetaObject::Connection m_contentsConnection;
     bool m_active = false;
     int m_generation = 1;
-    int m_checkedThisTurn = 0;
-    bool m_turnReset = false;
-    bool m_forced = false;
     int m_resumeBlock = 0;
+    bool m_viewMoved = false;
     QTimer m_idle;
 };

@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QSpinBox>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QtTest>
@@ -33,17 +34,21 @@ void checkAll(TFM_Cmps &w)
     QCoreApplication::processEvents();
 }
 
-// The words of the letter drawn with the red line.
-QStringList marked(const QTextEdit *editor)
+// The words the editor draws with the red line: those in and around its view.
+QStringList drawn(const QTextEdit *editor)
 {
     QStringList out;
-    for (QTextBlock b = editor->document()->begin(); b.isValid(); b = b.next()) {
-        for (const QTextLayout::FormatRange &r : b.layout()->formats()) {
-            if (r.format.underlineStyle() == QTextCharFormat::WaveUnderline)
-                out.append(b.text().mid(r.start, r.length));
-        }
+    for (const QTextEdit::ExtraSelection &s : editor->extraSelections()) {
+        if (s.cursor.hasSelection() && s.format.underlineStyle() == QTextCharFormat::WaveUnderline)
+            out.append(s.cursor.selectedText());
     }
     return out;
+}
+
+// The words of the whole letter marked as misspelt.
+QStringList marked(TFM_Cmps &w)
+{
+    return w.spelling()->highlighter()->markedWords();
 }
 
 // The point in the editor's viewport over the letter's character at position.
@@ -86,7 +91,8 @@ private slots:
         w->Editor->setFocus();
         QTest::keyClicks(w->Editor, QStringLiteral("I recieve mail from jo@exmaple.org on page 3rd."));
         checkAll(*w);
-        QCOMPARE(marked(w->Editor), QStringList{QStringLiteral("recieve")});
+        QCOMPARE(marked(*w), QStringList{QStringLiteral("recieve")});
+        QCOMPARE(drawn(w->Editor), QStringList{QStringLiteral("recieve")});
 
         // The line is no part of the letter: not in its RTF, not on the clipboard, not a change.
         QVERIFY2(!rtfOf(w->Editor).contains("\\ul"), rtfOf(w->Editor).constData());
@@ -110,14 +116,14 @@ private slots:
                             [](QAction *a) { return a->text() == QLatin1String("receive"); }));
         menuAction(menu.get(), "AddToDictionary")->trigger();
         checkAll(*w);
-        QVERIFY(marked(w->Editor).isEmpty());
+        QVERIFY(marked(*w).isEmpty());
 
         // A later composer knows the added word; with checking switched off nothing is marked.
         auto later = std::make_unique<TFM_Cmps>(f.services);
         later->show();
         QTest::keyClicks(later->Editor, QStringLiteral("recieve teh"));
         checkAll(*later);
-        QCOMPARE(marked(later->Editor), QStringList{QStringLiteral("teh")});
+        QCOMPARE(marked(*later), QStringList{QStringLiteral("teh")});
         std::unique_ptr<QMenu> other(later->spelling()->contextMenu(pointAt(later->Editor, 9)));
         QAction *replace = nullptr;
         for (QAction *a : other->actions())
@@ -131,7 +137,7 @@ private slots:
         QVERIFY(TestFiles::read(f.paths.config).contains("SPL_Check=0"));
         QTest::keyClicks(later->Editor, QStringLiteral(" wrnog"));
         checkAll(*later);
-        QVERIFY(marked(later->Editor).isEmpty());
+        QVERIFY(marked(*later).isEmpty());
     }
 
     void longLetterIsCheckedWhenIdle()
@@ -143,12 +149,42 @@ private slots:
         for (int i = 0; i < 3000; ++i)
             rtf += QStringLiteral("Paragraph %1 has a mistaek.\\par ").arg(i);
         w.Editor->loadLetter((rtf + QLatin1Char('}')).toStdString());
-        QCoreApplication::processEvents();
-        // Opening checked no more than a screenful; the rest follows when idle.
+        // Opening checks nothing itself: the checking runs in steps when the window is idle,
+        // the paragraphs on screen in the first.
         QVERIFY(w.spelling()->highlighter()->hasPending());
+        QVERIFY(marked(w).isEmpty());
+        QCoreApplication::processEvents();
+        QVERIFY(drawn(w.Editor).contains(QStringLiteral("mistaek")));
         checkAll(w);
-        QCOMPARE(marked(w.Editor).size(), 3000);
+        QCOMPARE(marked(w).size(), 3000);
         QVERIFY(!w.letterChanged());
+        // The editor draws the lines of its view only, and follows the view when it moves.
+        const qsizetype inView = drawn(w.Editor).size();
+        QVERIFY(inView > 0 && inView < 300);
+        w.Editor->verticalScrollBar()->setValue(w.Editor->verticalScrollBar()->maximum() / 2);
+        QCoreApplication::processEvents();
+        QTextCursor middle = w.Editor->cursorForPosition(QPoint(5, 5));
+        const QList<QTextEdit::ExtraSelection> lines = w.Editor->extraSelections();
+        QVERIFY(std::any_of(lines.begin(), lines.end(), [&](const QTextEdit::ExtraSelection &s) {
+            return s.cursor.block() == middle.block();
+        }));
+
+        // The lines follow the words as the text around them changes: a paragraph typed into
+        // is checked again, the others keep their lines where their words went.
+        QTextCursor c(w.Editor->document()->findBlockByNumber(1500));
+        w.Editor->setTextCursor(c);
+        QTest::keyClicks(w.Editor, QStringLiteral("Wrnog "));
+        checkAll(w);
+        QStringList words = marked(w);
+        QCOMPARE(words.size(), 3001);
+        QCOMPARE(words.count(QStringLiteral("mistaek")), 3000);
+        QCOMPARE(words.count(QStringLiteral("Wrnog")), 1);
+        // A paragraph taken away takes its line with it.
+        c = QTextCursor(w.Editor->document()->findBlockByNumber(10));
+        c.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
+        c.removeSelectedText();
+        checkAll(w);
+        QCOMPARE(marked(w).size(), 3000);
     }
 
     void withoutDictionary()
@@ -164,7 +200,7 @@ private slots:
         QVERIFY(!w.findChild<QMenu *>(QStringLiteral("SpellingLanguage1"))->isEnabled());
         QTest::keyClicks(w.Editor, QStringLiteral("recieve"));
         QCoreApplication::processEvents();
-        QVERIFY(marked(w.Editor).isEmpty());
+        QVERIFY(marked(w).isEmpty());
         std::unique_ptr<QMenu> menu(w.spelling()->contextMenu(pointAt(w.Editor, 2)));
         QVERIFY(!menuAction(menu.get(), "AddToDictionary"));
     }

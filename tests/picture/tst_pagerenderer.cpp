@@ -7,6 +7,8 @@
 #include "richtext/LetterDocument.h"
 #include "tests/picture/JpegInfo.h"
 
+#include <chrono>
+#include <thread>
 #include <QAbstractTextDocumentLayout>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -48,7 +50,7 @@ Run render(const ConfigSettings &settings, const QTextDocument &doc, std::functi
     std::vector<QImage> surfaces;
     renderer.surfaceReady = [&](int, const QImage &surface) { surfaces.push_back(surface.copy()); };
     renderer.pageReady = [&](int page, std::string_view jpeg) {
-        run.pages.push_back({page, std::string(jpeg), surfaces.back()});
+        run.pages.push_back({page, std::string(jpeg), surfaces.at(page - 1)});
     };
     renderer.progress = [&](int percent) { run.percents.push_back(percent); };
     renderer.cancelled = std::move(cancelled);
@@ -132,6 +134,7 @@ private slots:
     void workerPagesAreASequentialRender_data();
     void workerPagesAreASequentialRender();
     void compressorErrorInTheMiddle();
+    void compressorWorkersKeepTheOrder();
     void failedHandOverStopsTheWorker();
     void letterLaidOutInPlaceDrawsAsItsCopy();
 };
@@ -676,6 +679,38 @@ void TestPageRenderer::compressorErrorInTheMiddle()
     }
     QCOMPARE(compressed, (std::vector<int>{1, 2, 3, 4}));
     compressor.submit(QImage(5, 1, QImage::Format_RGB32)); // never taken
+}
+
+// With several workers, pages finishing out of order still come back in the order they
+// went in, a failed one in its place, and room for a page opens only when one is taken.
+void TestPageRenderer::compressorWorkersKeepTheOrder()
+{
+    PageCompressor compressor(
+        [](const QImage &page) {
+            // The first page of each round is the slowest.
+            std::this_thread::sleep_for(std::chrono::milliseconds(page.width() % 3 == 1 ? 30 : 1));
+            if (page.width() == 5)
+                throw AppError("JPEG: page 5 failed");
+            return std::to_string(page.width());
+        },
+        3);
+    int next = 1;
+    std::vector<std::string> taken;
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < 3; ++i)
+            compressor.submit(QImage(next++, 1, QImage::Format_RGB32));
+        QVERIFY(compressor.full());
+        QVERIFY_THROWS_EXCEPTION(std::logic_error, compressor.submit(QImage(99, 1, QImage::Format_RGB32)));
+        while (compressor.busy()) {
+            try {
+                taken.push_back(compressor.take());
+            } catch (const AppError &) {
+                taken.push_back("failed");
+            }
+        }
+    }
+    QCOMPARE(taken, (std::vector<std::string>{"1", "2", "3", "4", "failed", "6", "7", "8", "9"}));
+    compressor.submit(QImage(10, 1, QImage::Format_RGB32)); // never taken
 }
 
 // The mail refusing a page unwinds the render while the next page is with the worker:
