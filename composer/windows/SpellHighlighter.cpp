@@ -187,8 +187,9 @@ void SpellHighlighter::checkPending()
     const QAbstractTextDocumentLayout *layout = doc->documentLayout();
     const int top = m_editor->verticalScrollBar()->value();
     const int bottom = top + m_editor->viewport()->height();
+    // A step checks at least one paragraph, however long laying out the view took.
     QTextBlock block = m_editor->cursorForPosition(QPoint(0, 0)).block();
-    for (; block.isValid() && clock.elapsed() < kSliceMs; block = block.next()) {
+    for (; block.isValid() && (!changed || clock.elapsed() < kSliceMs); block = block.next()) {
         const QRectF r = layout->blockBoundingRect(block);
         if (r.top() > bottom)
             break;
@@ -199,7 +200,7 @@ void SpellHighlighter::checkPending()
     for (; block.isValid(); block = block.next()) {
         if (generationOf(block) == m_generation)
             continue;
-        if (clock.elapsed() >= kSliceMs)
+        if (changed && clock.elapsed() >= kSliceMs)
             break;
         changed |= checkBlock(block);
     }
