@@ -150,8 +150,13 @@ bool TFM_Send::SendMails(const QStringList &list, const QString &mode)
         resize(width(), m_heightBeforeFit);
         m_heightBeforeFit = 0;
     }
+    BT_Cancel->setText(QStringLiteral("Cancel"));
     BT_Cancel->setFocus();
-    return m_runner.SendMails(list, mode);
+    const bool sent = m_runner.SendMails(list, mode);
+    // The job is over: what the window still shows is its outcome, and the button only
+    // closes it.
+    BT_Cancel->setText(QStringLiteral("Close"));
+    return sent;
 }
 
 void TFM_Send::ShowStatus(const QString &text, const QString &barMode)
