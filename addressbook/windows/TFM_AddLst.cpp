@@ -158,6 +158,8 @@ QListWidget *TFM_AddLst::pickList(QVBoxLayout *rows, const char *name, const QSt
     auto *label = new QLabel(caption);
     label->setIndent(48);
     label->setBuddy(list);
+    // A list is not named by its label's buddy: it says so itself.
+    list->setAccessibleName(caption.chopped(1) + QStringLiteral(" recipients"));
     rows->addWidget(label);
     rows->addLayout(row, 1);
     return list;

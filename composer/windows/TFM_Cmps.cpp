@@ -207,7 +207,7 @@ void TFM_Cmps::buildAddressPanel()
         b->setFocusPolicy(Qt::StrongFocus);
         return b;
     };
-    SpeedButton1 = button("SpeedButton1", "Se&nd To:");
+    SpeedButton1 = button("SpeedButton1", "Sen&d To:");
     Sbt_CC = button("Sbt_CC", "&CC:         ");
     Sbt_Bcc = button("Sbt_Bcc", "&BCC:       ");
     SpeedButton1->setAccessibleName(QStringLiteral("Pick To recipients"));
@@ -257,7 +257,7 @@ void TFM_Cmps::placeAddressRows()
     const int rowHeight = qMax(kRowHeight, qMax(buttons.height(), Edt_Subject->fontMetrics().height()) + 8);
     int captions = 0;
     for (const QToolButton *b : {SpeedButton1, Sbt_CC, Sbt_Bcc})
-        captions = qMax(captions, buttons.horizontalAdvance(b->text().remove(QLatin1Char('&'))));
+        captions = qMax(captions, buttons.horizontalAdvance(b->text().remove(QLatin1Char('&')).trimmed()));
     m_fieldLeft = qMax(kFieldLeft, captions + 24);
     const auto top = [rowHeight](int row) { return kRowTop + row * (rowHeight + kRowGap); };
     QToolButton *const buttonRows[] = {SpeedButton1, Sbt_CC, Sbt_Bcc};

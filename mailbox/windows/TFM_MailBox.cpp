@@ -268,6 +268,12 @@ void TFM_MailBox::buildPreview()
     Edt_body = new QTextEdit(lower);
     Edt_body->setObjectName(QStringLiteral("Edt_body"));
     Edt_body->setAccessibleName(QStringLiteral("Mail content"));
+    // The letter is shown as the white page it is sent as, on a dark desktop too, so that
+    // its black and coloured text stays readable.
+    QPalette paper = Edt_body->palette();
+    paper.setColor(QPalette::Base, Qt::white);
+    paper.setColor(QPalette::Text, Qt::black);
+    Edt_body->setPalette(paper);
     Edt_body->setReadOnly(true);
     Edt_body->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     Edt_body->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

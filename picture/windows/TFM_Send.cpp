@@ -78,6 +78,7 @@ TFM_Send::TFM_Send(UserDialogs &dialogs, Shell &shell, const ConfigSettings &set
     // The status: wrapped (a long reason breaks anywhere rather than running off), and
     // selectable, so that a server's reply can be copied.
     MO = new QTextEdit(this);
+    MO->setAccessibleName(QStringLiteral("Send status"));
     MO->setObjectName(QStringLiteral("MO"));
     MO->setReadOnly(true);
     MO->setAcceptRichText(false);
