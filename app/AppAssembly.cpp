@@ -73,4 +73,10 @@ void AppAssembly::start()
         splash->startSplashTimer();
         splash->raise();
     }
+    // The tips window is shown before the main window, which takes the activation with
+    // it; the main window is disabled meanwhile, so the first keys would be lost.
+    if (TFM_Tips *tips = m_windows.tips(); tips && tips->isVisible()) {
+        tips->raise();
+        tips->activateWindow();
+    }
 }

@@ -18,6 +18,7 @@
 #include "product/AppInfo.h"
 #include "shell/windows/HtmlHelpLauncher.h"
 #include "shell/windows/TFm_About.h"
+#include "ui/ReadablePalette.h"
 #include "ui/WidgetDialogs.h"
 
 #include <QApplication>
@@ -58,6 +59,8 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QString::fromLatin1(AppInfo::ApplicationTitle));
     DefaultFont::installSubstitutions();
     ProgramIcons::installFallbackTheme();
+    // A desktop whose selection colour is too light for its selected text reads better.
+    QApplication::setPalette(ReadablePalette::adjusted(QApplication::palette()));
     QApplication::setWindowIcon(ProgramIcons::icon(ProgramIcons::Role::ProgramIcon));
 
     DesktopShell shell;

@@ -39,6 +39,9 @@ QVariant MailListModel::data(const QModelIndex &index, int role) const
         return mail.attachFlag == 'Y' ? QVariant(m_marker) : QVariant();
     if (role == Qt::ToolTipRole && index.column() == 0 && mail.attachFlag == 'Y')
         return QStringLiteral("Has attachments");
+    // A screen reader reads the marker column as words.
+    if (role == Qt::AccessibleTextRole && index.column() == 0)
+        return mail.attachFlag == 'Y' ? QStringLiteral("Has attachments") : QStringLiteral("No attachments");
     if (role != Qt::DisplayRole)
         return {};
     switch (index.column()) {
@@ -65,5 +68,19 @@ QVariant MailListModel::headerData(int section, Qt::Orientation orientation, int
         return m_marker;
     if (role == Qt::DisplayRole && section >= 0 && section < m_headers.size())
         return m_headers[section];
+    if (role == Qt::AccessibleTextRole && section >= 0 && section < m_headers.size())
+        return accessibleHeader(section);
     return {};
+}
+
+QString MailListModel::accessibleHeader(int section) const
+{
+    if (section == 0)
+        return QStringLiteral("Attachments");
+    // " ^" marks the column the list is sorted by; a listener hears it in words.
+    QString header = m_headers[section].trimmed();
+    if (!header.endsWith(QLatin1String(" ^")))
+        return header;
+    header.chop(2);
+    return header.trimmed() + QStringLiteral(", sorted ascending");
 }

@@ -29,6 +29,9 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
+    // A header as a screen reader says it (the sort mark in words).
+    QString accessibleHeader(int section) const;
+
     const BoxList &m_rows;
     QStringList m_headers;
     QIcon m_marker;

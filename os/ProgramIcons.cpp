@@ -1,5 +1,7 @@
 #include "os/ProgramIcons.h"
 
+#include "os/PaletteIcon.h"
+
 #include <QDir>
 #include <QStandardPaths>
 
@@ -53,12 +55,25 @@ QString source(Role role)
     return {};
 }
 
+namespace {
+
+// The small monochrome buttons on the window's own background (the pictures of the white
+// bands and the program's artwork keep their colours).
+bool followsPalette(Role role)
+{
+    return (role >= Role::SelectAll && role <= Role::EditMail) || (role >= Role::Bold && role <= Role::Attach)
+        || (role >= Role::HelpBack && role <= Role::HelpHome);
+}
+
+} // namespace
+
 QIcon icon(Role role)
 {
     const QString name = source(role);
     if (name.startsWith(QLatin1Char(':')))
         return QIcon(name);
-    return QIcon::fromTheme(name);
+    const QIcon themed = QIcon::fromTheme(name);
+    return followsPalette(role) && !themed.isNull() ? PaletteIcon::wrap(themed) : themed;
 }
 
 std::vector<Role> allRoles()

@@ -44,6 +44,10 @@ QList<ToolImage *> ToolBand::addImages(const QList<ImageSpec> &specs, const QStr
     m_captions->setObjectName(QStringLiteral("Label1"));
     m_captions->setGeometry(0, top + 27, right + 60, 20);
     connect(m_captions, &ToolCaptionLabel::mouseMoved, this, &ToolBand::restoreImages);
+    // Each picture is announced by its caption, not by the caption line as a whole.
+    const QStringList words = m_captions->words();
+    for (qsizetype i = 0; i < m_images.size() && i < words.size(); ++i)
+        m_images[i]->setAccessibleName(words[i]);
     return m_images;
 }
 

@@ -14,6 +14,10 @@ public:
 
     // The words and the rectangle each is drawn in.
     QList<QPair<QString, QRect>> wordRects() const;
+    // The captions one by one.
+    QStringList words() const;
+    // The label's font, made smaller where the captions would run together.
+    QFont captionFont() const;
 
 signals:
     void mouseMoved();

@@ -31,9 +31,13 @@ TFM_AddEdit::TFM_AddEdit(WindowServices &services, QWidget *parent)
     Button8->setObjectName(QStringLiteral("Button8"));
 
     auto *fields = new QGridLayout;
-    fields->addWidget(new QLabel(QStringLiteral("Name:")), 0, 0);
+    auto *nameLabel = new QLabel(QStringLiteral("Name:"));
+    nameLabel->setBuddy(Edt_Name);
+    fields->addWidget(nameLabel, 0, 0);
     fields->addWidget(Edt_Name, 0, 1);
-    fields->addWidget(new QLabel(QStringLiteral("E-Mail:")), 1, 0);
+    auto *mailLabel = new QLabel(QStringLiteral("E-Mail:"));
+    mailLabel->setBuddy(Edt_Mail);
+    fields->addWidget(mailLabel, 1, 0);
     fields->addWidget(Edt_Mail, 1, 1);
     fields->setColumnMinimumWidth(1, 220);
     auto *buttons = new QHBoxLayout;

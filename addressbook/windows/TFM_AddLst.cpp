@@ -46,6 +46,8 @@ TFM_AddLst::TFM_AddLst(WindowServices &services, TFM_AddEdit &editor, QWidget *p
     LstV_Add->setObjectName(QStringLiteral("LstV_Add"));
     LstV_Add->setColumnCount(2);
     LstV_Add->setHeaderHidden(true);
+    // Hidden, the header still names the columns for screen readers.
+    LstV_Add->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("E-mail")});
     LstV_Add->header()->setStretchLastSection(true);
     LstV_Add->setRootIsDecorated(false);
     LstV_Add->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -65,7 +67,10 @@ TFM_AddLst::TFM_AddLst(WindowServices &services, TFM_AddEdit &editor, QWidget *p
         manageButtons->addWidget(b);
     }
     auto *manage = new QVBoxLayout;
-    manage->addWidget(new QLabel(QStringLiteral("Address List")));
+    auto *listLabel = new QLabel(QStringLiteral("Address List"));
+    listLabel->setBuddy(LstV_Add);
+    LstV_Add->setAccessibleName(QStringLiteral("Address list"));
+    manage->addWidget(listLabel);
     manage->addWidget(LstV_Add, 1);
     manage->addLayout(manageButtons);
 
@@ -82,6 +87,11 @@ TFM_AddLst::TFM_AddLst(WindowServices &services, TFM_AddEdit &editor, QWidget *p
     Lbx_To = pickList(pickRows, "Lbx_To", QStringLiteral("TO:"), toAdd, toRemove);
     Lbx_Cc = pickList(pickRows, "Lbx_Cc", QStringLiteral("CC:"), ccAdd, ccRemove);
     Lbx_Bcc = pickList(pickRows, "Lbx_Bcc", QStringLiteral("BCC:"), bccAdd, bccRemove);
+    const std::pair<QPushButton *, const char *> arrowNames[] = {
+        {toAdd, "Add to To"},         {ccAdd, "Add to CC"},         {bccAdd, "Add to BCC"},
+        {toRemove, "Remove from To"}, {ccRemove, "Remove from CC"}, {bccRemove, "Remove from BCC"}};
+    for (const auto &[arrow, name] : arrowNames)
+        arrow->setAccessibleName(QLatin1String(name));
     Lbx_To->setSelectionMode(QAbstractItemView::ExtendedSelection);
     Lbx_Cc->setSelectionMode(QAbstractItemView::SingleSelection);
     Lbx_Bcc->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -147,6 +157,9 @@ QListWidget *TFM_AddLst::pickList(QVBoxLayout *rows, const char *name, const QSt
     row->addWidget(list, 1);
     auto *label = new QLabel(caption);
     label->setIndent(48);
+    label->setBuddy(list);
+    // A list is not named by its label's buddy: it says so itself.
+    list->setAccessibleName(caption.chopped(1) + QStringLiteral(" recipients"));
     rows->addWidget(label);
     rows->addLayout(row, 1);
     return list;
@@ -216,6 +229,10 @@ void TFM_AddLst::showEvent(QShowEvent *event)
     Lbx_To->clear();
     Lbx_Cc->clear();
     Lbx_Bcc->clear();
+    // Picking by keys: the first row is current and selected, so that the arrow buttons
+    // take it at once.
+    if (m_pickLayout && LstV_Add->topLevelItemCount() > 0)
+        LstV_Add->setCurrentItem(LstV_Add->topLevelItem(0));
     // Centred on the screen at every showing.
     if (QScreen *s = parentWidget() ? parentWidget()->screen() : screen())
         move(s->availableGeometry().center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
@@ -225,7 +242,11 @@ void TFM_AddLst::showEvent(QShowEvent *event)
 QString TFM_AddLst::selectedName() const
 {
     const QList<QTreeWidgetItem *> selected = LstV_Add->selectedItems();
-    return selected.isEmpty() ? QString() : selected.first()->text(0);
+    if (!selected.isEmpty())
+        return selected.first()->text(0);
+    // The row the keyboard is on counts as chosen in the pick lists.
+    const QTreeWidgetItem *current = m_pickLayout ? LstV_Add->currentItem() : nullptr;
+    return current ? current->text(0) : QString();
 }
 
 void TFM_AddLst::addPick(QListWidget *list)

@@ -15,7 +15,31 @@ ComposerEditor::ComposerEditor(QWidget *parent)
 {
     setAcceptRichText(true);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setAccessibleName(QStringLiteral("Letter"));
+    usePaperColours();
     prepare(document());
+}
+
+void ComposerEditor::usePaperColours()
+{
+    // The letter is sent as white pages: it stays paper-white with black "automatic" text
+    // on a dark desktop too, so that its colours look as they will be read. The selection
+    // keeps the desktop's colours.
+    QPalette p = palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        p.setColor(group, QPalette::Base, Qt::white);
+        p.setColor(group, QPalette::Text, Qt::black);
+    }
+    setPalette(p);
+}
+
+void ComposerEditor::changeEvent(QEvent *event)
+{
+    QTextEdit::changeEvent(event);
+    // A palette set on the whole program (a desktop switching to dark) must not turn the
+    // paper.
+    if (event->type() == QEvent::PaletteChange && palette().color(QPalette::Base) != Qt::white)
+        usePaperColours();
 }
 
 void ComposerEditor::prepare(QTextDocument *doc)

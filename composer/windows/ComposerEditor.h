@@ -35,9 +35,13 @@ signals:
 
 protected:
     static void prepare(QTextDocument *doc);
+    void changeEvent(QEvent *event) override;
     // Enter starts a paragraph as word processors do (ParagraphBreak).
     void keyPressEvent(QKeyEvent *event) override;
     bool canInsertFromMimeData(const QMimeData *source) const override;
     void insertFromMimeData(const QMimeData *source) override;
     QMimeData *createMimeDataFromSelection() const override;
+
+private:
+    void usePaperColours();
 };

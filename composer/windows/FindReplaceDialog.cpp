@@ -1,5 +1,6 @@
 #include "composer/windows/FindReplaceDialog.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -107,6 +108,12 @@ TextFinder::Options FindReplaceDialog::options() const
 void FindReplaceDialog::setStatus(const QString &text)
 {
     LB_Status->setText(text);
+    if (text.isEmpty())
+        return;
+    // The outcome is told to a screen reader at once; the focus stays in the find field.
+    LB_Status->setAccessibleName(text);
+    QAccessibleEvent alert(LB_Status, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
 }
 
 void FindReplaceDialog::updateButtons()

@@ -1,5 +1,7 @@
 #include "composer/windows/TFM_Cmps.h"
 
+#include "composer/LetterPageCount.h"
+#include "composer/RecoveryKeeper.h"
 #include "composer/windows/ComposerEditor.h"
 #include "composer/windows/FontSizeBox.h"
 #include "os/ProgramIcons.h"
@@ -32,11 +34,13 @@ constexpr int kImageTop = 5;
 const char *const kCaptions =
     "Send           Ms OE         Import            Save         AddBook       Seting            Help";
 
-// Address panel: the buttons' column, the fields after it (window width - 178 wide).
+// Address panel: the buttons' column, the fields after it (window width - 178 wide) at the
+// usual font; a larger font widens the column and heightens the rows.
 constexpr int kFieldLeft = 78;
-constexpr int kFieldWidthLoss = 178;
-constexpr int kRowTop[4] = {5, 31, 57, 83};
+constexpr int kPictureRoom = 100; // right of the fields: the picture
+constexpr int kRowTop = 5;
 constexpr int kRowHeight = 23;
+constexpr int kRowGap = 3;
 
 QPixmap pictureOf(std::initializer_list<ProgramIcons::Role> roles, const QSize &size, qreal ratio)
 {
@@ -86,6 +90,11 @@ TFM_Cmps::TFM_Cmps(WindowServices &services, QWidget *parent)
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
     buildPageCount();
 
+    // The pick buttons come before the fields (Shift+Tab from To reaches them), so that
+    // Tab still goes from field to field.
+    setTabOrder(SpeedButton1, Sbt_CC);
+    setTabOrder(Sbt_CC, Sbt_Bcc);
+    setTabOrder(Sbt_Bcc, Memo_To);
     setTabOrder(Memo_To, Memo_CC);
     setTabOrder(Memo_CC, Memo_BCC);
     setTabOrder(Memo_BCC, Edt_Subject);
@@ -93,6 +102,8 @@ TFM_Cmps::TFM_Cmps(WindowServices &services, QWidget *parent)
     setTabOrder(Edt_Subject, FontName);
     setTabOrder(FontName, FontSize);
     setTabOrder(FontSize, Editor);
+    // A new window starts in the To field, not on the pick button before it.
+    Memo_To->setFocus();
 
     // FormCreate
     FillFontNames();
@@ -109,7 +120,24 @@ TFM_Cmps::TFM_Cmps(WindowServices &services, QWidget *parent)
     FormResize();
 }
 
-TFM_Cmps::~TFM_Cmps() = default;
+TFM_Cmps::~TFM_Cmps()
+{
+    // The children go after this destructor, in the order they were made. Meanwhile a style
+    // may re-polish the format bar (the size box then asks for the caret's size), the focus
+    // may leave a dying field, and the editor may report a last change: none of that may
+    // reach this window's handlers, which use controls that are already gone.
+    FontSize->setFirstSize({});
+    QObject *const receivers[] = {this, m_recovery, m_pageCount};
+    for (QObject *receiver : receivers) {
+        if (!receiver)
+            continue;
+        disconnect(qApp, nullptr, receiver, nullptr);
+        disconnect(QApplication::clipboard(), nullptr, receiver, nullptr);
+        for (QObject *child : findChildren<QObject *>())
+            if (child != receiver)
+                child->disconnect(receiver);
+    }
+}
 
 void TFM_Cmps::buildCoolBar()
 {
@@ -170,43 +198,44 @@ void TFM_Cmps::buildAddressPanel()
 {
     Panel3 = new QWidget(centralWidget());
     Panel3->setObjectName(QStringLiteral("Panel3"));
-    Panel3->setFixedHeight(109);
-
-    auto button = [this](const char *name, const char *text, int row) {
+    auto button = [this](const char *name, const char *text) {
         auto *b = new QToolButton(Panel3);
         b->setObjectName(QLatin1String(name));
         b->setText(QLatin1String(text));
         b->setToolButtonStyle(Qt::ToolButtonTextOnly);
-        b->setFocusPolicy(Qt::NoFocus);
-        b->setGeometry(6, kRowTop[row], kFieldLeft - 12, kRowHeight);
+        // Reached with Tab and by its Alt key as well as the mouse.
+        b->setFocusPolicy(Qt::StrongFocus);
         return b;
     };
-    SpeedButton1 = button("SpeedButton1", "Send To:", 0);
-    Sbt_CC = button("Sbt_CC", "CC:         ", 1);
-    Sbt_Bcc = button("Sbt_Bcc", "BCC:       ", 2);
+    SpeedButton1 = button("SpeedButton1", "Sen&d To:");
+    Sbt_CC = button("Sbt_CC", "&CC:         ");
+    Sbt_Bcc = button("Sbt_Bcc", "&BCC:       ");
+    SpeedButton1->setAccessibleName(QStringLiteral("Pick To recipients"));
+    Sbt_CC->setAccessibleName(QStringLiteral("Pick CC recipients"));
+    Sbt_Bcc->setAccessibleName(QStringLiteral("Pick BCC recipients"));
     connect(SpeedButton1, &QToolButton::clicked, this, &TFM_Cmps::SpeedButton1Click);
     connect(Sbt_CC, &QToolButton::clicked, this, &TFM_Cmps::Sbt_CCClick);
     connect(Sbt_Bcc, &QToolButton::clicked, this, &TFM_Cmps::Sbt_CCClick);
 
-    auto memo = [this](const char *name, int row) {
+    auto memo = [this](const char *name) {
         auto *m = new QPlainTextEdit(Panel3);
         m->setObjectName(QLatin1String(name));
         m->setTabChangesFocus(true);
         m->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        m->setGeometry(kFieldLeft, kRowTop[row], 400, kRowHeight);
         m->document()->setDocumentMargin(2);
         return m;
     };
-    Memo_To = memo("Memo_To", 0);
-    Memo_CC = memo("Memo_CC", 1);
-    Memo_BCC = memo("Memo_BCC", 2);
+    Memo_To = memo("Memo_To");
+    Memo_CC = memo("Memo_CC");
+    Memo_BCC = memo("Memo_BCC");
+    Memo_To->setAccessibleName(QStringLiteral("To"));
+    Memo_CC->setAccessibleName(QStringLiteral("CC"));
+    Memo_BCC->setAccessibleName(QStringLiteral("BCC"));
 
     LB_Subject = new QLabel(QStringLiteral("Subject:"), Panel3);
     LB_Subject->setObjectName(QStringLiteral("LB_Subject"));
-    LB_Subject->setGeometry(12, kRowTop[3], kFieldLeft - 14, kRowHeight);
     Edt_Subject = new QLineEdit(Panel3);
     Edt_Subject->setObjectName(QStringLiteral("Edt_Subject"));
-    Edt_Subject->setGeometry(kFieldLeft, kRowTop[3], 400, kRowHeight);
     LB_Subject->setBuddy(Edt_Subject);
 
     Image1 = new QLabel(Panel3);
@@ -215,6 +244,30 @@ void TFM_Cmps::buildAddressPanel()
     Image1->setFixedSize(84, 97);
     Image1->setPixmap(pictureOf({ProgramIcons::Role::AboutPicture, ProgramIcons::Role::Logo}, QSize(80, 80),
                                 devicePixelRatioF()));
+    placeAddressRows();
+}
+
+void TFM_Cmps::placeAddressRows()
+{
+    // The rows are as high as the font needs and the buttons' column as wide as its
+    // widest caption (style sheets give their fonts at polishing).
+    SpeedButton1->ensurePolished();
+    Edt_Subject->ensurePolished();
+    const QFontMetrics buttons = SpeedButton1->fontMetrics();
+    const int rowHeight = qMax(kRowHeight, qMax(buttons.height(), Edt_Subject->fontMetrics().height()) + 8);
+    int captions = 0;
+    for (const QToolButton *b : {SpeedButton1, Sbt_CC, Sbt_Bcc})
+        captions = qMax(captions, buttons.horizontalAdvance(b->text().remove(QLatin1Char('&')).trimmed()));
+    m_fieldLeft = qMax(kFieldLeft, captions + 24);
+    const auto top = [rowHeight](int row) { return kRowTop + row * (rowHeight + kRowGap); };
+    QToolButton *const buttonRows[] = {SpeedButton1, Sbt_CC, Sbt_Bcc};
+    for (int row = 0; row < 3; ++row)
+        buttonRows[row]->setGeometry(6, top(row), m_fieldLeft - 12, rowHeight);
+    QWidget *const fields[] = {Memo_To, Memo_CC, Memo_BCC, Edt_Subject};
+    for (int row = 0; row < 4; ++row)
+        fields[row]->setGeometry(m_fieldLeft, top(row), 400, rowHeight);
+    LB_Subject->setGeometry(12, top(3), m_fieldLeft - 14, rowHeight);
+    Panel3->setFixedHeight(qMax(top(4), Image1->height() + 2 * kRowTop + 2));
 }
 
 void TFM_Cmps::buildAttachmentList()
@@ -226,6 +279,7 @@ void TFM_Cmps::buildAttachmentList()
     LstV_Attach->setWrapping(false);
     LstV_Attach->setIconSize(QSize(16, 16));
     LstV_Attach->setToolTip(QStringLiteral("Attached files"));
+    LstV_Attach->setAccessibleName(QStringLiteral("Attached files"));
     LstV_Attach->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     LstV_Attach->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     LstV_Attach->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -266,11 +320,11 @@ void TFM_Cmps::resizeEvent(QResizeEvent *event)
 
 void TFM_Cmps::FormResize()
 {
-    const int fieldWidth = qMax(40, width() - kFieldWidthLoss);
+    const int fieldWidth = qMax(40, width() - m_fieldLeft - kPictureRoom);
     for (QWidget *field : {static_cast<QWidget *>(Memo_To), static_cast<QWidget *>(Memo_CC),
                            static_cast<QWidget *>(Memo_BCC), static_cast<QWidget *>(Edt_Subject)})
         field->resize(fieldWidth, field->height());
-    Image1->move(kFieldLeft + fieldWidth + 8, (Panel3->height() - Image1->height()) / 2);
+    Image1->move(m_fieldLeft + fieldWidth + 8, (Panel3->height() - Image1->height()) / 2);
     SelectionChange();
 }
 

@@ -180,6 +180,7 @@ public slots:
     void Bold1Click();
     void In1Click();
     void Underline1Click();
+    void Bullets1Click();
     void Left1Click();
     void Center1Click();
     void Right1Click();
@@ -251,6 +252,7 @@ protected:
 private:
     void buildCoolBar();
     void buildAddressPanel();
+    void placeAddressRows();
     void buildFormatBar();
     void buildAttachmentList();
     void buildCommands();
@@ -300,6 +302,7 @@ private:
     QString m_openFilter;
     bool m_released = false;
     bool m_panelGrown = false;
+    int m_fieldLeft = 0; // where the address fields start
     FindReplaceDialog *m_findDialog = nullptr;
     LetterPageCount *m_pageCount = nullptr;
     ComposerSpelling *m_spelling = nullptr;

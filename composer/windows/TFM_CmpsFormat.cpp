@@ -11,6 +11,7 @@
 #include "composer/windows/FontSizeBox.h"
 #include "os/Clock.h"
 #include "os/ProgramIcons.h"
+#include "ui/AccessibleNames.h"
 #include "ui/WindowServices.h"
 
 #include <QAction>
@@ -19,6 +20,7 @@
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QHBoxLayout>
+#include <QPointer>
 #include <QScopeGuard>
 #include <QToolBar>
 #include <QToolButton>
@@ -86,7 +88,11 @@ void TFM_Cmps::buildFormatBar()
     FontSize->setSingleStep(1);
     FontSize->setSpecialValueText(QStringLiteral(" ")); // a selection of mixed sizes
     FontSize->setFixedWidth(52);
-    FontSize->setFirstSize([this] { return CaretFormat::firstSize(Editor->textCursor()); });
+    // The box asks for the caret's size whenever its style draws it, which some styles also
+    // do while the window is torn down: after the editor has gone it has no caret to ask.
+    FontSize->setFirstSize([editor = QPointer<ComposerEditor>(Editor)] {
+        return editor ? CaretFormat::firstSize(editor->textCursor()) : 0;
+    });
     setHint(FontSize, QStringLiteral("Font Size|Select font size"));
     connect(FontSize, &QSpinBox::valueChanged, this, &TFM_Cmps::FontSizeChange);
     // Enter ends the typing of a size: the letter gets the focus back.
@@ -132,6 +138,11 @@ void TFM_Cmps::buildFormatBar()
 
     Attachbutton = button("Attachbutton", R::Attach, "Add attachment", false);
     connect(Attachbutton, &QToolButton::clicked, this, &TFM_Cmps::AttachbuttonClick);
+
+    // The picture buttons are announced by their hints.
+    AccessibleNames::nameFromHints(StandardToolBar);
+    FontName->setAccessibleName(QStringLiteral("Font name"));
+    FontSize->setAccessibleName(QStringLiteral("Font size"));
 
     Panel2->setFixedHeight(qMax(25, StandardToolBar->sizeHint().height()));
 }
@@ -209,6 +220,12 @@ void TFM_Cmps::BulletsButtonClick()
     QTextCursor cursor = Editor->textCursor();
     ParagraphFormat::setBullets(cursor, BulletsButton->isChecked());
     Editor->setTextCursor(cursor);
+}
+
+void TFM_Cmps::Bullets1Click()
+{
+    BulletsButton->setChecked(!BulletsButton->isChecked());
+    BulletsButtonClick();
 }
 
 void TFM_Cmps::FontNameChange(int index)

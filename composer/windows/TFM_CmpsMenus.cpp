@@ -140,12 +140,19 @@ void TFM_Cmps::buildMenus()
     left->setIcon(ProgramIcons::icon(R::AlignLeft));
     center->setIcon(ProgramIcons::icon(R::AlignCenter));
     right->setIcon(ProgramIcons::icon(R::AlignRight));
+    style->addSeparator();
+    // The bullets button's command, for the keyboard.
+    item(style, "Bullets1", "Bullet&s", &TFM_Cmps::Bullets1Click, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L)})
+        ->setIcon(ProgramIcons::icon(R::Bullets));
 
     QMenu *tools = MainMenu1->addMenu(QStringLiteral("&Tools"));
     tools->setObjectName(QStringLiteral("Tools1"));
     item(tools, "InsertAttachment1", "&Insert Attachment", &TFM_Cmps::AttachbuttonClick)
         ->setIcon(ProgramIcons::icon(R::Attach));
     tools->addSeparator();
+    // The pick buttons' command, for the keyboard.
+    item(tools, "PickRecipients1", "&Pick Recipients...", &TFM_Cmps::SpeedButton1Click,
+         {QKeySequence(Qt::CTRL | Qt::Key_K)});
     item(tools, "AddAddress1", "A&dd Address", &TFM_Cmps::AddAddress1Click);
     item(tools, "AddressBool1", "&Address Book", &TFM_Cmps::AddressBool1Click);
     tools->addSeparator();

@@ -25,6 +25,7 @@
 #include <QScreen>
 #include <QShowEvent>
 #include <QSlider>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -54,6 +55,13 @@ NumberBox *numberBox(const char *name, NumberRange range)
 QLabel *label(const char *text)
 {
     return new QLabel(QString::fromLatin1(text));
+}
+
+// The label names its field for screen readers (and would lead its mnemonic to it).
+QLabel *buddy(QLabel *label, QWidget *field)
+{
+    label->setBuddy(field);
+    return label;
 }
 
 } // namespace
@@ -88,12 +96,15 @@ TFm_Set::TFm_Set(WindowServices &services, ConfigForm &form, SmtpPassword &passw
     layout->addLayout(buttons);
 
 
-    // Within each page, then the page control and the buttons below it.
-    const QList<QWidget *> order = {Edt_PW, Edt_PH, Edt_ML, Edt_MR, Edt_MT, Edt_MB, CB_PN,
+    // The page control's tabs, the fields of each page, then the buttons below. The page
+    // control takes the focus through its tab bar, which is what the order must name:
+    // with the control itself the buttons after it fell out of the Tab cycle.
+    QWidget *const tabs = PGS_Setting->findChild<QTabBar *>();
+    const QList<QWidget *> order = {tabs ? tabs : PGS_Setting, Edt_PW, Edt_PH, Edt_ML, Edt_MR, Edt_MT, Edt_MB, CB_PN,
                                     CB_Progressive, CB_ShortLastPage, CB_FooterLink, TB_Quality, Button4,
                                     Edt_Host, Edt_Port, CBX_Security, Edt_User, Edt_Pass,
                                     Edt_FromName, Edt_FromAdd, Edt_ReplyName, Edt_ReplyAdd,
-                                    PGS_Setting, Button1, Button2, Button3};
+                                    Button1, Button2, Button3};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -124,8 +135,8 @@ QWidget *TFm_Set::buildPicturePage()
     Edt_PH = numberBox("Edt_PH", ConfigForm::PictureSize);
     auto *size = new QGroupBox(QStringLiteral(" Picture Size  (Pixel) "));
     auto *sizeRows = new QFormLayout(size);
-    sizeRows->addRow(label("Width : "), Edt_PW);
-    sizeRows->addRow(label("Height : "), Edt_PH);
+    sizeRows->addRow(buddy(label("Width : "), Edt_PW), Edt_PW);
+    sizeRows->addRow(buddy(label("Height : "), Edt_PH), Edt_PH);
 
     Edt_ML = numberBox("Edt_ML", ConfigForm::SideMargin);
     Edt_MR = numberBox("Edt_MR", ConfigForm::SideMargin);
@@ -133,10 +144,17 @@ QWidget *TFm_Set::buildPicturePage()
     Edt_MB = numberBox("Edt_MB", ConfigForm::EdgeMargin);
     auto *margin = new QGroupBox(QStringLiteral(" Margin Space (Pixel)  "));
     auto *marginRows = new QFormLayout(margin);
-    marginRows->addRow(label("Left: "), Edt_ML);
-    marginRows->addRow(label("Right: "), Edt_MR);
-    marginRows->addRow(label("Top: "), Edt_MT);
-    marginRows->addRow(label("Bottom: "), Edt_MB);
+    marginRows->addRow(buddy(label("Left: "), Edt_ML), Edt_ML);
+    marginRows->addRow(buddy(label("Right: "), Edt_MR), Edt_MR);
+    marginRows->addRow(buddy(label("Top: "), Edt_MT), Edt_MT);
+    marginRows->addRow(buddy(label("Bottom: "), Edt_MB), Edt_MB);
+
+    // The labels say "Left" and "Width"; the names say of what.
+    const std::pair<QWidget *, const char *> names[] = {
+        {Edt_PW, "Picture width"}, {Edt_PH, "Picture height"}, {Edt_ML, "Left margin"},
+        {Edt_MR, "Right margin"},  {Edt_MT, "Top margin"},     {Edt_MB, "Bottom margin"}};
+    for (const auto &[field, name] : names)
+        field->setAccessibleName(QLatin1String(name));
 
     CB_PN = named<QCheckBox>("CB_PN", QStringLiteral("Show Page &Number"));
 
@@ -166,7 +184,8 @@ QWidget *TFm_Set::buildPicturePage()
     scale->addStretch();
     scale->addWidget(label("High"));
     auto *quality = new QGridLayout;
-    quality->addWidget(label("Picture Quality:"), 0, 0, 1, 2);
+    quality->addWidget(buddy(label("Picture Quality:"), TB_Quality), 0, 0, 1, 2);
+    TB_Quality->setAccessibleName(QStringLiteral("Picture quality"));
     quality->addWidget(TB_Quality, 1, 0);
     quality->addWidget(Button4, 1, 1);
     quality->addLayout(scale, 2, 0);
@@ -202,8 +221,10 @@ QWidget *TFm_Set::buildSmtpPage()
     Edt_Host = editBox("Edt_Host");
     Edt_Port = numberBox("Edt_Port", ConfigForm::Port);
     Edt_User = editBox("Edt_User");
+    // A white field keeps black text on a dark desktop too.
     QPalette white = Edt_User->palette();
     white.setColor(QPalette::Base, Qt::white);
+    white.setColor(QPalette::Text, Qt::black);
     Edt_User->setPalette(white);
     Edt_Pass = editBox("Edt_Pass");
     Edt_Pass->setEchoMode(QLineEdit::Password);
@@ -223,11 +244,11 @@ QWidget *TFm_Set::buildSmtpPage()
     auto *group = new QGroupBox(QStringLiteral("Send mail direct by this accounts"));
     auto *rows = new QFormLayout(group);
     rows->setVerticalSpacing(10);
-    rows->addRow(label("Host : "), Edt_Host);
-    rows->addRow(label("Port: "), Edt_Port);
-    rows->addRow(label("Security: "), CBX_Security);
-    rows->addRow(label("Accounts: "), Edt_User);
-    rows->addRow(label("Password: "), Edt_Pass);
+    rows->addRow(buddy(label("Host : "), Edt_Host), Edt_Host);
+    rows->addRow(buddy(label("Port: "), Edt_Port), Edt_Port);
+    rows->addRow(buddy(label("Security: "), CBX_Security), CBX_Security);
+    rows->addRow(buddy(label("Accounts: "), Edt_User), Edt_User);
+    rows->addRow(buddy(label("Password: "), Edt_Pass), Edt_Pass);
     rows->addRow(LB_PassPlace);
     rows->addRow(CKBox_NeedLogin);
 
@@ -249,10 +270,10 @@ QWidget *TFm_Set::buildInfoPage()
     auto *group = new QGroupBox(QStringLiteral(" Personal  Info "));
     auto *rows = new QFormLayout(group);
     rows->setVerticalSpacing(10);
-    rows->addRow(label("FromName: "), Edt_FromName);
-    rows->addRow(label("From Add: "), Edt_FromAdd);
-    rows->addRow(label("Reply Name: "), Edt_ReplyName);
-    rows->addRow(label("Reply Add : "), Edt_ReplyAdd);
+    rows->addRow(buddy(label("FromName: "), Edt_FromName), Edt_FromName);
+    rows->addRow(buddy(label("From Add: "), Edt_FromAdd), Edt_FromAdd);
+    rows->addRow(buddy(label("Reply Name: "), Edt_ReplyName), Edt_ReplyName);
+    rows->addRow(buddy(label("Reply Add : "), Edt_ReplyAdd), Edt_ReplyAdd);
 
     auto *layout = new QVBoxLayout(page);
     layout->setContentsMargins(12, 12, 12, 12);

@@ -180,6 +180,7 @@ void TFM_MailBox::buildBoxBar()
         field->setIconSize(QSize(16, 16));
         field->setAutoRaise(true);
         field->setToolTip(QLatin1String(hint));
+        field->setAccessibleName(QLatin1String(hint));
         field->setFocusPolicy(Qt::NoFocus);
         row->addWidget(field);
         connect(field, &QToolButton::clicked, this, click);
@@ -201,6 +202,7 @@ void TFM_MailBox::buildMailList()
 
     LstV_MailList = new QTreeView(Spt);
     LstV_MailList->setObjectName(QStringLiteral("LstV_MailList"));
+    LstV_MailList->setAccessibleName(QStringLiteral("Mails"));
     m_model = new MailListModel(m_core.shown(), this);
     m_model->setAttachmentMarker(ProgramIcons::icon(ProgramIcons::Role::AttachmentMarker));
     LstV_MailList->setModel(m_model);
@@ -265,6 +267,13 @@ void TFM_MailBox::buildPreview()
 
     Edt_body = new QTextEdit(lower);
     Edt_body->setObjectName(QStringLiteral("Edt_body"));
+    Edt_body->setAccessibleName(QStringLiteral("Mail content"));
+    // The letter is shown as the white page it is sent as, on a dark desktop too, so that
+    // its black and coloured text stays readable.
+    QPalette paper = Edt_body->palette();
+    paper.setColor(QPalette::Base, Qt::white);
+    paper.setColor(QPalette::Text, Qt::black);
+    Edt_body->setPalette(paper);
     Edt_body->setReadOnly(true);
     Edt_body->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     Edt_body->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -272,6 +281,7 @@ void TFM_MailBox::buildPreview()
 
     LstV_att = new QListWidget(lower);
     LstV_att->setObjectName(QStringLiteral("LstV_att"));
+    LstV_att->setAccessibleName(QStringLiteral("Attached files"));
     LstV_att->setFixedHeight(24);
     LstV_att->setFlow(QListView::LeftToRight);
     LstV_att->setWrapping(false);

@@ -53,6 +53,9 @@ void TFM_MailBox::buildMenus()
     item(moveTo, "UnsentBox2", "&Unsent Box", [this] { UnsentBox2Click(); });
     item(moveTo, "TrashBox2", "&Trash Box", [this] { Sbt_delClick(); });
     edit->addSeparator();
+    // The trash picture's command, for the keyboard (it asks before anything goes).
+    QAction *emptyTrash = item(edit, "EmptyTrash1", "Empt&y Trash...", [this] { PIC_EmptyClick(); });
+    emptyTrash->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Delete));
 
     QMenu *view = menu("View1", "&View");
     QMenu *sortMenu = view->addMenu(QStringLiteral("Sort &By"));

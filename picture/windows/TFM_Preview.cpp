@@ -73,6 +73,7 @@ TFM_Preview::TFM_Preview(WindowServices &services, std::function<PicturePreview:
     CBX_Zoom = new QComboBox(this);
     CBX_Zoom->setObjectName(QStringLiteral("CBX_Zoom"));
     CBX_Zoom->addItems({QStringLiteral("Fit"), QStringLiteral("100 %")});
+    CBX_Zoom->setAccessibleName(QStringLiteral("Zoom"));
     BT_SavePictures = button(this, "BT_SavePictures", QStringLiteral("Save &Pictures..."), "document-save");
     BT_SavePdf = button(this, "BT_SavePdf", QStringLiteral("Save as P&DF..."), "document-save-as");
     BT_Print = button(this, "BT_Print", QStringLiteral("Pr&int..."), "document-print");
@@ -86,6 +87,7 @@ TFM_Preview::TFM_Preview(WindowServices &services, std::function<PicturePreview:
 
     SCR_Pages = new QScrollArea(this);
     SCR_Pages->setObjectName(QStringLiteral("SCR_Pages"));
+    SCR_Pages->setAccessibleName(QStringLiteral("Pages"));
     SCR_Pages->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     SCR_Pages->setBackgroundRole(QPalette::Dark);
     m_pagesWidget = new QWidget;
@@ -188,6 +190,7 @@ void TFM_Preview::showPages()
         }
         auto *label = new QLabel(m_pagesWidget);
         label->setObjectName(QStringLiteral("Page%1").arg(i + 1));
+        label->setAccessibleName(QStringLiteral("Picture of page %1 of %2").arg(i + 1).arg(m_images.size()));
         label->setPixmap(QPixmap::fromImage(shown));
         label->setAlignment(Qt::AlignHCenter);
         m_pagesLayout->addWidget(label, 0, Qt::AlignHCenter);

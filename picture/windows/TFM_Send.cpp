@@ -78,6 +78,7 @@ TFM_Send::TFM_Send(UserDialogs &dialogs, Shell &shell, const ConfigSettings &set
     // The status: wrapped (a long reason breaks anywhere rather than running off), and
     // selectable, so that a server's reply can be copied.
     MO = new QTextEdit(this);
+    MO->setAccessibleName(QStringLiteral("Send status"));
     MO->setObjectName(QStringLiteral("MO"));
     MO->setReadOnly(true);
     MO->setAcceptRichText(false);
@@ -150,8 +151,13 @@ bool TFM_Send::SendMails(const QStringList &list, const QString &mode)
         resize(width(), m_heightBeforeFit);
         m_heightBeforeFit = 0;
     }
+    BT_Cancel->setText(QStringLiteral("Cancel"));
     BT_Cancel->setFocus();
-    return m_runner.SendMails(list, mode);
+    const bool sent = m_runner.SendMails(list, mode);
+    // The job is over: what the window still shows is its outcome, and the button only
+    // closes it.
+    BT_Cancel->setText(QStringLiteral("Close"));
+    return sent;
 }
 
 void TFM_Send::ShowStatus(const QString &text, const QString &barMode)

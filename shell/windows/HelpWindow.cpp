@@ -20,6 +20,7 @@ HelpWindow::HelpWindow(Shell &shell, QString homeFile, QWidget *parent)
     Browser = new QTextBrowser(this);
     Browser->setObjectName(QStringLiteral("Browser"));
     Browser->setOpenLinks(false);
+    Browser->setAccessibleName(QStringLiteral("Help page"));
     Browser->setFrameShape(QFrame::NoFrame);
     Browser->document()->setDocumentMargin(16);
     setCentralWidget(Browser);

@@ -55,6 +55,9 @@ TFM_Tips::TFM_Tips(WindowServices &services, QWidget *parent)
     Button3 = new QPushButton(QStringLiteral("&Close"), this);
     Button3->setObjectName(QStringLiteral("Button3"));
     Button3->setDefault(true);
+    Button1->setAccessibleName(QStringLiteral("Previous tip"));
+    Button2->setAccessibleName(QStringLiteral("Next tip"));
+    Mo_tips->setAccessibleName(QStringLiteral("Tip"));
     for (QPushButton *button : {Button1, Button2, Button3})
         button->setMinimumWidth(72);
     connect(Button1, &QPushButton::clicked, this, &TFM_Tips::Button1Click);

@@ -1,6 +1,7 @@
 #include "shell/windows/TFm_About.h"
 
 #include "os/ProgramIcons.h"
+#include "product/AppInfo.h"
 #include "shell/LinkConfig.h"
 #include "shell/windows/ScreenCentre.h"
 #include "ui/WindowOpener.h"
@@ -8,6 +9,7 @@
 
 #include <QApplication>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -54,6 +56,11 @@ TFm_About::TFm_About(WindowServices &services, QWidget *parent)
     Image1->setAlignment(Qt::AlignCenter);
     Image1->setPixmap(ProgramIcons::icon(ProgramIcons::Role::AboutPicture).pixmap(kPictureSize, devicePixelRatio()));
     Image1->installEventFilter(this);
+    // The name and version are only drawn in the picture: a screen reader is told them, and
+    // the picture (closing) and the link (opening) work from the keyboard too.
+    Image1->setAccessibleName(QString::fromLatin1(AppInfo::ApplicationTitle));
+    Image1->setAccessibleDescription(QString::fromLatin1(kClickHint));
+    Image1->setFocusPolicy(Qt::StrongFocus);
 
     Label1 = new QLabel(QString::fromLatin1(kClickHint), this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -69,6 +76,8 @@ TFm_About::TFm_About(WindowServices &services, QWidget *parent)
     blue.setColor(QPalette::WindowText, QColor(0x1F, 0x4E, 0x9A));
     Label4->setPalette(blue);
     Label4->installEventFilter(this);
+    Label4->setAccessibleName(QStringLiteral("Home page ") + shownAddress(m_services.links.homePage));
+    Label4->setFocusPolicy(Qt::StrongFocus);
 
     auto *rule = new QFrame(this);
     rule->setFrameShape(QFrame::HLine);
@@ -158,8 +167,15 @@ bool TFm_About::eventFilter(QObject *watched, QEvent *event)
         qApp->removeEventFilter(this);
         hide();
     }
-    if (event->type() == QEvent::MouseButtonRelease
-        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+    const auto pressed = [event] {
+        if (event->type() == QEvent::MouseButtonRelease)
+            return static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
+    };
+    if (pressed()) {
         if (watched == Image1)
             Image1Click();
         else if (watched == Label4)
