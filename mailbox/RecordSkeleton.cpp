@@ -113,11 +113,12 @@ PartKind kindOf(const std::vector<std::string> &lines)
             part.Headers.back() += " " + line.substr(text);
     }
     PartKind kind;
-    const std::string type = part.ContentType();
-    if (type.rfind("multipart/", 0) == 0) {
+    if (part.ContentType().rfind("multipart/", 0) == 0) {
         kind.boundary = part.Boundary();
         return kind;
     }
+    // A part without a type reads as text: it may be the letter.
+    const std::string type = part.EffectiveContentType();
     std::string encoding = part.HeaderValue("Content-Transfer-Encoding");
     std::transform(encoding.begin(), encoding.end(), encoding.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });

@@ -154,7 +154,8 @@ std::int64_t sizeCapability(const std::vector<std::string> &capabilities)
 std::string megabytes(std::int64_t bytes, bool up)
 {
     constexpr std::int64_t mb = 1024 * 1024;
-    const std::int64_t tenths = up ? (bytes / mb) * 10 + ((bytes % mb) * 10 + mb - 1) / mb : (bytes / mb) * 10 + (bytes % mb) * 10 / mb;
+    const std::int64_t rest = (bytes % mb) * 10 + (up ? mb - 1 : 0);
+    const std::int64_t tenths = (bytes / mb) * 10 + rest / mb;
     std::string text = std::to_string(tenths / 10);
     if (tenths % 10 != 0)
         text += "." + std::to_string(tenths % 10);
