@@ -3,7 +3,9 @@
 #include "addressbook/AddressBook.h"
 #include "composer/AttachmentTempFiles.h"
 #include "config/ConfigSettings.h"
+#include "mail/MimeHelpers.h"
 #include "mail/TMailMessage.h"
+#include "mailbox/BoxTable.h"
 #include "mailbox/MailStore.h"
 #include "os/AppError.h"
 #include "os/Clock.h"
@@ -14,6 +16,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTextDocument>
+
+#include <algorithm>
 
 MailStorer::MailStorer(const ConfigSettings &settings, const Clock &clock, QString mailBoxPath, QString configPath,
                        QString tempFolder)
@@ -68,7 +72,7 @@ void MailStorer::writeStreams(TMailMessage &MSG, std::vector<AttachmentRow> &row
     }
 }
 
-std::int64_t MailStorer::StoreMail(TMailMessage &MSG, const ComposedMail &mail, std::vector<AttachmentRow> &rows) const
+PreparedMail MailStorer::prepare(TMailMessage &MSG, const ComposedMail &mail, std::vector<AttachmentRow> &rows) const
 {
     writeStreams(MSG, rows);
 
@@ -87,30 +91,68 @@ std::int64_t MailStorer::StoreMail(TMailMessage &MSG, const ComposedMail &mail, 
     MSG.BccRecipients.SetAllText(bcc.names, bcc.addresses);
     MSG.SetPlainText(mail.letter ? LetterDocument::save(*mail.letter) : std::string());
 
-    for (const AttachmentRow &row : rows) {
+    PreparedMail prepared;
+    prepared.m_message = &MSG;
+    prepared.m_mailBoxPath = m_mailBoxPath;
+    prepared.m_boxCode = BoxTable::byte(storedBoxCode(mail));
+
+    // Each file becomes an attachment whose body, for now, is a line of its own that
+    // stands for the file's base64 text; the text is read from the file while the record
+    // is written. The part names the length that text will have.
+    std::vector<std::int64_t> sizes;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const AttachmentRow &row = rows[i];
         // The attachment keeps the name the row shows, also when its bytes come from a
         // temporary file named otherwise.
         QFile file(row.source);
         if (!file.open(QIODevice::ReadOnly))
             throw AppError("Cannot open file \"" + QDir::toNativeSeparators(row.source).toStdString() + "\"");
-        const QByteArray bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            throw AppError("Cannot read file \"" + QDir::toNativeSeparators(row.source).toStdString() + "\"");
-        MSG.AttachStreamText(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), row.caption);
-        // The encoded body is what the mail text needs; the decoded copy is made again
-        // from it whenever it is asked for.
+        const std::int64_t size = file.size();
+        sizes.push_back(size);
+        MSG.AttachStreamText(std::string_view(), row.caption);
         TMailPart *part = MSG.Attachments.Last();
-        std::string().swap(part->DecodedBody);
+        part->EncodedBody = "\x01stands for the base64 text of attachment " + std::to_string(i) + "\r\n";
         part->IsDecoded = false;
+        part->SetHeaderValue("Content-Length", std::to_string(Base64StreamSize(static_cast<std::size_t>(size))));
     }
+    prepared.m_attachFlag = MSG.Attachments.IsEmpty() ? 'N' : 'Y';
 
-    MSG.Rebuild();
-    const char attachFlag = MSG.Attachments.IsEmpty() ? 'N' : 'Y';
-    // The attachments' bodies are now part of the message's own body: releasing them
-    // keeps a large attachment from being held a third time while the text is taken.
-    for (TMailPart *part : MSG.Attachments)
-        part->EncodedBody.clear();
-    return MailStore(m_mailBoxPath).AppendMail(MSG.SourceText(), storedBoxCode(mail), attachFlag);
+    std::vector<std::string_view> pieces = MSG.RebuiltPieces(prepared.m_made);
+    std::int64_t grown = 0;
+    for (int i = 0; i < MSG.Attachments.Count(); ++i) {
+        const std::string_view stand = MSG.Attachments[i]->EncodedBody;
+        const auto at = std::find_if(pieces.begin(), pieces.end(), [&](std::string_view piece) {
+            return piece.data() == stand.data() && piece.size() == stand.size();
+        });
+        if (at == pieces.end())
+            throw AppError("The attachment \"" + rows[std::size_t(i)].caption.toStdString()
+                           + "\" has no place of its own in the mail");
+        const auto size = static_cast<std::int64_t>(Base64StreamSize(static_cast<std::size_t>(sizes[std::size_t(i)])));
+        prepared.m_files.push_back({std::size_t(at - pieces.begin()), rows[std::size_t(i)].source, sizes[std::size_t(i)]});
+        grown += size - static_cast<std::int64_t>(stand.size());
+    }
+    std::sort(prepared.m_files.begin(), prepared.m_files.end(),
+              [](const PreparedMail::File &a, const PreparedMail::File &b) { return a.piece < b.piece; });
+    if (grown != 0) {
+        // The message's length names its body with the files' text in it.
+        MSG.SetHeaderValue("Content-Length", std::to_string(std::stoll(MSG.HeaderValue("Content-Length")) + grown));
+        prepared.m_made.push_back(MSG.SourceHead());
+        pieces.front() = prepared.m_made.back();
+    }
+    std::int64_t length = 0;
+    for (const std::string_view piece : pieces)
+        length += static_cast<std::int64_t>(piece.size());
+    prepared.m_length = length + grown;
+    prepared.m_pieces = std::move(pieces);
+    return prepared;
+}
+
+std::int64_t MailStorer::StoreMail(TMailMessage &MSG, const ComposedMail &mail, std::vector<AttachmentRow> &rows) const
+{
+    PreparedMail prepared = prepare(MSG, mail, rows);
+    const std::int64_t position = prepared.write();
+    prepared.release();
+    return position;
 }
 
 std::int64_t MailStorer::storeReplacing(TMailMessage &MSG, const ComposedMail &mail,

@@ -2,6 +2,7 @@
 
 #include "composer/AttachmentRow.h"
 #include "composer/ComposeMode.h"
+#include "composer/PreparedMail.h"
 #include "mailbox/BoxCode.h"
 
 #include <QString>
@@ -48,10 +49,16 @@ public:
 
     // Builds the mail in MSG (cleared first) and appends it to the store in the unsent box
     // for a new mail, else with the box of the opened mail. Returns the new record's position.
-    // Afterwards MSG holds the stored text; its attachment parts keep only their headers
-    // (their bytes are in that text). Throws AppError when an attachment or the store
-    // cannot be read or written; the store is then unchanged.
+    // Afterwards MSG holds the mail's fields and text; its attachment parts keep only their
+    // headers (their bytes are in the store). Throws AppError when an attachment or the
+    // store cannot be read or written; the store is then unchanged.
     std::int64_t StoreMail(TMailMessage &MSG, const ComposedMail &mail, std::vector<AttachmentRow> &rows) const;
+
+    // StoreMail in two steps, for a window that writes a large mail off its thread: the
+    // mail built in MSG and laid out (the attached files are not read yet), then written
+    // with PreparedMail::write, which reads and encodes the files a piece at a time. MSG
+    // must not change until the write is done. Throws as StoreMail does.
+    PreparedMail prepare(TMailMessage &MSG, const ComposedMail &mail, std::vector<AttachmentRow> &rows) const;
 
     // StoreMail, then, for a mail opened for changes, marks its old record (at oldPosition)
     // deleted: the stored copy replaces it. The old record is only given up once the new

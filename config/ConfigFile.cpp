@@ -112,6 +112,7 @@ void readSettings(ConfigSettings &s, const KeyReader &r)
     // server offers encryption.
     s.ACC_SMTPSecurity = SmtpSecurityName::parse(r.text(K::ACC_SMTPSecurity)).value_or(SmtpSecurity::Automatic);
     s.ACC_SMTPPassInKeyring = r.flag(K::ACC_SMTPPassInKeyring);
+    s.ACC_MailSizeLimit = r.integer(K::ACC_MailSizeLimit);
 }
 
 // The main window's fields of the record: what LoadWindowLayout fills there.
@@ -203,6 +204,7 @@ void SaveConfig(ConfigSettings &settings, const ConfigForm &dialog, const MainWi
     w.text(K::ACC_SMTPPass, s.ACC_SMTPPassInKeyring ? std::string_view() : s.ACC_SMTPPass);
     w.text(K::ACC_SMTPSecurity, SmtpSecurityName::of(s.ACC_SMTPSecurity));
     w.flag(K::ACC_SMTPPassInKeyring, s.ACC_SMTPPassInKeyring);
+    w.integer(K::ACC_MailSizeLimit, s.ACC_MailSizeLimit);
 
     w.integer(K::BOX_UIndex, s.BOX_UIndex);
     w.integer(K::BOX_SIndex, s.BOX_SIndex);

@@ -23,6 +23,7 @@ enum class ConfigKey {
     BOX_UIndex, BOX_SIndex, BOX_TIndex, BOX_Height, BOX_SortIndex, BOX_CurrentBox, BOX_ShowContent,
     WND_ShowTips, WND_State, WND_X, WND_Y, WND_W, WND_H,
     SPL_Check, SPL_Language,
+    ACC_MailSizeLimit,
 };
 
 // How a value stands in the file.
@@ -121,6 +122,10 @@ inline constexpr std::array table = {
     // The composer's spell checking; an empty language is the system's.
     ConfigKeyEntry{ConfigKey::SPL_Check, System, "SPL_Check", F::Flag, std::nullopt, 1, std::nullopt},
     ConfigKeyEntry{ConfigKey::SPL_Language, System, "SPL_Language", F::Text, std::nullopt, "", std::nullopt},
+    // The size in MB above which attaching a file warns that servers may refuse the mail
+    // (most refuse 25 MB); 0 or less: no warning.
+    ConfigKeyEntry{ConfigKey::ACC_MailSizeLimit, System, "ACC_MailSizeLimit", F::Integer, std::nullopt, 25,
+                   std::nullopt},
 };
 
 constexpr const ConfigKeyEntry &of(ConfigKey key)

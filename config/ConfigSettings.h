@@ -52,6 +52,10 @@ struct ConfigSettings
     bool SPL_Check = missingFlag(ConfigKey::SPL_Check);
     std::string SPL_Language;
 
+    // The mail size in MB above which attaching a file warns (a key beyond the first-run
+    // file; 0 or less: never).
+    int ACC_MailSizeLimit = ConfigKeys::of(ConfigKey::ACC_MailSizeLimit).missing.number;
+
     // True when the SMTP host, user or password is empty after trimming blanks and
     // control characters: a send through SMTP needs all three, login or not.
     bool smtpAccountBlank() const;

@@ -3,6 +3,7 @@
 // which must account for every byte of the file.
 #include "fuzz/FuzzSupport.h"
 
+#include "mail/TMailMessage.h"
 #include "mailbox/MailStore.h"
 #include "os/AppError.h"
 
@@ -22,6 +23,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             at = step.end;
             if (step.isRecord) {
                 ++records;
+                // Shown without its large bodies: the same letter, and every body left
+                // out lies inside the record.
+                TMailMessage whole, shown;
+                std::vector<RecordSkeleton::Gap> gaps;
+                store.LoadMail(step.start, whole);
+                store.LoadMailShown(step.start, shown, &gaps);
+                FuzzSupport::require(shown.PlainLines == whole.PlainLines, "the preview shows the whole mail's letter");
+                for (const RecordSkeleton::Gap &gap : gaps)
+                    FuzzSupport::require(gap.offset >= step.start + 20 && gap.offset + gap.length <= step.end,
+                                         "a body left out lies inside its record");
                 FuzzSupport::require(static_cast<std::int64_t>(store.ReadMailText(step.start).size()) == step.header.length,
                                      "a record reads back with its own length");
             }

@@ -1,9 +1,11 @@
 #include "mailbox/MailBoxCore.h"
 
 #include "config/ConfigSettings.h"
+#include "mail/TMailMessage.h"
 #include "mailbox/MailListSort.h"
 #include "os/AppError.h"
 
+#include <QSaveFile>
 #include <algorithm>
 #include <utility>
 
@@ -135,6 +137,42 @@ QStringList MailBoxCore::subjects(const std::vector<int> &rows) const
 void MailBoxCore::loadMail(int row, TMailMessage &message) const
 {
     m_store.LoadMail(positionOf(row), message);
+}
+
+void MailBoxCore::loadMailShown(int row, TMailMessage &message)
+{
+    m_gaps.clear();
+    m_store.LoadMailShown(positionOf(row), message, &m_gaps);
+}
+
+std::optional<RecordSkeleton::Gap> MailBoxCore::shownGap(const TMailMessage &message, int attachment) const
+{
+    // Gaps and attachments both come in the order of the text: the n-th attachment whose
+    // body was left out has the n-th gap.
+    std::size_t gap = 0;
+    for (int i = 0; i < message.Attachments.Count() && gap < m_gaps.size(); ++i) {
+        const TMailPart *part = message.Attachments[i];
+        const bool left = part->EncodedBody.empty()
+                          && part->HeaderValue("Content-Length") == std::to_string(m_gaps[gap].length);
+        if (i == attachment)
+            return left ? std::optional(m_gaps[gap]) : std::nullopt;
+        if (left)
+            ++gap;
+    }
+    return std::nullopt;
+}
+
+void MailBoxCore::saveGap(const RecordSkeleton::Gap &gap, const QString &path) const
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw AppError("Cannot create file " + path.toStdString());
+    m_store.DecodeBody(gap, [&file, &path](std::string_view bytes) {
+        if (file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()))
+            throw AppError("Cannot create file " + path.toStdString());
+    });
+    if (!file.commit())
+        throw AppError("Cannot create file " + path.toStdString());
 }
 
 bool MailBoxCore::deleteRows(const std::vector<int> &rows) const

@@ -75,6 +75,13 @@ public:
     // The subjects of the rows, as the list shows them, in that order.
     QStringList subjects(const std::vector<int> &rows) const;
     void loadMail(int row, TMailMessage &message) const;
+    // The same for the preview: large attachments' bodies are not read (see
+    // MailStore::LoadMailShown). shownGap() then tells where the body of such an
+    // attachment lies, so that saving it reads it from the store a piece at a time.
+    void loadMailShown(int row, TMailMessage &message);
+    std::optional<RecordSkeleton::Gap> shownGap(const TMailMessage &message, int attachment) const;
+    // Writes the bytes of that body to `path` (replacing it), decoded a piece at a time.
+    void saveGap(const RecordSkeleton::Gap &gap, const QString &path) const;
 
     // Command steps; each returns true when it changed the store (the caller then
     // reloads). Rows are indexes into the shown list, top to bottom.
@@ -97,6 +104,7 @@ private:
     BoxList m_shown;
     int m_sortColumn = 4;
     std::string m_readError; // why the last reload failed; empty after a good one
+    std::vector<RecordSkeleton::Gap> m_gaps; // bodies the last loadMailShown left out
     bool m_everRead = false;
     std::optional<std::int64_t> m_previewed; // position of the previewed mail
 };

@@ -1,5 +1,6 @@
 #include "mailbox/MailStore.h"
 
+#include "mail/Base64Decoder.h"
 #include "mail/TMailMessage.h"
 #include "mailbox/BoxTable.h"
 #include "mailbox/StoreFile.h"
@@ -74,6 +75,72 @@ std::int64_t MailStore::AppendMail(std::string_view text, char boxCode, char att
     return position;
 }
 
+std::int64_t MailStore::AppendMailPieces(std::int64_t length, char boxCode, char attachFlag,
+                                        const std::function<bool(const PieceWriter &put)> &fill) const
+{
+    StoreFile file(m_path);
+    const std::int64_t position = file.size();
+    if (position < HeaderSize)
+        failAppend(m_path, "the file is shorter than the 100-byte store header");
+    if (!RecordHeader::isAttachFlag(attachFlag))
+        failAppend(m_path, "the attachment flag must be 'Y' or 'N'");
+    if (length < 0 || length > MaxFileSize - RecordHeader::Size - position)
+        failAppend(m_path, "the store would grow past its limit of 2 GB");
+
+    // Small pieces (header lines) are gathered, so that a mail costs few writes.
+    constexpr std::size_t kGather = 1 << 20;
+    std::string gathered;
+    std::int64_t at = position + RecordHeader::Size;
+    const auto flush = [&] {
+        file.writeAt(at, gathered.data(), static_cast<std::int64_t>(gathered.size()));
+        at += static_cast<std::int64_t>(gathered.size());
+        gathered.clear();
+    };
+    const PieceWriter put = [&](std::string_view piece) {
+        if (static_cast<std::int64_t>(piece.size()) > position + RecordHeader::Size + length - at
+                                                          - static_cast<std::int64_t>(gathered.size()))
+            failAppend(m_path, "the mail text is longer than announced");
+        if (gathered.size() + piece.size() <= kGather) {
+            gathered.append(piece);
+            return;
+        }
+        flush();
+        if (piece.size() >= kGather) {
+            file.writeAt(at, piece.data(), static_cast<std::int64_t>(piece.size()));
+            at += static_cast<std::int64_t>(piece.size());
+        } else {
+            gathered.append(piece);
+        }
+    };
+
+    char header[RecordHeader::Size];
+    RecordHeader::encode(header, static_cast<std::int32_t>(length), boxCode, attachFlag);
+    const auto takeBack = [&] {
+        try {
+            file.truncate(position);
+            file.syncData();
+        } catch (...) {
+        }
+    };
+    try {
+        gathered.reserve(kGather);
+        file.writeAt(position, header, RecordHeader::Size);
+        if (!fill(put)) {
+            takeBack();
+            return -1;
+        }
+        flush();
+        if (at != position + RecordHeader::Size + length)
+            failAppend(m_path, "the mail text is shorter than announced");
+        file.syncData();
+    } catch (...) {
+        // Leave no piece of the record behind.
+        takeBack();
+        throw;
+    }
+    return position;
+}
+
 std::int64_t MailStore::AppendMail(std::string_view text, BoxCode box, char attachFlag) const
 {
     return AppendMail(text, BoxTable::byte(box), attachFlag);
@@ -112,6 +179,63 @@ void MailStore::LoadMail(std::int64_t position, TMailMessage &message) const
     message.Clear();
     message.LoadFromString(text);
     message.ScanParts();
+}
+
+void MailStore::LoadMailShown(std::int64_t position, TMailMessage &message, std::vector<RecordSkeleton::Gap> *gaps) const
+{
+    std::vector<RecordSkeleton::Gap> found;
+    std::string raw;
+    {
+        StoreFile file(m_path);
+        StoreWalker walker(file);
+        const std::optional<RecordHeader> header = walker.recordAt(position);
+        if (!header)
+            failNoRecord(m_path, position);
+        raw = RecordSkeleton::read(file, position + RecordHeader::Size, header->length, found);
+    }
+    for (RecordSkeleton::Gap &gap : found)
+        gap.offset += position + RecordHeader::Size;
+    // Every line end becomes CR LF and the text ends with one, as LoadMail reads it.
+    std::string text = LineBreaks::toCrLf(raw, true);
+    std::string().swap(raw);
+    message.Clear();
+    message.LoadFromString(std::move(text));
+    message.ScanParts();
+    if (gaps)
+        *gaps = std::move(found);
+}
+
+void MailStore::DecodeBody(const RecordSkeleton::Gap &gap, const std::function<void(std::string_view)> &sink) const
+{
+    StoreFile file(m_path);
+    if (gap.offset < HeaderSize || gap.length < 0 || gap.length > file.size() - gap.offset)
+        failNoRecord(m_path, gap.offset);
+    constexpr std::int64_t kPiece = 1 << 20;
+    std::string encoded(static_cast<std::size_t>(kPiece), '\0');
+    std::string bytes;
+    Base64Decoder decoder;
+    for (std::int64_t done = 0; done < gap.length;) {
+        const std::int64_t count = std::min(kPiece, gap.length - done);
+        if (file.readAt(gap.offset + done, encoded.data(), count) != count)
+            failNoRecord(m_path, gap.offset);
+        done += count;
+        bytes.clear();
+        decoder.Feed(std::string_view(encoded.data(), static_cast<std::size_t>(count)), bytes);
+        sink(bytes);
+        MessagePump::serve();
+    }
+    bytes.clear();
+    decoder.Finish(bytes);
+    if (!bytes.empty())
+        sink(bytes);
+}
+
+void MailStore::ReadBytes(std::int64_t offset, char *out, std::size_t count) const
+{
+    StoreFile file(m_path);
+    const auto wanted = static_cast<std::int64_t>(count);
+    if (offset < HeaderSize || file.readAt(offset, out, wanted) != wanted)
+        failNoRecord(m_path, offset);
 }
 
 std::vector<MailSummary> MailStore::ScanStore() const

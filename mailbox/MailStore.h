@@ -2,10 +2,12 @@
 
 #include "mailbox/BoxCode.h"
 #include "mailbox/MailSummary.h"
+#include "mailbox/RecordSkeleton.h"
 #include "mailbox/StoreWalker.h"
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +36,14 @@ public:
     // returns; a failed append leaves the file as it was.
     std::int64_t AppendMail(std::string_view text, char boxCode, char attachFlag) const;
     std::int64_t AppendMail(std::string_view text, BoxCode box, char attachFlag) const;
+    // Hands the text to `put` a piece at a time.
+    using PieceWriter = std::function<void(std::string_view piece)>;
+    // Appends one record of `length` bytes whose text `fill` hands to its writer piece by
+    // piece, so that a large mail is never held whole. `fill` returns false to stop: the
+    // record is then taken back and -1 returned. A text of another length than announced,
+    // or an error, also takes it back (and raises). Either way the file is left as it was.
+    std::int64_t AppendMailPieces(std::int64_t length, char boxCode, char attachFlag,
+                                  const std::function<bool(const PieceWriter &put)> &fill) const;
     // Overwrites the box code of the record at `position` with the first byte of `code`.
     void SetBoxCode(std::int64_t position, std::string_view code) const;
     void SetBoxCode(std::int64_t position, BoxCode code) const;
@@ -41,6 +51,16 @@ public:
     std::string ReadMailText(std::int64_t position) const;
     // Reads the record at `position` and parses it into `message` (cleared first).
     void LoadMail(std::int64_t position, TMailMessage &message) const;
+    // The same for showing the mail: the bodies of large attachments are neither read nor
+    // held (RecordSkeleton), their parts keep their fields and an empty body. `gaps`
+    // receives where those bodies lie in the file, in the order of the parts.
+    void LoadMailShown(std::int64_t position, TMailMessage &message, std::vector<RecordSkeleton::Gap> *gaps = nullptr) const;
+    // Hands the bytes of the base64 body at `gap` (a gap of LoadMailShown) to `sink`,
+    // decoded a piece at a time.
+    void DecodeBody(const RecordSkeleton::Gap &gap, const std::function<void(std::string_view)> &sink) const;
+    // `count` bytes of the file at `offset` (inside a gap of LoadMailShown), or an error
+    // when the file no longer holds them.
+    void ReadBytes(std::int64_t offset, char *out, std::size_t count) const;
     // One summary per record, in file order, deleted ones included.
     std::vector<MailSummary> ScanStore() const;
     // Removes every record marked 'D'. The compacted store replaces the old one in

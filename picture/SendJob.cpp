@@ -52,6 +52,7 @@ void SendJob::clearLetter()
 void SendJob::LoadLetter(const MailStore &store, std::int64_t position)
 {
     // Whatever happens below, nothing of the previous mail may be sent in this one's place.
+    m_outer.clear();
     FMailMsg.Clear();
     clearLetter();
     LoadMailText(store.ReadMailText(position));
@@ -61,20 +62,72 @@ void SendJob::LoadMailText(const std::string &text)
 {
     FMailMsg.Clear();
     clearLetter();
+    m_outer.clear();
     try {
         FMailMsg.LoadFromString(text);
-        FMailMsg.Rebuild();
-        FMailMsg.ScanParts();
-        const std::string letter = FMailMsg.PlainText();
-        if (!blankText(letter))
-            LetterDocument::load(letter, FMailMsg.PlainBodyText(), &FEdt);
-        if (FEdt.defaultFont() != DefaultFont::font())
-            FEdt.setDefaultFont(DefaultFont::font());
+        loadLoaded();
     } catch (...) {
         FMailMsg.Clear();
         clearLetter();
         throw;
     }
+}
+
+void SendJob::loadLoaded()
+{
+    FMailMsg.Rebuild();
+    FMailMsg.ScanParts();
+    const std::string letter = FMailMsg.PlainText();
+    if (!blankText(letter))
+        LetterDocument::load(letter, FMailMsg.PlainBodyText(), &FEdt);
+    if (FEdt.defaultFont() != DefaultFont::font())
+        FEdt.setDefaultFont(DefaultFont::font());
+}
+
+void SendJob::LoadLetterLeavingBodies(const MailStore &store, std::int64_t position)
+{
+    FMailMsg.Clear();
+    clearLetter();
+    m_outer.clear();
+    try {
+        std::vector<RecordSkeleton::Gap> gaps;
+        store.LoadMailShown(position, FMailMsg, &gaps);
+        // Gaps and attachments both come in the order of the text.
+        std::size_t next = 0;
+        for (TMailPart *part : FMailMsg.Attachments) {
+            if (next == gaps.size())
+                break;
+            const RecordSkeleton::Gap &gap = gaps[next];
+            if (!part->EncodedBody.empty() || part->HeaderValue("Content-Length") != std::to_string(gap.length))
+                continue;
+            std::string stand = "\x01stands for the stored body at " + std::to_string(gap.offset) + "\r\n";
+            part->EncodedBody = stand;
+            m_outer.push_back({std::move(stand), gap.offset, gap.length});
+            ++next;
+        }
+        m_outerStore = store.path();
+        loadLoaded();
+    } catch (...) {
+        FMailMsg.Clear();
+        clearLetter();
+        m_outer.clear();
+        throw;
+    }
+}
+
+std::optional<TransparentStream::Source> SendJob::outerBody(std::string_view piece) const
+{
+    for (const OuterBody &body : m_outer) {
+        if (piece != body.stand)
+            continue;
+        TransparentStream::Source source;
+        source.length = body.length;
+        source.read = [path = m_outerStore, offset = body.offset](std::int64_t at, char *out, std::size_t count) {
+            MailStore(path).ReadBytes(offset + at, out, count);
+        };
+        return source;
+    }
+    return std::nullopt;
 }
 
 void SendJob::RenderPages()
@@ -122,6 +175,11 @@ bool SendJob::BuildHtmlBody()
 void SendJob::Rebuild()
 {
     FMailMsg.Rebuild();
+    RebuildHeaders();
+}
+
+void SendJob::RebuildHeaders()
+{
     FMailMsg.SetMessageId(FMailMsg.MessageIdDomain(settings_.ACC_SMTPHost));
     while (FMailMsg.HasHeader("X-Unsent"))
         FMailMsg.SetHeaderValue("X-Unsent", "");

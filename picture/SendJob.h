@@ -1,11 +1,13 @@
 #pragma once
 
 #include "mail/TMailMessage.h"
+#include "smtp/TransparentStream.h"
 
 #include <QString>
 #include <QTextDocument>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -47,6 +49,14 @@ public:
     // Loads a stored mail's text into FMailMsg and its letter (the rich-text source the
     // composer keeps in the plain-text body) into FEdt. An empty letter leaves FEdt empty.
     void LoadMailText(const std::string &text);
+    // LoadLetter for a send through SMTP: the bodies of large attachments are not read
+    // (MailStore::LoadMailShown). Each such part holds a line that stands for its body
+    // until the text is sent, and outerBody() tells the session where to read the body.
+    void LoadLetterLeavingBodies(const MailStore &store, std::int64_t position);
+    // True when the mail has bodies left in the store: its text must be written while it
+    // is sent (TSMTP::RebuildWhileSending), with outerBody as the session's OuterBody.
+    bool hasOuterBodies() const { return !m_outer.empty(); }
+    std::optional<TransparentStream::Source> outerBody(std::string_view piece) const;
     // Renders FEdt to pictures "1.jpg", "2.jpg", ... embedded in FMailMsg; sets PageCount.
     void RenderPages();
     // Replaces the bodies: the letter as text for the plain alternative, the picture page
@@ -56,6 +66,9 @@ public:
     // Writes the mail text from the tree, as it leaves through SMTP: with a Message-ID of
     // its own and without the "X-Unsent" mark.
     void Rebuild();
+    // The header fields Rebuild gives, without writing the text (for a mail written while
+    // it is sent).
+    void RebuildHeaders();
     // The rebuilt mail text as the desktop's mail program gets it: with "X-Unsent: 1" (which
     // only this text carries) and every line ended by CR LF.
     std::string HandOverText();
@@ -68,6 +81,17 @@ public:
 
 private:
     void clearLetter();
+    // The steps of LoadMailText after the text was read into FMailMsg.
+    void loadLoaded();
+
+    struct OuterBody
+    {
+        std::string stand; // the line the part holds instead of its body
+        std::int64_t offset = 0;
+        std::int64_t length = 0;
+    };
+    std::vector<OuterBody> m_outer;
+    QString m_outerStore;
 
     const ConfigSettings &settings_;
     // The letter's positions on each rendered page (first, first not drawn).

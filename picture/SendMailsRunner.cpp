@@ -178,7 +178,12 @@ bool SendMailsRunner::connectTrusting()
 // One mail of the job; false when the job stops here (the status tells why).
 bool SendMailsRunner::sendOne(std::int64_t position, const QString &mode, EmlHandOver &handOver)
 {
-    LoadLetter(position);
+    const bool desktop = mode == QLatin1String("MSOE");
+    // Through SMTP the bodies of large attachments stay in the store until they are sent.
+    if (desktop)
+        LoadLetter(position);
+    else
+        FJob.LoadLetterLeavingBodies(MailStore(m_mailBoxPath), position);
     if (stopIfCancelled())
         return false;
 
@@ -198,7 +203,11 @@ bool SendMailsRunner::sendOne(std::int64_t position, const QString &mode, EmlHan
     // Writing the text cannot be interrupted halfway.
     emit cancelAllowed(false);
     try {
-        FJob.Rebuild();
+        // A mail with bodies left in the store is written while it is sent.
+        if (FJob.hasOuterBodies())
+            FJob.RebuildHeaders();
+        else
+            FJob.Rebuild();
     } catch (...) {
         emit cancelAllowed(true);
         throw;
@@ -209,7 +218,7 @@ bool SendMailsRunner::sendOne(std::int64_t position, const QString &mode, EmlHan
 
     MessagePump::serveNow();
     const MailStore store(m_mailBoxPath);
-    if (mode == QLatin1String("MSOE")) {
+    if (desktop) {
         m_shell.openFile(handOver.write(FJob.HandOverText()));
         store.SetBoxCode(position, BoxCode::Sent);
         return true;
@@ -240,8 +249,13 @@ bool SendMailsRunner::sendOne(std::int64_t position, const QString &mode, EmlHan
         return false;
     showStatus("Sending mail...", true);
     FSMTP.MailMessage = &FJob.FMailMsg;
+    FSMTP.RebuildWhileSending = FJob.hasOuterBodies();
+    FSMTP.OuterBody = [this](std::string_view piece) { return FJob.outerBody(piece); };
     if (!FSMTP.SendMail()) {
-        emit statusChanged(QStringLiteral("Error: ") + SendFailure::replyReason(m_watch.facts()), false);
+        // A size refusal names both sizes: the server's reply alone seldom does.
+        const QString reason = FSMTP.SizeRefusal().empty() ? SendFailure::replyReason(m_watch.facts())
+                                                            : QString::fromStdString(FSMTP.SizeRefusal());
+        emit statusChanged(QStringLiteral("Error: ") + reason, false);
         AbortJob();
         return false;
     }

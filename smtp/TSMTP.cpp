@@ -131,6 +131,37 @@ std::vector<std::string> capabilityWords(const std::string &line)
     return words;
 }
 
+// The number of "SIZE n" among the capabilities; 0 when absent or unreadable.
+std::int64_t sizeCapability(const std::vector<std::string> &capabilities)
+{
+    for (const std::string &line : capabilities) {
+        const std::vector<std::string> words = capabilityWords(line);
+        if (words.size() < 2 || words[0].size() != 4 || compareNoCase(words[0], "SIZE") != 0)
+            continue;
+        std::int64_t value = 0;
+        for (const char c : words[1]) {
+            if (!isDigit(c) || value > (INT64_MAX - 9) / 10)
+                return 0;
+            value = value * 10 + (c - '0');
+        }
+        return value;
+    }
+    return 0;
+}
+
+// Megabytes (of 1024 * 1024 bytes) with one decimal at most: rounded down for a limit,
+// up for a size, so that a mail over the limit never reads as the limit itself.
+std::string megabytes(std::int64_t bytes, bool up)
+{
+    constexpr std::int64_t mb = 1024 * 1024;
+    const std::int64_t rest = (bytes % mb) * 10 + (up ? mb - 1 : 0);
+    const std::int64_t tenths = (bytes / mb) * 10 + rest / mb;
+    std::string text = std::to_string(tenths / 10);
+    if (tenths % 10 != 0)
+        text += "." + std::to_string(tenths % 10);
+    return text;
+}
+
 } // namespace
 
 TSMTP::TSMTP(QObject *owner)
@@ -271,9 +302,18 @@ bool TSMTP::exchange(const std::string &text, std::uint8_t commandId)
     return m_talk->ReplyOk;
 }
 
+std::string TSMTP::SizeRefusalText(std::int64_t limit, std::int64_t size)
+{
+    if (limit <= 0)
+        return "The server refuses mails of this size; this mail is " + megabytes(size, true) + " MB";
+    return "The server refuses mails over " + megabytes(limit, false) + " MB; this mail is " + megabytes(size, true)
+           + " MB";
+}
+
 // The message text made transparent while it is sent, straight from the header block and
 // the body, or from the parts: the mail is never copied whole. A reply before the end of the text is no
-// answer to it: the server is out of step, and the connection is closed.
+// answer to it: the server is out of step, and the connection is closed. DATA is sent
+// here, once the text's size is known: a mail over the server's SIZE never goes out.
 bool TSMTP::sendText(TMailMessage &message)
 {
     // Only a message needing a rebuild is written from its tree: another one may have had
@@ -286,7 +326,22 @@ bool TSMTP::sendText(TMailMessage &message)
         made.push_back(message.SourceHead());
         pieces = {made.back(), message.EncodedBody};
     }
-    TransparentStream stream(std::move(pieces));
+    std::vector<TransparentStream::Source> sources;
+    if (OuterBody && message.NeedRebuild)
+        for (const std::string_view piece : pieces)
+            sources.push_back(OuterBody(piece).value_or(TransparentStream::Source()));
+    TransparentStream stream(std::move(pieces), std::move(sources));
+    const auto size = static_cast<std::int64_t>(stream.size());
+    if (m_sizeLimit > 0 && size > m_sizeLimit) {
+        m_sizeRefusal = SizeRefusalText(m_sizeLimit, size);
+        m_talk->Reply = m_sizeRefusal;
+        return false;
+    }
+    if (!exchange("DATA" + CrLf, cmdData)) {
+        if (replyCode(m_talk->Reply) == 552)
+            m_sizeRefusal = SizeRefusalText(m_sizeLimit, size);
+        return false;
+    }
     m_talk->PacketSize = PacketSize;
     m_talk->SendStream(stream.size(), [&stream](std::size_t maxBytes) { return stream.next(maxBytes); }, CrLf,
                        cmdEndOfData);
@@ -295,9 +350,13 @@ bool TSMTP::sendText(TMailMessage &message)
         m_talk->Reset();
         Disconnect();
         m_talk->Reply = reply;
+        if (replyCode(reply) == 552)
+            m_sizeRefusal = SizeRefusalText(m_sizeLimit, size);
         return false;
     }
     m_talk->WaitReply();
+    if (!m_talk->ReplyOk && replyCode(m_talk->Reply) == 552)
+        m_sizeRefusal = SizeRefusalText(m_sizeLimit, size);
     return m_talk->ReplyOk;
 }
 
@@ -323,6 +382,7 @@ bool TSMTP::Connect()
     m_authPlain = false;
     m_tlsOffered = false;
     m_capabilities.clear();
+    m_sizeLimit = 0;
     m_untrusted.reset();
     m_talk->SetExtraCaCertificates(TrustedCertificates);
     QList<QByteArray> digests;
@@ -383,9 +443,11 @@ bool TSMTP::Connect()
 bool TSMTP::ehlo(const std::string &name)
 {
     m_capabilities.clear();
+    m_sizeLimit = 0;
     if (!exchange("EHLO " + name + CrLf, cmdEhlo))
         return false;
     m_capabilities = ehloCapabilities(m_talk->Reply);
+    m_sizeLimit = sizeCapability(m_capabilities);
     return true;
 }
 
@@ -490,6 +552,7 @@ bool TSMTP::SendMailTo(const std::string &sender, const std::vector<std::string>
         fail("No recipients to send message");
     if (breaksCommand(sender) || std::any_of(addresses.begin(), addresses.end(), breaksCommand))
         fail("Invalid address");
+    m_sizeRefusal.clear();
 
     if (!exchange("MAIL FROM: <" + sender + ">" + CrLf, cmdMailFrom))
         return false;
@@ -507,8 +570,7 @@ bool TSMTP::SendMailTo(const std::string &sender, const std::vector<std::string>
         message->SetHeaderValue("Bcc", "");
     bool result = false;
     try {
-        if (exchange("DATA" + CrLf, cmdData))
-            result = sendText(*message);
+        result = sendText(*message);
     } catch (...) {
         message->Headers = savedHeaders;
         throw;

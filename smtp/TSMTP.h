@@ -4,12 +4,14 @@
 #include <QObject>
 #include <QSslCertificate>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "smtp/CertificateFacts.h"
 #include "smtp/SmtpSecurity.h"
 #include "smtp/TalkTypes.h"
+#include "smtp/TransparentStream.h"
 
 #include <QStringList>
 #include <optional>
@@ -94,6 +96,10 @@ public:
     // only sends the mail, which is then held once rather than twice. The message keeps
     // NeedRebuild.
     bool RebuildWhileSending = false;
+    // Asked about each piece of a text written while it is sent: a piece that stands for
+    // bytes kept elsewhere (a large attachment's body in the store) gets their source,
+    // and they are read from there a stretch at a time instead of being held.
+    std::function<std::optional<TransparentStream::Source>(std::string_view piece)> OuterBody;
 
     bool Connected() const { return m_connected; }
     // Login may be called: the server answered AUTH LOGIN with 334, or refused it and
@@ -107,6 +113,16 @@ public:
     // ("STARTTLS", "AUTH LOGIN PLAIN", ...); empty after HELO. Those from before
     // STARTTLS are forgotten once the handshake is done.
     const std::vector<std::string> &Capabilities() const { return m_capabilities; }
+    // The largest mail the server takes, as its EHLO reply names it ("SIZE 26214400");
+    // 0 when it names none (or names 0, which means no limit).
+    std::int64_t SizeLimit() const { return m_sizeLimit; }
+    // Set when the last send failed because the server refuses a mail of its size: the
+    // mail is larger than SizeLimit (then DATA was never sent), or the server answered
+    // 552. "The server refuses mails over N MB; this mail is M MB".
+    const std::string &SizeRefusal() const { return m_sizeRefusal; }
+    // That text for a server that takes at most `limit` bytes (0: not known) and a mail
+    // of `size` bytes.
+    static std::string SizeRefusalText(std::int64_t limit, std::int64_t size);
 
     // The certificate that made the last Connect fail, with `changed` set when other
     // fingerprints were trusted for the server; nullopt when Connect did not fail on one.
@@ -161,5 +177,7 @@ private:
     bool m_authPlain = false;
     bool m_tlsOffered = false; // the server offered STARTTLS in this session
     std::vector<std::string> m_capabilities;
+    std::int64_t m_sizeLimit = 0;
+    std::string m_sizeRefusal;
     std::optional<CertificateFacts> m_untrusted;
 };

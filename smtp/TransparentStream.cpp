@@ -1,5 +1,7 @@
 #include "smtp/TransparentStream.h"
 
+#include "os/AppError.h"
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -18,12 +20,55 @@ TransparentStream::TransparentStream(std::vector<std::string_view> pieces)
 {
 }
 
+TransparentStream::TransparentStream(std::vector<std::string_view> pieces, std::vector<Source> sources)
+    : m_pieces(std::move(pieces))
+    , m_sources(std::move(sources))
+{
+    m_sources.resize(m_pieces.size());
+}
+
+std::string_view TransparentStream::current()
+{
+    if (m_piece >= m_sources.size() || !m_sources[m_piece].read)
+        return m_pieces[m_piece];
+    const Source &source = m_sources[m_piece];
+    if (m_pos >= m_stretch.size()) {
+        // The next stretch; an empty one once the source is read to its end.
+        constexpr std::int64_t kStretch = 1 << 20;
+        m_stretchAt += static_cast<std::int64_t>(m_stretch.size());
+        const std::int64_t count = std::clamp<std::int64_t>(source.length - m_stretchAt, 0, kStretch);
+        if (m_stretchAt == 0)
+            m_sourceLast = '\n';
+        m_stretch.resize(static_cast<std::size_t>(count));
+        if (count > 0) {
+            source.read(m_stretchAt, m_stretch.data(), m_stretch.size());
+            checkLines(m_stretch, m_sourceLast, m_stretchAt + count == source.length);
+            m_sourceLast = m_stretch.back();
+        }
+        m_pos = 0;
+    }
+    return m_stretch;
+}
+
+void TransparentStream::checkLines(std::string_view bytes, char before, bool last)
+{
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        const char previous = i == 0 ? before : bytes[i - 1];
+        if ((c == '\n' && previous != '\r') || (previous == '\r' && c != '\n') || (c == '.' && previous == '\n'))
+            throw AppError("The mail text read from the store is not in the form it was stored in");
+    }
+    if (last && bytes.back() != '\n')
+        throw AppError("The mail text read from the store is not in the form it was stored in");
+}
+
 std::size_t TransparentStream::size() const
 {
     // A copy holds only views and the reading state: counting it through leaves this one
     // where it is.
     TransparentStream counter = *this;
     counter.m_buffer.clear();
+    counter.m_buffer.shrink_to_fit();
     std::size_t total = 0;
     for (;;) {
         const std::size_t n = counter.produce(nullptr, std::numeric_limits<std::size_t>::max() / 2);
@@ -67,10 +112,25 @@ std::size_t TransparentStream::produce(char *out, std::size_t room)
             put(m_endsWithBreak ? EndAfterBreak : EndWithBreak);
             continue;
         }
-        const std::string_view piece = m_pieces[m_piece];
+        if (!out && m_piece < m_sources.size() && m_sources[m_piece].read) {
+            // Counted without reading: CR LF lines that need no change (checked while
+            // they are read) leave the output as long as they are and end a line.
+            if (m_sources[m_piece].length > 0) {
+                written += static_cast<std::size_t>(m_sources[m_piece].length);
+                m_lineStart = true;
+                m_afterCr = false;
+                m_endsWithBreak = true;
+            }
+            ++m_piece;
+            m_pos = 0;
+            continue;
+        }
+        const std::string_view piece = current();
         if (m_pos >= piece.size()) {
             ++m_piece;
             m_pos = 0;
+            m_stretch.clear();
+            m_stretchAt = 0;
             continue;
         }
         const char c = piece[m_pos];

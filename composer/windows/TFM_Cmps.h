@@ -143,6 +143,9 @@ public:
     // rows).
     std::vector<AttachmentRow> attachmentRows() const;
     void addAttachmentRow(const AttachmentRow &row);
+    // True when the files may be attached: the mail stays within the size limit of the
+    // settings, or the person chose to go on when asked.
+    bool attachSizeAccepted(const QStringList &paths);
     // The letter's changed state: the editor's modified flag.
     bool letterChanged() const;
     void setLetterChanged(bool changed);

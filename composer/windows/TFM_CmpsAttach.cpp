@@ -3,9 +3,11 @@
 // attachment list.
 #include "composer/windows/TFM_Cmps.h"
 
+#include "composer/AttachSizeCheck.h"
 #include "composer/ComposerTitle.h"
 #include "composer/LetterContent.h"
 #include "composer/windows/ComposerEditor.h"
+#include "config/ConfigSettings.h"
 #include "os/ProgramIcons.h"
 #include "product/AppInfo.h"
 #include "text/StoredText.h"
@@ -132,8 +134,21 @@ void TFM_Cmps::AttachbuttonClick()
     if (path.isEmpty())
         return;
     const QFileInfo info(path);
+    if (!attachSizeAccepted({path}))
+        return;
     addAttachmentRow({info.fileName(), info.absoluteFilePath(), AttachmentRow::File});
     setLetterChanged(true);
+}
+
+bool TFM_Cmps::attachSizeAccepted(const QStringList &paths)
+{
+    std::vector<AttachmentRow> rows = attachmentRows();
+    for (const QString &path : paths)
+        rows.push_back({QFileInfo(path).fileName(), path, AttachmentRow::File});
+    const qint64 letter = Editor->document()->characterCount();
+    const QString text = AttachSizeCheck(m_services.settings.ACC_MailSizeLimit)
+                             .question(AttachSizeCheck::mailSize(letter, rows, MSG));
+    return text.isEmpty() || ask(UserDialogs::Kind::Warning, text, UserDialogs::Buttons::YesNo) == UserDialogs::Answer::Yes;
 }
 
 void TFM_Cmps::Remove1Click()

@@ -94,6 +94,8 @@ void TFM_Cmps::EditorFilesDropped(const QList<QUrl> &files)
 {
     const PictureFile::Dropped dropped = PictureFile::sort(files);
     insertPictureFiles(dropped.pictures);
+    if (!dropped.others.isEmpty() && !attachSizeAccepted(dropped.others))
+        return;
     for (const QString &path : dropped.others) {
         const QFileInfo info(path);
         addAttachmentRow({info.fileName(), info.absoluteFilePath(), AttachmentRow::File});

@@ -6,6 +6,7 @@
 #include "composer/MailStorer.h"
 #include "composer/windows/ComposerEditor.h"
 #include "config/ConfigSettings.h"
+#include "mailbox/MailStore.h"
 #include "os/AppError.h"
 #include "os/DataPaths.h"
 #include "product/AppInfo.h"
@@ -13,11 +14,19 @@
 #include "ui/UserDialogs.h"
 #include "ui/WindowOpener.h"
 #include "ui/WindowServices.h"
+#include "ui/WorkerStep.h"
 
 #include <QCloseEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+
+namespace {
+
+// A mail from this size on is stored off the window's thread, with a progress dialog.
+constexpr std::int64_t kWorkerStepBytes = 8 * 1024 * 1024;
+
+} // namespace
 
 ComposedMail TFM_Cmps::composedMail() const
 {
@@ -60,8 +69,24 @@ bool TFM_Cmps::storeMail(std::int64_t &position)
     std::vector<AttachmentRow> rows = attachmentRows();
     bool stored = false;
     try {
-        position = storer().storeReplacing(MSG, composedMail(), rows, FRecordPos);
-        stored = true;
+        const ComposedMail mail = composedMail();
+        const MailStorer mailStorer = storer();
+        PreparedMail prepared = mailStorer.prepare(MSG, mail, rows);
+        position = -1;
+        if (prepared.length() < kWorkerStepBytes) {
+            position = prepared.write();
+        } else {
+            // A large mail is written off the window's thread, with its progress shown;
+            // Cancel leaves the store as it was.
+            WorkerStep::run(this, QStringLiteral("Storing the mail..."),
+                            [&](const WorkerStep::Progress &progress) { position = prepared.write(progress); });
+        }
+        prepared.release();
+        if (position >= 0) {
+            if (mail.mode == ComposeMode::Modify)
+                MailStore(m_services.paths.mailBox).SetBoxCode(FRecordPos, BoxCode::Deleted);
+            stored = true;
+        }
     } catch (const AppError &e) {
         showError(QString::fromUtf8(e.what()));
     }

@@ -109,7 +109,8 @@ void TFM_MailBox::clearPreview()
 
 void TFM_MailBox::preview(int row)
 {
-    if (!runStoreStep([this, row] { m_core.loadMail(row, Msg_1); }))
+    // Only what the preview shows is read: a large attachment's bytes stay in the store.
+    if (!runStoreStep([this, row] { m_core.loadMailShown(row, Msg_1); }))
         return;
     const std::string plain = TMailMessage::JoinLines(Msg_1.PlainLines);
     if (!isBlank(plain)) {
@@ -311,6 +312,11 @@ void TFM_MailBox::SaveAs2Click()
                                                          part->AttachmentFileNameText());
     if (path.isEmpty())
         return;
+    // A body the preview left in the store is read from there, a piece at a time.
+    if (const std::optional<RecordSkeleton::Gap> gap = m_core.shownGap(Msg_1, index)) {
+        runStoreStep([this, &gap, &path] { m_core.saveGap(*gap, path); });
+        return;
+    }
     runStoreStep([part, &path] { ExportFile::write(path, part->DecodedBody); });
 }
 

@@ -2,6 +2,7 @@
 #include "composer/windows/ComposerEditor.h"
 #include "composer/windows/ComposerFactory.h"
 #include "composer/windows/TFM_Cmps.h"
+#include "mail/MimeHelpers.h"
 #include "mailbox/MailStore.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/windows/RecordingMailBoxHost.h"
@@ -95,6 +96,56 @@ private slots:
         settle();
         delete factory;
         delete f;
+    }
+
+    // A file that takes the mail over the size limit is attached only when the person
+    // goes on; the question names the size. Such a mail is stored off the window's
+    // thread, and the record carries the whole file.
+    void largeAttachmentAsksFirst()
+    {
+        TFM_Cmps *w = openNew(2);
+        QPointer<TFM_Cmps> alive(w);
+        w->Memo_To->setPlainText(QStringLiteral("bob@example.com"));
+        w->setLetterChanged(false);
+        const QString big = f->dir.filePath(QStringLiteral("big.iso"));
+        QFile sparse(big);
+        QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(30LL * 1024 * 1024));
+        sparse.close();
+
+        f->dialogs.fileNames.enqueue(big);
+        f->dialogs.answers.enqueue(Answer::No);
+        w->AttachbuttonClick();
+        QCOMPARE(f->dialogs.shown.last().kind, UserDialogs::Kind::Warning);
+        QCOMPARE(f->dialogs.shown.last().buttons, UserDialogs::Buttons::YesNo);
+        QVERIFY2(f->dialogs.shown.last().text.startsWith(QStringLiteral("With this attachment the mail will be 41.")),
+                 qPrintable(f->dialogs.shown.last().text));
+        QCOMPARE(w->LstV_Attach->count(), 0);
+        QVERIFY(!w->letterChanged());
+
+        f->dialogs.fileNames.enqueue(big);
+        f->dialogs.answers.enqueue(Answer::Yes);
+        w->AttachbuttonClick();
+        QCOMPARE(w->LstV_Attach->count(), 1);
+
+        // Under a higher limit nothing is asked.
+        f->settings.ACC_MailSizeLimit = 100;
+        const qsizetype asked = f->dialogs.shown.size();
+        f->dialogs.fileNames.enqueue(big);
+        w->AttachbuttonClick();
+        QCOMPARE(f->dialogs.shown.size(), asked);
+        QCOMPARE(w->LstV_Attach->count(), 2);
+
+        w->PIC_SaveClick();
+        settle();
+        QVERIFY(alive.isNull());
+        const auto stored = records();
+        QCOMPARE(stored.size(), std::size_t(1));
+        QCOMPARE(stored[0].attachFlag, 'Y');
+        TMailMessage shown;
+        MailStore(f->paths.mailBox).LoadMailShown(stored[0].position, shown);
+        QCOMPARE(shown.Attachments.Count(), 2);
+        QCOMPARE(shown.Attachments[1]->HeaderValue("Content-Length"),
+                 std::to_string(Base64StreamSize(30 * 1024 * 1024)));
     }
 
     void aStoredMailFillsTheComposer()

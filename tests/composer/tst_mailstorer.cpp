@@ -1,4 +1,5 @@
 #include "addressbook/AddressBook.h"
+#include "composer/AttachSizeCheck.h"
 #include "composer/AttachmentTempFiles.h"
 #include "composer/MailStorer.h"
 #include "composer/SendCheck.h"
@@ -12,6 +13,7 @@
 #include "text/StoredText.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextCursor>
@@ -291,6 +293,96 @@ private slots:
         QCOMPARE(v.step, step);
         QCOMPARE(v.field, field);
         QCOMPARE(v.text, text);
+    }
+
+    // A file is read and encoded while its record is written: the stored mail carries its
+    // bytes and the lengths its fields name. A stopped write, or a file that changed size
+    // since the mail was laid out, leaves the store as it was.
+    void attachmentWrittenWhileStored()
+    {
+        const QString file = dir->filePath(QStringLiteral("big.bin"));
+        QByteArray bytes(3 * 1024 * 1024 + 17, '\0');
+        for (qsizetype i = 0; i < bytes.size(); ++i)
+            bytes[i] = static_cast<char>(i * 7 + i / 251);
+        TestFiles::write(file, bytes);
+        Letter letter;
+        TMailMessage msg;
+        std::vector<AttachmentRow> rows{{QStringLiteral("big.bin"), file, AttachmentRow::File}};
+        const ComposedMail mail{&letter.doc, QStringLiteral("bob@example.com"), {}, {}, QStringLiteral("Big"),
+                                ComposeMode::New, BoxCode::Unsent};
+        const qint64 before = QFileInfo(mailBox).size();
+
+        const PreparedMail stopped = storer->prepare(msg, mail, rows);
+        int calls = 0;
+        std::int64_t last = 0;
+        QCOMPARE(stopped.write([&](std::int64_t done, std::int64_t total) {
+            last = done <= total ? done : -1;
+            return ++calls < 2;
+        }), std::int64_t(-1));
+        QVERIFY(last > 0);
+        QCOMPARE(QFileInfo(mailBox).size(), before);
+
+        const PreparedMail changed = storer->prepare(msg, mail, rows);
+        TestFiles::write(file, bytes + "x");
+        QVERIFY_THROWS_EXCEPTION(AppError, changed.write());
+        QCOMPARE(QFileInfo(mailBox).size(), before);
+
+        TestFiles::write(file, bytes);
+        const std::int64_t pos = storer->StoreMail(msg, mail, rows);
+        TMailMessage back;
+        load(pos, back);
+        QCOMPARE(back.Attachments.Count(), 1);
+        TMailPart *part = back.Attachments[0];
+        QCOMPARE(part->HeaderValue("Content-Length"), std::to_string(part->EncodedBody.size()));
+        part->Decode();
+        QVERIFY(QByteArray::fromStdString(part->DecodedBody) == bytes);
+        const std::string text = MailStore(mailBox).ReadMailText(pos);
+        QCOMPARE(back.HeaderValue("Content-Length"), std::to_string(text.size() - text.find("\r\n\r\n") - 4));
+        QVERIFY(back.PlainText().starts_with("{\\rtf1"));
+        QCOMPARE(MailStore(mailBox).ScanStore().back().attachFlag, 'Y');
+
+        // Shown without its file: the fields, the letter and the file's name are there, the
+        // body stays in the store and is read from there a piece at a time.
+        TMailMessage shown;
+        std::vector<RecordSkeleton::Gap> gaps;
+        MailStore(mailBox).LoadMailShown(pos, shown, &gaps);
+        QCOMPARE(shown.PlainLines, back.PlainLines);
+        QCOMPARE(shown.SubjectText(), QStringLiteral("Big"));
+        QCOMPARE(shown.Attachments.Count(), 1);
+        QCOMPARE(shown.Attachments[0]->AttachmentFileName(), std::string("big.bin"));
+        QVERIFY(shown.Attachments[0]->EncodedBody.empty());
+        QCOMPARE(gaps.size(), std::size_t(1));
+        QByteArray decoded;
+        MailStore(mailBox).DecodeBody(gaps[0], [&](std::string_view piece) {
+            decoded.append(piece.data(), qsizetype(piece.size()));
+        });
+        QVERIFY(decoded == bytes);
+    }
+
+    // The size question: only over the limit, with the mail's size; never with no limit.
+    void attachSize_data()
+    {
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<qint64>("fileBytes");
+        QTest::addColumn<QString>("question");
+        const qint64 mb = 1024 * 1024;
+        QTest::newRow("within") << 25 << 10 * mb << QString();
+        QTest::newRow("base64 takes it over") << 25 << 20 * mb
+                                              << "With this attachment the mail will be 27.4 MB, more than the 25 MB "
+                                                 "that many mail servers accept.\r\nAttach it anyway?";
+        QTest::newRow("no limit") << 0 << 2000 * mb << QString();
+    }
+    void attachSize()
+    {
+        QFETCH(int, limit);
+        QFETCH(qint64, fileBytes);
+        QFETCH(QString, question);
+        const QString file = dir->filePath(QStringLiteral("sparse.bin"));
+        QFile sparse(file);
+        QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(fileBytes));
+        sparse.close();
+        const std::vector<AttachmentRow> rows{{QStringLiteral("sparse.bin"), file, AttachmentRow::File}};
+        QCOMPARE(AttachSizeCheck(limit).question(AttachSizeCheck::mailSize(100, rows, TMailMessage())), question);
     }
 
     void safeNames()

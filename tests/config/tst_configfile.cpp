@@ -107,7 +107,7 @@ private slots:
         QByteArray expected = FirstRunConfigText();
         expected.replace("ACC_SMTPHost=\r\n", "ACC_SMTPHost=smtp.example.org\r\n");
         expected += "PIC_Progressive=1\r\nPIC_ShortLastPage=1\r\nPIC_FooterLink=1\r\n"
-                    "ACC_SMTPSecurity=auto\r\nACC_SMTPPassInKeyring=0\r\n";
+                    "ACC_SMTPSecurity=auto\r\nACC_SMTPPassInKeyring=0\r\nACC_MailSizeLimit=25\r\n";
         QCOMPARE(TestFiles::read(config), expected);
         QCOMPARE(s.ACC_SMTPHost, std::string("smtp.example.org"));
         QCOMPARE(s.ACC_FromName, std::string());
@@ -116,7 +116,7 @@ private slots:
         const QString fresh = path("fresh.dat");
         SaveConfig(s, ConfigForm::showing(s), l, fresh);
         const std::vector<std::string> keys = IniFile(fresh).keyNames("System");
-        QCOMPARE(keys.size(), size_t(35));
+        QCOMPARE(keys.size(), size_t(36));
         for (const QByteArray &line : FirstRunConfigText().split('\n').mid(1, 30))
             QVERIFY(std::find(keys.begin(), keys.end(), line.left(line.indexOf('=')).toStdString()) != keys.end());
     }

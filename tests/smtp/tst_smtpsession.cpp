@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
+#include <cstring>
 
 // The SMTP session against a scripted peer: the exact command sequence of each path,
 // the judging of replies, the preconditions and the hostile inputs.
@@ -581,8 +582,111 @@ private slots:
                     out.append(piece.data(), static_cast<qsizetype>(piece.size()));
                 }
                 QVERIFY2(out == wire, qPrintable(QStringLiteral("split %1, room %2").arg(split).arg(room)));
+
             }
         }
+    }
+
+    // A piece read through a source (lines kept in the store) gives the text the bytes
+    // themselves give, counted without reading them; bytes that would need a change raise.
+    void sourcedPiece_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("sourced");
+        QTest::addColumn<bool>("good");
+        const QByteArray lines = QByteArray("QUJD\r\n").repeated(300000) + "QQ==\r\n";
+        QTest::newRow("after a blank line") << QByteArray("H: x\r\n\r\n") << lines << true;
+        QTest::newRow("after a dot line") << QByteArray("a\r\n.\r\n") << lines << true;
+        QTest::newRow("empty") << QByteArray("a\r\n") << QByteArray() << true;
+        QTest::newRow("lone LF") << QByteArray("a\r\n") << lines + "x\ny\r\n" << false;
+        QTest::newRow("line starting with a dot") << QByteArray("a\r\n") << lines + ".x\r\n" << false;
+        QTest::newRow("no break at the end") << QByteArray("a\r\n") << lines + "QQ==" << false;
+    }
+    void sourcedPiece()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, sourced);
+        QFETCH(bool, good);
+        const std::string whole = (before + sourced + "--b--\r\n").toStdString();
+        const std::string wire = TSMTP::TransparentText(whole);
+        TransparentStream::Source source;
+        source.length = sourced.size();
+        source.read = [&sourced](std::int64_t at, char *to, std::size_t count) {
+            std::memcpy(to, sourced.constData() + at, count);
+        };
+        const std::string head = before.toStdString();
+        TransparentStream stream({head, "stands for it\r\n", "--b--\r\n"}, {{}, source, {}});
+        std::string out;
+        const auto readAll = [&] {
+            for (std::string_view piece = stream.next(65536); !piece.empty(); piece = stream.next(65536))
+                out += piece;
+        };
+        if (!good) {
+            QVERIFY_THROWS_EXCEPTION(AppError, readAll());
+            return;
+        }
+        QCOMPARE(stream.size(), wire.size());
+        readAll();
+        QVERIFY(out == wire);
+    }
+
+    // A server's size refusal names both sizes: a mail over the SIZE of EHLO never gets
+    // to DATA; a 552 after the text is the same refusal, with the limit unknown.
+    void sizeRefusal_data()
+    {
+        QTest::addColumn<QByteArray>("ehlo");
+        QTest::addColumn<bool>("sendsData");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("SIZE smaller than the mail") << QByteArray("250-hi\r\n250 SIZE 1048576\r\n") << false
+                                                    << "The server refuses mails over 1 MB; this mail is 1.5 MB";
+        QTest::newRow("552 after the text") << QByteArray("250 hi\r\n") << true
+                                            << "The server refuses mails of this size; this mail is 1.5 MB";
+    }
+    void sizeRefusal()
+    {
+        QFETCH(QByteArray, ehlo);
+        QFETCH(bool, sendsData);
+        QFETCH(QString, refusal);
+        ScriptedSmtpServer peer;
+        peer.reply("220 hi\r\n").expect(helo()).reply(ehlo).expect("AUTH LOGIN").reply("502 no\r\n").expect("NOOP")
+            .reply("250 ok\r\n").expect("MAIL FROM: <me@vellorn.test>").reply("250 ok\r\n")
+            .expect("RCPT TO: <b@x.org>").reply("250 ok\r\n").expect("RCPT TO: <hidden@x.org>").reply("250 ok\r\n");
+        if (sendsData)
+            peer.expect("DATA").reply("354 go\r\n").expectData().reply("552 5.3.4 Message too big\r\n");
+        QVERIFY(peer.listen());
+        TSMTP smtp;
+        setUp(smtp, peer, 30);
+        TMailMessage message;
+        // 1.5 MB of text, the header block included.
+        fillMessage(message, std::string(1024 * 1024 + 512 * 1024 - 200, 'a') + "\r\n");
+        smtp.MailMessage = &message;
+        QVERIFY(smtp.Connect());
+        QCOMPARE(smtp.SizeLimit(), sendsData ? 0 : 1048576);
+        QVERIFY(!smtp.SendMailTo("me@vellorn.test", "b@x.org,hidden@x.org"));
+        QCOMPARE(QString::fromStdString(smtp.SizeRefusal()), refusal);
+        QTest::qWait(100);
+        QCOMPARE(peer.commands().contains("DATA"), sendsData);
+        QVERIFY2(peer.mismatches().isEmpty(), qPrintable(peer.mismatches().join('\n')));
+    }
+
+    void sizeRefusalText_data()
+    {
+        QTest::addColumn<qint64>("limit");
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<QString>("text");
+        const qint64 mb = 1024 * 1024;
+        QTest::newRow("whole") << 25 * mb << 40 * mb << "The server refuses mails over 25 MB; this mail is 40 MB";
+        // The limit rounds down and the size up: a mail over the limit never reads as it.
+        QTest::newRow("just over") << 10 * mb << 10 * mb + 1 << "The server refuses mails over 10 MB; this mail is 10.1 MB";
+        QTest::newRow("fractions") << qint64(150000) << 1395 * mb / 1000
+                                   << "The server refuses mails over 0.1 MB; this mail is 1.4 MB";
+    }
+    void sizeRefusalText()
+    {
+        QFETCH(qint64, limit);
+        QFETCH(qint64, size);
+        QFETCH(QString, text);
+        QCOMPARE(QString::fromStdString(TSMTP::SizeRefusalText(limit, size)), text);
     }
 };
 
