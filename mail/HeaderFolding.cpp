@@ -46,7 +46,10 @@ void foldLine(std::string_view line, std::string &out)
         for (std::size_t k = kMaxLine; k >= 1 && k - 1 >= valueStart; --k) {
             const std::size_t i = pos + k - 1;
             const char c = line[i];
-            if ((c == ' ' || c == ',' || c == ';') && !quoted[i]) {
+            // After "," or ";" only where a blank follows: unfolding puts a blank at the
+            // fold, so a fold between "a;b" would read back as "a; b".
+            const bool blankAfter = i + 1 < line.size() && line[i + 1] == ' ';
+            if ((c == ' ' || ((c == ',' || c == ';') && blankAfter)) && !quoted[i]) {
                 found = i;
                 break;
             }
