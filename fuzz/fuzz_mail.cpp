@@ -49,7 +49,8 @@ std::string asRead(std::string text)
 }
 
 // The message's fields as a reader compares them: a line break inside one is a blank (as
-// the writer writes it), and a run of blanks is one blank (as folding and unfolding leave).
+// the writer writes it), a run of blanks is one blank (as folding and unfolding leave),
+// and none counts after "," or ";".
 std::vector<std::string> fields(const TMailPart &part)
 {
     std::vector<std::string> out;
@@ -58,8 +59,10 @@ std::vector<std::string> fields(const TMailPart &part)
         line = NormalizeHeaderLine(line);
         std::string collapsed;
         for (const char c : line) {
+            // Folding after "," or ";" leaves a blank there when unfolded.
             const bool blank = c == ' ' || c == '\t';
-            if (!blank || collapsed.empty() || collapsed.back() != ' ')
+            if (!blank || (!collapsed.empty() && collapsed.back() != ' ' && collapsed.back() != ','
+                           && collapsed.back() != ';'))
                 collapsed.push_back(blank ? ' ' : c);
         }
         if (!TrimBlanks(collapsed).empty())

@@ -121,9 +121,10 @@ private slots:
                           "Content-Disposition: attachment; filename=\"a.bin\"\r\nContent-Transfer-Encoding: base64\r\n"
                           "Content-Foo: bar\r\n\r\nQUJD\r\n")
             << QByteArray("Content-Foo: bar");
+        // Unfolding puts a blank after the ";" of the fold; written again, the line folds
+        // at that blank, where it folded the first time.
         QTest::newRow("subject folded after a semicolon")
-            << QByteArray("Subject: " + QByteArray("abcdefgh;").repeated(12) + "\r\n\r\nx\r\n")
-            << QByteArray("Subject: " + QByteArray("abcdefgh;").repeated(12));
+            << QByteArray("Subject: " + QByteArray("abcdefgh;").repeated(12) + "\r\n\r\nx\r\n") << QByteArray();
         QTest::newRow("subject folded at blanks")
             << QByteArray("Subject: " + QByteArray("abcdefgh; ").repeated(12) + "\r\n\r\nx\r\n") << QByteArray();
     }
