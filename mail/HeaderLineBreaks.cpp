@@ -43,6 +43,12 @@ std::string_view blankInside(std::string_view field, std::string &store)
 
 void makeMailCrLf(std::string &text, bool endWithBreak)
 {
+    // A text without any LF has CR for its line break (as old Mac files do): there every
+    // CR ends a line, the header block's included.
+    if (text.find('\n') == std::string::npos) {
+        LineBreaks::makeCrLf(text, endWithBreak);
+        return;
+    }
     // The header block ends at its first empty line, its lines ending as `at` reads them.
     std::size_t lineStart = 0;
     for (std::size_t i = 0; i < text.size();) {

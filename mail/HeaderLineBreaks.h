@@ -30,7 +30,8 @@ std::string_view blankInside(std::string_view field, std::string &store);
 
 // Whole mail text with every line break made CR LF (LineBreaks::makeCrLf), except that
 // the lone CRs of its header block (up to its first empty line) become blanks first: what
-// the mail store and the tools read gets the lines the reader gets from the raw text.
+// the mail store and the tools read gets the lines the reader gets from the raw text. A
+// text without any LF is taken to have CR for its line break, as files of old Macs do.
 void makeMailCrLf(std::string &text, bool endWithBreak = false);
 
 } // namespace HeaderLineBreaks
