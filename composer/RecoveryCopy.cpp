@@ -106,16 +106,21 @@ QByteArray RecoveryCopy::write() const
 
 std::int64_t RecoveryCopy::size() const
 {
-    // Only the letter and the attachments' bytes can be large; the rest is counted exactly
-    // enough by writing it without them.
+    // Only the letter and the attachments' bytes can be large: the rest is written without
+    // them, and each of them adds its bytes and the digits its length has beyond the one
+    // digit of the empty field's "0".
+    const auto grows = [](std::int64_t bytes) {
+        return bytes + QByteArray::number(qint64(bytes)).size() - 1;
+    };
     RecoveryCopy small = *this;
     small.letter.clear();
-    std::int64_t total = 0;
+    std::int64_t total = grows(std::int64_t(letter.size()));
     for (Attachment &a : small.attachments) {
-        total += a.bytes.size();
+        if (a.stream)
+            total += grows(a.bytes.size());
         a.bytes.clear();
     }
-    return total + std::int64_t(letter.size()) + small.write().size() + 40;
+    return total + small.write().size();
 }
 
 std::int64_t RecoveryCopy::stampOf(const QByteArray &firstBytes)

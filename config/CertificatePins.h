@@ -16,8 +16,9 @@ public:
 
     // The fingerprint trusted for the server; empty when none is.
     std::string fingerprint(const std::string &host, int port) const;
-    // False when the file cannot be written or the host name cannot stand in a key (an
-    // INI key must not hold "=", a line break, or begin with ";" or "[").
+    // False when the file cannot be written, or when the host name cannot stand in a key
+    // that reads back as itself (blanks at its edges; "[", "]", "=", ";" or a control
+    // character anywhere) or the fingerprint in a value: nothing is written then.
     bool trust(const std::string &host, int port, const std::string &fingerprint);
 
     // The key of a server, "host:port", with the host in lower case.

@@ -1,6 +1,7 @@
 #include "config/IniFile.h"
 
 #include <QFile>
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <optional>
@@ -205,12 +206,18 @@ int IniFile::parseInteger(std::string_view text, bool *ok)
         base = 16;
         text.remove_prefix(2);
     }
-    if (text.empty())
+    // One sign at most, then digits only: from_chars would take a second sign ("--700")
+    // itself, and its most negative value cannot be negated.
+    const auto digit = [base](char c) {
+        return (c >= '0' && c <= '9') || (base == 16 && ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')));
+    };
+    if (text.empty() || !std::all_of(text.begin(), text.end(), digit))
         return 0;
-    long long value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    if (ec != std::errc() || end != text.data() + text.size())
+    unsigned long long magnitude = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), magnitude, base);
+    if (ec != std::errc() || end != text.data() + text.size() || magnitude > 0xFFFFFFFFULL)
         return 0;
+    long long value = static_cast<long long>(magnitude);
     if (negative)
         value = -value;
     // Hexadecimal values wrap as the 32-bit profile integer does ("0xFFFFFFFF" is -1).

@@ -5,6 +5,7 @@ The files are kept in the repository; this script says what is in them and makes
 (run it from anywhere: python3 fuzz/make-inputs.py). Text seeds (mails, RTF, Config.dat) are
 written by hand and not touched here.
 """
+import hashlib
 import os
 import struct
 import zlib
@@ -258,7 +259,59 @@ MAIL = (b"From: \"Anna Berg\" <anna@example.org>\r\nTo: Ben <ben@example.org>, c
         b"Content-Type: text/plain; charset=\"iso-8859-1\"\r\n\r\n{\\rtf1 Hello}\r\n")
 
 
+def recovery_copy(stamp, fields):
+    """A recovery copy's file: the first line, the fields, the end line with the checksum."""
+    body = b"".join(name + b" " + str(len(value)).encode() + b"\n" + value + b"\n" for name, value in fields)
+    checksum = hashlib.sha256(body).hexdigest().encode()
+    return (b"VELLORN-RECOVERY 1 " + str(stamp).encode() + b"\n" + body
+            + b"end " + str(len(checksum)).encode() + b"\n" + checksum + b"\n")
+
+
+def png_seed(width, height):
+    raw = b"".join(b"\0" + bytes((x * 40 + y * 90) % 256 for x in range(3 * width)) for y in range(height))
+    return (b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+            + png_chunk(b"IDAT", zlib.compress(raw)) + png_chunk(b"IEND", b""))
+
+
+def new_targets():
+    # Base64: the first byte chooses the cuts.
+    write("corpus/base64", "body.b64", b"\x03" + b"SGVsbG8sIHdvcmxkIQ==\r\nZm9vdGVy\r\n")
+    write("corpus/base64", "lines.b64", b"\x39" + b"QUJD\r\nREVG\r\nR0g\r\n=\r\n")
+    write("corpus/base64", "unpadded.b64", b"\x00" + b"QUJDRA")
+
+    # Mails for the two ways of writing: the first byte 1 arranges the parts first.
+    with open(os.path.join(HERE, "corpus", "mail", "multipart.eml"), "rb") as f:
+        multipart = f.read()
+    write("corpus/rebuild", "multipart-arranged.eml", b"\x01" + multipart)
+    write("corpus/rebuild", "multipart-as-read.eml", b"\x00" + multipart)
+    write("corpus/rebuild", "plain-arranged.eml", b"\x01" + MAIL)
+
+    # Recovery copies: 0 then a copy's file; anything else then fields cut at zero bytes.
+    write("corpus/recovery", "copy.bin", b"\x00" + recovery_copy(1717400000000, [
+        (b"mode", b"Modify"), (b"box", b"s"), (b"record", b"4711"), (b"replaces", b"\x01" * 32),
+        (b"subject", "Pl\u00e4ne".encode()), (b"to", b"Bob <bob@example.org>\ncarol@example.org"),
+        (b"cc", b""), (b"bcc", b""), (b"letter", b"{\\rtf1\\ansi Dear Bob,\\par end}"),
+        (b"attachment", b"notes.txt"), (b"file", b"/home/ann/notes.txt"),
+        (b"attachment", b"scan.pdf"), (b"stream", b"%PDF\n\0\r\n"),
+    ]))
+    write("corpus/recovery", "fields.bin", b"\x01" + b"\0".join([b"stamp", b"digest", b"{\\rtf1 x}", b"subject",
+                                                                  b"to", b"ab", b"0123456789", b"a", b"/tmp/f"]))
+
+    # Picture files: 0 then the file's bytes.
+    write("corpus/picturefile", "small.png", b"\x00" + png_seed(3, 2))
+    write("corpus/picturefile", "wide.png", b"\x00" + png_seed(900, 1))
+    write("corpus/picturefile", "dot.gif", b"\x00" + bytes.fromhex(
+        "474946383961010001008000000000 00ffffff21f90401000000002c00000000010001000002024401003b".replace(" ", "")))
+
+    # Certificate pins: "host|port|fingerprint", a line break, then a Config.dat.
+    config = b"[System]\r\nACC_SMTPHost=mail.example.org\r\nPIC_W=600\r\n[Trusted Certificates]\r\nold.example:465=AA\r\n"
+    write("corpus/pins", "name.txt", b"mail.example.org|25|12:34:56\n" + config)
+    write("corpus/pins", "address.txt", b"192.0.2.7|587|AB:CD\n" + config)
+    write("corpus/pins", "bracketed.txt", b"[2001:db8::1]|25|AB\n" + config)
+
+
 def main():
+    new_targets()
     write("corpus/metafile", "shapes.emf", emf_seed())
     write("corpus/metafile", "shapes.wmf", wmf_seed())
     write("corpus/metafile", "bare.wmf", wmf_bare_seed())

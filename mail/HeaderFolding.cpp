@@ -43,9 +43,14 @@ void foldLine(std::string_view line, std::string &out)
             valueStart = colonSpace == npos ? 1 : colonSpace - pos + 2;
         }
         std::size_t found = npos;
-        for (std::size_t k = kMaxLine; k >= 1 && k - 1 >= valueStart; --k) {
+        for (std::size_t k = kMaxLine + 1; k >= 1 && k - 1 >= valueStart; --k) {
             const std::size_t i = pos + k - 1;
             const char c = line[i];
+            // One past the limit, only a blank after "," or ";": that is where a fold after
+            // the "," or ";" left it when the line was read back (unfolding puts a blank
+            // there), so the line is folded as it was the first time.
+            if (k > kMaxLine && !(c == ' ' && (line[i - 1] == ',' || line[i - 1] == ';')))
+                continue;
             if ((c == ' ' || c == ',' || c == ';') && !quoted[i]) {
                 found = i;
                 break;

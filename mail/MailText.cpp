@@ -342,7 +342,9 @@ QString safeFileName(const QString &name)
     QString stem = out.left(out.size() - extension.size());
     while (!stem.isEmpty() && (stem + extension).toUtf8().size() > 255)
         stem.chop(stem.size() >= 2 && stem[stem.size() - 1].isLowSurrogate() ? 2 : 1);
-    return stem + extension;
+    // A cut may end the name with a blank, which the name read back would not have: it
+    // would be shortened anew at every rewrite.
+    return trimBlanks(stem + extension);
 }
 
 std::string utf8Words(const QString &text)

@@ -1,5 +1,6 @@
 #include "mail/MailTextReader.h"
 
+#include "mail/HeaderLineBreaks.h"
 #include "mail/MailText.h"
 #include "mail/MimeHelpers.h"
 #include "mail/TMailMessage.h"
@@ -29,14 +30,27 @@ bool onlyBlanks(std::string_view s)
     return true;
 }
 
-// The line at `pos` without its break, moving `pos` behind it (a look ahead: no progress
-// report).
-std::string_view lineAt(std::string_view text, std::size_t &pos)
+// The end of the header line that starts at `pos` (HeaderLineBreaks: CR LF or a lone LF),
+// and in `next` where the line after it starts.
+std::size_t headerLineEnd(std::string_view text, std::size_t pos, std::size_t &next)
+{
+    const std::size_t lf = text.find('\n', pos);
+    if (lf == npos) {
+        next = text.size();
+        return text.size();
+    }
+    const std::size_t end = lf > pos && text[lf - 1] == '\r' ? lf - 1 : lf;
+    next = end + HeaderLineBreaks::at(text, end);
+    return end;
+}
+
+// The header line at `pos` without its break, its lone CRs blanks (kept in `store` when
+// there are any), moving `pos` behind it (a look ahead: no progress report).
+std::string_view headerLineAt(std::string_view text, std::size_t &pos, std::string &store)
 {
     const std::size_t start = pos;
-    const std::size_t cr = text.find("\r\n", pos);
-    pos = cr == npos ? text.size() : cr + 2;
-    return text.substr(start, (cr == npos ? text.size() : cr) - start);
+    const std::size_t end = headerLineEnd(text, start, pos);
+    return HeaderLineBreaks::blankInside(text.substr(start, end - start), store);
 }
 
 bool isBlank(char c)
@@ -206,6 +220,16 @@ public:
     void run(TMailPart *part, std::string_view text, bool withHeaders, int depth, int budget);
 
 private:
+    // Reads the header line at `pos` as headerLineAt does, with the progress report.
+    std::string_view nextHeaderLine(std::string_view text, std::size_t &pos, TMailPart *part, std::string &store) const
+    {
+        const std::size_t start = pos;
+        const std::string_view line = headerLineAt(text, pos, store);
+        if (part == m_reporting)
+            report(static_cast<std::int64_t>(start) + 1);
+        return line;
+    }
+
     // Reads the line at `pos` (without its break) and moves `pos` behind it.
     std::string_view nextLine(std::string_view text, std::size_t &pos, TMailPart *part) const
     {
@@ -287,9 +311,10 @@ TMailPart *Reader::newChild(TMailPart *parent, const std::string &boundary)
 void Reader::readHeaders(TMailPart *part, std::string_view text, std::size_t &pos)
 {
     std::vector<std::string> raw;
+    std::string store, aheadStore;
     while (pos < text.size()) {
         const std::size_t lineStart = pos;
-        const std::string_view line = nextLine(text, pos, part);
+        const std::string_view line = nextHeaderLine(text, pos, part, store);
         if (line.empty())
             break;
         if (onlyBlanks(line)) {
@@ -302,7 +327,7 @@ void Reader::readHeaders(TMailPart *part, std::string_view text, std::size_t &po
             std::size_t continuation = npos;
             while (ahead < text.size()) {
                 const std::size_t start = ahead;
-                const std::string_view next = lineAt(text, ahead);
+                const std::string_view next = headerLineAt(text, ahead, aheadStore);
                 if (next.empty() || !onlyBlanks(next)) {
                     if (!next.empty() && (isBlank(next[0]) || isStrictFieldLine(next)))
                         continuation = start;
@@ -329,11 +354,12 @@ void Reader::readHeaders(TMailPart *part, std::string_view text, std::size_t &po
             // "Subject : x" is the field "Subject: x".
             raw.emplace_back(line.substr(0, name));
             raw.back().append(line.substr(line.find(':')));
-        } else if (isBlank(line[0]) || isFieldLine(line)) {
+        } else if (isFieldLine(line)) {
             raw.emplace_back(line);
         } else {
-            // Neither a field nor a continuation: the empty line is missing, and the body
-            // begins with this line (RFC 5322 3.5).
+            // Neither a field nor a continuation (an indented first line continues
+            // nothing): the empty line is missing, and the body begins with this line
+            // (RFC 5322 3.5). Taken as a field, it would be written back into the header.
             pos = lineStart;
             break;
         }

@@ -3,6 +3,7 @@
 #include "mail/TMailMessage.h"
 
 #include "mail/DisplayName.h"
+#include "mail/HeaderLineBreaks.h"
 #include "mail/MimeHelpers.h"
 #include "os/AppError.h"
 #include "os/FileBytes.h"
@@ -382,6 +383,11 @@ void TMailMessage::ArrangeParts(int reason)
             destroyPart(moved);
         else
             Attachments.Add(moved);
+        // The fields of a file went with it, those the message does not know too: kept
+        // here as well, they would come back from the file when it is the message's only
+        // part (step 7) and double at every rewrite.
+        if (Attachments.IndexOf(moved) >= 0)
+            std::erase_if(Headers, [](const std::string &line) { return StartsWithNoCase(line, "Content-"); });
         EncodedBody.clear();
         DecodedBody.clear();
         IsDecoded = false;
@@ -572,10 +578,13 @@ void TMailMessage::writeMultipartBody(const PieceSink &sink) const
         sink("\r\n--", true);
         sink(child->ParentBoundary, true);
         sink("\r\n", true);
+        std::string store;
         for (const std::string &line : child->Headers) {
             if (line.empty())
                 continue;
-            sink(line, true);
+            // A line break inside a field is a blank, as in the message's own fields.
+            const std::string_view field = HeaderLineBreaks::blankInside(line, store);
+            sink(field, field.data() == line.data());
             sink("\r\n", true);
             MessagePump::serve();
         }

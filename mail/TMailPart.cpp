@@ -3,6 +3,7 @@
 #include "mail/TMailPart.h"
 
 #include "mail/Base64Decoder.h"
+#include "mail/HeaderLineBreaks.h"
 #include "mail/MailText.h"
 #include "mail/MimeHelpers.h"
 #include "mail/TMailMessage.h"
@@ -287,14 +288,11 @@ std::string TMailPart::SourceText() const
 std::string TMailPart::SourceHead() const
 {
     std::string headerText;
+    std::string store;
     for (const std::string &line : Headers) {
-        // A lone CR or LF inside a field (left there by damaged text) would start a line
-        // of its own, read again as another field or as the body: it is written as the
-        // blank that unfolding leaves.
-        const std::size_t from = headerText.size();
-        headerText += line;
-        std::replace_if(headerText.begin() + static_cast<std::ptrdiff_t>(from), headerText.end(),
-                        [](char c) { return c == '\r' || c == '\n'; }, ' ');
+        // A line break inside a field would start a line of its own, read again as
+        // another field or as the body: it is written as the blank that unfolding leaves.
+        headerText += HeaderLineBreaks::blankInside(line, store);
         headerText += "\r\n";
     }
     std::string text = FoldHeaders(headerText);

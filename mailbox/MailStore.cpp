@@ -1,6 +1,7 @@
 #include "mailbox/MailStore.h"
 
 #include "mail/Base64Decoder.h"
+#include "mail/HeaderLineBreaks.h"
 #include "mail/TMailMessage.h"
 #include "mailbox/BoxTable.h"
 #include "mailbox/StoreFile.h"
@@ -174,8 +175,10 @@ std::string MailStore::ReadMailText(std::int64_t position) const
 void MailStore::LoadMail(std::int64_t position, TMailMessage &message) const
 {
     const std::string raw = ReadMailText(position);
-    // Every line end becomes CR LF and the text ends with one.
-    const std::string text = LineBreaks::toCrLf(raw, true);
+    // Every line end becomes CR LF and the text ends with one; a lone CR in the header
+    // block is a blank, as the mail reader takes it.
+    std::string text = raw;
+    HeaderLineBreaks::makeMailCrLf(text, true);
     message.Clear();
     message.LoadFromString(text);
     message.ScanParts();
@@ -196,8 +199,8 @@ void MailStore::LoadMailShown(std::int64_t position, TMailMessage &message, std:
     for (RecordSkeleton::Gap &gap : found)
         gap.offset += position + RecordHeader::Size;
     // Every line end becomes CR LF and the text ends with one, as LoadMail reads it.
-    std::string text = LineBreaks::toCrLf(raw, true);
-    std::string().swap(raw);
+    std::string text = std::move(raw);
+    HeaderLineBreaks::makeMailCrLf(text, true);
     message.Clear();
     message.LoadFromString(std::move(text));
     message.ScanParts();

@@ -2,6 +2,7 @@
 #include "tools/CliRegistry.h"
 #include "tools/CliSupport.h"
 
+#include "mail/HeaderLineBreaks.h"
 #include "mail/TMailMessage.h"
 #include "os/AppError.h"
 #include "os/LocalTime.h"
@@ -95,7 +96,8 @@ int dump(const QStringList &args)
     if (!bytes)
         return 1;
     // Line ends as the mail store keeps them: every CR LF, lone CR or lone LF becomes CR LF.
-    LineBreaks::makeCrLf(*bytes);
+    // A lone CR in the header block is a blank, as the mail reader takes it.
+    HeaderLineBreaks::makeMailCrLf(*bytes);
     TMailMessage message;
     try {
         message.Clear();

@@ -3,6 +3,7 @@
 #include "config/CertificatePins.h"
 #include "config/ConfigFile.h"
 #include "config/SmtpPassword.h"
+#include "mail/HeaderLineBreaks.h"
 #include "mail/TMailMessage.h"
 #include "os/QtKeychainKeyring.h"
 #include "smtp/CertificateFacts.h"
@@ -194,7 +195,7 @@ int sendCommand(const QStringList &arguments)
     TMailMessage message;
     message.Clear();
     // Mail text is read as the mail store keeps it: every line ending in CR LF.
-    LineBreaks::makeCrLf(*text, true);
+    HeaderLineBreaks::makeMailCrLf(*text, true);
     // The message takes the text over (its bodies are stretches of it), and the session
     // writes it anew from the parts while sending: the mail is held once.
     message.LoadFromString(std::move(*text));

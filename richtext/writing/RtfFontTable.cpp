@@ -78,7 +78,11 @@ void RtfFontTable::write(RtfOutput &out) const
         out.word("fcharset", f.charset);
         // Names are bytes in the font's own code page (a Chinese face in GBK).
         const int cp = CodePageEncoder::codePageOfCharset(f.charset);
-        out.text(f.family, cp ? cp : 1252);
+        // A tab would be written as \tab, which a font name does not take: it reads back
+        // without it. A blank keeps the name the same from the first save on.
+        QString name = f.family;
+        name.replace(QLatin1Char('\t'), QLatin1Char(' '));
+        out.text(name, cp ? cp : 1252);
         out.raw(";");
         out.close();
     }

@@ -77,6 +77,11 @@ void RtfOutput::text(QStringView text, int codePage)
         }
         if (c == u'\r' || c == 0x2029 || c == 0xFDD0 || c == 0xFDD1 || c == 0xFFFC)
             continue; // paragraph and frame marks are written by the caller
+        // Other control characters (and the non-characters U+FFFE, U+FFFF) carry no text:
+        // reading drops them, so they are not written either, and the letter saved a
+        // second time is the letter saved the first time.
+        if (c < 0x20 || c == 0xFFFE || c == 0xFFFF)
+            continue;
         if (c >= 0x20 && c < 0x80) {
             delimitBeforeText(c);
             if (c == u'\\' || c == u'{' || c == u'}')

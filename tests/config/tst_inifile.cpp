@@ -2,6 +2,7 @@
 #include "tests/support/TestFiles.h"
 
 #include <QFile>
+#include <climits>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -94,6 +95,17 @@ private slots:
         QTest::newRow("False") << QByteArray("False") << 77 << false;
         QTest::newRow("True") << QByteArray("True") << 77 << true;
         QTest::newRow("hex zero") << QByteArray("0x0") << 0 << false;
+        // One sign at most, then digits within range; anything else is the fallback.
+        QTest::newRow("doubled minus") << QByteArray("--700") << 77 << true;
+        QTest::newRow("minus plus") << QByteArray("-+7") << 77 << true;
+        QTest::newRow("doubled minus at the 64-bit edge") << QByteArray("--9223372036854775808") << 77 << true;
+        QTest::newRow("64-bit minimum") << QByteArray("-9223372036854775808") << 77 << true;
+        QTest::newRow("32-bit minimum") << QByteArray("-2147483648") << INT_MIN << true;
+        QTest::newRow("below 32 bits") << QByteArray("-2147483649") << 77 << true;
+        QTest::newRow("sign alone") << QByteArray("-") << 77 << true;
+        QTest::newRow("blank after sign") << QByteArray("- 5") << 77 << true;
+        QTest::newRow("sign after hex prefix") << QByteArray("0x-5") << 77 << true;
+        QTest::newRow("hex wraps") << QByteArray("0xFFFFFFFF") << -1 << true;
     }
 
     void reads()

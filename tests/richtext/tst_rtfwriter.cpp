@@ -298,6 +298,13 @@ private slots:
                                             << QByteArray(" a\\tab b\\line c\\par") << QByteArray();
         QTest::newRow("Unicode above 32767") << QStringLiteral("\uff01") << QString() << -1
                                              << QByteArray("\\u-255?\\par") << QByteArray();
+        // Control characters carry no text: reading drops them, so writing does too, and
+        // the second save is the first one.
+        QTest::newRow("control characters") << QStringLiteral("a\u0001b\u001fc\uffffd") << QString() << -1
+                                            << QByteArray(" abcd\\par") << QByteArray();
+        // A font name takes no \tab word: a tab in it is written as a blank.
+        QTest::newRow("tab in a font name") << QStringLiteral("x") << QStringLiteral("a\tb") << 0
+                                            << QByteArray() << QByteArray("\\fcharset0 a b;}");
     }
 
     void text()
