@@ -100,7 +100,7 @@ void MailStore::SetBoxCode(std::int64_t position, std::string_view code) const
 
 std::string MailStore::ReadMailText(std::int64_t position) const
 {
-    StoreFile file(m_path);
+    StoreFile file(m_path, StoreFile::Access::Read);
     return readRecordText(file, position);
 }
 
@@ -116,7 +116,7 @@ void MailStore::LoadMail(std::int64_t position, TMailMessage &message) const
 
 std::vector<MailSummary> MailStore::ScanStore() const
 {
-    StoreFile file(m_path);
+    StoreFile file(m_path, StoreFile::Access::Read);
     // Each record costs one read: its header and the start of its text together.
     StoreWalker walker(file, MailSummary::WindowSize);
     std::vector<MailSummary> summaries;
@@ -139,7 +139,7 @@ void MailStore::PurgeDeleted() const
 
 std::vector<StoreWalker::Step> MailStore::walkStore() const
 {
-    StoreFile file(m_path);
+    StoreFile file(m_path, StoreFile::Access::Read);
     StoreWalker walker(file);
     std::vector<StoreWalker::Step> steps;
     StoreWalker::Step step;

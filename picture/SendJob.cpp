@@ -47,6 +47,7 @@ void SendJob::clearLetter()
     FEdt.setDefaultFont(DefaultFont::font());
     PageCount = 0;
     pageRanges_.clear();
+    pageLines_.clear();
 }
 
 void SendJob::LoadLetter(const MailStore &store, std::int64_t position)
@@ -81,6 +82,7 @@ void SendJob::RenderPages()
 {
     PageCount = 0;
     pageRanges_.clear();
+    pageLines_.clear();
     PageRenderer renderer(settings_);
     renderer.cancelled = isCancelled;
     renderer.progress = renderProgress;
@@ -92,6 +94,7 @@ void SendJob::RenderPages()
     PageCount = renderer.render(FEdt);
     for (const PageRenderer::PageRange &range : renderer.pageRanges())
         pageRanges_.emplace_back(range.start, range.end);
+    pageLines_ = renderer.pageLines();
 }
 
 bool SendJob::BuildHtmlBody()

@@ -24,6 +24,9 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <utility>
 
 namespace {
 
@@ -37,6 +40,9 @@ constexpr int kFieldLeft = 78;
 constexpr int kFieldWidthLoss = 178;
 constexpr int kRowTop[4] = {5, 31, 57, 83};
 constexpr int kRowHeight = 23;
+constexpr int kAddressPanelHeight = 109;
+// A recipient field grows to show this many lines; beyond them it scrolls.
+constexpr int kMostShownLines = 5;
 
 QPixmap pictureOf(std::initializer_list<ProgramIcons::Role> roles, const QSize &size, qreal ratio)
 {
@@ -77,6 +83,9 @@ TFM_Cmps::TFM_Cmps(WindowServices &services, QWidget *parent)
     buildLifecycle();
     buildPictures();
     buildSpelling();
+    buildNumbering();
+    buildLetterFile();
+    buildFormatChecks();
 
     column->addWidget(Panel3);
     column->addWidget(Panel2);
@@ -170,7 +179,7 @@ void TFM_Cmps::buildAddressPanel()
 {
     Panel3 = new QWidget(centralWidget());
     Panel3->setObjectName(QStringLiteral("Panel3"));
-    Panel3->setFixedHeight(109);
+    Panel3->setFixedHeight(kAddressPanelHeight);
 
     auto button = [this](const char *name, const char *text, int row) {
         auto *b = new QToolButton(Panel3);
@@ -215,6 +224,33 @@ void TFM_Cmps::buildAddressPanel()
     Image1->setFixedSize(84, 97);
     Image1->setPixmap(pictureOf({ProgramIcons::Role::AboutPicture, ProgramIcons::Role::Logo}, QSize(80, 80),
                                 devicePixelRatioF()));
+}
+
+void TFM_Cmps::fitAddressRows()
+{
+    // Each recipient field shows every line it holds, up to five, and pushes the rows
+    // below it down. A field never shrinks back, so the panel does not jump while
+    // addresses are edited.
+    const int rowGap = kRowTop[1] - kRowTop[0] - kRowHeight;
+    int growth = 0;
+    int top = kRowTop[0];
+    const std::pair<QToolButton *, QPlainTextEdit *> rows[] = {{SpeedButton1, Memo_To}, {Sbt_CC, Memo_CC},
+                                                               {Sbt_Bcc, Memo_BCC}};
+    for (const auto &[button, memo] : rows) {
+        const int lines = std::clamp(memo->document()->blockCount(), 1, kMostShownLines);
+        // The lines, the document's margins and the frame, and a pixel of rounding.
+        const int chrome = 2 * memo->frameWidth() + 2 * int(std::ceil(memo->document()->documentMargin())) + 1;
+        const int wanted = std::max(kRowHeight, lines * memo->fontMetrics().lineSpacing() + chrome);
+        const int height = std::max(memo->height(), wanted);
+        memo->setGeometry(memo->x(), top, memo->width(), height);
+        button->move(button->x(), top);
+        growth += height - kRowHeight;
+        top += height + rowGap;
+    }
+    LB_Subject->move(LB_Subject->x(), top);
+    Edt_Subject->move(Edt_Subject->x(), top);
+    Panel3->setFixedHeight(kAddressPanelHeight + growth);
+    Image1->move(Image1->x(), (Panel3->height() - Image1->height()) / 2);
 }
 
 void TFM_Cmps::buildAttachmentList()
