@@ -75,8 +75,9 @@ int main(int argc, char **argv)
     TFm_About &splash = parts.createSplash();
 
     // Unsaved letters are kept in the Recovery folder while this program runs; the lock
-    // it holds there tells other copies of the program to leave its letters alone.
-    RecoveryFolder recovery(paths.folder + QStringLiteral("Recovery"));
+    // it holds there tells other copies of the program to leave its letters alone. A
+    // data folder that may only be read keeps none: they go to the user's own folder.
+    RecoveryFolder recovery(DataPaths::recoveryFolder(paths.folder, DataPaths::userDataFolder()));
     recovery.open();
     ComposerFactory composers(parts.services());
     composers.setRecoveryFolder(&recovery);

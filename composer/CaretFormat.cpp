@@ -104,6 +104,7 @@ ToolBarState read(const QTextCursor &cursor)
     s.fontSize = c.points;
     s.fontName = c.face;
     s.bullets = ParagraphFormat::isBulletParagraph(cursor);
+    s.numbering = int(ParagraphFormat::numberingOf(cursor));
     s.alignment = AlignmentTag::of(cursor.blockFormat().alignment());
     return s;
 }

@@ -13,4 +13,14 @@ void setAlignment(QTextCursor &cursor, int tag);
 void setBullets(QTextCursor &cursor, bool on);
 bool isBulletParagraph(const QTextCursor &cursor);
 
+// The numbered lists the composer makes: "1.", "a)" and "i.".
+enum class Numbering { None, Decimal, LowerAlpha, LowerRoman };
+// Numbered paragraphs of that style (None: the paragraphs leave their list, as with
+// bullets off). Paragraphs already numbered so stay in their list; the others join the
+// list of the paragraph above when it is numbered so, or else one new list.
+void setNumbering(QTextCursor &cursor, Numbering numbering);
+// The numbering of the paragraph at the caret; None also for bullets and for numbered
+// lists of other styles ("A.", "(1)" read from a letter).
+Numbering numberingOf(const QTextCursor &cursor);
+
 } // namespace ParagraphFormat

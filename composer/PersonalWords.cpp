@@ -39,9 +39,13 @@ bool PersonalWords::save() const
 {
     QStringList sorted(m_words.begin(), m_words.end());
     sorted.sort();
+    const bool created = !QFile::exists(m_path);
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
+    // A new list is the person's own; an existing one keeps the mode it was given.
+    if (created)
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     file.write(sorted.join(QLatin1Char('\n')).toUtf8() + '\n');
     return file.commit();
 }

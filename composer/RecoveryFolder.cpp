@@ -93,9 +93,14 @@ RecoveryFolder::WriteResult RecoveryFolder::write(const QString &path, const Rec
         if (RecoveryCopy::stampOf(existing.read(64)) > copy.stamp)
             return WriteResult::Stale;
     }
+    const bool created = !existing.exists();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return WriteResult::Failed;
+    // A copy holds a letter not yet sent: only its writer reads it. A copy that exists
+    // keeps the mode it was given.
+    if (created)
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     const QByteArray bytes = copy.write();
     if (file.write(bytes) != bytes.size() || !file.commit())
         return WriteResult::Failed;

@@ -10,6 +10,7 @@ struct ToolBarState
     bool italic = false;
     bool underline = false;
     bool bullets = false;
+    int numbering = 0; // ParagraphFormat::Numbering
     int fontSize = 0;  // points; 0 when the selection mixes sizes
     QString fontName;  // empty when the selection mixes faces
     int alignment = -1; // alignment tag (AlignmentTag), -1 for justified text

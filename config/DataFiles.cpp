@@ -46,8 +46,8 @@ void ensureMailBoxFile(const QString &mailBoxPath)
 {
     if (QFile::exists(mailBoxPath))
         return;
-    createWith(mailBoxPath, mailBoxHeader(),
-               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    // The mails are the person's own, as the configuration is.
+    createWith(mailBoxPath, mailBoxHeader(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 } // namespace DataFiles

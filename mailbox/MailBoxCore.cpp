@@ -3,6 +3,7 @@
 #include "config/ConfigSettings.h"
 #include "mail/TMailMessage.h"
 #include "mailbox/MailListSort.h"
+#include "mailbox/StoreFile.h"
 #include "os/AppError.h"
 
 #include <QSaveFile>
@@ -56,6 +57,7 @@ void MailBoxCore::ReloadBoxes()
         throw;
     }
     m_readError.clear();
+    m_readOnlyReason = StoreFile::writeRefusal(m_store.path());
     m_everRead = true;
     m_lists = MailBoxLists::fromListing(std::move(listing));
     const std::optional<BoxCode> box = currentBox();
@@ -76,8 +78,13 @@ QStringList MailBoxCore::boxCountTexts() const
 
 QString MailBoxCore::storeStatusText() const
 {
-    if (m_readError.empty())
-        return {};
+    if (m_readError.empty()) {
+        if (m_readOnlyReason.isEmpty())
+            return {};
+        return QStringLiteral("The mail store is read-only (%1): its mails are shown, but nothing can be saved, "
+                              "moved or deleted in it. File > Save Letter As... keeps a letter elsewhere.")
+            .arg(m_readOnlyReason);
+    }
     return QStringLiteral("The mail store could not be read (%1): the boxes do not show what it holds.")
         .arg(QString::fromUtf8(m_readError.c_str()));
 }

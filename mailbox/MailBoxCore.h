@@ -51,6 +51,9 @@ public:
     // Whether the last reload read the store; when not, the status bar says so, so that
     // boxes left empty (or as they were) are not taken for what the store holds.
     bool storeRead() const { return m_readError.empty(); }
+    // Why the store that was read cannot be changed ("permission denied", "read-only file
+    // system"); empty when it can. Its mails are shown all the same.
+    const QString &readOnlyReason() const { return m_readOnlyReason; }
     QString storeStatusText() const;
 
     // The mail the preview shows, by row of the shown list; it is remembered by its
@@ -105,6 +108,7 @@ private:
     int m_sortColumn = 4;
     std::string m_readError; // why the last reload failed; empty after a good one
     std::vector<RecordSkeleton::Gap> m_gaps; // bodies the last loadMailShown left out
+    QString m_readOnlyReason;
     bool m_everRead = false;
     std::optional<std::int64_t> m_previewed; // position of the previewed mail
 };

@@ -168,7 +168,7 @@ void MailStore::SetBoxCode(std::int64_t position, std::string_view code) const
 
 std::string MailStore::ReadMailText(std::int64_t position) const
 {
-    StoreFile file(m_path);
+    StoreFile file(m_path, StoreFile::Access::Read);
     return readRecordText(file, position);
 }
 
@@ -243,7 +243,7 @@ void MailStore::ReadBytes(std::int64_t offset, char *out, std::size_t count) con
 
 std::vector<MailSummary> MailStore::ScanStore() const
 {
-    StoreFile file(m_path);
+    StoreFile file(m_path, StoreFile::Access::Read);
     // Each record costs one read: its header and the start of its text together.
     StoreWalker walker(file, MailSummary::WindowSize);
     std::vector<MailSummary> summaries;
@@ -266,7 +266,7 @@ void MailStore::PurgeDeleted() const
 
 std::vector<StoreWalker::Step> MailStore::walkStore() const
 {
-    StoreFile file(m_path);
+    StoreFile file(m_path, StoreFile::Access::Read);
     StoreWalker walker(file);
     std::vector<StoreWalker::Step> steps;
     StoreWalker::Step step;

@@ -16,8 +16,9 @@ class TMailMessage;
 
 // The routines on MailBox.dat. The object only remembers the file's path: every call
 // opens the file (locked against every other holder), does its work and closes it,
-// so nothing can go stale between calls. A file that cannot be opened for reading and
-// writing raises "Cannot open file <path>" and is left unchanged.
+// so nothing can go stale between calls. A file that cannot be opened raises "Cannot
+// open file <path>" and is left unchanged; a file that may only be read (a read-only
+// folder) is still read, and only the changes are refused.
 //
 // A mail is known by its position, the byte offset of its record. Records are only
 // appended; a mail changes box by one overwritten byte; records marked 'D' leave the

@@ -63,7 +63,8 @@ std::string MailSummary::formatSize(std::int64_t length)
     constexpr std::int64_t MB = 1024 * 1024;
     if (length > MB)
         return std::to_string(roundHalfEven(length, MB)) + " MB";
-    return std::to_string(roundHalfEven(length, KB)) + " KB";
+    // A mail of a few bytes is not "0 KB": only an empty one is.
+    return std::to_string(length > 0 ? std::max<std::int64_t>(roundHalfEven(length, KB), 1) : 0) + " KB";
 }
 
 std::string MailSummary::formatDate(std::string_view value)

@@ -29,7 +29,8 @@ struct MailSummary
     static MailSummary build(std::int64_t position, std::int64_t length, char boxCode, char attachFlag,
                              std::string_view window);
 
-    // Size for display: kilobytes, or megabytes above 1024 KB, rounded half to even.
+    // Size for display: kilobytes, or megabytes above 1024 KB, rounded half to even; a
+    // mail with bytes shows at least "1 KB".
     static std::string formatSize(std::int64_t length);
     // "2002-12-02 10:20:30" from a Date header value "Mon, 02 Dec 2002 10:20:30 +0800".
     static std::string formatDate(std::string_view value);

@@ -12,25 +12,52 @@
 
 namespace {
 
-[[noreturn]] void failOpen(const QString &path)
+// The reasons a person can act on, in words; other failures keep the plain message.
+QString refusalReason(int error)
 {
-    throw AppError(QStringLiteral("Cannot open file %1").arg(path).toStdString());
+    switch (error) {
+    case EACCES:
+    case EPERM: return QStringLiteral("permission denied");
+    case EROFS: return QStringLiteral("read-only file system");
+    default: return {};
+    }
+}
+
+[[noreturn]] void failOpen(const QString &path, int error = 0)
+{
+    const QString reason = refusalReason(error);
+    throw AppError((reason.isEmpty() ? QStringLiteral("Cannot open file %1").arg(path)
+                                     : QStringLiteral("Cannot open file %1: %2").arg(path, reason))
+                       .toStdString());
 }
 
 } // namespace
 
-StoreFile::StoreFile(const QString &path)
+QString StoreFile::writeRefusal(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = ::open(native.constData(), O_WRONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::close(fd);
+        return {};
+    }
+    return refusalReason(errno);
+}
+
+StoreFile::StoreFile(const QString &path, Access access)
     : m_path(path)
     , m_nativePath(QFile::encodeName(path))
 {
+    // flock needs no write access: a reader locks out writers all the same.
+    const int mode = (access == Access::Read ? O_RDONLY : O_RDWR) | O_CLOEXEC;
     // A purge replaces the file by renaming a new one over it. A process that opened
     // the old file just before that rename would get the lock once the purge lets go
     // and then work on a file nobody sees any more; so after locking, the open file
     // must still be the one the path names, else it is opened again.
     for (int attempt = 0; attempt < 5; ++attempt) {
-        const int fd = ::open(m_nativePath.constData(), O_RDWR | O_CLOEXEC);
+        const int fd = ::open(m_nativePath.constData(), mode);
         if (fd < 0)
-            failOpen(path);
+            failOpen(path, errno);
         struct stat opened{}, named{};
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
             ::close(fd);

@@ -4,14 +4,21 @@
 #include <QString>
 #include <cstdint>
 
-// One operation's hold on MailBox.dat: opened for reading and writing and locked
-// with an exclusive, non-blocking flock for as long as the object lives. A file that
-// is missing, unwritable or held by another process raises "Cannot open file <path>"
-// before anything is read or changed.
+// One operation's hold on MailBox.dat: opened for reading and writing (or, for an
+// operation that only reads, for reading) and locked with an exclusive, non-blocking
+// flock for as long as the object lives. A file that is missing, unwritable or held by
+// another process raises "Cannot open file <path>" before anything is read or changed;
+// a refusal of the system names its reason ("Cannot open file <path>: permission
+// denied", "...: read-only file system").
 class StoreFile
 {
 public:
-    explicit StoreFile(const QString &path);
+    enum class Access { ReadWrite, Read };
+    explicit StoreFile(const QString &path, Access access = Access::ReadWrite);
+
+    // Why the file cannot be opened for writing ("permission denied", "read-only file
+    // system"); empty when it can, or when it fails for another reason (missing, in use).
+    static QString writeRefusal(const QString &path);
     ~StoreFile();
     StoreFile(const StoreFile &) = delete;
     StoreFile &operator=(const StoreFile &) = delete;

@@ -37,6 +37,15 @@ DataPaths DataPaths::choose(const QString &executableFolder, const QString &user
     return paths;
 }
 
+QString DataPaths::recoveryFolder(const QString &dataFolder, const QString &userFolder,
+                                  const std::function<bool(const QString &)> &canWrite)
+{
+    const QString inData = withSlash(dataFolder) + QStringLiteral("Recovery");
+    if (QFileInfo(inData).isDir() ? canWrite(inData) : canWrite(dataFolder))
+        return inData;
+    return withSlash(userFolder) + QStringLiteral("Recovery");
+}
+
 QString DataPaths::userDataFolder()
 {
     // Fixed rather than derived from the application name, which is the window title and

@@ -33,6 +33,12 @@ struct DataPaths
     static DataPaths choose(const QString &executableFolder, const QString &userFolder,
                             const std::function<bool(const QString &folder)> &canWrite = folderWritable);
 
+    // Where unsaved letters are kept while they are written: "Recovery" in the data folder,
+    // or in `userFolder` when that cannot be written there (a data folder that may only
+    // be read): copies that cannot be written protect nothing.
+    static QString recoveryFolder(const QString &dataFolder, const QString &userFolder,
+                                  const std::function<bool(const QString &folder)> &canWrite = folderWritable);
+
     // The user's own data folder for the program (~/.local/share/vellorn-composer/).
     static QString userDataFolder();
 

@@ -104,6 +104,7 @@ int PageRenderer::render(const QTextDocument &letter)
     int pageCount = 0;
     compressNs_ = 0;
     ranges_.clear();
+    lines_.clear();
     if (!pageSizeValid(s.PIC_W, s.PIC_H))
         throw AppError("Picture size out of range: " + std::to_string(s.PIC_W) + " x " + std::to_string(s.PIC_H));
 
@@ -164,6 +165,7 @@ int PageRenderer::render(const QTextDocument &letter)
         const int end = range.formatRange(&surface, twips, start);
         const bool last = lastRange(start, end, length);
         ranges_.push_back({start, std::clamp(end, start, std::max(length, start))});
+        lines_.push_back(range.drawnLines());
 
         // The last page ends a little below its last line rather than at the page's foot.
         QImage finished;
@@ -191,6 +193,7 @@ int PageRenderer::render(const QTextDocument &letter)
     }
     // A cancelled render may have drawn one page more than it made.
     ranges_.resize(std::min(ranges_.size(), static_cast<size_t>(pageCount)));
+    lines_.resize(ranges_.size());
     compressNs_ = compressor.compressNanoseconds();
     range.release();
     return pageCount;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "picture/JpegEncoder.h"
+#include "richtext/layout/FormatRange.h"
 
 #include <QImage>
 #include <QPoint>
@@ -47,6 +48,8 @@ public:
         int end;
     };
     const std::vector<PageRange> &pageRanges() const { return ranges_; }
+    // The text lines each page of the last render() shows, where it shows them (pixels).
+    const std::vector<std::vector<FormatRange::TextLine>> &pageLines() const { return lines_; }
 
     // Renders the whole letter and returns the number of pages made (the page that
     // was cancelled counts, as it was made). Throws AppError when the page size is out
@@ -82,6 +85,7 @@ private:
     void drawPageNumber(QImage &surface, int page) const;
 
     std::vector<PageRange> ranges_;
+    std::vector<std::vector<FormatRange::TextLine>> lines_;
 
     const ConfigSettings &settings_;
     qint64 compressNs_ = 0;

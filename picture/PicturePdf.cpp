@@ -11,12 +11,38 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <algorithm>
 
 namespace {
 
 std::string native(const QString &path)
 {
     return QDir::toNativeSeparators(path).toStdString();
+}
+
+// Lays each line without ink over the place the picture shows it: a font of the line's
+// height, stretched across the line's width, so that selecting a word marks that word.
+void drawTextLayer(QPainter &painter, const std::vector<FormatRange::TextLine> &lines)
+{
+    painter.save();
+    painter.setPen(QColor(0, 0, 0, 0));
+    QFont font(QStringLiteral("DejaVu Sans"));
+    for (const FormatRange::TextLine &line : lines) {
+        if (line.text.isEmpty() || line.rect.width() <= 0 || line.rect.height() <= 0)
+            continue;
+        font.setPixelSize(std::max(1, qRound(line.rect.height() * 0.8)));
+        const QFontMetricsF metrics(font, painter.device());
+        const qreal width = metrics.horizontalAdvance(line.text);
+        if (width <= 0)
+            continue;
+        painter.setFont(font);
+        painter.save();
+        painter.translate(line.rect.left(), line.baseline);
+        painter.scale(line.rect.width() / width, 1.0);
+        painter.drawText(QPointF(0, 0), line.text);
+        painter.restore();
+    }
+    painter.restore();
 }
 
 } // namespace
@@ -45,7 +71,7 @@ QStringList PicturePdf::existingNames(const QString &folder, std::size_t pages)
 }
 
 void PicturePdf::savePdf(const QString &path, const std::vector<QByteArray> &pages,
-                         const std::vector<QStringList> &pageTexts, const QString &title)
+                         const std::vector<std::vector<FormatRange::TextLine>> &pageLines, const QString &title)
 {
     if (pages.empty())
         throw AppError("There are no pages to write");
@@ -74,18 +100,8 @@ void PicturePdf::savePdf(const QString &path, const std::vector<QByteArray> &pag
             }
             const QRect page(QPoint(0, 0), picture.size());
             // The text first, without ink, then the picture over it.
-            if (i < pageTexts.size() && !pageTexts[i].isEmpty()) {
-                QFont font(QStringLiteral("DejaVu Sans"));
-                font.setPixelSize(10);
-                painter.setFont(font);
-                painter.setPen(QColor(0, 0, 0, 0));
-                const QFontMetricsF metrics(font);
-                qreal y = metrics.ascent() + 12;
-                for (const QString &line : pageTexts[i]) {
-                    painter.drawText(QPointF(12, y), line);
-                    y += metrics.lineSpacing();
-                }
-            }
+            if (i < pageLines.size())
+                drawTextLayer(painter, pageLines[i]);
             painter.drawImage(page, picture);
         }
         painter.end();

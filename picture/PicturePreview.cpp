@@ -47,6 +47,7 @@ PicturePreview::Result PicturePreview::render(const ConfigSettings &settings, co
             page.end = end;
             result.pageTexts.push_back(LetterText::lines(job.FEdt, page));
         }
+        result.pageLines = job.pageLines();
         job.BuildHtmlBody();
         job.Rebuild();
         result.mailBytes = qint64(job.FMailMsg.SourceText().size()) + input.to.toUtf8().size() + 6;

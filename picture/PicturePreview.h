@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/ConfigSettings.h"
+#include "richtext/layout/FormatRange.h"
 
 #include <QByteArray>
 #include <QString>
@@ -29,6 +30,8 @@ public:
     {
         std::vector<QByteArray> pages; // JPEG bytes of page 1, 2, ...
         std::vector<QStringList> pageTexts; // the text lines each page shows
+        // The same lines where each page shows them (a PDF lays its text layer there).
+        std::vector<std::vector<FormatRange::TextLine>> pageLines;
         qint64 pictureBytes = 0;       // all pictures together
         qint64 mailBytes = 0;          // the whole mail as sent, attachments included (estimated)
         QString error;                 // set when the pages could not be made

@@ -47,6 +47,7 @@ void SendJob::clearLetter()
     FEdt.setDefaultFont(DefaultFont::font());
     PageCount = 0;
     pageRanges_.clear();
+    pageLines_.clear();
 }
 
 void SendJob::LoadLetter(const MailStore &store, std::int64_t position)
@@ -134,6 +135,7 @@ void SendJob::RenderPages()
 {
     PageCount = 0;
     pageRanges_.clear();
+    pageLines_.clear();
     PageRenderer renderer(settings_);
     renderer.cancelled = isCancelled;
     renderer.progress = renderProgress;
@@ -145,6 +147,7 @@ void SendJob::RenderPages()
     PageCount = renderer.render(FEdt);
     for (const PageRenderer::PageRange &range : renderer.pageRanges())
         pageRanges_.emplace_back(range.start, range.end);
+    pageLines_ = renderer.pageLines();
 }
 
 bool SendJob::BuildHtmlBody()

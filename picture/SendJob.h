@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mail/TMailMessage.h"
+#include "richtext/layout/FormatRange.h"
 #include "smtp/TransparentStream.h"
 
 #include <QString>
@@ -78,6 +79,8 @@ public:
 
     // The letter's positions on each page of the last RenderPages (first, first not drawn).
     const std::vector<std::pair<int, int>> &pageRanges() const { return pageRanges_; }
+    // The text lines each page of the last RenderPages shows, where it shows them.
+    const std::vector<std::vector<FormatRange::TextLine>> &pageLines() const { return pageLines_; }
 
 private:
     void clearLetter();
@@ -96,4 +99,5 @@ private:
     const ConfigSettings &settings_;
     // The letter's positions on each rendered page (first, first not drawn).
     std::vector<std::pair<int, int>> pageRanges_;
+    std::vector<std::vector<FormatRange::TextLine>> pageLines_;
 };

@@ -127,6 +127,8 @@ bool SendMailsRunner::SendMails(const QStringList &list, const QString &mode)
     FSMTP.Security = m_settings.ACC_SMTPSecurity;
     m_trustedThisJob.clear();
     Cancelled = false;
+    // A run starts with an empty status, not with the outcome of the run before.
+    emit statusChanged(QString(), true);
     // The hand-over files of this job share one private folder of the temporary folder.
     EmlHandOver handOver(QDir::tempPath());
 
@@ -193,13 +195,14 @@ bool SendMailsRunner::sendOne(std::int64_t position, const QString &mode, EmlHan
     if (stopIfCancelled())
         return false;
 
+    // The mail is generated from here on: said before it begins, and shown at once.
+    showStatus(kStatusBuilding, false);
     MessagePump::serveNow();
     BuildHtmlBody();
     if (stopIfCancelled())
         return false;
 
     MessagePump::serveNow();
-    showStatus(kStatusBuilding, false);
     // Writing the text cannot be interrupted halfway.
     emit cancelAllowed(false);
     try {

@@ -6,9 +6,11 @@
 
 namespace {
 
-// Callers give filters as "Description|pattern|Description|pattern"; the file dialog
-// takes "Description (pattern);;...". A description that already shows its pattern in
-// parentheses is kept as it is.
+// Callers give filters as "Description|pattern|Description|pattern" with the patterns
+// apart by ";"; the file dialog takes "Description (pattern pattern);;..." and reads the
+// patterns from the last parentheses, apart by blanks only: "(*.png;*.jpg)" would be one
+// pattern that names no file. So a description that shows its patterns in parentheses
+// keeps its words, and the parentheses get the patterns as the dialog reads them.
 QString qtFilter(const QString &filter)
 {
     if (!filter.contains(QLatin1Char('|')))
@@ -16,11 +18,15 @@ QString qtFilter(const QString &filter)
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList out;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        const QString &description = parts[i];
+        QString description = parts[i];
         QString pattern = parts[i + 1];
         pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
-        out << (description.contains(QLatin1Char('(')) ? description
-                                                        : description + QStringLiteral(" (") + pattern + QLatin1Char(')'));
+        const qsizetype open = description.lastIndexOf(QLatin1Char('('));
+        if (open >= 0 && description.endsWith(QLatin1Char(')')))
+            description.truncate(open);
+        else if (!description.isEmpty())
+            description += QLatin1Char(' ');
+        out << description + QLatin1Char('(') + pattern + QLatin1Char(')');
     }
     return out.join(QStringLiteral(";;"));
 }

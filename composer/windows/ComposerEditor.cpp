@@ -6,6 +6,7 @@
 #include "richtext/LetterDocument.h"
 #include "text/Ansi.h"
 
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTextCursor>
@@ -133,4 +134,48 @@ QMimeData *ComposerEditor::createMimeDataFromSelection() const
     if (cursor.hasSelection())
         data->setData(QString::fromLatin1(LetterClipboard::kRtfTypes[0]), LetterClipboard::rtfOf(cursor));
     return data;
+}
+
+bool ComposerEditor::fromHere(const QDropEvent *event) const
+{
+    // The text control starts its drags from the viewport.
+    return event->source() == this || event->source() == viewport();
+}
+
+void ComposerEditor::copyOnly(QDropEvent *event) const
+{
+    if (fromHere(event) || !event->isAccepted())
+        return;
+    if (event->possibleActions() & Qt::CopyAction) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void ComposerEditor::dragEnterEvent(QDragEnterEvent *event)
+{
+    QTextEdit::dragEnterEvent(event);
+    copyOnly(event);
+}
+
+void ComposerEditor::dragMoveEvent(QDragMoveEvent *event)
+{
+    QTextEdit::dragMoveEvent(event);
+    copyOnly(event);
+}
+
+void ComposerEditor::dropEvent(QDropEvent *event)
+{
+    // Refused before the text control sees it: a drop that may not copy changes nothing.
+    if (!fromHere(event) && !(event->possibleActions() & Qt::CopyAction)) {
+        event->ignore();
+        return;
+    }
+    // The text control removes the dragged selection only for a move from this editor.
+    if (!fromHere(event))
+        event->setDropAction(Qt::CopyAction);
+    QTextEdit::dropEvent(event);
+    copyOnly(event);
 }

@@ -41,7 +41,16 @@ protected:
     bool canInsertFromMimeData(const QMimeData *source) const override;
     void insertFromMimeData(const QMimeData *source) override;
     QMimeData *createMimeDataFromSelection() const override;
+    // What is dragged in from elsewhere is taken as a copy: a file manager honours a Move
+    // by deleting the person's file. Text moved within the letter stays a move.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void usePaperColours();
+    bool fromHere(const QDropEvent *event) const;
+    // Turns an accepted drop from outside this editor into a copy, or refuses it when the
+    // source does not allow one.
+    void copyOnly(QDropEvent *event) const;
 };

@@ -21,12 +21,21 @@ public:
 signals:
     // Enter was pressed (after the typed size took effect).
     void entered();
+    // A whole number beyond the box's range was typed and completed (Enter or Tab); the
+    // box shows the size it showed before, and no size was applied.
+    void outOfRange(const QString &typed);
 
 protected:
     StepEnabled stepEnabled() const override;
     void keyPressEvent(QKeyEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    // A number beyond the range may be typed (it is refused when complete, with a reason)
+    // rather than lose its last digit unseen: "200" would become "20".
+    QValidator::State validate(QString &input, int &pos) const override;
 
 private:
+    // The typed whole number when it lies beyond the range (and is no blank).
+    bool typedOutOfRange(QString *typed = nullptr) const;
     int firstSize() const { return m_firstSize ? m_firstSize() : 0; }
 
     std::function<int()> m_firstSize;

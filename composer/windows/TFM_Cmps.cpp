@@ -26,6 +26,9 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <utility>
 
 namespace {
 
@@ -41,6 +44,8 @@ constexpr int kPictureRoom = 100; // right of the fields: the picture
 constexpr int kRowTop = 5;
 constexpr int kRowHeight = 23;
 constexpr int kRowGap = 3;
+// A recipient field grows to show this many lines; beyond them it scrolls.
+constexpr int kMostShownLines = 5;
 
 QPixmap pictureOf(std::initializer_list<ProgramIcons::Role> roles, const QSize &size, qreal ratio)
 {
@@ -81,6 +86,9 @@ TFM_Cmps::TFM_Cmps(WindowServices &services, QWidget *parent)
     buildLifecycle();
     buildPictures();
     buildSpelling();
+    buildNumbering();
+    buildLetterFile();
+    buildFormatChecks();
 
     column->addWidget(Panel3);
     column->addWidget(Panel2);
@@ -254,20 +262,42 @@ void TFM_Cmps::placeAddressRows()
     SpeedButton1->ensurePolished();
     Edt_Subject->ensurePolished();
     const QFontMetrics buttons = SpeedButton1->fontMetrics();
-    const int rowHeight = qMax(kRowHeight, qMax(buttons.height(), Edt_Subject->fontMetrics().height()) + 8);
+    m_rowHeight = qMax(kRowHeight, qMax(buttons.height(), Edt_Subject->fontMetrics().height()) + 8);
     int captions = 0;
     for (const QToolButton *b : {SpeedButton1, Sbt_CC, Sbt_Bcc})
         captions = qMax(captions, buttons.horizontalAdvance(b->text().remove(QLatin1Char('&')).trimmed()));
     m_fieldLeft = qMax(kFieldLeft, captions + 24);
-    const auto top = [rowHeight](int row) { return kRowTop + row * (rowHeight + kRowGap); };
-    QToolButton *const buttonRows[] = {SpeedButton1, Sbt_CC, Sbt_Bcc};
-    for (int row = 0; row < 3; ++row)
-        buttonRows[row]->setGeometry(6, top(row), m_fieldLeft - 12, rowHeight);
-    QWidget *const fields[] = {Memo_To, Memo_CC, Memo_BCC, Edt_Subject};
-    for (int row = 0; row < 4; ++row)
-        fields[row]->setGeometry(m_fieldLeft, top(row), 400, rowHeight);
-    LB_Subject->setGeometry(12, top(3), m_fieldLeft - 14, rowHeight);
-    Panel3->setFixedHeight(qMax(top(4), Image1->height() + 2 * kRowTop + 2));
+    for (QToolButton *b : {SpeedButton1, Sbt_CC, Sbt_Bcc})
+        b->setGeometry(6, 0, m_fieldLeft - 12, m_rowHeight);
+    for (QWidget *field : std::initializer_list<QWidget *>{Memo_To, Memo_CC, Memo_BCC, Edt_Subject})
+        field->setGeometry(m_fieldLeft, 0, 400, m_rowHeight);
+    LB_Subject->setGeometry(12, 0, m_fieldLeft - 14, m_rowHeight);
+    fitAddressRows();
+}
+
+void TFM_Cmps::fitAddressRows()
+{
+    // Each recipient field shows every line it holds, up to five, and pushes the rows
+    // below it down. A field never shrinks back, so the panel does not jump while
+    // addresses are edited.
+    int top = kRowTop;
+    const std::pair<QToolButton *, QPlainTextEdit *> rows[] = {{SpeedButton1, Memo_To}, {Sbt_CC, Memo_CC},
+                                                               {Sbt_Bcc, Memo_BCC}};
+    for (const auto &[button, memo] : rows) {
+        const int lines = std::clamp(memo->document()->blockCount(), 1, kMostShownLines);
+        // The lines, the document's margins and the frame, and a pixel of rounding.
+        const int chrome = 2 * memo->frameWidth() + 2 * int(std::ceil(memo->document()->documentMargin())) + 1;
+        const int wanted = std::max(m_rowHeight, lines * memo->fontMetrics().lineSpacing() + chrome);
+        const int height = std::max(memo->height(), wanted);
+        memo->setGeometry(memo->x(), top, memo->width(), height);
+        button->move(button->x(), top);
+        top += height + kRowGap;
+    }
+    LB_Subject->move(LB_Subject->x(), top);
+    Edt_Subject->move(Edt_Subject->x(), top);
+    top += m_rowHeight + kRowGap;
+    Panel3->setFixedHeight(std::max(top, Image1->height() + 2 * kRowTop + 2));
+    Image1->move(Image1->x(), (Panel3->height() - Image1->height()) / 2);
 }
 
 void TFM_Cmps::buildAttachmentList()

@@ -25,6 +25,7 @@ class MailBoxHost;
 class MailStorer;
 struct ComposedMail;
 class QAction;
+class QActionGroup;
 class QButtonGroup;
 class QComboBox;
 class QLabel;
@@ -94,6 +95,7 @@ public:
     QComboBox *FontName = nullptr;
     FontSizeBox *FontSize = nullptr; // its arrows are the up/down control (0 to 100)
     QToolButton *BulletsButton = nullptr;
+    QToolButton *NumberingButton = nullptr; // a menu of the numbering styles at its arrow
     QToolButton *LeftAlign = nullptr;
     QToolButton *CenterAlign = nullptr;
     QToolButton *RightAlign = nullptr;
@@ -128,6 +130,8 @@ public:
     QAction *EditFindNextCmd = nullptr;
     QAction *InsertPicture1 = nullptr;
     QAction *PictureSize1 = nullptr;
+    QAction *NumberingCmd = nullptr; // F12: numbering on or off
+    QAction *SaveLetterAs1 = nullptr;
 
     bool FUpdating = false;
 
@@ -178,8 +182,12 @@ public slots:
     void CenterAlignClick();
     void RightAlignClick();
     void BulletsButtonClick();
+    void NumberingButtonClick();
+    void NumberingCmdExecute();
     void FontNameChange(int index);
     void FontSizeChange(int value);
+    void FontNameEntered();
+    void FontSizeOutOfRange(const QString &typed);
     void Bold1Click();
     void In1Click();
     void Underline1Click();
@@ -220,6 +228,7 @@ public slots:
     void PIC_IEClick();
     void PIC_OpenClick();
     void PIC_SaveClick();
+    void SaveLetterAs1Click();
     void AttachbuttonClick();
     void Remove1Click();
     void SpeedButton1Click();
@@ -279,6 +288,14 @@ private:
     void buildLifecycle();
     void buildPictures();
     void buildSpelling();
+    void buildNumbering();
+    void buildLetterFile();
+    void buildFormatChecks();
+    // The recipient fields as high as their lines (up to five), the rows below moved down.
+    void fitAddressRows();
+    // numbering: ParagraphFormat::Numbering
+    void applyNumbering(int numbering);
+    void applyNumberingState(const ToolBarState &state);
     ComposedMail composedMail() const;
     MailStorer storer() const;
     // Stores the mail (replacing the opened one); false when it failed, after the error
@@ -304,8 +321,8 @@ private:
     QString m_tempFolder;
     QString m_openFilter;
     bool m_released = false;
-    bool m_panelGrown = false;
     int m_fieldLeft = 0; // where the address fields start
+    int m_rowHeight = 0; // an address row's height at one line
     FindReplaceDialog *m_findDialog = nullptr;
     LetterPageCount *m_pageCount = nullptr;
     ComposerSpelling *m_spelling = nullptr;
@@ -314,4 +331,7 @@ private:
     QByteArray m_replacedDigest; // of the stored mail this one replaces
     // The preview window beside this one; `print` prints as soon as the pages are made.
     void openPreview(bool print);
+    QMenu *m_numberingMenu = nullptr;
+    QActionGroup *m_numberingStyles = nullptr;
+    int m_lastNumbering = 1; // ParagraphFormat::Numbering::Decimal
 };

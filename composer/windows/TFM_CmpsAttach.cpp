@@ -29,9 +29,6 @@ const char *const kImportFilter = "Rich Text Files (*.RTF)|*.RTF|Text Files (*.T
 const char *const kAttachFilter = "All Flies(*.*)|*.*";
 constexpr int kPathRole = Qt::UserRole;
 constexpr int kKindRole = Qt::UserRole + 1;
-// The address panel's growth when the To field reaches a second line.
-constexpr int kGrownToHeight = 40;
-constexpr int kGrowth = 19;
 
 } // namespace
 
@@ -41,7 +38,10 @@ void TFM_Cmps::buildLifecycle()
     m_openFilter = QLatin1String(kImportFilter);
     connect(Memo_To, &QPlainTextEdit::textChanged, this, &TFM_Cmps::Memo_ToChange);
     for (QPlainTextEdit *memo : {Memo_CC, Memo_BCC})
-        connect(memo, &QPlainTextEdit::textChanged, this, [this] { setLetterChanged(true); });
+        connect(memo, &QPlainTextEdit::textChanged, this, [this] {
+            setLetterChanged(true);
+            fitAddressRows();
+        });
     connect(Edt_Subject, &QLineEdit::textChanged, this, [this] {
         setLetterChanged(true);
         updateTitle();
@@ -66,16 +66,7 @@ void TFM_Cmps::setLetterChanged(bool changed)
 void TFM_Cmps::Memo_ToChange()
 {
     setLetterChanged(true);
-    if (m_panelGrown || Memo_To->document()->blockCount() < 2 || Memo_To->height() > kGrownToHeight - 1)
-        return;
-    // The To field grows to two lines and pushes the rows below it down; it never shrinks
-    // back, so the panel does not jump while addresses are edited.
-    m_panelGrown = true;
-    Memo_To->resize(Memo_To->width(), kGrownToHeight);
-    Panel3->setFixedHeight(Panel3->height() + kGrowth);
-    for (QWidget *w : std::initializer_list<QWidget *>{Sbt_CC, Memo_CC, Sbt_Bcc, Memo_BCC, LB_Subject, Edt_Subject})
-        w->move(w->x(), w->y() + kGrowth);
-    Image1->move(Image1->x(), (Panel3->height() - Image1->height()) / 2);
+    fitAddressRows();
 }
 
 void TFM_Cmps::PIC_OpenClick()

@@ -169,6 +169,7 @@ void TFM_Cmps::applyState(const ToolBarState &state)
     ItalicButton->setChecked(state.italic);
     UnderlineButton->setChecked(state.underline);
     BulletsButton->setChecked(state.bullets);
+    applyNumberingState(state);
     FontSize->setValue(state.fontSize);
     if (FontName->currentText() != state.fontName) {
         const int index = FontName->findText(state.fontName, Qt::MatchFixedString);

@@ -455,8 +455,9 @@ bool TFM_MailBox::FormClose()
         problems << QString::fromUtf8(e.what());
     }
     // The store shrinks by the mails deleted during the run. A store that could not be
-    // read is left alone: the status bar said so, and the purge would only fail again.
-    if (m_core.storeRead()) {
+    // read, or that may only be read, is left alone: the status bar said so, and the
+    // purge would only fail again.
+    if (m_core.storeRead() && m_core.readOnlyReason().isEmpty()) {
         try {
             m_core.store().PurgeDeleted();
         } catch (const AppError &e) {

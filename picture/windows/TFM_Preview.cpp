@@ -284,7 +284,7 @@ void TFM_Preview::BT_SavePdfClick()
     if (path.isEmpty())
         return;
     try {
-        PicturePdf::savePdf(path, m_result.pages, m_result.pageTexts, m_subject);
+        PicturePdf::savePdf(path, m_result.pages, m_result.pageLines, m_subject);
     } catch (const AppError &e) {
         showError(QString::fromUtf8(e.what()));
     }

@@ -85,6 +85,7 @@ void FormatRange::release()
     copy_.reset();
     units_.clear();
     lines_.clear();
+    drawn_ = Drawn();
     revision_ = -1;
     widthPx_ = -1;
 }
@@ -339,6 +340,8 @@ int FormatRange::layRange(QPaintDevice *device, const QRect &areaTwips, int star
     const int dpiY = device->logicalDpiY();
     if (dpiX <= 0 || dpiY <= 0)
         return -1;
+    if (draw)
+        drawn_ = Drawn();
     // Edges in 64 bits: a rectangle near the ends of the int range must not overflow, and
     // no layout wider or taller than kMaxPixels is made whatever the caller asks.
     const auto px = [](qint64 twips, int dpi) { return std::clamp<qint64>(twips * dpi / 1440, -kMaxPixels, kMaxPixels); };
@@ -424,7 +427,63 @@ int FormatRange::layRange(QPaintDevice *device, const QRect &areaTwips, int star
     ctx.palette.setColor(QPalette::Text, Qt::black);
     laid_->documentLayout()->draw(&painter, ctx);
     listNumbers_.draw(painter, *laid_, ctx.clip);
+    drawn_ = {units_[first].start, next, y0, y0 + drawHeight, leftPx, topPx};
     return std::min(next, length);
+}
+
+namespace {
+
+// A line's characters as a reader finds them: pictures, controls and soft hyphens drop
+// out, every run of blanks is one space.
+QString lineText(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c.isSpace() || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            out += QLatin1Char(' ');
+        else if (c.category() != QChar::Other_Control && c.category() != QChar::Other_Format
+                 && c != QChar::ObjectReplacementCharacter && !c.isNonCharacter() && c != QChar(0x00AD))
+            out += c;
+    }
+    return out.simplified();
+}
+
+} // namespace
+
+std::vector<FormatRange::TextLine> FormatRange::drawnLines() const
+{
+    std::vector<TextLine> out;
+    if (!laid_ || drawn_.from < 0 || revision_ != source_.revision())
+        return out;
+    const qreal dx = drawn_.left - origin_;
+    const qreal dy = drawn_.top - drawn_.y0;
+    // Blocks come in document order, cells of a table row by row: the order of reading.
+    for (QTextBlock block = laid_->findBlock(drawn_.from); block.isValid() && block.position() < drawn_.to;
+         block = block.next()) {
+        const QTextLayout *layout = block.layout();
+        if (!layout || !block.isVisible())
+            continue;
+        const QRectF docRect = laid_->documentLayout()->blockBoundingRect(block);
+        // The bounding rectangle is placed at the layout's position (plus its frames'),
+        // whatever its own left edge; lines are counted from that position.
+        const QPointF offset(docRect.left(), docRect.top() - layout->boundingRect().top());
+        const QString text = block.text();
+        for (int i = 0; i < layout->lineCount(); ++i) {
+            const QTextLine line = layout->lineAt(i);
+            const qreal top = offset.y() + line.y();
+            // A line belongs to the page that drew it whole (a split table row leaves
+            // lines of its earlier cells to the next page).
+            if (top < drawn_.y0 - kEpsilon || top + line.height() > drawn_.yEnd + kEpsilon)
+                continue;
+            const QString shown = lineText(text.mid(line.textStart(), line.textLength()));
+            if (shown.isEmpty())
+                continue;
+            const QRectF rect = line.naturalTextRect().translated(offset + QPointF(dx, dy));
+            out.push_back({shown, rect, offset.y() + line.y() + line.ascent() + dy});
+        }
+    }
+    return out;
 }
 
 int FormatRange::formatRange(const QTextDocument &doc, QPaintDevice *device, const QRect &areaTwips, int start)

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QRect>
 #include <QRectF>
+#include <QString>
 #include <QSizeF>
 #include <memory>
 #include <vector>
@@ -63,6 +64,18 @@ public:
     // the device only lends its resolution (page counting).
     int measureRange(QPaintDevice *device, const QRect &areaTwips, int start);
 
+    // A line of text as a page shows it: its characters (blanks run together, pictures
+    // left out) and where they stand on the device, in pixels.
+    struct TextLine
+    {
+        QString text;
+        QRectF rect;    // the line's text, from its first to its last character
+        qreal baseline; // the y of the line's baseline
+    };
+    // The text lines the last formatRange() drew, top to bottom as laid out; empty when it
+    // drew nothing or the layout has changed since.
+    std::vector<TextLine> drawnLines() const;
+
     // One call without keeping the layout.
     static int formatRange(const QTextDocument &doc, QPaintDevice *device, const QRect &areaTwips, int start);
 
@@ -107,6 +120,19 @@ private:
     void addTable(QTextTable *table);
     size_t unitAt(int pos) const;
     qreal startTop(const Unit &unit, int pos) const;
+
+    // What the last formatRange() drew: the units from `from` to the first position not
+    // drawn, the layout's rows y0 to yEnd, placed at left, top on the device.
+    struct Drawn
+    {
+        int from = -1;
+        int to = -1;
+        qreal y0 = 0;
+        qreal yEnd = 0;
+        int left = 0;
+        int top = 0;
+    };
+    Drawn drawn_;
 
     const QTextDocument &source_;
     std::unique_ptr<QTextDocument> copy_; // the copy laid out and drawn, unless in place

@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QToolButton>
+#include <QScrollBar>
 #include <QtTest>
 
 namespace {
@@ -381,20 +382,49 @@ private slots:
         QCOMPARE(m.Attachments[0]->DecodedBody, std::string(3000, '\x01'));
     }
 
-    void toFieldGrowsOnceAtTheSecondLine()
+    // Each recipient field shows every line it holds up to five, pushing the rows below
+    // it down; from the sixth it scrolls. It does not shrink back.
+    void recipientFieldsGrowToFiveLines_data()
     {
+        QTest::addColumn<QString>("field");
+        QTest::newRow("To") << "Memo_To";
+        QTest::newRow("Cc") << "Memo_CC";
+        QTest::newRow("Bcc") << "Memo_BCC";
+    }
+    void recipientFieldsGrowToFiveLines()
+    {
+        QFETCH(QString, field);
         TFM_Cmps *w = openNew();
-        const int panel = w->Panel3->height(), cc = w->Memo_CC->y(), subject = w->Edt_Subject->y();
-        w->Memo_To->setPlainText(QStringLiteral("one"));
+        w->show();
+        auto *memo = w->findChild<QPlainTextEdit *>(field);
+        QVERIFY(memo);
+        const int panel = w->Panel3->height(), subject = w->Edt_Subject->y(), height = memo->height();
+        memo->setPlainText(QStringLiteral("one@example.org"));
         QCOMPARE(w->Panel3->height(), panel);
-        w->Memo_To->appendPlainText(QStringLiteral("two"));
-        w->Memo_To->appendPlainText(QStringLiteral("three"));
-        QCOMPARE(w->Memo_To->height(), 40);
-        QCOMPARE(w->Panel3->height(), panel + 19);
-        QCOMPARE(w->Memo_CC->y(), cc + 19);
-        QCOMPARE(w->Edt_Subject->y(), subject + 19);
-        w->Memo_To->clear();
-        QCOMPARE(w->Panel3->height(), panel + 19);
+        int previous = memo->height();
+        for (int lines = 2; lines <= 6; ++lines) {
+            memo->appendPlainText(QStringLiteral("person%1@example.org").arg(lines));
+            QCoreApplication::processEvents();
+            const int growth = memo->height() - height;
+            if (lines <= 5) {
+                QVERIFY2(memo->height() > previous, qPrintable(QString::number(lines)));
+                // Every line shows: nothing to scroll.
+                memo->verticalScrollBar()->setValue(0);
+                QCOMPARE(memo->verticalScrollBar()->maximum(), 0);
+            } else {
+                QCOMPARE(memo->height(), previous);
+                QVERIFY(memo->verticalScrollBar()->maximum() > 0);
+            }
+            QCOMPARE(w->Panel3->height(), panel + growth);
+            QCOMPARE(w->Edt_Subject->y(), subject + growth);
+            previous = memo->height();
+        }
+        // The rows do not overlap.
+        QVERIFY(w->Memo_To->geometry().bottom() < w->Memo_CC->y());
+        QVERIFY(w->Memo_CC->geometry().bottom() < w->Memo_BCC->y());
+        QVERIFY(w->Memo_BCC->geometry().bottom() < w->Edt_Subject->y());
+        memo->clear();
+        QCOMPARE(memo->height(), previous);
     }
 
     void twoComposersSaveIntoOneStore()

@@ -9,12 +9,15 @@
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPictures.h"
 #include "tests/support/windows/WindowFixture.h"
+#include "ui/WidgetDialogs.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
 #include <QDropEvent>
+#include <QFileDialog>
+#include <QListView>
 #include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
@@ -23,6 +26,7 @@
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QtTest>
+#include <functional>
 
 namespace {
 
@@ -261,6 +265,103 @@ private slots:
         w.InsertPicture1Click();
         QCOMPARE(f.dialogs.shown.size(), 1);
         QCOMPARE(TestPictures::in(*w.Editor->document()).size(), 2);
+    }
+
+    // Insert Picture through the real file dialog: its filter lists the pictures of a
+    // folder (whatever the case of their names), not only its subfolders.
+    void pictureDialogListsPictures()
+    {
+        QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+        WindowFixture f;
+        WidgetDialogs widgetDialogs;
+        WindowServices services{widgetDialogs, f.services.shell, f.services.clock, f.services.random,
+                                f.services.settings, f.services.paths, f.services.help, f.services.links,
+                                f.services.opener};
+        TFM_Cmps w(services);
+        w.show();
+        const QString folder = f.dir.filePath(QStringLiteral("pictures"));
+        QVERIFY(QDir().mkpath(folder + QStringLiteral("/holiday")));
+        const QString png = folder + QStringLiteral("/drawing.png");
+        TestFiles::write(png, TestPictures::encoded(30, 20, "PNG"));
+        TestFiles::write(folder + QStringLiteral("/photo.JPG"), TestPictures::encoded(30, 20, "JPEG"));
+        TestFiles::write(folder + QStringLiteral("/notes.txt"), QByteArray("notes\n"));
+        QStringList listed;
+        // The dialog is looked for until it shows.
+        std::function<void()> answer;
+        answer = [&] {
+            QFileDialog *dialog = nullptr;
+            for (QWidget *top : QApplication::topLevelWidgets())
+                if (auto *d = qobject_cast<QFileDialog *>(top); d && d->isVisible())
+                    dialog = d;
+            if (!dialog) {
+                QTimer::singleShot(20, this, answer);
+                return;
+            }
+            dialog->setDirectory(folder);
+            auto *view = dialog->findChild<QListView *>(QStringLiteral("listView"));
+            const auto names = [&] {
+                QStringList out;
+                if (!view)
+                    return out;
+                const QModelIndex root = view->rootIndex();
+                for (int row = 0; row < view->model()->rowCount(root); ++row)
+                    out << view->model()->index(row, 0, root).data().toString();
+                out.sort();
+                return out;
+            };
+            if (QTest::qWaitFor([&] { return names().size() >= 3; }, 5000))
+                listed = names();
+            dialog->reject();
+        };
+        QTimer::singleShot(0, this, answer);
+        w.findChild<QAction *>(QStringLiteral("InsertPicture1"))->trigger();
+        QCOMPARE(listed, (QStringList{QStringLiteral("drawing.png"), QStringLiteral("holiday"),
+                                      QStringLiteral("photo.JPG")}));
+    }
+
+    // A file manager deletes the person's file when its drop is accepted as a Move: a
+    // drop from elsewhere is always taken as a copy, or not at all.
+    void dropsAreCopies_data()
+    {
+        // The keys held choose the action the drag proposes (Shift a move, Alt a link).
+        QTest::addColumn<int>("keys");
+        QTest::addColumn<int>("possible");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("move proposed, copy allowed") << int(Qt::ShiftModifier) << int(Qt::CopyAction | Qt::MoveAction)
+                                                     << true;
+        QTest::newRow("copy proposed") << int(Qt::ControlModifier) << int(Qt::CopyAction | Qt::MoveAction) << true;
+        QTest::newRow("link proposed, copy allowed") << int(Qt::AltModifier) << int(Qt::CopyAction | Qt::LinkAction)
+                                                     << true;
+        QTest::newRow("move only") << int(Qt::ShiftModifier) << int(Qt::MoveAction) << false;
+    }
+    void dropsAreCopies()
+    {
+        QFETCH(int, keys);
+        QFETCH(int, possible);
+        QFETCH(bool, taken);
+        WindowFixture f;
+        TFM_Cmps w(f.services);
+        w.show();
+        const QString pdf = f.dir.filePath(QStringLiteral("programme.pdf"));
+        TestFiles::write(pdf, QByteArray("%PDF-1.4\n"));
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(pdf)});
+        const QPoint at = pointAt(w.Editor, 0);
+        const auto actions = Qt::DropActions(possible);
+        const auto modifiers = Qt::KeyboardModifiers(keys);
+        QDragEnterEvent enter(at, actions, &data, Qt::LeftButton, modifiers);
+        QCoreApplication::sendEvent(w.Editor->viewport(), &enter);
+        QDragMoveEvent move(at, actions, &data, Qt::LeftButton, modifiers);
+        QCoreApplication::sendEvent(w.Editor->viewport(), &move);
+        QDropEvent drop(QPointF(at), actions, &data, Qt::LeftButton, modifiers);
+        QCoreApplication::sendEvent(w.Editor->viewport(), &drop);
+        for (QDropEvent *e : {static_cast<QDropEvent *>(&enter), static_cast<QDropEvent *>(&move), &drop}) {
+            QCOMPARE(e->isAccepted(), taken);
+            if (taken)
+                QCOMPARE(e->dropAction(), Qt::CopyAction);
+        }
+        QCOMPARE(w.attachmentRows().size(), std::size_t(taken ? 1 : 0));
+        QCOMPARE(QFile::exists(pdf), true);
     }
 };
 

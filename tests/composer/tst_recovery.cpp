@@ -3,6 +3,7 @@
 // timing rules, and a declined letter kept in the trash box.
 #include "composer/LetterRecovery.h"
 #include "composer/MailStorer.h"
+#include "composer/PersonalWords.h"
 #include "composer/RecoveryCopy.h"
 #include "composer/RecoveryFolder.h"
 #include "composer/RecoveryKeeper.h"
@@ -169,6 +170,45 @@ private slots:
         big.letter.assign(std::size_t(RecoveryCopy::MaxBytes), 'x');
         QCOMPARE(folder.write(path, big), RecoveryFolder::WriteResult::TooLarge);
         QCOMPARE(RecoveryCopy::read(TestFiles::read(path)).subject, QStringLiteral("new"));
+    }
+
+    // The mail store, a recovery copy and the personal word list hold what the person
+    // wrote: made for the owner alone. A file that is there keeps the mode it was given.
+    void privateFilesModes_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("before"); // -1: the file is made here
+        QTest::addColumn<int>("after");
+        for (const char *file : {"MailBox.dat", "recovery copy", "personal words"}) {
+            QTest::addRow("%s, new", file) << QString::fromLatin1(file) << -1 << 0600;
+            QTest::addRow("%s, existing 0640", file) << QString::fromLatin1(file) << 0640 << 0640;
+        }
+    }
+    void privateFilesModes()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, before);
+        QFETCH(int, after);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("file"));
+        if (before >= 0) {
+            TestFiles::write(path, QByteArray());
+            QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                    | QFileDevice::ReadUser | QFileDevice::WriteUser
+                                                    | QFileDevice::ReadGroup));
+            QCOMPARE(TestFiles::unixMode(path), before);
+        }
+        if (file == QLatin1String("MailBox.dat")) {
+            DataFiles::ensureMailBoxFile(path);
+        } else if (file == QLatin1String("recovery copy")) {
+            RecoveryFolder folder(dir.filePath(QStringLiteral("Recovery")), QStringLiteral("1-m"));
+            QVERIFY(folder.open());
+            QCOMPARE(folder.write(path, sampleCopy()), RecoveryFolder::WriteResult::Written);
+        } else {
+            PersonalWords words(path);
+            QVERIFY(words.add(QStringLiteral("Vellorn")));
+        }
+        QCOMPARE(TestFiles::unixMode(path), after);
     }
 
     void programsKeepTheirOwnCopies()

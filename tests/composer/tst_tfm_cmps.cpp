@@ -1,5 +1,6 @@
 #include "composer/CaretFormat.h"
 #include "composer/LetterPageCount.h"
+#include "composer/ParagraphFormat.h"
 #include "composer/windows/ColorButton.h"
 #include "composer/windows/ComposerEditor.h"
 #include "composer/windows/FindReplaceDialog.h"
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -24,6 +26,8 @@
 #include <QPushButton>
 #include <QSet>
 #include <QStatusBar>
+#include <QTextDocument>
+#include <QTextList>
 #include <QTextTable>
 #include <QToolButton>
 #include <QtTest>
@@ -180,11 +184,116 @@ private slots:
         for (int at : {2, 5, 7})
             QCOMPARE(formatAt(w->Editor, at).fontSize, 13);
 
-        // A name that selects no item of the list does nothing.
-        w->FontName->setEditText(QStringLiteral("No Such Face At All"));
-        QTest::keyClick(w->FontName, Qt::Key_Return);
-        QVERIFY(!w->Editor->textCursor().charFormat().fontFamilies().toStringList().contains(
-            QStringLiteral("No Such Face At All")));
+    }
+
+    // A typed name or size the boxes cannot take is told, the box shows the letter's
+    // format again and the next words go into the letter, not into the box.
+    void refusedNameAndSizeReturnToTheLetter_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("unknown font") << "name" << "No Such Face At All"
+                                      << "There is no font named \"No Such Face At All\" on this computer.\r\n"
+                                         "Choose a font from the list.";
+        QTest::newRow("size 200") << "size" << "200"
+                                  << "The font size 200 is out of range: a size is from 1 to 100 points.";
+        QTest::newRow("size 1000") << "size" << "1000"
+                                   << "The font size 1000 is out of range: a size is from 1 to 100 points.";
+    }
+    void refusedNameAndSizeReturnToTheLetter()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
+        w->Editor->setPlainText(QStringLiteral("text"));
+        cursorAt(w->Editor, 4);
+        const ToolBarState before = formatAt(w->Editor);
+        if (box == QLatin1String("name")) {
+            w->FontName->setFocus();
+            w->FontName->lineEdit()->selectAll();
+            QTest::keyClicks(w->FontName->lineEdit(), typed);
+            QTest::keyClick(w->FontName->lineEdit(), Qt::Key_Return);
+        } else {
+            typeSize(w, typed);
+            QCOMPARE(w->FontSize->text(), typed); // every digit shows
+            QTest::keyClick(w->FontSize, Qt::Key_Return);
+        }
+        QCOMPARE(f->dialogs.shown.size(), 1);
+        QCOMPARE(f->dialogs.shown[0].text, message);
+        QVERIFY(f->dialogs.shown[0].kind == UserDialogs::Kind::Warning);
+        QCOMPARE(w->FontName->currentText(), before.fontName);
+        QCOMPARE(w->FontSize->value(), before.fontSize);
+        QVERIFY(w->Editor->hasFocus());
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral(" more"));
+        QCOMPARE(w->Editor->toPlainText(), QStringLiteral("text more"));
+        QCOMPARE(formatAt(w->Editor).fontSize, before.fontSize);
+        QCOMPARE(formatAt(w->Editor).fontName, before.fontName);
+    }
+
+    // File > Save Letter As...: the letter as an RTF file that reads back as the letter;
+    // a file that cannot be written is said, with its reason, and the letter stays changed.
+    void saveLetterAs()
+    {
+        w->Edt_Subject->setText(QStringLiteral("Plans: May/June"));
+        w->Editor->setPlainText(QStringLiteral("Dear Ann,\nsee you soon."));
+        w->setLetterChanged(true);
+        QAction *saveAs = w->findChild<QAction *>(QStringLiteral("SaveLetterAs1"));
+        QVERIFY(saveAs && saveAs->text() == QStringLiteral("Save Letter &As..."));
+        QVERIFY(w->findChild<QMenu *>(QStringLiteral("File1"))->actions().contains(saveAs));
+        const QString path = f->dir.filePath(QStringLiteral("kept.rtf"));
+        f->dialogs.fileNames.enqueue(path);
+        QTest::keyClick(w->Editor, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(f->dialogs.fileRequests.size(), 1);
+        QCOMPARE(f->dialogs.fileRequests[0].nameOrFolder, QStringLiteral("Plans_ May_June.rtf"));
+        QCOMPARE(f->dialogs.fileRequests[0].defaultExtension, QStringLiteral("rtf"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray rtf = file.readAll();
+        QVERIFY(rtf.startsWith("{\\rtf1"));
+        QTextDocument read;
+        LetterDocument::load(rtf.toStdString(), &read);
+        QCOMPARE(read.toPlainText(), QStringLiteral("Dear Ann,\nsee you soon."));
+        QVERIFY(f->dialogs.shown.isEmpty());
+        QVERIFY(w->letterChanged());
+
+        f->dialogs.fileNames.enqueue(f->dir.filePath(QStringLiteral("no/such/folder/kept.rtf")));
+        saveAs->trigger();
+        QCOMPARE(f->dialogs.shown.size(), 1);
+        QVERIFY2(f->dialogs.shown[0].text.startsWith(QStringLiteral("Cannot write file \"")),
+                 qPrintable(f->dialogs.shown[0].text));
+    }
+
+    // Style > Numbering, its key F12 and the format bar's button: "1.", "a)" and "i.".
+    void numberingCommands()
+    {
+        w->Editor->setPlainText(QStringLiteral("first\nsecond"));
+        cursorAt(w->Editor, 0, 8);
+        auto *button = w->findChild<QToolButton *>(QStringLiteral("NumberingButton"));
+        QVERIFY(button && button->isVisible());
+        QCOMPARE(button->accessibleName(), QStringLiteral("Numbering"));
+        QTest::keyClick(w->Editor, Qt::Key_F12);
+        QCOMPARE(ParagraphFormat::numberingOf(w->Editor->textCursor()), ParagraphFormat::Numbering::Decimal);
+        QVERIFY(button->isChecked());
+        QCOMPARE(w->Editor->document()->findBlockByNumber(1).textList()->itemText(
+                     w->Editor->document()->findBlockByNumber(1)),
+                 QStringLiteral("2."));
+        // The style from the menu; the key then turns numbering off and on in that style.
+        auto *menu = w->findChild<QMenu *>(QStringLiteral("Numbering1"));
+        QVERIFY(menu && menu->title() == QStringLiteral("&Numbering"));
+        w->findChild<QAction *>(QStringLiteral("NumberingAlpha1"))->trigger();
+        QCOMPARE(ParagraphFormat::numberingOf(w->Editor->textCursor()), ParagraphFormat::Numbering::LowerAlpha);
+        QVERIFY(w->findChild<QAction *>(QStringLiteral("NumberingAlpha1"))->isChecked());
+        QTest::keyClick(w->Editor, Qt::Key_F12);
+        QCOMPARE(ParagraphFormat::numberingOf(w->Editor->textCursor()), ParagraphFormat::Numbering::None);
+        QVERIFY(!button->isChecked());
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(4, button->height() / 2));
+        QCOMPARE(ParagraphFormat::numberingOf(w->Editor->textCursor()), ParagraphFormat::Numbering::LowerAlpha);
+        w->findChild<QAction *>(QStringLiteral("NumberingRoman1"))->trigger();
+        QCOMPARE(w->Editor->document()->findBlockByNumber(1).textList()->itemText(
+                     w->Editor->document()->findBlockByNumber(1)),
+                 QStringLiteral("ii."));
+        QVERIFY(w->letterChanged());
     }
 
     // Keys set the typing format; Enter twice keeps it for the paragraph after the blank line.
@@ -279,14 +388,14 @@ private slots:
     void menusAsTheUserSeesThem()
     {
         const QList<QPair<QString, QStringList>> expected = {
-            {QStringLiteral("&Flie"), {"S&end|Ctrl+Return", "Send &By Ms OE", "-", "&Import...|Ctrl+O", "-", "&Save|Ctrl+S", "-",
-                                       "Pre&view Pictures...|Ctrl+Shift+P", "&Print...|Ctrl+P", "-", "&Close|Ctrl+F4"}},
+            {QStringLiteral("&Flie"), {"S&end|Ctrl+Return", "Send &By Ms OE", "-", "&Import...|Ctrl+O", "-", "&Save|Ctrl+S",
+                                       "Save Letter &As...|Ctrl+Shift+S", "-", "Pre&view Pictures...|Ctrl+Shift+P", "&Print...|Ctrl+P", "-", "&Close|Ctrl+F4"}},
             {QStringLiteral("&Edit"), {"&Undo|Ctrl+Z", "&Redo|Ctrl+Y", "-", "&Copy|Ctrl+C", "Cu&t|Ctrl+X", "&Paste|Ctrl+V", "-",
                                        "Select &All", "-", "&Find...|Ctrl+F", "Find &Next|F3", "R&eplace...|Ctrl+H", "-",
                                        "Insert &Date", "Insert T&ime"}},
             {QStringLiteral("I&nsert"), {"Insert &Picture...|Ctrl+Shift+I", "Picture &Size..."}},
             {QStringLiteral("&Style"), {"&Font...", "C&olor...", "&Highlight Color...", "-", "&Bold Font|Ctrl+B", "&Italic Font|Ctrl+I", "&Underline Font|Ctrl+U",
-                                        "-", "Align &Left", "Align &Center", "Align &Right", "-", "Bullet&s|Ctrl+Shift+L"}},
+                                        "-", "Align &Left", "Align &Center", "Align &Right", "-", "Bullet&s|Ctrl+Shift+L", "&Numbering"}},
             {QStringLiteral("&Tools"), {"&Insert Attachment", "-", "&Pick Recipients...|Ctrl+K", "A&dd Address", "&Address Book", "-", "&Options setting...", "-",
                                         "Check &Spelling", "Spelling &Language"}},
             {QStringLiteral("&Help"), {"&Help Contents\tF1", "&Tips Of The Day", "-", "&Report Bug", "-", "&Visite HomePage",

@@ -58,8 +58,8 @@ private slots:
         QCOMPARE(out, mailBytes);
         QCOMPARE(run({QStringLiteral("set-box"), m_path, QStringLiteral("100"), QStringLiteral("D")}), 0);
         QCOMPARE(run({QStringLiteral("list"), m_path}, &out), 0);
-        QCOMPARE(out, "100\tD\tN\t0 KB\tAnn\tcaf\xc3\xa9\t2002-12-2 10:20:30\n" + second
-                          + "\ts\tY\t0 KB\tAnn\tcaf\xc3\xa9\t2002-12-2 10:20:30\n");
+        QCOMPARE(out, "100\tD\tN\t1 KB\tAnn\tcaf\xc3\xa9\t2002-12-2 10:20:30\n" + second
+                          + "\ts\tY\t1 KB\tAnn\tcaf\xc3\xa9\t2002-12-2 10:20:30\n");
         QCOMPARE(run({QStringLiteral("check"), m_path}, &out), 0);
         QCOMPARE(out, QByteArray("2 records, 0 damaged stretches\n"));
         QCOMPARE(run({QStringLiteral("purge"), m_path}), 0);

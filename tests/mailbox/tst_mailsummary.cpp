@@ -13,7 +13,8 @@ private slots:
         QTest::addColumn<qint64>("length");
         QTest::addColumn<QString>("shown");
         QTest::newRow("empty") << qint64(0) << "0 KB";
-        QTest::newRow("half goes to even 0") << qint64(512) << "0 KB";
+        QTest::newRow("one byte is not 0 KB") << qint64(1) << "1 KB";
+        QTest::newRow("half is not 0 KB") << qint64(512) << "1 KB";
         QTest::newRow("just above half") << qint64(513) << "1 KB";
         QTest::newRow("1.5 goes to 2") << qint64(1536) << "2 KB";
         QTest::newRow("2.5 goes to 2") << qint64(2560) << "2 KB";

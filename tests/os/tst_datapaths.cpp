@@ -82,6 +82,31 @@ private slots:
                  helpBeside ? bin + QLatin1Char('/') : prefix.filePath(QStringLiteral("lib/vellorn-composer/")));
     }
 
+    void recoveryFolderIsWritable_data()
+    {
+        QTest::addColumn<bool>("recoveryExists");
+        QTest::addColumn<QStringList>("writable"); // the folders that can be written
+        QTest::addColumn<bool>("inData");
+        QTest::newRow("writable data folder") << false << QStringList{"data"} << true;
+        QTest::newRow("read-only data folder") << false << QStringList{} << false;
+        QTest::newRow("writable Recovery in a read-only folder") << true << QStringList{"Recovery"} << true;
+        QTest::newRow("read-only Recovery in a writable folder") << true << QStringList{"data"} << false;
+    }
+    void recoveryFolderIsWritable()
+    {
+        QFETCH(bool, recoveryExists);
+        QFETCH(QStringList, writable);
+        QFETCH(bool, inData);
+        QTemporaryDir dir;
+        const QString data = dir.filePath(QStringLiteral("data"));
+        QVERIFY(QDir().mkpath(recoveryExists ? data + QStringLiteral("/Recovery") : data));
+        const QString user = dir.filePath(QStringLiteral("user"));
+        const QString chosen = DataPaths::recoveryFolder(data, user, [&](const QString &folder) {
+            return writable.contains(QDir(folder).dirName());
+        });
+        QCOMPARE(chosen, (inData ? data : user) + QStringLiteral("/Recovery"));
+    }
+
     void writabilityIsTried()
     {
         QTemporaryDir dir;

@@ -6,6 +6,7 @@
 #include "mailbox/MailStore.h"
 #include "os/AppError.h"
 #include "os/Clock.h"
+#include "picture/PageRenderer.h"
 #include "picture/PicturePdf.h"
 #include "picture/PicturePreview.h"
 #include "picture/PreviewRun.h"
@@ -147,7 +148,7 @@ private slots:
         QCOMPARE(PicturePdf::existingNames(dir.path(), r.pages.size() + 1).size(), qsizetype(r.pages.size()));
 
         const QString pdf = dir.filePath(QStringLiteral("letter.pdf"));
-        PicturePdf::savePdf(pdf, r.pages, r.pageTexts, QStringLiteral("Quarterly letter"));
+        PicturePdf::savePdf(pdf, r.pages, r.pageLines, QStringLiteral("Quarterly letter"));
         const QString info = run(QStringLiteral("pdfinfo"), {pdf});
         QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(r.pages.size()))), qPrintable(info));
         // 600 by 800 pixels at 96 per inch.
@@ -170,8 +171,69 @@ private slots:
         QVERIFY(ink);
 
         QVERIFY_THROWS_EXCEPTION(AppError, PicturePdf::savePdf(dir.filePath(QStringLiteral("none/x.pdf")), r.pages,
-                                                               r.pageTexts, QString()));
+                                                               r.pageLines, QString()));
         QVERIFY_THROWS_EXCEPTION(AppError, PicturePdf::savePdf(pdf, {QByteArray("not a jpeg")}, {}, QString()));
+    }
+
+    // The PDF's text lies where the pictures show it, line by line: every word of a
+    // three-page letter is found once, on its own page, and no line runs past the page.
+    void pdfTextIsFoundWhereShown()
+    {
+        QTemporaryDir dir;
+        const ConfigSettings settings = ConfigSettings::firstRun();
+        // Long paragraphs in several sizes, centred and right aligned too, so that most
+        // words stand at a wrapped line's end or start somewhere.
+        // Paragraphs are added until the letter fills three pages, whatever the fonts.
+        QByteArray body;
+        QStringList words;
+        const char *const paragraphStarts[] = {"\\fs20 ", "\\fs28\\qc ", "\\fs16\\qr ", "\\fs36 "};
+        QTextDocument doc;
+        for (int paragraph = 0; PageRenderer::countPages(doc, settings) < 3; ++paragraph) {
+            QVERIFY(paragraph < 200);
+            body += "\\pard";
+            body += paragraphStarts[paragraph % 4];
+            for (int i = 0; i < 25; ++i) {
+                const QString word = QStringLiteral("w%1x").arg(words.size(), 4, 10, QLatin1Char('0'));
+                words << word;
+                body += word.toLatin1() + ' ';
+            }
+            body += "\\par\n";
+            LetterDocument::load(("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 " + body + "}").toStdString(), &doc);
+        }
+        PicturePreview::Input input;
+        input.letter = LetterDocument::save(doc);
+        const PicturePreview::Result r = PicturePreview::render(settings, input);
+        QVERIFY2(r.error.isEmpty(), qPrintable(r.error));
+        QCOMPARE(r.pages.size(), std::size_t(3));
+        QCOMPARE(r.pageLines.size(), std::size_t(3));
+
+        const QString pdf = dir.filePath(QStringLiteral("letter.pdf"));
+        PicturePdf::savePdf(pdf, r.pages, r.pageLines, QStringLiteral("Words"));
+        QStringList found;
+        for (int page = 1; page <= 3; ++page) {
+            const QString number = QString::number(page);
+            const QString text = run(QStringLiteral("pdftotext"),
+                                     {QStringLiteral("-f"), number, QStringLiteral("-l"), number, pdf, QStringLiteral("-")});
+            const QStringList pageWords = text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+            QVERIFY2(!pageWords.isEmpty(), qPrintable(number));
+            // The page's words follow on from the page before.
+            if (!found.isEmpty())
+                QCOMPARE(words.indexOf(pageWords.first()), int(found.size()));
+            found << pageWords;
+        }
+        QCOMPARE(found, words);
+
+        // Every word inside the page (450 x 600 points), as poppler places it.
+        const QString boxes = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+        const QRegularExpression box(QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" "
+                                                    "yMax=\"([0-9.]+)\">"));
+        int placed = 0;
+        for (auto it = box.globalMatch(boxes); it.hasNext(); ++placed) {
+            const QRegularExpressionMatch m = it.next();
+            QVERIFY2(m.captured(1).toDouble() >= 0 && m.captured(3).toDouble() <= 450, qPrintable(m.captured(0)));
+            QVERIFY2(m.captured(2).toDouble() >= 0 && m.captured(4).toDouble() <= 600, qPrintable(m.captured(0)));
+        }
+        QCOMPARE(placed, int(words.size()));
     }
 
     void printedPageKeepsItsShape_data()

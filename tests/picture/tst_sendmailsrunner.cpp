@@ -75,7 +75,9 @@ private slots:
             texts << s[0].toString() + (s[1].toBool() ? QStringLiteral(" [bar]") : QString());
         const QString rendering = QStringLiteral("Generating pictures... [bar]");
         const QString building = QStringLiteral("Generating mail ... It will take a few minutes ");
-        QCOMPARE(texts, QStringList({rendering, building, rendering, building, QStringLiteral("Quit [bar]")}));
+        // The run starts with an empty status.
+        QCOMPARE(texts, QStringList({QStringLiteral(" [bar]"), rendering, building, rendering, building,
+                                     QStringLiteral("Quit [bar]")}));
         QCOMPARE(cancel.size(), 4);
         QVERIFY(!cancel[0][0].toBool() && cancel[1][0].toBool());
         QCOMPARE(failed.size(), 0);
@@ -123,6 +125,10 @@ private slots:
                      .arg(closedPort));
         QCOMPARE(closed.size(), 0);
         QCOMPARE(boxOf(a), 'u');
+        // The next run does not begin under this run's error.
+        statuses.clear();
+        QVERIFY(!runner.SendMails({QString::number(a)}, QStringLiteral("Self")));
+        QCOMPARE(statuses.first()[0].toString(), QString());
     }
 
     // A refused encryption shows its reason under "Connect error!"; nothing is sent.
@@ -160,7 +166,7 @@ private slots:
         QStringList texts;
         for (const QList<QVariant> &s : statuses)
             texts << s[0].toString();
-        QCOMPARE(texts.mid(2), QStringList({QStringLiteral("Connecting 127.0.0.1 ..."),
+        QCOMPARE(texts.mid(3), QStringList({QStringLiteral("Connecting 127.0.0.1 ..."),
                                             QStringLiteral("Connected to 127.0.0.1, waiting for the server's greeting..."),
                                             QStringLiteral("Logging in as anna ..."),
                                             QStringLiteral("Login error! Please check your SMTP account\r\n"
