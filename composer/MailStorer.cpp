@@ -3,6 +3,7 @@
 #include "addressbook/AddressBook.h"
 #include "composer/AttachmentTempFiles.h"
 #include "config/ConfigSettings.h"
+#include "mail/AddressList.h"
 #include "mail/TMailMessage.h"
 #include "mailbox/MailStore.h"
 #include "os/AppError.h"
@@ -25,29 +26,63 @@ MailStorer::MailStorer(const ConfigSettings &settings, const Clock &clock, QStri
 {
 }
 
+namespace {
+
+std::vector<AddressList::Entry> readList(const QString &text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    return AddressList::read(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+}
+
+} // namespace
+
 MailStorer::Recipients MailStorer::resolveRecipients(const QString &memoText, const TMailRecipients &known) const
 {
     Recipients result;
     const AddressBook book(m_configPath);
     const int knownCount = known.Count();
     const QStringList lines = memoText.split(QLatin1Char('\n'));
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QString &line = lines.at(i);
+    for (const QString &line : lines) {
         const QString name = AddressBook::trimmedText(line);
         if (name.isEmpty())
             continue;
-        const int at = static_cast<int>(i);
-        QString address;
-        if (at < knownCount && AddressBook::trimmedText(known.NameText(at)) == name)
-            address = known.AddressText(at);
-        else
-            address = AddressBook::trimmedText(book.LookupAddressText(name));
-        if (address.isEmpty())
-            address = line;
-        result.names << line;
-        result.addresses << address;
+        // A name the opened mail already gave an address.
+        bool found = false;
+        for (int k = 0; k < knownCount && !found; ++k) {
+            if (AddressBook::trimmedText(known.NameText(k)) == name) {
+                result.names << line;
+                result.addresses << known.AddressText(k);
+                found = true;
+            }
+        }
+        if (found)
+            continue;
+        // A name of the address book, whose E-mail field is read like typed text.
+        const QString booked = AddressBook::trimmedText(book.LookupAddressText(name));
+        const std::vector<AddressList::Entry> entries = readList(booked.isEmpty() ? line : booked);
+        for (const AddressList::Entry &e : entries) {
+            if (!e.error.empty()) {
+                const QString error = QString::fromUtf8(e.error);
+                result.errors << (booked.isEmpty() ? error : name + QStringLiteral(" (address book): ") + error);
+                continue;
+            }
+            result.names << (!booked.isEmpty() && entries.size() == 1 ? line : QString::fromUtf8(e.name));
+            result.addresses << QString::fromUtf8(e.address);
+        }
     }
     return result;
+}
+
+QString MailStorer::refusalText(const QStringList &errors, const QString &action)
+{
+    const bool one = errors.size() == 1;
+    QString text = QLatin1String(one ? "This recipient is not a mail address:" : "These recipients are not mail addresses:")
+        + QStringLiteral("\r\n\r\n") + errors.mid(0, kNamedErrors).join(QStringLiteral("\r\n"));
+    if (errors.size() > kNamedErrors)
+        text += QStringLiteral("\r\n... and %1 more").arg(errors.size() - kNamedErrors);
+    text += QStringLiteral("\r\n\r\nPlease correct ") + QLatin1String(one ? "it" : "them") + QStringLiteral(" before ")
+        + action + QLatin1Char('.');
+    return text;
 }
 
 void MailStorer::writeStreams(TMailMessage &MSG, std::vector<AttachmentRow> &rows) const
@@ -75,6 +110,10 @@ std::int64_t MailStorer::StoreMail(TMailMessage &MSG, const ComposedMail &mail, 
     const Recipients to = resolveRecipients(mail.to, MSG.ToRecipients);
     const Recipients cc = resolveRecipients(mail.cc, MSG.CcRecipients);
     const Recipients bcc = resolveRecipients(mail.bcc, MSG.BccRecipients);
+    // Nothing is stored with a recipient that is no address.
+    const QStringList errors = to.errors + cc.errors + bcc.errors;
+    if (!errors.isEmpty() && !mail.keepUnreadable)
+        throw AppError(refusalText(errors, QStringLiteral("saving")).toStdString());
 
     MSG.Clear();
     MSG.SetSubjectText(mail.subject);

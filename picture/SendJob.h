@@ -47,7 +47,8 @@ public:
     // Loads a stored mail's text into FMailMsg and its letter (the rich-text source the
     // composer keeps in the plain-text body) into FEdt. An empty letter leaves FEdt empty.
     void LoadMailText(const std::string &text);
-    // Renders FEdt to pictures "1.jpg", "2.jpg", ... embedded in FMailMsg; sets PageCount.
+    // Renders FEdt to pictures "1.jpg", "2.jpg", ... embedded in FMailMsg, each with a
+    // Content-ID of its own ("page1.RANDOM@domain"); sets PageCount.
     void RenderPages();
     // Replaces the bodies: the letter as text for the plain alternative, the picture page
     // (with each page's text as alt text and the letter's words hidden) as the HTML.
@@ -72,4 +73,6 @@ private:
     const ConfigSettings &settings_;
     // The letter's positions on each rendered page (first, first not drawn).
     std::vector<std::pair<int, int>> pageRanges_;
+    // The Content-ID of each page's picture, without angle brackets.
+    std::vector<std::string> pageIds_;
 };

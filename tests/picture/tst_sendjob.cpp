@@ -5,6 +5,7 @@
 #include "picture/HtmlBody.h"
 #include "picture/PictureMailText.h"
 #include "picture/SendJob.h"
+#include "product/VendorLinks.h"
 #include "richtext/LetterText.h"
 #include "tests/picture/PictureFixtures.h"
 #include "tests/support/TestFiles.h"
@@ -320,6 +321,10 @@ void TestSendJob::footerLinkOff()
     const QJsonObject mail = pictureMail(job, storedMail("Plain end", oneParagraphLetter()));
     QVERIFY(!mail.value(QStringLiteral("plain")).toString().contains(QStringLiteral("Composed by")));
     QVERIFY(!mail.value(QStringLiteral("html")).toString().contains(QStringLiteral("Composed by")));
+    // The maker's address is nowhere in the mail, image maps included.
+    const QString home = QString::fromLatin1(VendorLinks::HomePage);
+    QVERIFY(!mail.value(QStringLiteral("html")).toString().contains(home));
+    QVERIFY(!mail.value(QStringLiteral("plain")).toString().contains(home));
     QVERIFY(mail.value(QStringLiteral("plain")).toString().startsWith(QStringLiteral("Dear Bob,")));
 }
 
