@@ -42,21 +42,18 @@ MailStorer::Recipients MailStorer::resolveRecipients(const QString &memoText, co
     const AddressBook book(m_configPath);
     const int knownCount = known.Count();
     const QStringList lines = memoText.split(QLatin1Char('\n'));
-    for (const QString &line : lines) {
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString &line = lines.at(i);
         const QString name = AddressBook::trimmedText(line);
         if (name.isEmpty())
             continue;
-        // A name the opened mail already gave an address.
-        bool found = false;
-        for (int k = 0; k < knownCount && !found; ++k) {
-            if (AddressBook::trimmedText(known.NameText(k)) == name) {
-                result.names << line;
-                result.addresses << known.AddressText(k);
-                found = true;
-            }
-        }
-        if (found)
+        // A name the opened mail gave an address, at the same place.
+        const int at = static_cast<int>(i);
+        if (at < knownCount && AddressBook::trimmedText(known.NameText(at)) == name) {
+            result.names << line;
+            result.addresses << known.AddressText(at);
             continue;
+        }
         // A name of the address book, whose E-mail field is read like typed text.
         const QString booked = AddressBook::trimmedText(book.LookupAddressText(name));
         const std::vector<AddressList::Entry> entries = readList(booked.isEmpty() ? line : booked);

@@ -47,7 +47,7 @@ public:
     };
 
     // The recipients of one memo. Each non-blank line is a name that `known` (the opened
-    // mail's own recipients) or the address book gives an address, or else an address
+    // mail's own recipients, at the same index) or the address book gives an address, or else an address
     // list: "Name <addr>", "\"Name, Jr.\" <addr>" and bare addresses, separated by commas
     // or semicolons (AddressList).
     Recipients resolveRecipients(const QString &memoText, const TMailRecipients &known) const;

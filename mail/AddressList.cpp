@@ -160,7 +160,12 @@ private:
         }
 
         AddressList::Entry e;
-        e.text = TrimBlanks(m_list.substr(start, m_pos - start));
+        std::string_view text = m_list.substr(start, m_pos - start);
+        while (!text.empty() && isBlank(text.front()))
+            text.remove_prefix(1);
+        while (!text.empty() && isBlank(text.back()))
+            text.remove_suffix(1);
+        e.text = std::string(text);
         if (m_pos < m_list.size())
             ++m_pos; // the separator
         if (e.text.empty() || (group && bare.empty() && !hasAngle && comment.empty() && error.empty()))

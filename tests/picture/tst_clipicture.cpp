@@ -112,7 +112,7 @@ void TestCliPicture::pictureThenSend()
 {
     QTemporaryDir dir;
     const QString mail = dir.filePath(QStringLiteral("stored.txt"));
-    TestFiles::write(mail, QByteArray::fromStdString(PictureFixtures::storedMail("Sent on", PictureFixtures::rtfLetter(40),
+    TestFiles::write(mail, QByteArray::fromStdString(PictureFixtures::storedMail("Sent on", PictureFixtures::rtfLetter(120),
                                                                                  {{"x.bin", "\x01\x02\x03"}})));
     const QString eml = dir.filePath(QStringLiteral("out.eml"));
     QByteArray out, err;
@@ -138,16 +138,21 @@ void TestCliPicture::pictureThenSend()
     QVERIFY(received.contains("multipart/related; boundary=") && received.contains("type=\"text/html\""));
 
     const QJsonObject m = PictureFixtures::describe(received);
-    QCOMPARE(m.value(QStringLiteral("tree")).toString(),
-             QStringLiteral("multipart/mixed(multipart/alternative(text/plain,multipart/related(text/html,image/jpeg,"
-                            "image/jpeg)),application/octet-stream)"));
+    const QString tree = m.value(QStringLiteral("tree")).toString();
+    QVERIFY2(tree.startsWith(QStringLiteral("multipart/mixed(multipart/alternative(text/plain,multipart/related(text/html,"
+                                            "image/jpeg"))
+                 && tree.endsWith(QStringLiteral(")),application/octet-stream)")),
+             qPrintable(tree));
     const QJsonArray pictures = m.value(QStringLiteral("pictures")).toArray();
-    QCOMPARE(pictures.size(), 2);
-    const QString first = pictures[0].toObject().value(QStringLiteral("cid")).toString();
-    const QString second = pictures[1].toObject().value(QStringLiteral("cid")).toString();
-    QVERIFY2(first.startsWith(QStringLiteral("page1.")) && first.contains(QLatin1Char('@')), qPrintable(first));
-    QVERIFY(second.startsWith(QStringLiteral("page2.")) && first != second);
-    QCOMPARE(m.value(QStringLiteral("cids")).toArray(), (QJsonArray{first, second}));
+    QVERIFY(pictures.size() >= 2);
+    QJsonArray ids;
+    for (qsizetype i = 0; i < pictures.size(); ++i) {
+        const QString id = pictures[i].toObject().value(QStringLiteral("cid")).toString();
+        QVERIFY2(id.startsWith(QStringLiteral("page%1.").arg(i + 1)) && id.contains(QLatin1Char('@')), qPrintable(id));
+        QVERIFY(!ids.contains(id));
+        ids.append(id);
+    }
+    QCOMPARE(m.value(QStringLiteral("cids")).toArray(), ids);
     QVERIFY(m.value(QStringLiteral("unresolved")).toArray().isEmpty());
 }
 
