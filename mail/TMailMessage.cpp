@@ -606,8 +606,9 @@ void TMailMessage::writeMultipartBody(const PieceSink &sink) const
         for (const std::string &line : child->Headers) {
             if (line.empty())
                 continue;
-            // A part's lines are folded as the message's are.
-            if (line.size() > 78) {
+            // A part's line is folded only past what a mail line may hold (998): reading
+            // a part joins folded lines less faithfully than the message's own.
+            if (line.size() > 998) {
                 sink(FoldHeaders(line), false);
             } else {
                 sink(line, true);
