@@ -1,22 +1,27 @@
 #include "addressbook/AddressCheck.h"
 
+#include "mail/AddressList.h"
+
 namespace AddressCheck {
+
+QString problem(const QString &address)
+{
+    const QByteArray utf8 = address.toUtf8();
+    const std::vector<AddressList::Entry> entries =
+        AddressList::read(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+    if (entries.empty())
+        return QStringLiteral("no address");
+    // The reason without the part it names: the caller shows the whole text.
+    if (!entries.front().reason.empty())
+        return QString::fromStdString(entries.front().reason);
+    if (entries.size() > 1)
+        return QStringLiteral("more than one address");
+    return {};
+}
 
 bool isPlausible(const QString &address)
 {
-    QString text = address.trimmed();
-    const qsizetype open = text.lastIndexOf(QLatin1Char('<'));
-    if (open >= 0 && text.endsWith(QLatin1Char('>')))
-        text = text.mid(open + 1, text.size() - open - 2).trimmed();
-    const qsizetype at = text.lastIndexOf(QLatin1Char('@'));
-    if (at <= 0 || at == text.size() - 1)
-        return false;
-    for (const QChar c : text) {
-        if (c.isSpace() || c.unicode() < 32 || c == QLatin1Char('<') || c == QLatin1Char('>'))
-            return false;
-    }
-    // A second "@" outside a quoted local part is a typing slip, not an address.
-    return text.indexOf(QLatin1Char('@')) == at || text.startsWith(QLatin1Char('"'));
+    return problem(address).isEmpty();
 }
 
 QStringList implausible(const QStringList &addresses)

@@ -3,12 +3,14 @@
 #include <QString>
 #include <QStringList>
 
-// The plain-sense check of a mail address that the composer and the address editor make
-// before they go on: not a full RFC 5322 parser, only what plainly cannot be delivered.
+// The check of an address book's E-mail field, by the reader every address goes through
+// (AddressList): it must read as exactly one mail address, "addr" or "Name <addr>".
 namespace AddressCheck {
 
-// True when the text (trimmed; "Name <a@b>" is judged by what stands between the angle
-// brackets) has one "@" with text on both sides and no blank or control character inside.
+// Why the text is not one mail address ("a name without an address"), or empty.
+QString problem(const QString &address);
+
+// True when problem() finds nothing.
 bool isPlausible(const QString &address);
 
 // The entries of `addresses` that fail isPlausible, in their order (blank entries skipped).

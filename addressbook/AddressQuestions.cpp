@@ -18,11 +18,10 @@ QString text(const std::string &bytes)
 QString storeAnyway(const std::string &address)
 {
     const QString shown = text(address);
-    if (AddressCheck::isPlausible(shown))
+    const QString problem = AddressCheck::problem(shown);
+    if (problem.isEmpty())
         return {};
-    return QStringLiteral("\"%1\" does not look like a mail address: an address has one \"@\" with text "
-                          "before and after it, and no blanks.\r\nStore it anyway?")
-        .arg(shown);
+    return QStringLiteral("\"%1\" is not a mail address: %2.\r\nStore it anyway?").arg(shown, problem);
 }
 
 QString replaceExisting(const AddressBook &book, const std::string &editedName, const std::string &name,

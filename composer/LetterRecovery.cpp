@@ -81,6 +81,7 @@ std::int64_t LetterRecovery::storeInTrash(const MailStorer &storer, const Recove
     // Stored as a mail of the trash box; the stored mail it was to replace stays as it is.
     mail.mode = ComposeMode::Modify;
     mail.boxCode = BoxCode::Trash;
+    mail.keepUnreadable = true;
     TMailMessage message;
     std::vector<AttachmentRow> rows = attachmentRows(copy, message);
     return storer.StoreMail(message, mail, rows);

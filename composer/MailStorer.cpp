@@ -3,6 +3,7 @@
 #include "addressbook/AddressBook.h"
 #include "composer/AttachmentTempFiles.h"
 #include "config/ConfigSettings.h"
+#include "mail/AddressList.h"
 #include "mail/MimeHelpers.h"
 #include "mail/TMailMessage.h"
 #include "mailbox/BoxTable.h"
@@ -29,6 +30,16 @@ MailStorer::MailStorer(const ConfigSettings &settings, const Clock &clock, QStri
 {
 }
 
+namespace {
+
+std::vector<AddressList::Entry> readList(const QString &text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    return AddressList::read(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+}
+
+} // namespace
+
 MailStorer::Recipients MailStorer::resolveRecipients(const QString &memoText, const TMailRecipients &known) const
 {
     Recipients result;
@@ -40,18 +51,39 @@ MailStorer::Recipients MailStorer::resolveRecipients(const QString &memoText, co
         const QString name = AddressBook::trimmedText(line);
         if (name.isEmpty())
             continue;
+        // A name the opened mail gave an address, at the same place.
         const int at = static_cast<int>(i);
-        QString address;
-        if (at < knownCount && AddressBook::trimmedText(known.NameText(at)) == name)
-            address = known.AddressText(at);
-        else
-            address = AddressBook::trimmedText(book.LookupAddressText(name));
-        if (address.isEmpty())
-            address = line;
-        result.names << line;
-        result.addresses << address;
+        if (at < knownCount && AddressBook::trimmedText(known.NameText(at)) == name) {
+            result.names << line;
+            result.addresses << known.AddressText(at);
+            continue;
+        }
+        // A name of the address book, whose E-mail field is read like typed text.
+        const QString booked = AddressBook::trimmedText(book.LookupAddressText(name));
+        const std::vector<AddressList::Entry> entries = readList(booked.isEmpty() ? line : booked);
+        for (const AddressList::Entry &e : entries) {
+            if (!e.error.empty()) {
+                const QString error = QString::fromUtf8(e.error);
+                result.errors << (booked.isEmpty() ? error : name + QStringLiteral(" (address book): ") + error);
+                continue;
+            }
+            result.names << (!booked.isEmpty() && entries.size() == 1 ? line : QString::fromUtf8(e.name));
+            result.addresses << QString::fromUtf8(e.address);
+        }
     }
     return result;
+}
+
+QString MailStorer::refusalText(const QStringList &errors, const QString &action)
+{
+    const bool one = errors.size() == 1;
+    QString text = QLatin1String(one ? "This recipient is not a mail address:" : "These recipients are not mail addresses:")
+        + QStringLiteral("\r\n\r\n") + errors.mid(0, kNamedErrors).join(QStringLiteral("\r\n"));
+    if (errors.size() > kNamedErrors)
+        text += QStringLiteral("\r\n... and %1 more").arg(errors.size() - kNamedErrors);
+    text += QStringLiteral("\r\n\r\nPlease correct ") + QLatin1String(one ? "it" : "them") + QStringLiteral(" before ")
+        + action + QLatin1Char('.');
+    return text;
 }
 
 void MailStorer::writeStreams(TMailMessage &MSG, std::vector<AttachmentRow> &rows) const
@@ -79,6 +111,10 @@ PreparedMail MailStorer::prepare(TMailMessage &MSG, const ComposedMail &mail, st
     const Recipients to = resolveRecipients(mail.to, MSG.ToRecipients);
     const Recipients cc = resolveRecipients(mail.cc, MSG.CcRecipients);
     const Recipients bcc = resolveRecipients(mail.bcc, MSG.BccRecipients);
+    // Nothing is stored with a recipient that is no address.
+    const QStringList errors = to.errors + cc.errors + bcc.errors;
+    if (!errors.isEmpty() && !mail.keepUnreadable)
+        throw AppError(refusalText(errors, QStringLiteral("saving")).toStdString());
 
     MSG.Clear();
     MSG.SetSubjectText(mail.subject);

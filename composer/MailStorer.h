@@ -25,6 +25,9 @@ struct ComposedMail
     QString subject;
     ComposeMode mode = ComposeMode::New;
     BoxCode boxCode = BoxCode::Unsent; // the box of the opened stored mail
+    // A recovered letter is kept even when a recipient line is no address (that line is
+    // left out); a person's Save or Send is refused instead.
+    bool keepUnreadable = false;
 };
 
 // Builds a composer's mail in its message and appends it to the mail store. The letter
@@ -40,18 +43,27 @@ public:
     struct Recipients
     {
         QStringList names, addresses;
+        // The refusals of lines, or parts of lines, that are no address, each naming the part.
+        QStringList errors;
     };
 
-    // The recipients of one memo. Each non-blank line is a name; its address is that of
-    // the entry at the same index of `known` when its trimmed name equals the trimmed
-    // line, else the address book's address for the trimmed line, else the line itself.
+    // The recipients of one memo. Each non-blank line is a name that `known` (the opened
+    // mail's own recipients, at the same index) or the address book gives an address, or else an address
+    // list: "Name <addr>", "\"Name, Jr.\" <addr>" and bare addresses, separated by commas
+    // or semicolons (AddressList).
     Recipients resolveRecipients(const QString &memoText, const TMailRecipients &known) const;
+    // The message that refuses recipients: the refusals, then "Please correct it before "
+    // + action.
+    static QString refusalText(const QStringList &errors, const QString &action);
+    // Names at most this many refusals; the rest are counted.
+    static constexpr int kNamedErrors = 10;
 
     // Builds the mail in MSG (cleared first) and appends it to the store in the unsent box
     // for a new mail, else with the box of the opened mail. Returns the new record's position.
     // Afterwards MSG holds the mail's fields and text; its attachment parts keep only their
-    // headers (their bytes are in the store). Throws AppError when an attachment or the
-    // store cannot be read or written; the store is then unchanged.
+    // headers (their bytes are in the store). Throws AppError when a recipient is no
+    // address (see keepUnreadable), or an attachment or the store cannot be read or
+    // written; the store is then unchanged.
     std::int64_t StoreMail(TMailMessage &MSG, const ComposedMail &mail, std::vector<AttachmentRow> &rows) const;
 
     // StoreMail in two steps, for a window that writes a large mail off its thread: the

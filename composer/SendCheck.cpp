@@ -1,7 +1,6 @@
 #include "composer/SendCheck.h"
 
 #include "addressbook/AddressBook.h"
-#include "addressbook/AddressCheck.h"
 #include "composer/MailStorer.h"
 #include "config/ConfigSettings.h"
 #include "mail/TMailMessage.h"
@@ -78,29 +77,15 @@ SendCheck::Verdict SendCheck::checkRecipients(const ComposedMail &mail, const TM
     QStringList wrong;
     for (const auto &kind : kinds) {
         const MailStorer::Recipients r = m_storer.resolveRecipients(kind.memo, kind.known);
-        anyRecipient = anyRecipient || !r.names.isEmpty();
-        for (qsizetype i = 0; i < r.addresses.size(); ++i) {
-            if (AddressCheck::isPlausible(r.addresses[i]))
-                continue;
-            if (firstWrong == Field::None)
-                firstWrong = kind.field;
-            // A name of the address book is shown with the address it stands for.
-            const QString name = r.names[i].trimmed();
-            const QString address = r.addresses[i].trimmed();
-            wrong << (name == address ? address : name + QStringLiteral(" (") + address + QLatin1Char(')'));
-        }
+        anyRecipient = anyRecipient || !r.names.isEmpty() || !r.errors.isEmpty();
+        if (!r.errors.isEmpty() && firstWrong == Field::None)
+            firstWrong = kind.field;
+        wrong += r.errors;
     }
     if (!anyRecipient)
         return refuse(Tone::Warning, QLatin1String(NoRecipientMessage), Field::To);
     if (wrong.isEmpty())
         return {};
-
-    const bool one = wrong.size() == 1;
-    QString text = QLatin1String(one ? "This recipient is not a mail address:" : "These recipients are not mail addresses:")
-        + QStringLiteral("\r\n\r\n") + wrong.mid(0, kNamedAddresses).join(QStringLiteral("\r\n"));
-    if (wrong.size() > kNamedAddresses)
-        text += QStringLiteral("\r\n... and %1 more").arg(wrong.size() - kNamedAddresses);
-    text += QStringLiteral("\r\n\r\nPlease correct ") + QLatin1String(one ? "it" : "them")
-        + QStringLiteral(" before sending.");
+    const QString text = MailStorer::refusalText(wrong, QStringLiteral("sending"));
     return refuse(Tone::Warning, text, firstWrong);
 }

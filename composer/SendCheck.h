@@ -11,7 +11,7 @@ struct ConfigSettings;
 
 // What Send and Ms OE check before anything is stored or connected, in the order they
 // check it: a send already running, an empty letter, the SMTP account (Send only), a mail
-// without any recipient, recipients whose addresses plainly are not addresses, and last
+// without any recipient, recipients that are no addresses, and last
 // a missing subject, which is a question, not a refusal.
 class SendCheck
 {
@@ -44,8 +44,6 @@ public:
 
     static constexpr const char *NoRecipientMessage = "Please enter at least one recipient.";
     static constexpr const char *NoSubjectQuestion = "Send this mail without a subject?";
-    // Names at most this many wrong addresses; the rest are counted.
-    static constexpr int kNamedAddresses = 10;
 
 private:
     Verdict checkRecipients(const ComposedMail &mail, const TMailMessage &MSG) const;

@@ -1,19 +1,28 @@
-// Folding of the header block for output: lines longer than 72 characters are broken
-// at a space, "," or ";" outside quotes and continued with CR LF TAB.
+// Folding of the header block for output (RFC 5322 2.2.3): a line longer than 78
+// characters is broken before a blank outside double quotes, the blank starting the
+// next line, so that unfolding gives back the line as it was. A line with no such blank
+// within 78 characters is broken at the next one; past 998 characters a blank inside
+// quotes serves too (folding white space may stand in a quoted string).
 #include "mail/MimeHelpers.h"
 
 #include "text/LineBreaks.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
-constexpr std::size_t kMaxLine = 72;
+constexpr std::size_t kMaxLine = 78;
+constexpr std::size_t kHardLimit = 998;
 
-// Folds one line. The quote state is computed once for the whole line; a rest that
-// is folded again starts outside quotes (breaks are only taken outside), so its
-// state is the same slice of that array. This keeps a very long line linear.
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// Folds one line. The quote state is computed once for the whole line, so that a very
+// long line stays linear.
 void foldLine(std::string_view line, std::string &out)
 {
     if (line.size() <= kMaxLine) {
@@ -21,49 +30,62 @@ void foldLine(std::string_view line, std::string &out)
         return;
     }
     std::vector<bool> quoted(line.size());
-    bool inDouble = false, inSingle = false;
+    bool inQuote = false;
     for (std::size_t i = 0; i < line.size(); ++i) {
         const char c = line[i];
-        if (c == '"' && !inSingle)
-            inDouble = !inDouble;
-        else if (c == '\'' && !inDouble)
-            inSingle = !inSingle;
-        quoted[i] = inDouble || inSingle || c == '"' || c == '\'';
-    }
-
-    std::size_t pos = 0;                 // start of the current (rest of the) line
-    std::size_t colonSpace = line.find(": "); // first ": " at or after pos, cached
-    while (line.size() - pos > kMaxLine) {
-        std::size_t valueStart;
-        if (line[pos] == '\t') {
-            valueStart = 35;
-        } else {
-            if (colonSpace != npos && colonSpace < pos)
-                colonSpace = line.find(": ", pos);
-            valueStart = colonSpace == npos ? 1 : colonSpace - pos + 2;
+        quoted[i] = inQuote;
+        if (inQuote && c == '\\' && i + 1 < line.size()) {
+            quoted[++i] = true;
+            continue;
         }
-        std::size_t found = npos;
-        for (std::size_t k = kMaxLine + 1; k >= 1 && k - 1 >= valueStart; --k) {
-            const std::size_t i = pos + k - 1;
-            const char c = line[i];
-            // One past the limit, only a blank after "," or ";": that is where a fold after
-            // the "," or ";" left it when the line was read back (unfolding puts a blank
-            // there), so the line is folded as it was the first time.
-            if (k > kMaxLine && !(c == ' ' && (line[i - 1] == ',' || line[i - 1] == ';')))
-                continue;
-            if ((c == ' ' || c == ',' || c == ';') && !quoted[i]) {
-                found = i;
-                break;
+        if (c == '"')
+            inQuote = !inQuote;
+    }
+    // The first line breaks only inside its value, after at least one character of it.
+    const std::size_t colon = line.find(": ");
+    std::size_t pos = 0;
+    while (line.size() - pos > kMaxLine) {
+        const std::size_t text = line.find_first_not_of(" \t", pos);
+        std::size_t low = pos == 0 && colon != npos ? colon + 3 : text + 1;
+        if (text == npos || low >= line.size())
+            break;
+        auto search = [&](std::size_t from, std::size_t to, bool inQuotes) {
+            // Downwards from `from` to `to` when from > to, else upwards.
+            if (from >= to) {
+                for (std::size_t i = from + 1; i-- > to;)
+                    if (isBlank(line[i]) && (inQuotes || !quoted[i]))
+                        return i;
+            } else {
+                for (std::size_t i = from; i < to; ++i)
+                    if (isBlank(line[i]) && (inQuotes || !quoted[i]))
+                        return i;
             }
+            return npos;
+        };
+        std::size_t found = npos;
+        if (low <= pos + kMaxLine) {
+            // Between list entries where one ends within reach, else at any blank.
+            for (std::size_t i = pos + kMaxLine + 1; i-- > std::max(low, std::size_t(1));)
+                if (isBlank(line[i]) && !quoted[i] && line[i - 1] == ',') {
+                    found = i;
+                    break;
+                }
+            if (found == npos || found - pos < kMaxLine / 2)
+                found = search(pos + kMaxLine, low, false);
+        }
+        if (found == npos)
+            found = search(std::max(low, pos + kMaxLine + 1), line.size(), false);
+        if ((found == npos || found - pos > kHardLimit) && line.size() - pos > kHardLimit) {
+            std::size_t inside = low <= pos + kMaxLine ? search(pos + kMaxLine, low, true) : npos;
+            if (inside == npos)
+                inside = search(std::max(low, pos + kMaxLine + 1), line.size(), true);
+            if (inside != npos && (found == npos || inside < found))
+                found = inside;
         }
         if (found == npos)
             break;
-        if (line[found] == ' ') {
-            out.append(line.substr(pos, found - pos)).append("\r\n\t");
-        } else {
-            out.append(line.substr(pos, found + 1 - pos)).append("\r\n\t");
-        }
-        pos = found + 1;
+        out.append(line.substr(pos, found - pos)).append("\r\n");
+        pos = found;
     }
     out.append(line.substr(pos)).append("\r\n");
 }

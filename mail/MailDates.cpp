@@ -18,14 +18,11 @@ std::string Rfc822Date(const QDateTime &dateTime)
     if (day < 0 || month < 0 || month > 11)
         return {};
 
+    // Always a numeric zone: RFC 5322 counts "GMT" among the obsolete forms.
     char zone[8];
     const int offset = LocalTime::offsetMinutes(dateTime);
-    if (offset == 0) {
-        std::snprintf(zone, sizeof zone, "GMT");
-    } else {
-        const int a = std::abs(offset) % (100 * 60);
-        std::snprintf(zone, sizeof zone, "%c%02d%02d", offset > 0 ? '+' : '-', a / 60, a % 60);
-    }
+    const int a = std::abs(offset) % (100 * 60);
+    std::snprintf(zone, sizeof zone, "%c%02d%02d", offset < 0 ? '-' : '+', a / 60, a % 60);
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.3s, %02d %.3s %04d %02d:%02d:%02d %s", kDays + day * 4, date.day(),
                   kMonths + month * 4, date.year(), time.hour(), time.minute(), time.second(), zone);

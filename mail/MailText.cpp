@@ -12,8 +12,6 @@
 
 namespace {
 
-// The longest payload of an encoded word "=?UTF-8?X?...?=" within 75 characters.
-constexpr std::size_t kWordPayload = 63;
 // Percent-encoded characters in one section of an extended parameter.
 constexpr std::size_t kSectionLength = 60;
 
@@ -347,29 +345,51 @@ QString safeFileName(const QString &name)
     return trimBlanks(stem + extension);
 }
 
-std::string utf8Words(const QString &text)
+std::string encodedWords(std::string_view bytes, std::string_view charset)
 {
-    const QByteArray utf8 = text.toUtf8();
-    const std::string_view all(utf8.constData(), static_cast<std::size_t>(utf8.size()));
-    const bool useB = qCost(all) > bCost(all.size());
+    const std::string label(charset);
+    const bool utf8 = lowerLabel(label) == "utf-8";
+    // Q keeps Western text readable; B where Q would be a third longer.
+    const bool useB = 3 * qCost(bytes) > 4 * bCost(bytes.size());
     std::string out;
     std::string_view chunk;
+    // "=?" + label + "?X?" + payload + "?=" stays within 68 characters: within the 75
+    // of RFC 2047, and within 78 on a first line behind "Reply-To: ".
+    const std::size_t payload = label.size() < 52 ? 68 - 7 - label.size() : 8;
     auto flushWord = [&] {
         if (chunk.empty())
             return;
         if (!out.empty())
             out += ' ';
-        out += useB ? "=?UTF-8?B?" : "=?UTF-8?Q?";
+        out.append("=?").append(label).append(useB ? "?B?" : "?Q?");
         if (useB)
             out += QByteArray(chunk.data(), static_cast<qsizetype>(chunk.size())).toBase64().toStdString();
         else
             appendQ(chunk, out);
         out += "?=";
     };
-    for (const std::string_view character : characters(utf8)) {
-        const std::string_view longer(chunk.empty() ? character.data() : chunk.data(),
-                                      chunk.size() + character.size());
-        if (!chunk.empty() && (useB ? bCost(longer.size()) : qCost(longer)) > kWordPayload) {
+    auto fits = [&](std::string_view text) { return (useB ? bCost(text.size()) : qCost(text)) <= payload; };
+    // A word ends between characters: in UTF-8 never inside one; preferably just after
+    // a space of the text, which the word keeps (blanks between words are no text).
+    std::size_t start = 0;
+    for (std::size_t i = 1; i <= bytes.size(); ++i) {
+        if (i < bytes.size() && utf8 && (static_cast<unsigned char>(bytes[i]) & 0xC0) == 0x80)
+            continue;
+        const std::string_view character = bytes.substr(start, i - start);
+        start = i;
+        std::string_view longer(chunk.empty() ? character.data() : chunk.data(), chunk.size() + character.size());
+        if (!chunk.empty() && !fits(longer)) {
+            const std::size_t space = chunk.rfind(' ');
+            if (space != std::string_view::npos && space + 1 < chunk.size()) {
+                const std::string_view rest = longer.substr(space + 1);
+                chunk = chunk.substr(0, space + 1);
+                flushWord();
+                chunk = rest;
+                if (fits(rest))
+                    continue;
+                longer = rest;
+                chunk = rest.substr(0, rest.size() - character.size());
+            }
             flushWord();
             chunk = character;
         } else {
@@ -380,11 +400,28 @@ std::string utf8Words(const QString &text)
     return out;
 }
 
+std::string utf8Words(const QString &text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    return encodedWords(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())), "UTF-8");
+}
+
 std::string headerWord(const QString &text, std::string_view charset)
 {
-    if (const std::optional<std::string> bytes = StoredText::windows1252(text))
-        return EncodeHeaderWord(*bytes, charset);
-    return utf8Words(text);
+    const std::optional<std::string> bytes = StoredText::windows1252(text);
+    if (!bytes)
+        return utf8Words(text);
+    bool plain = bytes->find("=?") == std::string::npos;
+    std::size_t run = 0;
+    for (const char c : *bytes) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        run = c == ' ' ? 0 : run + 1;
+        if (u > 126 || (u < 32) || run > 66)
+            plain = false;
+    }
+    if (plain)
+        return *bytes;
+    return encodedWords(*bytes, CharsetLabel(*bytes, charset));
 }
 
 std::string quotedName(const QString &text, std::string_view charset)

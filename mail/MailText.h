@@ -38,12 +38,16 @@ QString trimBlanks(const QString &text);
 QString safeFileName(const QString &name);
 
 // ---- writing
-// UTF-8 encoded words of at most 75 characters each, separated by spaces; Q when that is
+// UTF-8 encoded words of at most 68 characters each, separated by spaces; Q when that is
 // shorter than B. Only letters, digits and "!*+-/" stand for themselves in Q, so the
 // words are safe in a phrase, inside double quotes and in a parameter.
 std::string utf8Words(const QString &text);
-// A subject: EncodeHeaderWord of the Windows-1252 bytes when the text fits, else
-// utf8Words.
+// The bytes as encoded words naming `charset`, at most 68 characters each, separated by
+// spaces, so that a header folds between them; a UTF-8 character is never split.
+std::string encodedWords(std::string_view bytes, std::string_view charset);
+// A subject: plain ASCII as it is when it folds (no run of more than 66 characters without
+// a blank); otherwise encoded words, in `charset` when Windows-1252 holds the text, else
+// in UTF-8.
 std::string headerWord(const QString &text, std::string_view charset);
 // A display name or file name in double quotes, encoded as above.
 std::string quotedName(const QString &text, std::string_view charset);

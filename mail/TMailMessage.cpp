@@ -190,20 +190,23 @@ void TMailMessage::SetBodyText(std::string_view text, TMailPart *&part, std::str
     std::string body = LineBreaks::toCrLf(text);
     if (!part) {
         if (TextContainer) {
+            // With pictures beside both texts the HTML opens the related container.
+            const bool split = AlternativePart && RelatedPart && RelatedPart->ParentPart == AlternativePart;
+            TMailPart *container = split && contentType == "text/html" ? RelatedPart : TextContainer;
             TMailPart *created = newPart();
-            created->ParentPart = TextContainer;
-            created->ParentBoundary = TextContainer->Boundary();
+            created->ParentPart = container;
+            created->ParentBoundary = container->Boundary();
             int position;
-            if (contentType == "text/plain")
+            if (contentType == "text/plain" || container != TextContainer)
                 position = 0;
             else if (contentType == "text/html")
-                position = (!TextContainer->SubParts.IsEmpty()
-                            && TextContainer->SubParts.First()->ContentType() == "text/plain")
+                position = (!container->SubParts.IsEmpty()
+                            && container->SubParts.First()->ContentType() == "text/plain")
                                ? 1
                                : 0;
             else
-                position = TextContainer->SubParts.Count();
-            TextContainer->SubParts.Insert(position, created);
+                position = container->SubParts.Count();
+            container->SubParts.Insert(position, created);
             part = created;
         } else {
             part = this;
@@ -216,6 +219,7 @@ void TMailMessage::SetBodyText(std::string_view text, TMailPart *&part, std::str
     part->SetHeaderParam("Content-Type", "charset", "\"" + CharsetLabel(part->DecodedBody, Charset) + "\"");
     part->SetHeaderValue("Content-Disposition", "inline");
     part->SetHeaderValue("Content-Length", std::to_string(part->EncodedBody.size()));
+    markRelatedRoot();
     NeedRebuild = true;
 }
 
@@ -329,6 +333,7 @@ void TMailMessage::attachNew(std::string bytes, const QString &name, const std::
         }
     }
     Attachments.Add(part);
+    markRelatedRoot();
     NeedRebuild = true;
 }
 
@@ -427,17 +432,28 @@ void TMailMessage::ArrangeParts(int reason)
     TMailPart *alternative = nullptr;
     if (ordinary > 1 || (ordinary >= 1 && (texts > 0 || embedded > 0)))
         mixed = makeContainer(nullptr, "multipart/mixed", "_mixed");
-    if (embedded > 0)
-        related = makeContainer(mixed, "multipart/related", "_related");
-    if (texts > 1)
-        alternative = makeContainer(related ? related : mixed, "multipart/alternative", "_alternative");
+    // Plain and HTML with pictures: alternative { plain, related { HTML, pictures } }, so
+    // that a reader of the plain text finds it whole and the pictures belong to the HTML.
+    const bool split = texts > 1 && embedded > 0;
+    if (split) {
+        alternative = makeContainer(mixed, "multipart/alternative", "_alternative");
+        related = makeContainer(alternative, "multipart/related", "_related");
+    } else {
+        if (embedded > 0)
+            related = makeContainer(mixed, "multipart/related", "_related");
+        if (texts > 1)
+            alternative = makeContainer(related ? related : mixed, "multipart/alternative", "_alternative");
+    }
     TextContainer = alternative ? alternative : related ? related : mixed;
 
-    auto insertInto = [&](TMailPart *container, TMailPart *part) {
+    auto insertInto = [&](TMailPart *container, TMailPart *part, int position = -1) {
         part->OwnerMessage = this;
         part->ParentPart = container;
         part->ParentBoundary = container->Boundary();
-        container->SubParts.Add(part);
+        if (position < 0)
+            container->SubParts.Add(part);
+        else
+            container->SubParts.Insert(position, part);
         placed.insert(part);
     };
 
@@ -449,7 +465,11 @@ void TMailMessage::ArrangeParts(int reason)
             continue;
         part->Detach();
         if (TextContainer) {
-            insertInto(TextContainer, part);
+            // Split: the plain text before the related container, the HTML first in it.
+            if (split)
+                insertInto(part == PlainPart ? alternative : related, part, 0);
+            else
+                insertInto(TextContainer, part);
             part->SetHeaderValue("Content-Type", type);
             part->SetHeaderValue("Content-Disposition", "inline");
             part->Decode();
@@ -549,6 +569,17 @@ void TMailMessage::ArrangeParts(int reason)
     MixedPart = mixed;
     RelatedPart = related;
     AlternativePart = alternative;
+    markRelatedRoot();
+}
+
+void TMailMessage::markRelatedRoot()
+{
+    // RFC 2387: the related container names the type of its first part, the one shown.
+    if (!RelatedPart || RelatedPart->SubParts.IsEmpty())
+        return;
+    const std::string type = RelatedPart->SubParts.First()->ContentType();
+    if (!type.empty())
+        RelatedPart->SetHeaderParam("Content-Type", "type", "\"" + WithoutLineBreaks(type) + "\"");
 }
 
 // ---------------------------------------------------------------- writing
@@ -582,10 +613,16 @@ void TMailMessage::writeMultipartBody(const PieceSink &sink) const
         for (const std::string &line : child->Headers) {
             if (line.empty())
                 continue;
-            // A line break inside a field is a blank, as in the message's own fields.
+            // A line break inside a field is a blank, as in the message's own fields. A
+            // part's line is folded only past what a mail line may hold (998): reading a
+            // part joins folded lines less faithfully than the message's own.
             const std::string_view field = HeaderLineBreaks::blankInside(line, store);
-            sink(field, field.data() == line.data());
-            sink("\r\n", true);
+            if (field.size() > 998) {
+                sink(FoldHeaders(field), false);
+            } else {
+                sink(field, field.data() == line.data());
+                sink("\r\n", true);
+            }
             MessagePump::serve();
         }
         sink("\r\n", true);

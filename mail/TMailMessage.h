@@ -43,7 +43,9 @@ public:
     TMailPart *MixedPart = nullptr;
     TMailPart *RelatedPart = nullptr;
     TMailPart *AlternativePart = nullptr;
-    // The innermost container, which receives the text bodies.
+    // The container that receives the text bodies: the innermost one, or, when plain and
+    // HTML stand beside pictures, the alternative container, whose related container
+    // takes the HTML.
     TMailPart *TextContainer = nullptr;
 
     // Published properties.
@@ -153,6 +155,10 @@ public:
     void SetReplyToText(const QString &name, const QString &address);
     QString SubjectText() const;
     void SetSubjectText(const QString &text);
+    // Writes the address fields and the subject of a loaded mail again in the form the
+    // setters write (a stored mail sent again goes out in the corrected form). A field
+    // that does not read as addresses stays as it stands.
+    void RewriteFields();
 
     // Splits text into lines at CR LF, CR or LF (a final line break adds no empty line).
     static std::vector<std::string> SplitLines(std::string_view text);
@@ -165,6 +171,8 @@ private:
     // only during it.
     using PieceSink = std::function<void(std::string_view piece, bool lasting)>;
     void writeMultipartBody(const PieceSink &sink) const;
+    // Sets the "type" parameter of the related container to its first part's type.
+    void markRelatedRoot();
     friend class TMailPart;
     friend class MailTextReader;
 

@@ -1,6 +1,7 @@
 // The message's address, subject, date and identity fields.
 #include "mail/TMailMessage.h"
 
+#include "mail/AddressList.h"
 #include "mail/DisplayName.h"
 #include "mail/MailText.h"
 #include "mail/MimeHelpers.h"
@@ -81,8 +82,15 @@ void TMailMessage::ReadAddress(std::string_view fieldName, std::string &name, st
 
 void TMailMessage::readAddressRaw(std::string_view fieldName, std::string &name, std::string &address) const
 {
-    enum State { Undecided, InName, InAddress };
     const std::string value = TrimBlanks(HeaderValue(fieldName));
+    // A mailbox as RFC 5322 writes it; anything else is read as the older forms were.
+    if (const std::vector<AddressList::Entry> entries = AddressList::read(value);
+        entries.size() == 1 && entries.front().error.empty()) {
+        name = TrimBlanks(entries.front().name);
+        address = entries.front().address;
+        return;
+    }
+    enum State { Undecided, InName, InAddress };
     State state = Undecided;
     std::string gathered, nameText, addressText;
     char closing = 0; // inside a quoted stretch: the character that ends it
@@ -132,22 +140,13 @@ void TMailMessage::setAddressField(std::string_view field, std::string_view name
         setWholeField(Headers, field, "");
         return;
     }
-    std::string value;
-    if (!name.empty())
-        value = "\"" + encodeDisplayName(name, Charset) + "\" <" + addr + ">";
-    else
-        value = "<" + addr + ">";
-    setWholeField(Headers, field, value);
+    setWholeField(Headers, field, AddressList::mailbox(Ansi::toQString(name), addr, Charset));
 }
 
 void TMailMessage::setAddressFieldText(std::string_view field, const QString &name, const QString &address)
 {
-    if (const std::optional<std::string> bytes = StoredText::windows1252(name)) {
-        setAddressField(field, *bytes, StoredText::fromQString(address));
-        return;
-    }
     const std::string addr = TrimBlanks(WithoutLineBreaks(StoredText::fromQString(address)));
-    setWholeField(Headers, field, addr.empty() ? std::string() : MailText::quotedName(name, Charset) + " <" + addr + ">");
+    setWholeField(Headers, field, addr.empty() ? std::string() : AddressList::mailbox(name, addr, Charset));
 }
 
 void TMailMessage::SetFrom(std::string_view name, std::string_view address)
@@ -178,12 +177,29 @@ std::string TMailMessage::DecodedSubject() const
 
 void TMailMessage::SetSubject(std::string_view text)
 {
-    setWholeField(Headers, "Subject", EncodeHeaderWord(text, Charset));
+    SetSubjectText(Ansi::toQString(text));
 }
 
 void TMailMessage::SetSubjectText(const QString &text)
 {
     setWholeField(Headers, "Subject", MailText::headerWord(text, Charset));
+}
+
+void TMailMessage::RewriteFields()
+{
+    for (TMailRecipients *list : {&ToRecipients, &CcRecipients, &BccRecipients})
+        if (list->Count() > 0 && list->Error().empty())
+            list->WriteBack();
+    for (const char *field : {"From", "Reply-To"}) {
+        const std::vector<AddressList::Entry> entries = AddressList::read(TrimBlanks(HeaderValue(field)));
+        if (entries.size() != 1 || !entries.front().error.empty())
+            continue;
+        QString name, address;
+        ReadAddressText(field, name, address);
+        setAddressFieldText(field, name, address);
+    }
+    if (fieldLine(Headers, "Subject") >= 0)
+        SetSubjectText(SubjectText());
 }
 
 void TMailMessage::SetDate(const QDateTime &dateTime)

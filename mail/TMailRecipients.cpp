@@ -1,5 +1,6 @@
 #include "mail/TMailRecipients.h"
 
+#include "mail/AddressList.h"
 #include "mail/MailText.h"
 #include "mail/MimeHelpers.h"
 #include "mail/TMailMessage.h"
@@ -28,85 +29,39 @@ void TMailRecipients::Refresh() const
     m_names.clear();
     m_addresses.clear();
     m_texts.clear();
+    m_error.clear();
     const std::string prefix = m_label + ":";
     for (const std::string &line : headers)
         if (StartsWithNoCase(line, prefix))
-            parseLine(HeaderLineValue(line));
+            parseLine(std::string_view(line).substr(prefix.size()));
     m_mark = headers;
     m_hasMark = true;
 }
 
 void TMailRecipients::parseLine(std::string_view value) const
 {
-    std::string name, address;
-    bool inAddress = false;
-    // The name holds more than blanks. Kept as the name grows: trimming the name at every
-    // quote would read it again each time, and a field of many quote pairs would take time
-    // in the square of its length.
-    bool nameHasText = false;
-    char closing = 0; // inside a quoted stretch: the character that ends it
-    auto addToName = [&](char c) {
-        name += c;
-        nameHasText = nameHasText || (c != ' ' && c != '\t');
-    };
-
-    auto endEntry = [&]() {
-        const std::string addr = TrimBlanks(address);
-        std::string nm = TrimBlanks(name);
-        // An entry with neither name nor address (",," or a trailing ",") is no recipient.
-        if (!addr.empty()) {
-            m_names.push_back(DecodeHeaderWords(nm));
-            m_texts.push_back(MailText::headerText(nm));
-            m_addresses.push_back(addr);
-        } else if (!nm.empty()) {
+    for (AddressList::Entry &e : AddressList::read(value)) {
+        if (!e.error.empty()) {
+            // Kept as it stands, so that it shows, and is written back, unchanged; the
+            // session refuses to send it (Error).
+            if (m_error.empty())
+                m_error = m_label + ": " + e.error;
             m_names.emplace_back();
             m_texts.emplace_back();
-            m_addresses.push_back(std::move(nm));
-        }
-        name.clear();
-        nameHasText = false;
-        address.clear();
-        inAddress = false;
-    };
-
-    for (const char c : value) {
-        if (closing) {
-            if (c == closing)
-                closing = 0;
-            else if (!inAddress)
-                addToName(c);
+            m_addresses.push_back(std::move(e.text));
             continue;
         }
-        if (c == '"' || c == '(') {
-            if (!inAddress && address.empty() && nameHasText) {
-                // "addr (Name)": the text before the stretch was the address.
-                address = TrimBlanks(name);
-                name.clear();
-                nameHasText = false;
-            } else if (inAddress && !address.empty()) {
-                inAddress = false;
-            }
-            closing = c == '"' ? '"' : ')';
-            continue;
-        }
-        if (c == ',' || c == ';') {
-            endEntry();
-            continue;
-        }
-        if (!inAddress) {
-            if (c == '<')
-                inAddress = true;
-            else if (c != '>')
-                addToName(c);
-        } else {
-            if (c == '>')
-                inAddress = false;
-            else if (c != ' ' && c != '<')
-                address += c;
-        }
+        const std::string name = TrimBlanks(e.name);
+        m_names.push_back(DecodeHeaderWords(name));
+        m_texts.push_back(MailText::headerText(name));
+        m_addresses.push_back(std::move(e.address));
     }
-    if (!value.empty())
-        endEntry();
+}
+
+std::string TMailRecipients::Error() const
+{
+    Refresh();
+    return m_error;
 }
 
 std::string TMailRecipients::NameAt(int index) const
@@ -216,20 +171,26 @@ void TMailRecipients::WriteBack()
     std::vector<std::string> names, addresses;
     std::vector<QString> texts;
     std::string value;
+    m_error.clear();
     for (std::size_t i = 0; i < m_addresses.size(); ++i) {
         std::string addr = TrimBlanks(WithoutLineBreaks(m_addresses[i]));
         if (addr.empty())
             continue;
         QString text = i < m_texts.size() ? MailText::trimBlanks(m_texts[i]) : QString();
-        // What reading the field back gives: the bytes of an encoded word are the
-        // Windows-1252 bytes of a name that fits, else UTF-8.
-        std::string nm = StoredText::fromQString(text);
         if (!value.empty())
             value += ", ";
-        if (!text.isEmpty())
-            value += MailText::quotedName(text, m_owner->Charset) + " ";
-        value += "<" + addr + ">";
-        names.push_back(std::move(nm));
+        if (const std::string why = AddressList::addressError(addr); !why.empty()) {
+            // Not an address: written as it stands, never made into one.
+            if (m_error.empty())
+                m_error = m_label + ": \"" + addr + "\": " + why;
+            value += addr;
+            text.clear();
+        } else {
+            value += AddressList::mailbox(text, addr, m_owner->Charset);
+        }
+        // What reading the field back gives: the bytes of an encoded word are the
+        // Windows-1252 bytes of a name that fits, else UTF-8.
+        names.push_back(StoredText::fromQString(text));
         texts.push_back(std::move(text));
         addresses.push_back(std::move(addr));
     }

@@ -9,7 +9,8 @@
 class TMailMessage;
 
 // One recipient field ("To", "Cc" or "Bcc") of a message, kept as parallel lists of
-// display names and addresses (an empty name means "address only"). The lists are
+// display names and addresses (an empty name means "address only"), read as address
+// lists (AddressList) and written as RFC 5322 mailboxes. The lists are
 // read from the message's header lines whenever those changed since the last read, and
 // written back into them by SetAll, Add and WriteBack.
 class TMailRecipients
@@ -38,6 +39,10 @@ public:
     // The addresses as comma text: comma-separated, an entry holding a space, comma,
     // double quote or control character in double quotes (inner quotes doubled).
     std::string AddressList() const;
+
+    // Why an entry of the field is no address ("To: \"Lena Novak\": a name without an
+    // address"), or empty. Such an entry is kept as it stands, name empty.
+    std::string Error() const;
 
     // The name as characters: encoded words read in their charsets.
     QString NameText(int index) const;
@@ -75,4 +80,5 @@ private:
     // The header lines the lists were last read from or written to.
     mutable std::vector<std::string> m_mark;
     mutable bool m_hasMark = false;
+    mutable std::string m_error;
 };

@@ -1,8 +1,10 @@
 #include "mailbox/MailSummary.h"
 
+#include "mail/AddressList.h"
 #include "mail/MailText.h"
 #include "mail/MimeHelpers.h"
 #include "text/LineBreaks.h"
+#include "text/StoredText.h"
 
 #include <algorithm>
 #include <array>
@@ -108,28 +110,43 @@ MailSummary MailSummary::build(std::int64_t position, std::int64_t length, char 
     size_t nextCR = findFrom('\r', 0);
     size_t nextLF = findFrom('\n', 0);
     size_t start = 0;
+    // The "To:" field with its folded lines; read when it ends.
+    std::string toValue;
+    bool inTo = false, hasTo = false;
     while (start < size) {
         if (nextCR < start)
             nextCR = findFrom('\r', start);
         if (nextLF < start)
             nextLF = findFrom('\n', start);
         const size_t stop = std::min(nextCR, nextLF);
-        const std::string_view line = trimmed(window.substr(start, stop - start));
+        const std::string_view raw = window.substr(start, stop - start);
+        const std::string_view line = trimmed(raw);
         start = stop;
         start += LineBreaks::lengthAt(window, start);
 
+        if (inTo && !raw.empty() && (raw.front() == ' ' || raw.front() == '\t')) {
+            toValue.append(" ").append(line);
+            continue;
+        }
+        inTo = false;
         if (StartsWithNoCase(line, "TO:")) {
-            const std::string_view rest = line.substr(3);
-            const size_t open = rest.find('"');
-            const size_t close = open == std::string_view::npos ? open : rest.find('"', open + 1);
-            summary.to = close == std::string_view::npos ? std::string() : std::string(rest.substr(open + 1, close - open - 1));
-            summary.toText = MailText::headerText(summary.to);
+            toValue.assign(line.substr(3));
+            inTo = hasTo = true;
         } else if (StartsWithNoCase(line, "SUBJECT:")) {
-            const std::string_view raw = trimmed(line.substr(8));
-            summary.subject = DecodeHeaderWords(raw);
-            summary.subjectText = MailText::headerText(raw);
+            const std::string_view rawSubject = trimmed(line.substr(8));
+            summary.subject = DecodeHeaderWords(rawSubject);
+            summary.subjectText = MailText::headerText(rawSubject);
         } else if (StartsWithNoCase(line, "DATE:")) {
             summary.date = formatDate(line.substr(5));
+        }
+    }
+    if (hasTo) {
+        // The first recipient's name, or its address when it has none.
+        const std::vector<AddressList::Entry> entries = AddressList::read(toValue);
+        if (!entries.empty() && entries.front().error.empty()) {
+            const AddressList::Entry &first = entries.front();
+            summary.to = first.name.empty() ? first.address : first.name;
+            summary.toText = first.name.empty() ? StoredText::toQString(first.address) : MailText::headerText(first.name);
         }
     }
     return summary;

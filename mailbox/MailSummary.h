@@ -13,7 +13,8 @@ struct MailSummary
     std::string sizeText;     // "12 KB", "3 MB"
     char boxCode = 0;
     char attachFlag = 0;
-    std::string to;           // the first quoted name of the last "To:" line, as it stands
+    std::string to;           // the first recipient of the last "To:" field: its name as it stands
+                              // (encoded words kept), or its address when it has no name
     std::string subject;      // decoded (bytes of every encoded word, whatever its charset)
     // The same as the mail list shows them: encoded words read in their charsets.
     QString toText;

@@ -50,10 +50,12 @@ void addRow(std::vector<std::string> &out, int page, const Content &content, con
     const size_t index = static_cast<size_t>(page - 1);
     const std::string alt = index < content.altTexts.size() ? escaped(content.altTexts[index]) : std::string();
     const std::string width = content.pictureWidth > 0 ? " width=" + std::to_string(content.pictureWidth) : "";
-    out.push_back("<TR><TD><IMG alt=\"" + alt + "\" border=0 hspace=0 src=\"cid:" + n + ".jpg\"" + width
+    const std::string cid = index < content.contentIds.size() ? content.contentIds[index] : n + ".jpg";
+    out.push_back("<TR><TD><IMG alt=\"" + alt + "\" border=0 hspace=0 src=\"cid:" + cid + "\"" + width
                   + " style=\"max-width:100%;height:auto\">");
-    out.push_back("<map name=\"Map" + n + "\"><area shape=\"rect\" coords=\"" + x1 + ",1," + x2
-                  + ",30\" href=\"" + VendorLinks::HomePage + "\"></map>");
+    if (content.footerLink)
+        out.push_back("<map name=\"Map" + n + "\"><area shape=\"rect\" coords=\"" + x1 + ",1," + x2
+                      + ",30\" href=\"" + VendorLinks::HomePage + "\"></map>");
     out.emplace_back("</TD></TR><TR>");
 }
 

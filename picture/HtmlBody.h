@@ -7,7 +7,8 @@
 #include <vector>
 
 // The HTML page of a picture mail: the page pictures one under the other, each
-// followed by an image map to the maker's home page, and a credit line. Each picture
+// followed by an image map to the maker's home page, and a credit line (both only with
+// the credit link on). Each picture
 // carries its page's text as alt text, and a hidden block before the pictures carries the
 // letter's text, so that filters, inbox lines and screen readers find the words.
 namespace HtmlBody {
@@ -20,12 +21,16 @@ struct Content
     std::vector<QString> altTexts;
     // The letter's text lines for the hidden block; none, no block.
     QStringList hiddenLines;
-    // The credit line with its link at the end.
+    // The credit line with its link at the end, and the image maps to the home page;
+    // without it the page names the maker's address nowhere.
     bool footerLink = true;
+    // The Content-ID of each page's picture, in page order, without angle brackets; a
+    // page without one refers to "{n}.jpg".
+    std::vector<std::string> contentIds;
 };
 
 // The lines without line ends: the head lines (with the hidden block, when there is
-// text), three per picture, the foot lines.
+// text), three per picture (two without the credit link), the foot lines.
 std::vector<std::string> lines(int pageCount, const Content &content);
 
 // The body text: every line followed by CR LF. `cancelled` is asked before each

@@ -5,6 +5,7 @@
 #include "mailbox/MailStore.h"
 #include "os/AppError.h"
 #include "os/DefaultFont.h"
+#include "os/LocalTime.h"
 #include "picture/HtmlBody.h"
 #include "picture/PageRenderer.h"
 #include "picture/PictureMailText.h"
@@ -16,6 +17,7 @@
 #include <QDir>
 #include <QSaveFile>
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -48,6 +50,7 @@ void SendJob::clearLetter()
     PageCount = 0;
     pageRanges_.clear();
     pageLines_.clear();
+    pageIds_.clear();
 }
 
 void SendJob::LoadLetter(const MailStore &store, std::int64_t position)
@@ -76,6 +79,8 @@ void SendJob::LoadMailText(const std::string &text)
 
 void SendJob::loadLoaded()
 {
+    // A mail stored by an older version goes out in the form written today.
+    FMailMsg.RewriteFields();
     FMailMsg.Rebuild();
     FMailMsg.ScanParts();
     const std::string letter = FMailMsg.PlainText();
@@ -139,8 +144,17 @@ void SendJob::RenderPages()
     PageRenderer renderer(settings_);
     renderer.cancelled = isCancelled;
     renderer.progress = renderProgress;
-    renderer.pageReady = [this](int page, std::string_view jpeg) {
+    pageIds_.clear();
+    // One random stretch for the mail keeps its pictures' Content-IDs unique anywhere,
+    // and they name the sender's domain as RFC 2392 asks.
+    char stamp[24];
+    std::snprintf(stamp, sizeof stamp, "%08X%08X", static_cast<unsigned>(MailRandom32()),
+                  static_cast<unsigned>(MailRandom32()));
+    const std::string domain = FMailMsg.MessageIdDomain(settings_.ACC_SMTPHost);
+    renderer.pageReady = [this, stamp, domain](int page, std::string_view jpeg) {
         FMailMsg.AddPicture(jpeg, std::to_string(page) + ".jpg", std::string(), true);
+        pageIds_.push_back("page" + std::to_string(page) + "." + stamp + "@" + domain);
+        FMailMsg.Attachments.Last()->SetHeaderValue("Content-ID", "<" + pageIds_.back() + ">");
         if (pageAdded)
             pageAdded(page, jpeg);
     };
@@ -155,6 +169,7 @@ bool SendJob::BuildHtmlBody()
     HtmlBody::Content content;
     content.pictureWidth = settings_.PIC_W;
     content.footerLink = settings_.PIC_FooterLink;
+    content.contentIds = pageIds_;
     content.hiddenLines = LetterText::lines(FEdt);
     // Each page says its own text: a screen reader reads the letter page by page.
     LetterText::Options page;
@@ -183,6 +198,8 @@ void SendJob::Rebuild()
 
 void SendJob::RebuildHeaders()
 {
+    // The mail is dated when it goes out, as it gets its Message-ID then.
+    FMailMsg.SetDate(LocalTime::now());
     FMailMsg.SetMessageId(FMailMsg.MessageIdDomain(settings_.ACC_SMTPHost));
     while (FMailMsg.HasHeader("X-Unsent"))
         FMailMsg.SetHeaderValue("X-Unsent", "");

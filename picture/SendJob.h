@@ -58,7 +58,8 @@ public:
     // is sent (TSMTP::RebuildWhileSending), with outerBody as the session's OuterBody.
     bool hasOuterBodies() const { return !m_outer.empty(); }
     std::optional<TransparentStream::Source> outerBody(std::string_view piece) const;
-    // Renders FEdt to pictures "1.jpg", "2.jpg", ... embedded in FMailMsg; sets PageCount.
+    // Renders FEdt to pictures "1.jpg", "2.jpg", ... embedded in FMailMsg, each with a
+    // Content-ID of its own ("page1.RANDOM@domain"); sets PageCount.
     void RenderPages();
     // Replaces the bodies: the letter as text for the plain alternative, the picture page
     // (with each page's text as alt text and the letter's words hidden) as the HTML.
@@ -100,4 +101,6 @@ private:
     // The letter's positions on each rendered page (first, first not drawn).
     std::vector<std::pair<int, int>> pageRanges_;
     std::vector<std::vector<FormatRange::TextLine>> pageLines_;
+    // The Content-ID of each page's picture, without angle brackets.
+    std::vector<std::string> pageIds_;
 };

@@ -250,7 +250,18 @@ void TSMTP::fail(const char *what) const
 
 std::string TSMTP::heloName() const
 {
-    return LocalName.empty() ? TSocketTalk::LocalHost() : LocalName;
+    if (!LocalName.empty())
+        return LocalName;
+    // RFC 5321 4.1.4: the fully qualified name, or else the address literal of this end
+    // of the connection.
+    if (std::string fqdn = TSocketTalk::LocalFqdn(); !fqdn.empty())
+        return fqdn;
+    std::string address = m_talk->LocalAddress();
+    if (const std::size_t scope = address.find('%'); scope != std::string::npos)
+        address.resize(scope);
+    if (address.empty())
+        return "[127.0.0.1]";
+    return address.find(':') != std::string::npos ? "[IPv6:" + address + "]" : "[" + address + "]";
 }
 
 // ---------------------------------------------------------------- judging replies
@@ -368,8 +379,7 @@ bool TSMTP::Connect()
         return false;
     if (Host.empty() || Port < 1 || Port > 65535)
         return false;
-    const std::string name = heloName();
-    if (breaksCommand(name))
+    if (breaksCommand(LocalName))
         fail("Invalid address");
 
     if (IsNumericAddress(Host))
@@ -408,6 +418,8 @@ bool TSMTP::Connect()
         return false;
     }
 
+    // Known once connected: the address literal is that of this end of the connection.
+    const std::string name = heloName();
     bool result = false;
     bool last = ehlo(name);
     if (last && !m_talk->IsEncrypted() && Security != SmtpSecurity::None && offers("STARTTLS")) {
@@ -422,14 +434,18 @@ bool TSMTP::Connect()
     }
     if (last) {
         m_connected = true;
-        // AUTH LOGIN is probed after every accepted EHLO, whatever the EHLO reply lists.
-        last = exchange("AUTH LOGIN" + CrLf, cmdAuthLogin);
-        m_loginReady = last;
-        if (!last) {
-            last = exchange("NOOP" + CrLf, cmdNoop);
-            // PLAIN carries the credentials in its first command, so it waits for Login.
-            m_authPlain = offersAuth("PLAIN");
-            m_loginReady = m_authPlain;
+        if (offersAuth("PLAIN")) {
+            // PLAIN carries the credentials in its first command, so it waits for Login;
+            // no LOGIN is tried first (a server logs every failed one).
+            m_authPlain = true;
+            m_loginReady = true;
+        } else {
+            // LOGIN is probed when the server offers it, and also when it lists no
+            // mechanism at all, as older servers do.
+            last = exchange("AUTH LOGIN" + CrLf, cmdAuthLogin);
+            m_loginReady = last;
+            if (!last)
+                last = exchange("NOOP" + CrLf, cmdNoop);
         }
         result = true;
     } else {
@@ -521,6 +537,9 @@ bool TSMTP::SendMail()
     // The addresses themselves, not their comma text: nothing is quoted to be split again.
     std::vector<std::string> addresses;
     for (const TMailRecipients *recipients : {&message->ToRecipients, &message->CcRecipients, &message->BccRecipients}) {
+        // A recipient that is no address is refused before anything is sent.
+        if (const std::string error = recipients->Error(); !error.empty())
+            throw AppError(Name + ": " + error);
         const std::vector<std::string> &list = recipients->Addresses();
         addresses.insert(addresses.end(), list.begin(), list.end());
     }

@@ -20,8 +20,9 @@ class TMailMessage;
 class TMailPart;
 class TSocketTalk;
 
-// Delivers one built mail message to an SMTP server: connect and greet (EHLO, falling
-// back to HELO), probe for AUTH LOGIN and log in when asked, send the envelope and the
+// Delivers one built mail message to an SMTP server: connect and greet (EHLO with the
+// machine's full name or address literal, falling back to HELO), choose AUTH PLAIN when
+// offered or else probe AUTH LOGIN, log in when asked, send the envelope and the
 // text after DATA with progress, and QUIT. Speaks through one owned TSocketTalk.
 //
 // TLS, as Security asks (Automatic by default): on port 465 the connection is encrypted
@@ -30,8 +31,8 @@ class TSocketTalk;
 // offered. Tls encrypts from the first byte on any port, StartTls requires STARTTLS, None
 // never encrypts. A failed handshake (an untrusted, expired or wrong-host certificate,
 // ...) is a failed Connect whose LastReply reads "TLS: " and the reason; when it was the
-// certificate, UntrustedCertificate() tells about it. Login uses AUTH LOGIN, or AUTH PLAIN when the server refuses
-// LOGIN and lists PLAIN.
+// certificate, UntrustedCertificate() tells about it. Login uses AUTH PLAIN when the EHLO
+// reply lists it, else AUTH LOGIN.
 // The text after DATA is made transparent while it is sent (TransparentStream), piece by
 // piece from the header block and the body (or the parts, see RebuildWhileSending). A reply, a cancel or a closed connection
 // before all of it is out fails the send and closes the connection, which is then out of
@@ -77,8 +78,8 @@ public:
     int PacketSize = 102400;           // piece size for the message text
     TTalkProgressEvent OnProgress() const; // the owned talk's OnProgress (Sender is this TSMTP)
     void SetOnProgress(TTalkProgressEvent handler);
-    // The name announced in EHLO and HELO; empty: the machine's name as the socket
-    // layer reports it.
+    // The name announced in EHLO and HELO; empty: the machine's fully qualified name, or
+    // the address literal of the connection ("[192.0.2.1]") when it has none.
     std::string LocalName;
 
     // The port on which the server expects TLS from the first byte (SMTPS); on any
@@ -102,8 +103,7 @@ public:
     std::function<std::optional<TransparentStream::Source>(std::string_view piece)> OuterBody;
 
     bool Connected() const { return m_connected; }
-    // Login may be called: the server answered AUTH LOGIN with 334, or refused it and
-    // lists AUTH PLAIN.
+    // Login may be called: the server lists AUTH PLAIN, or answered AUTH LOGIN with 334.
     bool LoginReady() const { return m_loginReady; }
     // The mechanism Login will use: "LOGIN", "PLAIN", or empty when LoginReady is off.
     std::string AuthMechanism() const;

@@ -554,6 +554,27 @@ std::string TSocketTalk::LocalHost()
     return QHostInfo::localHostName().toStdString();
 }
 
+std::string TSocketTalk::LocalFqdn()
+{
+    QString name = QHostInfo::localHostName().trimmed();
+    if (!name.contains(QLatin1Char('.'))) {
+        const QString domain = QHostInfo::localDomainName().trimmed();
+        if (name.isEmpty() || domain.isEmpty())
+            return {};
+        name += QLatin1Char('.') + domain;
+    }
+    if (name.endsWith(QLatin1Char('.')))
+        name.chop(1);
+    // Only letters, digits, hyphens and dots make a name another host can look up.
+    for (const QChar c : name)
+        if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != QLatin1Char('-') && c != QLatin1Char('.'))
+            return {};
+    if (name.startsWith(QLatin1String("localhost"), Qt::CaseInsensitive) || name.contains(QLatin1String(".."))
+        || name.startsWith(QLatin1Char('.')))
+        return {};
+    return name.toStdString();
+}
+
 std::string TSocketTalk::LocalAddress() const
 {
     if (m_socket->state() != QAbstractSocket::ConnectedState)

@@ -134,6 +134,9 @@ public:
 
     // The machine's name as the socket layer reports it.
     static std::string LocalHost();
+    // The machine's fully qualified domain name (the host name, with the local domain
+    // when the host name has no dot); empty when the machine has none ("localhost").
+    static std::string LocalFqdn();
     // The local IP address of the connection as text; empty when not connected.
     std::string LocalAddress() const;
 

@@ -2,6 +2,7 @@
 #include "tools/CliRegistry.h"
 #include "tools/CliSupport.h"
 
+#include "mail/AddressList.h"
 #include "mail/HeaderLineBreaks.h"
 #include "mail/TMailMessage.h"
 #include "os/AppError.h"
@@ -152,30 +153,37 @@ int dump(const QStringList &args)
     return 0;
 }
 
-// "NAME <ADDR>" (the name may be quoted) or an address alone.
-void splitRecipient(const QString &arg, QString &name, QString &address)
+std::vector<AddressList::Entry> readList(const QString &arg)
 {
-    const qsizetype lt = arg.indexOf(QLatin1Char('<'));
-    if (lt < 0) {
-        name.clear();
-        address = arg.trimmed();
-        return;
-    }
-    name = arg.left(lt).trimmed();
-    if (name.size() >= 2 && name.startsWith(QLatin1Char('"')) && name.endsWith(QLatin1Char('"')))
-        name = name.mid(1, name.size() - 2);
-    const qsizetype gt = arg.indexOf(QLatin1Char('>'), lt);
-    address = arg.mid(lt + 1, gt < 0 ? -1 : gt - lt - 1).trimmed();
+    const QByteArray utf8 = arg.toUtf8();
+    return AddressList::read(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
 }
 
-void setRecipients(TMailRecipients &list, const QStringList &args)
+// "NAME <ADDR>" (the name may be quoted) or an address alone, read as every address is;
+// a refusal names the option.
+void splitRecipient(const QString &option, const QString &arg, QString &name, QString &address)
+{
+    const std::vector<AddressList::Entry> entries = readList(arg);
+    if (entries.size() != 1 || !entries.front().error.empty()) {
+        const std::string why = entries.empty() ? "no address" : entries.size() > 1 ? "more than one address"
+                                                                                      : entries.front().error;
+        throw AppError(option.toStdString() + ": " + why);
+    }
+    name = QString::fromUtf8(entries.front().name);
+    address = QString::fromUtf8(entries.front().address);
+}
+
+// Each argument is an address list: "a@x.test, \"B, Jr.\" <b@y.test>".
+void setRecipients(TMailRecipients &list, const QString &option, const QStringList &args)
 {
     QStringList names, addresses;
     for (const QString &arg : args) {
-        QString name, address;
-        splitRecipient(arg, name, address);
-        names << name;
-        addresses << address;
+        for (const AddressList::Entry &e : readList(arg)) {
+            if (!e.error.empty())
+                throw AppError(option.toStdString() + ": " + e.error);
+            names << QString::fromUtf8(e.name);
+            addresses << QString::fromUtf8(e.address);
+        }
     }
     list.SetAllText(names, addresses);
 }
@@ -216,16 +224,16 @@ int build(const QStringList &argsIn)
         message.SetDate(LocalTime::now());
         QString name, address;
         if (from) {
-            splitRecipient(*from, name, address);
+            splitRecipient(QStringLiteral("--from"), *from, name, address);
             message.SetFromText(name, address);
         }
         if (replyTo) {
-            splitRecipient(*replyTo, name, address);
+            splitRecipient(QStringLiteral("--reply-to"), *replyTo, name, address);
             message.SetReplyToText(name, address);
         }
-        setRecipients(message.ToRecipients, to);
-        setRecipients(message.CcRecipients, cc);
-        setRecipients(message.BccRecipients, bcc);
+        setRecipients(message.ToRecipients, QStringLiteral("--to"), to);
+        setRecipients(message.CcRecipients, QStringLiteral("--cc"), cc);
+        setRecipients(message.BccRecipients, QStringLiteral("--bcc"), bcc);
         // Text files are read as UTF-8 when they are that, else as Windows-1252.
         if (plainText)
             message.SetPlainBody(StoredText::toQString(*plainText));

@@ -5,6 +5,7 @@
 #include "config/SmtpPassword.h"
 #include "mail/HeaderLineBreaks.h"
 #include "mail/TMailMessage.h"
+#include "os/LocalTime.h"
 #include "os/QtKeychainKeyring.h"
 #include "smtp/CertificateFacts.h"
 #include "smtp/SmtpSecurity.h"
@@ -199,6 +200,12 @@ int sendCommand(const QStringList &arguments)
     // The message takes the text over (its bodies are stretches of it), and the session
     // writes it anew from the parts while sending: the mail is held once.
     message.LoadFromString(std::move(*text));
+    // What the recipient gets: the fields in today's form, dated now, and without the
+    // hand-over mark of an .eml file ("X-Unsent" asks a mail program to open it as a draft).
+    message.RewriteFields();
+    while (message.HasHeader("X-Unsent"))
+        message.SetHeaderValue("X-Unsent", "");
+    message.SetDate(LocalTime::now());
 
     TSMTP smtp;
     smtp.Host = host->toStdString();

@@ -164,7 +164,7 @@ private slots:
         });
         click(&list, "Button9");
         QCOMPARE(f.dialogs.shown.size(), 3);
-        QVERIFY(f.dialogs.shown[0].text.startsWith(QStringLiteral("\"call on Monday\" does not look like a mail address")));
+        QVERIFY(f.dialogs.shown[0].text.startsWith(QStringLiteral("\"call on Monday\" is not a mail address")));
         QVERIFY(f.dialogs.shown[1].text.startsWith(QStringLiteral("The address book already has an entry \"Anna\"")));
         QVERIFY(f.dialogs.shown[1].buttons == UserDialogs::Buttons::YesNo);
         QCOMPARE(rows->topLevelItemCount(), 2);

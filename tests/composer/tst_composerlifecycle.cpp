@@ -296,7 +296,7 @@ private slots:
         w->Memo_To->setPlainText(QStringLiteral("bob@example.com"));
         w->Memo_CC->setPlainText(QStringLiteral("carol at example.org"));
         w->PIC_IEClick();
-        QVERIFY(f->dialogs.shown.last().text.contains(QStringLiteral("\r\ncarol at example.org\r\n")));
+        QVERIFY(f->dialogs.shown.last().text.contains(QStringLiteral("\r\n\"carol at example.org\": a name without an address\r\n")));
         QCOMPARE(w->focusWidget(), w->Memo_CC);
         QVERIFY(records().empty() && f->opener.calls.isEmpty());
 

@@ -1,5 +1,6 @@
 // A composer keeps a recovery copy of its unsaved letter; a composer brought back from
 // the copy holds the same mail and stores it in place of the mail it was opened from.
+#include "addressbook/AddressBook.h"
 #include "composer/LetterRecovery.h"
 #include "composer/RecoveryFolder.h"
 #include "composer/RecoveryKeeper.h"
@@ -88,7 +89,9 @@ private slots:
         QCOMPARE(w->FRecordPos, pos);
         QVERIFY(!w->recoveryKeeper()->timer().isActive());
 
-        // Save: stored in place of the opened mail, and the copy is gone.
+        // Save: stored in place of the opened mail, and the copy is gone. "Bob" is no
+        // address of its own: the address book gives it one.
+        AddressBook(f.paths.config).StoreAddress("Bob", "bob@example.com");
         w->PIC_SaveClick();
         QVERIFY(!QFile::exists(found[0].path));
         const std::vector<MailSummary> records = MailStore(f.paths.mailBox).ScanStore();

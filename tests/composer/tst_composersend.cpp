@@ -59,7 +59,7 @@ private:
     void checkReceived(const QJsonObject &m)
     {
         ComposerScenario::checkReceived(m, QStringLiteral("Concert plans"), attachment);
-        QCOMPARE(m.value(QStringLiteral("cc")).toArray(), QJsonArray{ComposerScenario::pair("dan@example.net", "dan@example.net")});
+        QCOMPARE(m.value(QStringLiteral("cc")).toArray(), QJsonArray{ComposerScenario::pair("", "dan@example.net")});
     }
     void useAccount(const QString &host = QStringLiteral("127.0.0.1"), int port = 25)
     {
@@ -123,6 +123,42 @@ private slots:
         QCOMPARE(mails[0].mailFrom, QByteArray("ann@example.com"));
         QCOMPARE(mails[0].rcptTos, (QList<QByteArray>{"bob@example.com", "carol@example.org", "dan@example.net"}));
         checkReceived(ComposerScenario::describe(mails[0].content, f->dir.path()));
+    }
+
+    // Recipients typed as address lists reach the server as exactly those addresses; a
+    // line that holds no address is refused, naming it, before anything is stored or sent.
+    void typedAddressLists()
+    {
+        AiosmtpdServer server;
+        server.setLogin("user", "secret");
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        useAccount(server.host(), server.port());
+
+        QPointer<TFM_Cmps> w = writeMail();
+        w->Memo_To->setPlainText(QStringLiteral("Lena Novak"));
+        w->PIC_SendClick();
+        QCOMPARE(f->dialogs.shown.size(), 1);
+        QVERIFY2(f->dialogs.shown[0].text.contains(QStringLiteral("\"Lena Novak\": a name without an address")),
+                 qPrintable(f->dialogs.shown[0].text));
+        QVERIFY(MailStore(f->paths.mailBox).ScanStore().empty());
+        QVERIFY(server.mails().isEmpty());
+
+        f->dialogs.shown.clear();
+        w->Memo_To->setPlainText(
+            QStringLiteral("Lena Novak <lena@example.test>\n\"Novak, Jr.\" <jr@example.test>; Bob Smith <bob@example.com>"));
+        w->PIC_SendClick();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(w.isNull());
+        QVERIFY(f->dialogs.shown.isEmpty());
+        const QList<AiosmtpdServer::Mail> mails = server.mails();
+        QCOMPARE(mails.size(), 1);
+        QCOMPARE(mails[0].rcptTos,
+                 (QList<QByteArray>{"bob@example.com", "dan@example.net", "jr@example.test", "lena@example.test"}));
+        const QJsonObject m = ComposerScenario::describe(mails[0].content, f->dir.path());
+        const QJsonArray to{ComposerScenario::pair("Lena Novak", "lena@example.test"),
+                            ComposerScenario::pair("Novak, Jr.", "jr@example.test"),
+                            ComposerScenario::pair("Bob Smith", "bob@example.com")};
+        QCOMPARE(m.value(QStringLiteral("to")).toArray(), to);
     }
 
     void sendThroughTheDesktop()

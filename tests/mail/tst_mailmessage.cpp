@@ -120,10 +120,10 @@ void TstMailMessage::shapes_data()
     QTest::newRow("pictures") << false << false << 0 << 2 << "multipart/related(image/jpeg,image/jpeg)";
     QTest::newRow("html+pictures") << false << true << 0 << 2 << "multipart/related(text/html,image/jpeg,image/jpeg)";
     QTest::newRow("plain+html+pictures")
-        << true << true << 0 << 2 << "multipart/related(multipart/alternative(text/plain,text/html),image/jpeg,image/jpeg)";
+        << true << true << 0 << 2 << "multipart/alternative(text/plain,multipart/related(text/html,image/jpeg,image/jpeg))";
     QTest::newRow("everything")
         << true << true << 2 << 2
-        << "multipart/mixed(multipart/related(multipart/alternative(text/plain,text/html),image/jpeg,image/jpeg)," + bin
+        << "multipart/mixed(multipart/alternative(text/plain,multipart/related(text/html,image/jpeg,image/jpeg))," + bin
                + "," + bin + ")";
     QTest::newRow("picture+file") << false << false << 1 << 1
                                   << "multipart/mixed(multipart/related(image/jpeg)," + bin + ")";
@@ -233,7 +233,7 @@ void TstMailMessage::plainOnlyHeaders()
     QCOMPARE(m.EncodedBody, std::string("caf=E9"));
     QCOMPARE(m.HeaderValue("Content-Length"), std::string("6"));
     QVERIFY(m.SourceText().find("This is a multipart") == std::string::npos);
-    QCOMPARE(m.HeaderValue("Reply-To"), std::string("<reply@example.org>"));
+    QCOMPARE(m.HeaderValue("Reply-To"), std::string("reply@example.org"));
 }
 
 void TstMailMessage::attachmentHeaders()
@@ -279,18 +279,21 @@ void TstMailMessage::relatedParts()
     m.AttachStream("img1", "1.jpg", {}, true);
     m.AttachStream("img2", "2.jpg", "image/png", true);
     QCOMPARE(QString::fromStdString(shape(&m)),
-             QStringLiteral("multipart/related(multipart/alternative(text/plain,text/html),image/jpeg,image/png)"));
-    QVERIFY(m.Boundary().ends_with("_related"));
-    QVERIFY(m.SubParts[0]->Boundary().ends_with("_alternative"));
+             QStringLiteral("multipart/alternative(text/plain,multipart/related(text/html,image/jpeg,image/png))"));
+    // The plain text beside the related container, whose first part is the HTML it names.
+    QVERIFY(m.Boundary().ends_with("_alternative"));
+    const TMailPart *related = m.SubParts[1];
+    QVERIFY(related->Boundary().ends_with("_related"));
+    QCOMPARE(related->HeaderParam("Content-Type", "type"), std::string("text/html"));
     for (int i = 1; i <= 2; ++i) {
-        const TMailPart *p = m.SubParts[i];
+        const TMailPart *p = related->SubParts[i];
         QCOMPARE(p->HeaderValue("Content-Disposition"), std::string("inline"));
         QCOMPARE(p->HeaderValue("Content-Location"), "http://localhost/" + std::to_string(i) + ".jpg");
         QCOMPARE(p->HeaderParam("X-Mail-Attachment", "embedded"), std::string("yes"));
         QVERIFY(p->IsEmbedded);
     }
-    QCOMPARE(m.TextContainer, m.SubParts[0]);
-    QCOMPARE(m.RelatedPart, static_cast<TMailPart *>(&m));
+    QCOMPARE(m.TextContainer, static_cast<TMailPart *>(&m));
+    QCOMPARE(m.RelatedPart, related);
 }
 
 void TstMailMessage::htmlBeforePlain()
@@ -353,10 +356,10 @@ void TstMailMessage::sendDialogFlow()
     m.SetHtmlText("<img src=\"cid:1.jpg\"><img src=\"cid:2.jpg\">");
     m.Rebuild();
     const QString expected = QStringLiteral(
-        "multipart/mixed(multipart/related(multipart/alternative(text/plain,text/html),image/jpeg,image/jpeg),"
+        "multipart/mixed(multipart/alternative(text/plain,multipart/related(text/html,image/jpeg,image/jpeg)),"
         "application/octet-stream)");
     QCOMPARE(QString::fromStdString(shape(&m)), expected);
-    const TMailPart *pic = m.SubParts[0]->SubParts[1];
+    const TMailPart *pic = m.SubParts[0]->SubParts[1]->SubParts[1];
     QCOMPARE(pic->HeaderValue("Content-ID"), std::string("<1.jpg>"));
     QCOMPARE(pic->HeaderValue("Content-Location"), std::string("http://localhost/1.jpg"));
     QCOMPARE(pic->HeaderParam("X-Mail-Attachment", "embedded"), std::string("yes"));

@@ -1,11 +1,13 @@
 #include "tests/picture/JpegInfo.h"
 #include "tests/picture/PictureFixtures.h"
+#include "tests/support/AiosmtpdServer.h"
 #include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -32,6 +34,7 @@ private slots:
     void renderWritesEveryPage();
     void renderTakesTheConfig();
     void pictureWritesTheMail();
+    void pictureThenSend();
     void failures_data();
     void failures();
 };
@@ -100,6 +103,57 @@ void TestCliPicture::pictureWritesTheMail()
     const QJsonObject dumped = QJsonDocument::fromJson(out).object();
     const QJsonObject plain = dumped.value(QStringLiteral("plain")).toObject();
     QVERIFY(plain.value(QStringLiteral("text")).toString().startsWith(QStringLiteral("Dear reader,\r\nParagraph 1 of the letter")));
+}
+
+// The .eml hand-over goes to a server with "send": the recipient gets no "X-Unsent", a
+// fresh Date in a numeric zone, the text for text readers first and the pictures with
+// the HTML, each under a Content-ID of its own that the HTML names.
+void TestCliPicture::pictureThenSend()
+{
+    QTemporaryDir dir;
+    const QString mail = dir.filePath(QStringLiteral("stored.txt"));
+    TestFiles::write(mail, QByteArray::fromStdString(PictureFixtures::storedMail("Sent on", PictureFixtures::rtfLetter(120),
+                                                                                 {{"x.bin", "\x01\x02\x03"}})));
+    const QString eml = dir.filePath(QStringLiteral("out.eml"));
+    QByteArray out, err;
+    QCOMPARE(run({QStringLiteral("picture"), mail, QStringLiteral("-o"), eml}, &out), 0);
+    QVERIFY(TestFiles::read(eml).contains("\r\nX-Unsent: 1\r\n"));
+
+    AiosmtpdServer server;
+    QVERIFY2(server.start(), qPrintable(server.errorString()));
+    QCOMPARE(run({QStringLiteral("send"), eml, QStringLiteral("--host"), server.host(), QStringLiteral("--port"),
+                  QString::number(server.port()), QStringLiteral("--security"), QStringLiteral("none"),
+                  QStringLiteral("--timeout"), QStringLiteral("20")},
+                 &out, &err),
+             0);
+    QCOMPARE(server.mails().size(), 1);
+    const QByteArray received = server.mails().front().content;
+    QVERIFY2(!received.contains("X-Unsent"), received.left(600).constData());
+    const QRegularExpression date(QStringLiteral("\r\nDate: (\\w{3}, \\d\\d \\w{3} \\d{4} \\d\\d:\\d\\d:\\d\\d [+-]\\d{4})\r\n"));
+    const QRegularExpressionMatch dated = date.match(QString::fromLatin1(received));
+    QVERIFY2(dated.hasMatch(), received.left(600).constData());
+    const QDateTime sent = QDateTime::fromString(dated.captured(1), Qt::RFC2822Date);
+    QVERIFY(qAbs(sent.secsTo(QDateTime::currentDateTime())) < 300);
+    // The related container names its first part, the HTML.
+    QVERIFY(received.contains("multipart/related; boundary=") && received.contains("type=\"text/html\""));
+
+    const QJsonObject m = PictureFixtures::describe(received);
+    const QString tree = m.value(QStringLiteral("tree")).toString();
+    QVERIFY2(tree.startsWith(QStringLiteral("multipart/mixed(multipart/alternative(text/plain,multipart/related(text/html,"
+                                            "image/jpeg"))
+                 && tree.endsWith(QStringLiteral(")),application/octet-stream)")),
+             qPrintable(tree));
+    const QJsonArray pictures = m.value(QStringLiteral("pictures")).toArray();
+    QVERIFY(pictures.size() >= 2);
+    QJsonArray ids;
+    for (qsizetype i = 0; i < pictures.size(); ++i) {
+        const QString id = pictures[i].toObject().value(QStringLiteral("cid")).toString();
+        QVERIFY2(id.startsWith(QStringLiteral("page%1.").arg(i + 1)) && id.contains(QLatin1Char('@')), qPrintable(id));
+        QVERIFY(!ids.contains(id));
+        ids.append(id);
+    }
+    QCOMPARE(m.value(QStringLiteral("cids")).toArray(), ids);
+    QVERIFY(m.value(QStringLiteral("unresolved")).toArray().isEmpty());
 }
 
 void TestCliPicture::failures_data()

@@ -5,6 +5,7 @@
 #include "picture/HtmlBody.h"
 #include "picture/PictureMailText.h"
 #include "picture/SendJob.h"
+#include "product/VendorLinks.h"
 #include "richtext/LetterText.h"
 #include "tests/picture/PictureFixtures.h"
 #include "tests/support/TestFiles.h"
@@ -71,9 +72,9 @@ void TestSendJob::pictureMailAsPythonReadsIt_data()
 {
     QTest::addColumn<int>("attachments");
     QTest::addColumn<QString>("tree");
-    QTest::newRow("letter only") << 0 << "multipart/related(multipart/alternative(text/plain,text/html)";
+    QTest::newRow("letter only") << 0 << "multipart/alternative(text/plain,multipart/related(text/html,image/jpeg";
     QTest::newRow("two attachments")
-        << 2 << "multipart/mixed(multipart/related(multipart/alternative(text/plain,text/html)";
+        << 2 << "multipart/mixed(multipart/alternative(text/plain,multipart/related(text/html,image/jpeg";
 }
 
 void TestSendJob::pictureMailAsPythonReadsIt()
@@ -102,7 +103,10 @@ void TestSendJob::pictureMailAsPythonReadsIt()
     QCOMPARE(pictures.size(), job.PageCount);
     for (int i = 0; i < pictures.size(); ++i) {
         const QJsonObject p = pictures.at(i).toObject();
-        QCOMPARE(p.value(QStringLiteral("cid")).toString(), QStringLiteral("%1.jpg").arg(i + 1));
+        // A Content-ID of its own, with the "@" of RFC 2392.
+        const QString cid = p.value(QStringLiteral("cid")).toString();
+        QVERIFY2(cid.startsWith(QStringLiteral("page%1.").arg(i + 1)) && cid.endsWith(QStringLiteral("@example.org")),
+                 qPrintable(cid));
         QCOMPARE(p.value(QStringLiteral("type")).toString(), QStringLiteral("image/jpeg"));
         QVERIFY(p.value(QStringLiteral("jpeg")).toBool());
     }
@@ -253,7 +257,7 @@ void TestSendJob::wordsReachTheReader()
     QCOMPARE(job.PageCount, pages);
     QCOMPARE(mail.value(QStringLiteral("defects")).toInt(), 0);
     QVERIFY(mail.value(QStringLiteral("tree")).toString().startsWith(
-        QStringLiteral("multipart/related(multipart/alternative(text/plain,text/html)")));
+        QStringLiteral("multipart/alternative(text/plain,multipart/related(text/html,image/jpeg")));
 
     const QString plain = mail.value(QStringLiteral("plain")).toString();
     QString alts;
@@ -320,6 +324,10 @@ void TestSendJob::footerLinkOff()
     const QJsonObject mail = pictureMail(job, storedMail("Plain end", oneParagraphLetter()));
     QVERIFY(!mail.value(QStringLiteral("plain")).toString().contains(QStringLiteral("Composed by")));
     QVERIFY(!mail.value(QStringLiteral("html")).toString().contains(QStringLiteral("Composed by")));
+    // The maker's address is nowhere in the mail, image maps included.
+    const QString home = QString::fromLatin1(VendorLinks::HomePage);
+    QVERIFY(!mail.value(QStringLiteral("html")).toString().contains(home));
+    QVERIFY(!mail.value(QStringLiteral("plain")).toString().contains(home));
     QVERIFY(mail.value(QStringLiteral("plain")).toString().startsWith(QStringLiteral("Dear Bob,")));
 }
 

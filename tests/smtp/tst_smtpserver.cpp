@@ -1,9 +1,11 @@
 #include "mail/TMailMessage.h"
+#include "os/AppError.h"
 #include "smtp/TSMTP.h"
 #include "tests/support/AiosmtpdServer.h"
 #include "tests/support/TestFiles.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <random>
@@ -188,6 +190,69 @@ private slots:
         QCOMPARE(mail.rcptTos, (QList<QByteArray>{"anna@x.test", "bo@x.test"}));
         QVERIFY(mail.content.contains("\"Berg, Anna\" <anna@x.test>"));
         QVERIFY(smtp.Quit());
+    }
+
+    // The login chosen from what EHLO offers: PLAIN whenever it is offered, so a server
+    // offering only PLAIN (or both) never sees a LOGIN attempt; EHLO names this machine
+    // by its full name or by the address literal of the connection.
+    void authChosenFromEhlo_data()
+    {
+        QTest::addColumn<QString>("excluded");
+        QTest::newRow("PLAIN only") << QStringLiteral("LOGIN");
+        QTest::newRow("PLAIN and LOGIN") << QString();
+    }
+    void authChosenFromEhlo()
+    {
+        QFETCH(QString, excluded);
+        AiosmtpdServer server;
+        server.setLogin("user", "secret");
+        if (!excluded.isEmpty())
+            server.excludeAuth(excluded);
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        TSMTP smtp;
+        smtp.Host = server.host().toStdString();
+        smtp.Port = server.port();
+        smtp.SetTimeOut(10);
+        QVERIFY(smtp.Connect());
+        QCOMPARE(smtp.AuthMechanism(), std::string("PLAIN"));
+        QVERIFY2(smtp.Login("user", "secret"), smtp.LastReply().c_str());
+        TMailMessage message;
+        address(message);
+        message.SetPlainText("Hello\r\n");
+        message.Rebuild();
+        smtp.MailMessage = &message;
+        QVERIFY2(smtp.SendMail(), smtp.LastReply().c_str());
+        QVERIFY(smtp.Quit());
+        QCOMPARE(server.mails().size(), 1);
+        QCOMPARE(server.mails().front().login, QByteArray("user"));
+        const QList<QByteArray> commands = server.commands();
+        QCOMPARE(commands.size(), 2);
+        QCOMPARE(commands.at(1), QByteArray("AUTH PLAIN"));
+        const QRegularExpression name(QStringLiteral("^EHLO (\\[(\\d+\\.){3}\\d+\\]|\\[IPv6:[0-9a-fA-F:.]+\\]|"
+                                                     "[A-Za-z0-9-]+(\\.[A-Za-z0-9-]+)+)$"));
+        QVERIFY2(name.match(QString::fromLatin1(commands.at(0))).hasMatch(), commands.at(0).constData());
+    }
+
+    // A stored recipient field that is no address (as an older version wrote a typed
+    // "Name <addr>") is refused before anything is sent: no address is made of it.
+    void unreadableRecipientIsRefused()
+    {
+        TSMTP smtp;
+        connect(smtp);
+        TMailMessage message;
+        message.LoadFromString("From: <vera@vellorn.test>\r\nTo: \"Lena Novak <lena@x.test>\" <Lena Novak "
+                               "<lena@x.test>>, ok@x.test\r\nSubject: old\r\n\r\nHello\r\n");
+        message.Rebuild();
+        smtp.MailMessage = &message;
+        try {
+            smtp.SendMail();
+            QFAIL("sent");
+        } catch (const AppError &e) {
+            QVERIFY2(QByteArray(e.what()).contains("To: \"\"Lena Novak <lena@x.test>\" <Lena Novak <lena@x.test>>\": "),
+                     e.what());
+        }
+        QVERIFY(smtp.Quit());
+        QVERIFY(m_server.mails().isEmpty());
     }
 
     // vellorn-cli send: the stages on stderr, exit 0 on acceptance, "Error: " and the

@@ -156,6 +156,19 @@ QList<AiosmtpdServer::Mail> AiosmtpdServer::mails() const
     return result;
 }
 
+QList<QByteArray> AiosmtpdServer::commands() const
+{
+    if (!m_dir)
+        return {};
+    QFile log(QDir(m_dir->path()).filePath(QStringLiteral("commands.log")));
+    if (!log.open(QIODevice::ReadOnly))
+        return {};
+    QList<QByteArray> lines = log.readAll().split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
 void AiosmtpdServer::clearMails()
 {
     if (!m_dir)

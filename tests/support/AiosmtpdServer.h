@@ -66,7 +66,10 @@ public:
     // Mails received so far, oldest first. A mail is listed once the server has
     // accepted it (before it sent its "250" to the client).
     QList<Mail> mails() const;
-    // Deletes the mails received so far.
+    // The EHLO and AUTH commands received so far, oldest first: "EHLO name", "AUTH PLAIN"
+    // (the mechanism only).
+    QList<QByteArray> commands() const;
+    // Deletes the mails received so far (and the command log).
     void clearMails();
 
 private:

@@ -7,7 +7,8 @@ Listens on 127.0.0.1 on a free port and prints that port as the first line on st
 once it accepts connections. Every accepted mail is written to FOLDER as NNNNNN.eml
 (the message bytes exactly as received after DATA, dot-stuffing removed) and then
 NNNNNN.json (the envelope: mail_from, rcpt_tos, login). The .json file is written last,
-through a rename, so a listed .json always has its complete .eml beside it.
+through a rename, so a listed .json always has its complete .eml beside it. The EHLO
+and AUTH commands received go to FOLDER/commands.log ("EHLO name", "AUTH PLAIN").
 
 With --user, AUTH LOGIN is offered without TLS and accepts only that user name and
 password (compared as bytes). Without --user, AUTH requires TLS and so is refused with
@@ -54,6 +55,27 @@ class FolderHandler:
         return "250 OK queued as %06d" % (self.count - 1)
 
 
+class RecordingSMTP(SMTP):
+    """Writes the EHLO and AUTH commands it receives to commands.log in the folder, one a
+    line (AUTH with its mechanism only), so that tests see what the client tried."""
+
+    def __init__(self, handler, folder, **options):
+        self.command_log = os.path.join(folder, "commands.log")
+        super().__init__(handler, **options)
+
+    def record(self, line):
+        with open(self.command_log, "a", encoding="utf-8", errors="replace") as f:
+            f.write(line + "\n")
+
+    async def smtp_EHLO(self, hostname):
+        self.record("EHLO " + (hostname or ""))
+        return await super().smtp_EHLO(hostname)
+
+    async def smtp_AUTH(self, arg):
+        self.record("AUTH " + ((arg or "").split() or [""])[0].upper())
+        return await super().smtp_AUTH(arg)
+
+
 def make_authenticator(user, password):
     def authenticate(server, session, envelope, mechanism, auth_data):
         ok = (isinstance(auth_data, LoginPassword)
@@ -80,7 +102,7 @@ async def serve(args):
             server_ssl = context
         else:
             options.update(tls_context=context, require_starttls=True, auth_require_tls=True)
-    server = await loop.create_server(lambda: SMTP(handler, **options), "127.0.0.1", 0, ssl=server_ssl)
+    server = await loop.create_server(lambda: RecordingSMTP(handler, args.dir, **options), "127.0.0.1", 0, ssl=server_ssl)
     port = server.sockets[0].getsockname()[1]
     sys.stdout.write("%d\n" % port)
     sys.stdout.flush()

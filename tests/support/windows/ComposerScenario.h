@@ -87,7 +87,7 @@ inline void checkReceived(const QJsonObject &m, const QString &subject, const QB
     QCOMPARE(m.value(QStringLiteral("defects")).toInt(), 0);
     QCOMPARE(m.value(QStringLiteral("from")).toArray(), pair("Ann Sender", "ann@example.com"));
     QCOMPARE(m.value(QStringLiteral("reply")).toArray(), pair("Ann Replies", "reply@example.com"));
-    const QJsonArray to{pair("Bob Smith", "bob@example.com"), pair("carol@example.org", "carol@example.org")};
+    const QJsonArray to{pair("Bob Smith", "bob@example.com"), pair("", "carol@example.org")};
     QCOMPARE(m.value(QStringLiteral("to")).toArray(), to);
     QCOMPARE(m.value(QStringLiteral("subject")).toString(), subject);
     QVERIFY(m.value(QStringLiteral("pictures")).toInt() >= 1);
