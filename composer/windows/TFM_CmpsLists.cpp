@@ -53,7 +53,7 @@ void TFM_Cmps::buildNumbering()
     }
 
     if (auto *style = MainMenu1->findChild<QMenu *>(QStringLiteral("Style1"))) {
-        style->addSeparator();
+        // Beside Bullets, in the paragraphs' group.
         style->addMenu(m_numberingMenu);
     }
 
