@@ -103,13 +103,7 @@ void setBullets(QTextCursor &cursor, bool on)
         QTextList *list = block.textList();
         if (!list || (on && isBulletStyle(list->format().style())))
             continue;
-        // Leaving a list adds the list's indent to the paragraph; keep its own instead.
-        const int indent = block.blockFormat().indent();
-        list->remove(block);
-        QTextCursor c(block);
-        QTextBlockFormat f = c.blockFormat();
-        f.setIndent(indent);
-        c.setBlockFormat(f);
+        leaveList(block);
     }
     if (on) {
         // Paragraphs already in a bullet list stay in theirs; the others join one new list.

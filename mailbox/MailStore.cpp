@@ -48,32 +48,10 @@ MailStore::MailStore(QString path)
 
 std::int64_t MailStore::AppendMail(std::string_view text, char boxCode, char attachFlag) const
 {
-    StoreFile file(m_path);
-    const std::int64_t position = file.size();
-    // A record in front of the first record position would never be found again.
-    if (position < HeaderSize)
-        failAppend(m_path, "the file is shorter than the 100-byte store header");
-    if (!RecordHeader::isAttachFlag(attachFlag))
-        failAppend(m_path, "the attachment flag must be 'Y' or 'N'");
-    if (static_cast<std::int64_t>(text.size()) > MaxFileSize - RecordHeader::Size - position)
-        failAppend(m_path, "the store would grow past its limit of 2 GB");
-
-    char header[RecordHeader::Size];
-    RecordHeader::encode(header, static_cast<std::int32_t>(text.size()), boxCode, attachFlag);
-    try {
-        file.writeAt(position, header, RecordHeader::Size);
-        file.writeAt(position + RecordHeader::Size, text.data(), static_cast<std::int64_t>(text.size()));
-        file.syncData();
-    } catch (...) {
-        // Leave no piece of the record behind.
-        try {
-            file.truncate(position);
-            file.syncData();
-        } catch (...) {
-        }
-        throw;
-    }
-    return position;
+    return AppendMailPieces(static_cast<std::int64_t>(text.size()), boxCode, attachFlag, [text](const PieceWriter &put) {
+        put(text);
+        return true;
+    });
 }
 
 std::int64_t MailStore::AppendMailPieces(std::int64_t length, char boxCode, char attachFlag,
@@ -124,7 +102,7 @@ std::int64_t MailStore::AppendMailPieces(std::int64_t length, char boxCode, char
         }
     };
     try {
-        gathered.reserve(kGather);
+        gathered.reserve(static_cast<std::size_t>(std::min<std::int64_t>(kGather, length)));
         file.writeAt(position, header, RecordHeader::Size);
         if (!fill(put)) {
             takeBack();
