@@ -91,7 +91,9 @@ void SpellHighlighter::followEditor()
         // drawn over the old one go.
         attach(m_editor->document());
         m_editor->setExtraSelections({});
-        schedule();
+        // A letter just opened is shown first; its lines follow a moment later.
+        if (!m_idle.isActive())
+            m_idle.start(kSettleMs);
     }
 }
 
@@ -137,7 +139,7 @@ QStringList SpellHighlighter::markedWords() const
 void SpellHighlighter::schedule()
 {
     if (m_active && m_document && !m_idle.isActive())
-        m_idle.start();
+        m_idle.start(0);
 }
 
 void SpellHighlighter::contentsChanged(int position, int, int added)
@@ -148,7 +150,13 @@ void SpellHighlighter::contentsChanged(int position, int, int added)
     if (!block.isValid())
         return;
     m_resumeBlock = std::min(m_resumeBlock, block.blockNumber());
-    for (; block.isValid(); block = block.next()) {
+    for (int n = 0; block.isValid(); block = block.next(), ++n) {
+        if (n == kManyBlocks) {
+            // A whole letter loaded or pasted: rather than walk it here, everything waits.
+            ++m_generation;
+            m_resumeBlock = 0;
+            break;
+        }
         if (BlockMarks *marks = marksOf(block))
             marks->generation = 0;
         if (block == last)
@@ -174,6 +182,7 @@ bool SpellHighlighter::checkBlock(const QTextBlock &block)
 
 void SpellHighlighter::checkPending()
 {
+    m_idle.setInterval(0);
     QTextDocument *doc = m_document;
     if (!m_active || !doc) {
         m_idle.stop();

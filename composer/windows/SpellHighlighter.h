@@ -41,6 +41,10 @@ public:
 
     // The longest a step checks paragraphs before the window gets its turn again.
     static constexpr int kSliceMs = 8;
+    // The wait before a newly opened letter is checked, so that it shows first.
+    static constexpr int kSettleMs = 30;
+    // A change over more paragraphs than this has every paragraph checked again.
+    static constexpr int kManyBlocks = 200;
 
 private:
     void attach(QTextDocument *document);

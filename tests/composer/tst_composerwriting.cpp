@@ -34,7 +34,7 @@ namespace {
 void checkAll(TFM_Cmps &w)
 {
     for (int i = 0; i < 100000 && w.spelling()->highlighter()->hasPending(); ++i)
-        QCoreApplication::processEvents();
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     QCoreApplication::processEvents();
 }
 
@@ -153,12 +153,11 @@ private slots:
         for (int i = 0; i < 3000; ++i)
             rtf += QStringLiteral("Paragraph %1 has a mistaek.\\par ").arg(i);
         w.Editor->loadLetter((rtf + QLatin1Char('}')).toStdString());
-        // Opening checks nothing itself: the checking runs in steps when the window is idle,
-        // the paragraphs on screen in the first.
+        // Opening checks nothing itself: the letter shows first, then the checking runs in
+        // steps when the window is idle, the paragraphs on screen in the first.
         QVERIFY(w.spelling()->highlighter()->hasPending());
         QVERIFY(marked(w).isEmpty());
-        QCoreApplication::processEvents();
-        QVERIFY(drawn(w.Editor).contains(QStringLiteral("mistaek")));
+        QTRY_VERIFY(drawn(w.Editor).contains(QStringLiteral("mistaek")));
         checkAll(w);
         QCOMPARE(marked(w).size(), 3000);
         QVERIFY(!w.letterChanged());
