@@ -25,22 +25,23 @@ const RtfFormatFactory::Font *RtfFormatFactory::findFont(int id) const
     return it == fonts_.end() ? nullptr : &it->second;
 }
 
+void RtfFormatFactory::useFont(int id)
+{
+    fonts_[id].used = true;
+}
+
+bool RtfFormatFactory::isUsed(int id) const
+{
+    const Font *f = findFont(id);
+    return f && f->used;
+}
+
 int RtfFormatFactory::codePageOf(int fontId) const
 {
     const Font *f = findFont(fontId);
     if (!f)
         return ansiCodePage;
-    const SymbolCharacters::Face face = SymbolCharacters::faceOf(f->name);
-    // Wingdings, Webdings and Symbol show their pictures whatever charset the table gives.
-    if (f->charset == 2 || face != SymbolCharacters::Face::Symbol
-        || f->name.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0) {
-        if (face == SymbolCharacters::Face::Wingdings)
-            return RtfTextDecoder::kWingdings;
-        return face == SymbolCharacters::Face::Webdings ? RtfTextDecoder::kWebdings : RtfTextDecoder::kSymbol;
-    }
-    if (f->codePage > 0 && RtfTextDecoder::isSupported(f->codePage))
-        return f->codePage;
-    return RtfTextDecoder::codePageOfCharset(f->charset < 0 ? 1 : f->charset, ansiCodePage);
+    return RtfTextDecoder::codePageOfFont(f->name, f->charset, f->codePage, ansiCodePage);
 }
 
 void RtfFormatFactory::addColor(const QColor &color)

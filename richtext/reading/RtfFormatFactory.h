@@ -21,12 +21,20 @@ public:
         QString name;
         int charset = -1;    // \fcharset; -1 = not given
         int codePage = 0;    // \cpg; 0 = not given
+        bool used = false;   // text has been read in it: later table entries leave it alone
     };
 
     int ansiCodePage = 1252;
 
     Font &font(int id) { return fonts_[id]; }
     const Font *findFont(int id) const;
+    // A font number as text is read in it: from then on it means what it means now (no
+    // font when the table has not named it yet), so that a table entry arriving after the
+    // text cannot give that text a face, or a charset, it was not decoded in.
+    void useFont(int id);
+    bool isUsed(int id) const;
+    // A table entry was read: formats made before it may name the font differently.
+    void fontsChanged() { charCache_.clear(); }
     // The code page that decodes text in the font (see RtfTextDecoder for the symbol fonts).
     int codePageOf(int fontId) const;
 

@@ -359,9 +359,11 @@ void RtfParser::onWord(const RtfTokenizer::Token &t)
     case K::Font:
         if (d == RtfDestination::FontTable) {
             finishFont();
+            // An entry for a font that text was already read in is skipped (see useFont).
             fontId_ = p;
-            fontIdValid_ = true;
-            formats_.font(p);
+            fontIdValid_ = !formats_.isUsed(p);
+            if (fontIdValid_)
+                formats_.font(p);
         } else {
             s.chars.font = p;
         }
@@ -779,6 +781,7 @@ void RtfParser::ensureRun()
         return;
     flushRun();
     runProps_ = props;
+    formats_.useFont(props.font);
     runCodePage_ = formats_.codePageOf(props.font);
     runOpen_ = true;
     runStart_ = paragraph_.text.size();
@@ -1004,6 +1007,8 @@ QString RtfParser::takeDestinationText(int codePage)
 
 void RtfParser::finishFont()
 {
+    if (fontIdValid_)
+        formats_.fontsChanged();
     if (!fontIdValid_ || (destinationBytes_.empty() && destinationText_.isEmpty()))
         return;
     int cp = formats_.codePageOf(fontId_);

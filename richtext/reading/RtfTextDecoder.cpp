@@ -99,6 +99,21 @@ int RtfTextDecoder::codePageOfCharset(int charset, int ansiCodePage)
     }
 }
 
+int RtfTextDecoder::codePageOfFont(const QString &name, int charset, int codePage, int ansiCodePage)
+{
+    const SymbolCharacters::Face face = SymbolCharacters::faceOf(name);
+    // Wingdings, Webdings and Symbol show their pictures whatever charset the table gives.
+    if (charset == 2 || face != SymbolCharacters::Face::Symbol
+        || name.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0) {
+        if (face == SymbolCharacters::Face::Wingdings)
+            return kWingdings;
+        return face == SymbolCharacters::Face::Webdings ? kWebdings : kSymbol;
+    }
+    if (codePage > 0 && isSupported(codePage))
+        return codePage;
+    return codePageOfCharset(charset < 0 ? 1 : charset, ansiCodePage);
+}
+
 bool RtfTextDecoder::isSupported(int codePage)
 {
     if (codePage == kSymbol || codePage == kWingdings || codePage == kWebdings)

@@ -26,6 +26,10 @@ public:
 
     // The code page of an \fcharset value; ansiCodePage for charset 1 and unknown ones.
     static int codePageOfCharset(int charset, int ansiCodePage);
+    // The code page text in a font table entry is read in: a symbol code page for the
+    // symbol faces, else the entry's \cpg when supported, else its charset's. The writer
+    // asks the same, so that what it writes in a font reads back as the same characters.
+    static int codePageOfFont(const QString &name, int charset, int codePage, int ansiCodePage);
     // The converter's name of a Windows code page number (also used for writing).
     static QByteArray encodingName(int codePage);
     // True for code pages whose converter exists here.

@@ -146,3 +146,13 @@ char16_t SymbolCharacters::fromPrivateUse(Face face, char16_t c)
     const char16_t mapped = character(face, static_cast<uint8_t>(c - 0xF000));
     return mapped ? mapped : c;
 }
+
+uint8_t SymbolCharacters::byteOf(Face face, char16_t c)
+{
+    if (c == 0)
+        return 0;
+    for (int b = 0x20; b < 0x100; ++b)
+        if (character(face, static_cast<uint8_t>(b)) == c)
+            return static_cast<uint8_t>(b);
+    return 0;
+}

@@ -19,4 +19,6 @@ public:
     // A private-use code point of a symbol font mapped through the face's table; other
     // characters (and unknown positions) come back unchanged.
     static char16_t fromPrivateUse(Face face, char16_t c);
+    // The byte at which the face shows c (0x20..0xFF); 0 when its table has no such byte.
+    static uint8_t byteOf(Face face, char16_t c);
 };

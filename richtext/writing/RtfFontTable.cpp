@@ -1,5 +1,6 @@
 #include "richtext/writing/RtfFontTable.h"
 
+#include "richtext/reading/RtfTextDecoder.h"
 #include "richtext/writing/CodePageEncoder.h"
 #include "richtext/writing/RtfOutput.h"
 
@@ -63,7 +64,10 @@ int RtfFontTable::indexOf(const QString &family, int charset)
 
 int RtfFontTable::codePage(int index) const
 {
-    return CodePageEncoder::codePageOfCharset(charset(index));
+    // A face the reader takes for a symbol font is written in that font's bytes.
+    const Font &f = fonts_[static_cast<size_t>(index)];
+    const int read = RtfTextDecoder::codePageOfFont(f.family, f.charset, 0, 0);
+    return RtfTextDecoder::isSymbol(read) ? read : CodePageEncoder::codePageOfCharset(f.charset);
 }
 
 void RtfFontTable::write(RtfOutput &out) const
@@ -77,7 +81,7 @@ void RtfFontTable::write(RtfOutput &out) const
         out.word(familyWord(f.family, f.charset));
         out.word("fcharset", f.charset);
         // Names are bytes in the font's own code page (a Chinese face in GBK).
-        const int cp = CodePageEncoder::codePageOfCharset(f.charset);
+        const int cp = CodePageEncoder::codePageOfCharset(f.charset); // 0 for symbol fonts
         // A tab would be written as \tab, which a font name does not take: it reads back
         // without it. A blank keeps the name the same from the first save on.
         QString name = f.family;

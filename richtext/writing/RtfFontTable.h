@@ -13,7 +13,8 @@ public:
     // The index of family with charset, added on first use.
     int indexOf(const QString &family, int charset);
     int charset(int index) const { return fonts_[static_cast<size_t>(index)].charset; }
-    // 0 for symbol fonts: their text goes as \uN?.
+    // The code page text in the font is written in: one of RtfTextDecoder's symbol code
+    // pages for a face that reads as a symbol font, 0 where the charset names none.
     int codePage(int index) const;
 
     // {\fonttbl{\f0\fswiss\fcharset0 Arial;}...}

@@ -1,5 +1,7 @@
 #include "richtext/writing/RtfOutput.h"
 
+#include "richtext/reading/RtfTextDecoder.h"
+
 #include <cstdio>
 
 void RtfOutput::word(std::string_view name)
@@ -64,9 +66,29 @@ void RtfOutput::text(QStringView text, int codePage)
 {
     static const char hex[] = "0123456789abcdef";
     CodePageEncoder *enc = codePage > 0 ? &encoder(codePage) : nullptr;
+    const bool symbol = RtfTextDecoder::isSymbol(codePage);
+    const SymbolCharacters::Face face = RtfTextDecoder::symbolFace(codePage);
     std::string bytes;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
+        char16_t c = text[i].unicode();
+        if (symbol && c >= 0x20 && c != 0xFFFE && c != 0xFFFF && !(c >= 0x2028 && c <= 0x2029)
+            && !(c >= 0xFDD0 && c <= 0xFDD1) && c != 0xFFFC) {
+            // A symbol font reads its bytes as its pictures: a character it shows goes as
+            // its byte, every other (a Latin "H" too) as \uN?, which reads back unchanged.
+            const uint8_t b = SymbolCharacters::byteOf(face, c);
+            if (b >= 0x80) {
+                out_.append("\\'");
+                out_.push_back(hex[b >> 4]);
+                out_.push_back(hex[b & 15]);
+                pendingDelimiter_ = false;
+                continue;
+            }
+            if (b == 0) {
+                unicode(c);
+                continue;
+            }
+            c = b; // an ASCII byte, written below as text is
+        }
         if (c == u'\t') {
             word("tab");
             continue;
@@ -101,11 +123,16 @@ void RtfOutput::text(QStringView text, int codePage)
             pendingDelimiter_ = false;
             continue;
         }
-        // Everything else as a Unicode word with a '?' for readers without Unicode;
-        // characters above the BMP go as their two surrogates, as the control writes them.
-        out_.append("\\u");
-        out_.append(std::to_string(c >= 0x8000 ? static_cast<int>(c) - 65536 : static_cast<int>(c)));
-        out_.push_back('?');
-        pendingDelimiter_ = false;
+        unicode(c);
     }
+}
+
+void RtfOutput::unicode(char16_t c)
+{
+    // A Unicode word with a '?' for readers without Unicode; characters above the BMP go
+    // as their two surrogates, as the control writes them.
+    out_.append("\\u");
+    out_.append(std::to_string(c >= 0x8000 ? static_cast<int>(c) - 65536 : static_cast<int>(c)));
+    out_.push_back('?');
+    pendingDelimiter_ = false;
 }

@@ -24,14 +24,16 @@ public:
     // Bytes written as they are (hex of pictures, prepared control text).
     void raw(std::string_view bytes);
 
-    // Text in the given code page (1252 for Latin fonts, 0 for symbol fonts: then only
-    // \uN? and ASCII). Tabs become \tab, line separators \line.
+    // Text in the given code page (1252 for Latin fonts, 0 for none: then only \uN? and
+    // ASCII; a symbol code page of RtfTextDecoder: the font's bytes where it shows the
+    // character, else \uN?). Tabs become \tab, line separators \line.
     void text(QStringView text, int codePage);
 
     std::string &bytes() { return out_; }
 
 private:
     void delimitBeforeText(char16_t next);
+    void unicode(char16_t c);
     CodePageEncoder &encoder(int codePage);
 
     std::string out_;

@@ -142,6 +142,8 @@ private slots:
     void nestedTable();
     void gb2312();
     void fontCharsetWinsOverAnsiCodePage();
+    void lateFontEntryLeavesReadTextAlone_data();
+    void lateFontEntryLeavesReadTextAlone();
     void pictures();
     void largePicturesCostBoundedMemory();
     void jpegAndEnhancedMetafile();
@@ -465,6 +467,45 @@ void TstRtfReader::gb2312()
 void TstRtfReader::fontCharsetWinsOverAnsiCodePage()
 {
     QCOMPARE(textOf(fixture("charset_wins.rtf")), QString::fromUtf8("café Привет 你"));
+}
+
+void TstRtfReader::lateFontEntryLeavesReadTextAlone_data()
+{
+    QTest::addColumn<QByteArray>("rtf");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("family"); // of the first character
+    // The font number keeps what it meant when text was first read in it: nothing (the
+    // table had not named it) or its first entry.
+    QTest::newRow("named after its text") << QByteArray("{\\rtf1\\ansi\\f2 Hello{\\fonttbl{\\f2\\fnil\\fcharset2 Symbol;}}\\par}")
+                                          << "Hello" << QString();
+    QTest::newRow("and used again after the entry")
+        << QByteArray("{\\rtf1\\ansi\\f2 Hi{\\fonttbl{\\f2\\fcharset2 Symbol;}}\\f2  a\\par}") << "Hi a" << QString();
+    QTest::newRow("named again as a symbol font")
+        << QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f1 Arial;}}\\f1 Hello{\\fonttbl{\\f1\\fcharset2 Symbol;}}\\par}")
+        << "Hello" << "Arial";
+    // A font no text was read in yet takes a late entry, as fonts named in time do.
+    QTest::newRow("late entry of an unused font")
+        << QByteArray("{\\rtf1\\ansi\\f1 x{\\fonttbl{\\f2\\fcharset2 Symbol;}}\\f2 a\\par}") << QString::fromUtf8("xα")
+        << QString();
+    QTest::newRow("named in time") << QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f2\\fcharset2 Symbol;}}\\f2 a\\par}")
+                                   << QString::fromUtf8("α") << "Symbol";
+}
+
+void TstRtfReader::lateFontEntryLeavesReadTextAlone()
+{
+    QFETCH(QByteArray, rtf);
+    QFETCH(QString, text);
+    QFETCH(QString, family);
+    QTextDocument doc;
+    RtfReader::read(std::string_view(rtf.constData(), static_cast<size_t>(rtf.size())), &doc);
+    QCOMPARE(doc.toPlainText(), text);
+    const QStringList families = doc.begin().begin().fragment().charFormat().fontFamilies().toStringList();
+    QCOMPARE(families.value(0), family);
+    // Written and read back, the letter has the same text, and writes the same RTF again.
+    QTextDocument back;
+    RtfReader::read(RtfWriter::write(doc), &back);
+    QCOMPARE(back.toPlainText(), text);
+    checkRewrite(doc);
 }
 
 void TstRtfReader::pictures()
