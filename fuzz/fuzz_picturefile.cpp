@@ -1,7 +1,8 @@
 // A file inserted into a letter as a picture (Insert Picture, or dropped on the editor):
 // recognised by its content, decoded and capped, shown at most as wide as the page's text;
 // then the letter saved and loaded as the composer does. Saved again after loading, the
-// letter must stay the same from then on. The first byte chooses: 0, the rest is the file.
+// letter must stay the same from then on, and its picture keeps the pixels it was saved
+// with. The first byte chooses: 0, the rest is the file.
 #include "fuzz/FuzzSupport.h"
 
 #include "composer/PictureFile.h"
@@ -10,6 +11,18 @@
 
 #include <QTextCursor>
 #include <QTextDocument>
+#include <string>
+
+namespace {
+
+// The words before the picture's data: its kind, pixels and shown size.
+std::string pictureWords(const std::string &rtf)
+{
+    const size_t at = rtf.find("{\\pict");
+    return at == std::string::npos ? std::string() : rtf.substr(at, rtf.find('\n', at) - at);
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -33,6 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QTextDocument loaded;
     LetterDocument::load(saved, &loaded);
     const std::string again = LetterDocument::save(loaded);
+    FuzzSupport::require(pictureWords(again) == pictureWords(saved), "a picture reads back with the pixels it was saved with");
     QTextDocument reloaded;
     LetterDocument::load(again, &reloaded);
     FuzzSupport::require(LetterDocument::save(reloaded) == again, "a letter with a picture saves the same once loaded");

@@ -106,10 +106,9 @@ QImage RtfPictureReader::image(double &width, double &height, qint64 &pixelBudge
     height = std::clamp(height * scaleY_ / 100.0, 1.0, double(kMaxPixels));
 
     if (sourceSize.isValid()) {
-        // Twice the displayed size keeps the picture sharp when zoomed; more only costs memory.
-        const QSize wanted(static_cast<int>(std::ceil(width * 2)), static_cast<int>(std::ceil(height * 2)));
-        if (sourceSize.width() > wanted.width() || sourceSize.height() > wanted.height())
-            reader.setScaledSize(sourceSize.scaled(wanted, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
+        const QSize kept = keptSize(sourceSize, QSizeF(width, height));
+        if (kept != sourceSize)
+            reader.setScaledSize(kept);
         const QSize decoded = reader.scaledSize().isValid() ? reader.scaledSize() : sourceSize;
         if (qint64(decoded.width()) * decoded.height() <= std::min(kMaxImagePixels, pixelBudget))
             image = reader.read();
@@ -144,6 +143,15 @@ QImage RtfPictureReader::image(double &width, double &height, qint64 &pixelBudge
     }
     pixelBudget -= qint64(image.width()) * image.height();
     return image;
+}
+
+QSize RtfPictureReader::keptSize(const QSize &pixels, const QSizeF &shown)
+{
+    // Twice the displayed size keeps the picture sharp when zoomed; more only costs memory.
+    const QSize wanted(static_cast<int>(std::ceil(shown.width() * 2)), static_cast<int>(std::ceil(shown.height() * 2)));
+    if (pixels.width() <= wanted.width() && pixels.height() <= wanted.height())
+        return pixels;
+    return pixels.scaled(wanted, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
 }
 
 QByteArray RtfPictureReader::jpegBytes() const

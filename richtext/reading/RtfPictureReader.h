@@ -37,6 +37,11 @@ public:
     // caller keeps for the whole document; past it pictures share a small stand-in.
     QImage image(double &width, double &height, qint64 &pixelBudget) const;
 
+    // The pixels a PNG or JPEG picture of `pixels` is decoded at when shown at `shown`
+    // (pixels at 96 dpi): its own, or at most twice the shown size with the aspect kept.
+    // The writer writes pictures no larger, so that they read back as they were written.
+    static QSize keptSize(const QSize &pixels, const QSizeF &shown);
+
     // The JPEG file of a \jpegblip picture whose header reads; empty for other pictures.
     QByteArray jpegBytes() const;
 

@@ -3,6 +3,7 @@
 #include "richtext/JpegPicture.h"
 #include "richtext/layout/TableGeometry.h"
 #include "richtext/metafile/DibImage.h"
+#include "richtext/reading/RtfPictureReader.h"
 #include "richtext/reading/RtfReader.h"
 
 #include <QBuffer>
@@ -15,6 +16,7 @@
 #include <QTextList>
 #include <QTextTable>
 #include <QUrl>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -61,6 +63,23 @@ bool pngOf(const QVariant &resource, QByteArray *png, QSize *size)
     if (!image.save(&buffer, "PNG"))
         return false;
     *size = image.size();
+    return true;
+}
+
+// The PNG scaled down to size.
+bool shrunkPng(const QSize &size, QByteArray *png, QSize *written)
+{
+    QImage image;
+    if (!image.loadFromData(*png, "PNG"))
+        return false;
+    image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (image.isNull() || !image.save(&buffer, "PNG"))
+        return false;
+    *png = bytes;
+    *written = image.size();
     return true;
 }
 
@@ -626,6 +645,17 @@ void RtfWriter::writeImage(const QTextImageFormat &format)
     }
     const int goalW = format.width() > 0 ? toTwips(format.width()) : toTwips(size.width());
     const int goalH = format.height() > 0 ? toTwips(format.height()) : toTwips(size.height());
+    if (!jpegSize.isValid()) {
+        // Reading keeps at most twice the shown size: a larger picture is written at what
+        // reading keeps, so that the letter reads back as it was written.
+        const auto shown = [](int goal, int pixels) {
+            const double length = goal > 0 ? goal / RtfReader::kTwipsPerPixel : pixels;
+            return std::clamp(length, 1.0, double(RtfPictureReader::kMaxPixels));
+        };
+        const QSize kept = RtfPictureReader::keptSize(size, QSizeF(shown(goalW, size.width()), shown(goalH, size.height())));
+        if (kept != size && !shrunkPng(kept, &bytes, &size))
+            return;
+    }
     body_.open();
     body_.word("pict");
     body_.word(jpegSize.isValid() ? "jpegblip" : "pngblip");

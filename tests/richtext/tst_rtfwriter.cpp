@@ -302,6 +302,14 @@ private slots:
         // the second save is the first one.
         QTest::newRow("control characters") << QStringLiteral("a\u0001b\u001fc\uffffd") << QString() << -1
                                             << QByteArray(" abcd\\par") << QByteArray();
+        // A symbol font reads its bytes as its pictures: what it shows goes as its byte,
+        // other characters as \uN?, so that both read back as they were.
+        QTest::newRow("Latin letters in a symbol font") << QStringLiteral("Hi") << QStringLiteral("Symbol") << -1
+                                                       << QByteArray("\\u72?\\u105?\\par") << QByteArray("\\fcharset2 Symbol;}");
+        QTest::newRow("a symbol font's own characters") << QString::fromUtf8("α• 1") << QStringLiteral("Symbol") << -1
+                                                       << QByteArray("a\\'b7 1\\par") << QByteArray();
+        QTest::newRow("symbol face kept with a Latin charset") << QStringLiteral("A") << QStringLiteral("Wingdings") << 0
+                                                              << QByteArray("\\u65?\\par") << QByteArray("\\fcharset0 Wingdings;}");
         // A font name takes no \tab word: a tab in it is written as a blank.
         QTest::newRow("tab in a font name") << QStringLiteral("x") << QStringLiteral("a\tb") << 0
                                             << QByteArray() << QByteArray("\\fcharset0 a b;}");
@@ -425,6 +433,45 @@ private slots:
         QVERIFY2(rtf.contains(" ab\\par"), rtf.constData());
     }
 
+    // Reading keeps a picture at most twice its shown size: a larger one is written at that,
+    // and reads back with the pixels it was written with.
+    void pictureWrittenAtWhatReadingKeeps_data()
+    {
+        QTest::addColumn<QSize>("pixels");
+        QTest::addColumn<QSizeF>("shown");
+        QTest::addColumn<QSize>("written");
+        QTest::newRow("wider than twice its width") << QSize(1281, 1) << QSizeF(580, 1) << QSize(1160, 1);
+        QTest::newRow("taller than twice its height") << QSize(300, 900) << QSizeF(100, 300) << QSize(200, 600);
+        QTest::newRow("twice its size") << QSize(1160, 2) << QSizeF(580, 1) << QSize(1160, 2);
+        QTest::newRow("shown at its own size") << QSize(40, 30) << QSizeF() << QSize(40, 30);
+    }
+
+    void pictureWrittenAtWhatReadingKeeps()
+    {
+        QFETCH(QSize, pixels);
+        QFETCH(QSizeF, shown);
+        QFETCH(QSize, written);
+        QTextDocument doc;
+        setUp(doc);
+        doc.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("pic")),
+                        testImage(pixels.width(), pixels.height(), qRgb(0, 128, 255)));
+        QTextImageFormat image;
+        image.setName(QStringLiteral("pic"));
+        if (shown.isValid()) {
+            image.setWidth(shown.width());
+            image.setHeight(shown.height());
+        }
+        QTextCursor(&doc).insertImage(image);
+        const QByteArray rtf = write(doc);
+        const QByteArray words = QStringLiteral("\\picw%1\\pich%2").arg(written.width()).arg(written.height()).toLatin1();
+        QVERIFY2(rtf.contains(words), rtf.constData());
+        QTextDocument back;
+        RtfReader::read(std::string_view(rtf.constData(), static_cast<size_t>(rtf.size())), &back);
+        const QTextImageFormat read = back.begin().begin().fragment().charFormat().toImageFormat();
+        QCOMPARE(back.resource(QTextDocument::ImageResource, QUrl(read.name())).value<QImage>().size(), written);
+        QCOMPARE(write(back), rtf);
+    }
+
     void letterLoadsInTheDefaultFont_data()
     {
         QTest::addColumn<QByteArray>("bytes");
@@ -542,7 +589,7 @@ private slots:
             cur.insertText(QStringLiteral(" tab\there, break\u2028there"), QTextCharFormat());
             f = QTextCharFormat();
             f.setFontFamilies({QStringLiteral("Symbol")});
-            cur.insertText(QStringLiteral("\u2022\u03b1"), f);
+            cur.insertText(QStringLiteral("\u2022\u03b1 Hello"), f);
             cur.insertText(QStringLiteral(" nbsp\u00a0soft\u00adhyphen\u2011"), QTextCharFormat());
         });
         QTest::newRow("paragraph formats") << Builder([](QTextDocument &doc) {
