@@ -1,9 +1,11 @@
 // A letter's RTF read as its text (LetterText: what the text/plain part, the copy as text
 // and the spelling see), whole and page by page as the send job cuts it. The lines keep
 // their promises: no line break in a line, no blank at its end, no blank line at the
-// start or the end and never two in a row.
+// start or the end and never two in a row; wrapped for the mail's text part, no line is
+// longer than its width.
 #include "fuzz/FuzzSupport.h"
 
+#include "picture/PictureMailText.h"
 #include "richtext/LetterDocument.h"
 #include "richtext/LetterText.h"
 
@@ -25,6 +27,9 @@ void check(const QStringList &lines)
                                  "blank lines stand only between lines, one at a time");
     }
     (void)LetterText::collapsed(lines);
+    for (const QString &line : lines)
+        for (const QString &piece : PictureMailText::wrapped(line))
+            FuzzSupport::require(piece.size() <= PictureMailText::LineWidth, "a wrapped line of the text part is no longer than its width");
 }
 
 } // namespace

@@ -36,34 +36,50 @@ bool withoutBlanks(QChar c)
     return c.unicode() >= 0x2E80 && !c.isSpace();
 }
 
+// A blank after which a line may break: the no-break spaces hold their words together.
+bool breakingBlank(QChar c)
+{
+    return c.isSpace() && c.unicode() != 0x00A0 && c.unicode() != 0x2007 && c.unicode() != 0x202F;
+}
+
 } // namespace
 
 QStringList PictureMailText::wrapped(const QString &line, int width)
 {
+    // A mail's line holds at most 998 bytes; a UTF-16 unit takes at most three in UTF-8.
+    width = std::clamp(width, 1, MaxLineBytes / 3);
     QStringList out;
     const auto take = [&](qsizetype from, qsizetype to) {
         out << line.mid(from, lengthWithoutTrailingBlanks(line, from, to));
     };
     // One pass over the break opportunities: a piece grows to the last one that fits.
+    // They are the ends of blanks (whatever the line-breaking rules say of the text around
+    // them: they allow no break between numbers) and, from those rules, the places beside
+    // an ideograph.
     QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, line);
+    qsizetype next = breaks.toNextBoundary();
     qsizetype start = 0;
     qsizetype fits = -1;
-    for (qsizetype at = breaks.toNextBoundary(); at > 0; at = breaks.toNextBoundary()) {
-        // Only after blanks and between ideographs: an address or a path stays whole, so
-        // that a mail program still finds the link.
-        if (at < line.size() && !line.at(at - 1).isSpace() && !withoutBlanks(line.at(at - 1))
-            && !withoutBlanks(line.at(at)))
+    for (qsizetype at = 1; at <= line.size(); ++at) {
+        while (next >= 0 && next < at)
+            next = breaks.toNextBoundary();
+        const bool end = at == line.size();
+        const bool afterBlanks = !end && breakingBlank(line.at(at - 1)) && !line.at(at).isSpace();
+        const bool ideograph = !end && next == at && (withoutBlanks(line.at(at - 1)) || withoutBlanks(line.at(at)));
+        if (!end && !afterBlanks && !ideograph)
             continue;
         if (lengthWithoutTrailingBlanks(line, start, at) > width && fits > start) {
             take(start, fits);
             start = fits;
         }
-        if (lengthWithoutTrailingBlanks(line, start, at) > width) {
-            // A word longer than a line stands on a line of its own.
-            take(start, at);
-            start = at;
-            fits = -1;
-            continue;
+        // A word longer than a line is cut where the line ends, never inside a character
+        // of two UTF-16 units; its last piece goes on as the start of the next line.
+        while (lengthWithoutTrailingBlanks(line, start, at) > width) {
+            qsizetype cut = start + width;
+            if (line.at(cut - 1).isHighSurrogate())
+                cut += cut - 1 > start ? -1 : 1;
+            out << line.mid(start, cut - start);
+            start = cut;
         }
         fits = at;
     }

@@ -18,8 +18,12 @@ public:
     // The plain text: the letter's lines wrapped to LineWidth, then (with the footer link)
     // a blank line and the credit line with the maker's address. Lines end in LF.
     static QString plainBody(const QStringList &letter, bool footerLink);
-    // One line broken where the line-breaking rules allow after a blank or beside an
-    // ideograph, each piece at most `width` long unless a word alone is longer.
+    // The most bytes a line of a mail may hold.
+    static constexpr int MaxLineBytes = 998;
+
+    // One line broken after a blank or where the line-breaking rules allow beside an
+    // ideograph, each piece at most `width` long (and never more than MaxLineBytes in
+    // UTF-8): a word longer than that is cut at the width.
     static QStringList wrapped(const QString &line, int width = LineWidth);
     // A page's lines as one alt text: blanks collapsed, cut after at most AltLength
     // characters at a word's end, "…" marking the cut.
