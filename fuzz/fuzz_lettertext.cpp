@@ -1,8 +1,8 @@
 // A letter's RTF read as its text (LetterText: what the text/plain part, the copy as text
 // and the spelling see), whole and page by page as the send job cuts it. The lines keep
 // their promises: no line break in a line, no blank at its end, no blank line at the
-// start or the end and never two in a row; wrapped for the mail's text part, no line is
-// longer than its width.
+// start or the end and never two in a row; wrapped for the mail's text part, a line longer
+// than its width is one word, and no line passes what a mail line holds.
 #include "fuzz/FuzzSupport.h"
 
 #include "picture/PictureMailText.h"
@@ -29,7 +29,13 @@ void check(const QStringList &lines)
     (void)LetterText::collapsed(lines);
     for (const QString &line : lines)
         for (const QString &piece : PictureMailText::wrapped(line))
-            FuzzSupport::require(piece.size() <= PictureMailText::LineWidth, "a wrapped line of the text part is no longer than its width");
+        {
+            FuzzSupport::require(piece.toUtf8().size() <= PictureMailText::MaxLineBytes,
+                                 "a wrapped line of the text part fits a mail line");
+            if (piece.size() > PictureMailText::LineWidth)
+                FuzzSupport::require(!piece.trimmed().contains(u' '),
+                                     "a wrapped line longer than its width is a single word");
+        }
 }
 
 } // namespace

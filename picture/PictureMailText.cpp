@@ -47,7 +47,8 @@ bool breakingBlank(QChar c)
 QStringList PictureMailText::wrapped(const QString &line, int width)
 {
     // A mail's line holds at most 998 bytes; a UTF-16 unit takes at most three in UTF-8.
-    width = std::clamp(width, 1, MaxLineBytes / 3);
+    const int longest = MaxLineBytes / 3;
+    width = std::clamp(width, 1, longest);
     QStringList out;
     const auto take = [&](qsizetype from, qsizetype to) {
         out << line.mid(from, lengthWithoutTrailingBlanks(line, from, to));
@@ -72,10 +73,11 @@ QStringList PictureMailText::wrapped(const QString &line, int width)
             take(start, fits);
             start = fits;
         }
-        // A word longer than a line is cut where the line ends, never inside a character
-        // of two UTF-16 units; its last piece goes on as the start of the next line.
-        while (lengthWithoutTrailingBlanks(line, start, at) > width) {
-            qsizetype cut = start + width;
+        // A word longer than a line (a link, a path) stands alone, whole, so that it still
+        // works when copied. Only one past what a mail line holds is cut, never inside a
+        // character of two UTF-16 units; its last piece goes on as the start of the next line.
+        while (lengthWithoutTrailingBlanks(line, start, at) > longest) {
+            qsizetype cut = start + longest;
             if (line.at(cut - 1).isHighSurrogate())
                 cut += cut - 1 > start ? -1 : 1;
             out << line.mid(start, cut - start);

@@ -22,8 +22,8 @@ public:
     static constexpr int MaxLineBytes = 998;
 
     // One line broken after a blank or where the line-breaking rules allow beside an
-    // ideograph, each piece at most `width` long (and never more than MaxLineBytes in
-    // UTF-8): a word longer than that is cut at the width.
+    // ideograph, each piece at most `width` long. A word longer than that stands alone,
+    // whole; only one past MaxLineBytes in UTF-8 is cut.
     static QStringList wrapped(const QString &line, int width = LineWidth);
     // A page's lines as one alt text: blanks collapsed, cut after at most AltLength
     // characters at a word's end, "…" marking the cut.
