@@ -533,13 +533,13 @@ void Reader::convertUuencoded(TMailPart *part, std::string_view text, std::size_
         TMailPart *file = newChild(part, boundary);
         file->DecodedBody = std::move(bytes);
         // The name comes without a charset: read as stored text (UTF-8 when it is that).
-        const std::string quotedName = MailText::quotedName(StoredText::toQString(name), m_message->Charset);
+        const QString nameText = StoredText::toQString(name);
         file->SetHeaderValue("Content-Type", ContentTypeOfFile(name));
         file->SetHeaderValue("Content-Transfer-Encoding", "base64");
         file->SetHeaderValue("Content-Disposition", "attachment");
-        file->SetHeaderParam("Content-Type", "name", quotedName);
-        file->SetHeaderParam("Content-Disposition", "filename", quotedName);
-        file->SetHeaderValue("X-Mail-Attachment", quotedName);
+        file->SetFileNameParam("Content-Type", "name", nameText);
+        file->SetFileNameParam("Content-Disposition", "filename", nameText);
+        file->SetHeaderValue("X-Mail-Attachment", MailText::quotedName(nameText, m_message->Charset));
         file->SetHeaderParam("X-Mail-Attachment", "embedded", "no");
         file->Encode(etBase64);
         file->IsDecoded = true;

@@ -144,14 +144,15 @@ private slots:
             return;
         }
         // The one change: words and bodies holding 0x80..0x9F are labelled windows-1252
-        // (subject, sender, recipient, body and the attachment's three names), and the
-        // longer labels lengthen the multipart body by two bytes each.
-        QCOMPARE(now.count("windows-1252"), 7);
+        // (subject, sender, recipient, body and the attachment's X-Mail-Attachment name;
+        // its file name parameters are UTF-8), and the longer labels lengthen the
+        // multipart body by two bytes each.
+        QCOMPARE(now.count("windows-1252"), 5);
         const QByteArray relabelled = QByteArray(now).replace("windows-1252", "iso-8859-1");
         const qsizetype lengthAt = relabelled.indexOf("Content-Length: ") + 16;
         const qsizetype lengthEnd = relabelled.indexOf('\r', lengthAt);
         const int length = relabelled.mid(lengthAt, lengthEnd - lengthAt).toInt();
-        QCOMPARE(QByteArray(relabelled).replace(lengthAt, lengthEnd - lengthAt, QByteArray::number(length - 8)), before);
+        QCOMPARE(QByteArray(relabelled).replace(lengthAt, lengthEnd - lengthAt, QByteArray::number(length - 4)), before);
         const QJsonObject py = readWithPython(now);
         QCOMPARE(py["subject"].toString(), A("Prix \x96 5 \x80 \x93net\x94"));
         QCOMPARE(py["from"].toArray()[0], pair(A("\x8c" "dipe"), "oedipe@example.org"));
