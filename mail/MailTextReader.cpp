@@ -340,13 +340,13 @@ void Reader::readHeaders(TMailPart *part, std::string_view text, std::size_t &po
             continue;
         }
         if (isBlank(line[0]) && !raw.empty()) {
-            // A folded line: joined to the previous one with a single space.
+            // A folded line: only the line break goes (RFC 5322 unfolding), the blanks
+            // after it stay, so that a line folded inside quotes or before a run of
+            // blanks reads back as it was written. A tab that starts the line reads as
+            // a space, as mailers that fold with a tab mean it.
             std::string &prev = raw.back();
             prev += ' ';
-            std::size_t i = 1;
-            while (i < line.size() && isBlank(line[i]))
-                ++i;
-            prev.append(line.substr(i));
+            prev.append(line.substr(1));
         } else if (!raw.empty() && continuesParameters(raw.back(), line)) {
             raw.back() += ' ';
             raw.back() += line;
