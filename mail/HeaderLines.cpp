@@ -355,6 +355,40 @@ std::string ReplaceHeaderLineParam(std::string_view line, std::string_view param
     return base;
 }
 
+std::vector<std::pair<std::string, std::string>> HeaderLineParamForms(std::string_view line, std::string_view param)
+{
+    const std::string_view wanted = trimBothBlanks(param);
+    std::vector<std::pair<std::string, std::string>> forms;
+    forEachParam(line, [&](std::string_view name, std::size_t eq, std::size_t end) {
+        bool extended = false;
+        if (sectionOf(name, wanted, extended) != -2)
+            forms.emplace_back(name, TrimBlanks(line.substr(eq + 1, end - eq - 1)));
+        return true;
+    });
+    return forms;
+}
+
+std::string RemoveHeaderLineParam(std::string_view line, std::string_view param)
+{
+    const std::string_view wanted = trimBothBlanks(param);
+    std::vector<std::pair<std::size_t, std::size_t>> spans; // from the ";" to the end of the value
+    forEachParam(line, [&](std::string_view name, std::size_t, std::size_t end) {
+        bool extended = false;
+        if (sectionOf(name, wanted, extended) != -2)
+            spans.emplace_back(line.rfind(';', static_cast<std::size_t>(name.data() - line.data())), end);
+        return true;
+    });
+    std::string out;
+    out.reserve(line.size());
+    std::size_t at = 0;
+    for (const auto &[from, to] : spans) {
+        out.append(line.substr(at, from - at));
+        at = to;
+    }
+    out.append(line.substr(at));
+    return out;
+}
+
 std::string NormalizeHeaderLine(std::string_view line)
 {
     std::size_t colon = line.find(':');

@@ -426,9 +426,45 @@ std::string headerWord(const QString &text, std::string_view charset)
 
 std::string quotedName(const QString &text, std::string_view charset)
 {
-    if (const std::optional<std::string> bytes = StoredText::windows1252(text))
+    if (plainAsciiName(text))
+        return quotedString(text.toStdString());
+    if (const std::optional<std::string> bytes = StoredText::windows1252(text)) {
+        // Inside quotes a backslash pairs with the character after it: the words that
+        // escape it take it along.
+        if (bytes->find('\\') != std::string::npos)
+            return "\"" + encodedWords(*bytes, CharsetLabel(*bytes, charset)) + "\"";
         return "\"" + encodeDisplayName(*bytes, charset) + "\"";
+    }
     return "\"" + utf8Words(text) + "\"";
+}
+
+std::string quotedString(std::string_view ascii)
+{
+    std::string out;
+    out.reserve(ascii.size() + 2);
+    out += '"';
+    for (const char c : ascii) {
+        if (c == '"' || c == '\\')
+            out += '\\';
+        out += c;
+    }
+    out += '"';
+    return out;
+}
+
+bool plainAsciiName(const QString &text)
+{
+    for (const QChar c : text)
+        if (c.unicode() < 32 || c.unicode() > 126)
+            return false;
+    return !text.contains(QStringLiteral("=?"));
+}
+
+std::vector<std::pair<std::string, std::string>> fileNameParam(std::string_view param, const QString &text)
+{
+    if (!plainAsciiName(text))
+        return extendedParam(param, text);
+    return {{std::string(param), quotedString(text.toStdString())}};
 }
 
 std::vector<std::pair<std::string, std::string>> extendedParam(std::string_view param, const QString &text)

@@ -49,8 +49,19 @@ std::string encodedWords(std::string_view bytes, std::string_view charset);
 // a blank); otherwise encoded words, in `charset` when Windows-1252 holds the text, else
 // in UTF-8.
 std::string headerWord(const QString &text, std::string_view charset);
-// A display name or file name in double quotes, encoded as above.
+// A file name in double quotes, as the X-Mail-Attachment field carries it: a name of
+// printable ASCII as quotedString writes it, any other name as encoded words (above).
 std::string quotedName(const QString &text, std::string_view charset);
+// Printable ASCII in double quotes, the backslash and the double quote in it written as
+// quoted pairs (RFC 5322 quoted-string), so that a reader gives back the text as it was.
+std::string quotedString(std::string_view ascii);
+// A name that stands for itself in a quoted string: printable ASCII without "=?", which
+// a reader would take for the start of an encoded word.
+bool plainAsciiName(const QString &text);
+// A file name as the parameter `param` of a part's field: a plain ASCII name as one
+// quoted string, any other as extendedParam writes it (an encoded word inside quotes is
+// no form a parameter may take).
+std::vector<std::pair<std::string, std::string>> fileNameParam(std::string_view param, const QString &text);
 // A parameter as RFC 2231 writes it in UTF-8: {param + "*", "UTF-8''%E4..."}, or numbered
 // sections {param + "*0*", ...}, {param + "*1*", ...} when the value is long, so that a
 // header can be folded between them.

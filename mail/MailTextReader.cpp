@@ -340,13 +340,13 @@ void Reader::readHeaders(TMailPart *part, std::string_view text, std::size_t &po
             continue;
         }
         if (isBlank(line[0]) && !raw.empty()) {
-            // A folded line: joined to the previous one with a single space.
+            // A folded line: only the line break goes (RFC 5322 unfolding), the blanks
+            // after it stay, so that a line folded inside quotes or before a run of
+            // blanks reads back as it was written. A tab that starts the line reads as
+            // a space, as mailers that fold with a tab mean it.
             std::string &prev = raw.back();
             prev += ' ';
-            std::size_t i = 1;
-            while (i < line.size() && isBlank(line[i]))
-                ++i;
-            prev.append(line.substr(i));
+            prev.append(line.substr(1));
         } else if (!raw.empty() && continuesParameters(raw.back(), line)) {
             raw.back() += ' ';
             raw.back() += line;
@@ -533,13 +533,13 @@ void Reader::convertUuencoded(TMailPart *part, std::string_view text, std::size_
         TMailPart *file = newChild(part, boundary);
         file->DecodedBody = std::move(bytes);
         // The name comes without a charset: read as stored text (UTF-8 when it is that).
-        const std::string quotedName = MailText::quotedName(StoredText::toQString(name), m_message->Charset);
+        const QString nameText = StoredText::toQString(name);
         file->SetHeaderValue("Content-Type", ContentTypeOfFile(name));
         file->SetHeaderValue("Content-Transfer-Encoding", "base64");
         file->SetHeaderValue("Content-Disposition", "attachment");
-        file->SetHeaderParam("Content-Type", "name", quotedName);
-        file->SetHeaderParam("Content-Disposition", "filename", quotedName);
-        file->SetHeaderValue("X-Mail-Attachment", quotedName);
+        file->SetFileNameParam("Content-Type", "name", nameText);
+        file->SetFileNameParam("Content-Disposition", "filename", nameText);
+        file->SetHeaderValue("X-Mail-Attachment", MailText::quotedName(nameText, m_message->Charset));
         file->SetHeaderParam("X-Mail-Attachment", "embedded", "no");
         file->Encode(etBase64);
         file->IsDecoded = true;

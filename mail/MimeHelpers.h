@@ -14,6 +14,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class QDateTime;
@@ -77,6 +78,11 @@ std::string DecodedHeaderLineParam(std::string_view line, std::string_view param
 // appending "; param=value" when it is absent. Works on TrimBlanks(line); a trailing
 // ";" is dropped.
 std::string ReplaceHeaderLineParam(std::string_view line, std::string_view param, std::string_view value);
+// Every form of parameter `param` (plain, extended, numbered sections) as written, in
+// order: {name, value} with the value trimmed and still quoted or escaped.
+std::vector<std::pair<std::string, std::string>> HeaderLineParamForms(std::string_view line, std::string_view param);
+// The line without any form of parameter `param` (each with the ";" before it).
+std::string RemoveHeaderLineParam(std::string_view line, std::string_view param);
 // Canonical field name spelling ("Content-Type:", "Message-ID:") and blanks outside
 // quotes in the value collapsed to one space.
 std::string NormalizeHeaderLine(std::string_view line);

@@ -266,19 +266,25 @@ void TMailMessage::AddPicture(std::string_view bytes, const std::string &fileNam
 
 void TMailMessage::nameAttachment(TMailPart *part, const QString &name, bool onlyWhereEmpty)
 {
-    const std::string quotedName = MailText::quotedName(name, Charset);
-    if (!onlyWhereEmpty || !part->HasHeaderParam("Content-Type", "name"))
-        part->SetHeaderParam("Content-Type", "name", quotedName);
-    if (onlyWhereEmpty && part->HasHeaderParam("Content-Disposition", "filename"))
-        return;
-    if (StoredText::windows1252(name)) {
-        part->SetHeaderParam("Content-Disposition", "filename", quotedName);
-        return;
+    // The type's "name" is the older way of naming a file, the disposition's "filename"
+    // the one meant for saving: both carry it, a name outside plain ASCII in RFC 2231's
+    // form, which every reader takes without complaint.
+    static constexpr std::pair<std::string_view, std::string_view> params[] = {{"Content-Type", "name"},
+                                                                               {"Content-Disposition", "filename"}};
+    for (const auto &[field, param] : params) {
+        QString text = name;
+        if (onlyWhereEmpty && part->HasHeaderParam(field, param)) {
+            // A name the part has keeps its text. One that reads as written stays as it
+            // is; one in another form (an encoded word inside quotes, as older versions
+            // stored it) is written in today's, so a stored mail sent again carries it.
+            std::string charset;
+            const std::string raw = part->HeaderParam(field, param, &charset);
+            text = MailText::paramText(raw, charset);
+            if (charset.empty() && MailText::plainAsciiName(text) && text.toStdString() == raw)
+                continue;
+        }
+        part->SetFileNameParam(field, param, text);
     }
-    // RFC 2231 is how readers expect a file name in another charset; the encoded word of
-    // "name" serves those that only read the older form.
-    for (const auto &[param, value] : MailText::extendedParam("filename", name))
-        part->SetHeaderParam("Content-Disposition", param, value);
 }
 
 void TMailMessage::attachNew(std::string bytes, const QString &name, const std::string &contentType,
@@ -315,7 +321,7 @@ void TMailMessage::attachNew(std::string bytes, const QString &name, const std::
     if (picture) {
         part->SetHeaderValue("Content-Length", length);
         part->SetHeaderValue("Content-ID", "<" + reference + ">");
-        part->SetHeaderParam("Content-Type", "name", quotedName);
+        part->SetFileNameParam("Content-Type", "name", name);
     } else {
         part->SetHeaderValue("X-Mail-Attachment", quotedName);
         part->SetHeaderValue("Content-Length", length);
@@ -613,11 +619,10 @@ void TMailMessage::writeMultipartBody(const PieceSink &sink) const
         for (const std::string &line : child->Headers) {
             if (line.empty())
                 continue;
-            // A line break inside a field is a blank, as in the message's own fields. A
-            // part's line is folded only past what a mail line may hold (998): reading a
-            // part joins folded lines less faithfully than the message's own.
+            // A line break inside a field is a blank, and a long line is folded, as in
+            // the message's own fields.
             const std::string_view field = HeaderLineBreaks::blankInside(line, store);
-            if (field.size() > 998) {
+            if (field.size() > 78) {
                 sink(FoldHeaders(field), false);
             } else {
                 sink(field, field.data() == line.data());

@@ -197,6 +197,7 @@ private:
     // AttachEncoding, or with `base64` their base64 text (Base64EncodeStream's form).
     void attachNew(std::string bytes, const QString &name, const std::string &contentType, bool embedded,
                    bool picture, bool base64 = false);
-    // Sets "name", "filename" and the X-Mail-Attachment name of an ordinary attachment.
+    // Sets "name" and "filename" of an ordinary attachment; with onlyWhereEmpty a name
+    // the part already has keeps its text (written in today's form).
     void nameAttachment(TMailPart *part, const QString &name, bool onlyWhereEmpty);
 };

@@ -40,6 +40,20 @@ std::string trimAndUnquote(std::string_view text)
     return v;
 }
 
+// The X-Mail-Attachment name without the quoted pairs written before a backslash or a
+// double quote; any other backslash stays, as older records wrote it bare.
+std::string withoutQuotedPairs(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size() && (text[i + 1] == '\\' || text[i + 1] == '"'))
+            ++i;
+        out.push_back(text[i]);
+    }
+    return out;
+}
+
 // Calls `fn` with every CR LF separated line of `text`, the line break included.
 template<typename Fn>
 void forEachLine(std::string_view text, Fn fn)
@@ -149,6 +163,22 @@ void TMailPart::SetHeaderParam(std::string_view name, std::string_view param, st
     }
     std::string &line = Headers[static_cast<std::size_t>(i)];
     line = ReplaceHeaderLineParam(line, param, value);
+}
+
+void TMailPart::SetFileNameParam(std::string_view name, std::string_view param, const QString &fileName)
+{
+    const std::vector<std::pair<std::string, std::string>> forms = MailText::fileNameParam(param, fileName);
+    int i = headerIndex(name);
+    if (i < 0) {
+        Headers.push_back(std::string(name) + ": ");
+        i = static_cast<int>(Headers.size()) - 1;
+    }
+    std::string &line = Headers[static_cast<std::size_t>(i)];
+    if (HeaderLineParamForms(line, param) == forms)
+        return;
+    line = RemoveHeaderLineParam(line, param);
+    for (const auto &[section, value] : forms)
+        line = ReplaceHeaderLineParam(line, section, value);
 }
 
 bool TMailPart::HasHeader(std::string_view name) const
@@ -318,7 +348,7 @@ std::string TMailPart::rawAttachmentName(std::string &charset) const
     charset.clear();
     std::string name;
     if (HasHeader("X-Mail-Attachment"))
-        return HeaderValue("X-Mail-Attachment");
+        return withoutQuotedPairs(HeaderValue("X-Mail-Attachment"));
     // The disposition's file name is the one meant for saving; the type's "name" is the
     // older way of giving one.
     if (!(name = HeaderParam("Content-Disposition", "filename", &charset)).empty())

@@ -66,6 +66,9 @@ public:
     void SetHeaderValue(std::string_view name, std::string_view value);
     // Sets or appends a parameter (value written as given; callers add quotes).
     void SetHeaderParam(std::string_view name, std::string_view param, std::string_view value);
+    // Sets a file name parameter ("name", "filename") as MailText::fileNameParam writes
+    // it, in place of every form the parameter had; a field already so is left alone.
+    void SetFileNameParam(std::string_view name, std::string_view param, const QString &fileName);
     bool HasHeader(std::string_view name) const;
     bool HasHeaderParam(std::string_view name, std::string_view param) const;
     // Lower-cased main value of "Content-Type".

@@ -467,7 +467,8 @@ void TstInterop::foreignNames()
     m.ToRecipients.SetAllText({name, QStringLiteral("Novak, Lena"), QString(), name + " " + name},
                               {"a@example.org", "lena@example.org", "bare@example.org", "b@example.org"});
     m.CcRecipients.SetAllText({name}, {"c@example.org"});
-    m.AttachStreamText("file bytes", QStringLiteral("notes.txt"));
+    const QString fileName = name + QStringLiteral(" notes.txt");
+    m.AttachStreamText("file bytes", fileName);
     m.AddPicture(S(randomBytes(300, 4)), "1.jpg");
     m.AddPicture(S(randomBytes(300, 5)), "2.jpg");
     m.SetPlainBody(QStringLiteral("The letter's text"));
@@ -481,7 +482,8 @@ void TstInterop::foreignNames()
     for (const QByteArray &line : lines) {
         const qsizetype length = line.endsWith('\r') ? line.size() - 1 : line.size();
         QVERIFY2(length <= 998, line.left(80).constData());
-        if (at < headEnd)
+        // Header lines of the parts too (the body lines are base64 and quoted-printable).
+        if (at < headEnd || line.startsWith("Content-") || line.startsWith(' '))
             QVERIFY2(length <= 78, line.constData());
         at += line.size() + 1;
     }
@@ -516,6 +518,25 @@ void TstInterop::foreignNames()
     QCOMPARE(leaves.at(2).value("disposition").toString(), QString("inline"));
     QCOMPARE(py.value("attachments").toArray().size(), 1);
     QCOMPARE(py.value("attachments").toArray().first().toString(), QString("text/plain"));
+    QCOMPARE(leaves.last().value("filename").toString(), fileName);
+
+    // Our reader gives the same name from the standard fields alone, as it does for a
+    // mail another program wrote, and writing what it read keeps them as they are.
+    QByteArray standard = text;
+    standard.replace("X-Mail-Attachment:", "X-Other:");
+    TMailMessage r;
+    r.Clear();
+    r.LoadFromString(S(standard));
+    r.ScanParts();
+    QCOMPARE(r.Attachments.Count(), 3);
+    QCOMPARE(r.Attachments[2]->AttachmentFileNameText(), fileName);
+    const std::vector<std::string> fields = r.Attachments[2]->Headers;
+    r.ArrangeParts(1);
+    for (const std::string &field : fields)
+        if (field.rfind("Content-Disposition:", 0) == 0 || field.rfind("Content-Type:", 0) == 0)
+            QVERIFY2(std::find(r.Attachments[2]->Headers.begin(), r.Attachments[2]->Headers.end(), field)
+                         != r.Attachments[2]->Headers.end(),
+                     field.c_str());
 }
 
 // Mails shaped as other mailers write them, one per way of reading MIME that the RFCs

@@ -109,6 +109,11 @@ void TstMailReading::headerBlock_data()
         << QByteArray("Subject: s\n \nDear Anna: hi\n") << "Subject: s" << "Dear Anna: hi|";
     QTest::newRow("line of blanks before the last line ends the block")
         << QByteArray("Subject: s\n \nthe text\n") << "Subject: s" << "the text|";
+    // Unfolding drops the line break only; a tab that starts the folded line reads as a
+    // space, and blanks outside quotes are one space as always.
+    QTest::newRow("blanks kept inside quotes across a fold")
+        << QByteArray("Content-Type: text/plain; name=\"a\n   b.txt\"; x=\"c\n\td\"\nSubject: s\n  t\n\nbody\n")
+        << "Content-Type: text/plain; name=\"a   b.txt\"; x=\"c d\"|Subject: s t" << "body|";
     QTest::newRow("blanks before the colon")
         << QByteArray("From: a\nSubject :  Quarterly figures\nTo\t: b\n\nbody\n")
         << "From: a|Subject: Quarterly figures|To: b" << "body|";

@@ -144,14 +144,15 @@ private slots:
             return;
         }
         // The one change: words and bodies holding 0x80..0x9F are labelled windows-1252
-        // (subject, sender, recipient, body and the attachment's three names), and the
-        // longer labels lengthen the multipart body by two bytes each.
-        QCOMPARE(now.count("windows-1252"), 7);
+        // (subject, sender, recipient, body and the attachment's X-Mail-Attachment name;
+        // its file name parameters are UTF-8), and the longer labels lengthen the
+        // multipart body by two bytes each.
+        QCOMPARE(now.count("windows-1252"), 5);
         const QByteArray relabelled = QByteArray(now).replace("windows-1252", "iso-8859-1");
         const qsizetype lengthAt = relabelled.indexOf("Content-Length: ") + 16;
         const qsizetype lengthEnd = relabelled.indexOf('\r', lengthAt);
         const int length = relabelled.mid(lengthAt, lengthEnd - lengthAt).toInt();
-        QCOMPARE(QByteArray(relabelled).replace(lengthAt, lengthEnd - lengthAt, QByteArray::number(length - 8)), before);
+        QCOMPARE(QByteArray(relabelled).replace(lengthAt, lengthEnd - lengthAt, QByteArray::number(length - 4)), before);
         const QJsonObject py = readWithPython(now);
         QCOMPARE(py["subject"].toString(), A("Prix \x96 5 \x80 \x93net\x94"));
         QCOMPARE(py["from"].toArray()[0], pair(A("\x8c" "dipe"), "oedipe@example.org"));
@@ -381,6 +382,76 @@ private slots:
         QCOMPARE(StoredText::toQString(S(bytes)), text);
         // Writing gives the bytes back, whichever way they were read.
         QCOMPARE(StoredText::toQString(StoredText::fromQString(text)), text);
+    }
+
+    // File name parameters: plain ASCII in a quoted string with quoted pairs, anything
+    // else in RFC 2231's form; each reads back as the name, and setting it again leaves
+    // the field as it is.
+    void fileNameParams_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("ASCII") << QStringLiteral("report 1.pdf") << QStringLiteral("; filename=\"report 1.pdf\"");
+        QTest::newRow("quote and backslash")
+            << QStringLiteral("a \"b\" c\\d.txt") << QStringLiteral("; filename=\"a \\\"b\\\" c\\\\d.txt\"");
+        QTest::newRow("looks encoded") << QStringLiteral("=?x?Q?y?=.txt")
+                                       << QStringLiteral("; filename*=UTF-8''%3D%3Fx%3FQ%3Fy%3F%3D.txt");
+        QTest::newRow("Windows-1252") << QStringLiteral("Café €.txt")
+                                      << QStringLiteral("; filename*=UTF-8''Caf%C3%A9%20%E2%82%AC.txt");
+        QTest::newRow("tab") << QStringLiteral("a\tb.txt") << QStringLiteral("; filename*=UTF-8''a%09b.txt");
+        QTest::newRow("long Chinese") << QString(QStringLiteral("名")).repeated(30) + ".txt"
+                                      << QStringLiteral("; filename*0*=UTF-8''");
+    }
+
+    void fileNameParams()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, written);
+        TMailMessage m;
+        TMailPart &part = m;
+        // An older form and a stray section are replaced, the other parameters kept.
+        part.Headers = {"Content-Disposition: attachment; filename=\"=?UTF-8?Q?old?=\"; size=5; filename*3=x"};
+        part.SetFileNameParam("Content-Disposition", "filename", name);
+        const QString line = QString::fromStdString(part.Headers.front());
+        QVERIFY2(line.startsWith(QStringLiteral("Content-Disposition: attachment; size=5") + written), qPrintable(line));
+        std::string charset;
+        const std::string raw = part.HeaderParam("Content-Disposition", "filename", &charset);
+        QCOMPARE(MailText::paramText(raw, charset), name);
+        part.SetFileNameParam("Content-Disposition", "filename", name);
+        QCOMPARE(QString::fromStdString(part.Headers.front()), line);
+        // The X-Mail-Attachment form reads back as the same name.
+        part.Headers = {"X-Mail-Attachment: " + MailText::quotedName(name, "iso-8859-1") + "; embedded=no"};
+        QCOMPARE(part.AttachmentFileNameText(), MailText::safeFileName(name));
+    }
+
+    // A stored mail whose file names were written as encoded words inside quotes is sent
+    // with them in RFC 2231's form; an ASCII name written otherwise stays as it was.
+    void storedNamesGetTodaysForm()
+    {
+        const std::string stored = "Mime-Version: 1.0\r\n"
+                                   "Content-Type: multipart/mixed; boundary=\"b\"\r\n\r\n"
+                                   "--b\r\nContent-Type: text/plain\r\n\r\nletter\r\n"
+                                   "--b\r\nContent-Type: text/plain; name=\"=?UTF-8?B?zpXOu86tzr3Ots=?=\"\r\n"
+                                   "X-Mail-Attachment: \"=?UTF-8?B?zpXOu86tzr3Ots=?=\"; embedded=no\r\n"
+                                   "Content-Disposition: attachment; filename=\"=?UTF-8?B?zpXOu86tzr3Ots=?=\"\r\n\r\n"
+                                   "eA==\r\n"
+                                   "--b\r\nContent-Type: text/plain; name=plain.txt\r\n"
+                                   "Content-Disposition: attachment; filename=plain.txt\r\n\r\nx\r\n--b--\r\n";
+        TMailMessage m;
+        m.LoadFromString(stored);
+        m.ScanParts();
+        m.ArrangeParts(1);
+        m.Rebuild();
+        const QByteArray text = B(m.SourceText());
+        QVERIFY2(text.contains("filename*=UTF-8''%CE%95%CE%BB%CE%AD%CE%BD%CE%B6"), text.constData());
+        QVERIFY2(text.contains("name*=UTF-8''%CE%95%CE%BB%CE%AD%CE%BD%CE%B6"), text.constData());
+        QVERIFY(!text.contains("name=\"=?"));
+        QVERIFY(text.contains("name=plain.txt") && text.contains("filename=plain.txt"));
+        TMailMessage back;
+        back.LoadFromString(m.SourceText());
+        back.ScanParts();
+        QCOMPARE(back.Attachments.Count(), 2);
+        QCOMPARE(back.Attachments[0]->AttachmentFileNameText(), QStringLiteral("Ελένζ.txt"));
     }
 
     void attachmentFilesUnderTheirNames()

@@ -127,6 +127,47 @@ private slots:
             << QByteArray("Subject: " + QByteArray("abcdefgh;").repeated(12) + "\r\n\r\nx\r\n") << QByteArray();
         QTest::newRow("subject folded at blanks")
             << QByteArray("Subject: " + QByteArray("abcdefgh; ").repeated(12) + "\r\n\r\nx\r\n") << QByteArray();
+        // A part's lines fold at 78 as the message's do, inside quotes past 998, and read
+        // back as they were: runs of blanks inside quotes included.
+        const QByteArray params = "; x-first=\"one  two\"; x-second=2; x-third=\"" + QByteArray("w ").repeated(30) + "\"";
+        QTest::newRow("long part lines")
+            << QByteArray("Content-Type: multipart/mixed; boundary=\"b\"\r\n\r\n--b\r\nContent-Type: text/plain"
+                          + params + "\r\n\r\nletter\r\n--b\r\nContent-Type: application/octet-stream" + params
+                          + "; name=\"" + QByteArray("a   b ").repeated(200)
+                          + ".bin\"\r\nContent-Disposition: attachment; filename=\"f.bin\"" + params
+                          + "\r\n\r\nQUJD\r\n--b--\r\n")
+            << QByteArray();
+    }
+
+    // What a part's lines hold before writing, they hold after reading what was written.
+    void partLinesReadBackExactly()
+    {
+        const std::string text = rewritten("Content-Type: multipart/mixed; boundary=\"b\"\r\n\r\n--b\r\n"
+                                           "Content-Type: text/plain\r\n\r\nletter\r\n--b\r\n"
+                                           "Content-Type: application/octet-stream; name=\"x.bin\"\r\n\r\nQUJD\r\n--b--\r\n");
+        TMailMessage m;
+        m.LoadFromString(text);
+        m.ScanParts();
+        QCOMPARE(m.Attachments.Count(), 1);
+        TMailPart *part = m.Attachments[0];
+        part->SetHeaderParam("Content-Type", "x-quoted", "\"" + QByteArray("ab  cd ").repeated(180).toStdString() + "x  y\t z\"");
+        part->SetHeaderParam("Content-Disposition", "x-list", "\"" + std::string(40, 'q') + "\"; x-more=" + std::string(60, 'r'));
+        const std::vector<std::string> before = part->Headers;
+        m.NeedRebuild = true;
+        m.Rebuild();
+        const std::string written = m.SourceText();
+        for (std::size_t at = 0, next; at < written.size(); at = next + 2) {
+            next = written.find("\r\n", at);
+            if (next == std::string::npos)
+                break;
+            QVERIFY2(next - at <= 998, written.substr(at, 80).c_str());
+        }
+        QVERIFY(written.find("x-more") != std::string::npos);
+        TMailMessage back;
+        back.LoadFromString(written);
+        back.ScanParts();
+        QCOMPARE(back.Attachments.Count(), 1);
+        QCOMPARE(back.Attachments[0]->Headers, before);
     }
 
     void stableFromSecondRewrite()

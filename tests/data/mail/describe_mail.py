@@ -20,8 +20,10 @@ class NamedPartIsAttachment(EmailMessage):
 
 
 POLICY = policy.default.clone(message_factory=NamedPartIsAttachment)
-# The fields whose defects are reported (parameters of the parts' fields are not judged).
-FIELDS = {"subject", "date", "from", "reply-to", "to", "cc", "message-id"}
+# The fields whose defects are reported, the parts' Content-Type and Content-Disposition
+# with their parameters (file names) included.
+FIELDS = {"subject", "date", "from", "reply-to", "to", "cc", "message-id", "content-type",
+          "content-disposition"}
 
 
 def header_defects(part):
