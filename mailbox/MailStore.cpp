@@ -54,17 +54,21 @@ std::int64_t MailStore::AppendMail(std::string_view text, char boxCode, char att
     });
 }
 
-std::int64_t MailStore::AppendMailPieces(std::int64_t length, char boxCode, char attachFlag,
-                                        const std::function<bool(const PieceWriter &put)> &fill) const
+namespace {
+
+// Writes one record at the end of `file` without flushing it: the header first, then
+// the text that `fill` hands over. Returns false when `fill` stops; raises on an error.
+// Either way the caller takes the record back by cutting the file to where it began.
+bool writeRecord(StoreFile &file, std::int64_t length, char boxCode, char attachFlag,
+                 const std::function<bool(const MailStore::PieceWriter &put)> &fill)
 {
-    StoreFile file(m_path);
     const std::int64_t position = file.size();
-    if (position < HeaderSize)
-        failAppend(m_path, "the file is shorter than the 100-byte store header");
+    if (position < MailStore::HeaderSize)
+        failAppend(file.path(), "the file is shorter than the 100-byte store header");
     if (!RecordHeader::isAttachFlag(attachFlag))
-        failAppend(m_path, "the attachment flag must be 'Y' or 'N'");
-    if (length < 0 || length > MaxFileSize - RecordHeader::Size - position)
-        failAppend(m_path, "the store would grow past its limit of 2 GB");
+        failAppend(file.path(), "the attachment flag must be 'Y' or 'N'");
+    if (length < 0 || length > MailStore::MaxFileSize - RecordHeader::Size - position)
+        failAppend(file.path(), "the store would grow past its limit of 2 GB");
 
     // Small pieces (header lines) are gathered, so that a mail costs few writes.
     constexpr std::size_t kGather = 1 << 20;
@@ -75,10 +79,10 @@ std::int64_t MailStore::AppendMailPieces(std::int64_t length, char boxCode, char
         at += static_cast<std::int64_t>(gathered.size());
         gathered.clear();
     };
-    const PieceWriter put = [&](std::string_view piece) {
+    const MailStore::PieceWriter put = [&](std::string_view piece) {
         if (static_cast<std::int64_t>(piece.size()) > position + RecordHeader::Size + length - at
                                                           - static_cast<std::int64_t>(gathered.size()))
-            failAppend(m_path, "the mail text is longer than announced");
+            failAppend(file.path(), "the mail text is longer than announced");
         if (gathered.size() + piece.size() <= kGather) {
             gathered.append(piece);
             return;
@@ -94,30 +98,74 @@ std::int64_t MailStore::AppendMailPieces(std::int64_t length, char boxCode, char
 
     char header[RecordHeader::Size];
     RecordHeader::encode(header, static_cast<std::int32_t>(length), boxCode, attachFlag);
-    const auto takeBack = [&] {
-        try {
-            file.truncate(position);
-            file.syncData();
-        } catch (...) {
-        }
-    };
+    gathered.reserve(static_cast<std::size_t>(std::min<std::int64_t>(kGather, length)));
+    file.writeAt(position, header, RecordHeader::Size);
+    if (!fill(put))
+        return false;
+    flush();
+    if (at != position + RecordHeader::Size + length)
+        failAppend(file.path(), "the mail text is shorter than announced");
+    return true;
+}
+
+// Cuts the file back to `size`, taking back whatever an append left behind it.
+void takeBack(StoreFile &file, std::int64_t size)
+{
     try {
-        gathered.reserve(static_cast<std::size_t>(std::min<std::int64_t>(kGather, length)));
-        file.writeAt(position, header, RecordHeader::Size);
-        if (!fill(put)) {
-            takeBack();
+        file.truncate(size);
+        file.syncData();
+    } catch (...) {
+    }
+}
+
+} // namespace
+
+std::int64_t MailStore::AppendMailPieces(std::int64_t length, char boxCode, char attachFlag,
+                                        const std::function<bool(const PieceWriter &put)> &fill) const
+{
+    StoreFile file(m_path);
+    const std::int64_t position = file.size();
+    try {
+        if (!writeRecord(file, length, boxCode, attachFlag, fill)) {
+            takeBack(file, position);
             return -1;
         }
-        flush();
-        if (at != position + RecordHeader::Size + length)
-            failAppend(m_path, "the mail text is shorter than announced");
         file.syncData();
     } catch (...) {
         // Leave no piece of the record behind.
-        takeBack();
+        takeBack(file, position);
         throw;
     }
     return position;
+}
+
+std::vector<std::int64_t> MailStore::AppendMails(std::size_t count, char boxCode, char attachFlag,
+                                                 const std::function<std::string(std::size_t index)> &text) const
+{
+    StoreFile file(m_path);
+    const std::int64_t start = file.size();
+    std::vector<std::int64_t> positions;
+    positions.reserve(count);
+    try {
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::string mail = text(i);
+            positions.push_back(file.size());
+            writeRecord(file, static_cast<std::int64_t>(mail.size()), boxCode, attachFlag, [&mail](const PieceWriter &put) {
+                put(mail);
+                return true;
+            });
+        }
+        // One flush for the whole batch. The records lie one after the other, as single
+        // appends would leave them, so a crash before this point cuts the batch short the
+        // way it cuts one large append short: the walk lists the whole records and reports
+        // a torn last one as a damaged stretch, never as a mail.
+        file.syncData();
+    } catch (...) {
+        // None of the batch stays behind.
+        takeBack(file, start);
+        throw;
+    }
+    return positions;
 }
 
 std::int64_t MailStore::AppendMail(std::string_view text, BoxCode box, char attachFlag) const

@@ -45,6 +45,12 @@ public:
     // or an error, also takes it back (and raises). Either way the file is left as it was.
     std::int64_t AppendMailPieces(std::int64_t length, char boxCode, char attachFlag,
                                   const std::function<bool(const PieceWriter &put)> &fill) const;
+    // Appends `count` records, the text of the i-th from text(i), under one lock and with
+    // one flush of the disk at the end, and returns their positions. When a text cannot be
+    // had (text() raises) or a write fails, the whole batch is taken back and the error
+    // passed on; the file is then as it was.
+    std::vector<std::int64_t> AppendMails(std::size_t count, char boxCode, char attachFlag,
+                                          const std::function<std::string(std::size_t index)> &text) const;
     // Overwrites the box code of the record at `position` with the first byte of `code`.
     void SetBoxCode(std::int64_t position, std::string_view code) const;
     void SetBoxCode(std::int64_t position, BoxCode code) const;

@@ -50,6 +50,11 @@ int list(const MailStore &store)
     return 0;
 }
 
+// A mail file could not be read (the reason is already printed).
+struct NothingAppended
+{
+};
+
 int append(const MailStore &store, QStringList args)
 {
     bool bad = false;
@@ -64,8 +69,8 @@ int append(const MailStore &store, QStringList args)
         return Cli::fail(QStringLiteral("--box must be u, s or t"));
     if (attach != QLatin1String("Y") && attach != QLatin1String("N"))
         return Cli::fail(QStringLiteral("--attach must be Y or N"));
-    // Every mail file must open before the first is appended: a wrong name in a long list
-    // leaves the store as it was, and the same call can simply be run again.
+    // Every mail file must open before the store is touched: a wrong name in a long list
+    // leaves the store as it was (and a new one unmade) with a one-line message.
     for (const QString &path : std::as_const(args)) {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
@@ -74,15 +79,28 @@ int append(const MailStore &store, QStringList args)
     // A store that does not exist yet is made, as the program's first start makes it: the
     // command line can fill a new store without the program having run.
     DataFiles::ensureMailBoxFile(store.path());
-    // One mail at a time, each position printed once its record is in the store: should a
-    // later one fail (a full disk), the printed ones are exactly those appended.
-    for (const QString &path : std::as_const(args)) {
-        const std::optional<std::string> text = Cli::readFile(path);
-        if (!text)
-            return 1;
-        const std::int64_t position = store.AppendMail(*text, *code, attach.at(0).toLatin1());
-        Cli::writeStdout(std::to_string(position) + '\n');
+    // All the mails in one batch: one lock and one flush of the disk for the whole call.
+    // A mail file that cannot be read after all, or a write that fails (a full disk),
+    // takes the whole batch back, so the same call can simply be run again; the positions are
+    // printed once every record is on the disk.
+    std::vector<std::int64_t> positions;
+    try {
+        positions = store.AppendMails(static_cast<std::size_t>(args.size()), BoxTable::byte(*code), attach.at(0).toLatin1(),
+                                      [&args](std::size_t i) {
+                                          const QString &path = args.at(static_cast<qsizetype>(i));
+                                          std::optional<std::string> text = Cli::readFile(path);
+                                          if (!text)
+                                              throw NothingAppended();
+                                          return std::move(*text);
+                                      });
+    } catch (const NothingAppended &) {
+        std::fputs("vellorn-cli: nothing appended\n", stderr);
+        return 1;
     }
+    std::string out;
+    for (const std::int64_t position : positions)
+        out += std::to_string(position) + '\n';
+    Cli::writeStdout(out);
     return 0;
 }
 

@@ -22,9 +22,11 @@ constexpr qreal kEpsilon = 0.01;
 // Largest width or height of a range in pixels.
 constexpr qint64 kMaxPixels = 1 << 20;
 
-// Letters up to this length keep their shaped glyphs from the layout to the drawing
-// (some 40 MB at the bound, about 300 pages of text).
-constexpr int kGlyphCacheCharacters = 1 << 20;
+// The paragraphs in this many characters from the letter's start keep their shaped glyphs
+// from the layout to the drawing (a few MB, about 16 pages of text); those further on are
+// shaped again when their page is drawn. Keeping them for the whole letter would make the
+// memory grow with its length (some 45 bytes a character, about 100 KB a page).
+constexpr int kGlyphCacheCharacters = 1 << 16;
 
 // Largest document margin a letter laid out in place may have, in pixels.
 constexpr qreal kMaxInPlaceMargin = 1000;
@@ -151,10 +153,8 @@ bool FormatRange::layOut(bool inPlace, int widthPx, int heightPx)
     // The layout shapes every line; without the cache Qt throws the glyphs away at the end
     // of each paragraph's layout and shapes the text again when a page draws it. Kept,
     // they cost a few dozen bytes a character, so only up to a bound.
-    if (laid_->characterCount() <= kGlyphCacheCharacters) {
-        for (QTextBlock b = laid_->begin(); b.isValid(); b = b.next())
-            b.layout()->setCacheEnabled(true);
-    }
+    for (QTextBlock b = laid_->begin(); b.isValid() && b.position() < kGlyphCacheCharacters; b = b.next())
+        b.layout()->setCacheEnabled(true);
     QAbstractTextDocumentLayout *layout = laid_->documentLayout();
     layout->setPaintDevice(&metricsDevice_);
     if (inPlace) {

@@ -248,6 +248,71 @@ private slots:
         QVERIFY(f.resize(0));
     }
 
+    // A batch lands as single appends would leave it, or, when any of its mails fails,
+    // not at all.
+    void appendBatch_data()
+    {
+        QTest::addColumn<int>("failAt");   // the mail whose text cannot be had, -1 for none
+        QTest::addColumn<char>("attach");
+        QTest::newRow("whole batch") << -1 << 'Y';
+        QTest::newRow("first text fails") << 0 << 'N';
+        QTest::newRow("last text fails") << 3 << 'N';
+        QTest::newRow("bad attachment flag") << -1 << 'y';
+    }
+    void appendBatch()
+    {
+        QFETCH(int, failAt);
+        QFETCH(char, attach);
+        const MailStore store(m_path);
+        const QByteArray first = mail(9);
+        QCOMPARE(store.AppendMail(str(first), 'u', 'N'), 100);
+        const QByteArray before = storeBytes();
+        const QList<QByteArray> texts{mail(1), mail(2, 5000), QByteArray(), mail(3)};
+        std::vector<std::int64_t> got;
+        const QString error = errorOf([&] {
+            got = store.AppendMails(4, 's', attach, [&](std::size_t i) {
+                if (int(i) == failAt)
+                    throw AppError("cannot read the mail");
+                return str(texts.at(qsizetype(i)));
+            });
+        });
+        if (failAt >= 0 || attach == 'y') {
+            QVERIFY(!error.isEmpty());
+            QCOMPARE(storeBytes(), before);
+            return;
+        }
+        QCOMPARE(error, QString());
+        QByteArray expected = before;
+        std::vector<std::int64_t> positions;
+        for (const QByteArray &text : texts) {
+            positions.push_back(expected.size());
+            expected += record(text, 's', 'Y');
+        }
+        QCOMPARE(got, positions);
+        QCOMPARE(storeBytes(), expected);
+        QCOMPARE(store.ReadMailText(got[1]), str(texts[1]));
+    }
+
+    // A batch is flushed once at its end; a crash before that may cut the file anywhere
+    // inside it. Wherever the cut falls, the walk lists the whole records before it and
+    // never a torn one.
+    void batchCutAnywhereListsWholeRecords()
+    {
+        const MailStore store(m_path);
+        const QList<QByteArray> texts{mail(1), mail(2, 300), mail(3, 70)};
+        const std::vector<std::int64_t> got =
+            store.AppendMails(3, 'u', 'N', [&](std::size_t i) { return str(texts.at(qsizetype(i))); });
+        const QByteArray whole = storeBytes();
+        for (qsizetype cut = 100; cut <= whole.size(); ++cut) {
+            TestFiles::write(m_path, whole.left(cut));
+            QList<qint64> expected;
+            for (std::size_t i = 0; i < got.size(); ++i)
+                if (got[i] + 20 + texts.at(qsizetype(i)).size() <= cut)
+                    expected << got[i];
+            QCOMPARE(positions(store), expected);
+        }
+    }
+
     void cannotOpen_data()
     {
         QTest::addColumn<QString>("kind");

@@ -184,6 +184,41 @@ private slots:
         QCOMPARE(FormatRange::formatRange(doc, &image, area(heightPx), starts.last()), FormatRange::textLength(doc));
     }
 
+    // Only the start of a long letter keeps its shaped glyphs from the layout; the pages
+    // further on are shaped again as they are drawn. Both must draw the same pixels: the
+    // letter repeats one page of mixed formats, each copy on a page of its own, far past
+    // the part that is kept.
+    void longLetterDrawsItsLastPageAsItsFirst()
+    {
+        QTextDocument doc;
+        setUp(doc);
+        QTextCursor c(&doc);
+        QTextCharFormat bold, big;
+        bold.setFontWeight(QFont::Bold);
+        big.setFontPointSize(14);
+        QTextBlockFormat newPage;
+        newPage.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+        constexpr int kCopies = 60;
+        for (int copy = 0; copy < kCopies; ++copy) {
+            for (int line = 0; line < 12; ++line) {
+                if (copy > 0 || line > 0)
+                    c.insertBlock(line == 0 ? newPage : QTextBlockFormat());
+                c.insertText(QStringLiteral("A line of the letter, with "), QTextCharFormat());
+                c.insertText(QStringLiteral("bold words"), bold);
+                c.insertText(QStringLiteral(", a larger one "), big);
+                c.insertText(QStringLiteral("and the rest of it, long enough to wrap once over the width of "
+                                            "the page and to go on for a while on the next line."),
+                             QTextCharFormat());
+            }
+        }
+        QVERIFY(doc.characterCount() > 100000);
+        QList<QImage> pages;
+        QCOMPARE(paginate(doc, area(), &pages).size(), kCopies);
+        QVERIFY(inkIn(pages.first(), pages.first().rect()));
+        QCOMPARE(pages.last(), pages.first());
+        QCOMPARE(pages.at(kCopies / 2), pages.first());
+    }
+
     void cachedLayoutMatchesFreshOneAndFollowsEdits()
     {
         QTextDocument doc;
