@@ -25,6 +25,10 @@ private slots:
         QVERIFY2(f.ok, qPrintable(f.error));
         qInfo("store %lld ms (longest wait %lld ms), select %lld ms, send %lld ms (longest wait %lld ms)",
               f.storeMs, f.storeGapMs, f.selectMs, f.sendMs, f.sendGapMs);
+        qInfo("peak above idle: store %lld KB, select %lld KB, send %lld KB, modify %lld KB (%lld ms), "
+              "hand-over %lld KB (%lld ms)",
+              f.storePeakKb - f.idleKb, f.selectPeakKb - f.idleKb, f.sendPeakKb - f.idleKb, f.modifyPeakKb - f.idleKb,
+              f.modifyMs, f.handOverPeakKb - f.idleKb, f.handOverMs);
 
         // The whole file went into the store and out to the server.
         QVERIFY(f.recordBytes > megabytes * 1024 * 1024 * 4 / 3);
