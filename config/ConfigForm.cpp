@@ -39,6 +39,7 @@ ConfigForm ConfigForm::showing(const ConfigSettings &s)
     f.Edt_Pass = s.ACC_SMTPPass;
     f.CKBox_NeedLogin = s.ACC_SMTPNeedLogin;
     f.CBX_Security = s.ACC_SMTPSecurity;
+    f.Edt_SizeLimit = s.ACC_MailSizeLimit;
     f.Edt_FromName = s.ACC_FromName;
     f.Edt_FromAdd = s.ACC_FromAdd;
     f.Edt_ReplyName = s.ACC_ReplyName;
@@ -56,6 +57,7 @@ ConfigForm ConfigForm::clamped() const
     f.Edt_MT = EdgeMargin.clamp(Edt_MT);
     f.Edt_MB = EdgeMargin.clamp(Edt_MB);
     f.Edt_Port = Port.clamp(Edt_Port);
+    f.Edt_SizeLimit = MailSize.clamp(Edt_SizeLimit);
     f.TB_Quality = Quality.clamp(TB_Quality);
     return f;
 }
@@ -83,6 +85,7 @@ ConfigSettings ConfigForm::appliedTo(const ConfigSettings &record) const
     s.ACC_SMTPPort = savedNumber(Edt_Port, shown.Edt_Port, record.ACC_SMTPPort, Port);
     s.ACC_SMTPNeedLogin = CKBox_NeedLogin;
     s.ACC_SMTPSecurity = CBX_Security;
+    s.ACC_MailSizeLimit = savedNumber(Edt_SizeLimit, shown.Edt_SizeLimit, record.ACC_MailSizeLimit, MailSize);
     s.ACC_SMTPUser = trimBlanks(Edt_User);
     s.ACC_SMTPPass = trimBlanks(Edt_Pass);
     return s;

@@ -20,6 +20,7 @@ struct ConfigForm
     static constexpr NumberRange EdgeMargin = *ConfigKeys::of(ConfigKey::PIC_MT).range;  // Edt_MT, Edt_MB
     static constexpr NumberRange Port = *ConfigKeys::of(ConfigKey::ACC_SMTPPort).range;  // Edt_Port
     static constexpr NumberRange Quality = *ConfigKeys::of(ConfigKey::PIC_Quality).range; // TB_Quality
+    static constexpr NumberRange MailSize = *ConfigKeys::of(ConfigKey::ACC_MailSizeLimit).range; // Edt_SizeLimit
     static constexpr int DefaultQuality = ConfigKeys::of(ConfigKey::PIC_Quality).initial().number;
     static constexpr int PageCount = 3;
 
@@ -42,6 +43,7 @@ struct ConfigForm
     std::string Edt_Pass;
     bool CKBox_NeedLogin = number(ConfigKey::ACC_SMTPNeedLogin) != 0;
     SmtpSecurity CBX_Security = SmtpSecurity::Automatic;
+    int Edt_SizeLimit = ConfigKeys::of(ConfigKey::ACC_MailSizeLimit).missing.number;
 
     std::string Edt_FromName;
     std::string Edt_FromAdd;

@@ -69,6 +69,8 @@ inline constexpr NumberRange SideMargin{0, 800};
 inline constexpr NumberRange EdgeMargin{25, 800};
 inline constexpr NumberRange Port{1, 65535};
 inline constexpr NumberRange Quality{0, 100};
+// Megabytes; 0 asks nothing, and the store holds no mail near 2048 MB.
+inline constexpr NumberRange MailSize{0, 2047};
 
 using F = ConfigValueForm;
 constexpr std::string_view System = "System";
@@ -125,7 +127,7 @@ inline constexpr std::array table = {
     // The size in MB above which attaching a file warns that servers may refuse the mail
     // (most refuse 25 MB); 0 or less: no warning.
     ConfigKeyEntry{ConfigKey::ACC_MailSizeLimit, System, "ACC_MailSizeLimit", F::Integer, std::nullopt, 25,
-                   std::nullopt},
+                   MailSize},
 };
 
 constexpr const ConfigKeyEntry &of(ConfigKey key)

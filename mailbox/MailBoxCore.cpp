@@ -6,7 +6,9 @@
 #include "mailbox/StoreFile.h"
 #include "os/AppError.h"
 
+#include <QDir>
 #include <QSaveFile>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <utility>
 
@@ -144,6 +146,45 @@ QStringList MailBoxCore::subjects(const std::vector<int> &rows) const
 void MailBoxCore::loadMail(int row, TMailMessage &message) const
 {
     m_store.LoadMail(positionOf(row), message);
+}
+
+QStringList MailBoxCore::loadMailForChange(int row, TMailMessage &message, const QString &tempFolder) const
+{
+    std::vector<RecordSkeleton::Gap> gaps;
+    m_store.LoadMailShown(positionOf(row), message, &gaps);
+    QStringList files;
+    std::size_t gap = 0;
+    QString folder;
+    try {
+        // Gaps and attachments both come in the order of the text.
+        for (int i = 0; i < message.Attachments.Count(); ++i) {
+            const TMailPart *part = message.Attachments[i];
+            const bool left = gap < gaps.size() && part->EncodedBody.empty()
+                              && part->HeaderValue("Content-Length") == std::to_string(gaps[gap].length);
+            if (!left) {
+                files.append(QString());
+                continue;
+            }
+            if (folder.isEmpty()) {
+                // Only this user may read the copies; they stay while the composer may
+                // store the mail again from them.
+                QTemporaryDir made(tempFolder + QStringLiteral("/vellorn-attachments-XXXXXX"));
+                if (!made.isValid())
+                    throw AppError("Cannot create a private folder in " + tempFolder.toStdString());
+                made.setAutoRemove(false);
+                folder = made.path();
+            }
+            // The composer names the attachment itself; the copy's name needs only be new.
+            const QString path = folder + QStringLiteral("/attachment-%1").arg(i + 1);
+            saveGap(gaps[gap++], path);
+            files.append(path);
+        }
+    } catch (...) {
+        if (!folder.isEmpty())
+            QDir(folder).removeRecursively();
+        throw;
+    }
+    return files;
 }
 
 void MailBoxCore::loadMailShown(int row, TMailMessage &message)

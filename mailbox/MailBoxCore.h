@@ -78,6 +78,12 @@ public:
     // The subjects of the rows, as the list shows them, in that order.
     QStringList subjects(const std::vector<int> &rows) const;
     void loadMail(int row, TMailMessage &message) const;
+    // The same for changing the mail in a composer, without ever holding a large
+    // attachment: the bodies LoadMailShown leaves out are copied, decoded a piece at a
+    // time, into files of a new private folder inside `tempFolder`. Returns, by
+    // attachment, the copy's path (empty for a body the message holds). A copy that
+    // cannot be made raises AppError, and the copies made so far are removed.
+    QStringList loadMailForChange(int row, TMailMessage &message, const QString &tempFolder) const;
     // The same for the preview: large attachments' bodies are not read (see
     // MailStore::LoadMailShown). shownGap() then tells where the body of such an
     // attachment lies, so that saving it reads it from the store a piece at a time.

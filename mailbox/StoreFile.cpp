@@ -12,7 +12,7 @@
 
 namespace {
 
-// The reasons a person can act on, in words; other failures keep the plain message.
+// Why writing is refused, in words; other failures are no refusal.
 QString refusalReason(int error)
 {
     switch (error) {
@@ -23,15 +23,30 @@ QString refusalReason(int error)
     }
 }
 
+// A file that is no regular file (a folder in its place) cannot be the store.
+constexpr int kNotAFile = -1;
+
 [[noreturn]] void failOpen(const QString &path, int error = 0)
 {
-    const QString reason = refusalReason(error);
+    const QString reason = StoreFile::openFailureReason(error);
     throw AppError((reason.isEmpty() ? QStringLiteral("Cannot open file %1").arg(path)
                                      : QStringLiteral("Cannot open file %1: %2").arg(path, reason))
                        .toStdString());
 }
 
 } // namespace
+
+QString StoreFile::openFailureReason(int error)
+{
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR: return QStringLiteral("not found");
+    case EIO: return QStringLiteral("I/O error");
+    case EISDIR:
+    case kNotAFile: return QStringLiteral("not a file");
+    default: return refusalReason(error);
+    }
+}
 
 QString StoreFile::writeRefusal(const QString &path)
 {
@@ -59,7 +74,14 @@ StoreFile::StoreFile(const QString &path, Access access)
         if (fd < 0)
             failOpen(path, errno);
         struct stat opened{}, named{};
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+        const bool statted = ::fstat(fd, &opened) == 0;
+        if (!statted || !S_ISREG(opened.st_mode)) {
+            const int error = statted ? kNotAFile : errno;
+            ::close(fd);
+            failOpen(path, error);
+        }
+        // Held by another operation or program: no reason the system names.
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
             ::close(fd);
             failOpen(path);
         }

@@ -8,8 +8,8 @@
 // operation that only reads, for reading) and locked with an exclusive, non-blocking
 // flock for as long as the object lives. A file that is missing, unwritable or held by
 // another process raises "Cannot open file <path>" before anything is read or changed;
-// a refusal of the system names its reason ("Cannot open file <path>: permission
-// denied", "...: read-only file system").
+// a failure the system explains names its reason ("Cannot open file <path>: permission
+// denied", "...: not found", "...: I/O error"; see openFailureReason).
 class StoreFile
 {
 public:
@@ -19,6 +19,10 @@ public:
     // Why the file cannot be opened for writing ("permission denied", "read-only file
     // system"); empty when it can, or when it fails for another reason (missing, in use).
     static QString writeRefusal(const QString &path);
+    // The words "Cannot open file <path>: ..." gives for an open that failed with the
+    // system's `error`: "not found", "I/O error", "not a file", "permission denied",
+    // "read-only file system"; empty for the others.
+    static QString openFailureReason(int error);
     ~StoreFile();
     StoreFile(const StoreFile &) = delete;
     StoreFile &operator=(const StoreFile &) = delete;

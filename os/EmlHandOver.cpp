@@ -16,7 +16,7 @@ std::string localPath(const QString &path)
 }
 
 // Writes the whole buffer, going on after a partial write or an interrupted call.
-bool writeAll(int fd, const std::string &bytes)
+bool writeAll(int fd, std::string_view bytes)
 {
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -50,6 +50,11 @@ void EmlHandOver::makeFolder()
 
 QString EmlHandOver::write(const std::string &bytes)
 {
+    return write([&bytes](const PieceWriter &put) { put(bytes); });
+}
+
+QString EmlHandOver::write(const std::function<void(const PieceWriter &put)> &fill)
+{
     if (m_folder.isEmpty())
         makeFolder();
     // mkostemps opens with O_CREAT | O_EXCL: a new file or nothing, never through a link.
@@ -57,7 +62,17 @@ QString EmlHandOver::write(const std::string &bytes)
     const int fd = ::mkostemps(pattern.data(), 4, O_CLOEXEC);
     if (fd < 0)
         throw AppError("Cannot create a file in " + m_folder.toStdString());
-    const bool written = writeAll(fd, bytes);
+    bool written = true;
+    try {
+        fill([fd, &written](std::string_view piece) {
+            if (written)
+                written = writeAll(fd, piece);
+        });
+    } catch (...) {
+        ::close(fd);
+        ::unlink(pattern.c_str());
+        throw;
+    }
     const bool closed = ::close(fd) == 0;
     if (!written || !closed) {
         ::unlink(pattern.c_str());

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <string>
+#include <string_view>
 
 // The .eml files handed to the desktop's mail program. They lie in a folder of their own
 // in the temporary folder, made with an unpredictable name and open to the owner only
@@ -18,6 +20,11 @@ public:
     // Creates a new file holding `bytes` and returns its path. Raises AppError with the
     // folder's or file's path when it cannot be made or written whole.
     QString write(const std::string &bytes);
+    // The same for a text handed over a piece at a time: `fill` gives every piece to its
+    // writer, so a large mail goes to the file without being held whole. A `fill` that
+    // raises leaves no file behind, and its exception goes on.
+    using PieceWriter = std::function<void(std::string_view piece)>;
+    QString write(const std::function<void(const PieceWriter &put)> &fill);
 
     // The private folder; empty before the first write.
     const QString &folder() const { return m_folder; }

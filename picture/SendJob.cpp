@@ -12,11 +12,13 @@
 #include "richtext/LetterDocument.h"
 #include "richtext/LetterText.h"
 #include "text/Ansi.h"
+#include "text/CrLfWriter.h"
 #include "text/LineBreaks.h"
 
 #include <QDir>
 #include <QSaveFile>
 #include <algorithm>
+#include <deque>
 #include <cstdio>
 
 namespace {
@@ -207,34 +209,79 @@ void SendJob::RebuildHeaders()
 
 std::string SendJob::HandOverText()
 {
+    std::string text;
+    WriteHandOver([&text](std::string_view piece) { text.append(piece); });
+    return text;
+}
+
+void SendJob::WriteHandOver(const std::function<void(std::string_view)> &sink)
+{
     // "X-Unsent: 1" tells the desktop's mail program to open the file as a mail to send;
     // it stands where the mail model writes it, after "X-Mailer", for this text only.
     const std::vector<std::string> headers = FMailMsg.Headers;
-    while (FMailMsg.HasHeader("X-Unsent"))
-        FMailMsg.SetHeaderValue("X-Unsent", "");
-    auto at = std::find_if(FMailMsg.Headers.begin(), FMailMsg.Headers.end(),
-                           [](const std::string &line) { return StartsWithNoCase(line, "X-Mailer:"); });
-    FMailMsg.Headers.insert(at == FMailMsg.Headers.end() ? at : at + 1, "X-Unsent: 1");
-    std::string text;
     try {
-        text = FMailMsg.SourceText();
+        std::deque<std::string> made;
+        std::vector<std::string_view> pieces;
+        std::vector<std::optional<TransparentStream::Source>> sources;
+        if (FMailMsg.NeedRebuild) {
+            pieces = FMailMsg.RebuiltPieces(made);
+            // The head names the length of the parts; a body left in the store counts
+            // with its own length, not its stand-in line's.
+            std::int64_t length = 0;
+            bool outer = false;
+            for (std::size_t i = 1; i < pieces.size(); ++i) {
+                sources.push_back(outerBody(pieces[i]));
+                length += sources.back() ? sources.back()->length : static_cast<std::int64_t>(pieces[i].size());
+                outer = outer || sources.back().has_value();
+            }
+            if (outer)
+                FMailMsg.SetHeaderValue("Content-Length", std::to_string(length));
+            sources.insert(sources.begin(), std::nullopt);
+        } else {
+            pieces = {std::string_view(), FMailMsg.EncodedBody};
+            sources.resize(2);
+        }
+        while (FMailMsg.HasHeader("X-Unsent"))
+            FMailMsg.SetHeaderValue("X-Unsent", "");
+        auto at = std::find_if(FMailMsg.Headers.begin(), FMailMsg.Headers.end(),
+                               [](const std::string &line) { return StartsWithNoCase(line, "X-Mailer:"); });
+        FMailMsg.Headers.insert(at == FMailMsg.Headers.end() ? at : at + 1, "X-Unsent: 1");
+        made.push_back(FMailMsg.SourceHead());
+        pieces.front() = made.back();
+
+        // Every line break, a lone CR or LF included, becomes CR LF, and the last line
+        // ends with one too.
+        CrLfWriter out(sink);
+        std::string stretch;
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            if (!sources[i]) {
+                out.write(pieces[i]);
+                continue;
+            }
+            constexpr std::int64_t kStretch = 1 << 20;
+            for (std::int64_t done = 0; done < sources[i]->length; done += kStretch) {
+                stretch.resize(static_cast<std::size_t>(std::min(kStretch, sources[i]->length - done)));
+                sources[i]->read(done, stretch.data(), stretch.size());
+                out.write(stretch);
+            }
+        }
+        out.finish(true);
     } catch (...) {
         FMailMsg.Headers = headers;
         throw;
     }
     FMailMsg.Headers = headers;
-
-    // Every line break, a lone CR or LF included, becomes CR LF, and the last line ends
-    // with one too.
-    return LineBreaks::toCrLf(text, true);
 }
 
 void SendJob::SaveToFile(const QString &path)
 {
-    const std::string out = HandOverText();
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)
-        || file.write(out.data(), static_cast<qint64>(out.size())) != static_cast<qint64>(out.size())
-        || !file.commit())
+    if (!file.open(QIODevice::WriteOnly))
+        throw AppError("Cannot write file " + path.toStdString());
+    bool written = true;
+    WriteHandOver([&](std::string_view piece) {
+        written = written && file.write(piece.data(), static_cast<qint64>(piece.size())) == static_cast<qint64>(piece.size());
+    });
+    if (!written || !file.commit())
         throw AppError("Cannot write file " + path.toStdString());
 }

@@ -74,7 +74,11 @@ public:
     // The rebuilt mail text as the desktop's mail program gets it: with "X-Unsent: 1" (which
     // only this text carries) and every line ended by CR LF.
     std::string HandOverText();
-    // Writes HandOverText() to `path`, replacing any file of that name (vellorn-cli's output
+    // The same text handed to `sink` a piece at a time: the bodies left in the store
+    // (LoadLetterLeavingBodies) are read from it a stretch at a time, so a mail with a
+    // large attachment is never held whole.
+    void WriteHandOver(const std::function<void(std::string_view)> &sink);
+    // Writes the hand-over text to `path`, replacing any file of that name (vellorn-cli's output
     // file; the send job's hand-over files are made new through EmlHandOver).
     void SaveToFile(const QString &path);
 

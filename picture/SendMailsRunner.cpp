@@ -181,11 +181,9 @@ bool SendMailsRunner::connectTrusting()
 bool SendMailsRunner::sendOne(std::int64_t position, const QString &mode, EmlHandOver &handOver)
 {
     const bool desktop = mode == QLatin1String("MSOE");
-    // Through SMTP the bodies of large attachments stay in the store until they are sent.
-    if (desktop)
-        LoadLetter(position);
-    else
-        FJob.LoadLetterLeavingBodies(MailStore(m_mailBoxPath), position);
+    // The bodies of large attachments stay in the store until they are sent or written
+    // to the hand-over file.
+    FJob.LoadLetterLeavingBodies(MailStore(m_mailBoxPath), position);
     if (stopIfCancelled())
         return false;
 
@@ -222,7 +220,7 @@ bool SendMailsRunner::sendOne(std::int64_t position, const QString &mode, EmlHan
     MessagePump::serveNow();
     const MailStore store(m_mailBoxPath);
     if (desktop) {
-        m_shell.openFile(handOver.write(FJob.HandOverText()));
+        m_shell.openFile(handOver.write([this](const EmlHandOver::PieceWriter &put) { FJob.WriteHandOver(put); }));
         store.SetBoxCode(position, BoxCode::Sent);
         return true;
     }

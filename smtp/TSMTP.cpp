@@ -338,9 +338,23 @@ bool TSMTP::sendText(TMailMessage &message)
         pieces = {made.back(), message.EncodedBody};
     }
     std::vector<TransparentStream::Source> sources;
-    if (OuterBody && message.NeedRebuild)
-        for (const std::string_view piece : pieces)
+    if (OuterBody && message.NeedRebuild) {
+        // The head names the length of what follows it: a body read from elsewhere counts
+        // with its own length, not its stand-in piece's.
+        std::int64_t length = 0;
+        bool outer = false;
+        for (const std::string_view piece : pieces) {
             sources.push_back(OuterBody(piece).value_or(TransparentStream::Source()));
+            if (sources.size() > 1)
+                length += sources.back().read ? sources.back().length : static_cast<std::int64_t>(piece.size());
+            outer = outer || sources.back().read;
+        }
+        if (outer) {
+            message.SetHeaderValue("Content-Length", std::to_string(length));
+            made.push_back(message.SourceHead());
+            pieces.front() = made.back();
+        }
+    }
     TransparentStream stream(std::move(pieces), std::move(sources));
     const auto size = static_cast<std::int64_t>(stream.size());
     if (m_sizeLimit > 0 && size > m_sizeLimit) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 #include <cstdint>
 
 enum class BoxCode : char;
@@ -24,6 +26,9 @@ public:
     // way): the letter when its text body is not blank, the subject, one memo line per
     // recipient with the same pairs in its own message, one "Stream" row per attachment;
     // mode Modify, box `box` (the box it is listed in), just opened, letter unchanged.
+    // `attachmentFiles` holds, by attachment, the file its body was copied to when the
+    // message was read without it (a large body left in the store); such an attachment
+    // gets a "File" row over that copy instead, and is never held in memory.
     virtual QWidget *openStoredMail(int slot, MailBoxHost &host, TMailMessage &message, std::int64_t recordPos,
-                                    BoxCode box) = 0;
+                                    BoxCode box, const QStringList &attachmentFiles = {}) = 0;
 };

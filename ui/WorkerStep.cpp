@@ -7,20 +7,31 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <memory>
+
+namespace {
+constexpr int kSteps = 1000;
+}
+
+QProgressDialog *WorkerStep::makeDialog(QWidget *parent, const QString &label)
+{
+    auto *dialog = new QProgressDialog(label, QStringLiteral("Cancel"), 0, kSteps, parent);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->setAutoClose(false);
+    dialog->setAutoReset(false);
+    dialog->setMinimumDuration(0);
+    dialog->setValue(0);
+    return dialog;
+}
 
 void WorkerStep::run(QWidget *parent, const QString &label, const Work &work)
 {
-    constexpr int kSteps = 1000;
     std::atomic<bool> cancelled{false};
     std::atomic<int> reached{0};
     std::exception_ptr failure;
 
-    QProgressDialog dialog(label, QStringLiteral("Cancel"), 0, kSteps, parent);
-    dialog.setWindowModality(Qt::ApplicationModal);
-    dialog.setAutoClose(false);
-    dialog.setAutoReset(false);
-    dialog.setMinimumDuration(0);
-    dialog.setValue(0);
+    const std::unique_ptr<QProgressDialog> owned(makeDialog(parent, label));
+    QProgressDialog &dialog = *owned;
     QObject::connect(&dialog, &QProgressDialog::canceled, [&cancelled] { cancelled = true; });
 
     const Progress progress = [&](std::int64_t done, std::int64_t total) {

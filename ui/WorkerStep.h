@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 
+class QProgressDialog;
 class QWidget;
 
 // A long step of a window run on a worker thread while the window's thread goes on
@@ -20,4 +21,7 @@ public:
 
     // Returns once `work` has ended; an exception it threw is thrown again here.
     static void run(QWidget *parent, const QString &label, const Work &work);
+
+    // The progress dialog run() shows, not yet shown; the caller owns it.
+    static QProgressDialog *makeDialog(QWidget *parent, const QString &label);
 };

@@ -46,7 +46,7 @@ struct Quiet : UserDialogs, Shell, RandomSource, HelpLauncher, ComposerWindows
     int bounded(int) override { return 0; }
     int HtmlHelp(QObject *, const QString &, int, int) override { return 0; }
     QWidget *openNewMail(int, MailBoxHost &) override { return nullptr; }
-    QWidget *openStoredMail(int, MailBoxHost &, TMailMessage &, std::int64_t, BoxCode) override { return nullptr; }
+    QWidget *openStoredMail(int, MailBoxHost &, TMailMessage &, std::int64_t, BoxCode, const QStringList &) override { return nullptr; }
 };
 
 double ms(const QElapsedTimer &t)

@@ -54,16 +54,17 @@ QWidget *ComposerFactory::openNewMail(int slot, MailBoxHost &host)
 }
 
 QWidget *ComposerFactory::openStoredMail(int slot, MailBoxHost &host, TMailMessage &message, std::int64_t recordPos,
-                                         BoxCode boxCode)
+                                         BoxCode boxCode, const QStringList &attachmentFiles)
 {
     TFM_Cmps *composer = create(slot, host);
     // Filled before it shows: the letter is laid out once.
-    fill(*composer, message, recordPos, boxCode);
+    fill(*composer, message, recordPos, boxCode, attachmentFiles);
     showCascaded(*composer);
     return composer;
 }
 
-void ComposerFactory::fill(TFM_Cmps &composer, TMailMessage &message, std::int64_t recordPos, BoxCode boxCode)
+void ComposerFactory::fill(TFM_Cmps &composer, TMailMessage &message, std::int64_t recordPos, BoxCode boxCode,
+                           const QStringList &attachmentFiles)
 {
     const std::string letter = message.PlainText();
     if (!AddressBook::trimmed(letter).empty())
@@ -93,10 +94,17 @@ void ComposerFactory::fill(TFM_Cmps &composer, TMailMessage &message, std::int64
 
     for (int i = 0; i < message.Attachments.Count(); ++i) {
         TMailPart *part = message.Attachments[i];
+        const QString name = part->AttachmentFileNameText();
+        const QString copy = attachmentFiles.value(i);
+        if (!copy.isEmpty()) {
+            // A large body stays on the disk: the mail is stored again from the copy.
+            composer.addAttachmentRow({name, copy, AttachmentRow::File});
+            continue;
+        }
         if (part->DecodedBody.empty())
             part->Decode();
-        const QString name = part->AttachmentFileNameText();
-        composer.addAttachmentRow({name, QString::number(i), AttachmentRow::Stream});
+        // A "Stream" row names its attachment's place in the composer's message.
+        composer.addAttachmentRow({name, QString::number(composer.MSG.Attachments.Count()), AttachmentRow::Stream});
         composer.MSG.AttachStreamText(part->DecodedBody, name);
     }
 

@@ -15,13 +15,15 @@ public:
 
     QWidget *openNewMail(int slot, MailBoxHost &host) override;
     QWidget *openStoredMail(int slot, MailBoxHost &host, TMailMessage &message, std::int64_t recordPos,
-                            BoxCode boxCode) override;
+                            BoxCode boxCode, const QStringList &attachmentFiles = {}) override;
 
     // Fills a composer from a stored mail: the letter (unless its text body is blank), the
     // subject, the recipients of each kind (memo lines and the same pairs in its message),
-    // the attachments as "Stream" rows over copies in its message; mode "Modify", the box
-    // and record given, the letter unchanged.
-    static void fill(TFM_Cmps &composer, TMailMessage &message, std::int64_t recordPos, BoxCode boxCode);
+    // the attachments as "Stream" rows over copies in its message (or "File" rows over the
+    // copies in `attachmentFiles`, see ComposerWindows); mode "Modify", the box and record
+    // given, the letter unchanged.
+    static void fill(TFM_Cmps &composer, TMailMessage &message, std::int64_t recordPos, BoxCode boxCode,
+                     const QStringList &attachmentFiles = {});
 
     // Composers opened from now on keep recovery copies of their unsaved letters there.
     void setRecoveryFolder(RecoveryFolder *folder) { m_recovery = folder; }

@@ -102,7 +102,7 @@ TFm_Set::TFm_Set(WindowServices &services, ConfigForm &form, SmtpPassword &passw
     QWidget *const tabs = PGS_Setting->findChild<QTabBar *>();
     const QList<QWidget *> order = {tabs ? tabs : PGS_Setting, Edt_PW, Edt_PH, Edt_ML, Edt_MR, Edt_MT, Edt_MB, CB_PN,
                                     CB_Progressive, CB_ShortLastPage, CB_FooterLink, TB_Quality, Button4,
-                                    Edt_Host, Edt_Port, CBX_Security, Edt_User, Edt_Pass,
+                                    Edt_Host, Edt_Port, CBX_Security, Edt_User, Edt_Pass, Edt_SizeLimit,
                                     Edt_FromName, Edt_FromAdd, Edt_ReplyName, Edt_ReplyAdd,
                                     Button1, Button2, Button3};
     for (qsizetype i = 1; i < order.size(); ++i)
@@ -249,6 +249,15 @@ QWidget *TFm_Set::buildSmtpPage()
     rows->addRow(buddy(label("Security: "), CBX_Security), CBX_Security);
     rows->addRow(buddy(label("Accounts: "), Edt_User), Edt_User);
     rows->addRow(buddy(label("Password: "), Edt_Pass), Edt_Pass);
+    // The size above which attaching a file asks first (0: never); the box reads digits
+    // only, so its unit stands beside it.
+    Edt_SizeLimit = numberBox("Edt_SizeLimit", ConfigForm::MailSize);
+    Edt_SizeLimit->setToolTip(QStringLiteral("Attaching files that make a mail larger than this asks first; 0: never"));
+    auto *sizeRow = new QHBoxLayout;
+    sizeRow->addWidget(Edt_SizeLimit, 1);
+    sizeRow->addWidget(label("MB"));
+    sizeRow->addStretch(2);
+    rows->addRow(buddy(label("Mail size limit: "), Edt_SizeLimit), sizeRow);
     rows->addRow(LB_PassPlace);
     rows->addRow(CKBox_NeedLogin);
 
@@ -299,6 +308,7 @@ void TFm_Set::fillControls()
     CB_FooterLink->setChecked(f.CB_FooterLink);
     Edt_Host->setText(StoredText::toQString(f.Edt_Host));
     Edt_Port->setValue(f.Edt_Port);
+    Edt_SizeLimit->setValue(f.Edt_SizeLimit);
     Edt_User->setText(StoredText::toQString(f.Edt_User));
     Edt_Pass->setText(StoredText::toQString(f.Edt_Pass));
     CKBox_NeedLogin->setChecked(f.CKBox_NeedLogin);
@@ -331,6 +341,7 @@ ConfigForm TFm_Set::readControls() const
     f.CB_FooterLink = CB_FooterLink->isChecked();
     f.Edt_Host = text(Edt_Host, m_form.Edt_Host);
     f.Edt_Port = Edt_Port->value();
+    f.Edt_SizeLimit = Edt_SizeLimit->value();
     f.Edt_User = text(Edt_User, m_form.Edt_User);
     f.Edt_Pass = text(Edt_Pass, m_form.Edt_Pass);
     f.CKBox_NeedLogin = CKBox_NeedLogin->isChecked();

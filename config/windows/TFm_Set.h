@@ -83,6 +83,7 @@ private:
     QCheckBox *CB_FooterLink = nullptr;
     QLineEdit *Edt_Host = nullptr;
     NumberBox *Edt_Port = nullptr;
+    NumberBox *Edt_SizeLimit = nullptr;
     QLineEdit *Edt_User = nullptr;
     QLineEdit *Edt_Pass = nullptr;
     QCheckBox *CKBox_NeedLogin = nullptr;

@@ -20,6 +20,7 @@
 #include "ui/WindowServices.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QComboBox>
 #include <QEvent>
 #include <QHeaderView>
@@ -351,12 +352,16 @@ void TFM_MailBox::Sbt_edtClick()
     const int slot = freeSlotOrSay();
     if (slot == 0)
         return;
-    if (!runStoreStep([this, row] { m_core.loadMail(row, Msg_1); }))
+    const std::int64_t position = m_core.positionOf(row);
+    // The composer gets a message of its own: the preview keeps showing Msg_1 meanwhile.
+    // Large attachments are copied out of the store a piece at a time, never held.
+    TMailMessage message;
+    QStringList files;
+    if (!runStoreStep([this, row, &message, &files] { files = m_core.loadMailForChange(row, message, QDir::tempPath()); }))
         return;
-    decodeAttachments();
     // The list shows a box whenever it has rows.
     ComposerSlots[size_t(slot - 1)] =
-        m_composers.openStoredMail(slot, *this, Msg_1, m_core.positionOf(row), m_core.currentBox().value_or(BoxCode::Unsent));
+        m_composers.openStoredMail(slot, *this, message, position, m_core.currentBox().value_or(BoxCode::Unsent), files);
 }
 
 bool TFM_MailBox::maySend()

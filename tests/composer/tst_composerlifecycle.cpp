@@ -177,6 +177,43 @@ private slots:
         QCOMPARE(w->MSG.Attachments[1]->DecodedBody, std::string(3000, '\x01'));
     }
 
+    // A stored mail whose large body was copied out of the store: that attachment is a
+    // "File" row over the copy, the message holds only the others, and the mail stored
+    // again carries both in their order.
+    void aCopiedOutBodyIsAFileRow()
+    {
+        const std::int64_t pos = storeSample('u');
+        const QString copy = f->dir.filePath(QStringLiteral("copy-of-report"));
+        TestFiles::write(copy, "copied bytes");
+        TMailMessage m;
+        MailStore(f->paths.mailBox).LoadMail(pos, m);
+        auto *w = qobject_cast<TFM_Cmps *>(factory->openStoredMail(3, host, m, pos, BoxCode::Unsent, {copy, QString()}));
+        w->setTemporaryFolder(f->dir.filePath(QStringLiteral("tmp")));
+        QPointer<TFM_Cmps> alive(w);
+        const std::vector<AttachmentRow> rows = w->attachmentRows();
+        QCOMPARE(rows.size(), std::size_t(2));
+        QCOMPARE(rows[0].caption + QLatin1Char(' ') + rows[0].kind, QStringLiteral("report.txt File"));
+        QCOMPARE(rows[0].source, copy);
+        // The Stream row names its place in the composer's own message.
+        QCOMPARE(rows[1].source + rows[1].kind, QStringLiteral("0Stream"));
+        QCOMPARE(w->MSG.Attachments.Count(), 1);
+        QCOMPARE(w->MSG.Attachments[0]->DecodedBody, std::string(3000, '\x01'));
+
+        w->PIC_SaveClick();
+        settle();
+        QVERIFY(alive.isNull());
+        const auto stored = records();
+        QCOMPARE(stored.back().boxCode, 'u');
+        TMailMessage again;
+        load(stored.back(), again);
+        QCOMPARE(again.Attachments.Count(), 2);
+        again.Attachments[0]->Decode();
+        again.Attachments[1]->Decode();
+        QCOMPARE(again.Attachments[0]->AttachmentFileNameText(), QStringLiteral("report.txt"));
+        QCOMPARE(again.Attachments[0]->DecodedBody, std::string("copied bytes"));
+        QCOMPARE(again.Attachments[1]->DecodedBody, std::string(3000, '\x01'));
+    }
+
     // A stored mail in other scripts, with a plain-text letter in its own charset: the
     // composer's fields and attachment list show the texts.
     void aStoredMailInAnyScript()

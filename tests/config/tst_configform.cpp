@@ -79,6 +79,31 @@ private slots:
         QCOMPARE(s.PIC_W, 1024);
     }
 
+    // The mail size limit: absent from the file it shows 25, and a save leaves it so until
+    // it is edited; a hand-written size beyond the box is kept, an edited one is saved
+    // within the box's range.
+    void mailSizeLimit()
+    {
+        TestFiles::write(path(), "[System]\r\nACC_SMTPPort=25\r\n");
+        ConfigSettings s;
+        ConfigForm form;
+        LoadConfig(s, form, path());
+        QCOMPARE(s.ACC_MailSizeLimit, 25);
+        QCOMPARE(form.Edt_SizeLimit, 25);
+        QCOMPARE(form.appliedTo(s).ACC_MailSizeLimit, 25);
+        form.Edt_SizeLimit = 10;
+        SaveConfig(s, form, MainWindowLayout(), path());
+        QCOMPARE(IniFile(path()).readInteger("System", "ACC_MailSizeLimit", 0), 10);
+        QCOMPARE(s.ACC_MailSizeLimit, 10);
+
+        TestFiles::write(path(), "[System]\r\nACC_MailSizeLimit=5000\r\n");
+        LoadConfig(s, form, path());
+        QCOMPARE(form.Edt_SizeLimit, 2047);
+        QCOMPARE(form.appliedTo(s).ACC_MailSizeLimit, 5000);
+        form.Edt_SizeLimit = -3;
+        QCOMPARE(form.appliedTo(s).ACC_MailSizeLimit, 0);
+    }
+
     // A save that cannot write leaves the record as it was.
     void failedSaveKeepsRecord()
     {

@@ -1,5 +1,6 @@
 // The one reading of line breaks, and the one rule by which text becomes bytes.
 #include "tests/mail/MailTestTools.h"
+#include "text/CrLfWriter.h"
 #include "text/LineBreaks.h"
 #include "text/StoredText.h"
 
@@ -69,6 +70,33 @@ private slots:
             QCOMPARE(B(ending), ended);
             QCOMPARE(B(single), B(LineBreaks::toCrLf(S(given), false, LfCr::OneBreak)));
         }
+    }
+
+    // Given a piece at a time, cut at every place (a CR LF cut in two included) and byte
+    // by byte, the same bytes as the whole text.
+    void crLfWriterInPieces_data() { toCrLf_data(); }
+    void crLfWriterInPieces()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QByteArray, twoBreaks);
+        QFETCH(QByteArray, ended);
+        const auto written = [](const std::vector<QByteArray> &pieces, bool end) {
+            QByteArray out;
+            CrLfWriter writer([&out](std::string_view bytes) { out.append(bytes.data(), qsizetype(bytes.size())); });
+            for (const QByteArray &piece : pieces)
+                writer.write(S(piece));
+            writer.finish(end);
+            return out;
+        };
+        for (qsizetype cut = 0; cut <= text.size(); ++cut) {
+            const std::vector<QByteArray> two{text.left(cut), text.mid(cut)};
+            QCOMPARE(written(two, false), twoBreaks);
+            QCOMPARE(written(two, true), ended);
+        }
+        std::vector<QByteArray> bytes;
+        for (const char c : text)
+            bytes.emplace_back(1, c);
+        QCOMPARE(written(bytes, true), ended);
     }
 
     // Windows-1252 where the code page holds every character, UTF-8 otherwise; reading

@@ -136,7 +136,7 @@ private slots:
 
         const QString missing = m_dir.filePath(QStringLiteral("none.dat"));
         QCOMPARE(run({QStringLiteral("list"), missing}, &out, &err), 1);
-        QCOMPARE(err, "vellorn-cli: Cannot open file " + missing.toLocal8Bit() + "\n");
+        QCOMPARE(err, "vellorn-cli: Cannot open file " + missing.toLocal8Bit() + ": not found\n");
         QCOMPARE(run({QStringLiteral("read"), m_path, QStringLiteral("101")}, &out, &err), 1);
         QCOMPARE(err.count('\n'), 1);
         QCOMPARE(run({QStringLiteral("read"), m_path, QStringLiteral("x")}, &out, &err), 1);

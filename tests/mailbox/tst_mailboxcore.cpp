@@ -1,14 +1,17 @@
 #include "config/ConfigSettings.h"
+#include "mail/TMailMessage.h"
 #include "mailbox/ExportFile.h"
 #include "mailbox/MailBoxCore.h"
 #include "mailbox/MailListModel.h"
 #include "mailbox/MailListSort.h"
 #include "os/AppError.h"
 #include "tests/mailbox/StoreBytes.h"
+#include "tests/support/ReadOnlyFile.h"
 #include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <unistd.h>
@@ -258,9 +261,9 @@ private slots:
     // their counts, the status bar names the reason, and a change is refused with it.
     void readOnlyStoreIsShown()
     {
-        if (::geteuid() == 0)
-            QSKIP("root may write read-only files");
-        QVERIFY(QFile::setPermissions(m_path, QFile::ReadOwner));
+        ReadOnlyFile readOnly(m_path);
+        if (!readOnly.made())
+            QSKIP("this file system cannot make a file read-only for root");
         MailBoxCore core(m_settings, m_path);
         core.ReloadBoxes();
         QVERIFY(core.storeRead());
@@ -275,10 +278,50 @@ private slots:
         } catch (const AppError &e) {
             QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("Cannot open file %1: permission denied").arg(m_path));
         }
-        QVERIFY(QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner));
+        readOnly.release();
         core.ReloadBoxes();
         QVERIFY(core.readOnlyReason().isEmpty());
         QVERIFY(core.storeStatusText().isEmpty());
+    }
+
+    // Opening a mail for changes: a large attachment's body is copied out of the store
+    // to a private file (the message keeps no body), a small one stays in the message.
+    void mailForChangeCopiesLargeBodies()
+    {
+        std::string large(300 * 1024, '\0');
+        for (std::size_t i = 0; i < large.size(); ++i)
+            large[i] = char((i * 7919) >> 3);
+        TMailMessage stored;
+        stored.SetSubject("with files");
+        stored.SetPlainText("see attached\r\n");
+        stored.AttachStream("small", "note.txt");
+        stored.AttachStream(large, "big.bin");
+        stored.Rebuild();
+        const std::int64_t position = MailStore(m_path).AppendMail(stored.SourceText(), 'u', 'Y');
+
+        MailBoxCore core(m_settings, m_path);
+        core.ReloadBoxes();
+        core.showBox(BoxCode::Unsent);
+        const int row = core.rowOf(position);
+        QVERIFY(row >= 0);
+        QTemporaryDir temp;
+        TMailMessage message;
+        const QStringList files = core.loadMailForChange(row, message, temp.path());
+        QCOMPARE(files.size(), 2);
+        QCOMPARE(message.Attachments.Count(), 2);
+        QVERIFY(files[0].isEmpty());
+        message.Attachments[0]->Decode();
+        QCOMPARE(message.Attachments[0]->DecodedBody, std::string("small"));
+        QVERIFY(message.Attachments[1]->EncodedBody.empty());
+        QVERIFY(files[1].startsWith(temp.path() + QLatin1Char('/')));
+        QCOMPARE(TestFiles::read(files[1]), QByteArray::fromStdString(large));
+        QCOMPARE(TestFiles::unixMode(QFileInfo(files[1]).absolutePath()) & 0077, 0);
+
+        // A second opening gets copies of its own.
+        TMailMessage again;
+        const QStringList other = core.loadMailForChange(row, again, temp.path());
+        QVERIFY(other[1] != files[1]);
+        QCOMPARE(TestFiles::read(files[1]).size(), qsizetype(large.size()));
     }
 
     void storeErrorLeavesTheLists()
@@ -292,14 +335,15 @@ private slots:
             core.ReloadBoxes();
             QFAIL("no error");
         } catch (const AppError &e) {
-            QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("Cannot open file ") + m_path);
+            QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("Cannot open file %1: not found").arg(m_path));
         }
         QCOMPARE(core.shown().size(), size_t(2));
         QCOMPARE(core.lists().count(BoxCode::Sent), 1);
         QVERIFY_THROWS_EXCEPTION(AppError, core.deleteRows({0}));
         // Told, with the counts of the last good reading; a good reading clears it.
         QVERIFY(!core.storeRead());
-        QVERIFY(core.storeStatusText().contains(QStringLiteral("could not be read (Cannot open file ") + m_path));
+        QVERIFY(core.storeStatusText().contains(QStringLiteral("could not be read (Cannot open file ") + m_path
+                                                              + QStringLiteral(": not found")));
         QCOMPARE(core.boxCountTexts()[1], QStringLiteral("UnSent Box 2"));
         QVERIFY(QFile::rename(m_path + ".away", m_path));
         core.ReloadBoxes();

@@ -2,6 +2,7 @@
 #include "mailbox/StoreFile.h"
 #include "os/AppError.h"
 #include "tests/mailbox/StoreBytes.h"
+#include "tests/support/ReadOnlyFile.h"
 #include "tests/support/TestFiles.h"
 
 #include <QDir>
@@ -9,6 +10,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -316,12 +318,14 @@ private slots:
     void cannotOpen_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::newRow("missing") << "missing";
-        QTest::newRow("a folder") << "folder";
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing") << "missing" << ": not found";
+        QTest::newRow("a folder") << "folder" << ": not a file";
     }
     void cannotOpen()
     {
         QFETCH(QString, kind);
+        QFETCH(QString, reason);
         QString path = m_path;
         if (kind == QLatin1String("missing")) {
             path = m_dir.filePath(QStringLiteral("nothing.dat"));
@@ -330,7 +334,7 @@ private slots:
             QVERIFY(QDir().mkpath(path));
         }
         const MailStore store(path);
-        const QString expected = QStringLiteral("Cannot open file %1").arg(path);
+        const QString expected = QStringLiteral("Cannot open file %1").arg(path) + reason;
         QCOMPARE(errorOf([&] { store.ScanStore(); }), expected);
         QCOMPARE(errorOf([&] { store.AppendMail("x", 'u', 'N'); }), expected);
         QCOMPARE(errorOf([&] { store.ReadMailText(100); }), expected);
@@ -343,12 +347,12 @@ private slots:
     // its mails; every change is refused with the reason, and the file stays as it was.
     void readOnlyStoreIsRead()
     {
-        if (::geteuid() == 0)
-            QSKIP("root may write read-only files");
         const MailStore store(m_path);
         const std::int64_t position = store.AppendMail(str(mail(1)), 'u', 'N');
         const QByteArray before = TestFiles::read(m_path);
-        QVERIFY(QFile::setPermissions(m_path, QFile::ReadOwner));
+        ReadOnlyFile readOnly(m_path);
+        if (!readOnly.made())
+            QSKIP("this file system cannot make a file read-only for root");
         QCOMPARE(StoreFile::writeRefusal(m_path), QStringLiteral("permission denied"));
         QCOMPARE(store.ScanStore().size(), std::size_t(1));
         QCOMPARE(store.ReadMailText(position), str(mail(1)));
@@ -357,8 +361,30 @@ private slots:
         QCOMPARE(errorOf([&] { store.SetBoxCode(position, "D"); }), expected);
         QCOMPARE(errorOf([&] { store.PurgeDeleted(); }), expected);
         QCOMPARE(TestFiles::read(m_path), before);
-        QVERIFY(QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner));
+        readOnly.release();
         QVERIFY(StoreFile::writeRefusal(m_path).isEmpty());
+    }
+
+    // The words of each failure of the system an open may meet; the ones no person can
+    // act on give the plain message.
+    void openFailureReasons_data()
+    {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing") << ENOENT << "not found";
+        QTest::newRow("missing folder") << ENOTDIR << "not found";
+        QTest::newRow("disk failure") << EIO << "I/O error";
+        QTest::newRow("a folder") << EISDIR << "not a file";
+        QTest::newRow("no access") << EACCES << "permission denied";
+        QTest::newRow("not permitted") << EPERM << "permission denied";
+        QTest::newRow("read-only") << EROFS << "read-only file system";
+        QTest::newRow("other") << EMFILE << "";
+    }
+    void openFailureReasons()
+    {
+        QFETCH(int, error);
+        QFETCH(QString, reason);
+        QCOMPARE(StoreFile::openFailureReason(error), reason);
     }
 
     void secondOpenInTheSameProcessIsRefused()

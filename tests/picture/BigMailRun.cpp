@@ -4,6 +4,7 @@
 #include "config/ConfigSettings.h"
 #include "config/DataFiles.h"
 #include "mail/TMailMessage.h"
+#include "mailbox/MailBoxCore.h"
 #include "mailbox/MailStore.h"
 #include "os/Clock.h"
 #include "os/Shell.h"
@@ -11,7 +12,9 @@
 #include "ui/WorkerStep.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QFile>
 #include <QProcess>
 #include <QTextCursor>
@@ -32,7 +35,12 @@ public:
 class NoShell : public Shell
 {
 public:
-    bool openUrl(const QUrl &) override { return true; }
+    bool openUrl(const QUrl &url) override
+    {
+        opened.append(url.toLocalFile());
+        return true;
+    }
+    QStringList opened;
 };
 
 // Starts a new peak: the high-water mark falls back to what the process holds now.
@@ -230,6 +238,51 @@ BigMailRun::Figures BigMailRun::run(const QString &folder, qint64 megabytes)
     server.kill();
     server.waitForFinished(5000);
     QFile::remove(file);
+
+    // Opening it for changes, as Modify does: the attachment is copied out of the store.
+    resetPeak();
+    {
+        settings.BOX_CurrentBox = "UnsentBox";
+        MailBoxCore core(settings, mailBox);
+        TMailMessage message;
+        QStringList files;
+        try {
+            core.ReloadBoxes();
+            // Sent, the mail is in the sent box now.
+            core.showBox(BoxCode::Sent);
+            const int row = core.rowOf(position);
+            watch.start();
+            files = core.loadMailForChange(row, message, folder);
+            watch.stop();
+        } catch (const std::exception &e) {
+            f.error = QStringLiteral("opening for changes: ") + QString::fromUtf8(e.what());
+            return f;
+        }
+        f.modifyPeakKb = statusKb("VmHWM");
+        f.modifyMs = watch.elapsed();
+        if (files.size() == 1) {
+            f.copiedBytes = QFileInfo(files[0]).size();
+            QDir(QFileInfo(files[0]).absolutePath()).removeRecursively();
+        }
+    }
+
+    // Handing it to the desktop's mail program.
+    resetPeak();
+    {
+        NoShell shell;
+        SendMailsRunner runner(settings, mailBox, shell);
+        watch.start();
+        const bool handed = runner.SendMails({QString::number(position)}, QStringLiteral("MSOE"));
+        watch.stop();
+        if (!handed || shell.opened.size() != 1) {
+            f.error = QStringLiteral("the hand-over failed");
+            return f;
+        }
+        f.handOverPeakKb = statusKb("VmHWM");
+        f.handOverMs = watch.elapsed();
+        f.handOverBytes = QFileInfo(shell.opened[0]).size();
+        QDir(QFileInfo(shell.opened[0]).absolutePath()).removeRecursively();
+    }
     f.ok = true;
     return f;
 }

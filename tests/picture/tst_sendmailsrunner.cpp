@@ -3,6 +3,7 @@
 #include "config/ConfigSettings.h"
 #include "config/DataFiles.h"
 #include "mail/MimeHelpers.h"
+#include "mail/TMailMessage.h"
 #include "mailbox/MailStore.h"
 #include "os/MessagePump.h"
 #include "picture/SendFailure.h"
@@ -228,10 +229,28 @@ private slots:
     }
 
     // The mail that goes out through SMTP and the file handed to the desktop differ only in
-    // the file's "X-Unsent" mark and in their identities, both named after the sender.
+    // the file's "X-Unsent" mark and in their identities, both named after the sender. A
+    // large attachment's body (left in the store by both) goes into each whole, and the
+    // head names the length of what follows it.
+    void smtpMailIsTheHandOverWithoutItsMark_data()
+    {
+        QTest::addColumn<int>("attachmentBytes");
+        QTest::newRow("letter only") << 0;
+        QTest::newRow("large attachment") << 300 * 1024;
+    }
     void smtpMailIsTheHandOverWithoutItsMark()
     {
-        const std::int64_t a = add("Both ways", 3);
+        QFETCH(int, attachmentBytes);
+        std::vector<Attachment> attachments;
+        std::string bytes;
+        if (attachmentBytes > 0) {
+            QRandomGenerator random(7);
+            for (int i = 0; i < attachmentBytes; ++i)
+                bytes += char(random.bounded(256));
+            attachments.push_back({"data.bin", bytes});
+        }
+        const std::int64_t a =
+            MailStore(m_store).AppendMail(storedMail("Both ways", rtfLetter(3), attachments), 'u', 'Y');
         // The same random values for both jobs, so that both mails get the same boundaries.
         std::uint32_t next = 0;
         const auto sameRandom = [&] {
@@ -277,6 +296,22 @@ private slots:
         const QString fileRest = QString::fromLatin1(file).replace(id, QStringLiteral("\r\n"));
         QCOMPARE(sentRest, fileRest);
         QVERIFY(sentRest.contains(QStringLiteral("Paragraph 3 of the letter")));
+
+        // Read back, the file holds the attachment's bytes and its head the body's length.
+        TMailMessage read;
+        read.LoadFromString(file.toStdString());
+        read.ScanParts();
+        const qsizetype bodyStart = file.indexOf("\r\n\r\n") + 4;
+        QCOMPARE(QByteArray::fromStdString(read.HeaderValue("Content-Length")),
+                 QByteArray::number(file.size() - bodyStart));
+        int found = 0;
+        for (TMailPart *part : read.Attachments)
+            if (part->AttachmentFileNameText() == QLatin1String("data.bin")) {
+                part->Decode();
+                QVERIFY(part->DecodedBody == bytes);
+                ++found;
+            }
+        QCOMPARE(found, attachmentBytes > 0 ? 1 : 0);
     }
 
     // Cancelling while the pages are made stops after the page in hand.

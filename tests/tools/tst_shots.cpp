@@ -31,7 +31,7 @@ private slots:
         }
         for (const char *window : {"send-dialog", "tips", "about", "help", "configuration-picture", "configuration-smtp",
                                    "configuration-info", "address-list", "address-list-pick", "address-editor",
-                                   "picture-preview", "print-dialog", "recovery-question"})
+                                   "picture-preview", "print-dialog", "recovery-question", "worker-step"})
             QVERIFY2(names.contains(QLatin1String(window)), window);
     }
 

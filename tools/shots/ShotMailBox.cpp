@@ -18,7 +18,7 @@ class NoComposers : public ComposerWindows
 {
 public:
     QWidget *openNewMail(int, MailBoxHost &) override { return nullptr; }
-    QWidget *openStoredMail(int, MailBoxHost &, TMailMessage &, std::int64_t, BoxCode) override { return nullptr; }
+    QWidget *openStoredMail(int, MailBoxHost &, TMailMessage &, std::int64_t, BoxCode, const QStringList &) override { return nullptr; }
 };
 
 const char *const Letter =

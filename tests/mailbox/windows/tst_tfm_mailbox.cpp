@@ -410,7 +410,8 @@ private slots:
         w->Sbt_delClick();
         QVERIFY(!f->dialogs.shown.isEmpty());
         QVERIFY(f->dialogs.shown.last().kind == UserDialogs::Kind::Error);
-        QCOMPARE(f->dialogs.shown.last().text, QStringLiteral("Cannot open file ") + f->paths.mailBox);
+        QCOMPARE(f->dialogs.shown.last().text, QStringLiteral("Cannot open file ") + f->paths.mailBox
+                                                   + QStringLiteral(": not found"));
         QCOMPARE(column(*w, 3), QStringList{QStringLiteral("a")});
         QCOMPARE(w->CBX_Box->itemText(1), QStringLiteral("UnSent Box 1"));
         QVERIFY(w->StoreStatus->text().contains(QStringLiteral("could not be read")));
@@ -428,7 +429,8 @@ private slots:
         QVERIFY(QDir().mkdir(f->paths.mailBox));
         auto w = open();
         QCOMPARE(f->dialogs.shown.size(), 1);
-        QCOMPARE(f->dialogs.shown[0].text, QStringLiteral("Cannot open file ") + f->paths.mailBox);
+        QCOMPARE(f->dialogs.shown[0].text, QStringLiteral("Cannot open file ") + f->paths.mailBox
+                                               + QStringLiteral(": not a file"));
         QCOMPARE(w->CBX_Box->currentText(), QStringLiteral("UnSent Box ?"));
         QVERIFY(w->StoreStatus->isVisible());
         QVERIFY(w->StoreStatus->text().startsWith(QStringLiteral("The mail store could not be read")));

@@ -26,7 +26,7 @@ public:
         return remember(slot, host);
     }
     QWidget *openStoredMail(int slot, MailBoxHost &host, TMailMessage &message, std::int64_t recordPos,
-                            BoxCode boxCode) override
+                            BoxCode boxCode, const QStringList & = {}) override
     {
         calls.append(QStringLiteral("stored %1 %2 %3 %4")
                          .arg(slot)
