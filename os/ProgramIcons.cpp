@@ -13,7 +13,7 @@ QString source(Role role)
     case Role::MailBoxSend: return QStringLiteral("mail-send");
     case Role::MailBoxNew: return QStringLiteral("mail-message-new");
     case Role::MailBoxExport: return QStringLiteral("document-export");
-    case Role::MailBoxAddress: return QStringLiteral("x-office-address-book");
+    case Role::MailBoxAddress: return QStringLiteral(":/vellorn/icons/address-book.svg");
     case Role::MailBoxSetting: return QStringLiteral("configure");
     case Role::MailBoxEmpty: return QStringLiteral("trash-empty");
     case Role::MailBoxHelp: return QStringLiteral("help-contents");
@@ -27,7 +27,7 @@ QString source(Role role)
     case Role::ComposerDesktopMail: return QStringLiteral("internet-mail");
     case Role::ComposerImport: return QStringLiteral("document-import");
     case Role::ComposerSave: return QStringLiteral("document-save");
-    case Role::ComposerAddressBook: return QStringLiteral("x-office-address-book");
+    case Role::ComposerAddressBook: return QStringLiteral(":/vellorn/icons/address-book.svg");
     case Role::ComposerSetting: return QStringLiteral("configure");
     case Role::ComposerHelp: return QStringLiteral("help-contents");
     case Role::Bold: return QStringLiteral("format-text-bold");
@@ -57,12 +57,12 @@ QString source(Role role)
 
 namespace {
 
-// The small monochrome buttons on the window's own background (the pictures of the white
-// bands and the program's artwork keep their colours).
+// The small monochrome buttons and list markers on the window's own background (the
+// pictures of the white bands and the program's artwork keep their colours).
 bool followsPalette(Role role)
 {
     return (role >= Role::SelectAll && role <= Role::EditMail) || (role >= Role::Bold && role <= Role::Attach)
-        || (role >= Role::HelpBack && role <= Role::HelpHome);
+        || (role >= Role::AttachmentIcon && role <= Role::HelpHome);
 }
 
 } // namespace

@@ -81,6 +81,15 @@ QFont ComposerEditor::letterFont()
 
 void ComposerEditor::keyPressEvent(QKeyEvent *event)
 {
+    // Tab writes a tab into the letter; Ctrl+Tab (with Shift: back) leaves it for the next
+    // control, as in any text area of the desktop.
+    const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
+    if (tab && (event->modifiers() & Qt::ControlModifier)) {
+        const bool back = event->key() == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier);
+        QWidget::focusNextPrevChild(!back);
+        event->accept();
+        return;
+    }
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     // Shift+Enter stays a line break inside the paragraph; Ctrl+Enter is a window key.
     if (!enter || isReadOnly() || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {

@@ -106,10 +106,11 @@ TFM_Cmps::TFM_Cmps(WindowServices &services, QWidget *parent)
     setTabOrder(Memo_To, Memo_CC);
     setTabOrder(Memo_CC, Memo_BCC);
     setTabOrder(Memo_BCC, Edt_Subject);
-    // The format bar's boxes lie between the subject and the letter.
-    setTabOrder(Edt_Subject, FontName);
+    // From the subject straight into the letter; the format bar's boxes come after it
+    // (Ctrl+Tab leaves the letter, where Tab writes a tab).
+    setTabOrder(Edt_Subject, Editor);
+    setTabOrder(Editor, FontName);
     setTabOrder(FontName, FontSize);
-    setTabOrder(FontSize, Editor);
     // A new window starts in the To field, not on the pick button before it.
     Memo_To->setFocus();
 
@@ -355,6 +356,7 @@ void TFM_Cmps::FormResize()
                            static_cast<QWidget *>(Memo_BCC), static_cast<QWidget *>(Edt_Subject)})
         field->resize(fieldWidth, field->height());
     Image1->move(m_fieldLeft + fieldWidth + 8, (Panel3->height() - Image1->height()) / 2);
+    arrangeFormatBar();
     SelectionChange();
 }
 

@@ -34,6 +34,7 @@ class QListWidget;
 class QMenu;
 class QMenuBar;
 class QPlainTextEdit;
+class QBoxLayout;
 class QToolBar;
 class QToolButton;
 class RecoveryFolder;
@@ -88,7 +89,8 @@ public:
     QLineEdit *Edt_Subject = nullptr;
     QLabel *Image1 = nullptr;
     QWidget *Panel2 = nullptr;
-    QToolBar *StandardToolBar = nullptr;
+    QToolBar *StandardToolBar = nullptr; // the text's format: style, colours, font, size
+    QToolBar *ParagraphToolBar = nullptr; // lists, alignment, editing, attaching
     QToolButton *BoldButton = nullptr;
     QToolButton *ItalicButton = nullptr;
     QToolButton *UnderlineButton = nullptr;
@@ -100,6 +102,7 @@ public:
     QToolButton *CenterAlign = nullptr;
     QToolButton *RightAlign = nullptr;
     QButtonGroup *m_alignGroup = nullptr;
+    QBoxLayout *m_formatRows = nullptr; // the format bar's two halves: side by side or stacked
     QToolButton *CopyButton = nullptr;
     QToolButton *CutButton = nullptr;
     QToolButton *PasteButton = nullptr;
@@ -266,6 +269,7 @@ private:
     void buildAddressPanel();
     void placeAddressRows();
     void buildFormatBar();
+    void arrangeFormatBar();
     void buildAttachmentList();
     void buildCommands();
     void buildMenus();

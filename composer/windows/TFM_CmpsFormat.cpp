@@ -22,6 +22,7 @@
 #include <QHBoxLayout>
 #include <QPointer>
 #include <QScopeGuard>
+#include <QBoxLayout>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -41,24 +42,33 @@ void TFM_Cmps::buildFormatBar()
 {
     Panel2 = new QWidget(centralWidget());
     Panel2->setObjectName(QStringLiteral("Panel2"));
-    auto *row = new QHBoxLayout(Panel2);
-    row->setContentsMargins(0, 0, 0, 0);
-    StandardToolBar = new QToolBar(Panel2);
-    StandardToolBar->setObjectName(QStringLiteral("StandardToolBar"));
-    StandardToolBar->setIconSize(QSize(16, 16));
-    StandardToolBar->setMovable(false);
-    row->addWidget(StandardToolBar);
+    // Two halves, side by side where the window is wide enough and else one below the
+    // other (arrangeFormatBar), so that no control hides behind an overflow arrow.
+    m_formatRows = new QBoxLayout(QBoxLayout::LeftToRight, Panel2);
+    m_formatRows->setContentsMargins(0, 0, 0, 0);
+    m_formatRows->setSpacing(0);
+    auto half = [this](const char *name) {
+        auto *bar = new QToolBar(Panel2);
+        bar->setObjectName(QLatin1String(name));
+        bar->setIconSize(QSize(16, 16));
+        bar->setMovable(false);
+        m_formatRows->addWidget(bar);
+        return bar;
+    };
+    StandardToolBar = half("StandardToolBar");
+    ParagraphToolBar = half("ParagraphToolBar");
+    QToolBar *into = StandardToolBar;
 
     using R = ProgramIcons::Role;
-    auto button = [this](const char *name, R role, const char *hint, bool checkable) {
-        auto *b = new QToolButton(StandardToolBar);
+    auto button = [&into](const char *name, R role, const char *hint, bool checkable) {
+        auto *b = new QToolButton(into);
         b->setObjectName(QLatin1String(name));
         b->setIcon(ProgramIcons::icon(role));
         b->setCheckable(checkable);
         b->setAutoRaise(true);
         b->setFocusPolicy(Qt::NoFocus);
         setHint(b, QLatin1String(hint));
-        StandardToolBar->addWidget(b);
+        into->addWidget(b);
         return b;
     };
     BoldButton = button("BoldButton", R::Bold, "Bold", true);
@@ -98,11 +108,11 @@ void TFM_Cmps::buildFormatBar()
     // Enter ends the typing of a size: the letter gets the focus back.
     connect(FontSize, &FontSizeBox::entered, Editor, [this] { Editor->setFocus(); });
     StandardToolBar->addWidget(FontSize);
-    StandardToolBar->addSeparator();
 
+    into = ParagraphToolBar;
     BulletsButton = button("BulletsButton", R::Bullets, "Bullets|Enter bullet mode", true);
     connect(BulletsButton, &QToolButton::clicked, this, &TFM_Cmps::BulletsButtonClick);
-    StandardToolBar->addSeparator();
+    ParagraphToolBar->addSeparator();
 
     LeftAlign = button("LeftAlign", R::AlignLeft, "Align Left", true);
     CenterAlign = button("CenterAlign", R::AlignCenter, "Center", true);
@@ -118,15 +128,15 @@ void TFM_Cmps::buildFormatBar()
     connect(LeftAlign, &QToolButton::clicked, this, &TFM_Cmps::LeftAlignClick);
     connect(CenterAlign, &QToolButton::clicked, this, &TFM_Cmps::CenterAlignClick);
     connect(RightAlign, &QToolButton::clicked, this, &TFM_Cmps::RightAlignClick);
-    StandardToolBar->addSeparator();
+    ParagraphToolBar->addSeparator();
 
     auto commandButton = [this](const char *name, QAction *command) {
-        auto *b = new QToolButton(StandardToolBar);
+        auto *b = new QToolButton(ParagraphToolBar);
         b->setObjectName(QLatin1String(name));
         b->setDefaultAction(command);
         b->setAutoRaise(true);
         b->setFocusPolicy(Qt::NoFocus);
-        StandardToolBar->addWidget(b);
+        ParagraphToolBar->addWidget(b);
         return b;
     };
     CopyButton = commandButton("CopyButton", EditCopyCmd);
@@ -134,17 +144,27 @@ void TFM_Cmps::buildFormatBar()
     PasteButton = commandButton("PasteButton", EditPasteCmd);
     UndoButton = commandButton("UndoButton", EditUndoCmd);
     RedoButton = commandButton("RedoButton", EditRedoCmd);
-    StandardToolBar->addSeparator();
+    ParagraphToolBar->addSeparator();
 
     Attachbutton = button("Attachbutton", R::Attach, "Add attachment", false);
     connect(Attachbutton, &QToolButton::clicked, this, &TFM_Cmps::AttachbuttonClick);
 
     // The picture buttons are announced by their hints.
     AccessibleNames::nameFromHints(StandardToolBar);
+    AccessibleNames::nameFromHints(ParagraphToolBar);
     FontName->setAccessibleName(QStringLiteral("Font name"));
     FontSize->setAccessibleName(QStringLiteral("Font size"));
 
-    Panel2->setFixedHeight(qMax(25, StandardToolBar->sizeHint().height()));
+    arrangeFormatBar();
+}
+
+void TFM_Cmps::arrangeFormatBar()
+{
+    const QSize text = StandardToolBar->sizeHint();
+    const QSize paragraph = ParagraphToolBar->sizeHint();
+    const bool oneRow = text.width() + paragraph.width() <= width();
+    m_formatRows->setDirection(oneRow ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
+    Panel2->setFixedHeight(qMax(25, oneRow ? qMax(text.height(), paragraph.height()) : text.height() + paragraph.height()));
 }
 
 void TFM_Cmps::FillFontNames()

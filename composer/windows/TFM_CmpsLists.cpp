@@ -5,6 +5,7 @@
 
 #include "composer/ParagraphFormat.h"
 #include "composer/windows/ComposerEditor.h"
+#include "os/PaletteIcon.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -57,9 +58,9 @@ void TFM_Cmps::buildNumbering()
         style->addMenu(m_numberingMenu);
     }
 
-    NumberingButton = new QToolButton(StandardToolBar);
+    NumberingButton = new QToolButton(ParagraphToolBar);
     NumberingButton->setObjectName(QStringLiteral("NumberingButton"));
-    NumberingButton->setIcon(QIcon::fromTheme(QStringLiteral("format-list-ordered")));
+    NumberingButton->setIcon(PaletteIcon::wrap(QIcon::fromTheme(QStringLiteral("format-list-ordered"))));
     NumberingButton->setCheckable(true);
     NumberingButton->setAutoRaise(true);
     NumberingButton->setFocusPolicy(Qt::NoFocus);
@@ -71,12 +72,12 @@ void TFM_Cmps::buildNumbering()
     connect(NumberingButton, &QToolButton::clicked, this, &TFM_Cmps::NumberingButtonClick);
     // Right after Bullets.
     QAction *after = nullptr;
-    const QList<QAction *> bar = StandardToolBar->actions();
+    const QList<QAction *> bar = ParagraphToolBar->actions();
     for (qsizetype i = 0; i + 1 < bar.size(); ++i) {
-        if (StandardToolBar->widgetForAction(bar[i]) == BulletsButton)
+        if (ParagraphToolBar->widgetForAction(bar[i]) == BulletsButton)
             after = bar[i + 1];
     }
-    StandardToolBar->insertWidget(after, NumberingButton);
+    ParagraphToolBar->insertWidget(after, NumberingButton);
 }
 
 void TFM_Cmps::applyNumbering(int numbering)

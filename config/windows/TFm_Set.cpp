@@ -74,9 +74,10 @@ TFm_Set::TFm_Set(WindowServices &services, ConfigForm &form, SmtpPassword &passw
 {
     setObjectName(QStringLiteral("Fm_Set"));
     setWindowTitle(QStringLiteral("Configuration"));
-    setFixedSize(440, 389);
 
     PGS_Setting = named<QTabWidget>("PGS_Setting");
+    // Every tab shows whole, however large the font: no scroll arrows hiding a page.
+    PGS_Setting->setUsesScrollButtons(false);
     PGS_Setting->addTab(buildPicturePage(), QStringLiteral("&Output Mail Picture"));
     PGS_Setting->addTab(buildSmtpPage(), QStringLiteral("S&MTP Account "));
     PGS_Setting->addTab(buildInfoPage(), QStringLiteral(" &Personal  Info"));
@@ -94,6 +95,10 @@ TFm_Set::TFm_Set(WindowServices &services, ConfigForm &form, SmtpPassword &passw
     layout->setContentsMargins(8, 8, 8, 8);
     layout->addWidget(PGS_Setting);
     layout->addLayout(buttons);
+    // The dialog takes the room its pages need (larger with large fonts, or with more rows)
+    // and no less than its usual size; it can be made larger, never smaller than the pages.
+    layout->setSizeConstraint(QLayout::SetMinimumSize);
+    resize(sizeHint().expandedTo(QSize(440, 389)));
 
 
     // The page control's tabs, the fields of each page, then the buttons below. The page

@@ -5,6 +5,7 @@
 #include "ui/UserDialogs.h"
 #include "ui/WindowServices.h"
 
+#include <QAccessible>
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
@@ -153,10 +154,14 @@ bool TFM_Send::SendMails(const QStringList &list, const QString &mode)
     }
     BT_Cancel->setText(QStringLiteral("Cancel"));
     BT_Cancel->setFocus();
+    MO->setAccessibleDescription(QString());
     const bool sent = m_runner.SendMails(list, mode);
     // The job is over: what the window still shows is its outcome, and the button only
     // closes it.
     BT_Cancel->setText(QStringLiteral("Close"));
+    // A job stopped by a failure (not by Cancel) leaves the reason in the status.
+    if (!sent && !Cancelled && isVisible())
+        announceStatus();
     return sent;
 }
 
@@ -210,8 +215,22 @@ void TFM_Send::allowCancel(bool allowed)
 
 void TFM_Send::reportFailure(const QString &reason)
 {
-    m_dialogs.messageBox(UserDialogs::Kind::Error, QString::fromLatin1(AppInfo::ApplicationTitle),
-                         reason.isEmpty() ? QStringLiteral("Error") : QStringLiteral("Error\r\n") + reason);
+    const QString text = reason.isEmpty() ? QStringLiteral("Error") : QStringLiteral("Error\r\n") + reason;
+    // The status holds the failure too, told to a screen reader before the box asks.
+    showStatus(text, false);
+    announceStatus();
+    m_dialogs.messageBox(UserDialogs::Kind::Error, QString::fromLatin1(AppInfo::ApplicationTitle), text);
+}
+
+void TFM_Send::announceStatus()
+{
+    // An alert on the status, which keeps its name ("Send status") and carries the failure
+    // as its description: a screen reader reads it out at once, wherever the focus is.
+    MO->setAccessibleDescription(MO->toPlainText());
+    QAccessibleEvent changed(MO, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&changed);
+    QAccessibleEvent alert(MO, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
 }
 
 void TFM_Send::BT_CancelClick()

@@ -79,6 +79,8 @@ private:
     void showProgress(int value, int maximum);
     void allowCancel(bool allowed);
     void reportFailure(const QString &reason);
+    // Tells assistive technology the status text as an alert (a failure).
+    void announceStatus();
     // Grows the window until the status text shows whole (up to most of the screen).
     void fitStatus();
 

@@ -8,6 +8,7 @@
 #include "config/windows/TFm_Set.h"
 #include "mailbox/MailListModel.h"
 #include "mailbox/windows/TFM_MailBox.h"
+#include "os/ProgramIcons.h"
 #include "tests/support/windows/RecordingComposers.h"
 #include "tests/support/windows/RecordingMailBoxHost.h"
 #include "tests/support/windows/WindowFixture.h"
@@ -15,6 +16,8 @@
 #include "ui/ReadablePalette.h"
 
 #include <QAccessible>
+#include <QHash>
+#include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -58,6 +61,30 @@ private:
         p.setColor(QPalette::ButtonText, QColor(0xee, 0xee, 0xee));
         p.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
         return p;
+    }
+
+    // The colour an icon is drawn in: the commonest of its opaque pixels (an invalid colour
+    // for an icon this machine's theme lacks).
+    static QColor inkOf(const QIcon &icon)
+    {
+        const QImage image = icon.pixmap(QSize(24, 24)).toImage().convertToFormat(QImage::Format_ARGB32);
+        QHash<QRgb, int> counts;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb pixel = image.pixel(x, y);
+                if (qAlpha(pixel) >= 250)
+                    ++counts[pixel | 0xff000000u];
+            }
+        }
+        QRgb commonest = 0;
+        int most = 0;
+        for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+            if (it.value() > most) {
+                most = it.value();
+                commonest = it.key();
+            }
+        }
+        return most > 0 ? QColor::fromRgb(commonest) : QColor();
     }
 
     // The active window's focus widget after Tab is pressed in it.
@@ -241,6 +268,42 @@ private slots:
         const QPalette app = QApplication::palette();
         QVERIFY(ReadablePalette::contrast(app.color(QPalette::Highlight), app.color(QPalette::HighlightedText))
                 >= ReadablePalette::kText);
+    }
+
+    // The small monochrome buttons and list markers stand out from the window in either
+    // palette (on a dark one they take its text colour), and the address book's orange
+    // keeps 3:1 on the white tool bands it sits on in both.
+    void iconsStandOut_data()
+    {
+        QTest::addColumn<bool>("dark");
+        QTest::newRow("light") << false;
+        QTest::newRow("dark") << true;
+    }
+    void iconsStandOut()
+    {
+        QFETCH(bool, dark);
+        QApplication::setPalette(dark ? ReadablePalette::adjusted(darkPalette()) : QPalette());
+        const QColor window = QApplication::palette().color(QPalette::Window);
+        using R = ProgramIcons::Role;
+        QList<QPair<QString, QIcon>> small;
+        for (R role : {R::SelectAll, R::DeleteMail, R::Bold, R::Bullets, R::Attach, R::AttachmentIcon,
+                       R::AttachmentMarker, R::HelpBack})
+            small.append({ProgramIcons::source(role), ProgramIcons::icon(role)});
+        WindowFixture f;
+        TFM_Cmps composer(f.services);
+        small.append({QStringLiteral("numbering"), composer.NumberingButton->icon()});
+        for (const auto &[name, icon] : small) {
+            const QColor ink = inkOf(icon);
+            if (!ink.isValid())
+                continue; // the theme has no such icon here: the button shows its text
+            QVERIFY2(ReadablePalette::contrast(ink, window) >= ReadablePalette::kGraphics,
+                     qPrintable(name + QLatin1Char(' ') + ink.name()));
+        }
+        for (R role : {R::MailBoxAddress, R::ComposerAddressBook}) {
+            const QColor ink = inkOf(ProgramIcons::icon(role));
+            QVERIFY(ink.isValid());
+            QVERIFY2(ReadablePalette::contrast(ink, Qt::white) >= ReadablePalette::kGraphics, qPrintable(ink.name()));
+        }
     }
 
     void contrastIsMeasured_data()

@@ -24,11 +24,13 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSet>
 #include <QStatusBar>
 #include <QTextDocument>
 #include <QTextList>
 #include <QTextTable>
+#include <QToolBar>
 #include <QToolButton>
 #include <QtTest>
 
@@ -153,15 +155,78 @@ private slots:
         QVERIFY(w->RightAlign->isChecked());
     }
 
+    // Tab goes from the subject into the letter; the format bar's boxes follow the letter
+    // (Ctrl+Tab, as Tab writes a tab there) and Shift+Tab goes back the same way.
+    void tabFromTheSubjectEntersTheLetter()
+    {
+        w->Edt_Subject->setFocus();
+        QTest::keyClick(w->Edt_Subject, Qt::Key_Tab);
+        QVERIFY(w->Editor->hasFocus());
+        QTest::keyClick(w->Editor, Qt::Key_Tab, Qt::ControlModifier);
+        QVERIFY(focusIn(w->FontName));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY(focusIn(w->FontSize));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QVERIFY(focusIn(w->FontName));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QVERIFY(w->Editor->hasFocus());
+        QTest::keyClick(w->Editor, Qt::Key_Backtab, Qt::ShiftModifier | Qt::ControlModifier);
+        QVERIFY(w->Edt_Subject->hasFocus());
+        QCOMPARE(w->Editor->toPlainText(), QString());
+    }
+
+    // At the window's first size every control of the format bar shows in the bar, none
+    // behind the overflow arrow, also with a large font.
+    void formatBarFitsTheFirstSize_data()
+    {
+        QTest::addColumn<int>("points");
+        QTest::newRow("default font") << 0;
+        QTest::newRow("15 pt") << 15;
+    }
+    void formatBarFitsTheFirstSize()
+    {
+        QFETCH(int, points);
+        const QFont fontBefore = QApplication::font();
+        const auto restore = qScopeGuard([&] { QApplication::setFont(fontBefore); });
+        if (points > 0) {
+            QFont large = fontBefore;
+            large.setPointSize(points);
+            QApplication::setFont(large);
+        }
+        TFM_Cmps fresh(f->services);
+        fresh.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&fresh));
+        // Narrow (both halves stacked) and wide (side by side).
+        for (int width : {fresh.width(), 1400}) {
+            fresh.resize(width, fresh.height());
+            QCoreApplication::processEvents();
+            int controls = 0;
+            for (QToolBar *bar : {fresh.StandardToolBar, fresh.ParagraphToolBar}) {
+                QVERIFY(fresh.Panel2->rect().contains(QRect(bar->pos(), bar->size())));
+                for (QAction *a : bar->actions()) {
+                    QWidget *control = bar->widgetForAction(a);
+                    if (!control || a->isSeparator())
+                        continue;
+                    ++controls;
+                    QVERIFY2(control->isVisible(), qPrintable(control->objectName()));
+                    QVERIFY2(bar->rect().contains(control->geometry()), qPrintable(control->objectName()));
+                }
+                for (QToolButton *b : bar->findChildren<QToolButton *>(Qt::FindDirectChildrenOnly)) {
+                    if (b->objectName() == QLatin1String("qt_toolbar_ext_button"))
+                        QVERIFY(!b->isVisible());
+                }
+            }
+            QCOMPARE(controls, 18);
+        }
+    }
+
     // A size is typed whole: Tab (the size box follows the font name in the Tab order) or
     // Enter applies it. The arrows step from the text's size, also while the box is blank.
     void typedSizeAppliesWhenComplete()
     {
         w->Editor->setPlainText(QStringLiteral("text more"));
         cursorAt(w->Editor, 0, 4);
-        w->Edt_Subject->setFocus();
-        QTest::keyClick(w->Edt_Subject, Qt::Key_Tab);
-        QVERIFY(focusIn(w->FontName));
+        w->FontName->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QVERIFY(focusIn(w->FontSize));
         typeSize(w, QStringLiteral("12"));
@@ -169,7 +234,8 @@ private slots:
         QCOMPARE(formatAt(w->Editor, 2).fontSize, 8);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(formatAt(w->Editor, 2).fontSize, 12);
-        QVERIFY(w->Editor->hasFocus());
+        QVERIFY(!focusIn(w->FontSize));
+        w->Editor->setFocus();
 
         cursorAt(w->Editor, 5, 9);
         typeSize(w, QStringLiteral("20"));

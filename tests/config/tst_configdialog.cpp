@@ -13,8 +13,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QGroupBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QtTest>
 #include <unistd.h>
@@ -50,6 +53,51 @@ private:
     static int fileInt(const WindowFixture &f, const char *key) { return IniFile(f.paths.config).readInteger("System", key, -1); }
 
 private slots:
+    // With a large font nothing is cut: every tab shows whole, and every control of every
+    // page lies inside its page with at least the height it asks for.
+    void nothingClippedAtLargeFonts_data()
+    {
+        QTest::addColumn<int>("points");
+        QTest::newRow("default font") << 0;
+        QTest::newRow("15 pt") << 15;
+    }
+    void nothingClippedAtLargeFonts()
+    {
+        QFETCH(int, points);
+        const QFont before = QApplication::font();
+        const auto restore = qScopeGuard([&] { QApplication::setFont(before); });
+        if (points > 0) {
+            QFont large = before;
+            large.setPointSize(points);
+            QApplication::setFont(large);
+        }
+        WindowFixture f;
+        ConfigState config = loaded(f);
+        TFm_Set dialog(f.services, config.form, config.password);
+        show(dialog);
+        QVERIFY(dialog.width() >= 440 && dialog.height() >= 389);
+        auto *pages = dialog.findChild<QTabWidget *>(QStringLiteral("PGS_Setting"));
+        QTabBar *tabs = pages->tabBar();
+        for (int i = 0; i < tabs->count(); ++i)
+            QVERIFY2(tabs->rect().contains(tabs->tabRect(i)), qPrintable(tabs->tabText(i)));
+        for (int index = 0; index < pages->count(); ++index) {
+            pages->setCurrentIndex(index);
+            QWidget *page = pages->widget(index);
+            QCoreApplication::processEvents();
+            for (QWidget *control : page->findChildren<QWidget *>()) {
+                QWidget *holder = control->parentWidget();
+                if (!control->isVisible() || (holder != page && !qobject_cast<QGroupBox *>(holder)))
+                    continue; // the inner parts of a control
+                const QString name = control->objectName() + QLatin1Char(' ') + QString::number(index);
+                const QRect at(control->mapTo(page, QPoint(0, 0)), control->size());
+                QVERIFY2(page->rect().contains(at), qPrintable(name));
+                const int needed = control->hasHeightForWidth() ? control->heightForWidth(control->width())
+                                                                : control->minimumSizeHint().height();
+                QVERIFY2(control->height() >= needed, qPrintable(name));
+            }
+        }
+    }
+
     // The SMTP page: "None" is chosen only after a warning; the password goes to the
     // keyring, the file keeps ACC_SMTPPass empty, and the page says where it is kept.
     void securityAndKeyring()

@@ -181,6 +181,7 @@ void TestSendMails::selfSendsEveryMail()
     QVERIFY(m_statuses.contains(QStringLiteral("Generating mail ... It will take a few minutes ")));
     QVERIFY(m_statuses.contains(QStringLiteral("Sending mail...")));
     QCOMPARE(m_dlg->MO->toPlainText(), QStringLiteral("Quit"));
+    QVERIFY(m_dlg->MO->accessibleDescription().isEmpty());
     QVERIFY(!m_dlg->isVisible());
     QVERIFY(m_dialogs->shown.isEmpty());
     QCOMPARE(boxOf(a), 's');
@@ -314,6 +315,10 @@ void TestSendMails::connectError()
     m_dlg->show();
     QVERIFY(!m_dlg->SendMails(positions({a}), QStringLiteral("Self")));
     QVERIFY(m_dlg->MO->toPlainText().startsWith(QStringLiteral("Connect error!\n127.0.0.1 refused the connection")));
+    // Not only shown: the status carries the failure for a screen reader (with an alert,
+    // which reaches assistive technology only where the platform has one).
+    QCOMPARE(m_dlg->MO->accessibleDescription(), m_dlg->MO->toPlainText());
+    QCOMPARE(m_dlg->MO->accessibleName(), QStringLiteral("Send status"));
     QVERIFY(!m_dlg->PB->isHidden());
     QVERIFY(m_dlg->isVisible());
     QCOMPARE(boxOf(a), 'u');
@@ -462,6 +467,8 @@ void TestSendMails::unreadableMailEndsTheJob()
     // "Error" and what went wrong.
     QVERIFY(m_dialogs->shown[0].text.startsWith(QStringLiteral("Error\r\n")));
     QVERIFY(m_dialogs->shown[0].text.size() > 10);
+    // The status tells it too, for a screen reader.
+    QCOMPARE(m_dlg->MO->accessibleDescription(), QString(m_dialogs->shown[0].text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     QVERIFY(!m_dlg->isVisible());
     QCOMPARE(server.mails().size(), 1);
     QCOMPARE(boxOf(a), 's');
