@@ -1,6 +1,6 @@
 #include "composer/AttachSizeCheck.h"
 
-#include "mail/MimeHelpers.h"
+#include "mail/Base64.h"
 #include "mail/TMailMessage.h"
 
 #include <QFileInfo>

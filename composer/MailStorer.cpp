@@ -4,7 +4,7 @@
 #include "composer/AttachmentTempFiles.h"
 #include "config/ConfigSettings.h"
 #include "mail/AddressList.h"
-#include "mail/MimeHelpers.h"
+#include "mail/Base64.h"
 #include "mail/TMailMessage.h"
 #include "mailbox/BoxTable.h"
 #include "mailbox/MailStore.h"

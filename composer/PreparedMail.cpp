@@ -1,6 +1,6 @@
 #include "composer/PreparedMail.h"
 
-#include "mail/MimeHelpers.h"
+#include "mail/Base64.h"
 #include "mail/TMailMessage.h"
 #include "mailbox/MailStore.h"
 #include "os/AppError.h"

@@ -4,7 +4,7 @@
 #include "fuzz/FuzzSupport.h"
 
 #include "mail/Base64Decoder.h"
-#include "mail/MimeHelpers.h"
+#include "mail/Base64.h"
 
 #include <string>
 

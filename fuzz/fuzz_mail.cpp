@@ -4,7 +4,9 @@
 #include "fuzz/FuzzSupport.h"
 
 #include "mail/HeaderLineBreaks.h"
-#include "mail/MimeHelpers.h"
+#include "mail/HeaderLines.h"
+#include "mail/RandomSource.h"
+#include "mail/StringHelpers.h"
 #include "mail/TMailMessage.h"
 #include "os/AppError.h"
 

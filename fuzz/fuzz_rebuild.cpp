@@ -3,7 +3,7 @@
 // must be the same bytes, and the message must end in the same state.
 #include "fuzz/FuzzSupport.h"
 
-#include "mail/MimeHelpers.h"
+#include "mail/RandomSource.h"
 #include "mail/TMailMessage.h"
 #include "os/AppError.h"
 

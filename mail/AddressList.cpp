@@ -1,7 +1,8 @@
 #include "mail/AddressList.h"
 
 #include "mail/MailText.h"
-#include "mail/MimeHelpers.h"
+#include "mail/HeaderWords.h"
+#include "mail/StringHelpers.h"
 #include "text/StoredText.h"
 
 #include <functional>

@@ -1,6 +1,6 @@
 // Base64 encoding in 76-character lines, table driven, into output sized once and
 // written whole lines at a time. Decoding is Base64Decoder's.
-#include "mail/MimeHelpers.h"
+#include "mail/Base64.h"
 #include "text/LineBreaks.h"
 
 #include <array>

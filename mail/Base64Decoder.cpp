@@ -2,7 +2,6 @@
 // anything else gathers the next four group members one byte at a time.
 #include "mail/Base64Decoder.h"
 
-#include "mail/MimeHelpers.h"
 
 #include <array>
 #include <cstring>

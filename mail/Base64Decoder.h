@@ -39,3 +39,16 @@ private:
     bool m_stopAtPadding;
     bool m_ended = false;
 };
+
+// Bytes of one base64 line (any length); bytes outside the alphabet are skipped,
+// "=" marks padding; a last group of two or three characters without its padding
+// reads as if padded, a single last character is dropped.
+std::string Base64DecodeLine(std::string_view line);
+// The same, appending to `dest`.
+void Base64DecodeLineAppend(std::string_view line, std::string &dest);
+// Clears dest and decodes a whole base64 body as one stream: bytes outside the alphabet
+// (line breaks included) are skipped, the first group that carries padding ends the
+// data (what follows it, such as a footer appended on the way, is not decoded), and a
+// last group without its padding reads as Base64DecodeLine reads it. Base64Decoder
+// decodes a body given in pieces the same way.
+void Base64DecodeText(std::string_view text, std::string &dest);

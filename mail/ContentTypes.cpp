@@ -1,5 +1,5 @@
 // Content types by file extension and back, from the platform's MIME database.
-#include "mail/MimeHelpers.h"
+#include "mail/ContentTypes.h"
 
 #include "os/MimeTypes.h"
 

@@ -3,7 +3,7 @@
 // next line, so that unfolding gives back the line as it was. A line with no such blank
 // within 78 characters is broken at the next one; past 998 characters a blank inside
 // quotes serves too (folding white space may stand in a quoted string).
-#include "mail/MimeHelpers.h"
+#include "mail/HeaderFolding.h"
 
 #include "text/LineBreaks.h"
 

@@ -1,7 +1,8 @@
 // Reading and rewriting one header line "Name: value; param=value; ...".
 // A double quote toggles a quoted state in which ":", ";" and "=" are ordinary; inside
 // it a backslash takes the next character as it is (a quoted pair: "\"" does not end it).
-#include "mail/MimeHelpers.h"
+#include "mail/HeaderLines.h"
+#include "mail/StringHelpers.h"
 
 #include <algorithm>
 

@@ -1,6 +1,10 @@
 // RFC 2047 encoded words in header text: one Q word for 8-bit text, and decoding of
 // B, Q and U words (the charset name is not used; bytes are taken as they are).
-#include "mail/MimeHelpers.h"
+#include "mail/Base64Decoder.h"
+#include "mail/HeaderWords.h"
+#include "mail/QuotedPrintable.h"
+#include "mail/StringHelpers.h"
+#include "mail/UUCode.h"
 
 #include <functional>
 

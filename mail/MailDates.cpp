@@ -1,5 +1,5 @@
 // RFC 822 dates with English day and month names and the local offset from UTC.
-#include "mail/MimeHelpers.h"
+#include "mail/MailDates.h"
 
 #include "os/LocalTime.h"
 

@@ -1,7 +1,8 @@
 #include "mail/MailText.h"
 
 #include "mail/DisplayName.h"
-#include "mail/MimeHelpers.h"
+#include "mail/HeaderWords.h"
+#include "mail/StringHelpers.h"
 #include "text/Ansi.h"
 #include "text/StoredText.h"
 

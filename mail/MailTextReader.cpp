@@ -2,7 +2,12 @@
 
 #include "mail/HeaderLineBreaks.h"
 #include "mail/MailText.h"
-#include "mail/MimeHelpers.h"
+#include "mail/ContentTypes.h"
+#include "mail/HeaderLines.h"
+#include "mail/QuotedPrintable.h"
+#include "mail/RandomSource.h"
+#include "mail/StringHelpers.h"
+#include "mail/UUCode.h"
 #include "mail/TMailMessage.h"
 #include "os/AppError.h"
 #include "os/MessagePump.h"

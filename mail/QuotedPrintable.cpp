@@ -1,6 +1,7 @@
 // Quoted-printable encoding and decoding, table driven and in one pass over exact-size
 // output, so that multi-megabyte bodies cost linear time.
-#include "mail/MimeHelpers.h"
+#include "mail/QuotedPrintable.h"
+#include "mail/StringHelpers.h"
 #include "text/LineBreaks.h"
 
 #include <algorithm>

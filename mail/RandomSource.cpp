@@ -1,5 +1,5 @@
 // The shared pseudo-random generator of the mail model (boundaries, Message-IDs).
-#include "mail/MimeHelpers.h"
+#include "mail/RandomSource.h"
 
 #include <chrono>
 #include <cstdio>

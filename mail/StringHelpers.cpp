@@ -1,5 +1,5 @@
 // Small string helpers of the mail model: blank trimming, line stepping, file names.
-#include "mail/MimeHelpers.h"
+#include "mail/StringHelpers.h"
 
 namespace {
 

@@ -4,7 +4,12 @@
 
 #include "mail/DisplayName.h"
 #include "mail/HeaderLineBreaks.h"
-#include "mail/MimeHelpers.h"
+#include "mail/Base64.h"
+#include "mail/ContentTypes.h"
+#include "mail/HeaderFolding.h"
+#include "mail/HeaderWords.h"
+#include "mail/RandomSource.h"
+#include "mail/StringHelpers.h"
 #include "os/AppError.h"
 #include "os/FileBytes.h"
 #include "os/MessagePump.h"

@@ -3,7 +3,7 @@
 #include "mail/TMailMessage.h"
 
 #include "mail/MailText.h"
-#include "mail/MimeHelpers.h"
+#include "mail/StringHelpers.h"
 #include "text/Ansi.h"
 #include "text/StoredText.h"
 

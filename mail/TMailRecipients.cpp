@@ -2,7 +2,8 @@
 
 #include "mail/AddressList.h"
 #include "mail/MailText.h"
-#include "mail/MimeHelpers.h"
+#include "mail/HeaderWords.h"
+#include "mail/StringHelpers.h"
 #include "mail/TMailMessage.h"
 #include "text/Ansi.h"
 #include "text/StoredText.h"

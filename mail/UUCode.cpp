@@ -1,5 +1,5 @@
 // Uuencode decoding: one line at a time, at most 60 characters (45 bytes) per line.
-#include "mail/MimeHelpers.h"
+#include "mail/UUCode.h"
 
 #include "os/AppError.h"
 

@@ -2,7 +2,8 @@
 
 #include "mail/AddressList.h"
 #include "mail/MailText.h"
-#include "mail/MimeHelpers.h"
+#include "mail/HeaderWords.h"
+#include "mail/StringHelpers.h"
 #include "text/LineBreaks.h"
 #include "text/StoredText.h"
 

@@ -1,7 +1,8 @@
 #include "picture/SendJob.h"
 
 #include "config/ConfigSettings.h"
-#include "mail/MimeHelpers.h"
+#include "mail/RandomSource.h"
+#include "mail/StringHelpers.h"
 #include "mailbox/MailStore.h"
 #include "os/AppError.h"
 #include "os/DefaultFont.h"

@@ -1,6 +1,7 @@
 #include "smtp/TSMTP.h"
 
-#include "mail/MimeHelpers.h"
+#include "mail/Base64.h"
+#include "mail/StringHelpers.h"
 #include "mail/TMailMessage.h"
 #include "mail/TMailRecipients.h"
 #include "os/AppError.h"

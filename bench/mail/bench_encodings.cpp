@@ -1,6 +1,9 @@
 // Throughput of the transfer encodings: base64 of 20 MB of random bytes beside the
 // coreutils base64 command on the same data, and quoted-printable of 10 MB of text.
-#include "mail/MimeHelpers.h"
+#include "mail/Base64.h"
+#include "mail/Base64Decoder.h"
+#include "mail/QuotedPrintable.h"
+#include "mail/StringHelpers.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 #include "composer/windows/ComposerEditor.h"
 #include "composer/windows/ComposerFactory.h"
 #include "composer/windows/TFM_Cmps.h"
-#include "mail/MimeHelpers.h"
+#include "mail/Base64.h"
 #include "mailbox/MailStore.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/windows/RecordingMailBoxHost.h"

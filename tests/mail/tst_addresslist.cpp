@@ -1,7 +1,6 @@
 // The one address-list reader and the mailbox writer: what a person types gives exactly
 // the addresses meant, or a refusal naming the part; what we write reads back the same.
 #include "mail/AddressList.h"
-#include "mail/MimeHelpers.h"
 #include "mail/TMailMessage.h"
 
 #include <QTest>

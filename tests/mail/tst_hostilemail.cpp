@@ -4,7 +4,8 @@
 // may crash, hang or read outside a buffer (these tests also run under ASan/UBSan).
 // Times are printed, never asserted.
 #include "mail/MailTextReader.h"
-#include "mail/MimeHelpers.h"
+#include "mail/HeaderWords.h"
+#include "mail/RandomSource.h"
 #include "mail/TMailMessage.h"
 
 #include <QElapsedTimer>

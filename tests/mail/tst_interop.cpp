@@ -1,7 +1,8 @@
 // Messages built by TMailMessage, read by an independent MIME parser (Python's email
 // package) and by our own reader: every shape of the container table must come out as
 // the same tree, with the same decoded bodies and the same attachment names and bytes.
-#include "mail/MimeHelpers.h"
+#include "mail/ContentTypes.h"
+#include "mail/StringHelpers.h"
 #include "mail/TMailMessage.h"
 #include "tests/mail/MailTestTools.h"
 #include "tests/support/TestFiles.h"

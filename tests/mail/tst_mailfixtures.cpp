@@ -2,7 +2,7 @@
 // (line ends made CR LF, Clear, LoadFromString, ScanParts), checked field by field and
 // against Python's email package where its reading and ours should agree.
 #include "mail/MailText.h"
-#include "mail/MimeHelpers.h"
+#include "mail/HeaderLines.h"
 #include "mail/TMailMessage.h"
 #include "tests/mail/MailTestTools.h"
 #include "tests/support/TestFiles.h"

@@ -1,6 +1,6 @@
 // Building messages: the container shapes, the header set of each part, Rebuild, and
 // writing then reading again (Rebuild -> LoadFromString -> ScanParts) for every shape.
-#include "mail/MimeHelpers.h"
+#include "mail/RandomSource.h"
 #include "mail/TMailMessage.h"
 #include "os/AppError.h"
 #include "os/MessagePump.h"

@@ -2,7 +2,7 @@
 // package as typed, what others write in their charsets reads as they meant it, and
 // Western text keeps the bytes it always had.
 #include "mail/MailText.h"
-#include "mail/MimeHelpers.h"
+#include "mail/HeaderLines.h"
 #include "mail/TMailMessage.h"
 #include "tests/mail/MailTestTools.h"
 #include "tests/support/TestFiles.h"

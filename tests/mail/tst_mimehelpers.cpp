@@ -1,6 +1,15 @@
 // Tests of the encoding and header helpers of the mail model.
 #include "mail/Base64Decoder.h"
-#include "mail/MimeHelpers.h"
+#include "mail/Base64.h"
+#include "mail/ContentTypes.h"
+#include "mail/HeaderFolding.h"
+#include "mail/HeaderLines.h"
+#include "mail/HeaderWords.h"
+#include "mail/MailDates.h"
+#include "mail/QuotedPrintable.h"
+#include "mail/RandomSource.h"
+#include "mail/StringHelpers.h"
+#include "mail/UUCode.h"
 #include "tests/mail/MailTestTools.h"
 
 #include "os/AppError.h"

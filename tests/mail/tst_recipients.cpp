@@ -1,5 +1,5 @@
 // Recipients and the message's address, subject, date and identity fields.
-#include "mail/MimeHelpers.h"
+#include "mail/RandomSource.h"
 #include "mail/TMailMessage.h"
 #include "tests/support/ScalingTime.h"
 

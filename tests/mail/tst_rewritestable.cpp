@@ -2,7 +2,7 @@
 // a lone CR is a blank, a break inside a field is written as a blank), a first line that
 // is no field, and fields that must not change from one rewrite to the next.
 #include "mail/HeaderLineBreaks.h"
-#include "mail/MimeHelpers.h"
+#include "mail/RandomSource.h"
 #include "mail/TMailMessage.h"
 
 #include <QTest>

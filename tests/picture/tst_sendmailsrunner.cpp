@@ -2,7 +2,7 @@
 #include "config/ConfigFile.h"
 #include "config/ConfigSettings.h"
 #include "config/DataFiles.h"
-#include "mail/MimeHelpers.h"
+#include "mail/RandomSource.h"
 #include "mail/TMailMessage.h"
 #include "mailbox/MailStore.h"
 #include "os/MessagePump.h"
