@@ -3,27 +3,15 @@
 #include "config/IniFile.h"
 #include "os/AppError.h"
 #include "text/StoredText.h"
+#include "text/TextRules.h"
 
 #include <algorithm>
 
 namespace {
 
-bool isBlankOrControl(char c)
-{
-    return static_cast<unsigned char>(c) <= ' ';
-}
-
 bool hasLineBreak(const std::string &text)
 {
     return text.find_first_of("\r\n") != std::string::npos;
-}
-
-bool asciiEqualNoCase(const std::string &a, const std::string &b)
-{
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
-               return lower(x) == lower(y);
-           });
 }
 
 [[noreturn]] void cannotWrite(const QString &path)
@@ -50,7 +38,7 @@ std::string AddressBook::existingName(const std::string &name) const
 {
     const std::string wanted = trimmed(name);
     for (const std::string &key : IniFile(m_path).keyNames(Section))
-        if (asciiEqualNoCase(key, wanted) || sameName(key, wanted))
+        if (TextRules::equalsIgnoringAsciiCase(key, wanted) || sameName(key, wanted))
             return key;
     return {};
 }
@@ -66,7 +54,7 @@ std::string AddressBook::storedKey(const std::string &name) const
     // given); names that differ in other letters (É, Ω, Ж) are matched here as characters,
     // however their bytes were stored, and keep the stored spelling.
     const std::string key = existingName(name);
-    return key.empty() || asciiEqualNoCase(key, name) ? name : key;
+    return key.empty() || TextRules::equalsIgnoringAsciiCase(key, name) ? name : key;
 }
 
 std::string AddressBook::LookupAddress(const std::string &name) const
@@ -116,24 +104,12 @@ void AddressBook::ReplaceAddress(const std::string &oldName, const std::string &
 
 std::string AddressBook::trimmed(const std::string &text)
 {
-    size_t first = 0;
-    size_t last = text.size();
-    while (first < last && isBlankOrControl(text[first]))
-        ++first;
-    while (last > first && isBlankOrControl(text[last - 1]))
-        --last;
-    return text.substr(first, last - first);
+    return std::string(TextRules::trimBlanksOrControls(text));
 }
 
 QString AddressBook::trimmedText(const QString &text)
 {
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text[first].unicode() <= ' ')
-        ++first;
-    while (last > first && text[last - 1].unicode() <= ' ')
-        --last;
-    return text.mid(first, last - first);
+    return TextRules::trimBlanksOrControls(text);
 }
 
 QString AddressBook::entryProblem(const std::string &name, const std::string &address)

@@ -1,6 +1,7 @@
 #include "config/CertificatePins.h"
 
 #include "config/IniFile.h"
+#include "text/TextRules.h"
 
 #include <algorithm>
 
@@ -40,10 +41,7 @@ CertificatePins::CertificatePins(QString configPath)
 
 std::string CertificatePins::key(const std::string &host, int port)
 {
-    std::string name = host;
-    std::transform(name.begin(), name.end(), name.begin(),
-                   [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; });
-    return name + ":" + std::to_string(port);
+    return TextRules::lowerAsciiCopy(host) + ":" + std::to_string(port);
 }
 
 std::string CertificatePins::fingerprint(const std::string &host, int port) const

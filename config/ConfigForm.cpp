@@ -1,14 +1,11 @@
 #include "config/ConfigForm.h"
+#include "text/TextRules.h"
 
 namespace {
 
 std::string trimBlanks(const std::string &text)
 {
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
-    const size_t last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
+    return std::string(TextRules::trimBlanks(text));
 }
 
 // What a save writes for one number: the record's own value while the box still shows it.

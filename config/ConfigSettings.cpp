@@ -1,4 +1,5 @@
 #include "config/ConfigSettings.h"
+#include "text/TextRules.h"
 
 #include <algorithm>
 
@@ -6,7 +7,7 @@ namespace {
 
 bool blank(const std::string &text)
 {
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) <= ' '; });
+    return TextRules::isBlankOrControlOnly(text);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "config/IniFile.h"
+#include "text/TextRules.h"
 
 #include <QFile>
 #include <algorithm>
@@ -11,11 +12,11 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
+using TextRules::equalsIgnoringAsciiCase;
+using TextRules::isBlank;
 
+// Blanks at either end and any stray CR at the end of a line (such as "a\r\r\n"), which a
+// value must not keep; TextRules::trimBlanks leaves CRs alone.
 std::string_view trimmed(std::string_view s)
 {
     while (!s.empty() && isBlank(s.front()))
@@ -23,32 +24,6 @@ std::string_view trimmed(std::string_view s)
     while (!s.empty() && (isBlank(s.back()) || s.back() == '\r'))
         s.remove_suffix(1);
     return s;
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<unsigned char>(x + 32);
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<unsigned char>(y + 32);
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
-std::string lowered(std::string_view s)
-{
-    std::string out(s);
-    for (char &c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + 32);
-    return out;
 }
 
 // The section name of a "[Name]" line, or nullopt when the line is not a section header.
@@ -142,7 +117,7 @@ SectionRange findSection(const Lines &lines, std::string_view section)
             r.end = i;
             return r;
         }
-        if (equalsNoCase(*name, section))
+        if (equalsIgnoringAsciiCase(*name, section))
             r.header = i;
     }
     r.end = lines.size();
@@ -156,7 +131,7 @@ size_t findKey(const Lines &lines, const SectionRange &r, std::string_view key)
         return std::string::npos;
     for (size_t i = r.header + 1; i < r.end; ++i) {
         std::string_view k, v;
-        if (splitKey(lines[i], &k, &v) && equalsNoCase(k, key))
+        if (splitKey(lines[i], &k, &v) && equalsIgnoringAsciiCase(k, key))
             return i;
     }
     return std::string::npos;
@@ -249,7 +224,7 @@ bool IniFile::readTrueFalse(std::string_view section, std::string_view key, bool
     const std::optional<std::string> v = lookup(m_path, section, key);
     if (!v)
         return fallback;
-    if (equalsNoCase(*v, "False"))
+    if (equalsIgnoringAsciiCase(*v, "False"))
         return false;
     bool ok = false;
     const int n = parseInteger(*v, &ok);
@@ -282,7 +257,7 @@ std::vector<std::pair<std::string, std::string>> IniFile::sectionEntries(std::st
             continue;
         if (v.size() > MaxValueLength)
             v = v.substr(0, MaxValueLength);
-        const auto at = first.try_emplace(lowered(k), v).first;
+        const auto at = first.try_emplace(TextRules::lowerAsciiCopy(k), v).first;
         entries.emplace_back(std::string(k), at->second);
     }
     return entries;

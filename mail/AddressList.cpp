@@ -9,6 +9,8 @@
 
 namespace {
 
+// White space between the words of an address list, where a folded header's CR LF counts
+// as a blank too (TextRules::isBlank is space and TAB only).
 bool isBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';

@@ -6,6 +6,7 @@
 #include "mail/HeaderFolding.h"
 
 #include "text/LineBreaks.h"
+#include "text/TextRules.h"
 
 #include <algorithm>
 #include <vector>
@@ -16,10 +17,7 @@ constexpr std::size_t npos = std::string_view::npos;
 constexpr std::size_t kMaxLine = 78;
 constexpr std::size_t kHardLimit = 998;
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
+using TextRules::isBlank;
 
 // Folds one line. The quote state is computed once for the whole line, so that a very
 // long line stays linear.

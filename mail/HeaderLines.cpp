@@ -3,6 +3,7 @@
 // it a backslash takes the next character as it is (a quoted pair: "\"" does not end it).
 #include "mail/HeaderLines.h"
 #include "mail/StringHelpers.h"
+#include "text/TextRules.h"
 
 #include <algorithm>
 
@@ -10,39 +11,11 @@ namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
 
-inline bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-inline char lowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
-}
-
-inline char upperAscii(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - ('a' - 'A')) : c;
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lowerAscii(a[i]) != lowerAscii(b[i]))
-            return false;
-    return true;
-}
-
-std::string_view trimBothBlanks(std::string_view s)
-{
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
+using TextRules::isBlank;
+using TextRules::lowerAscii;
+using TextRules::upperAscii;
+using TextRules::equalsIgnoringAsciiCase;
+using TextRules::trimBlanks;
 
 // First `target` at or after `from` that is outside quotes; `quoted` carries the state
 // in and out so that a caller can go on scanning from where it stopped.
@@ -134,7 +107,7 @@ void forEachParam(std::string_view line, Fn fn)
             else if (!quoted && c == '=' && equals == npos)
                 equals = i;
         }
-        if (equals != npos && !fn(trimBothBlanks(line.substr(start, equals - start)), equals, i))
+        if (equals != npos && !fn(trimBlanks(line.substr(start, equals - start)), equals, i))
             return;
         semi = i < line.size() ? i : npos;
     }
@@ -143,10 +116,10 @@ void forEachParam(std::string_view line, Fn fn)
 // The parameter's "=" and the end of its value (next unquoted ";" or the end).
 bool paramSpan(std::string_view line, std::string_view param, std::size_t &eq, std::size_t &end)
 {
-    const std::string_view wanted = trimBothBlanks(param);
+    const std::string_view wanted = trimBlanks(param);
     bool found = false;
     forEachParam(line, [&](std::string_view name, std::size_t equals, std::size_t valueEnd) {
-        if (!equalsNoCase(name, wanted))
+        if (!equalsIgnoringAsciiCase(name, wanted))
             return true;
         eq = equals;
         end = valueEnd;
@@ -199,7 +172,7 @@ struct Section
 // is another parameter's, -1 for the whole value, else the section number.
 long sectionOf(std::string_view name, std::string_view param, bool &extended)
 {
-    if (name.size() < param.size() || !equalsNoCase(name.substr(0, param.size()), param))
+    if (name.size() < param.size() || !equalsIgnoringAsciiCase(name.substr(0, param.size()), param))
         return -2;
     std::string_view rest = name.substr(param.size());
     extended = false;
@@ -236,7 +209,7 @@ int FindHeaderLine(const std::vector<std::string> *lines, std::string_view prefi
     int seen = 0;
     for (std::size_t i = 0; i < lines->size(); ++i) {
         const std::string &line = (*lines)[i];
-        if (line.size() >= prefix.size() && equalsNoCase(std::string_view(line).substr(0, prefix.size()), prefix)) {
+        if (line.size() >= prefix.size() && equalsIgnoringAsciiCase(std::string_view(line).substr(0, prefix.size()), prefix)) {
             if (seen == n)
                 return static_cast<int>(i);
             ++seen;
@@ -290,7 +263,7 @@ std::string DecodedHeaderLineParam(std::string_view line, std::string_view param
 {
     if (charset)
         charset->clear();
-    const std::string_view wanted = trimBothBlanks(param);
+    const std::string_view wanted = trimBlanks(param);
     // The form met first decides: the plain one, one extended value, or sections.
     std::vector<Section> sections;
     std::string result;
@@ -358,7 +331,7 @@ std::string ReplaceHeaderLineParam(std::string_view line, std::string_view param
 
 std::vector<std::pair<std::string, std::string>> HeaderLineParamForms(std::string_view line, std::string_view param)
 {
-    const std::string_view wanted = trimBothBlanks(param);
+    const std::string_view wanted = trimBlanks(param);
     std::vector<std::pair<std::string, std::string>> forms;
     forEachParam(line, [&](std::string_view name, std::size_t eq, std::size_t end) {
         bool extended = false;
@@ -371,7 +344,7 @@ std::vector<std::pair<std::string, std::string>> HeaderLineParamForms(std::strin
 
 std::string RemoveHeaderLineParam(std::string_view line, std::string_view param)
 {
-    const std::string_view wanted = trimBothBlanks(param);
+    const std::string_view wanted = trimBlanks(param);
     std::vector<std::pair<std::size_t, std::size_t>> spans; // from the ";" to the end of the value
     forEachParam(line, [&](std::string_view name, std::size_t, std::size_t end) {
         bool extended = false;

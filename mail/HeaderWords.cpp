@@ -5,17 +5,13 @@
 #include "mail/QuotedPrintable.h"
 #include "mail/StringHelpers.h"
 #include "mail/UUCode.h"
+#include "text/TextRules.h"
 
 #include <functional>
 
 namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
-
-bool equalsNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && StartsWithNoCase(a, b);
-}
 
 std::string decodeWord(char method, std::string_view text)
 {
@@ -46,7 +42,7 @@ std::string decodeWord(char method, std::string_view text)
 
 std::string CharsetLabel(std::string_view bytes, std::string_view charset)
 {
-    if (!equalsNoCase(charset, "iso-8859-1"))
+    if (!TextRules::equalsIgnoringAsciiCase(charset, "iso-8859-1"))
         return std::string(charset);
     for (const char c : bytes) {
         const unsigned char u = static_cast<unsigned char>(c);

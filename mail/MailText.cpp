@@ -5,6 +5,7 @@
 #include "mail/StringHelpers.h"
 #include "text/Ansi.h"
 #include "text/StoredText.h"
+#include "text/TextRules.h"
 
 #include <QStringDecoder>
 
@@ -25,10 +26,7 @@ std::string lowerLabel(std::string_view charset)
     const std::size_t star = label.find('*');
     if (star != std::string::npos)
         label.resize(star);
-    for (char &c : label)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return label;
+    return TextRules::lowerAsciiCopy(label);
 }
 
 // Names under which mails mean Windows-1252.
@@ -124,6 +122,7 @@ bool readableLabel(const std::string &label)
     return QStringDecoder(chinese ? "GB18030" : label.c_str()).isValid();
 }
 
+// HTML's own white space (space, TAB, LF, FF, CR), wider than a blank and without VT.
 bool isHtmlSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
@@ -242,10 +241,7 @@ std::string htmlMetaCharset(std::string_view html)
 {
     // The first 1,024 bytes, lower-cased: tag and attribute names, and charset labels,
     // are compared without regard to case.
-    std::string text(html.substr(0, 1024));
-    for (char &c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+    const std::string text = TextRules::lowerAsciiCopy(html.substr(0, 1024));
     const std::size_t size = text.size();
     std::size_t pos = 0;
     while ((pos = text.find('<', pos)) != std::string::npos) {
@@ -318,13 +314,7 @@ std::string htmlMetaCharset(std::string_view html)
 
 QString trimBlanks(const QString &text)
 {
-    qsizetype first = 0;
-    while (first < text.size() && (text[first] == u' ' || text[first] == u'\t'))
-        ++first;
-    qsizetype last = text.size();
-    while (last > first && text[last - 1] == u' ')
-        --last;
-    return text.mid(first, last - first);
+    return TextRules::trimLeadingBlanksTrailingSpaces(text);
 }
 
 QString safeFileName(const QString &name)

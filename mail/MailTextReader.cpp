@@ -12,6 +12,7 @@
 #include "os/AppError.h"
 #include "os/MessagePump.h"
 #include "text/StoredText.h"
+#include "text/TextRules.h"
 
 #include <cstdint>
 #include <memory>
@@ -58,10 +59,7 @@ std::string_view headerLineAt(std::string_view text, std::size_t &pos, std::stri
     return HeaderLineBreaks::blankInside(text.substr(start, end - start), store);
 }
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
+using TextRules::isBlank;
 
 // A field name: printable characters other than the blank and ":" (RFC 5322 3.6.8).
 bool isFieldName(std::string_view name)
@@ -388,10 +386,7 @@ void Reader::parsePart(TMailPart *part, std::string_view text, bool withHeaders,
     const std::size_t bodyStart = pos;
 
     const bool hasType = part->HasHeader("Content-Type");
-    std::string typeStart = part->HeaderValue("Content-Type").substr(0, 10);
-    for (char &c : typeStart)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + ('a' - 'A'));
+    const std::string typeStart = TextRules::lowerAsciiCopy(part->HeaderValue("Content-Type").substr(0, 10));
     const std::string boundary = typeStart == "multipart/" ? part->Boundary() : std::string();
     // Without a boundary there is no delimiter to look for: the text stays the body.
     const bool multipart = !boundary.empty() && depth < MailTextReader::MaxMultipartDepth;

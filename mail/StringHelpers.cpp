@@ -1,24 +1,12 @@
 // Small string helpers of the mail model: blank trimming, line stepping, file names.
 #include "mail/StringHelpers.h"
+#include "text/TextRules.h"
 
-namespace {
-
-inline bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-} // namespace
+using TextRules::isBlank;
 
 std::string TrimBlanks(std::string_view s)
 {
-    std::size_t b = 0;
-    while (b < s.size() && isBlank(s[b]))
-        ++b;
-    std::size_t e = s.size();
-    while (e > b && s[e - 1] == ' ')
-        --e;
-    return std::string(s.substr(b, e - b));
+    return std::string(TextRules::trimLeadingBlanksTrailingSpaces(s));
 }
 
 int HexDigitValue(char c)
@@ -34,18 +22,7 @@ int HexDigitValue(char c)
 
 bool StartsWithNoCase(std::string_view s, std::string_view prefix)
 {
-    if (s.size() < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        char a = s[i], b = prefix[i];
-        if (a >= 'A' && a <= 'Z')
-            a = static_cast<char>(a + ('a' - 'A'));
-        if (b >= 'A' && b <= 'Z')
-            b = static_cast<char>(b + ('a' - 'A'));
-        if (a != b)
-            return false;
-    }
-    return true;
+    return TextRules::startsWithIgnoringAsciiCase(s, prefix);
 }
 
 std::string WithoutLineBreaks(std::string_view text)

@@ -3,6 +3,7 @@
 #include "mail/TMailMessage.h"
 
 #include "text/LineBreaks.h"
+#include "text/TextRules.h"
 
 #include <algorithm>
 #include <vector>
@@ -50,10 +51,7 @@ namespace {
 // with a name is a file to save, not the letter, whatever its disposition says.
 bool isAttachment(const TMailPart *part)
 {
-    std::string disposition = part->HeaderValue("Content-Disposition");
-    for (char &c : disposition)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + ('a' - 'A'));
+    const std::string disposition = TextRules::lowerAsciiCopy(part->HeaderValue("Content-Disposition"));
     return disposition == "attachment" || part->HasHeader("X-Mail-Attachment")
            || part->HasHeaderParam("Content-Disposition", "filename") || part->HasHeaderParam("Content-Type", "name");
 }

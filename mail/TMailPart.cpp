@@ -17,20 +17,13 @@
 #include "os/AppError.h"
 #include "text/Ansi.h"
 #include "text/LineBreaks.h"
+#include "text/TextRules.h"
 
 #include <QFile>
 
 #include <algorithm>
 
 namespace {
-
-std::string lowerAscii(std::string s)
-{
-    for (char &c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + ('a' - 'A'));
-    return s;
-}
 
 bool isQuote(char c)
 {
@@ -201,7 +194,7 @@ bool TMailPart::HasHeaderParam(std::string_view name, std::string_view param) co
 
 std::string TMailPart::ContentType() const
 {
-    return lowerAscii(HeaderValue("Content-Type"));
+    return TextRules::lowerAsciiCopy(HeaderValue("Content-Type"));
 }
 
 std::string TMailPart::EffectiveContentType() const
@@ -255,7 +248,7 @@ bool TMailPart::Decode()
 
 std::string TMailPart::transferEncoding() const
 {
-    return lowerAscii(HeaderValue("Content-Transfer-Encoding"));
+    return TextRules::lowerAsciiCopy(HeaderValue("Content-Transfer-Encoding"));
 }
 
 void TMailPart::WriteDecoded(const std::function<void(std::string_view)> &sink)

@@ -7,12 +7,14 @@
 #include "mail/TMailMessage.h"
 #include "text/Ansi.h"
 #include "text/StoredText.h"
+#include "text/TextRules.h"
 
 namespace {
 
+// A blank or control byte around a comma, but not NUL (TextRules::isBlankOrControl takes NUL).
 bool isCommaBlank(char c)
 {
-    return c != '\0' && static_cast<unsigned char>(c) <= ' ';
+    return c != '\0' && TextRules::isBlankOrControl(c);
 }
 
 } // namespace

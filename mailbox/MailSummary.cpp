@@ -6,6 +6,7 @@
 #include "mail/StringHelpers.h"
 #include "text/LineBreaks.h"
 #include "text/StoredText.h"
+#include "text/TextRules.h"
 
 #include <algorithm>
 #include <array>
@@ -13,16 +14,6 @@
 #include <utility>
 
 namespace {
-
-// Removes leading and trailing blanks and control characters.
-std::string_view trimmed(std::string_view s)
-{
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ')
-        s.remove_prefix(1);
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ')
-        s.remove_suffix(1);
-    return s;
-}
 
 // value / divisor rounded to the nearest integer, a half going to the even one.
 std::int64_t roundHalfEven(std::int64_t value, std::int64_t divisor)
@@ -42,7 +33,7 @@ std::string_view takeWord(std::string_view &text)
     if (blank == std::string_view::npos)
         return {};
     const std::string_view word = text.substr(0, blank);
-    text = trimmed(text.substr(blank + 1));
+    text = TextRules::trimBlanksOrControls(text.substr(blank + 1));
     return word;
 }
 
@@ -53,7 +44,7 @@ std::string monthNumber(std::string_view name)
         {"JUL", "07"}, {"AUG", "08"}, {"SEP", "09"}, {"OCT", "10"}, {"NOV", "11"}, {"DEC", "12"},
     }};
     for (const auto &[word, number] : months)
-        if (name.size() == word.size() && StartsWithNoCase(name, word))
+        if (TextRules::equalsIgnoringAsciiCase(name, word))
             return std::string(number);
     return std::string(name);
 }
@@ -75,7 +66,7 @@ std::string MailSummary::formatDate(std::string_view value)
     const size_t comma = value.find(',');
     if (comma != std::string_view::npos)
         value.remove_prefix(comma + 1);
-    std::string_view rest = trimmed(value);
+    std::string_view rest = TextRules::trimBlanksOrControls(value);
     const std::string_view day = takeWord(rest);
     const std::string_view month = takeWord(rest);
     const std::string_view year = takeWord(rest);
@@ -121,7 +112,7 @@ MailSummary MailSummary::build(std::int64_t position, std::int64_t length, char 
             nextLF = findFrom('\n', start);
         const size_t stop = std::min(nextCR, nextLF);
         const std::string_view raw = window.substr(start, stop - start);
-        const std::string_view line = trimmed(raw);
+        const std::string_view line = TextRules::trimBlanksOrControls(raw);
         start = stop;
         start += LineBreaks::lengthAt(window, start);
 
@@ -134,7 +125,7 @@ MailSummary MailSummary::build(std::int64_t position, std::int64_t length, char 
             toValue.assign(line.substr(3));
             inTo = hasTo = true;
         } else if (StartsWithNoCase(line, "SUBJECT:")) {
-            const std::string_view rawSubject = trimmed(line.substr(8));
+            const std::string_view rawSubject = TextRules::trimBlanksOrControls(line.substr(8));
             summary.subject = DecodeHeaderWords(rawSubject);
             summary.subjectText = MailText::headerText(rawSubject);
         } else if (StartsWithNoCase(line, "DATE:")) {

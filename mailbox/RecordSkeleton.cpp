@@ -3,9 +3,9 @@
 #include "mail/TMailPart.h"
 #include "mailbox/StoreFile.h"
 #include "text/LineBreaks.h"
+#include "text/TextRules.h"
 
 #include <algorithm>
-#include <cctype>
 #include <string_view>
 
 namespace {
@@ -25,7 +25,7 @@ std::string_view withoutBreak(std::string_view line)
 
 bool onlyBlanks(std::string_view s)
 {
-    return std::all_of(s.begin(), s.end(), [](char c) { return c == ' ' || c == '\t'; });
+    return TextRules::trimBlanks(s).empty();
 }
 
 // Lines of a stretch of the file, read a block at a time. A line is handed out with its
@@ -119,9 +119,7 @@ PartKind kindOf(const std::vector<std::string> &lines)
     }
     // A part without a type reads as text: it may be the letter.
     const std::string type = part.EffectiveContentType();
-    std::string encoding = part.HeaderValue("Content-Transfer-Encoding");
-    std::transform(encoding.begin(), encoding.end(), encoding.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string encoding = TextRules::lowerAsciiCopy(part.HeaderValue("Content-Transfer-Encoding"));
     if (encoding != "base64" || type.rfind("text/", 0) == 0 || type.rfind("message/", 0) == 0)
         return kind;
     const std::string length = part.HeaderValue("Content-Length");

@@ -15,6 +15,7 @@
 #include "text/Ansi.h"
 #include "text/CrLfWriter.h"
 #include "text/LineBreaks.h"
+#include "text/TextRules.h"
 
 #include <QDir>
 #include <QSaveFile>
@@ -24,13 +25,10 @@
 
 namespace {
 
-// Trims bytes up to and including the space at both ends (blanks and control characters).
+// Only bytes up to and including the space (blanks and control characters).
 bool blankText(const std::string &text)
 {
-    for (const char c : text)
-        if (static_cast<unsigned char>(c) > ' ')
-            return false;
-    return true;
+    return TextRules::isBlankOrControlOnly(text);
 }
 
 } // namespace

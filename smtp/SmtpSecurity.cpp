@@ -1,4 +1,5 @@
 #include "smtp/SmtpSecurity.h"
+#include "text/TextRules.h"
 
 #include <algorithm>
 #include <array>
@@ -13,13 +14,6 @@ constexpr std::array<std::pair<SmtpSecurity, std::string_view>, 4> Names{{
     {SmtpSecurity::None, "none"},
 }};
 
-bool sameNoCase(std::string_view a, std::string_view b)
-{
-    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size()
-           && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
-}
-
 } // namespace
 
 std::string_view SmtpSecurityName::of(SmtpSecurity security)
@@ -33,7 +27,7 @@ std::string_view SmtpSecurityName::of(SmtpSecurity security)
 std::optional<SmtpSecurity> SmtpSecurityName::parse(std::string_view text)
 {
     for (const auto &[value, name] : Names)
-        if (sameNoCase(text, name))
+        if (TextRules::equalsIgnoringAsciiCase(text, name))
             return value;
     return std::nullopt;
 }

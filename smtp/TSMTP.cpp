@@ -7,6 +7,7 @@
 #include "os/AppError.h"
 #include "smtp/TSocketTalk.h"
 #include "smtp/TransparentStream.h"
+#include "text/TextRules.h"
 
 #include <QString>
 #include <algorithm>
@@ -22,22 +23,7 @@ bool breaksCommand(const std::string &s)
     return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos;
 }
 
-char lowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-int compareNoCase(const std::string &a, const std::string &b)
-{
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const unsigned char x = static_cast<unsigned char>(lowerAscii(a[i]));
-        const unsigned char y = static_cast<unsigned char>(lowerAscii(b[i]));
-        if (x != y)
-            return x < y ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
+using TextRules::compareIgnoringAsciiCase;
 
 bool isDigit(char c)
 {
@@ -137,7 +123,7 @@ std::int64_t sizeCapability(const std::vector<std::string> &capabilities)
 {
     for (const std::string &line : capabilities) {
         const std::vector<std::string> words = capabilityWords(line);
-        if (words.size() < 2 || words[0].size() != 4 || compareNoCase(words[0], "SIZE") != 0)
+        if (words.size() < 2 || words[0].size() != 4 || compareIgnoringAsciiCase(words[0], "SIZE") != 0)
             continue;
         std::int64_t value = 0;
         for (const char c : words[1]) {
@@ -226,7 +212,7 @@ bool TSMTP::offers(const std::string &keyword) const
 {
     for (const std::string &line : m_capabilities) {
         const std::vector<std::string> words = capabilityWords(line);
-        if (!words.empty() && compareNoCase(words.front(), keyword) == 0)
+        if (!words.empty() && compareIgnoringAsciiCase(words.front(), keyword) == 0)
             return true;
     }
     return false;
@@ -236,9 +222,9 @@ bool TSMTP::offersAuth(const std::string &mechanism) const
 {
     for (const std::string &line : m_capabilities) {
         const std::vector<std::string> words = capabilityWords(line);
-        if (!words.empty() && compareNoCase(words.front(), "AUTH") == 0
+        if (!words.empty() && compareIgnoringAsciiCase(words.front(), "AUTH") == 0
             && std::any_of(words.begin() + 1, words.end(),
-                           [&](const std::string &w) { return compareNoCase(w, mechanism) == 0; }))
+                           [&](const std::string &w) { return compareIgnoringAsciiCase(w, mechanism) == 0; }))
             return true;
     }
     return false;
@@ -644,9 +630,9 @@ std::vector<std::string> TSMTP::EnvelopeOrder(std::vector<std::string> items)
 
     // A stable sort keeps equal addresses in list order, so the first spelling stays.
     std::stable_sort(items.begin(), items.end(),
-                     [](const std::string &a, const std::string &b) { return compareNoCase(a, b) < 0; });
+                     [](const std::string &a, const std::string &b) { return compareIgnoringAsciiCase(a, b) < 0; });
     items.erase(std::unique(items.begin(), items.end(),
-                            [](const std::string &a, const std::string &b) { return compareNoCase(a, b) == 0; }),
+                            [](const std::string &a, const std::string &b) { return compareIgnoringAsciiCase(a, b) == 0; }),
                 items.end());
     return items;
 }

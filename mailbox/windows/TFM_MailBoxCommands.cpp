@@ -18,6 +18,7 @@
 #include "ui/UserDialogs.h"
 #include "ui/WindowOpener.h"
 #include "ui/WindowServices.h"
+#include "text/TextRules.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -52,7 +53,7 @@ bool hasLongWord(const QString &text)
 
 bool isBlank(const std::string &text)
 {
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) <= ' '; });
+    return TextRules::isBlankOrControlOnly(text);
 }
 
 } // namespace
