@@ -1,5 +1,5 @@
 // The one reading of line breaks, and the one rule by which text becomes bytes.
-#include "tests/mail/MailTestTools.h"
+#include "tests/text/TextTestTools.h"
 #include "text/CrLfWriter.h"
 #include "text/LineBreaks.h"
 #include "text/StoredText.h"
