@@ -165,8 +165,6 @@ TFm_Set::TFm_Set(WindowServices &services, ConfigForm &form, SmtpPassword &passw
     connect(previousPage, &QAction::triggered, this, [this] { turnPage(-1); });
     addActions({nextPage, previousPage});
 
-    // Every value of the form has its box.
-    Q_ASSERT(m_boxes.size() == ConfigFields::form.size());
     fillControls();
     Button1->setFocus();
 }
@@ -345,6 +343,14 @@ NumberBox *TFm_Set::numberBox(const char *name, ConfigKey key)
     auto *number = box(key, named<NumberBox>(name, *ConfigKeys::of(key).range));
     number->setFixedWidth(72);
     return number;
+}
+
+QWidget *TFm_Set::boxOf(ConfigKey key) const
+{
+    for (const auto &[boxKey, widget] : m_boxes)
+        if (boxKey == key)
+            return widget;
+    return nullptr;
 }
 
 void TFm_Set::fillControls()

@@ -48,6 +48,9 @@ public:
 
     void reject() override;
 
+    // The box that shows the form's value of `key`; null when the dialog has none.
+    QWidget *boxOf(ConfigKey key) const;
+
 protected:
     void showEvent(QShowEvent *event) override;
 
