@@ -7,6 +7,8 @@
 #include <QByteArray>
 #include <optional>
 #include <string_view>
+#include <type_traits>
+#include <variant>
 
 namespace {
 
@@ -31,6 +33,34 @@ public:
         const ConfigKeyEntry &k = ConfigKeys::of(key);
         check(k.form == ConfigValueForm::TrueFalse ? m_ini.writeTrueFalse(k.section, k.name, on)
                                                    : m_ini.writeFlag(k.section, k.name, on));
+    }
+
+    // The field of `record` that `field` points at, in its key's form.
+    template <class Record>
+    void field(const Record &record, const ConfigField<Record> &field)
+    {
+        std::visit(
+            [&](auto member) {
+                const auto &value = record.*member;
+                using T = std::decay_t<decltype(value)>;
+                if constexpr (std::is_same_v<T, int>)
+                    integer(field.key, value);
+                else if constexpr (std::is_same_v<T, bool>)
+                    flag(field.key, value);
+                else if constexpr (std::is_same_v<T, SmtpSecurity>)
+                    text(field.key, SmtpSecurityName::of(value));
+                else
+                    text(field.key, value);
+            },
+            field.member);
+    }
+    // Every field of a table in `group`, in the table's order.
+    template <class Record, class Table>
+    void fields(const Record &record, const Table &table, ConfigGroup group)
+    {
+        for (const ConfigField<Record> &f : table)
+            if (f.group == group)
+                field(record, f);
     }
 
 private:
@@ -71,6 +101,36 @@ public:
                                                     : m_ini->readFlag(k.section, k.name, fallback);
     }
 
+    // Fills the field of `record` that `field` points at.
+    template <class Record>
+    void field(Record &record, const ConfigField<Record> &field) const
+    {
+        std::visit(
+            [&](auto member) {
+                auto &value = record.*member;
+                using T = std::decay_t<decltype(value)>;
+                if constexpr (std::is_same_v<T, int>)
+                    value = integer(field.key);
+                else if constexpr (std::is_same_v<T, bool>)
+                    value = flag(field.key);
+                else if constexpr (std::is_same_v<T, SmtpSecurity>)
+                    // An unknown word reads as the default, which never sends in cleartext
+                    // where the server offers encryption.
+                    value = SmtpSecurityName::parse(text(field.key)).value_or(SmtpSecurity::Automatic);
+                else
+                    value = text(field.key);
+            },
+            field.member);
+    }
+    // Every field of a table in `group`.
+    template <class Record, class Table>
+    void fields(Record &record, const Table &table, ConfigGroup group) const
+    {
+        for (const ConfigField<Record> &f : table)
+            if (f.group == group)
+                field(record, f);
+    }
+
 private:
     KeyReader() = default;
 
@@ -80,50 +140,22 @@ private:
 // The account, picture and spelling keys: what LoadConfig fills.
 void readSettings(ConfigSettings &s, const KeyReader &r)
 {
-    using K = ConfigKey;
-    s.ACC_FromName = r.text(K::ACC_FromName);
-    s.ACC_FromAdd = r.text(K::ACC_FromAdd);
-    s.ACC_ReplyName = r.text(K::ACC_ReplyName);
-    s.ACC_ReplyAdd = r.text(K::ACC_ReplyAdd);
-    s.ACC_SMTPHost = r.text(K::ACC_SMTPHost);
-
-    s.ACC_SMTPPort = r.integer(K::ACC_SMTPPort);
-    s.PIC_W = r.integer(K::PIC_W);
-    s.PIC_H = r.integer(K::PIC_H);
-    s.PIC_ML = r.integer(K::PIC_ML);
-    s.PIC_MR = r.integer(K::PIC_MR);
-    s.PIC_MT = r.integer(K::PIC_MT);
-    s.PIC_MB = r.integer(K::PIC_MB);
-
-    s.PIC_PageNumber = r.flag(K::PIC_PageNumber);
-    s.PIC_Quality = r.integer(K::PIC_Quality);
-    s.PIC_Progressive = r.flag(K::PIC_Progressive);
-    s.PIC_ShortLastPage = r.flag(K::PIC_ShortLastPage);
-    s.PIC_FooterLink = r.flag(K::PIC_FooterLink);
-
-    s.ACC_SMTPNeedLogin = r.flag(K::ACC_SMTPNeedLogin);
-
-    s.ACC_SMTPUser = r.text(K::ACC_SMTPUser);
-    s.ACC_SMTPPass = r.text(K::ACC_SMTPPass);
-
-    s.SPL_Check = r.flag(K::SPL_Check);
-    s.SPL_Language = r.text(K::SPL_Language);
-    // An unknown word reads as the default, which never sends in cleartext where the
-    // server offers encryption.
-    s.ACC_SMTPSecurity = SmtpSecurityName::parse(r.text(K::ACC_SMTPSecurity)).value_or(SmtpSecurity::Automatic);
-    s.ACC_SMTPPassInKeyring = r.flag(K::ACC_SMTPPassInKeyring);
-    s.ACC_MailSizeLimit = r.integer(K::ACC_MailSizeLimit);
+    r.fields(s, ConfigFields::settings, ConfigGroup::Settings);
+    r.fields(s, ConfigFields::settings, ConfigGroup::Spelling);
 }
 
-// The main window's fields of the record: what LoadWindowLayout fills there.
-void readBoxes(ConfigSettings &s, const KeyReader &r)
+// The main window's keys: its fields of the record, and the layout.
+MainWindowLayout readWindow(ConfigSettings &s, const KeyReader &r)
 {
-    using K = ConfigKey;
-    s.BOX_UIndex = r.integer(K::BOX_UIndex);
-    s.BOX_SIndex = r.integer(K::BOX_SIndex);
-    s.BOX_TIndex = r.integer(K::BOX_TIndex);
-    s.BOX_CurrentBox = r.text(K::BOX_CurrentBox);
-    s.BOX_ShowContent = r.flag(K::BOX_ShowContent);
+    r.fields(s, ConfigFields::settings, ConfigGroup::Window);
+    MainWindowLayout l;
+    r.fields(l, ConfigFields::layout, ConfigGroup::Window);
+    r.fields(l, ConfigFields::bounds, ConfigGroup::Window);
+    s.BOX_ShowContent = l.BOX_ShowContent;
+    // Anything but "Max" places the window by its bounds.
+    l.state = r.text(ConfigKey::WND_State) == "Max" ? MainWindowLayout::State::Maximized
+                                                      : MainWindowLayout::State::Normal;
+    return l;
 }
 
 } // namespace
@@ -141,22 +173,7 @@ void LoadConfig(ConfigSettings &settings, ConfigForm &form, const QString &confi
 
 MainWindowLayout LoadWindowLayout(ConfigSettings &s, const QString &configPath)
 {
-    using K = ConfigKey;
-    const KeyReader r(configPath);
-    readBoxes(s, r);
-
-    MainWindowLayout l;
-    l.BOX_Height = r.integer(K::BOX_Height);
-    l.BOX_SortIndex = r.integer(K::BOX_SortIndex);
-    l.BOX_ShowContent = s.BOX_ShowContent;
-    l.WND_ShowTips = r.flag(K::WND_ShowTips);
-    // Anything but "Max" places the window by its bounds.
-    l.state = r.text(K::WND_State) == "Max" ? MainWindowLayout::State::Maximized : MainWindowLayout::State::Normal;
-    l.WND_X = r.integer(K::WND_X);
-    l.WND_Y = r.integer(K::WND_Y);
-    l.WND_W = r.integer(K::WND_W);
-    l.WND_H = r.integer(K::WND_H);
-    return l;
+    return readWindow(s, KeyReader(configPath));
 }
 
 ConfigSettings ConfigSettings::firstRun()
@@ -165,7 +182,7 @@ ConfigSettings ConfigSettings::firstRun()
     ConfigSettings s;
     const KeyReader r = KeyReader::firstRun();
     readSettings(s, r);
-    readBoxes(s, r);
+    readWindow(s, r);
     return s;
 }
 
@@ -177,55 +194,22 @@ void SaveConfig(ConfigSettings &settings, const ConfigForm &dialog, const MainWi
     ConfigSettings s = dialog.appliedTo(settings);
     s.BOX_ShowContent = l.BOX_ShowContent;
 
-    using K = ConfigKey;
-    KeyWriter w(configPath);
-    w.integer(K::PIC_W, s.PIC_W);
-    w.integer(K::PIC_H, s.PIC_H);
-    w.integer(K::PIC_ML, s.PIC_ML);
-    w.integer(K::PIC_MR, s.PIC_MR);
-    w.integer(K::PIC_MT, s.PIC_MT);
-    w.integer(K::PIC_MB, s.PIC_MB);
-    w.integer(K::PIC_Quality, s.PIC_Quality);
-    w.flag(K::PIC_PageNumber, s.PIC_PageNumber);
-    w.flag(K::PIC_Progressive, s.PIC_Progressive);
-    w.flag(K::PIC_ShortLastPage, s.PIC_ShortLastPage);
-    w.flag(K::PIC_FooterLink, s.PIC_FooterLink);
-
-    w.text(K::ACC_FromName, s.ACC_FromName);
-    w.text(K::ACC_FromAdd, s.ACC_FromAdd);
-    w.text(K::ACC_ReplyName, s.ACC_ReplyName);
-    w.text(K::ACC_ReplyAdd, s.ACC_ReplyAdd);
-    w.text(K::ACC_SMTPHost, s.ACC_SMTPHost);
-
-    w.integer(K::ACC_SMTPPort, s.ACC_SMTPPort);
-    w.flag(K::ACC_SMTPNeedLogin, s.ACC_SMTPNeedLogin);
-    w.text(K::ACC_SMTPUser, s.ACC_SMTPUser);
     // A password kept in the keyring never reaches the file.
-    w.text(K::ACC_SMTPPass, s.ACC_SMTPPassInKeyring ? std::string_view() : s.ACC_SMTPPass);
-    w.text(K::ACC_SMTPSecurity, SmtpSecurityName::of(s.ACC_SMTPSecurity));
-    w.flag(K::ACC_SMTPPassInKeyring, s.ACC_SMTPPassInKeyring);
-    w.integer(K::ACC_MailSizeLimit, s.ACC_MailSizeLimit);
+    ConfigSettings written = s;
+    if (written.ACC_SMTPPassInKeyring)
+        written.ACC_SMTPPass.clear();
 
-    w.integer(K::BOX_UIndex, s.BOX_UIndex);
-    w.integer(K::BOX_SIndex, s.BOX_SIndex);
-    w.integer(K::BOX_TIndex, s.BOX_TIndex);
-    w.text(K::BOX_CurrentBox, s.BOX_CurrentBox);
-    w.integer(K::BOX_Height, l.BOX_Height);
-    w.integer(K::BOX_SortIndex, l.BOX_SortIndex);
-    w.flag(K::BOX_ShowContent, s.BOX_ShowContent);
-
-    w.flag(K::WND_ShowTips, l.WND_ShowTips);
-
+    KeyWriter w(configPath);
+    w.fields(written, ConfigFields::settings, ConfigGroup::Settings);
+    w.fields(written, ConfigFields::settings, ConfigGroup::Window);
+    w.fields(l, ConfigFields::layout, ConfigGroup::Window);
     switch (l.state) {
     case MainWindowLayout::State::Normal:
-        w.text(K::WND_State, "Normal");
-        w.integer(K::WND_X, l.WND_X);
-        w.integer(K::WND_Y, l.WND_Y);
-        w.integer(K::WND_W, l.WND_W);
-        w.integer(K::WND_H, l.WND_H);
+        w.text(ConfigKey::WND_State, "Normal");
+        w.fields(l, ConfigFields::bounds, ConfigGroup::Window);
         break;
     case MainWindowLayout::State::Maximized:
-        w.text(K::WND_State, "Max");
+        w.text(ConfigKey::WND_State, "Max");
         break;
     case MainWindowLayout::State::Minimized:
         break;
@@ -260,9 +244,7 @@ QByteArray FirstRunConfigText()
 bool SaveSpelling(const ConfigSettings &settings, const QString &configPath)
 {
     try {
-        KeyWriter w(configPath);
-        w.flag(ConfigKey::SPL_Check, settings.SPL_Check);
-        w.text(ConfigKey::SPL_Language, settings.SPL_Language);
+        KeyWriter(configPath).fields(settings, ConfigFields::settings, ConfigGroup::Spelling);
     } catch (const AppError &) {
         return false;
     }

@@ -5,6 +5,7 @@
 #include "config/NumberRange.h"
 
 #include <QString>
+#include <array>
 #include <string>
 
 // The values of the configuration dialog's controls. LoadConfig fills them at start and
@@ -12,7 +13,8 @@
 // the record's values as the dialog shows them. SaveConfig writes the account and picture
 // keys from them, at exit too. A number being typed may stand outside its range until
 // its box loses the focus; SaveConfig writes it within the range. Texts are bytes in the
-// file's code page, as the edit boxes hold them.
+// file's code page, as the edit boxes hold them. Each value is bound to its key in
+// ConfigFields::form below: showing, clamping and applying walk that table.
 struct ConfigForm
 {
     static constexpr NumberRange PictureSize = *ConfigKeys::of(ConfigKey::PIC_W).range; // Edt_PW, Edt_PH
@@ -70,3 +72,50 @@ struct ConfigForm
 private:
     static constexpr int number(ConfigKey key) { return ConfigKeys::of(key).initial().number; }
 };
+
+namespace ConfigFields {
+
+// The dialog's values and the keys they show, each taken from and applied to the record's
+// field of the same key. A number is shown within its key's range.
+inline constexpr auto form = std::to_array<ConfigField<ConfigForm>>({
+    {ConfigKey::PIC_W, &ConfigForm::Edt_PW},
+    {ConfigKey::PIC_H, &ConfigForm::Edt_PH},
+    {ConfigKey::PIC_ML, &ConfigForm::Edt_ML},
+    {ConfigKey::PIC_MR, &ConfigForm::Edt_MR},
+    {ConfigKey::PIC_MT, &ConfigForm::Edt_MT},
+    {ConfigKey::PIC_MB, &ConfigForm::Edt_MB},
+    {ConfigKey::PIC_Quality, &ConfigForm::TB_Quality},
+    {ConfigKey::PIC_PageNumber, &ConfigForm::CB_PN},
+    {ConfigKey::PIC_Progressive, &ConfigForm::CB_Progressive},
+    {ConfigKey::PIC_ShortLastPage, &ConfigForm::CB_ShortLastPage},
+    {ConfigKey::PIC_FooterLink, &ConfigForm::CB_FooterLink},
+    {ConfigKey::ACC_SMTPHost, &ConfigForm::Edt_Host},
+    {ConfigKey::ACC_SMTPPort, &ConfigForm::Edt_Port},
+    {ConfigKey::ACC_SMTPUser, &ConfigForm::Edt_User},
+    {ConfigKey::ACC_SMTPPass, &ConfigForm::Edt_Pass},
+    {ConfigKey::ACC_SMTPNeedLogin, &ConfigForm::CKBox_NeedLogin},
+    {ConfigKey::ACC_SMTPSecurity, &ConfigForm::CBX_Security},
+    {ConfigKey::ACC_MailSizeLimit, &ConfigForm::Edt_SizeLimit},
+    {ConfigKey::ACC_FromName, &ConfigForm::Edt_FromName},
+    {ConfigKey::ACC_FromAdd, &ConfigForm::Edt_FromAdd},
+    {ConfigKey::ACC_ReplyName, &ConfigForm::Edt_ReplyName},
+    {ConfigKey::ACC_ReplyAdd, &ConfigForm::Edt_ReplyAdd},
+});
+
+// Every value of the form has a field of its type in the record's Settings keys, and
+// every number a range to be shown within.
+constexpr bool formBindsRecord()
+{
+    for (const ConfigField<ConfigForm> &f : form) {
+        const auto field = find(settings, f.key);
+        if (field == settings.end() || field->group != ConfigGroup::Settings ||
+            field->member.index() != f.member.index())
+            return false;
+        if (std::holds_alternative<int ConfigForm::*>(f.member) && !f.entry().range)
+            return false;
+    }
+    return wellFormed(form);
+}
+static_assert(formBindsRecord(), "a value of ConfigFields::form has no field of its type in the record, or no range");
+
+} // namespace ConfigFields

@@ -11,7 +11,9 @@
 // value is written, the value of a first-run file, the value read when the key is missing
 // (or holds no number), and the range of the configuration dialog's box for it. The
 // first-run file, LoadConfig, LoadWindowLayout, SaveConfig and the dialog's boxes take
-// these from here; a new setting is a new row (and its field in the record it fills).
+// these from here. A new setting is a new row, its field in the record it fills, and the
+// row that binds the two in that record's ConfigFields table (ConfigSettings.h,
+// MainWindowLayout.h; ConfigForm.h for a box in the dialog), which reading and saving walk.
 // The [Address List] and [Links] sections hold keys of the user's choosing and are not here.
 
 // The keys, in the order of the table below.

@@ -1,12 +1,15 @@
 #pragma once
 
+#include "config/ConfigField.h"
 #include "config/ConfigKeys.h"
 #include "smtp/SmtpSecurity.h"
 
+#include <array>
 #include <string>
 
 // The process-wide settings record: one field per [System] key that sending, rendering
-// and the windows read. Text fields are bytes as they stand in Config.dat.
+// and the windows read. Text fields are bytes as they stand in Config.dat. Each field is
+// bound to its key in ConfigFields::settings below, which reading and saving walk.
 struct ConfigSettings
 {
     // A flag's value when its key is missing from the file, from the table of keys.
@@ -45,6 +48,8 @@ struct ConfigSettings
     int BOX_SIndex = 0;
     int BOX_TIndex = 0;
     std::string BOX_CurrentBox;
+    // The window layout's field, copied here when the layout is read or saved (the
+    // mailbox window reads it from the record).
     bool BOX_ShowContent = false;
 
     // The composer's spell checking: on or off, and the dictionary's language ("en_US";
@@ -67,3 +72,46 @@ struct ConfigSettings
     // The values of a first-run Config.dat.
     static ConfigSettings firstRun();
 };
+
+namespace ConfigFields {
+
+using K = ConfigKey;
+using S = ConfigSettings;
+
+// The record's fields and their keys, in the order SaveConfig writes them: the order a
+// file without them gets them appended in, and the order of a new file's lines.
+inline constexpr auto settings = std::to_array<ConfigField<ConfigSettings>>({
+    {K::PIC_W, &S::PIC_W},
+    {K::PIC_H, &S::PIC_H},
+    {K::PIC_ML, &S::PIC_ML},
+    {K::PIC_MR, &S::PIC_MR},
+    {K::PIC_MT, &S::PIC_MT},
+    {K::PIC_MB, &S::PIC_MB},
+    {K::PIC_Quality, &S::PIC_Quality},
+    {K::PIC_PageNumber, &S::PIC_PageNumber},
+    {K::PIC_Progressive, &S::PIC_Progressive},
+    {K::PIC_ShortLastPage, &S::PIC_ShortLastPage},
+    {K::PIC_FooterLink, &S::PIC_FooterLink},
+    {K::ACC_FromName, &S::ACC_FromName},
+    {K::ACC_FromAdd, &S::ACC_FromAdd},
+    {K::ACC_ReplyName, &S::ACC_ReplyName},
+    {K::ACC_ReplyAdd, &S::ACC_ReplyAdd},
+    {K::ACC_SMTPHost, &S::ACC_SMTPHost},
+    {K::ACC_SMTPPort, &S::ACC_SMTPPort},
+    {K::ACC_SMTPNeedLogin, &S::ACC_SMTPNeedLogin},
+    {K::ACC_SMTPUser, &S::ACC_SMTPUser},
+    // Written empty while the password lives in the keyring (SaveConfig sees to it).
+    {K::ACC_SMTPPass, &S::ACC_SMTPPass},
+    {K::ACC_SMTPSecurity, &S::ACC_SMTPSecurity},
+    {K::ACC_SMTPPassInKeyring, &S::ACC_SMTPPassInKeyring},
+    {K::ACC_MailSizeLimit, &S::ACC_MailSizeLimit},
+    {K::BOX_UIndex, &S::BOX_UIndex, ConfigGroup::Window},
+    {K::BOX_SIndex, &S::BOX_SIndex, ConfigGroup::Window},
+    {K::BOX_TIndex, &S::BOX_TIndex, ConfigGroup::Window},
+    {K::BOX_CurrentBox, &S::BOX_CurrentBox, ConfigGroup::Window},
+    {K::SPL_Check, &S::SPL_Check, ConfigGroup::Spelling},
+    {K::SPL_Language, &S::SPL_Language, ConfigGroup::Spelling},
+});
+static_assert(wellFormed(settings), "a field of ConfigFields::settings does not fit its key, or a key is bound twice");
+
+} // namespace ConfigFields

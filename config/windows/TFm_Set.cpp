@@ -45,11 +45,48 @@ QLineEdit *editBox(const char *name)
     return named<QLineEdit>(name);
 }
 
-NumberBox *numberBox(const char *name, NumberRange range)
+// A box shows one value of the form and gives it back; the value's type says which
+// control it is (a number in a NumberBox or a slider).
+void showValue(QWidget *box, int value)
 {
-    auto *box = named<NumberBox>(name, range);
-    box->setFixedWidth(72);
-    return box;
+    if (auto *number = qobject_cast<NumberBox *>(box))
+        number->setValue(value);
+    else
+        static_cast<QSlider *>(box)->setValue(value);
+}
+void showValue(QWidget *box, bool on)
+{
+    static_cast<QCheckBox *>(box)->setChecked(on);
+}
+void showValue(QWidget *box, const std::string &text)
+{
+    static_cast<QLineEdit *>(box)->setText(StoredText::toQString(text));
+}
+void showValue(QWidget *box, SmtpSecurity security)
+{
+    static_cast<QComboBox *>(box)->setCurrentIndex(static_cast<int>(security));
+}
+
+int shownValue(const QWidget *box, int)
+{
+    if (const auto *number = qobject_cast<const NumberBox *>(box))
+        return number->value();
+    return static_cast<const QSlider *>(box)->value();
+}
+bool shownValue(const QWidget *box, bool)
+{
+    return static_cast<const QCheckBox *>(box)->isChecked();
+}
+// A text left as it was keeps its bytes (a value that reads as UTF-8 may have other bytes
+// when written back from its characters).
+std::string shownValue(const QWidget *box, const std::string &saved)
+{
+    const QString text = static_cast<const QLineEdit *>(box)->text();
+    return text == StoredText::toQString(saved) ? saved : StoredText::fromQString(text);
+}
+SmtpSecurity shownValue(const QWidget *box, SmtpSecurity)
+{
+    return static_cast<SmtpSecurity>(std::clamp(static_cast<const QComboBox *>(box)->currentIndex(), 0, 3));
 }
 
 QLabel *label(const char *text)
@@ -136,17 +173,17 @@ QWidget *TFm_Set::buildPicturePage()
 {
     auto *page = named<QWidget>("TBS_Pic");
 
-    Edt_PW = numberBox("Edt_PW", ConfigForm::PictureSize);
-    Edt_PH = numberBox("Edt_PH", ConfigForm::PictureSize);
+    Edt_PW = numberBox("Edt_PW", ConfigKey::PIC_W);
+    Edt_PH = numberBox("Edt_PH", ConfigKey::PIC_H);
     auto *size = new QGroupBox(QStringLiteral(" Picture Size  (Pixel) "));
     auto *sizeRows = new QFormLayout(size);
     sizeRows->addRow(buddy(label("Width : "), Edt_PW), Edt_PW);
     sizeRows->addRow(buddy(label("Height : "), Edt_PH), Edt_PH);
 
-    Edt_ML = numberBox("Edt_ML", ConfigForm::SideMargin);
-    Edt_MR = numberBox("Edt_MR", ConfigForm::SideMargin);
-    Edt_MT = numberBox("Edt_MT", ConfigForm::EdgeMargin);
-    Edt_MB = numberBox("Edt_MB", ConfigForm::EdgeMargin);
+    Edt_ML = numberBox("Edt_ML", ConfigKey::PIC_ML);
+    Edt_MR = numberBox("Edt_MR", ConfigKey::PIC_MR);
+    Edt_MT = numberBox("Edt_MT", ConfigKey::PIC_MT);
+    Edt_MB = numberBox("Edt_MB", ConfigKey::PIC_MB);
     auto *margin = new QGroupBox(QStringLiteral(" Margin Space (Pixel)  "));
     auto *marginRows = new QFormLayout(margin);
     marginRows->addRow(buddy(label("Left: "), Edt_ML), Edt_ML);
@@ -161,7 +198,7 @@ QWidget *TFm_Set::buildPicturePage()
     for (const auto &[field, name] : names)
         field->setAccessibleName(QLatin1String(name));
 
-    CB_PN = named<QCheckBox>("CB_PN", QStringLiteral("Show Page &Number"));
+    CB_PN = box(ConfigKey::PIC_PageNumber, named<QCheckBox>("CB_PN", QStringLiteral("Show Page &Number")));
 
     // The size group with the page-number box under it beside the margin group.
     auto *left = new QVBoxLayout;
@@ -174,7 +211,7 @@ QWidget *TFm_Set::buildPicturePage()
     groups->addLayout(left, 1);
     groups->addWidget(margin, 1);
 
-    TB_Quality = named<QSlider>("TB_Quality", Qt::Horizontal);
+    TB_Quality = box(ConfigKey::PIC_Quality, named<QSlider>("TB_Quality", Qt::Horizontal));
     TB_Quality->setRange(ConfigForm::Quality.min, ConfigForm::Quality.max);
     TB_Quality->setSingleStep(1);
     TB_Quality->setPageStep(10);
@@ -206,9 +243,12 @@ QWidget *TFm_Set::buildPicturePage()
     layout->addLayout(quality);
 
     // How the picture mail is made: smaller pictures, a short last page, the credit link.
-    CB_Progressive = named<QCheckBox>("CB_Progressive", QStringLiteral("Progressive pictures"));
-    CB_ShortLastPage = named<QCheckBox>("CB_ShortLastPage", QStringLiteral("Short last page"));
-    CB_FooterLink = named<QCheckBox>("CB_FooterLink", QStringLiteral("Credit link at the end"));
+    CB_Progressive = box(ConfigKey::PIC_Progressive,
+                         named<QCheckBox>("CB_Progressive", QStringLiteral("Progressive pictures")));
+    CB_ShortLastPage = box(ConfigKey::PIC_ShortLastPage,
+                           named<QCheckBox>("CB_ShortLastPage", QStringLiteral("Short last page")));
+    CB_FooterLink = box(ConfigKey::PIC_FooterLink,
+                        named<QCheckBox>("CB_FooterLink", QStringLiteral("Credit link at the end")));
     auto *mail = new QGridLayout;
     mail->setVerticalSpacing(4);
     mail->addWidget(CB_Progressive, 0, 0);
@@ -223,18 +263,18 @@ QWidget *TFm_Set::buildPicturePage()
 QWidget *TFm_Set::buildSmtpPage()
 {
     auto *page = named<QWidget>("TBS_SMTP");
-    Edt_Host = editBox("Edt_Host");
-    Edt_Port = numberBox("Edt_Port", ConfigForm::Port);
-    Edt_User = editBox("Edt_User");
+    Edt_Host = box(ConfigKey::ACC_SMTPHost, editBox("Edt_Host"));
+    Edt_Port = numberBox("Edt_Port", ConfigKey::ACC_SMTPPort);
+    Edt_User = box(ConfigKey::ACC_SMTPUser, editBox("Edt_User"));
     // A white field keeps black text on a dark desktop too.
     QPalette white = Edt_User->palette();
     white.setColor(QPalette::Base, Qt::white);
     white.setColor(QPalette::Text, Qt::black);
     Edt_User->setPalette(white);
-    Edt_Pass = editBox("Edt_Pass");
+    Edt_Pass = box(ConfigKey::ACC_SMTPPass, editBox("Edt_Pass"));
     Edt_Pass->setEchoMode(QLineEdit::Password);
     Edt_Pass->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
-    CBX_Security = named<QComboBox>("CBX_Security");
+    CBX_Security = box(ConfigKey::ACC_SMTPSecurity, named<QComboBox>("CBX_Security"));
     // In the order of SmtpSecurity.
     CBX_Security->addItems({QStringLiteral("Automatic"), QStringLiteral("SSL/TLS"), QStringLiteral("STARTTLS"),
                             QStringLiteral("None")});
@@ -243,7 +283,8 @@ QWidget *TFm_Set::buildSmtpPage()
     LB_PassPlace = named<QLabel>("LB_PassPlace");
     LB_PassPlace->setWordWrap(true);
     // Carried in the file, consulted by no send path: kept but not shown.
-    CKBox_NeedLogin = named<QCheckBox>("CKBox_NeedLogin", QStringLiteral("SMTP server need authentication"));
+    CKBox_NeedLogin = box(ConfigKey::ACC_SMTPNeedLogin,
+                          named<QCheckBox>("CKBox_NeedLogin", QStringLiteral("SMTP server need authentication")));
     CKBox_NeedLogin->setVisible(false);
 
     auto *group = new QGroupBox(QStringLiteral("Send mail direct by this accounts"));
@@ -256,7 +297,7 @@ QWidget *TFm_Set::buildSmtpPage()
     rows->addRow(buddy(label("Password: "), Edt_Pass), Edt_Pass);
     // The size above which attaching a file asks first (0: never); the box reads digits
     // only, so its unit stands beside it.
-    Edt_SizeLimit = numberBox("Edt_SizeLimit", ConfigForm::MailSize);
+    Edt_SizeLimit = numberBox("Edt_SizeLimit", ConfigKey::ACC_MailSizeLimit);
     Edt_SizeLimit->setToolTip(QStringLiteral("Attaching files that make a mail larger than this asks first; 0: never"));
     auto *sizeRow = new QHBoxLayout;
     sizeRow->addWidget(Edt_SizeLimit, 1);
@@ -276,10 +317,10 @@ QWidget *TFm_Set::buildSmtpPage()
 QWidget *TFm_Set::buildInfoPage()
 {
     auto *page = named<QWidget>("TBS_info");
-    Edt_FromName = editBox("Edt_FromName");
-    Edt_FromAdd = editBox("Edt_FromAdd");
-    Edt_ReplyName = editBox("Edt_ReplyName");
-    Edt_ReplyAdd = editBox("Edt_ReplyAdd");
+    Edt_FromName = box(ConfigKey::ACC_FromName, editBox("Edt_FromName"));
+    Edt_FromAdd = box(ConfigKey::ACC_FromAdd, editBox("Edt_FromAdd"));
+    Edt_ReplyName = box(ConfigKey::ACC_ReplyName, editBox("Edt_ReplyName"));
+    Edt_ReplyAdd = box(ConfigKey::ACC_ReplyAdd, editBox("Edt_ReplyAdd"));
 
     auto *group = new QGroupBox(QStringLiteral(" Personal  Info "));
     auto *rows = new QFormLayout(group);
@@ -297,64 +338,36 @@ QWidget *TFm_Set::buildInfoPage()
     return page;
 }
 
+NumberBox *TFm_Set::numberBox(const char *name, ConfigKey key)
+{
+    auto *number = box(key, named<NumberBox>(name, *ConfigKeys::of(key).range));
+    number->setFixedWidth(72);
+    return number;
+}
+
+QWidget *TFm_Set::boxOf(ConfigKey key) const
+{
+    for (const auto &[boxKey, widget] : m_boxes)
+        if (boxKey == key)
+            return widget;
+    return nullptr;
+}
+
 void TFm_Set::fillControls()
 {
     const ConfigForm f = m_form;
-    Edt_PW->setValue(f.Edt_PW);
-    Edt_PH->setValue(f.Edt_PH);
-    Edt_ML->setValue(f.Edt_ML);
-    Edt_MR->setValue(f.Edt_MR);
-    Edt_MT->setValue(f.Edt_MT);
-    Edt_MB->setValue(f.Edt_MB);
-    TB_Quality->setValue(f.TB_Quality);
-    CB_PN->setChecked(f.CB_PN);
-    CB_Progressive->setChecked(f.CB_Progressive);
-    CB_ShortLastPage->setChecked(f.CB_ShortLastPage);
-    CB_FooterLink->setChecked(f.CB_FooterLink);
-    Edt_Host->setText(StoredText::toQString(f.Edt_Host));
-    Edt_Port->setValue(f.Edt_Port);
-    Edt_SizeLimit->setValue(f.Edt_SizeLimit);
-    Edt_User->setText(StoredText::toQString(f.Edt_User));
-    Edt_Pass->setText(StoredText::toQString(f.Edt_Pass));
-    CKBox_NeedLogin->setChecked(f.CKBox_NeedLogin);
-    CBX_Security->setCurrentIndex(static_cast<int>(f.CBX_Security));
+    for (const auto &[key, widget] : m_boxes)
+        std::visit([&, w = widget](auto value) { showValue(w, f.*value); },
+                   ConfigFields::find(ConfigFields::form, key)->member);
     LB_PassPlace->setText(m_password.where(m_services.settings));
-    Edt_FromName->setText(StoredText::toQString(f.Edt_FromName));
-    Edt_FromAdd->setText(StoredText::toQString(f.Edt_FromAdd));
-    Edt_ReplyName->setText(StoredText::toQString(f.Edt_ReplyName));
-    Edt_ReplyAdd->setText(StoredText::toQString(f.Edt_ReplyAdd));
 }
 
 ConfigForm TFm_Set::readControls() const
 {
-    // A text left as it was keeps its bytes (a value that reads as UTF-8 may have other
-    // bytes when written back from its characters).
-    const auto text = [](const QLineEdit *edit, const std::string &saved) {
-        return edit->text() == StoredText::toQString(saved) ? saved : StoredText::fromQString(edit->text());
-    };
     ConfigForm f = m_form;
-    f.Edt_PW = Edt_PW->value();
-    f.Edt_PH = Edt_PH->value();
-    f.Edt_ML = Edt_ML->value();
-    f.Edt_MR = Edt_MR->value();
-    f.Edt_MT = Edt_MT->value();
-    f.Edt_MB = Edt_MB->value();
-    f.TB_Quality = TB_Quality->value();
-    f.CB_PN = CB_PN->isChecked();
-    f.CB_Progressive = CB_Progressive->isChecked();
-    f.CB_ShortLastPage = CB_ShortLastPage->isChecked();
-    f.CB_FooterLink = CB_FooterLink->isChecked();
-    f.Edt_Host = text(Edt_Host, m_form.Edt_Host);
-    f.Edt_Port = Edt_Port->value();
-    f.Edt_SizeLimit = Edt_SizeLimit->value();
-    f.Edt_User = text(Edt_User, m_form.Edt_User);
-    f.Edt_Pass = text(Edt_Pass, m_form.Edt_Pass);
-    f.CKBox_NeedLogin = CKBox_NeedLogin->isChecked();
-    f.CBX_Security = static_cast<SmtpSecurity>(std::clamp(CBX_Security->currentIndex(), 0, 3));
-    f.Edt_FromName = text(Edt_FromName, m_form.Edt_FromName);
-    f.Edt_FromAdd = text(Edt_FromAdd, m_form.Edt_FromAdd);
-    f.Edt_ReplyName = text(Edt_ReplyName, m_form.Edt_ReplyName);
-    f.Edt_ReplyAdd = text(Edt_ReplyAdd, m_form.Edt_ReplyAdd);
+    for (const auto &[key, widget] : m_boxes)
+        std::visit([&, w = widget](auto value) { f.*value = shownValue(w, m_form.*value); },
+                   ConfigFields::find(ConfigFields::form, key)->member);
     return f;
 }
 

@@ -7,6 +7,8 @@
 #include <QDialog>
 #include <QPointer>
 #include <functional>
+#include <utility>
+#include <vector>
 
 class NumberBox;
 class QCheckBox;
@@ -46,6 +48,9 @@ public:
 
     void reject() override;
 
+    // The box that shows the form's value of `key`; null when the dialog has none.
+    QWidget *boxOf(ConfigKey key) const;
+
 protected:
     void showEvent(QShowEvent *event) override;
 
@@ -53,6 +58,14 @@ private:
     QWidget *buildPicturePage();
     QWidget *buildSmtpPage();
     QWidget *buildInfoPage();
+    // Records `widget` as the box of `key`'s value in the form; returns it.
+    template <class W>
+    W *box(ConfigKey key, W *widget)
+    {
+        m_boxes.emplace_back(key, widget);
+        return widget;
+    }
+    NumberBox *numberBox(const char *name, ConfigKey key);
     void fillControls();
     ConfigForm readControls() const;
     void turnPage(int step);
@@ -67,6 +80,8 @@ private:
     SmtpPassword &m_password;
     std::function<MainWindowLayout()> m_layout;
     QPointer<QWidget> m_centreOn;
+    // The box of every value of the form (ConfigFields::form), by its key.
+    std::vector<std::pair<ConfigKey, QWidget *>> m_boxes;
 
     QTabWidget *PGS_Setting = nullptr;
     NumberBox *Edt_PW = nullptr;

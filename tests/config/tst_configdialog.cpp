@@ -20,7 +20,9 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QtTest>
+#include <type_traits>
 #include <unistd.h>
+#include <variant>
 
 using namespace WindowControls;
 
@@ -143,6 +145,41 @@ private slots:
         QVERIFY(ini.readFlag("System", "ACC_SMTPPassInKeyring", false));
         keyring.status = PasswordKeyring::Status::Ok;
         QCOMPARE(keyring.entries.value(QStringLiteral("smtp:ann@mail.example.org")), std::string("s3cret"));
+    }
+
+    // Every value of the form has its box, which shows it and gives it back: values unlike
+    // the first-run ones, one of each row, reach the record through Save unchanged.
+    void everyValueHasItsBox()
+    {
+        WindowFixture f;
+        ConfigState config = loaded(f);
+        ConfigForm &form = config.form;
+        for (const ConfigField<ConfigForm> &row : ConfigFields::form) {
+            std::visit(
+                [&](auto value) {
+                    using T = std::decay_t<decltype(form.*value)>;
+                    if constexpr (std::is_same_v<T, int>)
+                        form.*value = row.entry().range->min + 1;
+                    else if constexpr (std::is_same_v<T, bool>)
+                        form.*value = !(form.*value);
+                    else if constexpr (std::is_same_v<T, std::string>)
+                        form.*value = "v-" + std::string(row.entry().name);
+                    else
+                        form.*value = SmtpSecurity::StartTls;
+                },
+                row.member);
+        }
+        const ConfigForm given = form;
+        TFm_Set dialog(f.services, form, config.password);
+        for (const ConfigField<ConfigForm> &row : ConfigFields::form)
+            QVERIFY2(dialog.boxOf(row.key), row.entry().name.data());
+        show(dialog);
+        click(&dialog, "Button1");
+        QVERIFY(!dialog.isVisible());
+        const ConfigForm saved = ConfigForm::showing(f.settings);
+        for (const ConfigField<ConfigForm> &row : ConfigFields::form)
+            std::visit([&](auto value) { QVERIFY2(saved.*value == given.*value, row.entry().name.data()); },
+                       row.member);
     }
 
     // The number boxes: out-of-range text brought into range on leaving, letters refused,

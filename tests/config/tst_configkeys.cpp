@@ -3,6 +3,7 @@
 #include "config/IniFile.h"
 #include "tests/support/TestFiles.h"
 
+#include <QFile>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
@@ -66,6 +67,57 @@ private slots:
                             "ACC_SMTPUser=\r\nACC_SMTPPass=\r\nBOX_UIndex=0\r\nBOX_SIndex=0\r\nBOX_TIndex=0\r\n"
                             "BOX_Height=140\r\nBOX_SortIndex=4\r\nBOX_CurrentBox=UnsentBox\r\nBOX_ShowContent=1\r\n"
                             "WND_ShowTips=1\r\nWND_State=Normal\r\nWND_X=20\r\nWND_Y=30\r\nWND_W=700\r\nWND_H=480\r\n"));
+    }
+
+    // A value unlike both the first-run and the missing one, within the key's box, that the
+    // file keeps as written.
+    static QByteArray otherValue(const ConfigKeyEntry &k)
+    {
+        switch (k.form) {
+        case ConfigValueForm::Integer:
+            return QByteArray::number(k.range ? k.range->min + 1 : k.initial().number + 7);
+        case ConfigValueForm::Flag:
+        case ConfigValueForm::TrueFalse: return written(k, k.initial().number == 0 ? 1 : 0);
+        case ConfigValueForm::Text: break;
+        }
+        if (k.key == ConfigKey::ACC_SMTPSecurity)
+            return "tls";
+        if (k.key == ConfigKey::WND_State)
+            return "Max"; // the one word read from it
+        return "v-" + bytes(k.name);
+    }
+
+    // Every key, holding a value that is neither its first-run nor its missing one, is
+    // read, carried through the dialog's values and saved: a key the reading forgets comes
+    // back as its fallback, one the saving forgets does not come back at all.
+    void everyKeyRoundTrip_data()
+    {
+        QTest::addColumn<int>("row");
+        for (const ConfigKeyEntry &k : ConfigKeys::table)
+            QTest::newRow(k.name.data()) << int(k.key);
+    }
+    void everyKeyRoundTrip()
+    {
+        QFETCH(int, row);
+        const ConfigKeyEntry &k = ConfigKeys::table[size_t(row)];
+        const QByteArray value = otherValue(k);
+        QVERIFY(value != written(k, k.initial()) && value != written(k, k.missing));
+        const QString from = m_dir.filePath(QStringLiteral("other.dat"));
+        const QString to = m_dir.filePath(QStringLiteral("resaved.dat"));
+        QByteArray text = FirstRunConfigText();
+        const QByteArray line = bytes(k.name) + '=';
+        if (const qsizetype at = text.indexOf("\n" + line) + 1; at > 0)
+            text.remove(at, text.indexOf('\n', at) + 1 - at);
+        TestFiles::write(from, text + line + value + "\r\n");
+        QFile::remove(to);
+
+        ConfigSettings s;
+        ConfigForm form;
+        LoadConfig(s, form, from);
+        const MainWindowLayout layout = LoadWindowLayout(s, from);
+        SaveConfig(s, form, layout, to);
+        QVERIFY(SaveSpelling(s, to));
+        QCOMPARE(QByteArray::fromStdString(IniFile(to).readString(k.section, k.name, "?")), value);
     }
 
     // A file that lacks one key (an older file), read and written back: every key reads
