@@ -255,9 +255,9 @@ public:
     {
         for (const auto &[name, info] : table()) {
             size_t i = hash(name) & kMask;
-            while (!slots_[i].name.empty())
+            while (!m_slots[i].name.empty())
                 i = (i + 1) & kMask;
-            slots_[i] = Slot{name, info};
+            m_slots[i] = Slot{name, info};
         }
     }
 
@@ -266,7 +266,7 @@ public:
         if (name.empty())
             return RtfKeywordInfo();
         for (size_t i = hash(name) & kMask;; i = (i + 1) & kMask) {
-            const Slot &s = slots_[i];
+            const Slot &s = m_slots[i];
             if (s.name.empty())
                 return RtfKeywordInfo();
             if (s.name == name)
@@ -289,7 +289,7 @@ private:
             h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
         return h ^ (h >> 15);
     }
-    Slot slots_[kSize];
+    Slot m_slots[kSize];
 };
 
 } // namespace
