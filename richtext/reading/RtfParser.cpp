@@ -330,32 +330,81 @@ void RtfParser::onWord(const RtfTokenizer::Token &t)
             s.destination = RtfDestination::Normal;
         return;
     }
+    const RtfKeyword k = info.keyword;
     const int p = t.parameter;
     const bool has = t.hasParameter;
-    switch (info.keyword) {
-    case K::Unknown:
-        return;
+    RtfWordFamily family = info.family;
+    if (d == RtfDestination::Picture) {
+        // Inside a picture every other word describes the picture.
+        if (family != RtfWordFamily::Document)
+            family = RtfWordFamily::Picture;
+    } else if (d == RtfDestination::FontTable || d == RtfDestination::ColorTable) {
+        // The tables hold their entries and destinations, no text.
+        if (family != RtfWordFamily::Document && family != RtfWordFamily::Destination)
+            return;
+    }
+    switch (family) {
+    case RtfWordFamily::None:
+        break;
+    case RtfWordFamily::Document:
+        onDocumentWord(k, p);
+        break;
+    case RtfWordFamily::Destination:
+        onDestinationWord(k);
+        break;
+    case RtfWordFamily::Character:
+        onCharacterWord(k, has, p);
+        break;
+    case RtfWordFamily::Symbol:
+        if (k == K::Char)
+            appendChar(info.character);
+        else
+            appendFootnoteMark();
+        break;
+    case RtfWordFamily::Paragraph:
+        onParagraphWord(k, has, p);
+        break;
+    case RtfWordFamily::List:
+        if (!onListWord(k, p))
+            onParagraphWord(k, has, p);
+        break;
+    case RtfWordFamily::Table:
+        onTableWord(k, p);
+        break;
+    case RtfWordFamily::Picture:
+        // Picture words outside a picture are ignored.
+        if (d == RtfDestination::Picture)
+            onPictureWord(k, p);
+        break;
+    }
+}
+
+void RtfParser::onDocumentWord(RtfKeyword k, int p)
+{
+    RtfGroupState &s = state();
+    const RtfDestination d = s.destination;
+    switch (k) {
     case K::Rtf:
     case K::Ansi:
-        return;
+        break;
     case K::Mac:
         m_formats.ansiCodePage = 10000;
-        return;
+        break;
     case K::Pc:
         m_formats.ansiCodePage = 437;
-        return;
+        break;
     case K::Pca:
         m_formats.ansiCodePage = 850;
-        return;
+        break;
     case K::AnsiCodePage:
         if (RtfTextDecoder::isSupported(p))
             m_formats.ansiCodePage = p;
-        return;
+        break;
     case K::DefaultFont:
         m_defaultFont = p;
         if (s.chars.font < 0)
             s.chars.font = p;
-        return;
+        break;
     case K::Font:
         if (d == RtfDestination::FontTable) {
             finishFont();
@@ -367,24 +416,24 @@ void RtfParser::onWord(const RtfTokenizer::Token &t)
         } else {
             s.chars.font = p;
         }
-        return;
+        break;
     case K::FontCharset:
         if (d == RtfDestination::FontTable && m_fontIdValid)
             m_formats.font(m_fontId).charset = std::clamp(p, 0, 255);
-        return;
+        break;
     case K::FontCodePage:
         if (d == RtfDestination::FontTable && m_fontIdValid)
             m_formats.font(m_fontId).codePage = std::clamp(p, 0, 65535);
-        return;
+        break;
     case K::Red:
     case K::Green:
     case K::Blue:
         if (d == RtfDestination::ColorTable) {
             const int v = std::clamp(p, 0, 255);
-            (info.keyword == K::Red ? m_red : info.keyword == K::Green ? m_green : m_blue) = v;
+            (k == K::Red ? m_red : k == K::Green ? m_green : m_blue) = v;
             m_colorGiven = true;
         }
-        return;
+        break;
     case K::Unicode:
         if (d == RtfDestination::Normal) {
             if (!s.chars.hidden)
@@ -397,43 +446,13 @@ void RtfParser::onWord(const RtfTokenizer::Token &t)
                 appendDestinationChar(static_cast<char32_t>(v));
         }
         m_skipUnits = s.unicodeSkip;
-        return;
+        break;
     case K::UnicodeSkip:
         s.unicodeSkip = std::clamp(p, 0, 16);
-        return;
+        break;
     default:
         break;
     }
-    if (d == RtfDestination::Picture) {
-        onPictureWord(info.keyword, p);
-        return;
-    }
-    switch (info.keyword) {
-    case K::FontTable: case K::ColorTable: case K::SkipDestination: case K::Pict: case K::Pn: case K::PnText:
-    case K::PnTextAfter: case K::PnTextBefore: case K::Field: case K::FieldInstruction: case K::FieldResult:
-    case K::ShpPict: case K::NonShpPict: case K::Object: case K::Result: case K::NestTableProps:
-    case K::NonNestTables: case K::ListText: case K::ListTable: case K::List: case K::ListLevel:
-    case K::LevelText: case K::ListOverrideTable: case K::ListOverride: case K::Footnote:
-        onDestinationWord(info.keyword);
-        return;
-    default:
-        break;
-    }
-    if (d == RtfDestination::FontTable || d == RtfDestination::ColorTable)
-        return;
-    if (onListWord(info.keyword, p))
-        return;
-    if (info.keyword == K::FootnoteMark) {
-        appendFootnoteMark();
-        return;
-    }
-    if (info.keyword == K::Char) {
-        appendChar(info.character);
-        return;
-    }
-    onCharacterWord(info.keyword, has, p);
-    onParagraphWord(info.keyword, has, p);
-    onTableWord(info.keyword, p);
 }
 
 void RtfParser::onDestinationWord(RtfKeyword k)

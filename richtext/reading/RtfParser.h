@@ -39,6 +39,8 @@ private:
     void onSymbol(char symbol);
     void onBinary(std::string_view bytes);
 
+    // One handler per RtfWordFamily.
+    void onDocumentWord(RtfKeyword k, int p);
     void onCharacterWord(RtfKeyword k, bool has, int p);
     void onParagraphWord(RtfKeyword k, bool has, int p);
     void onTableWord(RtfKeyword k, int p);
