@@ -352,23 +352,56 @@ void TMailMessage::attachNew(std::string bytes, const QString &name, const std::
 
 void TMailMessage::ArrangeParts(int reason)
 {
-    if (!NeedArrange && reason == 0)
+    const ArrangeReason why = arrangeReason(reason);
+    if (!NeedArrange && why == ArrangeReason::IfNeeded)
         return;
     ScanParts();
     NeedRebuild = true;
     NeedArrange = false;
     UnnamedCount = 0;
 
-    // 2. What the message holds.
-    int texts = (reason == 2 ? 1 : 0) + (PlainPart ? 1 : 0) + (HtmlPart ? 1 : 0);
-    int ordinary = reason == 3 ? 1 : 0;
-    int embedded = reason == 4 ? 1 : 0;
-    for (const TMailPart *a : Attachments)
-        ++(a->IsEmbedded ? embedded : ordinary);
+    const PartCounts counts = countParts(why);
+    moveOwnBodyOut();
+    setOwnFields();
+    Arrangement arrangement = makeContainers(counts);
+    placeTextBodies(arrangement);
+    placeAttachments(arrangement);
+    replaceContainers(arrangement);
+}
 
-    // 3. The message's own body moves into a part of its own, which takes over the
-    // message's role. A text role moves even with an empty body: the message is about
-    // to become a container and must not be put into itself.
+TMailMessage::ArrangeReason TMailMessage::arrangeReason(int reason)
+{
+    switch (reason) {
+    case 0:
+        return ArrangeReason::IfNeeded;
+    case 2:
+        return ArrangeReason::AddingText;
+    case 3:
+        return ArrangeReason::AddingAttachment;
+    case 4:
+        return ArrangeReason::AddingEmbedded;
+    default:
+        return ArrangeReason::Always;
+    }
+}
+
+// What the message holds, the part about to be added included.
+TMailMessage::PartCounts TMailMessage::countParts(ArrangeReason why) const
+{
+    PartCounts counts;
+    counts.texts = (why == ArrangeReason::AddingText ? 1 : 0) + (PlainPart ? 1 : 0) + (HtmlPart ? 1 : 0);
+    counts.ordinary = why == ArrangeReason::AddingAttachment ? 1 : 0;
+    counts.embedded = why == ArrangeReason::AddingEmbedded ? 1 : 0;
+    for (const TMailPart *a : Attachments)
+        ++(a->IsEmbedded ? counts.embedded : counts.ordinary);
+    return counts;
+}
+
+// The message's own body moves into a part of its own, which takes over the message's
+// role. A text role moves even with an empty body: the message is about to become a
+// container and must not be put into itself.
+void TMailMessage::moveOwnBodyOut()
+{
     const bool textRole = PlainPart == this || HtmlPart == this;
     // A named file moves even when it is empty: it is still a file of the mail.
     const bool namedFile = Attachments.IndexOf(this) >= 0
@@ -401,7 +434,7 @@ void TMailMessage::ArrangeParts(int reason)
             Attachments.Add(moved);
         // The fields of a file went with it, those the message does not know too: kept
         // here as well, they would come back from the file when it is the message's only
-        // part (step 7) and double at every rewrite.
+        // part (placeAttachments) and double at every rewrite.
         if (Attachments.IndexOf(moved) >= 0)
             std::erase_if(Headers, [](const std::string &line) { return StartsWithNoCase(line, "Content-"); });
         EncodedBody.clear();
@@ -410,8 +443,11 @@ void TMailMessage::ArrangeParts(int reason)
     }
     while (Attachments.Remove(this) >= 0) {
     }
+}
 
-    // 4. The message's own fields.
+// The message's own fields.
+void TMailMessage::setOwnFields()
+{
     for (const char *field : {"Content-Type", "Content-Transfer-Encoding", "Content-Disposition", "Content-ID",
                               "Content-Location", "Content-Length"})
         removeAllFields(this, field);
@@ -419,56 +455,64 @@ void TMailMessage::ArrangeParts(int reason)
     SetHeaderValue("X-Mailer", "Vellorn Composer");
     removeAllFields(this, "X-Mail-Attachment");
     SetHeaderValue("X-Unsent", "1");
+}
 
-    // 5. The containers.
-    TMailPart *const oldMixed = MixedPart;
-    TMailPart *const oldRelated = RelatedPart;
-    TMailPart *const oldAlternative = AlternativePart;
-    std::unordered_set<const TMailPart *> placed;
-    auto makeContainer = [&](TMailPart *parent, const char *type, const char *suffix) {
-        TMailPart *container = this;
-        if (parent) {
-            container = newPart();
-            container->ParentPart = parent;
-            container->ParentBoundary = parent->Boundary();
-            parent->SubParts.Add(container);
-        }
-        container->SetHeaderValue("Content-Type", type);
-        container->SetHeaderParam("Content-Type", "boundary", "\"" + NewBoundary() + suffix + "\"");
-        placed.insert(container);
-        return container;
-    };
-    TMailPart *mixed = nullptr;
-    TMailPart *related = nullptr;
-    TMailPart *alternative = nullptr;
-    if (ordinary > 1 || (ordinary >= 1 && (texts > 0 || embedded > 0)))
-        mixed = makeContainer(nullptr, "multipart/mixed", "_mixed");
+// The containers the counts call for (the message itself is the outermost one).
+TMailMessage::Arrangement TMailMessage::makeContainers(const PartCounts &counts)
+{
+    Arrangement a;
+    a.oldMixed = MixedPart;
+    a.oldRelated = RelatedPart;
+    a.oldAlternative = AlternativePart;
+    if (counts.ordinary > 1 || (counts.ordinary >= 1 && (counts.texts > 0 || counts.embedded > 0)))
+        a.mixed = makeContainer(a, nullptr, "multipart/mixed", "_mixed");
     // Plain and HTML with pictures: alternative { plain, related { HTML, pictures } }, so
     // that a reader of the plain text finds it whole and the pictures belong to the HTML.
-    const bool split = texts > 1 && embedded > 0;
-    if (split) {
-        alternative = makeContainer(mixed, "multipart/alternative", "_alternative");
-        related = makeContainer(alternative, "multipart/related", "_related");
+    a.split = counts.texts > 1 && counts.embedded > 0;
+    if (a.split) {
+        a.alternative = makeContainer(a, a.mixed, "multipart/alternative", "_alternative");
+        a.related = makeContainer(a, a.alternative, "multipart/related", "_related");
     } else {
-        if (embedded > 0)
-            related = makeContainer(mixed, "multipart/related", "_related");
-        if (texts > 1)
-            alternative = makeContainer(related ? related : mixed, "multipart/alternative", "_alternative");
+        if (counts.embedded > 0)
+            a.related = makeContainer(a, a.mixed, "multipart/related", "_related");
+        if (counts.texts > 1)
+            a.alternative =
+                makeContainer(a, a.related ? a.related : a.mixed, "multipart/alternative", "_alternative");
     }
-    TextContainer = alternative ? alternative : related ? related : mixed;
+    TextContainer = a.alternative ? a.alternative : a.related ? a.related : a.mixed;
+    return a;
+}
 
-    auto insertInto = [&](TMailPart *container, TMailPart *part, int position = -1) {
-        part->OwnerMessage = this;
-        part->ParentPart = container;
-        part->ParentBoundary = container->Boundary();
-        if (position < 0)
-            container->SubParts.Add(part);
-        else
-            container->SubParts.Insert(position, part);
-        placed.insert(part);
-    };
+TMailPart *TMailMessage::makeContainer(Arrangement &a, TMailPart *parent, const char *type, const char *suffix)
+{
+    TMailPart *container = this;
+    if (parent) {
+        container = newPart();
+        container->ParentPart = parent;
+        container->ParentBoundary = parent->Boundary();
+        parent->SubParts.Add(container);
+    }
+    container->SetHeaderValue("Content-Type", type);
+    container->SetHeaderParam("Content-Type", "boundary", "\"" + NewBoundary() + suffix + "\"");
+    a.placed.insert(container);
+    return container;
+}
 
-    // 6. Text bodies, plain first.
+void TMailMessage::insertInto(Arrangement &a, TMailPart *container, TMailPart *part, int position)
+{
+    part->OwnerMessage = this;
+    part->ParentPart = container;
+    part->ParentBoundary = container->Boundary();
+    if (position < 0)
+        container->SubParts.Add(part);
+    else
+        container->SubParts.Insert(position, part);
+    a.placed.insert(part);
+}
+
+// Text bodies, plain first.
+void TMailMessage::placeTextBodies(Arrangement &a)
+{
     const std::pair<TMailPart **, const char *> textRoles[] = {{&PlainPart, "text/plain"}, {&HtmlPart, "text/html"}};
     for (const auto &[ref, type] : textRoles) {
         TMailPart *part = *ref;
@@ -477,10 +521,10 @@ void TMailMessage::ArrangeParts(int reason)
         part->Detach();
         if (TextContainer) {
             // Split: the plain text before the related container, the HTML first in it.
-            if (split)
-                insertInto(part == PlainPart ? alternative : related, part, 0);
+            if (a.split)
+                insertInto(a, part == PlainPart ? a.alternative : a.related, part, 0);
             else
-                insertInto(TextContainer, part);
+                insertInto(a, TextContainer, part);
             part->SetHeaderValue("Content-Type", type);
             part->SetHeaderValue("Content-Disposition", "inline");
             part->Decode();
@@ -502,8 +546,11 @@ void TMailMessage::ArrangeParts(int reason)
             *ref = this;
         }
     }
+}
 
-    // 7. Attachments, in order.
+// Attachments, in order.
+void TMailMessage::placeAttachments(Arrangement &a)
+{
     const std::vector<TMailPart *> attachments(Attachments.begin(), Attachments.end());
     for (TMailPart *part : attachments) {
         part->Detach();
@@ -517,7 +564,7 @@ void TMailMessage::ArrangeParts(int reason)
         }
         const std::string reference = nameInReference(name);
         part->SetHeaderValue("X-Mail-Attachment", MailText::quotedName(name, Charset));
-        if (part->IsEmbedded && related) {
+        if (part->IsEmbedded && a.related) {
             part->SetHeaderParam("X-Mail-Attachment", "embedded", "yes");
             if (EmbedMethod == emContentID) {
                 if (part->HeaderValue("Content-ID").empty())
@@ -526,60 +573,68 @@ void TMailMessage::ArrangeParts(int reason)
                 part->SetHeaderValue("Content-Location", ContentLocationBase + reference);
             }
             part->SetHeaderValue("Content-Disposition", "inline");
-            insertInto(related, part);
+            insertInto(a, a.related, part);
             continue;
         }
         part->SetHeaderParam("X-Mail-Attachment", "embedded", "no");
         nameAttachment(part, name, true);
-        if (mixed) {
+        if (a.mixed) {
             part->SetHeaderValue("Content-Disposition", "attachment");
-            insertInto(mixed, part);
+            insertInto(a, a.mixed, part);
             continue;
         }
-        // The message is this single attachment. A file name needs a disposition to stand
-        // in ("Content-Disposition:; filename=" is no field a reader understands).
-        if (part->HeaderValue("Content-Disposition").empty())
-            part->SetHeaderValue("Content-Disposition", "attachment");
-        for (const std::string &line : part->Headers)
-            if (StartsWithNoCase(line, "Content-") || StartsWithNoCase(line, "X-Mail-"))
-                Headers.push_back(line);
-        if (part->ContentType().rfind("multipart/", 0) == 0) {
-            // A multipart text kept whole (below the nesting limit): the message carries
-            // it as it is, so that reading it again finds its parts.
-            EncodedBody = part->EncodedBody;
-            DecodedBody.clear();
-            IsDecoded = false;
-        } else {
-            part->Decode();
-            DecodedBody = part->DecodedBody;
-            IsDecoded = true;
-            Encode(etBase64);
-        }
-        const int index = Attachments.IndexOf(part);
-        if (index >= 0) {
-            Attachments.Delete(index);
-            Attachments.Insert(index, this);
-        }
-        destroyPart(part);
+        becomeSingleAttachment(part);
     }
+}
 
-    // 8. The previous containers go (their children have all moved); so do children of
-    // the message that are neither new containers nor moved parts: they are emptied
-    // containers and would otherwise be written into a message that may be a single body.
+// The message is this single attachment. A file name needs a disposition to stand in
+// ("Content-Disposition:; filename=" is no field a reader understands).
+void TMailMessage::becomeSingleAttachment(TMailPart *part)
+{
+    if (part->HeaderValue("Content-Disposition").empty())
+        part->SetHeaderValue("Content-Disposition", "attachment");
+    for (const std::string &line : part->Headers)
+        if (StartsWithNoCase(line, "Content-") || StartsWithNoCase(line, "X-Mail-"))
+            Headers.push_back(line);
+    if (part->ContentType().rfind("multipart/", 0) == 0) {
+        // A multipart text kept whole (below the nesting limit): the message carries
+        // it as it is, so that reading it again finds its parts.
+        EncodedBody = part->EncodedBody;
+        DecodedBody.clear();
+        IsDecoded = false;
+    } else {
+        part->Decode();
+        DecodedBody = part->DecodedBody;
+        IsDecoded = true;
+        Encode(etBase64);
+    }
+    const int index = Attachments.IndexOf(part);
+    if (index >= 0) {
+        Attachments.Delete(index);
+        Attachments.Insert(index, this);
+    }
+    destroyPart(part);
+}
+
+// The previous containers go (their children have all moved); so do children of the
+// message that are neither new containers nor moved parts: they are emptied containers
+// and would otherwise be written into a message that may be a single body.
+void TMailMessage::replaceContainers(const Arrangement &a)
+{
     std::vector<TMailPart *> obsolete;
-    for (TMailPart *old : {oldAlternative, oldRelated, oldMixed})
-        if (old && old != this && !placed.count(old))
+    for (TMailPart *old : {a.oldAlternative, a.oldRelated, a.oldMixed})
+        if (old && old != this && !a.placed.count(old))
             obsolete.push_back(old);
     for (TMailPart *child : SubParts)
-        if (!placed.count(child) && std::find(obsolete.begin(), obsolete.end(), child) == obsolete.end())
+        if (!a.placed.count(child) && std::find(obsolete.begin(), obsolete.end(), child) == obsolete.end())
             obsolete.push_back(child);
     for (TMailPart *old : obsolete)
         old->Detach();
     for (TMailPart *old : obsolete)
         destroyPart(old);
-    MixedPart = mixed;
-    RelatedPart = related;
-    AlternativePart = alternative;
+    MixedPart = a.mixed;
+    RelatedPart = a.related;
+    AlternativePart = a.alternative;
     markRelatedRoot();
 }
 

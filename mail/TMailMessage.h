@@ -173,6 +173,43 @@ private:
     void writeMultipartBody(const PieceSink &sink) const;
     // Sets the "type" parameter of the related container to its first part's type.
     void markRelatedRoot();
+
+    // ---- arranging, step by step (ArrangeParts)
+    // ArrangeParts' reason, read once: 0 only if NeedArrange, 2, 3 and 4 a text body, an
+    // ordinary attachment or an embedded part is about to be added, any other always.
+    enum class ArrangeReason { IfNeeded, Always, AddingText, AddingAttachment, AddingEmbedded };
+    static ArrangeReason arrangeReason(int reason);
+    struct PartCounts
+    {
+        int texts = 0;
+        int ordinary = 0;
+        int embedded = 0;
+    };
+    // The containers made for the counts and the ones they replace.
+    struct Arrangement
+    {
+        TMailPart *mixed = nullptr;
+        TMailPart *related = nullptr;
+        TMailPart *alternative = nullptr;
+        // alternative { plain, related { HTML, pictures } }
+        bool split = false;
+        TMailPart *oldMixed = nullptr;
+        TMailPart *oldRelated = nullptr;
+        TMailPart *oldAlternative = nullptr;
+        // The new containers and the parts put into them.
+        std::unordered_set<const TMailPart *> placed;
+    };
+    PartCounts countParts(ArrangeReason why) const;
+    void moveOwnBodyOut();
+    void setOwnFields();
+    Arrangement makeContainers(const PartCounts &counts);
+    TMailPart *makeContainer(Arrangement &a, TMailPart *parent, const char *type, const char *suffix);
+    void insertInto(Arrangement &a, TMailPart *container, TMailPart *part, int position = -1);
+    void placeTextBodies(Arrangement &a);
+    void placeAttachments(Arrangement &a);
+    void becomeSingleAttachment(TMailPart *part);
+    void replaceContainers(const Arrangement &a);
+
     friend class TMailPart;
     friend class MailTextReader;
 

@@ -13,7 +13,7 @@ int PageCompressor::defaultWorkers()
 }
 
 PageCompressor::PageCompressor(int quality, JpegEncoder::Coding coding, int workers)
-    : compress_([quality, coding](const QImage &page) {
+    : m_compress([quality, coding](const QImage &page) {
         // An encoder reuses its buffers from page to page; each thread keeps its own.
         thread_local JpegEncoder encoder;
         return std::string(encoder.compress(page, quality, coding));
@@ -23,46 +23,46 @@ PageCompressor::PageCompressor(int quality, JpegEncoder::Coding coding, int work
 }
 
 PageCompressor::PageCompressor(Compress compress, int workers)
-    : compress_(std::move(compress))
+    : m_compress(std::move(compress))
 {
     start(workers);
 }
 
 void PageCompressor::start(int workers)
 {
-    capacity_ = std::max(workers, 1);
+    m_capacity = std::max(workers, 1);
     try {
-        for (int i = 0; i < capacity_; ++i)
-            workers_.emplace_back([this] { work(); });
+        for (int i = 0; i < m_capacity; ++i)
+            m_workers.emplace_back([this] { work(); });
     } catch (const std::system_error &) {
         // No more threads to be had (a process at its limit): the ones started serve, and
         // with none at all submit() compresses in place.
     }
-    if (!workers_.empty())
-        capacity_ = static_cast<int>(workers_.size());
+    if (!m_workers.empty())
+        m_capacity = static_cast<int>(m_workers.size());
 }
 
 PageCompressor::~PageCompressor()
 {
     {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        stop_ = true;
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_stop = true;
     }
-    wake_.notify_all();
-    for (std::thread &worker : workers_)
+    m_wake.notify_all();
+    for (std::thread &worker : m_workers)
         worker.join();
 }
 
 void PageCompressor::work()
 {
-    std::unique_lock<std::mutex> lock(mutex_);
+    std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
-        auto next = jobs_.end();
-        wake_.wait(lock, [&] {
-            next = std::find_if(jobs_.begin(), jobs_.end(), [](const Job &j) { return !j.claimed; });
-            return stop_ || next != jobs_.end();
+        auto next = m_jobs.end();
+        m_wake.wait(lock, [&] {
+            next = std::find_if(m_jobs.begin(), m_jobs.end(), [](const Job &j) { return !j.claimed; });
+            return m_stop || next != m_jobs.end();
         });
-        if (stop_)
+        if (m_stop)
             return; // pages still waiting are dropped: nobody will take them
         Job &job = *next;
         job.claimed = true;
@@ -70,7 +70,7 @@ void PageCompressor::work()
         compress(job);
         lock.lock();
         job.done = true;
-        wake_.notify_all();
+        m_wake.notify_all();
     }
 }
 
@@ -80,7 +80,7 @@ void PageCompressor::compress(Job &job)
     QElapsedTimer clock;
     clock.start();
     try {
-        job.bytes = compress_(page);
+        job.bytes = m_compress(page);
     } catch (...) {
         job.error = std::current_exception();
     }
@@ -89,13 +89,13 @@ void PageCompressor::compress(Job &job)
 
 void PageCompressor::submit(QImage page)
 {
-    std::unique_lock<std::mutex> lock(mutex_);
-    if (static_cast<int>(jobs_.size()) >= capacity_)
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (static_cast<int>(m_jobs.size()) >= m_capacity)
         throw std::logic_error("PageCompressor: a page was handed in while the workers were full");
-    jobs_.push_back({});
-    Job &job = jobs_.back();
+    m_jobs.push_back({});
+    Job &job = m_jobs.back();
     job.page = std::move(page);
-    if (workers_.empty()) {
+    if (m_workers.empty()) {
         job.claimed = true;
         lock.unlock();
         compress(job);
@@ -104,30 +104,30 @@ void PageCompressor::submit(QImage page)
         return;
     }
     lock.unlock();
-    wake_.notify_all();
+    m_wake.notify_all();
 }
 
 bool PageCompressor::full() const
 {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    return static_cast<int>(jobs_.size()) >= capacity_;
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return static_cast<int>(m_jobs.size()) >= m_capacity;
 }
 
 bool PageCompressor::busy() const
 {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    return !jobs_.empty();
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return !m_jobs.empty();
 }
 
 std::string PageCompressor::take()
 {
-    std::unique_lock<std::mutex> lock(mutex_);
-    if (jobs_.empty())
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (m_jobs.empty())
         throw std::logic_error("PageCompressor: no page to take");
-    wake_.wait(lock, [this] { return jobs_.front().done; });
-    Job job = std::move(jobs_.front());
-    jobs_.pop_front();
-    nanoseconds_ += job.nanoseconds;
+    m_wake.wait(lock, [this] { return m_jobs.front().done; });
+    Job job = std::move(m_jobs.front());
+    m_jobs.pop_front();
+    m_nanoseconds += job.nanoseconds;
     lock.unlock();
     if (job.error)
         std::rethrow_exception(job.error);
@@ -136,6 +136,6 @@ std::string PageCompressor::take()
 
 qint64 PageCompressor::compressNanoseconds() const
 {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    return nanoseconds_;
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_nanoseconds;
 }

@@ -68,14 +68,14 @@ private:
     // Compresses a claimed job; called with the lock released.
     void compress(Job &job);
 
-    Compress compress_;
-    int capacity_ = 1;
-    mutable std::mutex mutex_;
-    std::condition_variable wake_;
+    Compress m_compress;
+    int m_capacity = 1;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
     // In the order handed in; a worker holds a reference to a claimed job until it is done,
     // and a deque keeps references to its other elements when one end changes.
-    std::deque<Job> jobs_;
-    bool stop_ = false;
-    qint64 nanoseconds_ = 0;
-    std::vector<std::thread> workers_;
+    std::deque<Job> m_jobs;
+    bool m_stop = false;
+    qint64 m_nanoseconds = 0;
+    std::vector<std::thread> m_workers;
 };

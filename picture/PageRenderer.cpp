@@ -26,7 +26,7 @@ int pixelsToTwips(int pixels, int dpi)
 } // namespace
 
 PageRenderer::PageRenderer(const ConfigSettings &settings)
-    : settings_(settings)
+    : m_settings(settings)
 {
 }
 
@@ -100,11 +100,11 @@ void PageRenderer::drawPageNumber(QImage &surface, int page) const
 
 int PageRenderer::render(const QTextDocument &letter)
 {
-    const ConfigSettings &s = settings_;
+    const ConfigSettings &s = m_settings;
     int pageCount = 0;
-    compressNs_ = 0;
-    ranges_.clear();
-    lines_.clear();
+    m_compressNs = 0;
+    m_ranges.clear();
+    m_lines.clear();
     if (!pageSizeValid(s.PIC_W, s.PIC_H))
         throw AppError("Picture size out of range: " + std::to_string(s.PIC_W) + " x " + std::to_string(s.PIC_H));
 
@@ -164,8 +164,8 @@ int PageRenderer::render(const QTextDocument &letter)
         }
         const int end = range.formatRange(&surface, twips, start);
         const bool last = lastRange(start, end, length);
-        ranges_.push_back({start, std::clamp(end, start, std::max(length, start))});
-        lines_.push_back(range.drawnLines());
+        m_ranges.push_back({start, std::clamp(end, start, std::max(length, start))});
+        m_lines.push_back(range.drawnLines());
 
         // The last page ends a little below its last line rather than at the page's foot.
         QImage finished;
@@ -192,9 +192,9 @@ int PageRenderer::render(const QTextDocument &letter)
         start = end;
     }
     // A cancelled render may have drawn one page more than it made.
-    ranges_.resize(std::min(ranges_.size(), static_cast<size_t>(pageCount)));
-    lines_.resize(ranges_.size());
-    compressNs_ = compressor.compressNanoseconds();
+    m_ranges.resize(std::min(m_ranges.size(), static_cast<size_t>(pageCount)));
+    m_lines.resize(m_ranges.size());
+    m_compressNs = compressor.compressNanoseconds();
     range.release();
     return pageCount;
 }

@@ -47,9 +47,9 @@ public:
         int start;
         int end;
     };
-    const std::vector<PageRange> &pageRanges() const { return ranges_; }
+    const std::vector<PageRange> &pageRanges() const { return m_ranges; }
     // The text lines each page of the last render() shows, where it shows them (pixels).
-    const std::vector<std::vector<FormatRange::TextLine>> &pageLines() const { return lines_; }
+    const std::vector<std::vector<FormatRange::TextLine>> &pageLines() const { return m_lines; }
 
     // Renders the whole letter and returns the number of pages made (the page that
     // was cancelled counts, as it was made). Throws AppError when the page size is out
@@ -77,16 +77,16 @@ public:
 
     // Time the worker spent in JPEG compression during the last render(), in nanoseconds
     // (it overlaps the drawing).
-    qint64 compressNanoseconds() const { return compressNs_; }
+    qint64 compressNanoseconds() const { return m_compressNs; }
 
 private:
     // Whether the range [start, end) that the layout returned ends the letter.
     static bool lastRange(int start, int end, int length);
     void drawPageNumber(QImage &surface, int page) const;
 
-    std::vector<PageRange> ranges_;
-    std::vector<std::vector<FormatRange::TextLine>> lines_;
+    std::vector<PageRange> m_ranges;
+    std::vector<std::vector<FormatRange::TextLine>> m_lines;
 
-    const ConfigSettings &settings_;
-    qint64 compressNs_ = 0;
+    const ConfigSettings &m_settings;
+    qint64 m_compressNs = 0;
 };

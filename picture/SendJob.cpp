@@ -34,7 +34,7 @@ bool blankText(const std::string &text)
 } // namespace
 
 SendJob::SendJob(const ConfigSettings &settings)
-    : settings_(settings)
+    : m_settings(settings)
 {
     FMailMsg.Name = "FMailMsg";
     FMailMsg.Charset = "iso-8859-1";
@@ -49,9 +49,9 @@ void SendJob::clearLetter()
     FEdt.clear();
     FEdt.setDefaultFont(DefaultFont::font());
     PageCount = 0;
-    pageRanges_.clear();
-    pageLines_.clear();
-    pageIds_.clear();
+    m_pageRanges.clear();
+    m_pageLines.clear();
+    m_pageIds.clear();
 }
 
 void SendJob::LoadLetter(const MailStore &store, std::int64_t position)
@@ -140,43 +140,43 @@ std::optional<TransparentStream::Source> SendJob::outerBody(std::string_view pie
 void SendJob::RenderPages()
 {
     PageCount = 0;
-    pageRanges_.clear();
-    pageLines_.clear();
-    PageRenderer renderer(settings_);
+    m_pageRanges.clear();
+    m_pageLines.clear();
+    PageRenderer renderer(m_settings);
     renderer.cancelled = isCancelled;
     renderer.progress = renderProgress;
-    pageIds_.clear();
+    m_pageIds.clear();
     // One random stretch for the mail keeps its pictures' Content-IDs unique anywhere,
     // and they name the sender's domain as RFC 2392 asks.
     char stamp[24];
     std::snprintf(stamp, sizeof stamp, "%08X%08X", static_cast<unsigned>(MailRandom32()),
                   static_cast<unsigned>(MailRandom32()));
-    const std::string domain = FMailMsg.MessageIdDomain(settings_.ACC_SMTPHost);
+    const std::string domain = FMailMsg.MessageIdDomain(m_settings.ACC_SMTPHost);
     renderer.pageReady = [this, stamp, domain](int page, std::string_view jpeg) {
         FMailMsg.AddPicture(jpeg, std::to_string(page) + ".jpg", std::string(), true);
-        pageIds_.push_back("page" + std::to_string(page) + "." + stamp + "@" + domain);
-        FMailMsg.Attachments.Last()->SetHeaderValue("Content-ID", "<" + pageIds_.back() + ">");
+        m_pageIds.push_back("page" + std::to_string(page) + "." + stamp + "@" + domain);
+        FMailMsg.Attachments.Last()->SetHeaderValue("Content-ID", "<" + m_pageIds.back() + ">");
         if (pageAdded)
             pageAdded(page, jpeg);
     };
     PageCount = renderer.render(FEdt);
     for (const PageRenderer::PageRange &range : renderer.pageRanges())
-        pageRanges_.emplace_back(range.start, range.end);
-    pageLines_ = renderer.pageLines();
+        m_pageRanges.emplace_back(range.start, range.end);
+    m_pageLines = renderer.pageLines();
 }
 
 bool SendJob::BuildHtmlBody()
 {
     HtmlBody::Content content;
-    content.pictureWidth = settings_.PIC_W;
-    content.footerLink = settings_.PIC_FooterLink;
-    content.contentIds = pageIds_;
+    content.pictureWidth = m_settings.PIC_W;
+    content.footerLink = m_settings.PIC_FooterLink;
+    content.contentIds = m_pageIds;
     content.hiddenLines = LetterText::lines(FEdt);
     // Each page says its own text: a screen reader reads the letter page by page.
     LetterText::Options page;
     page.cellSeparator = QStringLiteral(" ");
     page.rules = false;
-    for (const auto &[start, end] : pageRanges_) {
+    for (const auto &[start, end] : m_pageRanges) {
         page.start = start;
         page.end = end;
         content.altTexts.push_back(PictureMailText::altText(LetterText::lines(FEdt, page)));
@@ -185,7 +185,7 @@ bool SendJob::BuildHtmlBody()
     if (!HtmlBody::text(PageCount, content, html, isCancelled))
         return false;
     // A letter without words still has its plain alternative, as one blank.
-    const QString plain = PictureMailText::plainBody(content.hiddenLines, settings_.PIC_FooterLink);
+    const QString plain = PictureMailText::plainBody(content.hiddenLines, m_settings.PIC_FooterLink);
     FMailMsg.SetPlainBody(plain.isEmpty() ? QStringLiteral(" ") : plain);
     FMailMsg.SetHtmlText(html);
     return true;
@@ -201,7 +201,7 @@ void SendJob::RebuildHeaders()
 {
     // The mail is dated when it goes out, as it gets its Message-ID then.
     FMailMsg.SetDate(LocalTime::now());
-    FMailMsg.SetMessageId(FMailMsg.MessageIdDomain(settings_.ACC_SMTPHost));
+    FMailMsg.SetMessageId(FMailMsg.MessageIdDomain(m_settings.ACC_SMTPHost));
     while (FMailMsg.HasHeader("X-Unsent"))
         FMailMsg.SetHeaderValue("X-Unsent", "");
 }

@@ -83,9 +83,9 @@ public:
     void SaveToFile(const QString &path);
 
     // The letter's positions on each page of the last RenderPages (first, first not drawn).
-    const std::vector<std::pair<int, int>> &pageRanges() const { return pageRanges_; }
+    const std::vector<std::pair<int, int>> &pageRanges() const { return m_pageRanges; }
     // The text lines each page of the last RenderPages shows, where it shows them.
-    const std::vector<std::vector<FormatRange::TextLine>> &pageLines() const { return pageLines_; }
+    const std::vector<std::vector<FormatRange::TextLine>> &pageLines() const { return m_pageLines; }
 
 private:
     void clearLetter();
@@ -101,10 +101,10 @@ private:
     std::vector<OuterBody> m_outer;
     QString m_outerStore;
 
-    const ConfigSettings &settings_;
+    const ConfigSettings &m_settings;
     // The letter's positions on each rendered page (first, first not drawn).
-    std::vector<std::pair<int, int>> pageRanges_;
-    std::vector<std::vector<FormatRange::TextLine>> pageLines_;
+    std::vector<std::pair<int, int>> m_pageRanges;
+    std::vector<std::vector<FormatRange::TextLine>> m_pageLines;
     // The Content-ID of each page's picture, without angle brackets.
-    std::vector<std::string> pageIds_;
+    std::vector<std::string> m_pageIds;
 };

@@ -79,10 +79,10 @@ bool ListNumbers::changes(const QTextDocument &doc)
 
 void ListNumbers::prepare(QTextDocument &doc)
 {
-    lists_.clear();
-    items_.clear();
-    collected_ = false;
-    tallest_ = 0;
+    m_lists.clear();
+    m_items.clear();
+    m_collected = false;
+    m_tallest = 0;
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
         QTextList *list = b.textList();
         if (!list || list->item(0) != b)
@@ -90,7 +90,7 @@ void ListNumbers::prepare(QTextDocument &doc)
         const QTextListFormat format = list->format();
         if (!ownsNumbers(format))
             continue;
-        lists_.push_back({list, format, format.property(RtfReader::ListStartProperty).toInt()});
+        m_lists.push_back({list, format, format.property(RtfReader::ListStartProperty).toInt()});
         QTextListFormat plain = format;
         plain.setStyle(QTextListFormat::ListStyleUndefined);
         list->setFormat(plain);
@@ -99,33 +99,33 @@ void ListNumbers::prepare(QTextDocument &doc)
 
 void ListNumbers::collect(const QTextDocument &doc)
 {
-    collected_ = true;
+    m_collected = true;
     QAbstractTextDocumentLayout *layout = doc.documentLayout();
-    for (size_t l = 0; l < lists_.size(); ++l) {
-        const int count = lists_[l].list->count();
+    for (size_t l = 0; l < m_lists.size(); ++l) {
+        const int count = m_lists[l].list->count();
         for (int i = 0; i < count; ++i) {
-            const QRectF box = layout->blockBoundingRect(lists_[l].list->item(i));
-            items_.push_back({box.top(), box.bottom(), l, i});
-            tallest_ = std::max(tallest_, box.height());
+            const QRectF box = layout->blockBoundingRect(m_lists[l].list->item(i));
+            m_items.push_back({box.top(), box.bottom(), l, i});
+            m_tallest = std::max(m_tallest, box.height());
         }
     }
-    std::sort(items_.begin(), items_.end(), [](const Item &a, const Item &b) { return a.top < b.top; });
+    std::sort(m_items.begin(), m_items.end(), [](const Item &a, const Item &b) { return a.top < b.top; });
 }
 
 void ListNumbers::draw(QPainter &painter, const QTextDocument &doc, const QRectF &clip)
 {
-    if (lists_.empty())
+    if (m_lists.empty())
         return;
-    if (!collected_)
+    if (!m_collected)
         collect(doc);
     QAbstractTextDocumentLayout *layout = doc.documentLayout();
     // Only the items near the clip: a page costs its own items, not the whole list's.
-    auto it = std::lower_bound(items_.begin(), items_.end(), clip.top() - tallest_,
+    auto it = std::lower_bound(m_items.begin(), m_items.end(), clip.top() - m_tallest,
                                [](const Item &item, qreal y) { return item.top < y; });
-    for (; it != items_.end() && it->top <= clip.bottom(); ++it) {
+    for (; it != m_items.end() && it->top <= clip.bottom(); ++it) {
         if (it->bottom < clip.top())
             continue;
-        const List &l = lists_[it->list];
+        const List &l = m_lists[it->list];
         const QTextBlock block = l.list->item(it->index);
         const QTextLayout *text = block.layout();
         if (!text || text->lineCount() == 0 || !block.isVisible())

@@ -46,8 +46,8 @@ private:
     // Whether a list of this format gets its numbers from draw().
     static bool ownsNumbers(const QTextListFormat &format);
 
-    std::vector<List> lists_;
-    std::vector<Item> items_; // sorted by top, made at the first draw
-    bool collected_ = false;
-    qreal tallest_ = 0;
+    std::vector<List> m_lists;
+    std::vector<Item> m_items; // sorted by top, made at the first draw
+    bool m_collected = false;
+    qreal m_tallest = 0;
 };

@@ -51,7 +51,7 @@ qreal cellPadding(const QTextTableCellFormat &cell, const QTextTableFormat &tabl
 } // namespace
 
 FormatRange::FormatRange(const QTextDocument &doc)
-    : source_(doc)
+    : m_source(doc)
 {
 }
 
@@ -68,7 +68,7 @@ int FormatRange::textLength(const QTextDocument &doc)
 
 int FormatRange::textLength() const
 {
-    return textLength(source_);
+    return textLength(m_source);
 }
 
 int FormatRange::twipsToPixels(int twips, int dpi)
@@ -78,29 +78,29 @@ int FormatRange::twipsToPixels(int twips, int dpi)
 
 void FormatRange::release()
 {
-    if (laid_ && laid_ != copy_.get()) {
+    if (m_laid && m_laid != m_copy.get()) {
         // The letter goes back to having no layout and its own page size.
-        laid_->setDocumentLayout(nullptr);
-        laid_->setPageSize(sourcePageSize_);
+        m_laid->setDocumentLayout(nullptr);
+        m_laid->setPageSize(m_sourcePageSize);
     }
-    laid_ = nullptr;
-    copy_.reset();
-    units_.clear();
-    lines_.clear();
-    drawn_ = Drawn();
-    revision_ = -1;
-    widthPx_ = -1;
+    m_laid = nullptr;
+    m_copy.reset();
+    m_units.clear();
+    m_lines.clear();
+    m_drawn = Drawn();
+    m_revision = -1;
+    m_widthPx = -1;
 }
 
 bool FormatRange::canLayOutInPlace(int widthPx, int heightPx) const
 {
     // A layout of its own (an editor shows the letter, or something measured it) is not
     // ours to change.
-    if (source_.findChild<QAbstractTextDocumentLayout *>(QString(), Qt::FindDirectChildrenOnly))
+    if (m_source.findChild<QAbstractTextDocumentLayout *>(QString(), Qt::FindDirectChildrenOnly))
         return false;
     // The root frame's margin only moves the text area, by a whole number of pixels on
     // both axes; a border or padding would change more.
-    const QTextFrameFormat root = source_.rootFrame()->frameFormat();
+    const QTextFrameFormat root = m_source.rootFrame()->frameFormat();
     const qreal margin = root.margin();
     if (root.border() != 0 || root.padding() != 0 || margin < 0 || margin > kMaxInPlaceMargin
         || margin != std::floor(margin) || root.topMargin() != margin || root.bottomMargin() != margin
@@ -108,9 +108,9 @@ bool FormatRange::canLayOutInPlace(int widthPx, int heightPx) const
         return false;
     // Lists that count from elsewhere than 1 are renumbered on the copy; frames other than
     // tables are not looked into here.
-    if (ListNumbers::changes(source_) || !onlyTablesFitting(source_.rootFrame(), widthPx))
+    if (ListNumbers::changes(m_source) || !onlyTablesFitting(m_source.rootFrame(), widthPx))
         return false;
-    return PageFit::fitsBeforeLayout(source_, widthPx, heightPx);
+    return PageFit::fitsBeforeLayout(m_source, widthPx, heightPx);
 }
 
 bool FormatRange::onlyTablesFitting(const QTextFrame *frame, int widthPx)
@@ -133,74 +133,74 @@ bool FormatRange::onlyTablesFitting(const QTextFrame *frame, int widthPx)
 bool FormatRange::layOut(bool inPlace, int widthPx, int heightPx)
 {
     if (inPlace) {
-        laid_ = const_cast<QTextDocument *>(&source_);
-        sourcePageSize_ = laid_->pageSize();
-        origin_ = laid_->rootFrame()->frameFormat().margin();
+        m_laid = const_cast<QTextDocument *>(&m_source);
+        m_sourcePageSize = m_laid->pageSize();
+        m_origin = m_laid->rootFrame()->frameFormat().margin();
         // No page size while the layout is made: it waits for the device and the width.
-        laid_->setPageSize(QSizeF(0, 0));
+        m_laid->setPageSize(QSizeF(0, 0));
     } else {
-        copy_.reset(source_.clone());
-        laid_ = copy_.get();
-        laid_->setUndoRedoEnabled(false);
-        origin_ = 0;
+        m_copy.reset(m_source.clone());
+        m_laid = m_copy.get();
+        m_laid->setUndoRedoEnabled(false);
+        m_origin = 0;
         // Width and margin before the layout exists: each change of them afterwards would
         // lay the whole letter out again.
-        laid_->setDocumentMargin(0);
-        laid_->setTextWidth(widthPx);
+        m_laid->setDocumentMargin(0);
+        m_laid->setTextWidth(widthPx);
     }
     // (A letter laid out in place has no list to renumber: this only forgets those of before.)
-    listNumbers_.prepare(*laid_);
+    m_listNumbers.prepare(*m_laid);
     // The layout shapes every line; without the cache Qt throws the glyphs away at the end
     // of each paragraph's layout and shapes the text again when a page draws it. Kept,
     // they cost a few dozen bytes a character, so only up to a bound.
-    for (QTextBlock b = laid_->begin(); b.isValid() && b.position() < kGlyphCacheCharacters; b = b.next())
+    for (QTextBlock b = m_laid->begin(); b.isValid() && b.position() < kGlyphCacheCharacters; b = b.next())
         b.layout()->setCacheEnabled(true);
-    QAbstractTextDocumentLayout *layout = laid_->documentLayout();
-    layout->setPaintDevice(&metricsDevice_);
+    QAbstractTextDocumentLayout *layout = m_laid->documentLayout();
+    layout->setPaintDevice(&m_metricsDevice);
     if (inPlace) {
         // The first layout, with the page's device: the margin stays and widens the page.
-        laid_->setTextWidth(widthPx + 2 * origin_);
+        m_laid->setTextWidth(widthPx + 2 * m_origin);
     } else {
         // Nothing may lie past the text area's edges, which only this layout knows.
-        PageFit::beforeLayout(*laid_, widthPx, heightPx);
+        PageFit::beforeLayout(*m_laid, widthPx, heightPx);
         // Creating the layout began it with the screen's metrics: redo it with the page's,
         // all at once.
-        laid_->markContentsDirty(0, laid_->characterCount());
+        m_laid->markContentsDirty(0, m_laid->characterCount());
     }
     layout->documentSize(); // finishes the whole layout now
     // Tables sized by their contents show their width only now. The letter itself is
     // never changed: if a table in it needs fitting, the caller copies it after all.
     if (inPlace)
-        return PageFit::tablesFit(*laid_, widthPx, origin_);
+        return PageFit::tablesFit(*m_laid, widthPx, m_origin);
     // Each pass shrinks the tables by the factor they are too wide, which nearly always
     // fits at the first try.
-    for (int pass = 0; pass < kFitPasses && PageFit::shrinkWideTables(*laid_, widthPx); ++pass)
+    for (int pass = 0; pass < kFitPasses && PageFit::shrinkWideTables(*m_laid, widthPx); ++pass)
         layout->documentSize();
     return true;
 }
 
 bool FormatRange::ensureLayout(int widthPx, int heightPx, int dpiX, int dpiY)
 {
-    if (laid_ && revision_ == source_.revision() && widthPx_ == widthPx && heightPx_ == heightPx && dpiX_ == dpiX
-        && dpiY_ == dpiY)
+    if (m_laid && m_revision == m_source.revision() && m_widthPx == widthPx && m_heightPx == heightPx && m_dpiX == dpiX
+        && m_dpiY == dpiY)
         return true;
     release();
     // A device of the target's resolution, kept alive with the layout: point sizes turn
     // into the same pixel sizes as on the page being drawn.
-    metricsDevice_ = QImage(1, 1, QImage::Format_RGB32);
-    metricsDevice_.setDotsPerMeterX(qRound(dpiX / 0.0254));
-    metricsDevice_.setDotsPerMeterY(qRound(dpiY / 0.0254));
+    m_metricsDevice = QImage(1, 1, QImage::Format_RGB32);
+    m_metricsDevice.setDotsPerMeterX(qRound(dpiX / 0.0254));
+    m_metricsDevice.setDotsPerMeterY(qRound(dpiY / 0.0254));
     if (!canLayOutInPlace(widthPx, heightPx) || !layOut(true, widthPx, heightPx)) {
         release(); // gives the letter back as it was before it is copied
         layOut(false, widthPx, heightPx);
     }
-    collectFrame(laid_->rootFrame());
-    std::sort(units_.begin(), units_.end(), [](const Unit &a, const Unit &b) { return a.start < b.start; });
-    revision_ = source_.revision();
-    widthPx_ = widthPx;
-    heightPx_ = heightPx;
-    dpiX_ = dpiX;
-    dpiY_ = dpiY;
+    collectFrame(m_laid->rootFrame());
+    std::sort(m_units.begin(), m_units.end(), [](const Unit &a, const Unit &b) { return a.start < b.start; });
+    m_revision = m_source.revision();
+    m_widthPx = widthPx;
+    m_heightPx = heightPx;
+    m_dpiX = dpiX;
+    m_dpiY = dpiY;
     return true;
 }
 
@@ -225,7 +225,7 @@ void FormatRange::addBlockLines(const QTextBlock &block, bool asUnits)
         return;
     // Line positions are relative to the block's layout; the bounding rectangle is the
     // same box in document coordinates.
-    const QRectF docRect = laid_->documentLayout()->blockBoundingRect(block);
+    const QRectF docRect = m_laid->documentLayout()->blockBoundingRect(block);
     const qreal offsetY = docRect.top() - layout->boundingRect().top();
     const int count = layout->lineCount();
     for (int i = 0; i < count; ++i) {
@@ -235,9 +235,9 @@ void FormatRange::addBlockLines(const QTextBlock &block, bool asUnits)
         const qreal bottom = top + line.height();
         if (asUnits) {
             const int end = i + 1 == count ? block.position() + block.length() : pos + line.textLength();
-            units_.push_back({pos, end, top, bottom, 0, 0, i == 0 && startsPage(block)});
+            m_units.push_back({pos, end, top, bottom, 0, 0, i == 0 && startsPage(block)});
         } else {
-            lines_.push_back({pos, top, bottom});
+            m_lines.push_back({pos, top, bottom});
         }
     }
 }
@@ -249,7 +249,7 @@ void FormatRange::addTable(QTextTable *table)
     const QTextTableFormat tableFormat = table->format();
     const qreal border = tableFormat.border();
     const qreal spacing = tableFormat.cellSpacing();
-    const QRectF frameRect = laid_->documentLayout()->frameBoundingRect(table);
+    const QRectF frameRect = m_laid->documentLayout()->frameBoundingRect(table);
 
     struct Group
     {
@@ -271,8 +271,8 @@ void FormatRange::addTable(QTextTable *table)
                 last = std::max(last, row + cell.rowSpan() - 1);
                 g.start = std::min(g.start, cell.firstPosition());
                 const QTextTableCellFormat cf = cell.format().toTableCellFormat();
-                const QRectF first = laid_->documentLayout()->blockBoundingRect(laid_->findBlock(cell.firstPosition()));
-                const QRectF lastRect = laid_->documentLayout()->blockBoundingRect(laid_->findBlock(cell.lastPosition()));
+                const QRectF first = m_laid->documentLayout()->blockBoundingRect(m_laid->findBlock(cell.firstPosition()));
+                const QRectF lastRect = m_laid->documentLayout()->blockBoundingRect(m_laid->findBlock(cell.lastPosition()));
                 g.top = std::min(g.top, first.top() - cellPadding(cf, tableFormat, QTextFormat::TableCellTopPadding) - border - spacing);
                 g.bottom = std::max(g.bottom, lastRect.bottom() + cellPadding(cf, tableFormat, QTextFormat::TableCellBottomPadding) + border + spacing);
             }
@@ -288,21 +288,21 @@ void FormatRange::addTable(QTextTable *table)
         if (i + 1 == groups.size())
             g.bottom = std::max(g.bottom, frameRect.bottom());
         const int end = i + 1 < groups.size() ? groups[i + 1].start : table->lastPosition() + 1;
-        const int firstLine = static_cast<int>(lines_.size());
-        for (QTextBlock b = laid_->findBlock(g.start); b.isValid() && b.position() < end; b = b.next())
+        const int firstLine = static_cast<int>(m_lines.size());
+        for (QTextBlock b = m_laid->findBlock(g.start); b.isValid() && b.position() < end; b = b.next())
             addBlockLines(b, false);
-        std::sort(lines_.begin() + firstLine, lines_.end(), [](const Line &a, const Line &b) { return a.pos < b.pos; });
+        std::sort(m_lines.begin() + firstLine, m_lines.end(), [](const Line &a, const Line &b) { return a.pos < b.pos; });
         const bool breakBefore = i == 0 && (tableFormat.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
-        units_.push_back({g.start, end, g.top, g.bottom, firstLine, static_cast<int>(lines_.size()) - firstLine, breakBefore});
+        m_units.push_back({g.start, end, g.top, g.bottom, firstLine, static_cast<int>(m_lines.size()) - firstLine, breakBefore});
     }
 }
 
 size_t FormatRange::unitAt(int pos) const
 {
-    auto it = std::upper_bound(units_.begin(), units_.end(), pos, [](int p, const Unit &u) { return p < u.start; });
-    if (it != units_.begin() && pos < std::prev(it)->end)
+    auto it = std::upper_bound(m_units.begin(), m_units.end(), pos, [](int p, const Unit &u) { return p < u.start; });
+    if (it != m_units.begin() && pos < std::prev(it)->end)
         --it;
-    return static_cast<size_t>(it - units_.begin());
+    return static_cast<size_t>(it - m_units.begin());
 }
 
 qreal FormatRange::startTop(const Unit &unit, int pos) const
@@ -311,7 +311,7 @@ qreal FormatRange::startTop(const Unit &unit, int pos) const
         return unit.top;
     // Inside a split row: the range goes on at the top of the line the position is in
     // (the split chose that line because its top is where the previous range was cut).
-    const auto first = lines_.begin() + unit.firstLine;
+    const auto first = m_lines.begin() + unit.firstLine;
     const auto last = first + unit.lineCount;
     auto it = std::upper_bound(first, last, pos, [](int p, const Line &l) { return p < l.pos; });
     if (it != first)
@@ -341,7 +341,7 @@ int FormatRange::layRange(QPaintDevice *device, const QRect &areaTwips, int star
     if (dpiX <= 0 || dpiY <= 0)
         return -1;
     if (draw)
-        drawn_ = Drawn();
+        m_drawn = Drawn();
     // Edges in 64 bits: a rectangle near the ends of the int range must not overflow, and
     // no layout wider or taller than kMaxPixels is made whatever the caller asks.
     const auto px = [](qint64 twips, int dpi) { return std::clamp<qint64>(twips * dpi / 1440, -kMaxPixels, kMaxPixels); };
@@ -361,14 +361,14 @@ int FormatRange::layRange(QPaintDevice *device, const QRect &areaTwips, int star
         return -1;
 
     const size_t first = unitAt(start);
-    if (first >= units_.size())
+    if (first >= m_units.size())
         return length;
-    const qreal y0 = startTop(units_[first], start);
+    const qreal y0 = startTop(m_units[first], start);
     const qreal limit = y0 + heightPx + kEpsilon;
     qreal yEnd = y0;
     int next = start;
-    for (size_t i = first; i < units_.size(); ++i) {
-        const Unit &u = units_[i];
+    for (size_t i = first; i < m_units.size(); ++i) {
+        const Unit &u = m_units[i];
         if (u.breakBefore && i != first)
             break;
         if (u.bottom <= limit) {
@@ -383,7 +383,7 @@ int FormatRange::layRange(QPaintDevice *device, const QRect &areaTwips, int star
             // so the next range starts exactly there. In a row of several cells that
             // line may lie in an earlier cell than start: the position can go back while
             // the page still moves down, and every line is drawn exactly once.
-            const auto lb = lines_.begin() + u.firstLine;
+            const auto lb = m_lines.begin() + u.firstLine;
             const auto le = lb + u.lineCount;
             qreal cut = std::numeric_limits<qreal>::max();
             for (auto it = lb; it != le; ++it)
@@ -421,13 +421,13 @@ int FormatRange::layRange(QPaintDevice *device, const QRect &areaTwips, int star
         return -1;
     const qreal drawHeight = std::min<qreal>(yEnd - y0, heightPx);
     painter.setClipRect(QRectF(leftPx, topPx, widthPx, drawHeight));
-    painter.translate(leftPx - origin_, topPx - y0);
+    painter.translate(leftPx - m_origin, topPx - y0);
     QAbstractTextDocumentLayout::PaintContext ctx;
-    ctx.clip = QRectF(origin_, y0, widthPx, drawHeight);
+    ctx.clip = QRectF(m_origin, y0, widthPx, drawHeight);
     ctx.palette.setColor(QPalette::Text, Qt::black);
-    laid_->documentLayout()->draw(&painter, ctx);
-    listNumbers_.draw(painter, *laid_, ctx.clip);
-    drawn_ = {units_[first].start, next, y0, y0 + drawHeight, leftPx, topPx};
+    m_laid->documentLayout()->draw(&painter, ctx);
+    m_listNumbers.draw(painter, *m_laid, ctx.clip);
+    m_drawn = {m_units[first].start, next, y0, y0 + drawHeight, leftPx, topPx};
     return std::min(next, length);
 }
 
@@ -454,17 +454,17 @@ QString lineText(const QString &text)
 std::vector<FormatRange::TextLine> FormatRange::drawnLines() const
 {
     std::vector<TextLine> out;
-    if (!laid_ || drawn_.from < 0 || revision_ != source_.revision())
+    if (!m_laid || m_drawn.from < 0 || m_revision != m_source.revision())
         return out;
-    const qreal dx = drawn_.left - origin_;
-    const qreal dy = drawn_.top - drawn_.y0;
+    const qreal dx = m_drawn.left - m_origin;
+    const qreal dy = m_drawn.top - m_drawn.y0;
     // Blocks come in document order, cells of a table row by row: the order of reading.
-    for (QTextBlock block = laid_->findBlock(drawn_.from); block.isValid() && block.position() < drawn_.to;
+    for (QTextBlock block = m_laid->findBlock(m_drawn.from); block.isValid() && block.position() < m_drawn.to;
          block = block.next()) {
         const QTextLayout *layout = block.layout();
         if (!layout || !block.isVisible())
             continue;
-        const QRectF docRect = laid_->documentLayout()->blockBoundingRect(block);
+        const QRectF docRect = m_laid->documentLayout()->blockBoundingRect(block);
         // The bounding rectangle is placed at the layout's position (plus its frames'),
         // whatever its own left edge; lines are counted from that position.
         const QPointF offset(docRect.left(), docRect.top() - layout->boundingRect().top());
@@ -474,7 +474,7 @@ std::vector<FormatRange::TextLine> FormatRange::drawnLines() const
             const qreal top = offset.y() + line.y();
             // A line belongs to the page that drew it whole (a split table row leaves
             // lines of its earlier cells to the next page).
-            if (top < drawn_.y0 - kEpsilon || top + line.height() > drawn_.yEnd + kEpsilon)
+            if (top < m_drawn.y0 - kEpsilon || top + line.height() > m_drawn.yEnd + kEpsilon)
                 continue;
             const QString shown = lineText(text.mid(line.textStart(), line.textLength()));
             if (shown.isEmpty())

@@ -81,7 +81,7 @@ public:
 
     // The document laid out by the last call (tests and diagnosis look at it): the copy, or
     // the letter itself when it was laid out in place; null before.
-    const QTextDocument *layoutDocument() const { return laid_; }
+    const QTextDocument *layoutDocument() const { return m_laid; }
 
     // Frees the cached layout (the next call lays out again).
     void release();
@@ -102,7 +102,7 @@ private:
         int end;        // first position after the unit
         qreal top;
         qreal bottom;
-        int firstLine;  // rows: their lines in lines_, in position order
+        int firstLine;  // rows: their lines in m_lines, in position order
         int lineCount;
         bool breakBefore; // a page break comes before the unit: no range draws past it
     };
@@ -132,20 +132,20 @@ private:
         int left = 0;
         int top = 0;
     };
-    Drawn drawn_;
+    Drawn m_drawn;
 
-    const QTextDocument &source_;
-    std::unique_ptr<QTextDocument> copy_; // the copy laid out and drawn, unless in place
-    QTextDocument *laid_ = nullptr;       // copy_, or the letter itself
-    QSizeF sourcePageSize_;               // the letter's, given back after an in-place layout
-    qreal origin_ = 0;                    // where the text area begins in the layout (its margin)
-    ListNumbers listNumbers_;
-    QImage metricsDevice_;
-    int revision_ = -1;
-    int widthPx_ = -1;
-    int heightPx_ = -1;
-    int dpiX_ = 0;
-    int dpiY_ = 0;
-    std::vector<Unit> units_;
-    std::vector<Line> lines_;
+    const QTextDocument &m_source;
+    std::unique_ptr<QTextDocument> m_copy; // the copy laid out and drawn, unless in place
+    QTextDocument *m_laid = nullptr;       // m_copy, or the letter itself
+    QSizeF m_sourcePageSize;               // the letter's, given back after an in-place layout
+    qreal m_origin = 0;                    // where the text area begins in the layout (its margin)
+    ListNumbers m_listNumbers;
+    QImage m_metricsDevice;
+    int m_revision = -1;
+    int m_widthPx = -1;
+    int m_heightPx = -1;
+    int m_dpiX = 0;
+    int m_dpiY = 0;
+    std::vector<Unit> m_units;
+    std::vector<Line> m_lines;
 };

@@ -114,8 +114,8 @@ class EmfSession
 {
 public:
     EmfSession(MetafileCanvas &canvas, uint32_t handles)
-        : canvas_(canvas)
-        , handles_(std::min(handles, EmfPlayer::kMaxObjects))
+        : m_canvas(canvas)
+        , m_handles(std::min(handles, EmfPlayer::kMaxObjects))
     {
     }
 
@@ -124,19 +124,19 @@ public:
 private:
     MetafileObject *slot(uint32_t index)
     {
-        if (index == 0 || index >= handles_)
+        if (index == 0 || index >= m_handles)
             return nullptr;
-        if (index >= objects_.size())
-            objects_.resize(index + 1);
-        return &objects_[index];
+        if (index >= m_objects.size())
+            m_objects.resize(index + 1);
+        return &m_objects[index];
     }
     void select(uint32_t index);
     void text(const MetafileBytes &r, bool wide);
     void bitmap(const MetafileBytes &r, QRectF target, QRectF source, uint32_t rop, size_t fields);
 
-    MetafileCanvas &canvas_;
-    uint32_t handles_;
-    std::vector<MetafileObject> objects_;
+    MetafileCanvas &m_canvas;
+    uint32_t m_handles;
+    std::vector<MetafileObject> m_objects;
 };
 
 void EmfSession::select(uint32_t index)
@@ -146,11 +146,11 @@ void EmfSession::select(uint32_t index)
     if (index & kStockObject) {
         stock = stockObject(index & ~kStockObject);
         o = &stock;
-    } else if (index < objects_.size()) {
-        o = &objects_[index];
+    } else if (index < m_objects.size()) {
+        o = &m_objects[index];
     }
     if (o)
-        canvas_.state().select(*o);
+        m_canvas.state().select(*o);
 }
 
 void EmfSession::text(const MetafileBytes &r, bool wide)
@@ -178,7 +178,7 @@ void EmfSession::text(const MetafileBytes &r, bool wide)
         for (uint32_t i = 0; i < chars; ++i)
             advances.push_back(r.i32(offDx + i * step));
     }
-    canvas_.text(reference, string, advances, options, rect);
+    m_canvas.text(reference, string, advances, options, rect);
 }
 
 void EmfSession::bitmap(const MetafileBytes &r, QRectF target, QRectF source, uint32_t rop, size_t fields)
@@ -186,7 +186,7 @@ void EmfSession::bitmap(const MetafileBytes &r, QRectF target, QRectF source, ui
     const uint32_t offBmi = r.u32(fields), cbBmi = r.u32(fields + 4);
     const uint32_t offBits = r.u32(fields + 8), cbBits = r.u32(fields + 12);
     if (cbBmi == 0) {
-        canvas_.patternFill(target, rop);
+        m_canvas.patternFill(target, rop);
         return;
     }
     const std::string_view info = r.slice(offBmi, cbBmi), bits = r.slice(offBits, cbBits);
@@ -194,30 +194,30 @@ void EmfSession::bitmap(const MetafileBytes &r, QRectF target, QRectF source, ui
         return;
     std::string dib(info);
     dib.append(bits);
-    canvas_.bitmap(target, dib, info.size(), source, rop);
+    m_canvas.bitmap(target, dib, info.size(), source, rop);
 }
 
 void EmfSession::record(uint32_t type, const MetafileBytes &r)
 {
-    MetafileState &s = canvas_.state();
+    MetafileState &s = m_canvas.state();
     switch (type) {
     case PolyBezier: case PolyBezier16: case PolyBezierTo: case PolyBezierTo16:
-        canvas_.polyBezier(points(r, 28, r.u32(24), type >= PolyBezier16), type == PolyBezierTo || type == PolyBezierTo16);
+        m_canvas.polyBezier(points(r, 28, r.u32(24), type >= PolyBezier16), type == PolyBezierTo || type == PolyBezierTo16);
         break;
     case Polygon: case Polygon16:
-        canvas_.polygons({points(r, 28, r.u32(24), type == Polygon16)});
+        m_canvas.polygons({points(r, 28, r.u32(24), type == Polygon16)});
         break;
     case Polyline: case Polyline16:
-        canvas_.polyline(points(r, 28, r.u32(24), type == Polyline16));
+        m_canvas.polyline(points(r, 28, r.u32(24), type == Polyline16));
         break;
     case PolylineTo: case PolylineTo16:
-        canvas_.polylineTo(points(r, 28, r.u32(24), type == PolylineTo16));
+        m_canvas.polylineTo(points(r, 28, r.u32(24), type == PolylineTo16));
         break;
     case PolyPolyline: case PolyPolyline16:
-        canvas_.polylines(polyPoints(r, type == PolyPolyline16));
+        m_canvas.polylines(polyPoints(r, type == PolyPolyline16));
         break;
     case PolyPolygon: case PolyPolygon16:
-        canvas_.polygons(polyPoints(r, type == PolyPolygon16));
+        m_canvas.polygons(polyPoints(r, type == PolyPolygon16));
         break;
     case SetWindowExtEx: s.windowExt = QSizeF(r.i32(8), r.i32(12)); break;
     case SetWindowOrgEx: s.windowOrg = pointL(r, 8); break;
@@ -231,19 +231,19 @@ void EmfSession::record(uint32_t type, const MetafileBytes &r)
         ext = QSizeF(ext.width() * r.i32(8) / xd, ext.height() * r.i32(16) / yd);
         break;
     }
-    case SetPixelV: canvas_.setPixel(pointL(r, 8), color(r, 16)); break;
+    case SetPixelV: m_canvas.setPixel(pointL(r, 8), color(r, 16)); break;
     case SetMapMode: s.mapMode = static_cast<int>(r.u32(8)); break;
     case SetBkMode: s.opaqueBackground = r.u32(8) == 2; break;
     case SetPolyFillMode: s.fillRule = r.u32(8) == 2 ? Qt::WindingFill : Qt::OddEvenFill; break;
     case SetTextAlign: s.textAlign = static_cast<int>(r.u32(8)); break;
     case SetTextColor: s.textColor = color(r, 8); break;
     case SetBkColor: s.backgroundColor = color(r, 8); break;
-    case MoveToEx: canvas_.moveTo(pointL(r, 8)); break;
-    case LineTo: canvas_.lineTo(pointL(r, 8)); break;
-    case ExcludeClipRect: canvas_.clipRect(rectL(r, 8), MetafileCanvas::ClipDiff); break;
-    case IntersectClipRect: canvas_.clipRect(rectL(r, 8), MetafileCanvas::ClipAnd); break;
-    case SaveDc: canvas_.save(); break;
-    case RestoreDc: canvas_.restore(r.i32(8)); break;
+    case MoveToEx: m_canvas.moveTo(pointL(r, 8)); break;
+    case LineTo: m_canvas.lineTo(pointL(r, 8)); break;
+    case ExcludeClipRect: m_canvas.clipRect(rectL(r, 8), MetafileCanvas::ClipDiff); break;
+    case IntersectClipRect: m_canvas.clipRect(rectL(r, 8), MetafileCanvas::ClipAnd); break;
+    case SaveDc: m_canvas.save(); break;
+    case RestoreDc: m_canvas.restore(r.i32(8)); break;
     case SetWorldTransform:
         s.world = QTransform(r.f32(8), r.f32(12), r.f32(16), r.f32(20), r.f32(24), r.f32(28));
         break;
@@ -287,7 +287,7 @@ void EmfSession::record(uint32_t type, const MetafileBytes &r)
             const std::string_view info = r.slice(r.u32(16), r.u32(20)), bits = r.slice(r.u32(24), r.u32(28));
             std::string dib(info);
             dib.append(bits);
-            const QImage pattern = info.size() >= 12 ? canvas_.bitmap(dib, info.size()) : QImage();
+            const QImage pattern = info.size() >= 12 ? m_canvas.bitmap(dib, info.size()) : QImage();
             o->kind = MetafileObject::Kind::Brush;
             o->brush = pattern.isNull() ? QBrush(Qt::gray) : QBrush(pattern);
         }
@@ -306,25 +306,25 @@ void EmfSession::record(uint32_t type, const MetafileBytes &r)
             o->font.face = name.left(name.indexOf(QChar(0)));
         }
         break;
-    case Ellipse: canvas_.ellipse(rectL(r, 8)); break;
-    case Rectangle: canvas_.rectangle(rectL(r, 8)); break;
-    case RoundRect: canvas_.roundRect(rectL(r, 8), QSizeF(r.i32(24), r.i32(28))); break;
+    case Ellipse: m_canvas.ellipse(rectL(r, 8)); break;
+    case Rectangle: m_canvas.rectangle(rectL(r, 8)); break;
+    case RoundRect: m_canvas.roundRect(rectL(r, 8), QSizeF(r.i32(24), r.i32(28))); break;
     case Arc: case Chord: case Pie: case ArcTo: {
         const MetafileCanvas::ArcKind kind = type == Chord ? MetafileCanvas::ArcKind::Chord
                                              : type == Pie ? MetafileCanvas::ArcKind::Pie
                                                            : MetafileCanvas::ArcKind::Arc;
-        canvas_.arc(kind, rectL(r, 8), pointL(r, 24), pointL(r, 32));
+        m_canvas.arc(kind, rectL(r, 8), pointL(r, 24), pointL(r, 32));
         break;
     }
     case SetArcDirection: s.clockwiseArcs = r.u32(8) == 2; break;
-    case BeginPath: canvas_.beginPath(); break;
-    case EndPath: canvas_.endPath(); break;
-    case CloseFigure: canvas_.closeFigure(); break;
-    case FillPath: canvas_.fillPath(true, false); break;
-    case StrokeAndFillPath: canvas_.fillPath(true, true); break;
-    case StrokePath: canvas_.fillPath(false, true); break;
-    case SelectClipPath: canvas_.selectClipPath(static_cast<int>(r.u32(8))); break;
-    case AbortPath: canvas_.abortPath(); break;
+    case BeginPath: m_canvas.beginPath(); break;
+    case EndPath: m_canvas.endPath(); break;
+    case CloseFigure: m_canvas.closeFigure(); break;
+    case FillPath: m_canvas.fillPath(true, false); break;
+    case StrokeAndFillPath: m_canvas.fillPath(true, true); break;
+    case StrokePath: m_canvas.fillPath(false, true); break;
+    case SelectClipPath: m_canvas.selectClipPath(static_cast<int>(r.u32(8))); break;
+    case AbortPath: m_canvas.abortPath(); break;
     case ExtSelectClipRgn: {
         const uint32_t size = r.u32(8);
         const int mode = static_cast<int>(r.u32(12));
@@ -334,7 +334,7 @@ void EmfSession::record(uint32_t type, const MetafileBytes &r)
             break;
         for (uint64_t i = 0; i < count; ++i)
             rects.push_back(rectL(r, 48 + static_cast<size_t>(i) * 16));
-        canvas_.setClipRects(rects, mode);
+        m_canvas.setClipRects(rects, mode);
         break;
     }
     case BitBlt:

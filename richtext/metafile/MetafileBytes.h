@@ -12,15 +12,15 @@ class MetafileBytes
 public:
     MetafileBytes() = default;
     explicit MetafileBytes(std::string_view bytes)
-        : bytes_(bytes)
+        : m_bytes(bytes)
     {
     }
 
-    size_t size() const { return bytes_.size(); }
-    std::string_view bytes() const { return bytes_; }
-    bool has(size_t at, size_t count) const { return at <= bytes_.size() && count <= bytes_.size() - at; }
+    size_t size() const { return m_bytes.size(); }
+    std::string_view bytes() const { return m_bytes; }
+    bool has(size_t at, size_t count) const { return at <= m_bytes.size() && count <= m_bytes.size() - at; }
 
-    uint8_t u8(size_t at) const { return has(at, 1) ? static_cast<uint8_t>(bytes_[at]) : 0; }
+    uint8_t u8(size_t at) const { return has(at, 1) ? static_cast<uint8_t>(m_bytes[at]) : 0; }
     uint16_t u16(size_t at) const { return has(at, 2) ? static_cast<uint16_t>(u8(at) | u8(at + 1) << 8) : 0; }
     int16_t i16(size_t at) const { return static_cast<int16_t>(u16(at)); }
     uint32_t u32(size_t at) const
@@ -37,8 +37,8 @@ public:
         return value;
     }
     // count bytes from at, or nothing when they are not all there.
-    std::string_view slice(size_t at, size_t count) const { return has(at, count) ? bytes_.substr(at, count) : std::string_view(); }
+    std::string_view slice(size_t at, size_t count) const { return has(at, count) ? m_bytes.substr(at, count) : std::string_view(); }
 
 private:
-    std::string_view bytes_;
+    std::string_view m_bytes;
 };

@@ -52,38 +52,38 @@ double axisLength(const QTransform &t, double x, double y)
 
 MetafileCanvas::MetafileCanvas(QPainter &painter, const QSize &imageSize, const QTransform &deviceToImage, double devicePixelsPerMm,
                                qint64 budgetMs)
-    : painter_(painter)
-    , imageSize_(imageSize)
-    , deviceToImage_(deviceToImage)
-    , devicePixelsPerMm_(devicePixelsPerMm)
-    , deadlineNs_(threadCpuNs() + std::max<qint64>(0, budgetMs) * 1000000)
+    : m_painter(painter)
+    , m_imageSize(imageSize)
+    , m_deviceToImage(deviceToImage)
+    , m_devicePixelsPerMm(devicePixelsPerMm)
+    , m_deadlineNs(threadCpuNs() + std::max<qint64>(0, budgetMs) * 1000000)
 {
-    painter_.setRenderHint(QPainter::Antialiasing);
-    painter_.setRenderHint(QPainter::SmoothPixmapTransform);
+    m_painter.setRenderHint(QPainter::Antialiasing);
+    m_painter.setRenderHint(QPainter::SmoothPixmapTransform);
 }
 
 bool MetafileCanvas::save()
 {
-    if (saved_.size() >= kMaxSavedStates)
+    if (m_saved.size() >= kMaxSavedStates)
         return false;
-    saved_.push_back(state_);
+    m_saved.push_back(m_state);
     return true;
 }
 
 bool MetafileCanvas::restore(int which)
 {
-    const qint64 count = static_cast<qint64>(saved_.size());
+    const qint64 count = static_cast<qint64>(m_saved.size());
     const qint64 index = which < 0 ? count + which : qint64(which) - 1;
     if (which == 0 || index < 0 || index >= count)
         return false;
-    state_ = saved_[static_cast<size_t>(index)];
-    saved_.resize(static_cast<size_t>(index));
+    m_state = m_saved[static_cast<size_t>(index)];
+    m_saved.resize(static_cast<size_t>(index));
     return true;
 }
 
 QTransform MetafileCanvas::logicalToImage(bool &valid) const
 {
-    const QTransform t = state_.world * state_.pageToDevice(devicePixelsPerMm_) * deviceToImage_;
+    const QTransform t = m_state.world * m_state.pageToDevice(m_devicePixelsPerMm) * m_deviceToImage;
     valid = finite(t);
     return t;
 }
@@ -94,18 +94,18 @@ bool MetafileCanvas::begin(QTransform &transform)
     transform = logicalToImage(valid);
     if (!valid)
         return false;
-    painter_.resetTransform();
+    m_painter.resetTransform();
     // Setting a clipping path rasterises it: only when it changed.
-    if (!clipApplied_ || appliedClip_ != state_.clip) {
-        if (state_.clip)
-            painter_.setClipRegion(*state_.clip);
+    if (!m_clipApplied || m_appliedClip != m_state.clip) {
+        if (m_state.clip)
+            m_painter.setClipRegion(*m_state.clip);
         else
-            painter_.setClipping(false);
-        appliedClip_ = state_.clip;
-        clipApplied_ = true;
+            m_painter.setClipping(false);
+        m_appliedClip = m_state.clip;
+        m_clipApplied = true;
     }
-    painter_.setTransform(transform);
-    painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    m_painter.setTransform(transform);
+    m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     return true;
 }
 
@@ -114,26 +114,26 @@ bool MetafileCanvas::outOfTime()
     // Reading the clock costs more than most records: only after work that may have taken
     // long.
     constexpr int kRecordsBetweenChecks = 256;
-    if (outOfTime_ || (work_ == checkedWork_ && ++uncheckedRecords_ < kRecordsBetweenChecks))
-        return outOfTime_;
-    checkedWork_ = work_;
-    uncheckedRecords_ = 0;
-    outOfTime_ = threadCpuNs() >= deadlineNs_;
-    return outOfTime_;
+    if (m_outOfTime || (m_work == m_checkedWork && ++m_uncheckedRecords < kRecordsBetweenChecks))
+        return m_outOfTime;
+    m_checkedWork = m_work;
+    m_uncheckedRecords = 0;
+    m_outOfTime = threadCpuNs() >= m_deadlineNs;
+    return m_outOfTime;
 }
 
 bool MetafileCanvas::spend(const QRectF &imageBox)
 {
-    const QRectF visible = imageBox.normalized().intersected(QRectF(QPointF(0, 0), QSizeF(imageSize_)));
-    const qint64 budget = kPaintedLayers * imageSize_.width() * imageSize_.height() + kPaintedAllowance;
-    ++work_;
-    painted_ += static_cast<qint64>(visible.width() * visible.height()) + 64;
-    return painted_ <= budget;
+    const QRectF visible = imageBox.normalized().intersected(QRectF(QPointF(0, 0), QSizeF(m_imageSize)));
+    const qint64 budget = kPaintedLayers * m_imageSize.width() * m_imageSize.height() + kPaintedAllowance;
+    ++m_work;
+    m_painted += static_cast<qint64>(visible.width() * visible.height()) + 64;
+    return m_painted <= budget;
 }
 
 QPen MetafileCanvas::penFor(const QTransform &transform) const
 {
-    QPen pen = state_.pen;
+    QPen pen = m_state.pen;
     if (pen.style() == Qt::NoPen)
         return pen;
     const double scale = std::sqrt(std::abs(transform.determinant()));
@@ -144,7 +144,7 @@ QPen MetafileCanvas::penFor(const QTransform &transform) const
         pen.setWidthF(std::max(1.0, std::min(width, 1.0)));
     } else {
         // A pen wider than the picture paints nothing more than the picture.
-        const double limit = 2.0 * (imageSize_.width() + imageSize_.height());
+        const double limit = 2.0 * (m_imageSize.width() + m_imageSize.height());
         if (width > limit)
             pen.setWidthF(limit / scale);
     }
@@ -153,7 +153,7 @@ QPen MetafileCanvas::penFor(const QTransform &transform) const
 
 void MetafileCanvas::draw(const QPainterPath &path, bool fill, bool stroke)
 {
-    if (pathOpen_) {
+    if (m_pathOpen) {
         addToPath(path);
         return;
     }
@@ -166,50 +166,50 @@ void MetafileCanvas::draw(const QPainterPath &path, bool fill, bool stroke)
     if (!spend(bounds.adjusted(-margin, -margin, margin, margin)))
         return;
     QPainterPath shape = path;
-    shape.setFillRule(state_.fillRule);
+    shape.setFillRule(m_state.fillRule);
     // A shape reaching far past the picture is cut to a box a few times its size, wide
     // enough that the pen's edges along the box stay out of sight.
-    const double reach = kClipReach * std::max(imageSize_.width(), imageSize_.height()) + 2 * margin + 2;
-    const QRectF box = QRectF(QPointF(0, 0), QSizeF(imageSize_)).adjusted(-reach, -reach, reach, reach);
+    const double reach = kClipReach * std::max(m_imageSize.width(), m_imageSize.height()) + 2 * margin + 2;
+    const QRectF box = QRectF(QPointF(0, 0), QSizeF(m_imageSize)).adjusted(-reach, -reach, reach, reach);
     const bool far = bounds.left() < box.left() || bounds.right() > box.right() || bounds.top() < box.top() || bounds.bottom() > box.bottom();
-    if (fill && state_.brush.style() != Qt::NoBrush) {
+    if (fill && m_state.brush.style() != Qt::NoBrush) {
         const QPainterPath area = far ? ShapeClipper::forFill(shape, t, box) : shape;
-        if (state_.brush.style() > Qt::SolidPattern && state_.brush.style() < Qt::LinearGradientPattern && state_.opaqueBackground)
-            painter_.fillPath(area, state_.backgroundColor); // behind a hatch
-        painter_.fillPath(area, state_.brush);
+        if (m_state.brush.style() > Qt::SolidPattern && m_state.brush.style() < Qt::LinearGradientPattern && m_state.opaqueBackground)
+            m_painter.fillPath(area, m_state.backgroundColor); // behind a hatch
+        m_painter.fillPath(area, m_state.brush);
     }
-    if (stroke && state_.pen.style() != Qt::NoPen)
-        painter_.strokePath(far ? ShapeClipper::forStroke(shape, t, box) : shape, pen);
-    ++drawn_;
+    if (stroke && m_state.pen.style() != Qt::NoPen)
+        m_painter.strokePath(far ? ShapeClipper::forStroke(shape, t, box) : shape, pen);
+    ++m_drawn;
 }
 
 void MetafileCanvas::addToPath(const QPainterPath &path)
 {
-    if (path_.elementCount() + path.elementCount() > kMaxPathElements)
+    if (m_path.elementCount() + path.elementCount() > kMaxPathElements)
         return;
-    path_.addPath(path);
+    m_path.addPath(path);
 }
 
 void MetafileCanvas::moveTo(const QPointF &p)
 {
-    state_.current = p;
-    if (pathOpen_ && path_.elementCount() < kMaxPathElements)
-        path_.moveTo(p);
+    m_state.current = p;
+    if (m_pathOpen && m_path.elementCount() < kMaxPathElements)
+        m_path.moveTo(p);
 }
 
 void MetafileCanvas::lineTo(const QPointF &p)
 {
-    if (pathOpen_) {
-        if (path_.elementCount() == 0)
-            path_.moveTo(state_.current);
-        if (path_.elementCount() < kMaxPathElements)
-            path_.lineTo(p);
+    if (m_pathOpen) {
+        if (m_path.elementCount() == 0)
+            m_path.moveTo(m_state.current);
+        if (m_path.elementCount() < kMaxPathElements)
+            m_path.lineTo(p);
     } else {
-        QPainterPath line(state_.current);
+        QPainterPath line(m_state.current);
         line.lineTo(p);
         draw(line, false, true);
     }
-    state_.current = p;
+    m_state.current = p;
 }
 
 void MetafileCanvas::polyline(const QPolygonF &points)
@@ -227,17 +227,17 @@ void MetafileCanvas::polylineTo(const QPolygonF &points)
         return;
     QPolygonF line;
     line.reserve(points.size() + 1);
-    line << state_.current << points;
-    if (pathOpen_) {
-        if (path_.elementCount() == 0)
-            path_.moveTo(state_.current);
+    line << m_state.current << points;
+    if (m_pathOpen) {
+        if (m_path.elementCount() == 0)
+            m_path.moveTo(m_state.current);
         for (const QPointF &p : points)
-            if (path_.elementCount() < kMaxPathElements)
-                path_.lineTo(p);
+            if (m_path.elementCount() < kMaxPathElements)
+                m_path.lineTo(p);
     } else {
         polyline(line);
     }
-    state_.current = points.last();
+    m_state.current = points.last();
 }
 
 void MetafileCanvas::polyBezier(const QPolygonF &points, bool fromCurrent)
@@ -245,20 +245,20 @@ void MetafileCanvas::polyBezier(const QPolygonF &points, bool fromCurrent)
     const qsizetype first = fromCurrent ? 0 : 1;
     if (points.size() < first + 3)
         return;
-    QPainterPath path(fromCurrent ? state_.current : points[0]);
+    QPainterPath path(fromCurrent ? m_state.current : points[0]);
     qsizetype i = first;
     for (; i + 2 < points.size(); i += 3)
         path.cubicTo(points[i], points[i + 1], points[i + 2]);
-    if (pathOpen_) {
-        if (fromCurrent && path_.elementCount() > 0)
-            path_.connectPath(path);
+    if (m_pathOpen) {
+        if (fromCurrent && m_path.elementCount() > 0)
+            m_path.connectPath(path);
         else
             addToPath(path);
     } else {
         draw(path, false, true);
     }
     if (fromCurrent)
-        state_.current = points[i - 1];
+        m_state.current = points[i - 1];
 }
 
 void MetafileCanvas::polygons(const std::vector<QPolygonF> &polygons)
@@ -315,7 +315,7 @@ QPainterPath MetafileCanvas::arcPath(ArcKind kind, const QRectF &box, const QPoi
     auto angle = [&](const QPointF &p) { return qRadiansToDegrees(std::atan2(-(p.y() - c.y()) / ry, (p.x() - c.x()) / rx)); };
     const double a0 = angle(start);
     double sweep = angle(end) - a0;
-    if (state_.clockwiseArcs) {
+    if (m_state.clockwiseArcs) {
         while (sweep >= 0)
             sweep -= 360;
     } else {
@@ -345,41 +345,41 @@ void MetafileCanvas::arc(ArcKind kind, const QRectF &rect, const QPointF &start,
 void MetafileCanvas::setPixel(const QPointF &p, const QColor &color)
 {
     QTransform t;
-    if (pathOpen_ || !begin(t))
+    if (m_pathOpen || !begin(t))
         return;
-    painter_.resetTransform();
+    m_painter.resetTransform();
     if (!spend(QRectF(t.map(p), QSizeF(1, 1))))
         return;
-    painter_.fillRect(QRectF(t.map(p), QSizeF(1, 1)), color);
-    ++drawn_;
+    m_painter.fillRect(QRectF(t.map(p), QSizeF(1, 1)), color);
+    ++m_drawn;
 }
 
 void MetafileCanvas::text(const QPointF &reference, const QString &text, const std::vector<double> &advances, int options,
                           const std::optional<QRectF> &rect)
 {
     QTransform t;
-    if (pathOpen_ || !begin(t))
+    if (m_pathOpen || !begin(t))
         return;
     if (rect && (options & TextOpaque) && spend(t.mapRect(rect->normalized()))) {
-        painter_.fillRect(rect->normalized(), state_.backgroundColor);
-        ++drawn_;
+        m_painter.fillRect(rect->normalized(), m_state.backgroundColor);
+        ++m_drawn;
     }
     if (text.isEmpty())
         return;
-    const bool updateCp = state_.textAlign & MetafileState::UpdateCp;
-    const QPointF origin = t.map(updateCp ? state_.current : reference);
+    const bool updateCp = m_state.textAlign & MetafileState::UpdateCp;
+    const QPointF origin = t.map(updateCp ? m_state.current : reference);
     // Text is drawn upright in image pixels, along the logical x axis as the picture shows
     // it, turned by the font's escapement.
     const QPointF xAxis = t.map(QPointF(1, 0)) - t.map(QPointF(0, 0));
     const double xScale = std::hypot(xAxis.x(), xAxis.y());
     const double yScale = axisLength(t, 0, 1);
-    const double angle = qRadiansToDegrees(std::atan2(xAxis.y(), xAxis.x())) - state_.font.escapement / 10.0;
-    const MetafileFont &mf = state_.font;
+    const double angle = qRadiansToDegrees(std::atan2(xAxis.y(), xAxis.x())) - m_state.font.escapement / 10.0;
+    const MetafileFont &mf = m_state.font;
     double pixels = mf.height < 0 ? -mf.height * yScale
                     : mf.height > 0 ? mf.height * yScale / kCellPerEm
-                                    : kDefaultFontPixels * axisLength(deviceToImage_, 0, 1);
+                                    : kDefaultFontPixels * axisLength(m_deviceToImage, 0, 1);
     // Glyphs are rasterised at this size: a damaged height must not ask for giant ones.
-    const double maxPixels = std::max(8.0, std::min(2.0 * imageSize_.height(), 2000.0));
+    const double maxPixels = std::max(8.0, std::min(2.0 * m_imageSize.height(), 2000.0));
     pixels = std::clamp(pixels, 1.0, maxPixels);
 
     QFont font(mf.face.isEmpty() ? QStringLiteral("Sans Serif") : mf.face);
@@ -403,52 +403,52 @@ void MetafileCanvas::text(const QPointF &reference, const QString &text, const s
         total = metrics.horizontalAdvance(text);
     }
     double x = 0, y = 0;
-    if ((state_.textAlign & MetafileState::Center) == MetafileState::Center)
+    if ((m_state.textAlign & MetafileState::Center) == MetafileState::Center)
         x = -total / 2;
-    else if (state_.textAlign & MetafileState::Right)
+    else if (m_state.textAlign & MetafileState::Right)
         x = -total;
-    if ((state_.textAlign & MetafileState::Baseline) == MetafileState::Baseline)
+    if ((m_state.textAlign & MetafileState::Baseline) == MetafileState::Baseline)
         y = 0;
-    else if (state_.textAlign & MetafileState::Bottom)
+    else if (m_state.textAlign & MetafileState::Bottom)
         y = -metrics.descent();
     else
         y = metrics.ascent();
 
     if (!spend(QRectF(origin, QSizeF(std::abs(total), metrics.height())).adjusted(-std::abs(total), -metrics.height(), 0, 0)))
         return;
-    painter_.resetTransform();
+    m_painter.resetTransform();
     if (rect && (options & TextClipped)) {
         QPainterPath box;
         box.addPolygon(t.map(QPolygonF(rect->normalized())));
-        painter_.setClipPath(box, state_.clip ? Qt::IntersectClip : Qt::ReplaceClip);
-        clipApplied_ = false;
+        m_painter.setClipPath(box, m_state.clip ? Qt::IntersectClip : Qt::ReplaceClip);
+        m_clipApplied = false;
     }
-    painter_.translate(origin);
-    painter_.rotate(angle);
-    if (state_.opaqueBackground && !(options & TextOpaque))
-        painter_.fillRect(QRectF(std::min(x, x + total), y - metrics.ascent(), std::abs(total), metrics.height()), state_.backgroundColor);
-    painter_.setFont(font);
-    painter_.setPen(state_.textColor);
+    m_painter.translate(origin);
+    m_painter.rotate(angle);
+    if (m_state.opaqueBackground && !(options & TextOpaque))
+        m_painter.fillRect(QRectF(std::min(x, x + total), y - metrics.ascent(), std::abs(total), metrics.height()), m_state.backgroundColor);
+    m_painter.setFont(font);
+    m_painter.setPen(m_state.textColor);
     if (placed) {
         for (qsizetype i = 0; i < text.size(); ++i) {
             const qsizetype n = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-            painter_.drawText(QPointF(x + offsets[static_cast<size_t>(i)], y), text.mid(i, n));
+            m_painter.drawText(QPointF(x + offsets[static_cast<size_t>(i)], y), text.mid(i, n));
             i += n - 1;
         }
     } else {
-        painter_.drawText(QPointF(x, y), text);
+        m_painter.drawText(QPointF(x, y), text);
     }
     if (updateCp && xScale > 0)
-        state_.current.rx() += total / xScale;
-    ++drawn_;
+        m_state.current.rx() += total / xScale;
+    ++m_drawn;
 }
 
 QImage MetafileCanvas::bitmap(std::string_view packed, size_t headerAndPaletteSize)
 {
     qint64 w = 0, h = 0;
-    if (!DibImage::size(packed, w, h) || w * std::abs(h) > kMaxBitmapPixels - bitmapPixels_)
+    if (!DibImage::size(packed, w, h) || w * std::abs(h) > kMaxBitmapPixels - m_bitmapPixels)
         return QImage();
-    bitmapPixels_ += w * std::abs(h);
+    m_bitmapPixels += w * std::abs(h);
     return DibImage::decode(packed, headerAndPaletteSize);
 }
 
@@ -468,7 +468,7 @@ void MetafileCanvas::bitmap(const QRectF &target, std::string_view packed, size_
 void MetafileCanvas::image(const QRectF &target, const QImage &image, const QRectF &source, uint32_t rasterOperation)
 {
     QTransform t;
-    if (image.isNull() || pathOpen_ || rasterOperation == kNoOp || !begin(t) || !spend(t.mapRect(target.normalized())))
+    if (image.isNull() || m_pathOpen || rasterOperation == kNoOp || !begin(t) || !spend(t.mapRect(target.normalized())))
         return;
     // A mirrored target turns the bitmap over.
     const bool flipX = target.width() < 0, flipY = target.height() < 0;
@@ -480,49 +480,49 @@ void MetafileCanvas::image(const QRectF &target, const QImage &image, const QRec
         from.moveTop(picture.height() - from.bottom());
     // A mask ANDed in leaves white alone and darkens with black: a multiply.
     if (rasterOperation == kSrcAnd)
-        painter_.setCompositionMode(QPainter::CompositionMode_Multiply);
-    painter_.drawImage(target.normalized(), picture, from);
-    ++drawn_;
+        m_painter.setCompositionMode(QPainter::CompositionMode_Multiply);
+    m_painter.drawImage(target.normalized(), picture, from);
+    ++m_drawn;
 }
 
 void MetafileCanvas::patternFill(const QRectF &target, uint32_t rasterOperation)
 {
     QTransform t;
-    if (pathOpen_ || rasterOperation == kNoOp || rasterOperation == kDstInvert || !begin(t) || !spend(t.mapRect(target.normalized())))
+    if (m_pathOpen || rasterOperation == kNoOp || rasterOperation == kDstInvert || !begin(t) || !spend(t.mapRect(target.normalized())))
         return;
     if (rasterOperation == kBlackness)
-        painter_.fillRect(target.normalized(), Qt::black);
+        m_painter.fillRect(target.normalized(), Qt::black);
     else if (rasterOperation == kWhiteness)
-        painter_.fillRect(target.normalized(), Qt::white);
-    else if (state_.brush.style() != Qt::NoBrush)
-        painter_.fillRect(target.normalized(), state_.brush);
-    ++drawn_;
+        m_painter.fillRect(target.normalized(), Qt::white);
+    else if (m_state.brush.style() != Qt::NoBrush)
+        m_painter.fillRect(target.normalized(), m_state.brush);
+    ++m_drawn;
 }
 
 void MetafileCanvas::beginPath()
 {
-    path_ = QPainterPath();
-    path_.moveTo(state_.current);
-    pathOpen_ = true;
+    m_path = QPainterPath();
+    m_path.moveTo(m_state.current);
+    m_pathOpen = true;
 }
 
 void MetafileCanvas::abortPath()
 {
-    path_ = QPainterPath();
-    pathOpen_ = false;
+    m_path = QPainterPath();
+    m_pathOpen = false;
 }
 
 void MetafileCanvas::closeFigure()
 {
-    if (pathOpen_)
-        path_.closeSubpath();
+    if (m_pathOpen)
+        m_path.closeSubpath();
 }
 
 void MetafileCanvas::fillPath(bool fill, bool stroke)
 {
-    pathOpen_ = false;
-    const QPainterPath path = path_;
-    path_ = QPainterPath();
+    m_pathOpen = false;
+    const QPainterPath path = m_path;
+    m_path = QPainterPath();
     if (!path.isEmpty())
         draw(path, fill, stroke);
 }
@@ -530,7 +530,7 @@ void MetafileCanvas::fillPath(bool fill, bool stroke)
 QRegion MetafileCanvas::regionOf(const QPolygonF &imagePolygon, Qt::FillRule rule) const
 {
     // Cut to the picture first: the region is made row by row.
-    const QRectF whole(QPointF(0, 0), QSizeF(imageSize_));
+    const QRectF whole(QPointF(0, 0), QSizeF(m_imageSize));
     return QRegion(imagePolygon.intersected(QPolygonF(whole)).toPolygon(), rule);
 }
 
@@ -538,8 +538,8 @@ void MetafileCanvas::combineClip(const QRegion &region, int mode)
 {
     // Regions of pixels, as the device context keeps them: combining them is quick however
     // many rectangles a picture cuts out, where paths would slow every later drawing.
-    ++work_;
-    const QRegion current = state_.clip ? *state_.clip : QRegion(QRect(QPoint(0, 0), imageSize_));
+    ++m_work;
+    const QRegion current = m_state.clip ? *m_state.clip : QRegion(QRect(QPoint(0, 0), m_imageSize));
     QRegion result;
     switch (mode) {
     case ClipAnd: result = current & region; break;
@@ -550,21 +550,21 @@ void MetafileCanvas::combineClip(const QRegion &region, int mode)
     default: return;
     }
     if (result.rectCount() <= kMaxClipRects)
-        state_.clip = result;
+        m_state.clip = result;
 }
 
 void MetafileCanvas::selectClipPath(int mode)
 {
-    pathOpen_ = false;
+    m_pathOpen = false;
     bool valid;
     const QTransform t = logicalToImage(valid);
-    if (valid && !path_.isEmpty()) {
+    if (valid && !m_path.isEmpty()) {
         // A path of very many pieces clips to its box.
-        const QPolygonF polygon = path_.elementCount() <= kMaxClipPathElements ? t.map(path_.toFillPolygon())
-                                                                                : t.map(QPolygonF(path_.boundingRect()));
-        combineClip(regionOf(polygon, state_.fillRule), mode);
+        const QPolygonF polygon = m_path.elementCount() <= kMaxClipPathElements ? t.map(m_path.toFillPolygon())
+                                                                                : t.map(QPolygonF(m_path.boundingRect()));
+        combineClip(regionOf(polygon, m_state.fillRule), mode);
     }
-    path_ = QPainterPath();
+    m_path = QPainterPath();
 }
 
 void MetafileCanvas::clipRect(const QRectF &rect, int mode)
@@ -580,11 +580,11 @@ void MetafileCanvas::setClipRects(const std::vector<QRectF> &rects, int mode)
 {
     if (rects.empty()) {
         if (mode == ClipCopy)
-            state_.clip.reset();
+            m_state.clip.reset();
         return;
     }
     QRegion region;
     for (const QRectF &r : rects)
-        region |= regionOf(deviceToImage_.map(QPolygonF(r.normalized())), Qt::OddEvenFill);
+        region |= regionOf(m_deviceToImage.map(QPolygonF(r.normalized())), Qt::OddEvenFill);
     combineClip(region, mode);
 }

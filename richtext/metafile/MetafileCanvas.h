@@ -48,8 +48,8 @@ public:
     MetafileCanvas(QPainter &painter, const QSize &imageSize, const QTransform &deviceToImage, double devicePixelsPerMm,
                    qint64 budgetMs = kTimeBudgetMs);
 
-    MetafileState &state() { return state_; }
-    void setDeviceToImage(const QTransform &deviceToImage) { deviceToImage_ = deviceToImage; }
+    MetafileState &state() { return m_state; }
+    void setDeviceToImage(const QTransform &deviceToImage) { m_deviceToImage = deviceToImage; }
     bool save();
     // which < 0: that many states back; which > 0: the state saved as number which.
     bool restore(int which);
@@ -86,7 +86,7 @@ public:
     void bitmap(const QRectF &target, std::string_view packed, size_t headerAndPaletteSize, QRectF source, uint32_t rasterOperation);
 
     void beginPath();
-    void endPath() { pathOpen_ = false; }
+    void endPath() { m_pathOpen = false; }
     void abortPath();
     void closeFigure();
     void fillPath(bool fill, bool stroke);
@@ -99,7 +99,7 @@ public:
     void setClipRects(const std::vector<QRectF> &rects, int mode);
 
     // Drawing operations carried out (a picture that drew none is shown as not drawable).
-    int drawn() const { return drawn_; }
+    int drawn() const { return m_drawn; }
     // Whether the picture has used up its time; the players ask after every record. The
     // clock is read after every drawing or clipping operation and every few hundred other
     // records.
@@ -118,22 +118,22 @@ private:
     bool spend(const QRectF &imageBox);
     QPainterPath arcPath(ArcKind kind, const QRectF &rect, const QPointF &start, const QPointF &end) const;
 
-    QPainter &painter_;
-    QSize imageSize_;
-    QTransform deviceToImage_;
-    double devicePixelsPerMm_;
-    MetafileState state_;
-    std::vector<MetafileState> saved_;
-    QPainterPath path_; // logical units, while a path bracket is open or until it is used
-    bool pathOpen_ = false;
-    qint64 bitmapPixels_ = 0;
-    qint64 painted_ = 0;
-    std::optional<QRegion> appliedClip_; // what the painter clips to now
-    bool clipApplied_ = false;
-    int drawn_ = 0;
-    qint64 deadlineNs_;
-    qint64 work_ = 0; // drawing and clipping operations
-    qint64 checkedWork_ = 0; // work_ when the clock was last read
-    int uncheckedRecords_ = 0;
-    bool outOfTime_ = false;
+    QPainter &m_painter;
+    QSize m_imageSize;
+    QTransform m_deviceToImage;
+    double m_devicePixelsPerMm;
+    MetafileState m_state;
+    std::vector<MetafileState> m_saved;
+    QPainterPath m_path; // logical units, while a path bracket is open or until it is used
+    bool m_pathOpen = false;
+    qint64 m_bitmapPixels = 0;
+    qint64 m_painted = 0;
+    std::optional<QRegion> m_appliedClip; // what the painter clips to now
+    bool m_clipApplied = false;
+    int m_drawn = 0;
+    qint64 m_deadlineNs;
+    qint64 m_work = 0; // drawing and clipping operations
+    qint64 m_checkedWork = 0; // m_work when the clock was last read
+    int m_uncheckedRecords = 0;
+    bool m_outOfTime = false;
 };

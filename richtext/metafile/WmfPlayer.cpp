@@ -31,8 +31,8 @@ class WmfSession
 {
 public:
     WmfSession(MetafileCanvas &canvas, uint16_t objectCount)
-        : canvas_(canvas)
-        , objectCount_(objectCount)
+        : m_canvas(canvas)
+        , m_objectCount(objectCount)
     {
     }
 
@@ -59,10 +59,10 @@ private:
               std::optional<QRectF> box, size_t dxAt);
     void bitmap(const MetafileBytes &r, size_t dibAt, QRectF target, QRectF source, uint32_t rop);
 
-    MetafileCanvas &canvas_;
-    uint16_t objectCount_;
-    std::vector<MetafileObject> objects_;
-    std::set<uint16_t> free_; // freed slots below objects_.size()
+    MetafileCanvas &m_canvas;
+    uint16_t m_objectCount;
+    std::vector<MetafileObject> m_objects;
+    std::set<uint16_t> m_free; // freed slots below m_objects.size()
 };
 
 QPolygonF WmfSession::points(const MetafileBytes &r, size_t at, size_t count) const
@@ -78,21 +78,21 @@ QPolygonF WmfSession::points(const MetafileBytes &r, size_t at, size_t count) co
 
 MetafileObject *WmfSession::create()
 {
-    if (!free_.empty()) {
-        const uint16_t index = *free_.begin();
-        free_.erase(free_.begin());
-        return &objects_[index];
+    if (!m_free.empty()) {
+        const uint16_t index = *m_free.begin();
+        m_free.erase(m_free.begin());
+        return &m_objects[index];
     }
-    if (objects_.size() >= objectCount_)
+    if (m_objects.size() >= m_objectCount)
         return nullptr;
-    objects_.emplace_back();
-    return &objects_.back();
+    m_objects.emplace_back();
+    return &m_objects.back();
 }
 
 void WmfSession::select(uint16_t index)
 {
-    if (index < objects_.size())
-        canvas_.state().select(objects_[index]);
+    if (index < m_objects.size())
+        m_canvas.state().select(m_objects[index]);
 }
 
 void WmfSession::text(const MetafileBytes &r, size_t stringAt, size_t count, QPointF reference, int options,
@@ -105,18 +105,18 @@ void WmfSession::text(const MetafileBytes &r, size_t stringAt, size_t count, QPo
         for (size_t i = 0; i < count; ++i)
             advances.push_back(r.i16(dxAt + 2 * i));
     }
-    canvas_.text(reference, QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size())), advances, options, box);
+    m_canvas.text(reference, QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size())), advances, options, box);
 }
 
 void WmfSession::bitmap(const MetafileBytes &r, size_t dibAt, QRectF target, QRectF source, uint32_t rop)
 {
     const std::string_view dib = r.slice(dibAt, r.size() - std::min(r.size(), dibAt));
-    canvas_.bitmap(target, dib, 0, source, rop);
+    m_canvas.bitmap(target, dib, 0, source, rop);
 }
 
 void WmfSession::record(uint16_t function, const MetafileBytes &r)
 {
-    MetafileState &s = canvas_.state();
+    MetafileState &s = m_canvas.state();
     switch (function) {
     case SetBkColor: s.backgroundColor = color(r, 0); break;
     case SetBkMode: s.opaqueBackground = p(r, 0) == 2; break;
@@ -134,24 +134,24 @@ void WmfSession::record(uint16_t function, const MetafileBytes &r)
         if (p(r, 0) != 0 && p(r, 2) != 0)
             s.windowExt = QSizeF(s.windowExt.width() * p(r, 3) / p(r, 2), s.windowExt.height() * p(r, 1) / p(r, 0));
         break;
-    case LineTo: canvas_.lineTo(QPointF(p(r, 1), p(r, 0))); break;
-    case MoveTo: canvas_.moveTo(QPointF(p(r, 1), p(r, 0))); break;
-    case ExcludeClipRect: canvas_.clipRect(rect(r, 0), MetafileCanvas::ClipDiff); break;
-    case IntersectClipRect: canvas_.clipRect(rect(r, 0), MetafileCanvas::ClipAnd); break;
-    case Ellipse: canvas_.ellipse(rect(r, 0)); break;
-    case Rectangle: canvas_.rectangle(rect(r, 0)); break;
-    case RoundRect: canvas_.roundRect(rect(r, 2), QSizeF(p(r, 1), p(r, 0))); break;
+    case LineTo: m_canvas.lineTo(QPointF(p(r, 1), p(r, 0))); break;
+    case MoveTo: m_canvas.moveTo(QPointF(p(r, 1), p(r, 0))); break;
+    case ExcludeClipRect: m_canvas.clipRect(rect(r, 0), MetafileCanvas::ClipDiff); break;
+    case IntersectClipRect: m_canvas.clipRect(rect(r, 0), MetafileCanvas::ClipAnd); break;
+    case Ellipse: m_canvas.ellipse(rect(r, 0)); break;
+    case Rectangle: m_canvas.rectangle(rect(r, 0)); break;
+    case RoundRect: m_canvas.roundRect(rect(r, 2), QSizeF(p(r, 1), p(r, 0))); break;
     case Arc: case Pie: case Chord: {
         const MetafileCanvas::ArcKind kind = function == Chord ? MetafileCanvas::ArcKind::Chord
                                              : function == Pie ? MetafileCanvas::ArcKind::Pie
                                                                : MetafileCanvas::ArcKind::Arc;
-        canvas_.arc(kind, rect(r, 4), QPointF(p(r, 3), p(r, 2)), QPointF(p(r, 1), p(r, 0)));
+        m_canvas.arc(kind, rect(r, 4), QPointF(p(r, 3), p(r, 2)), QPointF(p(r, 1), p(r, 0)));
         break;
     }
-    case SaveDc: canvas_.save(); break;
-    case RestoreDc: canvas_.restore(p(r, 0)); break;
-    case Polygon: canvas_.polygons({points(r, 8, static_cast<uint16_t>(p(r, 0)))}); break;
-    case Polyline: canvas_.polyline(points(r, 8, static_cast<uint16_t>(p(r, 0)))); break;
+    case SaveDc: m_canvas.save(); break;
+    case RestoreDc: m_canvas.restore(p(r, 0)); break;
+    case Polygon: m_canvas.polygons({points(r, 8, static_cast<uint16_t>(p(r, 0)))}); break;
+    case Polyline: m_canvas.polyline(points(r, 8, static_cast<uint16_t>(p(r, 0)))); break;
     case PolyPolygon: {
         const size_t count = static_cast<uint16_t>(p(r, 0));
         if (!r.has(8, count * 2))
@@ -167,15 +167,15 @@ void WmfSession::record(uint16_t function, const MetafileBytes &r)
             polygons.push_back(std::move(polygon));
             at += n * 4;
         }
-        canvas_.polygons(polygons);
+        m_canvas.polygons(polygons);
         break;
     }
     case SelectObject: select(static_cast<uint16_t>(p(r, 0))); break;
     case DeleteObject: {
         const uint16_t index = static_cast<uint16_t>(p(r, 0));
-        if (index < objects_.size() && objects_[index].kind != MetafileObject::Kind::Empty) {
-            objects_[index] = MetafileObject();
-            free_.insert(index);
+        if (index < m_objects.size() && m_objects[index].kind != MetafileObject::Kind::Empty) {
+            m_objects[index] = MetafileObject();
+            m_free.insert(index);
         }
         break;
     }
@@ -207,7 +207,7 @@ void WmfSession::record(uint16_t function, const MetafileBytes &r)
         break;
     case DibCreatePatternBrush:
         if (MetafileObject *o = create()) {
-            const QImage pattern = canvas_.bitmap(r.slice(10, r.size() - std::min<size_t>(r.size(), 10)), 0);
+            const QImage pattern = m_canvas.bitmap(r.slice(10, r.size() - std::min<size_t>(r.size(), 10)), 0);
             o->kind = MetafileObject::Kind::Brush;
             o->brush = pattern.isNull() ? QBrush(Qt::gray) : QBrush(pattern);
         }
@@ -243,13 +243,13 @@ void WmfSession::record(uint16_t function, const MetafileBytes &r)
     }
     case DibBitBlt:
         if (r.size() <= 24) // no bitmap: a fill with the brush
-            canvas_.patternFill(QRectF(p(r, 8), p(r, 7), p(r, 6), p(r, 5)), r.u32(6));
+            m_canvas.patternFill(QRectF(p(r, 8), p(r, 7), p(r, 6), p(r, 5)), r.u32(6));
         else
             bitmap(r, 22, QRectF(p(r, 7), p(r, 6), p(r, 5), p(r, 4)), QRectF(p(r, 3), p(r, 2), p(r, 5), p(r, 4)), r.u32(6));
         break;
     case DibStretchBlt:
         if (r.size() <= 28)
-            canvas_.patternFill(QRectF(p(r, 10), p(r, 9), p(r, 8), p(r, 7)), r.u32(6));
+            m_canvas.patternFill(QRectF(p(r, 10), p(r, 9), p(r, 8), p(r, 7)), r.u32(6));
         else
             bitmap(r, 26, QRectF(p(r, 9), p(r, 8), p(r, 7), p(r, 6)), QRectF(p(r, 5), p(r, 4), p(r, 3), p(r, 2)), r.u32(6));
         break;
@@ -259,8 +259,8 @@ void WmfSession::record(uint16_t function, const MetafileBytes &r)
     case SetDibToDev:
         bitmap(r, 24, QRectF(p(r, 8), p(r, 7), p(r, 6), p(r, 5)), QRectF(p(r, 4), p(r, 3), p(r, 6), p(r, 5)), kSrcCopy);
         break;
-    case SetPixel: canvas_.setPixel(QPointF(p(r, 3), p(r, 2)), color(r, 0)); break;
-    case SelectClipRegion: canvas_.setClipRects({}, MetafileCanvas::ClipCopy); break;
+    case SetPixel: m_canvas.setPixel(QPointF(p(r, 3), p(r, 2)), color(r, 0)); break;
+    case SelectClipRegion: m_canvas.setClipRects({}, MetafileCanvas::ClipCopy); break;
     default: break;
     }
 }

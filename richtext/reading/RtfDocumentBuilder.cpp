@@ -13,16 +13,16 @@
 #include <algorithm>
 
 RtfDocumentBuilder::RtfDocumentBuilder(QTextDocument *doc, RtfFormatFactory &formats)
-    : doc_(doc), formats_(formats)
+    : m_doc(doc), m_formats(formats)
 {
-    body_.cursor = QTextCursor(doc);
+    m_body.cursor = QTextCursor(doc);
 }
 
 void RtfDocumentBuilder::closeDeeper(size_t depth)
 {
-    while (open_.size() > depth) {
-        std::unique_ptr<RtfTable> table = std::move(open_.back());
-        open_.pop_back();
+    while (m_open.size() > depth) {
+        std::unique_ptr<RtfTable> table = std::move(m_open.back());
+        m_open.pop_back();
         // Content after the last \row (no \row came) still forms a row.
         if (!table->openCell.items.empty())
             table->openCells.push_back(std::move(table->openCell));
@@ -33,20 +33,20 @@ void RtfDocumentBuilder::closeDeeper(size_t depth)
             row.cells = std::move(table->openCells);
             table->rows.push_back(std::move(row));
         }
-        if (open_.empty()) {
-            emitTable(body_, *table);
+        if (m_open.empty()) {
+            emitTable(m_body, *table);
         } else {
             RtfCellItem item;
             item.table = std::move(table);
-            open_.back()->openCell.items.push_back(std::move(item));
+            m_open.back()->openCell.items.push_back(std::move(item));
         }
     }
 }
 
 void RtfDocumentBuilder::ensureOpen(size_t depth)
 {
-    while (open_.size() < depth)
-        open_.push_back(std::make_unique<RtfTable>());
+    while (m_open.size() < depth)
+        m_open.push_back(std::make_unique<RtfTable>());
 }
 
 void RtfDocumentBuilder::addParagraph(RtfParagraph &paragraph, int depth)
@@ -54,7 +54,7 @@ void RtfDocumentBuilder::addParagraph(RtfParagraph &paragraph, int depth)
     const size_t d = static_cast<size_t>(std::clamp(depth, 0, kMaxDepth));
     closeDeeper(d);
     if (d == 0) {
-        emitParagraph(body_, paragraph);
+        emitParagraph(m_body, paragraph);
         return;
     }
     ensureOpen(d);
@@ -65,14 +65,14 @@ void RtfDocumentBuilder::addParagraph(RtfParagraph &paragraph, int depth)
     QString &text = item.paragraph.text;
     if (text.capacity() > 2 * text.size() + 64)
         text.squeeze();
-    open_[d - 1]->openCell.items.push_back(std::move(item));
+    m_open[d - 1]->openCell.items.push_back(std::move(item));
 }
 
 void RtfDocumentBuilder::endCell(RtfParagraph &&paragraph, int depth)
 {
     const int d = std::clamp(depth, 1, kMaxDepth);
     addParagraph(paragraph, d);
-    RtfTable &table = *open_[static_cast<size_t>(d) - 1];
+    RtfTable &table = *m_open[static_cast<size_t>(d) - 1];
     table.openCells.push_back(std::move(table.openCell));
     table.openCell = RtfCell();
 }
@@ -82,7 +82,7 @@ void RtfDocumentBuilder::endRow(const RtfRowDef &def, int depth)
     const size_t d = static_cast<size_t>(std::clamp(depth, 1, kMaxDepth));
     closeDeeper(d);
     ensureOpen(d);
-    RtfTable &table = *open_[d - 1];
+    RtfTable &table = *m_open[d - 1];
     if (!table.openCell.items.empty()) {
         table.openCells.push_back(std::move(table.openCell));
         table.openCell = RtfCell();
@@ -107,15 +107,15 @@ void RtfDocumentBuilder::addNotes(std::vector<RtfParagraph> &&notes)
     // An empty paragraph that draws a rule of a third of the width.
     RtfParagraph rule;
     rule.para.spaceBefore = 240;
-    emitParagraph(body_, rule);
-    QTextBlockFormat ruleFormat = body_.cursor.blockFormat();
+    emitParagraph(m_body, rule);
+    QTextBlockFormat ruleFormat = m_body.cursor.blockFormat();
     ruleFormat.setProperty(QTextFormat::BlockTrailingHorizontalRulerWidth,
                            QTextLength(QTextLength::PercentageLength, 33));
-    body_.cursor.setBlockFormat(ruleFormat);
-    body_.list = nullptr;
-    body_.wordLists.clear();
+    m_body.cursor.setBlockFormat(ruleFormat);
+    m_body.list = nullptr;
+    m_body.wordLists.clear();
     for (const RtfParagraph &note : notes)
-        emitParagraph(body_, note);
+        emitParagraph(m_body, note);
 }
 
 QTextList *RtfDocumentBuilder::listToJoin(Container &c, const RtfListProps &props, const QTextListFormat &format)
@@ -134,16 +134,16 @@ QTextList *RtfDocumentBuilder::listToJoin(Container &c, const RtfListProps &prop
 
 int RtfDocumentBuilder::addPicture(const QImage &image, double width, double height, const QByteArray &jpeg)
 {
-    if (pictures_.size() >= kMaxPictures)
+    if (m_pictures.size() >= kMaxPictures)
         return -1;
     RtfPicture picture;
-    picture.name = QStringLiteral("%1://%2").arg(QLatin1String(RtfReader::kImageScheme)).arg(pictures_.size() + 1);
+    picture.name = QStringLiteral("%1://%2").arg(QLatin1String(RtfReader::kImageScheme)).arg(m_pictures.size() + 1);
     picture.width = width;
     picture.height = height;
     picture.jpeg = jpeg;
-    doc_->addResource(QTextDocument::ImageResource, QUrl(picture.name), QVariant(image));
-    pictures_.push_back(picture);
-    return static_cast<int>(pictures_.size()) - 1;
+    m_doc->addResource(QTextDocument::ImageResource, QUrl(picture.name), QVariant(image));
+    m_pictures.push_back(picture);
+    return static_cast<int>(m_pictures.size()) - 1;
 }
 
 void RtfDocumentBuilder::emitItems(Container &container, std::vector<RtfCellItem> &items)
@@ -158,9 +158,9 @@ void RtfDocumentBuilder::emitItems(Container &container, std::vector<RtfCellItem
 
 void RtfDocumentBuilder::emitParagraph(Container &c, const RtfParagraph &paragraph)
 {
-    QTextBlockFormat block = formats_.blockFormat(paragraph);
-    const QTextCharFormat mark = formats_.charFormat(paragraph.mark);
-    const QTextListFormat listFormat = formats_.listFormat(paragraph.para.list);
+    QTextBlockFormat block = m_formats.blockFormat(paragraph);
+    const QTextCharFormat mark = m_formats.charFormat(paragraph.mark);
+    const QTextListFormat listFormat = m_formats.listFormat(paragraph.para.list);
     const bool listItem = listFormat.style() != QTextListFormat::ListStyleUndefined;
     bool newList = false;
     if (listItem) {
@@ -192,10 +192,10 @@ void RtfDocumentBuilder::emitParagraph(Container &c, const RtfParagraph &paragra
     const std::vector<RtfRun> &runs = paragraph.runs;
     for (size_t i = 0; i < runs.size(); ++i) {
         const RtfRun &run = runs[i];
-        if (run.image >= 0 && static_cast<size_t>(run.image) < pictures_.size()) {
-            const RtfPicture &picture = pictures_[static_cast<size_t>(run.image)];
+        if (run.image >= 0 && static_cast<size_t>(run.image) < m_pictures.size()) {
+            const RtfPicture &picture = m_pictures[static_cast<size_t>(run.image)];
             QTextImageFormat image;
-            image.merge(formats_.charFormat(run.chars));
+            image.merge(m_formats.charFormat(run.chars));
             image.setName(picture.name);
             image.setWidth(picture.width);
             image.setHeight(picture.height);
@@ -212,15 +212,15 @@ void RtfDocumentBuilder::emitParagraph(Container &c, const RtfParagraph &paragra
                 length += runs[i + 1].length;
                 ++i;
             }
-            const QTextCharFormat format = formats_.charFormat(run.chars);
+            const QTextCharFormat format = m_formats.charFormat(run.chars);
             if (run.begin == 0 && length == paragraph.text.size()) {
                 c.cursor.insertText(paragraph.text, format);
             } else {
                 // Part of the text: copied into a buffer kept for it (a raw view could end
                 // up shared by the document's text and outlive the paragraph).
-                piece_.resize(0);
-                piece_.append(paragraph.text.constData() + run.begin, length);
-                c.cursor.insertText(piece_, format);
+                m_piece.resize(0);
+                m_piece.append(paragraph.text.constData() + run.begin, length);
+                c.cursor.insertText(m_piece, format);
             }
         }
     }

@@ -56,7 +56,7 @@ public:
 
     // Used by the table builder to fill cells.
     void emitItems(Container &container, std::vector<RtfCellItem> &items);
-    RtfFormatFactory &formats() { return formats_; }
+    RtfFormatFactory &formats() { return m_formats; }
 
 private:
     void emitParagraph(Container &container, const RtfParagraph &paragraph);
@@ -66,10 +66,10 @@ private:
     void closeDeeper(size_t depth);
     void ensureOpen(size_t depth);
 
-    QTextDocument *doc_;
-    RtfFormatFactory &formats_;
-    Container body_;
-    std::vector<std::unique_ptr<RtfTable>> open_; // open_[d - 1]: the table at depth d
-    std::vector<RtfPicture> pictures_;
-    QString piece_; // part of a paragraph's text on its way into the document
+    QTextDocument *m_doc;
+    RtfFormatFactory &m_formats;
+    Container m_body;
+    std::vector<std::unique_ptr<RtfTable>> m_open; // m_open[d - 1]: the table at depth d
+    std::vector<RtfPicture> m_pictures;
+    QString m_piece; // part of a paragraph's text on its way into the document
 };

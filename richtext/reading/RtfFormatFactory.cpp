@@ -21,13 +21,13 @@ double twipsToPixels(int twips)
 
 const RtfFormatFactory::Font *RtfFormatFactory::findFont(int id) const
 {
-    auto it = fonts_.find(id);
-    return it == fonts_.end() ? nullptr : &it->second;
+    auto it = m_fonts.find(id);
+    return it == m_fonts.end() ? nullptr : &it->second;
 }
 
 void RtfFormatFactory::useFont(int id)
 {
-    fonts_[id].used = true;
+    m_fonts[id].used = true;
 }
 
 bool RtfFormatFactory::isUsed(int id) const
@@ -46,22 +46,22 @@ int RtfFormatFactory::codePageOf(int fontId) const
 
 void RtfFormatFactory::addColor(const QColor &color)
 {
-    if (colors_.size() < static_cast<size_t>(kMaxColors))
-        colors_.push_back(color);
-    cellCache_.clear();
+    if (m_colors.size() < static_cast<size_t>(kMaxColors))
+        m_colors.push_back(color);
+    m_cellCache.clear();
 }
 
 QColor RtfFormatFactory::color(int index) const
 {
-    if (index < 0 || static_cast<size_t>(index) >= colors_.size())
+    if (index < 0 || static_cast<size_t>(index) >= m_colors.size())
         return QColor();
-    return colors_[static_cast<size_t>(index)];
+    return m_colors[static_cast<size_t>(index)];
 }
 
 int RtfFormatFactory::addLink(const QString &target)
 {
-    links_.push_back(target);
-    return static_cast<int>(links_.size()) - 1;
+    m_links.push_back(target);
+    return static_cast<int>(m_links.size()) - 1;
 }
 
 size_t RtfFormatFactory::PropsHash::operator()(const RtfCharProps &p) const
@@ -76,8 +76,8 @@ size_t RtfFormatFactory::PropsHash::operator()(const RtfCharProps &p) const
 
 QTextCharFormat RtfFormatFactory::charFormat(const RtfCharProps &p)
 {
-    auto it = charCache_.find(p);
-    if (it != charCache_.end())
+    auto it = m_charCache.find(p);
+    if (it != m_charCache.end())
         return it->second;
 
     QTextCharFormat f;
@@ -125,23 +125,23 @@ QTextCharFormat RtfFormatFactory::charFormat(const RtfCharProps &p)
         f.setBackground(bg);
     if (p.lang >= 0)
         f.setProperty(RtfReader::LanguageProperty, p.lang);
-    if (p.link >= 0 && static_cast<size_t>(p.link) < links_.size()) {
+    if (p.link >= 0 && static_cast<size_t>(p.link) < m_links.size()) {
         f.setAnchor(true);
-        f.setAnchorHref(links_[static_cast<size_t>(p.link)]);
+        f.setAnchorHref(m_links[static_cast<size_t>(p.link)]);
     }
-    charCache_.emplace(p, f);
+    m_charCache.emplace(p, f);
     return f;
 }
 
 QTextBlockFormat RtfFormatFactory::blockFormat(const RtfParagraph &paragraph)
 {
-    if (lastBlockValid_ && paragraph.pageBreakBefore == lastPageBreak_ && paragraph.para == lastPara_)
-        return lastBlock_;
-    lastBlock_ = makeBlockFormat(paragraph);
-    lastPara_ = paragraph.para;
-    lastPageBreak_ = paragraph.pageBreakBefore;
-    lastBlockValid_ = true;
-    return lastBlock_;
+    if (m_lastBlockValid && paragraph.pageBreakBefore == m_lastPageBreak && paragraph.para == m_lastPara)
+        return m_lastBlock;
+    m_lastBlock = makeBlockFormat(paragraph);
+    m_lastPara = paragraph.para;
+    m_lastPageBreak = paragraph.pageBreakBefore;
+    m_lastBlockValid = true;
+    return m_lastBlock;
 }
 
 QTextBlockFormat RtfFormatFactory::makeBlockFormat(const RtfParagraph &paragraph) const
@@ -200,12 +200,12 @@ QTextBlockFormat RtfFormatFactory::makeBlockFormat(const RtfParagraph &paragraph
 
 QTextListFormat RtfFormatFactory::listFormat(const RtfListProps &props)
 {
-    if (!lastListValid_ || !(props == lastList_)) {
-        lastListFormat_ = makeListFormat(props);
-        lastList_ = props;
-        lastListValid_ = true;
+    if (!m_lastListValid || !(props == m_lastList)) {
+        m_lastListFormat = makeListFormat(props);
+        m_lastList = props;
+        m_lastListValid = true;
     }
-    return lastListFormat_;
+    return m_lastListFormat;
 }
 
 QTextListFormat RtfFormatFactory::makeListFormat(const RtfListProps &p) const
@@ -281,12 +281,12 @@ void RtfFormatFactory::applyBorder(QTextTableCellFormat &format, int side, const
 QTextTableCellFormat RtfFormatFactory::cellFormat(const RtfRowDef &row, size_t cell, bool firstCell, bool lastCell)
 {
     const CellKey key = cellKey(row, cell, firstCell, lastCell);
-    const auto it = cellCache_.find(key);
-    if (it != cellCache_.end())
+    const auto it = m_cellCache.find(key);
+    if (it != m_cellCache.end())
         return it->second;
-    if (cellCache_.size() >= kMaxCachedCells)
-        cellCache_.clear();
-    return cellCache_.emplace(key, makeCellFormat(key)).first->second;
+    if (m_cellCache.size() >= kMaxCachedCells)
+        m_cellCache.clear();
+    return m_cellCache.emplace(key, makeCellFormat(key)).first->second;
 }
 
 RtfFormatFactory::CellKey RtfFormatFactory::cellKey(const RtfRowDef &row, size_t cell, bool firstCell, bool lastCell)

@@ -26,7 +26,7 @@ public:
 
     int ansiCodePage = 1252;
 
-    Font &font(int id) { return fonts_[id]; }
+    Font &font(int id) { return m_fonts[id]; }
     const Font *findFont(int id) const;
     // A font number as text is read in it: from then on it means what it means now (no
     // font when the table has not named it yet), so that a table entry arriving after the
@@ -34,7 +34,7 @@ public:
     void useFont(int id);
     bool isUsed(int id) const;
     // A table entry was read: formats made before it may name the font differently.
-    void fontsChanged() { charCache_.clear(); }
+    void fontsChanged() { m_charCache.clear(); }
     // The code page that decodes text in the font (see RtfTextDecoder for the symbol fonts).
     int codePageOf(int fontId) const;
 
@@ -63,23 +63,23 @@ private:
     void applyBorder(QTextTableCellFormat &format, int side, const RtfBorder &border) const;
     QTextListFormat makeListFormat(const RtfListProps &props) const;
 
-    std::unordered_map<int, Font> fonts_;
-    std::vector<QColor> colors_;
-    std::vector<QString> links_;
+    std::unordered_map<int, Font> m_fonts;
+    std::vector<QColor> m_colors;
+    std::vector<QString> m_links;
     QTextBlockFormat makeBlockFormat(const RtfParagraph &paragraph) const;
 
-    std::unordered_map<RtfCharProps, QTextCharFormat, PropsHash> charCache_;
+    std::unordered_map<RtfCharProps, QTextCharFormat, PropsHash> m_charCache;
     // A letter's tables use a handful of cell formats; the cache starts over when a text
     // asks for very many, and when the colours they name change.
     static constexpr size_t kMaxCachedCells = 4096;
-    std::map<CellKey, QTextTableCellFormat> cellCache_;
+    std::map<CellKey, QTextTableCellFormat> m_cellCache;
     // Consecutive paragraphs mostly share their list properties (most are no list item).
-    RtfListProps lastList_;
-    bool lastListValid_ = false;
-    QTextListFormat lastListFormat_;
+    RtfListProps m_lastList;
+    bool m_lastListValid = false;
+    QTextListFormat m_lastListFormat;
     // Consecutive paragraphs mostly share their properties.
-    RtfParaProps lastPara_;
-    bool lastPageBreak_ = false;
-    bool lastBlockValid_ = false;
-    QTextBlockFormat lastBlock_;
+    RtfParaProps m_lastPara;
+    bool m_lastPageBreak = false;
+    bool m_lastBlockValid = false;
+    QTextBlockFormat m_lastBlock;
 };

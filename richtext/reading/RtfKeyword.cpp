@@ -11,8 +11,28 @@ const std::unordered_map<std::string_view, RtfKeywordInfo> &table()
 {
     static const std::unordered_map<std::string_view, RtfKeywordInfo> t = [] {
         std::unordered_map<std::string_view, RtfKeywordInfo> m;
-        auto add = [&m](std::string_view name, K k, char16_t c = 0) { m[name] = RtfKeywordInfo{k, c}; };
+        // Each row takes the family set before it.
+        RtfWordFamily family = RtfWordFamily::Document;
+        auto add = [&m, &family](std::string_view name, K k, char16_t c = 0) {
+            m[name] = RtfKeywordInfo{k, c, family};
+        };
         add("rtf", K::Rtf);
+        add("mac", K::Mac);
+        add("pc", K::Pc);
+        add("pca", K::Pca);
+        add("ansi", K::Ansi);
+        add("ansicpg", K::AnsiCodePage);
+        add("deff", K::DefaultFont);
+        add("f", K::Font);
+        add("fcharset", K::FontCharset);
+        add("cpg", K::FontCodePage);
+        add("red", K::Red);
+        add("green", K::Green);
+        add("blue", K::Blue);
+        add("u", K::Unicode);
+        add("uc", K::UnicodeSkip);
+
+        family = RtfWordFamily::Destination;
         add("fonttbl", K::FontTable);
         add("colortbl", K::ColorTable);
         for (std::string_view skip : {"stylesheet", "info", "header", "headerl", "headerr", "headerf", "footer", "footerl",
@@ -45,28 +65,16 @@ const std::unordered_map<std::string_view, RtfKeywordInfo> &table()
         add("listoverridetable", K::ListOverrideTable);
         add("listoverride", K::ListOverride);
         add("footnote", K::Footnote);
+
+        family = RtfWordFamily::List;
         add("listid", K::ListId);
         add("levelnfc", K::LevelNfc);
         add("levelnfcn", K::LevelNfc);
         add("levelstartat", K::LevelStartAt);
+        // Outside a list override table \ls is the paragraph's list (see RtfParser::onListWord).
         add("ls", K::ListOverrideNumber);
-        add("ilvl", K::ListLevelNumber);
-        add("pagebb", K::PageBreakBefore);
-        add("chftn", K::FootnoteMark);
-        add("mac", K::Mac);
-        add("pc", K::Pc);
-        add("pca", K::Pca);
 
-        add("ansi", K::Ansi);
-        add("ansicpg", K::AnsiCodePage);
-        add("deff", K::DefaultFont);
-        add("f", K::Font);
-        add("fcharset", K::FontCharset);
-        add("cpg", K::FontCodePage);
-        add("red", K::Red);
-        add("green", K::Green);
-        add("blue", K::Blue);
-
+        family = RtfWordFamily::Character;
         add("plain", K::Plain);
         add("b", K::Bold);
         add("i", K::Italic);
@@ -98,14 +106,11 @@ const std::unordered_map<std::string_view, RtfKeywordInfo> &table()
         add("cb", K::Background);
         add("chcbpat", K::Background);
         add("lang", K::Lang);
-
-        add("par", K::Par);
         add("line", K::Line);
         add("tab", K::Tab);
-        add("page", K::Page);
-        add("sect", K::Section);
-        add("u", K::Unicode);
-        add("uc", K::UnicodeSkip);
+
+        family = RtfWordFamily::Symbol;
+        add("chftn", K::FootnoteMark);
         add("emdash", K::Char, 0x2014);
         add("endash", K::Char, 0x2013);
         add("bullet", K::Char, 0x2022);
@@ -121,6 +126,10 @@ const std::unordered_map<std::string_view, RtfKeywordInfo> &table()
         add("ltrmark", K::Char, 0x200E);
         add("rtlmark", K::Char, 0x200F);
 
+        family = RtfWordFamily::Paragraph;
+        add("par", K::Par);
+        add("page", K::Page);
+        add("sect", K::Section);
         add("pard", K::Pard);
         add("ql", K::AlignLeft);
         add("qc", K::AlignCenter);
@@ -146,6 +155,8 @@ const std::unordered_map<std::string_view, RtfKeywordInfo> &table()
         add("keep", K::Keep);
         add("rtlpar", K::RtlPar);
         add("ltrpar", K::LtrPar);
+        add("pagebb", K::PageBreakBefore);
+        add("ilvl", K::ListLevelNumber);
 
         add("pnlvlblt", K::PnBullet);
         add("pnlvlbody", K::PnBody);
@@ -163,6 +174,7 @@ const std::unordered_map<std::string_view, RtfKeywordInfo> &table()
         add("pnindent", K::PnIndent);
         add("pnf", K::PnFont);
 
+        family = RtfWordFamily::Table;
         add("trowd", K::RowDefaults);
         add("trgaph", K::RowGap);
         add("trleft", K::RowLeft);
@@ -223,6 +235,7 @@ const std::unordered_map<std::string_view, RtfKeywordInfo> &table()
         add("clpadfb", K::CellPadUnitBottom);
         add("clpadfr", K::CellPadUnitRight);
 
+        family = RtfWordFamily::Picture;
         add("pngblip", K::PngBlip);
         add("jpegblip", K::JpegBlip);
         add("dibitmap", K::DibBitmap);
@@ -255,9 +268,9 @@ public:
     {
         for (const auto &[name, info] : table()) {
             size_t i = hash(name) & kMask;
-            while (!slots_[i].name.empty())
+            while (!m_slots[i].name.empty())
                 i = (i + 1) & kMask;
-            slots_[i] = Slot{name, info};
+            m_slots[i] = Slot{name, info};
         }
     }
 
@@ -266,7 +279,7 @@ public:
         if (name.empty())
             return RtfKeywordInfo();
         for (size_t i = hash(name) & kMask;; i = (i + 1) & kMask) {
-            const Slot &s = slots_[i];
+            const Slot &s = m_slots[i];
             if (s.name.empty())
                 return RtfKeywordInfo();
             if (s.name == name)
@@ -289,7 +302,7 @@ private:
             h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
         return h ^ (h >> 15);
     }
-    Slot slots_[kSize];
+    Slot m_slots[kSize];
 };
 
 } // namespace

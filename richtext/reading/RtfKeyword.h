@@ -41,10 +41,24 @@ enum class RtfKeyword {
     PicScaleY,
 };
 
+// Which part of the reader a control word goes to.
+enum class RtfWordFamily {
+    None,        // an unknown word
+    Document,    // character set, font and colour table entries, Unicode characters: read in every destination
+    Destination, // opens a destination
+    Character,   // character format, \tab and \line
+    Symbol,      // a character given by name, the footnote mark
+    Paragraph,   // paragraph format, paragraph ends, \pn list format
+    List,        // entries of the Word list tables
+    Table,       // row and cell definitions, cell and row ends
+    Picture,     // picture kind and size
+};
+
 struct RtfKeywordInfo
 {
     RtfKeyword keyword = RtfKeyword::Unknown;
     char16_t character = 0; // for Char: the character the word stands for
+    RtfWordFamily family = RtfWordFamily::None;
 };
 
 RtfKeywordInfo rtfKeyword(std::string_view name);

@@ -4,23 +4,23 @@
 
 void RtfListTable::beginList()
 {
-    list_ = List();
+    m_list = List();
 }
 
 void RtfListTable::beginLevel()
 {
-    level_ = Level();
+    m_level = Level();
 }
 
 void RtfListTable::setLevelStart(int start)
 {
-    level_.start = std::clamp(start, 0, 32767);
+    m_level.start = std::clamp(start, 0, 32767);
 }
 
 void RtfListTable::endLevel(const QString &text, int leftIndent, int firstIndent)
 {
-    Level level = level_;
-    level_ = Level();
+    Level level = m_level;
+    m_level = Level();
     level.leftIndent = leftIndent;
     level.firstIndent = firstIndent;
     // The first character counts the characters of the label that follow it.
@@ -42,38 +42,38 @@ void RtfListTable::endLevel(const QString &text, int leftIndent, int firstIndent
         level.before = label.left(first).left(32);
         level.after = label.mid(last + 1).left(32);
     }
-    if (list_.levels.size() < static_cast<size_t>(kLevels))
-        list_.levels.push_back(std::move(level));
+    if (m_list.levels.size() < static_cast<size_t>(kLevels))
+        m_list.levels.push_back(std::move(level));
 }
 
 void RtfListTable::endList()
 {
-    if (lists_.size() < kMaxLists || lists_.count(list_.id)) {
-        list_.levels.shrink_to_fit();
-        lists_[list_.id] = std::move(list_);
+    if (m_lists.size() < kMaxLists || m_lists.count(m_list.id)) {
+        m_list.levels.shrink_to_fit();
+        m_lists[m_list.id] = std::move(m_list);
     }
-    list_ = List();
+    m_list = List();
 }
 
 void RtfListTable::beginOverride()
 {
-    override_ = Override();
+    m_override = Override();
 }
 
 void RtfListTable::endOverride()
 {
-    if (override_.ls > 0 && (overrides_.size() < kMaxOverrides || overrides_.count(override_.ls)))
-        overrides_[override_.ls] = override_.listId;
-    override_ = Override();
+    if (m_override.ls > 0 && (m_overrides.size() < kMaxOverrides || m_overrides.count(m_override.ls)))
+        m_overrides[m_override.ls] = m_override.listId;
+    m_override = Override();
 }
 
 bool RtfListTable::resolve(int ls, int level, RtfListProps &props, int &leftIndent, int &firstIndent) const
 {
-    const auto o = overrides_.find(ls);
-    if (o == overrides_.end())
+    const auto o = m_overrides.find(ls);
+    if (o == m_overrides.end())
         return false;
-    const auto l = lists_.find(o->second);
-    if (l == lists_.end())
+    const auto l = m_lists.find(o->second);
+    if (l == m_lists.end())
         return false;
     const int index = std::clamp(level, 0, kLevels - 1);
     const std::vector<Level> &levels = l->second.levels;

@@ -19,11 +19,11 @@ public:
 
     // {\list ...}: levels in order, then \listid.
     void beginList();
-    void setListId(int id) { list_.id = id; }
+    void setListId(int id) { m_list.id = id; }
     void beginLevel();
     // \levelnfc: 0 decimal, 1 upper roman, 2 lower roman, 3 upper letter, 4 lower letter,
     // 23 bullet, 255 no label; the rest count as decimal.
-    void setLevelFormat(int nfc) { level_.nfc = nfc; }
+    void setLevelFormat(int nfc) { m_level.nfc = nfc; }
     void setLevelStart(int start);
     // text: \leveltext as characters (its first one is the length; 0..8 stand for the
     // numbers of the levels), indents in twips (0 when the level gives none).
@@ -32,8 +32,8 @@ public:
 
     // {\listoverride\listidN ... \lsM}
     void beginOverride();
-    void setOverrideListId(int id) { override_.listId = id; }
-    void setOverrideNumber(int ls) { override_.ls = ls; }
+    void setOverrideListId(int id) { m_override.listId = id; }
+    void setOverrideNumber(int ls) { m_override.ls = ls; }
     void endOverride();
 
     // The list properties of level of list override ls; false when either is unknown or
@@ -63,9 +63,9 @@ private:
         int ls = 0;
     };
 
-    std::map<int, List> lists_;
-    std::map<int, int> overrides_; // \ls -> \listid
-    List list_;
-    Level level_;
-    Override override_;
+    std::map<int, List> m_lists;
+    std::map<int, int> m_overrides; // \ls -> \listid
+    List m_list;
+    Level m_level;
+    Override m_override;
 };

@@ -29,9 +29,9 @@ bool isStructural(char32_t c)
 
 } // namespace
 
-RtfParser::RtfParser(QTextDocument *doc) : builder_(doc, formats_)
+RtfParser::RtfParser(QTextDocument *doc) : m_builder(doc, m_formats)
 {
-    stack_.reserve(64);
+    m_stack.reserve(64);
 }
 
 void RtfParser::parse(std::string_view bytes)
@@ -52,21 +52,21 @@ void RtfParser::parse(std::string_view bytes)
             if (t.type != Type::GroupOpen)
                 continue;
             started = true;
-            stack_.emplace_back();
+            m_stack.emplace_back();
             continue;
         }
-        if (skipUnits_ > 0) {
+        if (m_skipUnits > 0) {
             // Fallback characters after \uN; never past a brace.
             if (t.type == Type::GroupOpen || t.type == Type::GroupClose) {
-                skipUnits_ = 0;
+                m_skipUnits = 0;
             } else if (t.type == Type::Text) {
-                const size_t skip = std::min(t.text.size(), static_cast<size_t>(skipUnits_));
-                skipUnits_ -= static_cast<int>(skip);
+                const size_t skip = std::min(t.text.size(), static_cast<size_t>(m_skipUnits));
+                m_skipUnits -= static_cast<int>(skip);
                 t.text.remove_prefix(skip);
                 if (t.text.empty())
                     continue;
             } else {
-                --skipUnits_;
+                --m_skipUnits;
                 continue;
             }
         }
@@ -84,67 +84,67 @@ void RtfParser::parse(std::string_view bytes)
             onSymbol(t.symbol);
             break;
         case Type::Hex:
-            ignorable_ = false;
+            m_ignorable = false;
             onByte(t.byte);
             break;
         case Type::Text:
-            ignorable_ = false;
+            m_ignorable = false;
             onText(t.text);
             break;
         case Type::Binary:
-            ignorable_ = false;
+            m_ignorable = false;
             onBinary(t.text);
             break;
         case Type::ParagraphBreak:
-            ignorable_ = false;
+            m_ignorable = false;
             if (state().destination == RtfDestination::Normal)
                 endParagraph();
             break;
         case Type::End:
             break;
         }
-        if (stack_.empty())
+        if (m_stack.empty())
             break; // the outermost group closed: trailing bytes are not read
     }
     // A cut-off text: close what is open.
-    overflow_ = 0;
-    while (!stack_.empty())
+    m_overflow = 0;
+    while (!m_stack.empty())
         popGroup();
-    builder_.finish();
-    if (!notes_.empty())
-        builder_.addNotes(std::move(notes_));
+    m_builder.finish();
+    if (!m_notes.empty())
+        m_builder.addNotes(std::move(m_notes));
 }
 
 void RtfParser::pushGroup()
 {
-    ignorable_ = false;
-    if (stack_.size() >= kMaxGroupDepth) {
-        ++overflow_;
+    m_ignorable = false;
+    if (m_stack.size() >= kMaxGroupDepth) {
+        ++m_overflow;
         return;
     }
-    stack_.push_back(stack_.back());
+    m_stack.push_back(m_stack.back());
 }
 
 void RtfParser::popGroup()
 {
-    ignorable_ = false;
-    if (overflow_ > 0) {
-        --overflow_;
+    m_ignorable = false;
+    if (m_overflow > 0) {
+        --m_overflow;
         return;
     }
-    if (stack_.empty())
+    if (m_stack.empty())
         return;
-    if (stack_.size() == 1) {
+    if (m_stack.size() == 1) {
         // The outermost group: its last paragraph needs no \par.
         flushRun();
-        if (!paragraph_.runs.empty())
+        if (!m_paragraph.runs.empty())
             endParagraph();
-        stack_.pop_back();
+        m_stack.pop_back();
         return;
     }
-    const RtfGroupState closing = stack_.back();
-    stack_.pop_back();
-    RtfGroupState &parent = stack_.back();
+    const RtfGroupState closing = m_stack.back();
+    m_stack.pop_back();
+    RtfGroupState &parent = m_stack.back();
     const RtfDestination d = closing.destination;
     if (d == RtfDestination::FontTable) {
         finishFont();
@@ -156,7 +156,7 @@ void RtfParser::popGroup()
     }
     if (closing.listText && !parent.listText && d == RtfDestination::Normal) {
         flushRun();
-        listTextEnd_ = static_cast<int>(paragraph_.runs.size());
+        m_listTextEnd = static_cast<int>(m_paragraph.runs.size());
     }
     if (d == parent.destination)
         return;
@@ -169,7 +169,7 @@ void RtfParser::popGroup()
         break;
     case RtfDestination::PnTextBefore:
     case RtfDestination::PnTextAfter: {
-        QString text = takeDestinationText(formats_.codePageOf(closing.chars.font)).left(32);
+        QString text = takeDestinationText(m_formats.codePageOf(closing.chars.font)).left(32);
         if (d == RtfDestination::PnTextBefore)
             parent.para.list.before = text;
         else
@@ -180,19 +180,19 @@ void RtfParser::popGroup()
         finishFieldInstruction();
         break;
     case RtfDestination::LevelText:
-        levelText_ = destinationText_;
-        levelBytes_ = destinationBytes_;
-        destinationText_.clear();
-        destinationBytes_.clear();
+        m_levelText = m_destinationText;
+        m_levelBytes = m_destinationBytes;
+        m_destinationText.clear();
+        m_destinationBytes.clear();
         break;
     case RtfDestination::ListLevel:
         finishListLevel(closing);
         break;
     case RtfDestination::List:
-        lists_.endList();
+        m_lists.endList();
         break;
     case RtfDestination::ListOverride:
-        lists_.endOverride();
+        m_lists.endOverride();
         break;
     default:
         break;
@@ -212,38 +212,38 @@ void RtfParser::onText(std::string_view text)
     case RtfDestination::Normal:
         if (s.chars.hidden)
             return;
-        highSurrogate_ = 0;
+        m_highSurrogate = 0;
         ensureRun();
-        runBytes_.append(text);
+        m_runBytes.append(text);
         return;
     case RtfDestination::FontTable:
         for (const char c : text) {
             if (c == ';') {
                 finishFont();
-                fontIdValid_ = false;
-            } else if (fontIdValid_ && destinationBytes_.size() < kMaxDestinationBytes) {
-                destinationBytes_.push_back(c);
+                m_fontIdValid = false;
+            } else if (m_fontIdValid && m_destinationBytes.size() < kMaxDestinationBytes) {
+                m_destinationBytes.push_back(c);
             }
         }
         return;
     case RtfDestination::ColorTable:
         for (const char c : text) {
             if (c == ';') {
-                formats_.addColor(colorGiven_ ? QColor(red_, green_, blue_) : QColor());
-                red_ = green_ = blue_ = 0;
-                colorGiven_ = false;
+                m_formats.addColor(m_colorGiven ? QColor(m_red, m_green, m_blue) : QColor());
+                m_red = m_green = m_blue = 0;
+                m_colorGiven = false;
             }
         }
         return;
     case RtfDestination::Picture:
-        picture_.addHex(text);
+        m_picture.addHex(text);
         return;
     case RtfDestination::PnTextBefore:
     case RtfDestination::PnTextAfter:
     case RtfDestination::FieldInstruction:
     case RtfDestination::LevelText:
-        if (destinationBytes_.size() + text.size() <= kMaxDestinationBytes)
-            destinationBytes_.append(text);
+        if (m_destinationBytes.size() + text.size() <= kMaxDestinationBytes)
+            m_destinationBytes.append(text);
         return;
     default:
         return;
@@ -254,8 +254,8 @@ void RtfParser::onByte(uint8_t byte)
 {
     if (state().destination == RtfDestination::LevelText) {
         // A level's label counts its length and marks its numbers with control bytes.
-        if (destinationBytes_.size() < kMaxDestinationBytes)
-            destinationBytes_.push_back(static_cast<char>(byte));
+        if (m_destinationBytes.size() < kMaxDestinationBytes)
+            m_destinationBytes.push_back(static_cast<char>(byte));
         return;
     }
     if (byte < 0x20 && byte != '\t')
@@ -265,29 +265,29 @@ void RtfParser::onByte(uint8_t byte)
     if (s.destination == RtfDestination::Normal) {
         if (s.chars.hidden)
             return;
-        highSurrogate_ = 0;
+        m_highSurrogate = 0;
         ensureRun();
-        runBytes_.push_back(c);
+        m_runBytes.push_back(c);
         return;
     }
     if (s.destination == RtfDestination::FontTable || s.destination == RtfDestination::PnTextBefore
         || s.destination == RtfDestination::PnTextAfter || s.destination == RtfDestination::FieldInstruction) {
-        if ((s.destination != RtfDestination::FontTable || fontIdValid_) && destinationBytes_.size() < kMaxDestinationBytes)
-            destinationBytes_.push_back(c);
+        if ((s.destination != RtfDestination::FontTable || m_fontIdValid) && m_destinationBytes.size() < kMaxDestinationBytes)
+            m_destinationBytes.push_back(c);
     }
 }
 
 void RtfParser::onBinary(std::string_view bytes)
 {
     if (state().destination == RtfDestination::Picture)
-        picture_.addBinary(bytes);
-    else if (state().destination == RtfDestination::Normal && skipUnits_ > 0)
-        --skipUnits_;
+        m_picture.addBinary(bytes);
+    else if (state().destination == RtfDestination::Normal && m_skipUnits > 0)
+        --m_skipUnits;
 }
 
 void RtfParser::onSymbol(char symbol)
 {
-    ignorable_ = symbol == '*';
+    m_ignorable = symbol == '*';
     switch (symbol) {
     case '\\':
     case '{':
@@ -313,8 +313,8 @@ void RtfParser::onSymbol(char symbol)
 
 void RtfParser::onWord(const RtfTokenizer::Token &t)
 {
-    const bool ignorable = ignorable_;
-    ignorable_ = false;
+    const bool ignorable = m_ignorable;
+    m_ignorable = false;
     const RtfKeywordInfo info = rtfKeyword(t.name);
     RtfGroupState &s = state();
     const RtfDestination d = s.destination;
@@ -330,61 +330,110 @@ void RtfParser::onWord(const RtfTokenizer::Token &t)
             s.destination = RtfDestination::Normal;
         return;
     }
+    const RtfKeyword k = info.keyword;
     const int p = t.parameter;
     const bool has = t.hasParameter;
-    switch (info.keyword) {
-    case K::Unknown:
-        return;
+    RtfWordFamily family = info.family;
+    if (d == RtfDestination::Picture) {
+        // Inside a picture every other word describes the picture.
+        if (family != RtfWordFamily::Document)
+            family = RtfWordFamily::Picture;
+    } else if (d == RtfDestination::FontTable || d == RtfDestination::ColorTable) {
+        // The tables hold their entries and destinations, no text.
+        if (family != RtfWordFamily::Document && family != RtfWordFamily::Destination)
+            return;
+    }
+    switch (family) {
+    case RtfWordFamily::None:
+        break;
+    case RtfWordFamily::Document:
+        onDocumentWord(k, p);
+        break;
+    case RtfWordFamily::Destination:
+        onDestinationWord(k);
+        break;
+    case RtfWordFamily::Character:
+        onCharacterWord(k, has, p);
+        break;
+    case RtfWordFamily::Symbol:
+        if (k == K::Char)
+            appendChar(info.character);
+        else
+            appendFootnoteMark();
+        break;
+    case RtfWordFamily::Paragraph:
+        onParagraphWord(k, has, p);
+        break;
+    case RtfWordFamily::List:
+        if (!onListWord(k, p))
+            onParagraphWord(k, has, p);
+        break;
+    case RtfWordFamily::Table:
+        onTableWord(k, p);
+        break;
+    case RtfWordFamily::Picture:
+        // Picture words outside a picture are ignored.
+        if (d == RtfDestination::Picture)
+            onPictureWord(k, p);
+        break;
+    }
+}
+
+void RtfParser::onDocumentWord(RtfKeyword k, int p)
+{
+    RtfGroupState &s = state();
+    const RtfDestination d = s.destination;
+    switch (k) {
     case K::Rtf:
     case K::Ansi:
-        return;
+        break;
     case K::Mac:
-        formats_.ansiCodePage = 10000;
-        return;
+        m_formats.ansiCodePage = 10000;
+        break;
     case K::Pc:
-        formats_.ansiCodePage = 437;
-        return;
+        m_formats.ansiCodePage = 437;
+        break;
     case K::Pca:
-        formats_.ansiCodePage = 850;
-        return;
+        m_formats.ansiCodePage = 850;
+        break;
     case K::AnsiCodePage:
         if (RtfTextDecoder::isSupported(p))
-            formats_.ansiCodePage = p;
-        return;
+            m_formats.ansiCodePage = p;
+        break;
     case K::DefaultFont:
-        defaultFont_ = p;
+        m_defaultFont = p;
         if (s.chars.font < 0)
             s.chars.font = p;
-        return;
+        break;
     case K::Font:
         if (d == RtfDestination::FontTable) {
             finishFont();
             // An entry for a font that text was already read in is skipped (see useFont).
-            fontId_ = p;
-            fontIdValid_ = !formats_.isUsed(p);
-            if (fontIdValid_)
-                formats_.font(p);
+            m_fontId = p;
+            m_fontIdValid = !m_formats.isUsed(p);
+            if (m_fontIdValid)
+                m_formats.font(p);
         } else {
             s.chars.font = p;
         }
-        return;
+        break;
     case K::FontCharset:
-        if (d == RtfDestination::FontTable && fontIdValid_)
-            formats_.font(fontId_).charset = std::clamp(p, 0, 255);
-        return;
+        if (d == RtfDestination::FontTable && m_fontIdValid)
+            m_formats.font(m_fontId).charset = std::clamp(p, 0, 255);
+        break;
     case K::FontCodePage:
-        if (d == RtfDestination::FontTable && fontIdValid_)
-            formats_.font(fontId_).codePage = std::clamp(p, 0, 65535);
-        return;
+        if (d == RtfDestination::FontTable && m_fontIdValid)
+            m_formats.font(m_fontId).codePage = std::clamp(p, 0, 65535);
+        break;
     case K::Red:
     case K::Green:
     case K::Blue:
         if (d == RtfDestination::ColorTable) {
             const int v = std::clamp(p, 0, 255);
-            (info.keyword == K::Red ? red_ : info.keyword == K::Green ? green_ : blue_) = v;
-            colorGiven_ = true;
+            (k == K::Red ? m_red : k == K::Green ? m_green : m_blue) = v;
+            m_colorGiven = true;
         }
-        return;
+        break;
     case K::Unicode:
         if (d == RtfDestination::Normal) {
             if (!s.chars.hidden)
@@ -396,44 +445,14 @@ void RtfParser::onWord(const RtfTokenizer::Token &t)
             if (v > 0 && v < 0x10000 && !(v >= 0xD800 && v < 0xE000))
                 appendDestinationChar(static_cast<char32_t>(v));
         }
-        skipUnits_ = s.unicodeSkip;
-        return;
+        m_skipUnits = s.unicodeSkip;
+        break;
     case K::UnicodeSkip:
         s.unicodeSkip = std::clamp(p, 0, 16);
-        return;
+        break;
     default:
         break;
     }
-    if (d == RtfDestination::Picture) {
-        onPictureWord(info.keyword, p);
-        return;
-    }
-    switch (info.keyword) {
-    case K::FontTable: case K::ColorTable: case K::SkipDestination: case K::Pict: case K::Pn: case K::PnText:
-    case K::PnTextAfter: case K::PnTextBefore: case K::Field: case K::FieldInstruction: case K::FieldResult:
-    case K::ShpPict: case K::NonShpPict: case K::Object: case K::Result: case K::NestTableProps:
-    case K::NonNestTables: case K::ListText: case K::ListTable: case K::List: case K::ListLevel:
-    case K::LevelText: case K::ListOverrideTable: case K::ListOverride: case K::Footnote:
-        onDestinationWord(info.keyword);
-        return;
-    default:
-        break;
-    }
-    if (d == RtfDestination::FontTable || d == RtfDestination::ColorTable)
-        return;
-    if (onListWord(info.keyword, p))
-        return;
-    if (info.keyword == K::FootnoteMark) {
-        appendFootnoteMark();
-        return;
-    }
-    if (info.keyword == K::Char) {
-        appendChar(info.character);
-        return;
-    }
-    onCharacterWord(info.keyword, has, p);
-    onParagraphWord(info.keyword, has, p);
-    onTableWord(info.keyword, p);
 }
 
 void RtfParser::onDestinationWord(RtfKeyword k)
@@ -442,12 +461,12 @@ void RtfParser::onDestinationWord(RtfKeyword k)
     switch (k) {
     case K::FontTable:
         s.destination = RtfDestination::FontTable;
-        fontIdValid_ = false;
+        m_fontIdValid = false;
         break;
     case K::ColorTable:
         s.destination = RtfDestination::ColorTable;
-        colorGiven_ = false;
-        red_ = green_ = blue_ = 0;
+        m_colorGiven = false;
+        m_red = m_green = m_blue = 0;
         break;
     case K::SkipDestination:
     case K::PnText:
@@ -457,7 +476,7 @@ void RtfParser::onDestinationWord(RtfKeyword k)
         break;
     case K::Pict:
         s.destination = RtfDestination::Picture;
-        picture_.reset();
+        m_picture.reset();
         break;
     case K::Pn:
         s.destination = RtfDestination::Pn;
@@ -466,21 +485,21 @@ void RtfParser::onDestinationWord(RtfKeyword k)
     case K::PnTextAfter:
     case K::PnTextBefore:
         s.destination = k == K::PnTextAfter ? RtfDestination::PnTextAfter : RtfDestination::PnTextBefore;
-        destinationBytes_.clear();
-        destinationText_.clear();
+        m_destinationBytes.clear();
+        m_destinationText.clear();
         break;
     case K::Field:
-        fieldLink_ = -1;
+        m_fieldLink = -1;
         break;
     case K::FieldInstruction:
         s.destination = RtfDestination::FieldInstruction;
-        destinationBytes_.clear();
-        destinationText_.clear();
+        m_destinationBytes.clear();
+        m_destinationText.clear();
         break;
     case K::FieldResult:
         s.destination = RtfDestination::Normal;
-        if (fieldLink_ >= 0)
-            s.chars.link = fieldLink_;
+        if (m_fieldLink >= 0)
+            s.chars.link = m_fieldLink;
         break;
     case K::ShpPict:
         s.destination = RtfDestination::Normal;
@@ -492,8 +511,8 @@ void RtfParser::onDestinationWord(RtfKeyword k)
             // paragraph tells whether its list is known.
             flushRun();
             s.listText = true;
-            listTextBegin_ = static_cast<int>(paragraph_.runs.size());
-            listTextEnd_ = -1;
+            m_listTextBegin = static_cast<int>(m_paragraph.runs.size());
+            m_listTextEnd = -1;
         }
         break;
     case K::ListTable:
@@ -502,7 +521,7 @@ void RtfParser::onDestinationWord(RtfKeyword k)
     case K::List:
         if (s.destination == RtfDestination::ListTable) {
             s.destination = RtfDestination::List;
-            lists_.beginList();
+            m_lists.beginList();
         } else {
             s.destination = RtfDestination::Skip;
         }
@@ -510,9 +529,9 @@ void RtfParser::onDestinationWord(RtfKeyword k)
     case K::ListLevel:
         if (s.destination == RtfDestination::List) {
             s.destination = RtfDestination::ListLevel;
-            lists_.beginLevel();
-            levelText_.clear();
-            levelBytes_.clear();
+            m_lists.beginLevel();
+            m_levelText.clear();
+            m_levelBytes.clear();
         } else {
             s.destination = RtfDestination::Skip;
         }
@@ -520,8 +539,8 @@ void RtfParser::onDestinationWord(RtfKeyword k)
     case K::LevelText:
         if (s.destination == RtfDestination::ListLevel) {
             s.destination = RtfDestination::LevelText;
-            destinationBytes_.clear();
-            destinationText_.clear();
+            m_destinationBytes.clear();
+            m_destinationText.clear();
         } else {
             s.destination = RtfDestination::Skip;
         }
@@ -532,7 +551,7 @@ void RtfParser::onDestinationWord(RtfKeyword k)
     case K::ListOverride:
         if (s.destination == RtfDestination::ListOverrideTable) {
             s.destination = RtfDestination::ListOverride;
-            lists_.beginOverride();
+            m_lists.beginOverride();
         } else {
             s.destination = RtfDestination::Skip;
         }
@@ -565,7 +584,7 @@ void RtfParser::onCharacterWord(RtfKeyword k, bool has, int p)
     switch (k) {
     case K::Plain:
         c = RtfCharProps();
-        c.font = defaultFont_;
+        c.font = m_defaultFont;
         break;
     case K::Bold: c.bold = on; break;
     case K::Italic: c.italic = on; break;
@@ -610,7 +629,7 @@ void RtfParser::onParagraphWord(RtfKeyword k, bool has, int p)
         // A page break ends the paragraph (even an empty one); the next one starts the page.
         if (s.destination == RtfDestination::Normal) {
             endParagraph();
-            pageBreakPending_ = pageBreakPending_ || !s.footnote;
+            m_pageBreakPending = m_pageBreakPending || !s.footnote;
         }
         break;
     case K::Pard: {
@@ -669,17 +688,17 @@ void RtfParser::onParagraphWord(RtfKeyword k, bool has, int p)
 void RtfParser::onTableWord(RtfKeyword k, int p)
 {
     RtfGroupState &s = state();
-    RtfRowDef &row = rowDefs_[static_cast<size_t>(defDepth_)];
+    RtfRowDef &row = m_rowDefs[static_cast<size_t>(m_defDepth)];
     auto borderOf = [&](RtfBorder &b) {
-        border_ = &b;
+        m_border = &b;
         b = RtfBorder();
     };
     switch (k) {
     case K::RowDefaults:
-        defDepth_ = s.nestTableProps ? std::clamp(s.para.nestLevel, 2, RtfDocumentBuilder::kMaxDepth) : 1;
-        rowDefs_[static_cast<size_t>(defDepth_)] = RtfRowDef();
-        cellDef_ = RtfCellDef();
-        border_ = nullptr;
+        m_defDepth = s.nestTableProps ? std::clamp(s.para.nestLevel, 2, RtfDocumentBuilder::kMaxDepth) : 1;
+        m_rowDefs[static_cast<size_t>(m_defDepth)] = RtfRowDef();
+        m_cellDef = RtfCellDef();
+        m_border = nullptr;
         break;
     case K::RowGap: row.gap = std::clamp(p, 0, kMaxTwips); break;
     case K::RowLeft: row.left = twips(p); break;
@@ -687,11 +706,11 @@ void RtfParser::onTableWord(RtfKeyword k, int p)
     case K::RowAlignCenter: row.alignment = 1; break;
     case K::RowAlignRight: row.alignment = 2; break;
     case K::CellX:
-        cellDef_.right = twips(p);
+        m_cellDef.right = twips(p);
         if (row.cells.size() < 256)
-            row.cells.push_back(cellDef_);
-        cellDef_ = RtfCellDef();
-        border_ = nullptr;
+            row.cells.push_back(m_cellDef);
+        m_cellDef = RtfCellDef();
+        m_border = nullptr;
         break;
     case K::Cell:
         if (s.destination == RtfDestination::Normal)
@@ -704,12 +723,12 @@ void RtfParser::onTableWord(RtfKeyword k, int p)
     case K::Row:
         // A footnote's cells are read as its paragraphs: its rows end no table of the letter.
         if (s.destination == RtfDestination::Normal && !s.footnote)
-            builder_.endRow(rowDefs_[1], 1);
+            m_builder.endRow(m_rowDefs[1], 1);
         break;
     case K::NestRow:
         if (s.destination == RtfDestination::Normal && !s.footnote) {
             const int depth = std::clamp(s.para.nestLevel, 2, RtfDocumentBuilder::kMaxDepth);
-            builder_.endRow(rowDefs_[static_cast<size_t>(depth)], depth);
+            m_builder.endRow(m_rowDefs[static_cast<size_t>(depth)], depth);
         }
         break;
     case K::RowBorderTop: borderOf(row.borders[0]); break;
@@ -718,26 +737,26 @@ void RtfParser::onTableWord(RtfKeyword k, int p)
     case K::RowBorderRight: borderOf(row.borders[3]); break;
     case K::RowBorderH: borderOf(row.borders[4]); break;
     case K::RowBorderV: borderOf(row.borders[5]); break;
-    case K::CellBorderTop: borderOf(cellDef_.borders[0]); break;
-    case K::CellBorderLeft: borderOf(cellDef_.borders[1]); break;
-    case K::CellBorderBottom: borderOf(cellDef_.borders[2]); break;
-    case K::CellBorderRight: borderOf(cellDef_.borders[3]); break;
-    case K::ParagraphBorder: borderOf(ignoredBorder_); break;
-    case K::BorderSingle: if (border_) border_->style = 1; break;
-    case K::BorderDouble: if (border_) border_->style = 2; break;
-    case K::BorderDotted: if (border_) border_->style = 3; break;
-    case K::BorderDashed: if (border_) border_->style = 4; break;
-    case K::BorderNone: if (border_) border_->style = 0; break;
-    case K::BorderWidth: if (border_) border_->width = std::clamp(p, 0, 1500); break;
-    case K::BorderColor: if (border_) border_->color = std::max(p, 0); break;
-    case K::CellShading: cellDef_.shading = std::max(p, 0); break;
-    case K::CellMergeFirst: cellDef_.mergeFirst = true; break;
-    case K::CellMerge: cellDef_.merged = true; break;
-    case K::CellVMergeFirst: cellDef_.vMergeFirst = true; break;
-    case K::CellVMerge: cellDef_.vMerged = true; break;
-    case K::CellTop: cellDef_.vAlign = 0; break;
-    case K::CellCenter: cellDef_.vAlign = 1; break;
-    case K::CellBottom: cellDef_.vAlign = 2; break;
+    case K::CellBorderTop: borderOf(m_cellDef.borders[0]); break;
+    case K::CellBorderLeft: borderOf(m_cellDef.borders[1]); break;
+    case K::CellBorderBottom: borderOf(m_cellDef.borders[2]); break;
+    case K::CellBorderRight: borderOf(m_cellDef.borders[3]); break;
+    case K::ParagraphBorder: borderOf(m_ignoredBorder); break;
+    case K::BorderSingle: if (m_border) m_border->style = 1; break;
+    case K::BorderDouble: if (m_border) m_border->style = 2; break;
+    case K::BorderDotted: if (m_border) m_border->style = 3; break;
+    case K::BorderDashed: if (m_border) m_border->style = 4; break;
+    case K::BorderNone: if (m_border) m_border->style = 0; break;
+    case K::BorderWidth: if (m_border) m_border->width = std::clamp(p, 0, 1500); break;
+    case K::BorderColor: if (m_border) m_border->color = std::max(p, 0); break;
+    case K::CellShading: m_cellDef.shading = std::max(p, 0); break;
+    case K::CellMergeFirst: m_cellDef.mergeFirst = true; break;
+    case K::CellMerge: m_cellDef.merged = true; break;
+    case K::CellVMergeFirst: m_cellDef.vMergeFirst = true; break;
+    case K::CellVMerge: m_cellDef.vMerged = true; break;
+    case K::CellTop: m_cellDef.vAlign = 0; break;
+    case K::CellCenter: m_cellDef.vAlign = 1; break;
+    case K::CellBottom: m_cellDef.vAlign = 2; break;
     case K::RowPadTop: case K::RowPadLeft: case K::RowPadBottom: case K::RowPadRight:
         row.padding.twips[static_cast<int>(k) - static_cast<int>(K::RowPadTop)] = std::clamp(p, 0, kMaxTwips);
         break;
@@ -745,10 +764,10 @@ void RtfParser::onTableWord(RtfKeyword k, int p)
         row.padding.unit[static_cast<int>(k) - static_cast<int>(K::RowPadUnitTop)] = std::clamp(p, 0, 255);
         break;
     case K::CellPadTop: case K::CellPadLeft: case K::CellPadBottom: case K::CellPadRight:
-        cellDef_.padding.twips[static_cast<int>(k) - static_cast<int>(K::CellPadTop)] = std::clamp(p, 0, kMaxTwips);
+        m_cellDef.padding.twips[static_cast<int>(k) - static_cast<int>(K::CellPadTop)] = std::clamp(p, 0, kMaxTwips);
         break;
     case K::CellPadUnitTop: case K::CellPadUnitLeft: case K::CellPadUnitBottom: case K::CellPadUnitRight:
-        cellDef_.padding.unit[static_cast<int>(k) - static_cast<int>(K::CellPadUnitTop)] = std::clamp(p, 0, 255);
+        m_cellDef.padding.unit[static_cast<int>(k) - static_cast<int>(K::CellPadUnitTop)] = std::clamp(p, 0, 255);
         break;
     default: break;
     }
@@ -757,18 +776,18 @@ void RtfParser::onTableWord(RtfKeyword k, int p)
 void RtfParser::onPictureWord(RtfKeyword k, int p)
 {
     switch (k) {
-    case K::PngBlip: picture_.setKind(RtfPictureReader::Kind::Png); break;
-    case K::JpegBlip: picture_.setKind(RtfPictureReader::Kind::Jpeg); break;
-    case K::DibBitmap: picture_.setKind(RtfPictureReader::Kind::Dib); break;
-    case K::WMetafile: picture_.setKind(RtfPictureReader::Kind::Wmf); break;
-    case K::EmfBlip: picture_.setKind(RtfPictureReader::Kind::Emf); break;
-    case K::OtherPicture: picture_.setKind(RtfPictureReader::Kind::Unknown); break;
-    case K::PicW: picture_.setWidth(p); break;
-    case K::PicH: picture_.setHeight(p); break;
-    case K::PicWGoal: picture_.setGoalWidth(p); break;
-    case K::PicHGoal: picture_.setGoalHeight(p); break;
-    case K::PicScaleX: picture_.setScaleX(p); break;
-    case K::PicScaleY: picture_.setScaleY(p); break;
+    case K::PngBlip: m_picture.setKind(RtfPictureReader::Kind::Png); break;
+    case K::JpegBlip: m_picture.setKind(RtfPictureReader::Kind::Jpeg); break;
+    case K::DibBitmap: m_picture.setKind(RtfPictureReader::Kind::Dib); break;
+    case K::WMetafile: m_picture.setKind(RtfPictureReader::Kind::Wmf); break;
+    case K::EmfBlip: m_picture.setKind(RtfPictureReader::Kind::Emf); break;
+    case K::OtherPicture: m_picture.setKind(RtfPictureReader::Kind::Unknown); break;
+    case K::PicW: m_picture.setWidth(p); break;
+    case K::PicH: m_picture.setHeight(p); break;
+    case K::PicWGoal: m_picture.setGoalWidth(p); break;
+    case K::PicHGoal: m_picture.setGoalHeight(p); break;
+    case K::PicScaleX: m_picture.setScaleX(p); break;
+    case K::PicScaleY: m_picture.setScaleY(p); break;
     case K::SkipDestination: state().destination = RtfDestination::Skip; break;
     default: break;
     }
@@ -777,24 +796,24 @@ void RtfParser::onPictureWord(RtfKeyword k, int p)
 void RtfParser::ensureRun()
 {
     const RtfCharProps &props = state().chars;
-    if (runOpen_ && props == runProps_)
+    if (m_runOpen && props == m_runProps)
         return;
     flushRun();
-    runProps_ = props;
-    formats_.useFont(props.font);
-    runCodePage_ = formats_.codePageOf(props.font);
-    runOpen_ = true;
-    runStart_ = paragraph_.text.size();
+    m_runProps = props;
+    m_formats.useFont(props.font);
+    m_runCodePage = m_formats.codePageOf(props.font);
+    m_runOpen = true;
+    m_runStart = m_paragraph.text.size();
 }
 
 void RtfParser::flushBytes()
 {
-    if (runBytes_.empty())
+    if (m_runBytes.empty())
         return;
-    QString &text = paragraph_.text;
+    QString &text = m_paragraph.text;
     const qsizetype start = text.size();
-    decoder_.decode(runBytes_, runCodePage_, text);
-    runBytes_.clear();
+    m_decoder.decode(m_runBytes, m_runCodePage, text);
+    m_runBytes.clear();
     // Converters may answer bad bytes with control characters; they must not split blocks.
     QChar *p = text.data() + start;
     QChar *end = text.data() + text.size();
@@ -806,17 +825,17 @@ void RtfParser::flushBytes()
 void RtfParser::flushRun()
 {
     flushBytes();
-    const qsizetype end = paragraph_.text.size();
-    if (runOpen_ && end > runStart_) {
+    const qsizetype end = m_paragraph.text.size();
+    if (m_runOpen && end > m_runStart) {
         RtfRun run;
-        run.begin = runStart_;
-        run.length = end - runStart_;
-        run.chars = runProps_;
-        if (paragraph_.runs.capacity() == 0)
-            paragraph_.runs.reserve(4);   // most paragraphs hold a few runs: one allocation
-        paragraph_.runs.push_back(run);
+        run.begin = m_runStart;
+        run.length = end - m_runStart;
+        run.chars = m_runProps;
+        if (m_paragraph.runs.capacity() == 0)
+            m_paragraph.runs.reserve(4);   // most paragraphs hold a few runs: one allocation
+        m_paragraph.runs.push_back(run);
     }
-    runOpen_ = false;
+    m_runOpen = false;
 }
 
 void RtfParser::appendChar(char32_t c)
@@ -832,7 +851,7 @@ void RtfParser::appendChar(char32_t c)
         return;
     ensureRun();
     flushBytes();
-    QString &text = paragraph_.text;
+    QString &text = m_paragraph.text;
     if (c >= 0x10000) {
         text.append(QChar(QChar::highSurrogate(c)));
         text.append(QChar(QChar::lowSurrogate(c)));
@@ -850,16 +869,16 @@ void RtfParser::appendUnicode(int value)
     if (v > 0xFFFF)
         return; // out of range: nothing to show
     if (v >= 0xD800 && v < 0xDC00) {
-        highSurrogate_ = static_cast<char16_t>(v);
+        m_highSurrogate = static_cast<char16_t>(v);
         return;
     }
     if (v >= 0xDC00 && v < 0xE000) {
-        if (highSurrogate_)
-            appendChar(QChar::surrogateToUcs4(highSurrogate_, static_cast<char16_t>(v)));
-        highSurrogate_ = 0;
+        if (m_highSurrogate)
+            appendChar(QChar::surrogateToUcs4(m_highSurrogate, static_cast<char16_t>(v)));
+        m_highSurrogate = 0;
         return;
     }
-    highSurrogate_ = 0;
+    m_highSurrogate = 0;
     appendChar(fromPrivateUse(static_cast<char32_t>(v), state().chars.font));
 }
 
@@ -868,7 +887,7 @@ char32_t RtfParser::fromPrivateUse(char32_t c, int fontId) const
     if (c < 0xF020 || c > 0xF0FF)
         return c;
     // Symbol fonts' characters written as U+F0xx: what the font shows there.
-    const int codePage = formats_.codePageOf(fontId);
+    const int codePage = m_formats.codePageOf(fontId);
     return SymbolCharacters::fromPrivateUse(RtfTextDecoder::symbolFace(codePage), static_cast<char16_t>(c));
 }
 
@@ -887,7 +906,7 @@ void RtfParser::finishParagraph(RtfParagraph &p)
         RtfListProps list;
         int left = 0;
         int first = 0;
-        if (lists_.resolve(a.ls, a.ilvl, list, left, first)) {
+        if (m_lists.resolve(a.ls, a.ilvl, list, left, first)) {
             a.list = list;
             if (a.leftIndent == 0 && a.firstIndent == 0) {
                 a.leftIndent = left;
@@ -898,39 +917,39 @@ void RtfParser::finishParagraph(RtfParagraph &p)
     const bool item = a.list.kind == RtfListKind::Bullet || a.list.kind == RtfListKind::Numbered;
     const int size = static_cast<int>(p.runs.size());
     // Only a closed \listtext group is a label: text after an unclosed one is the paragraph's.
-    if (item && listTextBegin_ >= 0 && listTextEnd_ >= listTextBegin_ && listTextEnd_ <= size)
-        p.runs.erase(p.runs.begin() + listTextBegin_, p.runs.begin() + listTextEnd_);
-    listTextBegin_ = -1;
-    listTextEnd_ = -1;
+    if (item && m_listTextBegin >= 0 && m_listTextEnd >= m_listTextBegin && m_listTextEnd <= size)
+        p.runs.erase(p.runs.begin() + m_listTextBegin, p.runs.begin() + m_listTextEnd);
+    m_listTextBegin = -1;
+    m_listTextEnd = -1;
 }
 
 void RtfParser::resetParagraph()
 {
-    paragraph_.text.resize(0);
-    paragraph_.runs.clear();
-    paragraph_.para = RtfParaProps();
-    paragraph_.mark = RtfCharProps();
-    paragraph_.pageBreakBefore = false;
+    m_paragraph.text.resize(0);
+    m_paragraph.runs.clear();
+    m_paragraph.para = RtfParaProps();
+    m_paragraph.mark = RtfCharProps();
+    m_paragraph.pageBreakBefore = false;
 }
 
 void RtfParser::endParagraph()
 {
     flushRun();
-    RtfParagraph &p = paragraph_;
+    RtfParagraph &p = m_paragraph;
     p.para = state().para;
     p.mark = state().chars;
     finishParagraph(p);
     if (state().footnote) {
         p.para.inTable = false;
         p.para.nestLevel = 0;
-        if (notes_.size() < kMaxNoteParagraphs)
-            notes_.push_back(std::move(p));
+        if (m_notes.size() < kMaxNoteParagraphs)
+            m_notes.push_back(std::move(p));
         resetParagraph();
         return;
     }
-    p.pageBreakBefore = pageBreakPending_ || p.para.pageBreakBefore;
-    pageBreakPending_ = false;
-    builder_.addParagraph(p, paragraphDepth());
+    p.pageBreakBefore = m_pageBreakPending || p.para.pageBreakBefore;
+    m_pageBreakPending = false;
+    m_builder.addParagraph(p, paragraphDepth());
     resetParagraph();
 }
 
@@ -941,81 +960,81 @@ void RtfParser::endCell(int depth)
         return;
     }
     flushRun();
-    RtfParagraph &p = paragraph_;
+    RtfParagraph &p = m_paragraph;
     p.para = state().para;
     p.mark = state().chars;
     p.pageBreakBefore = false;
     finishParagraph(p);
-    builder_.endCell(std::move(p), depth);
+    m_builder.endCell(std::move(p), depth);
     resetParagraph();
 }
 
 void RtfParser::beginFootnote()
 {
-    ++noteNumber_;
+    ++m_noteNumber;
     flushRun();
-    bodyParagraph_ = std::move(paragraph_);
-    paragraph_ = RtfParagraph();
-    bodyListTextBegin_ = listTextBegin_;
-    bodyListTextEnd_ = listTextEnd_;
-    listTextBegin_ = listTextEnd_ = -1;
+    m_bodyParagraph = std::move(m_paragraph);
+    m_paragraph = RtfParagraph();
+    m_bodyListTextBegin = m_listTextBegin;
+    m_bodyListTextEnd = m_listTextEnd;
+    m_listTextBegin = m_listTextEnd = -1;
 }
 
 void RtfParser::endFootnote(const RtfGroupState &noteState)
 {
     // The footnote's last paragraph needs no \par.
     flushRun();
-    if (!paragraph_.runs.empty() && notes_.size() < kMaxNoteParagraphs) {
-        RtfParagraph p = std::move(paragraph_);
+    if (!m_paragraph.runs.empty() && m_notes.size() < kMaxNoteParagraphs) {
+        RtfParagraph p = std::move(m_paragraph);
         p.para = noteState.para;
         p.para.inTable = false;
         p.para.nestLevel = 0;
         p.mark = noteState.chars;
         finishParagraph(p);
-        notes_.push_back(std::move(p));
+        m_notes.push_back(std::move(p));
     }
-    paragraph_ = std::move(bodyParagraph_);
-    bodyParagraph_ = RtfParagraph();
-    listTextBegin_ = bodyListTextBegin_;
-    listTextEnd_ = bodyListTextEnd_;
+    m_paragraph = std::move(m_bodyParagraph);
+    m_bodyParagraph = RtfParagraph();
+    m_listTextBegin = m_bodyListTextBegin;
+    m_listTextEnd = m_bodyListTextEnd;
 }
 
 void RtfParser::appendFootnoteMark()
 {
     // In the text the mark numbers the footnote that follows; in a footnote, its own.
-    const int number = state().footnote ? noteNumber_ : noteNumber_ + 1;
+    const int number = state().footnote ? m_noteNumber : m_noteNumber + 1;
     for (const QChar c : QString::number(number))
         appendChar(c.unicode());
 }
 
 void RtfParser::appendDestinationChar(char32_t c)
 {
-    const int cp = formats_.codePageOf(state().chars.font);
-    destinationText_ += takeDestinationText(cp);
-    if (c < 0x10000 && static_cast<size_t>(destinationText_.size()) < kMaxDestinationBytes)
-        destinationText_.append(QChar(static_cast<char16_t>(c)));
+    const int cp = m_formats.codePageOf(state().chars.font);
+    m_destinationText += takeDestinationText(cp);
+    if (c < 0x10000 && static_cast<size_t>(m_destinationText.size()) < kMaxDestinationBytes)
+        m_destinationText.append(QChar(static_cast<char16_t>(c)));
 }
 
 QString RtfParser::takeDestinationText(int codePage)
 {
-    QString text = destinationText_;
-    decoder_.decode(destinationBytes_, codePage, text);
-    destinationBytes_.clear();
-    destinationText_.clear();
+    QString text = m_destinationText;
+    m_decoder.decode(m_destinationBytes, codePage, text);
+    m_destinationBytes.clear();
+    m_destinationText.clear();
     return text;
 }
 
 void RtfParser::finishFont()
 {
-    if (fontIdValid_)
-        formats_.fontsChanged();
-    if (!fontIdValid_ || (destinationBytes_.empty() && destinationText_.isEmpty()))
+    if (m_fontIdValid)
+        m_formats.fontsChanged();
+    if (!m_fontIdValid || (m_destinationBytes.empty() && m_destinationText.isEmpty()))
         return;
-    int cp = formats_.codePageOf(fontId_);
+    int cp = m_formats.codePageOf(m_fontId);
     if (cp < 0)
-        cp = formats_.ansiCodePage; // a symbol font's name is in the ANSI code page
+        cp = m_formats.ansiCodePage; // a symbol font's name is in the ANSI code page
     const QString name = takeDestinationText(cp).trimmed();
-    RtfFormatFactory::Font &font = formats_.font(fontId_);
+    RtfFormatFactory::Font &font = m_formats.font(m_fontId);
     if (font.name.isEmpty())
         font.name = name;
 }
@@ -1027,18 +1046,18 @@ void RtfParser::finishPicture(const RtfGroupState &pictureState)
         return;
     double width = 0;
     double height = 0;
-    const QImage image = picture_.image(width, height, pictureBudget_);
-    const QByteArray jpeg = picture_.jpegBytes();
-    picture_.reset();
-    const int index = builder_.addPicture(image, width, height, jpeg);
+    const QImage image = m_picture.image(width, height, m_pictureBudget);
+    const QByteArray jpeg = m_picture.jpegBytes();
+    m_picture.reset();
+    const int index = m_builder.addPicture(image, width, height, jpeg);
     if (index < 0)
         return;
     flushRun();
     RtfRun run;
-    run.begin = paragraph_.text.size();
+    run.begin = m_paragraph.text.size();
     run.chars = pictureState.chars;
     run.image = index;
-    paragraph_.runs.push_back(run);
+    m_paragraph.runs.push_back(run);
 }
 
 bool RtfParser::onListWord(RtfKeyword k, int p)
@@ -1047,21 +1066,21 @@ bool RtfParser::onListWord(RtfKeyword k, int p)
     switch (k) {
     case K::ListId:
         if (d == RtfDestination::List)
-            lists_.setListId(p);
+            m_lists.setListId(p);
         else if (d == RtfDestination::ListOverride)
-            lists_.setOverrideListId(p);
+            m_lists.setOverrideListId(p);
         return true;
     case K::LevelNfc:
         if (d == RtfDestination::ListLevel)
-            lists_.setLevelFormat(p);
+            m_lists.setLevelFormat(p);
         return true;
     case K::LevelStartAt:
         if (d == RtfDestination::ListLevel)
-            lists_.setLevelStart(p);
+            m_lists.setLevelStart(p);
         return true;
     case K::ListOverrideNumber:
         if (d == RtfDestination::ListOverride) {
-            lists_.setOverrideNumber(p);
+            m_lists.setOverrideNumber(p);
             return true;
         }
         return false; // a paragraph's \ls
@@ -1074,18 +1093,18 @@ void RtfParser::finishListLevel(const RtfGroupState &levelState)
 {
     // The level's font usually comes after its text: decode the label now.
     const int font = levelState.chars.font;
-    QString text = levelText_;
-    decoder_.decode(levelBytes_, formats_.codePageOf(font), text);
+    QString text = m_levelText;
+    m_decoder.decode(m_levelBytes, m_formats.codePageOf(font), text);
     for (QChar &c : text)
         c = QChar(static_cast<char16_t>(fromPrivateUse(c.unicode(), font)));
-    levelText_.clear();
-    levelBytes_.clear();
-    lists_.endLevel(text, levelState.para.leftIndent, levelState.para.firstIndent);
+    m_levelText.clear();
+    m_levelBytes.clear();
+    m_lists.endLevel(text, levelState.para.leftIndent, levelState.para.firstIndent);
 }
 
 void RtfParser::finishFieldInstruction()
 {
-    const QString inst = takeDestinationText(formats_.ansiCodePage).trimmed();
+    const QString inst = takeDestinationText(m_formats.ansiCodePage).trimmed();
     if (!inst.startsWith(QLatin1String("HYPERLINK"), Qt::CaseInsensitive))
         return;
     QString target = inst.mid(9).trimmed();
@@ -1098,5 +1117,5 @@ void RtfParser::finishFieldInstruction()
         target = target.section(QLatin1Char(' '), 0, 0);
     }
     if (!target.isEmpty())
-        fieldLink_ = formats_.addLink(target);
+        m_fieldLink = m_formats.addLink(target);
 }

@@ -29,7 +29,7 @@ public:
     void parse(std::string_view bytes);
 
 private:
-    RtfGroupState &state() { return stack_.back(); }
+    RtfGroupState &state() { return m_stack.back(); }
 
     void pushGroup();
     void popGroup();
@@ -39,6 +39,8 @@ private:
     void onSymbol(char symbol);
     void onBinary(std::string_view bytes);
 
+    // One handler per RtfWordFamily.
+    void onDocumentWord(RtfKeyword k, int p);
     void onCharacterWord(RtfKeyword k, bool has, int p);
     void onParagraphWord(RtfKeyword k, bool has, int p);
     void onTableWord(RtfKeyword k, int p);
@@ -59,7 +61,7 @@ private:
     void endFootnote(const RtfGroupState &noteState);
     // Resolves the paragraph's Word list and drops its \listtext label when it is a list item.
     void finishParagraph(RtfParagraph &p);
-    // Empties paragraph_ for the next one, keeping the room its text and runs had.
+    // Empties m_paragraph for the next one, keeping the room its text and runs had.
     void resetParagraph();
     void endParagraph();
     void endCell(int depth);
@@ -73,56 +75,56 @@ private:
     void finishFieldInstruction();
     void finishListLevel(const RtfGroupState &levelState);
 
-    RtfFormatFactory formats_;
-    RtfDocumentBuilder builder_;
-    RtfTextDecoder decoder_;
-    RtfPictureReader picture_;
-    qint64 pictureBudget_ = RtfPictureReader::kMaxDocumentPixels; // decoded pixels still allowed
+    RtfFormatFactory m_formats;
+    RtfDocumentBuilder m_builder;
+    RtfTextDecoder m_decoder;
+    RtfPictureReader m_picture;
+    qint64 m_pictureBudget = RtfPictureReader::kMaxDocumentPixels; // decoded pixels still allowed
 
-    std::vector<RtfGroupState> stack_;
-    size_t overflow_ = 0;
-    bool ignorable_ = false;        // \* seen
-    int skipUnits_ = 0;             // fallback units after \u still to skip
-    char16_t highSurrogate_ = 0;
-    int defaultFont_ = -1;
+    std::vector<RtfGroupState> m_stack;
+    size_t m_overflow = 0;
+    bool m_ignorable = false;        // \* seen
+    int m_skipUnits = 0;             // fallback units after \u still to skip
+    char16_t m_highSurrogate = 0;
+    int m_defaultFont = -1;
 
     // Current run and paragraph.
-    RtfCharProps runProps_;
-    int runCodePage_ = 1252;
-    bool runOpen_ = false;
-    qsizetype runStart_ = 0;        // where the open run's text starts in paragraph_.text
-    std::string runBytes_;          // bytes of the open run not yet decoded
-    RtfParagraph paragraph_;        // its text and runs are reused from one paragraph to the next
-    bool pageBreakPending_ = false;
-    int listTextBegin_ = -1;        // runs of paragraph_ read from \listtext
-    int listTextEnd_ = -1;
+    RtfCharProps m_runProps;
+    int m_runCodePage = 1252;
+    bool m_runOpen = false;
+    qsizetype m_runStart = 0;        // where the open run's text starts in m_paragraph.text
+    std::string m_runBytes;          // bytes of the open run not yet decoded
+    RtfParagraph m_paragraph;        // its text and runs are reused from one paragraph to the next
+    bool m_pageBreakPending = false;
+    int m_listTextBegin = -1;        // runs of m_paragraph read from \listtext
+    int m_listTextEnd = -1;
 
     // Word lists.
-    RtfListTable lists_;
-    QString levelText_;             // \leveltext read, bytes not yet decoded
-    std::string levelBytes_;
+    RtfListTable m_lists;
+    QString m_levelText;             // \leveltext read, bytes not yet decoded
+    std::string m_levelBytes;
 
     // Footnotes: their paragraphs are kept apart and placed after the letter.
     static constexpr size_t kMaxNoteParagraphs = 10000;
-    std::vector<RtfParagraph> notes_;
-    RtfParagraph bodyParagraph_;    // the body paragraph the footnote interrupts
-    int bodyListTextBegin_ = -1;
-    int bodyListTextEnd_ = -1;
-    int noteNumber_ = 0;
+    std::vector<RtfParagraph> m_notes;
+    RtfParagraph m_bodyParagraph;    // the body paragraph the footnote interrupts
+    int m_bodyListTextBegin = -1;
+    int m_bodyListTextEnd = -1;
+    int m_noteNumber = 0;
 
     // Destination text.
-    std::string destinationBytes_;
-    QString destinationText_;
-    int fontId_ = -1;               // font table entry being read
-    bool fontIdValid_ = false;
-    int red_ = 0, green_ = 0, blue_ = 0;
-    bool colorGiven_ = false;
-    int fieldLink_ = -1;
+    std::string m_destinationBytes;
+    QString m_destinationText;
+    int m_fontId = -1;               // font table entry being read
+    bool m_fontIdValid = false;
+    int m_red = 0, m_green = 0, m_blue = 0;
+    bool m_colorGiven = false;
+    int m_fieldLink = -1;
 
     // Table definitions per nesting depth.
-    std::array<RtfRowDef, RtfDocumentBuilder::kMaxDepth + 1> rowDefs_;
-    int defDepth_ = 1;
-    RtfCellDef cellDef_;
-    RtfBorder *border_ = nullptr;
-    RtfBorder ignoredBorder_;
+    std::array<RtfRowDef, RtfDocumentBuilder::kMaxDepth + 1> m_rowDefs;
+    int m_defDepth = 1;
+    RtfCellDef m_cellDef;
+    RtfBorder *m_border = nullptr;
+    RtfBorder m_ignoredBorder;
 };

@@ -32,7 +32,7 @@ void RtfPictureReader::reset()
 
 void RtfPictureReader::addHex(std::string_view text)
 {
-    data_.reserve(data_.size() + text.size() / 2);
+    m_data.reserve(m_data.size() + text.size() / 2);
     for (const char ch : text) {
         int v;
         if (ch >= '0' && ch <= '9')
@@ -43,18 +43,18 @@ void RtfPictureReader::addHex(std::string_view text)
             v = ch - 'A' + 10;
         else
             continue;
-        if (nibble_ < 0) {
-            nibble_ = v;
+        if (m_nibble < 0) {
+            m_nibble = v;
         } else {
-            data_.push_back(static_cast<char>(nibble_ << 4 | v));
-            nibble_ = -1;
+            m_data.push_back(static_cast<char>(m_nibble << 4 | v));
+            m_nibble = -1;
         }
     }
 }
 
 void RtfPictureReader::addBinary(std::string_view bytes)
 {
-    data_.append(bytes);
+    m_data.append(bytes);
 }
 
 QString RtfPictureReader::label(Kind kind)
@@ -73,25 +73,25 @@ QString RtfPictureReader::label(Kind kind)
 QImage RtfPictureReader::image(double &width, double &height, qint64 &pixelBudget) const
 {
     QImage image;
-    const std::string_view data(data_);
+    const std::string_view data(m_data);
     const QByteArray bytes = QByteArray::fromRawData(data.data(), static_cast<qsizetype>(data.size()));
     QBuffer buffer;
     buffer.setData(bytes);
     QImageReader reader;
     QSize sourceSize; // of a PNG or JPEG, from its header, before decoding
-    switch (kind_) {
+    switch (m_kind) {
     case Kind::Png:
     case Kind::Jpeg:
         buffer.open(QIODevice::ReadOnly);
         reader.setDevice(&buffer);
-        reader.setFormat(kind_ == Kind::Png ? "png" : "jpeg");
+        reader.setFormat(m_kind == Kind::Png ? "png" : "jpeg");
         sourceSize = reader.size();
         break;
     case Kind::Dib: image = DibImage::decode(data); break;
     case Kind::Wmf: case Kind::Emf: case Kind::Unknown: break;
     }
-    const bool metafile = kind_ == Kind::Wmf || kind_ == Kind::Emf;
-    const MetafileRenderer::Format format = kind_ == Kind::Emf ? MetafileRenderer::Format::Emf : MetafileRenderer::Format::Wmf;
+    const bool metafile = m_kind == Kind::Wmf || m_kind == Kind::Emf;
+    const MetafileRenderer::Format format = m_kind == Kind::Emf ? MetafileRenderer::Format::Emf : MetafileRenderer::Format::Wmf;
     const QSizeF natural = sourceSize.isValid() ? QSizeF(sourceSize)
                            : metafile         ? MetafileRenderer::naturalSize(data, format)
                                               : QSizeF(image.size());
@@ -100,10 +100,10 @@ QImage RtfPictureReader::image(double &width, double &height, qint64 &pixelBudge
             return metafile ? given * 96.0 / 2540.0 : given; // metafiles: HIMETRIC
         return imageSize > 0 ? imageSize : 32;
     };
-    width = goalWidth_ > 0 ? goalWidth_ / RtfReader::kTwipsPerPixel : naturalLength(width_, natural.width());
-    height = goalHeight_ > 0 ? goalHeight_ / RtfReader::kTwipsPerPixel : naturalLength(height_, natural.height());
-    width = std::clamp(width * scaleX_ / 100.0, 1.0, double(kMaxPixels));
-    height = std::clamp(height * scaleY_ / 100.0, 1.0, double(kMaxPixels));
+    width = m_goalWidth > 0 ? m_goalWidth / RtfReader::kTwipsPerPixel : naturalLength(m_width, natural.width());
+    height = m_goalHeight > 0 ? m_goalHeight / RtfReader::kTwipsPerPixel : naturalLength(m_height, natural.height());
+    width = std::clamp(width * m_scaleX / 100.0, 1.0, double(kMaxPixels));
+    height = std::clamp(height * m_scaleY / 100.0, 1.0, double(kMaxPixels));
 
     if (sourceSize.isValid()) {
         const QSize kept = keptSize(sourceSize, QSizeF(width, height));
@@ -130,13 +130,13 @@ QImage RtfPictureReader::image(double &width, double &height, qint64 &pixelBudge
     if (image.isNull()) {
         const QSize shown(static_cast<int>(std::ceil(width)), static_cast<int>(std::ceil(height)));
         if (qint64(shown.width()) * shown.height() <= pixelBudget) {
-            image = MetafileRenderer::placeholder(shown, label(kind_));
+            image = MetafileRenderer::placeholder(shown, label(m_kind));
         } else {
             // Past the budget every picture of a kind shares one small stand-in.
             static QHash<int, QImage> small;
-            QImage &shared = small[static_cast<int>(kind_)];
+            QImage &shared = small[static_cast<int>(m_kind)];
             if (shared.isNull())
-                shared = MetafileRenderer::placeholder(QSize(120, 40), label(kind_));
+                shared = MetafileRenderer::placeholder(QSize(120, 40), label(m_kind));
             image = shared;
             return image;
         }
@@ -156,8 +156,8 @@ QSize RtfPictureReader::keptSize(const QSize &pixels, const QSizeF &shown)
 
 QByteArray RtfPictureReader::jpegBytes() const
 {
-    if (kind_ != Kind::Jpeg)
+    if (m_kind != Kind::Jpeg)
         return {};
-    const QByteArray bytes(data_.data(), static_cast<qsizetype>(data_.size()));
+    const QByteArray bytes(m_data.data(), static_cast<qsizetype>(m_data.size()));
     return JpegPicture::sizeOf(bytes).isValid() ? bytes : QByteArray();
 }

@@ -18,14 +18,14 @@ public:
     static constexpr qint64 kMaxDocumentPixels = 64 * 1024 * 1024;
 
     void reset();
-    void setKind(Kind kind) { kind_ = kind; }
+    void setKind(Kind kind) { m_kind = kind; }
     // \picw \pich \picwgoal \pichgoal \picscalex \picscaley; values are clamped.
-    void setWidth(int v) { width_ = clampSize(v); }
-    void setHeight(int v) { height_ = clampSize(v); }
-    void setGoalWidth(int v) { goalWidth_ = clampSize(v); }
-    void setGoalHeight(int v) { goalHeight_ = clampSize(v); }
-    void setScaleX(int v) { scaleX_ = clampScale(v); }
-    void setScaleY(int v) { scaleY_ = clampScale(v); }
+    void setWidth(int v) { m_width = clampSize(v); }
+    void setHeight(int v) { m_height = clampSize(v); }
+    void setGoalWidth(int v) { m_goalWidth = clampSize(v); }
+    void setGoalHeight(int v) { m_goalHeight = clampSize(v); }
+    void setScaleX(int v) { m_scaleX = clampScale(v); }
+    void setScaleY(int v) { m_scaleY = clampScale(v); }
 
     // Hex digits (anything else is ignored) and \bin data.
     void addHex(std::string_view text);
@@ -52,13 +52,13 @@ private:
     static int clampSize(int v);
     static int clampScale(int v);
 
-    Kind kind_ = Kind::Unknown;
-    int width_ = 0;
-    int height_ = 0;
-    int goalWidth_ = 0;
-    int goalHeight_ = 0;
-    int scaleX_ = 100;
-    int scaleY_ = 100;
-    std::string data_;
-    int nibble_ = -1;
+    Kind m_kind = Kind::Unknown;
+    int m_width = 0;
+    int m_height = 0;
+    int m_goalWidth = 0;
+    int m_goalHeight = 0;
+    int m_scaleX = 100;
+    int m_scaleY = 100;
+    std::string m_data;
+    int m_nibble = -1;
 };

@@ -3,20 +3,21 @@
 #include "richtext/reading/RtfContent.h"
 #include "richtext/reading/RtfDocumentBuilder.h"
 
-// Turns the rows of one RTF table into a QTextTable at the cursor: the columns are the
-// union of all rows' cell boundaries, so rows with different boundaries become spans;
-// \clmgf/\clmrg and \clvmgf/\clvmrg become merged cells.
+class QTextTable;
+class QTextTableFormat;
+class RtfTableGrid;
+
+// Turns the rows of one RTF table into a QTextTable at the cursor, laid out as its
+// RtfTableGrid says: spans for rows with different boundaries, merged cells.
 class RtfTableBuilder
 {
 public:
-    static constexpr int kMaxCellsPerRow = 64;
-    static constexpr int kMaxColumns = 256;
-    static constexpr int kMaxTwips = 31680 * 4; // about 88 inches
-    // Qt creates and lays out every grid cell, at once and without serving events: a grid
-    // larger than this (a letter's tables are far smaller; a few kilobytes of repeated
-    // \row can ask for more) is not built, and its cells' content follows as paragraphs.
-    static constexpr size_t kMaxGridCells = 20000;
-
     // Builds the table at the container's cursor and moves the cursor after it.
     static void build(RtfDocumentBuilder::Container &container, RtfTable &table, RtfDocumentBuilder &builder);
+
+private:
+    static QTextTableFormat tableFormat(const RtfTableGrid &grid);
+    static void spanCells(QTextTable &qtable, const RtfTableGrid &grid);
+    // Each cell's format and content.
+    static void fillCells(QTextTable &qtable, const RtfTableGrid &grid, RtfDocumentBuilder &builder);
 };

@@ -125,17 +125,17 @@ bool RtfTextDecoder::isSupported(int codePage)
 
 const RtfTextDecoder::SingleByte *RtfTextDecoder::singleByte(int codePage)
 {
-    if (lastTable_ && codePage == lastCodePage_)
-        return lastTable_;
-    lastCodePage_ = codePage;
-    lastTable_ = singleByteTable(codePage);
-    return lastTable_;
+    if (m_lastTable && codePage == m_lastCodePage)
+        return m_lastTable;
+    m_lastCodePage = codePage;
+    m_lastTable = singleByteTable(codePage);
+    return m_lastTable;
 }
 
 const RtfTextDecoder::SingleByte *RtfTextDecoder::singleByteTable(int codePage)
 {
-    auto it = singleTables_.find(codePage);
-    if (it != singleTables_.end())
+    auto it = m_singleTables.find(codePage);
+    if (it != m_singleTables.end())
         return it->second.get();
     auto table = std::make_unique<SingleByte>();
     for (int i = 0; i < 128; ++i)
@@ -157,20 +157,20 @@ const RtfTextDecoder::SingleByte *RtfTextDecoder::singleByteTable(int codePage)
         }
     }
     const SingleByte *result = table.get();
-    singleTables_.emplace(codePage, std::move(table));
+    m_singleTables.emplace(codePage, std::move(table));
     return result;
 }
 
 QStringDecoder *RtfTextDecoder::multiByte(int codePage)
 {
-    auto it = multiDecoders_.find(codePage);
-    if (it != multiDecoders_.end())
+    auto it = m_multiDecoders.find(codePage);
+    if (it != m_multiDecoders.end())
         return it->second.get();
     auto decoder = std::make_unique<QStringDecoder>(encodingName(codePage).constData(), QStringDecoder::Flag::Stateless);
     if (!decoder->isValid())
         decoder.reset();
     QStringDecoder *result = decoder.get();
-    multiDecoders_.emplace(codePage, std::move(decoder));
+    m_multiDecoders.emplace(codePage, std::move(decoder));
     return result;
 }
 

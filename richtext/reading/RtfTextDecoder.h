@@ -47,8 +47,8 @@ private:
     const SingleByte *singleByteTable(int codePage);
     QStringDecoder *multiByte(int codePage);
 
-    std::map<int, std::unique_ptr<SingleByte>> singleTables_;
-    int lastCodePage_ = 0;
-    const SingleByte *lastTable_ = nullptr;
-    std::map<int, std::unique_ptr<QStringDecoder>> multiDecoders_;
+    std::map<int, std::unique_ptr<SingleByte>> m_singleTables;
+    int m_lastCodePage = 0;
+    const SingleByte *m_lastTable = nullptr;
+    std::map<int, std::unique_ptr<QStringDecoder>> m_multiDecoders;
 };

@@ -36,86 +36,86 @@ inline bool isSpecial(unsigned char c)
 RtfTokenizer::Token RtfTokenizer::next()
 {
     Token t;
-    const size_t n = data_.size();
+    const size_t n = m_data.size();
     for (;;) {
-        if (pos_ >= n)
+        if (m_pos >= n)
             return t;
-        const unsigned char c = static_cast<unsigned char>(data_[pos_]);
+        const unsigned char c = static_cast<unsigned char>(m_data[m_pos]);
         if (c == '{') {
-            ++pos_;
+            ++m_pos;
             t.type = Type::GroupOpen;
             return t;
         }
         if (c == '}') {
-            ++pos_;
+            ++m_pos;
             t.type = Type::GroupClose;
             return t;
         }
         if (c != '\\') {
             if (isSpecial(c)) { // CR, LF, NUL and other control bytes carry no text
-                ++pos_;
+                ++m_pos;
                 continue;
             }
-            const size_t start = pos_;
-            while (pos_ < n && !isSpecial(static_cast<unsigned char>(data_[pos_])))
-                ++pos_;
+            const size_t start = m_pos;
+            while (m_pos < n && !isSpecial(static_cast<unsigned char>(m_data[m_pos])))
+                ++m_pos;
             t.type = Type::Text;
-            t.text = data_.substr(start, pos_ - start);
+            t.text = m_data.substr(start, m_pos - start);
             return t;
         }
         // A backslash.
-        ++pos_;
-        if (pos_ >= n)
+        ++m_pos;
+        if (m_pos >= n)
             return t;
-        const unsigned char d = static_cast<unsigned char>(data_[pos_]);
+        const unsigned char d = static_cast<unsigned char>(m_data[m_pos]);
         if (isLetter(d)) {
-            const size_t start = pos_;
-            while (pos_ < n && isLetter(static_cast<unsigned char>(data_[pos_])))
-                ++pos_;
-            const size_t length = pos_ - start;
+            const size_t start = m_pos;
+            while (m_pos < n && isLetter(static_cast<unsigned char>(m_data[m_pos])))
+                ++m_pos;
+            const size_t length = m_pos - start;
             t.type = Type::Word;
             if (length <= kMaxWordLength)
-                t.name = data_.substr(start, length);
+                t.name = m_data.substr(start, length);
             bool negative = false;
-            if (pos_ + 1 < n && data_[pos_] == '-' && isDigit(static_cast<unsigned char>(data_[pos_ + 1]))) {
+            if (m_pos + 1 < n && m_data[m_pos] == '-' && isDigit(static_cast<unsigned char>(m_data[m_pos + 1]))) {
                 negative = true;
-                ++pos_;
+                ++m_pos;
             }
-            if (pos_ < n && isDigit(static_cast<unsigned char>(data_[pos_]))) {
+            if (m_pos < n && isDigit(static_cast<unsigned char>(m_data[m_pos]))) {
                 long long value = 0;
-                while (pos_ < n && isDigit(static_cast<unsigned char>(data_[pos_]))) {
+                while (m_pos < n && isDigit(static_cast<unsigned char>(m_data[m_pos]))) {
                     if (value <= INT_MAX)
-                        value = value * 10 + (data_[pos_] - '0');
-                    ++pos_;
+                        value = value * 10 + (m_data[m_pos] - '0');
+                    ++m_pos;
                 }
                 if (value > INT_MAX)
                     value = INT_MAX;
                 t.hasParameter = true;
                 t.parameter = static_cast<int>(negative ? -value : value);
             }
-            if (pos_ < n && data_[pos_] == ' ')
-                ++pos_; // the delimiter belongs to the word
+            if (m_pos < n && m_data[m_pos] == ' ')
+                ++m_pos; // the delimiter belongs to the word
             if (t.name == "bin") {
                 // \binN: N raw bytes, never more than remain.
                 const size_t count = t.parameter > 0 ? static_cast<size_t>(t.parameter) : 0;
-                const size_t take = count < n - pos_ ? count : n - pos_;
+                const size_t take = count < n - m_pos ? count : n - m_pos;
                 t.type = Type::Binary;
-                t.text = data_.substr(pos_, take);
-                pos_ += take;
+                t.text = m_data.substr(m_pos, take);
+                m_pos += take;
             }
             return t;
         }
-        ++pos_;
+        ++m_pos;
         if (d == '\'') {
             int value = 0;
             int digits = 0;
-            while (digits < 2 && pos_ < n) {
-                const int h = hexValue(static_cast<unsigned char>(data_[pos_]));
+            while (digits < 2 && m_pos < n) {
+                const int h = hexValue(static_cast<unsigned char>(m_data[m_pos]));
                 if (h < 0)
                     break;
                 value = value * 16 + h;
                 ++digits;
-                ++pos_;
+                ++m_pos;
             }
             if (digits == 0)
                 continue; // "\'" without hex digits: nothing

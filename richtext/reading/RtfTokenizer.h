@@ -34,12 +34,12 @@ public:
 
     static constexpr size_t kMaxWordLength = 32;
 
-    explicit RtfTokenizer(std::string_view bytes) : data_(bytes) {}
+    explicit RtfTokenizer(std::string_view bytes) : m_data(bytes) {}
 
     Token next();
-    size_t position() const { return pos_; }
+    size_t position() const { return m_pos; }
 
 private:
-    std::string_view data_;
-    size_t pos_ = 0;
+    std::string_view m_data;
+    size_t m_pos = 0;
 };

@@ -16,9 +16,9 @@ QByteArray converterName(int codePage)
 } // namespace
 
 CodePageEncoder::CodePageEncoder(int codePage)
-    : codePage_(codePage)
-    , encoder_(converterName(codePage).constData())
-    , decoder_(converterName(codePage).constData())
+    : m_codePage(codePage)
+    , m_encoder(converterName(codePage).constData())
+    , m_decoder(converterName(codePage).constData())
 {
 }
 
@@ -31,28 +31,28 @@ int CodePageEncoder::codePageOfCharset(int charset)
 
 uint32_t CodePageEncoder::lookUp(char16_t c)
 {
-    if (cache_.empty())
-        cache_.assign(0x10000, kUnknown);
-    uint32_t &slot = cache_[c];
+    if (m_cache.empty())
+        m_cache.assign(0x10000, kUnknown);
+    uint32_t &slot = m_cache[c];
     if (slot != kUnknown)
         return slot;
     slot = kNone;
-    if (!encoder_.isValid() || QChar::isSurrogate(c))
+    if (!m_encoder.isValid() || QChar::isSurrogate(c))
         return slot;
     const QChar ch(c);
-    const QByteArray bytes = encoder_.encode(QStringView(&ch, 1));
-    if (encoder_.hasError()) {
+    const QByteArray bytes = m_encoder.encode(QStringView(&ch, 1));
+    if (m_encoder.hasError()) {
         // The converter keeps its error flag across resets: start a fresh one, or every
         // later character would look unwritable too.
-        encoder_ = QStringEncoder(converterName(codePage_).constData());
+        m_encoder = QStringEncoder(converterName(m_codePage).constData());
         return slot;
     }
-    encoder_.resetState();
+    m_encoder.resetState();
     if (bytes.isEmpty() || bytes.size() > 2)
         return slot;
     // Substitution characters and best-fit mappings do not decode back to c.
-    const QString back = decoder_.decode(bytes);
-    decoder_.resetState();
+    const QString back = m_decoder.decode(bytes);
+    m_decoder.resetState();
     if (back.size() != 1 || back.at(0) != ch)
         return slot;
     uint32_t packed = static_cast<uint32_t>(bytes.size()) << 16;

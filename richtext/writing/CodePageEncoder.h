@@ -13,7 +13,7 @@ class CodePageEncoder
 public:
     explicit CodePageEncoder(int codePage);
 
-    int codePage() const { return codePage_; }
+    int codePage() const { return m_codePage; }
     // Appends the bytes of c to out; false (and nothing appended) when the code page has
     // no exact byte form of c. Only characters of the Basic Multilingual Plane qualify.
     bool append(char32_t c, std::string &out);
@@ -27,8 +27,8 @@ private:
 
     uint32_t lookUp(char16_t c);
 
-    int codePage_;
-    QStringEncoder encoder_;
-    QStringDecoder decoder_;
-    std::vector<uint32_t> cache_; // 1 + (length << 16 | bytes), kNone, or kUnknown
+    int m_codePage;
+    QStringEncoder m_encoder;
+    QStringDecoder m_decoder;
+    std::vector<uint32_t> m_cache; // 1 + (length << 16 | bytes), kNone, or kUnknown
 };

@@ -15,5 +15,5 @@ public:
     void write(RtfOutput &out) const;
 
 private:
-    std::vector<QRgb> colors_;
+    std::vector<QRgb> m_colors;
 };

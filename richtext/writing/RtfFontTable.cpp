@@ -55,17 +55,17 @@ int RtfFontTable::charsetOfFamily(const QString &family)
 
 int RtfFontTable::indexOf(const QString &family, int charset)
 {
-    for (size_t i = 0; i < fonts_.size(); ++i)
-        if (fonts_[i].charset == charset && fonts_[i].family == family)
+    for (size_t i = 0; i < m_fonts.size(); ++i)
+        if (m_fonts[i].charset == charset && m_fonts[i].family == family)
             return static_cast<int>(i);
-    fonts_.push_back({family, charset});
-    return static_cast<int>(fonts_.size()) - 1;
+    m_fonts.push_back({family, charset});
+    return static_cast<int>(m_fonts.size()) - 1;
 }
 
 int RtfFontTable::codePage(int index) const
 {
     // A face the reader takes for a symbol font is written in that font's bytes.
-    const Font &f = fonts_[static_cast<size_t>(index)];
+    const Font &f = m_fonts[static_cast<size_t>(index)];
     const int read = RtfTextDecoder::codePageOfFont(f.family, f.charset, 0, 0);
     return RtfTextDecoder::isSymbol(read) ? read : CodePageEncoder::codePageOfCharset(f.charset);
 }
@@ -74,8 +74,8 @@ void RtfFontTable::write(RtfOutput &out) const
 {
     out.open();
     out.word("fonttbl");
-    for (size_t i = 0; i < fonts_.size(); ++i) {
-        const Font &f = fonts_[i];
+    for (size_t i = 0; i < m_fonts.size(); ++i) {
+        const Font &f = m_fonts[i];
         out.open();
         out.word("f", static_cast<long long>(i));
         out.word(familyWord(f.family, f.charset));

@@ -12,7 +12,7 @@ class RtfFontTable
 public:
     // The index of family with charset, added on first use.
     int indexOf(const QString &family, int charset);
-    int charset(int index) const { return fonts_[static_cast<size_t>(index)].charset; }
+    int charset(int index) const { return m_fonts[static_cast<size_t>(index)].charset; }
     // The code page text in the font is written in: one of RtfTextDecoder's symbol code
     // pages for a face that reads as a symbol font, 0 where the charset names none.
     int codePage(int index) const;
@@ -30,5 +30,5 @@ private:
         QString family;
         int charset;
     };
-    std::vector<Font> fonts_;
+    std::vector<Font> m_fonts;
 };

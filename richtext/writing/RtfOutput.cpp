@@ -6,41 +6,41 @@
 
 void RtfOutput::word(std::string_view name)
 {
-    out_.push_back('\\');
-    out_.append(name);
-    pendingDelimiter_ = true;
+    m_out.push_back('\\');
+    m_out.append(name);
+    m_pendingDelimiter = true;
 }
 
 void RtfOutput::word(std::string_view name, long long value)
 {
-    out_.push_back('\\');
-    out_.append(name);
-    out_.append(std::to_string(value));
-    pendingDelimiter_ = true;
+    m_out.push_back('\\');
+    m_out.append(name);
+    m_out.append(std::to_string(value));
+    m_pendingDelimiter = true;
 }
 
 void RtfOutput::open()
 {
-    out_.push_back('{');
-    pendingDelimiter_ = false;
+    m_out.push_back('{');
+    m_pendingDelimiter = false;
 }
 
 void RtfOutput::close()
 {
-    out_.push_back('}');
-    pendingDelimiter_ = false;
+    m_out.push_back('}');
+    m_pendingDelimiter = false;
 }
 
 void RtfOutput::newline()
 {
-    out_.append("\r\n");
-    pendingDelimiter_ = false;
+    m_out.append("\r\n");
+    m_pendingDelimiter = false;
 }
 
 void RtfOutput::raw(std::string_view bytes)
 {
-    out_.append(bytes);
-    pendingDelimiter_ = false;
+    m_out.append(bytes);
+    m_pendingDelimiter = false;
 }
 
 void RtfOutput::delimitBeforeText(char16_t next)
@@ -48,17 +48,17 @@ void RtfOutput::delimitBeforeText(char16_t next)
     // A letter, digit, hyphen or space would run into the control word before it.
     const bool needed = (next >= u'a' && next <= u'z') || (next >= u'A' && next <= u'Z')
         || (next >= u'0' && next <= u'9') || next == u'-' || next == u' ';
-    if (pendingDelimiter_ && needed) {
-        out_.push_back(' ');
-        pendingDelimiter_ = false;
+    if (m_pendingDelimiter && needed) {
+        m_out.push_back(' ');
+        m_pendingDelimiter = false;
     }
 }
 
 CodePageEncoder &RtfOutput::encoder(int codePage)
 {
-    auto it = encoders_.find(codePage);
-    if (it == encoders_.end())
-        it = encoders_.emplace(codePage, std::make_unique<CodePageEncoder>(codePage)).first;
+    auto it = m_encoders.find(codePage);
+    if (it == m_encoders.end())
+        it = m_encoders.emplace(codePage, std::make_unique<CodePageEncoder>(codePage)).first;
     return *it->second;
 }
 
@@ -77,10 +77,10 @@ void RtfOutput::text(QStringView text, int codePage)
             // its byte, every other (a Latin "H" too) as \uN?, which reads back unchanged.
             const uint8_t b = SymbolCharacters::byteOf(face, c);
             if (b >= 0x80) {
-                out_.append("\\'");
-                out_.push_back(hex[b >> 4]);
-                out_.push_back(hex[b & 15]);
-                pendingDelimiter_ = false;
+                m_out.append("\\'");
+                m_out.push_back(hex[b >> 4]);
+                m_out.push_back(hex[b & 15]);
+                m_pendingDelimiter = false;
                 continue;
             }
             if (b == 0) {
@@ -107,20 +107,20 @@ void RtfOutput::text(QStringView text, int codePage)
         if (c >= 0x20 && c < 0x80) {
             delimitBeforeText(c);
             if (c == u'\\' || c == u'{' || c == u'}')
-                out_.push_back('\\');
-            out_.push_back(static_cast<char>(c));
-            pendingDelimiter_ = false;
+                m_out.push_back('\\');
+            m_out.push_back(static_cast<char>(c));
+            m_pendingDelimiter = false;
             continue;
         }
         bytes.clear();
         if (c >= 0x80 && enc && enc->append(c, bytes)) {
             for (char b : bytes) {
                 const auto u = static_cast<unsigned char>(b);
-                out_.append("\\'");
-                out_.push_back(hex[u >> 4]);
-                out_.push_back(hex[u & 15]);
+                m_out.append("\\'");
+                m_out.push_back(hex[u >> 4]);
+                m_out.push_back(hex[u & 15]);
             }
-            pendingDelimiter_ = false;
+            m_pendingDelimiter = false;
             continue;
         }
         unicode(c);
@@ -131,8 +131,8 @@ void RtfOutput::unicode(char16_t c)
 {
     // A Unicode word with a '?' for readers without Unicode; characters above the BMP go
     // as their two surrogates, as the control writes them.
-    out_.append("\\u");
-    out_.append(std::to_string(c >= 0x8000 ? static_cast<int>(c) - 65536 : static_cast<int>(c)));
-    out_.push_back('?');
-    pendingDelimiter_ = false;
+    m_out.append("\\u");
+    m_out.append(std::to_string(c >= 0x8000 ? static_cast<int>(c) - 65536 : static_cast<int>(c)));
+    m_out.push_back('?');
+    m_pendingDelimiter = false;
 }

@@ -29,14 +29,14 @@ public:
     // character, else \uN?). Tabs become \tab, line separators \line.
     void text(QStringView text, int codePage);
 
-    std::string &bytes() { return out_; }
+    std::string &bytes() { return m_out; }
 
 private:
     void delimitBeforeText(char16_t next);
     void unicode(char16_t c);
     CodePageEncoder &encoder(int codePage);
 
-    std::string out_;
-    bool pendingDelimiter_ = false;
-    std::map<int, std::unique_ptr<CodePageEncoder>> encoders_;
+    std::string m_out;
+    bool m_pendingDelimiter = false;
+    std::map<int, std::unique_ptr<CodePageEncoder>> m_encoders;
 };

@@ -93,7 +93,7 @@ bool RtfWriter::ParaState::operator==(const ParaState &o) const
 }
 
 RtfWriter::RtfWriter(const QTextDocument &doc)
-    : doc_(doc)
+    : m_doc(doc)
 {
 }
 
@@ -106,20 +106,20 @@ std::string RtfWriter::write(const QTextDocument &doc)
 std::string RtfWriter::run()
 {
     // \f0 is the document's default font, as \deff0 says.
-    const QString defaultFamily = doc_.defaultFont().family();
-    fonts_.indexOf(defaultFamily, RtfFontTable::charsetOfFamily(defaultFamily));
-    writeFrame(doc_.rootFrame(), 0);
+    const QString defaultFamily = m_doc.defaultFont().family();
+    m_fonts.indexOf(defaultFamily, RtfFontTable::charsetOfFamily(defaultFamily));
+    writeFrame(m_doc.rootFrame(), 0);
 
     RtfOutput head;
     head.raw("{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033");
-    fonts_.write(head);
+    m_fonts.write(head);
     head.newline();
-    colors_.write(head);
+    m_colors.write(head);
     head.newline();
     writeListTable(head);
     head.raw("\\viewkind4\\uc1\\pard");
     std::string out = std::move(head.bytes());
-    out.append(body_.bytes());
+    out.append(m_body.bytes());
     out.append("}\r\n");
     return out;
 }
@@ -140,7 +140,7 @@ void RtfWriter::writeFrame(QTextFrame *frame, int depth)
 
 RtfWriter::CharState RtfWriter::charState(const QTextCharFormat &format)
 {
-    const QFont defaultFont = doc_.defaultFont();
+    const QFont defaultFont = m_doc.defaultFont();
     CharState s;
     QString family;
     const QVariant families = format.property(QTextFormat::FontFamilies);
@@ -152,7 +152,7 @@ RtfWriter::CharState RtfWriter::charState(const QTextCharFormat &format)
         family = defaultFont.family();
     const QVariant charsetHint = format.property(RtfReader::CharsetProperty);
     const int charset = charsetHint.isValid() ? charsetHint.toInt() : RtfFontTable::charsetOfFamily(family);
-    s.font = fonts_.indexOf(family, charset);
+    s.font = m_fonts.indexOf(family, charset);
     // Pasted HTML may size fonts in pixels: 96 of them to the inch, 72 points.
     qreal points = format.hasProperty(QTextFormat::FontPointSize) ? format.fontPointSize()
         : format.hasProperty(QTextFormat::FontPixelSize)          ? format.intProperty(QTextFormat::FontPixelSize) * 0.75
@@ -168,9 +168,9 @@ RtfWriter::CharState RtfWriter::charState(const QTextCharFormat &format)
     if (s.underline == QTextCharFormat::NoUnderline && format.fontUnderline())
         s.underline = QTextCharFormat::SingleUnderline;
     if (format.foreground().style() != Qt::NoBrush)
-        s.color = colors_.indexOf(format.foreground().color());
+        s.color = m_colors.indexOf(format.foreground().color());
     if (format.background().style() != Qt::NoBrush)
-        s.highlight = colors_.indexOf(format.background().color());
+        s.highlight = m_colors.indexOf(format.background().color());
     s.vertical = format.verticalAlignment();
     if (s.vertical != QTextCharFormat::AlignSuperScript && s.vertical != QTextCharFormat::AlignSubScript)
         s.vertical = QTextCharFormat::AlignNormal;
@@ -188,66 +188,66 @@ void RtfWriter::applyChar(const QTextCharFormat &format, int formatIndex)
     // Equal formats share an index in the document: each is worked out once.
     CharState s;
     if (formatIndex >= 0) {
-        auto it = charCache_.find(formatIndex);
-        if (it == charCache_.end())
-            it = charCache_.emplace(formatIndex, charState(format)).first;
+        auto it = m_charCache.find(formatIndex);
+        if (it == m_charCache.end())
+            it = m_charCache.emplace(formatIndex, charState(format)).first;
         s = it->second;
     } else {
         s = charState(format);
     }
-    CharState &c = char_;
+    CharState &c = m_char;
     if (s.font != c.font)
-        body_.word("f", s.font);
+        m_body.word("f", s.font);
     if (s.halfPoints != c.halfPoints)
-        body_.word("fs", s.halfPoints);
+        m_body.word("fs", s.halfPoints);
     if (s.color != c.color)
-        body_.word("cf", s.color);
+        m_body.word("cf", s.color);
     if (s.highlight != c.highlight)
-        body_.word("highlight", s.highlight);
+        m_body.word("highlight", s.highlight);
     if (s.bold != c.bold)
-        s.bold ? body_.word("b") : body_.word("b", 0);
+        s.bold ? m_body.word("b") : m_body.word("b", 0);
     if (s.italic != c.italic)
-        s.italic ? body_.word("i") : body_.word("i", 0);
+        s.italic ? m_body.word("i") : m_body.word("i", 0);
     if (s.underline != c.underline) {
         switch (s.underline) {
-        case QTextCharFormat::NoUnderline: body_.word("ulnone"); break;
-        case QTextCharFormat::DashUnderline: body_.word("uldash"); break;
-        case QTextCharFormat::DotLine: body_.word("uld"); break;
-        case QTextCharFormat::DashDotLine: body_.word("uldashd"); break;
-        case QTextCharFormat::DashDotDotLine: body_.word("uldashdd"); break;
-        case QTextCharFormat::WaveUnderline: body_.word("ulwave"); break;
-        default: body_.word("ul"); break;
+        case QTextCharFormat::NoUnderline: m_body.word("ulnone"); break;
+        case QTextCharFormat::DashUnderline: m_body.word("uldash"); break;
+        case QTextCharFormat::DotLine: m_body.word("uld"); break;
+        case QTextCharFormat::DashDotLine: m_body.word("uldashd"); break;
+        case QTextCharFormat::DashDotDotLine: m_body.word("uldashdd"); break;
+        case QTextCharFormat::WaveUnderline: m_body.word("ulwave"); break;
+        default: m_body.word("ul"); break;
         }
     }
     if (s.strike != c.strike)
-        s.strike ? body_.word("strike") : body_.word("strike", 0);
+        s.strike ? m_body.word("strike") : m_body.word("strike", 0);
     if (s.vertical != c.vertical) {
         if (s.vertical == QTextCharFormat::AlignSuperScript)
-            body_.word("super");
+            m_body.word("super");
         else if (s.vertical == QTextCharFormat::AlignSubScript)
-            body_.word("sub");
+            m_body.word("sub");
         else
-            body_.word("nosupersub");
+            m_body.word("nosupersub");
     }
     if (s.baseline != c.baseline) {
         if (s.baseline > 0)
-            body_.word("up", s.baseline);
+            m_body.word("up", s.baseline);
         else if (s.baseline < 0)
-            body_.word("dn", -s.baseline);
+            m_body.word("dn", -s.baseline);
         else
-            body_.word(c.baseline > 0 ? "up" : "dn", 0);
+            m_body.word(c.baseline > 0 ? "up" : "dn", 0);
     }
     if (s.lang != c.lang)
-        body_.word("lang", s.lang);
+        m_body.word("lang", s.lang);
     if (s.caps != c.caps) {
         if (c.caps == QFont::AllUppercase)
-            body_.word("caps", 0);
+            m_body.word("caps", 0);
         else if (c.caps == QFont::SmallCaps)
-            body_.word("scaps", 0);
+            m_body.word("scaps", 0);
         if (s.caps == QFont::AllUppercase)
-            body_.word("caps");
+            m_body.word("caps");
         else if (s.caps == QFont::SmallCaps)
-            body_.word("scaps");
+            m_body.word("scaps");
     }
     c = s;
 }
@@ -256,16 +256,16 @@ RtfWriter::ParaState RtfWriter::paraState(const QTextBlock &block, int depth)
 {
     // The format's part is worked out once per distinct block format.
     const int index = block.blockFormatIndex();
-    auto cached = paraCache_.find(index);
-    if (cached == paraCache_.end())
-        cached = paraCache_.emplace(index, formatParaState(block.blockFormat())).first;
+    auto cached = m_paraCache.find(index);
+    if (cached == m_paraCache.end())
+        cached = m_paraCache.emplace(index, formatParaState(block.blockFormat())).first;
     ParaState s = cached->second;
     s.depth = depth;
     s.list = block.textList();
     if (s.list) {
         // The list's own indentation steps are part of the paragraph's left indent; the
         // marker hangs in the first-line indent.
-        s.left += toTwips(s.list->format().indent() * doc_.indentWidth());
+        s.left += toTwips(s.list->format().indent() * m_doc.indentWidth());
         if (s.first == 0)
             s.first = kListHangingTwips;
     }
@@ -282,7 +282,7 @@ RtfWriter::ParaState RtfWriter::formatParaState(const QTextBlockFormat &f) const
         s.align = (a & Qt::AlignAbsolute) || f.layoutDirection() != Qt::RightToLeft ? 2 : 0;
     else if (a & Qt::AlignJustify)
         s.align = 3;
-    s.left = toTwips(f.leftMargin() + f.indent() * doc_.indentWidth());
+    s.left = toTwips(f.leftMargin() + f.indent() * m_doc.indentWidth());
     s.right = toTwips(f.rightMargin());
     s.first = toTwips(f.textIndent());
     s.before = toTwips(f.topMargin());
@@ -321,62 +321,62 @@ RtfWriter::ParaState RtfWriter::formatParaState(const QTextBlockFormat &f) const
 void RtfWriter::writeListDestination(const QTextList *list)
 {
     const QTextListFormat lf = list->format();
-    body_.open();
-    body_.word("*");
-    body_.word("pn");
+    m_body.open();
+    m_body.word("*");
+    m_body.word("pn");
     switch (lf.style()) {
     case QTextListFormat::ListDecimal:
     case QTextListFormat::ListLowerAlpha:
     case QTextListFormat::ListUpperAlpha:
     case QTextListFormat::ListLowerRoman:
     case QTextListFormat::ListUpperRoman: {
-        body_.word("pnlvlbody");
-        body_.word("pnf", 0);
-        body_.word("pnindent", 0);
+        m_body.word("pnlvlbody");
+        m_body.word("pnf", 0);
+        m_body.word("pnindent", 0);
         const QVariant start = lf.property(RtfReader::ListStartProperty);
-        body_.word("pnstart", start.isValid() ? start.toInt() : 1);
+        m_body.word("pnstart", start.isValid() ? start.toInt() : 1);
         switch (lf.style()) {
-        case QTextListFormat::ListLowerAlpha: body_.word("pnlcltr"); break;
-        case QTextListFormat::ListUpperAlpha: body_.word("pnucltr"); break;
-        case QTextListFormat::ListLowerRoman: body_.word("pnlcrm"); break;
-        case QTextListFormat::ListUpperRoman: body_.word("pnucrm"); break;
-        default: body_.word("pndec"); break;
+        case QTextListFormat::ListLowerAlpha: m_body.word("pnlcltr"); break;
+        case QTextListFormat::ListUpperAlpha: m_body.word("pnucltr"); break;
+        case QTextListFormat::ListLowerRoman: m_body.word("pnlcrm"); break;
+        case QTextListFormat::ListUpperRoman: m_body.word("pnucrm"); break;
+        default: m_body.word("pndec"); break;
         }
         if (!lf.numberPrefix().isEmpty()) {
-            body_.open();
-            body_.word("pntxtb");
-            body_.text(lf.numberPrefix(), 1252);
-            body_.close();
+            m_body.open();
+            m_body.word("pntxtb");
+            m_body.text(lf.numberPrefix(), 1252);
+            m_body.close();
         }
         const QString suffix = lf.hasProperty(QTextFormat::ListNumberSuffix) ? lf.numberSuffix() : QStringLiteral(".");
         if (!suffix.isEmpty()) {
-            body_.open();
-            body_.word("pntxta");
-            body_.text(suffix, 1252);
-            body_.close();
+            m_body.open();
+            m_body.word("pntxta");
+            m_body.text(suffix, 1252);
+            m_body.close();
         }
         break;
     }
     default: {
         const BulletMark mark = bulletMark(lf.style());
-        body_.word("pnlvlblt");
-        body_.word("pnf", mark.font);
-        body_.word("pnindent", 0);
-        body_.open();
-        body_.word("pntxtb");
-        body_.raw(mark.bytes);
-        body_.close();
+        m_body.word("pnlvlblt");
+        m_body.word("pnf", mark.font);
+        m_body.word("pnindent", 0);
+        m_body.open();
+        m_body.word("pntxtb");
+        m_body.raw(mark.bytes);
+        m_body.close();
         break;
     }
     }
-    body_.close();
+    m_body.close();
 }
 
 int RtfWriter::listNumber(const QTextList *list)
 {
-    const auto [it, added] = listNumbers_.try_emplace(list, static_cast<int>(lists_.size()) + 1);
+    const auto [it, added] = m_listNumbers.try_emplace(list, static_cast<int>(m_lists.size()) + 1);
     if (added)
-        lists_.push_back(list);
+        m_lists.push_back(list);
     return it->second;
 }
 
@@ -384,13 +384,13 @@ void RtfWriter::writeListTable(RtfOutput &out)
 {
     // One single-level list per QTextList, and an override \lsN naming it, as Word
     // writes its lists: its items stay one list across the paragraphs between them.
-    if (lists_.empty())
+    if (m_lists.empty())
         return;
     out.open();
     out.word("*");
     out.word("listtable");
-    for (size_t i = 0; i < lists_.size(); ++i) {
-        const QTextListFormat lf = lists_[i]->format();
+    for (size_t i = 0; i < m_lists.size(); ++i) {
+        const QTextListFormat lf = m_lists[i]->format();
         out.open();
         out.word("list");
         out.word("listtemplateid", static_cast<long long>(i) + 1);
@@ -449,7 +449,7 @@ void RtfWriter::writeListTable(RtfOutput &out)
         out.raw(";");
         out.close();
         out.word("f", font);
-        const int left = lists_[i]->count() > 0 ? toTwips(lists_[i]->item(0).blockFormat().leftMargin()) : 0;
+        const int left = m_lists[i]->count() > 0 ? toTwips(m_lists[i]->item(0).blockFormat().leftMargin()) : 0;
         out.word("fi", kListHangingTwips);
         out.word("li", left);
         out.close();
@@ -460,7 +460,7 @@ void RtfWriter::writeListTable(RtfOutput &out)
     out.open();
     out.word("*");
     out.word("listoverridetable");
-    for (size_t i = 0; i < lists_.size(); ++i) {
+    for (size_t i = 0; i < m_lists.size(); ++i) {
         out.open();
         out.word("listoverride");
         out.word("listid", static_cast<long long>(i) + 1);
@@ -477,10 +477,10 @@ RtfWriter::BulletMark RtfWriter::bulletMark(int style)
     // The marks Word gives its bullet levels: a Symbol dot, a Courier New "o", a
     // Wingdings square.
     if (style == QTextListFormat::ListCircle)
-        return {fonts_.indexOf(QStringLiteral("Courier New"), 0), " o"}; // the space ends the control word
+        return {m_fonts.indexOf(QStringLiteral("Courier New"), 0), " o"}; // the space ends the control word
     if (style == QTextListFormat::ListSquare)
-        return {fonts_.indexOf(QStringLiteral("Wingdings"), 2), "\\'a7"};
-    return {fonts_.indexOf(QStringLiteral("Symbol"), 2), "\\'b7"};
+        return {m_fonts.indexOf(QStringLiteral("Wingdings"), 2), "\\'a7"};
+    return {m_fonts.indexOf(QStringLiteral("Symbol"), 2), "\\'b7"};
 }
 
 void RtfWriter::writeListText(const QTextBlock &block)
@@ -488,76 +488,76 @@ void RtfWriter::writeListText(const QTextBlock &block)
     // The marker as text, for readers that do not number themselves; the list draws its
     // own marker, so readers drop this group.
     const QTextList *list = block.textList();
-    body_.open();
-    body_.word("pntext");
+    m_body.open();
+    m_body.word("pntext");
     switch (list->format().style()) {
     case QTextListFormat::ListDecimal:
     case QTextListFormat::ListLowerAlpha:
     case QTextListFormat::ListUpperAlpha:
     case QTextListFormat::ListLowerRoman:
     case QTextListFormat::ListUpperRoman:
-        body_.word("f", 0);
-        body_.text(list->itemText(block), 1252);
+        m_body.word("f", 0);
+        m_body.text(list->itemText(block), 1252);
         break;
     default: {
         const BulletMark mark = bulletMark(list->format().style());
-        body_.word("f", mark.font);
-        body_.raw(mark.bytes);
+        m_body.word("f", mark.font);
+        m_body.raw(mark.bytes);
         break;
     }
     }
-    body_.word("tab");
-    body_.close();
+    m_body.word("tab");
+    m_body.close();
 }
 
 void RtfWriter::applyParagraph(const ParaState &s, const QTextBlock *block)
 {
     const ParaState defaults;
-    if (!(s == para_) || (headerPard_ && !(s == defaults))) {
-        if (!headerPard_ || !(para_ == defaults))
-            body_.word("pard");
+    if (!(s == m_para) || (m_headerPard && !(s == defaults))) {
+        if (!m_headerPard || !(m_para == defaults))
+            m_body.word("pard");
         if (s.depth >= 1)
-            body_.word("intbl");
+            m_body.word("intbl");
         if (s.depth >= 2)
-            body_.word("itap", s.depth);
+            m_body.word("itap", s.depth);
         if (s.list) {
             // The \pn form for readers that know only that one, the list's \ls for the others.
             writeListDestination(s.list);
-            body_.word("ls", listNumber(s.list));
+            m_body.word("ls", listNumber(s.list));
         }
         if (s.rtl)
-            body_.word("rtlpar");
+            m_body.word("rtlpar");
         if (s.keep)
-            body_.word("keep");
+            m_body.word("keep");
         if (s.first)
-            body_.word("fi", s.first);
+            m_body.word("fi", s.first);
         if (s.left)
-            body_.word("li", s.left);
+            m_body.word("li", s.left);
         if (s.right)
-            body_.word("ri", s.right);
+            m_body.word("ri", s.right);
         if (s.before)
-            body_.word("sb", s.before);
+            m_body.word("sb", s.before);
         if (s.after)
-            body_.word("sa", s.after);
+            m_body.word("sa", s.after);
         if (s.lineSpacing) {
-            body_.word("sl", s.lineSpacing);
-            body_.word("slmult", s.lineMult);
+            m_body.word("sl", s.lineSpacing);
+            m_body.word("slmult", s.lineMult);
         }
         for (const auto &tab : s.tabs) {
             static const char *kinds[] = {nullptr, "tqc", "tqr", "tqdec"};
             if (tab.second > 0)
-                body_.word(kinds[tab.second]);
-            body_.word("tx", tab.first);
+                m_body.word(kinds[tab.second]);
+            m_body.word("tx", tab.first);
         }
         if (s.align == 1)
-            body_.word("qc");
+            m_body.word("qc");
         else if (s.align == 2)
-            body_.word("qr");
+            m_body.word("qr");
         else if (s.align == 3)
-            body_.word("qj");
-        para_ = s;
+            m_body.word("qj");
+        m_para = s;
     }
-    headerPard_ = false;
+    m_headerPard = false;
     if (block && s.list)
         writeListText(*block);
 }
@@ -587,9 +587,9 @@ void RtfWriter::writeBlock(const QTextBlock &block, int depth, const char *endWo
         && ((next.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
             || (block.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysAfter))
         && !QTextCursor(next).currentTable();
-    body_.word(pageBreak ? "page" : endWord);
+    m_body.word(pageBreak ? "page" : endWord);
     if (depth == 0 || std::string_view(endWord) == "par")
-        body_.newline();
+        m_body.newline();
 }
 
 void RtfWriter::writeFragmentText(const QTextCharFormat &format, const QString &text)
@@ -600,32 +600,32 @@ void RtfWriter::writeFragmentText(const QTextCharFormat &format, const QString &
                 writeImage(format.toImageFormat());
         return;
     }
-    body_.text(text, fonts_.codePage(char_.font));
+    m_body.text(text, m_fonts.codePage(m_char.font));
 }
 
 void RtfWriter::writeLink(const QTextCharFormat &format, const QString &text)
 {
     // {\field{\*\fldinst{HYPERLINK "url"}}{\fldrslt{text}}}; the group ends the result's
     // formatting, so the state after it is the one before.
-    body_.open();
-    body_.word("field");
-    body_.open();
-    body_.word("*");
-    body_.word("fldinst");
-    body_.open();
-    body_.text(QStringLiteral("HYPERLINK \"%1\"").arg(format.anchorHref()), 1252);
-    body_.close();
-    body_.close();
-    body_.open();
-    body_.word("fldrslt");
-    body_.open();
-    const CharState saved = char_;
+    m_body.open();
+    m_body.word("field");
+    m_body.open();
+    m_body.word("*");
+    m_body.word("fldinst");
+    m_body.open();
+    m_body.text(QStringLiteral("HYPERLINK \"%1\"").arg(format.anchorHref()), 1252);
+    m_body.close();
+    m_body.close();
+    m_body.open();
+    m_body.word("fldrslt");
+    m_body.open();
+    const CharState saved = m_char;
     applyChar(format, -1);
     writeFragmentText(format, text);
-    char_ = saved;
-    body_.close();
-    body_.close();
-    body_.close();
+    m_char = saved;
+    m_body.close();
+    m_body.close();
+    m_body.close();
 }
 
 void RtfWriter::writeImage(const QTextImageFormat &format)
@@ -639,7 +639,7 @@ void RtfWriter::writeImage(const QTextImageFormat &format)
         bytes = jpeg;
         size = jpegSize;
     } else {
-        const QVariant resource = doc_.resource(QTextDocument::ImageResource, QUrl(format.name()));
+        const QVariant resource = m_doc.resource(QTextDocument::ImageResource, QUrl(format.name()));
         if (!pngOf(resource, &bytes, &size))
             return;
     }
@@ -656,14 +656,14 @@ void RtfWriter::writeImage(const QTextImageFormat &format)
         if (kept != size && !shrunkPng(kept, &bytes, &size))
             return;
     }
-    body_.open();
-    body_.word("pict");
-    body_.word(jpegSize.isValid() ? "jpegblip" : "pngblip");
-    body_.word("picw", size.width());
-    body_.word("pich", size.height());
-    body_.word("picwgoal", goalW);
-    body_.word("pichgoal", goalH);
-    body_.newline();
+    m_body.open();
+    m_body.word("pict");
+    m_body.word(jpegSize.isValid() ? "jpegblip" : "pngblip");
+    m_body.word("picw", size.width());
+    m_body.word("pich", size.height());
+    m_body.word("picwgoal", goalW);
+    m_body.word("pichgoal", goalH);
+    m_body.newline();
     static const char hex[] = "0123456789abcdef";
     std::string line;
     line.reserve(130);
@@ -672,44 +672,44 @@ void RtfWriter::writeImage(const QTextImageFormat &format)
         line.push_back(hex[b >> 4]);
         line.push_back(hex[b & 15]);
         if (line.size() == 128) {
-            body_.raw(line);
-            body_.newline();
+            m_body.raw(line);
+            m_body.newline();
             line.clear();
         }
     }
-    body_.raw(line);
-    body_.close();
+    m_body.raw(line);
+    m_body.close();
 }
 
 void RtfWriter::writeRowDefinition(QTextTable *table, int row, const QList<int> &boundaries)
 {
     const QTextTableFormat tf = table->format();
-    body_.word("trowd");
+    m_body.word("trowd");
     // The gap is half the space between cells: the cells' side padding. The row's other
     // padding follows where it is not what the gap alone says (the gap on both sides,
     // nothing above and below); cells that differ from the row say so themselves.
     const Padding rowPadding = paddingOf(*table, table->cellAt(row, 0));
     const int gap = rowPadding[1];
-    body_.word("trgaph", gap);
-    body_.word("trleft", boundaries.value(0));
+    m_body.word("trgaph", gap);
+    m_body.word("trleft", boundaries.value(0));
     const Qt::Alignment align = tf.alignment() & Qt::AlignHorizontal_Mask;
     if (align & Qt::AlignHCenter)
-        body_.word("trqc");
+        m_body.word("trqc");
     else if (align & Qt::AlignRight)
-        body_.word("trqr");
+        m_body.word("trqr");
     writePadding("trpadd", rowPadding, {0, gap, 0, gap});
     for (int c = 0; c < table->columns(); ++c) {
         const QTextTableCell cell = table->cellAt(row, c);
         if (!cell.isValid())
             continue;
         if (cell.row() != row)
-            body_.word("clvmrg");
+            m_body.word("clvmrg");
         else if (cell.rowSpan() > 1)
-            body_.word("clvmgf");
+            m_body.word("clvmgf");
         if (cell.column() != c)
-            body_.word("clmrg");
+            m_body.word("clmrg");
         else if (cell.columnSpan() > 1)
-            body_.word("clmgf");
+            m_body.word("clmgf");
         const QTextTableCellFormat cf = cell.format().toTableCellFormat();
         // A table-wide border (pasted HTML, documents built in code) stands for every
         // side a cell does not set, in the table's style and colour.
@@ -726,32 +726,32 @@ void RtfWriter::writeRowDefinition(QTextTable *table, int row, const QList<int> 
             const int width = toTwips(borderWidths[side]);
             if (width <= 0)
                 continue;
-            body_.word(sides[side]);
+            m_body.word(sides[side]);
             const bool tableBorder = !cf.hasProperty(ownWidths[side]);
             switch (cf.hasProperty(styles[side]) ? cf.intProperty(styles[side])
                     : tableBorder                ? tf.borderStyle()
                                                  : QTextFrameFormat::BorderStyle_Solid) {
-            case QTextFrameFormat::BorderStyle_Double: body_.word("brdrdb"); break;
-            case QTextFrameFormat::BorderStyle_Dotted: body_.word("brdrdot"); break;
-            case QTextFrameFormat::BorderStyle_Dashed: body_.word("brdrdash"); break;
-            default: body_.word("brdrs"); break;
+            case QTextFrameFormat::BorderStyle_Double: m_body.word("brdrdb"); break;
+            case QTextFrameFormat::BorderStyle_Dotted: m_body.word("brdrdot"); break;
+            case QTextFrameFormat::BorderStyle_Dashed: m_body.word("brdrdash"); break;
+            default: m_body.word("brdrs"); break;
             }
-            body_.word("brdrw", width);
+            m_body.word("brdrw", width);
             const QBrush brush = cf.hasProperty(brushes[side]) ? cf.brushProperty(brushes[side])
                 : tableBorder                                  ? tf.borderBrush()
                                                                : QBrush();
             if (brush.style() != Qt::NoBrush && brush.color() != QColor(Qt::black))
-                body_.word("brdrcf", colors_.indexOf(brush.color()));
+                m_body.word("brdrcf", m_colors.indexOf(brush.color()));
         }
         if (cf.background().style() != Qt::NoBrush)
-            body_.word("clcbpat", colors_.indexOf(cf.background().color()));
+            m_body.word("clcbpat", m_colors.indexOf(cf.background().color()));
         if (cf.verticalAlignment() == QTextCharFormat::AlignMiddle)
-            body_.word("clvertalc");
+            m_body.word("clvertalc");
         else if (cf.verticalAlignment() == QTextCharFormat::AlignBottom)
-            body_.word("clvertalb");
+            m_body.word("clvertalb");
         if (cell.row() == row && cell.column() == c)
             writePadding("clpad", paddingOf(*table, cell), rowPadding);
-        body_.word("cellx", boundaries.value(c + 1));
+        m_body.word("cellx", boundaries.value(c + 1));
     }
 }
 
@@ -769,8 +769,8 @@ void RtfWriter::writePadding(std::string_view prefix, const Padding &sides, cons
         if (sides[s] == defaults[s])
             continue;
         std::string word(prefix);
-        body_.word(word + kSides[s], sides[s]);
-        body_.word(word + 'f' + kSides[s], 3);
+        m_body.word(word + kSides[s], sides[s]);
+        m_body.word(word + 'f' + kSides[s], 3);
     }
 }
 
@@ -778,9 +778,9 @@ void RtfWriter::writeEmptyCell(int depth)
 {
     ParaState s;
     s.depth = depth;
-    if (!(para_ == s))
+    if (!(m_para == s))
         applyParagraph(s, nullptr);
-    body_.word(depth >= 2 ? "nestcell" : "cell");
+    m_body.word(depth >= 2 ? "nestcell" : "cell");
 }
 
 void RtfWriter::writeCell(const QTextTableCell &cell, int depth)
@@ -815,7 +815,7 @@ void RtfWriter::writeTable(QTextTable *table, int depth)
     for (int r = 0; r < table->rows(); ++r) {
         if (depth < 2) {
             writeRowDefinition(table, r, boundaries);
-            body_.newline();
+            m_body.newline();
         }
         for (int c = 0; c < columns; ++c) {
             const QTextTableCell cell = table->cellAt(r, c);
@@ -825,20 +825,20 @@ void RtfWriter::writeTable(QTextTable *table, int depth)
                 writeEmptyCell(depth);
         }
         if (depth < 2) {
-            body_.word("row");
-            body_.newline();
+            m_body.word("row");
+            m_body.newline();
         } else {
-            body_.open();
-            body_.word("*");
-            body_.word("nesttableprops");
+            m_body.open();
+            m_body.word("*");
+            m_body.word("nesttableprops");
             writeRowDefinition(table, r, boundaries);
-            body_.word("nestrow");
-            body_.close();
-            body_.open();
-            body_.word("nonesttables");
-            body_.word("par");
-            body_.close();
-            body_.newline();
+            m_body.word("nestrow");
+            m_body.close();
+            m_body.open();
+            m_body.word("nonesttables");
+            m_body.word("par");
+            m_body.close();
+            m_body.newline();
         }
     }
 }
@@ -857,14 +857,14 @@ QList<int> RtfWriter::columnBoundaries(const QTextTable &table) const
                        [](const QTextLength &l) { return l.type() == QTextLength::FixedLength; });
     QList<int> boundaries{toTwips(tf.leftMargin())};
     if (!allFixed) {
-        const QList<qreal> edges = TableGeometry::columnEdges(doc_, table);
+        const QList<qreal> edges = TableGeometry::columnEdges(m_doc, table);
         if (edges.size() == columns + 1) {
             for (int c = 1; c <= columns; ++c)
                 boundaries.append(toTwips(tf.leftMargin() + edges[c]));
             return boundaries;
         }
     }
-    const qreal pageWidth = doc_.textWidth() > 0 ? doc_.textWidth() : kDefaultTableWidth;
+    const qreal pageWidth = m_doc.textWidth() > 0 ? m_doc.textWidth() : kDefaultTableWidth;
     // A column's width where the format gives one, else -1.
     auto given = [pageWidth](const QTextLength &l) {
         return l.type() == QTextLength::FixedLength        ? l.rawValue()

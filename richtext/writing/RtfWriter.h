@@ -106,15 +106,15 @@ private:
     ParaState paraState(const QTextBlock &block, int depth);
     ParaState formatParaState(const QTextBlockFormat &format) const;
 
-    const QTextDocument &doc_;
-    RtfOutput body_;
-    RtfFontTable fonts_;
-    RtfColorTable colors_;
-    CharState char_;
-    ParaState para_;
-    bool headerPard_ = true; // the header's \pard still stands for the first paragraph
-    std::vector<const QTextList *> lists_; // lists_[n - 1] is \lsn
-    std::unordered_map<const QTextList *, int> listNumbers_;
-    std::unordered_map<int, CharState> charCache_;
-    std::unordered_map<int, ParaState> paraCache_;
+    const QTextDocument &m_doc;
+    RtfOutput m_body;
+    RtfFontTable m_fonts;
+    RtfColorTable m_colors;
+    CharState m_char;
+    ParaState m_para;
+    bool m_headerPard = true; // the header's \pard still stands for the first paragraph
+    std::vector<const QTextList *> m_lists; // m_lists[n - 1] is \lsn
+    std::unordered_map<const QTextList *, int> m_listNumbers;
+    std::unordered_map<int, CharState> m_charCache;
+    std::unordered_map<int, ParaState> m_paraCache;
 };

@@ -88,6 +88,8 @@ private slots:
     void relatedParts();
     void htmlBeforePlain();
     void rebuildOnlyWhenNeeded();
+    void arrangeReasons_data();
+    void arrangeReasons();
     void sendDialogFlow();
     void emptyTextThenAttachment();
     void singleAttachmentThenText();
@@ -330,6 +332,37 @@ void TstMailMessage::rebuildOnlyWhenNeeded()
     QVERIFY(second != first);
     QVERIFY(second.find("b.bin") != std::string::npos);
     QVERIFY(m.Boundary() != TMailMessage().Boundary());
+}
+
+// Each reason prepares the containers for the part about to be added; 0 leaves an
+// arranged message alone, any other number arranges it again as it stands.
+void TstMailMessage::arrangeReasons_data()
+{
+    QTest::addColumn<int>("reason");
+    QTest::addColumn<bool>("arranged");
+    QTest::addColumn<QString>("shape");
+    QTest::newRow("only if needed") << 0 << false << "text/plain";
+    QTest::newRow("always") << 1 << true << "text/plain";
+    QTest::newRow("text") << 2 << true << "multipart/alternative(text/plain)";
+    QTest::newRow("attachment") << 3 << true << "multipart/mixed(text/plain)";
+    QTest::newRow("embedded") << 4 << true << "multipart/related(text/plain)";
+    QTest::newRow("other number") << 9 << true << "text/plain";
+}
+
+void TstMailMessage::arrangeReasons()
+{
+    QFETCH(int, reason);
+    QFETCH(bool, arranged);
+    QFETCH(QString, shape);
+    TMailMessage m;
+    m.SetPlainText(kPlain);
+    m.Rebuild();
+    QVERIFY(!m.NeedRebuild);
+    m.ArrangeParts(reason);
+    QCOMPARE(m.NeedRebuild, arranged);
+    QCOMPARE(QString::fromStdString(::shape(&m)), shape);
+    m.PlainPart->Decode();
+    QCOMPARE(m.PlainPart->DecodedBody, kPlain);
 }
 
 void TstMailMessage::sendDialogFlow()
