@@ -9,6 +9,7 @@
 #include "ui/ToolBand.h"
 #include "ui/ToolCaptionLabel.h"
 #include "ui/ToolImage.h"
+#include "ui/WindowCommandTable.h"
 #include "ui/WindowServices.h"
 
 #include <QApplication>
@@ -87,7 +88,6 @@ TFM_Cmps::TFM_Cmps(WindowServices &services, QWidget *parent)
     buildPictures();
     buildSpelling();
     buildNumbering();
-    buildLetterFile();
     buildFormatChecks();
 
     column->addWidget(Panel3);
@@ -314,12 +314,7 @@ void TFM_Cmps::buildAttachmentList()
     LstV_Attach->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     LstV_Attach->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     LstV_Attach->setContextMenuPolicy(Qt::CustomContextMenu);
-    m_attachMenu = new QMenu(LstV_Attach);
-    m_attachMenu->setObjectName(QStringLiteral("PopupMenu1"));
-    QAction *add = m_attachMenu->addAction(QStringLiteral("&Add attachment..."), this, &TFM_Cmps::AttachbuttonClick);
-    add->setObjectName(QStringLiteral("AddAttachment1"));
-    QAction *remove = m_attachMenu->addAction(QStringLiteral("&Remove attachment"), this, &TFM_Cmps::Remove1Click);
-    remove->setObjectName(QStringLiteral("Remove1"));
+    // Its pop-up (m_attachMenu) comes from the command table.
     connect(LstV_Attach, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &at) { m_attachMenu->popup(LstV_Attach->viewport()->mapToGlobal(at)); });
     LstV_Attach->hide(); // shown while it holds attachments

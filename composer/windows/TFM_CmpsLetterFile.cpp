@@ -12,24 +12,6 @@
 #include <QMenu>
 #include <QMenuBar>
 
-void TFM_Cmps::buildLetterFile()
-{
-    SaveLetterAs1 = new QAction(QStringLiteral("Save Letter &As..."), this);
-    SaveLetterAs1->setObjectName(QStringLiteral("SaveLetterAs1"));
-    SaveLetterAs1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
-    SaveLetterAs1->setShortcutContext(Qt::WindowShortcut);
-    SaveLetterAs1->setStatusTip(QStringLiteral("Keep the letter as a rich-text file"));
-    SaveLetterAs1->setIcon(QIcon::fromTheme(QStringLiteral("document-save-as")));
-    addAction(SaveLetterAs1);
-    connect(SaveLetterAs1, &QAction::triggered, this, &TFM_Cmps::SaveLetterAs1Click);
-    // In the File menu right after Save.
-    if (auto *file = MainMenu1->findChild<QMenu *>(QStringLiteral("File1"))) {
-        const QList<QAction *> items = file->actions();
-        const qsizetype save = items.indexOf(FileSaveCmd);
-        file->insertAction(save >= 0 && save + 1 < items.size() ? items[save + 1] : nullptr, SaveLetterAs1);
-    }
-}
-
 void TFM_Cmps::SaveLetterAs1Click()
 {
     QString path;

@@ -18,16 +18,6 @@ using ParagraphFormat::Numbering;
 
 void TFM_Cmps::buildNumbering()
 {
-    m_numberingMenu = new QMenu(QStringLiteral("&Numbering"), this);
-    m_numberingMenu->setObjectName(QStringLiteral("Numbering1"));
-    NumberingCmd = m_numberingMenu->addAction(QStringLiteral("Numbering &On/Off"));
-    NumberingCmd->setObjectName(QStringLiteral("NumberingCmd"));
-    NumberingCmd->setShortcut(QKeySequence(Qt::Key_F12));
-    NumberingCmd->setShortcutContext(Qt::WindowShortcut);
-    NumberingCmd->setStatusTip(QStringLiteral("Number the paragraphs, or end their numbering"));
-    NumberingCmd->setIcon(QIcon::fromTheme(QStringLiteral("format-list-ordered")));
-    addAction(NumberingCmd);
-    connect(NumberingCmd, &QAction::triggered, this, &TFM_Cmps::NumberingCmdExecute);
     m_numberingMenu->addSeparator();
 
     m_numberingStyles = new QActionGroup(this);
@@ -51,11 +41,6 @@ void TFM_Cmps::buildNumbering()
         // A checked style chosen again ends the numbering.
         connect(a, &QAction::triggered, this,
                 [this, a](bool checked) { applyNumbering(checked ? a->data().toInt() : int(Numbering::None)); });
-    }
-
-    if (auto *style = MainMenu1->findChild<QMenu *>(QStringLiteral("Style1"))) {
-        // Beside Bullets, in the paragraphs' group.
-        style->addMenu(m_numberingMenu);
     }
 
     NumberingButton = new QToolButton(ParagraphToolBar);
