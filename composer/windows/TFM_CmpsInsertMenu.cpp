@@ -1,5 +1,5 @@
-// What the composer adds to writing the letter: pictures from files (the Insert menu, and
-// files dropped on the letter) and spell checking (at the end of the Tools menu).
+// The Insert menu of the composer: pictures from files (also files dropped on the
+// letter) and their size.
 #include "composer/windows/TFM_Cmps.h"
 
 #include "composer/PictureFile.h"
@@ -23,14 +23,6 @@ void TFM_Cmps::buildPictures()
     updateSize();
 
     connect(Editor, &ComposerEditor::filesDropped, this, &TFM_Cmps::EditorFilesDropped);
-}
-
-void TFM_Cmps::buildSpelling()
-{
-    m_spelling = new ComposerSpelling(Editor, m_services.settings, m_services.paths, this);
-    if (auto *tools = MainMenu1->findChild<QMenu *>(QStringLiteral("Tools1")))
-        m_spelling->addToMenu(tools);
-    connect(Editor, &ComposerEditor::documentReplaced, m_spelling, &ComposerSpelling::documentReplaced);
 }
 
 void TFM_Cmps::InsertPicture1Click()
