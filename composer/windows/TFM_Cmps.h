@@ -183,9 +183,14 @@ public:
     // Fills the window from a copy taken over at start-up (at `path`), marked changed.
     void restoreRecovered(const RecoveryCopy &copy, const QString &path);
 
-public slots:
-    // ---- format bar and Style menu
+    // Refreshes the format bar from the format at the caret (the editor calls it on every
+    // move).
     void SelectionChange();
+
+private slots:
+    // The handlers of the commands and controls: the menus reach them through the command
+    // table (tests trigger a command by its name), the controls through their signals.
+    // ---- format bar and Style menu
     void EditorSelectionChange() { SelectionChange(); }
     void BoldButtonClick();
     void ItalicButtonClick();
