@@ -1,24 +1,50 @@
+// The composer window itself: making and tearing down, the cool bar, the window's size,
+// its title and changed state, the status bar's page count, and the logo's link.
 #include "composer/windows/TFM_Cmps.h"
 
+#include "composer/ActiveAttributes.h"
+#include "composer/AttachSizeCheck.h"
+#include "composer/ComposerTitle.h"
+#include "composer/LetterContent.h"
 #include "composer/LetterPageCount.h"
 #include "composer/RecoveryKeeper.h"
+#include "composer/TextColors.h"
+#include "composer/TextFinder.h"
+#include "composer/windows/ColorButton.h"
 #include "composer/windows/ComposerEditor.h"
+#include "composer/windows/FindReplaceDialog.h"
 #include "composer/windows/FontSizeBox.h"
+#include "config/ConfigSettings.h"
+#include "os/DataPaths.h"
 #include "os/ProgramIcons.h"
+#include "os/Shell.h"
+#include "product/AppInfo.h"
 #include "product/LinkAddresses.h"
+#include "shell/HelpPages.h"
+#include "text/StoredText.h"
+#include "ui/HelpLauncher.h"
 #include "ui/ToolBand.h"
 #include "ui/ToolCaptionLabel.h"
 #include "ui/ToolImage.h"
+#include "ui/UserDialogs.h"
+#include "ui/WindowCommandTable.h"
+#include "ui/WindowOpener.h"
 #include "ui/WindowServices.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QShowEvent>
@@ -26,6 +52,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -37,25 +64,7 @@ constexpr int kImageTop = 5;
 const char *const kCaptions =
     "Send           Ms OE         Import            Save         AddBook       Seting            Help";
 
-// Address panel: the buttons' column, the fields after it (window width - 178 wide) at the
-// usual font; a larger font widens the column and heightens the rows.
-constexpr int kFieldLeft = 78;
-constexpr int kPictureRoom = 100; // right of the fields: the picture
-constexpr int kRowTop = 5;
-constexpr int kRowHeight = 23;
-constexpr int kRowGap = 3;
-// A recipient field grows to show this many lines; beyond them it scrolls.
-constexpr int kMostShownLines = 5;
-
-QPixmap pictureOf(std::initializer_list<ProgramIcons::Role> roles, const QSize &size, qreal ratio)
-{
-    for (ProgramIcons::Role role : roles) {
-        const QIcon icon = ProgramIcons::icon(role);
-        if (!icon.isNull())
-            return icon.pixmap(size, ratio);
-    }
-    return {};
-}
+const char *const kImportFilter = "Rich Text Files (*.RTF)|*.RTF|Text Files (*.TXT)|*.TXT";
 
 } // namespace
 
@@ -87,7 +96,6 @@ TFM_Cmps::TFM_Cmps(WindowServices &services, QWidget *parent)
     buildPictures();
     buildSpelling();
     buildNumbering();
-    buildLetterFile();
     buildFormatChecks();
 
     column->addWidget(Panel3);
@@ -203,126 +211,38 @@ void TFM_Cmps::buildCoolBar()
     Image2 = Panel1->addLogo(m_services.links.homePage, this);
 }
 
-void TFM_Cmps::buildAddressPanel()
+void TFM_Cmps::buildLifecycle()
 {
-    Panel3 = new QWidget(centralWidget());
-    Panel3->setObjectName(QStringLiteral("Panel3"));
-    auto button = [this](const char *name, const char *text) {
-        auto *b = new QToolButton(Panel3);
-        b->setObjectName(QLatin1String(name));
-        b->setText(QLatin1String(text));
-        b->setToolButtonStyle(Qt::ToolButtonTextOnly);
-        // Reached with Tab and by its Alt key as well as the mouse.
-        b->setFocusPolicy(Qt::StrongFocus);
-        return b;
-    };
-    SpeedButton1 = button("SpeedButton1", "Sen&d To:");
-    Sbt_CC = button("Sbt_CC", "&CC:         ");
-    Sbt_Bcc = button("Sbt_Bcc", "&BCC:       ");
-    SpeedButton1->setAccessibleName(QStringLiteral("Pick To recipients"));
-    Sbt_CC->setAccessibleName(QStringLiteral("Pick CC recipients"));
-    Sbt_Bcc->setAccessibleName(QStringLiteral("Pick BCC recipients"));
-    connect(SpeedButton1, &QToolButton::clicked, this, &TFM_Cmps::SpeedButton1Click);
-    connect(Sbt_CC, &QToolButton::clicked, this, &TFM_Cmps::Sbt_CCClick);
-    connect(Sbt_Bcc, &QToolButton::clicked, this, &TFM_Cmps::Sbt_CCClick);
-
-    auto memo = [this](const char *name) {
-        auto *m = new QPlainTextEdit(Panel3);
-        m->setObjectName(QLatin1String(name));
-        m->setTabChangesFocus(true);
-        m->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        m->document()->setDocumentMargin(2);
-        return m;
-    };
-    Memo_To = memo("Memo_To");
-    Memo_CC = memo("Memo_CC");
-    Memo_BCC = memo("Memo_BCC");
-    Memo_To->setAccessibleName(QStringLiteral("To"));
-    Memo_CC->setAccessibleName(QStringLiteral("CC"));
-    Memo_BCC->setAccessibleName(QStringLiteral("BCC"));
-
-    LB_Subject = new QLabel(QStringLiteral("Subject:"), Panel3);
-    LB_Subject->setObjectName(QStringLiteral("LB_Subject"));
-    Edt_Subject = new QLineEdit(Panel3);
-    Edt_Subject->setObjectName(QStringLiteral("Edt_Subject"));
-    LB_Subject->setBuddy(Edt_Subject);
-
-    Image1 = new QLabel(Panel3);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setAlignment(Qt::AlignCenter);
-    Image1->setFixedSize(84, 97);
-    Image1->setPixmap(pictureOf({ProgramIcons::Role::AboutPicture, ProgramIcons::Role::Logo}, QSize(80, 80),
-                                devicePixelRatioF()));
-    placeAddressRows();
+    m_tempFolder = QDir::tempPath();
+    m_openFilter = QLatin1String(kImportFilter);
+    connect(Memo_To, &QPlainTextEdit::textChanged, this, &TFM_Cmps::Memo_ToChange);
+    for (QPlainTextEdit *memo : {Memo_CC, Memo_BCC})
+        connect(memo, &QPlainTextEdit::textChanged, this, [this] {
+            setLetterChanged(true);
+            fitAddressRows();
+        });
+    connect(Edt_Subject, &QLineEdit::textChanged, this, [this] {
+        setLetterChanged(true);
+        updateTitle();
+    });
 }
 
-void TFM_Cmps::placeAddressRows()
+void TFM_Cmps::buildPageCount()
 {
-    // The rows are as high as the font needs and the buttons' column as wide as its
-    // widest caption (style sheets give their fonts at polishing).
-    SpeedButton1->ensurePolished();
-    Edt_Subject->ensurePolished();
-    const QFontMetrics buttons = SpeedButton1->fontMetrics();
-    m_rowHeight = qMax(kRowHeight, qMax(buttons.height(), Edt_Subject->fontMetrics().height()) + 8);
-    int captions = 0;
-    for (const QToolButton *b : {SpeedButton1, Sbt_CC, Sbt_Bcc})
-        captions = qMax(captions, buttons.horizontalAdvance(b->text().remove(QLatin1Char('&')).trimmed()));
-    m_fieldLeft = qMax(kFieldLeft, captions + 24);
-    for (QToolButton *b : {SpeedButton1, Sbt_CC, Sbt_Bcc})
-        b->setGeometry(6, 0, m_fieldLeft - 12, m_rowHeight);
-    for (QWidget *field : std::initializer_list<QWidget *>{Memo_To, Memo_CC, Memo_BCC, Edt_Subject})
-        field->setGeometry(m_fieldLeft, 0, 400, m_rowHeight);
-    LB_Subject->setGeometry(12, 0, m_fieldLeft - 14, m_rowHeight);
-    fitAddressRows();
-}
-
-void TFM_Cmps::fitAddressRows()
-{
-    // Each recipient field shows every line it holds, up to five, and pushes the rows
-    // below it down. A field never shrinks back, so the panel does not jump while
-    // addresses are edited.
-    int top = kRowTop;
-    const std::pair<QToolButton *, QPlainTextEdit *> rows[] = {{SpeedButton1, Memo_To}, {Sbt_CC, Memo_CC},
-                                                               {Sbt_Bcc, Memo_BCC}};
-    for (const auto &[button, memo] : rows) {
-        const int lines = std::clamp(memo->document()->blockCount(), 1, kMostShownLines);
-        // The lines, the document's margins and the frame, and a pixel of rounding.
-        const int chrome = 2 * memo->frameWidth() + 2 * int(std::ceil(memo->document()->documentMargin())) + 1;
-        const int wanted = std::max(m_rowHeight, lines * memo->fontMetrics().lineSpacing() + chrome);
-        const int height = std::max(memo->height(), wanted);
-        memo->setGeometry(memo->x(), top, memo->width(), height);
-        button->move(button->x(), top);
-        top += height + kRowGap;
-    }
-    LB_Subject->move(LB_Subject->x(), top);
-    Edt_Subject->move(Edt_Subject->x(), top);
-    top += m_rowHeight + kRowGap;
-    Panel3->setFixedHeight(std::max(top, Image1->height() + 2 * kRowTop + 2));
-    Image1->move(Image1->x(), (Panel3->height() - Image1->height()) / 2);
-}
-
-void TFM_Cmps::buildAttachmentList()
-{
-    LstV_Attach = new QListWidget(centralWidget());
-    LstV_Attach->setObjectName(QStringLiteral("LstV_Attach"));
-    LstV_Attach->setFixedHeight(22);
-    LstV_Attach->setFlow(QListView::LeftToRight);
-    LstV_Attach->setWrapping(false);
-    LstV_Attach->setIconSize(QSize(16, 16));
-    LstV_Attach->setToolTip(QStringLiteral("Attached files"));
-    LstV_Attach->setAccessibleName(QStringLiteral("Attached files"));
-    LstV_Attach->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    LstV_Attach->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    LstV_Attach->setContextMenuPolicy(Qt::CustomContextMenu);
-    m_attachMenu = new QMenu(LstV_Attach);
-    m_attachMenu->setObjectName(QStringLiteral("PopupMenu1"));
-    QAction *add = m_attachMenu->addAction(QStringLiteral("&Add attachment..."), this, &TFM_Cmps::AttachbuttonClick);
-    add->setObjectName(QStringLiteral("AddAttachment1"));
-    QAction *remove = m_attachMenu->addAction(QStringLiteral("&Remove attachment"), this, &TFM_Cmps::Remove1Click);
-    remove->setObjectName(QStringLiteral("Remove1"));
-    connect(LstV_Attach, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &at) { m_attachMenu->popup(LstV_Attach->viewport()->mapToGlobal(at)); });
-    LstV_Attach->hide(); // shown while it holds attachments
+    LB_Pages = new QLabel(statusBar());
+    LB_Pages->setObjectName(QStringLiteral("LB_Pages"));
+    LB_Pages->setToolTip(QStringLiteral("The number of pictures the letter becomes when it is sent"));
+    statusBar()->addPermanentWidget(LB_Pages);
+    m_pageCount = new LetterPageCount(m_services.settings, [this] { return static_cast<const QTextDocument *>(Editor->document()); }, this);
+    connect(m_pageCount, &LetterPageCount::counted, LB_Pages,
+            [this](int pages) { LB_Pages->setText(LetterPageCount::text(pages)); });
+    connect(Editor, &QTextEdit::textChanged, m_pageCount, &LetterPageCount::schedule);
+    // The picture settings may have changed while another window was active.
+    connect(qGuiApp, &QGuiApplication::focusWindowChanged, m_pageCount, [this](QWindow *focus) {
+        if (focus && focus == windowHandle())
+            m_pageCount->schedule();
+    });
+    m_pageCount->schedule();
 }
 
 void TFM_Cmps::showEvent(QShowEvent *event)
@@ -349,14 +269,27 @@ void TFM_Cmps::resizeEvent(QResizeEvent *event)
     FormResize();
 }
 
-void TFM_Cmps::FormResize()
+void TFM_Cmps::updateTitle()
 {
-    const int fieldWidth = qMax(40, width() - m_fieldLeft - kPictureRoom);
-    for (QWidget *field : {static_cast<QWidget *>(Memo_To), static_cast<QWidget *>(Memo_CC),
-                           static_cast<QWidget *>(Memo_BCC), static_cast<QWidget *>(Edt_Subject)})
-        field->resize(fieldWidth, field->height());
-    Image1->move(m_fieldLeft + fieldWidth + 8, (Panel3->height() - Image1->height()) / 2);
-    arrangeFormatBar();
-    SelectionChange();
+    setWindowTitle(ComposerTitle::of(Edt_Subject->text()));
 }
 
+bool TFM_Cmps::letterChanged() const
+{
+    return Editor->document()->isModified();
+}
+
+void TFM_Cmps::setLetterChanged(bool changed)
+{
+    Editor->document()->setModified(changed);
+}
+
+bool TFM_Cmps::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Image2 && event->type() == QEvent::MouseButtonRelease
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        VisiteHomePage1Click();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -7,11 +7,13 @@
 #include "mail/TMailMessage.h"
 #include "mailbox/BoxCode.h"
 #include "ui/UserDialogs.h"
+#include "ui/WindowCommand.h"
 
 #include <QColor>
 #include <QMainWindow>
 #include <QUrl>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class ActiveAttributes;
@@ -43,6 +45,7 @@ struct RecoveryCopy;
 class ToolBand;
 class ToolCaptionLabel;
 class ToolImage;
+class WindowCommandTable;
 struct WindowServices;
 
 // The composer window, in which one mail is written: the menu and the tool images in the
@@ -164,6 +167,12 @@ public:
     // The spell checking of the letter.
     ComposerSpelling *spelling() const { return m_spelling; }
 
+    // The window's commands, declared once in its table (TFM_CmpsCommands.cpp).
+    const WindowCommandTable &commands() const { return *m_commands; }
+    // Triggers the named command as its menu item or keys would; false when there is none
+    // or it is disabled.
+    bool triggerCommand(const QString &name);
+
     // The state the last refresh gave the format bar.
     ToolBarState toolBarState() const { return m_state; }
 
@@ -174,9 +183,14 @@ public:
     // Fills the window from a copy taken over at start-up (at `path`), marked changed.
     void restoreRecovered(const RecoveryCopy &copy, const QString &path);
 
-public slots:
-    // ---- format bar and Style menu
+    // Refreshes the format bar from the format at the caret (the editor calls it on every
+    // move).
     void SelectionChange();
+
+private slots:
+    // The handlers of the commands and controls: the menus reach them through the command
+    // table (tests trigger a command by its name), the controls through their signals.
+    // ---- format bar and Style menu
     void EditorSelectionChange() { SelectionChange(); }
     void BoldButtonClick();
     void ItalicButtonClick();
@@ -271,9 +285,9 @@ private:
     void buildFormatBar();
     void arrangeFormatBar();
     void buildAttachmentList();
+    std::vector<WindowCommand> commandRows();
     void buildCommands();
     void buildMenus();
-    void buildEditingCommands();
     void buildColorButtons();
     void applyColor(void (ActiveAttributes::*set)(const QColor &), const QColor &color);
     void buildPageCount();
@@ -293,7 +307,6 @@ private:
     void buildPictures();
     void buildSpelling();
     void buildNumbering();
-    void buildLetterFile();
     void buildFormatChecks();
     // The recipient fields as high as their lines (up to five), the rows below moved down.
     void fitAddressRows();
@@ -319,6 +332,7 @@ private:
     void updateTitle();
 
     WindowServices &m_services;
+    std::unique_ptr<WindowCommandTable> m_commands;
     ToolBarState m_state;
     bool m_shown = false;
     MailBoxHost *m_host = nullptr;

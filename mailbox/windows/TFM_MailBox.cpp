@@ -14,6 +14,7 @@
 #include "ui/ToolCaptionLabel.h"
 #include "ui/ToolImage.h"
 #include "ui/UserDialogs.h"
+#include "ui/WindowCommandTable.h"
 #include "ui/WindowServices.h"
 
 #include <QCheckBox>

@@ -5,12 +5,14 @@
 #include "mailbox/MailBoxCore.h"
 #include "mailbox/SendQuestion.h"
 #include "ui/MailBoxHost.h"
+#include "ui/WindowCommand.h"
 
 #include <QItemSelection>
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class ComposerWindows;
@@ -29,6 +31,7 @@ class QTreeView;
 class ToolBand;
 class ToolCaptionLabel;
 class ToolImage;
+class WindowCommandTable;
 struct ConfigForm;
 struct WindowServices;
 
@@ -111,6 +114,12 @@ public:
     QMenu *PopupMenu2 = nullptr; // the attachment list's pop-up
     QLabel *StoreStatus = nullptr; // in the status bar: the store could not be read
 
+    // The window's commands, declared once in its table (TFM_MailBoxMenus.cpp).
+    const WindowCommandTable &commands() const { return *m_commands; }
+    // Triggers the named command as its menu item or keys would; false when there is none
+    // or it is disabled.
+    bool triggerCommand(const QString &name);
+
     // Commands (menu entries, buttons and keys forward to these).
     void PIC_SendClick();
     // Sends the mails selected in the list (of any box), after the same question.
@@ -145,6 +154,7 @@ private:
     void buildBoxBar();
     void buildMailList();
     void buildPreview();
+    std::vector<WindowCommand> commandRows();
     void buildMenus();
     void LoadMailboxSettings();
 
@@ -179,6 +189,7 @@ private:
     const ConfigForm &m_form;
     MailBoxCore m_core;
     MailListModel *m_model = nullptr;
+    std::unique_ptr<WindowCommandTable> m_commands;
     MainWindowLayout m_loaded;
     bool m_selectingAll = false;
 };

@@ -4,6 +4,7 @@
 #include "mailbox/MailStore.h"
 #include "shell/HelpPages.h"
 #include "shell/LinkConfig.h"
+#include "ui/WindowCommandTable.h"
 #include "ui/WindowOpener.h"
 #include "ui/WindowServices.h"
 
@@ -11,113 +12,118 @@
 #include <QMenu>
 #include <QMenuBar>
 
-// The main menu and the two pop-up menus. Every entry forwards to a command of the window,
-// and every entry has a letter of its own in its menu (Alt+letter, then the letter).
+// The main window's command table: the main menu and the two pop-up menus. Every entry
+// forwards to a command of the window, and every entry has a letter of its own in its menu
+// (Alt+letter, then the letter).
+std::vector<WindowCommand> TFM_MailBox::commandRows()
+{
+    using K = QKeySequence;
+    const auto showBox = [this](BoxCode box) {
+        return [this, box] {
+            CBX_Box->setCurrentIndex(BoxTable::selectorItem(box));
+            CBX_BoxChange(BoxTable::selectorItem(box));
+        };
+    };
+    const auto sort = [this](int column) { return [this, column] { sortBy(column); }; };
+
+    return {
+        WindowCommand::menuRow("File1", "&Flie"),
+        {.name = "FileNewCmd", .caption = "&New", .menu = "File1", .keys = {K(Qt::CTRL | Qt::Key_N)},
+         .handler = [this] { PIC_NewClick(); }},
+        {.name = "Send1", .caption = "&Send", .menu = "File1", .handler = [this] { PIC_SendClick(); }},
+        {.name = "SendSelected1", .caption = "Send Se&lected", .menu = "File1", .handler = [this] { SendSelectedClick(); }},
+        WindowCommand::separator("File1"),
+        {.name = "Export1", .caption = "&Export...", .menu = "File1", .handler = [this] { PIC_SaveClick(); }},
+        WindowCommand::separator("File1"),
+        {.name = "Exit2", .caption = "E&xit", .menu = "File1", .handler = [this] { close(); }},
+
+        WindowCommand::menuRow("Edit1", "&Edit"),
+        {.name = "Modify1", .caption = "&Modify", .menu = "Edit1", .handler = [this] { Sbt_edtClick(); }},
+        WindowCommand::separator("Edit1"),
+        // The window has no field to type into, so Delete is free for the mails.
+        {.name = "Delete1", .caption = "&Delete", .menu = "Edit1", .keys = {K(K::Delete)}, .handler = [this] { Sbt_delClick(); }},
+        WindowCommand::separator("Edit1"),
+        {.name = "SelectNone1", .caption = "Select N&one", .menu = "Edit1", .handler = [this] { Sbt_snoneClick(); }},
+        {.name = "SelectAll1", .caption = "Select &All", .menu = "Edit1", .handler = [this] { Sbt_sallClick(); }},
+        WindowCommand::separator("Edit1"),
+        WindowCommand::menuRow("MoveTo1", "Move &To", "Edit1"),
+        {.name = "SentBox2", .caption = "&Sent Box", .menu = "MoveTo1", .handler = [this] { SentBox2Click(); }},
+        {.name = "UnsentBox2", .caption = "&Unsent Box", .menu = "MoveTo1", .handler = [this] { UnsentBox2Click(); }},
+        {.name = "TrashBox2", .caption = "&Trash Box", .menu = "MoveTo1", .handler = [this] { Sbt_delClick(); }},
+        WindowCommand::separator("Edit1"),
+        // The trash picture's command, for the keyboard (it asks before anything goes).
+        {.name = "EmptyTrash1", .caption = "Empt&y Trash...", .menu = "Edit1", .keys = {K(Qt::CTRL | Qt::SHIFT | Qt::Key_Delete)},
+         .handler = [this] { PIC_EmptyClick(); }},
+
+        WindowCommand::menuRow("View1", "&View"),
+        WindowCommand::menuRow("SortBy1", "Sort &By", "View1"),
+        {.name = "O1", .caption = "&TO", .menu = "SortBy1", .handler = sort(MailListSort::ToColumn)},
+        {.name = "Subject1", .caption = "&Subject", .menu = "SortBy1", .handler = sort(MailListSort::SubjectColumn)},
+        {.name = "Date1", .caption = "T&ime", .menu = "SortBy1", .handler = sort(MailListSort::TimeColumn)},
+        {.name = "Size1", .caption = "Si&ze", .menu = "SortBy1", .handler = sort(MailListSort::SizeColumn)},
+        WindowCommand::separator("View1"),
+        {.name = "SentBox1", .caption = "&Sent Box", .menu = "View1", .handler = showBox(BoxCode::Sent)},
+        {.name = "UnsentBox1", .caption = "&Unsent Box", .menu = "View1", .handler = showBox(BoxCode::Unsent)},
+        {.name = "TrashBox1", .caption = "&Trash Box", .menu = "View1", .handler = showBox(BoxCode::Trash)},
+        WindowCommand::separator("View1"),
+        {.name = "Previous1", .caption = "&Previous", .menu = "View1", .handler = [this] { Sbt_PreClick(); }},
+        {.name = "Next1", .caption = "&Next", .menu = "View1", .handler = [this] { Sbt_NextClick(); }},
+
+        WindowCommand::menuRow("Tools1", "&Tools"),
+        {.name = "AddAddress1", .caption = "Add &Address", .menu = "Tools1", .handler = [this] { m_services.opener.addAddress(); }},
+        {.name = "AddressBool1", .caption = "Address &Book", .menu = "Tools1",
+         .handler = [this] { m_services.opener.showAddressList(WindowOpener::AddressListUse::ManageKeepClose); }},
+        WindowCommand::separator("Tools1"),
+        {.name = "Options1", .caption = "&Options...", .menu = "Tools1", .handler = [this] { PIC_SetClick(); }},
+
+        WindowCommand::menuRow("Help1", "&Help"),
+        // F1 anywhere in the window, whichever control has the focus.
+        {.name = "HelpContents1", .caption = "Help &Contents", .menu = "Help1", .keys = {K(Qt::Key_F1)},
+         .handler = [this] { PIC_HelpClick(); }},
+        {.name = "TipsOfTheDay1", .caption = "&Tips Of The Day", .menu = "Help1", .handler = [this] { m_services.opener.showTips(); }},
+        WindowCommand::separator("Help1"),
+        {.name = "ReportBug1", .caption = "&Report Bug ...", .menu = "Help1",
+         .handler =
+             [this] {
+                 LinkConfig::open(m_services.shell,
+                                  LinkConfig::bugReport(m_services.links, LinkConfig::BugReportFrom::MainWindow));
+             }},
+        WindowCommand::separator("Help1"),
+        {.name = "VisiteHomePage1", .caption = "&Visite HomePage", .menu = "Help1",
+         .handler = [this] { LinkConfig::open(m_services.shell, LinkConfig::homePage(m_services.links)); }},
+        {.name = "About1", .caption = "&About Vellorn Composer ...", .menu = "Help1", .handler = [this] { m_services.opener.showAbout(); }},
+
+        // The mail list's pop-up.
+        WindowCommand::popupRow("PopupMenu1"),
+        {.name = "SelectAll2", .caption = "Select &All", .menu = "PopupMenu1", .handler = [this] { Sbt_sallClick(); }},
+        {.name = "SelectNone2", .caption = "Select N&one", .menu = "PopupMenu1", .handler = [this] { Sbt_snoneClick(); }},
+        WindowCommand::separator("PopupMenu1"),
+        {.name = "Modify2", .caption = "&Modify", .menu = "PopupMenu1", .handler = [this] { Sbt_edtClick(); }},
+        WindowCommand::separator("PopupMenu1"),
+        {.name = "New2", .caption = "&New", .menu = "PopupMenu1", .handler = [this] { PIC_NewClick(); }},
+        WindowCommand::menuRow("MoveTo2", "Move &To", "PopupMenu1"),
+        {.name = "UnsentBox3", .caption = "&Unsent Box", .menu = "MoveTo2", .handler = [this] { UnsentBox2Click(); }},
+        {.name = "SentBox3", .caption = "&Sent Box", .menu = "MoveTo2", .handler = [this] { SentBox2Click(); }},
+        {.name = "Delete2", .caption = "&Delete", .menu = "PopupMenu1", .handler = [this] { Sbt_delClick(); }},
+        WindowCommand::separator("PopupMenu1"),
+        {.name = "SendSelected2", .caption = "Send Se&lected", .menu = "PopupMenu1", .handler = [this] { SendSelectedClick(); }},
+
+        // The attachment list's pop-up.
+        WindowCommand::popupRow("PopupMenu2"),
+        {.name = "SaveAs2", .caption = "&Save As...", .menu = "PopupMenu2", .handler = [this] { SaveAs2Click(); }},
+    };
+}
+
 void TFM_MailBox::buildMenus()
 {
-    auto item = [this](QMenu *menu, const char *name, const char *text, auto slot) {
-        QAction *action = menu->addAction(QLatin1String(text), this, slot);
-        action->setObjectName(QLatin1String(name));
-        return action;
-    };
-    auto menu = [this](const char *name, const char *title) {
-        QMenu *m = MainMenu1->addMenu(QLatin1String(title));
-        m->setObjectName(QLatin1String(name));
-        return m;
-    };
+    m_commands = std::make_unique<WindowCommandTable>(this, commandRows());
+    m_commands->makeMenus(MainMenu1);
+    m_commands->action(QStringLiteral("FileNewCmd"))->setStatusTip(QStringLiteral("Create a new file"));
+    PopupMenu1 = m_commands->menu(QStringLiteral("PopupMenu1"));
+    PopupMenu2 = m_commands->menu(QStringLiteral("PopupMenu2"));
+}
 
-    QMenu *file = menu("File1", "&Flie");
-    QAction *fileNew = item(file, "FileNewCmd", "&New", [this] { PIC_NewClick(); });
-    fileNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    fileNew->setStatusTip(QStringLiteral("Create a new file"));
-    item(file, "Send1", "&Send", [this] { PIC_SendClick(); });
-    item(file, "SendSelected1", "Send Se&lected", [this] { SendSelectedClick(); });
-    file->addSeparator();
-    item(file, "Export1", "&Export...", [this] { PIC_SaveClick(); });
-    file->addSeparator();
-    item(file, "Exit2", "E&xit", [this] { close(); });
-
-    QMenu *edit = menu("Edit1", "&Edit");
-    item(edit, "Modify1", "&Modify", [this] { Sbt_edtClick(); });
-    edit->addSeparator();
-    QAction *deleteMails = item(edit, "Delete1", "&Delete", [this] { Sbt_delClick(); });
-    deleteMails->setShortcut(QKeySequence::Delete); // the window has no field to type into
-
-    edit->addSeparator();
-    item(edit, "SelectNone1", "Select N&one", [this] { Sbt_snoneClick(); });
-    item(edit, "SelectAll1", "Select &All", [this] { Sbt_sallClick(); });
-    edit->addSeparator();
-    QMenu *moveTo = edit->addMenu(QStringLiteral("Move &To"));
-    moveTo->setObjectName(QStringLiteral("MoveTo1"));
-    item(moveTo, "SentBox2", "&Sent Box", [this] { SentBox2Click(); });
-    item(moveTo, "UnsentBox2", "&Unsent Box", [this] { UnsentBox2Click(); });
-    item(moveTo, "TrashBox2", "&Trash Box", [this] { Sbt_delClick(); });
-    edit->addSeparator();
-    // The trash picture's command, for the keyboard (it asks before anything goes).
-    QAction *emptyTrash = item(edit, "EmptyTrash1", "Empt&y Trash...", [this] { PIC_EmptyClick(); });
-    emptyTrash->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Delete));
-
-    QMenu *view = menu("View1", "&View");
-    QMenu *sortMenu = view->addMenu(QStringLiteral("Sort &By"));
-    sortMenu->setObjectName(QStringLiteral("SortBy1"));
-    item(sortMenu, "O1", "&TO", [this] { sortBy(MailListSort::ToColumn); });
-    item(sortMenu, "Subject1", "&Subject", [this] { sortBy(MailListSort::SubjectColumn); });
-    item(sortMenu, "Date1", "T&ime", [this] { sortBy(MailListSort::TimeColumn); });
-    item(sortMenu, "Size1", "Si&ze", [this] { sortBy(MailListSort::SizeColumn); });
-    view->addSeparator();
-    auto showBox = [this](BoxCode box) {
-        CBX_Box->setCurrentIndex(BoxTable::selectorItem(box));
-        CBX_BoxChange(BoxTable::selectorItem(box));
-    };
-    item(view, "SentBox1", "&Sent Box", [showBox] { showBox(BoxCode::Sent); });
-    item(view, "UnsentBox1", "&Unsent Box", [showBox] { showBox(BoxCode::Unsent); });
-    item(view, "TrashBox1", "&Trash Box", [showBox] { showBox(BoxCode::Trash); });
-    view->addSeparator();
-    item(view, "Previous1", "&Previous", [this] { Sbt_PreClick(); });
-    item(view, "Next1", "&Next", [this] { Sbt_NextClick(); });
-
-    QMenu *tools = menu("Tools1", "&Tools");
-    item(tools, "AddAddress1", "Add &Address", [this] { m_services.opener.addAddress(); });
-    item(tools, "AddressBool1", "Address &Book",
-         [this] { m_services.opener.showAddressList(WindowOpener::AddressListUse::ManageKeepClose); });
-    tools->addSeparator();
-    item(tools, "Options1", "&Options...", [this] { PIC_SetClick(); });
-
-    QMenu *help = menu("Help1", "&Help");
-    QAction *contents = item(help, "HelpContents1", "Help &Contents", [this] { PIC_HelpClick(); });
-    // F1 anywhere in the window, whichever control has the focus.
-    contents->setShortcut(QKeySequence(Qt::Key_F1));
-    contents->setShortcutContext(Qt::WindowShortcut);
-    item(help, "TipsOfTheDay1", "&Tips Of The Day", [this] { m_services.opener.showTips(); });
-    help->addSeparator();
-    item(help, "ReportBug1", "&Report Bug ...", [this] {
-        LinkConfig::open(m_services.shell,
-                         LinkConfig::bugReport(m_services.links, LinkConfig::BugReportFrom::MainWindow));
-    });
-    help->addSeparator();
-    item(help, "VisiteHomePage1", "&Visite HomePage",
-         [this] { LinkConfig::open(m_services.shell, LinkConfig::homePage(m_services.links)); });
-    item(help, "About1", "&About Vellorn Composer ...", [this] { m_services.opener.showAbout(); });
-
-    // The mail list's pop-up.
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    item(PopupMenu1, "SelectAll2", "Select &All", [this] { Sbt_sallClick(); });
-    item(PopupMenu1, "SelectNone2", "Select N&one", [this] { Sbt_snoneClick(); });
-    PopupMenu1->addSeparator();
-    item(PopupMenu1, "Modify2", "&Modify", [this] { Sbt_edtClick(); });
-    PopupMenu1->addSeparator();
-    item(PopupMenu1, "New2", "&New", [this] { PIC_NewClick(); });
-    QMenu *popupMove = PopupMenu1->addMenu(QStringLiteral("Move &To"));
-    popupMove->setObjectName(QStringLiteral("MoveTo2"));
-    item(popupMove, "UnsentBox3", "&Unsent Box", [this] { UnsentBox2Click(); });
-    item(popupMove, "SentBox3", "&Sent Box", [this] { SentBox2Click(); });
-    item(PopupMenu1, "Delete2", "&Delete", [this] { Sbt_delClick(); });
-    PopupMenu1->addSeparator();
-    item(PopupMenu1, "SendSelected2", "Send Se&lected", [this] { SendSelectedClick(); });
-
-    // The attachment list's pop-up.
-    PopupMenu2 = new QMenu(this);
-    PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
-    item(PopupMenu2, "SaveAs2", "&Save As...", [this] { SaveAs2Click(); });
+bool TFM_MailBox::triggerCommand(const QString &name)
+{
+    return m_commands->trigger(name);
 }

@@ -65,7 +65,7 @@ private slots:
         QVERIFY(w);
         const QByteArray bytes = QByteArray("%PDF-1.4 ") + QByteArray(50000, '\xB5');
         ComposerScenario::writeMail(*w, f.dialogs, QStringLiteral("Draft"), f.dir.path(), bytes);
-        w->PIC_SaveClick();
+        w->triggerCommand(QStringLiteral("FileSaveCmd"));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(w.isNull() && !main.ComposerSlots[0]);
 
@@ -88,7 +88,7 @@ private slots:
         QCOMPARE(w->Memo_To->toPlainText(), QStringLiteral("Bob Smith\ncarol@example.org"));
         QCOMPARE(w->attachmentRows().size(), std::size_t(1));
         w->Edt_Subject->setText(QStringLiteral("Concert plans"));
-        w->PIC_SaveClick();
+        w->triggerCommand(QStringLiteral("FileSaveCmd"));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         std::vector<MailSummary> records = MailStore(f.paths.mailBox).ScanStore();
         QCOMPARE(records.size(), std::size_t(2));

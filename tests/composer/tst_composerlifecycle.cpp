@@ -115,7 +115,7 @@ private slots:
 
         f->dialogs.fileNames.enqueue(big);
         f->dialogs.answers.enqueue(Answer::No);
-        w->AttachbuttonClick();
+        w->triggerCommand(QStringLiteral("InsertAttachment1"));
         QCOMPARE(f->dialogs.shown.last().kind, UserDialogs::Kind::Warning);
         QCOMPARE(f->dialogs.shown.last().buttons, UserDialogs::Buttons::YesNo);
         QVERIFY2(f->dialogs.shown.last().text.startsWith(QStringLiteral("With this attachment the mail will be 41.")),
@@ -125,18 +125,18 @@ private slots:
 
         f->dialogs.fileNames.enqueue(big);
         f->dialogs.answers.enqueue(Answer::Yes);
-        w->AttachbuttonClick();
+        w->triggerCommand(QStringLiteral("InsertAttachment1"));
         QCOMPARE(w->LstV_Attach->count(), 1);
 
         // Under a higher limit nothing is asked.
         f->settings.ACC_MailSizeLimit = 100;
         const qsizetype asked = f->dialogs.shown.size();
         f->dialogs.fileNames.enqueue(big);
-        w->AttachbuttonClick();
+        w->triggerCommand(QStringLiteral("InsertAttachment1"));
         QCOMPARE(f->dialogs.shown.size(), asked);
         QCOMPARE(w->LstV_Attach->count(), 2);
 
-        w->PIC_SaveClick();
+        w->triggerCommand(QStringLiteral("FileSaveCmd"));
         settle();
         QVERIFY(alive.isNull());
         const auto stored = records();
@@ -199,7 +199,7 @@ private slots:
         QCOMPARE(w->MSG.Attachments.Count(), 1);
         QCOMPARE(w->MSG.Attachments[0]->DecodedBody, std::string(3000, '\x01'));
 
-        w->PIC_SaveClick();
+        w->triggerCommand(QStringLiteral("FileSaveCmd"));
         settle();
         QVERIFY(alive.isNull());
         const auto stored = records();
@@ -245,10 +245,10 @@ private slots:
         const QString file = f->dir.filePath(QStringLiteral("notes.txt"));
         TestFiles::write(file, "attached bytes");
         f->dialogs.fileNames.enqueue(file);
-        w->AttachbuttonClick();
+        w->triggerCommand(QStringLiteral("InsertAttachment1"));
         QVERIFY(w->LstV_Attach->isVisible());
 
-        w->PIC_SaveClick();
+        w->triggerCommand(QStringLiteral("FileSaveCmd"));
         settle();
         QVERIFY(alive.isNull());
         // The main window is told once where the mail went; it shows it from there.
@@ -311,15 +311,15 @@ private slots:
         TFM_Cmps *w = openNew();
         QPointer<TFM_Cmps> alive(w);
         w->Editor->setPlainText(QStringLiteral("\n \n\t"));
-        w->PIC_SendClick();
+        w->triggerCommand(QStringLiteral("Send1"));
         QCOMPARE(f->dialogs.shown.last().text, QStringLiteral("Do not send a empty mail!"));
-        w->PIC_IEClick();
+        w->triggerCommand(QStringLiteral("SendByMsOE1"));
         QCOMPARE(f->dialogs.shown.last().text, QStringLiteral("Do not try to send a empty mail!"));
 
         typeLetter(w, QStringLiteral("Text"));
         f->configureAccount();
         f->settings.ACC_SMTPPass = "";
-        w->PIC_SendClick();
+        w->triggerCommand(QStringLiteral("Send1"));
         QCOMPARE(f->dialogs.shown.last().text,
                  QStringLiteral("One value of SMTP account is blank.\r\nClick Setting button to check it!"));
         QCOMPARE(f->dialogs.shown.last().kind, UserDialogs::Kind::Error);
@@ -327,12 +327,12 @@ private slots:
 
         // No recipient, and recipients that are no addresses: said, and the field has the focus.
         f->settings.ACC_SMTPPass = "secret";
-        w->PIC_SendClick();
+        w->triggerCommand(QStringLiteral("Send1"));
         QCOMPARE(f->dialogs.shown.last().text, QStringLiteral("Please enter at least one recipient."));
         QCOMPARE(w->focusWidget(), w->Memo_To);
         w->Memo_To->setPlainText(QStringLiteral("bob@example.com"));
         w->Memo_CC->setPlainText(QStringLiteral("carol at example.org"));
-        w->PIC_IEClick();
+        w->triggerCommand(QStringLiteral("SendByMsOE1"));
         QVERIFY(f->dialogs.shown.last().text.contains(QStringLiteral("\r\n\"carol at example.org\": a name without an address\r\n")));
         QCOMPARE(w->focusWidget(), w->Memo_CC);
         QVERIFY(records().empty() && f->opener.calls.isEmpty());
@@ -340,7 +340,7 @@ private slots:
         // No subject: asked, No (the default) stops.
         w->Memo_CC->clear();
         f->dialogs.answers.enqueue(Answer::No);
-        w->PIC_SendClick();
+        w->triggerCommand(QStringLiteral("Send1"));
         QCOMPARE(f->dialogs.shown.last().text, QStringLiteral("Send this mail without a subject?"));
         QCOMPARE(f->dialogs.shown.last().buttons, UserDialogs::Buttons::YesNo);
         QCOMPARE(w->focusWidget(), w->Edt_Subject);
@@ -349,8 +349,8 @@ private slots:
         // While the send dialog shows, a send does nothing.
         f->opener.sendShowing = true;
         const qsizetype boxes = f->dialogs.shown.size();
-        w->PIC_SendClick();
-        w->PIC_IEClick();
+        w->triggerCommand(QStringLiteral("Send1"));
+        w->triggerCommand(QStringLiteral("SendByMsOE1"));
         QCOMPARE(f->dialogs.shown.size(), boxes);
         QVERIFY(records().empty() && f->opener.calls.isEmpty());
 
@@ -360,7 +360,7 @@ private slots:
 
         f->opener.sendShowing = false;
         f->dialogs.answers.enqueue(Answer::Yes);
-        w->PIC_SendClick();
+        w->triggerCommand(QStringLiteral("Send1"));
         settle();
         QVERIFY(alive.isNull());
         QCOMPARE(f->opener.calls, QStringList{QStringLiteral("send Self 100")});
@@ -373,7 +373,7 @@ private slots:
         const QString rtf = f->dir.filePath(QStringLiteral("in.rtf"));
         TestFiles::write(rtf, "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Imported \\b bold\\b0\\par}");
         f->dialogs.fileNames.enqueue(rtf);
-        w->PIC_OpenClick();
+        w->triggerCommand(QStringLiteral("FileOpenCmd"));
         QVERIFY(f->dialogs.shown.isEmpty());
         QCOMPARE(f->dialogs.fileRequests.last().filter,
                  QStringLiteral("Rich Text Files (*.RTF)|*.RTF|Text Files (*.TXT)|*.TXT"));
@@ -383,17 +383,17 @@ private slots:
 
         typeLetter(w, QStringLiteral(" more"));
         f->dialogs.answers.enqueue(Answer::No);
-        w->PIC_OpenClick();
+        w->triggerCommand(QStringLiteral("FileOpenCmd"));
         QCOMPARE(f->dialogs.shown.last().kind, UserDialogs::Kind::Warning);
         QCOMPARE(f->dialogs.shown.last().buttons, UserDialogs::Buttons::YesNo);
         QCOMPARE(f->dialogs.fileRequests.size(), 1);
 
         // Once the attachment dialog was shown, import offers every file too.
-        w->AttachbuttonClick();
+        w->triggerCommand(QStringLiteral("InsertAttachment1"));
         const QString txt = f->dir.filePath(QStringLiteral("in.txt"));
         TestFiles::write(txt, "plain {text}\r\nline two");
         f->dialogs.fileNames.enqueue(txt);
-        w->PIC_OpenClick();
+        w->triggerCommand(QStringLiteral("FileOpenCmd"));
         QCOMPARE(f->dialogs.fileRequests.last().filter, QStringLiteral("All Flies(*.*)|*.*"));
         QCOMPARE(w->Editor->toPlainText(), QStringLiteral("plain {text}\nline two"));
     }
@@ -404,7 +404,7 @@ private slots:
         const std::int64_t pos = storeSample('u');
         TFM_Cmps *w = openStored(pos, 'u');
         w->LstV_Attach->setCurrentRow(0);
-        w->Remove1Click();
+        w->triggerCommand(QStringLiteral("Remove1"));
         QVERIFY(w->letterChanged());
         QVERIFY(w->LstV_Attach->isVisible());
         f->dialogs.answers.enqueue(Answer::Yes);
@@ -472,8 +472,8 @@ private slots:
         b->Memo_To->setPlainText(QStringLiteral("Bob Smith"));
         typeLetter(b, QStringLiteral("Second"));
         a->Edt_Subject->setText(QStringLiteral("First"));
-        b->PIC_SaveClick();
-        a->PIC_SaveClick();
+        b->triggerCommand(QStringLiteral("FileSaveCmd"));
+        a->triggerCommand(QStringLiteral("FileSaveCmd"));
         settle();
         const auto stored = records();
         QCOMPARE(stored.size(), std::size_t(3));

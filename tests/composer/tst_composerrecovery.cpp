@@ -51,7 +51,7 @@ private slots:
         const QString file = f.dir.filePath(QStringLiteral("plan.txt"));
         TestFiles::write(file, "plan");
         f.dialogs.fileNames.enqueue(file);
-        w->AttachbuttonClick();
+        w->triggerCommand(QStringLiteral("InsertAttachment1"));
         w->Editor->setFocus();
         QTest::keyClicks(w->Editor, QStringLiteral("New words "));
         w->Memo_CC->setPlainText(QStringLiteral("carol@example.org"));
@@ -92,7 +92,7 @@ private slots:
         // Save: stored in place of the opened mail, and the copy is gone. "Bob" is no
         // address of its own: the address book gives it one.
         AddressBook(f.paths.config).StoreAddress("Bob", "bob@example.com");
-        w->PIC_SaveClick();
+        w->triggerCommand(QStringLiteral("FileSaveCmd"));
         QVERIFY(!QFile::exists(found[0].path));
         const std::vector<MailSummary> records = MailStore(f.paths.mailBox).ScanStore();
         QCOMPARE(records.size(), std::size_t(2));

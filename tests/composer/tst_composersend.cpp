@@ -105,7 +105,7 @@ private slots:
         useAccount(server.host(), server.port());
 
         QPointer<TFM_Cmps> w = writeMail();
-        w->PIC_SendClick();
+        w->triggerCommand(QStringLiteral("Send1"));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(w.isNull());
         QCOMPARE(opener.calls, QStringList{QStringLiteral("send Self 100")});
@@ -136,7 +136,7 @@ private slots:
 
         QPointer<TFM_Cmps> w = writeMail();
         w->Memo_To->setPlainText(QStringLiteral("Lena Novak"));
-        w->PIC_SendClick();
+        w->triggerCommand(QStringLiteral("Send1"));
         QCOMPARE(f->dialogs.shown.size(), 1);
         QVERIFY2(f->dialogs.shown[0].text.contains(QStringLiteral("\"Lena Novak\": a name without an address")),
                  qPrintable(f->dialogs.shown[0].text));
@@ -146,7 +146,7 @@ private slots:
         f->dialogs.shown.clear();
         w->Memo_To->setPlainText(
             QStringLiteral("Lena Novak <lena@example.test>\n\"Novak, Jr.\" <jr@example.test>; Bob Smith <bob@example.com>"));
-        w->PIC_SendClick();
+        w->triggerCommand(QStringLiteral("Send1"));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(w.isNull());
         QVERIFY(f->dialogs.shown.isEmpty());
@@ -165,7 +165,7 @@ private slots:
     {
         f->settings.ACC_SMTPPass.clear(); // not needed here
         QPointer<TFM_Cmps> w = writeMail();
-        w->PIC_IEClick();
+        w->triggerCommand(QStringLiteral("SendByMsOE1"));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(w.isNull());
         QCOMPARE(opener.calls, QStringList{QStringLiteral("send MSOE 100")});

@@ -236,7 +236,7 @@ private slots:
             QCOMPARE(dialog->heightBox()->value(), 100);
             dialog->accept();
         });
-        w.PictureSize1Click();
+        w.triggerCommand(QStringLiteral("PictureSize1"));
         shown = TestPictures::in(*w.Editor->document());
         QCOMPARE(QSizeF(shown[0].width(), shown[0].height()), QSizeF(290, 100));
 
@@ -261,7 +261,7 @@ private slots:
 
         // A file that is no picture, inserted as one: said, and nothing changes.
         f.dialogs.fileNames.enqueue(pdf);
-        w.InsertPicture1Click();
+        w.triggerCommand(QStringLiteral("InsertPicture1"));
         QCOMPARE(f.dialogs.shown.size(), 1);
         QCOMPARE(TestPictures::in(*w.Editor->document()).size(), 2);
     }

@@ -7,10 +7,12 @@
 #include "composer/windows/FontSizeBox.h"
 #include "composer/windows/TFM_Cmps.h"
 #include "richtext/LetterDocument.h"
+#include "tests/support/windows/CommandTableCheck.h"
 #include "tests/support/windows/WindowFixture.h"
 #include "ui/ToolBand.h"
 #include "ui/ToolBand.h"
 #include "ui/ToolImage.h"
+#include "ui/WindowCommandTable.h"
 
 #include <QAction>
 #include <QApplication>
@@ -449,6 +451,19 @@ private slots:
         moveMouseOver(w->findChild<QWidget *>(QStringLiteral("Label1")));
         QCOMPARE(w->PIC_Open->pos(), home);
         QCOMPARE(w->Panel1->hoveredImage(), 0);
+    }
+
+    // Every key of the command table is on the keys help page; no two commands share a
+    // key, nor two items of one menu (or the menu bar) a letter.
+    void commandTableMatchesTheKeysPage()
+    {
+        const QSet<QKeySequence> page = CommandTableCheck::keysOnPage(CommandTableCheck::keysPage(), QStringLiteral("composer"));
+        QVERIFY(page.contains(QKeySequence(Qt::Key_F12)));
+        QVERIFY(!page.contains(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Delete))); // the main window's
+        QCOMPARE(CommandTableCheck::problems(w->commands().rows(), page), QStringList());
+        // A command triggered by its name, as from its menu.
+        QVERIFY(w->triggerCommand(QStringLiteral("Bold1")));
+        QVERIFY(w->BoldButton->isChecked());
     }
 
     void menusAsTheUserSeesThem()

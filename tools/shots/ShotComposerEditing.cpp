@@ -17,7 +17,7 @@ QWidget *replaceWindow(ShotContext &c)
 {
     auto *w = new TFM_Cmps(c.services());
     w->Editor->setPlainText(QStringLiteral("Our concert starts at eight. After the concert, tea is served."));
-    w->Replace1Click();
+    w->triggerCommand(QStringLiteral("EditReplaceCmd"));
     FindReplaceDialog *d = w->findDialog();
     d->setFindText(QStringLiteral("concert"));
     d->Edt_Replace->setText(QStringLiteral("recital"));

@@ -8,12 +8,14 @@
 #include "picture/windows/TFM_Send.h"
 #include "tests/support/AiosmtpdServer.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/windows/CommandTableCheck.h"
 #include "tests/support/windows/RecordingComposers.h"
 #include "tests/support/windows/WindowControls.h"
 #include "tests/support/windows/WindowFixture.h"
 #include "ui/ToolBand.h"
 #include "ui/ToolCaptionLabel.h"
 #include "ui/ToolImage.h"
+#include "ui/WindowCommandTable.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -741,6 +743,19 @@ private slots:
                                                "addAddress", "tips", "about"}));
         QTest::mouseClick(w->Image2, Qt::LeftButton);
         QCOMPARE(f->shell.opened, QList<QUrl>{QUrl(f->links.homePage)});
+    }
+
+    // Every key of the command table is on the keys help page; no two commands share a
+    // key, nor two items of one menu a letter. A command is triggered by its name.
+    void commandTableMatchesTheKeysPage()
+    {
+        auto w = open();
+        const QSet<QKeySequence> page = CommandTableCheck::keysOnPage(CommandTableCheck::keysPage(), QStringLiteral("mailbox"));
+        QVERIFY(page.contains(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Delete)));
+        QCOMPARE(CommandTableCheck::problems(w->commands().rows(), page), QStringList());
+        QVERIFY(w->triggerCommand(QStringLiteral("About1")));
+        QVERIFY(!w->triggerCommand(QStringLiteral("NoSuchCommand")));
+        QCOMPARE(f->opener.calls.last(), QStringLiteral("about"));
     }
 };
 

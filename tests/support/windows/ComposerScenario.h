@@ -41,7 +41,7 @@ inline void writeMail(TFM_Cmps &w, FakeDialogs &dialogs, const QString &subject,
     w.Editor->paste();
     TestFiles::write(file, bytes);
     dialogs.fileNames.enqueue(file);
-    w.AttachbuttonClick();
+    w.triggerCommand(QStringLiteral("InsertAttachment1"));
 }
 
 // The received mail as JSON: from and reply ([name, address]), to and cc (lists of them),

@@ -1,100 +1,73 @@
-// The parts of a composer's mail besides the letter's format: the changed state, the
-// recipients' fields and the address panel's growth, importing a letter, and the
-// attachment list.
+// The attachment list of the composer: its rows, adding (with the size question) and
+// removing.
 #include "composer/windows/TFM_Cmps.h"
 
 #include "composer/AttachSizeCheck.h"
 #include "composer/ComposerTitle.h"
 #include "composer/LetterContent.h"
+#include "composer/LetterPageCount.h"
+#include "composer/RecoveryKeeper.h"
 #include "composer/windows/ComposerEditor.h"
+#include "composer/windows/FontSizeBox.h"
 #include "config/ConfigSettings.h"
 #include "os/ProgramIcons.h"
 #include "product/AppInfo.h"
+#include "product/LinkAddresses.h"
 #include "text/StoredText.h"
+#include "ui/ToolBand.h"
+#include "ui/ToolCaptionLabel.h"
+#include "ui/ToolImage.h"
 #include "ui/UserDialogs.h"
+#include "ui/WindowCommandTable.h"
 #include "ui/WindowServices.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScreen>
+#include <QShowEvent>
+#include <QStatusBar>
+#include <QToolBar>
 #include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <utility>
 
 namespace {
 
-const char *const kImportFilter = "Rich Text Files (*.RTF)|*.RTF|Text Files (*.TXT)|*.TXT";
 const char *const kAttachFilter = "All Flies(*.*)|*.*";
 constexpr int kPathRole = Qt::UserRole;
 constexpr int kKindRole = Qt::UserRole + 1;
 
 } // namespace
 
-void TFM_Cmps::buildLifecycle()
+void TFM_Cmps::buildAttachmentList()
 {
-    m_tempFolder = QDir::tempPath();
-    m_openFilter = QLatin1String(kImportFilter);
-    connect(Memo_To, &QPlainTextEdit::textChanged, this, &TFM_Cmps::Memo_ToChange);
-    for (QPlainTextEdit *memo : {Memo_CC, Memo_BCC})
-        connect(memo, &QPlainTextEdit::textChanged, this, [this] {
-            setLetterChanged(true);
-            fitAddressRows();
-        });
-    connect(Edt_Subject, &QLineEdit::textChanged, this, [this] {
-        setLetterChanged(true);
-        updateTitle();
-    });
-}
-
-void TFM_Cmps::updateTitle()
-{
-    setWindowTitle(ComposerTitle::of(Edt_Subject->text()));
-}
-
-bool TFM_Cmps::letterChanged() const
-{
-    return Editor->document()->isModified();
-}
-
-void TFM_Cmps::setLetterChanged(bool changed)
-{
-    Editor->document()->setModified(changed);
-}
-
-void TFM_Cmps::Memo_ToChange()
-{
-    setLetterChanged(true);
-    fitAddressRows();
-}
-
-void TFM_Cmps::PIC_OpenClick()
-{
-    // Only a letter with content has something to lose.
-    if (LetterContent::hasContent(*Editor->document())
-        && ask(UserDialogs::Kind::Warning,
-               QStringLiteral("All current text will be clear!\r\nAre you sure continue import text?"),
-               UserDialogs::Buttons::YesNo)
-            != UserDialogs::Answer::Yes)
-        return;
-    const QString path = openFile(m_openFilter);
-    if (path.isEmpty())
-        return;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        showError(QStringLiteral("Cannot open file \"%1\"").arg(QDir::toNativeSeparators(path)));
-        return;
-    }
-    const QByteArray bytes = file.readAll();
-    // RTF loads as rich text, anything else as plain text (UTF-8 when it is that, else
-    // Windows-1252).
-    const std::string_view text(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    Editor->loadLetter(text, StoredText::toQString(text));
-    Editor->setFocus();
-    setLetterChanged(false);
-    Editor->setReadOnly(false);
-    SelectionChange();
+    LstV_Attach = new QListWidget(centralWidget());
+    LstV_Attach->setObjectName(QStringLiteral("LstV_Attach"));
+    LstV_Attach->setFixedHeight(22);
+    LstV_Attach->setFlow(QListView::LeftToRight);
+    LstV_Attach->setWrapping(false);
+    LstV_Attach->setIconSize(QSize(16, 16));
+    LstV_Attach->setToolTip(QStringLiteral("Attached files"));
+    LstV_Attach->setAccessibleName(QStringLiteral("Attached files"));
+    LstV_Attach->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    LstV_Attach->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    LstV_Attach->setContextMenuPolicy(Qt::CustomContextMenu);
+    // Its pop-up (m_attachMenu) comes from the command table.
+    connect(LstV_Attach, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &at) { m_attachMenu->popup(LstV_Attach->viewport()->mapToGlobal(at)); });
+    LstV_Attach->hide(); // shown while it holds attachments
 }
 
 std::vector<AttachmentRow> TFM_Cmps::attachmentRows() const

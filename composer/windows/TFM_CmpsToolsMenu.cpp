@@ -1,17 +1,25 @@
-// The mail operations of TFM_Cmps that open another window or a link. Storing, sending and
-// closing are in TFM_CmpsStore.cpp; import, attachments and the recipients' fields in
-// TFM_CmpsAttach.cpp.
+// The Tools menu of the composer: attaching is in TFM_CmpsAttachments.cpp; here picking
+// recipients, the address book, the settings and spell checking.
 #include "composer/windows/TFM_Cmps.h"
 
+#include "composer/PictureFile.h"
+#include "composer/PictureSize.h"
+#include "composer/windows/ComposerEditor.h"
+#include "composer/windows/ComposerSpelling.h"
+#include "composer/windows/PictureSizeDialog.h"
 #include "os/DataPaths.h"
 #include "os/Shell.h"
 #include "product/LinkAddresses.h"
 #include "shell/HelpPages.h"
 #include "ui/HelpLauncher.h"
+#include "ui/UserDialogs.h"
 #include "ui/WindowOpener.h"
 #include "ui/WindowServices.h"
 
+#include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 
@@ -30,6 +38,7 @@ void TFM_Cmps::pickRecipients()
 }
 
 void TFM_Cmps::SpeedButton1Click() { pickRecipients(); }
+
 void TFM_Cmps::Sbt_CCClick() { pickRecipients(); }
 
 void TFM_Cmps::PIC_AdBookClick()
@@ -52,42 +61,10 @@ void TFM_Cmps::PIC_SetClick()
     m_services.opener.showConfiguration(-1);
 }
 
-void TFM_Cmps::PIC_HelpClick()
+void TFM_Cmps::buildSpelling()
 {
-    m_services.help.HtmlHelp(this, HelpPages::target(m_services.paths, HelpPages::Compose));
-}
-
-void TFM_Cmps::HelpContents1Click()
-{
-    m_services.help.HtmlHelp(this, HelpPages::target(m_services.paths, HelpPages::Contents));
-}
-
-void TFM_Cmps::TipsOfTheDay1Click()
-{
-    m_services.opener.showTips();
-}
-
-void TFM_Cmps::About1Click()
-{
-    m_services.opener.showAbout();
-}
-
-void TFM_Cmps::ReportBug1Click()
-{
-    m_services.shell.openUrl(QUrl(m_services.links.supportMail));
-}
-
-void TFM_Cmps::VisiteHomePage1Click()
-{
-    m_services.shell.openUrl(QUrl(m_services.links.homePage));
-}
-
-bool TFM_Cmps::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == Image2 && event->type() == QEvent::MouseButtonRelease
-        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
-        VisiteHomePage1Click();
-        return true;
-    }
-    return QMainWindow::eventFilter(watched, event);
+    m_spelling = new ComposerSpelling(Editor, m_services.settings, m_services.paths, this);
+    if (auto *tools = MainMenu1->findChild<QMenu *>(QStringLiteral("Tools1")))
+        m_spelling->addToMenu(tools);
+    connect(Editor, &ComposerEditor::documentReplaced, m_spelling, &ComposerSpelling::documentReplaced);
 }

@@ -1,5 +1,5 @@
-// What the composer adds to writing the letter: pictures from files (the Insert menu, and
-// files dropped on the letter) and spell checking (at the end of the Tools menu).
+// The Insert menu of the composer: pictures from files (also files dropped on the
+// letter) and their size.
 #include "composer/windows/TFM_Cmps.h"
 
 #include "composer/PictureFile.h"
@@ -16,23 +16,6 @@
 
 void TFM_Cmps::buildPictures()
 {
-    // The Insert menu stands before the Style menu, as in word processors.
-    auto *insert = new QMenu(QStringLiteral("I&nsert"), MainMenu1);
-    insert->setObjectName(QStringLiteral("Insert1"));
-    auto *style = MainMenu1->findChild<QMenu *>(QStringLiteral("Style1"));
-    MainMenu1->insertMenu(style ? style->menuAction() : nullptr, insert);
-
-    InsertPicture1 = insert->addAction(QStringLiteral("Insert &Picture..."));
-    InsertPicture1->setObjectName(QStringLiteral("InsertPicture1"));
-    InsertPicture1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
-    InsertPicture1->setShortcutContext(Qt::WindowShortcut);
-    InsertPicture1->setIcon(QIcon::fromTheme(QStringLiteral("insert-image")));
-    addAction(InsertPicture1);
-    connect(InsertPicture1, &QAction::triggered, this, &TFM_Cmps::InsertPicture1Click);
-
-    PictureSize1 = insert->addAction(QStringLiteral("Picture &Size..."));
-    PictureSize1->setObjectName(QStringLiteral("PictureSize1"));
-    connect(PictureSize1, &QAction::triggered, this, &TFM_Cmps::PictureSize1Click);
     // Offered while the caret stands on a picture.
     auto updateSize = [this] { PictureSize1->setEnabled(!PictureSize::pictureAt(Editor->textCursor()).isNull()); };
     connect(Editor, &QTextEdit::cursorPositionChanged, this, updateSize);
@@ -40,14 +23,6 @@ void TFM_Cmps::buildPictures()
     updateSize();
 
     connect(Editor, &ComposerEditor::filesDropped, this, &TFM_Cmps::EditorFilesDropped);
-}
-
-void TFM_Cmps::buildSpelling()
-{
-    m_spelling = new ComposerSpelling(Editor, m_services.settings, m_services.paths, this);
-    if (auto *tools = MainMenu1->findChild<QMenu *>(QStringLiteral("Tools1")))
-        m_spelling->addToMenu(tools);
-    connect(Editor, &ComposerEditor::documentReplaced, m_spelling, &ComposerSpelling::documentReplaced);
 }
 
 void TFM_Cmps::InsertPicture1Click()

@@ -1,21 +1,40 @@
-// Colour, redo, find and replace and the page count of TFM_Cmps.
+// The Edit menu of the composer: undo and redo, the clipboard, selecting, finding and
+// replacing (in the Find and Replace window), and inserting the date or time.
 #include "composer/windows/TFM_Cmps.h"
 
 #include "composer/ActiveAttributes.h"
+#include "composer/AlignmentTag.h"
+#include "composer/CaretFormat.h"
+#include "composer/LetterContent.h"
 #include "composer/LetterPageCount.h"
+#include "composer/LetterStamp.h"
+#include "composer/ParagraphFormat.h"
 #include "composer/TextColors.h"
 #include "composer/TextFinder.h"
 #include "composer/windows/ColorButton.h"
 #include "composer/windows/ComposerEditor.h"
 #include "composer/windows/FindReplaceDialog.h"
+#include "composer/windows/FontSizeBox.h"
+#include "os/Clock.h"
+#include "os/ProgramIcons.h"
+#include "ui/AccessibleNames.h"
 #include "ui/WindowServices.h"
 
 #include <QAction>
+#include <QBoxLayout>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QFontDialog>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
+#include <QScopeGuard>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QToolButton>
 #include <QWindow>
 
 namespace {
@@ -25,22 +44,10 @@ constexpr int kStatusMs = 5000;
 
 } // namespace
 
-void TFM_Cmps::buildPageCount()
+void TFM_Cmps::EditUndoCmdExecute()
 {
-    LB_Pages = new QLabel(statusBar());
-    LB_Pages->setObjectName(QStringLiteral("LB_Pages"));
-    LB_Pages->setToolTip(QStringLiteral("The number of pictures the letter becomes when it is sent"));
-    statusBar()->addPermanentWidget(LB_Pages);
-    m_pageCount = new LetterPageCount(m_services.settings, [this] { return static_cast<const QTextDocument *>(Editor->document()); }, this);
-    connect(m_pageCount, &LetterPageCount::counted, LB_Pages,
-            [this](int pages) { LB_Pages->setText(LetterPageCount::text(pages)); });
-    connect(Editor, &QTextEdit::textChanged, m_pageCount, &LetterPageCount::schedule);
-    // The picture settings may have changed while another window was active.
-    connect(qGuiApp, &QGuiApplication::focusWindowChanged, m_pageCount, [this](QWindow *focus) {
-        if (focus && focus == windowHandle())
-            m_pageCount->schedule();
-    });
-    m_pageCount->schedule();
+    if (Editor->hasFocus())
+        Editor->undo();
 }
 
 void TFM_Cmps::EditRedoCmdExecute()
@@ -49,30 +56,50 @@ void TFM_Cmps::EditRedoCmdExecute()
         Editor->redo();
 }
 
-void TFM_Cmps::applyColor(void (ActiveAttributes::*set)(const QColor &), const QColor &color)
+void TFM_Cmps::EditCutCmdExecute()
 {
-    if (FUpdating)
+    if (Editor->hasFocus())
+        Editor->cut();
+}
+
+void TFM_Cmps::EditCopyCmdExecute()
+{
+    if (Editor->hasFocus())
+        Editor->copy();
+}
+
+void TFM_Cmps::EditPasteCmdExecute()
+{
+    if (Editor->hasFocus())
+        Editor->paste();
+}
+
+void TFM_Cmps::EditSelAllExecute()
+{
+    Editor->selectAll();
+}
+
+void TFM_Cmps::ActionList2Update()
+{
+    const bool selection = Editor->textCursor().hasSelection();
+    EditCutCmd->setEnabled(selection);
+    EditCopyCmd->setEnabled(selection);
+    EditUndoCmd->setEnabled(Editor->document()->isUndoAvailable());
+    EditRedoCmd->setEnabled(Editor->document()->isRedoAvailable());
+    EditPasteCmd->setEnabled(Editor->canPaste());
+}
+
+void TFM_Cmps::Find1Click() { showFindDialog(false); }
+
+void TFM_Cmps::Replace1Click() { showFindDialog(true); }
+
+void TFM_Cmps::FindNext1Click()
+{
+    if (!m_findDialog || m_findDialog->findText().isEmpty()) {
+        showFindDialog(false);
         return;
-    QTextCursor cursor = Editor->textCursor();
-    (ActiveAttributes(cursor).*set)(color);
-    Editor->setTextCursor(cursor);
-    Editor->setFocus();
-}
-
-void TFM_Cmps::FontColorButtonClick(const QColor &color) { applyColor(&ActiveAttributes::setColor, color); }
-void TFM_Cmps::HighlightButtonClick(const QColor &color) { applyColor(&ActiveAttributes::setHighlight, color); }
-
-// The menu items open the colour dialog of the matching button, which applies the colour.
-void TFM_Cmps::Color1Click()
-{
-    FontColorButton->chooseMore();
-    Editor->setFocus();
-}
-
-void TFM_Cmps::Highlight1Click()
-{
-    HighlightButton->chooseMore();
-    Editor->setFocus();
+    }
+    findNext();
 }
 
 void TFM_Cmps::showFindDialog(bool replace)
@@ -95,18 +122,6 @@ void TFM_Cmps::showFindDialog(bool replace)
     m_findDialog->raise();
     m_findDialog->activateWindow();
     m_findDialog->Edt_Find->setFocus();
-}
-
-void TFM_Cmps::Find1Click() { showFindDialog(false); }
-void TFM_Cmps::Replace1Click() { showFindDialog(true); }
-
-void TFM_Cmps::FindNext1Click()
-{
-    if (!m_findDialog || m_findDialog->findText().isEmpty()) {
-        showFindDialog(false);
-        return;
-    }
-    findNext();
 }
 
 void TFM_Cmps::showFindStatus(const QString &text)
@@ -155,20 +170,12 @@ void TFM_Cmps::replaceAll()
                                 : QStringLiteral("Replaced %1 places.").arg(count));
 }
 
-void TFM_Cmps::buildColorButtons()
+void TFM_Cmps::InsertDate1Click()
 {
-    FontColorButton = new ColorButton(QStringLiteral("format-text-color"), QStringLiteral("&Automatic"),
-                                      TextColors::defaultText(), StandardToolBar);
-    FontColorButton->setObjectName(QStringLiteral("FontColorButton"));
-    FontColorButton->setToolTip(QStringLiteral("Font Color"));
-    FontColorButton->setStatusTip(QStringLiteral("Colour the text; the arrow picks another colour"));
-    HighlightButton = new ColorButton(QStringLiteral("draw-highlight"), QStringLiteral("&No Highlight"),
-                                      TextColors::defaultHighlight(), StandardToolBar);
-    HighlightButton->setObjectName(QStringLiteral("HighlightButton"));
-    HighlightButton->setToolTip(QStringLiteral("Highlight Color"));
-    HighlightButton->setStatusTip(QStringLiteral("Mark the text with a colour behind it; the arrow picks another colour"));
-    StandardToolBar->addWidget(FontColorButton);
-    StandardToolBar->addWidget(HighlightButton);
-    connect(FontColorButton, &ColorButton::colorChosen, this, &TFM_Cmps::FontColorButtonClick);
-    connect(HighlightButton, &ColorButton::colorChosen, this, &TFM_Cmps::HighlightButtonClick);
+    Editor->textCursor().insertText(LetterStamp::date(m_services.clock.now()));
+}
+
+void TFM_Cmps::InsertTime1Click()
+{
+    Editor->textCursor().insertText(LetterStamp::time(m_services.clock.now()));
 }

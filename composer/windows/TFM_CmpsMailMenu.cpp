@@ -1,25 +1,58 @@
-// Storing, sending and closing a composer's mail. The mail is built and stored by the
-// composer core (MailStorer); the handlers here gather the window's fields, report to the
-// main window and close.
+// The Flie menu of the composer: a new letter, importing, storing, sending, saving the
+// letter as a file, the picture preview and printing, and closing. The mail is built and
+// stored by the composer core (MailStorer); the handlers here gather the window's fields,
+// report to the main window and close.
 #include "composer/windows/TFM_Cmps.h"
 
+#include "composer/ActiveAttributes.h"
+#include "composer/AlignmentTag.h"
+#include "composer/AttachSizeCheck.h"
+#include "composer/CaretFormat.h"
+#include "composer/ComposerTitle.h"
+#include "composer/LetterContent.h"
+#include "composer/LetterFile.h"
+#include "composer/LetterStamp.h"
 #include "composer/MailStorer.h"
+#include "composer/ParagraphFormat.h"
 #include "composer/windows/ComposerEditor.h"
+#include "composer/windows/FontSizeBox.h"
 #include "config/ConfigSettings.h"
 #include "mailbox/MailStore.h"
 #include "os/AppError.h"
+#include "os/Clock.h"
 #include "os/DataPaths.h"
+#include "os/ProgramIcons.h"
 #include "product/AppInfo.h"
+#include "richtext/LetterDocument.h"
+#include "text/StoredText.h"
+#include "ui/AccessibleNames.h"
 #include "ui/MailBoxHost.h"
 #include "ui/UserDialogs.h"
 #include "ui/WindowOpener.h"
 #include "ui/WindowServices.h"
 #include "ui/WorkerStep.h"
 
+#include <QAction>
+#include <QBoxLayout>
+#include <QButtonGroup>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QFontDialog>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPointer>
+#include <QScopeGuard>
+#include <QToolBar>
+#include <QToolButton>
 
 namespace {
 
@@ -27,6 +60,50 @@ namespace {
 constexpr std::int64_t kWorkerStepBytes = 8 * 1024 * 1024;
 
 } // namespace
+
+void TFM_Cmps::FileNewCmdExecute()
+{
+    // A letter with content is only emptied when the person says so; either way Undo
+    // brings it back, and the mail counts as changed.
+    if (LetterContent::hasContent(*Editor->document())
+        && ask(UserDialogs::Kind::Warning, QStringLiteral("All current text will be clear!\r\nAre you sure to start a new letter?"),
+               UserDialogs::Buttons::YesNo)
+            != UserDialogs::Answer::Yes)
+        return;
+    QTextCursor cursor = Editor->textCursor();
+    LetterContent::clear(cursor);
+    Editor->setTextCursor(cursor);
+    Editor->setFocus();
+    SelectionChange();
+}
+
+void TFM_Cmps::PIC_OpenClick()
+{
+    // Only a letter with content has something to lose.
+    if (LetterContent::hasContent(*Editor->document())
+        && ask(UserDialogs::Kind::Warning,
+               QStringLiteral("All current text will be clear!\r\nAre you sure continue import text?"),
+               UserDialogs::Buttons::YesNo)
+            != UserDialogs::Answer::Yes)
+        return;
+    const QString path = openFile(m_openFilter);
+    if (path.isEmpty())
+        return;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        showError(QStringLiteral("Cannot open file \"%1\"").arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    // RTF loads as rich text, anything else as plain text (UTF-8 when it is that, else
+    // Windows-1252).
+    const std::string_view text(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    Editor->loadLetter(text, StoredText::toQString(text));
+    Editor->setFocus();
+    setLetterChanged(false);
+    Editor->setReadOnly(false);
+    SelectionChange();
+}
 
 ComposedMail TFM_Cmps::composedMail() const
 {
@@ -116,6 +193,23 @@ void TFM_Cmps::PIC_SaveClick()
     hide();
     reportStored(position);
     close();
+}
+
+void TFM_Cmps::SaveLetterAs1Click()
+{
+    QString path;
+    {
+        const UserDialogs::Asker asker(m_services.dialogs, this);
+        path = m_services.dialogs.saveFileName(QStringLiteral("Save Letter As"),
+                                               QStringLiteral("Rich Text Files (*.rtf)|*.rtf"),
+                                               LetterFile::suggestedName(Edt_Subject->text()), QStringLiteral("rtf"));
+    }
+    if (path.isEmpty())
+        return;
+    // The mail is not stored by this: the letter stays changed until it is.
+    const QString error = LetterFile::save(path, LetterDocument::save(*Editor->document()));
+    if (!error.isEmpty())
+        showError(error);
 }
 
 bool TFM_Cmps::FormCloseQuery()
@@ -238,4 +332,39 @@ void TFM_Cmps::PIC_SendClick()
 void TFM_Cmps::PIC_IEClick()
 {
     sendChecked(SendCheck::Mode::Desktop);
+}
+
+void TFM_Cmps::openPreview(bool print)
+{
+    QPointer<TFM_Cmps> self(this);
+    m_services.opener.showPreview([self] {
+        PicturePreview::Input input;
+        if (!self)
+            return input;
+        input.letter = LetterDocument::save(*self->Editor->document());
+        input.subject = self->Edt_Subject->text();
+        input.to = self->Memo_To->toPlainText();
+        for (const AttachmentRow &row : self->attachmentRows()) {
+            qint64 size = 0;
+            if (row.kind == AttachmentRow::File) {
+                size = QFileInfo(row.source).size();
+            } else if (const int index = row.source.toInt(); index >= 0 && index < self->MSG.Attachments.Count()) {
+                TMailPart *part = self->MSG.Attachments[index];
+                size = qint64(part->IsDecoded ? part->DecodedBody.size() : part->EncodedBody.size() * 3 / 4);
+            }
+            input.attachmentSizes.push_back(size);
+            input.attachmentNames << row.caption;
+        }
+        return input;
+    }, this, print);
+}
+
+void TFM_Cmps::PreviewPictures1Click()
+{
+    openPreview(false);
+}
+
+void TFM_Cmps::Print1Click()
+{
+    openPreview(true);
 }

@@ -1,30 +1,47 @@
-// The format bar, the Style and Edit commands and the tool-bar refresh of TFM_Cmps.
+// The format bar of the composer: style, colour, font and size, lists and alignment, the
+// edit buttons and attaching; its refresh from the caret's format, and what its boxes say
+// to a name or size they cannot take.
 #include "composer/windows/TFM_Cmps.h"
 
 #include "composer/ActiveAttributes.h"
 #include "composer/AlignmentTag.h"
 #include "composer/CaretFormat.h"
+#include "composer/FontSizeStep.h"
 #include "composer/LetterContent.h"
+#include "composer/LetterPageCount.h"
 #include "composer/LetterStamp.h"
 #include "composer/ParagraphFormat.h"
+#include "composer/TextColors.h"
+#include "composer/TextFinder.h"
+#include "composer/windows/ColorButton.h"
 #include "composer/windows/ComposerEditor.h"
+#include "composer/windows/FindReplaceDialog.h"
 #include "composer/windows/FontSizeBox.h"
 #include "os/Clock.h"
+#include "os/PaletteIcon.h"
 #include "os/ProgramIcons.h"
 #include "ui/AccessibleNames.h"
 #include "ui/WindowServices.h"
 
 #include <QAction>
+#include <QActionGroup>
+#include <QBoxLayout>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QFontDialog>
+#include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPointer>
 #include <QScopeGuard>
-#include <QBoxLayout>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWindow>
 
 namespace {
 
@@ -37,6 +54,8 @@ void setHint(QWidget *w, const QString &hint)
 }
 
 } // namespace
+
+using ParagraphFormat::Numbering;
 
 void TFM_Cmps::buildFormatBar()
 {
@@ -204,34 +223,19 @@ void TFM_Cmps::applyState(const ToolBarState &state)
     }
 }
 
-void TFM_Cmps::applyStyle(int style, bool on)
-{
-    if (FUpdating)
-        return;
-    QTextCursor cursor = Editor->textCursor();
-    ActiveAttributes(cursor).setStyle(ActiveAttributes::Style(style), on);
-    Editor->setTextCursor(cursor);
-}
-
 void TFM_Cmps::BoldButtonClick() { applyStyle(int(ActiveAttributes::Style::Bold), BoldButton->isChecked()); }
+
 void TFM_Cmps::ItalicButtonClick() { applyStyle(int(ActiveAttributes::Style::Italic), ItalicButton->isChecked()); }
+
 void TFM_Cmps::UnderlineButtonClick()
 {
     applyStyle(int(ActiveAttributes::Style::Underline), UnderlineButton->isChecked());
 }
 
-void TFM_Cmps::applyAlignment(int tag)
-{
-    if (FUpdating)
-        return;
-    QTextCursor cursor = Editor->textCursor();
-    ParagraphFormat::setAlignment(cursor, tag);
-    Editor->setTextCursor(cursor);
-    SelectionChange();
-}
-
 void TFM_Cmps::LeftAlignClick() { applyAlignment(LeftAlign->property("tag").toInt()); }
+
 void TFM_Cmps::CenterAlignClick() { applyAlignment(CenterAlign->property("tag").toInt()); }
+
 void TFM_Cmps::RightAlignClick() { applyAlignment(RightAlign->property("tag").toInt()); }
 
 void TFM_Cmps::BulletsButtonClick()
@@ -241,12 +245,6 @@ void TFM_Cmps::BulletsButtonClick()
     QTextCursor cursor = Editor->textCursor();
     ParagraphFormat::setBullets(cursor, BulletsButton->isChecked());
     Editor->setTextCursor(cursor);
-}
-
-void TFM_Cmps::Bullets1Click()
-{
-    BulletsButton->setChecked(!BulletsButton->isChecked());
-    BulletsButtonClick();
 }
 
 void TFM_Cmps::FontNameChange(int index)
@@ -273,104 +271,119 @@ void TFM_Cmps::FontSizeChange(int value)
     Editor->setTextCursor(cursor);
 }
 
-void TFM_Cmps::Bold1Click()
+void TFM_Cmps::buildFormatChecks()
 {
-    BoldButton->setChecked(!BoldButton->isChecked());
-    BoldButtonClick();
+    // Enter in the name box: a name of the list is taken by the box itself (activated).
+    connect(FontName->lineEdit(), &QLineEdit::returnPressed, this, &TFM_Cmps::FontNameEntered);
+    connect(FontSize, &FontSizeBox::outOfRange, this, &TFM_Cmps::FontSizeOutOfRange);
 }
 
-void TFM_Cmps::In1Click()
+void TFM_Cmps::FontNameEntered()
 {
-    ItalicButton->setChecked(!ItalicButton->isChecked());
-    ItalicButtonClick();
-}
-
-void TFM_Cmps::Underline1Click()
-{
-    UnderlineButton->setChecked(!UnderlineButton->isChecked());
-    UnderlineButtonClick();
-}
-
-// The menu items carry the alignment in their tags, like the buttons.
-void TFM_Cmps::Left1Click() { applyAlignment(sender() ? sender()->property("tag").toInt() : AlignmentTag::Left); }
-void TFM_Cmps::Center1Click() { applyAlignment(sender() ? sender()->property("tag").toInt() : AlignmentTag::Center); }
-void TFM_Cmps::Right1Click() { applyAlignment(sender() ? sender()->property("tag").toInt() : AlignmentTag::Right); }
-
-void TFM_Cmps::Font1Click()
-{
-    QTextCursor cursor = Editor->textCursor();
-    ActiveAttributes attributes(cursor);
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, attributes.format().font(), this);
-    if (ok) {
-        attributes.assign(chosen);
-        Editor->setTextCursor(cursor);
-    }
-    SelectionChange();
-    Editor->setFocus();
-}
-
-void TFM_Cmps::InsertDate1Click()
-{
-    Editor->textCursor().insertText(LetterStamp::date(m_services.clock.now()));
-}
-
-void TFM_Cmps::InsertTime1Click()
-{
-    Editor->textCursor().insertText(LetterStamp::time(m_services.clock.now()));
-}
-
-void TFM_Cmps::EditUndoCmdExecute()
-{
-    if (Editor->hasFocus())
-        Editor->undo();
-}
-
-void TFM_Cmps::EditCutCmdExecute()
-{
-    if (Editor->hasFocus())
-        Editor->cut();
-}
-
-void TFM_Cmps::EditCopyCmdExecute()
-{
-    if (Editor->hasFocus())
-        Editor->copy();
-}
-
-void TFM_Cmps::EditPasteCmdExecute()
-{
-    if (Editor->hasFocus())
-        Editor->paste();
-}
-
-void TFM_Cmps::EditSelAllExecute()
-{
-    Editor->selectAll();
-}
-
-void TFM_Cmps::ActionList2Update()
-{
-    const bool selection = Editor->textCursor().hasSelection();
-    EditCutCmd->setEnabled(selection);
-    EditCopyCmd->setEnabled(selection);
-    EditUndoCmd->setEnabled(Editor->document()->isUndoAvailable());
-    EditRedoCmd->setEnabled(Editor->document()->isRedoAvailable());
-    EditPasteCmd->setEnabled(Editor->canPaste());
-}
-
-void TFM_Cmps::FileNewCmdExecute()
-{
-    // A letter with content is only emptied when the person says so; either way Undo
-    // brings it back, and the mail counts as changed.
-    if (LetterContent::hasContent(*Editor->document())
-        && ask(UserDialogs::Kind::Warning, QStringLiteral("All current text will be clear!\r\nAre you sure to start a new letter?"),
-               UserDialogs::Buttons::YesNo)
-            != UserDialogs::Answer::Yes)
+    const QString typed = FontName->currentText().trimmed();
+    if (!typed.isEmpty() && FontName->findText(typed, Qt::MatchFixedString) >= 0)
         return;
-    QTextCursor cursor = Editor->textCursor();
-    LetterContent::clear(cursor);
-    Editor->setTextCursor(cursor);
+    // The letter's own font (which the list may lack, as a substituted one) is no error.
+    if (!typed.isEmpty() && typed != m_state.fontName)
+        ask(UserDialogs::Kind::Warning,
+            QStringLiteral("There is no font named \"%1\" on this computer.\r\nChoose a font from the list.").arg(typed));
+    SelectionChange(); // the box shows the letter's font again
     Editor->setFocus();
+}
+
+void TFM_Cmps::FontSizeOutOfRange(const QString &typed)
+{
+    ask(UserDialogs::Kind::Warning, QStringLiteral("The font size %1 is out of range: a size is from %2 to %3 points.")
+                                        .arg(typed)
+                                        .arg(FontSizeStep::kSmallest)
+                                        .arg(FontSizeStep::kLargest));
     SelectionChange();
+    Editor->setFocus();
+}
+
+void TFM_Cmps::buildColorButtons()
+{
+    FontColorButton = new ColorButton(QStringLiteral("format-text-color"), QStringLiteral("&Automatic"),
+                                      TextColors::defaultText(), StandardToolBar);
+    FontColorButton->setObjectName(QStringLiteral("FontColorButton"));
+    FontColorButton->setToolTip(QStringLiteral("Font Color"));
+    FontColorButton->setStatusTip(QStringLiteral("Colour the text; the arrow picks another colour"));
+    HighlightButton = new ColorButton(QStringLiteral("draw-highlight"), QStringLiteral("&No Highlight"),
+                                      TextColors::defaultHighlight(), StandardToolBar);
+    HighlightButton->setObjectName(QStringLiteral("HighlightButton"));
+    HighlightButton->setToolTip(QStringLiteral("Highlight Color"));
+    HighlightButton->setStatusTip(QStringLiteral("Mark the text with a colour behind it; the arrow picks another colour"));
+    StandardToolBar->addWidget(FontColorButton);
+    StandardToolBar->addWidget(HighlightButton);
+    connect(FontColorButton, &ColorButton::colorChosen, this, &TFM_Cmps::FontColorButtonClick);
+    connect(HighlightButton, &ColorButton::colorChosen, this, &TFM_Cmps::HighlightButtonClick);
+}
+
+void TFM_Cmps::FontColorButtonClick(const QColor &color) { applyColor(&ActiveAttributes::setColor, color); }
+
+void TFM_Cmps::HighlightButtonClick(const QColor &color) { applyColor(&ActiveAttributes::setHighlight, color); }
+
+void TFM_Cmps::buildNumbering()
+{
+    m_numberingMenu->addSeparator();
+
+    m_numberingStyles = new QActionGroup(this);
+    m_numberingStyles->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    const struct
+    {
+        const char *name;
+        const char *caption;
+        Numbering numbering;
+    } styles[] = {
+        {"NumberingDecimal1", "&1.  2.  3.", Numbering::Decimal},
+        {"NumberingAlpha1", "&a)  b)  c)", Numbering::LowerAlpha},
+        {"NumberingRoman1", "&i.  ii.  iii.", Numbering::LowerRoman},
+    };
+    for (const auto &style : styles) {
+        QAction *a = m_numberingMenu->addAction(QLatin1String(style.caption));
+        a->setObjectName(QLatin1String(style.name));
+        a->setCheckable(true);
+        a->setData(int(style.numbering));
+        m_numberingStyles->addAction(a);
+        // A checked style chosen again ends the numbering.
+        connect(a, &QAction::triggered, this,
+                [this, a](bool checked) { applyNumbering(checked ? a->data().toInt() : int(Numbering::None)); });
+    }
+
+    NumberingButton = new QToolButton(ParagraphToolBar);
+    NumberingButton->setObjectName(QStringLiteral("NumberingButton"));
+    NumberingButton->setIcon(PaletteIcon::wrap(QIcon::fromTheme(QStringLiteral("format-list-ordered"))));
+    NumberingButton->setCheckable(true);
+    NumberingButton->setAutoRaise(true);
+    NumberingButton->setFocusPolicy(Qt::NoFocus);
+    NumberingButton->setToolTip(QStringLiteral("Numbering (F12)"));
+    NumberingButton->setStatusTip(QStringLiteral("Number the paragraphs; the arrow chooses 1., a) or i."));
+    NumberingButton->setAccessibleName(QStringLiteral("Numbering"));
+    NumberingButton->setPopupMode(QToolButton::MenuButtonPopup);
+    NumberingButton->setMenu(m_numberingMenu);
+    connect(NumberingButton, &QToolButton::clicked, this, &TFM_Cmps::NumberingButtonClick);
+    // Right after Bullets.
+    QAction *after = nullptr;
+    const QList<QAction *> bar = ParagraphToolBar->actions();
+    for (qsizetype i = 0; i + 1 < bar.size(); ++i) {
+        if (ParagraphToolBar->widgetForAction(bar[i]) == BulletsButton)
+            after = bar[i + 1];
+    }
+    ParagraphToolBar->insertWidget(after, NumberingButton);
+}
+
+void TFM_Cmps::NumberingButtonClick()
+{
+    if (FUpdating)
+        return;
+    applyNumbering(NumberingButton->isChecked() ? m_lastNumbering : int(Numbering::None));
+}
+
+void TFM_Cmps::applyNumberingState(const ToolBarState &state)
+{
+    if (!NumberingButton)
+        return;
+    NumberingButton->setChecked(state.numbering != int(Numbering::None));
+    for (QAction *a : m_numberingStyles->actions())
+        a->setChecked(a->data().toInt() == state.numbering);
 }
