@@ -214,28 +214,28 @@ int sendCommand(const QStringList &arguments)
     smtp.SetOnProgress([](QObject *, std::int64_t total, std::int64_t current) {
         std::fprintf(stderr, "Sent %lld of %lld bytes\n", static_cast<long long>(current), static_cast<long long>(total));
     });
-    SmtpAccount account;
-    account.host = host->toStdString();
-    account.port = port.value_or(25);
-    account.security = security;
-    account.user = user.value_or(QString()).toStdString();
-    account.password = *secret;
-    account.trustedCertificates = trusted;
-    account.trustedFingerprints = fingerprints;
+    SmtpAccount server;
+    server.host = host->toStdString();
+    server.port = port.value_or(25);
+    server.security = security;
+    server.user = user.value_or(QString()).toStdString();
+    server.password = *secret;
+    server.trustedCertificates = trusted;
+    server.trustedFingerprints = fingerprints;
     // The certificate trusted for this server in the send dialog is trusted here too.
     if (configFile)
-        account.pinsFile = *configFile;
+        server.pinsFile = *configFile;
 
     // The same steps as the send dialog's, told on standard error; no question is asked.
     SmtpDelivery delivery(smtp);
-    delivery.setAccount(account);
+    delivery.setAccount(server);
     delivery.stepStarting = [&](SmtpDelivery::Step step) {
         switch (step) {
         case SmtpDelivery::Step::Connect:
             stage("Connecting to " + smtp.Host + ":" + std::to_string(smtp.Port));
             break;
         case SmtpDelivery::Step::Login:
-            stage("Logging in as " + account.user);
+            stage("Logging in as " + server.user);
             break;
         case SmtpDelivery::Step::Send:
             stage("Sending the mail from <" + message.FromAddress() + ">");
