@@ -4,7 +4,7 @@
 #include "addressbook/windows/TFM_AddLst.h"
 #include "config/windows/TFm_Set.h"
 #include "picture/windows/TFM_Preview.h"
-#include "picture/windows/TFM_Send.h"
+#include "send/windows/TFM_Send.h"
 #include "shell/windows/TFm_About.h"
 #include "shell/windows/TFM_Tips.h"
 

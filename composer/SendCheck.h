@@ -1,6 +1,6 @@
 #pragma once
 
-#include "picture/SendMode.h"
+#include "send/SendMode.h"
 
 #include <QString>
 

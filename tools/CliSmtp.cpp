@@ -1,12 +1,12 @@
-// vellorn-cli send: delivers a mail file through the SMTP session, as the send dialog does.
+// vellorn-cli send: delivers a mail file through SmtpDelivery, as the send dialog does.
 
-#include "config/CertificatePins.h"
 #include "config/ConfigFile.h"
 #include "config/SmtpPassword.h"
 #include "mail/HeaderLineBreaks.h"
 #include "mail/TMailMessage.h"
 #include "os/LocalTime.h"
 #include "os/QtKeychainKeyring.h"
+#include "send/SmtpDelivery.h"
 #include "smtp/CertificateFacts.h"
 #include "smtp/SmtpSecurity.h"
 #include "smtp/TSMTP.h"
@@ -208,53 +208,76 @@ int sendCommand(const QStringList &arguments)
     message.SetDate(LocalTime::now());
 
     TSMTP smtp;
-    smtp.Host = host->toStdString();
-    smtp.Port = port.value_or(25);
     if (timeOut)
         smtp.SetTimeOut(*timeOut);
-    smtp.MailMessage = &message;
     smtp.RebuildWhileSending = true;
-    smtp.TrustedCertificates = trusted;
-    smtp.TrustedFingerprints = fingerprints;
-    // The certificate trusted for this server in the send dialog is trusted here too.
-    if (configFile)
-        if (const std::string kept = CertificatePins(*configFile).fingerprint(smtp.Host, smtp.Port); !kept.empty())
-            smtp.TrustedFingerprints << QString::fromStdString(kept);
-    smtp.Security = security;
     smtp.SetOnProgress([](QObject *, std::int64_t total, std::int64_t current) {
         std::fprintf(stderr, "Sent %lld of %lld bytes\n", static_cast<long long>(current), static_cast<long long>(total));
     });
+    SmtpAccount server;
+    server.host = host->toStdString();
+    server.port = port.value_or(25);
+    server.security = security;
+    server.user = user.value_or(QString()).toStdString();
+    server.password = *secret;
+    server.trustedCertificates = trusted;
+    server.trustedFingerprints = fingerprints;
+    // The certificate trusted for this server in the send dialog is trusted here too.
+    if (configFile)
+        server.pinsFile = *configFile;
 
-    stage("Connecting to " + smtp.Host + ":" + std::to_string(smtp.Port));
-    if (!smtp.Connect()) {
-        // The facts of an untrusted certificate, so that the person can judge it and,
-        // when it is the right one, give its fingerprint with --trust.
-        if (const std::optional<CertificateFacts> &facts = smtp.UntrustedCertificate())
-            stage(facts->text().toStdString() + "\nTo trust it for one run: --trust " + facts->fingerprint.toStdString());
-        const int code = failWithReply(smtp, "cannot connect");
-        smtp.Disconnect();
-        return code;
-    }
-    const std::string connected = smtp.Encrypted() ? "Connected over TLS" : "Connected";
-    stage(smtp.LoginReady() ? connected + "; the server offers AUTH " + smtp.AuthMechanism() : connected);
-    if (smtp.LoginReady()) {
-        const std::string name = user.value_or(QString()).toStdString();
-        stage("Logging in as " + name);
-        if (!smtp.Login(name, *secret)) {
-            const int code = failWithReply(smtp, "login failed");
-            smtp.Disconnect();
-            return code;
+    // The same steps as the send dialog's, told on standard error; no question is asked.
+    SmtpDelivery delivery(smtp);
+    delivery.setAccount(server);
+    delivery.stepStarting = [&](SmtpDelivery::Step step) {
+        switch (step) {
+        case SmtpDelivery::Step::Connect:
+            stage("Connecting to " + smtp.Host + ":" + std::to_string(smtp.Port));
+            break;
+        case SmtpDelivery::Step::Login:
+            stage("Logging in as " + server.user);
+            break;
+        case SmtpDelivery::Step::Send:
+            stage("Sending the mail from <" + message.FromAddress() + ">");
+            break;
         }
-        stage("Logged in");
-    }
-    stage("Sending the mail from <" + message.FromAddress() + ">");
-    if (!smtp.SendMail()) {
-        const int code = failWithReply(smtp, "sending failed");
+    };
+    delivery.stepDone = [&](SmtpDelivery::Step step) {
+        switch (step) {
+        case SmtpDelivery::Step::Connect: {
+            const std::string connected = smtp.Encrypted() ? "Connected over TLS" : "Connected";
+            stage(smtp.LoginReady() ? connected + "; the server offers AUTH " + smtp.AuthMechanism() : connected);
+            break;
+        }
+        case SmtpDelivery::Step::Login:
+            stage("Logged in");
+            break;
+        case SmtpDelivery::Step::Send:
+            stage("Accepted: " + lastReplyText(smtp));
+            break;
+        }
+    };
+    if (!delivery.deliver(message)) {
+        int code = 1;
+        switch (delivery.failedStep().value_or(SmtpDelivery::Step::Send)) {
+        case SmtpDelivery::Step::Connect:
+            // The facts of an untrusted certificate, so that the person can judge it and,
+            // when it is the right one, give its fingerprint with --trust.
+            if (const std::optional<CertificateFacts> &facts = smtp.UntrustedCertificate())
+                stage(facts->text().toStdString() + "\nTo trust it for one run: --trust " + facts->fingerprint.toStdString());
+            code = failWithReply(smtp, "cannot connect");
+            break;
+        case SmtpDelivery::Step::Login:
+            code = failWithReply(smtp, "login failed");
+            break;
+        case SmtpDelivery::Step::Send:
+            code = failWithReply(smtp, "sending failed");
+            break;
+        }
         smtp.Disconnect();
         return code;
     }
-    stage("Accepted: " + lastReplyText(smtp));
-    smtp.Quit();
+    delivery.quit();
     stage("Quit");
     return 0;
 }

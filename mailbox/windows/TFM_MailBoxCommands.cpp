@@ -7,7 +7,7 @@
 #include "mailbox/MailListSort.h"
 #include "os/AppError.h"
 #include "os/ProgramIcons.h"
-#include "picture/SendMode.h"
+#include "send/SendMode.h"
 #include "product/AppInfo.h"
 #include "richtext/LetterDocument.h"
 #include "shell/HelpPages.h"

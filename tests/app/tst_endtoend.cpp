@@ -9,7 +9,7 @@
 #include "config/windows/TFm_Set.h"
 #include "mailbox/MailStore.h"
 #include "mailbox/windows/TFM_MailBox.h"
-#include "picture/windows/TFM_Send.h"
+#include "send/windows/TFM_Send.h"
 #include "shell/windows/TFm_About.h"
 #include "shell/windows/TFM_Tips.h"
 #include "tests/support/AiosmtpdServer.h"

@@ -5,7 +5,7 @@
 #include "composer/windows/ComposerFactory.h"
 #include "composer/windows/TFM_Cmps.h"
 #include "mailbox/MailStore.h"
-#include "picture/windows/TFM_Send.h"
+#include "send/windows/TFM_Send.h"
 #include "tests/support/AiosmtpdServer.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/windows/ComposerScenario.h"

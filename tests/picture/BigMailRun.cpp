@@ -8,7 +8,7 @@
 #include "mailbox/MailStore.h"
 #include "os/Clock.h"
 #include "os/Shell.h"
-#include "picture/SendMailsRunner.h"
+#include "send/SendMailsRunner.h"
 #include "ui/WorkerStep.h"
 
 #include <QCoreApplication>
@@ -217,7 +217,7 @@ BigMailRun::Figures BigMailRun::run(const QString &folder, qint64 megabytes)
                 failure = text;
         });
         watch.start();
-        const bool sent = runner.SendMails({QString::number(position)}, QStringLiteral("Self"));
+        const bool sent = runner.SendMails({QString::number(position)}, SendMode::Smtp);
         watch.stop();
         if (!sent || !failure.isEmpty()) {
             f.error = QStringLiteral("the send failed: ") + failure;
@@ -272,7 +272,7 @@ BigMailRun::Figures BigMailRun::run(const QString &folder, qint64 megabytes)
         NoShell shell;
         SendMailsRunner runner(settings, mailBox, shell);
         watch.start();
-        const bool handed = runner.SendMails({QString::number(position)}, QStringLiteral("MSOE"));
+        const bool handed = runner.SendMails({QString::number(position)}, SendMode::Desktop);
         watch.stop();
         if (!handed || shell.opened.size() != 1) {
             f.error = QStringLiteral("the hand-over failed");

@@ -1,4 +1,4 @@
-#include "picture/windows/TFM_Send.h"
+#include "send/windows/TFM_Send.h"
 #include "tools/shots/ShotContext.h"
 #include "tools/shots/ShotRegistry.h"
 

@@ -5,7 +5,7 @@
 #include "mailbox/MailListModel.h"
 #include "mailbox/MailStore.h"
 #include "mailbox/windows/TFM_MailBox.h"
-#include "picture/windows/TFM_Send.h"
+#include "send/windows/TFM_Send.h"
 #include "tests/support/AiosmtpdServer.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/windows/CommandTableCheck.h"

@@ -4,7 +4,7 @@
 #include "os/Clock.h"
 #include "os/DataPaths.h"
 #include "os/RandomSource.h"
-#include "picture/SendMode.h"
+#include "send/SendMode.h"
 #include "product/LinkAddresses.h"
 #include "tests/support/FakeDialogs.h"
 #include "tests/support/RecordingShell.h"

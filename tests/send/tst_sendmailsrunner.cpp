@@ -6,8 +6,8 @@
 #include "mail/TMailMessage.h"
 #include "mailbox/MailStore.h"
 #include "os/MessagePump.h"
-#include "picture/SendFailure.h"
-#include "picture/SendMailsRunner.h"
+#include "send/SendFailure.h"
+#include "send/SendMailsRunner.h"
 #include "tests/picture/PictureFixtures.h"
 #include "tests/support/AiosmtpdServer.h"
 #include "tests/support/FakeCertificateTrust.h"
@@ -67,7 +67,7 @@ private slots:
         QSignalSpy cancel(&runner, &SendMailsRunner::cancelAllowed);
         QSignalSpy failed(&runner, &SendMailsRunner::failed);
         QSignalSpy closed(&runner, &SendMailsRunner::closeRequested);
-        QVERIFY(runner.SendMails({QString::number(a), QString::number(b)}, QStringLiteral("MSOE")));
+        QVERIFY(runner.SendMails({QString::number(a), QString::number(b)}, SendMode::Desktop));
         QCOMPARE(counts.size(), 2);
         QCOMPARE(counts[0][0].toString(), QStringLiteral("Total: 2 Left: 1"));
         QCOMPARE(counts[1][0].toString(), QStringLiteral("Total: 2 Left: 0"));
@@ -96,7 +96,7 @@ private slots:
         SendMailsRunner runner(m_settings, m_store, m_shell);
         QSignalSpy failed(&runner, &SendMailsRunner::failed);
         QSignalSpy closed(&runner, &SendMailsRunner::closeRequested);
-        QVERIFY(runner.SendMails({QStringLiteral("12abc"), QString::number(a)}, QStringLiteral("MSOE")));
+        QVERIFY(runner.SendMails({QStringLiteral("12abc"), QString::number(a)}, SendMode::Desktop));
         QCOMPARE(failed.size(), 1);
         QCOMPARE(failed[0][0].toString(), QStringLiteral("'12abc' is not a valid integer value"));
         QCOMPARE(closed.size(), 1);
@@ -118,7 +118,7 @@ private slots:
         SendMailsRunner runner(m_settings, m_store, m_shell);
         QSignalSpy statuses(&runner, &SendMailsRunner::statusChanged);
         QSignalSpy closed(&runner, &SendMailsRunner::closeRequested);
-        QVERIFY(!runner.SendMails({QString::number(a)}, QStringLiteral("Self")));
+        QVERIFY(!runner.SendMails({QString::number(a)}, SendMode::Smtp));
         QCOMPARE(statuses.at(statuses.size() - 2)[0].toString(), QStringLiteral("Connecting 127.0.0.1 ..."));
         QCOMPARE(statuses.last()[0].toString(),
                  QStringLiteral("Connect error!\r\n127.0.0.1 refused the connection on port %1: no mail server answers "
@@ -128,7 +128,7 @@ private slots:
         QCOMPARE(boxOf(a), 'u');
         // The next run does not begin under this run's error.
         statuses.clear();
-        QVERIFY(!runner.SendMails({QString::number(a)}, QStringLiteral("Self")));
+        QVERIFY(!runner.SendMails({QString::number(a)}, SendMode::Smtp));
         QCOMPARE(statuses.first()[0].toString(), QString());
     }
 
@@ -144,7 +144,7 @@ private slots:
         const std::int64_t a = add("Refused", 1);
         SendMailsRunner runner(m_settings, m_store, m_shell);
         QSignalSpy statuses(&runner, &SendMailsRunner::statusChanged);
-        QVERIFY(!runner.SendMails({QString::number(a)}, QStringLiteral("Self")));
+        QVERIFY(!runner.SendMails({QString::number(a)}, SendMode::Smtp));
         QCOMPARE(statuses.last()[0].toString(),
                  QStringLiteral("Connect error!\r\nTLS: the server refused STARTTLS: 454 4.7.0 TLS not available"));
         QCOMPARE(boxOf(a), 'u');
@@ -163,7 +163,7 @@ private slots:
         const std::int64_t a = add("Locked", 1);
         SendMailsRunner runner(m_settings, m_store, m_shell);
         QSignalSpy statuses(&runner, &SendMailsRunner::statusChanged);
-        QVERIFY(!runner.SendMails({QString::number(a)}, QStringLiteral("Self")));
+        QVERIFY(!runner.SendMails({QString::number(a)}, SendMode::Smtp));
         QStringList texts;
         for (const QList<QVariant> &s : statuses)
             texts << s[0].toString();
@@ -268,12 +268,12 @@ private slots:
         sameRandom();
         {
             SendMailsRunner runner(m_settings, m_store, m_shell);
-            QVERIFY(runner.SendMails({QString::number(a)}, QStringLiteral("Self")));
+            QVERIFY(runner.SendMails({QString::number(a)}, SendMode::Smtp));
         }
         sameRandom();
         {
             SendMailsRunner runner(m_settings, m_store, m_shell);
-            QVERIFY(runner.SendMails({QString::number(a)}, QStringLiteral("MSOE")));
+            QVERIFY(runner.SendMails({QString::number(a)}, SendMode::Desktop));
         }
         SetMailRandomSource({});
         QVERIFY2(peer.mismatches().isEmpty(), qPrintable(peer.mismatches().join(QLatin1Char('\n'))));
@@ -323,7 +323,7 @@ private slots:
             if (value > 0)
                 runner.Cancel();
         });
-        QVERIFY(!runner.SendMails({QString::number(a)}, QStringLiteral("MSOE")));
+        QVERIFY(!runner.SendMails({QString::number(a)}, SendMode::Desktop));
         QVERIFY(runner.Cancelled);
         QVERIFY(runner.FJob.PageCount <= 2);
         QVERIFY(m_shell.opened.isEmpty());
@@ -361,7 +361,7 @@ private slots:
             runner.configPath = config;
             if (statuses)
                 connect(&runner, &SendMailsRunner::statusChanged, this, [statuses](const QString &text) { *statuses << text; });
-            return runner.SendMails({QString::number(position)}, QStringLiteral("Self"));
+            return runner.SendMails({QString::number(position)}, SendMode::Smtp);
         };
         const std::int64_t a = add("Trusted", 1);
         QVERIFY(send(a));

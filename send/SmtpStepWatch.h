@@ -1,6 +1,6 @@
 #pragma once
 
-#include "picture/SendFailure.h"
+#include "send/SendFailure.h"
 
 #include <QObject>
 #include <QPointer>

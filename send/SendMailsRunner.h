@@ -1,7 +1,9 @@
 #pragma once
 
 #include "picture/SendJob.h"
-#include "picture/SmtpStepWatch.h"
+#include "send/SendMode.h"
+#include "send/SmtpDelivery.h"
+#include "send/SmtpStepWatch.h"
 #include "smtp/TSMTP.h"
 
 #include <QObject>
@@ -16,8 +18,8 @@ class Shell;
 
 // One send job over a list of stored mails, without a window: each mail is loaded,
 // rendered to pictures, built as an HTML picture mail and either sent through SMTP
-// ("Self") or saved as an .eml file in the temporary folder and handed to the desktop's
-// mail program ("MSOE"); a mail that went out moves to the sent box. What happens is
+// (SendMode::Smtp) or saved as an .eml file in the temporary folder and handed to the desktop's
+// mail program (SendMode::Desktop); a mail that went out moves to the sent box. What happens is
 // reported through signals, which the send dialog shows: each step as it happens, and a
 // failure with its reason.
 class SendMailsRunner : public QObject
@@ -45,7 +47,7 @@ public:
     // ended through the general error path (failed() was emitted); false when cancelled or
     // stopped at a connect, login or send failure (the last status tells why: its first
     // line the short message, then the reason).
-    bool SendMails(const QStringList &list, const QString &mode);
+    bool SendMails(const QStringList &list, SendMode mode);
 
     // Loads one stored mail into FMailMsg and its letter into FEdt.
     void LoadLetter(std::int64_t position);
@@ -73,16 +75,15 @@ signals:
     void closeRequested();
 
 private:
-    bool sendOne(std::int64_t position, const QString &mode, EmlHandOver &handOver);
+    bool sendOne(std::int64_t position, SendMode mode, EmlHandOver &handOver);
+    bool deliver(std::int64_t position);
     void showStatus(const char *text, bool barShown);
     void setProgress(int value, int maximum);
     bool stopIfCancelled();
-    bool connectTrusting();
 
     const ConfigSettings &m_settings;
     QString m_mailBoxPath;
     Shell &m_shell;
     SmtpStepWatch m_watch;
-    // Fingerprints trusted during this job when they could not be kept in Config.dat.
-    QStringList m_trustedThisJob;
+    SmtpDelivery m_delivery;
 };

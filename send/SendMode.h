@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringView>
+
 // How a send job hands mails on: through SMTP, or as .eml files to the desktop's mail
 // program.
 enum class SendMode {
@@ -11,4 +13,10 @@ enum class SendMode {
 constexpr const char *sendModeName(SendMode mode)
 {
     return mode == SendMode::Desktop ? "MSOE" : "Self";
+}
+
+// The mode of such a name: "MSOE" is the desktop's mail program, any other SMTP.
+inline SendMode sendModeNamed(QStringView name)
+{
+    return name == QLatin1String("MSOE") ? SendMode::Desktop : SendMode::Smtp;
 }

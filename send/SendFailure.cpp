@@ -1,4 +1,4 @@
-#include "picture/SendFailure.h"
+#include "send/SendFailure.h"
 
 QString SendFailure::trimmedReply(const QString &reply)
 {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "picture/SendMailsRunner.h"
-#include "picture/SendMode.h"
-#include "picture/windows/CertificateQuestion.h"
+#include "send/SendMailsRunner.h"
+#include "send/SendMode.h"
+#include "send/windows/CertificateQuestion.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -75,6 +75,7 @@ public:
     void reject() override;
 
 private:
+    bool runJob(const QStringList &list, SendMode mode);
     void showStatus(const QString &text, bool barShown);
     void showProgress(int value, int maximum);
     void allowCancel(bool allowed);

@@ -1,4 +1,4 @@
-#include "picture/windows/TFM_Send.h"
+#include "send/windows/TFM_Send.h"
 
 #include "os/DataPaths.h"
 #include "product/AppInfo.h"
@@ -142,10 +142,15 @@ bool TFM_Send::SendMails(const std::vector<std::int64_t> &positions, SendMode mo
     QStringList list;
     for (std::int64_t position : positions)
         list << QString::number(position);
-    return SendMails(list, QString::fromLatin1(sendModeName(mode)));
+    return runJob(list, mode);
 }
 
 bool TFM_Send::SendMails(const QStringList &list, const QString &mode)
+{
+    return runJob(list, sendModeNamed(mode));
+}
+
+bool TFM_Send::runJob(const QStringList &list, SendMode mode)
 {
     // A new job starts at the size the user left, not at the one a long reason needed.
     if (m_heightBeforeFit > 0) {

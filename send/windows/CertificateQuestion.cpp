@@ -1,4 +1,4 @@
-#include "picture/windows/CertificateQuestion.h"
+#include "send/windows/CertificateQuestion.h"
 
 #include <QMessageBox>
 #include <QPushButton>

@@ -3,7 +3,7 @@
 #include "mailbox/MailStore.h"
 #include "os/AppPaths.h"
 #include "os/MessagePump.h"
-#include "picture/windows/TFM_Send.h"
+#include "send/windows/TFM_Send.h"
 #include "tests/picture/PictureFixtures.h"
 #include "tests/support/AiosmtpdServer.h"
 #include "tests/support/FakeDialogs.h"

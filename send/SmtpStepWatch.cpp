@@ -1,4 +1,4 @@
-#include "picture/SmtpStepWatch.h"
+#include "send/SmtpStepWatch.h"
 
 #include "smtp/TSMTP.h"
 #include "smtp/TSocketTalk.h"

@@ -1,6 +1,5 @@
-#include "picture/SendMailsRunner.h"
+#include "send/SendMailsRunner.h"
 
-#include "config/CertificatePins.h"
 #include "config/ConfigSettings.h"
 #include "mailbox/MailStore.h"
 #include "os/AppError.h"
@@ -38,6 +37,7 @@ SendMailsRunner::SendMailsRunner(const ConfigSettings &settings, QString mailBox
     , m_mailBoxPath(std::move(mailBoxPath))
     , m_shell(shell)
     , m_watch(FSMTP)
+    , m_delivery(FSMTP)
 {
     FSMTP.setObjectName(QStringLiteral("FSMTP"));
     FSMTP.Port = 25;
@@ -48,6 +48,29 @@ SendMailsRunner::SendMailsRunner(const ConfigSettings &settings, QString mailBox
     });
 
     connect(&m_watch, &SmtpStepWatch::step, this, [this](const QString &text) { emit statusChanged(text, true); });
+
+    // What the dialog shows at each step of a delivery; a failure is worded in deliver().
+    m_delivery.isCancelled = [this] { return Cancelled; };
+    m_delivery.connectAttempt = [this] { m_watch.start(); };
+    m_delivery.trustCertificate = [this](const CertificateFacts &facts) {
+        return certificateTrust && !Cancelled && certificateTrust->trustCertificate(facts) && !Cancelled;
+    };
+    m_delivery.stepStarting = [this](SmtpDelivery::Step step) {
+        switch (step) {
+        case SmtpDelivery::Step::Connect:
+            emit statusChanged(QStringLiteral("Connecting ") + Ansi::toQString(m_settings.ACC_SMTPHost)
+                                   + QStringLiteral(" ..."),
+                               true);
+            setProgress(0, 100);
+            break;
+        case SmtpDelivery::Step::Login:
+            emit statusChanged(QStringLiteral("Logging in as %1 ...").arg(Ansi::toQString(m_settings.ACC_SMTPUser)), true);
+            break;
+        case SmtpDelivery::Step::Send:
+            showStatus("Sending mail...", true);
+            break;
+        }
+    };
 
     FJob.isCancelled = [this] { return Cancelled; };
     FJob.renderProgress = [this](int percent) { setProgress(percent, 100); };
@@ -117,15 +140,16 @@ bool SendMailsRunner::stopIfCancelled()
     return true;
 }
 
-bool SendMailsRunner::SendMails(const QStringList &list, const QString &mode)
+bool SendMailsRunner::SendMails(const QStringList &list, SendMode mode)
 {
     if (FSMTP.Talk())
         FSMTP.Talk()->Cancelled = false;
     const QStringList entries = list;
-    FSMTP.Host = m_settings.ACC_SMTPHost;
-    FSMTP.Port = m_settings.ACC_SMTPPort;
-    FSMTP.Security = m_settings.ACC_SMTPSecurity;
-    m_trustedThisJob.clear();
+    SmtpAccount account = SmtpAccount::fromSettings(m_settings);
+    account.pinsFile = configPath;
+    m_delivery.setAccount(account);
+    // A certificate trusted without being kept holds for this job only.
+    m_delivery.forgetTrusted();
     Cancelled = false;
     // A run starts with an empty status, not with the outcome of the run before.
     emit statusChanged(QString(), true);
@@ -150,37 +174,10 @@ bool SendMailsRunner::SendMails(const QStringList &list, const QString &mode)
     return true;
 }
 
-// Connects; when the server's certificate fails the checks, asks whether to trust it
-// and, on a yes, keeps its fingerprint for the server and connects once more, accepting
-// exactly that certificate.
-bool SendMailsRunner::connectTrusting()
-{
-    CertificatePins pins(configPath);
-    const std::string host = FSMTP.Host;
-    const int port = FSMTP.Port;
-    FSMTP.TrustedFingerprints = m_trustedThisJob;
-    if (!configPath.isEmpty())
-        if (const std::string kept = pins.fingerprint(host, port); !kept.empty())
-            FSMTP.TrustedFingerprints << QString::fromStdString(kept);
-    if (FSMTP.Connect())
-        return true;
-    const std::optional<CertificateFacts> facts = FSMTP.UntrustedCertificate();
-    if (!facts || !certificateTrust || Cancelled)
-        return false;
-    if (!certificateTrust->trustCertificate(*facts) || Cancelled)
-        return false;
-    if (configPath.isEmpty() || !pins.trust(host, port, facts->fingerprint.toStdString()))
-        m_trustedThisJob << facts->fingerprint;
-    FSMTP.Disconnect();
-    FSMTP.TrustedFingerprints = QStringList{facts->fingerprint};
-    m_watch.start();
-    return FSMTP.Connect();
-}
-
 // One mail of the job; false when the job stops here (the status tells why).
-bool SendMailsRunner::sendOne(std::int64_t position, const QString &mode, EmlHandOver &handOver)
+bool SendMailsRunner::sendOne(std::int64_t position, SendMode mode, EmlHandOver &handOver)
 {
-    const bool desktop = mode == QLatin1String("MSOE");
+    const bool desktop = mode == SendMode::Desktop;
     // The bodies of large attachments stay in the store until they are sent or written
     // to the hand-over file.
     FJob.LoadLetterLeavingBodies(MailStore(m_mailBoxPath), position);
@@ -225,43 +222,43 @@ bool SendMailsRunner::sendOne(std::int64_t position, const QString &mode, EmlHan
         return true;
     }
 
-    emit statusChanged(QStringLiteral("Connecting ") + Ansi::toQString(m_settings.ACC_SMTPHost) + QStringLiteral(" ..."),
-                       true);
-    setProgress(0, 100);
-    // Every failure below says why, so the user can act on it (name, port, certificate,
-    // password, what the server refused).
-    m_watch.start();
-    if (!connectTrusting()) {
-        emit statusChanged(QStringLiteral("Connect error!\r\n") + SendFailure::connectReason(m_watch.facts()), true);
-        return false;
-    }
-    if (stopIfCancelled())
-        return false;
-    if (FSMTP.LoginReady()) {
-        emit statusChanged(QStringLiteral("Logging in as %1 ...").arg(Ansi::toQString(m_settings.ACC_SMTPUser)), true);
-        if (!FSMTP.Login(m_settings.ACC_SMTPUser, m_settings.ACC_SMTPPass)) {
-            emit statusChanged(QStringLiteral("Login error! Please check your SMTP account\r\n")
-                                   + SendFailure::loginReason(m_watch.facts()),
-                               true);
-            return false;
-        }
-    }
-    if (stopIfCancelled())
-        return false;
-    showStatus("Sending mail...", true);
-    FSMTP.MailMessage = &FJob.FMailMsg;
+    return deliver(position);
+}
+
+// Sends the built mail through SMTP; false when the job stops here, with the failure in
+// the status: every one says why, so the user can act on it (name, port, certificate,
+// password, what the server refused).
+bool SendMailsRunner::deliver(std::int64_t position)
+{
     FSMTP.RebuildWhileSending = FJob.hasOuterBodies();
     FSMTP.OuterBody = [this](std::string_view piece) { return FJob.outerBody(piece); };
-    if (!FSMTP.SendMail()) {
-        // A size refusal names both sizes: the server's reply alone seldom does.
-        const QString reason = FSMTP.SizeRefusal().empty() ? SendFailure::replyReason(m_watch.facts())
-                                                            : QString::fromStdString(FSMTP.SizeRefusal());
-        emit statusChanged(QStringLiteral("Error: ") + reason, false);
-        AbortJob();
+    if (m_delivery.deliver(FJob.FMailMsg)) {
+        emit progressChanged(1, 1); // full
+        MailStore(m_mailBoxPath).SetBoxCode(position, BoxCode::Sent);
+        FSMTP.Quit();
+        return true;
+    }
+    const std::optional<SmtpDelivery::Step> failed = m_delivery.failedStep();
+    if (!failed) {
+        stopIfCancelled();
         return false;
     }
-    emit progressChanged(1, 1); // full
-    store.SetBoxCode(position, BoxCode::Sent);
-    FSMTP.Quit();
-    return true;
+    switch (*failed) {
+    case SmtpDelivery::Step::Connect:
+        emit statusChanged(QStringLiteral("Connect error!\r\n") + SendFailure::connectReason(m_watch.facts()), true);
+        return false;
+    case SmtpDelivery::Step::Login:
+        emit statusChanged(QStringLiteral("Login error! Please check your SMTP account\r\n")
+                               + SendFailure::loginReason(m_watch.facts()),
+                           true);
+        return false;
+    case SmtpDelivery::Step::Send:
+        break;
+    }
+    // A size refusal names both sizes: the server's reply alone seldom does.
+    const QString reason = FSMTP.SizeRefusal().empty() ? SendFailure::replyReason(m_watch.facts())
+                                                        : QString::fromStdString(FSMTP.SizeRefusal());
+    emit statusChanged(QStringLiteral("Error: ") + reason, false);
+    AbortJob();
+    return false;
 }

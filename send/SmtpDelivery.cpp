@@ -1,0 +1,104 @@
+#include "send/SmtpDelivery.h"
+
+#include "config/CertificatePins.h"
+#include "smtp/CertificateFacts.h"
+#include "smtp/TSMTP.h"
+
+SmtpDelivery::SmtpDelivery(TSMTP &session)
+    : m_session(session)
+{
+}
+
+void SmtpDelivery::setAccount(const SmtpAccount &account)
+{
+    m_account = account;
+    m_session.Host = account.host;
+    m_session.Port = account.port;
+    m_session.Security = account.security;
+    m_session.TrustedCertificates = account.trustedCertificates;
+    if (account.timeOut)
+        m_session.SetTimeOut(*account.timeOut);
+}
+
+void SmtpDelivery::starting(Step step)
+{
+    if (stepStarting)
+        stepStarting(step);
+}
+
+bool SmtpDelivery::fail(Step step)
+{
+    m_failed = step;
+    return false;
+}
+
+// Connects; when the server's certificate fails the checks and the person trusts it, its
+// fingerprint is kept for the server (or for this run, when it cannot be kept) and the
+// connection is made once more, accepting exactly that certificate.
+bool SmtpDelivery::connect()
+{
+    m_failed.reset();
+    starting(Step::Connect);
+    CertificatePins pins(m_account.pinsFile);
+    m_session.TrustedFingerprints = m_account.trustedFingerprints + m_trustedThisRun;
+    if (!m_account.pinsFile.isEmpty())
+        if (const std::string kept = pins.fingerprint(m_session.Host, m_session.Port); !kept.empty())
+            m_session.TrustedFingerprints << QString::fromStdString(kept);
+    if (connectAttempt)
+        connectAttempt();
+    if (m_session.Connect())
+        return true;
+    const std::optional<CertificateFacts> facts = m_session.UntrustedCertificate();
+    if (!facts || !trustCertificate || !trustCertificate(*facts))
+        return fail(Step::Connect);
+    if (m_account.pinsFile.isEmpty() || !pins.trust(m_session.Host, m_session.Port, facts->fingerprint.toStdString()))
+        m_trustedThisRun << facts->fingerprint;
+    m_session.Disconnect();
+    m_session.TrustedFingerprints = QStringList{facts->fingerprint};
+    if (connectAttempt)
+        connectAttempt();
+    return m_session.Connect() || fail(Step::Connect);
+}
+
+bool SmtpDelivery::login()
+{
+    m_failed.reset();
+    // A server that offers no login takes mail without one.
+    if (!m_session.LoginReady())
+        return true;
+    starting(Step::Login);
+    return m_session.Login(m_account.user, m_account.password) || fail(Step::Login);
+}
+
+bool SmtpDelivery::send(TMailMessage &message)
+{
+    m_failed.reset();
+    starting(Step::Send);
+    m_session.MailMessage = &message;
+    return m_session.SendMail() || fail(Step::Send);
+}
+
+void SmtpDelivery::quit()
+{
+    m_session.Quit();
+}
+
+bool SmtpDelivery::deliver(TMailMessage &message)
+{
+    const auto done = [this](Step step) {
+        if (stepDone)
+            stepDone(step);
+        return !cancelled();
+    };
+    if (!connect() || !done(Step::Connect))
+        return false;
+    const bool offered = m_session.LoginReady();
+    if (!login() || (offered && !done(Step::Login)) || (!offered && cancelled()))
+        return false;
+    if (!send(message))
+        return false;
+    // A mail the server took counts as sent, whatever is asked of the job afterwards.
+    if (stepDone)
+        stepDone(Step::Send);
+    return true;
+}
