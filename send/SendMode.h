@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QStringView>
 
 // How a send job hands mails on: through SMTP, or as .eml files to the desktop's mail
