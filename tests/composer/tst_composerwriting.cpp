@@ -17,6 +17,7 @@
 #include <QClipboard>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
 #include <QMenu>
@@ -267,8 +268,9 @@ private slots:
     }
 
     // Insert Picture through the real file dialog: its filter lists the pictures of a
-    // folder (whatever the case of their names), not only its subfolders.
-    void pictureDialogListsPictures()
+    // folder (whatever the case of their names), not only its subfolders, and the picture
+    // chosen there lands in the letter.
+    void pictureDialogListsAndChoosesPictures()
     {
         QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
         WindowFixture f;
@@ -310,12 +312,23 @@ private slots:
             };
             if (QTest::qWaitFor([&] { return names().size() >= 3; }, 5000))
                 listed = names();
-            dialog->reject();
+            // The person types the name of a listed picture and presses Enter.
+            auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            if (!name) {
+                dialog->reject();
+                return;
+            }
+            name->setText(QStringLiteral("drawing.png"));
+            QTest::keyClick(name, Qt::Key_Return);
+            // Whatever the dialog made of it, the modal loop ends.
+            if (dialog->isVisible())
+                dialog->reject();
         };
         QTimer::singleShot(0, this, answer);
         w.findChild<QAction *>(QStringLiteral("InsertPicture1"))->trigger();
         QCOMPARE(listed, (QStringList{QStringLiteral("drawing.png"), QStringLiteral("holiday"),
                                       QStringLiteral("photo.JPG")}));
+        QCOMPARE(TestPictures::in(*w.Editor->document()).size(), 1);
     }
 
     // A file manager deletes the person's file when its drop is accepted as a Move: a
