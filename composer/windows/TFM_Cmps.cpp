@@ -97,6 +97,7 @@ TFM_Cmps::TFM_Cmps(WindowServices &services, QWidget *parent)
     buildSpelling();
     buildNumbering();
     buildFormatChecks();
+    buildFind();
 
     column->addWidget(Panel3);
     column->addWidget(Panel2);
@@ -217,10 +218,7 @@ void TFM_Cmps::buildLifecycle()
     m_openFilter = QLatin1String(kImportFilter);
     connect(Memo_To, &QPlainTextEdit::textChanged, this, &TFM_Cmps::Memo_ToChange);
     for (QPlainTextEdit *memo : {Memo_CC, Memo_BCC})
-        connect(memo, &QPlainTextEdit::textChanged, this, [this] {
-            setLetterChanged(true);
-            fitAddressRows();
-        });
+        connect(memo, &QPlainTextEdit::textChanged, this, [this] { setLetterChanged(true); });
     connect(Edt_Subject, &QLineEdit::textChanged, this, [this] {
         setLetterChanged(true);
         updateTitle();

@@ -4,6 +4,8 @@
 #include "composer/ComposeMode.h"
 #include "composer/SendCheck.h"
 #include "composer/ToolBarState.h"
+#include "composer/windows/AddressRows.h"
+#include "composer/windows/AttachmentList.h"
 #include "mail/TMailMessage.h"
 #include "mailbox/BoxCode.h"
 #include "ui/UserDialogs.h"
@@ -19,6 +21,7 @@
 class ActiveAttributes;
 class ColorButton;
 class ComposerEditor;
+class FindInLetter;
 class FindReplaceDialog;
 class LetterPageCount;
 class ComposerSpelling;
@@ -81,7 +84,7 @@ public:
     ToolImage *PIC_Help = nullptr;
     ToolCaptionLabel *Label1 = nullptr;
     QLabel *Image2 = nullptr;
-    QWidget *Panel3 = nullptr;
+    AddressRows *Panel3 = nullptr; // the address rows; the controls below are its own
     QToolButton *SpeedButton1 = nullptr;
     QToolButton *Sbt_CC = nullptr;
     QToolButton *Sbt_Bcc = nullptr;
@@ -112,7 +115,7 @@ public:
     QToolButton *UndoButton = nullptr;
     QToolButton *Attachbutton = nullptr;
     ComposerEditor *Editor = nullptr;
-    QListWidget *LstV_Attach = nullptr;
+    AttachmentList *LstV_Attach = nullptr;
     QMenu *m_attachMenu = nullptr;
     // Colour, redo and the page count beside the controls above.
     ColorButton *FontColorButton = nullptr;
@@ -163,7 +166,7 @@ public:
     // The page count of the status bar and the Find and Replace window (null until first
     // opened).
     LetterPageCount *pageCount() const { return m_pageCount; }
-    FindReplaceDialog *findDialog() const { return m_findDialog; }
+    FindReplaceDialog *findDialog() const;
     // The spell checking of the letter.
     ComposerSpelling *spelling() const { return m_spelling; }
 
@@ -281,7 +284,6 @@ protected:
 private:
     void buildCoolBar();
     void buildAddressPanel();
-    void placeAddressRows();
     void buildFormatBar();
     void arrangeFormatBar();
     void buildAttachmentList();
@@ -291,12 +293,7 @@ private:
     void buildColorButtons();
     void applyColor(void (ActiveAttributes::*set)(const QColor &), const QColor &color);
     void buildPageCount();
-    void showFindDialog(bool replace);
-    void findNext();
-    void replaceOne();
-    void replaceAll();
-    // The outcome of a search, in the Find window and the status bar.
-    void showFindStatus(const QString &text);
+    void buildFind();
     void FillFontNames();
     void FormResize();
     void applyStyle(int style, bool on); // style: ActiveAttributes::Style
@@ -308,8 +305,6 @@ private:
     void buildSpelling();
     void buildNumbering();
     void buildFormatChecks();
-    // The recipient fields as high as their lines (up to five), the rows below moved down.
-    void fitAddressRows();
     // numbering: ParagraphFormat::Numbering
     void applyNumbering(int numbering);
     void applyNumberingState(const ToolBarState &state);
@@ -339,9 +334,7 @@ private:
     QString m_tempFolder;
     QString m_openFilter;
     bool m_released = false;
-    int m_fieldLeft = 0; // where the address fields start
-    int m_rowHeight = 0; // an address row's height at one line
-    FindReplaceDialog *m_findDialog = nullptr;
+    FindInLetter *m_find = nullptr;
     LetterPageCount *m_pageCount = nullptr;
     ComposerSpelling *m_spelling = nullptr;
     void discardRecoveryCopy();

@@ -10,10 +10,9 @@
 #include "composer/LetterStamp.h"
 #include "composer/ParagraphFormat.h"
 #include "composer/TextColors.h"
-#include "composer/TextFinder.h"
 #include "composer/windows/ColorButton.h"
 #include "composer/windows/ComposerEditor.h"
-#include "composer/windows/FindReplaceDialog.h"
+#include "composer/windows/FindInLetter.h"
 #include "composer/windows/FontSizeBox.h"
 #include "os/Clock.h"
 #include "os/ProgramIcons.h"
@@ -89,86 +88,24 @@ void TFM_Cmps::ActionList2Update()
     EditPasteCmd->setEnabled(Editor->canPaste());
 }
 
-void TFM_Cmps::Find1Click() { showFindDialog(false); }
-
-void TFM_Cmps::Replace1Click() { showFindDialog(true); }
-
-void TFM_Cmps::FindNext1Click()
+void TFM_Cmps::buildFind()
 {
-    if (!m_findDialog || m_findDialog->findText().isEmpty()) {
-        showFindDialog(false);
-        return;
-    }
-    findNext();
+    // The outcome of a search shows in the Find window and, for a while, in the status bar.
+    m_find = new FindInLetter(Editor, this, [this](const QString &text) {
+        if (text.isEmpty())
+            statusBar()->clearMessage();
+        else
+            statusBar()->showMessage(text, kStatusMs);
+    });
 }
 
-void TFM_Cmps::showFindDialog(bool replace)
-{
-    if (!m_findDialog) {
-        m_findDialog = new FindReplaceDialog(this);
-        connect(m_findDialog, &FindReplaceDialog::findNextClicked, this, &TFM_Cmps::findNext);
-        connect(m_findDialog, &FindReplaceDialog::replaceClicked, this, &TFM_Cmps::replaceOne);
-        connect(m_findDialog, &FindReplaceDialog::replaceAllClicked, this, &TFM_Cmps::replaceAll);
-    }
-    // A selection within one paragraph is what the person wants to find.
-    const QString selected = Editor->textCursor().selectedText();
-    if (!selected.isEmpty() && !selected.contains(QChar::ParagraphSeparator))
-        m_findDialog->setFindText(selected);
-    else
-        m_findDialog->Edt_Find->selectAll();
-    m_findDialog->setReplaceMode(replace);
-    m_findDialog->setStatus(QString());
-    m_findDialog->show();
-    m_findDialog->raise();
-    m_findDialog->activateWindow();
-    m_findDialog->Edt_Find->setFocus();
-}
+FindReplaceDialog *TFM_Cmps::findDialog() const { return m_find->dialog(); }
 
-void TFM_Cmps::showFindStatus(const QString &text)
-{
-    if (m_findDialog)
-        m_findDialog->setStatus(text);
-    if (text.isEmpty())
-        statusBar()->clearMessage();
-    else
-        statusBar()->showMessage(text, kStatusMs);
-}
+void TFM_Cmps::Find1Click() { m_find->show(false); }
 
-void TFM_Cmps::findNext()
-{
-    const TextFinder::Options options = m_findDialog->options();
-    const TextFinder finder(*Editor->document(), m_findDialog->findText(), options);
-    const TextFinder::Match match = finder.find(Editor->textCursor());
-    if (match.cursor.isNull()) {
-        showFindStatus(QStringLiteral("\"%1\" was not found.").arg(m_findDialog->findText()));
-        return;
-    }
-    Editor->setTextCursor(match.cursor);
-    Editor->ensureCursorVisible();
-    showFindStatus(!match.wrapped        ? QString()
-                   : options.backward ? QStringLiteral("Reached the start of the letter; went on from the end.")
-                                      : QStringLiteral("Reached the end of the letter; went on from the start."));
-}
+void TFM_Cmps::Replace1Click() { m_find->show(true); }
 
-void TFM_Cmps::replaceOne()
-{
-    // The selected match is replaced, then the next one is selected; without a selected
-    // match Replace only finds one.
-    const TextFinder finder(*Editor->document(), m_findDialog->findText(), m_findDialog->options());
-    QTextCursor cursor = Editor->textCursor();
-    if (finder.replace(cursor, m_findDialog->replaceText()))
-        Editor->setTextCursor(cursor);
-    findNext();
-}
-
-void TFM_Cmps::replaceAll()
-{
-    const TextFinder finder(*Editor->document(), m_findDialog->findText(), m_findDialog->options());
-    const int count = finder.replaceAll(m_findDialog->replaceText());
-    showFindStatus(count == 0   ? QStringLiteral("\"%1\" was not found.").arg(m_findDialog->findText())
-                   : count == 1 ? QStringLiteral("Replaced 1 place.")
-                                : QStringLiteral("Replaced %1 places.").arg(count));
-}
+void TFM_Cmps::FindNext1Click() { m_find->findNextOrAsk(); }
 
 void TFM_Cmps::InsertDate1Click()
 {

@@ -169,11 +169,7 @@ bool TFM_Cmps::storeMail(std::int64_t &position)
     }
     // Rows whose attachment went to a temporary file point at that file from now on,
     // also when a later step failed.
-    for (int i = 0; i < LstV_Attach->count() && i < static_cast<int>(rows.size()); ++i) {
-        QListWidgetItem *item = LstV_Attach->item(i);
-        item->setData(Qt::UserRole, rows[std::size_t(i)].source);
-        item->setData(Qt::UserRole + 1, rows[std::size_t(i)].kind);
-    }
+    LstV_Attach->setSources(rows);
     return stored;
 }
 
