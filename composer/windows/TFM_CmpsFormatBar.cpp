@@ -172,6 +172,9 @@ void TFM_Cmps::buildFormatBar()
     AccessibleNames::nameFromHints(StandardToolBar);
     AccessibleNames::nameFromHints(ParagraphToolBar);
     FontName->setAccessibleName(QStringLiteral("Font name"));
+    // Over AT-SPI a combo box is named by its text and the focus rests in its line edit:
+    // the line edit carries the box's name.
+    FontName->lineEdit()->setAccessibleName(FontName->accessibleName());
     FontSize->setAccessibleName(QStringLiteral("Font size"));
 
     arrangeFormatBar();

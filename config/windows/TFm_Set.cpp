@@ -115,6 +115,8 @@ TFm_Set::TFm_Set(WindowServices &services, ConfigForm &form, SmtpPassword &passw
     PGS_Setting = named<QTabWidget>("PGS_Setting");
     // Every tab shows whole, however large the font: no scroll arrows hiding a page.
     PGS_Setting->setUsesScrollButtons(false);
+    // Screen readers list the page box itself as a focusable control (its tab bar takes the focus).
+    PGS_Setting->setAccessibleName(QStringLiteral("Configuration pages"));
     PGS_Setting->addTab(buildPicturePage(), QStringLiteral("&Output Mail Picture"));
     PGS_Setting->addTab(buildSmtpPage(), QStringLiteral("S&MTP Account "));
     PGS_Setting->addTab(buildInfoPage(), QStringLiteral(" &Personal  Info"));
