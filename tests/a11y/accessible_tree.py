@@ -2,11 +2,11 @@
 """Reads the program's windows as a screen reader does, over AT-SPI (pyatspi).
 
 Starts a copy of the program in a temporary folder (its data files are made there), then
-opens the main window, a composer, the configuration dialog (every page) and the address
-picker through their accessible actions, as an assistive tool would, and walks each
-window's accessible tree. Fails with the list of the controls that take the keyboard focus
-but would be announced without a name, or with a name of symbols or digits only ("->",
-"<<", "1").
+opens the main window, the configuration dialog (every page), the address book's windows,
+a composer, the address picker and the Find window through their accessible actions, as
+an assistive tool would, and walks each window's accessible tree. Fails with the list of
+the controls that take the keyboard focus but would be announced without a name, or with
+a name of symbols or digits only ("->", "<<", "1").
 
 Usage (under with_atspi.sh): accessible_tree.py PROGRAM
 """
@@ -38,7 +38,8 @@ def states(node):
 
 
 def showing(node):
-    return states(node).contains(pyatspi.STATE_SHOWING)
+    # Shown, even where it lies outside the screen or under another window.
+    return states(node).contains(pyatspi.STATE_VISIBLE)
 
 
 def says_something(name):
@@ -117,6 +118,70 @@ def press(node, modal=False):
         pyatspi.setTimeout(NORMAL_TIMEOUT_MS, NORMAL_TIMEOUT_MS)
 
 
+def fresh(window):
+    """Forgets what the AT-SPI library cached of `window`: a window shown again (the
+    address list serves both as the picker and as the address book) may not report every
+    child whose showing changed while it was hidden."""
+    window.clear_cache()
+    return window
+
+
+def shown_controls(window):
+    found = []
+
+    def walk(node):
+        if showing(node):
+            if states(node).contains(pyatspi.STATE_FOCUSABLE):
+                found.append((node.getRoleName(), node.name))
+            for child in children(node):
+                walk(child)
+
+    walk(window)
+    return found
+
+
+def settled(window):
+    """`window` once its shown controls stay the same for a moment (a window may show
+    parts of itself after it appeared)."""
+    last = None
+    deadline = time.monotonic() + WAIT_S
+    while time.monotonic() < deadline:
+        fresh(window)
+        now = shown_controls(window)
+        if now == last:
+            return window
+        last = now
+        time.sleep(0.3)
+    fail(f"{window.name!r} kept changing")
+
+
+def open_dialog(program, control, modal=False):
+    """Presses `control` and returns the dialog it opens."""
+    before = {w.name for w in program.windows() if w.getRoleName() == "dialog"}
+    press(control, modal)
+    return settled(wait_for(f"a window from {control.name!r}", lambda: next(
+        (w for w in program.windows() if w.getRoleName() == "dialog" and w.name not in before), None)))
+
+
+def close_dialog(program, dialog, *buttons):
+    """Closes `dialog` by the first of `buttons` it holds."""
+    name = fresh(dialog).name
+    closer = next((b for b in (find(dialog, "push button", n) for n in buttons) if b is not None), None)
+    if closer is None:
+        shown = []
+
+        def collect(node):
+            if node.getRoleName() == "push button":
+                shown.append(node.name)
+            for child in children(node):
+                collect(child)
+
+        collect(dialog)
+        fail(f"no {' or '.join(buttons)} button in {name!r}, only {shown}")
+    press(closer)
+    wait_for(f"{name!r} to close", lambda: program.window("dialog", name) is None)
+
+
 class Program:
     def __init__(self, program):
         self.folder = tempfile.mkdtemp(prefix="vellorn-a11y-")
@@ -125,7 +190,23 @@ class Program:
         shutil.copy2(program, copy)
         env = dict(os.environ)
         env.update({"QT_QPA_PLATFORM": "xcb", "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1", "QT_ACCESSIBILITY": "1"})
-        self.process = subprocess.Popen([copy], cwd=self.folder, env=env, stdout=subprocess.DEVNULL)
+        self.command = [copy]
+        self.env = env
+        self.starts = 0
+        self.start()
+
+    def start(self):
+        self.starts += 1
+        self.process = subprocess.Popen(self.command, cwd=self.folder, env=self.env, stdout=subprocess.DEVNULL)
+
+    def started(self):
+        """The program's accessible application once it is up. A fresh X server may refuse
+        its first clients for a moment: a program that ended at once starts again."""
+        if self.process.poll() is not None and self.starts < 5:
+            time.sleep(1)
+            self.start()
+            return None
+        return self.app()
 
     def app(self):
         for app in pyatspi.Registry.getDesktop(0):
@@ -162,7 +243,7 @@ def check(program):
         seen.append(title)
         problems.extend(f"{title}: {line}" for line in unnamed_controls(window))
 
-    app = wait_for("the program on the accessibility bus", program.app)
+    app = wait_for("the program on the accessibility bus", program.started)
     if app is None:
         fail("the program did not appear on the accessibility bus")
 
@@ -173,11 +254,11 @@ def check(program):
         read("Tips of the day", tips)
         press(find(tips, "push button", "Close"))
         wait_for("the tips to close", lambda: program.window("dialog", "Tips of the day") is None)
-    read("main window", main)
+    read("main window", settled(main))
 
     # The configuration dialog from the Tools menu, every page of it.
     press(find(main, "menu item", "Options...", shown_only=False), modal=True)
-    config = wait_for("the configuration dialog", lambda: program.window("dialog", "Configuration"))
+    config = settled(wait_for("the configuration dialog", lambda: program.window("dialog", "Configuration")))
     tabs = find(config, "page tab list")
     for tab in [t for t in children(tabs) if t.getRoleName() == "page tab"]:
         press(tab)  # shows its page before it answers
@@ -185,21 +266,30 @@ def check(program):
     press(find(config, "push button", "Cancel"))
     wait_for("the configuration dialog to close", lambda: program.window("dialog", "Configuration") is None)
 
+    # The address book's windows from the Tools menu (before the picker: the address list
+    # keeps the Close button as the picker left it, hidden).
+    for item in ("Add Address", "Address Book"):
+        dialog = open_dialog(program, find(main, "menu item", item, shown_only=False), modal=True)
+        read(f"{item} ({dialog.name})", dialog)
+        close_dialog(program, dialog, "Cancel", "Close")
+
     # A new letter's composer from the File menu.
     before = {w.name for w in program.windows()}
     press(find(main, "menu item", "New", shown_only=False))
     composer = wait_for("a composer", lambda: next(
         (w for w in program.windows() if w.getRoleName() == "frame" and w.name not in before), None))
-    read("composer", composer)
+    read("composer", settled(composer))
 
     # The address picker from the composer's To button.
-    press(wait_for("the composer's To button", lambda: find(composer, "push button", "Pick To recipients")), modal=True)
-    picker = wait_for("the address picker", lambda: next(
-        (w for w in program.windows() if w.getRoleName() == "dialog"), None))
+    to = wait_for("the composer's To button", lambda: find(composer, "push button", "Pick To recipients"))
+    picker = open_dialog(program, to, modal=True)
     read(f"address picker ({picker.name})", picker)
-    closer = find(picker, "push button", "Cancel") or find(picker, "push button", "Close")
-    if closer is not None:
-        press(closer)
+    close_dialog(program, picker, "Cancel", "Close")
+
+    # The composer's Find and Replace window.
+    finder = open_dialog(program, find(composer, "menu item", "Find...", shown_only=False))
+    read(f"find window ({finder.name})", finder)
+    close_dialog(program, finder, "Close")
 
     print("read:", ", ".join(seen))
     if problems:

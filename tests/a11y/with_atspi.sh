@@ -7,9 +7,14 @@ set -eu
 home="$(mktemp -d)"
 xvfb=""
 bus=""
+# The X server is waited for: a server still ending removes the socket of its display,
+# which the next run's server may already have taken.
 cleanup() {
   [ -n "$bus" ] && kill "$bus" 2>/dev/null || true
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+  if [ -n "$xvfb" ]; then
+    kill "$xvfb" 2>/dev/null || true
+    wait "$xvfb" 2>/dev/null || true
+  fi
   rm -rf "$home"
 }
 trap cleanup EXIT
@@ -17,7 +22,7 @@ export HOME="$home" XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config" XD
 mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 # Xvfb picks a free display and writes its number to the descriptor given.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$home/display" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$home/display" >"${VELLORN_XVFB_LOG:-/dev/null}" 2>&1 &
 xvfb=$!
 tries=0
 until [ -s "$home/display" ]; do
