@@ -8,6 +8,9 @@
 //
 //   startup_bench_gui [ROUNDS [MAILS [OTHER-VELLORN]]]     defaults: 20 rounds, 10000 mails
 // OTHER-VELLORN: another build's program, measured in the same rounds (before and after).
+//   startup_bench_gui --prepare FOLDER [MAILS]
+// only makes the two data folders (FOLDER/p0/empty, FOLDER/p0/full) for a profiler, and
+// prints the environment the runs get.
 #include "bench/mailbox/StoreGenerator.h"
 
 #include <QDir>
@@ -89,13 +92,14 @@ std::string installCopy(const QString &folder, const QString &from)
 
 int main(int argc, char **argv)
 {
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
-    const int mails = argc > 2 ? std::max(1, std::atoi(argv[2])) : 10000;
-    const QString other = argc > 3 ? QFile::decodeName(argv[3]) : QString();
+    const bool prepare = argc > 2 && std::string(argv[1]) == "--prepare";
+    const int rounds = argc > 1 && !prepare ? std::max(1, std::atoi(argv[1])) : 20;
+    const int mails = argc > 2 + int(prepare) ? std::max(1, std::atoi(argv[2 + int(prepare)])) : 10000;
+    const QString other = argc > 3 && !prepare ? QFile::decodeName(argv[3]) : QString();
     std::signal(SIGALRM, onAlarm);
 
     QTemporaryDir dir;
-    const QString root = dir.path();
+    const QString root = prepare ? QFile::decodeName(argv[2]) : dir.path();
     // Both programs see the same environment: offscreen, the probe, no desktop keyring or
     // settings of the person running the bench.
     std::vector<std::string> env;
@@ -136,6 +140,12 @@ int main(int argc, char **argv)
             QFile::copy(root + QStringLiteral("/p0/full/MailBox.dat"), store);
     }
     const std::string peer = VELLORN_PEER;
+    if (prepare) {
+        for (const std::string &e : env)
+            if (e.rfind("QT_QPA", 0) == 0 || e.rfind("LD_PRE", 0) == 0 || e.rfind("DBUS", 0) == 0 || e.rfind("XDG_", 0) == 0)
+                std::printf("export %s\n", e.c_str());
+        return 0;
+    }
 
     std::printf("%-26s %9s %9s %9s %9s %7s %7s\n", "program, store", "median ms", "min ms", "peer med", "peer min",
                 "ratio", "min rat");
