@@ -1,6 +1,5 @@
 #include "app/AppAssembly.h"
 
-#include "config/windows/TFm_Set.h"
 #include "mailbox/windows/TFM_MailBox.h"
 #include "os/DataPaths.h"
 #include "shell/LinkConfig.h"
@@ -49,14 +48,12 @@ TFM_MailBox &AppAssembly::createMainWindow(ComposerWindows &composers)
 
 void AppAssembly::createDialogs()
 {
-    m_windows.createAddressEditor(m_services);
-    m_windows.createAddressList(m_services);
-    TFm_Set &configuration = m_windows.createConfiguration(m_services, m_config.form, m_config.password);
     TFM_MailBox *main = m_main.get();
-    // Its Save writes the main window's keys as the window stands.
+    // The configuration dialog's Save writes the main window's keys as the window stands.
+    std::function<MainWindowLayout()> layout;
     if (main)
-        configuration.setWindowLayout([main] { return main->currentLayout(); });
-    m_windows.createSendDialog(m_services);
+        layout = [main] { return main->currentLayout(); };
+    m_windows.prepareDialogs(m_services, m_config.form, m_config.password, std::move(layout));
     TFM_Tips &tips = m_windows.createTips(m_services);
     if (main)
         main->showTipsAtStartup = [&tips] { return tips.CHK_Dsp->isChecked(); };

@@ -53,9 +53,9 @@ public:
     TFM_MailBox *mainWindow() const { return m_main.get(); }
 
     // The start-up windows, in their order: the splash (shown at once, so that it is on the
-    // screen while the others are made), the main window, then the address editor and list,
-    // the configuration dialog, the send dialog and the tips window (shown when the file
-    // says so).
+    // screen while the others are made), the main window, then the tips window (shown when
+    // the file says so). createDialogs also readies the address editor and list, the
+    // configuration dialog and the send dialog, which are made when first opened.
     TFm_About &createSplash();
     TFM_MailBox &createMainWindow(ComposerWindows &composers);
     void createDialogs();

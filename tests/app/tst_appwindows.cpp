@@ -14,6 +14,7 @@
 #include "tests/support/windows/RecordingComposers.h"
 #include "tests/support/windows/WindowFixture.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -116,6 +117,46 @@ private slots:
         });
         WindowOpener::AddressPicks picks;
         QVERIFY(windows.showAddressList(WindowOpener::AddressListUse::Pick, &picks));
+    }
+
+    // The main window paints without the dialogs; each is made when first opened, over
+    // the configuration the start-up loaded, and then kept.
+    void dialogsAreMadeWhenFirstOpened()
+    {
+        WindowFixture f;
+        QByteArray config = TestFiles::read(f.paths.config);
+        QVERIFY(config.contains("ACC_SMTPHost=\r\n"));
+        config.replace("ACC_SMTPHost=\r\n", "ACC_SMTPHost=smtp.example.org\r\n");
+        f.writeConfig(config);
+        Started s(f);
+        const auto made = [](const char *name) {
+            int count = 0;
+            for (QWidget *w : QApplication::topLevelWidgets())
+                count += w->objectName() == QLatin1String(name);
+            return count;
+        };
+        for (const char *name : {"Fm_Set", "FM_Send", "FM_AddLst", "FM_AddEdit"})
+            QVERIFY2(made(name) == 0, name);
+
+        // Its Save writes the main window's keys as the window stands.
+        s.mainWindow().resize(640, 400);
+        for (int round = 0; round < 2; ++round) {
+            QTimer::singleShot(0, [&] {
+                TFm_Set *dialog = s.windows().configuration();
+                QCOMPARE(dialog->findChild<QLineEdit *>(QStringLiteral("Edt_Host"))->text(),
+                         QStringLiteral("smtp.example.org"));
+                dialog->findChild<QPushButton *>(QStringLiteral("Button1"))->click();
+            });
+            s.windows().showConfiguration(1);
+        }
+        QCOMPARE(made("Fm_Set"), 1);
+        QVERIFY(TestFiles::read(f.paths.config).contains("WND_W=640\r\n"));
+
+        QVERIFY(s.windows().sendMails({}, SendMode::Smtp));
+        QCOMPARE(made("FM_Send"), 1);
+        QCOMPARE(s.windows().sendDialog()->objectName(), QStringLiteral("FM_Send"));
+        QVERIFY(s.windows().sendMails({}, SendMode::Smtp));
+        QCOMPARE(made("FM_Send"), 1);
     }
 };
 
