@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QTimer>
 
 AppAssembly::AppAssembly(const Seams &seams, ConfigSettings &settings, const DataPaths &paths)
     : m_settings(settings)
@@ -29,6 +30,32 @@ void AppAssembly::loadConfiguration()
 {
     m_links = LinkConfig::read(m_paths.config);
     m_config.load(m_settings, m_paths.config);
+}
+
+void AppAssembly::loadConfigurationKeyringLater()
+{
+    m_links = LinkConfig::read(m_paths.config);
+    m_config.loadKeyringLater(m_settings, m_paths.config);
+}
+
+void AppAssembly::afterPassword(std::function<void()> step)
+{
+    if (m_config.passwordPending())
+        m_afterPassword.push_back(std::move(step));
+    else
+        step();
+}
+
+void AppAssembly::readPendingPassword()
+{
+    // The keyring's answer may take a while (a nested wait): the window stays held
+    // meanwhile, whatever the splash and the tips window do.
+    m_config.readPendingPassword(m_settings);
+    m_windows.holdMainWindow(false);
+    std::vector<std::function<void()>> steps;
+    steps.swap(m_afterPassword);
+    for (const std::function<void()> &step : steps)
+        step();
 }
 
 TFm_About &AppAssembly::createSplash()
@@ -65,6 +92,14 @@ void AppAssembly::start()
     if (m_main)
         m_main->show();
     m_windows.setMainWindowEnabled(false);
+    if (m_config.passwordPending()) {
+        if (m_main) {
+            m_windows.holdMainWindow(true);
+            QTimer::singleShot(0, m_main.get(), [this] { readPendingPassword(); });
+        } else {
+            readPendingPassword();
+        }
+    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     if (TFm_About *splash = m_windows.about()) {
         splash->startSplashTimer();

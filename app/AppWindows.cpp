@@ -138,6 +138,20 @@ bool AppWindows::sendMails(const std::vector<std::int64_t> &positions, SendMode 
 
 void AppWindows::setMainWindowEnabled(bool enabled)
 {
+    if (m_held) {
+        m_enabledWhenReleased = enabled;
+        enabled = false;
+    }
     if (m_mainWindow)
         m_mainWindow->setEnabled(enabled);
+}
+
+void AppWindows::holdMainWindow(bool hold)
+{
+    if (hold == m_held)
+        return;
+    if (hold)
+        m_enabledWhenReleased = m_mainWindow && m_mainWindow->isEnabled();
+    m_held = hold;
+    setMainWindowEnabled(hold ? false : m_enabledWhenReleased);
 }

@@ -58,9 +58,14 @@ public:
     bool sendMails(const std::vector<std::int64_t> &positions, SendMode mode) override;
     void showPreview(std::function<PicturePreview::Input()> source, QWidget *owner, bool print) override;
     void setMainWindowEnabled(bool enabled) override;
+    // While held, the main window stays disabled whatever the splash or the tips window
+    // say; their last word applies when the hold ends.
+    void holdMainWindow(bool hold);
 
 private:
     QPointer<QWidget> m_mainWindow;
+    bool m_held = false;
+    bool m_enabledWhenReleased = false;
     WindowServices *m_services = nullptr;
     // Set by prepareDialogs: what the dialogs made on demand need.
     WindowServices *m_dialogServices = nullptr;
