@@ -1,6 +1,5 @@
 #include "app/AppAssembly.h"
 
-#include "config/windows/TFm_Set.h"
 #include "mailbox/windows/TFM_MailBox.h"
 #include "os/DataPaths.h"
 #include "shell/LinkConfig.h"
@@ -9,6 +8,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QTimer>
 
 AppAssembly::AppAssembly(const Seams &seams, ConfigSettings &settings, const DataPaths &paths)
     : m_settings(settings)
@@ -32,6 +32,32 @@ void AppAssembly::loadConfiguration()
     m_config.load(m_settings, m_paths.config);
 }
 
+void AppAssembly::loadConfigurationKeyringLater()
+{
+    m_links = LinkConfig::read(m_paths.config);
+    m_config.loadKeyringLater(m_settings, m_paths.config);
+}
+
+void AppAssembly::afterPassword(std::function<void()> step)
+{
+    if (m_config.passwordPending())
+        m_afterPassword.push_back(std::move(step));
+    else
+        step();
+}
+
+void AppAssembly::readPendingPassword()
+{
+    // The keyring's answer may take a while (a nested wait): the window stays held
+    // meanwhile, whatever the splash and the tips window do.
+    m_config.readPendingPassword(m_settings);
+    m_windows.holdMainWindow(false);
+    std::vector<std::function<void()>> steps;
+    steps.swap(m_afterPassword);
+    for (const std::function<void()> &step : steps)
+        step();
+}
+
 TFm_About &AppAssembly::createSplash()
 {
     TFm_About &splash = m_windows.createAbout(m_services);
@@ -49,14 +75,12 @@ TFM_MailBox &AppAssembly::createMainWindow(ComposerWindows &composers)
 
 void AppAssembly::createDialogs()
 {
-    m_windows.createAddressEditor(m_services);
-    m_windows.createAddressList(m_services);
-    TFm_Set &configuration = m_windows.createConfiguration(m_services, m_config.form, m_config.password);
     TFM_MailBox *main = m_main.get();
-    // Its Save writes the main window's keys as the window stands.
+    // The configuration dialog's Save writes the main window's keys as the window stands.
+    std::function<MainWindowLayout()> layout;
     if (main)
-        configuration.setWindowLayout([main] { return main->currentLayout(); });
-    m_windows.createSendDialog(m_services);
+        layout = [main] { return main->currentLayout(); };
+    m_windows.prepareDialogs(m_services, m_config.form, m_config.password, std::move(layout));
     TFM_Tips &tips = m_windows.createTips(m_services);
     if (main)
         main->showTipsAtStartup = [&tips] { return tips.CHK_Dsp->isChecked(); };
@@ -68,6 +92,14 @@ void AppAssembly::start()
     if (m_main)
         m_main->show();
     m_windows.setMainWindowEnabled(false);
+    if (m_config.passwordPending()) {
+        if (m_main) {
+            m_windows.holdMainWindow(true);
+            QTimer::singleShot(0, m_main.get(), [this] { readPendingPassword(); });
+        } else {
+            readPendingPassword();
+        }
+    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     if (TFm_About *splash = m_windows.about()) {
         splash->startSplashTimer();

@@ -5,7 +5,9 @@
 #include "product/LinkAddresses.h"
 #include "ui/WindowServices.h"
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 class Clock;
 class ComposerWindows;
@@ -45,6 +47,14 @@ public:
     // configuration dialog's values, the main window's layout, the links, and the SMTP
     // password from the keyring where the file says it lives.
     void loadConfiguration();
+    // The same, except that the password kept in the keyring (which may be slow to answer,
+    // or ask to be unlocked) is read once the main window has been shown: start() asks for
+    // it at the first turn of the message loop. Until it has been read the main window stays
+    // disabled and the steps given to afterPassword wait, so nothing can send without it.
+    void loadConfigurationKeyringLater();
+    // Runs `step` once the password is known: at once unless loadConfigurationKeyringLater
+    // left it to be read.
+    void afterPassword(std::function<void()> step);
 
     WindowServices &services() { return m_services; }
     AppWindows &windows() { return m_windows; }
@@ -53,9 +63,9 @@ public:
     TFM_MailBox *mainWindow() const { return m_main.get(); }
 
     // The start-up windows, in their order: the splash (shown at once, so that it is on the
-    // screen while the others are made), the main window, then the address editor and list,
-    // the configuration dialog, the send dialog and the tips window (shown when the file
-    // says so).
+    // screen while the others are made), the main window, then the tips window (shown when
+    // the file says so). createDialogs also readies the address editor and list, the
+    // configuration dialog and the send dialog, which are made when first opened.
     TFm_About &createSplash();
     TFM_MailBox &createMainWindow(ComposerWindows &composers);
     void createDialogs();
@@ -65,6 +75,8 @@ public:
     void start();
 
 private:
+    void readPendingPassword();
+
     ConfigSettings &m_settings;
     const DataPaths &m_paths;
     LinkAddresses m_links;
@@ -72,4 +84,5 @@ private:
     AppWindows m_windows;
     WindowServices m_services;
     std::unique_ptr<TFM_MailBox> m_main;
+    std::vector<std::function<void()>> m_afterPassword;
 };

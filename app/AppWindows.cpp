@@ -29,28 +29,44 @@ TFm_About &AppWindows::createAbout(WindowServices &services)
     return *m_about;
 }
 
-TFM_AddEdit &AppWindows::createAddressEditor(WindowServices &services)
+void AppWindows::prepareDialogs(WindowServices &services, ConfigForm &form, SmtpPassword &password,
+                                std::function<MainWindowLayout()> windowLayout)
 {
-    m_addressEditor = std::make_unique<TFM_AddEdit>(services);
-    return *m_addressEditor;
+    m_dialogServices = &services;
+    m_form = &form;
+    m_password = &password;
+    m_windowLayout = std::move(windowLayout);
 }
 
-TFM_AddLst &AppWindows::createAddressList(WindowServices &services)
+TFM_AddEdit *AppWindows::addressEditor()
 {
-    m_addressList = std::make_unique<TFM_AddLst>(services, *m_addressEditor);
-    return *m_addressList;
+    if (!m_addressEditor && m_dialogServices)
+        m_addressEditor = std::make_unique<TFM_AddEdit>(*m_dialogServices);
+    return m_addressEditor.get();
 }
 
-TFm_Set &AppWindows::createConfiguration(WindowServices &services, ConfigForm &form, SmtpPassword &password)
+TFM_AddLst *AppWindows::addressList()
 {
-    m_configuration = std::make_unique<TFm_Set>(services, form, password);
-    return *m_configuration;
+    if (!m_addressList && m_dialogServices)
+        m_addressList = std::make_unique<TFM_AddLst>(*m_dialogServices, *addressEditor());
+    return m_addressList.get();
 }
 
-TFM_Send &AppWindows::createSendDialog(WindowServices &services)
+TFm_Set *AppWindows::configuration()
 {
-    m_send = std::make_unique<TFM_Send>(services);
-    return *m_send;
+    if (!m_configuration && m_dialogServices) {
+        m_configuration = std::make_unique<TFm_Set>(*m_dialogServices, *m_form, *m_password);
+        if (m_windowLayout)
+            m_configuration->setWindowLayout(m_windowLayout);
+    }
+    return m_configuration.get();
+}
+
+TFM_Send *AppWindows::sendDialog()
+{
+    if (!m_send && m_dialogServices)
+        m_send = std::make_unique<TFM_Send>(*m_dialogServices);
+    return m_send.get();
 }
 
 void AppWindows::showPreview(std::function<PicturePreview::Input()> source, QWidget *owner, bool print)
@@ -67,22 +83,24 @@ TFM_Tips &AppWindows::createTips(WindowServices &services)
 
 void AppWindows::showConfiguration(int page)
 {
-    if (!m_configuration)
+    TFm_Set *configuration = this->configuration();
+    if (!configuration)
         return;
-    m_configuration->setPage(page);
-    m_configuration->centreOn(m_mainWindow);
-    m_configuration->exec();
+    configuration->setPage(page);
+    configuration->centreOn(m_mainWindow);
+    configuration->exec();
 }
 
 bool AppWindows::showAddressList(AddressListUse use, AddressPicks *picks)
 {
-    return m_addressList && m_addressList->showModal(use, picks);
+    TFM_AddLst *list = addressList();
+    return list && list->showModal(use, picks);
 }
 
 void AppWindows::addAddress()
 {
-    if (m_addressEditor)
-        m_addressEditor->AddAddress();
+    if (TFM_AddEdit *editor = addressEditor())
+        editor->AddAddress();
 }
 
 void AppWindows::showTips()
@@ -111,14 +129,29 @@ bool AppWindows::sendDialogShowing() const
 
 bool AppWindows::sendMails(const std::vector<std::int64_t> &positions, SendMode mode)
 {
-    if (!m_send)
+    TFM_Send *send = sendDialog();
+    if (!send)
         return false;
-    m_send->show();
-    return m_send->SendMails(positions, mode);
+    send->show();
+    return send->SendMails(positions, mode);
 }
 
 void AppWindows::setMainWindowEnabled(bool enabled)
 {
+    if (m_held) {
+        m_enabledWhenReleased = enabled;
+        enabled = false;
+    }
     if (m_mainWindow)
         m_mainWindow->setEnabled(enabled);
+}
+
+void AppWindows::holdMainWindow(bool hold)
+{
+    if (hold == m_held)
+        return;
+    if (hold)
+        m_enabledWhenReleased = m_mainWindow && m_mainWindow->isEnabled();
+    m_held = hold;
+    setMainWindowEnabled(hold ? false : m_enabledWhenReleased);
 }

@@ -69,7 +69,8 @@ int main(int argc, char **argv)
     HtmlHelpLauncher help(dialogs, shell, paths);
     QtKeychainKeyring keyring; // the SMTP password goes to the desktop's keyring when one answers
     AppAssembly parts({dialogs, shell, clock, random, help, &keyring}, ConfigSettings::instance(), paths);
-    parts.loadConfiguration();
+    // The password the keyring keeps is read once the main window is on the screen.
+    parts.loadConfigurationKeyringLater();
 
     // The splash is on the screen while the other windows are made.
     TFm_About &splash = parts.createSplash();
@@ -85,13 +86,16 @@ int main(int argc, char **argv)
     dialogs.setParent(&mainWindow);
     parts.createDialogs();
 
-    // Once the splash has gone: the letters a program that ended too early left behind.
+    // Once the splash has gone (and the password is known, since a recovered letter may be
+    // sent): the letters a program that ended too early left behind.
     const MailStorer storer(ConfigSettings::instance(), clock, paths.mailBox, paths.config, QDir::tempPath());
     QObject::connect(
         splash.TM_close, &QTimer::timeout, &mainWindow,
         [&] {
-            QTimer::singleShot(0, &mainWindow,
-                               [&] { StartupRecovery::run(recovery, dialogs, storer, paths.mailBox, mainWindow, composers); });
+            QTimer::singleShot(0, &mainWindow, [&] {
+                parts.afterPassword(
+                    [&] { StartupRecovery::run(recovery, dialogs, storer, paths.mailBox, mainWindow, composers); });
+            });
         },
         Qt::SingleShotConnection);
     // The main window waits, under the busy cursor, until the splash has gone; the tips

@@ -9,11 +9,25 @@ ConfigState::ConfigState(PasswordKeyring *keyring)
 
 void ConfigState::load(ConfigSettings &settings, const QString &configPath)
 {
+    loadKeyringLater(settings, configPath);
+    readPendingPassword(settings);
+}
+
+void ConfigState::loadKeyringLater(ConfigSettings &settings, const QString &configPath)
+{
     LoadConfig(settings, form, configPath);
     layout = LoadWindowLayout(settings, configPath);
+    m_passwordPending = settings.ACC_SMTPPassInKeyring;
+    if (m_passwordPending)
+        settings.ACC_SMTPPass.clear();
+}
+
+void ConfigState::readPendingPassword(ConfigSettings &settings)
+{
+    if (!m_passwordPending)
+        return;
+    m_passwordPending = false;
     // A password the keyring cannot give is told on the SMTP page, never taken as empty.
-    if (settings.ACC_SMTPPassInKeyring) {
-        password.load(settings);
-        form = ConfigForm::showing(settings);
-    }
+    password.load(settings);
+    form = ConfigForm::showing(settings);
 }

@@ -23,8 +23,17 @@ public:
     // the layout from the file, and the password from the keyring when the file says it
     // lives there.
     void load(ConfigSettings &settings, const QString &configPath);
+    // The same, except that a password kept in the keyring is left unread (and the
+    // record's password empty) until readPendingPassword: start-up paints its window first.
+    void loadKeyringLater(ConfigSettings &settings, const QString &configPath);
+    bool passwordPending() const { return m_passwordPending; }
+    // Reads what loadKeyringLater left unread, as load would have; nothing when nothing is.
+    void readPendingPassword(ConfigSettings &settings);
 
     ConfigForm form;
     SmtpPassword password;
     MainWindowLayout layout;
+
+private:
+    bool m_passwordPending = false;
 };

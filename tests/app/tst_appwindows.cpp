@@ -6,6 +6,7 @@
 #include "config/ConfigForm.h"
 #include "config/windows/TFm_Set.h"
 #include "mailbox/windows/TFM_MailBox.h"
+#include "os/MemoryKeyring.h"
 #include "send/SendMode.h"
 #include "send/windows/TFM_Send.h"
 #include "shell/windows/TFm_About.h"
@@ -14,6 +15,7 @@
 #include "tests/support/windows/RecordingComposers.h"
 #include "tests/support/windows/WindowFixture.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -116,6 +118,108 @@ private slots:
         });
         WindowOpener::AddressPicks picks;
         QVERIFY(windows.showAddressList(WindowOpener::AddressListUse::Pick, &picks));
+    }
+
+    // The program reads the keyring's password after showing its window. Until the read
+    // ends the main window stays disabled, even when the splash goes first, and the steps
+    // that wait for the password (the recovered letters) wait; then all is as before.
+    void keyringReadAfterTheWindowShows_data()
+    {
+        QTest::addColumn<bool>("tips");
+        QTest::newRow("splash only") << false;
+        QTest::newRow("with tips") << true;
+    }
+    void keyringReadAfterTheWindowShows()
+    {
+        QFETCH(bool, tips);
+        WindowFixture f;
+        QByteArray config = TestFiles::read(f.paths.config);
+        config.replace("ACC_SMTPHost=\r\n", "ACC_SMTPHost=mail.test\r\n")
+            .replace("ACC_SMTPUser=\r\n", "ACC_SMTPUser=ann\r\n")
+            .replace("WND_ShowTips=1", tips ? "WND_ShowTips=1" : "WND_ShowTips=0");
+        f.writeConfig(config + "ACC_SMTPPassInKeyring=1\r\n");
+
+        // A keyring slow to answer: it waits, as the real one does, in a nested loop,
+        // until the splash has gone.
+        struct SlowKeyring : MemoryKeyring
+        {
+            std::function<void()> whileAsked;
+            Result read(const QString &key) override
+            {
+                whileAsked();
+                return MemoryKeyring::read(key);
+            }
+        } keyring;
+        keyring.entries.insert(QStringLiteral("smtp:ann@mail.test"), "kept");
+        RecordingComposers composers;
+        AppAssembly parts({f.dialogs, f.shell, f.clock, f.random, f.help, &keyring}, f.settings, f.paths);
+        parts.loadConfigurationKeyringLater();
+        parts.createSplash();
+        TFM_MailBox &main = parts.createMainWindow(composers);
+        parts.createDialogs();
+        int stepsRun = 0;
+        parts.afterPassword([&] { ++stepsRun; });
+        bool enabledWhileAsked = true;
+        keyring.whileAsked = [&] {
+            QTRY_VERIFY(!parts.windows().about()->isVisible());
+            if (tips)
+                parts.windows().tips()->findChild<QPushButton *>(QStringLiteral("Button3"))->click();
+            QTest::qWait(50);
+            enabledWhileAsked = main.isEnabled();
+            QCOMPARE(stepsRun, 0);
+        };
+        parts.start();
+        QCOMPARE(keyring.calls, 0);
+        QVERIFY(f.settings.ACC_SMTPPass.empty());
+        QTRY_COMPARE(keyring.calls, 1);
+        QVERIFY(!enabledWhileAsked);
+        QVERIFY(main.isEnabled());
+        QCOMPARE(stepsRun, 1);
+        QCOMPARE(f.settings.ACC_SMTPPass, std::string("kept"));
+        QCOMPARE(parts.config().form.Edt_Pass, std::string("kept"));
+        // Known now: a step runs at once.
+        parts.afterPassword([&] { ++stepsRun; });
+        QCOMPARE(stepsRun, 2);
+    }
+
+    // The main window paints without the dialogs; each is made when first opened, over
+    // the configuration the start-up loaded, and then kept.
+    void dialogsAreMadeWhenFirstOpened()
+    {
+        WindowFixture f;
+        QByteArray config = TestFiles::read(f.paths.config);
+        QVERIFY(config.contains("ACC_SMTPHost=\r\n"));
+        config.replace("ACC_SMTPHost=\r\n", "ACC_SMTPHost=smtp.example.org\r\n");
+        f.writeConfig(config);
+        Started s(f);
+        const auto made = [](const char *name) {
+            int count = 0;
+            for (QWidget *w : QApplication::topLevelWidgets())
+                count += w->objectName() == QLatin1String(name);
+            return count;
+        };
+        for (const char *name : {"Fm_Set", "FM_Send", "FM_AddLst", "FM_AddEdit"})
+            QVERIFY2(made(name) == 0, name);
+
+        // Its Save writes the main window's keys as the window stands.
+        s.mainWindow().resize(640, 400);
+        for (int round = 0; round < 2; ++round) {
+            QTimer::singleShot(0, [&] {
+                TFm_Set *dialog = s.windows().configuration();
+                QCOMPARE(dialog->findChild<QLineEdit *>(QStringLiteral("Edt_Host"))->text(),
+                         QStringLiteral("smtp.example.org"));
+                dialog->findChild<QPushButton *>(QStringLiteral("Button1"))->click();
+            });
+            s.windows().showConfiguration(1);
+        }
+        QCOMPARE(made("Fm_Set"), 1);
+        QVERIFY(TestFiles::read(f.paths.config).contains("WND_W=640\r\n"));
+
+        QVERIFY(s.windows().sendMails({}, SendMode::Smtp));
+        QCOMPARE(made("FM_Send"), 1);
+        QCOMPARE(s.windows().sendDialog()->objectName(), QStringLiteral("FM_Send"));
+        QVERIFY(s.windows().sendMails({}, SendMode::Smtp));
+        QCOMPARE(made("FM_Send"), 1);
     }
 };
 

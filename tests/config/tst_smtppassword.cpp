@@ -97,17 +97,23 @@ private slots:
 
     // Start-up's load: a password the keyring gives reaches the record and the dialog's
     // values alike; one it cannot give leaves both empty (a save then keeps the entry).
+    // Read later, the keyring is not asked until then, and then once, to the same end.
     void startupLoad_data()
     {
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("password");
-        QTest::newRow("answers") << int(PasswordKeyring::Status::Ok) << QByteArray("kept");
-        QTest::newRow("locked") << int(PasswordKeyring::Status::Refused) << QByteArray();
+        QTest::addColumn<bool>("later");
+        for (const bool later : {false, true}) {
+            const char *when = later ? ", read later" : "";
+            QTest::addRow("answers%s", when) << int(PasswordKeyring::Status::Ok) << QByteArray("kept") << later;
+            QTest::addRow("locked%s", when) << int(PasswordKeyring::Status::Refused) << QByteArray() << later;
+        }
     }
     void startupLoad()
     {
         QFETCH(int, status);
         QFETCH(QByteArray, password);
+        QFETCH(bool, later);
         QTemporaryDir dir;
         const QString config = dir.filePath(QStringLiteral("Config.dat"));
         TestFiles::write(config, FirstRunConfigText().replace("ACC_SMTPHost=\r\n", "ACC_SMTPHost=mail.test\r\n")
@@ -118,7 +124,20 @@ private slots:
         keyring.status = static_cast<PasswordKeyring::Status>(status);
         ConfigSettings s;
         ConfigState state(&keyring);
-        state.load(s, config);
+        if (later) {
+            state.loadKeyringLater(s, config);
+            QVERIFY(state.passwordPending());
+            QCOMPARE(keyring.calls, 0);
+            QVERIFY(s.ACC_SMTPPass.empty());
+            QCOMPARE(s.ACC_SMTPHost, std::string("mail.test"));
+            state.readPendingPassword(s);
+        } else {
+            state.load(s, config);
+        }
+        QVERIFY(!state.passwordPending());
+        QCOMPARE(keyring.calls, 1);
+        state.readPendingPassword(s);
+        QCOMPARE(keyring.calls, 1);
         QCOMPARE(QByteArray::fromStdString(s.ACC_SMTPPass), password);
         QCOMPARE(QByteArray::fromStdString(state.form.Edt_Pass), password);
         QCOMPARE(state.password.problem().isEmpty(), !password.isEmpty());
