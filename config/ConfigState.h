@@ -18,6 +18,9 @@ class ConfigState
 public:
     // Without a keyring (null) a password said to live there is reported unreadable.
     explicit ConfigState(PasswordKeyring *keyring);
+    ~ConfigState();
+    ConfigState(const ConfigState &) = delete;
+    ConfigState &operator=(const ConfigState &) = delete;
 
     // Fills the record (account, picture, spelling and box keys), the dialog's values and
     // the layout from the file, and the password from the keyring when the file says it
@@ -27,4 +30,7 @@ public:
     ConfigForm form;
     SmtpPassword password;
     MainWindowLayout layout;
+
+private:
+    PasswordKeyring *m_keyring = nullptr;
 };
