@@ -10,13 +10,6 @@ ConfigState::ConfigState(PasswordKeyring *keyring)
 {
     // The sign-ins of the accounts are kept through the same keyring as the password.
     OAuthTokens::shared().setKeyring(keyring);
-    m_keyring = keyring;
-}
-
-ConfigState::~ConfigState()
-{
-    if (m_keyring)
-        OAuthTokens::shared().setKeyring(nullptr);
 }
 
 void ConfigState::load(ConfigSettings &settings, const QString &configPath)

@@ -17,10 +17,9 @@ class ConfigState
 {
 public:
     // Without a keyring (null) a password said to live there is reported unreadable.
+    // The keyring keeps the accounts' OAuth2 sign-ins too (OAuthTokens::shared()); it
+    // must outlive every use of those.
     explicit ConfigState(PasswordKeyring *keyring);
-    ~ConfigState();
-    ConfigState(const ConfigState &) = delete;
-    ConfigState &operator=(const ConfigState &) = delete;
 
     // Fills the record (account, picture, spelling and box keys), the dialog's values and
     // the layout from the file, and the password from the keyring when the file says it
@@ -30,7 +29,4 @@ public:
     ConfigForm form;
     SmtpPassword password;
     MainWindowLayout layout;
-
-private:
-    PasswordKeyring *m_keyring = nullptr;
 };

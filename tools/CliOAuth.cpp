@@ -6,11 +6,11 @@
 #include "config/OAuthSettings.h"
 #include "oauth/FileTokenStore.h"
 #include "oauth/SignIn.h"
+#include "oauth/SystemBrowser.h"
 #include "tools/CliPrograms.h"
 #include "tools/CliRegistry.h"
 #include "tools/CliSupport.h"
 
-#include <QProcess>
 #include <cstdio>
 
 namespace CliOAuth {
@@ -70,20 +70,7 @@ std::optional<OAuthClient> clientFromOptions(QStringList &args, const QString &p
 
 bool openBrowser(const QUrl &url)
 {
-    const QString address = url.toString(QUrl::FullyEncoded);
-    QStringList command = QProcess::splitCommand(qEnvironmentVariable("BROWSER"));
-    if (command.isEmpty())
-        command = {QStringLiteral("xdg-open")};
-    bool placed = false;
-    for (QString &word : command)
-        if (word.contains(QLatin1String("%s"))) {
-            word.replace(QLatin1String("%s"), address);
-            placed = true;
-        }
-    if (!placed)
-        command << address;
-    const QString program = command.takeFirst();
-    return QProcess::startDetached(program, command);
+    return SystemBrowser::open(url);
 }
 
 } // namespace CliOAuth
