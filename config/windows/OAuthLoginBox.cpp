@@ -125,6 +125,9 @@ void OAuthLoginBox::choiceChanged()
         Edt_AuthUrl->setText(view(preset->authorizationUrl));
         Edt_TokenUrl->setText(view(preset->tokenUrl));
         Edt_Scope->setText(view(preset->scope));
+        // The addresses read from their beginning.
+        for (QLineEdit *field : {Edt_AuthUrl, Edt_TokenUrl, Edt_Scope})
+            field->setCursorPosition(0);
     }
     const bool builtIn = preset && !OAuthSettings::builtInClientId(provider).isEmpty();
     Edt_ClientId->setPlaceholderText(builtIn ? QStringLiteral("this program's own (leave empty)")
@@ -139,6 +142,11 @@ void OAuthLoginBox::providerChosen(int index)
     const MailProvider *preset = MailProviders::byName(CBX_Provider->itemData(index).toString().toStdString());
     if (preset && presetChosen)
         presetChosen(*preset);
+}
+
+void OAuthLoginBox::valuesShown()
+{
+    choiceChanged();
 }
 
 void OAuthLoginBox::showSignInState()

@@ -45,8 +45,9 @@ public:
     std::function<bool(const QUrl &url)> openBrowser;
     int signInTimeOut = 300;
 
-    // Shows whether the account is signed in (after the page's values were shown).
-    void showSignInState();
+    // After the page showed the form's values: a preset's endpoints in place of the saved
+    // ones, and whether the account is signed in.
+    void valuesShown();
 
 signals:
     // OAuth2 was chosen or given up: the password is of no use with it.
@@ -58,6 +59,7 @@ private:
     void startSignIn();
     void signInFinished();
     void signOut();
+    void showSignInState();
 
     WindowServices &m_services;
     std::unique_ptr<SignIn> m_signIn;

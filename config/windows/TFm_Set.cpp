@@ -391,7 +391,7 @@ void TFm_Set::fillControls()
         std::visit([&, w = widget](auto value) { showValue(w, f.*value); },
                    ConfigFields::find(ConfigFields::form, key)->member);
     LB_PassPlace->setText(m_password.where(m_services.settings));
-    m_oauth->showSignInState();
+    m_oauth->valuesShown();
 }
 
 ConfigForm TFm_Set::readControls() const
