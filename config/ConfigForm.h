@@ -46,6 +46,14 @@ struct ConfigForm
     bool CKBox_NeedLogin = number(ConfigKey::ACC_SMTPNeedLogin) != 0;
     SmtpSecurity CBX_Security = SmtpSecurity::Automatic;
     int Edt_SizeLimit = ConfigKeys::of(ConfigKey::ACC_MailSizeLimit).missing.number;
+    // The login by the browser's sign-in (config/windows/OAuthLoginBox).
+    std::string CBX_Auth = std::string(ConfigKeys::of(ConfigKey::ACC_SMTPAuth).missing.text);
+    std::string CBX_Provider;
+    std::string Edt_AuthUrl;
+    std::string Edt_TokenUrl;
+    std::string Edt_Scope;
+    std::string Edt_ClientId;
+    std::string Edt_ClientSecret;
 
     std::string Edt_FromName;
     std::string Edt_FromAdd;
@@ -96,6 +104,13 @@ inline constexpr auto form = std::to_array<ConfigField<ConfigForm>>({
     {ConfigKey::ACC_SMTPNeedLogin, &ConfigForm::CKBox_NeedLogin},
     {ConfigKey::ACC_SMTPSecurity, &ConfigForm::CBX_Security},
     {ConfigKey::ACC_MailSizeLimit, &ConfigForm::Edt_SizeLimit},
+    {ConfigKey::ACC_SMTPAuth, &ConfigForm::CBX_Auth},
+    {ConfigKey::ACC_OAuthProvider, &ConfigForm::CBX_Provider},
+    {ConfigKey::ACC_OAuthAuthUrl, &ConfigForm::Edt_AuthUrl},
+    {ConfigKey::ACC_OAuthTokenUrl, &ConfigForm::Edt_TokenUrl},
+    {ConfigKey::ACC_OAuthScope, &ConfigForm::Edt_Scope},
+    {ConfigKey::ACC_OAuthClientId, &ConfigForm::Edt_ClientId},
+    {ConfigKey::ACC_OAuthClientSecret, &ConfigForm::Edt_ClientSecret},
     {ConfigKey::ACC_FromName, &ConfigForm::Edt_FromName},
     {ConfigKey::ACC_FromAdd, &ConfigForm::Edt_FromAdd},
     {ConfigKey::ACC_ReplyName, &ConfigForm::Edt_ReplyName},

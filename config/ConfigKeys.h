@@ -26,6 +26,8 @@ enum class ConfigKey {
     WND_ShowTips, WND_State, WND_X, WND_Y, WND_W, WND_H,
     SPL_Check, SPL_Language,
     ACC_MailSizeLimit,
+    ACC_SMTPAuth, ACC_OAuthProvider, ACC_OAuthAuthUrl, ACC_OAuthTokenUrl, ACC_OAuthScope, ACC_OAuthClientId,
+    ACC_OAuthClientSecret, ACC_OAuthAccount,
 };
 
 // How a value stands in the file.
@@ -130,6 +132,18 @@ inline constexpr std::array table = {
     // (most refuse 25 MB); 0 or less: no warning.
     ConfigKeyEntry{ConfigKey::ACC_MailSizeLimit, System, "ACC_MailSizeLimit", F::Integer, std::nullopt, 25,
                    MailSize},
+    // The SMTP login: "Password" (also when absent) or "OAuth2", signing in with the
+    // browser; the provider preset ("Google", "Microsoft", "Custom"), its endpoints, scope
+    // and client, and who signed in. The refresh token is never kept here.
+    ConfigKeyEntry{ConfigKey::ACC_SMTPAuth, System, "ACC_SMTPAuth", F::Text, std::nullopt, "Password", std::nullopt},
+    ConfigKeyEntry{ConfigKey::ACC_OAuthProvider, System, "ACC_OAuthProvider", F::Text, std::nullopt, "", std::nullopt},
+    ConfigKeyEntry{ConfigKey::ACC_OAuthAuthUrl, System, "ACC_OAuthAuthUrl", F::Text, std::nullopt, "", std::nullopt},
+    ConfigKeyEntry{ConfigKey::ACC_OAuthTokenUrl, System, "ACC_OAuthTokenUrl", F::Text, std::nullopt, "", std::nullopt},
+    ConfigKeyEntry{ConfigKey::ACC_OAuthScope, System, "ACC_OAuthScope", F::Text, std::nullopt, "", std::nullopt},
+    ConfigKeyEntry{ConfigKey::ACC_OAuthClientId, System, "ACC_OAuthClientId", F::Text, std::nullopt, "", std::nullopt},
+    ConfigKeyEntry{ConfigKey::ACC_OAuthClientSecret, System, "ACC_OAuthClientSecret", F::Text, std::nullopt, "",
+                   std::nullopt},
+    ConfigKeyEntry{ConfigKey::ACC_OAuthAccount, System, "ACC_OAuthAccount", F::Text, std::nullopt, "", std::nullopt},
 };
 
 constexpr const ConfigKeyEntry &of(ConfigKey key)

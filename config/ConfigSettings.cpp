@@ -14,7 +14,8 @@ bool blank(const std::string &text)
 
 bool ConfigSettings::smtpAccountBlank() const
 {
-    return blank(ACC_SMTPHost) || blank(ACC_SMTPUser) || blank(ACC_SMTPPass);
+    // A login by the browser's sign-in has no password.
+    return blank(ACC_SMTPHost) || blank(ACC_SMTPUser) || (!smtpOAuth2() && blank(ACC_SMTPPass));
 }
 
 ConfigSettings &ConfigSettings::instance()

@@ -61,6 +61,19 @@ struct ConfigSettings
     // file; 0 or less: never).
     int ACC_MailSizeLimit = ConfigKeys::of(ConfigKey::ACC_MailSizeLimit).missing.number;
 
+    // The SMTP login by the browser's sign-in (keys beyond the first-run file): "Password"
+    // or "OAuth2"; the provider preset, its endpoints, scope and client (an empty client
+    // ID: the build's for the preset), and who signed in, as the provider named them.
+    std::string ACC_SMTPAuth = std::string(ConfigKeys::of(ConfigKey::ACC_SMTPAuth).missing.text);
+    std::string ACC_OAuthProvider;
+    std::string ACC_OAuthAuthUrl;
+    std::string ACC_OAuthTokenUrl;
+    std::string ACC_OAuthScope;
+    std::string ACC_OAuthClientId;
+    std::string ACC_OAuthClientSecret;
+    std::string ACC_OAuthAccount;
+    bool smtpOAuth2() const { return ACC_SMTPAuth == "OAuth2"; }
+
     // True when the SMTP host, user or password is empty after trimming blanks and
     // control characters: a send through SMTP needs all three, login or not.
     bool smtpAccountBlank() const;
@@ -111,6 +124,15 @@ inline constexpr auto settings = std::to_array<ConfigField<ConfigSettings>>({
     {K::BOX_CurrentBox, &S::BOX_CurrentBox, ConfigGroup::Window},
     {K::SPL_Check, &S::SPL_Check, ConfigGroup::Spelling},
     {K::SPL_Language, &S::SPL_Language, ConfigGroup::Spelling},
+    // The SMTP login by the browser's sign-in.
+    {K::ACC_SMTPAuth, &S::ACC_SMTPAuth},
+    {K::ACC_OAuthProvider, &S::ACC_OAuthProvider},
+    {K::ACC_OAuthAuthUrl, &S::ACC_OAuthAuthUrl},
+    {K::ACC_OAuthTokenUrl, &S::ACC_OAuthTokenUrl},
+    {K::ACC_OAuthScope, &S::ACC_OAuthScope},
+    {K::ACC_OAuthClientId, &S::ACC_OAuthClientId},
+    {K::ACC_OAuthClientSecret, &S::ACC_OAuthClientSecret},
+    {K::ACC_OAuthAccount, &S::ACC_OAuthAccount},
 });
 static_assert(wellFormed(settings), "a field of ConfigFields::settings does not fit its key, or a key is bound twice");
 

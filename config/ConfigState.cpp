@@ -1,10 +1,15 @@
 #include "config/ConfigState.h"
 
 #include "config/ConfigFile.h"
+#include "config/OAuthTokens.h"
+
+#include <QFileInfo>
 
 ConfigState::ConfigState(PasswordKeyring *keyring)
     : password(keyring)
 {
+    // The sign-ins of the accounts are kept through the same keyring as the password.
+    OAuthTokens::shared().setKeyring(keyring);
 }
 
 void ConfigState::load(ConfigSettings &settings, const QString &configPath)
@@ -16,6 +21,7 @@ void ConfigState::load(ConfigSettings &settings, const QString &configPath)
 void ConfigState::loadKeyringLater(ConfigSettings &settings, const QString &configPath)
 {
     LoadConfig(settings, form, configPath);
+    OAuthTokens::shared().setFolder(QFileInfo(configPath).absolutePath());
     layout = LoadWindowLayout(settings, configPath);
     m_passwordPending = settings.ACC_SMTPPassInKeyring;
     if (m_passwordPending)

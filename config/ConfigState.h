@@ -17,6 +17,8 @@ class ConfigState
 {
 public:
     // Without a keyring (null) a password said to live there is reported unreadable.
+    // The keyring keeps the accounts' OAuth2 sign-ins too (OAuthTokens::shared()); it
+    // must outlive every use of those.
     explicit ConfigState(PasswordKeyring *keyring);
 
     // Fills the record (account, picture, spelling and box keys), the dialog's values and

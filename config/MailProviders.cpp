@@ -36,7 +36,10 @@ std::string_view withoutFinalDot(std::string_view host)
 const std::array kProviders{
     MailProvider{"Google", "gmail.com googlemail.com", "google.com googlemail.com", "smtp.gmail.com", 465,
                  SmtpSecurity::Tls, MailProvider::Login::OAuth2, "https://accounts.google.com/o/oauth2/v2/auth",
-                 "https://oauth2.googleapis.com/token", "https://mail.google.com/"},
+                 "https://oauth2.googleapis.com/token", "https://mail.google.com/",
+                 // Google gives a refresh token only when asked for offline access, and again
+                 // only with consent (developers.google.com/identity/protocols/oauth2/native-app).
+                 "access_type=offline&prompt=consent"},
     MailProvider{"Microsoft", "outlook.com hotmail.com live.com msn.com", "outlook.com", "smtp.office365.com", 587,
                  SmtpSecurity::StartTls, MailProvider::Login::OAuth2,
                  "https://login.microsoftonline.com/common/oauth2/v2.0/authorize",

@@ -24,6 +24,8 @@ struct MailProvider
     std::string_view authorizationUrl;
     std::string_view tokenUrl;
     std::string_view scope;
+    // Added to the authorization request.
+    std::string_view extraAuthorizationQuery = {};
 };
 
 namespace MailProviders {

@@ -72,6 +72,13 @@ SendMailsRunner::SendMailsRunner(const ConfigSettings &settings, QString mailBox
         }
     };
 
+    m_delivery.accessStarting = [this](SmtpDelivery::Access access) {
+        emit statusChanged(access == SmtpDelivery::Access::SigningIn
+                               ? QStringLiteral("Signing in as %1 ...").arg(Ansi::toQString(m_settings.ACC_SMTPUser))
+                               : QStringLiteral("Refreshing access ..."),
+                           true);
+    };
+
     FJob.isCancelled = [this] { return Cancelled; };
     FJob.renderProgress = [this](int percent) { setProgress(percent, 100); };
 }
@@ -248,6 +255,16 @@ bool SendMailsRunner::deliver(std::int64_t position)
         emit statusChanged(QStringLiteral("Connect error!\r\n") + SendFailure::connectReason(m_watch.facts()), true);
         return false;
     case SmtpDelivery::Step::Login:
+        // An OAuth2 login that got no token: the reason, and when only a new sign-in
+        // helps, where to do it. The mail stays in its box, unsent.
+        if (!m_delivery.accessProblem().isEmpty()) {
+            emit statusChanged(QStringLiteral("Login error! ") + m_delivery.accessProblem()
+                                   + (m_delivery.signInAgain()
+                                          ? QStringLiteral("\r\nSign in again: Settings, SMTP page, \"Sign in\".")
+                                          : QString()),
+                               true);
+            return false;
+        }
         emit statusChanged(QStringLiteral("Login error! Please check your SMTP account\r\n")
                                + SendFailure::loginReason(m_watch.facts()),
                            true);

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "oauth/AccessTokens.h"
 #include "smtp/SmtpSecurity.h"
 
 #include <QList>
 #include <QSslCertificate>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -21,6 +23,11 @@ struct SmtpAccount
     SmtpSecurity security = SmtpSecurity::Automatic;
     std::string user;
     std::string password;
+    // How the login proves who it is: the password, or an OAuth2 access token from
+    // accessToken (fresh: a new one, as the server refused the last).
+    enum class Auth { Password, OAuth2 };
+    Auth auth = Auth::Password;
+    std::function<AccessToken(bool fresh)> accessToken;
     // Seconds a step may wait for the server; nullopt leaves the session's own.
     std::optional<int> timeOut;
     // The Config.dat that keeps the fingerprints trusted per server; empty: none kept.

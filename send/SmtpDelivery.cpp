@@ -16,6 +16,7 @@ void SmtpDelivery::setAccount(const SmtpAccount &account)
     m_session.Port = account.port;
     m_session.Security = account.security;
     m_session.TrustedCertificates = account.trustedCertificates;
+    m_session.BearerLogin = account.auth == SmtpAccount::Auth::OAuth2;
     if (account.timeOut)
         m_session.SetTimeOut(*account.timeOut);
 }
@@ -63,11 +64,56 @@ bool SmtpDelivery::connect()
 bool SmtpDelivery::login()
 {
     m_failed.reset();
+    m_accessProblem.clear();
+    m_signInAgain = false;
+    if (m_account.auth == SmtpAccount::Auth::OAuth2) {
+        starting(Step::Login);
+        return bearerLogin() || fail(Step::Login);
+    }
     // A server that offers no login takes mail without one.
     if (!m_session.LoginReady())
         return true;
     starting(Step::Login);
     return m_session.Login(m_account.user, m_account.password) || fail(Step::Login);
+}
+
+bool SmtpDelivery::tokenProblem(const AccessToken &token)
+{
+    m_accessProblem = token.problem;
+    m_signInAgain = token.signInAgain;
+    return false;
+}
+
+// The OAuth2 login always happens (the token is the account's only proof); the session
+// refuses it on a connection without TLS. A token the server refuses is replaced once by
+// a new one from the refresh token; when the provider no longer takes that, only a new
+// sign-in helps, and the mail stays unsent.
+bool SmtpDelivery::bearerLogin()
+{
+    if (!m_account.accessToken) {
+        m_accessProblem = QStringLiteral("Not signed in: sign in on the SMTP page of the configuration.");
+        m_signInAgain = true;
+        return false;
+    }
+    if (!m_session.Encrypted()) {
+        // Said before any token is got: the session would refuse to send it anyway.
+        return m_session.LoginBearer(m_account.user, std::string());
+    }
+    if (accessStarting)
+        accessStarting(Access::SigningIn);
+    AccessToken token = m_account.accessToken(false);
+    if (!token.ok())
+        return tokenProblem(token);
+    if (m_session.LoginBearer(m_account.user, token.token))
+        return true;
+    if (!m_session.TokenRefused() || cancelled())
+        return false;
+    if (accessStarting)
+        accessStarting(Access::Refreshing);
+    token = m_account.accessToken(true);
+    if (!token.ok())
+        return tokenProblem(token);
+    return m_session.LoginBearer(m_account.user, token.token);
 }
 
 bool SmtpDelivery::send(TMailMessage &message)
@@ -92,7 +138,7 @@ bool SmtpDelivery::deliver(TMailMessage &message)
     };
     if (!connect() || !done(Step::Connect))
         return false;
-    const bool offered = m_session.LoginReady();
+    const bool offered = m_session.LoginReady() || m_account.auth == SmtpAccount::Auth::OAuth2;
     if (!login() || (offered && !done(Step::Login)) || (!offered && cancelled()))
         return false;
     if (!send(message))

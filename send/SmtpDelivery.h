@@ -29,6 +29,10 @@ public:
     // Before each step, and before each attempt to connect (a second one follows a trust).
     std::function<void(Step step)> stepStarting;
     std::function<void()> connectAttempt;
+    // For an OAuth2 login, before an access token is asked for: the first (signing in with
+    // the kept sign-in), or a new one after the server refused the last.
+    enum class Access { SigningIn, Refreshing };
+    std::function<void(Access access)> accessStarting;
     // After a step succeeded.
     std::function<void(Step step)> stepDone;
     // Asked between steps; true stops the delivery (failedStep() is then empty). A
@@ -52,14 +56,23 @@ public:
     void quit();
 
     std::optional<Step> failedStep() const { return m_failed; }
+    // Why the login failed before the server was asked: no access token (then whether
+    // only a new sign-in helps), or a token the connection may not carry. Empty when the
+    // server's reply tells.
+    const QString &accessProblem() const { return m_accessProblem; }
+    bool signInAgain() const { return m_signInAgain; }
 
 private:
     bool cancelled() const { return isCancelled && isCancelled(); }
     bool fail(Step step);
+    bool bearerLogin();
+    bool tokenProblem(const AccessToken &token);
     void starting(Step step);
 
     TSMTP &m_session;
     SmtpAccount m_account;
     QStringList m_trustedThisRun;
     std::optional<Step> m_failed;
+    QString m_accessProblem;
+    bool m_signInAgain = false;
 };

@@ -9,6 +9,7 @@
 #include "smtp/TransparentStream.h"
 #include "text/TextRules.h"
 
+#include <QByteArray>
 #include <QString>
 #include <algorithm>
 #include <deque>
@@ -71,6 +72,7 @@ const char *acceptedCode(std::uint8_t commandId)
         return "334";
     case TSMTP::cmdPassword:
     case TSMTP::cmdAuthPlain:
+    case TSMTP::cmdAuthBearer:
         return "235";
     case TSMTP::cmdData:
         return "354";
@@ -200,6 +202,8 @@ std::string TSMTP::AuthMechanism() const
 {
     if (!m_loginReady)
         return {};
+    if (BearerLogin)
+        return m_bearerMechanism;
     return m_authPlain ? "PLAIN" : "LOGIN";
 }
 
@@ -391,6 +395,8 @@ bool TSMTP::Connect()
     m_talk->SetPort(static_cast<quint16>(Port));
 
     m_authPlain = false;
+    m_bearerMechanism.clear();
+    m_tokenRefused = false;
     m_tlsOffered = false;
     m_capabilities.clear();
     m_sizeLimit = 0;
@@ -435,7 +441,14 @@ bool TSMTP::Connect()
     }
     if (last) {
         m_connected = true;
-        if (offersAuth("PLAIN")) {
+        if (BearerLogin) {
+            // A token goes only with the mechanism made for it; nothing is probed.
+            if (offersAuth("OAUTHBEARER"))
+                m_bearerMechanism = "OAUTHBEARER";
+            else if (offersAuth("XOAUTH2"))
+                m_bearerMechanism = "XOAUTH2";
+            m_loginReady = !m_bearerMechanism.empty();
+        } else if (offersAuth("PLAIN")) {
             // PLAIN carries the credentials in its first command, so it waits for Login;
             // no LOGIN is tried first (a server logs every failed one).
             m_authPlain = true;
@@ -528,6 +541,67 @@ bool TSMTP::Login(const std::string &userName, const std::string &password)
     if (!exchange(Base64EncodeString(userName) + CrLf, cmdUserName))
         return false;
     return exchange(Base64EncodeString(password) + CrLf, cmdPassword);
+}
+
+std::string TSMTP::BearerResponse(bool oauthBearer, const std::string &userName, const std::string &host, int port,
+                                  const std::string &accessToken)
+{
+    const char ctrlA = '\x01';
+    if (!oauthBearer)
+        return "user=" + userName + ctrlA + "auth=Bearer " + accessToken + ctrlA + ctrlA;
+    // RFC 7628 3.1: the GS2 header names the user, "," and "=" in it written =2C and =3D.
+    std::string saslName;
+    for (const char c : userName) {
+        if (c == ',')
+            saslName += "=2C";
+        else if (c == '=')
+            saslName += "=3D";
+        else
+            saslName += c;
+    }
+    return "n,a=" + saslName + "," + ctrlA + "host=" + host + ctrlA + "port=" + std::to_string(port) + ctrlA
+           + "auth=Bearer " + accessToken + ctrlA + ctrlA;
+}
+
+bool TSMTP::LoginBearer(const std::string &userName, const std::string &accessToken)
+{
+    m_tokenRefused = false;
+    if (!m_connected || !m_talk->IsConnected())
+        return false;
+    // Whoever reads the connection could use the token as the person for an hour.
+    if (!m_talk->IsEncrypted()) {
+        m_talk->Reply = "The access token is sent only over an encrypted connection (TLS), and this connection to "
+                        + Host + " is not encrypted: choose SSL/TLS or STARTTLS as the connection security";
+        return false;
+    }
+    if (m_bearerMechanism.empty()) {
+        m_talk->Reply = "The server " + Host + " offers no login with an access token (OAUTHBEARER or XOAUTH2)";
+        return false;
+    }
+    if (breaksCommand(userName) || breaksCommand(accessToken) || accessToken.find('\x01') != std::string::npos)
+        fail("Invalid login text");
+    const bool oauthBearer = m_bearerMechanism == "OAUTHBEARER";
+    const std::string response = BearerResponse(oauthBearer, userName, Host, Port, accessToken);
+    if (exchange("AUTH " + m_bearerMechanism + " " + Base64EncodeString(response) + CrLf, cmdAuthBearer))
+        return true;
+    const int code = replyCode(m_talk->Reply);
+    if (code == 334) {
+        // The server's error, in JSON (RFC 7628 3.2.2): the client answers it (^A for
+        // OAUTHBEARER, an empty line for XOAUTH2) and the server ends with a failure.
+        const std::string challenge = m_talk->Reply.size() > 4 ? m_talk->Reply.substr(4) : std::string();
+        const std::string error = QByteArray::fromBase64(QByteArray::fromStdString(challenge).trimmed()).toStdString();
+        exchange((oauthBearer ? Base64EncodeString("\x01") : std::string()) + CrLf, cmdBearerErrorAnswer);
+        m_tokenRefused = true;
+        const bool printable = std::all_of(error.begin(), error.end(), [](char c) { return c >= ' ' && c <= '~'; });
+        if (!error.empty() && printable && error.size() < 1000) {
+            while (!m_talk->Reply.empty() && (m_talk->Reply.back() == '\r' || m_talk->Reply.back() == '\n'))
+                m_talk->Reply.pop_back();
+            m_talk->Reply += " " + error;
+        }
+        return false;
+    }
+    m_tokenRefused = code == 535;
+    return false;
 }
 
 bool TSMTP::SendMail()

@@ -60,6 +60,8 @@ public:
         cmdQuit = 19,
         cmdStartTls = 20,
         cmdAuthPlain = 21,
+        cmdAuthBearer = 22,
+        cmdBearerErrorAnswer = 23,
     };
 
 
@@ -97,6 +99,10 @@ public:
     // only sends the mail, which is then held once rather than twice. The message keeps
     // NeedRebuild.
     bool RebuildWhileSending = false;
+    // Set before Connect when the login is by an access token (LoginBearer): Connect then
+    // probes no AUTH LOGIN, and LoginReady tells whether the server offers OAUTHBEARER or
+    // XOAUTH2 (OAUTHBEARER, RFC 7628, is chosen when it offers both).
+    bool BearerLogin = false;
     // Asked about each piece of a text written while it is sent: a piece that stands for
     // bytes kept elsewhere (a large attachment's body in the store) gets their source,
     // and they are read from there a stretch at a time instead of being held.
@@ -105,7 +111,8 @@ public:
     bool Connected() const { return m_connected; }
     // Login may be called: the server lists AUTH PLAIN, or answered AUTH LOGIN with 334.
     bool LoginReady() const { return m_loginReady; }
-    // The mechanism Login will use: "LOGIN", "PLAIN", or empty when LoginReady is off.
+    // The mechanism Login (or LoginBearer) will use: "LOGIN", "PLAIN", "OAUTHBEARER",
+    // "XOAUTH2", or empty when LoginReady is off.
     std::string AuthMechanism() const;
     // The connection is encrypted (port 465, or after STARTTLS).
     bool Encrypted() const;
@@ -130,6 +137,16 @@ public:
 
     bool Connect();
     bool Login(const std::string &userName, const std::string &password);
+    // Logs in with an OAuth2 access token (BearerLogin set before Connect). Never over a
+    // connection without TLS, whatever Security says: then, and when the server offers
+    // no bearer mechanism, false without a word sent, LastReply telling why.
+    bool LoginBearer(const std::string &userName, const std::string &accessToken);
+    // The last LoginBearer failed because the server refused the token (its error
+    // challenge, or 535): a fresh token may succeed where this one did not.
+    bool TokenRefused() const { return m_tokenRefused; }
+    // The text after "AUTH OAUTHBEARER " or "AUTH XOAUTH2 " before its base64 coding.
+    static std::string BearerResponse(bool oauthBearer, const std::string &userName, const std::string &host, int port,
+                                      const std::string &accessToken);
     bool SendMail();
     // The recipients as comma text (split by TMailRecipients::SplitCommaText) ...
     bool SendMailTo(const std::string &sender, const std::string &recipients);
@@ -175,6 +192,8 @@ private:
     bool m_connected = false;
     bool m_loginReady = false;
     bool m_authPlain = false;
+    std::string m_bearerMechanism; // "OAUTHBEARER", "XOAUTH2", or empty
+    bool m_tokenRefused = false;
     bool m_tlsOffered = false; // the server offered STARTTLS in this session
     std::vector<std::string> m_capabilities;
     std::int64_t m_sizeLimit = 0;

@@ -33,9 +33,21 @@ inline constexpr Command SendMail{
     "      of standard input), --pass-file FILE (its first line), VELLORN_SMTP_PASS, or the\n"
     "      account of --config (its password in the desktop's keyring or the file; the host,\n"
     "      port, user and security too, unless given). --trust accepts the server\n"
-    "      certificate of that SHA-256 fingerprint for this run.",
+    "      certificate of that SHA-256 fingerprint for this run.\n"
+    "      --auth oauth2 logs in with an access token from --oauth-refresh-token-file and\n"
+    "      --oauth-provider google|microsoft, or --oauth-token-url URL --oauth-client-id ID\n"
+    "      [--oauth-client-secret S]; a new refresh token is written back to the file. With\n"
+    "      --config and its OAuth2 login, the sign-in kept for the account is used.",
+    Send};
+inline constexpr Command OAuthLogin{
+    "oauth-login",
+    "oauth-login (--provider google|microsoft | --auth-url URL --token-url URL --scope S)\n"
+    "       [--client-id ID] [--client-secret S] --refresh-token-file FILE [--timeout S]\n"
+    "      sign in with the browser ($BROWSER, else xdg-open; the address is printed on\n"
+    "      standard error) and write the refresh token to FILE (mode 0600). A preset's\n"
+    "      client ID is the build's unless --client-id gives one.",
     Send};
 
-inline constexpr Command All[] = {Render, Picture, Rtf, SendMail};
+inline constexpr Command All[] = {Render, Picture, Rtf, SendMail, OAuthLogin};
 
 } // namespace CliPrograms

@@ -1,9 +1,12 @@
 // vellorn-cli send: delivers a mail file through SmtpDelivery, as the send dialog does.
 
 #include "config/ConfigFile.h"
+#include "config/OAuthTokens.h"
 #include "config/SmtpPassword.h"
 #include "mail/HeaderLineBreaks.h"
 #include "mail/TMailMessage.h"
+#include "oauth/AccessTokens.h"
+#include "oauth/FileTokenStore.h"
 #include "os/LocalTime.h"
 #include "os/QtKeychainKeyring.h"
 #include "send/SmtpDelivery.h"
@@ -12,6 +15,7 @@
 #include "smtp/TSMTP.h"
 #include "text/LineBreaks.h"
 #include "text/StoredText.h"
+#include "tools/CliOAuth.h"
 #include "tools/CliPrograms.h"
 #include "tools/CliRegistry.h"
 #include "tools/CliSupport.h"
@@ -26,7 +30,9 @@ namespace {
 
 const char SendUsage[] = "send FILE [--config Config.dat] --host HOST [--port N] [--security auto|tls|starttls|none]"
                          " [--user NAME] [--pass WORD | --pass - | --pass-file FILE] [--timeout S] [--ca-file PEM]"
-                         " [--trust SHA256]...";
+                         " [--trust SHA256]... [--auth password|oauth2 [--oauth-provider google|microsoft |"
+                         " --oauth-token-url URL --oauth-client-id ID [--oauth-client-secret S]]"
+                         " [--oauth-refresh-token-file FILE]]";
 
 // A password longer than this is not a password: the source is refused rather than read whole.
 constexpr qint64 MaxPasswordSize = 64 * 1024;
@@ -138,8 +144,14 @@ int sendCommand(const QStringList &arguments)
     const std::optional<QString> caFile = Cli::takeOption(args, QStringLiteral("--ca-file"), &error);
     const std::optional<QString> securityName = Cli::takeOption(args, QStringLiteral("--security"), &error);
     const QStringList trust = Cli::takeAllOptions(args, QStringLiteral("--trust"), &error);
+    const std::optional<QString> authName = Cli::takeOption(args, QStringLiteral("--auth"), &error);
+    const std::optional<QString> tokenFile = Cli::takeOption(args, QStringLiteral("--oauth-refresh-token-file"), &error);
+    const std::optional<OAuthClient> oauthClient =
+        error ? std::nullopt : CliOAuth::clientFromOptions(args, QStringLiteral("oauth-"), false, &error);
     if (error)
         return 1;
+    if (authName && *authName != QLatin1String("password") && *authName != QLatin1String("oauth2"))
+        return Cli::fail(QStringLiteral("--auth must be password or oauth2"));
     // The account of a Config.dat, as the send dialog uses it; the options override it.
     std::optional<ConfigSettings> account;
     SmtpSecurity security = SmtpSecurity::Automatic;
@@ -186,7 +198,32 @@ int sendCommand(const QStringList &arguments)
             return Cli::fail(QStringLiteral("%1 holds no PEM certificate").arg(*caFile));
     }
 
-    const std::optional<std::string> secret = password(pass, passFile, account ? &*account : nullptr);
+    // The login: the password, or an access token from a refresh token (the file given,
+    // else the sign-in kept for the account of --config).
+    const bool oauth2 = authName ? *authName == QLatin1String("oauth2") : account && account->smtpOAuth2();
+    std::shared_ptr<AccessTokens> tokens;
+    std::optional<QtKeychainKeyring> keyring;
+    std::optional<std::string> secret = std::string();
+    if (oauth2) {
+        if (pass || passFile)
+            return Cli::fail(QStringLiteral("--auth oauth2 takes no password"));
+        if (tokenFile || oauthClient) {
+            if (!tokenFile || !oauthClient)
+                return Cli::fail(QStringLiteral("--auth oauth2 needs --oauth-refresh-token-file FILE and "
+                                                "--oauth-provider or --oauth-token-url with --oauth-client-id"));
+            tokens = std::make_shared<AccessTokens>(*oauthClient, std::make_shared<FileTokenStore>(*tokenFile));
+        } else if (account && account->smtpOAuth2()) {
+            keyring.emplace();
+            OAuthTokens::shared().setKeyring(&*keyring);
+            OAuthTokens::shared().setFolder(QFileInfo(*configFile).absolutePath());
+            tokens = OAuthTokens::shared().tokens(*account);
+        } else {
+            return Cli::fail(QStringLiteral("--auth oauth2 needs --oauth-refresh-token-file FILE (see oauth-login), or "
+                                            "--config with an OAuth2 login"));
+        }
+    } else {
+        secret = password(pass, passFile, account ? &*account : nullptr);
+    }
     if (!secret)
         return 1;
 
@@ -220,6 +257,10 @@ int sendCommand(const QStringList &arguments)
     server.security = security;
     server.user = user.value_or(QString()).toStdString();
     server.password = *secret;
+    if (tokens) {
+        server.auth = SmtpAccount::Auth::OAuth2;
+        server.accessToken = [tokens](bool fresh) { return tokens->get(fresh); };
+    }
     server.trustedCertificates = trusted;
     server.trustedFingerprints = fingerprints;
     // The certificate trusted for this server in the send dialog is trusted here too.
@@ -241,6 +282,10 @@ int sendCommand(const QStringList &arguments)
             stage("Sending the mail from <" + message.FromAddress() + ">");
             break;
         }
+    };
+    delivery.accessStarting = [&](SmtpDelivery::Access access) {
+        stage(access == SmtpDelivery::Access::SigningIn ? "Signing in: getting an access token"
+                                                        : "The server refused the access token; refreshing access");
     };
     delivery.stepDone = [&](SmtpDelivery::Step step) {
         switch (step) {
@@ -268,7 +313,8 @@ int sendCommand(const QStringList &arguments)
             code = failWithReply(smtp, "cannot connect");
             break;
         case SmtpDelivery::Step::Login:
-            code = failWithReply(smtp, "login failed");
+            code = delivery.accessProblem().isEmpty() ? failWithReply(smtp, "login failed")
+                                                      : Cli::fail(delivery.accessProblem());
             break;
         case SmtpDelivery::Step::Send:
             code = failWithReply(smtp, "sending failed");

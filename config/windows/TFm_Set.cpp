@@ -2,7 +2,9 @@
 
 #include "config/ConfigFile.h"
 #include "config/ConfigForm.h"
+#include "config/MailProviders.h"
 #include "config/windows/NumberBox.h"
+#include "config/windows/OAuthLoginBox.h"
 #include "os/AppError.h"
 #include "os/DataPaths.h"
 #include "product/AppInfo.h"
@@ -60,6 +62,11 @@ void showValue(QWidget *box, bool on)
 }
 void showValue(QWidget *box, const std::string &text)
 {
+    // A choice among words: the item whose data is the word (else the first).
+    if (auto *choice = qobject_cast<QComboBox *>(box)) {
+        choice->setCurrentIndex(std::max(0, choice->findData(StoredText::toQString(text))));
+        return;
+    }
     static_cast<QLineEdit *>(box)->setText(StoredText::toQString(text));
 }
 void showValue(QWidget *box, SmtpSecurity security)
@@ -81,6 +88,8 @@ bool shownValue(const QWidget *box, bool)
 // when written back from its characters).
 std::string shownValue(const QWidget *box, const std::string &saved)
 {
+    if (const auto *choice = qobject_cast<const QComboBox *>(box))
+        return StoredText::fromQString(choice->currentData().toString());
     const QString text = static_cast<const QLineEdit *>(box)->text();
     return text == StoredText::toQString(saved) ? saved : StoredText::fromQString(text);
 }
@@ -147,6 +156,7 @@ TFm_Set::TFm_Set(WindowServices &services, ConfigForm &form, SmtpPassword &passw
     const QList<QWidget *> order = {tabs ? tabs : PGS_Setting, Edt_PW, Edt_PH, Edt_ML, Edt_MR, Edt_MT, Edt_MB, CB_PN,
                                     CB_Progressive, CB_ShortLastPage, CB_FooterLink, TB_Quality, Button4,
                                     Edt_Host, Edt_Port, CBX_Security, Edt_User, Edt_Pass, Edt_SizeLimit,
+                                    m_oauth->authChoice(), m_oauth,
                                     Edt_FromName, Edt_FromAdd, Edt_ReplyName, Edt_ReplyAdd,
                                     Button1, Button2, Button3};
     for (qsizetype i = 1; i < order.size(); ++i)
@@ -284,6 +294,9 @@ QWidget *TFm_Set::buildSmtpPage()
                                             "offers it"));
     LB_PassPlace = named<QLabel>("LB_PassPlace");
     LB_PassPlace->setWordWrap(true);
+    // Room for the sentence wrapped at large fonts: a wrapped label asks for one line only,
+    // and the pages are as high as they ask.
+    LB_PassPlace->setMinimumHeight(3 * LB_PassPlace->fontMetrics().lineSpacing());
     // Carried in the file, consulted by no send path: kept but not shown.
     CKBox_NeedLogin = box(ConfigKey::ACC_SMTPNeedLogin,
                           named<QCheckBox>("CKBox_NeedLogin", QStringLiteral("SMTP server need authentication")));
@@ -296,6 +309,16 @@ QWidget *TFm_Set::buildSmtpPage()
     rows->addRow(buddy(label("Port: "), Edt_Port), Edt_Port);
     rows->addRow(buddy(label("Security: "), CBX_Security), CBX_Security);
     rows->addRow(buddy(label("Accounts: "), Edt_User), Edt_User);
+    // The login: the password, or the browser's sign-in with its own group below.
+    m_oauth = new OAuthLoginBox(m_services);
+    for (const auto &[key, widget] : m_oauth->boxes())
+        box(key, widget);
+    m_oauth->presetChosen = [this](const MailProvider &provider) {
+        Edt_Host->setText(QString::fromLatin1(provider.smtpHost.data(), static_cast<qsizetype>(provider.smtpHost.size())));
+        Edt_Port->setValue(provider.smtpPort);
+        CBX_Security->setCurrentIndex(static_cast<int>(provider.security));
+    };
+    m_oauth->currentSettings = [this] { return readControls().appliedTo(m_services.settings); };
     rows->addRow(buddy(label("Password: "), Edt_Pass), Edt_Pass);
     // The size above which attaching a file asks first (0: never); the box reads digits
     // only, so its unit stands beside it.
@@ -312,7 +335,15 @@ QWidget *TFm_Set::buildSmtpPage()
     auto *layout = new QVBoxLayout(page);
     layout->setContentsMargins(12, 12, 12, 12);
     layout->addWidget(group);
+    auto *login = new QFormLayout;
+    login->addRow(buddy(label("Login: "), m_oauth->authChoice()), m_oauth->authChoice());
+    layout->addLayout(login);
+    layout->addWidget(m_oauth);
     layout->addStretch();
+    connect(m_oauth, &OAuthLoginBox::oauth2Chosen, this, [this](bool on) {
+        Edt_Pass->setEnabled(!on);
+        LB_PassPlace->setVisible(!on);
+    });
     return page;
 }
 
@@ -362,6 +393,7 @@ void TFm_Set::fillControls()
         std::visit([&, w = widget](auto value) { showValue(w, f.*value); },
                    ConfigFields::find(ConfigFields::form, key)->member);
     LB_PassPlace->setText(m_password.where(m_services.settings));
+    m_oauth->valuesShown();
 }
 
 ConfigForm TFm_Set::readControls() const

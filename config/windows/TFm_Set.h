@@ -11,6 +11,7 @@
 #include <vector>
 
 class NumberBox;
+class OAuthLoginBox;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -104,6 +105,7 @@ private:
     QCheckBox *CKBox_NeedLogin = nullptr;
     QComboBox *CBX_Security = nullptr;
     QLabel *LB_PassPlace = nullptr;
+    OAuthLoginBox *m_oauth = nullptr;
     QLineEdit *Edt_FromName = nullptr;
     QLineEdit *Edt_FromAdd = nullptr;
     QLineEdit *Edt_ReplyName = nullptr;

@@ -95,7 +95,7 @@ private slots:
                 QVERIFY2(page->rect().contains(at), qPrintable(name));
                 const int needed = control->hasHeightForWidth() ? control->heightForWidth(control->width())
                                                                 : control->minimumSizeHint().height();
-                QVERIFY2(control->height() >= needed, qPrintable(name));
+                QVERIFY2(control->height() >= needed, qPrintable(name + QLatin1Char(' ') + control->metaObject()->className() + QLatin1Char(' ') + QString::number(control->height()) + QLatin1Char('<') + QString::number(needed)));
             }
         }
     }
@@ -163,7 +163,11 @@ private slots:
                     else if constexpr (std::is_same_v<T, bool>)
                         form.*value = !(form.*value);
                     else if constexpr (std::is_same_v<T, std::string>)
-                        form.*value = "v-" + std::string(row.entry().name);
+                        // A choice among words takes one of its own (OAuth2 and a provider
+                        // whose endpoints are typed).
+                        form.*value = row.key == ConfigKey::ACC_SMTPAuth        ? std::string("OAuth2")
+                                      : row.key == ConfigKey::ACC_OAuthProvider ? std::string("Custom")
+                                                                                : "v-" + std::string(row.entry().name);
                     else
                         form.*value = SmtpSecurity::StartTls;
                 },

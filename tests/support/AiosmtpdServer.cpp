@@ -48,6 +48,11 @@ void AiosmtpdServer::excludeAuth(const QString &mechanism)
     m_authExclude << QStringLiteral("--auth-exclude") << mechanism;
 }
 
+void AiosmtpdServer::setBearerTokens(const QString &file)
+{
+    m_bearerArgs = QStringList{QStringLiteral("--bearer-tokens"), file};
+}
+
 void AiosmtpdServer::setPaths(const QString &python, const QString &script)
 {
     m_python = python;
@@ -68,7 +73,7 @@ bool AiosmtpdServer::start(int timeoutMs)
     if (m_hasLogin)
         args << QStringLiteral("--user") << QString::fromLatin1(m_user) << QStringLiteral("--password")
              << QString::fromLatin1(m_password);
-    args << m_tlsArgs << m_authExclude;
+    args << m_tlsArgs << m_authExclude << m_bearerArgs;
 
     m_process = std::make_unique<QProcess>();
     // Python's own messages (a failed import, a traceback) go to the test's stderr.

@@ -48,6 +48,10 @@ public:
     void setTls(const QString &certificateFile, const QString &keyFile, bool implicit = false);
     // Before start(): an AUTH mechanism ("LOGIN", "PLAIN") the server does not offer.
     void excludeAuth(const QString &mechanism);
+    // Before start(): XOAUTH2 and OAUTHBEARER offered, accepting the access tokens listed
+    // in this file (one a line, read at each login; a refused one gets the JSON error
+    // challenge, then 535). Without TLS, AUTH is then offered in cleartext too.
+    void setBearerTokens(const QString &file);
     // Python interpreter and script; defaults: VELLORN_PYTHON3 and
     // VELLORN_SUPPORT_DIR "/smtp_sink.py" (benchmarks set them when the macros are absent).
     void setPaths(const QString &python, const QString &script);
@@ -81,6 +85,7 @@ private:
     qint64 m_sizeLimit = 64 * 1024 * 1024;
     QStringList m_tlsArgs;
     QStringList m_authExclude;
+    QStringList m_bearerArgs;
     QString m_python;
     QString m_script;
     quint16 m_port = 0;

@@ -2,6 +2,7 @@
 
 Usage: smtp_sink.py --dir FOLDER [--user NAME --password WORD] [--size-limit BYTES]
                     [--tls-cert PEM --tls-key PEM [--implicit-tls]] [--auth-exclude MECH]...
+                    [--bearer-tokens FILE]
 
 Listens on 127.0.0.1 on a free port and prints that port as the first line on stdout
 once it accepts connections. Every accepted mail is written to FOLDER as NNNNNN.eml
@@ -19,6 +20,11 @@ command but EHLO, HELO, NOOP and QUIT (and before AUTH); with --implicit-tls as 
 it speaks TLS from the first byte instead (as on port 465) and offers AUTH there.
 --auth-exclude removes a mechanism (LOGIN, PLAIN) from those offered.
 
+With --bearer-tokens FILE the server also offers XOAUTH2 and OAUTHBEARER (else it does not)
+and accepts an access token listed in FILE (one a line, read at each AUTH); a refused
+token gets the JSON error challenge, then 535 after the client's answer. Without TLS,
+AUTH is then offered in cleartext (so that tests see the client refuse to send a token).
+
 Runs until it is terminated or its stdin reaches end of file.
 """
 
@@ -30,7 +36,9 @@ import logging
 import ssl
 import sys
 
-from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
+from base64 import b64decode
+
+from aiosmtpd.smtp import MISSING, SMTP, AuthResult, LoginPassword
 
 
 class FolderHandler:
@@ -53,6 +61,65 @@ class FolderHandler:
             json.dump(meta, f)
         os.rename(name + ".json.tmp", name + ".json")
         return "250 OK queued as %06d" % (self.count - 1)
+
+
+class BearerHandler(FolderHandler):
+    """XOAUTH2 and OAUTHBEARER against the tokens listed in a file."""
+
+    def __init__(self, folder, tokens_file):
+        super().__init__(folder)
+        self.tokens_file = tokens_file
+
+    def valid(self, token):
+        try:
+            with open(self.tokens_file, "rb") as f:
+                return token in f.read().split()
+        except OSError:
+            return False
+
+    async def refuse(self, server, oauthbearer):
+        error = b'{"status":"401","schemes":"Bearer","scope":"https://mail.test/"}'
+        answer = await server.challenge_auth(error)
+        # The client's answer to the error: ^A for OAUTHBEARER (RFC 7628), empty for XOAUTH2.
+        if answer is MISSING or answer != (b"\x01" if oauthbearer else b""):
+            return AuthResult(success=False, message="501 5.5.2 Wrong answer to the error challenge", handled=False)
+        return AuthResult(success=False, handled=False)
+
+    async def check(self, server, args, oauthbearer):
+        if len(args) != 2:
+            return AuthResult(success=False, message="501 5.5.2 Initial response required", handled=False)
+        try:
+            blob = b64decode(args[1].encode(), validate=True)
+        except Exception:
+            return AuthResult(success=False, message="501 5.5.2 Can't decode base64", handled=False)
+        fields = blob.split(b"\x01")
+        user = b""
+        if oauthbearer:
+            header = fields[0].split(b",")
+            if len(header) < 3 or header[0] != b"n" or not header[1].startswith(b"a="):
+                return AuthResult(success=False, message="501 5.5.2 Bad GS2 header", handled=False)
+            user = header[1][2:].replace(b"=2C", b",").replace(b"=3D", b"=")
+            pairs = fields[1:]
+        else:
+            if not fields[0].startswith(b"user="):
+                return AuthResult(success=False, message="501 5.5.2 No user", handled=False)
+            user = fields[0][5:]
+            pairs = fields[1:]
+        if blob[-2:] != b"\x01\x01":
+            return AuthResult(success=False, message="501 5.5.2 Not ended by two ^A", handled=False)
+        token = None
+        for pair in pairs:
+            if pair.startswith(b"auth=Bearer "):
+                token = pair[len(b"auth=Bearer "):]
+        if token is None or not self.valid(token):
+            return await self.refuse(server, oauthbearer)
+        return AuthResult(success=True, handled=False, auth_data=LoginPassword(user, token))
+
+    async def auth_XOAUTH2(self, server, args):
+        return await self.check(server, args, False)
+
+    async def auth_OAUTHBEARER(self, server, args):
+        return await self.check(server, args, True)
 
 
 class RecordingSMTP(SMTP):
@@ -86,8 +153,10 @@ def make_authenticator(user, password):
 
 async def serve(args):
     loop = asyncio.get_running_loop()
-    handler = FolderHandler(args.dir)
+    handler = BearerHandler(args.dir, args.bearer_tokens) if args.bearer_tokens else FolderHandler(args.dir)
     options = dict(hostname="sink.test", data_size_limit=args.size_limit)
+    if args.bearer_tokens and (not args.tls_cert or args.implicit_tls):
+        options.update(auth_require_tls=False)
     if args.user is not None:
         options.update(auth_require_tls=False,
                        authenticator=make_authenticator(args.user.encode("latin-1"),
@@ -136,6 +205,7 @@ def main():
     parser.add_argument("--tls-key")
     parser.add_argument("--implicit-tls", action="store_true")
     parser.add_argument("--auth-exclude", action="append")
+    parser.add_argument("--bearer-tokens")
     args = parser.parse_args()
     asyncio.run(serve(args))
 
