@@ -26,6 +26,7 @@ enum class ConfigKey {
     WND_ShowTips, WND_State, WND_X, WND_Y, WND_W, WND_H,
     SPL_Check, SPL_Language,
     ACC_MailSizeLimit,
+    ACC_ConfigDatabase,
 };
 
 // How a value stands in the file.
@@ -130,6 +131,11 @@ inline constexpr std::array table = {
     // (most refuse 25 MB); 0 or less: no warning.
     ConfigKeyEntry{ConfigKey::ACC_MailSizeLimit, System, "ACC_MailSizeLimit", F::Integer, std::nullopt, 25,
                    MailSize},
+    // Finding an account's server from its address: the configuration database asked with
+    // the address's domain (<base>/<domain>); empty: never asked. The default is the public
+    // database desktop mail programs use.
+    ConfigKeyEntry{ConfigKey::ACC_ConfigDatabase, System, "ACC_ConfigDatabase", F::Text, std::nullopt,
+                   "https://autoconfig.thunderbird.net/v1.1/", std::nullopt},
 };
 
 constexpr const ConfigKeyEntry &of(ConfigKey key)

@@ -108,7 +108,8 @@ private slots:
         QByteArray expected = FirstRunConfigText();
         expected.replace("ACC_SMTPHost=\r\n", "ACC_SMTPHost=smtp.example.org\r\n");
         expected += "PIC_Progressive=1\r\nPIC_ShortLastPage=1\r\nPIC_FooterLink=1\r\n"
-                    "ACC_SMTPSecurity=auto\r\nACC_SMTPPassInKeyring=0\r\nACC_MailSizeLimit=25\r\n";
+                    "ACC_SMTPSecurity=auto\r\nACC_SMTPPassInKeyring=0\r\nACC_MailSizeLimit=25\r\n"
+                    "ACC_ConfigDatabase=https://autoconfig.thunderbird.net/v1.1/\r\n";
         QCOMPARE(TestFiles::read(config), expected);
         QCOMPARE(s.ACC_SMTPHost, std::string("smtp.example.org"));
         QCOMPARE(s.ACC_FromName, std::string());
