@@ -236,3 +236,39 @@ AccountDiscovery::Result AccountDiscovery::discover(const QString &address)
     }
     return result;
 }
+
+QString AccountDiscovery::summary(const Result &result)
+{
+    QStringList lines;
+    if (result.server) {
+        const FoundServer &s = *result.server;
+        lines << QStringLiteral("Found in %1.").arg(result.from) << QString()
+              << QStringLiteral("Host: %1").arg(QString::fromStdString(s.host))
+              << QStringLiteral("Port: %1").arg(s.port)
+              << QStringLiteral("Security: %1")
+                     .arg(s.security == SmtpSecurity::Tls        ? QStringLiteral("SSL/TLS")
+                          : s.security == SmtpSecurity::StartTls ? QStringLiteral("STARTTLS")
+                                                                 : QStringLiteral("None (not encrypted)"));
+        switch (s.login) {
+        case FoundServer::Login::Password:
+            lines << QStringLiteral("Account: %1 (with your password)").arg(QString::fromStdString(s.user));
+            break;
+        case FoundServer::Login::OAuth2:
+            lines << QStringLiteral("Account: %1 (signing in through the browser)").arg(QString::fromStdString(s.user));
+            break;
+        case FoundServer::Login::None:
+            lines << QStringLiteral("No login");
+            break;
+        }
+    } else {
+        lines << QStringLiteral("No settings were found.");
+    }
+    QStringList warnings, others;
+    for (const QString &note : result.notes)
+        (note.startsWith(QLatin1String("Warning:")) ? warnings : others) << note;
+    if (!warnings.isEmpty())
+        lines << QString() << warnings;
+    if (!others.isEmpty())
+        lines << QString() << QStringLiteral("Passed over:") << others;
+    return lines.join(QLatin1Char('\n'));
+}

@@ -63,6 +63,9 @@ public:
     static std::optional<Parts> split(const QString &address);
     // The source's name in words ("built-in table", "provider's document", ...).
     static QString sourceName(Source source);
+    // The result for people, in lines: where it came from, the server, the login, the
+    // notes (the warnings among them first).
+    static QString summary(const Result &result);
 
 private:
     bool fromTable(const Parts &parts, const std::string &address, Result &result);

@@ -108,3 +108,19 @@ SmtpConnectionTest::Outcome SmtpConnectionTest::run(TSMTP &session, const SmtpAc
     }
     return out;
 }
+
+QString SmtpConnectionTest::report(const Outcome &outcome)
+{
+    QStringList lines;
+    for (const Step &step : outcome.steps)
+        lines << QStringLiteral("%1: %2 - %3")
+                     .arg(step.name, step.ok ? QStringLiteral("ok") : QStringLiteral("failed"),
+                          QString(step.words).replace(QLatin1String("\r\n"), QLatin1String(" / ")));
+    lines << QString();
+    if (outcome.passed)
+        lines << (outcome.advice.isEmpty() ? QStringLiteral("Every step passed.")
+                                           : QStringLiteral("Every step passed. Warning: ") + outcome.advice + QLatin1Char('.'));
+    else
+        lines << QStringLiteral("To change: ") + outcome.advice + QLatin1Char('.');
+    return lines.join(QLatin1Char('\n'));
+}

@@ -38,4 +38,7 @@ public:
     std::function<bool()> isCancelled;
 
     Outcome run(TSMTP &session, const SmtpAccount &account);
+
+    // The outcome for people: a line per step ("EHLO: ok - 250 ..."), then what to change.
+    static QString report(const Outcome &outcome);
 };

@@ -36,6 +36,14 @@ inline constexpr Command SendMail{
     "      certificate of that SHA-256 fingerprint for this run.",
     Send};
 
-inline constexpr Command All[] = {Render, Picture, Rtf, SendMail};
+inline constexpr Command Account{
+    "account",
+    "account discover ADDRESS [--database URL|--no-database] [--no-dns] [--ca-file FILE]\n"
+    "      the SMTP settings of the address as Config.dat lines; where they came from on stderr\n"
+    "       account test [--config Config.dat] [the options of send but FILE]\n"
+    "      connect, EHLO, TLS, AUTH and QUIT without sending; exit 0 when every step passed",
+    Send};
+
+inline constexpr Command All[] = {Render, Picture, Rtf, SendMail, Account};
 
 } // namespace CliPrograms

@@ -2,6 +2,7 @@
 
 #include "config/ConfigFile.h"
 #include "config/ConfigForm.h"
+#include "config/windows/AccountFinder.h"
 #include "config/windows/NumberBox.h"
 #include "os/AppError.h"
 #include "os/DataPaths.h"
@@ -310,6 +311,10 @@ QWidget *TFm_Set::buildSmtpPage()
     auto *layout = new QVBoxLayout(page);
     layout->setContentsMargins(12, 12, 12, 12);
     layout->addWidget(group);
+    // Find settings from the address, and a test of the account without sending.
+    m_accountFinder = new AccountFinder(
+        m_services, {Edt_Host, Edt_Port, CBX_Security, Edt_User, Edt_Pass, [this] { return Edt_FromAdd->text(); }}, page);
+    layout->addWidget(m_accountFinder);
     layout->addStretch();
     return page;
 }

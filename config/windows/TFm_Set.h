@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+class AccountFinder;
 class NumberBox;
 class QCheckBox;
 class QComboBox;
@@ -111,4 +112,5 @@ private:
     QPushButton *Button1 = nullptr;
     QPushButton *Button2 = nullptr;
     QPushButton *Button3 = nullptr;
+    AccountFinder *m_accountFinder = nullptr;
 };

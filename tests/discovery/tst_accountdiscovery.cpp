@@ -255,6 +255,12 @@ private slots:
         QCOMPARE(r.from, QStringLiteral("the built-in table (Google)"));
         QVERIFY(fetcher.asked.isEmpty());
         QVERIFY(resolver.asked.isEmpty());
+
+        const AccountDiscovery::Result icloud = discovery.discover(QStringLiteral("ann@me.com"));
+        QVERIFY(icloud.server);
+        QCOMPARE(icloud.server->host, std::string("smtp.mail.me.com"));
+        QVERIFY(icloud.server->login == FoundServer::Login::Password);
+        QVERIFY(icloud.server->security == SmtpSecurity::StartTls);
     }
 
     // A cleartext server is never chosen when another source names an encrypted one; alone,

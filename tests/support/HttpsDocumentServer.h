@@ -9,7 +9,8 @@
 
 // A local HTTPS server (tests/support/https_documents.py) serving the documents put into
 // it, for the account search: put("mail/config-v1.1.xml", bytes) answers
-// https://127.0.0.1:port()/mail/config-v1.1.xml; /huge sends 10 MB without a length.
+// https://127.0.0.1:port()/mail/config-v1.1.xml; a path whose last part begins with "huge"
+// sends 10 MB without a length.
 // requests() lists what was asked ("/path?query", followed by " AUTHORIZATION" or
 // " COOKIE" when a request carried one).
 class HttpsDocumentServer

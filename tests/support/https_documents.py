@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """A local HTTPS server for the account search tests: serves the files of a folder
-(the path /a/b is the file a/b there), and on /huge a body of 10 MB sent piece by piece
+(the path /a/b is the file a/b there), and on a path whose last part begins with "huge" a body of 10 MB sent piece by piece
 without a length. Every request's path and whether it carried an Authorization header
 or a cookie go to requests.log in the folder. Prints its port once it listens and stops
 at the end of its standard input.
@@ -32,7 +32,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 extra += ' COOKIE'
             log.write(self.path + extra + '\n')
         path = self.path.split('?', 1)[0]
-        if path == '/huge':
+        if path.rsplit('/', 1)[-1].startswith('huge'):
             self.send_response(200)
             self.send_header('Content-Type', 'text/xml')
             self.end_headers()
