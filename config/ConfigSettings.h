@@ -62,7 +62,7 @@ struct ConfigSettings
     int ACC_MailSizeLimit = ConfigKeys::of(ConfigKey::ACC_MailSizeLimit).missing.number;
 
     // The configuration database asked for an address's server (a key beyond the
-    // first-run file; empty: none is asked).
+    // first-run file, which the person sets in the file; empty: none is asked).
     std::string ACC_ConfigDatabase{ConfigKeys::of(ConfigKey::ACC_ConfigDatabase).missing.text};
 
     // True when the SMTP host, user or password is empty after trimming blanks and
@@ -110,7 +110,7 @@ inline constexpr auto settings = std::to_array<ConfigField<ConfigSettings>>({
     {K::ACC_SMTPPassInKeyring, &S::ACC_SMTPPassInKeyring},
     {K::ACC_MailSizeLimit, &S::ACC_MailSizeLimit},
     // Finding an account's server from its address.
-    {K::ACC_ConfigDatabase, &S::ACC_ConfigDatabase},
+    {K::ACC_ConfigDatabase, &S::ACC_ConfigDatabase, ConfigGroup::FileOnly},
     {K::BOX_UIndex, &S::BOX_UIndex, ConfigGroup::Window},
     {K::BOX_SIndex, &S::BOX_SIndex, ConfigGroup::Window},
     {K::BOX_TIndex, &S::BOX_TIndex, ConfigGroup::Window},

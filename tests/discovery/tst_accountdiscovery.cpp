@@ -1,5 +1,7 @@
 #include "config/ConfigFile.h"
+#include "config/ConfigForm.h"
 #include "config/ConfigSettings.h"
+#include "config/MainWindowLayout.h"
 #include "discovery/AccountDiscovery.h"
 #include "discovery/AutoconfigReader.h"
 #include "discovery/DocumentFetcher.h"
@@ -312,9 +314,15 @@ private slots:
         ConfigSettings s;
         LoadConfig(s, config);
         QCOMPARE(s.ACC_ConfigDatabase, std::string("https://autoconfig.thunderbird.net/v1.1/"));
+        // A save of the dialog leaves it out (the first-run file gains no line for it) ...
+        SaveConfig(s, ConfigForm::showing(s), MainWindowLayout(), config);
+        QVERIFY(!TestFiles::read(config).contains("ACC_ConfigDatabase"));
+        // ... and keeps what a person wrote: empty turns the database off.
         TestFiles::write(config, "[System]\r\nACC_ConfigDatabase=\r\n");
         LoadConfig(s, config);
         QCOMPARE(s.ACC_ConfigDatabase, std::string());
+        SaveConfig(s, ConfigForm::showing(s), MainWindowLayout(), config);
+        QVERIFY(TestFiles::read(config).contains("ACC_ConfigDatabase=\r\n"));
     }
 
     void notAnAddress()
