@@ -11,6 +11,7 @@ enum class ConfigGroup {
     Settings, // LoadConfig reads it; SaveConfig writes it from the dialog's values
     Spelling, // LoadConfig reads it; SaveSpelling alone writes it (the composer changes it)
     Window,   // LoadWindowLayout reads it; SaveConfig writes it from the main window's state
+    FileOnly, // LoadConfig reads it; nothing writes it: a person sets it in the file
 };
 
 // One key of ConfigKeys::table bound to its field in a record (the settings record, the

@@ -142,6 +142,7 @@ void readSettings(ConfigSettings &s, const KeyReader &r)
 {
     r.fields(s, ConfigFields::settings, ConfigGroup::Settings);
     r.fields(s, ConfigFields::settings, ConfigGroup::Spelling);
+    r.fields(s, ConfigFields::settings, ConfigGroup::FileOnly);
 }
 
 // The main window's keys: its fields of the record, and the layout.

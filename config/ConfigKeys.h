@@ -28,6 +28,7 @@ enum class ConfigKey {
     ACC_MailSizeLimit,
     ACC_SMTPAuth, ACC_OAuthProvider, ACC_OAuthAuthUrl, ACC_OAuthTokenUrl, ACC_OAuthScope, ACC_OAuthClientId,
     ACC_OAuthClientSecret, ACC_OAuthAccount,
+    ACC_ConfigDatabase,
 };
 
 // How a value stands in the file.
@@ -144,6 +145,11 @@ inline constexpr std::array table = {
     ConfigKeyEntry{ConfigKey::ACC_OAuthClientSecret, System, "ACC_OAuthClientSecret", F::Text, std::nullopt, "",
                    std::nullopt},
     ConfigKeyEntry{ConfigKey::ACC_OAuthAccount, System, "ACC_OAuthAccount", F::Text, std::nullopt, "", std::nullopt},
+    // Finding an account's server from its address: the configuration database asked with
+    // the address's domain (<base>/<domain>); empty: never asked. The default is the public
+    // database desktop mail programs use.
+    ConfigKeyEntry{ConfigKey::ACC_ConfigDatabase, System, "ACC_ConfigDatabase", F::Text, std::nullopt,
+                   "https://autoconfig.thunderbird.net/v1.1/", std::nullopt},
 };
 
 constexpr const ConfigKeyEntry &of(ConfigKey key)

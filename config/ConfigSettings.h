@@ -73,6 +73,9 @@ struct ConfigSettings
     std::string ACC_OAuthClientSecret;
     std::string ACC_OAuthAccount;
     bool smtpOAuth2() const { return ACC_SMTPAuth == "OAuth2"; }
+    // The configuration database asked for an address's server (a key beyond the
+    // first-run file, which the person sets in the file; empty: none is asked).
+    std::string ACC_ConfigDatabase{ConfigKeys::of(ConfigKey::ACC_ConfigDatabase).missing.text};
 
     // True when the SMTP host, user or password is empty after trimming blanks and
     // control characters: a send through SMTP needs all three, login or not.
@@ -118,6 +121,8 @@ inline constexpr auto settings = std::to_array<ConfigField<ConfigSettings>>({
     {K::ACC_SMTPSecurity, &S::ACC_SMTPSecurity},
     {K::ACC_SMTPPassInKeyring, &S::ACC_SMTPPassInKeyring},
     {K::ACC_MailSizeLimit, &S::ACC_MailSizeLimit},
+    // Finding an account's server from its address.
+    {K::ACC_ConfigDatabase, &S::ACC_ConfigDatabase, ConfigGroup::FileOnly},
     {K::BOX_UIndex, &S::BOX_UIndex, ConfigGroup::Window},
     {K::BOX_SIndex, &S::BOX_SIndex, ConfigGroup::Window},
     {K::BOX_TIndex, &S::BOX_TIndex, ConfigGroup::Window},

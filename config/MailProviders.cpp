@@ -45,6 +45,15 @@ const std::array kProviders{
                  "https://login.microsoftonline.com/common/oauth2/v2.0/authorize",
                  "https://login.microsoftonline.com/common/oauth2/v2.0/token",
                  "https://outlook.office.com/SMTP.Send offline_access"},
+    // Providers that publish their settings for mail programs, found from the address.
+    // Source: "iCloud Mail server settings for other email client apps",
+    // https://support.apple.com/en-us/102525 (smtp.mail.me.com, port 587, STARTTLS).
+    MailProvider{"iCloud", "icloud.com me.com mac.com", "mail.icloud.com", "smtp.mail.me.com", 587,
+                 SmtpSecurity::StartTls, MailProvider::Login::Password, "", "", ""},
+    // Source: "Server names and ports",
+    // https://www.fastmail.help/hc/en-us/articles/1500000278342 (smtp.fastmail.com, port 465, SSL/TLS).
+    MailProvider{"Fastmail", "fastmail.com fastmail.fm", "messagingengine.com", "smtp.fastmail.com", 465,
+                 SmtpSecurity::Tls, MailProvider::Login::Password, "", "", ""},
 };
 
 } // namespace

@@ -148,3 +148,22 @@ bool SmtpDelivery::deliver(TMailMessage &message)
         stepDone(Step::Send);
     return true;
 }
+
+bool SmtpDelivery::check()
+{
+    const auto done = [this](Step step) {
+        if (stepDone)
+            stepDone(step);
+        return !cancelled();
+    };
+    bool ok = connect() && done(Step::Connect);
+    if (ok) {
+        const bool offered = m_session.LoginReady();
+        ok = login() && (offered ? done(Step::Login) : !cancelled());
+    }
+    if (ok)
+        quit();
+    else
+        m_session.Disconnect();
+    return ok;
+}

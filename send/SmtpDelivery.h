@@ -49,6 +49,10 @@ public:
     // after a success, so that the caller may send more or Quit. False when a step failed
     // (failedStep() names it; the session has the server's last reply) or was cancelled.
     bool deliver(TMailMessage &message);
+    // Connect and Login (when offered) as deliver() does, then Quit without sending: a
+    // test of the account. The hooks are told as for deliver(); false when a step failed
+    // (failedStep() names it) or was cancelled, and the session is then closed.
+    bool check();
     // The single steps, for a caller that tests a connection without sending.
     bool connect();
     bool login();

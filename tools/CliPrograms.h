@@ -48,6 +48,14 @@ inline constexpr Command OAuthLogin{
     "      client ID is the build's unless --client-id gives one.",
     Send};
 
-inline constexpr Command All[] = {Render, Picture, Rtf, SendMail, OAuthLogin};
+inline constexpr Command Account{
+    "account",
+    "account discover ADDRESS [--database URL|--no-database] [--no-dns] [--ca-file FILE]\n"
+    "      the SMTP settings of the address as Config.dat lines; where they came from on stderr\n"
+    "       account test [--config Config.dat] [the options of send but FILE]\n"
+    "      connect, EHLO, TLS, AUTH and QUIT without sending; exit 0 when every step passed",
+    Send};
+
+inline constexpr Command All[] = {Render, Picture, Rtf, SendMail, OAuthLogin, Account};
 
 } // namespace CliPrograms

@@ -18,6 +18,7 @@
 #include "tools/CliOAuth.h"
 #include "tools/CliPrograms.h"
 #include "tools/CliRegistry.h"
+#include "tools/CliSmtpOptions.h"
 #include "tools/CliSupport.h"
 
 #include <QFile>
@@ -34,61 +35,8 @@ const char SendUsage[] = "send FILE [--config Config.dat] --host HOST [--port N]
                          " --oauth-token-url URL --oauth-client-id ID [--oauth-client-secret S]]"
                          " [--oauth-refresh-token-file FILE]]";
 
-// A password longer than this is not a password: the source is refused rather than read whole.
-constexpr qint64 MaxPasswordSize = 64 * 1024;
-
-// The first line of a password source, without its line break.
-std::string firstLine(const QByteArray &bytes)
-{
-    const qsizetype end = bytes.indexOf('\n');
-    QByteArray line = end < 0 ? bytes : bytes.left(end);
-    if (line.endsWith('\r'))
-        line.chop(1);
-    return line.toStdString();
-}
-
-// The password, from the first source given: --pass WORD (which every "ps" shows),
-// --pass - (the first line of standard input), --pass-file FILE (its first line), the
-// environment variable VELLORN_SMTP_PASS, the account of --config (the desktop's keyring
-// when the password lives there, else the file). Nullopt (a message printed) when a
-// source cannot be read or more than one option names one.
-std::optional<std::string> password(const std::optional<QString> &pass, const std::optional<QString> &passFile,
-                                    ConfigSettings *account)
-{
-    if (pass && passFile) {
-        Cli::fail(QStringLiteral("give --pass or --pass-file, not both"));
-        return std::nullopt;
-    }
-    if (pass && *pass != QLatin1String("-"))
-        return pass->toStdString();
-    if (pass || passFile) {
-        QFile file;
-        const bool opened = pass ? file.open(stdin, QIODevice::ReadOnly) : (file.setFileName(*passFile), file.open(QIODevice::ReadOnly));
-        if (!opened) {
-            Cli::fail(QStringLiteral("cannot read the password from %1").arg(pass ? QStringLiteral("standard input") : *passFile));
-            return std::nullopt;
-        }
-        // Standard input is read up to its first line break only, so a script may go on using it.
-        const QByteArray bytes = pass ? file.readLine(MaxPasswordSize + 1) : file.read(MaxPasswordSize + 1);
-        if (bytes.size() > MaxPasswordSize) {
-            Cli::fail(QStringLiteral("the password source holds more than %1 bytes").arg(MaxPasswordSize));
-            return std::nullopt;
-        }
-        return firstLine(bytes);
-    }
-    if (qEnvironmentVariableIsSet("VELLORN_SMTP_PASS"))
-        return qgetenv("VELLORN_SMTP_PASS").toStdString();
-    if (account) {
-        QtKeychainKeyring keyring;
-        SmtpPassword place(&keyring);
-        if (!place.load(*account)) {
-            Cli::fail(place.problem());
-            return std::nullopt;
-        }
-        return account->ACC_SMTPPass;
-    }
-    return std::string();
-}
+using CliSmtpOptions::numberOption;
+using CliSmtpOptions::password;
 
 void stage(const std::string &text)
 {
@@ -113,21 +61,6 @@ int failWithReply(const TSMTP &smtp, const char *what)
     else
         std::fprintf(stderr, "Error: %s\n", reply.c_str());
     return 1;
-}
-
-std::optional<int> numberOption(QStringList &args, const QString &name, int low, int high, bool *error)
-{
-    const std::optional<QString> text = Cli::takeOption(args, name, error);
-    if (!text)
-        return std::nullopt;
-    bool ok = false;
-    const int value = text->toInt(&ok);
-    if (!ok || value < low || value > high) {
-        Cli::fail(QStringLiteral("%1 must be a number from %2 to %3").arg(name).arg(low).arg(high));
-        *error = true;
-        return std::nullopt;
-    }
-    return value;
 }
 
 int sendCommand(const QStringList &arguments)

@@ -3,6 +3,7 @@
 #include "config/ConfigFile.h"
 #include "config/ConfigForm.h"
 #include "config/MailProviders.h"
+#include "config/windows/AccountFinder.h"
 #include "config/windows/NumberBox.h"
 #include "config/windows/OAuthLoginBox.h"
 #include "os/AppError.h"
@@ -339,6 +340,10 @@ QWidget *TFm_Set::buildSmtpPage()
     login->addRow(buddy(label("Login: "), m_oauth->authChoice()), m_oauth->authChoice());
     layout->addLayout(login);
     layout->addWidget(m_oauth);
+    // Find settings from the address, and a test of the account without sending.
+    m_accountFinder = new AccountFinder(
+        m_services, {Edt_Host, Edt_Port, CBX_Security, Edt_User, Edt_Pass, [this] { return Edt_FromAdd->text(); }}, page);
+    layout->addWidget(m_accountFinder);
     layout->addStretch();
     connect(m_oauth, &OAuthLoginBox::oauth2Chosen, this, [this](bool on) {
         Edt_Pass->setEnabled(!on);

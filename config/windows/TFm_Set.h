@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+class AccountFinder;
 class NumberBox;
 class OAuthLoginBox;
 class QCheckBox;
@@ -113,4 +114,5 @@ private:
     QPushButton *Button1 = nullptr;
     QPushButton *Button2 = nullptr;
     QPushButton *Button3 = nullptr;
+    AccountFinder *m_accountFinder = nullptr;
 };

@@ -1,0 +1,202 @@
+// vellorn-cli account discover / account test: an account's server found from the address,
+// and an account tested without sending.
+
+#include "config/ConfigFile.h"
+#include "config/ConfigKeys.h"
+#include "config/ConfigSettings.h"
+#include "discovery/AccountDiscovery.h"
+#include "discovery/HttpsFetcher.h"
+#include "discovery/QtDnsResolver.h"
+#include "send/SmtpConnectionTest.h"
+#include "smtp/CertificateFacts.h"
+#include "smtp/SmtpSecurity.h"
+#include "smtp/TSMTP.h"
+#include "text/StoredText.h"
+#include "tools/CliPrograms.h"
+#include "tools/CliRegistry.h"
+#include "tools/CliSmtpOptions.h"
+#include "tools/CliSupport.h"
+
+#include <QFileInfo>
+#include <QSslCertificate>
+#include <cstdio>
+
+namespace {
+
+void say(const QString &text)
+{
+    std::fprintf(stderr, "%s\n", text.toUtf8().constData());
+    std::fflush(stderr);
+}
+
+std::optional<QList<QSslCertificate>> caCertificates(const std::optional<QString> &caFile)
+{
+    if (!caFile)
+        return QList<QSslCertificate>();
+    const std::optional<std::string> pem = Cli::readFile(*caFile);
+    if (!pem)
+        return std::nullopt;
+    QList<QSslCertificate> list = QSslCertificate::fromData(QByteArray::fromStdString(*pem), QSsl::Pem);
+    if (list.isEmpty()) {
+        Cli::fail(QStringLiteral("%1 holds no PEM certificate").arg(*caFile));
+        return std::nullopt;
+    }
+    return list;
+}
+
+const char *loginName(FoundServer::Login login)
+{
+    switch (login) {
+    case FoundServer::Login::Password: return "password";
+    case FoundServer::Login::OAuth2: return "OAuth2 (sign in through the browser)";
+    case FoundServer::Login::None: return "none";
+    }
+    return "";
+}
+
+int discover(QStringList args)
+{
+    bool error = false;
+    const std::optional<QString> database = Cli::takeOption(args, QStringLiteral("--database"), &error);
+    const bool noDatabase = Cli::takeFlag(args, QStringLiteral("--no-database"));
+    const bool noDns = Cli::takeFlag(args, QStringLiteral("--no-dns"));
+    const std::optional<QString> caFile = Cli::takeOption(args, QStringLiteral("--ca-file"), &error);
+    if (error)
+        return 1;
+    if (database && noDatabase)
+        return Cli::fail(QStringLiteral("give --database or --no-database, not both"));
+    if (args.size() != 1 || args.front().startsWith(QLatin1String("--")))
+        return Cli::fail(QStringLiteral("usage: account discover ADDRESS [--database URL|--no-database] [--no-dns] [--ca-file FILE]"));
+    const std::optional<QList<QSslCertificate>> ca = caCertificates(caFile);
+    if (!ca)
+        return 1;
+
+    HttpsFetcher fetcher;
+    fetcher.extraCaCertificates = *ca;
+    QtDnsResolver resolver;
+    AccountDiscovery discovery(fetcher, noDns ? nullptr : &resolver);
+    const std::string_view standard = ConfigKeys::of(ConfigKey::ACC_ConfigDatabase).missing.text;
+    discovery.databaseUrl = noDatabase ? QString() : database.value_or(QString::fromUtf8(standard.data(), qsizetype(standard.size())));
+    discovery.trying = [](const QString &source) { say(QStringLiteral("Trying ") + source); };
+    const AccountDiscovery::Result r = discovery.discover(args.front());
+    for (const QString &note : r.notes)
+        say(QStringLiteral("Note: ") + note);
+    if (!r.server) {
+        say(QStringLiteral("No settings found for %1; type them on the SMTP page.").arg(args.front()));
+        return 1;
+    }
+    say(QStringLiteral("Found in %1").arg(r.from));
+    say(QStringLiteral("Login: %1").arg(QString::fromLatin1(loginName(r.server->login))));
+    for (const FoundServer &s : r.offered)
+        if (s.host != r.server->host || s.port != r.server->port || s.security != r.server->security)
+            say(QStringLiteral("Also offered: %1:%2 %3")
+                    .arg(QString::fromStdString(s.host))
+                    .arg(s.port)
+                    .arg(QString::fromLatin1(SmtpSecurityName::of(s.security))));
+    // The lines as Config.dat holds them.
+    std::string lines = "[System]\n";
+    lines += "ACC_SMTPHost=" + r.server->host + "\n";
+    lines += "ACC_SMTPPort=" + std::to_string(r.server->port) + "\n";
+    lines += "ACC_SMTPSecurity=" + std::string(SmtpSecurityName::of(r.server->security)) + "\n";
+    lines += std::string("ACC_SMTPNeedLogin=") + (r.server->login == FoundServer::Login::None ? "False" : "True") + "\n";
+    if (r.server->login != FoundServer::Login::None)
+        lines += "ACC_SMTPUser=" + r.server->user + "\n";
+    Cli::writeStdout(lines);
+    return 0;
+}
+
+int test(QStringList args)
+{
+    bool error = false;
+    const std::optional<QString> configFile = Cli::takeOption(args, QStringLiteral("--config"), &error);
+    std::optional<QString> host = Cli::takeOption(args, QStringLiteral("--host"), &error);
+    std::optional<int> port = CliSmtpOptions::numberOption(args, QStringLiteral("--port"), 1, 65535, &error);
+    std::optional<QString> user = Cli::takeOption(args, QStringLiteral("--user"), &error);
+    const std::optional<QString> pass = Cli::takeOption(args, QStringLiteral("--pass"), &error);
+    const std::optional<QString> passFile = Cli::takeOption(args, QStringLiteral("--pass-file"), &error);
+    const std::optional<int> timeOut = CliSmtpOptions::numberOption(args, QStringLiteral("--timeout"), 1, 86400, &error);
+    const std::optional<QString> caFile = Cli::takeOption(args, QStringLiteral("--ca-file"), &error);
+    const std::optional<QString> securityName = Cli::takeOption(args, QStringLiteral("--security"), &error);
+    const QStringList trust = Cli::takeAllOptions(args, QStringLiteral("--trust"), &error);
+    if (error)
+        return 1;
+    if (!args.isEmpty())
+        return Cli::fail(QStringLiteral("account test takes no %1").arg(args.front()));
+    std::optional<ConfigSettings> config;
+    SmtpSecurity security = SmtpSecurity::Automatic;
+    if (configFile) {
+        if (!QFileInfo::exists(*configFile))
+            return Cli::fail(QStringLiteral("no such file: %1").arg(*configFile));
+        config.emplace();
+        LoadConfig(*config, *configFile);
+        const auto trimmed = [](const std::string &text) { return StoredText::toQString(text).trimmed(); };
+        if (!host)
+            host = trimmed(config->ACC_SMTPHost);
+        if (!port)
+            port = config->ACC_SMTPPort;
+        if (!user)
+            user = trimmed(config->ACC_SMTPUser);
+        security = config->ACC_SMTPSecurity;
+    }
+    if (securityName) {
+        const std::optional<SmtpSecurity> parsed = SmtpSecurityName::parse(securityName->toStdString());
+        if (!parsed)
+            return Cli::fail(QStringLiteral("--security must be auto, tls, starttls or none"));
+        security = *parsed;
+    }
+    SmtpAccount account;
+    for (const QString &fingerprint : trust) {
+        const std::optional<QByteArray> digest = CertificateFacts::digestOf(fingerprint);
+        if (!digest)
+            return Cli::fail(QStringLiteral("--trust needs a SHA-256 fingerprint (64 hex digits): %1").arg(fingerprint));
+        account.trustedFingerprints << CertificateFacts::written(*digest);
+    }
+    if (!host || host->isEmpty())
+        return Cli::fail(QStringLiteral("account test needs --config Config.dat or --host HOST"));
+    const std::optional<QList<QSslCertificate>> ca = caCertificates(caFile);
+    if (!ca)
+        return 1;
+    const std::optional<std::string> secret = CliSmtpOptions::password(pass, passFile, config ? &*config : nullptr);
+    if (!secret)
+        return 1;
+    account.host = host->toStdString();
+    account.port = port.value_or(25);
+    account.security = security;
+    account.user = user.value_or(QString()).toStdString();
+    account.password = *secret;
+    account.trustedCertificates = *ca;
+    account.timeOut = timeOut;
+    // The certificate trusted for this server in the program is trusted here too.
+    if (configFile)
+        account.pinsFile = *configFile;
+
+    TSMTP session;
+    SmtpConnectionTest check;
+    const SmtpConnectionTest::Outcome outcome = check.run(session, account);
+    for (const SmtpConnectionTest::Step &step : outcome.steps) {
+        const QString words = QString(step.words).replace(QLatin1String("\r\n"), QLatin1String("\n      "));
+        std::printf("%-7s %s  %s\n", qPrintable(step.name + QLatin1Char(':')), step.ok ? "ok    " : "FAILED",
+                    words.toUtf8().constData());
+    }
+    std::fflush(stdout);
+    if (const std::optional<CertificateFacts> &facts = session.UntrustedCertificate())
+        say(facts->text() + QStringLiteral("\nTo trust it for one run: --trust ") + facts->fingerprint);
+    if (!outcome.advice.isEmpty())
+        say((outcome.passed ? QStringLiteral("Warning: ") : QStringLiteral("To change: ")) + outcome.advice);
+    return outcome.passed ? 0 : 1;
+}
+
+int accountCommand(const QStringList &arguments)
+{
+    QStringList args = arguments;
+    const QString what = args.isEmpty() ? QString() : args.takeFirst();
+    if (what == QLatin1String("discover"))
+        return discover(args);
+    if (what == QLatin1String("test"))
+        return test(args);
+    return Cli::fail(QStringLiteral("usage: account discover ADDRESS ... | account test [--config Config.dat] ..."));
+}
+
+CliCommand accountCmd(CliPrograms::Account.name, CliPrograms::Account.usage, &accountCommand);
+
+} // namespace
