@@ -26,6 +26,8 @@ enum class ConfigKey {
     WND_ShowTips, WND_State, WND_X, WND_Y, WND_W, WND_H,
     SPL_Check, SPL_Language,
     ACC_MailSizeLimit,
+    // The letter as a phone shows it: sharp pages, their format, the words, the letter font.
+    PIC_Sharp, PIC_JpegOnly, PIC_TextBelow, LET_FontName, LET_FontSize,
 };
 
 // How a value stands in the file.
@@ -73,6 +75,8 @@ inline constexpr NumberRange Port{1, 65535};
 inline constexpr NumberRange Quality{0, 100};
 // Megabytes; 0 asks nothing, and the store holds no mail near 2048 MB.
 inline constexpr NumberRange MailSize{0, 2047};
+// Points of a new letter's font.
+inline constexpr NumberRange LetterFontSize{6, 72};
 
 using F = ConfigValueForm;
 constexpr std::string_view System = "System";
@@ -130,6 +134,15 @@ inline constexpr std::array table = {
     // (most refuse 25 MB); 0 or less: no warning.
     ConfigKeyEntry{ConfigKey::ACC_MailSizeLimit, System, "ACC_MailSizeLimit", F::Integer, std::nullopt, 25,
                    MailSize},
+    // The letter as a phone shows it, keys beyond the first-run file: pages at twice the
+    // pixels, JPEG for every page rather than the smaller of PNG and JPEG, the letter's text
+    // as visible HTML below the pages, and the font new letters start in (an empty name:
+    // the desktop's sans-serif face).
+    ConfigKeyEntry{ConfigKey::PIC_Sharp, System, "PIC_Sharp", F::Flag, std::nullopt, 1, std::nullopt},
+    ConfigKeyEntry{ConfigKey::PIC_JpegOnly, System, "PIC_JpegOnly", F::Flag, std::nullopt, 0, std::nullopt},
+    ConfigKeyEntry{ConfigKey::PIC_TextBelow, System, "PIC_TextBelow", F::Flag, std::nullopt, 0, std::nullopt},
+    ConfigKeyEntry{ConfigKey::LET_FontName, System, "LET_FontName", F::Text, std::nullopt, "", std::nullopt},
+    ConfigKeyEntry{ConfigKey::LET_FontSize, System, "LET_FontSize", F::Integer, std::nullopt, 12, LetterFontSize},
 };
 
 constexpr const ConfigKeyEntry &of(ConfigKey key)

@@ -61,6 +61,16 @@ struct ConfigSettings
     // file; 0 or less: never).
     int ACC_MailSizeLimit = ConfigKeys::of(ConfigKey::ACC_MailSizeLimit).missing.number;
 
+    // The letter as a phone shows it (keys beyond the first-run file): pages drawn at twice
+    // the pixels, every page as JPEG (otherwise the smaller of PNG and JPEG), the letter's
+    // text visible below the pages, and the font new letters start in (empty: the desktop's
+    // sans-serif face).
+    bool PIC_Sharp = missingFlag(ConfigKey::PIC_Sharp);
+    bool PIC_JpegOnly = missingFlag(ConfigKey::PIC_JpegOnly);
+    bool PIC_TextBelow = missingFlag(ConfigKey::PIC_TextBelow);
+    std::string LET_FontName;
+    int LET_FontSize = ConfigKeys::of(ConfigKey::LET_FontSize).missing.number;
+
     // True when the SMTP host, user or password is empty after trimming blanks and
     // control characters: a send through SMTP needs all three, login or not.
     bool smtpAccountBlank() const;
@@ -111,6 +121,12 @@ inline constexpr auto settings = std::to_array<ConfigField<ConfigSettings>>({
     {K::BOX_CurrentBox, &S::BOX_CurrentBox, ConfigGroup::Window},
     {K::SPL_Check, &S::SPL_Check, ConfigGroup::Spelling},
     {K::SPL_Language, &S::SPL_Language, ConfigGroup::Spelling},
+    // The letter as a phone shows it.
+    {K::PIC_Sharp, &S::PIC_Sharp},
+    {K::PIC_JpegOnly, &S::PIC_JpegOnly},
+    {K::PIC_TextBelow, &S::PIC_TextBelow},
+    {K::LET_FontName, &S::LET_FontName},
+    {K::LET_FontSize, &S::LET_FontSize},
 });
 static_assert(wellFormed(settings), "a field of ConfigFields::settings does not fit its key, or a key is bound twice");
 

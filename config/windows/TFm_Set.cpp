@@ -2,6 +2,7 @@
 
 #include "config/ConfigFile.h"
 #include "config/ConfigForm.h"
+#include "config/windows/LetterLookBoxes.h"
 #include "config/windows/NumberBox.h"
 #include "os/AppError.h"
 #include "os/DataPaths.h"
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontComboBox>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -60,7 +62,10 @@ void showValue(QWidget *box, bool on)
 }
 void showValue(QWidget *box, const std::string &text)
 {
-    static_cast<QLineEdit *>(box)->setText(StoredText::toQString(text));
+    if (auto *choice = qobject_cast<QComboBox *>(box))
+        choice->setEditText(StoredText::toQString(text));
+    else
+        static_cast<QLineEdit *>(box)->setText(StoredText::toQString(text));
 }
 void showValue(QWidget *box, SmtpSecurity security)
 {
@@ -81,7 +86,8 @@ bool shownValue(const QWidget *box, bool)
 // when written back from its characters).
 std::string shownValue(const QWidget *box, const std::string &saved)
 {
-    const QString text = static_cast<const QLineEdit *>(box)->text();
+    const auto *choice = qobject_cast<const QComboBox *>(box);
+    const QString text = choice ? choice->currentText().trimmed() : static_cast<const QLineEdit *>(box)->text();
     return text == StoredText::toQString(saved) ? saved : StoredText::fromQString(text);
 }
 SmtpSecurity shownValue(const QWidget *box, SmtpSecurity)
@@ -144,6 +150,8 @@ TFm_Set::TFm_Set(WindowServices &services, ConfigForm &form, SmtpPassword &passw
     QWidget *const tabs = PGS_Setting->findChild<QTabBar *>();
     const QList<QWidget *> order = {tabs ? tabs : PGS_Setting, Edt_PW, Edt_PH, Edt_ML, Edt_MR, Edt_MT, Edt_MB, CB_PN,
                                     CB_Progressive, CB_ShortLastPage, CB_FooterLink, TB_Quality, Button4,
+                                    m_look->CB_Sharp, m_look->CB_JpegOnly, m_look->CB_TextBelow,
+                                    m_look->CBX_LetterFont, m_look->Edt_LetterFontSize,
                                     Edt_Host, Edt_Port, CBX_Security, Edt_User, Edt_Pass, Edt_SizeLimit,
                                     Edt_FromName, Edt_FromAdd, Edt_ReplyName, Edt_ReplyAdd,
                                     Button1, Button2, Button3};
@@ -255,6 +263,13 @@ QWidget *TFm_Set::buildPicturePage()
     mail->addWidget(CB_ShortLastPage, 0, 1);
     mail->addWidget(CB_FooterLink, 1, 0);
     layout->addLayout(mail);
+    m_look = new LetterLookBoxes(page);
+    box(ConfigKey::PIC_Sharp, m_look->CB_Sharp);
+    box(ConfigKey::PIC_JpegOnly, m_look->CB_JpegOnly);
+    box(ConfigKey::PIC_TextBelow, m_look->CB_TextBelow);
+    box(ConfigKey::LET_FontName, m_look->CBX_LetterFont);
+    box(ConfigKey::LET_FontSize, m_look->Edt_LetterFontSize);
+    layout->addWidget(m_look);
     layout->addStretch();
 
     return page;

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+class LetterLookBoxes;
 class NumberBox;
 class QCheckBox;
 class QComboBox;
@@ -96,6 +97,7 @@ private:
     QCheckBox *CB_Progressive = nullptr;
     QCheckBox *CB_ShortLastPage = nullptr;
     QCheckBox *CB_FooterLink = nullptr;
+    LetterLookBoxes *m_look = nullptr;
     QLineEdit *Edt_Host = nullptr;
     NumberBox *Edt_Port = nullptr;
     NumberBox *Edt_SizeLimit = nullptr;
