@@ -17,7 +17,7 @@ LetterLookBoxes::LetterLookBoxes(QWidget *parent)
         w->setObjectName(QLatin1String(name));
         w->setParent(this);
     };
-    CB_Sharp = new QCheckBox(QStringLiteral("&Sharp pictures for high-resolution screens"));
+    CB_Sharp = new QCheckBox(QStringLiteral("Sha&rp pictures for high-resolution screens"));
     named(CB_Sharp, "CB_Sharp");
     CB_JpegOnly = new QCheckBox(QStringLiteral("&JPEG only"));
     CB_JpegOnly->setToolTip(QStringLiteral("Otherwise each page goes as PNG or JPEG, whichever is smaller"));
