@@ -60,6 +60,13 @@ struct ConfigForm
     std::string Edt_ReplyName;
     std::string Edt_ReplyAdd;
 
+    // The letter as a phone shows it.
+    bool CB_Sharp = number(ConfigKey::PIC_Sharp) != 0;
+    bool CB_JpegOnly = number(ConfigKey::PIC_JpegOnly) != 0;
+    bool CB_TextBelow = number(ConfigKey::PIC_TextBelow) != 0;
+    std::string CBX_LetterFont;
+    int Edt_LetterFontSize = number(ConfigKey::LET_FontSize);
+
     // The controls showing the record's values: each number brought into its box's range.
     static ConfigForm showing(const ConfigSettings &settings);
     // A copy with every number within its range.
@@ -115,6 +122,12 @@ inline constexpr auto form = std::to_array<ConfigField<ConfigForm>>({
     {ConfigKey::ACC_FromAdd, &ConfigForm::Edt_FromAdd},
     {ConfigKey::ACC_ReplyName, &ConfigForm::Edt_ReplyName},
     {ConfigKey::ACC_ReplyAdd, &ConfigForm::Edt_ReplyAdd},
+    // The letter as a phone shows it.
+    {ConfigKey::PIC_Sharp, &ConfigForm::CB_Sharp},
+    {ConfigKey::PIC_JpegOnly, &ConfigForm::CB_JpegOnly},
+    {ConfigKey::PIC_TextBelow, &ConfigForm::CB_TextBelow},
+    {ConfigKey::LET_FontName, &ConfigForm::CBX_LetterFont},
+    {ConfigKey::LET_FontSize, &ConfigForm::Edt_LetterFontSize},
 });
 
 // Every value of the form has a field of its type in the record's Settings keys, and

@@ -29,6 +29,8 @@ enum class ConfigKey {
     ACC_SMTPAuth, ACC_OAuthProvider, ACC_OAuthAuthUrl, ACC_OAuthTokenUrl, ACC_OAuthScope, ACC_OAuthClientId,
     ACC_OAuthClientSecret, ACC_OAuthAccount,
     ACC_ConfigDatabase,
+    // The letter as a phone shows it: sharp pages, their format, the words, the letter font.
+    PIC_Sharp, PIC_JpegOnly, PIC_TextBelow, LET_FontName, LET_FontSize,
 };
 
 // How a value stands in the file.
@@ -76,6 +78,8 @@ inline constexpr NumberRange Port{1, 65535};
 inline constexpr NumberRange Quality{0, 100};
 // Megabytes; 0 asks nothing, and the store holds no mail near 2048 MB.
 inline constexpr NumberRange MailSize{0, 2047};
+// Points of a new letter's font.
+inline constexpr NumberRange LetterFontSize{6, 72};
 
 using F = ConfigValueForm;
 constexpr std::string_view System = "System";
@@ -150,6 +154,15 @@ inline constexpr std::array table = {
     // database desktop mail programs use.
     ConfigKeyEntry{ConfigKey::ACC_ConfigDatabase, System, "ACC_ConfigDatabase", F::Text, std::nullopt,
                    "https://autoconfig.thunderbird.net/v1.1/", std::nullopt},
+    // The letter as a phone shows it, keys beyond the first-run file: pages at twice the
+    // pixels, JPEG for every page rather than the smaller of PNG and JPEG, the letter's text
+    // as visible HTML below the pages, and the font new letters start in (an empty name:
+    // the desktop's sans-serif face).
+    ConfigKeyEntry{ConfigKey::PIC_Sharp, System, "PIC_Sharp", F::Flag, std::nullopt, 1, std::nullopt},
+    ConfigKeyEntry{ConfigKey::PIC_JpegOnly, System, "PIC_JpegOnly", F::Flag, std::nullopt, 0, std::nullopt},
+    ConfigKeyEntry{ConfigKey::PIC_TextBelow, System, "PIC_TextBelow", F::Flag, std::nullopt, 0, std::nullopt},
+    ConfigKeyEntry{ConfigKey::LET_FontName, System, "LET_FontName", F::Text, std::nullopt, "", std::nullopt},
+    ConfigKeyEntry{ConfigKey::LET_FontSize, System, "LET_FontSize", F::Integer, std::nullopt, 12, LetterFontSize},
 };
 
 constexpr const ConfigKeyEntry &of(ConfigKey key)

@@ -76,6 +76,15 @@ struct ConfigSettings
     // The configuration database asked for an address's server (a key beyond the
     // first-run file, which the person sets in the file; empty: none is asked).
     std::string ACC_ConfigDatabase{ConfigKeys::of(ConfigKey::ACC_ConfigDatabase).missing.text};
+    // The letter as a phone shows it (keys beyond the first-run file): pages drawn at twice
+    // the pixels, every page as JPEG (otherwise the smaller of PNG and JPEG), the letter's
+    // text visible below the pages, and the font new letters start in (empty: the desktop's
+    // sans-serif face).
+    bool PIC_Sharp = missingFlag(ConfigKey::PIC_Sharp);
+    bool PIC_JpegOnly = missingFlag(ConfigKey::PIC_JpegOnly);
+    bool PIC_TextBelow = missingFlag(ConfigKey::PIC_TextBelow);
+    std::string LET_FontName;
+    int LET_FontSize = ConfigKeys::of(ConfigKey::LET_FontSize).missing.number;
 
     // True when the SMTP host, user or password is empty after trimming blanks and
     // control characters: a send through SMTP needs all three, login or not.
@@ -138,6 +147,12 @@ inline constexpr auto settings = std::to_array<ConfigField<ConfigSettings>>({
     {K::ACC_OAuthClientId, &S::ACC_OAuthClientId},
     {K::ACC_OAuthClientSecret, &S::ACC_OAuthClientSecret},
     {K::ACC_OAuthAccount, &S::ACC_OAuthAccount},
+    // The letter as a phone shows it.
+    {K::PIC_Sharp, &S::PIC_Sharp},
+    {K::PIC_JpegOnly, &S::PIC_JpegOnly},
+    {K::PIC_TextBelow, &S::PIC_TextBelow},
+    {K::LET_FontName, &S::LET_FontName},
+    {K::LET_FontSize, &S::LET_FontSize},
 });
 static_assert(wellFormed(settings), "a field of ConfigFields::settings does not fit its key, or a key is bound twice");
 

@@ -17,7 +17,7 @@ void addHead(std::vector<std::string> &out, const Content &content)
     out.emplace_back("<META content=\"text/html; charset=iso-8859-1\" http-equiv=Content-Type>");
     out.emplace_back("<META content=\"MSHTML 5.00.2920.0\" name=GENERATOR></HEAD>");
     out.emplace_back("<BODY>");
-    if (!content.hiddenLines.isEmpty()) {
+    if (!content.hiddenLines.isEmpty() && content.textBelow.empty()) {
         // Real text that filters count and inbox lists show under the subject, never on screen.
         out.push_back(std::string("<div style=\"") + kHiddenStyle + "\">");
         const qsizetype last = content.hiddenLines.size() - 1;
@@ -33,6 +33,13 @@ void addFoot(std::vector<std::string> &out, const Content &content)
 {
     const std::string home = VendorLinks::HomePage;
     out.emplace_back("</TBODY></TABLE>");
+    if (!content.textBelow.empty()) {
+        // Real text under the pictures for readers that do not see them; quiet beside them.
+        out.emplace_back("<hr style=\"border:0;border-top:1px solid #cccccc;margin:16px 0 8px 0\">");
+        out.emplace_back("<div style=\"color:#666666;font-size:13px;font-family:Arial,Helvetica,sans-serif\">");
+        out.insert(out.end(), content.textBelow.begin(), content.textBelow.end());
+        out.emplace_back("</div>");
+    }
     if (!content.footerLink) {
         out.emplace_back("</BODY></HTML>");
         return;

@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-// The HTML page of a picture mail: the page pictures one under the other, each
+// The HTML page of a picture mail: the page pictures one under the other (each shown at
+// the page's size, however many pixels its picture has), each
 // followed by an image map to the maker's home page, and a credit line (both only with
 // the credit link on). Each picture
 // carries its page's text as alt text, and a hidden block before the pictures carries the
@@ -27,6 +28,9 @@ struct Content
     // The Content-ID of each page's picture, in page order, without angle brackets; a
     // page without one refers to "{n}.jpg".
     std::vector<std::string> contentIds;
+    // The letter as visible HTML (LetterHtml) in small grey type under a rule after the
+    // pictures; with it, the hidden block is left out (its words are on the page).
+    std::vector<std::string> textBelow;
 };
 
 // The lines without line ends: the head lines (with the hidden block, when there is

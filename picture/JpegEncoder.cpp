@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <cmath>
 #include <vector>
 
 #include <jpeglib.h>
@@ -51,7 +52,8 @@ struct JpegEncoder::Private
     bool usedOwnTables = false;
 
     // Only plain C data lives between setjmp and a possible longjmp.
-    bool run(int width, int height, int components, J_COLOR_SPACE space, int quality, JpegEncoder::Coding coding)
+    bool run(int width, int height, int components, J_COLOR_SPACE space, int quality, JpegEncoder::Coding coding,
+             int dpi)
     {
         unsigned char *out = buffer;
         unsigned long outSize = capacity;
@@ -73,6 +75,11 @@ struct JpegEncoder::Private
         cinfo.in_color_space = space;
         jpeg_set_defaults(&cinfo);
         jpeg_set_quality(&cinfo, quality, TRUE);
+        if (dpi > 0) {
+            cinfo.density_unit = 1; // dots per inch
+            cinfo.X_density = static_cast<UINT16>(dpi);
+            cinfo.Y_density = static_cast<UINT16>(dpi);
+        }
         cinfo.optimize_coding = coding == JpegEncoder::Coding::Standard ? FALSE : TRUE;
         if (coding == JpegEncoder::Coding::Progressive)
             jpeg_simple_progression(&cinfo);
@@ -141,7 +148,10 @@ std::string_view JpegEncoder::compress(const QImage &image, int quality, Coding 
             throw AppError("JPEG: out of memory");
         d->capacity = first;
     }
-    if (!d->run(source->width(), height, components, space, quality, coding))
+    // A sharp page says it has twice the pixels of the page it stands for (192 dpi); a
+    // page at 1x keeps JFIF's plain aspect ratio, as it always had.
+    const int dpi = image.devicePixelRatio() > 1 ? static_cast<int>(std::lround(96 * image.devicePixelRatio())) : 0;
+    if (!d->run(source->width(), height, components, space, quality, coding, dpi))
         throw AppError(std::string("JPEG: ") + d->err.message);
     return std::string_view(reinterpret_cast<const char *>(d->buffer), d->size);
 }

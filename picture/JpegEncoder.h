@@ -22,7 +22,8 @@ public:
     JpegEncoder &operator=(const JpegEncoder &) = delete;
 
     // Compresses the image (any format; RGB32 goes in without a conversion) as a JPEG of
-    // the given quality (libjpeg clamps it to 1..100). The bytes stay valid until the next
+    // the given quality (libjpeg clamps it to 1..100); a picture whose device pixel ratio is
+    // above 1 is marked with 96 dpi times that ratio. The bytes stay valid until the next
     // call. Throws AppError when the image is empty or too large for JPEG, or when libjpeg
     // reports an error.
     std::string_view compress(const QImage &image, int quality, Coding coding = Coding::Optimized);

@@ -12,11 +12,11 @@ int PageCompressor::defaultWorkers()
     return std::clamp(cores, 1, 4);
 }
 
-PageCompressor::PageCompressor(int quality, JpegEncoder::Coding coding, int workers)
-    : m_compress([quality, coding](const QImage &page) {
+PageCompressor::PageCompressor(const PageEncoder::Options &options, int workers)
+    : m_compress([options](const QImage &page) {
         // An encoder reuses its buffers from page to page; each thread keeps its own.
-        thread_local JpegEncoder encoder;
-        return std::string(encoder.compress(page, quality, coding));
+        thread_local PageEncoder encoder;
+        return encoder.compress(page, options);
     })
 {
     start(workers);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "picture/JpegEncoder.h"
+#include "picture/PageEncoder.h"
 
 #include <QImage>
 #include <condition_variable>
@@ -24,7 +24,7 @@
 class PageCompressor
 {
 public:
-    // Turns a picture into JPEG bytes; throws (AppError) when it cannot. Called from the
+    // Turns a picture into its compressed bytes; throws (AppError) when it cannot. Called from the
     // workers, several at a time when there are several.
     using Compress = std::function<std::string(const QImage &page)>;
 
@@ -32,7 +32,8 @@ public:
     // at least one, at most four (each holds a page's picture).
     static int defaultWorkers();
 
-    PageCompressor(int quality, JpegEncoder::Coding coding, int workers = defaultWorkers());
+    // Each page in the format PageEncoder chooses with these options.
+    PageCompressor(const PageEncoder::Options &options, int workers = defaultWorkers());
     explicit PageCompressor(Compress compress, int workers = 1);
     ~PageCompressor();
     PageCompressor(const PageCompressor &) = delete;

@@ -62,20 +62,24 @@ bool PageRenderer::pageSizeValid(int width, int height)
 int PageRenderer::shortPageHeight(const QImage &surface, const QRect &textArea, int bottomMargin)
 {
     // Room below the last line: the bottom margin, and always enough for a page number
-    // (drawn 16 pixels above the bottom edge) to stand clear of the text.
+    // (drawn 16 pixels above the bottom edge) to stand clear of the text. The area, the
+    // margin and the height are in the page's own pixels; a sharp surface has `scale`
+    // pixels for each.
+    const int scale = std::max(1, qRound(surface.devicePixelRatio()));
+    const int pageHeight = surface.height() / scale;
     const int room = std::max(bottomMargin, 25);
     const QRgb white = qRgb(255, 255, 255);
     // Below the area stands the number of the page before, which the next page overdraws.
-    const QRect scan = textArea.intersected(surface.rect());
+    const QRect scan = QRect(textArea.topLeft() * scale, textArea.size() * scale).intersected(surface.rect());
     int ink = std::max(textArea.top(), 0) - 1;
-    for (int y = scan.bottom(); y > ink && y >= scan.top(); --y) {
+    for (int y = scan.bottom(); y >= scan.top() && y / scale > ink; --y) {
         const auto *line = reinterpret_cast<const QRgb *>(surface.constScanLine(y));
         if (std::any_of(line, line + surface.width(), [white](QRgb p) { return (p | 0xFF000000u) != white; })) {
-            ink = y;
+            ink = y / scale;
             break;
         }
     }
-    return static_cast<int>(std::min<long long>(surface.height(), static_cast<long long>(ink) + 1 + room));
+    return static_cast<int>(std::min<long long>(pageHeight, static_cast<long long>(ink) + 1 + room));
 }
 
 bool PageRenderer::lastRange(int start, int end, int length)
@@ -87,7 +91,8 @@ bool PageRenderer::lastRange(int start, int end, int length)
 void PageRenderer::drawPageNumber(QImage &surface, int page) const
 {
     const QString text = pageNumberText(page);
-    const QPoint at = pageNumberPosition(surface.width(), surface.height());
+    const QSize size = surface.deviceIndependentSize().toSize();
+    const QPoint at = pageNumberPosition(size.width(), size.height());
     QPainter painter(&surface);
     painter.setFont(DefaultFont::font());
     const QFontMetrics metrics(painter.font(), &surface);
@@ -108,12 +113,18 @@ int PageRenderer::render(const QTextDocument &letter)
     if (!pageSizeValid(s.PIC_W, s.PIC_H))
         throw AppError("Picture size out of range: " + std::to_string(s.PIC_W) + " x " + std::to_string(s.PIC_H));
 
-    QImage surface(s.PIC_W, s.PIC_H, QImage::Format_RGB32);
+    // Sharp pages have twice the pixels each way, drawn through a painter scaled by the
+    // surface's pixel ratio: the layout, in the page's own pixels at Dpi, is the same as at
+    // 1x, so the lines and pages break where they would. A page too large for that is
+    // drawn at 1x.
+    const int scale = s.PIC_Sharp && pageSizeValid(s.PIC_W * 2, s.PIC_H * 2) ? 2 : 1;
+    QImage surface(s.PIC_W * scale, s.PIC_H * scale, QImage::Format_RGB32);
     if (surface.isNull())
         throw AppError("Out of memory for a picture of " + std::to_string(s.PIC_W) + " x " + std::to_string(s.PIC_H));
     const int dotsPerMeter = qRound(Dpi / 0.0254);
     surface.setDotsPerMeterX(dotsPerMeter);
     surface.setDotsPerMeterY(dotsPerMeter);
+    surface.setDevicePixelRatio(scale);
     surface.fill(Qt::white);
 
     const int dpiX = surface.logicalDpiX();
@@ -128,10 +139,13 @@ int PageRenderer::render(const QTextDocument &letter)
 
     FormatRange range(letter);
     const int length = range.textLength();
-    const JpegEncoder::Coding coding = s.PIC_Progressive ? JpegEncoder::Coding::Progressive : JpegEncoder::Coding::Optimized;
+    PageEncoder::Options encoding;
+    encoding.quality = s.PIC_Quality;
+    encoding.coding = s.PIC_Progressive ? JpegEncoder::Coding::Progressive : JpegEncoder::Coding::Optimized;
+    encoding.jpegOnly = s.PIC_JpegOnly;
     // Pages before page n are compressed on the workers while page n is drawn here; the
     // callbacks see the pages in the order and state a page-by-page render shows them.
-    PageCompressor compressor(s.PIC_Quality, coding);
+    PageCompressor compressor(encoding);
     struct Handed
     {
         int page;
@@ -170,9 +184,11 @@ int PageRenderer::render(const QTextDocument &letter)
         // The last page ends a little below its last line rather than at the page's foot.
         QImage finished;
         if (last && s.PIC_ShortLastPage) {
-            const int height = shortPageHeight(surface, clearArea, s.PIC_MB);
-            if (height < surface.height())
+            const int height = shortPageHeight(surface, clearArea, s.PIC_MB) * scale;
+            if (height < surface.height()) {
                 finished = surface.copy(0, 0, surface.width(), height);
+                finished.setDevicePixelRatio(scale);
+            }
         }
         if (s.PIC_PageNumber)
             drawPageNumber(finished.isNull() ? surface : finished, page);

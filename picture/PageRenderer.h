@@ -14,7 +14,8 @@ class QTextDocument;
 struct ConfigSettings;
 
 // Lays a letter out page by page into the text area of a fixed pixel page, numbers the
-// pages and compresses each one to JPEG. The pages go to the caller one by one, in order;
+// pages and compresses each one (PageEncoder: a palette PNG or a JPEG). Sharp pages
+// (PIC_Sharp) are drawn at twice the pixels with the same layout. The pages go to the caller one by one, in order;
 // the caller adds them to the mail. A page is compressed on a worker thread while the
 // next one is drawn; every callback runs on the thread that called render().
 class PageRenderer
@@ -29,14 +30,15 @@ public:
     explicit PageRenderer(const ConfigSettings &settings);
     PageRenderer(const ConfigSettings &&) = delete;
 
-    // Called with each finished page (its number from 1 and the JPEG bytes, valid only
-    // during the call).
-    std::function<void(int page, std::string_view jpeg)> pageReady;
+    // Called with each finished page (its number from 1 and the picture's bytes, PNG or
+    // JPEG as PagePicture::formatOf tells, valid only during the call).
+    std::function<void(int page, std::string_view picture)> pageReady;
     // Asked after each page is compressed: true stops before that page is handed over.
     std::function<bool()> cancelled;
     // Percentage of the letter laid out so far, after each page.
     std::function<void(int percent)> progress;
-    // The page surface just before compression (tests and diagnosis look at it). Pages are
+    // The page surface just before compression (tests and diagnosis look at it); a sharp
+    // page's surface has a device pixel ratio of 2. Pages are
     // compressed while later ones are drawn, so a page's pageReady may follow the
     // surfaceReady of the pages after it; each comes in page order.
     std::function<void(int page, const QImage &surface)> surfaceReady;
@@ -66,8 +68,9 @@ public:
     // The page size accepted for a surface: 1 to 65500 pixels a side, at most MaxPixels.
     static bool pageSizeValid(int width, int height);
     // The height of a last page that ends a little below the lowest drawn pixel of its
-    // text area (in pixels): that row plus the bottom margin (at least the room a page
-    // number needs), never more than the page; an empty area counts from its top.
+    // text area (in the page's pixels, whatever the surface's pixel ratio): that row plus
+    // the bottom margin (at least the room a page number needs), never more than the
+    // page; an empty area counts from its top.
     static int shortPageHeight(const QImage &surface, const QRect &textArea, int bottomMargin);
 
     // The number of pages render() makes of the letter with these settings, found by the
@@ -75,7 +78,7 @@ public:
     // range.
     static int countPages(const QTextDocument &letter, const ConfigSettings &settings);
 
-    // Time the worker spent in JPEG compression during the last render(), in nanoseconds
+    // Time the worker spent in compression during the last render(), in nanoseconds
     // (it overlaps the drawing).
     qint64 compressNanoseconds() const { return m_compressNs; }
 

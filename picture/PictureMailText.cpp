@@ -104,6 +104,27 @@ QString PictureMailText::altText(const QStringList &pageLines, int maxLength)
     return text.left(cut) + QChar(0x2026);
 }
 
+QString PictureMailText::firstSentence(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        // Full-width marks end a sentence where they stand; Latin ones before a blank.
+        if (c == QChar(0x3002) || c == QChar(0xFF01) || c == QChar(0xFF1F))
+            return text.left(i + 1);
+        const bool mark = c == QLatin1Char('.') || c == QLatin1Char('!') || c == QLatin1Char('?') || c == QChar(0x2026);
+        if (mark && (i + 1 == text.size() || text.at(i + 1) == QLatin1Char(' ')))
+            return text.left(i + 1);
+    }
+    return text;
+}
+
+QString PictureMailText::pageAlt(int page, int pageCount, const QStringList &pageLines)
+{
+    const QString sentence = altText({firstSentence(LetterText::collapsed(pageLines))}, SentenceLength);
+    const QString head = QStringLiteral("Page %1 of %2").arg(page).arg(pageCount);
+    return sentence.isEmpty() ? head : head + QStringLiteral(". ") + sentence;
+}
+
 QString PictureMailText::footerLine()
 {
     return QStringLiteral("Composed by Vellorn Composer 5.0 (%1)").arg(QLatin1String(VendorLinks::HomePage));

@@ -28,6 +28,14 @@ public:
     // A page's lines as one alt text: blanks collapsed, cut after at most AltLength
     // characters at a word's end, "…" marking the cut.
     static QString altText(const QStringList &pageLines, int maxLength = AltLength);
+    // Longest first sentence an alt text carries, in characters, before it is cut.
+    static constexpr int SentenceLength = 200;
+    // A page picture's alt text, short for a screen reader going from page to page:
+    // "Page 2 of 4", then ". " and the first sentence of the page (cut as altText cuts).
+    static QString pageAlt(int page, int pageCount, const QStringList &pageLines);
+    // The text up to and including the first mark that ends a sentence (". ", "! ", "? ",
+    // or an ideographic full stop); the whole text when none does.
+    static QString firstSentence(const QString &text);
     // The credit line of the plain text, as the HTML's foot says it.
     static QString footerLine();
 };

@@ -1,6 +1,7 @@
 #include "picture/PicturePdf.h"
 
 #include "os/AppError.h"
+#include "picture/PagePicture.h"
 #include "picture/PageRenderer.h"
 
 #include <QDir>
@@ -51,19 +52,27 @@ void PicturePdf::savePictures(const QString &folder, const std::vector<QByteArra
 {
     const QDir dir(folder);
     for (std::size_t i = 0; i < pages.size(); ++i) {
-        const QString path = dir.filePath(QString::number(i + 1) + QStringLiteral(".jpg"));
+        const QString path = dir.filePath(pageFileName(pages, i));
         QSaveFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(pages[i]) != pages[i].size() || !file.commit())
             throw AppError("Cannot write file \"" + native(path) + "\"");
     }
 }
 
-QStringList PicturePdf::existingNames(const QString &folder, std::size_t pages)
+QString PicturePdf::pageFileName(const std::vector<QByteArray> &pages, std::size_t index)
+{
+    const QByteArray none;
+    const QByteArray &bytes = index < pages.size() ? pages[index] : none;
+    return PagePicture::fileNameText(static_cast<int>(index) + 1,
+                                     std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+QStringList PicturePdf::existingNames(const QString &folder, const std::vector<QByteArray> &pages)
 {
     QStringList names;
     const QDir dir(folder);
-    for (std::size_t i = 0; i < pages; ++i) {
-        const QString name = QString::number(i + 1) + QStringLiteral(".jpg");
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        const QString name = pageFileName(pages, i);
         if (dir.exists(name))
             names << name;
     }
@@ -86,11 +95,12 @@ void PicturePdf::savePdf(const QString &path, const std::vector<QByteArray> &pag
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
         QPainter painter;
         for (std::size_t i = 0; i < pages.size(); ++i) {
-            QImage picture;
-            if (!picture.loadFromData(pages[i], "JPEG"))
+            const QImage picture = PagePicture::decode(pages[i]);
+            if (picture.isNull())
                 throw AppError("Page " + std::to_string(i + 1) + " is not a picture that can be read");
-            // One page per picture, at its size (pixels at 96 per inch, in points).
-            const QSizeF points = QSizeF(picture.size()) * 72.0 / PageRenderer::Dpi;
+            // One page per picture, at its page's size (pixels at 96 per inch, in points);
+            // a sharp picture keeps all its pixels in that size.
+            const QSizeF points = picture.deviceIndependentSize() * 72.0 / PageRenderer::Dpi;
             pdf.setPageSize(QPageSize(points, QPageSize::Point, QString(), QPageSize::ExactMatch));
             if (i == 0) {
                 if (!painter.begin(&pdf))
@@ -98,7 +108,7 @@ void PicturePdf::savePdf(const QString &path, const std::vector<QByteArray> &pag
             } else {
                 pdf.newPage();
             }
-            const QRect page(QPoint(0, 0), picture.size());
+            const QRect page(QPoint(0, 0), picture.deviceIndependentSize().toSize());
             // The text first, without ink, then the picture over it.
             if (i < pageLines.size())
                 drawTextLayer(painter, pageLines[i]);

@@ -8,9 +8,9 @@
 #include <QStringList>
 #include <vector>
 
-// Writes the preview's pages as files: the JPEG pictures as 1.jpg, 2.jpg, ... into a
-// folder, or one PDF with one page per picture at the picture's own size. The PDF pages
-// are the JPEG pictures themselves (exactly what the recipient sees); each page's text is
+// Writes the preview's pages as files: the pictures as 1.png, 2.jpg, ... (each named
+// after its format) into a folder, or one PDF with one page per picture at its page's
+// size. The PDF pages are the sent pictures themselves (exactly what the recipient sees); each page's text is
 // laid invisibly over its picture, line by line where the picture shows it, so that it
 // can be searched, selected and copied.
 class PicturePdf
@@ -18,8 +18,10 @@ class PicturePdf
 public:
     // Writes the pictures; throws AppError naming the file that could not be written.
     static void savePictures(const QString &folder, const std::vector<QByteArray> &pages);
+    // The name savePictures gives the picture pages[index]: its page number and format.
+    static QString pageFileName(const std::vector<QByteArray> &pages, std::size_t index);
     // The names savePictures uses that exist in the folder already.
-    static QStringList existingNames(const QString &folder, std::size_t pages);
+    static QStringList existingNames(const QString &folder, const std::vector<QByteArray> &pages);
     // Where a picture goes on a sheet of paper: as large as fits, its aspect kept, centred.
     static QRect fittedRect(const QSize &picture, const QRect &paper);
     // Throws AppError when a picture cannot be read or the file cannot be written.

@@ -8,6 +8,8 @@
 #include "os/DefaultFont.h"
 #include "os/LocalTime.h"
 #include "picture/HtmlBody.h"
+#include "picture/LetterHtml.h"
+#include "picture/PagePicture.h"
 #include "picture/PageRenderer.h"
 #include "picture/PictureMailText.h"
 #include "richtext/LetterDocument.h"
@@ -152,12 +154,15 @@ void SendJob::RenderPages()
     std::snprintf(stamp, sizeof stamp, "%08X%08X", static_cast<unsigned>(MailRandom32()),
                   static_cast<unsigned>(MailRandom32()));
     const std::string domain = FMailMsg.MessageIdDomain(m_settings.ACC_SMTPHost);
-    renderer.pageReady = [this, stamp, domain](int page, std::string_view jpeg) {
-        FMailMsg.AddPicture(jpeg, std::to_string(page) + ".jpg", std::string(), true);
-        m_pageIds.push_back("page" + std::to_string(page) + "." + stamp + "@" + domain);
+    renderer.pageReady = [this, stamp, domain](int page, std::string_view picture) {
+        // The name, the type and the Content-ID say the picture's format.
+        const PagePicture::Format format = PagePicture::formatOf(picture);
+        FMailMsg.AddPicture(picture, PagePicture::fileName(page, picture), PagePicture::mimeType(format), true);
+        m_pageIds.push_back("page" + std::to_string(page) + "." + PagePicture::extension(format) + "." + stamp + "@"
+                            + domain);
         FMailMsg.Attachments.Last()->SetHeaderValue("Content-ID", "<" + m_pageIds.back() + ">");
         if (pageAdded)
-            pageAdded(page, jpeg);
+            pageAdded(page, picture);
     };
     PageCount = renderer.render(FEdt);
     for (const PageRenderer::PageRange &range : renderer.pageRanges())
@@ -172,14 +177,18 @@ bool SendJob::BuildHtmlBody()
     content.footerLink = m_settings.PIC_FooterLink;
     content.contentIds = m_pageIds;
     content.hiddenLines = LetterText::lines(FEdt);
-    // Each page says its own text: a screen reader reads the letter page by page.
+    if (m_settings.PIC_TextBelow && !content.hiddenLines.isEmpty())
+        content.textBelow = LetterHtml::lines(FEdt);
+    // Each page says which it is and how it begins: a screen reader goes from page to
+    // page; the whole text is in the plain part and the hidden block (or below).
     LetterText::Options page;
     page.cellSeparator = QStringLiteral(" ");
     page.rules = false;
+    int number = 0;
     for (const auto &[start, end] : m_pageRanges) {
         page.start = start;
         page.end = end;
-        content.altTexts.push_back(PictureMailText::altText(LetterText::lines(FEdt, page)));
+        content.altTexts.push_back(PictureMailText::pageAlt(++number, PageCount, LetterText::lines(FEdt, page)));
     }
     std::string html;
     if (!HtmlBody::text(PageCount, content, html, isCancelled))

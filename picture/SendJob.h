@@ -41,7 +41,7 @@ public:
     // Rendering progress in percent, after each page.
     std::function<void(int percent)> renderProgress;
     // Each page picture as it is added to the mail (the preview shows these very bytes).
-    std::function<void(int page, std::string_view jpeg)> pageAdded;
+    std::function<void(int page, std::string_view picture)> pageAdded;
 
     // Reads the record at `position` of the store and loads it (see LoadMailText). A
     // record that cannot be read raises AppError; the message and the letter are then
@@ -58,11 +58,13 @@ public:
     // is sent (TSMTP::RebuildWhileSending), with outerBody as the session's OuterBody.
     bool hasOuterBodies() const { return !m_outer.empty(); }
     std::optional<TransparentStream::Source> outerBody(std::string_view piece) const;
-    // Renders FEdt to pictures "1.jpg", "2.jpg", ... embedded in FMailMsg, each with a
-    // Content-ID of its own ("page1.RANDOM@domain"); sets PageCount.
+    // Renders FEdt to pictures "1.png", "2.jpg", ... (each page's format as PagePicture
+    // tells) embedded in FMailMsg, each with a Content-ID of its own
+    // ("page1.png.RANDOM@domain"); sets PageCount.
     void RenderPages();
     // Replaces the bodies: the letter as text for the plain alternative, the picture page
-    // (with each page's text as alt text and the letter's words hidden) as the HTML.
+    // as the HTML: each picture's alt text "Page n of m. " and its first sentence, and
+    // the letter's words hidden before the pictures, or (PIC_TextBelow) visible below them.
     // False (the message untouched) when cancelled before the last row.
     bool BuildHtmlBody();
     // Writes the mail text from the tree, as it leaves through SMTP: with a Message-ID of

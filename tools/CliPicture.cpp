@@ -6,6 +6,7 @@
 
 #include "config/ConfigFile.h"
 #include "config/ConfigSettings.h"
+#include "picture/PagePicture.h"
 #include "picture/PageRenderer.h"
 #include "picture/SendJob.h"
 #include "richtext/LetterDocument.h"
@@ -69,9 +70,9 @@ int renderCommand(const QStringList &arguments)
     LetterDocument::load(*letter, &doc);
     PageRenderer renderer(settings);
     bool written = true;
-    renderer.pageReady = [&](int page, std::string_view jpeg) {
+    renderer.pageReady = [&](int page, std::string_view picture) {
         if (written)
-            written = Cli::writeFile(QDir(dir).filePath(QStringLiteral("%1.jpg").arg(page)), std::string(jpeg));
+            written = Cli::writeFile(QDir(dir).filePath(PagePicture::fileNameText(page, picture)), std::string(picture));
     };
     const int pages = renderer.render(doc);
     if (!written)

@@ -7,6 +7,7 @@
 #include "composer/ComposerTitle.h"
 #include "composer/LetterContent.h"
 #include "composer/LetterPageCount.h"
+#include "composer/NewLetterFont.h"
 #include "composer/RecoveryKeeper.h"
 #include "composer/TextColors.h"
 #include "composer/TextFinder.h"
@@ -85,6 +86,8 @@ TFM_Cmps::TFM_Cmps(WindowServices &services, QWidget *parent)
 
     Editor = new ComposerEditor(central);
     Editor->setObjectName(QStringLiteral("Editor"));
+    // A new letter starts in the configured font; a letter loaded later keeps its own.
+    Editor->document()->setDefaultFont(NewLetterFont::font(m_services.settings));
 
     buildCommands();
     buildCoolBar();

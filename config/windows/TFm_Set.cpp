@@ -4,6 +4,7 @@
 #include "config/ConfigForm.h"
 #include "config/MailProviders.h"
 #include "config/windows/AccountFinder.h"
+#include "config/windows/LetterLookBoxes.h"
 #include "config/windows/NumberBox.h"
 #include "config/windows/OAuthLoginBox.h"
 #include "os/AppError.h"
@@ -18,6 +19,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontComboBox>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -63,9 +65,13 @@ void showValue(QWidget *box, bool on)
 }
 void showValue(QWidget *box, const std::string &text)
 {
-    // A choice among words: the item whose data is the word (else the first).
+    // A choice among words: the item whose data is the word (else the first); a box that
+    // takes typing (the font) shows the word itself.
     if (auto *choice = qobject_cast<QComboBox *>(box)) {
-        choice->setCurrentIndex(std::max(0, choice->findData(StoredText::toQString(text))));
+        if (choice->isEditable())
+            choice->setEditText(StoredText::toQString(text));
+        else
+            choice->setCurrentIndex(std::max(0, choice->findData(StoredText::toQString(text))));
         return;
     }
     static_cast<QLineEdit *>(box)->setText(StoredText::toQString(text));
@@ -89,9 +95,10 @@ bool shownValue(const QWidget *box, bool)
 // when written back from its characters).
 std::string shownValue(const QWidget *box, const std::string &saved)
 {
-    if (const auto *choice = qobject_cast<const QComboBox *>(box))
+    const auto *choice = qobject_cast<const QComboBox *>(box);
+    if (choice && !choice->isEditable())
         return StoredText::fromQString(choice->currentData().toString());
-    const QString text = static_cast<const QLineEdit *>(box)->text();
+    const QString text = choice ? choice->currentText().trimmed() : static_cast<const QLineEdit *>(box)->text();
     return text == StoredText::toQString(saved) ? saved : StoredText::fromQString(text);
 }
 SmtpSecurity shownValue(const QWidget *box, SmtpSecurity)
@@ -156,6 +163,8 @@ TFm_Set::TFm_Set(WindowServices &services, ConfigForm &form, SmtpPassword &passw
     QWidget *const tabs = PGS_Setting->findChild<QTabBar *>();
     const QList<QWidget *> order = {tabs ? tabs : PGS_Setting, Edt_PW, Edt_PH, Edt_ML, Edt_MR, Edt_MT, Edt_MB, CB_PN,
                                     CB_Progressive, CB_ShortLastPage, CB_FooterLink, TB_Quality, Button4,
+                                    m_look->CB_Sharp, m_look->CB_JpegOnly, m_look->CB_TextBelow,
+                                    m_look->CBX_LetterFont, m_look->Edt_LetterFontSize,
                                     Edt_Host, Edt_Port, CBX_Security, Edt_User, Edt_Pass, Edt_SizeLimit,
                                     m_oauth->authChoice(), m_oauth,
                                     Edt_FromName, Edt_FromAdd, Edt_ReplyName, Edt_ReplyAdd,
@@ -268,6 +277,13 @@ QWidget *TFm_Set::buildPicturePage()
     mail->addWidget(CB_ShortLastPage, 0, 1);
     mail->addWidget(CB_FooterLink, 1, 0);
     layout->addLayout(mail);
+    m_look = new LetterLookBoxes(page);
+    box(ConfigKey::PIC_Sharp, m_look->CB_Sharp);
+    box(ConfigKey::PIC_JpegOnly, m_look->CB_JpegOnly);
+    box(ConfigKey::PIC_TextBelow, m_look->CB_TextBelow);
+    box(ConfigKey::LET_FontName, m_look->CBX_LetterFont);
+    box(ConfigKey::LET_FontSize, m_look->Edt_LetterFontSize);
+    layout->addWidget(m_look);
     layout->addStretch();
 
     return page;

@@ -11,6 +11,7 @@
 #include <vector>
 
 class AccountFinder;
+class LetterLookBoxes;
 class NumberBox;
 class OAuthLoginBox;
 class QCheckBox;
@@ -98,6 +99,7 @@ private:
     QCheckBox *CB_Progressive = nullptr;
     QCheckBox *CB_ShortLastPage = nullptr;
     QCheckBox *CB_FooterLink = nullptr;
+    LetterLookBoxes *m_look = nullptr;
     QLineEdit *Edt_Host = nullptr;
     NumberBox *Edt_Port = nullptr;
     NumberBox *Edt_SizeLimit = nullptr;

@@ -1,6 +1,7 @@
 #include "picture/windows/TFM_Preview.h"
 
 #include "os/AppError.h"
+#include "picture/PagePicture.h"
 #include "picture/PicturePdf.h"
 #include "product/AppInfo.h"
 #include "ui/UserDialogs.h"
@@ -147,11 +148,9 @@ void TFM_Preview::BT_RefreshClick()
     m_run.start(m_services.settings, input);
 }
 
-void TFM_Preview::pageReady(int page, const QByteArray &jpeg)
+void TFM_Preview::pageReady(int page, const QByteArray &picture)
 {
-    QImage image;
-    image.loadFromData(jpeg, "JPEG");
-    m_images.push_back(image);
+    m_images.push_back(PagePicture::decode(picture));
     LB_Info->setText(QStringLiteral("Making the pictures... page %1").arg(page));
     if (CHK_AllPages->isChecked() || int(m_images.size()) == m_page + 1)
         showPages();
@@ -183,10 +182,16 @@ void TFM_Preview::showPages()
     for (int i = first; i <= last; ++i) {
         QImage shown = m_images[std::size_t(i)];
         if (fit) {
-            // All pages scroll: fitted to the width; one page: to the whole view.
+            // All pages scroll: fitted to the width; one page: to the whole view. A sharp
+            // page is measured at its page size and keeps its pixels for a sharp screen.
             const QSize box = CHK_AllPages->isChecked() ? QSize(room.width(), INT_MAX / 2) : room;
-            if (shown.width() > box.width() || shown.height() > box.height())
-                shown = shown.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            const QSize size = shown.deviceIndependentSize().toSize();
+            if (size.width() > box.width() || size.height() > box.height()) {
+                const qreal ratio = shown.devicePixelRatio();
+                shown = shown.scaled(size.scaled(box, Qt::KeepAspectRatio) * ratio, Qt::KeepAspectRatio,
+                                     Qt::SmoothTransformation);
+                shown.setDevicePixelRatio(ratio);
+            }
         }
         auto *label = new QLabel(m_pagesWidget);
         label->setObjectName(QStringLiteral("Page%1").arg(i + 1));
@@ -256,12 +261,12 @@ void TFM_Preview::BT_SavePicturesClick()
 {
     const UserDialogs::Asker asker(m_services.dialogs, this);
     // The pictures go into the folder of the first one's name.
-    const QString first = askSaveName(QStringLiteral("Save Pictures"), QStringLiteral("JPEG pictures|*.jpg"),
-                                      QStringLiteral("1.jpg"));
+    const QString first = askSaveName(QStringLiteral("Save Pictures"), QStringLiteral("Pictures|*.png;*.jpg"),
+                                      PicturePdf::pageFileName(m_result.pages, 0));
     if (first.isEmpty())
         return;
     const QString folder = QFileInfo(first).absolutePath();
-    const QStringList existing = PicturePdf::existingNames(folder, m_result.pages.size());
+    const QStringList existing = PicturePdf::existingNames(folder, m_result.pages);
     if (!existing.isEmpty()
         && m_services.dialogs.messageBox(UserDialogs::Kind::Confirmation,
                                          QString::fromLatin1(AppInfo::ApplicationTitle),

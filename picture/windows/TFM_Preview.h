@@ -68,7 +68,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    void pageReady(int page, const QByteArray &jpeg);
+    void pageReady(int page, const QByteArray &picture);
     void finished(const PicturePreview::Result &result);
     void showPages();
     void updateControls();

@@ -107,7 +107,9 @@ private slots:
     // The pages show a label before each item, left of its text, and each style its own.
     void ontoThePages()
     {
-        const ConfigSettings settings = ConfigSettings::firstRun();
+        // The pages in their own pixels, where the lines' places are.
+        ConfigSettings settings = ConfigSettings::firstRun();
+        settings.PIC_Sharp = false;
         QList<QImage> labelStrips;
         for (const Numbering numbering : {Numbering::Decimal, Numbering::LowerAlpha, Numbering::LowerRoman}) {
             QTextDocument written;

@@ -118,7 +118,8 @@ private slots:
         QVERIFY(w->isWindow() && !w->parentWidget());
         QVERIFY(w->LstV_Attach->isHidden());
         QVERIFY(!w->FJustOpened);
-        QCOMPARE(w->Editor->document()->defaultFont().pixelSize(), 11);
+        // A new letter starts in the configured font: 12 points of the desktop's sans-serif.
+        QCOMPARE(w->Editor->document()->defaultFont().pointSize(), 12);
         QCOMPARE(w->findChild<QLabel *>(QStringLiteral("Label1"))->text(),
                  QStringLiteral("Send           Ms OE         Import            Save         AddBook       Seting            Help"));
     }
@@ -231,11 +232,11 @@ private slots:
         w->FontName->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QVERIFY(focusIn(w->FontSize));
-        typeSize(w, QStringLiteral("12"));
+        typeSize(w, QStringLiteral("16"));
         QVERIFY(focusIn(w->FontSize));
-        QCOMPARE(formatAt(w->Editor, 2).fontSize, 8);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(formatAt(w->Editor, 2).fontSize, 12);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(formatAt(w->Editor, 2).fontSize, 16);
         QVERIFY(!focusIn(w->FontSize));
         w->Editor->setFocus();
 
@@ -250,7 +251,7 @@ private slots:
         w->FontSize->setFocus();
         QTest::keyClick(w->FontSize, Qt::Key_Up);
         for (int at : {2, 5, 7})
-            QCOMPARE(formatAt(w->Editor, at).fontSize, 13);
+            QCOMPARE(formatAt(w->Editor, at).fontSize, 17);
 
     }
 

@@ -111,7 +111,9 @@ private slots:
                     "ACC_SMTPSecurity=auto\r\nACC_SMTPPassInKeyring=0\r\nACC_MailSizeLimit=25\r\n"
                     // The login by the browser's sign-in.
                     "ACC_SMTPAuth=Password\r\nACC_OAuthProvider=\r\nACC_OAuthAuthUrl=\r\nACC_OAuthTokenUrl=\r\n"
-                    "ACC_OAuthScope=\r\nACC_OAuthClientId=\r\nACC_OAuthClientSecret=\r\nACC_OAuthAccount=\r\n";
+                    "ACC_OAuthScope=\r\nACC_OAuthClientId=\r\nACC_OAuthClientSecret=\r\nACC_OAuthAccount=\r\n"
+                    // The letter as a phone shows it.
+                    "PIC_Sharp=1\r\nPIC_JpegOnly=0\r\nPIC_TextBelow=0\r\nLET_FontName=\r\nLET_FontSize=12\r\n";
         QCOMPARE(TestFiles::read(config), expected);
         QCOMPARE(s.ACC_SMTPHost, std::string("smtp.example.org"));
         QCOMPARE(s.ACC_FromName, std::string());
@@ -156,6 +158,40 @@ private slots:
         TestFiles::write(config, "[System]\r\nPIC_Progressive=0\r\nPIC_ShortLastPage=x\r\n");
         LoadConfig(reread, config);
         QVERIFY(!reread.PIC_Progressive && reread.PIC_ShortLastPage && reread.PIC_FooterLink);
+    }
+
+    // The keys of the letter on a phone stand in no first-run file, which stays as it was;
+    // absent, they read as sharp pages in the smaller format, the words hidden, and new
+    // letters in 12 points of the desktop's sans-serif face.
+    void phoneKeysBeyondTheFirstRunFile()
+    {
+        const QByteArray first = FirstRunConfigText();
+        for (const char *key : {"PIC_Sharp", "PIC_JpegOnly", "PIC_TextBelow", "LET_FontName", "LET_FontSize"})
+            QVERIFY2(!first.contains(key), key);
+        const QString config = path("phone.dat");
+        TestFiles::write(config, first);
+        ConfigSettings s;
+        s.PIC_Sharp = false;
+        s.PIC_JpegOnly = s.PIC_TextBelow = true;
+        s.LET_FontName = "x";
+        s.LET_FontSize = 3;
+        LoadConfig(s, config);
+        QVERIFY(s.PIC_Sharp && !s.PIC_JpegOnly && !s.PIC_TextBelow);
+        QCOMPARE(s.LET_FontName, std::string());
+        QCOMPARE(s.LET_FontSize, 12);
+        QCOMPARE(TestFiles::read(config), first);
+
+        ConfigForm f = ConfigForm::showing(s);
+        f.CB_Sharp = false;
+        f.CB_TextBelow = true;
+        f.CBX_LetterFont = "DejaVu Serif";
+        f.Edt_LetterFontSize = 99; // edited beyond the box's range: brought into it
+        SaveConfig(s, f, MainWindowLayout(), config);
+        ConfigSettings reread;
+        LoadConfig(reread, config);
+        QVERIFY(!reread.PIC_Sharp && !reread.PIC_JpegOnly && reread.PIC_TextBelow);
+        QCOMPARE(reread.LET_FontName, std::string("DejaVu Serif"));
+        QCOMPARE(reread.LET_FontSize, 72);
     }
 
     // The connection security: its word read without regard to case, anything else (or

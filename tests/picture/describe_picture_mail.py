@@ -84,6 +84,8 @@ def main():
                 "size": len(body),
                 "sha256": hashlib.sha256(body).hexdigest(),
                 "jpeg": body[:2] == b"\xff\xd8" and body[-2:] == b"\xff\xd9",
+                "png": body[:8] == b"\x89PNG\r\n\x1a\n" and body[-8:-4] == b"IEND",
+                "name": part.get_filename(),
                 "parent": None,
             })
         else:

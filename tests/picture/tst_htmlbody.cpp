@@ -1,6 +1,11 @@
 #include "picture/HtmlBody.h"
+#include "picture/LetterHtml.h"
 #include "product/VendorLinks.h"
 
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextList>
+#include <QTextTable>
 #include <QtTest>
 
 #include <string>
@@ -20,6 +25,7 @@ private slots:
     void escaping_data();
     void escaping();
     void footerLinkOff();
+    void textBelowThePictures();
 };
 
 namespace {
@@ -192,5 +198,44 @@ void TestHtmlBody::footerLinkOff()
     QVERIFY(text.find(home) == std::string::npos);
 }
 
-QTEST_GUILESS_MAIN(TestHtmlBody)
+// The letter as HTML: its paragraphs, list items and table cells, escaped; below the
+// pictures under a rule, and then without the hidden block.
+void TestHtmlBody::textBelowThePictures()
+{
+    QTextDocument doc;
+    QTextCursor cursor(&doc);
+    cursor.insertText(QStringLiteral("Dear Anna & Ben,"));
+    cursor.insertBlock();
+    cursor.insertList(QTextListFormat::ListDisc);
+    cursor.insertText(QStringLiteral("bread"));
+    cursor.insertBlock();
+    cursor.insertText(QStringLiteral("milk"));
+    cursor.insertBlock();
+    cursor.currentList()->remove(cursor.block());
+    cursor.setBlockFormat(QTextBlockFormat());
+    QTextTable *table = cursor.insertTable(2, 2);
+    table->cellAt(0, 0).firstCursorPosition().insertText(QStringLiteral(u"caf\u00e9"));
+    table->cellAt(1, 1).firstCursorPosition().insertText(QStringLiteral("<b>"));
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(QStringLiteral("Bye."));
+    const std::vector<std::string> html = LetterHtml::lines(doc);
+    const std::vector<std::string> expected = {
+        "<p>Dear Anna &amp; Ben,</p>", "<ul>", "<li>bread</li>", "<li>milk</li>", "</ul>",
+        "<table border=\"1\" cellpadding=\"4\" cellspacing=\"0\" style=\"border-collapse:collapse\">",
+        "<tr><td>caf&#233;</td> <td></td></tr>", "<tr><td></td> <td>&lt;b&gt;</td></tr>", "</table>", "<p>Bye.</p>"};
+    QCOMPARE(html, expected);
+
+    HtmlBody::Content content;
+    content.hiddenLines = {QStringLiteral("Dear Anna & Ben,")};
+    content.textBelow = html;
+    const std::vector<std::string> got = HtmlBody::lines(1, content);
+    QVERIFY(std::none_of(got.begin(), got.end(),
+                         [](const std::string &l) { return l.find("display:none") != std::string::npos; }));
+    const auto rule = std::find_if(got.begin(), got.end(), [](const std::string &l) { return l.starts_with("<hr"); });
+    QVERIFY(rule != got.end() && rule > std::find(got.begin(), got.end(), std::string("</TBODY></TABLE>")));
+    QVERIFY((rule + 1)->find("color:#666666") != std::string::npos);
+    QVERIFY(std::equal(html.begin(), html.end(), rule + 2));
+}
+
+QTEST_MAIN(TestHtmlBody)
 #include "tst_htmlbody.moc"

@@ -21,6 +21,7 @@ private:
         ConfigSettings settings = ConfigSettings::firstRun();
         settings.PIC_PageNumber = false;
         settings.PIC_ShortLastPage = false; // the cases look at whole pages
+        settings.PIC_Sharp = false;         // in the page's pixels
         PageRenderer renderer(settings);
         std::vector<QImage> surfaces;
         renderer.surfaceReady = [&](int, const QImage &surface) { surfaces.push_back(surface.copy()); };

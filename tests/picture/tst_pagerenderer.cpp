@@ -21,10 +21,19 @@
 namespace {
 
 // The first-run settings with every page at the full page height: the cases below look at
-// the page's geometry, which the short last page would change.
-ConfigSettings fullPages()
+// the page's geometry, which the short last page would change. They look at JPEG pages at
+// 1x, pixel by pixel (tst_sharppages looks at the sharp pages and their formats).
+ConfigSettings jpegPages()
 {
     ConfigSettings s = ConfigSettings::firstRun();
+    s.PIC_Sharp = false;
+    s.PIC_JpegOnly = true;
+    return s;
+}
+
+ConfigSettings fullPages()
+{
+    ConfigSettings s = jpegPages();
     s.PIC_ShortLastPage = false;
     return s;
 }
@@ -530,7 +539,7 @@ void TestPageRenderer::lastPageEndsBelowItsText()
     QFETCH(int, fullPages);
     QFETCH(int, lastLines);
     QFETCH(bool, pageNumber);
-    ConfigSettings s = ConfigSettings::firstRun();
+    ConfigSettings s = jpegPages();
     s.PIC_PageNumber = pageNumber;
     QTextDocument doc;
     doc.setPlainText(paragraphs(paragraphsPerPage(s) * fullPages + lastLines));
@@ -596,13 +605,13 @@ void TestPageRenderer::codingsDecodeToTheSamePixels()
     // The pages of a mail are progressive unless the setting says otherwise.
     QTextDocument letter;
     letter.setPlainText(QStringLiteral("A short letter."));
-    QVERIFY(JpegInfo::decode(render(ConfigSettings::firstRun(), letter).pages[0].jpeg).progressive);
+    QVERIFY(JpegInfo::decode(render(jpegPages(), letter).pages[0].jpeg).progressive);
 }
 
 // The pages' ranges follow each other from the letter's first position to its end.
 void TestPageRenderer::pageRangesCoverTheLetter()
 {
-    const ConfigSettings s = ConfigSettings::firstRun();
+    const ConfigSettings s = jpegPages();
     QTextDocument doc;
     doc.setPlainText(paragraphs(paragraphsPerPage(s) * 2 + 7));
     PageRenderer renderer(s);
@@ -634,7 +643,7 @@ void TestPageRenderer::workerPagesAreASequentialRender()
     QFETCH(bool, progressive);
     QFETCH(bool, shortLastPage);
     QFETCH(int, quality);
-    ConfigSettings s = ConfigSettings::firstRun();
+    ConfigSettings s = jpegPages();
     s.PIC_Progressive = progressive;
     s.PIC_ShortLastPage = shortLastPage;
     s.PIC_Quality = quality;
@@ -735,7 +744,7 @@ void TestPageRenderer::failedHandOverStopsTheWorker()
 // are the pixels of the copy's, and it comes back without a layout and with its page size.
 void TestPageRenderer::letterLaidOutInPlaceDrawsAsItsCopy()
 {
-    const ConfigSettings s = ConfigSettings::firstRun();
+    const ConfigSettings s = jpegPages();
     const QString html = QStringLiteral("<p style='font-size:14pt'>Dear reader, <b>bold</b>, <i>italic</i> and "
                                         "<span style='color:#2050a0'>blue</span> words.</p>")
                              .repeated(60);

@@ -12,6 +12,8 @@ private slots:
     void plainBody();
     void altTextCut_data();
     void altTextCut();
+    void pageAlt_data();
+    void pageAlt();
 };
 
 void TestPictureMailText::wrapping_data()
@@ -88,6 +90,38 @@ void TestPictureMailText::altTextCut()
     QFETCH(int, maxLength);
     QFETCH(QString, expected);
     QCOMPARE(PictureMailText::altText(lines, maxLength), expected);
+}
+
+void TestPictureMailText::pageAlt_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("first sentence") << QStringList{"Dear Anna, thank you.", "See you on Friday."}
+                                    << "Page 2 of 4. Dear Anna, thank you.";
+    QTest::newRow("a sentence over two lines") << QStringList{"Dear Anna, thank", "you! More."}
+                                               << "Page 2 of 4. Dear Anna, thank you!";
+    QTest::newRow("no mark: the whole page") << QStringList{"Dear Anna"} << "Page 2 of 4. Dear Anna";
+    QTest::newRow("a number is no end") << QStringList{"Pay 3.50 now? Yes."} << "Page 2 of 4. Pay 3.50 now?";
+    QTest::newRow("ideographic full stop") << QStringList{QStringLiteral(u"\u4f60\u597d\u3002\u518d\u89c1")}
+                                           << QStringLiteral(u"Page 2 of 4. \u4f60\u597d\u3002");
+    QTest::newRow("an empty page") << QStringList{} << "Page 2 of 4";
+    QString endless;
+    for (int i = 0; i < 60; ++i)
+        endless += QStringLiteral("word%1 ").arg(i);
+    QTest::newRow("a long sentence is cut") << QStringList{endless} << QString();
+}
+
+void TestPictureMailText::pageAlt()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(QString, expected);
+    const QString alt = PictureMailText::pageAlt(2, 4, lines);
+    if (expected.isEmpty()) {
+        QVERIFY(alt.endsWith(QChar(0x2026)));
+        QVERIFY(alt.size() <= PictureMailText::SentenceLength + 14);
+    } else {
+        QCOMPARE(alt, expected);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestPictureMailText)

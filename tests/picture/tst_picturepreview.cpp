@@ -144,8 +144,10 @@ private slots:
         QVERIFY(r.pages.size() >= 2);
         PicturePdf::savePictures(dir.path(), r.pages);
         for (std::size_t i = 0; i < r.pages.size(); ++i)
-            QCOMPARE(TestFiles::read(dir.filePath(QStringLiteral("%1.jpg").arg(i + 1))), r.pages[i]);
-        QCOMPARE(PicturePdf::existingNames(dir.path(), r.pages.size() + 1).size(), qsizetype(r.pages.size()));
+            QCOMPARE(TestFiles::read(dir.filePath(PicturePdf::pageFileName(r.pages, i))), r.pages[i]);
+        std::vector<QByteArray> onePageMore = r.pages;
+        onePageMore.emplace_back();
+        QCOMPARE(PicturePdf::existingNames(dir.path(), onePageMore).size(), qsizetype(r.pages.size()));
 
         const QString pdf = dir.filePath(QStringLiteral("letter.pdf"));
         PicturePdf::savePdf(pdf, r.pages, r.pageLines, QStringLiteral("Quarterly letter"));

@@ -72,9 +72,9 @@ void TestSendJob::pictureMailAsPythonReadsIt_data()
 {
     QTest::addColumn<int>("attachments");
     QTest::addColumn<QString>("tree");
-    QTest::newRow("letter only") << 0 << "multipart/alternative(text/plain,multipart/related(text/html,image/jpeg";
+    QTest::newRow("letter only") << 0 << "multipart/alternative(text/plain,multipart/related(text/html,image/png";
     QTest::newRow("two attachments")
-        << 2 << "multipart/mixed(multipart/alternative(text/plain,multipart/related(text/html,image/jpeg";
+        << 2 << "multipart/mixed(multipart/alternative(text/plain,multipart/related(text/html,image/png";
 }
 
 void TestSendJob::pictureMailAsPythonReadsIt()
@@ -107,8 +107,9 @@ void TestSendJob::pictureMailAsPythonReadsIt()
         const QString cid = p.value(QStringLiteral("cid")).toString();
         QVERIFY2(cid.startsWith(QStringLiteral("page%1.").arg(i + 1)) && cid.endsWith(QStringLiteral("@example.org")),
                  qPrintable(cid));
-        QCOMPARE(p.value(QStringLiteral("type")).toString(), QStringLiteral("image/jpeg"));
-        QVERIFY(p.value(QStringLiteral("jpeg")).toBool());
+        // Text pages go as palette PNG.
+        QCOMPARE(p.value(QStringLiteral("type")).toString(), QStringLiteral("image/png"));
+        QVERIFY(p.value(QStringLiteral("png")).toBool());
     }
     QCOMPARE(mail.value(QStringLiteral("cids")).toArray().size(), job.PageCount);
     QVERIFY(mail.value(QStringLiteral("unresolved")).toArray().isEmpty());
@@ -145,7 +146,7 @@ void TestSendJob::emptyLetterIsOneBlankPage()
     QCOMPARE(mail.value(QStringLiteral("pictures")).toArray().size(), 1);
     QVERIFY(mail.value(QStringLiteral("unresolved")).toArray().isEmpty());
     QCOMPARE(mail.value(QStringLiteral("plain")).toString().trimmed(), PictureMailText::footerLine());
-    QCOMPARE(mail.value(QStringLiteral("alts")).toArray(), QJsonArray{QString()});
+    QCOMPARE(mail.value(QStringLiteral("alts")).toArray(), QJsonArray{QStringLiteral("Page 1 of 1")});
     QVERIFY(mail.value(QStringLiteral("hidden")).isNull());
 }
 
@@ -242,47 +243,57 @@ void TestSendJob::wordsReachTheReader_data()
         << 1 << "utf-8";
 }
 
-// Python's email package finds every word of the letter in the text part, in the alt
-// texts of the pictures taken together, and in the hidden block; the text part reads as
-// the letter does, its lines short.
+// Python's email package finds every word of the letter in the text part and in the
+// hidden block, or (with the text below the pictures) in what a reader sees; each picture
+// says its page and how the page begins; the text part reads as the letter does, its
+// lines short.
 void TestSendJob::wordsReachTheReader()
 {
     QFETCH(QByteArray, letter);
     QFETCH(int, pages);
     QFETCH(QString, charset);
-    const ConfigSettings settings = ConfigSettings::firstRun();
-    SendJob job(settings);
-    const QJsonObject mail = pictureMail(job, storedMail("Words", letter.toStdString()));
-    QVERIFY2(!mail.contains(QStringLiteral("error")), qPrintable(mail.value(QStringLiteral("error")).toString()));
-    QCOMPARE(job.PageCount, pages);
-    QCOMPARE(mail.value(QStringLiteral("defects")).toInt(), 0);
-    QVERIFY(mail.value(QStringLiteral("tree")).toString().startsWith(
-        QStringLiteral("multipart/alternative(text/plain,multipart/related(text/html,image/jpeg")));
+    for (const bool below : {false, true}) {
+        ConfigSettings settings = ConfigSettings::firstRun();
+        settings.PIC_TextBelow = below;
+        SendJob job(settings);
+        const QJsonObject mail = pictureMail(job, storedMail("Words", letter.toStdString()));
+        QVERIFY2(!mail.contains(QStringLiteral("error")), qPrintable(mail.value(QStringLiteral("error")).toString()));
+        QCOMPARE(job.PageCount, pages);
+        QCOMPARE(mail.value(QStringLiteral("defects")).toInt(), 0);
+        QVERIFY(mail.value(QStringLiteral("tree")).toString().startsWith(
+            QStringLiteral("multipart/alternative(text/plain,multipart/related(text/html,image/png")));
 
-    const QString plain = mail.value(QStringLiteral("plain")).toString();
-    QString alts;
-    for (const QJsonValue &alt : mail.value(QStringLiteral("alts")).toArray())
-        alts += alt.toString() + QLatin1Char(' ');
-    QCOMPARE(mail.value(QStringLiteral("alts")).toArray().size(), pages);
-    const QString hidden = mail.value(QStringLiteral("hidden")).toString();
-    const QStringList inPlain = words(plain);
-    const QStringList inAlts = words(alts);
-    const QStringList inHidden = words(hidden);
-    const QStringList letterWords = words(job.FEdt.toPlainText());
-    QVERIFY(letterWords.size() >= 5);
-    for (const QString &word : letterWords) {
-        QVERIFY2(inPlain.contains(word), qPrintable(word));
-        QVERIFY2(inAlts.contains(word), qPrintable(word));
-        QVERIFY2(inHidden.contains(word), qPrintable(word));
+        const QString plain = mail.value(QStringLiteral("plain")).toString();
+        const QJsonArray alts = mail.value(QStringLiteral("alts")).toArray();
+        QCOMPARE(alts.size(), pages);
+        for (int i = 0; i < pages; ++i) {
+            const QString alt = alts.at(i).toString();
+            QVERIFY2(alt.startsWith(QStringLiteral("Page %1 of %2. ").arg(i + 1).arg(pages)), qPrintable(alt));
+            QVERIFY2(alt.size() < 260, qPrintable(alt));
+        }
+        const QString visible = mail.value(QStringLiteral("visible")).toString();
+        const QStringList inPlain = words(plain);
+        const QStringList inHtml = words(below ? visible : mail.value(QStringLiteral("hidden")).toString());
+        const QStringList letterWords = words(job.FEdt.toPlainText());
+        QVERIFY(letterWords.size() >= 5);
+        for (const QString &word : letterWords) {
+            QVERIFY2(inPlain.contains(word), qPrintable(word));
+            QVERIFY2(inHtml.contains(word), qPrintable(word));
+        }
+        if (below) {
+            // The words stand once in the HTML: no hidden block beside the visible text.
+            QVERIFY(mail.value(QStringLiteral("hidden")).isNull());
+        } else {
+            // Of the words in the HTML, a reader sees only the credit line.
+            QCOMPARE(visible, QStringLiteral("Composed by Vellorn Composer 5.0"));
+        }
+        // The text part is the letter's lines, wrapped, then the credit line.
+        QCOMPARE(normalized(plain), PictureMailText::plainBody(LetterText::lines(job.FEdt), true));
+        for (const QString &line : normalized(plain).split(QLatin1Char('\n')))
+            QVERIFY2(line.size() < 78, qPrintable(line));
+        QVERIFY2(mail.value(QStringLiteral("plain_type")).toString().contains(charset),
+                 qPrintable(mail.value(QStringLiteral("plain_type")).toString()));
     }
-    // Of the words in the HTML, a reader sees only the credit line.
-    QCOMPARE(mail.value(QStringLiteral("visible")).toString(), QStringLiteral("Composed by Vellorn Composer 5.0"));
-    // The text part is the letter's lines, wrapped, then the credit line.
-    QCOMPARE(normalized(plain), PictureMailText::plainBody(LetterText::lines(job.FEdt), true));
-    for (const QString &line : normalized(plain).split(QLatin1Char('\n')))
-        QVERIFY2(line.size() < 78, qPrintable(line));
-    QVERIFY2(mail.value(QStringLiteral("plain_type")).toString().contains(charset),
-             qPrintable(mail.value(QStringLiteral("plain_type")).toString()));
 }
 
 // Each mail has an identity of its own named after the sender's domain; only the file

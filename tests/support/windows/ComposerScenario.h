@@ -60,7 +60,7 @@ for p in m.walk():
     if p.is_multipart():
         continue
     body = p.get_payload(decode=True) or b""
-    if p.get_content_type() == "image/jpeg" and p.get("Content-ID"):
+    if p.get_content_type() in ("image/jpeg", "image/png") and p.get("Content-ID"):
         out["pictures"] += 1
     elif (p.get("Content-Disposition") or "").lower().startswith("attachment"):
         out["attachments"].append([p.get_filename(), hashlib.sha256(body).hexdigest()])

@@ -1,0 +1,190 @@
+// Sharp pages against the pages of before: the bytes per page of letters of several kinds
+// drawn at 2x, each page as the smaller of palette PNG and JPEG, against the same pages at
+// 1x as JPEG (quality 75, progressive); and the time to render 100 pages both ways, with
+// the pages compressed on the workers as sending does. Prints figures; the goals are
+// at most 1.0x the bytes for text pages, 1.1x for the whole set, 1.5x the time.
+// Usage: picture_bench_sharp
+#include "config/ConfigSettings.h"
+#include "os/DefaultFont.h"
+#include "picture/PageCompressor.h"
+#include "picture/PagePicture.h"
+#include "picture/PageRenderer.h"
+#include "richtext/LetterDocument.h"
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QRandomGenerator>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextImageFormat>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Letter
+{
+    std::string name;
+    bool text; // pages of text only (the 1.0x goal)
+    std::function<void(QTextDocument &)> make;
+};
+
+// Paragraphs of the words in a shuffled order each (a fixed seed): text that repeats
+// line for line would compress far better than any letter does.
+std::string body(const char *words, int paragraphs)
+{
+    const QStringList list = QString::fromLatin1(words).split(QLatin1Char(' '));
+    QRandomGenerator random(11);
+    std::string rtf;
+    for (int i = 1; i <= paragraphs; ++i) {
+        QStringList shuffled = list;
+        for (qsizetype k = shuffled.size() - 1; k > 0; --k)
+            shuffled.swapItemsAt(k, random.bounded(int(k + 1)));
+        rtf += shuffled.join(QLatin1Char(' ')).toStdString() + " " + std::to_string(i) + ".\\par ";
+    }
+    return rtf;
+}
+
+void rtf(QTextDocument &doc, const std::string &inner)
+{
+    LetterDocument::load("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}{\\colortbl;\\red31\\green78\\blue154;"
+                         "\\red192\\green0\\blue0;}\\f0 " + inner + "}",
+                         &doc);
+}
+
+const char *kWords = "The quarterly figures arrived this morning and they look better than we feared; the board "
+                     "asks for a second quote before Friday, and the warehouse wants the new shelves by March";
+
+std::vector<Letter> letters()
+{
+    return {
+        {"12 pt text", true, [](QTextDocument &d) { rtf(d, "\\fs24 Dear reader,\\par\\par " + body(kWords, 24)); }},
+        {"8 pt text", true, [](QTextDocument &d) { rtf(d, "\\fs16 Dear reader,\\par\\par " + body(kWords, 40)); }},
+        {"coloured headings", true,
+         [](QTextDocument &d) {
+             std::string inner;
+             for (int i = 1; i <= 6; ++i)
+                 inner += "{\\fs36\\b\\cf1 Heading " + std::to_string(i) + "}\\par{\\fs24\\cf2 In red: }{\\fs24 "
+                          + body(kWords, 2) + "}";
+             rtf(d, inner);
+         }},
+        {"list and table", true,
+         [](QTextDocument &d) {
+             std::string inner = "\\fs24 Shopping:\\par ";
+             for (int i = 1; i <= 8; ++i)
+                 inner += "{\\pntext\\'95\\tab}{\\*\\pn\\pnlvlblt{\\pntxtb\\'95}}\\fi-360\\li720 Item number "
+                          + std::to_string(i) + " on the list\\par\\pard ";
+             for (int r = 1; r <= 10; ++r)
+                 inner += "\\trowd\\cellx3000\\cellx6000\\cellx8500 Row " + std::to_string(r)
+                          + "\\cell Figures\\cell 1,234.50\\cell\\row ";
+             rtf(d, inner + "\\pard After the table.\\par");
+         }},
+        {"Chinese and Greek", true,
+         [](QTextDocument &d) {
+             std::string inner = "\\fs24 ";
+             for (int i = 0; i < 30; ++i)
+                 inner += "\\u20320?\\u22909?\\u65292?\\u36825?\\u26159?\\u19968?\\u23553?\\u20449?\\u12290? "
+                          "\\u915?\\u949?\\u953?\\u945? \\u963?\\u959?\\u965?, \\u964?\\u953? \\u954?\\u945?\\u957?"
+                          "\\u949?\\u953?\\u962?;\\par ";
+             rtf(d, inner);
+         }},
+        {"photo and text", false,
+         [](QTextDocument &d) {
+             rtf(d, "\\fs24 Dear reader,\\par " + body(kWords, 3));
+             QImage photo(560, 420, QImage::Format_RGB32);
+             QRandomGenerator random(3);
+             for (int y = 0; y < photo.height(); ++y)
+                 for (int x = 0; x < photo.width(); ++x) {
+                     const int n = random.bounded(20);
+                     photo.setPixel(x, y, qRgb((x / 3 + n) % 256, (y / 2 + n) % 256, (x + y) / 5 % 256));
+                 }
+             d.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("photo.png")), photo);
+             QTextCursor cursor(&d);
+             cursor.movePosition(QTextCursor::End);
+             QTextImageFormat image;
+             image.setName(QStringLiteral("photo.png"));
+             cursor.insertImage(image);
+         }},
+    };
+}
+
+ConfigSettings before()
+{
+    ConfigSettings s = ConfigSettings::firstRun();
+    s.PIC_Sharp = false;
+    s.PIC_JpegOnly = true;
+    return s;
+}
+
+struct Sizes
+{
+    long long bytes = 0;
+    int pages = 0;
+    int png = 0;
+};
+
+Sizes render(const ConfigSettings &settings, const QTextDocument &doc)
+{
+    Sizes sizes;
+    PageRenderer renderer(settings);
+    renderer.pageReady = [&](int, std::string_view picture) {
+        sizes.bytes += static_cast<long long>(picture.size());
+        sizes.png += PagePicture::formatOf(picture) == PagePicture::Format::Png ? 1 : 0;
+    };
+    sizes.pages = renderer.render(doc);
+    return sizes;
+}
+
+double secondsFor(const ConfigSettings &settings, const QTextDocument &doc, int *pages)
+{
+    QElapsedTimer clock;
+    clock.start();
+    *pages = render(settings, doc).pages;
+    return clock.nsecsElapsed() / 1e9;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    DefaultFont::installSubstitutions();
+
+    const ConfigSettings old = before();
+    const ConfigSettings sharp = ConfigSettings::firstRun();
+    std::printf("Bytes per page: 1x JPEG (before) against 2x, PNG or JPEG per page (first-run settings now)\n");
+    std::printf("%-20s %3s  %9s  %9s  %6s  %s\n", "letter", "pp", "1x KB/pp", "2x KB/pp", "ratio", "PNG pages");
+    long long allBefore = 0, allSharp = 0, textBefore = 0, textSharp = 0;
+    for (const Letter &letter : letters()) {
+        QTextDocument doc;
+        letter.make(doc);
+        const Sizes a = render(old, doc);
+        const Sizes b = render(sharp, doc);
+        std::printf("%-20s %3d  %9.1f  %9.1f  %5.2fx  %d of %d\n", letter.name.c_str(), a.pages,
+                    a.bytes / 1024.0 / a.pages, b.bytes / 1024.0 / b.pages, double(b.bytes) / double(a.bytes), b.png,
+                    b.pages);
+        allBefore += a.bytes;
+        allSharp += b.bytes;
+        if (letter.text) {
+            textBefore += a.bytes;
+            textSharp += b.bytes;
+        }
+    }
+    std::printf("text letters: %.2fx (goal at most 1.00x); whole set: %.2fx (goal at most 1.10x)\n",
+                double(textSharp) / double(textBefore), double(allSharp) / double(allBefore));
+
+    // 100 pages of 12-point text, rendered as a send renders them.
+    QTextDocument hundred;
+    rtf(hundred, "\\fs24 " + body(kWords, 1000));
+    int pagesBefore = 0, pagesSharp = 0;
+    secondsFor(old, hundred, &pagesBefore); // fonts and caches warm
+    const double t1 = secondsFor(old, hundred, &pagesBefore);
+    const double t2 = secondsFor(sharp, hundred, &pagesSharp);
+    std::printf("render %d pages: 1x JPEG %.2f s, 2x automatic %.2f s (%d pages): %.2fx (goal at most 1.50x; %d "
+                "workers)\n",
+                pagesBefore, t1, t2, pagesSharp, t2 / t1, PageCompressor::defaultWorkers());
+    return 0;
+}
