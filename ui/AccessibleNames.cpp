@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QWidget>
 
 namespace {
@@ -54,4 +56,11 @@ void AccessibleNames::nameFromHints(QWidget *parent)
             continue;
         w->setAccessibleName(w->toolTip());
     }
+}
+
+void AccessibleNames::nameComboBox(QComboBox *box, const QString &name)
+{
+    box->setAccessibleName(name);
+    if (QLineEdit *edit = box->lineEdit())
+        edit->setAccessibleName(name);
 }

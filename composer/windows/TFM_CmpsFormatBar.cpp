@@ -171,10 +171,7 @@ void TFM_Cmps::buildFormatBar()
     // The picture buttons are announced by their hints.
     AccessibleNames::nameFromHints(StandardToolBar);
     AccessibleNames::nameFromHints(ParagraphToolBar);
-    FontName->setAccessibleName(QStringLiteral("Font name"));
-    // Over AT-SPI a combo box is named by its text and the focus rests in its line edit:
-    // the line edit carries the box's name.
-    FontName->lineEdit()->setAccessibleName(FontName->accessibleName());
+    AccessibleNames::nameComboBox(FontName, QStringLiteral("Font name"));
     FontSize->setAccessibleName(QStringLiteral("Font size"));
 
     arrangeFormatBar();

@@ -2,6 +2,7 @@
 
 #include "config/ConfigKeys.h"
 #include "config/windows/NumberBox.h"
+#include "ui/AccessibleNames.h"
 
 #include <QCheckBox>
 #include <QFontComboBox>
@@ -29,7 +30,7 @@ LetterLookBoxes::LetterLookBoxes(QWidget *parent)
     named(CBX_LetterFont, "CBX_LetterFont");
     CBX_LetterFont->setEditable(true);
     CBX_LetterFont->lineEdit()->setPlaceholderText(QStringLiteral("Desktop sans-serif"));
-    CBX_LetterFont->setAccessibleName(QStringLiteral("Font of new letters"));
+    AccessibleNames::nameComboBox(CBX_LetterFont, QStringLiteral("Font of new letters"));
     Edt_LetterFontSize = new NumberBox(*ConfigKeys::of(ConfigKey::LET_FontSize).range);
     named(Edt_LetterFontSize, "Edt_LetterFontSize");
     Edt_LetterFontSize->setFixedWidth(56);
