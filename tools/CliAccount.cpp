@@ -1,9 +1,7 @@
 // vellorn-cli account discover / account test: an account's server found from the address,
 // and an account tested without sending.
 
-#include "config/ConfigFile.h"
 #include "config/ConfigKeys.h"
-#include "config/ConfigSettings.h"
 #include "discovery/AccountDiscovery.h"
 #include "discovery/HttpsFetcher.h"
 #include "discovery/QtDnsResolver.h"
@@ -11,13 +9,11 @@
 #include "smtp/CertificateFacts.h"
 #include "smtp/SmtpSecurity.h"
 #include "smtp/TSMTP.h"
-#include "text/StoredText.h"
 #include "tools/CliPrograms.h"
 #include "tools/CliRegistry.h"
 #include "tools/CliSmtpOptions.h"
 #include "tools/CliSupport.h"
 
-#include <QFileInfo>
 #include <QSslCertificate>
 #include <cstdio>
 
@@ -27,21 +23,6 @@ void say(const QString &text)
 {
     std::fprintf(stderr, "%s\n", text.toUtf8().constData());
     std::fflush(stderr);
-}
-
-std::optional<QList<QSslCertificate>> caCertificates(const std::optional<QString> &caFile)
-{
-    if (!caFile)
-        return QList<QSslCertificate>();
-    const std::optional<std::string> pem = Cli::readFile(*caFile);
-    if (!pem)
-        return std::nullopt;
-    QList<QSslCertificate> list = QSslCertificate::fromData(QByteArray::fromStdString(*pem), QSsl::Pem);
-    if (list.isEmpty()) {
-        Cli::fail(QStringLiteral("%1 holds no PEM certificate").arg(*caFile));
-        return std::nullopt;
-    }
-    return list;
 }
 
 const char *loginName(FoundServer::Login login)
@@ -67,7 +48,7 @@ int discover(QStringList args)
         return Cli::fail(QStringLiteral("give --database or --no-database, not both"));
     if (args.size() != 1 || args.front().startsWith(QLatin1String("--")))
         return Cli::fail(QStringLiteral("usage: account discover ADDRESS [--database URL|--no-database] [--no-dns] [--ca-file FILE]"));
-    const std::optional<QList<QSslCertificate>> ca = caCertificates(caFile);
+    const std::optional<QList<QSslCertificate>> ca = CliSmtpOptions::caCertificates(caFile);
     if (!ca)
         return 1;
 
@@ -107,68 +88,12 @@ int discover(QStringList args)
 
 int test(QStringList args)
 {
-    bool error = false;
-    const std::optional<QString> configFile = Cli::takeOption(args, QStringLiteral("--config"), &error);
-    std::optional<QString> host = Cli::takeOption(args, QStringLiteral("--host"), &error);
-    std::optional<int> port = CliSmtpOptions::numberOption(args, QStringLiteral("--port"), 1, 65535, &error);
-    std::optional<QString> user = Cli::takeOption(args, QStringLiteral("--user"), &error);
-    const std::optional<QString> pass = Cli::takeOption(args, QStringLiteral("--pass"), &error);
-    const std::optional<QString> passFile = Cli::takeOption(args, QStringLiteral("--pass-file"), &error);
-    const std::optional<int> timeOut = CliSmtpOptions::numberOption(args, QStringLiteral("--timeout"), 1, 86400, &error);
-    const std::optional<QString> caFile = Cli::takeOption(args, QStringLiteral("--ca-file"), &error);
-    const std::optional<QString> securityName = Cli::takeOption(args, QStringLiteral("--security"), &error);
-    const QStringList trust = Cli::takeAllOptions(args, QStringLiteral("--trust"), &error);
-    if (error)
+    const std::optional<CliSmtpOptions::Server> options = CliSmtpOptions::takeServer(args, QStringLiteral("account test"));
+    if (!options)
         return 1;
     if (!args.isEmpty())
         return Cli::fail(QStringLiteral("account test takes no %1").arg(args.front()));
-    std::optional<ConfigSettings> config;
-    SmtpSecurity security = SmtpSecurity::Automatic;
-    if (configFile) {
-        if (!QFileInfo::exists(*configFile))
-            return Cli::fail(QStringLiteral("no such file: %1").arg(*configFile));
-        config.emplace();
-        LoadConfig(*config, *configFile);
-        const auto trimmed = [](const std::string &text) { return StoredText::toQString(text).trimmed(); };
-        if (!host)
-            host = trimmed(config->ACC_SMTPHost);
-        if (!port)
-            port = config->ACC_SMTPPort;
-        if (!user)
-            user = trimmed(config->ACC_SMTPUser);
-        security = config->ACC_SMTPSecurity;
-    }
-    if (securityName) {
-        const std::optional<SmtpSecurity> parsed = SmtpSecurityName::parse(securityName->toStdString());
-        if (!parsed)
-            return Cli::fail(QStringLiteral("--security must be auto, tls, starttls or none"));
-        security = *parsed;
-    }
-    SmtpAccount account;
-    for (const QString &fingerprint : trust) {
-        const std::optional<QByteArray> digest = CertificateFacts::digestOf(fingerprint);
-        if (!digest)
-            return Cli::fail(QStringLiteral("--trust needs a SHA-256 fingerprint (64 hex digits): %1").arg(fingerprint));
-        account.trustedFingerprints << CertificateFacts::written(*digest);
-    }
-    if (!host || host->isEmpty())
-        return Cli::fail(QStringLiteral("account test needs --config Config.dat or --host HOST"));
-    const std::optional<QList<QSslCertificate>> ca = caCertificates(caFile);
-    if (!ca)
-        return 1;
-    const std::optional<std::string> secret = CliSmtpOptions::password(pass, passFile, config ? &*config : nullptr);
-    if (!secret)
-        return 1;
-    account.host = host->toStdString();
-    account.port = port.value_or(25);
-    account.security = security;
-    account.user = user.value_or(QString()).toStdString();
-    account.password = *secret;
-    account.trustedCertificates = *ca;
-    account.timeOut = timeOut;
-    // The certificate trusted for this server in the program is trusted here too.
-    if (configFile)
-        account.pinsFile = *configFile;
+    const SmtpAccount &account = options->account;
 
     TSMTP session;
     SmtpConnectionTest check;
