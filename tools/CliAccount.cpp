@@ -4,6 +4,7 @@
 #include "config/ConfigFile.h"
 #include "config/ConfigKeys.h"
 #include "config/ConfigSettings.h"
+#include "config/MailProviders.h"
 #include "discovery/AccountDiscovery.h"
 #include "discovery/HttpsFetcher.h"
 #include "discovery/QtDnsResolver.h"
@@ -18,6 +19,7 @@
 #include "tools/CliSupport.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <QSslCertificate>
 #include <cstdio>
 
@@ -101,6 +103,17 @@ int discover(QStringList args)
     lines += std::string("ACC_SMTPNeedLogin=") + (r.server->login == FoundServer::Login::None ? "False" : "True") + "\n";
     if (r.server->login != FoundServer::Login::None)
         lines += "ACC_SMTPUser=" + r.server->user + "\n";
+    // A login by the browser's sign-in, with the provider whose endpoints it uses when
+    // the table runs the server.
+    if (r.server->login == FoundServer::Login::OAuth2) {
+        lines += "ACC_SMTPAuth=OAuth2\n";
+        const auto providers = MailProviders::all();
+        const auto provider = std::find_if(providers.begin(), providers.end(), [&](const MailProvider &p) {
+            return p.login == MailProvider::Login::OAuth2 && p.smtpHost == r.server->host;
+        });
+        if (provider != providers.end())
+            lines += "ACC_OAuthProvider=" + std::string(provider->name) + "\n";
+    }
     Cli::writeStdout(lines);
     return 0;
 }
