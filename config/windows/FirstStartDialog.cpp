@@ -163,6 +163,9 @@ void FirstStartDialog::loginChanged()
     LB_Pass->setVisible(!oauth2);
     Edt_Pass->setVisible(!oauth2);
     LB_SignIn->setVisible(oauth2);
+    // The test logs in, which needs the sign-in the SMTP page makes.
+    if (auto *testButton = m_finder->findChild<QPushButton *>(QStringLiteral("Btn_TestSettings")))
+        testButton->setEnabled(!oauth2);
 }
 
 ConfigForm FirstStartDialog::typedForm() const

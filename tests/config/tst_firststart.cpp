@@ -82,6 +82,7 @@ private slots:
         QCOMPARE(d.child<NumberBox>("Edt_Port")->value(), 465);
         QCOMPARE(d.child<QComboBox>("CBX_Security")->currentIndex(), int(SmtpSecurity::Tls));
         QVERIFY(d.child<QLineEdit>("Edt_Pass")->isVisibleTo(d.dialog.get()));
+        QVERIFY(d.child<QPushButton>("Btn_TestSettings")->isEnabled());
         QCOMPARE(d.file(), FirstRunConfigText()); // nothing before Save
 
         // Test settings logs in with the typed password and the address as the login name.
@@ -162,6 +163,7 @@ private slots:
         d.child<QPushButton>("Btn_FindSettings")->click();
         QVERIFY(!d.child<QLineEdit>("Edt_Pass")->isVisibleTo(d.dialog.get()));
         QVERIFY(d.child<QLabel>("LB_SignIn")->isVisibleTo(d.dialog.get()));
+        QVERIFY(!d.child<QPushButton>("Btn_TestSettings")->isEnabled());
         d.child<QPushButton>("Btn_Save")->click();
         QCOMPARE(d.dialog->result(), int(QDialog::Accepted));
         QVERIFY(d.dialog->wantsSmtpPage());
