@@ -2,6 +2,7 @@
 
 #include "addressbook/windows/TFM_AddEdit.h"
 #include "addressbook/windows/TFM_AddLst.h"
+#include "config/windows/FirstStartDialog.h"
 #include "config/windows/TFm_Set.h"
 #include "picture/windows/TFM_Preview.h"
 #include "send/windows/TFM_Send.h"
@@ -79,6 +80,17 @@ TFM_Tips &AppWindows::createTips(WindowServices &services)
 {
     m_tips = std::make_unique<TFM_Tips>(services);
     return *m_tips;
+}
+
+void AppWindows::showFirstStart()
+{
+    if (!m_dialogServices || !m_form || !m_password)
+        return;
+    FirstStartDialog dialog(*m_dialogServices, *m_form, *m_password, m_mainWindow);
+    dialog.windowLayout = m_windowLayout;
+    dialog.exec();
+    if (dialog.wantsSmtpPage())
+        showConfiguration(1);
 }
 
 void AppWindows::showConfiguration(int page)

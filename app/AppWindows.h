@@ -49,6 +49,10 @@ public:
     TFM_Send *sendDialog();
     TFM_Tips *tips() const { return m_tips.get(); }
 
+    // The first start's account questions (FirstStartDialog), then the configuration's
+    // SMTP page when the person chose to type the settings or must sign in there. Start-up
+    // asks for it only when it made Config.dat and no account is set up.
+    void showFirstStart();
     void showConfiguration(int page) override;
     bool showAddressList(AddressListUse use, AddressPicks *picks) override;
     void addAddress() override;

@@ -23,6 +23,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QTimer>
 #include <cstdio>
 
@@ -49,6 +50,8 @@ int main(int argc, char **argv)
     // The data files lie beside the executable, or in the user's data folder when the
     // program is installed where the user cannot write; their paths are computed once.
     const DataPaths paths = DataPaths::choose(AppPaths::executableFolder(), DataPaths::userDataFolder());
+    // A start that makes Config.dat is the first: the account questions follow.
+    const bool firstStart = !QFileInfo::exists(paths.config);
     try {
         DataFiles::ensureConfigFile(paths.config);
         DataFiles::ensureMailBoxFile(paths.mailBox);
@@ -93,8 +96,11 @@ int main(int argc, char **argv)
         splash.TM_close, &QTimer::timeout, &mainWindow,
         [&] {
             QTimer::singleShot(0, &mainWindow, [&] {
-                parts.afterPassword(
-                    [&] { StartupRecovery::run(recovery, dialogs, storer, paths.mailBox, mainWindow, composers); });
+                parts.afterPassword([&] {
+                    StartupRecovery::run(recovery, dialogs, storer, paths.mailBox, mainWindow, composers);
+                    if (firstStart && ConfigSettings::instance().smtpAccountBlank())
+                        parts.windows().showFirstStart();
+                });
             });
         },
         Qt::SingleShotConnection);

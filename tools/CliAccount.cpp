@@ -2,6 +2,7 @@
 // and an account tested without sending.
 
 #include "config/ConfigKeys.h"
+#include "config/MailProviders.h"
 #include "discovery/AccountDiscovery.h"
 #include "discovery/HttpsFetcher.h"
 #include "discovery/QtDnsResolver.h"
@@ -14,6 +15,7 @@
 #include "tools/CliSmtpOptions.h"
 #include "tools/CliSupport.h"
 
+#include <algorithm>
 #include <QSslCertificate>
 #include <cstdio>
 
@@ -82,6 +84,17 @@ int discover(QStringList args)
     lines += std::string("ACC_SMTPNeedLogin=") + (r.server->login == FoundServer::Login::None ? "False" : "True") + "\n";
     if (r.server->login != FoundServer::Login::None)
         lines += "ACC_SMTPUser=" + r.server->user + "\n";
+    // A login by the browser's sign-in, with the provider whose endpoints it uses when
+    // the table runs the server.
+    if (r.server->login == FoundServer::Login::OAuth2) {
+        lines += "ACC_SMTPAuth=OAuth2\n";
+        const auto providers = MailProviders::all();
+        const auto provider = std::find_if(providers.begin(), providers.end(), [&](const MailProvider &p) {
+            return p.login == MailProvider::Login::OAuth2 && p.smtpHost == r.server->host;
+        });
+        if (provider != providers.end())
+            lines += "ACC_OAuthProvider=" + std::string(provider->name) + "\n";
+    }
     Cli::writeStdout(lines);
     return 0;
 }

@@ -120,9 +120,7 @@ void AccountFinder::findSettings()
     const QString user = m_boxes.user->text().trimmed();
     const QString address = user.contains(QLatin1Char('@')) ? user : m_boxes.address ? m_boxes.address().trimmed() : QString();
     if (!AccountDiscovery::split(address)) {
-        m_services.dialogs.messageBox(UserDialogs::Kind::Information, QStringLiteral("Find settings"),
-                                      QStringLiteral("Type your mail address in Accounts (or in From Add on the page "
-                                                     "Personal Info) first."));
+        m_services.dialogs.messageBox(UserDialogs::Kind::Information, QStringLiteral("Find settings"), noAddressText);
         return;
     }
     AccountDiscovery::Result result;

@@ -39,6 +39,9 @@ public:
     // The search and the test; by default the real ones (tests replace them).
     std::function<AccountDiscovery::Result(const QString &address)> discover;
     std::function<SmtpConnectionTest::Outcome(const SmtpAccount &account)> test;
+    // What Find settings says when there is no address to look up.
+    QString noAddressText = QStringLiteral("Type your mail address in Accounts (or in From Add on the page "
+                                           "Personal Info) first.");
 
     void findSettings();
     void testSettings();

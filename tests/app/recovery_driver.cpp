@@ -44,6 +44,12 @@ void writeStep()
         return;
     if (QWidget *tips = visibleWindow("FM_Tips"))
         tips->close();
+    // The first start asks for the account; this mail is only written, never sent.
+    if (QWidget *account = visibleWindow("FirstStartDialog")) {
+        if (auto *cancel = child<QAbstractButton>(account, "Btn_Cancel"))
+            QTimer::singleShot(0, cancel, &QAbstractButton::click);
+        return;
+    }
     QWidget *main = visibleWindow("TFM_MailBox");
     QWidget *composer = visibleWindow("TFM_Cmps");
     switch (g_step) {

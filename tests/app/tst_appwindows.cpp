@@ -4,6 +4,7 @@
 #include "app/AppAssembly.h"
 #include "app/AppWindows.h"
 #include "config/ConfigForm.h"
+#include "config/windows/FirstStartDialog.h"
 #include "config/windows/TFm_Set.h"
 #include "mailbox/windows/TFM_MailBox.h"
 #include "os/MemoryKeyring.h"
@@ -220,6 +221,33 @@ private slots:
         QCOMPARE(s.windows().sendDialog()->objectName(), QStringLiteral("FM_Send"));
         QVERIFY(s.windows().sendMails({}, SendMode::Smtp));
         QCOMPARE(made("FM_Send"), 1);
+    }
+
+    // The first start's account window: "type the settings myself" goes on to the
+    // configuration's SMTP page, and leaving both saves nothing.
+    void firstStartLeadsToTheSmtpPage()
+    {
+        WindowFixture f;
+        Started s(f);
+        const QByteArray before = TestFiles::read(f.paths.config);
+        bool asked = false;
+        int page = -1;
+        QTimer::singleShot(0, [&] {
+            auto *first = qobject_cast<FirstStartDialog *>(QApplication::activeModalWidget());
+            QVERIFY(first);
+            asked = true;
+            QTimer::singleShot(0, [&] {
+                TFm_Set *configuration = s.windows().configuration();
+                QCOMPARE(QApplication::activeModalWidget(), configuration);
+                page = configuration->findChild<QTabWidget *>(QStringLiteral("PGS_Setting"))->currentIndex();
+                configuration->reject();
+            });
+            first->findChild<QPushButton *>(QStringLiteral("Btn_TypeMyself"))->click();
+        });
+        s.windows().showFirstStart();
+        QVERIFY(asked);
+        QCOMPARE(page, 1);
+        QCOMPARE(TestFiles::read(f.paths.config), before);
     }
 };
 

@@ -48,6 +48,10 @@ private slots:
                                  "<socketType>plain</socketType><username>%EMAILADDRESS%</username></outgoingServer>";
         m_https.put(QStringLiteral("v1.1/good.invalid"), document(starttls));
         m_https.put(QStringLiteral("v1.1/plain.invalid"), document(plain));
+        m_https.put(QStringLiteral("v1.1/oauth.invalid"),
+                    document("<outgoingServer type=\"smtp\"><hostname>smtp.gmail.com</hostname><port>465</port>"
+                             "<socketType>SSL</socketType><authentication>OAuth2</authentication>"
+                             "<username>%EMAILADDRESS%</username></outgoingServer>"));
         m_https.put(QStringLiteral("v1.1/notxml.invalid"), "Not found: <b>no such page");
         m_https.put(QStringLiteral("v1.1/entities.invalid"),
                     "<!DOCTYPE clientConfig [<!ENTITY a \"aaaa\"><!ENTITY b \"&a;&a;&a;&a;\">]><clientConfig>&b;</clientConfig>");
@@ -71,6 +75,20 @@ private slots:
                                                   "ACC_SMTPSecurity=none\nACC_SMTPNeedLogin=True\n"
                                                   "ACC_SMTPUser=ann@plain.invalid\n")
                                     << QByteArray("Warning: smtp.plain.invalid:25 is reached without encryption");
+        // A server that signs in with the browser: the login and, for a provider of the
+        // table, which one.
+        QTest::newRow("OAuth2 document") << "oauth.invalid" << 0
+                                         << QByteArray("[System]\nACC_SMTPHost=smtp.gmail.com\nACC_SMTPPort=465\n"
+                                                       "ACC_SMTPSecurity=tls\nACC_SMTPNeedLogin=True\n"
+                                                       "ACC_SMTPUser=ann@oauth.invalid\nACC_SMTPAuth=OAuth2\n"
+                                                       "ACC_OAuthProvider=Google\n")
+                                         << QByteArray("Found in https://127.0.0.1:");
+        QTest::newRow("OAuth2 table") << "gmail.com" << 0
+                                      << QByteArray("[System]\nACC_SMTPHost=smtp.gmail.com\nACC_SMTPPort=465\n"
+                                                    "ACC_SMTPSecurity=tls\nACC_SMTPNeedLogin=True\n"
+                                                    "ACC_SMTPUser=ann@gmail.com\nACC_SMTPAuth=OAuth2\n"
+                                                    "ACC_OAuthProvider=Google\n")
+                                      << QByteArray("built-in table");
         QTest::newRow("not xml") << "notxml.invalid" << 1 << QByteArray() << QByteArray("not well-formed");
         QTest::newRow("10 MB") << "huge.invalid" << 1 << QByteArray() << QByteArray("larger than 1024 KB");
         QTest::newRow("entities") << "entities.invalid" << 1 << QByteArray() << QByteArray("DTD");
