@@ -83,6 +83,15 @@ const MailProvider *byMxHost(std::string_view mxHost)
     return nullptr;
 }
 
+const MailProvider *oauthBySmtpHost(std::string_view smtpHost)
+{
+    smtpHost = withoutFinalDot(smtpHost);
+    for (const MailProvider &p : kProviders)
+        if (p.login == MailProvider::Login::OAuth2 && !smtpHost.empty() && p.smtpHost == smtpHost)
+            return &p;
+    return nullptr;
+}
+
 const MailProvider *byName(std::string_view name)
 {
     for (const MailProvider &p : kProviders)

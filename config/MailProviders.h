@@ -35,6 +35,9 @@ std::span<const MailProvider> all();
 const MailProvider *byDomain(std::string_view domain);
 // The provider whose MX suffix ends `mxHost` (lower case) at a dot, or nullptr.
 const MailProvider *byMxHost(std::string_view mxHost);
+// The provider signing in through the browser whose outgoing server is `smtpHost` (lower
+// case), or nullptr.
+const MailProvider *oauthBySmtpHost(std::string_view smtpHost);
 // By name ("Google"), or nullptr.
 const MailProvider *byName(std::string_view name);
 } // namespace MailProviders

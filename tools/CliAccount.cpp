@@ -15,7 +15,6 @@
 #include "tools/CliSmtpOptions.h"
 #include "tools/CliSupport.h"
 
-#include <algorithm>
 #include <QSslCertificate>
 #include <cstdio>
 
@@ -88,11 +87,7 @@ int discover(QStringList args)
     // the table runs the server.
     if (r.server->login == FoundServer::Login::OAuth2) {
         lines += "ACC_SMTPAuth=OAuth2\n";
-        const auto providers = MailProviders::all();
-        const auto provider = std::find_if(providers.begin(), providers.end(), [&](const MailProvider &p) {
-            return p.login == MailProvider::Login::OAuth2 && p.smtpHost == r.server->host;
-        });
-        if (provider != providers.end())
+        if (const MailProvider *provider = MailProviders::oauthBySmtpHost(r.server->host))
             lines += "ACC_OAuthProvider=" + std::string(provider->name) + "\n";
     }
     Cli::writeStdout(lines);

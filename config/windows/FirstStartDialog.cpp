@@ -20,7 +20,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <algorithm>
 
 namespace {
 
@@ -148,12 +147,7 @@ void FirstStartDialog::found(const AccountDiscovery::Result &result)
 
 const MailProvider *FirstStartDialog::oauthProvider() const
 {
-    const std::string host = Edt_Host->text().trimmed().toLower().toStdString();
-    const auto all = MailProviders::all();
-    const auto it = std::find_if(all.begin(), all.end(), [&](const MailProvider &p) {
-        return p.login == MailProvider::Login::OAuth2 && !host.empty() && p.smtpHost == host;
-    });
-    return it == all.end() ? nullptr : &*it;
+    return MailProviders::oauthBySmtpHost(Edt_Host->text().trimmed().toLower().toStdString());
 }
 
 // A provider that signs in through the browser needs no password here.

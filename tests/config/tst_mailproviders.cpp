@@ -25,6 +25,10 @@ private slots:
         QTest::newRow("mx, empty") << "mx" << "" << "";
         QTest::newRow("name") << "name" << "Microsoft" << "Microsoft";
         QTest::newRow("name, unknown") << "name" << "Custom" << "";
+        QTest::newRow("oauth smtp host") << "smtp" << "smtp.office365.com" << "Microsoft";
+        QTest::newRow("oauth smtp host, final dot") << "smtp" << "smtp.gmail.com." << "Google";
+        QTest::newRow("oauth smtp host, unknown") << "smtp" << "smtp.example.org" << "";
+        QTest::newRow("oauth smtp host, empty") << "smtp" << "" << "";
     }
 
     void lookups()
@@ -35,6 +39,7 @@ private slots:
         const std::string k = key.toStdString();
         const MailProvider *p = how == "domain" ? MailProviders::byDomain(k)
                                 : how == "mx"   ? MailProviders::byMxHost(k)
+                                : how == "smtp" ? MailProviders::oauthBySmtpHost(k)
                                                 : MailProviders::byName(k);
         QCOMPARE(p ? QString::fromUtf8(p->name.data(), qsizetype(p->name.size())) : QString(), provider);
     }
