@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <unordered_map>
+#include <memory>
 
 namespace {
 
@@ -42,13 +42,64 @@ QRgb mix(QRgb a, QRgb b, double t)
     return qRgb(channel(qRed(a), qRed(b)), channel(qGreen(a), qGreen(b)), channel(qBlue(a), qBlue(b)));
 }
 
+// A set of opaque colours with a count and a palette index each: open addressing in flat
+// arrays, no allocation per colour. At least twice the slots of the colours it takes (up to
+// the limit and one line more), so a probe stays short; an opaque colour is never 0, which
+// marks a free slot.
+class ColourTable
+{
+public:
+    static constexpr std::size_t Slots = std::size_t(1) << 17;
+
+    ColourTable()
+        : m_keys(Slots, 0)
+        , m_counts(Slots, 0)
+        , m_index(Slots, 0)
+    {
+    }
+
+    // The slot of c, taken for it when it is new.
+    std::size_t slot(QRgb c)
+    {
+        std::size_t i = hash(c);
+        while (m_keys[i] != c) {
+            if (m_keys[i] == 0) {
+                m_keys[i] = c;
+                ++m_size;
+                return i;
+            }
+            i = (i + 1) & (Slots - 1);
+        }
+        return i;
+    }
+    // The slot of a colour known to be in the table.
+    std::size_t find(QRgb c) const
+    {
+        std::size_t i = hash(c);
+        while (m_keys[i] != c)
+            i = (i + 1) & (Slots - 1);
+        return i;
+    }
+    int size() const { return m_size; }
+    QRgb key(std::size_t i) const { return m_keys[i]; }
+    long long &count(std::size_t i) { return m_counts[i]; }
+    uchar &index(std::size_t i) { return m_index[i]; }
+
+private:
+    // Fibonacci hashing: the top 17 bits of the product, for Slots = 2^17.
+    static std::size_t hash(QRgb c) { return static_cast<quint32>(c * 0x9E3779B1u) >> 15; }
+
+    std::vector<QRgb> m_keys;
+    std::vector<long long> m_counts;
+    std::vector<uchar> m_index;
+    int m_size = 0;
+};
+
 // The page's distinct colours with their pixel counts, most frequent first (ties by
 // colour, so that the order and the palette are the same every run); empty when there
 // are more than the limit.
-std::vector<Colour> distinctColours(const QImage &page, int limit)
+std::vector<Colour> distinctColours(const QImage &page, int limit, ColourTable &table)
 {
-    std::unordered_map<QRgb, long long> counts;
-    counts.reserve(1024);
     const int width = page.width();
     const int height = page.height();
     for (int y = 0; y < height; ++y) {
@@ -60,16 +111,17 @@ std::vector<Colour> distinctColours(const QImage &page, int limit)
             int run = 1;
             while (x + run < width && (line[x + run] | 0xFF000000u) == c)
                 ++run;
-            counts[c] += run;
+            table.count(table.slot(c)) += run;
             x += run;
         }
-        if (static_cast<int>(counts.size()) > limit)
+        if (table.size() > limit)
             return {};
     }
     std::vector<Colour> colours;
-    colours.reserve(counts.size());
-    for (const auto &[rgb, count] : counts)
-        colours.push_back({rgb, count});
+    colours.reserve(static_cast<std::size_t>(table.size()));
+    for (std::size_t i = 0; i < ColourTable::Slots; ++i)
+        if (table.key(i) != 0)
+            colours.push_back({table.key(i), table.count(i)});
     std::sort(colours.begin(), colours.end(), [](const Colour &a, const Colour &b) {
         return a.count != b.count ? a.count > b.count : a.rgb < b.rgb;
     });
@@ -137,7 +189,12 @@ PaletteQuantizer::Result PaletteQuantizer::reduce(const QImage &page, std::initi
     Result result;
     if (page.isNull() || (page.format() != QImage::Format_RGB32 && page.format() != QImage::Format_ARGB32))
         return result;
-    const std::vector<Colour> colours = distinctColours(page, MaxDistinctColours);
+    // The table's slots hold all the page's colours (a line may add up to its width
+    // beyond the limit before the check): the limit plus a line's width at most.
+    if (page.width() > 32768)
+        return result;
+    auto table = std::make_unique<ColourTable>();
+    const std::vector<Colour> colours = distinctColours(page, MaxDistinctColours, *table);
     if (colours.empty())
         return result;
     const long long pixels = static_cast<long long>(page.width()) * page.height();
@@ -145,7 +202,6 @@ PaletteQuantizer::Result PaletteQuantizer::reduce(const QImage &page, std::initi
     // The first palette size that keeps the page well enough; the error is counted over
     // the distinct colours, so trying a size costs no pass over the pixels.
     std::vector<QRgb> palette;
-    std::unordered_map<QRgb, uchar> index;
     bool found = false;
     for (const int size : sizes) {
         const int maxColours = std::clamp(size, 2, 256);
@@ -157,8 +213,6 @@ PaletteQuantizer::Result PaletteQuantizer::reduce(const QImage &page, std::initi
             palette = rampPalette(colours, maxColours, pixels);
         }
         // Each distinct colour to its nearest entry, and the error that makes.
-        index.clear();
-        index.reserve(colours.size());
         double error = 0;
         for (const Colour &c : colours) {
             int best = 0;
@@ -170,7 +224,7 @@ PaletteQuantizer::Result PaletteQuantizer::reduce(const QImage &page, std::initi
                     best = static_cast<int>(i);
                 }
             }
-            index.emplace(c.rgb, static_cast<uchar>(best));
+            table->index(table->find(c.rgb)) = static_cast<uchar>(best);
             error += double(bestDistance) * double(c.count);
         }
         result.psnr = psnrOf(error, pixels * 3);
@@ -196,12 +250,12 @@ PaletteQuantizer::Result PaletteQuantizer::reduce(const QImage &page, std::initi
         const auto *in = reinterpret_cast<const QRgb *>(page.constScanLine(y));
         uchar *out = bits + stride * y;
         QRgb last = in[0] | 0xFF000000u;
-        uchar lastIndex = index.at(last);
+        uchar lastIndex = table->index(table->find(last));
         for (int x = 0; x < width; ++x) {
             const QRgb c = in[x] | 0xFF000000u;
             if (c != last) {
                 last = c;
-                lastIndex = index.at(c);
+                lastIndex = table->index(table->find(c));
             }
             out[x] = lastIndex;
         }

@@ -6,9 +6,13 @@
 // Usage: picture_bench_sharp
 #include "config/ConfigSettings.h"
 #include "os/DefaultFont.h"
+#include "picture/JpegEncoder.h"
 #include "picture/PageCompressor.h"
+#include "picture/PageEncoder.h"
 #include "picture/PagePicture.h"
 #include "picture/PageRenderer.h"
+#include "picture/PaletteQuantizer.h"
+#include "picture/PngEncoder.h"
 #include "richtext/LetterDocument.h"
 
 #include <QElapsedTimer>
@@ -137,6 +141,33 @@ Sizes render(const ConfigSettings &settings, const QTextDocument &doc)
     return sizes;
 }
 
+// The pages of a letter drawn at 2x whose palette of SmallPalette colours keeps them
+// (they go out as PNG without a JPEG made): how many, and how many of them would have been
+// smaller as the JPEG that is no longer made (expected none).
+struct SmallPages
+{
+    int pages = 0;
+    int jpegSmaller = 0;
+};
+
+SmallPages smallPalettePages(const ConfigSettings &settings, const QTextDocument &doc)
+{
+    SmallPages small;
+    JpegEncoder jpeg;
+    PageRenderer renderer(settings);
+    renderer.surfaceReady = [&](int, const QImage &page) {
+        const PaletteQuantizer::Result reduced = PaletteQuantizer::reduce(page, {16, 256}, PageEncoder::MinPsnr);
+        if (reduced.indexed.isNull() || reduced.indexed.colorCount() > PageEncoder::SmallPalette)
+            return;
+        ++small.pages;
+        const auto coding = settings.PIC_Progressive ? JpegEncoder::Coding::Progressive : JpegEncoder::Coding::Optimized;
+        if (jpeg.compress(page, settings.PIC_Quality, coding).size() < PngEncoder::compress(reduced.indexed).size())
+            ++small.jpegSmaller;
+    };
+    renderer.render(doc);
+    return small;
+}
+
 double secondsFor(const ConfigSettings &settings, const QTextDocument &doc, int *pages)
 {
     QElapsedTimer clock;
@@ -158,6 +189,7 @@ int main(int argc, char **argv)
     std::printf("Bytes per page: 1x JPEG (before) against 2x, PNG or JPEG per page (first-run settings now)\n");
     std::printf("%-20s %3s  %9s  %9s  %6s  %s\n", "letter", "pp", "1x KB/pp", "2x KB/pp", "ratio", "PNG pages");
     long long allBefore = 0, allSharp = 0, textBefore = 0, textSharp = 0;
+    SmallPages small;
     for (const Letter &letter : letters()) {
         QTextDocument doc;
         letter.make(doc);
@@ -166,6 +198,9 @@ int main(int argc, char **argv)
         std::printf("%-20s %3d  %9.1f  %9.1f  %5.2fx  %d of %d\n", letter.name.c_str(), a.pages,
                     a.bytes / 1024.0 / a.pages, b.bytes / 1024.0 / b.pages, double(b.bytes) / double(a.bytes), b.png,
                     b.pages);
+        const SmallPages s = smallPalettePages(sharp, doc);
+        small.pages += s.pages;
+        small.jpegSmaller += s.jpegSmaller;
         allBefore += a.bytes;
         allSharp += b.bytes;
         if (letter.text) {
@@ -175,6 +210,8 @@ int main(int argc, char **argv)
     }
     std::printf("text letters: %.2fx (goal at most 1.00x); whole set: %.2fx (goal at most 1.10x)\n",
                 double(textSharp) / double(textBefore), double(allSharp) / double(allBefore));
+    std::printf("pages kept in %d colours, sent as PNG with no JPEG made: %d; of them smaller as JPEG: %d\n",
+                PageEncoder::SmallPalette, small.pages, small.jpegSmaller);
 
     // 100 pages of 12-point text, rendered as a send renders them.
     QTextDocument hundred;

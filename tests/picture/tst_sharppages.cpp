@@ -92,6 +92,8 @@ private slots:
     void formatFollowsThePage_data();
     void formatFollowsThePage();
     void paletteKeepsFewColoursExactly();
+    void paletteCountsEveryColour_data();
+    void paletteCountsEveryColour();
     void pngRoundTripsWithItsResolution_data();
     void pngRoundTripsWithItsResolution();
     void pictureNamesFollowTheFormat();
@@ -186,6 +188,35 @@ void TestSharpPages::paletteKeepsFewColoursExactly()
     QCOMPARE(reduced.indexed.convertToFormat(QImage::Format_RGB32), page);
     // A photo is not reduced at all.
     QVERIFY(PaletteQuantizer::reduce(photo(300, 300), 256).indexed.isNull());
+}
+
+void TestSharpPages::paletteCountsEveryColour_data()
+{
+    QTest::addColumn<int>("colours");
+    QTest::addColumn<int>("step"); // between colour values: spreads them over all 24 bits
+    QTest::addColumn<bool>("photo");
+    QTest::newRow("256 spread, kept exactly") << 256 << 65793 << false;
+    QTest::newRow("256 neighbours, kept exactly") << 256 << 1 << false;
+    QTest::newRow("at the limit") << PaletteQuantizer::MaxDistinctColours << 509 << false;
+    QTest::newRow("one above the limit") << PaletteQuantizer::MaxDistinctColours + 1 << 509 << true;
+}
+
+// Every distinct colour is counted once, however its value falls in the colour table: one
+// more than the limit makes a photo, and up to 256 come back exactly.
+void TestSharpPages::paletteCountsEveryColour()
+{
+    QFETCH(int, colours);
+    QFETCH(int, step);
+    QFETCH(bool, photo);
+    const int width = 256;
+    QImage page(width, (colours + width - 1) / width, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    for (int i = 0; i < colours; ++i)
+        page.setPixel(i % width, i / width, 0xFF000000u | ((static_cast<quint32>(i) * static_cast<quint32>(step)) & 0xFFFFFFu));
+    const PaletteQuantizer::Result reduced = PaletteQuantizer::reduce(page, 256);
+    QCOMPARE(reduced.indexed.isNull(), photo);
+    if (colours <= 256)
+        QCOMPARE(reduced.indexed.convertToFormat(QImage::Format_RGB32), page);
 }
 
 void TestSharpPages::pngRoundTripsWithItsResolution_data()
