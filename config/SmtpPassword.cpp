@@ -1,5 +1,7 @@
 #include "config/SmtpPassword.h"
 
+#include "config/ConfigFile.h"
+#include "os/AppError.h"
 #include "os/PasswordKeyring.h"
 #include "text/StoredText.h"
 
@@ -69,6 +71,23 @@ QString SmtpPassword::where(const ConfigSettings &s) const
         return QStringLiteral("The password is kept in Config.dat, readable by you only.");
     return QStringLiteral("The password is kept in Config.dat, readable by you only: the desktop's keyring could not "
                           "keep it (") + m_problem + QLatin1Char(')');
+}
+
+void SmtpPassword::saveForm(ConfigSettings &settings, const ConfigForm &form, const MainWindowLayout &layout,
+                            const QString &configPath)
+{
+    const ConfigSettings before = settings;
+    ConfigSettings next = form.appliedTo(settings);
+    place(next, before);
+    settings.ACC_SMTPPassInKeyring = next.ACC_SMTPPassInKeyring;
+    try {
+        SaveConfig(settings, form, layout, configPath);
+    } catch (const AppError &) {
+        settings.ACC_SMTPPassInKeyring = before.ACC_SMTPPassInKeyring;
+        throw;
+    }
+    if (!settings.ACC_SMTPPassInKeyring && !settings.ACC_SMTPPass.empty())
+        protectFile(configPath);
 }
 
 bool SmtpPassword::protectFile(const QString &path)

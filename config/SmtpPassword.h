@@ -1,6 +1,8 @@
 #pragma once
 
+#include "config/ConfigForm.h"
 #include "config/ConfigSettings.h"
+#include "config/MainWindowLayout.h"
 
 #include <QString>
 
@@ -29,6 +31,13 @@ public:
     // Before a save writes the file: puts the record's password where it is to be kept
     // and sets the record's ACC_SMTPPassInKeyring. `before` is the record as last saved.
     void place(ConfigSettings &settings, const ConfigSettings &before);
+
+    // Saves a form typed in a window, as the configuration dialog's Save does: the password
+    // where it is to be kept first (the file holds it only when the keyring could not),
+    // then Config.dat, readable by its owner only when it holds the password. Throws
+    // AppError when the file cannot be written, the record's keyring flag left as it was.
+    void saveForm(ConfigSettings &settings, const ConfigForm &form, const MainWindowLayout &layout,
+                  const QString &configPath);
 
     // Where the record's password is kept, in words for the configuration dialog.
     QString where(const ConfigSettings &settings) const;

@@ -198,25 +198,15 @@ void FirstStartDialog::save()
         ConfigSettings scratch;
         layout = LoadWindowLayout(scratch, m_services.paths.config);
     }
-    const ConfigForm form = typedForm();
-    ConfigSettings &settings = m_services.settings;
-    const ConfigSettings before = settings;
-    // As the configuration dialog saves: the password to the keyring first, the file
-    // keeps it only when the keyring could not.
-    ConfigSettings next = form.appliedTo(settings);
-    m_password.place(next, before);
-    settings.ACC_SMTPPassInKeyring = next.ACC_SMTPPassInKeyring;
+    // Saved as the configuration dialog saves.
     try {
-        SaveConfig(settings, form, layout, m_services.paths.config);
-        if (!settings.ACC_SMTPPassInKeyring && !settings.ACC_SMTPPass.empty())
-            SmtpPassword::protectFile(m_services.paths.config);
+        m_password.saveForm(m_services.settings, typedForm(), layout, m_services.paths.config);
     } catch (const AppError &e) {
-        settings.ACC_SMTPPassInKeyring = before.ACC_SMTPPassInKeyring;
         m_services.dialogs.messageBox(UserDialogs::Kind::Error, QString::fromLatin1(AppInfo::ApplicationTitle),
                                       QString::fromUtf8(e.what()));
         return;
     }
-    m_form = ConfigForm::showing(settings);
+    m_form = ConfigForm::showing(m_services.settings);
     // The sign-in happens on the SMTP page.
     m_wantsSmtpPage = oauthProvider() != nullptr;
     accept();

@@ -473,20 +473,9 @@ void TFm_Set::Button1Click()
         ConfigSettings scratch;
         layout = LoadWindowLayout(scratch, m_services.paths.config);
     }
-    const ConfigForm form = readControls();
-    ConfigSettings &settings = m_services.settings;
-    const ConfigSettings before = settings;
-    // The password goes to the keyring first; the file then holds it only when the
-    // keyring could not.
-    ConfigSettings next = form.appliedTo(settings);
-    m_password.place(next, before);
-    settings.ACC_SMTPPassInKeyring = next.ACC_SMTPPassInKeyring;
     try {
-        SaveConfig(settings, form, layout, m_services.paths.config);
-        if (!settings.ACC_SMTPPassInKeyring && !settings.ACC_SMTPPass.empty())
-            SmtpPassword::protectFile(m_services.paths.config);
+        m_password.saveForm(m_services.settings, readControls(), layout, m_services.paths.config);
     } catch (const AppError &e) {
-        settings.ACC_SMTPPassInKeyring = before.ACC_SMTPPassInKeyring;
         m_services.dialogs.messageBox(UserDialogs::Kind::Error, QString::fromLatin1(AppInfo::ApplicationTitle),
                                       QString::fromUtf8(e.what()));
         return;
