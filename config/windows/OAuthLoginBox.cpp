@@ -1,4 +1,5 @@
 #include "config/windows/OAuthLoginBox.h"
+#include "config/windows/NamedWidget.h"
 
 #include "config/KeyringTokenStore.h"
 #include "config/MailProviders.h"
@@ -19,14 +20,6 @@
 #include <QPushButton>
 
 namespace {
-
-template <typename W, typename... Args>
-W *named(const char *name, Args &&...args)
-{
-    auto *w = new W(std::forward<Args>(args)...);
-    w->setObjectName(QLatin1String(name));
-    return w;
-}
 
 QLabel *buddy(const char *text, QWidget *field)
 {

@@ -1,4 +1,5 @@
 #include "config/windows/TFm_Set.h"
+#include "config/windows/NamedWidget.h"
 
 #include "config/ConfigFile.h"
 #include "config/ConfigForm.h"
@@ -36,14 +37,6 @@
 #include <algorithm>
 
 namespace {
-
-template <typename W, typename... Args>
-W *named(const char *name, Args &&...args)
-{
-    auto *w = new W(std::forward<Args>(args)...);
-    w->setObjectName(QLatin1String(name));
-    return w;
-}
 
 QLineEdit *editBox(const char *name)
 {
