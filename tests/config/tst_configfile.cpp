@@ -127,7 +127,7 @@ private slots:
         for (const ConfigKeyEntry &k : ConfigKeys::table) {
             const auto field = ConfigFields::find(ConfigFields::settings, k.key);
             if (field == ConfigFields::settings.end()
-                || (field->group != ConfigGroup::Spelling && field->group != ConfigGroup::FileOnly))
+                || (field->group != ConfigGroup::Spelling && field->group != ConfigGroup::WhenChanged))
                 expectedKeys.emplace(k.name);
         }
         QCOMPARE(std::set<std::string>(keys.begin(), keys.end()), expectedKeys);
