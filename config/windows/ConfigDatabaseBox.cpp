@@ -45,6 +45,8 @@ void ConfigDatabaseBox::setValue(const QString &value)
     const QString url = value.trimmed();
     // Unticked, the box still shows an address, so that ticking it again needs no typing.
     Edt_ConfigDatabase->setText(url.isEmpty() ? publicDatabase() : url);
+    // The start of the address shows, where a narrow box would show its end.
+    Edt_ConfigDatabase->setCursorPosition(0);
     CB_ConfigDatabase->setChecked(!url.isEmpty());
     Edt_ConfigDatabase->setEnabled(!url.isEmpty());
     emit changed();
@@ -58,7 +60,9 @@ QString ConfigDatabaseBox::value() const
 void ConfigDatabaseBox::ticked(bool on)
 {
     Edt_ConfigDatabase->setEnabled(on);
-    if (on && Edt_ConfigDatabase->text().trimmed().isEmpty())
+    if (on && Edt_ConfigDatabase->text().trimmed().isEmpty()) {
         Edt_ConfigDatabase->setText(publicDatabase());
+        Edt_ConfigDatabase->setCursorPosition(0);
+    }
     emit changed();
 }
