@@ -11,7 +11,10 @@ enum class ConfigGroup {
     Settings, // LoadConfig reads it; SaveConfig writes it from the dialog's values
     Spelling, // LoadConfig reads it; SaveSpelling alone writes it (the composer changes it)
     Window,   // LoadWindowLayout reads it; SaveConfig writes it from the main window's state
-    FileOnly, // LoadConfig reads it; nothing writes it: a person sets it in the file
+    // LoadConfig reads it; SaveConfig writes it from the dialog's values only when the save
+    // changes it, so that a file without it (a first-run one) keeps its bytes and it goes
+    // on reading as its default.
+    WhenChanged,
 };
 
 // One key of ConfigKeys::table bound to its field in a record (the settings record, the

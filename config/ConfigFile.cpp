@@ -62,6 +62,14 @@ public:
             if (f.group == group)
                 field(record, f);
     }
+    // Every field of a table in `group` that differs between `before` and `after`.
+    template <class Record, class Table>
+    void changedFields(const Record &before, const Record &after, const Table &table, ConfigGroup group)
+    {
+        for (const ConfigField<Record> &f : table)
+            if (f.group == group && std::visit([&](auto member) { return before.*member != after.*member; }, f.member))
+                field(after, f);
+    }
 
 private:
     void check(bool ok)
@@ -142,7 +150,7 @@ void readSettings(ConfigSettings &s, const KeyReader &r)
 {
     r.fields(s, ConfigFields::settings, ConfigGroup::Settings);
     r.fields(s, ConfigFields::settings, ConfigGroup::Spelling);
-    r.fields(s, ConfigFields::settings, ConfigGroup::FileOnly);
+    r.fields(s, ConfigFields::settings, ConfigGroup::WhenChanged);
 }
 
 // The main window's keys: its fields of the record, and the layout.
@@ -202,6 +210,7 @@ void SaveConfig(ConfigSettings &settings, const ConfigForm &dialog, const MainWi
 
     KeyWriter w(configPath);
     w.fields(written, ConfigFields::settings, ConfigGroup::Settings);
+    w.changedFields(settings, written, ConfigFields::settings, ConfigGroup::WhenChanged);
     w.fields(written, ConfigFields::settings, ConfigGroup::Window);
     w.fields(l, ConfigFields::layout, ConfigGroup::Window);
     switch (l.state) {

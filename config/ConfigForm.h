@@ -54,6 +54,8 @@ struct ConfigForm
     std::string Edt_Scope;
     std::string Edt_ClientId;
     std::string Edt_ClientSecret;
+    // The configuration database Find settings asks; empty: none.
+    std::string Edt_ConfigDatabase = std::string(ConfigKeys::of(ConfigKey::ACC_ConfigDatabase).missing.text);
 
     std::string Edt_FromName;
     std::string Edt_FromAdd;
@@ -118,6 +120,7 @@ inline constexpr auto form = std::to_array<ConfigField<ConfigForm>>({
     {ConfigKey::ACC_OAuthScope, &ConfigForm::Edt_Scope},
     {ConfigKey::ACC_OAuthClientId, &ConfigForm::Edt_ClientId},
     {ConfigKey::ACC_OAuthClientSecret, &ConfigForm::Edt_ClientSecret},
+    {ConfigKey::ACC_ConfigDatabase, &ConfigForm::Edt_ConfigDatabase},
     {ConfigKey::ACC_FromName, &ConfigForm::Edt_FromName},
     {ConfigKey::ACC_FromAdd, &ConfigForm::Edt_FromAdd},
     {ConfigKey::ACC_ReplyName, &ConfigForm::Edt_ReplyName},
@@ -130,13 +133,14 @@ inline constexpr auto form = std::to_array<ConfigField<ConfigForm>>({
     {ConfigKey::LET_FontSize, &ConfigForm::Edt_LetterFontSize},
 });
 
-// Every value of the form has a field of its type in the record's Settings keys, and
+// Every value of the form has a field of its type in the record's keys the dialog saves, and
 // every number a range to be shown within.
 constexpr bool formBindsRecord()
 {
     for (const ConfigField<ConfigForm> &f : form) {
         const auto field = find(settings, f.key);
-        if (field == settings.end() || field->group != ConfigGroup::Settings ||
+        if (field == settings.end() ||
+            (field->group != ConfigGroup::Settings && field->group != ConfigGroup::WhenChanged) ||
             field->member.index() != f.member.index())
             return false;
         if (std::holds_alternative<int ConfigForm::*>(f.member) && !f.entry().range)

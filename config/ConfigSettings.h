@@ -131,7 +131,7 @@ inline constexpr auto settings = std::to_array<ConfigField<ConfigSettings>>({
     {K::ACC_SMTPPassInKeyring, &S::ACC_SMTPPassInKeyring},
     {K::ACC_MailSizeLimit, &S::ACC_MailSizeLimit},
     // Finding an account's server from its address.
-    {K::ACC_ConfigDatabase, &S::ACC_ConfigDatabase, ConfigGroup::FileOnly},
+    {K::ACC_ConfigDatabase, &S::ACC_ConfigDatabase, ConfigGroup::WhenChanged},
     {K::BOX_UIndex, &S::BOX_UIndex, ConfigGroup::Window},
     {K::BOX_SIndex, &S::BOX_SIndex, ConfigGroup::Window},
     {K::BOX_TIndex, &S::BOX_TIndex, ConfigGroup::Window},

@@ -51,14 +51,8 @@ AccountFinder::AccountFinder(WindowServices &services, Boxes boxes, QWidget *par
     Btn_TestSettings->setAutoDefault(false);
     LB_FindNote = new QLabel(this);
     LB_FindNote->setObjectName(QStringLiteral("LB_FindNote"));
-    // Lines of its own rather than word wrap, so that the page's height is known before its width.
-    const QString database = StoredText::toQString(services.settings.ACC_ConfigDatabase).trimmed();
-    LB_FindNote->setText(database.isEmpty()
-                             ? QStringLiteral("Find settings asks your provider and DNS;\nthe configuration database "
-                                              "is off. Your password is not sent.")
-                             : QStringLiteral("Find settings asks your provider, then the database\n%1 "
-                                              "(told your domain only),\nthen DNS. Your password is not sent.")
-                                   .arg(database));
+    database = [this] { return StoredText::toQString(m_services.settings.ACC_ConfigDatabase).trimmed(); };
+    updateNote();
 
     auto *buttons = new QHBoxLayout;
     buttons->setContentsMargins(0, 0, 0, 0);
@@ -81,7 +75,7 @@ AccountDiscovery::Result AccountFinder::realDiscover(const QString &address) con
     HttpsFetcher fetcher;
     QtDnsResolver resolver;
     AccountDiscovery discovery(fetcher, &resolver);
-    discovery.databaseUrl = StoredText::toQString(m_services.settings.ACC_ConfigDatabase).trimmed();
+    discovery.databaseUrl = database ? database().trimmed() : QString();
     return discovery.discover(address);
 }
 
@@ -89,16 +83,26 @@ SmtpConnectionTest::Outcome AccountFinder::realTest(const SmtpAccount &account)
 {
     TSMTP session;
     SmtpConnectionTest check;
-    // The question about a certificate that fails the checks; No is the default.
+    // The send dialog's question about a certificate that fails the checks (refusing is
+    // the default); SmtpDelivery keeps a yes as a pin in the account's pins file.
     check.trustCertificate = [this](const CertificateFacts &facts) {
         QApplication::restoreOverrideCursor();
         const auto waitAgain = qScopeGuard([] { QApplication::setOverrideCursor(Qt::WaitCursor); });
-        return m_services.dialogs.messageBox(UserDialogs::Kind::Warning, QStringLiteral("Untrusted certificate"),
-                                             facts.text() + QStringLiteral("\n\nTrust this certificate for this server?"),
-                                             UserDialogs::Buttons::YesNo)
-               == UserDialogs::Answer::Yes;
+        return m_question.trustCertificate(facts);
     };
     return check.run(session, account);
+}
+
+void AccountFinder::updateNote()
+{
+    // Lines of its own rather than word wrap, so that the page's height is known before its width.
+    const QString url = database ? database().trimmed() : QString();
+    LB_FindNote->setText(url.isEmpty()
+                             ? QStringLiteral("Find settings asks your provider and DNS;\nthe configuration database "
+                                              "is off. Your password is not sent.")
+                             : QStringLiteral("Find settings asks your provider, then the database\n%1 "
+                                              "(told your domain only),\nthen DNS. Your password is not sent.")
+                                   .arg(url));
 }
 
 SmtpAccount AccountFinder::account() const

@@ -5,6 +5,7 @@
 #include "config/ConfigForm.h"
 #include "config/MailProviders.h"
 #include "config/windows/AccountFinder.h"
+#include "config/windows/ConfigDatabaseBox.h"
 #include "config/windows/LetterLookBoxes.h"
 #include "config/windows/NumberBox.h"
 #include "config/windows/OAuthLoginBox.h"
@@ -58,6 +59,10 @@ void showValue(QWidget *box, bool on)
 }
 void showValue(QWidget *box, const std::string &text)
 {
+    if (auto *database = qobject_cast<ConfigDatabaseBox *>(box)) {
+        database->setValue(StoredText::toQString(text));
+        return;
+    }
     // A choice among words: the item whose data is the word (else the first); a box that
     // takes typing (the font) shows the word itself.
     if (auto *choice = qobject_cast<QComboBox *>(box)) {
@@ -91,7 +96,10 @@ std::string shownValue(const QWidget *box, const std::string &saved)
     const auto *choice = qobject_cast<const QComboBox *>(box);
     if (choice && !choice->isEditable())
         return StoredText::fromQString(choice->currentData().toString());
-    const QString text = choice ? choice->currentText().trimmed() : static_cast<const QLineEdit *>(box)->text();
+    const auto *database = qobject_cast<const ConfigDatabaseBox *>(box);
+    const QString text = database ? database->value()
+                         : choice ? choice->currentText().trimmed()
+                                  : static_cast<const QLineEdit *>(box)->text();
     return text == StoredText::toQString(saved) ? saved : StoredText::fromQString(text);
 }
 SmtpSecurity shownValue(const QWidget *box, SmtpSecurity)
@@ -159,7 +167,8 @@ TFm_Set::TFm_Set(WindowServices &services, ConfigForm &form, SmtpPassword &passw
                                     m_look->CB_Sharp, m_look->CB_JpegOnly, m_look->CB_TextBelow,
                                     m_look->CBX_LetterFont, m_look->Edt_LetterFontSize,
                                     Edt_Host, Edt_Port, CBX_Security, Edt_User, Edt_Pass, Edt_SizeLimit,
-                                    m_oauth->authChoice(), m_oauth,
+                                    m_oauth->authChoice(), m_oauth, m_database->CB_ConfigDatabase,
+                                    m_database->Edt_ConfigDatabase,
                                     Edt_FromName, Edt_FromAdd, Edt_ReplyName, Edt_ReplyAdd,
                                     Button1, Button2, Button3};
     for (qsizetype i = 1; i < order.size(); ++i)
@@ -349,9 +358,15 @@ QWidget *TFm_Set::buildSmtpPage()
     login->addRow(buddy(label("Login: "), m_oauth->authChoice()), m_oauth->authChoice());
     layout->addLayout(login);
     layout->addWidget(m_oauth);
-    // Find settings from the address, and a test of the account without sending.
+    // Find settings from the address (asking the configuration database the page shows),
+    // and a test of the account without sending.
+    m_database = box(ConfigKey::ACC_ConfigDatabase, new ConfigDatabaseBox(page));
+    layout->addWidget(m_database);
     m_accountFinder = new AccountFinder(
         m_services, {Edt_Host, Edt_Port, CBX_Security, Edt_User, Edt_Pass, [this] { return Edt_FromAdd->text(); }}, page);
+    m_accountFinder->database = [this] { return m_database->value(); };
+    connect(m_database, &ConfigDatabaseBox::changed, m_accountFinder, &AccountFinder::updateNote);
+    m_accountFinder->updateNote();
     layout->addWidget(m_accountFinder);
     layout->addStretch();
     connect(m_oauth, &OAuthLoginBox::oauth2Chosen, this, [this](bool on) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 class AccountFinder;
+class ConfigDatabaseBox;
 class LetterLookBoxes;
 class NumberBox;
 class OAuthLoginBox;
@@ -117,4 +118,5 @@ private:
     QPushButton *Button2 = nullptr;
     QPushButton *Button3 = nullptr;
     AccountFinder *m_accountFinder = nullptr;
+    ConfigDatabaseBox *m_database = nullptr;
 };

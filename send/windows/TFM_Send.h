@@ -2,7 +2,7 @@
 
 #include "send/SendMailsRunner.h"
 #include "send/SendMode.h"
-#include "send/windows/CertificateQuestion.h"
+#include "ui/CertificateQuestion.h"
 
 #include <QDialog>
 #include <QStringList>

@@ -353,6 +353,54 @@ private slots:
         dialog.reject();
     }
 
+    // The configuration database on the SMTP page: a first-run file, which lacks the key,
+    // gains no line from a Save or the save at exit that left it alone; turned off it is
+    // written empty, another address is written as typed, and a Cancel writes nothing.
+    void configurationDatabase()
+    {
+        WindowFixture f;
+        ConfigState config = loaded(f);
+        QVERIFY(!TestFiles::read(f.paths.config).contains("ACC_ConfigDatabase"));
+        TFm_Set dialog(f.services, config.form, config.password);
+        auto *ask = child<QCheckBox>(&dialog, "CB_ConfigDatabase");
+        auto *address = child<QLineEdit>(&dialog, "Edt_ConfigDatabase");
+        const QString standard = QStringLiteral("https://autoconfig.thunderbird.net/v1.1/");
+        const auto line = [&] {
+            const QByteArray text = TestFiles::read(f.paths.config);
+            const qsizetype at = text.indexOf("\nACC_ConfigDatabase=");
+            return at < 0 ? QByteArray("absent") : text.mid(at + 1, text.indexOf('\r', at) - at - 1);
+        };
+        show(dialog);
+        QVERIFY(ask->isChecked());
+        QCOMPARE(address->text(), standard);
+        click(&dialog, "Button1");
+        SaveConfig(f.settings, config.form, MainWindowLayout(), f.paths.config); // at exit
+        QCOMPARE(line(), QByteArray("absent"));
+
+        show(dialog);
+        ask->click();
+        click(&dialog, "Button2");
+        QCOMPARE(line(), QByteArray("absent"));
+        show(dialog);
+        QVERIFY(ask->isChecked());
+        ask->click();
+        click(&dialog, "Button1");
+        QCOMPARE(line(), QByteArray("ACC_ConfigDatabase="));
+        QCOMPARE(f.settings.ACC_ConfigDatabase, std::string());
+
+        show(dialog);
+        QVERIFY(!ask->isChecked() && !address->isEnabled());
+        ask->click();
+        QCOMPARE(address->text(), standard);
+        address->setText(QStringLiteral("https://db.example.net/mail/ "));
+        click(&dialog, "Button1");
+        QCOMPARE(line(), QByteArray("ACC_ConfigDatabase=https://db.example.net/mail/"));
+        QCOMPARE(f.settings.ACC_ConfigDatabase, std::string("https://db.example.net/mail/"));
+        ConfigSettings reread;
+        LoadConfig(reread, f.paths.config);
+        QCOMPARE(reread.ACC_ConfigDatabase, std::string("https://db.example.net/mail/"));
+    }
+
     // Ctrl+Tab and Ctrl+Shift+Tab turn the pages from any control (the focus goes along
     // when it was on a page); pages and buttons answer Alt with their underlined letters.
     void keys()

@@ -127,7 +127,7 @@ private slots:
         for (const ConfigKeyEntry &k : ConfigKeys::table) {
             const auto field = ConfigFields::find(ConfigFields::settings, k.key);
             if (field == ConfigFields::settings.end()
-                || (field->group != ConfigGroup::Spelling && field->group != ConfigGroup::FileOnly))
+                || (field->group != ConfigGroup::Spelling && field->group != ConfigGroup::WhenChanged))
                 expectedKeys.emplace(k.name);
         }
         QCOMPARE(std::set<std::string>(keys.begin(), keys.end()), expectedKeys);
@@ -192,6 +192,50 @@ private slots:
         QVERIFY(!reread.PIC_Sharp && !reread.PIC_JpegOnly && reread.PIC_TextBelow);
         QCOMPARE(reread.LET_FontName, std::string("DejaVu Serif"));
         QCOMPARE(reread.LET_FontSize, 72);
+    }
+
+    // The configuration database is written only by a save that changes it: a value set by
+    // hand stays where it stands, byte for byte, through saves that leave it alone; one
+    // that changes it rewrites its line in place.
+    void configDatabaseWrittenWhenChanged_data()
+    {
+        QTest::addColumn<QByteArray>("inFile"); // the line in the file; empty: none
+        QTest::addColumn<QByteArray>("edited"); // what the dialog holds; "-": as shown
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("absent, left alone") << QByteArray() << QByteArray("-") << QByteArray();
+        QTest::newRow("absent, turned off") << QByteArray() << QByteArray("") << QByteArray("ACC_ConfigDatabase=\r\n");
+        QTest::newRow("set by hand, left alone") << QByteArray("ACC_ConfigDatabase= https://db.test/x \r\n")
+                                                 << QByteArray("-")
+                                                 << QByteArray("ACC_ConfigDatabase= https://db.test/x \r\n");
+        QTest::newRow("off, turned on") << QByteArray("ACC_ConfigDatabase=\r\n")
+                                        << QByteArray("https://autoconfig.thunderbird.net/v1.1/")
+                                        << QByteArray("ACC_ConfigDatabase=https://autoconfig.thunderbird.net/v1.1/\r\n");
+    }
+    void configDatabaseWrittenWhenChanged()
+    {
+        QFETCH(QByteArray, inFile);
+        QFETCH(QByteArray, edited);
+        QFETCH(QByteArray, after);
+        const QString config = path("database.dat");
+        // The key stands before the last line, so that a rewrite in place shows.
+        TestFiles::write(config, FirstRunConfigText() + inFile + "LET_FontSize=12\r\n");
+        ConfigSettings s;
+        ConfigForm f;
+        LoadConfig(s, f, config);
+        const MainWindowLayout l = LoadWindowLayout(s, config);
+        SaveConfig(s, f, l, config); // the first save writes the keys the first-run file lacks
+        const QByteArray saved = TestFiles::read(config);
+        QVERIFY(saved.contains(inFile));
+        QCOMPARE(saved.contains("ACC_ConfigDatabase"), !inFile.isEmpty());
+        if (edited != "-")
+            f.Edt_ConfigDatabase = edited.toStdString();
+        SaveConfig(s, f, l, config);
+        QByteArray expected = saved;
+        if (!inFile.isEmpty())
+            expected.replace(inFile, after);
+        else
+            expected.append(after);
+        QCOMPARE(TestFiles::read(config), expected);
     }
 
     // The connection security: its word read without regard to case, anything else (or

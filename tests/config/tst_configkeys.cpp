@@ -69,11 +69,11 @@ private slots:
                             "WND_ShowTips=1\r\nWND_State=Normal\r\nWND_X=20\r\nWND_Y=30\r\nWND_W=700\r\nWND_H=480\r\n"));
     }
 
-    // Keys a person sets in the file: read, never written.
-    static bool setInFileOnly(ConfigKey key)
+    // Keys a save writes only when it changes them (the first-run file stays as it was).
+    static bool savedWhenChanged(ConfigKey key)
     {
         const auto field = ConfigFields::find(ConfigFields::settings, key);
-        return field != ConfigFields::settings.end() && field->group == ConfigGroup::FileOnly;
+        return field != ConfigFields::settings.end() && field->group == ConfigGroup::WhenChanged;
     }
 
     // A value unlike both the first-run and the missing one, within the key's box, that the
@@ -124,8 +124,8 @@ private slots:
         const MainWindowLayout layout = LoadWindowLayout(s, from);
         SaveConfig(s, form, layout, to);
         QVERIFY(SaveSpelling(s, to));
-        if (setInFileOnly(k.key)) {
-            // Never written: read, it is what the record holds.
+        if (savedWhenChanged(k.key)) {
+            // Read, it is what the record holds; unchanged, the save leaves it out.
             QCOMPARE(QByteArray::fromStdString(IniFile(to).readString(k.section, k.name, "?")), QByteArray("?"));
             QCOMPARE(QByteArray::fromStdString(s.ACC_ConfigDatabase), value);
             return;
@@ -162,7 +162,7 @@ private slots:
         const MainWindowLayout layout = LoadWindowLayout(s, from);
         SaveConfig(s, form, layout, to);
         QVERIFY(SaveSpelling(s, to));
-        if (setInFileOnly(k.key)) {
+        if (savedWhenChanged(k.key)) {
             QCOMPARE(QByteArray::fromStdString(s.ACC_ConfigDatabase), written(k, k.missing));
             return;
         }

@@ -1,16 +1,27 @@
+#include "config/CertificatePins.h"
 #include "config/ConfigState.h"
 #include "config/windows/AccountFinder.h"
+#include "config/windows/ConfigDatabaseBox.h"
 #include "config/windows/NumberBox.h"
 #include "config/windows/TFm_Set.h"
+#include "tests/support/AiosmtpdServer.h"
+#include "tests/support/TestCertificates.h"
 #include "tests/support/windows/WindowFixture.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
+#include <QSslCertificate>
+#include <QSslSocket>
 #include <QtTest>
 
 // The SMTP page's Find settings and Test settings, with the search and the test replaced:
-// what is asked, what lands in the boxes, and that nothing lands without a yes.
+// what is asked, what lands in the boxes, and that nothing lands without a yes; the real
+// test against a server with a self-signed certificate; the configuration database box.
 class TestAccountFinder : public QObject
 {
     Q_OBJECT
@@ -50,6 +61,37 @@ class TestAccountFinder : public QObject
         W *child(const char *name) const
         {
             return dialog->findChild<W *>(QString::fromLatin1(name));
+        }
+    };
+
+    // Answers the certificate question whenever it shows: with Enter (its default button)
+    // or with "Trust this certificate"; counts the questions and keeps what the last said.
+    struct QuestionAnswerer
+    {
+        QTimer timer;
+        bool trust = false;
+        int asked = 0;
+        QString text, name, defaultButton;
+        QPointer<QMessageBox> answered;
+
+        explicit QuestionAnswerer(CertificateQuestion &question)
+        {
+            timer.setInterval(10);
+            QObject::connect(&timer, &QTimer::timeout, [this, &question] {
+                QMessageBox *box = question.box();
+                if (!box || !box->isVisible() || box == answered)
+                    return;
+                answered = box;
+                ++asked;
+                text = box->text();
+                name = box->objectName();
+                defaultButton = box->defaultButton() ? box->defaultButton()->objectName() : QString();
+                if (trust)
+                    box->findChild<QPushButton *>(QStringLiteral("BT_Trust"))->click();
+                else
+                    QTest::keyClick(box, Qt::Key_Return);
+            });
+            timer.start();
         }
     };
 
@@ -123,6 +165,86 @@ private slots:
         QVERIFY(shown.kind == UserDialogs::Kind::Warning);
         QVERIFY2(shown.text.contains(QLatin1String("AUTH: failed - 535 5.7.8")), qPrintable(shown.text));
         QVERIFY(shown.text.contains(QLatin1String("To change: the server does not accept this password")));
+    }
+
+    // Test settings against a server whose certificate is self-signed asks the send
+    // dialog's question: refused (Enter, the default), no pin is kept and the result names
+    // the certificate; trusted, the pin is kept as when sending, the test passes, and the
+    // next test trusts the pin without asking.
+    void selfSignedGoesThroughTheTrustQuestion()
+    {
+        QVERIFY2(QSslSocket::supportsSsl(), "Qt has no TLS backend");
+        TestCertificates certs;
+        QVERIFY2(certs.create(), qPrintable(certs.errorString()));
+        const TestCertificates::Issued self = certs.issue(QStringLiteral("self"), {QStringLiteral("DNS:localhost")}, true);
+        QVERIFY(self.valid());
+        AiosmtpdServer server;
+        server.setLogin("user", "secret");
+        server.setTls(self.certificate, self.key, true);
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        const QList<QSslCertificate> shown = QSslCertificate::fromPath(self.certificate);
+        QCOMPARE(shown.size(), 1);
+        const std::string fingerprint = CertificateFacts::written(shown[0].digest(QCryptographicHash::Sha256)).toStdString();
+
+        Dialog d;
+        d.child<QLineEdit>("Edt_Host")->setText(QStringLiteral("localhost"));
+        d.child<NumberBox>("Edt_Port")->setValue(server.port());
+        d.child<QComboBox>("CBX_Security")->setCurrentIndex(int(SmtpSecurity::Tls));
+        d.child<QLineEdit>("Edt_User")->setText(QStringLiteral("user"));
+        d.child<QLineEdit>("Edt_Pass")->setText(QStringLiteral("secret"));
+        QuestionAnswerer answer(d.finder->certificateQuestion());
+        const auto pin = [&] { return CertificatePins(d.f.paths.config).fingerprint("localhost", server.port()); };
+
+        d.child<QPushButton>("Btn_TestSettings")->click();
+        QCOMPARE(answer.asked, 1);
+        QCOMPARE(answer.name, QStringLiteral("CertificateQuestion"));
+        QCOMPARE(answer.defaultButton, QStringLiteral("BT_Cancel"));
+        QVERIFY2(answer.text.contains(QString::fromStdString(fingerprint)), qPrintable(answer.text));
+        QCOMPARE(pin(), std::string());
+        QCOMPARE(d.f.dialogs.shown.size(), 1); // the result; the question is not one of the injected dialogs
+        QVERIFY(d.f.dialogs.shown.last().kind == UserDialogs::Kind::Warning);
+        QVERIFY2(d.f.dialogs.shown.last().text.contains(QLatin1String("self-signed")),
+                 qPrintable(d.f.dialogs.shown.last().text));
+
+        answer.trust = true;
+        d.child<QPushButton>("Btn_TestSettings")->click();
+        QCOMPARE(answer.asked, 2);
+        QCOMPARE(pin(), fingerprint);
+        QVERIFY(d.f.dialogs.shown.last().kind == UserDialogs::Kind::Information);
+        QVERIFY2(d.f.dialogs.shown.last().text.contains(QLatin1String("AUTH: ok")),
+                 qPrintable(d.f.dialogs.shown.last().text));
+
+        d.child<QPushButton>("Btn_TestSettings")->click();
+        QCOMPARE(answer.asked, 2);
+        QVERIFY(d.f.dialogs.shown.last().kind == UserDialogs::Kind::Information);
+        QVERIFY(server.mails().isEmpty());
+    }
+
+    // Find settings asks the database the page's box shows, saved or not, and the note under
+    // the buttons says which (or that none is asked).
+    void findAsksTheDatabaseOfThePage()
+    {
+        Dialog d;
+        auto *box = d.child<ConfigDatabaseBox>("ConfigDatabaseBox");
+        auto *note = d.child<QLabel>("LB_FindNote");
+        const QString standard = QStringLiteral("https://autoconfig.thunderbird.net/v1.1/");
+        QVERIFY(box->CB_ConfigDatabase->isChecked());
+        QCOMPARE(d.finder->database(), standard);
+        QVERIFY(note->text().contains(standard));
+
+        box->Edt_ConfigDatabase->setText(QStringLiteral(" https://db.example.net/mail/ "));
+        QCOMPARE(d.finder->database(), QStringLiteral("https://db.example.net/mail/"));
+        QVERIFY2(note->text().contains(QLatin1String("https://db.example.net/mail/")), qPrintable(note->text()));
+        box->CB_ConfigDatabase->click();
+        QCOMPARE(d.finder->database(), QString());
+        QVERIFY(!box->Edt_ConfigDatabase->isEnabled());
+        QVERIFY2(note->text().contains(QLatin1String("database is off")), qPrintable(note->text()));
+        // Ticked again with no address, it brings back the public database.
+        box->Edt_ConfigDatabase->clear();
+        box->CB_ConfigDatabase->click();
+        QCOMPARE(d.finder->database(), standard);
+        // Nothing of it reached the saved settings without Save.
+        QCOMPARE(d.f.settings.ACC_ConfigDatabase, standard.toStdString());
     }
 };
 

@@ -5,9 +5,10 @@
 #include <QMessageBox>
 #include <QPointer>
 
-// The question the send dialog asks when a server's certificate fails the checks: the
-// facts of the certificate, "Trust this certificate" and "Cancel", with Cancel the
-// default (Enter and Escape both refuse), so that nothing is trusted without a click.
+// The question asked when a server's certificate fails the checks, by the send dialog and
+// by the account's "Test settings" alike: the facts of the certificate, "Trust this
+// certificate" and "Cancel", with Cancel the default (Enter and Escape both refuse), so
+// that nothing is trusted without a click. What is trusted, the caller keeps (a pin).
 class CertificateQuestion : public CertificateTrust
 {
 public:

@@ -1,4 +1,4 @@
-#include "send/windows/CertificateQuestion.h"
+#include "ui/CertificateQuestion.h"
 
 #include <QMessageBox>
 #include <QPushButton>
