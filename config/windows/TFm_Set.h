@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QPointer>
 #include <functional>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -53,6 +54,11 @@ public:
 
     // The box that shows the form's value of `key`; null when the dialog has none.
     QWidget *boxOf(ConfigKey key) const;
+
+    // The next showing shows `typed` (what the first start's questions were answered with)
+    // in place of the saved values; Save writes it, Cancel goes back to the saved values
+    // and writes nothing.
+    void fillInAdvance(const ConfigForm &typed);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -117,4 +123,5 @@ private:
     QPushButton *Button2 = nullptr;
     QPushButton *Button3 = nullptr;
     AccountFinder *m_accountFinder = nullptr;
+    std::optional<ConfigForm> m_inAdvance; // fillInAdvance's form, until shown
 };
