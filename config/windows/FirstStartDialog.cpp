@@ -159,9 +159,17 @@ FirstStartDialog::FirstStartDialog(WindowServices &services, ConfigForm &form, S
     layout->addWidget(m_oauth);
     layout->addLayout(buttons);
 
-    // As the rows read, the sign-in's group after the login name.
-    const QList<QWidget *> order = {Edt_FromName, Edt_FromAdd, Edt_Pass,  m_finder,       Edt_Host,  Edt_Port,  CBX_Security,
-                                    Edt_User,     authChoice,  m_oauth,   Btn_TypeMyself, Btn_Save,  Btn_Cancel};
+    // As the rows read: the finder's buttons above the server, the sign-in's controls after
+    // the login name (the login choice first), then the buttons.
+    QList<QWidget *> order = {Edt_FromName, Edt_FromAdd, Edt_Pass};
+    for (QPushButton *button : m_finder->findChildren<QPushButton *>(QString(), Qt::FindDirectChildrenOnly))
+        order << button;
+    order << QList<QWidget *>{Edt_Host, Edt_Port, CBX_Security, Edt_User};
+    for (const auto &[key, box] : m_oauth->boxes())
+        order << box;
+    for (QPushButton *button : m_oauth->findChildren<QPushButton *>(QString(), Qt::FindDirectChildrenOnly))
+        order << button;
+    order << QList<QWidget *>{Btn_TypeMyself, Btn_Save, Btn_Cancel};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 

@@ -215,6 +215,28 @@ private slots:
         QVERIFY(password->isVisibleTo(d.dialog.get()));
     }
 
+    // Tab walks the rows as they read: the sign-in after the login name, then the buttons.
+    void tabOrderFollowsTheRows()
+    {
+        Dialog d("smtp.gmail.com", 465, SmtpSecurity::Tls);
+        d.dialog->show();
+        d.type(QStringLiteral("Ann"), QStringLiteral("ann@gmail.com"), QString());
+        d.child<QPushButton>("Btn_FindSettings")->click();
+        QStringList order;
+        QWidget *w = d.child<QWidget>("Edt_User");
+        while (order.size() < 10) {
+            order << w->objectName();
+            do
+                w = w->nextInFocusChain();
+            while (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisible() || !w->isEnabled());
+        }
+        QCOMPARE(order, (QStringList{QStringLiteral("Edt_User"), QStringLiteral("CBX_Auth"),
+                                     QStringLiteral("CBX_Provider"), QStringLiteral("Edt_ClientId"),
+                                     QStringLiteral("Edt_ClientSecret"), QStringLiteral("BTN_SignIn"),
+                                     QStringLiteral("Btn_TypeMyself"), QStringLiteral("Btn_Save"),
+                                     QStringLiteral("Btn_Cancel"), QStringLiteral("Edt_FromName")}));
+    }
+
     // Saved without signing in: OAuth2 is written and the SMTP page's Sign in follows.
     void savedWithoutTheSignIn()
     {
