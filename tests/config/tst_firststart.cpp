@@ -5,12 +5,15 @@
 #include "config/OAuthTokens.h"
 #include "config/windows/FirstStartDialog.h"
 #include "config/windows/NumberBox.h"
+#include "config/windows/OAuthLoginBox.h"
 #include "os/MemoryKeyring.h"
 #include "tests/support/OAuthTestServer.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/windows/WindowFixture.h"
 
 #include <QDir>
+#include <QTcpSocket>
+#include <QUrlQuery>
 
 #include <QComboBox>
 #include <QLabel>
@@ -85,6 +88,20 @@ class TestFirstStart : public QObject
             return QFileInfo(f.paths.config).dir().entryList({QStringLiteral("OAuthToken-*.dat")});
         }
     };
+
+    // The sign-in's provider set to Custom with the local server's endpoints.
+    void useTheLocalServer(Dialog &d)
+    {
+        auto *provider = d.child<QComboBox>("CBX_Provider");
+        provider->setCurrentIndex(provider->findData(QStringLiteral("Custom")));
+        QVERIFY(d.child<QLineEdit>("Edt_AuthUrl")->isVisible());
+        d.child<QLineEdit>("Edt_AuthUrl")->setText(m_auth.authorizationUrl());
+        d.child<QLineEdit>("Edt_TokenUrl")->setText(m_auth.tokenUrl());
+        d.child<QLineEdit>("Edt_Scope")->setText(QStringLiteral("https://mail.test/ offline_access"));
+        d.child<QLineEdit>("Edt_ClientId")->setText(m_auth.clientId());
+        QVERIFY(OAuthSettings::clientOf(d.dialog->typedForm().appliedTo(d.f.settings)).authorizationUrl
+                == m_auth.authorizationUrl());
+    }
 
 private slots:
     void initTestCase()
@@ -275,15 +292,7 @@ private slots:
         d.type(QStringLiteral("Ann"), QStringLiteral("ann@gmail.com"), QString());
         d.child<QPushButton>("Btn_FindSettings")->click();
         d.f.dialogs.shown.clear(); // Find settings' question
-        auto *provider = d.child<QComboBox>("CBX_Provider");
-        provider->setCurrentIndex(provider->findData(QStringLiteral("Custom")));
-        QVERIFY(d.child<QLineEdit>("Edt_AuthUrl")->isVisible());
-        d.child<QLineEdit>("Edt_AuthUrl")->setText(m_auth.authorizationUrl());
-        d.child<QLineEdit>("Edt_TokenUrl")->setText(m_auth.tokenUrl());
-        d.child<QLineEdit>("Edt_Scope")->setText(QStringLiteral("https://mail.test/ offline_access"));
-        d.child<QLineEdit>("Edt_ClientId")->setText(m_auth.clientId());
-        QVERIFY(OAuthSettings::clientOf(d.dialog->typedForm().appliedTo(d.f.settings)).authorizationUrl
-                == m_auth.authorizationUrl());
+        useTheLocalServer(d);
         auto *state = d.child<QLabel>("LB_SignedIn");
         QCOMPARE(state->text(), QStringLiteral("Not signed in."));
 
@@ -340,6 +349,37 @@ private slots:
         // Nothing of this row is left for the next.
         QString problem;
         OAuthTokens::shared().signOut(account, problem);
+    }
+
+    // A sign-in still waiting for the browser is given up with the window: its listener
+    // closes, so a late answer of the browser keeps nothing.
+    void cancelWhileSigningIn()
+    {
+        Dialog d("smtp.gmail.com", 465, SmtpSecurity::Tls);
+        d.dialog->show();
+        d.type(QStringLiteral("Ann"), QStringLiteral("ann@gmail.com"), QString());
+        d.child<QPushButton>("Btn_FindSettings")->click();
+        useTheLocalServer(d);
+        QUrl opened;
+        d.dialog->findChild<OAuthLoginBox *>()->openBrowser = [&](const QUrl &url) {
+            opened = url;
+            return true;
+        };
+        d.child<QPushButton>("BTN_SignIn")->click();
+        QVERIFY(!d.child<QPushButton>("BTN_SignIn")->isEnabled());
+        const QUrl back(QUrlQuery(opened).queryItemValue(QStringLiteral("redirect_uri"), QUrl::FullyDecoded));
+        QCOMPARE(back.host(), QStringLiteral("127.0.0.1"));
+        QTcpSocket before;
+        before.connectToHost(QHostAddress::LocalHost, quint16(back.port()));
+        QVERIFY(before.waitForConnected(5000));
+        before.abort();
+
+        d.child<QPushButton>("Btn_Cancel")->click();
+        QVERIFY(d.child<QPushButton>("BTN_SignIn")->isEnabled());
+        QTcpSocket after;
+        after.connectToHost(QHostAddress::LocalHost, quint16(back.port()));
+        QVERIFY(!after.waitForConnected(2000));
+        QCOMPARE(d.file(), FirstRunConfigText());
     }
 
     // A login name that was the address follows the address; one typed apart stays.
