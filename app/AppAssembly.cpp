@@ -84,7 +84,22 @@ void AppAssembly::createDialogs()
     TFM_Tips &tips = m_windows.createTips(m_services);
     if (main)
         main->showTipsAtStartup = [&tips] { return tips.CHK_Dsp->isChecked(); };
-    tips.showAtStartup();
+    if (!m_firstStart)
+        tips.showAtStartup();
+}
+
+void AppAssembly::askFirstStart()
+{
+    if (!m_firstStart)
+        return;
+    m_firstStart = false;
+    if (m_settings.smtpAccountBlank())
+        m_windows.showFirstStart();
+    TFM_Tips *tips = m_windows.tips();
+    if (tips && tips->showAtStartup()) {
+        tips->raise();
+        tips->activateWindow();
+    }
 }
 
 void AppAssembly::start()

@@ -64,11 +64,19 @@ public:
 
     // The start-up windows, in their order: the splash (shown at once, so that it is on the
     // screen while the others are made), the main window, then the tips window (shown when
-    // the file says so). createDialogs also readies the address editor and list, the
+    // the file says so; on a first start after the account questions). createDialogs also readies the address editor and list, the
     // configuration dialog and the send dialog, which are made when first opened.
     TFm_About &createSplash();
     TFM_MailBox &createMainWindow(ComposerWindows &composers);
     void createDialogs();
+    // A start that made Config.dat (before createDialogs): the tips window waits for the
+    // account questions, which it would otherwise cover.
+    void setFirstStart(bool firstStart) { m_firstStart = firstStart; }
+    // Once the splash has gone and the password is known: on a first start with no
+    // account set up, the account questions (FirstStartDialog), then the tips window they
+    // held back. In this order, from one call: the tips window does not open the account
+    // questions as it closes.
+    void askFirstStart();
 
     // Shows the main window, kept disabled under the busy cursor until the splash has gone
     // (and, when the tips window shows, until it closes), and starts the splash's timer.
@@ -85,4 +93,5 @@ private:
     WindowServices m_services;
     std::unique_ptr<TFM_MailBox> m_main;
     std::vector<std::function<void()>> m_afterPassword;
+    bool m_firstStart = false;
 };

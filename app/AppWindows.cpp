@@ -89,8 +89,15 @@ void AppWindows::showFirstStart()
     FirstStartDialog dialog(*m_dialogServices, *m_form, *m_password, m_mainWindow);
     dialog.windowLayout = m_windowLayout;
     dialog.exec();
-    if (dialog.wantsSmtpPage())
-        showConfiguration(1);
+    if (!dialog.wantsSmtpPage())
+        return;
+    // What was typed and not saved opens in the page, to be completed there.
+    TFm_Set *configuration = this->configuration();
+    if (configuration && dialog.result() == QDialog::Rejected)
+        configuration->fillInAdvance(dialog.typedForm());
+    showConfiguration(1);
+    // A sign-in the page did not save either leaves no token behind.
+    dialog.forgetUnsavedSignIns();
 }
 
 void AppWindows::showConfiguration(int page)

@@ -50,8 +50,9 @@ public:
     TFM_Tips *tips() const { return m_tips.get(); }
 
     // The first start's account questions (FirstStartDialog), then the configuration's
-    // SMTP page when the person chose to type the settings or must sign in there. Start-up
-    // asks for it only when it made Config.dat and no account is set up.
+    // SMTP page when the person chose to type the settings (it opens with what was typed)
+    // or saved without the browser's sign-in. Start-up asks for it only when it made
+    // Config.dat and no account is set up.
     void showFirstStart();
     void showConfiguration(int page) override;
     bool showAddressList(AddressListUse use, AddressPicks *picks) override;

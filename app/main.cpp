@@ -87,6 +87,7 @@ int main(int argc, char **argv)
     composers.setRecoveryFolder(&recovery);
     TFM_MailBox &mainWindow = parts.createMainWindow(composers);
     dialogs.setParent(&mainWindow);
+    parts.setFirstStart(firstStart);
     parts.createDialogs();
 
     // Once the splash has gone (and the password is known, since a recovered letter may be
@@ -98,8 +99,7 @@ int main(int argc, char **argv)
             QTimer::singleShot(0, &mainWindow, [&] {
                 parts.afterPassword([&] {
                     StartupRecovery::run(recovery, dialogs, storer, paths.mailBox, mainWindow, composers);
-                    if (firstStart && ConfigSettings::instance().smtpAccountBlank())
-                        parts.windows().showFirstStart();
+                    parts.askFirstStart();
                 });
             });
         },

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 
 namespace {
 
@@ -68,7 +69,7 @@ OAuthLoginBox::OAuthLoginBox(WindowServices &services, QWidget *parent)
     for (QPushButton *b : {BTN_SignIn, BTN_SignOut})
         b->setAutoDefault(false);
 
-    auto *rows = new QFormLayout(this);
+    auto *rows = m_rows = new QFormLayout(this);
     rows->setVerticalSpacing(6);
     rows->addRow(buddy("Provider: ", CBX_Provider), CBX_Provider);
     rows->addRow(buddy("Authorization URL: ", Edt_AuthUrl), Edt_AuthUrl);
@@ -112,8 +113,10 @@ void OAuthLoginBox::choiceChanged()
     const QString provider = CBX_Provider->currentData().toString();
     const MailProvider *preset =
         provider == QLatin1String("Custom") ? nullptr : MailProviders::byName(provider.toStdString());
-    for (QLineEdit *field : {Edt_AuthUrl, Edt_TokenUrl, Edt_Scope})
+    for (QLineEdit *field : {Edt_AuthUrl, Edt_TokenUrl, Edt_Scope}) {
         field->setReadOnly(preset != nullptr);
+        m_rows->setRowVisible(field, !preset || m_presetEndpointsShown);
+    }
     if (preset) {
         Edt_AuthUrl->setText(view(preset->authorizationUrl));
         Edt_TokenUrl->setText(view(preset->tokenUrl));
@@ -192,6 +195,7 @@ void OAuthLoginBox::signInFinished()
         // Who signed in is shown from now on; the file gets it with the next save.
         m_services.settings.ACC_OAuthAccount = StoredText::fromQString(result.account);
         showSignInState();
+        emit signedIn(m_signingIn);
         return;
     }
     LB_SignedIn->setText(QStringLiteral("Not signed in."));
@@ -208,5 +212,30 @@ void OAuthLoginBox::signOut()
         return;
     }
     m_services.settings.ACC_OAuthAccount.clear();
+    showSignInState();
+}
+
+void OAuthLoginBox::choose(const MailProvider *provider)
+{
+    if (provider)
+        CBX_Provider->setCurrentIndex(std::max(0, CBX_Provider->findData(view(provider->name))));
+    CBX_Auth->setCurrentIndex(CBX_Auth->findData(provider ? QStringLiteral("OAuth2") : QStringLiteral("Password")));
+    choiceChanged();
+}
+
+void OAuthLoginBox::showPresetEndpoints(bool shown)
+{
+    m_presetEndpointsShown = shown;
+    choiceChanged();
+}
+
+void OAuthLoginBox::stopSignIn()
+{
+    if (!m_signIn)
+        return;
+    // Its finish, queued already or not, finds nothing waiting.
+    m_signIn.reset();
+    BTN_SignIn->setEnabled(true);
+    LB_SignedIn->setText(QStringLiteral("Not signed in."));
     showSignInState();
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 class QComboBox;
+class QFormLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -49,9 +50,20 @@ public:
     // ones, and whether the account is signed in.
     void valuesShown();
 
+    // OAuth2 with `provider`'s preset, or the password when null (the first start, from
+    // the server found for the address).
+    void choose(const MailProvider *provider);
+    // Whether a preset's fixed endpoints and scope are shown (the first start leaves
+    // them out); Custom shows them always.
+    void showPresetEndpoints(bool shown);
+    // A sign-in waiting for the browser is given up (its dialog closed).
+    void stopSignIn();
+
 signals:
     // OAuth2 was chosen or given up: the password is of no use with it.
     void oauth2Chosen(bool on);
+    // A sign-in kept its tokens for `account` (the record it signed in with).
+    void signedIn(const ConfigSettings &account);
 
 private:
     void choiceChanged();
@@ -64,6 +76,8 @@ private:
     WindowServices &m_services;
     std::unique_ptr<SignIn> m_signIn;
     ConfigSettings m_signingIn; // the account a waiting sign-in is for
+    QFormLayout *m_rows = nullptr;
+    bool m_presetEndpointsShown = true;
 
     QComboBox *CBX_Auth = nullptr;
     QComboBox *CBX_Provider = nullptr;

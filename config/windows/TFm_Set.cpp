@@ -417,7 +417,8 @@ QWidget *TFm_Set::boxOf(ConfigKey key) const
 
 void TFm_Set::fillControls()
 {
-    const ConfigForm f = m_form;
+    const ConfigForm f = m_inAdvance.value_or(m_form);
+    m_inAdvance.reset();
     for (const auto &[key, widget] : m_boxes)
         std::visit([&, w = widget](auto value) { showValue(w, f.*value); },
                    ConfigFields::find(ConfigFields::form, key)->member);
@@ -514,4 +515,9 @@ void TFm_Set::CBX_SecurityActivated(int index)
 void TFm_Set::Button4Click()
 {
     TB_Quality->setValue(ConfigForm::DefaultQuality);
+}
+
+void TFm_Set::fillInAdvance(const ConfigForm &typed)
+{
+    m_inAdvance = typed;
 }

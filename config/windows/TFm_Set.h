@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QPointer>
 #include <functional>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -54,6 +55,11 @@ public:
 
     // The box that shows the form's value of `key`; null when the dialog has none.
     QWidget *boxOf(ConfigKey key) const;
+
+    // The next showing shows `typed` (what the first start's questions were answered with)
+    // in place of the saved values; Save writes it, Cancel goes back to the saved values
+    // and writes nothing.
+    void fillInAdvance(const ConfigForm &typed);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -119,4 +125,5 @@ private:
     QPushButton *Button3 = nullptr;
     AccountFinder *m_accountFinder = nullptr;
     ConfigDatabaseBox *m_database = nullptr;
+    std::optional<ConfigForm> m_inAdvance; // fillInAdvance's form, until shown
 };

@@ -3,6 +3,7 @@
 #include "addressbook/windows/TFM_AddLst.h"
 #include "app/AppAssembly.h"
 #include "app/AppWindows.h"
+#include "config/ConfigFile.h"
 #include "config/ConfigForm.h"
 #include "config/windows/FirstStartDialog.h"
 #include "config/windows/TFm_Set.h"
@@ -35,12 +36,13 @@ private:
     // The program's start-up steps over the fixture's data folder and fakes.
     struct Started
     {
-        explicit Started(WindowFixture &f)
+        explicit Started(WindowFixture &f, bool firstStart = false)
             : parts({f.dialogs, f.shell, f.clock, f.random, f.help}, f.settings, f.paths)
         {
             parts.loadConfiguration();
             parts.createSplash();
             parts.createMainWindow(composers);
+            parts.setFirstStart(firstStart);
             parts.createDialogs();
             parts.start();
         }
@@ -224,30 +226,107 @@ private slots:
     }
 
     // The first start's account window: "type the settings myself" goes on to the
-    // configuration's SMTP page, and leaving both saves nothing.
+    // configuration's SMTP page, which shows the name, the address and the password typed
+    // so far; leaving both saves nothing, and the page opens with the saved values again.
+    // Saved on the page, what was typed is written.
+    void firstStartLeadsToTheSmtpPage_data()
+    {
+        QTest::addColumn<bool>("saveOnThePage");
+        QTest::newRow("page cancelled") << false;
+        QTest::newRow("page saved") << true;
+    }
     void firstStartLeadsToTheSmtpPage()
     {
+        QFETCH(bool, saveOnThePage);
         WindowFixture f;
         Started s(f);
         const QByteArray before = TestFiles::read(f.paths.config);
         bool asked = false;
         int page = -1;
+        QStringList shown;
+        const auto text = [&](const char *name) {
+            return s.windows().configuration()->findChild<QLineEdit *>(QLatin1String(name))->text();
+        };
         QTimer::singleShot(0, [&] {
             auto *first = qobject_cast<FirstStartDialog *>(QApplication::activeModalWidget());
             QVERIFY(first);
             asked = true;
+            first->findChild<QLineEdit *>(QStringLiteral("Edt_FromName"))->setText(QStringLiteral("Ann Lee"));
+            first->findChild<QLineEdit *>(QStringLiteral("Edt_FromAdd"))->setText(QStringLiteral("ann@example.org"));
+            first->findChild<QLineEdit *>(QStringLiteral("Edt_Pass"))->setText(QStringLiteral("s3cret"));
             QTimer::singleShot(0, [&] {
                 TFm_Set *configuration = s.windows().configuration();
                 QCOMPARE(QApplication::activeModalWidget(), configuration);
                 page = configuration->findChild<QTabWidget *>(QStringLiteral("PGS_Setting"))->currentIndex();
-                configuration->reject();
+                for (const char *name : {"Edt_FromName", "Edt_FromAdd", "Edt_User", "Edt_Pass", "Edt_Host"})
+                    shown << text(name);
+                if (saveOnThePage)
+                    configuration->findChild<QPushButton *>(QStringLiteral("Button1"))->click();
+                else
+                    configuration->reject();
             });
             first->findChild<QPushButton *>(QStringLiteral("Btn_TypeMyself"))->click();
         });
         s.windows().showFirstStart();
         QVERIFY(asked);
         QCOMPARE(page, 1);
+        QCOMPARE(shown, (QStringList{QStringLiteral("Ann Lee"), QStringLiteral("ann@example.org"),
+                                     QStringLiteral("ann@example.org"), QStringLiteral("s3cret"), QString()}));
+        if (saveOnThePage) {
+            const QByteArray file = TestFiles::read(f.paths.config);
+            QVERIFY(file.contains("ACC_FromName=Ann Lee\r\n"));
+            QVERIFY(file.contains("ACC_SMTPUser=ann@example.org\r\n"));
+            QCOMPARE(f.settings.ACC_SMTPPass, std::string("s3cret"));
+            return;
+        }
         QCOMPARE(TestFiles::read(f.paths.config), before);
+        QVERIFY(f.settings.ACC_FromName.empty());
+        // Shown again, the page has the saved values.
+        QTimer::singleShot(0, [&] {
+            shown.clear();
+            for (const char *name : {"Edt_FromName", "Edt_FromAdd", "Edt_Pass"})
+                shown << text(name);
+            s.windows().configuration()->reject();
+        });
+        s.windows().showConfiguration(1);
+        QCOMPARE(shown, (QStringList{QString(), QString(), QString()}));
+    }
+
+    // A first start: the account questions come before the tips window, which opens once
+    // they have been answered (and keeps the main window waiting as at any start); they
+    // are asked once.
+    void firstStartAsksBeforeTheTips()
+    {
+        WindowFixture f;
+        Started s(f, true);
+        TFM_Tips &tips = *s.windows().tips();
+        QVERIFY(!tips.isVisible());
+        // The splash goes and, no tips window showing, leaves the main window usable.
+        QTRY_VERIFY(!s.windows().about()->isVisible());
+        QTRY_VERIFY(s.mainWindow().isEnabled());
+        int asked = 0;
+        bool tipsWhileAsked = true;
+        const auto answer = [&] {
+            if (auto *first = qobject_cast<FirstStartDialog *>(QApplication::activeModalWidget())) {
+                ++asked;
+                tipsWhileAsked = tips.isVisible();
+                first->findChild<QPushButton *>(QStringLiteral("Btn_Cancel"))->click();
+            }
+        };
+        QTimer::singleShot(0, answer);
+        s.parts.askFirstStart();
+        QCOMPARE(asked, 1);
+        QVERIFY(!tipsWhileAsked);
+        QVERIFY(tips.isVisible());
+        QVERIFY(!s.mainWindow().isEnabled());
+        tips.Button3->click();
+        QVERIFY(s.mainWindow().isEnabled());
+        QCOMPARE(TestFiles::read(f.paths.config), FirstRunConfigText());
+
+        QTimer::singleShot(0, answer);
+        s.parts.askFirstStart();
+        QCOMPARE(asked, 1);
+        QVERIFY(!tips.isVisible());
     }
 };
 
