@@ -66,9 +66,11 @@ TFm_About &AppAssembly::createSplash()
     return splash;
 }
 
-TFM_MailBox &AppAssembly::createMainWindow(ComposerWindows &composers)
+TFM_MailBox &AppAssembly::createMainWindow(ComposerWindows &composers, bool readStoreAfterFirstPaint)
 {
-    m_main = std::make_unique<TFM_MailBox>(m_services, composers, m_config.form, m_config.layout);
+    m_main = std::make_unique<TFM_MailBox>(m_services, composers, m_config.form, m_config.layout, nullptr,
+                                           readStoreAfterFirstPaint ? TFM_MailBox::StoreReading::AfterFirstPaint
+                                                                    : TFM_MailBox::StoreReading::AtOnce);
     m_windows.setMainWindow(m_main.get());
     return *m_main;
 }

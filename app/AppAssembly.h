@@ -67,7 +67,8 @@ public:
     // the file says so; on a first start after the account questions). createDialogs also readies the address editor and list, the
     // configuration dialog and the send dialog, which are made when first opened.
     TFm_About &createSplash();
-    TFM_MailBox &createMainWindow(ComposerWindows &composers);
+    // readStoreAfterFirstPaint: the window shows before its store is read (see TFM_MailBox).
+    TFM_MailBox &createMainWindow(ComposerWindows &composers, bool readStoreAfterFirstPaint = false);
     void createDialogs();
     // A start that made Config.dat (before createDialogs): the tips window waits for the
     // account questions, which it would otherwise cover.

@@ -85,21 +85,25 @@ int main(int argc, char **argv)
     recovery.open();
     ComposerFactory composers(parts.services());
     composers.setRecoveryFolder(&recovery);
-    TFM_MailBox &mainWindow = parts.createMainWindow(composers);
+    // The store is read once the main window is on the screen.
+    TFM_MailBox &mainWindow = parts.createMainWindow(composers, true);
     dialogs.setParent(&mainWindow);
     parts.setFirstStart(firstStart);
     parts.createDialogs();
 
     // Once the splash has gone (and the password is known, since a recovered letter may be
-    // sent): the letters a program that ended too early left behind.
+    // sent; and the store has been read, since a recovered letter may be stored): the letters
+    // a program that ended too early left behind.
     const MailStorer storer(ConfigSettings::instance(), clock, paths.mailBox, paths.config, QDir::tempPath());
     QObject::connect(
         splash.TM_close, &QTimer::timeout, &mainWindow,
         [&] {
             QTimer::singleShot(0, &mainWindow, [&] {
                 parts.afterPassword([&] {
-                    StartupRecovery::run(recovery, dialogs, storer, paths.mailBox, mainWindow, composers);
-                    parts.askFirstStart();
+                    mainWindow.whenStoreRead([&] {
+                        StartupRecovery::run(recovery, dialogs, storer, paths.mailBox, mainWindow, composers);
+                        parts.askFirstStart();
+                    });
                 });
             });
         },

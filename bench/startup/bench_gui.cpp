@@ -1,12 +1,14 @@
 // Start-up of the program to the first paint of its main window, against a bare
-// QApplication + QMainWindow built the same way, with an empty store and with a store of
+// QApplication + QMainWindow built the same way (with one line of text in its status bar, so
+// that it loads a font as every real window does), with an empty store and with a store of
 // 10,000 mails (20-200 KB each, all in the box shown at start). Whole processes on the
-// offscreen platform, each in a data folder of its own (a copy of the program beside its
-// data, as a first start makes it); a probe loaded into both ends each at its first paint.
+// offscreen platform (or, with --xcb, on the X display of the environment, e.g. under
+// xvfb-run), each in a data folder of its own (a copy of the program beside its data, as a
+// first start makes it); a probe loaded into both ends each at its first paint.
 // Runs are interleaved in pairs so that a busy machine slows both alike. Prints the median
 // and the least time of each and their ratios; never fails.
 //
-//   startup_bench_gui [ROUNDS [MAILS [OTHER-VELLORN]]]     defaults: 20 rounds, 10000 mails
+//   startup_bench_gui [--xcb] [ROUNDS [MAILS [OTHER-VELLORN]]]   defaults: 20 rounds, 10000 mails
 // OTHER-VELLORN: another build's program, measured in the same rounds (before and after).
 //   startup_bench_gui --prepare FOLDER [MAILS]
 // only makes the two data folders (FOLDER/p0/empty, FOLDER/p0/full) for a profiler, and
@@ -92,6 +94,13 @@ std::string installCopy(const QString &folder, const QString &from)
 
 int main(int argc, char **argv)
 {
+    // --xcb: the platform of a real desktop, on the display the environment names.
+    const bool xcb = argc > 1 && std::string(argv[1]) == "--xcb";
+    if (xcb) {
+        argv[1] = argv[0];
+        ++argv;
+        --argc;
+    }
     const bool prepare = argc > 2 && std::string(argv[1]) == "--prepare";
     const int rounds = argc > 1 && !prepare ? std::max(1, std::atoi(argv[1])) : 20;
     const int mails = argc > 2 + int(prepare) ? std::max(1, std::atoi(argv[2 + int(prepare)])) : 10000;
@@ -112,7 +121,7 @@ int main(int argc, char **argv)
         env.push_back(entry);
     skip:;
     }
-    env.push_back("QT_QPA_PLATFORM=offscreen");
+    env.push_back(xcb ? "QT_QPA_PLATFORM=xcb" : "QT_QPA_PLATFORM=offscreen");
     env.push_back("LD_PRELOAD=" VELLORN_PROBE);
     env.push_back("DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/vellorn-no-bus");
     env.push_back("XDG_CONFIG_HOME=" + QFile::encodeName(root).toStdString() + "/config");
@@ -147,6 +156,8 @@ int main(int argc, char **argv)
         return 0;
     }
 
+    std::printf("platform %s; peer: QApplication + 700x480 QMainWindow with a status bar line\n",
+                xcb ? "xcb" : "offscreen");
     std::printf("%-26s %9s %9s %9s %9s %7s %7s\n", "program, store", "median ms", "min ms", "peer med", "peer min",
                 "ratio", "min rat");
     for (const bool full : {false, true}) {

@@ -45,7 +45,7 @@ constexpr int ColumnWidths[MailListSort::ColumnCount] = {26, 20, 180, 260, 120, 
 } // namespace
 
 TFM_MailBox::TFM_MailBox(WindowServices &services, ComposerWindows &composers, const ConfigForm &form,
-                         const MainWindowLayout &layout, QWidget *parent)
+                         const MainWindowLayout &layout, QWidget *parent, StoreReading reading)
     : QMainWindow(parent)
     , m_services(services)
     , m_composers(composers)
@@ -79,6 +79,7 @@ TFM_MailBox::TFM_MailBox(WindowServices &services, ComposerWindows &composers, c
     statusBar()->addWidget(StoreStatus, 1);
 
     m_loaded = layout;
+    m_readPending = reading == StoreReading::AfterFirstPaint;
     LoadMailboxSettings();
 }
 
@@ -327,6 +328,10 @@ void TFM_MailBox::LoadMailboxSettings()
         resize(m_loaded.WND_W, m_loaded.WND_H);
     }
 
+    if (m_readPending) {
+        readStoreAfterFirstPaint();
+        return;
+    }
     ReloadBoxes();
     UpdateBoxCounts();
 }
@@ -418,6 +423,12 @@ void TFM_MailBox::releaseComposerSlot(int slot)
 
 void TFM_MailBox::closeEvent(QCloseEvent *event)
 {
+    // Nothing is saved or purged from a store half read: the window closes after the reading.
+    if (m_reading) {
+        m_closeWhenRead = true;
+        event->ignore();
+        return;
+    }
     if (!FormCloseQuery() || !FormClose()) {
         event->ignore();
         return;

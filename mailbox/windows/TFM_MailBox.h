@@ -44,10 +44,16 @@ class TFM_MailBox : public QMainWindow, public MailBoxHost
     Q_OBJECT
 
 public:
+    // When the store is read first: at once (the lists are filled when the window is made),
+    // or once the window's first paint is on the screen, so that a large store does not
+    // keep the window from showing.
+    enum class StoreReading { AtOnce, AfterFirstPaint };
+
     // form: the configuration dialog's values, written with the layout when the window closes.
     // layout: as start-up loaded it (with the box fields of the settings record).
     TFM_MailBox(WindowServices &services, ComposerWindows &composers, const ConfigForm &form,
-                const MainWindowLayout &layout, QWidget *parent = nullptr);
+                const MainWindowLayout &layout, QWidget *parent = nullptr,
+                StoreReading reading = StoreReading::AtOnce);
     ~TFM_MailBox() override;
 
     // MailBoxHost
@@ -58,6 +64,12 @@ public:
 
     // Rescan the store and refill the three box lists and the shown list.
     void ReloadBoxes();
+    // True until the first reading of the store has filled the lists. Meanwhile the status
+    // bar says so, the box selector's counts are "?", and every command that acts on mails
+    // is disabled; a close waits for the end of the reading.
+    bool storeReading() const { return m_reading; }
+    // Runs the step once the first reading has ended (at once when it has).
+    void whenStoreRead(std::function<void()> step);
     // Reselect the remembered row of the current box and scroll it into view.
     void RestoreSelection();
     // Rewrite the box selector's items with the mail counts.
@@ -157,6 +169,10 @@ private:
     std::vector<WindowCommand> commandRows();
     void buildMenus();
     void LoadMailboxSettings();
+    // The first reading, after the first paint (TFM_MailBoxReading.cpp).
+    void readStoreAfterFirstPaint();
+    void readStoreNow();
+    void setReading(bool reading);
 
     void preview(int row);
     // Attachments whose decoded body is empty are decoded (preview, save, edit).
@@ -192,4 +208,8 @@ private:
     std::unique_ptr<WindowCommandTable> m_commands;
     MainWindowLayout m_loaded;
     bool m_selectingAll = false;
+    bool m_reading = false;
+    bool m_readPending = false;  // the first reading waits for the first paint
+    bool m_closeWhenRead = false; // a close came while reading
+    std::vector<std::function<void()>> m_afterRead;
 };

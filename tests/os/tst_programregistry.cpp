@@ -1,8 +1,10 @@
 #include "os/ProgramRegistry.h"
 
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 // The program's own key: what an installer or a second program reads back, and a later
 // start writing over what an earlier one left.
@@ -51,6 +53,25 @@ private slots:
         QCOMPARE(settings.allKeys(), (QStringList{QStringLiteral("Path"), QStringLiteral("Version")}));
         // The key lives under the folder given for user settings, not in the real home.
         QVERIFY(settings.fileName().startsWith(m_home.path()));
+    }
+
+    // A start that finds the same values writes nothing: the file keeps its inode (a
+    // rewrite replaces it) and its time.
+    void sameValuesLeaveTheFile()
+    {
+        ProgramRegistry::writeInstallInfo(QStringLiteral("/same/vellorn"), QStringLiteral("5.0"));
+        const QString file = QSettings(QStringLiteral("Orlavinte"), QStringLiteral("Vellorn Composer")).fileName();
+        struct stat before {};
+        QCOMPARE(::stat(QFile::encodeName(file).constData(), &before), 0);
+        ProgramRegistry::writeInstallInfo(QStringLiteral("/same/vellorn"), QStringLiteral("5.0"));
+        struct stat after {};
+        QCOMPARE(::stat(QFile::encodeName(file).constData(), &after), 0);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+        // A changed version is written.
+        ProgramRegistry::writeInstallInfo(QStringLiteral("/same/vellorn"), QStringLiteral("5.1"));
+        QCOMPARE(QSettings(QStringLiteral("Orlavinte"), QStringLiteral("Vellorn Composer")).value(QStringLiteral("Version")).toString(),
+                 QStringLiteral("5.1"));
     }
 };
 

@@ -25,6 +25,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QSettings>
+#include <QSplitter>
 #include <QStandardPaths>
 #include <QTextEdit>
 #include <QTreeView>
@@ -438,6 +439,50 @@ private slots:
         QVERIFY(w->StoreStatus->text().startsWith(QStringLiteral("The mail store could not be read")));
         QVERIFY(w->close());
         QCOMPARE(f->dialogs.shown.size(), 1);
+    }
+
+    // Read after the first paint: until the lists are filled the window says so, and nothing
+    // that acts on mails works; a close and the steps queued for the end wait for it.
+    void storeReadAfterTheFirstPaint()
+    {
+        f->addMail(dated("Bob", "first", "Mon, 02 Dec 2002 10:20:30 +0800"), 'u');
+        f->addMail(dated("Ann", "trashed", "Mon, 02 Dec 2002 10:20:30 +0800"), 't');
+        const MainWindowLayout layout = LoadWindowLayout(f->settings, f->paths.config);
+        auto w = std::make_unique<TFM_MailBox>(f->services, *composers, *form, layout, nullptr,
+                                               TFM_MailBox::StoreReading::AfterFirstPaint);
+        int ran = 0;
+        w->whenStoreRead([&] {
+            ++ran;
+            // The lists are filled when the queued steps run.
+            QCOMPARE(w->mailListModel()->rowCount(), 1);
+        });
+        QVERIFY(w->storeReading());
+        QCOMPARE(ran, 0);
+        QCOMPARE(w->mailListModel()->rowCount(), 0);
+        QCOMPARE(w->CBX_Box->currentText(), QStringLiteral("UnSent Box ?"));
+        QCOMPARE(w->StoreStatus->text(), QStringLiteral("Reading the mail store..."));
+        for (QWidget *part : {static_cast<QWidget *>(w->Panel1), w->Panel3, static_cast<QWidget *>(w->Spt)})
+            QVERIFY(!part->isEnabled());
+        for (const char *name : {"Send1", "Delete1", "EmptyTrash1", "SelectAll1", "FileNewCmd", "Date1", "TrashBox1",
+                                 "Exit2", "Options1"})
+            QVERIFY2(!w->triggerCommand(QLatin1String(name)), name);
+        QVERIFY(w->commands().action(QStringLiteral("HelpContents1"))->isEnabled());
+        // Shown, the window reads its store once painted; a close meanwhile waits, since
+        // nothing may be saved or purged before the store is read.
+        w->show();
+        QVERIFY(!w->close());
+        QVERIFY(w->isVisible());
+        QTRY_VERIFY(!w->storeReading());
+        QCOMPARE(ran, 1);
+        QCOMPARE(column(*w, 3), QStringList{QStringLiteral("first")});
+        QCOMPARE(w->CBX_Box->itemText(2), QStringLiteral("Trash Box  1"));
+        QVERIFY(w->StoreStatus->text().isEmpty());
+        QVERIFY(w->Panel3->isEnabled() && w->Spt->isEnabled() && w->Panel1->isEnabled());
+        QVERIFY(w->commands().action(QStringLiteral("Delete1"))->isEnabled());
+        // The close asked for while reading came after it.
+        QVERIFY(!w->isVisible());
+        w->whenStoreRead([&] { ++ran; });
+        QCOMPARE(ran, 2);
     }
 
     // The store is held by another program while the window closes: one question; No
