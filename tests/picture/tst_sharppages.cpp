@@ -224,9 +224,14 @@ void TestSharpPages::pngRoundTripsWithItsResolution_data()
     QTest::addColumn<int>("colours");
     QTest::addColumn<int>("width");
     QTest::addColumn<qreal>("ratio");
+    // Widths that fill the last byte of a row, and ones that leave it part empty.
     QTest::newRow("2 colours, odd width") << 2 << 13 << 1.0;
+    QTest::newRow("2 colours, whole bytes") << 2 << 16 << 2.0;
+    QTest::newRow("3 colours, one pixel") << 3 << 1 << 1.0;
     QTest::newRow("4 colours") << 4 << 9 << 2.0;
+    QTest::newRow("5 colours, whole bytes") << 5 << 6 << 1.0;
     QTest::newRow("16 colours, sharp") << 16 << 31 << 2.0;
+    QTest::newRow("17 colours") << 17 << 7 << 1.0;
     QTest::newRow("256 colours") << 256 << 40 << 1.0;
 }
 
