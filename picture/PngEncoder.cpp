@@ -159,6 +159,12 @@ std::string compress(const QImage &indexed)
     }
     putChunk(out, "IDAT", w.deflated.data(), deflatedSize);
     putChunk(out, "IEND", "", 0);
+    // The buffers of an outsized picture are not kept for the thread's next one.
+    constexpr std::size_t keep = std::size_t(16) << 20;
+    if (w.rows.capacity() > keep || w.deflated.capacity() > keep) {
+        std::vector<unsigned char>().swap(w.rows);
+        std::vector<unsigned char>().swap(w.deflated);
+    }
     return out;
 }
 
