@@ -3,7 +3,9 @@
 // 1x as JPEG (quality 75, progressive); and the time to render 100 pages both ways, with
 // the pages compressed on the workers as sending does. Prints figures; the goals are
 // at most 1.0x the bytes for text pages, 1.1x for the whole set, 1.5x the time.
-// Usage: picture_bench_sharp
+// Usage: picture_bench_sharp [ROUNDS [time|phases]]: ROUNDS paired timings (1x then 2x each
+// round; median and least ratio); `time` skips the bytes; `phases` times the steps of a 2x
+// page's compression one by one on this thread, over the first pages of the letter.
 #include "config/ConfigSettings.h"
 #include "os/DefaultFont.h"
 #include "picture/JpegEncoder.h"
@@ -21,7 +23,11 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextImageFormat>
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <functional>
 #include <string>
 #include <vector>
@@ -168,24 +174,91 @@ SmallPages smallPalettePages(const ConfigSettings &settings, const QTextDocument
     return small;
 }
 
-double secondsFor(const ConfigSettings &settings, const QTextDocument &doc, int *pages)
+double cpuSeconds(clockid_t clock)
 {
-    QElapsedTimer clock;
-    clock.start();
-    *pages = render(settings, doc).pages;
-    return clock.nsecsElapsed() / 1e9;
+    timespec t{};
+    clock_gettime(clock, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+struct Timing
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    DefaultFont::installSubstitutions();
+    double wall = 0;
+    // The drawing thread's processor time, and the whole process's (drawing and workers).
+    double draw = 0;
+    double cpu = 0;
+    // Time in compression, added over the workers.
+    double compress = 0;
+    int pages = 0;
+};
 
-    const ConfigSettings old = before();
-    const ConfigSettings sharp = ConfigSettings::firstRun();
+Timing timeRender(const ConfigSettings &settings, const QTextDocument &doc)
+{
+    Timing t;
+    PageRenderer renderer(settings);
+    const double thread0 = cpuSeconds(CLOCK_THREAD_CPUTIME_ID);
+    const double process0 = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
+    QElapsedTimer clock;
+    clock.start();
+    t.pages = renderer.render(doc);
+    t.wall = clock.nsecsElapsed() / 1e9;
+    t.draw = cpuSeconds(CLOCK_THREAD_CPUTIME_ID) - thread0;
+    t.cpu = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - process0;
+    t.compress = renderer.compressNanoseconds() / 1e9;
+    return t;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+// Milliseconds a page: the drawing thread's processor time and the workers' time in a whole
+// render at 2x, then the steps of compressing its first pages one by one on this thread:
+// the palette, and the PNG (packing the rows and deflating them).
+void printPhases(const ConfigSettings &sharp, const QTextDocument &doc, int rounds)
+{
+    std::vector<QImage> pages;
+    PageRenderer renderer(sharp);
+    renderer.surfaceReady = [&](int, const QImage &page) {
+        if (pages.size() < 12)
+            pages.push_back(page.copy());
+    };
+    const Timing whole = timeRender(sharp, doc);
+    renderer.render(doc);
+    std::vector<double> quantize, png;
+    std::vector<PaletteQuantizer::Result> reduced(pages.size());
+    for (int round = 0; round < rounds; ++round) {
+        QElapsedTimer clock;
+        clock.start();
+        for (std::size_t i = 0; i < pages.size(); ++i)
+            reduced[i] = PaletteQuantizer::reduce(pages[i], {16, 256}, PageEncoder::MinPsnr);
+        quantize.push_back(clock.nsecsElapsed() / 1e6 / double(pages.size()));
+        clock.restart();
+        long long bytes = 0;
+        // FNV-1a over the PNGs: a faster step must leave it as it was.
+        std::uint64_t sum = 14695981039346656037ull;
+        for (const PaletteQuantizer::Result &r : reduced) {
+            const std::string png = PngEncoder::compress(r.indexed);
+            bytes += static_cast<long long>(png.size());
+            for (const char c : png)
+                sum = (sum ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        }
+        png.push_back(clock.nsecsElapsed() / 1e6 / double(pages.size()));
+        if (round == 0)
+            std::printf("%zu pages of %dx%d, %d colours on the first, %.1f KB a page as PNG (sum %016llx)\n",
+                        pages.size(), pages[0].width(), pages[0].height(), reduced[0].indexed.colorCount(),
+                        double(bytes) / 1024.0 / double(pages.size()), static_cast<unsigned long long>(sum));
+    }
+    std::printf("ms a page: drawing thread %.2f (processor), workers %.2f (wall, while drawing); alone: "
+                "palette %.2f, PNG %.2f\n",
+                whole.draw * 1e3 / whole.pages, whole.compress * 1e3 / whole.pages, median(quantize), median(png));
+}
+
+void printBytes(const ConfigSettings &old, const ConfigSettings &sharp)
+{
     std::printf("Bytes per page: 1x JPEG (before) against 2x, PNG or JPEG per page (first-run settings now)\n");
     std::printf("%-20s %3s  %9s  %9s  %6s  %s\n", "letter", "pp", "1x KB/pp", "2x KB/pp", "ratio", "PNG pages");
     long long allBefore = 0, allSharp = 0, textBefore = 0, textSharp = 0;
@@ -208,20 +281,55 @@ int main(int argc, char **argv)
             textSharp += b.bytes;
         }
     }
-    std::printf("text letters: %.2fx (goal at most 1.00x); whole set: %.2fx (goal at most 1.10x)\n",
-                double(textSharp) / double(textBefore), double(allSharp) / double(allBefore));
+    std::printf("text letters: %.2fx (goal at most 1.00x); whole set: %.2fx (goal at most 1.10x; %lld bytes at 2x)\n",
+                double(textSharp) / double(textBefore), double(allSharp) / double(allBefore), allSharp);
     std::printf("pages kept in %d colours, sent as PNG with no JPEG made: %d; of them smaller as JPEG: %d\n",
                 PageEncoder::SmallPalette, small.pages, small.jpegSmaller);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    DefaultFont::installSubstitutions();
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1;
+    const std::string mode = argc > 2 ? argv[2] : "";
+
+    const ConfigSettings old = before();
+    const ConfigSettings sharp = ConfigSettings::firstRun();
+    if (mode.empty())
+        printBytes(old, sharp);
 
     // 100 pages of 12-point text, rendered as a send renders them.
     QTextDocument hundred;
     rtf(hundred, "\\fs24 " + body(kWords, 1000));
-    int pagesBefore = 0, pagesSharp = 0;
-    secondsFor(old, hundred, &pagesBefore); // fonts and caches warm
-    const double t1 = secondsFor(old, hundred, &pagesBefore);
-    const double t2 = secondsFor(sharp, hundred, &pagesSharp);
+    timeRender(old, hundred); // fonts and caches warm
+    if (mode == "phases") {
+        printPhases(sharp, hundred, rounds);
+        return 0;
+    }
+    std::vector<double> ratios, walls1, walls2;
+    Timing a, b;
+    for (int round = 0; round < rounds; ++round) {
+        a = timeRender(old, hundred);
+        b = timeRender(sharp, hundred);
+        ratios.push_back(b.wall / a.wall);
+        walls1.push_back(a.wall);
+        walls2.push_back(b.wall);
+        if (rounds > 1)
+            std::printf("round %d: 1x %.2f s, 2x %.2f s: %.2fx\n", round + 1, a.wall, b.wall, b.wall / a.wall);
+    }
+    for (const auto &[name, t] : {std::pair{"1x", a}, std::pair{"2x", b}})
+        std::printf("%s (last round): wall %.2f s; drawing thread %.2f s processor; compression %.2f s over the "
+                    "workers; process %.2f s processor\n",
+                    name, t.wall, t.draw, t.compress, t.cpu);
     std::printf("render %d pages: 1x JPEG %.2f s, 2x automatic %.2f s (%d pages): %.2fx (goal at most 1.50x; %d "
                 "workers)\n",
-                pagesBefore, t1, t2, pagesSharp, t2 / t1, PageCompressor::defaultWorkers());
+                a.pages, median(walls1), median(walls2), b.pages, median(ratios), PageCompressor::defaultWorkers());
+    if (rounds > 1)
+        std::printf("%d paired rounds: median ratio %.2fx, least %.2fx\n", rounds, median(ratios),
+                    *std::min_element(ratios.begin(), ratios.end()));
     return 0;
 }

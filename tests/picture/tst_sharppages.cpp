@@ -94,6 +94,8 @@ private slots:
     void paletteKeepsFewColoursExactly();
     void paletteCountsEveryColour_data();
     void paletteCountsEveryColour();
+    void paletteFollowsEveryRun_data();
+    void paletteFollowsEveryRun();
     void pngRoundTripsWithItsResolution_data();
     void pngRoundTripsWithItsResolution();
     void pictureNamesFollowTheFormat();
@@ -219,14 +221,63 @@ void TestSharpPages::paletteCountsEveryColour()
         QCOMPARE(reduced.indexed.convertToFormat(QImage::Format_RGB32), page);
 }
 
+void TestSharpPages::paletteFollowsEveryRun_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<bool>("alpha");
+    // Rows are read 64 pixels at a time: widths below, at and past one block and two.
+    for (const int width : {1, 2, 63, 64, 65, 129, 200})
+        QTest::addRow("%d wide", width) << width << false;
+    QTest::newRow("alpha varies, 130 wide") << 130 << true;
+}
+
+// Runs of every length, starting anywhere in a block of the row and ending at its edge,
+// come back exactly; pixels that differ only in alpha are one colour. A page that stopped
+// the count (a photo) leaves nothing behind for the next.
+void TestSharpPages::paletteFollowsEveryRun()
+{
+    QFETCH(int, width);
+    QFETCH(bool, alpha);
+    const QRgb colours[] = {qRgb(255, 255, 255), qRgb(0, 0, 0), qRgb(200, 30, 30), qRgb(128, 128, 128)};
+    QImage page(width, 6, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    page.fill(colours[0]);
+    for (int x = 0; x < width; ++x) {
+        page.setPixel(x, 1, colours[x % 2]);             // runs of one pixel
+        page.setPixel(x, 2, colours[(x * x / 37) % 4]);  // runs of growing length
+    }
+    page.setPixel(width - 1, 3, colours[1]); // a run of one at the row's end
+    page.setPixel(std::min(64, width - 1), 4, colours[2]);
+    if (alpha)
+        for (int x = 0; x < width; ++x)
+            page.setPixel(x, 5, (colours[3] & 0xFFFFFFu) | (quint32(x * 7 % 256) << 24));
+    QImage opaque = page.convertToFormat(QImage::Format_RGB32);
+    QSet<QRgb> distinct;
+    for (int y = 0; y < opaque.height(); ++y)
+        for (int x = 0; x < width; ++x) {
+            opaque.setPixel(x, y, page.pixel(x, y) | 0xFF000000u);
+            distinct.insert(opaque.pixel(x, y));
+        }
+
+    QVERIFY(PaletteQuantizer::reduce(photo(300, 300), 256).indexed.isNull());
+    const PaletteQuantizer::Result reduced = PaletteQuantizer::reduce(page, 16);
+    QVERIFY(qIsInf(reduced.psnr));
+    QCOMPARE(reduced.indexed.colorCount(), distinct.size());
+    QCOMPARE(reduced.indexed.convertToFormat(QImage::Format_RGB32), opaque);
+}
+
 void TestSharpPages::pngRoundTripsWithItsResolution_data()
 {
     QTest::addColumn<int>("colours");
     QTest::addColumn<int>("width");
     QTest::addColumn<qreal>("ratio");
+    // Widths that fill the last byte of a row, and ones that leave it part empty.
     QTest::newRow("2 colours, odd width") << 2 << 13 << 1.0;
+    QTest::newRow("2 colours, whole bytes") << 2 << 16 << 2.0;
+    QTest::newRow("3 colours, one pixel") << 3 << 1 << 1.0;
     QTest::newRow("4 colours") << 4 << 9 << 2.0;
+    QTest::newRow("5 colours, whole bytes") << 5 << 6 << 1.0;
     QTest::newRow("16 colours, sharp") << 16 << 31 << 2.0;
+    QTest::newRow("17 colours") << 17 << 7 << 1.0;
     QTest::newRow("256 colours") << 256 << 40 << 1.0;
 }
 
