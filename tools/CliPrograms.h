@@ -18,7 +18,7 @@ struct Command
 };
 
 inline constexpr Command Render{
-    "render", "render LETTER -o DIR [--config CONFIG]   letter to DIR/1.jpg, 2.jpg, ...; prints the page count", Draw};
+    "render", "render LETTER -o DIR [--config CONFIG]   letter to DIR/1.png or 1.jpg, 2..., as sent; prints the page count", Draw};
 inline constexpr Command Picture{"picture",
                                  "picture MAILFILE -o OUT.eml [--config CONFIG]   stored mail text to the picture mail",
                                  Draw};
