@@ -75,7 +75,7 @@ TFM_MailBox &AppAssembly::createMainWindow(ComposerWindows &composers, bool read
     return *m_main;
 }
 
-void AppAssembly::createDialogs()
+void AppAssembly::createDialogs(bool tipsAfterFirstPaint)
 {
     TFM_MailBox *main = m_main.get();
     // The configuration dialog's Save writes the main window's keys as the window stands.
@@ -83,17 +83,35 @@ void AppAssembly::createDialogs()
     if (main)
         layout = [main] { return main->currentLayout(); };
     m_windows.prepareDialogs(m_services, m_config.form, m_config.password, std::move(layout));
+    if (main && tipsAfterFirstPaint)
+        main->whenFirstPainted([this] { createTips(); });
+    else
+        createTips();
+}
+
+void AppAssembly::createTips()
+{
+    if (m_windows.tips())
+        return;
     TFM_Tips &tips = m_windows.createTips(m_services);
-    if (main)
+    if (TFM_MailBox *main = m_main.get())
         main->showTipsAtStartup = [&tips] { return tips.CHK_Dsp->isChecked(); };
-    if (!m_firstStart)
-        tips.showAtStartup();
+    if (m_firstStart || !tips.showAtStartup())
+        return;
+    // Made after the main window had shown: it takes the activation from the window, which
+    // it keeps disabled until it closes.
+    if (m_main && m_main->isVisible()) {
+        tips.raise();
+        tips.activateWindow();
+    }
 }
 
 void AppAssembly::askFirstStart()
 {
     if (!m_firstStart)
         return;
+    // A main window not painted yet has not made the tips window: made here, hidden.
+    createTips();
     m_firstStart = false;
     if (m_settings.smtpAccountBlank())
         m_windows.showFirstStart();
