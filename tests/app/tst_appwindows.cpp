@@ -314,6 +314,33 @@ private slots:
         QVERIFY(s.mainWindow().showTipsAtStartup);
     }
 
+    // The splash going before the main window's first paint: the main window waits for the
+    // tips window still to come, until it closes; when it is not to show, it does not wait.
+    void splashGoingBeforeTheTipsCome_data()
+    {
+        QTest::addColumn<bool>("tips");
+        QTest::newRow("tips to show") << true;
+        QTest::newRow("tips not shown") << false;
+    }
+    void splashGoingBeforeTheTipsCome()
+    {
+        QFETCH(bool, tips);
+        WindowFixture f;
+        if (!tips)
+            f.writeConfig(TestFiles::read(f.paths.config).replace("WND_ShowTips=1", "WND_ShowTips=0"));
+        Started s(f, false, true);
+        QVERIFY(!s.windows().tips());
+        s.windows().about()->TM_closeTimer();
+        QCOMPARE(s.mainWindow().isEnabled(), !tips);
+        QTRY_VERIFY(s.windows().tips());
+        QCOMPARE(s.windows().tips()->isVisible(), tips);
+        QCOMPARE(s.mainWindow().isEnabled(), !tips);
+        if (tips) {
+            s.windows().tips()->Button3->click();
+            QVERIFY(s.mainWindow().isEnabled());
+        }
+    }
+
     // A first start: the account questions come before the tips window, which opens once
     // they have been answered (and keeps the main window waiting as at any start); they
     // are asked once. Made at once or after the main window's first paint alike.
