@@ -4,6 +4,7 @@
 #include "os/DataPaths.h"
 #include "shell/LinkConfig.h"
 #include "shell/windows/TFm_About.h"
+#include "shell/TipsOfTheDay.h"
 #include "shell/windows/TFM_Tips.h"
 
 #include <QApplication>
@@ -75,7 +76,7 @@ TFM_MailBox &AppAssembly::createMainWindow(ComposerWindows &composers, bool read
     return *m_main;
 }
 
-void AppAssembly::createDialogs()
+void AppAssembly::createDialogs(bool tipsAfterFirstPaint)
 {
     TFM_MailBox *main = m_main.get();
     // The configuration dialog's Save writes the main window's keys as the window stands.
@@ -83,17 +84,45 @@ void AppAssembly::createDialogs()
     if (main)
         layout = [main] { return main->currentLayout(); };
     m_windows.prepareDialogs(m_services, m_config.form, m_config.password, std::move(layout));
+    if (main && tipsAfterFirstPaint) {
+        m_windows.setTipsPending(!m_firstStart && TipsOfTheDay::readShowTips(m_paths.config));
+        main->whenFirstPainted([this] { createTips(); });
+    } else {
+        createTips();
+    }
+}
+
+void AppAssembly::createTips()
+{
+    if (m_windows.tips())
+        return;
     TFM_Tips &tips = m_windows.createTips(m_services);
-    if (main)
+    if (TFM_MailBox *main = m_main.get())
         main->showTipsAtStartup = [&tips] { return tips.CHK_Dsp->isChecked(); };
-    if (!m_firstStart)
-        tips.showAtStartup();
+    const bool shown = !m_firstStart && tips.showAtStartup();
+    const bool wasPending = m_windows.tipsPending();
+    m_windows.setTipsPending(false);
+    if (!shown) {
+        // The splash that went meanwhile left the main window disabled for it.
+        TFm_About *splash = m_windows.about();
+        if (wasPending && !(splash && splash->TM_close->isActive()))
+            m_windows.setMainWindowEnabled(true);
+        return;
+    }
+    // Made after the main window had shown: it takes the activation from the window, which
+    // it keeps disabled until it closes.
+    if (m_main && m_main->isVisible()) {
+        tips.raise();
+        tips.activateWindow();
+    }
 }
 
 void AppAssembly::askFirstStart()
 {
     if (!m_firstStart)
         return;
+    // A main window not painted yet has not made the tips window: made here, hidden.
+    createTips();
     m_firstStart = false;
     if (m_settings.smtpAccountBlank())
         m_windows.showFirstStart();

@@ -69,7 +69,9 @@ public:
     TFm_About &createSplash();
     // readStoreAfterFirstPaint: the window shows before its store is read (see TFM_MailBox).
     TFM_MailBox &createMainWindow(ComposerWindows &composers, bool readStoreAfterFirstPaint = false);
-    void createDialogs();
+    // tipsAfterFirstPaint: the tips window is made and shown once the main window's first
+    // paint is on the screen (see TFM_MailBox::whenFirstPainted), not before it.
+    void createDialogs(bool tipsAfterFirstPaint = false);
     // A start that made Config.dat (before createDialogs): the tips window waits for the
     // account questions, which it would otherwise cover.
     void setFirstStart(bool firstStart) { m_firstStart = firstStart; }
@@ -85,6 +87,7 @@ public:
 
 private:
     void readPendingPassword();
+    void createTips();
 
     ConfigSettings &m_settings;
     const DataPaths &m_paths;

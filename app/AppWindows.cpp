@@ -26,7 +26,7 @@ AppWindows::~AppWindows()
 TFm_About &AppWindows::createAbout(WindowServices &services)
 {
     m_about = std::make_unique<TFm_About>(services);
-    m_about->tipsShowing = [this] { return m_tips && m_tips->isVisible(); };
+    m_about->tipsShowing = [this] { return m_tipsPending || (m_tips && m_tips->isVisible()); };
     return *m_about;
 }
 

@@ -48,6 +48,10 @@ public:
     TFm_Set *configuration();
     TFM_Send *sendDialog();
     TFM_Tips *tips() const { return m_tips.get(); }
+    // The tips window is to show once the main window has been painted: the splash, going
+    // before it comes, leaves the main window disabled for it as if it were showing.
+    void setTipsPending(bool pending) { m_tipsPending = pending; }
+    bool tipsPending() const { return m_tipsPending; }
 
     // The first start's account questions (FirstStartDialog), then the configuration's
     // SMTP page when the person chose to type the settings (it opens with what was typed)
@@ -83,4 +87,5 @@ private:
     std::unique_ptr<TFm_Set> m_configuration;
     std::unique_ptr<TFM_Send> m_send;
     std::unique_ptr<TFM_Tips> m_tips;
+    bool m_tipsPending = false;
 };

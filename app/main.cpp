@@ -89,7 +89,8 @@ int main(int argc, char **argv)
     TFM_MailBox &mainWindow = parts.createMainWindow(composers, true);
     dialogs.setParent(&mainWindow);
     parts.setFirstStart(firstStart);
-    parts.createDialogs();
+    // The tips window comes once the main window is on the screen.
+    parts.createDialogs(true);
 
     // Once the splash has gone (and the password is known, since a recovered letter may be
     // sent; and the store has been read, since a recovered letter may be stored): the letters

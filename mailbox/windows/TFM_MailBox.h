@@ -70,6 +70,10 @@ public:
     bool storeReading() const { return m_reading; }
     // Runs the step once the first reading has ended (at once when it has).
     void whenStoreRead(std::function<void()> step);
+    // Runs the step once the window's first paint is on the screen (at once when it is; after
+    // a second when the window is never painted), before a first reading of the store that
+    // waits for the same paint: what start-up shows beside the window does not delay it.
+    void whenFirstPainted(std::function<void()> step);
     // Reselect the remembered row of the current box and scroll it into view.
     void RestoreSelection();
     // Rewrite the box selector's items with the mail counts.
@@ -171,6 +175,8 @@ private:
     void LoadMailboxSettings();
     // The first reading, after the first paint (TFM_MailBoxReading.cpp).
     void readStoreAfterFirstPaint();
+    void watchFirstPaint();
+    void firstPainted();
     void readStoreNow();
     void setReading(bool reading);
 
@@ -212,4 +218,7 @@ private:
     bool m_readPending = false;  // the first reading waits for the first paint
     bool m_closeWhenRead = false; // a close came while reading
     std::vector<std::function<void()>> m_afterRead;
+    bool m_painted = false;       // the first paint is on the screen
+    bool m_paintWatched = false;  // a watch waits for it
+    std::vector<std::function<void()>> m_afterPaint;
 };

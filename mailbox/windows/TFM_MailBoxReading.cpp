@@ -56,9 +56,39 @@ void TFM_MailBox::readStoreAfterFirstPaint()
 {
     setReading(true);
     UpdateBoxCounts(); // "?" until read
+    watchFirstPaint();
+}
+
+void TFM_MailBox::watchFirstPaint()
+{
+    if (m_painted || m_paintWatched)
+        return;
+    m_paintWatched = true;
     // The status line is part of every first paint of the window.
-    new FirstPaintWatch(StoreStatus, [this] { readStoreNow(); });
-    QTimer::singleShot(UnpaintedReadMs, this, [this] { readStoreNow(); });
+    new FirstPaintWatch(StoreStatus, [this] { firstPainted(); });
+    QTimer::singleShot(UnpaintedReadMs, this, [this] { firstPainted(); });
+}
+
+void TFM_MailBox::firstPainted()
+{
+    if (m_painted)
+        return;
+    m_painted = true;
+    std::vector<std::function<void()>> steps;
+    steps.swap(m_afterPaint);
+    for (const std::function<void()> &step : steps)
+        step();
+    readStoreNow();
+}
+
+void TFM_MailBox::whenFirstPainted(std::function<void()> step)
+{
+    if (m_painted) {
+        step();
+        return;
+    }
+    m_afterPaint.push_back(std::move(step));
+    watchFirstPaint();
 }
 
 void TFM_MailBox::readStoreNow()

@@ -36,14 +36,16 @@ private:
     // The program's start-up steps over the fixture's data folder and fakes.
     struct Started
     {
-        explicit Started(WindowFixture &f, bool firstStart = false)
+        // afterFirstPaint: as the program starts, the store read and the tips window made
+        // once the main window's first paint is on the screen.
+        explicit Started(WindowFixture &f, bool firstStart = false, bool afterFirstPaint = false)
             : parts({f.dialogs, f.shell, f.clock, f.random, f.help}, f.settings, f.paths)
         {
             parts.loadConfiguration();
             parts.createSplash();
-            parts.createMainWindow(composers);
+            parts.createMainWindow(composers, afterFirstPaint);
             parts.setFirstStart(firstStart);
-            parts.createDialogs();
+            parts.createDialogs(afterFirstPaint);
             parts.start();
         }
         RecordingComposers composers;
@@ -292,13 +294,70 @@ private slots:
         QCOMPARE(shown, (QStringList{QString(), QString(), QString()}));
     }
 
-    // A first start: the account questions come before the tips window, which opens once
-    // they have been answered (and keeps the main window waiting as at any start); they
-    // are asked once.
-    void firstStartAsksBeforeTheTips()
+    // The tips window made after the main window's first paint: none before it, then
+    // shown over the main window, which it keeps waiting until it closes, whether the splash
+    // went before or after it came.
+    void tipsAfterTheFirstPaintKeepTheMainWindowWaiting()
     {
         WindowFixture f;
-        Started s(f, true);
+        Started s(f, false, true);
+        QVERIFY(!s.windows().tips());
+        QVERIFY(!s.mainWindow().isEnabled());
+        QTRY_VERIFY(s.windows().tips() && s.windows().tips()->isVisible());
+        TFM_Tips &tips = *s.windows().tips();
+        QTRY_VERIFY(!s.windows().about()->isVisible());
+        QVERIFY(!s.mainWindow().isEnabled());
+        QVERIFY(!s.mainWindow().storeReading());
+        tips.Button3->click();
+        QVERIFY(s.mainWindow().isEnabled());
+        // Its choice is kept with the window's layout, as when it was made at once.
+        QVERIFY(s.mainWindow().showTipsAtStartup);
+    }
+
+    // The splash going before the main window's first paint: the main window waits for the
+    // tips window still to come, until it closes; when it is not to show, it does not wait.
+    void splashGoingBeforeTheTipsCome_data()
+    {
+        QTest::addColumn<bool>("tips");
+        QTest::newRow("tips to show") << true;
+        QTest::newRow("tips not shown") << false;
+    }
+    void splashGoingBeforeTheTipsCome()
+    {
+        QFETCH(bool, tips);
+        WindowFixture f;
+        if (!tips)
+            f.writeConfig(TestFiles::read(f.paths.config).replace("WND_ShowTips=1", "WND_ShowTips=0"));
+        Started s(f, false, true);
+        QVERIFY(!s.windows().tips());
+        s.windows().about()->TM_closeTimer();
+        QCOMPARE(s.mainWindow().isEnabled(), !tips);
+        QTRY_VERIFY(s.windows().tips());
+        QCOMPARE(s.windows().tips()->isVisible(), tips);
+        QCOMPARE(s.mainWindow().isEnabled(), !tips);
+        if (tips) {
+            s.windows().tips()->Button3->click();
+            QVERIFY(s.mainWindow().isEnabled());
+        }
+    }
+
+    // A first start: the account questions come before the tips window, which opens once
+    // they have been answered (and keeps the main window waiting as at any start); they
+    // are asked once. Made at once or after the main window's first paint alike.
+    void firstStartAsksBeforeTheTips_data()
+    {
+        QTest::addColumn<bool>("afterFirstPaint");
+        QTest::newRow("made at once") << false;
+        QTest::newRow("after the first paint") << true;
+    }
+    void firstStartAsksBeforeTheTips()
+    {
+        QFETCH(bool, afterFirstPaint);
+        WindowFixture f;
+        Started s(f, true, afterFirstPaint);
+        if (afterFirstPaint)
+            QTRY_VERIFY(!s.mainWindow().storeReading());
+        QVERIFY(s.windows().tips());
         TFM_Tips &tips = *s.windows().tips();
         QVERIFY(!tips.isVisible());
         // The splash goes and, no tips window showing, leaves the main window usable.
