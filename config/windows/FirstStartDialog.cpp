@@ -1,6 +1,5 @@
 #include "config/windows/FirstStartDialog.h"
 
-#include "config/ConfigFile.h"
 #include "config/MailProviders.h"
 #include "config/MainWindowLayout.h"
 #include "config/OAuthSettings.h"
@@ -9,9 +8,8 @@
 #include "config/windows/AccountFinder.h"
 #include "config/windows/NumberBox.h"
 #include "config/windows/OAuthLoginBox.h"
-#include "os/AppError.h"
+#include "config/windows/TypedFormSave.h"
 #include "os/DataPaths.h"
-#include "product/AppInfo.h"
 #include "send/SmtpAccount.h"
 #include "text/StoredText.h"
 #include "ui/UserDialogs.h"
@@ -271,21 +269,9 @@ void FirstStartDialog::save()
                                                      "SMTP host."));
         return;
     }
-    MainWindowLayout layout;
-    if (windowLayout) {
-        layout = windowLayout();
-    } else {
-        ConfigSettings scratch;
-        layout = LoadWindowLayout(scratch, m_services.paths.config);
-    }
     // Saved as the configuration dialog saves.
-    try {
-        m_password.saveForm(m_services.settings, typedForm(), layout, m_services.paths.config);
-    } catch (const AppError &e) {
-        m_services.dialogs.messageBox(UserDialogs::Kind::Error, QString::fromLatin1(AppInfo::ApplicationTitle),
-                                      QString::fromUtf8(e.what()));
+    if (!TypedFormSave::save(m_services, m_password, typedForm(), windowLayout))
         return;
-    }
     m_form = ConfigForm::showing(m_services.settings);
     m_oauth->stopSignIn();
     forgetUnsavedSignIns();

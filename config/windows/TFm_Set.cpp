@@ -9,7 +9,7 @@
 #include "config/windows/LetterLookBoxes.h"
 #include "config/windows/NumberBox.h"
 #include "config/windows/OAuthLoginBox.h"
-#include "os/AppError.h"
+#include "config/windows/TypedFormSave.h"
 #include "os/DataPaths.h"
 #include "product/AppInfo.h"
 #include "text/StoredText.h"
@@ -475,20 +475,8 @@ void TFm_Set::reject()
 
 void TFm_Set::Button1Click()
 {
-    MainWindowLayout layout;
-    if (m_layout) {
-        layout = m_layout();
-    } else {
-        ConfigSettings scratch;
-        layout = LoadWindowLayout(scratch, m_services.paths.config);
-    }
-    try {
-        m_password.saveForm(m_services.settings, readControls(), layout, m_services.paths.config);
-    } catch (const AppError &e) {
-        m_services.dialogs.messageBox(UserDialogs::Kind::Error, QString::fromLatin1(AppInfo::ApplicationTitle),
-                                      QString::fromUtf8(e.what()));
+    if (!TypedFormSave::save(m_services, m_password, readControls(), m_layout))
         return;
-    }
     // From now on the saved values are the ones the dialog opens with and exit writes.
     m_form = ConfigForm::showing(m_services.settings);
     fillControls();
