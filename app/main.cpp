@@ -11,6 +11,7 @@
 #include "os/DataPaths.h"
 #include "os/DefaultFont.h"
 #include "os/DesktopShell.h"
+#include "os/PictureCache.h"
 #include "os/ProgramIcons.h"
 #include "os/QtKeychainKeyring.h"
 #include "os/SystemClock.h"
@@ -18,6 +19,7 @@
 #include "product/AppInfo.h"
 #include "shell/windows/HtmlHelpLauncher.h"
 #include "shell/windows/TFm_About.h"
+#include "ui/CachedIconStyle.h"
 #include "ui/ReadablePalette.h"
 #include "ui/WidgetDialogs.h"
 
@@ -62,6 +64,11 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QString::fromLatin1(AppInfo::ApplicationTitle));
     DefaultFont::installSubstitutions();
     ProgramIcons::installFallbackTheme();
+    // The splash and the tool pictures, drawn once, come from the user's cache afterwards.
+    const PictureCache pictures(PictureCache::defaultFolder());
+    const QString look = QApplication::style()->name();
+    QApplication::setStyle(new CachedIconStyle(QApplication::style(), pictures));
+    ProgramIcons::keepPicturesIn(&pictures, look);
     // A desktop whose selection colour is too light for its selected text reads better.
     QApplication::setPalette(ReadablePalette::adjusted(QApplication::palette()));
     QApplication::setWindowIcon(ProgramIcons::icon(ProgramIcons::Role::ProgramIcon));

@@ -1,8 +1,12 @@
 #include "os/ProgramIcons.h"
 
+#include "os/CachedIcon.h"
 #include "os/PaletteIcon.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
+#include <QResource>
 #include <QStandardPaths>
 
 namespace ProgramIcons {
@@ -65,15 +69,64 @@ bool followsPalette(Role role)
         || (role >= Role::AttachmentIcon && role <= Role::HelpHome);
 }
 
-} // namespace
+const PictureCache *g_cache = nullptr;
+QByteArray g_look;
 
-QIcon icon(Role role)
+QIcon drawnIcon(Role role)
 {
     const QString name = source(role);
     if (name.startsWith(QLatin1Char(':')))
         return QIcon(name);
     const QIcon themed = QIcon::fromTheme(name);
     return followsPalette(role) && !themed.isNull() ? PaletteIcon::wrap(themed) : themed;
+}
+
+// What a theme icon is drawn from: the theme names and where the themes are, with the date
+// of each theme's index (an updated theme package brings a new one).
+QByteArray themeVersion()
+{
+    static const QByteArray version = [] {
+        QStringList themes{QIcon::themeName(), QIcon::fallbackThemeName(), QStringLiteral("hicolor")};
+        themes.removeDuplicates();
+        QByteArray v = themes.join(QLatin1Char(',')).toUtf8();
+        for (const QString &path : QIcon::themeSearchPaths())
+            for (const QString &theme : themes) {
+                const QFileInfo index(QDir(path).filePath(theme + QStringLiteral("/index.theme")));
+                if (index.exists())
+                    v += '|' + index.filePath().toUtf8() + '@'
+                        + QByteArray::number(index.lastModified().toMSecsSinceEpoch());
+            }
+        return v;
+    }();
+    return version;
+}
+
+QByteArray identity(Role role)
+{
+    const QString name = source(role);
+    if (name.startsWith(QLatin1Char(':'))) {
+        // The artwork compiled in: a new build of a changed picture has a new date.
+        const QResource artwork(name);
+        return name.toUtf8() + '@' + QByteArray::number(artwork.lastModified().toMSecsSinceEpoch()) + '/'
+            + QByteArray::number(artwork.uncompressedSize());
+    }
+    return name.toUtf8() + '@' + themeVersion();
+}
+
+} // namespace
+
+QIcon icon(Role role)
+{
+    if (!g_cache)
+        return drawnIcon(role);
+    const CachedIcon::Kind kind{followsPalette(role), source(role).startsWith(QLatin1Char(':')), g_look};
+    return CachedIcon::wrap(identity(role), [role] { return drawnIcon(role); }, *g_cache, kind);
+}
+
+void keepPicturesIn(const PictureCache *cache, const QString &look)
+{
+    g_cache = cache;
+    g_look = look.toUtf8();
 }
 
 std::vector<Role> allRoles()

@@ -4,6 +4,8 @@
 #include <QString>
 #include <vector>
 
+class PictureCache;
+
 // Every icon and picture the windows show, by what it is for. Standard actions come from
 // the desktop's icon theme by their freedesktop names (Breeze is the fallback theme, so a
 // bare machine shows the same icons); the program's own artwork comes from its resources.
@@ -35,5 +37,9 @@ std::vector<Role> allRoles();
 
 // Makes Breeze the theme to fall back on; called once at start.
 void installFallbackTheme();
+
+// Icons made afterwards keep their drawn pictures in `cache` (null: drawn every time), for
+// the widget style named `look`. The cache must outlive them.
+void keepPicturesIn(const PictureCache *cache, const QString &look);
 
 } // namespace ProgramIcons

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+// Pictures drawn from vector artwork, kept on disk between runs, so that a start shows its
+// splash and tool pictures without parsing and drawing the artwork again. A picture is found
+// by a key that names everything it was drawn from (source, its version, size, scale,
+// colours). Pixels are kept raw, in this machine's byte order: loading one is a single read.
+// A missing, short, damaged or foreign file is a miss, never an error; a folder that cannot
+// be written keeps nothing.
+class PictureCache
+{
+public:
+    // An empty folder keeps nothing and finds nothing.
+    explicit PictureCache(QString folder);
+
+    // The program's folder in the user's cache folder; empty when there is none.
+    static QString defaultFolder();
+
+    QImage find(const QByteArray &key) const;
+    void store(const QByteArray &key, const QImage &picture) const;
+
+    // Larger pictures are neither kept nor believed.
+    static constexpr int kLargestSide = 4096;
+
+private:
+    QString fileFor(const QByteArray &key) const;
+
+    QString m_folder;
+};
