@@ -52,10 +52,10 @@ QPixmap CachedIcon::scaledPixmap(const QSize &size, QIcon::Mode mode, QIcon::Sta
     const bool kept = !size.isEmpty() && scale > 0;
     const QByteArray key = kept ? keyFor(size, mode, state, scale) : QByteArray();
     if (kept) {
-        const QImage found = m_cache.find(key);
+        QImage found = m_cache.find(key);
         if (!found.isNull()) {
             m_hadPicture = true;
-            QPixmap shown = QPixmap::fromImage(found);
+            QPixmap shown = QPixmap::fromImage(std::move(found));
             shown.setDevicePixelRatio(scale);
             return shown;
         }
@@ -112,6 +112,17 @@ QIconEngine *CachedIcon::clone() const
 
 bool CachedIcon::isNull()
 {
-    // A picture was drawn from it once: there is something to draw.
-    return !m_kind.artwork && !m_hadPicture && base().isNull();
+    // Asked before any picture (a button deciding whether it has an icon): the source was
+    // found on an earlier run, or is looked for now, and the answer kept.
+    if (m_kind.artwork || m_hadPicture)
+        return false;
+    const QByteArray key = m_identity + "|there|" + qVersion();
+    if (!m_cache.find(key).isNull())
+        return false;
+    if (base().isNull())
+        return true;
+    QImage there(1, 1, QImage::Format_ARGB32_Premultiplied);
+    there.fill(Qt::transparent);
+    m_cache.store(key, there);
+    return false;
 }

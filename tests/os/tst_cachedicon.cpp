@@ -112,10 +112,18 @@ private slots:
         QVERIFY(!art.isNull());
         QVERIFY(art.availableSizes().isEmpty());
         QCOMPARE(source.made, 0);
-        // A theme icon asked whether it is there, before any picture: its source answers.
+        // A theme icon asked whether it is there, before any picture: its source answers,
+        // once; the answer is kept for the next run.
         Source themed;
         QVERIFY(!CachedIcon::wrap("theme", themed.maker(), cache, {}).isNull());
+        QVERIFY(!CachedIcon::wrap("theme", themed.maker(), cache, {}).isNull());
         QCOMPARE(themed.made, 1);
+        // A source that is not there is asked every time.
+        int asked = 0;
+        const auto nothing = [&asked] { ++asked; return QIcon(); };
+        QVERIFY(CachedIcon::wrap("gone", nothing, cache, {}).isNull());
+        QVERIFY(CachedIcon::wrap("gone", nothing, cache, {}).isNull());
+        QCOMPARE(asked, 2);
     }
 
     // Every icon the windows show looks the same from the cache as drawn afresh.
