@@ -1,7 +1,8 @@
 // Start-up of the program to the first paint of its main window, against a bare
 // QApplication + QMainWindow built the same way (with one line of text in its status bar, so
 // that it loads a font as every real window does), with an empty store and with a store of
-// 10,000 mails (20-200 KB each, all in the box shown at start). Whole processes on the
+// 10,000 mails (20-200 KB each, all in the box shown at start), then once more with the empty
+// store and no picture cache (the start after an update). Whole processes on the
 // offscreen platform (or, with --xcb, on the X display of the environment, e.g. under
 // xvfb-run), each in a data folder of its own (a copy of the program beside its data, as a
 // first start makes it); a probe loaded into both ends each at its first paint.
@@ -115,7 +116,7 @@ int main(int argc, char **argv)
     for (char **e = environ; *e; ++e) {
         const std::string entry = *e;
         for (const char *drop : {"QT_QPA_PLATFORM=", "LD_PRELOAD=", "DBUS_SESSION_BUS_ADDRESS=", "XDG_CONFIG_HOME=",
-                                 "XDG_DATA_HOME="})
+                                 "XDG_DATA_HOME=", "XDG_CACHE_HOME="})
             if (entry.rfind(drop, 0) == 0)
                 goto skip;
         env.push_back(entry);
@@ -126,6 +127,9 @@ int main(int argc, char **argv)
     env.push_back("DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/vellorn-no-bus");
     env.push_back("XDG_CONFIG_HOME=" + QFile::encodeName(root).toStdString() + "/config");
     env.push_back("XDG_DATA_HOME=" + QFile::encodeName(root).toStdString() + "/data");
+    // The pictures the program keeps between starts: filled by the warm-up run.
+    const QString cache = root + QStringLiteral("/cache");
+    env.push_back("XDG_CACHE_HOME=" + QFile::encodeName(cache).toStdString());
 
     // Each program in a folder of its own: they must not share Config.dat or the store.
     struct Program
@@ -194,6 +198,23 @@ int main(int argc, char **argv)
                         mMed / pMed, mMin / pMin);
         }
     }
-    std::printf("goal: ratio at most 1.4\n");
+    // The start after an update or with the cache deleted: every picture drawn and kept again.
+    std::vector<double> cold, coldPeer;
+    for (int i = 0; i < std::max(3, rounds / 2); ++i) {
+        QDir(cache).removeRecursively();
+        const double t = runOnce(programs[0].empty, env);
+        const double tp = runOnce(peer, env);
+        if (t < 0 || tp < 0)
+            break;
+        cold.push_back(t);
+        coldPeer.push_back(tp);
+    }
+    if (!cold.empty()) {
+        const double mMed = median(cold), mMin = *std::min_element(cold.begin(), cold.end());
+        const double pMed = median(coldPeer), pMin = *std::min_element(coldPeer.begin(), coldPeer.end());
+        std::printf("%-26s %9.1f %9.1f %9.1f %9.1f %7.2f %7.2f\n", "vellorn, no picture cache", mMed, mMin, pMed,
+                    pMin, mMed / pMed, mMin / pMin);
+    }
+    std::printf("goal: ratio at most 1.4 (with the pictures kept by an earlier start)\n");
     return 0;
 }

@@ -29,6 +29,7 @@ private:
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(VELLORN_DRIVER));
         env.insert(QStringLiteral("VELLORN_DRIVE"), mode);
+        env.insert(QStringLiteral("XDG_CACHE_HOME"), m_dir.filePath(QStringLiteral("cache")));
         env.insert(QStringLiteral("VELLORN_DRIVE_FILE"), m_dir.filePath(QStringLiteral("minutes.txt")));
         env.insert(QStringLiteral("VELLORN_DRIVE_REPORT"), m_dir.filePath(QStringLiteral("report.json")));
         p.setProcessEnvironment(env);

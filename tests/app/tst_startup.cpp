@@ -3,6 +3,8 @@
 #include "tests/support/TestFiles.h"
 
 #include <QApplication>
+#include <QDateTime>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -31,6 +33,7 @@ private:
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("XDG_CACHE_HOME"), m_dir.filePath(QStringLiteral("cache")));
         p.setProcessEnvironment(env);
         p.start(installCopy(), {});
         if (!p.waitForStarted())
@@ -53,6 +56,16 @@ private:
         return p.exitCode();
     }
 
+    // The pictures kept in the user's cache folder, each with the time it was written.
+    QStringList keptPictures()
+    {
+        const QDir pictures(m_dir.filePath(QStringLiteral("cache/vellorn-composer/pictures")));
+        QStringList kept;
+        for (const QFileInfo &f : pictures.entryInfoList(QDir::Files, QDir::Name))
+            kept << f.fileName() + QLatin1Char('@') + QString::number(f.lastModified().toMSecsSinceEpoch());
+        return kept;
+    }
+
 private slots:
     void firstAndSecondStart()
     {
@@ -62,10 +75,15 @@ private slots:
         QCOMPARE(config, FirstRunConfigText());
         QCOMPARE(store, DataFiles::mailBoxHeader());
         QCOMPARE(store.size(), 100);
+        // The splash and the tool pictures were drawn and kept.
+        const QStringList pictures = keptPictures();
+        QVERIFY(pictures.size() >= 8);
 
         QCOMPARE(startOnce(), 0);
         QCOMPARE(TestFiles::read(m_dir.filePath(QStringLiteral("Config.dat"))), config);
         QCOMPARE(TestFiles::read(m_dir.filePath(QStringLiteral("MailBox.dat"))), store);
+        // The second start found every picture it showed: none drawn or written again.
+        QCOMPARE(keptPictures(), pictures);
     }
 
     void emptyStoreStaysEmpty()
