@@ -3,6 +3,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QtEndian>
@@ -34,8 +35,9 @@ void appendNumber(QByteArray &out, quint32 value)
 
 } // namespace
 
-PictureCache::PictureCache(QString folder)
+PictureCache::PictureCache(QString folder, qint64 limit)
     : m_folder(std::move(folder))
+    , m_limit(limit)
 {
 }
 
@@ -94,11 +96,27 @@ void PictureCache::store(const QByteArray &key, const QImage &picture) const
     if (!QDir().mkpath(m_folder))
         return;
     // Written whole or not at all: a reader never sees half a picture.
-    QSaveFile file(fileFor(key));
+    const QString path = fileFor(key);
+    QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return;
     file.write(header);
     for (int y = 0; y < pixels.height(); ++y)
         file.write(reinterpret_cast<const char *>(pixels.constScanLine(y)), qint64(pixels.width()) * 4);
-    file.commit();
+    if (file.commit())
+        trim(path);
+}
+
+void PictureCache::trim(const QString &written) const
+{
+    // The picture just written stays; of the others, newest first, what lies past the limit goes.
+    qint64 total = QFileInfo(written).size();
+    const QFileInfoList files = QDir(m_folder).entryInfoList({QStringLiteral("*.pic")}, QDir::Files, QDir::Time);
+    for (const QFileInfo &f : files) {
+        if (f.filePath() == written)
+            continue;
+        total += f.size();
+        if (total > m_limit)
+            QFile::remove(f.filePath());
+    }
 }

@@ -9,12 +9,15 @@
 // by a key that names everything it was drawn from (source, its version, size, scale,
 // colours). Pixels are kept raw, in this machine's byte order: loading one is a single read.
 // A missing, short, damaged or foreign file is a miss, never an error; a folder that cannot
-// be written keeps nothing.
+// be written keeps nothing. Pictures of an older theme or build are never asked for again:
+// a store that takes the folder past `limit` bytes removes the oldest files.
 class PictureCache
 {
 public:
+    static constexpr qint64 kDefaultLimit = 32 * 1024 * 1024;
+
     // An empty folder keeps nothing and finds nothing.
-    explicit PictureCache(QString folder);
+    explicit PictureCache(QString folder, qint64 limit = kDefaultLimit);
 
     // The program's folder in the user's cache folder; empty when there is none.
     static QString defaultFolder();
@@ -27,6 +30,8 @@ public:
 
 private:
     QString fileFor(const QByteArray &key) const;
+    void trim(const QString &written) const;
 
     QString m_folder;
+    qint64 m_limit;
 };

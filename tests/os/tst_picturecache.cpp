@@ -1,6 +1,8 @@
 #include "os/PictureCache.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtEndian>
@@ -88,6 +90,39 @@ private slots:
         // A new picture mends the file.
         cache.store("key", sample());
         QCOMPARE(cache.find("key"), sample());
+    }
+
+    void theOldestGoPastTheLimit()
+    {
+        QTemporaryDir dir;
+        const qint64 one = QFileInfo([&] {
+            const PictureCache probe(dir.filePath(QStringLiteral("one")));
+            probe.store("k", sample());
+            return onlyFile(dir.filePath(QStringLiteral("one")));
+        }()).size();
+        // Room for two pictures.
+        const PictureCache cache(dir.filePath(QStringLiteral("two")), 2 * one + one / 2);
+        const QDateTime now = QDateTime::currentDateTime();
+        int age = 3;
+        for (const QByteArray key : {"old", "mid", "new"}) {
+            cache.store(key, sample());
+            // Each written a day after the one before.
+            for (const QFileInfo &f : QDir(dir.filePath(QStringLiteral("two"))).entryInfoList(QDir::Files)) {
+                QFile file(f.filePath());
+                if (f.lastModified() > now.addDays(-1) && file.open(QIODevice::ReadWrite))
+                    file.setFileTime(now.addDays(-age), QFileDevice::FileModificationTime);
+            }
+            --age;
+        }
+        QVERIFY(cache.find("old").isNull());
+        QCOMPARE(cache.find("mid"), sample());
+        QCOMPARE(cache.find("new"), sample());
+        // A picture larger than the whole limit is still kept: it is the one in use.
+        const PictureCache tiny(dir.filePath(QStringLiteral("tiny")), 1);
+        tiny.store("a", sample());
+        tiny.store("b", sample());
+        QVERIFY(tiny.find("a").isNull());
+        QCOMPARE(tiny.find("b"), sample());
     }
 
     void nothingIsKeptWhereNothingCanBe()
