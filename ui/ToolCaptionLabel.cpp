@@ -2,7 +2,6 @@
 
 #include <QMouseEvent>
 #include <QPainter>
-#include <QRegularExpression>
 
 ToolCaptionLabel::ToolCaptionLabel(const QString &text, const QList<int> &centres, QWidget *parent)
     : QLabel(text, parent)
@@ -15,8 +14,22 @@ ToolCaptionLabel::ToolCaptionLabel(const QString &text, const QList<int> &centre
 QStringList ToolCaptionLabel::words() const
 {
     // Captions are parted by runs of blanks; a single blank belongs to the caption ("Ms OE").
-    static const QRegularExpression blanks(QStringLiteral("\\s{2,}"));
-    return text().trimmed().split(blanks, Qt::SkipEmptyParts);
+    const QString line = text().trimmed();
+    QStringList parts;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < line.size();) {
+        qsizetype end = i;
+        while (end < line.size() && line[end].isSpace())
+            ++end;
+        if (end - i >= 2) {
+            parts << line.mid(start, i - start);
+            start = end;
+        }
+        i = end > i ? end : i + 1;
+    }
+    if (start < line.size())
+        parts << line.mid(start);
+    return parts;
 }
 
 QFont ToolCaptionLabel::captionFont() const
