@@ -7,6 +7,7 @@
 #include <QPaintDevice>
 #include <QPalette>
 #include <QPixmap>
+#include <QPixmapCache>
 
 CachedIcon::CachedIcon(QByteArray identity, Maker make, const PictureCache &cache, Kind kind)
     : m_identity(std::move(identity))
@@ -49,23 +50,30 @@ QByteArray CachedIcon::keyFor(const QSize &size, QIcon::Mode mode, QIcon::State 
 
 QPixmap CachedIcon::scaledPixmap(const QSize &size, QIcon::Mode mode, QIcon::State state, qreal scale)
 {
-    const bool kept = !size.isEmpty() && scale > 0;
-    const QByteArray key = kept ? keyFor(size, mode, state, scale) : QByteArray();
-    if (kept) {
-        QImage found = m_cache.find(key);
-        if (!found.isNull()) {
-            m_hadPicture = true;
-            QPixmap shown = QPixmap::fromImage(std::move(found));
-            shown.setDevicePixelRatio(scale);
-            return shown;
-        }
-    }
-    QPixmap drawn = base().pixmap(size, scale, mode, state);
-    if (kept && !drawn.isNull()) {
-        m_cache.store(key, drawn.toImage());
+    if (size.isEmpty() || !(scale > 0))
+        return base().pixmap(size, scale, mode, state);
+    // A list draws the same icon on every row at every repaint: those come from memory, the
+    // first of a run from the disk, a new one from the source.
+    const QByteArray key = keyFor(size, mode, state, scale);
+    const QString memoryKey = QStringLiteral("CachedIcon:") + QString::fromUtf8(key);
+    QPixmap shown;
+    if (QPixmapCache::find(memoryKey, &shown)) {
         m_hadPicture = true;
+        return shown;
     }
-    return drawn;
+    QImage found = m_cache.find(key);
+    if (!found.isNull()) {
+        shown = QPixmap::fromImage(std::move(found));
+        shown.setDevicePixelRatio(scale);
+    } else {
+        shown = base().pixmap(size, scale, mode, state);
+        if (shown.isNull())
+            return shown;
+        m_cache.store(key, shown.toImage());
+    }
+    m_hadPicture = true;
+    QPixmapCache::insert(memoryKey, shown);
+    return shown;
 }
 
 QPixmap CachedIcon::pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state)

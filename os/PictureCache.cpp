@@ -13,8 +13,10 @@
 namespace {
 
 // File: magic, key length (4 bytes), key, width and height (4 bytes each), then the rows of
-// 32-bit premultiplied ARGB pixels, top to bottom, without padding.
-constexpr char kMagic[8] = {'V', 'L', 'N', 'P', 'I', 'C', '1', '\n'};
+// 32-bit premultiplied ARGB pixels, top to bottom, without padding. The pixels are in the
+// machine's byte order, which the magic names: a cache shared with another kind of machine
+// is a miss there.
+constexpr char kMagic[8] = {'V', 'L', 'N', 'P', 'I', 'C', Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? 'l' : 'b', '\n'};
 constexpr int kLongestKey = 4096;
 
 bool readNumber(QFile &file, quint32 &value)

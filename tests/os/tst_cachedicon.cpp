@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPalette>
+#include <QPixmapCache>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -48,7 +49,16 @@ private slots:
         const QImage once = pixels(drawn.pixmap(QSize(16, 16)));
         QCOMPARE(first.made, 1);
 
-        // The next run: a new icon of the same source is never made.
+        // Repaints in this run come from memory: the disk is not read again.
+        for (const QString &f : QDir(dir.path()).entryList(QDir::Files))
+            QFile::rename(dir.filePath(f), dir.filePath(f + QStringLiteral(".away")));
+        QCOMPARE(pixels(drawn.pixmap(QSize(16, 16))), once);
+        QCOMPARE(first.made, 1);
+        for (const QString &f : QDir(dir.path()).entryList(QDir::Files))
+            QFile::rename(dir.filePath(f), dir.filePath(f.chopped(5)));
+
+        // The next run (nothing in memory): a new icon of the same source is never made.
+        QPixmapCache::clear();
         Source second;
         QIcon kept = CachedIcon::wrap("square", second.maker(), cache, {});
         QCOMPARE(pixels(kept.pixmap(QSize(16, 16))), once);
@@ -83,6 +93,7 @@ private slots:
         dark.setColor(QPalette::Window, Qt::black);
         dark.setColor(QPalette::WindowText, Qt::white);
         QGuiApplication::setPalette(dark);
+        QPixmapCache::clear();
         const QImage onDark = pixels(CachedIcon::wrap("mono", source.maker(), cache, follows).pixmap(QSize(8, 8)));
         QCOMPARE(source.made, 2);
         QVERIFY(onDark != light);
@@ -138,6 +149,7 @@ private slots:
             const QImage drawn = pixels(ProgramIcons::icon(role).pixmap(QSize(24, 24)));
             ProgramIcons::keepPicturesIn(&cache, QStringLiteral("fusion"));
             ProgramIcons::icon(role).pixmap(QSize(24, 24));
+            QPixmapCache::clear();
             const QImage kept = pixels(ProgramIcons::icon(role).pixmap(QSize(24, 24)));
             if (kept != drawn)
                 differ << ProgramIcons::source(role);
