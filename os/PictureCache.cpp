@@ -105,8 +105,11 @@ void PictureCache::store(const QByteArray &key, const QImage &picture) const
     file.write(header);
     for (int y = 0; y < pixels.height(); ++y)
         file.write(reinterpret_cast<const char *>(pixels.constScanLine(y)), qint64(pixels.width()) * 4);
-    if (file.commit())
+    // The folder is looked over once a run, at its first new picture.
+    if (file.commit() && !m_trimmed) {
+        m_trimmed = true;
         trim(path);
+    }
 }
 
 void PictureCache::trim(const QString &written) const

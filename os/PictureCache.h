@@ -10,7 +10,7 @@
 // colours). Pixels are kept raw, in this machine's byte order: loading one is a single read.
 // A missing, short, damaged or foreign file is a miss, never an error; a folder that cannot
 // be written keeps nothing. Pictures of an older theme or build are never asked for again:
-// a store that takes the folder past `limit` bytes removes the oldest files.
+// the first store of a run that finds the folder past `limit` bytes removes the oldest files.
 class PictureCache
 {
 public:
@@ -34,4 +34,5 @@ private:
 
     QString m_folder;
     qint64 m_limit;
+    mutable bool m_trimmed = false;
 };

@@ -100,29 +100,30 @@ private slots:
             probe.store("k", sample());
             return onlyFile(dir.filePath(QStringLiteral("one")));
         }()).size();
-        // Room for two pictures.
-        const PictureCache cache(dir.filePath(QStringLiteral("two")), 2 * one + one / 2);
+        // Room for two pictures; each picture kept by a run of its own, a day after the one before.
+        const QString two = dir.filePath(QStringLiteral("two"));
+        const qint64 limit = 2 * one + one / 2;
         const QDateTime now = QDateTime::currentDateTime();
         int age = 3;
         for (const QByteArray key : {"old", "mid", "new"}) {
-            cache.store(key, sample());
-            // Each written a day after the one before.
-            for (const QFileInfo &f : QDir(dir.filePath(QStringLiteral("two"))).entryInfoList(QDir::Files)) {
+            PictureCache(two, limit).store(key, sample());
+            for (const QFileInfo &f : QDir(two).entryInfoList(QDir::Files)) {
                 QFile file(f.filePath());
                 if (f.lastModified() > now.addDays(-1) && file.open(QIODevice::ReadWrite))
                     file.setFileTime(now.addDays(-age), QFileDevice::FileModificationTime);
             }
             --age;
         }
+        const PictureCache cache(two, limit);
         QVERIFY(cache.find("old").isNull());
         QCOMPARE(cache.find("mid"), sample());
         QCOMPARE(cache.find("new"), sample());
         // A picture larger than the whole limit is still kept: it is the one in use.
-        const PictureCache tiny(dir.filePath(QStringLiteral("tiny")), 1);
-        tiny.store("a", sample());
-        tiny.store("b", sample());
-        QVERIFY(tiny.find("a").isNull());
-        QCOMPARE(tiny.find("b"), sample());
+        const QString tiny = dir.filePath(QStringLiteral("tiny"));
+        PictureCache(tiny, 1).store("a", sample());
+        PictureCache(tiny, 1).store("b", sample());
+        QVERIFY(PictureCache(tiny, 1).find("a").isNull());
+        QCOMPARE(PictureCache(tiny, 1).find("b"), sample());
     }
 
     void nothingIsKeptWhereNothingCanBe()
