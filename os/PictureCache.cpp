@@ -1,13 +1,15 @@
 #include "os/PictureCache.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QTemporaryFile>
 #include <QStandardPaths>
 #include <QtEndian>
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -97,16 +99,22 @@ void PictureCache::store(const QByteArray &key, const QImage &picture) const
     appendNumber(header, quint32(pixels.height()));
     if (!QDir().mkpath(m_folder))
         return;
-    // Written whole or not at all: a reader never sees half a picture.
+    // Written whole or not at all: a reader never sees half a picture. A cache needs no sync
+    // to the disk (a picture lost to a power cut is drawn again), and a sync per picture
+    // would make the first start wait for the disk dozens of times.
     const QString path = fileFor(key);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    QTemporaryFile file(path + QStringLiteral(".XXXXXX.tmp"));
+    if (!file.open())
         return;
     file.write(header);
     for (int y = 0; y < pixels.height(); ++y)
         file.write(reinterpret_cast<const char *>(pixels.constScanLine(y)), qint64(pixels.width()) * 4);
+    if (!file.flush() || file.error() != QFileDevice::NoError
+        || std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
+        return;
+    file.setAutoRemove(false);
     // The folder is looked over once a run, at its first new picture.
-    if (file.commit() && !m_trimmed) {
+    if (!m_trimmed) {
         m_trimmed = true;
         trim(path);
     }
@@ -124,4 +132,9 @@ void PictureCache::trim(const QString &written) const
         if (total > m_limit)
             QFile::remove(f.filePath());
     }
+    // What a run that ended in the middle of a write left behind.
+    const QDateTime hourAgo = QDateTime::currentDateTime().addSecs(-3600);
+    for (const QFileInfo &f : QDir(m_folder).entryInfoList({QStringLiteral("*.tmp")}, QDir::Files))
+        if (f.lastModified() < hourAgo)
+            QFile::remove(f.filePath());
 }

@@ -124,6 +124,17 @@ private slots:
         PictureCache(tiny, 1).store("b", sample());
         QVERIFY(PictureCache(tiny, 1).find("a").isNull());
         QCOMPARE(PictureCache(tiny, 1).find("b"), sample());
+
+        // A write cut short by an ended run is cleared away once it is old; one under way stays.
+        QFile stale(QDir(two).filePath(QStringLiteral("x.pic.abc.tmp")));
+        QFile fresh(QDir(two).filePath(QStringLiteral("y.pic.abc.tmp")));
+        QVERIFY(stale.open(QIODevice::WriteOnly) && fresh.open(QIODevice::WriteOnly));
+        QVERIFY(stale.setFileTime(now.addDays(-1), QFileDevice::FileModificationTime));
+        stale.close();
+        fresh.close();
+        PictureCache(two, limit).store("newer", sample());
+        QVERIFY(!stale.exists());
+        QVERIFY(fresh.exists());
     }
 
     void nothingIsKeptWhereNothingCanBe()
