@@ -30,6 +30,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTextEdit>
+#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
@@ -41,6 +42,7 @@ constexpr int PictureTop = 9;
 const char *const Captions =
     "Send            New           Export         Address         Seting          Empty            Help";
 constexpr int ColumnWidths[MailListSort::ColumnCount] = {26, 20, 180, 260, 120, 90};
+constexpr int MinimumSubjectWidth = 150;
 
 } // namespace
 
@@ -227,6 +229,15 @@ void TFM_MailBox::buildMailList()
     // The whole time, seconds included, whatever the font.
     const int timeWidth = LstV_MailList->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 00:00:00 ")) + 12;
     header->resizeSection(MailListSort::TimeColumn, qMax(ColumnWidths[MailListSort::TimeColumn], timeWidth));
+    // The subject gives up what the other columns take beyond their widths (the whole time, the
+    // header's least width) and the room of a vertical scroll bar, so that at the window's first
+    // width the columns fit without a horizontal one, full or empty.
+    int beyond = LstV_MailList->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, LstV_MailList);
+    for (int c = 0; c < MailListSort::ColumnCount; ++c)
+        if (c != MailListSort::SubjectColumn)
+            beyond += header->sectionSize(c) - ColumnWidths[c];
+    header->resizeSection(MailListSort::SubjectColumn,
+                          qMax(MinimumSubjectWidth, ColumnWidths[MailListSort::SubjectColumn] - beyond));
     LstV_MailList->setColumnHidden(MailListModel::PositionColumn, true);
     connect(header, &QHeaderView::sectionClicked, this, &TFM_MailBox::LstV_MailListColumnClick);
     connect(LstV_MailList->selectionModel(), &QItemSelectionModel::selectionChanged, this,

@@ -3,6 +3,7 @@
 #include "config/IniFile.h"
 #include "mail/TMailPart.h"
 #include "mailbox/MailListModel.h"
+#include "mailbox/MailListSort.h"
 #include "mailbox/MailStore.h"
 #include "mailbox/windows/TFM_MailBox.h"
 #include "send/windows/TFM_Send.h"
@@ -24,6 +25,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSplitter>
 #include <QStandardPaths>
@@ -175,6 +177,26 @@ private slots:
         QSettings registry(QStringLiteral("Orlavinte"), QStringLiteral("Vellorn Composer"));
         QCOMPARE(registry.value(QStringLiteral("Path")).toString(), f->paths.executableFolder);
         QCOMPARE(registry.value(QStringLiteral("Version")).toString(), QStringLiteral("5.0"));
+    }
+
+    // At the window's first size the mail list needs no horizontal scroll bar, empty or with
+    // more mails than it shows; the time column still holds a whole time.
+    void columnsFitTheFirstWidth()
+    {
+        auto w = open();
+        QCOMPARE(w->size(), QSize(700, 480));
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QVERIFY(!w->LstV_MailList->horizontalScrollBar()->isVisible());
+        for (int i = 0; i < 40; ++i)
+            f->addMail(dated("Bob", "mail " + std::to_string(i), "Mon, 02 Dec 2002 10:20:30 +0800"), 'u');
+        w.reset();
+        w = open();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QTRY_VERIFY(w->LstV_MailList->verticalScrollBar()->isVisible());
+        QVERIFY(!w->LstV_MailList->horizontalScrollBar()->isVisible());
+        const QHeaderView *header = w->LstV_MailList->header();
+        QVERIFY(header->sectionSize(MailListSort::TimeColumn)
+                > w->LstV_MailList->fontMetrics().horizontalAdvance(QStringLiteral("2002-12-02 10:20:30")));
     }
 
     void boxSelectorAndRememberedRow()
