@@ -2,7 +2,8 @@
 
 #include "os/CachedIcon.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QPointer>
 #include <QStyleOption>
 #include <QWidget>
 
@@ -20,14 +21,17 @@ QIcon CachedIconStyle::standardIcon(StandardPixmap standardIcon, const QStyleOpt
     // The arrow points the other way in a right-to-left window.
     const Qt::LayoutDirection direction = option ? option->direction
                                           : widget ? widget->layoutDirection()
-                                                   : QGuiApplication::layoutDirection();
+                                                   : QApplication::layoutDirection();
     const QStyle *base = baseStyle();
     const QByteArray identity = "style:" + base->name().toUtf8() + ':' + QByteArray::number(int(standardIcon))
         + (direction == Qt::RightToLeft ? ":rtl" : ":ltr");
-    auto make = [base, standardIcon, direction] {
+    // The icon may outlive this style (the application's style replaced while a tool bar
+    // lives): it then asks the style in use.
+    auto make = [base = QPointer<const QStyle>(base), standardIcon, direction] {
         QStyleOption drawn;
         drawn.direction = direction;
-        return base->standardIcon(standardIcon, &drawn);
+        const QStyle *style = base ? base.data() : QApplication::style();
+        return style->standardIcon(standardIcon, &drawn);
     };
     return CachedIcon::wrap(identity, make, m_cache, CachedIcon::Kind{false, false, base->name().toUtf8()});
 }

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QPixmapCache>
 #include <QStyleFactory>
 #include <QStyleOption>
 #include <QTemporaryDir>
@@ -36,6 +37,17 @@ private slots:
         QCOMPARE(pixels(style.standardIcon(QStyle::SP_DialogOkButton)), pixels(plain->standardIcon(QStyle::SP_DialogOkButton)));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 4);
         delete plain;
+    }
+
+    void anArrowOutlivesItsStyle()
+    {
+        QTemporaryDir dir;
+        const PictureCache cache(dir.path());
+        auto *style = new CachedIconStyle(QStyleFactory::create(QStringLiteral("Fusion")), cache);
+        const QIcon arrow = style->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton);
+        delete style;
+        QPixmapCache::clear();
+        QVERIFY(!arrow.pixmap(QSize(16, 16)).isNull()); // drawn by the style in use
     }
 };
 
