@@ -20,6 +20,7 @@
 #include "shell/windows/HtmlHelpLauncher.h"
 #include "shell/windows/TFm_About.h"
 #include "ui/CachedIconStyle.h"
+#include "ui/StripPaintStyle.h"
 #include "ui/ReadablePalette.h"
 #include "ui/WidgetDialogs.h"
 
@@ -67,7 +68,7 @@ int main(int argc, char **argv)
     // The splash and the tool pictures, drawn once, come from the user's cache afterwards.
     const PictureCache pictures(PictureCache::defaultFolder());
     const QString look = QApplication::style()->name();
-    QApplication::setStyle(new CachedIconStyle(QApplication::style(), pictures));
+    QApplication::setStyle(new StripPaintStyle(new CachedIconStyle(QApplication::style(), pictures)));
     ProgramIcons::keepPicturesIn(&pictures, look);
     // A desktop whose selection colour is too light for its selected text reads better.
     QApplication::setPalette(ReadablePalette::adjusted(QApplication::palette()));

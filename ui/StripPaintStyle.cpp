@@ -1,0 +1,78 @@
+#include "ui/StripPaintStyle.h"
+
+#include <QPaintEngine>
+#include <QPainter>
+#include <QStyleOption>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Fewer spans than the engine's threshold in every strip, in device pixels.
+constexpr int StripPixels = 88;
+
+bool isWhole(qreal value)
+{
+    return value == std::round(value);
+}
+
+// Strips meet exactly on pixel edges only where the painter maps whole logical pixels to
+// whole device pixels: a scale of 1.25 would put a strip's edge through the middle of a pixel.
+bool mapsWholePixels(const QTransform &transform)
+{
+    return transform.type() <= QTransform::TxScale && transform.m11() > 0 && transform.m22() > 0
+        && isWhole(transform.m11()) && isWhole(transform.m22()) && isWhole(transform.dx()) && isWhole(transform.dy());
+}
+
+// Calls `draw` once per strip of `rect`, clipped to it; once, unclipped, where strips would
+// not help (another paint engine) or could not meet exactly (a turned or finely scaled
+// painter), or are not needed.
+template <typename Draw>
+void drawInStrips(QPainter *painter, const QRect &rect, Draw draw)
+{
+    const QTransform transform = painter ? painter->deviceTransform() : QTransform();
+    if (!painter || !painter->paintEngine() || painter->paintEngine()->type() != QPaintEngine::Raster
+        || !mapsWholePixels(transform)) {
+        draw();
+        return;
+    }
+    const int stepX = std::max(1, int(StripPixels / transform.m11()));
+    const int stepY = std::max(1, int(StripPixels / transform.m22()));
+    if (rect.width() <= stepX && rect.height() <= stepY) {
+        draw();
+        return;
+    }
+    // The strips part the whole plane, not just the part's rectangle: a style may draw a
+    // little beyond it (a line on its edge, at a scale of two, is half outside).
+    constexpr int Far = 1 << 20;
+    for (int y = rect.top(); y <= rect.bottom(); y += stepY) {
+        const int top = y == rect.top() ? -Far : y;
+        const int bottom = y + stepY > rect.bottom() ? Far : y + stepY - 1;
+        for (int x = rect.left(); x <= rect.right(); x += stepX) {
+            const int left = x == rect.left() ? -Far : x;
+            const int right = x + stepX > rect.right() ? Far : x + stepX - 1;
+            painter->save();
+            painter->setClipRect(QRect(QPoint(left, top), QPoint(right, bottom)), Qt::IntersectClip);
+            draw();
+            painter->restore();
+        }
+    }
+}
+
+} // namespace
+
+StripPaintStyle::StripPaintStyle(QStyle *base)
+    : QProxyStyle(base)
+{
+}
+
+void StripPaintStyle::drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
+                                  const QWidget *widget) const
+{
+    if (option && element == CE_ToolBar) {
+        drawInStrips(painter, option->rect, [&] { QProxyStyle::drawControl(element, option, painter, widget); });
+        return;
+    }
+    QProxyStyle::drawControl(element, option, painter, widget);
+}
