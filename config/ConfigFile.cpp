@@ -86,7 +86,8 @@ private:
 class KeyReader
 {
 public:
-    explicit KeyReader(const QString &path) : m_ini(IniFile(path)) {}
+    // One reading of the file for all the keys of a load.
+    explicit KeyReader(const QString &path) : m_ini(IniFile::readOnce(path)) {}
     static KeyReader firstRun() { return KeyReader(); }
 
     std::string text(ConfigKey key) const

@@ -137,12 +137,19 @@ size_t findKey(const Lines &lines, const SectionRange &r, std::string_view key)
     return std::string::npos;
 }
 
-std::optional<std::string> lookup(const QString &path, std::string_view section, std::string_view key)
+// The file's lines; none for a file that is missing or cannot be read, which reads as one
+// without the section or key asked for.
+Lines linesOf(const QString &path)
 {
     Lines lines;
     bool exists = false;
     if (!readLines(path, &lines, &exists) || !exists)
-        return std::nullopt;
+        lines.clear();
+    return lines;
+}
+
+std::optional<std::string> lookup(const Lines &lines, std::string_view section, std::string_view key)
+{
     const SectionRange r = findSection(lines, section);
     const size_t i = findKey(lines, r, key);
     if (i == std::string::npos)
@@ -161,9 +168,25 @@ IniFile::IniFile(QString path)
 {
 }
 
+IniFile IniFile::readOnce(QString path)
+{
+    IniFile ini(std::move(path));
+    ini.m_held = std::make_shared<const Lines>(linesOf(ini.m_path));
+    return ini;
+}
+
+const IniFile::Lines &IniFile::lines(Lines &fresh) const
+{
+    if (m_held)
+        return *m_held;
+    fresh = linesOf(m_path);
+    return fresh;
+}
+
 std::string IniFile::readString(std::string_view section, std::string_view key, std::string_view fallback) const
 {
-    const std::optional<std::string> v = lookup(m_path, section, key);
+    Lines fresh;
+    const std::optional<std::string> v = lookup(lines(fresh), section, key);
     return v ? *v : std::string(fallback);
 }
 
@@ -206,7 +229,8 @@ int IniFile::parseInteger(std::string_view text, bool *ok)
 
 int IniFile::readInteger(std::string_view section, std::string_view key, int fallback) const
 {
-    const std::optional<std::string> v = lookup(m_path, section, key);
+    Lines fresh;
+    const std::optional<std::string> v = lookup(lines(fresh), section, key);
     if (!v)
         return fallback;
     bool ok = false;
@@ -221,7 +245,8 @@ bool IniFile::readFlag(std::string_view section, std::string_view key, bool fall
 
 bool IniFile::readTrueFalse(std::string_view section, std::string_view key, bool fallback) const
 {
-    const std::optional<std::string> v = lookup(m_path, section, key);
+    Lines fresh;
+    const std::optional<std::string> v = lookup(lines(fresh), section, key);
     if (!v)
         return fallback;
     if (equalsIgnoringAsciiCase(*v, "False"))
@@ -242,10 +267,8 @@ std::vector<std::string> IniFile::keyNames(std::string_view section) const
 std::vector<std::pair<std::string, std::string>> IniFile::sectionEntries(std::string_view section) const
 {
     std::vector<std::pair<std::string, std::string>> entries;
-    Lines lines;
-    bool exists = false;
-    if (!readLines(m_path, &lines, &exists) || !exists)
-        return entries;
+    Lines fresh;
+    const Lines &lines = this->lines(fresh);
     const SectionRange r = findSection(lines, section);
     if (r.header == std::string::npos)
         return entries;
@@ -293,6 +316,7 @@ bool IniFile::renameKey(std::string_view section, std::string_view oldKey, std::
             --at;
         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(entry));
     }
+    m_held.reset();
     return writeLines(m_path, lines, exists);
 }
 
@@ -321,5 +345,6 @@ bool IniFile::removeKey(std::string_view section, std::string_view key)
     if (i == std::string::npos)
         return true;
     lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
+    m_held.reset();
     return writeLines(m_path, lines, exists);
 }

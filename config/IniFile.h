@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -11,7 +12,8 @@
 // key is added at the end of its section, a missing section at the end of the file, and
 // a missing file is created (readable and writable by its owner only). Lines are written
 // with CR LF; bytes are kept as they are. Every call reads the file afresh and every
-// write rewrites it, so nothing is cached between calls.
+// write rewrites it, so nothing is cached between calls, unless the file is read once for
+// a batch of reads (`readOnce`).
 class IniFile
 {
 public:
@@ -19,6 +21,10 @@ public:
     static constexpr size_t MaxValueLength = 2047;
 
     explicit IniFile(QString path);
+    // An IniFile whose reads all answer from one reading of the file, made now: one state
+    // of the file for a load of many keys, without reading it once per key. A write through
+    // it rewrites the file as always, and later reads read the file afresh.
+    static IniFile readOnce(QString path);
 
     const QString &path() const { return m_path; }
 
@@ -56,5 +62,10 @@ public:
     static const char *trueFalseText(bool on) { return on ? "True" : "False"; }
 
 private:
+    using Lines = std::vector<std::string>;
+    // The held reading, or a fresh one (kept in `fresh`).
+    const Lines &lines(Lines &fresh) const;
+
     QString m_path;
+    std::shared_ptr<const Lines> m_held;
 };

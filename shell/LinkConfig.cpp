@@ -35,7 +35,7 @@ QString webAddress(QString value)
 LinkAddresses read(const QString &configPath)
 {
     LinkAddresses links;
-    const IniFile ini(configPath);
+    const IniFile ini = IniFile::readOnce(configPath);
     const QString home = webAddress(Ansi::toQString(ini.readString("Links", "HomePage")));
     if (!home.isEmpty())
         links.homePage = home;

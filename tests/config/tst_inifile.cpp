@@ -134,6 +134,28 @@ private slots:
         QCOMPARE(IniFile(m_dir.filePath(QStringLiteral("none.dat"))).readString("System", "A", "fb"), std::string("fb"));
     }
 
+    // One reading answers every read of a batch, the file's state when it was made; a write
+    // through it goes to the file and ends the batch's reading.
+    void readOnceAnswersFromOneReading()
+    {
+        setContent("[System]\r\nA=1\r\nT=False\r\n[Address List]\r\nAnn=a@x\r\n");
+        IniFile once = IniFile::readOnce(m_path);
+        setContent("[System]\r\nA=2\r\n");
+        QCOMPARE(once.readInteger("system", "a", 0), 1);
+        QCOMPARE(once.readTrueFalse("System", "T", true), false);
+        QCOMPARE(once.readString("System", "Missing", "fb"), std::string("fb"));
+        QCOMPARE(once.keyNames("Address List"), (std::vector<std::string>{"Ann"}));
+        QVERIFY(once.writeString("System", "B", "3"));
+        QCOMPARE(content(), QByteArray("[System]\r\nA=2\r\nB=3\r\n"));
+        QCOMPARE(once.readInteger("System", "A", 0), 2);
+        QVERIFY(once.keyNames("Address List").empty());
+        // A file that is not there reads as empty, and stays so for the batch.
+        const QString none = m_dir.filePath(QStringLiteral("none.dat"));
+        const IniFile missing = IniFile::readOnce(none);
+        TestFiles::write(none, "[System]\r\nA=5\r\n");
+        QCOMPARE(missing.readInteger("System", "A", 9), 9);
+    }
+
     void addressBookOperations()
     {
         setContent("[System]\r\nA=1\r\n[Address List]\r\nZoe=z@x\r\nadam=a@x\r\nMia=m@x\r\n");
