@@ -76,7 +76,7 @@ int main(int argc, char **argv)
 
     DesktopShell shell;
     SystemClock clock;
-    SystemRandom random; // seeded once for the whole run
+    SystemRandom random; // seeded once for the whole run, when first used
     HtmlHelpLauncher help(dialogs, shell, paths);
     QtKeychainKeyring keyring; // the SMTP password goes to the desktop's keyring when one answers
     AppAssembly parts({dialogs, shell, clock, random, help, &keyring}, ConfigSettings::instance(), paths);

@@ -4,13 +4,22 @@
 
 #include <QRandomGenerator>
 
-// One generator for the whole run, seeded once when the program starts.
+#include <optional>
+
+// One generator for the whole run, seeded once, when first asked: the secure seed takes
+// hundreds of the processor's slow random numbers, which a start need not wait for.
 class SystemRandom : public RandomSource
 {
 public:
-    SystemRandom() : m_generator(QRandomGenerator::securelySeeded()) {}
-    int bounded(int bound) override { return bound > 0 ? int(m_generator.bounded(quint32(bound))) : 0; }
+    int bounded(int bound) override
+    {
+        if (bound <= 0)
+            return 0;
+        if (!m_generator)
+            m_generator = QRandomGenerator::securelySeeded();
+        return int(m_generator->bounded(quint32(bound)));
+    }
 
 private:
-    QRandomGenerator m_generator;
+    std::optional<QRandomGenerator> m_generator;
 };
