@@ -11,6 +11,8 @@ namespace {
 
 // Fewer spans than the engine's threshold in every strip, in device pixels.
 constexpr int StripPixels = 88;
+// Past any device: a strip's open side.
+constexpr int Far = 1 << 20;
 
 bool isWhole(qreal value)
 {
@@ -28,15 +30,20 @@ bool mapsWholePixels(const QTransform &transform)
 // Calls `draw` once per strip of `rect`, clipped to it; once, unclipped, where strips would
 // not help (another paint engine) or could not meet exactly (a turned or finely scaled
 // painter), or are not needed.
+bool paintsPixels(const QPainter *painter)
+{
+    return painter && painter->paintEngine() && painter->paintEngine()->type() == QPaintEngine::Raster
+        && mapsWholePixels(painter->deviceTransform());
+}
+
 template <typename Draw>
 void drawInStrips(QPainter *painter, const QRect &rect, Draw draw)
 {
-    const QTransform transform = painter ? painter->deviceTransform() : QTransform();
-    if (!painter || !painter->paintEngine() || painter->paintEngine()->type() != QPaintEngine::Raster
-        || !mapsWholePixels(transform)) {
+    if (!paintsPixels(painter)) {
         draw();
         return;
     }
+    const QTransform transform = painter->deviceTransform();
     const int stepX = std::max(1, int(StripPixels / transform.m11()));
     const int stepY = std::max(1, int(StripPixels / transform.m22()));
     if (rect.width() <= stepX && rect.height() <= stepY) {
@@ -45,7 +52,6 @@ void drawInStrips(QPainter *painter, const QRect &rect, Draw draw)
     }
     // The strips part the whole plane, not just the part's rectangle: a style may draw a
     // little beyond it (a line on its edge, at a scale of two, is half outside).
-    constexpr int Far = 1 << 20;
     for (int y = rect.top(); y <= rect.bottom(); y += stepY) {
         const int top = y == rect.top() ? -Far : y;
         const int bottom = y + stepY > rect.bottom() ? Far : y + stepY - 1;
@@ -67,12 +73,46 @@ StripPaintStyle::StripPaintStyle(QStyle *base)
 {
 }
 
+bool StripPaintStyle::drawsFusion() const
+{
+    const QStyle *style = baseStyle();
+    while (const auto *proxy = qobject_cast<const QProxyStyle *>(style))
+        style = proxy->baseStyle();
+    return style && style->inherits("QFusionStyle");
+}
+
 void StripPaintStyle::drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
                                   const QWidget *widget) const
 {
     if (option && element == CE_ToolBar) {
         drawInStrips(painter, option->rect, [&] { QProxyStyle::drawControl(element, option, painter, widget); });
         return;
+    }
+    const auto *header = qstyleoption_cast<const QStyleOptionHeader *>(option);
+    if (element == CE_HeaderSection && header && header->orientation == Qt::Horizontal && paintsPixels(painter)
+        && drawsFusion()) {
+        // Fusion's section is a gradient from top to bottom with lines along its top and
+        // bottom, and at its right edge the lines that part it from the next. Narrower
+        // sections, each two pixels wider than the part of it that is kept, leave those
+        // edge lines to the last.
+        const int step = std::max(1, int(StripPixels / painter->deviceTransform().m11()) - 2);
+        const QRect rect = header->rect;
+        if (rect.width() > step + 2) {
+            QStyleOptionHeader piece = *header;
+            for (int x = rect.left(); x <= rect.right(); x += step) {
+                // The last piece keeps both edge lines, so it is never narrower than two.
+                const bool last = rect.right() - x + 1 <= step + 2;
+                piece.rect = QRect(x, rect.top(), last ? rect.right() - x + 1 : step + 2, rect.height());
+                painter->save();
+                painter->setClipRect(QRect(QPoint(x == rect.left() ? -Far : x, -Far), QPoint(last ? Far : x + step - 1, Far)),
+                                     Qt::IntersectClip);
+                QProxyStyle::drawControl(element, &piece, painter, widget);
+                painter->restore();
+                if (last)
+                    break;
+            }
+            return;
+        }
     }
     QProxyStyle::drawControl(element, option, painter, widget);
 }

@@ -1,6 +1,7 @@
 #include "ui/StripPaintStyle.h"
 
 #include <QApplication>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QStyleFactory>
 #include <QStyleOption>
@@ -9,9 +10,9 @@
 #include <functional>
 #include <memory>
 
-// Drawn in strips, tool bars are the very pixels the base style draws at once: at whole and
-// fractional device pixel ratios, under a partial repaint's clip, and off the origin as a
-// widget inside a window is.
+// Drawn in pieces, tool bars and header sections are the very pixels the base
+// style draws at once: at whole and fractional device pixel ratios, under a partial repaint's
+// clip, on pictures with and without alpha, and off the origin as a widget inside a window is.
 class TestStripPaintStyle : public QObject
 {
     Q_OBJECT
@@ -19,17 +20,19 @@ class TestStripPaintStyle : public QObject
 private:
     using Draw = std::function<void(const QStyle &, QPainter &)>;
 
-    // The picture drawn by `style` on a window-sized, window-coloured image, with `clip` (when
-    // not empty) as the painter's clip, in device-independent pixels.
-    static QImage drawn(const QStyle &style, const Draw &draw, qreal ratio, const QRect &clip = {})
+    // The picture drawn by `style` on a window-sized, window-coloured image. A `clip` (when not
+    // empty, in device-independent pixels) limits the painting as a partial repaint of a
+    // window does.
+    static QImage drawn(const QStyle &style, const Draw &draw, qreal ratio, const QRect &clip,
+                        QImage::Format format)
     {
-        QImage image(QSize(760, 420) * ratio, QImage::Format_ARGB32_Premultiplied);
+        QImage image(QSize(760, 420) * ratio, format);
         image.setDevicePixelRatio(ratio);
         image.fill(QColor(239, 239, 239));
+        if (!clip.isEmpty())
+            image.paintEngine()->setSystemClip(QRegion(QTransform::fromScale(ratio, ratio).mapRect(clip)));
         QPainter painter(&image);
         painter.translate(7, 5);
-        if (!clip.isEmpty())
-            painter.setClipRect(clip);
         draw(style, painter);
         return image;
     }
@@ -37,11 +40,15 @@ private:
     void compareAll(const Draw &draw)
     {
         for (const qreal ratio : {1.0, 2.0, 1.25})
-            for (const QRect &clip : {QRect(), QRect(40, 30, 333, 141)}) {
-                const QImage expected = drawn(*m_plain, draw, ratio, clip);
-                QVERIFY2(drawn(*m_striped, draw, ratio, clip) == expected,
-                         qPrintable(QStringLiteral("ratio %1, clip %2").arg(ratio).arg(clip.isEmpty() ? "none" : "partial")));
-            }
+            for (const QRect &clip : {QRect(), QRect(40, 30, 333, 141)})
+                for (const QImage::Format format : {QImage::Format_ARGB32_Premultiplied, QImage::Format_RGB32}) {
+                    const QImage expected = drawn(*m_plain, draw, ratio, clip, format);
+                    QVERIFY2(drawn(*m_striped, draw, ratio, clip, format) == expected,
+                             qPrintable(QStringLiteral("ratio %1, clip %2, format %3")
+                                            .arg(ratio)
+                                            .arg(clip.isEmpty() ? "none" : "partial")
+                                            .arg(int(format))));
+                }
     }
 
     std::unique_ptr<QStyle> m_plain;
@@ -69,6 +76,24 @@ private slots:
                     style.drawControl(QStyle::CE_ToolBar, &option, &painter);
                 });
             }
+    }
+
+    void headerSectionsAreTheBaseStyles()
+    {
+        using Position = QStyleOptionHeader::SectionPosition;
+        // Widths that leave the last piece one, two, three pixels, or a whole one.
+        for (const int width : {321, 86, 87, 88, 89, 173, 175, 700})
+            for (const Position position : {Position::Beginning, Position::Middle, Position::End})
+                for (const bool pressed : {false, true})
+                    compareAll([&](const QStyle &style, QPainter &painter) {
+                        QStyleOptionHeader option;
+                        option.rect = QRect(3, 0, width, 22);
+                        option.state = QStyle::State_Enabled | QStyle::State_Horizontal
+                            | (pressed ? QStyle::State_Sunken : QStyle::State_Raised);
+                        option.position = position;
+                        option.text = QStringLiteral("Subject");
+                        style.drawControl(QStyle::CE_Header, &option, &painter);
+                    });
     }
 
     void aTurnedPainterIsLeftToTheBaseStyle()
