@@ -10,6 +10,7 @@
 #include "os/ProgramRegistry.h"
 #include "product/AppInfo.h"
 #include "product/LinkAddresses.h"
+#include "ui/RegularFontHeader.h"
 #include "ui/ToolBand.h"
 #include "ui/ToolCaptionLabel.h"
 #include "ui/ToolImage.h"
@@ -207,6 +208,7 @@ void TFM_MailBox::buildMailList()
     LstV_MailList = new QTreeView(Spt);
     LstV_MailList->setObjectName(QStringLiteral("LstV_MailList"));
     LstV_MailList->setAccessibleName(QStringLiteral("Mails"));
+    LstV_MailList->setHeader(new RegularFontHeader(Qt::Horizontal, LstV_MailList));
     m_model = new MailListModel(m_core.shown(), this);
     m_model->setAttachmentMarker(ProgramIcons::icon(ProgramIcons::Role::AttachmentMarker));
     LstV_MailList->setModel(m_model);
