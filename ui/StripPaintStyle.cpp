@@ -93,16 +93,17 @@ void StripPaintStyle::drawControl(ControlElement element, const QStyleOption *op
         && drawsFusion()) {
         // Fusion's section is a gradient from top to bottom with lines along its top and
         // bottom, and at its right edge the lines that part it from the next. Narrower
-        // sections, each two pixels wider than the part of it that is kept, leave those
-        // edge lines to the last.
-        const int step = std::max(1, int(StripPixels / painter->deviceTransform().m11()) - 2);
+        // sections, each wider than the part of it that is kept by room for those edge lines
+        // (which at twice the scale reach a pixel further in), leave them to the last.
+        constexpr int EdgeRoom = 4;
+        const int step = std::max(1, int(StripPixels / painter->deviceTransform().m11()) - EdgeRoom);
         const QRect rect = header->rect;
-        if (rect.width() > step + 2) {
+        if (rect.width() > step + EdgeRoom) {
             QStyleOptionHeader piece = *header;
             for (int x = rect.left(); x <= rect.right(); x += step) {
-                // The last piece keeps both edge lines, so it is never narrower than two.
-                const bool last = rect.right() - x + 1 <= step + 2;
-                piece.rect = QRect(x, rect.top(), last ? rect.right() - x + 1 : step + 2, rect.height());
+                // The last piece keeps the edge lines whole, so it is never narrower than their room.
+                const bool last = rect.right() - x + 1 <= step + EdgeRoom;
+                piece.rect = QRect(x, rect.top(), last ? rect.right() - x + 1 : step + EdgeRoom, rect.height());
                 painter->save();
                 painter->setClipRect(QRect(QPoint(x == rect.left() ? -Far : x, -Far), QPoint(last ? Far : x + step - 1, Far)),
                                      Qt::IntersectClip);
