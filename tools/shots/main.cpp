@@ -4,6 +4,7 @@
 #include "tools/shots/ShotRegistry.h"
 #include "ui/AccessibleNames.h"
 #include "ui/ReadablePalette.h"
+#include "ui/StripPaintStyle.h"
 
 #include <QApplication>
 #include <QDir>
@@ -106,6 +107,8 @@ int main(int argc, char **argv)
     ProgramIcons::installFallbackTheme();
     if (!style.isEmpty())
         QApplication::setStyle(QStyleFactory::create(style));
+    // The pieces the program draws its bars and headers in, as it does.
+    QApplication::setStyle(new StripPaintStyle(QApplication::style()));
     QApplication::setPalette(ReadablePalette::adjusted(dark ? darkPalette() : QApplication::palette()));
     if (fontSize > 0) {
         QFont font = QApplication::font();
