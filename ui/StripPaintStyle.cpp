@@ -27,15 +27,16 @@ bool mapsWholePixels(const QTransform &transform)
         && isWhole(transform.m11()) && isWhole(transform.m22()) && isWhole(transform.dx()) && isWhole(transform.dy());
 }
 
-// Calls `draw` once per strip of `rect`, clipped to it; once, unclipped, where strips would
-// not help (another paint engine) or could not meet exactly (a turned or finely scaled
-// painter), or are not needed.
+// A painter of pixels (not a printer or a picture) whose pixels pieces can part exactly.
 bool paintsPixels(const QPainter *painter)
 {
     return painter && painter->paintEngine() && painter->paintEngine()->type() == QPaintEngine::Raster
         && mapsWholePixels(painter->deviceTransform());
 }
 
+// Calls `draw` once per strip of `rect`, clipped to it; once, unclipped, where strips would
+// not help (another paint engine) or could not meet exactly (a turned or finely scaled
+// painter), or are not needed.
 template <typename Draw>
 void drawInStrips(QPainter *painter, const QRect &rect, Draw draw)
 {
