@@ -121,12 +121,17 @@ QIconEngine *CachedIcon::clone() const
 bool CachedIcon::isNull()
 {
     // Asked before any picture (a button deciding whether it has an icon): the source was
-    // found on an earlier run, or is looked for now, and the answer kept.
+    // found on an earlier run, or is looked for now, and the answer kept, on disk for the
+    // next run and here for the next question (menus and buttons ask again and again).
     if (m_kind.artwork || m_hadPicture)
         return false;
+    if (m_base)
+        return m_base->isNull();
     const QByteArray key = m_identity + "|there|" + qVersion();
-    if (!m_cache.find(key).isNull())
+    if (!m_cache.find(key).isNull()) {
+        m_hadPicture = true;
         return false;
+    }
     if (base().isNull())
         return true;
     QImage there(1, 1, QImage::Format_ARGB32_Premultiplied);

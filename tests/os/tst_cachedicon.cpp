@@ -2,6 +2,7 @@
 #include "os/PictureCache.h"
 #include "os/ProgramIcons.h"
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPalette>
@@ -128,6 +129,12 @@ private slots:
         Source themed;
         QVERIFY(!CachedIcon::wrap("theme", themed.maker(), cache, {}).isNull());
         QVERIFY(!CachedIcon::wrap("theme", themed.maker(), cache, {}).isNull());
+        QCOMPARE(themed.made, 1);
+        // The same icon asked again answers from memory, not from the disk nor its source.
+        QIcon kept = CachedIcon::wrap("theme", themed.maker(), cache, {});
+        QVERIFY(!kept.isNull());
+        QVERIFY(QDir(dir.path()).removeRecursively());
+        QVERIFY(!kept.isNull());
         QCOMPARE(themed.made, 1);
         // A source that is not there is asked every time.
         int asked = 0;
