@@ -91,9 +91,10 @@ void SpellHighlighter::followEditor()
         // drawn over the old one go.
         attach(m_editor->document());
         m_editor->setExtraSelections({});
-        // A letter just opened is shown first; its lines follow a moment later.
-        if (!m_idle.isActive())
-            m_idle.start(kSettleMs);
+        // A letter just opened is shown first; its lines follow a moment after it came. A
+        // step still waiting from before (the window's opening) would fall due before it
+        // shows when reading the letter took longer than that moment.
+        m_idle.start(kSettleMs);
     }
 }
 
