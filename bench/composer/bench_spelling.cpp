@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QTextCursor>
+#include <QThread>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -59,15 +60,22 @@ void run(bool checking)
     w.Editor->loadLetter(letter);
     QApplication::processEvents(); // one turn: the window answers again after it
     const double open = ms(t);
-    // Each turn of the loop is what the window waits for at most before it answers again.
     int steps = 0;
     double longest = 0;
     QElapsedTimer step;
+    // Each turn of the loop that found work is what the window waited for at most before it
+    // answers again. Turns that find nothing due (the checker's first wait) are idle time:
+    // the loop looks again a millisecond later rather than count the wait as a turn.
     while (h->hasPending()) {
         step.start();
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        longest = std::max(longest, ms(step));
-        ++steps;
+        QApplication::processEvents();
+        const double turn = ms(step);
+        if (turn >= 0.5) {
+            longest = std::max(longest, turn);
+            ++steps;
+        } else {
+            QThread::msleep(1);
+        }
     }
     const double all = ms(t);
     const qsizetype marked = h->markedWords().size();
@@ -89,7 +97,7 @@ void run(bool checking)
     double sum = 0;
     for (double k : keys)
         sum += k;
-    std::printf("checking %-3s  open %7.1f ms  all checked %8.1f ms (%d idle steps, longest %.1f ms; goal < 50 ms)  "
+    std::printf("checking %-3s  open %7.1f ms  all checked %8.1f ms (%d busy turns of the window, longest %.1f ms; goal < 50 ms)  "
                 "%lld words marked, keystroke mean %.2f ms, median %.2f ms, max %.2f ms\n",
                 checking ? "on" : "off", open, all, steps, longest, static_cast<long long>(marked), sum / double(keys.size()), keys[keys.size() / 2],
                 keys.back());
