@@ -10,6 +10,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <vector>
@@ -31,6 +32,34 @@ public:
 BlockMarks *marksOf(const QTextBlock &block)
 {
     return static_cast<BlockMarks *>(block.userData());
+}
+
+// Whether the document's layout has reached the paragraph. Asking a paragraph beyond it for
+// its place would have Qt lay out the letter up to there at once: in a long letter just
+// opened, a large part of it, inside one step.
+bool laidOut(const QTextBlock &block)
+{
+    return block.layout() && block.layout()->lineCount() > 0;
+}
+
+// The first paragraph from `top` (in the document's pixels) down, among those laid out.
+// The editor's own hit test would first have Qt lay out the letter up to there, and while a
+// long letter is still being laid out it answers with the last paragraph laid out rather
+// than the one at that place.
+QTextBlock blockAt(QTextDocument *doc, qreal top)
+{
+    const QAbstractTextDocumentLayout *layout = doc->documentLayout();
+    int low = 0;
+    int high = doc->blockCount() - 1;
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        const QTextBlock b = doc->findBlockByNumber(middle);
+        if (!laidOut(b) || layout->blockBoundingRect(b).bottom() >= top)
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    return doc->findBlockByNumber(low);
 }
 
 int generationOf(const QTextBlock &block)
@@ -191,15 +220,20 @@ void SpellHighlighter::checkPending()
     }
     QElapsedTimer clock;
     clock.start();
+    // The slice holds the hand-over of the marks too: checking stops early by what that
+    // took the last time.
+    const qint64 checkNs = std::max<qint64>(kSliceMs * 1'000'000LL / 4, kSliceMs * 1'000'000LL - m_publishNs);
     bool changed = false;
     // The paragraphs on screen first: from the one at the top of the view down to the first
     // that starts below it. A paragraph not laid out yet has no place, and the view ends there.
     const QAbstractTextDocumentLayout *layout = doc->documentLayout();
     const int top = m_editor->verticalScrollBar()->value();
     const int bottom = top + m_editor->viewport()->height();
-    // A step checks at least one paragraph, however long laying out the view took.
-    QTextBlock block = m_editor->cursorForPosition(QPoint(0, 0)).block();
-    for (; block.isValid() && (!changed || clock.elapsed() < kSliceMs); block = block.next()) {
+    // A step checks at least one paragraph.
+    QTextBlock block = blockAt(doc, top);
+    for (; block.isValid() && (!changed || clock.nsecsElapsed() < checkNs); block = block.next()) {
+        if (!laidOut(block))
+            break;
         const QRectF r = layout->blockBoundingRect(block);
         if (r.top() > bottom)
             break;
@@ -210,12 +244,15 @@ void SpellHighlighter::checkPending()
     for (; block.isValid(); block = block.next()) {
         if (generationOf(block) == m_generation)
             continue;
-        if (changed && clock.elapsed() >= kSliceMs)
+        if (changed && clock.nsecsElapsed() >= checkNs)
             break;
         changed |= checkBlock(block);
     }
-    if (changed || m_viewMoved)
+    if (changed || m_viewMoved) {
+        const qint64 checked = clock.nsecsElapsed();
         publish();
+        m_publishNs = clock.nsecsElapsed() - checked;
+    }
     // Every paragraph before the resume point has been checked (a change moves the point
     // back to it), so a pass that reached the end leaves nothing waiting.
     if (block.isValid()) {
@@ -238,8 +275,8 @@ void SpellHighlighter::publish()
     const int bottom = top + 3 * height;
     QList<QTextEdit::ExtraSelection> lines;
     const QTextCharFormat mark = markFormat();
-    QTextBlock b = m_editor->cursorForPosition(QPoint(0, -height)).block();
-    for (; b.isValid(); b = b.next()) {
+    QTextBlock b = blockAt(m_document, top);
+    for (; b.isValid() && laidOut(b); b = b.next()) {
         const QRectF r = layout->blockBoundingRect(b);
         if (r.top() > bottom)
             break;

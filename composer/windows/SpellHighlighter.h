@@ -64,5 +64,7 @@ private:
     int m_generation = 1;
     int m_resumeBlock = 0;
     bool m_viewMoved = false;
+    // What handing the marks to the editor took at the last step.
+    qint64 m_publishNs = 0;
     QTimer m_idle;
 };

@@ -199,6 +199,27 @@ private slots:
         QCOMPARE(marked(w).size(), 3000);
     }
 
+    // While Qt still lays out a long letter just opened, the first lines drawn are those of
+    // the paragraphs at the top of the view, where the letter opens.
+    void viewFirstWhileTheLetterIsLaidOut()
+    {
+        WindowFixture f;
+        TFM_Cmps w(f.services);
+        w.show();
+        QCoreApplication::processEvents();
+        QString rtf = QStringLiteral("{\\rtf1 ");
+        for (int i = 0; i < 9000; ++i)
+            rtf += QStringLiteral("Paragraph %1 has a mistaek among words enough to fill a line.\\par ").arg(i);
+        w.Editor->loadLetter((rtf + QLatin1Char('}')).toStdString());
+        for (int i = 0; i < 100000 && drawn(w.Editor).isEmpty(); ++i)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        const QList<QTextEdit::ExtraSelection> lines = w.Editor->extraSelections();
+        QVERIFY(!lines.isEmpty());
+        QCOMPARE(lines.first().cursor.block().blockNumber(), 0);
+        checkAll(w);
+        QCOMPARE(marked(w).size(), 9000);
+    }
+
     void withoutDictionary()
     {
         WindowFixture f;
